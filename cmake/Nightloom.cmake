@@ -1,0 +1,29 @@
+# Helpers shared by every directory's CMakeLists.
+
+# The game program's code works on Shift-JIS text: its string literals are stored
+# as CP932 bytes, while the sources themselves stay UTF-8.
+function(nl_game_charset target)
+  target_compile_options(${target} PRIVATE -finput-charset=UTF-8 -fexec-charset=CP932)
+endfunction()
+
+# A static library made of every source in the calling directory.
+function(nl_game_library target)
+  file(GLOB sources CONFIGURE_DEPENDS ${CMAKE_CURRENT_SOURCE_DIR}/*.cpp)
+  add_library(${target} STATIC ${sources})
+  target_include_directories(${target} PUBLIC ${PROJECT_SOURCE_DIR})
+  nl_game_charset(${target})
+endfunction()
+
+# One GoogleTest program made of every test source in the calling directory;
+# each test case runs in a process of its own under CTest.
+function(nl_test_suite target)
+  cmake_parse_arguments(ARG "" "" "LIBS" ${ARGN})
+  file(GLOB sources CONFIGURE_DEPENDS ${CMAKE_CURRENT_SOURCE_DIR}/*.cpp)
+  add_executable(${target} ${sources})
+  target_link_libraries(${target} PRIVATE ${ARG_LIBS} nl_test_support GTest::gtest GTest::gmock
+                        GTest::gtest_main)
+  nl_game_charset(${target})
+  gtest_discover_tests(${target}
+    PROPERTIES ENVIRONMENT "SDL_VIDEODRIVER=dummy;SDL_AUDIODRIVER=dummy"
+    DISCOVERY_TIMEOUT 60)
+endfunction()

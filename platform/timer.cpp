@@ -1,0 +1,84 @@
+#include "platform/timer.h"
+
+#include <time.h>
+
+#include <atomic>
+#include <cstdlib>
+#include <cstring>
+#include <mutex>
+#include <thread>
+
+#if defined(__x86_64__) || defined(__i386__)
+#include <immintrin.h>
+#endif
+
+namespace plat::timer {
+namespace {
+
+std::atomic<bool> g_virtual{false};     // virtual clock in use
+std::atomic<uint64_t> g_virtual_us{0};  // virtual time in microseconds
+std::once_flag g_env_once;              // NIGHTLOOM_CLOCK read once
+
+void ReadEnvironmentOnce() {
+  std::call_once(g_env_once, [] {
+    const char* v = std::getenv("NIGHTLOOM_CLOCK");
+    if (v != nullptr && std::strcmp(v, "virtual") == 0) g_virtual = true;
+  });
+}
+
+uint64_t MonotonicNs() {
+  timespec ts;
+  clock_gettime(CLOCK_MONOTONIC, &ts);
+  return static_cast<uint64_t>(ts.tv_sec) * 1000000000ull + static_cast<uint64_t>(ts.tv_nsec);
+}
+
+}  // namespace
+
+uint32_t TimeMs() {
+  ReadEnvironmentOnce();
+  if (g_virtual) return static_cast<uint32_t>(g_virtual_us.load() / 1000);
+  return static_cast<uint32_t>(MonotonicNs() / 1000000);
+}
+
+int64_t PerfCounter() {
+  ReadEnvironmentOnce();
+  if (g_virtual) return static_cast<int64_t>(g_virtual_us.load() * 1000);
+  return static_cast<int64_t>(MonotonicNs());
+}
+
+int64_t PerfFrequency() { return 1000000000; }
+
+void Sleep(uint32_t ms) {
+  ReadEnvironmentOnce();
+  if (g_virtual) {
+    g_virtual_us += static_cast<uint64_t>(ms) * 1000;
+    return;
+  }
+  std::this_thread::sleep_for(std::chrono::milliseconds(ms));
+}
+
+void SpinPause() {
+  ReadEnvironmentOnce();
+  if (g_virtual) {
+    g_virtual_us += 1000;
+    return;
+  }
+#if defined(__x86_64__) || defined(__i386__)
+  _mm_pause();
+#endif
+}
+
+void UseVirtualClock(bool on, uint32_t start_ms) {
+  ReadEnvironmentOnce();
+  g_virtual_us = static_cast<uint64_t>(start_ms) * 1000;
+  g_virtual = on;
+}
+
+bool IsVirtualClock() {
+  ReadEnvironmentOnce();
+  return g_virtual;
+}
+
+void AdvanceVirtualClock(uint32_t ms) { g_virtual_us += static_cast<uint64_t>(ms) * 1000; }
+
+}  // namespace plat::timer

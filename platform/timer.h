@@ -1,0 +1,34 @@
+// Clocks and sleeping. Two sources: the real monotonic clock, and a virtual clock for
+// deterministic runs (NIGHTLOOM_CLOCK=virtual, or UseVirtualClock from a test).
+//
+// The virtual clock moves only when someone waits: Sleep(n) advances it by n at once,
+// and one SpinPause (a pass of a busy wait) advances it by 1 ms. Reading it never moves
+// it. So every busy wait in the program calls SpinPause once a pass; on the real clock
+// that is only a processor pause hint.
+#pragma once
+
+#include <cstdint>
+
+namespace plat::timer {
+
+// Milliseconds since the machine booted (wraps after 49.7 days, as callers expect).
+uint32_t TimeMs();
+
+// High-resolution counter and its ticks per second (never 0).
+int64_t PerfCounter();
+int64_t PerfFrequency();
+
+// Finest period the periodic timer offers, in ms.
+constexpr uint32_t kMinPeriodMs = 1;
+
+void Sleep(uint32_t ms);
+
+// One pass of a busy wait.
+void SpinPause();
+
+// Switches the virtual clock on (reading start_ms from now on) or back to the real one.
+void UseVirtualClock(bool on, uint32_t start_ms = 0);
+bool IsVirtualClock();
+void AdvanceVirtualClock(uint32_t ms);
+
+}  // namespace plat::timer

@@ -1,0 +1,38 @@
+#include "platform/timer.h"
+
+#include <gtest/gtest.h>
+
+namespace {
+
+TEST(VirtualClock, MovesOnlyWhenSomeoneWaits) {
+  plat::timer::UseVirtualClock(true, 5000);
+  EXPECT_TRUE(plat::timer::IsVirtualClock());
+  EXPECT_EQ(plat::timer::TimeMs(), 5000u);
+  EXPECT_EQ(plat::timer::TimeMs(), 5000u);  // reading costs nothing
+  plat::timer::Sleep(35);
+  EXPECT_EQ(plat::timer::TimeMs(), 5035u);
+  plat::timer::SpinPause();
+  EXPECT_EQ(plat::timer::TimeMs(), 5036u);
+  plat::timer::AdvanceVirtualClock(4);
+  EXPECT_EQ(plat::timer::TimeMs(), 5040u);
+  EXPECT_EQ(plat::timer::PerfCounter(), int64_t{5040} * 1000000);
+}
+
+TEST(VirtualClock, MillisecondsWrapLikeA32BitClock) {
+  plat::timer::UseVirtualClock(true, 0xFFFFFFFEu);
+  plat::timer::Sleep(3);
+  EXPECT_EQ(plat::timer::TimeMs(), 1u);
+}
+
+TEST(RealClock, CountsFromBootAndMovesForward) {
+  plat::timer::UseVirtualClock(false);
+  uint32_t a = plat::timer::TimeMs();
+  int64_t pa = plat::timer::PerfCounter();
+  plat::timer::Sleep(5);
+  uint32_t b = plat::timer::TimeMs();
+  EXPECT_GE(b - a, 4u);
+  EXPECT_GT(plat::timer::PerfCounter(), pa);
+  EXPECT_GT(plat::timer::PerfFrequency(), 0);
+}
+
+}  // namespace
