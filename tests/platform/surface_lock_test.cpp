@@ -1,0 +1,123 @@
+#include <gtest/gtest.h>
+
+#include "surface_fixture.h"
+
+namespace {
+
+using nltest::GetPixel;
+using nltest::Paint;
+using nltest::SurfaceTest;
+namespace ps = plat::surface;
+using ps::Result;
+
+TEST_F(SurfaceTest, LockGivesTheRectanglesFirstPixelAndTheRowPitch) {
+  ps::Surface* s = Offscreen(10, 6, plat::kFormatRgb565);
+  Paint(s, [](int x, int y) { return static_cast<uint32_t>(y * 100 + x); });
+  const ps::Rect r{3, 2, 7, 5};
+  ps::LockedRect l;
+  ASSERT_EQ(ps::Lock(s, &r, ps::kLockWait | ps::kLockReadOnly, &l), Result::kOk);
+  EXPECT_EQ(l.pitch, 32);
+  EXPECT_EQ(l.width, 4);
+  EXPECT_EQ(l.height, 3);
+  EXPECT_EQ(l.format, plat::kFormatRgb565);
+  uint16_t first, last;
+  std::memcpy(&first, l.bits, 2);
+  std::memcpy(&last, l.bits + 2 * l.pitch + 3 * 2, 2);
+  EXPECT_EQ(first, 203);
+  EXPECT_EQ(last, 406);
+  EXPECT_EQ(ps::Unlock(s), Result::kOk);
+  EXPECT_EQ(ps::GetCounters().locks, 1u + 1u);  // Paint's lock and this one
+}
+
+TEST_F(SurfaceTest, ASecondLockIsRefusedAndTheFirstStaysValid) {
+  ps::Surface* s = Offscreen(4, 4, plat::kFormatXrgb8888);
+  ps::LockedRect first;
+  ASSERT_EQ(ps::Lock(s, nullptr, ps::kLockWait, &first), Result::kOk);
+  ps::LockedRect second{};
+  EXPECT_EQ(ps::Lock(s, nullptr, ps::kLockWait, &second), Result::kSurfaceBusy);
+  EXPECT_EQ(second.bits, nullptr);
+  const ps::Rect part{0, 0, 1, 1};
+  EXPECT_EQ(ps::Lock(s, &part, ps::kLockWait, &second), Result::kSurfaceBusy);
+  uint32_t v = 0x00ABCDEF;
+  std::memcpy(first.bits, &v, 4);
+  ASSERT_EQ(ps::Unlock(s), Result::kOk);
+  EXPECT_EQ(ps::Unlock(s), Result::kNotLocked);
+  EXPECT_EQ(GetPixel(s, 0, 0), 0x00ABCDEFu);
+}
+
+TEST_F(SurfaceTest, LockRefusesRectanglesOutsideTheSurface) {
+  ps::Surface* s = Offscreen(8, 8, plat::kFormatRgb565);
+  const ps::Rect bad[] = {{-1, 0, 4, 4}, {0, -1, 4, 4}, {4, 4, 9, 8}, {4, 4, 8, 9},
+                          {3, 3, 3, 5},  {5, 3, 4, 5}};
+  for (const ps::Rect& r : bad) {
+    ps::LockedRect l;
+    EXPECT_EQ(ps::Lock(s, &r, 0, &l), Result::kInvalidRect) << r.left << "," << r.top;
+  }
+  const ps::Rect whole{0, 0, 8, 8};
+  ps::LockedRect l;
+  EXPECT_EQ(ps::Lock(s, &whole, 0, &l), Result::kOk);
+}
+
+TEST_F(SurfaceTest, ALockedSurfaceRefusesEverythingThatWritesOrMovesIt) {
+  ps::Surface* a = Offscreen(4, 4, plat::kFormatRgb565);
+  ps::Surface* b = Offscreen(4, 4, plat::kFormatRgb565);
+  ps::LockedRect l;
+  ASSERT_EQ(ps::Lock(a, nullptr, 0, &l), Result::kOk);
+  ps::SurfaceDc dc;
+  EXPECT_EQ(ps::GetDC(a, &dc), Result::kSurfaceBusy);
+  EXPECT_EQ(ps::BltFast(b, 0, 0, a, nullptr, 0), Result::kSurfaceBusy);
+  EXPECT_EQ(ps::BltFast(a, 0, 0, b, nullptr, 0), Result::kSurfaceBusy);
+  EXPECT_EQ(ps::Blt(a, nullptr, nullptr, nullptr, ps::kBltColorFill, 1), Result::kSurfaceBusy);
+  EXPECT_EQ(ps::Restore(a), Result::kSurfaceBusy);
+  ps::Unlock(a);
+  EXPECT_EQ(ps::BltFast(b, 0, 0, a, nullptr, 0), Result::kOk);
+}
+
+TEST_F(SurfaceTest, ADeviceContextHoldsTheSurfaceLikeALock) {
+  ps::Surface* s = Offscreen(4, 4, plat::kFormatPalette8);
+  ps::SurfaceDc dc;
+  ASSERT_EQ(ps::GetDC(s, &dc), Result::kOk);
+  EXPECT_EQ(dc.width, 4);
+  EXPECT_EQ(dc.palette, nullptr);
+  ps::LockedRect l;
+  EXPECT_EQ(ps::Lock(s, nullptr, 0, &l), Result::kSurfaceBusy);
+  ps::SurfaceDc again;
+  EXPECT_EQ(ps::GetDC(s, &again), Result::kSurfaceBusy);
+  EXPECT_EQ(ps::ReleaseDC(s), Result::kOk);
+  EXPECT_EQ(ps::ReleaseDC(s), Result::kNoDc);
+  EXPECT_EQ(ps::Lock(s, nullptr, 0, &l), Result::kOk);
+}
+
+TEST_F(SurfaceTest, DeviceContextCopiesClipToBothSurfaces) {
+  ps::Surface* src = Offscreen(4, 3, plat::kFormatRgb565);
+  ps::Surface* dst = Offscreen(5, 4, plat::kFormatRgb565);
+  Paint(src, [](int x, int y) { return static_cast<uint32_t>(0x100 * (y + 1) + x + 1); });
+  ps::SurfaceDc s, d;
+  ASSERT_EQ(ps::GetDC(src, &s), Result::kOk);
+  ASSERT_EQ(ps::GetDC(dst, &d), Result::kOk);
+  // 10 x 10 from (-1, 1) to (3, -1): cutting source column -1 moves the destination to
+  // x 4, cutting destination row -1 moves the source to row 2; what is left is one pixel,
+  // src (0, 2) -> dst (4, 0), as dst is 5 wide and src 3 high.
+  ASSERT_EQ(ps::CopyBetweenDcs(d, 3, -1, 10, 10, s, -1, 1), Result::kOk);
+  ps::ReleaseDC(src);
+  ps::ReleaseDC(dst);
+  const std::vector<uint32_t> want = {
+      0, 0, 0, 0, 0x301,
+      0, 0, 0, 0, 0,
+      0, 0, 0, 0, 0,
+      0, 0, 0, 0, 0,
+  };
+  EXPECT_EQ(nltest::Pixels(dst), want);
+  EXPECT_EQ(ps::CopyBetweenDcs(d, 0, 0, 1, 1, s, 0, 0), Result::kNoDc);
+}
+
+TEST_F(SurfaceTest, DeviceContextCopiesNeedOneFormat) {
+  ps::Surface* a = Offscreen(2, 2, plat::kFormatRgb565);
+  ps::Surface* b = Offscreen(2, 2, plat::kFormatRgb555);
+  ps::SurfaceDc da, db;
+  ASSERT_EQ(ps::GetDC(a, &da), Result::kOk);
+  ASSERT_EQ(ps::GetDC(b, &db), Result::kOk);
+  EXPECT_EQ(ps::CopyBetweenDcs(da, 0, 0, 2, 2, db, 0, 0), Result::kUnsupportedFormat);
+}
+
+}  // namespace
