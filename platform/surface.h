@@ -85,8 +85,9 @@ struct Surface;
 struct Palette;
 struct Clipper;
 
-// The window a device or clipper is bound to; stored, never looked into.
-using WindowRef = const void*;
+// The window a device or clipper is bound to (a window handle or a pointer, 0 for none);
+// stored, never looked into.
+using WindowRef = uintptr_t;
 
 struct Rect {
   int32_t left = 0;

@@ -26,7 +26,7 @@ Result SetClipperWindow(Clipper* clipper, WindowRef window) {
 }
 
 WindowRef GetClipperWindow(const Clipper* clipper) {
-  return clipper != nullptr ? clipper->window : nullptr;
+  return clipper != nullptr ? clipper->window : 0;
 }
 
 Result SetClipper(Surface* surface, Clipper* clipper) {

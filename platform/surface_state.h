@@ -17,7 +17,7 @@ struct Device {
   bool initialized = false;   // InitializeDevice ran
   bool released = false;      // ReleaseDevice ran; kept while surfaces remain
   uint32_t level = 0;         // cooperative level, 0 until set
-  WindowRef window = nullptr; // window given with the level
+  WindowRef window = 0; // window given with the level
   bool exclusive = false;     // holds the display (full screen, exclusive)
   bool mode_set = false;      // this device changed the display mode
   int surfaces = 0;           // surfaces made on it that still exist
@@ -55,7 +55,7 @@ struct Palette {
 
 struct Clipper {
   size_t slot = 0;
-  WindowRef window = nullptr;
+  WindowRef window = 0;
   int refs = 0;
 };
 

@@ -23,7 +23,7 @@ TEST(SurfaceDevice, MustBeInitialisedAndGivenALevelBeforeMakingSurfaces) {
   ASSERT_EQ(ps::InitializeDevice(d), Result::kOk);
   EXPECT_EQ(ps::CreateSurface(d, desc, &s), Result::kNoCooperativeLevel);
   EXPECT_EQ(s, nullptr);
-  ASSERT_EQ(ps::SetCooperativeLevel(d, nullptr, ps::kCooperativeNormal), Result::kOk);
+  ASSERT_EQ(ps::SetCooperativeLevel(d, 0, ps::kCooperativeNormal), Result::kOk);
   EXPECT_EQ(ps::GetCooperativeLevel(d), ps::kCooperativeNormal);
   EXPECT_EQ(ps::CreateSurface(d, desc, &s), Result::kOk);
   EXPECT_EQ(ps::GetSurfaceInfo(s).format, plat::kFormatRgb565);
@@ -42,10 +42,10 @@ TEST(SurfaceDevice, InjectedFailuresFailTheNextCallsOnly) {
   EXPECT_EQ(ps::InitializeDevice(d), Result::kOk);
   ps::InjectFailure(ps::Operation::kSetCooperativeLevel, Result::kInvalidParams, -1);
   for (int i = 0; i < 3; ++i) {
-    EXPECT_EQ(ps::SetCooperativeLevel(d, nullptr, ps::kCooperativeNormal), Result::kInvalidParams);
+    EXPECT_EQ(ps::SetCooperativeLevel(d, 0, ps::kCooperativeNormal), Result::kInvalidParams);
   }
   ps::ClearInjectedFailures();
-  EXPECT_EQ(ps::SetCooperativeLevel(d, nullptr, ps::kCooperativeNormal), Result::kOk);
+  EXPECT_EQ(ps::SetCooperativeLevel(d, 0, ps::kCooperativeNormal), Result::kOk);
   ps::ResetSurfaces();
 }
 
@@ -53,18 +53,18 @@ TEST_F(SurfaceTest, OneDeviceAtATimeHoldsTheDisplayExclusively) {
   ps::Device* other = nullptr;
   ASSERT_EQ(ps::CreateDevice(&other), Result::kOk);
   ASSERT_EQ(ps::InitializeDevice(other), Result::kOk);
-  ASSERT_EQ(ps::SetCooperativeLevel(device_, nullptr, kExclusive), Result::kOk);
-  EXPECT_EQ(ps::SetCooperativeLevel(device_, nullptr, kExclusive), Result::kOk);
-  EXPECT_EQ(ps::SetCooperativeLevel(other, nullptr, kExclusive), Result::kExclusiveModeAlreadySet);
-  EXPECT_EQ(ps::SetCooperativeLevel(other, nullptr, ps::kCooperativeExclusive),
+  ASSERT_EQ(ps::SetCooperativeLevel(device_, 0, kExclusive), Result::kOk);
+  EXPECT_EQ(ps::SetCooperativeLevel(device_, 0, kExclusive), Result::kOk);
+  EXPECT_EQ(ps::SetCooperativeLevel(other, 0, kExclusive), Result::kExclusiveModeAlreadySet);
+  EXPECT_EQ(ps::SetCooperativeLevel(other, 0, ps::kCooperativeExclusive),
             Result::kInvalidParams);
-  ASSERT_EQ(ps::SetCooperativeLevel(device_, nullptr, ps::kCooperativeNormal), Result::kOk);
-  EXPECT_EQ(ps::SetCooperativeLevel(other, nullptr, kExclusive), Result::kOk);
+  ASSERT_EQ(ps::SetCooperativeLevel(device_, 0, ps::kCooperativeNormal), Result::kOk);
+  EXPECT_EQ(ps::SetCooperativeLevel(other, 0, kExclusive), Result::kOk);
 }
 
 TEST_F(SurfaceTest, DisplayModesNeedExclusiveUseAndFollowTheFakeDisplay) {
   EXPECT_EQ(ps::SetDisplayMode(device_, 640, 480, 16, 0), Result::kNoExclusiveMode);
-  ASSERT_EQ(ps::SetCooperativeLevel(device_, nullptr, kExclusive), Result::kOk);
+  ASSERT_EQ(ps::SetCooperativeLevel(device_, 0, kExclusive), Result::kOk);
   pd::SetAcceptedModes({{320, 240, 16, {60}}, {640, 480, 16, {}}, {640, 480, 24, {}}});
   EXPECT_EQ(ps::SetDisplayMode(device_, 320, 240, 16, 75), Result::kModeRefused);
   EXPECT_EQ(ps::SetDisplayMode(device_, 640, 480, 24, 0), Result::kModeRefused);
@@ -140,7 +140,7 @@ TEST_F(SurfaceTest, ReleasingTheDeviceRestoresTheDesktopAndLeavesItsSurfacesLost
   ps::Device* next = nullptr;
   ASSERT_EQ(ps::CreateDevice(&next), Result::kOk);
   ASSERT_EQ(ps::InitializeDevice(next), Result::kOk);
-  EXPECT_EQ(ps::SetCooperativeLevel(next, nullptr, kExclusive), Result::kOk);
+  EXPECT_EQ(ps::SetCooperativeLevel(next, 0, kExclusive), Result::kOk);
 }
 
 TEST_F(SurfaceTest, VideoMemoryIsCountedForBackBuffersAndOffscreenSurfaces) {

@@ -31,7 +31,7 @@ class SurfaceTest : public ::testing::Test {
     plat::presentation::SetHarnessSettings({});
     ASSERT_EQ(ps::CreateDevice(&device_), ps::Result::kOk);
     ASSERT_EQ(ps::InitializeDevice(device_), ps::Result::kOk);
-    ASSERT_EQ(ps::SetCooperativeLevel(device_, nullptr, ps::kCooperativeNormal), ps::Result::kOk);
+    ASSERT_EQ(ps::SetCooperativeLevel(device_, 0, ps::kCooperativeNormal), ps::Result::kOk);
   }
   void TearDown() override {
     ps::ResetSurfaces();
@@ -40,7 +40,7 @@ class SurfaceTest : public ::testing::Test {
   }
 
   void GoFullScreen(int w, int h, int bits) {
-    ASSERT_EQ(ps::SetCooperativeLevel(device_, nullptr,
+    ASSERT_EQ(ps::SetCooperativeLevel(device_, 0,
                                       ps::kCooperativeFullScreen | ps::kCooperativeExclusive),
               ps::Result::kOk);
     ASSERT_EQ(ps::SetDisplayMode(device_, w, h, bits, 0), ps::Result::kOk);

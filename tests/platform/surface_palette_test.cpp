@@ -68,9 +68,8 @@ TEST_F(SurfaceTest, ASurfaceKeepsItsPaletteAfterTheCreatorReleasesIt) {
 TEST_F(SurfaceTest, ClippersRememberTheirWindow) {
   ps::Clipper* c = nullptr;
   ASSERT_EQ(ps::CreateClipper(device_, &c), Result::kOk);
-  int window = 0;
-  ASSERT_EQ(ps::SetClipperWindow(c, &window), Result::kOk);
-  EXPECT_EQ(ps::GetClipperWindow(c), &window);
+  ASSERT_EQ(ps::SetClipperWindow(c, 0x1234), Result::kOk);
+  EXPECT_EQ(ps::GetClipperWindow(c), 0x1234u);
   ps::InjectFailure(ps::Operation::kCreateClipper, Result::kOutOfMemory);
   ps::Clipper* failed = nullptr;
   EXPECT_EQ(ps::CreateClipper(device_, &failed), Result::kOutOfMemory);
