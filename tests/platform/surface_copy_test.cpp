@@ -11,32 +11,72 @@ namespace {
 
 namespace ps = plat::surface;
 
-TEST(SurfaceCopyLoops, MatchTheReferenceForEveryPixelSizeKeyAndOverlap) {
-  std::mt19937 rng(20240601);
-  constexpr int kW = 23, kH = 17;
-  for (int bpp : {1, 2, 4}) {
-    const int32_t pitch = kW * bpp + 5;  // rows that are not whole pixels apart
-    for (int trial = 0; trial < 200; ++trial) {
-      std::vector<uint8_t> buffer(static_cast<size_t>(pitch) * kH);
-      // Few distinct values, so the key hits often.
-      for (auto& b : buffer) b = static_cast<uint8_t>(rng() % 3);
-      const int w = 1 + static_cast<int>(rng() % 12), h = 1 + static_cast<int>(rng() % 10);
-      const int sx = static_cast<int>(rng() % (kW - w + 1)), sy = static_cast<int>(rng() % (kH - h + 1));
-      const int dx = static_cast<int>(rng() % (kW - w + 1)), dy = static_cast<int>(rng() % (kH - h + 1));
-      const bool keyed = rng() % 2 == 0;
-      uint32_t key = 0;
-      for (int i = 0; i < bpp; ++i) key |= (rng() % 3) << (8 * i);
-      key |= 0xAB000000u & (bpp < 4 ? 0xFF000000u : 0);  // bytes above the pixel are ignored
+constexpr int kW = 23, kH = 17;
 
-      std::vector<uint8_t> fast = buffer, slow = buffer;
-      auto at = [&](std::vector<uint8_t>& b, int x, int y) { return b.data() + y * pitch + x * bpp; };
-      ps::CopyPixels(at(fast, dx, dy), pitch, at(fast, sx, sy), pitch, w, h, bpp,
-                     keyed ? &key : nullptr);
-      ps::ReferenceCopyPixels(at(slow, dx, dy), pitch, at(slow, sx, sy), pitch, w, h, bpp,
-                              keyed ? &key : nullptr);
-      ASSERT_EQ(fast, slow) << "bpp " << bpp << " trial " << trial << " from " << sx << "," << sy
-                            << " to " << dx << "," << dy << " size " << w << "x" << h
-                            << (keyed ? " keyed" : "");
+struct Trial {
+  int w, h, sx, sy, dx, dy;
+  bool keyed;
+  uint32_t key;
+};
+
+Trial RandomTrial(std::mt19937& rng, int bpp) {
+  Trial t;
+  t.w = 1 + static_cast<int>(rng() % 12);
+  t.h = 1 + static_cast<int>(rng() % 10);
+  t.sx = static_cast<int>(rng() % (kW - t.w + 1));
+  t.sy = static_cast<int>(rng() % (kH - t.h + 1));
+  t.dx = static_cast<int>(rng() % (kW - t.w + 1));
+  t.dy = static_cast<int>(rng() % (kH - t.h + 1));
+  t.keyed = rng() % 2 == 0;
+  t.key = 0;
+  for (int i = 0; i < bpp; ++i) t.key |= (rng() % 3) << (8 * i);
+  if (bpp < 4) t.key |= 0xAB000000u;  // bytes above the pixel are ignored
+  return t;
+}
+
+std::vector<uint8_t> RandomBytes(std::mt19937& rng, size_t n) {
+  std::vector<uint8_t> b(n);
+  for (auto& v : b) v = static_cast<uint8_t>(rng() % 3);  // few values: the key hits often
+  return b;
+}
+
+// Pitches whole pixels apart, and pitches that are not (which rules out the aligned loops).
+std::vector<int32_t> Pitches(int bpp) { return {(kW + 3) * bpp, kW * bpp + 5}; }
+
+TEST(SurfaceCopyLoops, MatchTheReferenceWithinOneBufferInEveryDirection) {
+  std::mt19937 rng(20240601);
+  for (int bpp : {1, 2, 4}) {
+    for (int32_t pitch : Pitches(bpp)) {
+      for (int trial = 0; trial < 200; ++trial) {
+        const Trial t = RandomTrial(rng, bpp);
+        std::vector<uint8_t> fast = RandomBytes(rng, static_cast<size_t>(pitch) * kH), slow = fast;
+        auto at = [&](std::vector<uint8_t>& b, int x, int y) { return b.data() + y * pitch + x * bpp; };
+        const uint32_t* key = t.keyed ? &t.key : nullptr;
+        ps::CopyPixels(at(fast, t.dx, t.dy), pitch, at(fast, t.sx, t.sy), pitch, t.w, t.h, bpp, key);
+        ps::ReferenceCopyPixels(at(slow, t.dx, t.dy), pitch, at(slow, t.sx, t.sy), pitch, t.w, t.h,
+                                bpp, key);
+        ASSERT_EQ(fast, slow) << "bpp " << bpp << " pitch " << pitch << " trial " << trial;
+      }
+    }
+  }
+}
+
+TEST(SurfaceCopyLoops, MatchTheReferenceBetweenTwoBuffers) {
+  std::mt19937 rng(77);
+  for (int bpp : {1, 2, 4}) {
+    for (int32_t src_pitch : Pitches(bpp)) {
+      const int32_t dst_pitch = (kW + 7) * bpp;
+      for (int trial = 0; trial < 100; ++trial) {
+        const Trial t = RandomTrial(rng, bpp);
+        const std::vector<uint8_t> src = RandomBytes(rng, static_cast<size_t>(src_pitch) * kH);
+        std::vector<uint8_t> fast = RandomBytes(rng, static_cast<size_t>(dst_pitch) * kH), slow = fast;
+        const uint32_t* key = t.keyed ? &t.key : nullptr;
+        const uint8_t* from = src.data() + t.sy * src_pitch + t.sx * bpp;
+        const ptrdiff_t to = t.dy * dst_pitch + t.dx * bpp;
+        ps::CopyPixels(fast.data() + to, dst_pitch, from, src_pitch, t.w, t.h, bpp, key);
+        ps::ReferenceCopyPixels(slow.data() + to, dst_pitch, from, src_pitch, t.w, t.h, bpp, key);
+        ASSERT_EQ(fast, slow) << "bpp " << bpp << " pitch " << src_pitch << " trial " << trial;
+      }
     }
   }
 }
