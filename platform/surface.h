@@ -261,7 +261,8 @@ Result Restore(Surface* surface);
 Result GetDC(Surface* surface, SurfaceDc* out);
 Result ReleaseDC(Surface* surface);
 // Copies w x h pixels from (sx, sy) of src to (x, y) of dst, clipped to both as a GDI
-// copy is; both must have the same format.
+// copy is. Between two RGB formats each channel is shifted to the destination's width
+// (low bits 0) and alpha is left 0; an 8-bit surface copies only to its own format.
 Result CopyBetweenDcs(const SurfaceDc& dst, int x, int y, int w, int h, const SurfaceDc& src,
                       int sx, int sy);
 

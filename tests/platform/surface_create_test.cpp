@@ -79,7 +79,9 @@ TEST_F(SurfaceTest, OffscreenSurfacesTakeTheDisplayFormatOrTheirOwn) {
     d.format = r.asked;
     ps::Surface* s = nullptr;
     ASSERT_EQ(ps::CreateSurface(device_, d, &s), r.result);
-    if (s != nullptr) EXPECT_EQ(ps::GetSurfaceInfo(s).format, r.asked);
+    if (s != nullptr) {
+      EXPECT_EQ(ps::GetSurfaceInfo(s).format, r.asked);
+    }
   }
   EXPECT_EQ(ps::GetSurfaceInfo(Offscreen(5, 3)).format, plat::kFormatXrgb8888);
 }

@@ -111,13 +111,39 @@ TEST_F(SurfaceTest, DeviceContextCopiesClipToBothSurfaces) {
   EXPECT_EQ(ps::CopyBetweenDcs(d, 0, 0, 1, 1, s, 0, 0), Result::kNoDc);
 }
 
-TEST_F(SurfaceTest, DeviceContextCopiesNeedOneFormat) {
-  ps::Surface* a = Offscreen(2, 2, plat::kFormatRgb565);
+TEST_F(SurfaceTest, DeviceContextCopiesConvertBetweenRgbFormats) {
+  const plat::PixelFormat argb4444{16, false, 0x0F00, 0x00F0, 0x000F, 0xF000, 0};
+  struct Row { plat::PixelFormat from; uint32_t pixel; plat::PixelFormat to; uint32_t want; };
+  const Row rows[] = {
+      {plat::kFormatRgb565, 0xFFFF, argb4444, 0x0FFF},  // alpha stays 0
+      {plat::kFormatRgb565, 0x8410, argb4444, 0x0888},  // 16, 32, 16 -> 8, 8, 8
+      {plat::kFormatXrgb8888, 0xFF123456, plat::kFormatRgb565, 0x11AA},  // 2, 13, 10
+      {plat::kFormatRgb565, 0xF800, plat::kFormatXrgb8888, 0x00F80000},  // 31 << 3
+      {plat::kFormatRgb555, 0x03E0, plat::kFormatRgb565, 0x07C0},  // green 31 -> 62
+  };
+  for (const Row& r : rows) {
+    ps::Surface* src = Offscreen(1, 1, r.from);
+    ps::Surface* dst = Offscreen(1, 1, r.to);
+    Paint(src, [&](int, int) { return r.pixel; });
+    Paint(dst, [](int, int) { return 0xFFFFFFFFu; });
+    ps::SurfaceDc s, d;
+    ASSERT_EQ(ps::GetDC(src, &s), Result::kOk);
+    ASSERT_EQ(ps::GetDC(dst, &d), Result::kOk);
+    ASSERT_EQ(ps::CopyBetweenDcs(d, 0, 0, 1, 1, s, 0, 0), Result::kOk);
+    ps::ReleaseDC(src);
+    ps::ReleaseDC(dst);
+    EXPECT_EQ(GetPixel(dst, 0, 0), r.want) << std::hex << r.pixel;
+  }
+}
+
+TEST_F(SurfaceTest, DeviceContextCopiesOfEightBitSurfacesKeepTheirFormat) {
+  ps::Surface* a = Offscreen(2, 2, plat::kFormatPalette8);
   ps::Surface* b = Offscreen(2, 2, plat::kFormatRgb555);
   ps::SurfaceDc da, db;
   ASSERT_EQ(ps::GetDC(a, &da), Result::kOk);
   ASSERT_EQ(ps::GetDC(b, &db), Result::kOk);
   EXPECT_EQ(ps::CopyBetweenDcs(da, 0, 0, 2, 2, db, 0, 0), Result::kUnsupportedFormat);
+  EXPECT_EQ(ps::CopyBetweenDcs(db, 0, 0, 2, 2, da, 0, 0), Result::kUnsupportedFormat);
 }
 
 }  // namespace
