@@ -1,20 +1,21 @@
-// The game program. For now it starts the library's foundation in its data folder,
-// writes the system report to AppLog.txt and says what it has.
-#include <cstdio>
+// The game program. For now it starts the library in window mode, keeps its window
+// alive until the window is closed, and shuts the library down. The game itself comes
+// later.
+#include "platform/timer.h"
+#include "vexal/app/library.h"
+#include "vexal/app/message_pump.h"
+#include "vexal/app/window_mode.h"
 
-#include "platform/fs.h"
-#include "vexal/app/app_state.h"
-#include "vexal/app/log_file.h"
-#include "vexal/app/system_report.h"
+namespace {
+
+constexpr uint32_t kIdleMs = 10;  // between two pumps, so an idle program costs nothing
+
+}  // namespace
 
 int main() {
-  vexal::AppState.StartDirectory = plat::fs::CurrentDirectory();
-  vexal::StartLogFile();
-  vexal::LogSystemInfo();
-  std::printf(
-      "nightloom: the library foundation runs (log, clocks, random numbers, streams,\n"
-      "system report); the window, the screen and the game are not built yet.\n"
-      "The system report is in %s/AppLog.txt.\n",
-      vexal::AppState.StartDirectory.c_str());
+  vexal::ChangeWindowMode(1);
+  if (vexal::LibraryInit() == -1) return -1;
+  while (vexal::PumpMessages() == 0) plat::timer::Sleep(kIdleMs);
+  vexal::LibraryEnd();
   return 0;
 }

@@ -3,15 +3,43 @@
 // place; ResetAppState brings it back to its state at load for tests.
 #pragma once
 
+#include <array>
 #include <cstdint>
 #include <string>
 
+#include "platform/window.h"
+
 namespace vexal {
 
+// Longest window title kept, in bytes.
+inline constexpr size_t kWindowTitleMax = 255;
+
 struct AppStateRecord {
+  // Window.
+  uintptr_t Instance = 0;                        // module handle; one module here, so 1 once started
+  plat::window::WindowHandle MainWindow = 0;     // the one main window; 0 before creation
+  plat::window::RegionHandle WindowRegion = 0;   // shape of the window; 0 = none
+  std::array<int32_t, 4> ClientRect{};           // client area on the desktop: left, top, right, bottom
+  int32_t WindowMode = 0;       // 1 window mode, 0 full screen; may be set before start-up
+  int32_t ModeChanging = 0;     // a window-mode change is running
+  int32_t DisplayChanged = 0;   // a desktop change was seen during a window-mode change
+  int32_t QuitFlag = 0;         // the window was destroyed or the quit message seen
+  int32_t ClosingFlag = 0;      // the library itself asked the window to close
+  int32_t WindowDestroyed = 0;  // the window's destruction was handled
+  int32_t ActiveFlag = 0;       // 1: the application is active
+  int32_t RestorePending = 0;   // full-screen surfaces must be rebuilt on re-activation
+  int32_t CursorVisible = 0;    // the window-mode style (visible cursor) is applied
+
   // Timer choice.
   int32_t UsePerfCounter = 0;   // 1: microsecond time comes from the performance counter
   int64_t PerfFrequency = 0;    // performance-counter ticks per second
+
+  // Desktop at window creation.
+  int32_t DesktopWidth = 0;
+  int32_t DesktopHeight = 0;
+  int32_t DesktopColourBits = 0;
+
+  int32_t ComInitialised = 0;   // COM was started here and not yet ended
 
   // Log state.
   int32_t LogDisabled = 0;      // 1: no logging at all
@@ -20,8 +48,14 @@ struct AppStateRecord {
   int32_t LogContinuation = 0;  // 1: the previous message did not end its line
   uint32_t LogTimeBase = 0;     // clock value at start-up, in ms
 
+  std::array<int32_t, 4> DrawRect{};  // draw area inside the window: left, top, right, bottom
+  int32_t LibraryInitialised = 0;     // 1 between a successful start-up and the shut-down
+
   // Directory the program started in (host path); the log file lives there.
   std::string StartDirectory;
+  // Window title (CP932, at most kWindowTitleMax bytes); empty means "Vexal".
+  std::string WindowTitle;
+  int32_t StyleApplied = 0;     // the window-mode style was applied once after creation
 
   // System report results.
   int32_t OsCode = 0;                 // Windows generation code, unchanged elsewhere
@@ -29,10 +63,19 @@ struct AppStateRecord {
   int32_t MmxUsable = 0;              // stays 0
   int32_t RdtscUsable = 0;            // the processor has a time-stamp counter
   int64_t CpuTicksPerHalfSecond = 0;  // time-stamp ticks over 500 ms
+
+  int32_t RunInBackground = 0;  // keep running while inactive; nothing sets it
+  int32_t PumpBusy = 0;         // the pump is updating text input (re-entry guard)
 };
 
 extern AppStateRecord AppState;
 
 void ResetAppState();
+
+// The reset at window creation: everything back to zero except what may be set before
+// the window exists (log switch and clock base, window mode, region and title, start
+// directory, system generation codes, background flag) and the COM flag, which the
+// shut-down needs to end COM.
+void ResetAppStateForWindow();
 
 }  // namespace vexal

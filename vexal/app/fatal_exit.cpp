@@ -1,18 +1,33 @@
-// Until the window and the devices exist there is nothing to shut down: the fatal exit
-// logs and ends the process.
+// The fatal exit: the message, the whole shut-down, then the end of the process.
 #include "vexal/app/fatal_exit.h"
 
 #include <cstdarg>
 #include <cstdio>
 #include <cstdlib>
 
+#include "vexal/app/app_state.h"
+#include "vexal/app/library.h"
 #include "vexal/app/log_file.h"
+#include "vexal/app/message_pump.h"
 
 namespace vexal {
+namespace {
+
+bool g_exiting = false;  // a fatal exit is running; one failing inside it ends at once
+
+}  // namespace
 
 void FatalErrorExit(const char* text) {
   LogWrite(text);
   LogWrite("\n");
+  if (!g_exiting) {
+    g_exiting = true;
+    RunShutdownSequence();
+    if (AppState.MainWindow != 0) {
+      while (!AppState.QuitFlag && PumpMessages() == 0) {
+      }
+    }
+  }
   LogWrite("ソフトをエラー終了します");
   std::exit(-1);
 }

@@ -1,0 +1,69 @@
+// A fresh library for a test: its own folder (the start directory), its own instance
+// lock, a virtual clock, a fixed desktop and memory, and SDL's dummy driver.
+#pragma once
+
+#include <gtest/gtest.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <string>
+#include <vector>
+
+#include "platform/debug_out.h"
+#include "platform/fs.h"
+#include "platform/sys.h"
+#include "platform/timer.h"
+#include "platform/window.h"
+#include "tests/support/temp_dir.h"
+#include "vexal/app/app_state.h"
+
+namespace apptest {
+
+class LibraryTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    // A start-up that hangs fails the test instead of holding the suite.
+    alarm(60);
+    plat::SetDebugOutputEnabled(false);
+    plat::timer::UseVirtualClock(true, 10000);
+    plat::window::SetInstanceLockPath(dir_.File("instance.lock"));
+    plat::window::OverrideDesktopMode(plat::window::DesktopMode{1024, 768, 32});
+    plat::sys::OverrideMemoryStatus(plat::sys::MemoryStatus{512ull << 20, 256ull << 20});
+    old_dir_ = plat::fs::CurrentDirectory();
+    plat::fs::SetCurrentDirectory(dir_.path());
+  }
+  void TearDown() override {
+    plat::fs::SetCurrentDirectory(old_dir_);
+    alarm(0);
+  }
+
+  std::string Log() const { return nltest::ReadFileBytes(dir_.File("AppLog.txt")); }
+
+  // The log's messages, one a line, without their time stamps.
+  std::vector<std::string> LogLines() const {
+    std::vector<std::string> lines;
+    std::string log = Log();
+    size_t start = 0;
+    while (start < log.size()) {
+      size_t end = log.find('\n', start);
+      if (end == std::string::npos) end = log.size();
+      std::string line = log.substr(start, end - start);
+      size_t colon = line.find(':');
+      lines.push_back(colon == std::string::npos ? line : line.substr(colon + 1));
+      start = end + 1;
+    }
+    return lines;
+  }
+
+  // The log lines from the first that equals `from` on (empty when there is none).
+  std::vector<std::string> LogLinesFrom(const std::string& from) const {
+    std::vector<std::string> lines = LogLines();
+    auto it = std::find(lines.begin(), lines.end(), from);
+    return std::vector<std::string>(it, lines.end());
+  }
+
+  nltest::TempDir dir_;
+  std::string old_dir_;
+};
+
+}  // namespace apptest
