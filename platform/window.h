@@ -224,7 +224,8 @@ intptr_t SendMessage(WindowHandle window, uint32_t id, uintptr_t wparam, intptr_
 bool PeekMessage(Message* out, WindowHandle filter);
 bool TranslateMessage(const Message& message);
 intptr_t DispatchMessage(const Message& message);
-// kWmClose destroys the window; kWmSetCursor over the client area sets the class cursor.
+// kWmClose destroys the window; kWmSetCursor sets the class cursor over the client area
+// (hit code kHitClient) and the arrow elsewhere.
 intptr_t DefWindowProc(WindowHandle window, uint32_t id, uintptr_t wparam, intptr_t lparam);
 
 // Cursor.

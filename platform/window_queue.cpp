@@ -78,11 +78,9 @@ intptr_t DefWindowProc(WindowHandle window, uint32_t id, uintptr_t, intptr_t lpa
       DestroyWindow(window);
       return 0;
     case kWmSetCursor:
-      if ((lparam & 0xFFFF) == kHitClient) {
-        SetCursor(internal::ClassCursorOf(window));
-        return 1;
-      }
-      return 0;
+      // The class cursor over the client area, the arrow anywhere else.
+      SetCursor((lparam & 0xFFFF) == kHitClient ? internal::ClassCursorOf(window) : Cursor::Arrow);
+      return 1;
     default:
       return 0;
   }

@@ -23,7 +23,8 @@ void ApplyWindowModeStyle(int32_t w, int32_t h) {
   pw::SetWindowPos(AppState.MainWindow, pw::ZOrder::Top, r.left, r.top, r.right - r.left, r.bottom - r.top,
                    pw::kSwpNoZOrder);
   ReadClientRect();
-  auto& c = AppState.ClientRect;
+  // A copy: the move below reports itself to the window procedure, which rewrites ClientRect.
+  const std::array<int32_t, 4> c = AppState.ClientRect;
   if (c[0] < 0 || c[1] < 0) {
     // Keep the client area on the desktop: its top-left corner goes to (0, 0).
     int32_t dx = -c[0], dy = -c[1];
@@ -31,7 +32,7 @@ void ApplyWindowModeStyle(int32_t w, int32_t h) {
     pw::GetWindowRect(AppState.MainWindow, &outer);
     pw::SetWindowPos(AppState.MainWindow, pw::ZOrder::Top, outer.left + dx, outer.top + dy,
                      outer.right - outer.left, outer.bottom - outer.top, pw::kSwpNoZOrder);
-    c = {c[0] + dx, c[1] + dy, c[2] + dx, c[3] + dy};
+    AppState.ClientRect = {c[0] + dx, c[1] + dy, c[2] + dx, c[3] + dy};
   }
   if (AppState.CursorVisible == 0) {
     AppState.CursorVisible = 1;

@@ -1,0 +1,98 @@
+#include "vexal/app/message_pump.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <string_view>
+
+#include "platform/timer.h"
+#include "platform/window.h"
+#include "tests/vexal/app/library_fixture.h"
+#include "vexal/app/app_state.h"
+#include "vexal/app/library.h"
+#include "vexal/app/text_input.h"
+#include "vexal/app/window_mode.h"
+
+namespace {
+
+namespace pw = plat::window;
+using vexal::AppState;
+
+std::string_view Utf8(const char8_t* s) { return reinterpret_cast<const char*>(s); }
+
+class PumpTest : public apptest::LibraryTest {
+ protected:
+  void SetUp() override {
+    LibraryTest::SetUp();
+    vexal::ChangeWindowMode(1);
+    ASSERT_EQ(vexal::LibraryInit(), 0);
+  }
+  void TearDown() override {
+    pw::SetEventSource(nullptr);
+    LibraryTest::TearDown();
+  }
+  // Runs `action` once the virtual clock has moved `after_ms` from now, from the event source.
+  void At(uint32_t after_ms, std::function<void()> action) {
+    uint32_t when = plat::timer::TimeMs() + after_ms;
+    pw::SetEventSource([when, action, done = false]() mutable {
+      if (!done && plat::timer::TimeMs() >= when) {
+        done = true;
+        action();
+      }
+    });
+  }
+};
+
+TEST_F(PumpTest, ReturnsMinusOneForGoodOnceTheWindowIsClosed) {
+  EXPECT_EQ(vexal::PumpMessages(), 0);
+  pw::UserClose(AppState.MainWindow);
+  EXPECT_EQ(vexal::PumpMessages(), -1);
+  EXPECT_EQ(AppState.WindowDestroyed, 1);
+  // Nothing is taken from the queue any more.
+  pw::PostMessage(0, 0x400, 7, 0);
+  EXPECT_EQ(vexal::PumpMessages(), -1);
+  EXPECT_EQ(vexal::PumpMessages(), -1);
+  pw::Message m;
+  ASSERT_TRUE(pw::PeekMessage(&m, pw::kThreadMessages));
+  EXPECT_EQ(m.id, 0x400u);
+}
+
+TEST_F(PumpTest, InactiveApplicationWaitsUntilActivated) {
+  pw::UserFocus(AppState.MainWindow, false);
+  uint32_t start = plat::timer::TimeMs();
+  At(50, [] { pw::UserFocus(AppState.MainWindow, true); });
+  EXPECT_EQ(vexal::PumpMessages(), 0);
+  // One millisecond of sleep a pass while inactive, and no return before activation.
+  uint32_t waited = plat::timer::TimeMs() - start;
+  EXPECT_GE(waited, 50u);
+  EXPECT_LE(waited, 52u);
+  EXPECT_EQ(AppState.ActiveFlag, 1);
+  std::vector<std::string> lines = LogLinesFrom("非アクティブになりました");
+  ASSERT_EQ(lines.size(), 2u);
+  EXPECT_EQ(lines[1], "アクティブになりました");
+}
+
+TEST_F(PumpTest, InactiveApplicationWaitsUntilTheWindowCloses) {
+  pw::UserFocus(AppState.MainWindow, false);
+  uint32_t start = plat::timer::TimeMs();
+  At(30, [] { pw::UserClose(AppState.MainWindow); });
+  EXPECT_EQ(vexal::PumpMessages(), -1);
+  EXPECT_GE(plat::timer::TimeMs() - start, 30u);
+  EXPECT_EQ(AppState.ActiveFlag, 0);
+}
+
+TEST_F(PumpTest, TypedTextReachesTheActiveInput) {
+  int h = vexal::CreateTextInputForTest(16, 0, 0, 0);
+  pw::UserText(AppState.MainWindow, Utf8(u8"aあ"));
+  pw::UserKey(AppState.MainWindow, pw::kVkLeft, true);
+  pw::UserText(AppState.MainWindow, Utf8(u8"b"));
+  EXPECT_EQ(vexal::PumpMessages(), 0);
+  const vexal::TextInputRecord& r = vexal::TextInputState.Records[h];
+  EXPECT_EQ(std::string(r.Buffer.get()), "abあ");
+  EXPECT_EQ(r.Finished, 0);
+  pw::UserKey(AppState.MainWindow, pw::kVkReturn, true);  // Enter arrives as a character too
+  EXPECT_EQ(vexal::PumpMessages(), 0);
+  EXPECT_EQ(r.Finished, 1);
+}
+
+}  // namespace

@@ -1,0 +1,119 @@
+// The `nightloom` program itself, run as a player would under SDL's dummy driver: a
+// second copy refuses to start, and the window closing on a signal ends it cleanly.
+#include <gtest/gtest.h>
+#include <limits.h>
+#include <signal.h>
+#include <stdlib.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <cstdio>
+#include <string>
+
+#include "tests/support/temp_dir.h"
+
+namespace {
+
+// NIGHTLOOM_PROGRAM, or the program in the same build tree as this test
+// (tests/vexal/app/ beside game/entry/).
+std::string ProgramPath() {
+  if (const char* p = std::getenv("NIGHTLOOM_PROGRAM")) return p;
+  char self[PATH_MAX] = {};
+  ssize_t n = readlink("/proc/self/exe", self, sizeof self - 1);
+  std::string dir = n > 0 ? std::string(self, static_cast<size_t>(n)) : std::string();
+  dir = dir.substr(0, dir.rfind('/'));
+  return dir + "/../../../game/entry/nightloom";
+}
+
+pid_t Start(const std::string& dir, const std::string& lock) {
+  pid_t pid = fork();
+  if (pid == 0) {
+    if (chdir(dir.c_str()) != 0) _exit(120);
+    setenv("SDL_VIDEODRIVER", "dummy", 1);
+    setenv("SDL_AUDIODRIVER", "dummy", 1);
+    setenv("NIGHTLOOM_INSTANCE_LOCK", lock.c_str(), 1);
+    std::string program = ProgramPath();
+    execl(program.c_str(), program.c_str(), static_cast<char*>(nullptr));
+    _exit(121);
+  }
+  return pid;
+}
+
+// Exit status, or -1000 - signal when the program was killed.
+int Wait(pid_t pid) {
+  int status = 0;
+  waitpid(pid, &status, 0);
+  return WIFEXITED(status) ? WEXITSTATUS(status) : -1000 - WTERMSIG(status);
+}
+
+bool WaitForLogLine(const std::string& log_file, const std::string& line) {
+  for (int i = 0; i < 3000; ++i) {
+    if (nltest::ReadFileBytes(log_file).find(line) != std::string::npos) return true;
+    usleep(10000);
+  }
+  return false;
+}
+
+const char kStarted[] = "文字コードバッファの初期化を行います... 完了しました\n";
+const char kShutDown[] =
+    "ウインドウを閉じようとしています\n"
+    "ウインドウが破棄されようとしています\n"
+    "ソフトを終了する準備が整いました\n"
+    "ＣＯＭを終了... 完了\n";
+
+// The log without its time stamps.
+std::string Messages(const std::string& log) {
+  std::string out;
+  size_t start = 0;
+  while (start < log.size()) {
+    size_t end = log.find('\n', start);
+    if (end == std::string::npos) end = log.size() - 1;
+    std::string line = log.substr(start, end - start + 1);
+    out += line.substr(line.find(':') + 1);
+    start = end + 1;
+  }
+  return out;
+}
+
+class ProgramTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    ASSERT_EQ(access(ProgramPath().c_str(), X_OK), 0) << ProgramPath() << " is not built";
+    mkdir(dir_.File("first").c_str(), 0700);
+    mkdir(dir_.File("second").c_str(), 0700);
+  }
+  nltest::TempDir dir_;
+};
+
+TEST_F(ProgramTest, SecondCopyEndsItselfWithStatusZero) {
+  const std::string lock = dir_.File("instance.lock");
+  pid_t first = Start(dir_.File("first"), lock);
+  ASSERT_TRUE(WaitForLogLine(dir_.File("first/AppLog.txt"), kStarted));
+
+  EXPECT_EQ(Wait(Start(dir_.File("second"), lock)), 0);
+  std::string second_log = Messages(nltest::ReadFileBytes(dir_.File("second/AppLog.txt")));
+  const std::string last = "ソフトの２重起動検査... ２重起動されています、ソフトを終了します\n";
+  ASSERT_GE(second_log.size(), last.size());
+  EXPECT_EQ(second_log.substr(second_log.size() - last.size()), last);
+
+  int status = 0;
+  EXPECT_EQ(waitpid(first, &status, WNOHANG), 0);  // the first copy runs on
+  kill(first, SIGTERM);
+  EXPECT_EQ(Wait(first), 0);
+}
+
+TEST_F(ProgramTest, SignalClosesTheWindowAndTheProgramEndsCleanly) {
+  for (int sig : {SIGTERM, SIGINT}) {
+    std::remove(dir_.File("first/AppLog.txt").c_str());
+    pid_t pid = Start(dir_.File("first"), dir_.File("instance.lock"));
+    ASSERT_TRUE(WaitForLogLine(dir_.File("first/AppLog.txt"), kStarted)) << sig;
+    kill(pid, sig);
+    EXPECT_EQ(Wait(pid), 0) << sig;
+    std::string log = Messages(nltest::ReadFileBytes(dir_.File("first/AppLog.txt")));
+    ASSERT_GE(log.size(), sizeof kShutDown - 1) << sig;
+    EXPECT_EQ(log.substr(log.size() - (sizeof kShutDown - 1)), kShutDown) << sig;
+  }
+}
+
+}  // namespace

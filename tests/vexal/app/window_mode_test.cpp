@@ -1,0 +1,106 @@
+#include "vexal/app/window_mode.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "platform/timer.h"
+#include "platform/window.h"
+#include "tests/vexal/app/library_fixture.h"
+#include "vexal/app/app_state.h"
+#include "vexal/app/library.h"
+#include "vexal/app/window_access.h"
+#include "vexal/graphics/graphics_seam.h"
+
+namespace {
+
+namespace pw = plat::window;
+using vexal::AppState;
+
+class WindowModeTest : public apptest::LibraryTest {};
+
+TEST_F(WindowModeTest, BeforeTheWindowOnlyTheFlagIsStored) {
+  EXPECT_EQ(vexal::ChangeWindowMode(1), 0);
+  EXPECT_EQ(AppState.WindowMode, 1);
+  EXPECT_EQ(AppState.StyleApplied, 0);
+  EXPECT_EQ(AppState.MainWindow, 0u);
+  EXPECT_EQ(vexal::ChangeWindowMode(1), 0);
+}
+
+TEST_F(WindowModeTest, SwitchingAppliesStyleAndCursorAndWaitsABoundedTime) {
+  vexal::ChangeWindowMode(1);
+  ASSERT_EQ(vexal::LibraryInit(), 0);
+
+  // Nothing reports the display change: the switch gives up after 2 s.
+  uint32_t start = plat::timer::TimeMs();
+  EXPECT_EQ(vexal::ChangeWindowMode(0), 0);
+  uint32_t waited = plat::timer::TimeMs() - start;
+  EXPECT_GE(waited, vexal::kModeChangeWaitMs);
+  EXPECT_LE(waited, vexal::kModeChangeWaitMs + 2);
+  EXPECT_EQ(AppState.ModeChanging, 0);
+  std::optional<pw::WindowInfo> info = pw::GetWindowInfo(AppState.MainWindow);
+  EXPECT_EQ(info->style, pw::kWsPopup);
+  EXPECT_EQ(info->ex_style, pw::kWsExTopmost);
+  EXPECT_EQ(info->outer, (pw::Rect{0, 0, 640, 480}));
+  EXPECT_EQ(AppState.ClientRect, (std::array<int32_t, 4>{0, 0, 640, 480}));
+  EXPECT_EQ(AppState.CursorVisible, 0);
+  EXPECT_FALSE(pw::IsCursorShown());
+
+  // A display change during the switch ends the wait at once.
+  vexal::SeamSetTraceHook([](std::string_view call) {
+    if (call == "ChangeScreenModeCore") pw::DesktopChanged(32, 1024, 768);
+  });
+  start = plat::timer::TimeMs();
+  EXPECT_EQ(vexal::ChangeWindowMode(1), 0);
+  EXPECT_LT(plat::timer::TimeMs() - start, 10u);
+  EXPECT_EQ(AppState.DisplayChanged, 1);
+  vexal::SeamSetTraceHook(nullptr);
+  info = pw::GetWindowInfo(AppState.MainWindow);
+  EXPECT_EQ(info->style & vexal::kWindowModeStyle, vexal::kWindowModeStyle);
+  EXPECT_TRUE(info->visible);
+  EXPECT_EQ(AppState.CursorVisible, 1);
+  EXPECT_TRUE(pw::IsCursorShown());
+  EXPECT_EQ(AppState.ClientRect, (std::array<int32_t, 4>{189, 122, 829, 602}));
+
+  // A mode change that kept the old mode has nothing to wait for.
+  vexal::SeamSetScreenModeResult(-1);
+  start = plat::timer::TimeMs();
+  EXPECT_EQ(vexal::ChangeWindowMode(0), -1);
+  EXPECT_EQ(plat::timer::TimeMs(), start);
+}
+
+TEST_F(WindowModeTest, ClientAreaStaysOnASmallDesktop) {
+  // 640 x 480 on 600 x 400: centring would put the client area at (-23, -62).
+  pw::OverrideDesktopMode(pw::DesktopMode{600, 400, 16});
+  vexal::ChangeWindowMode(1);
+  ASSERT_EQ(vexal::LibraryInit(), 0);
+  EXPECT_EQ(AppState.ClientRect, (std::array<int32_t, 4>{0, 0, 640, 480}));
+  EXPECT_EQ(pw::GetWindowInfo(AppState.MainWindow)->outer, (pw::Rect{-5, -23, 645, 485}));
+}
+
+TEST_F(WindowModeTest, TitleIsKeptAndCutAtACharacterBoundary) {
+  EXPECT_EQ(vexal::SetWindowTitle(std::string(300, 't')), 0);
+  EXPECT_EQ(AppState.WindowTitle, std::string(255, 't'));
+  // A double-byte character that would straddle the limit is left out whole.
+  vexal::SetWindowTitle(std::string(254, 't') + "夜");
+  EXPECT_EQ(AppState.WindowTitle, std::string(254, 't'));
+
+  vexal::SetWindowTitle("ＮＩＧＨＴＬＯＯＭ");
+  vexal::ChangeWindowMode(1);
+  ASSERT_EQ(vexal::LibraryInit(), 0);
+  EXPECT_EQ(pw::GetWindowInfo(AppState.MainWindow)->title, "ＮＩＧＨＴＬＯＯＭ");
+  vexal::SetWindowTitle("夜");
+  EXPECT_EQ(pw::GetWindowInfo(AppState.MainWindow)->title, "夜");
+}
+
+TEST_F(WindowModeTest, DesktopModeSkipsNullPointers) {
+  AppState.DesktopWidth = 800;
+  AppState.DesktopHeight = 600;
+  AppState.DesktopColourBits = 16;
+  int32_t w = 0, bits = 0;
+  EXPECT_EQ(vexal::GetDesktopMode(&w, nullptr, &bits), 0);
+  EXPECT_EQ(w, 800);
+  EXPECT_EQ(bits, 16);
+}
+
+}  // namespace
