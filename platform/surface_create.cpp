@@ -76,7 +76,9 @@ void Destroy(Surface* s) {
     --device->surfaces;
     g_surfaces.Remove(m);
   }
+  ++device->surfaces;  // keeps the device while the attached surfaces go
   for (Surface* a : attached) ReleaseSurface(a);
+  --device->surfaces;
   FreeDeviceIfDone(device);
 }
 

@@ -143,6 +143,16 @@ TEST_F(SurfaceTest, ReleasingTheDeviceRestoresTheDesktopAndLeavesItsSurfacesLost
   EXPECT_EQ(ps::SetCooperativeLevel(next, 0, kExclusive), Result::kOk);
 }
 
+TEST_F(SurfaceTest, SurfacesOfAReleasedDeviceCanBeReleasedWithWhatTheyHold) {
+  ps::Surface* back = Offscreen(8, 8);
+  ps::Surface* z = Offscreen(8, 8, {16, false, 0, 0, 0, 0, 0}, ps::kCapsZBuffer);
+  ASSERT_EQ(ps::AddAttachedSurface(back, z), Result::kOk);
+  ps::ReleaseSurface(z);
+  ps::ReleaseDevice(device_);
+  ps::ReleaseSurface(back);  // takes z with it, then the device
+  EXPECT_EQ(ps::LiveSurfaceCount(), 0);
+}
+
 TEST_F(SurfaceTest, VideoMemoryIsCountedForBackBuffersAndOffscreenSurfaces) {
   pd::SetVideoMemory(4u << 20);
   GoFullScreen(640, 480, 16);
