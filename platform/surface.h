@@ -7,14 +7,15 @@
 // desktop in a window, the display mode in full screen), optionally a flip chain of one
 // or two back buffers behind it, and off-screen surfaces. "Video" and "system" memory are
 // the same memory here; the placement is kept (and video memory is counted against the
-// display's) because callers choose their paths by it.
+// display's) because callers choose their paths by it. The primary is the display's own
+// memory and is not counted; back buffers and video-memory surfaces are.
 //
 // Presentation: a Flip, or a Blt / BltFast from another surface onto the primary, shows
 // the primary (presentation.h): it counts one presented frame. The picture shown is the
 // area the source surface covers when placed by that blit (so a screen-sized back surface
 // blitted to the window's client position gives exactly the client area), or the whole
-// primary after a Flip. Fills, locks and device-context copies onto the primary present
-// nothing. Drawing graphs straight onto the front screen therefore presents at each blit.
+// primary after a Flip. A Blt clipped away entirely still presents. Fills, locks and
+// device-context copies onto the primary present nothing. Drawing graphs straight onto the front screen therefore presents at each blit.
 //
 // Rules every operation keeps:
 // - Rectangles are left, top, right, bottom with right and bottom exclusive. A rectangle
