@@ -11,8 +11,8 @@ namespace plat::window::internal {
 // Starts SDL's video (once), leaving the screen saver alone; false when it cannot.
 bool EnsureVideo();
 
-// The window with this handle (also while it is being destroyed), or null.
-struct WindowRecord;
+// Whether a window exists (also while it is being destroyed), and what of it the queue
+// and the events need.
 bool IsLive(WindowHandle window);
 WindowProc ProcOf(WindowHandle window);
 Cursor ClassCursorOf(WindowHandle window);

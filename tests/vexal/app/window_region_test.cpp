@@ -53,8 +53,14 @@ TEST(BuildRegionFromImage, RunsOfOpaquePixelsBecomeRectangles) {
 class WindowRegionTest : public apptest::LibraryTest {};
 
 TEST_F(WindowRegionTest, PictureShapesTheWindowUntilRemoved) {
+  // A region set before start-up shapes the window from its creation on.
+  AppState.WindowRegion = pw::CreateRegion();
+  pw::AddRegionRect(AppState.WindowRegion, {0, 0, 8, 8});
   vexal::ChangeWindowMode(1);
   ASSERT_EQ(vexal::LibraryInit(), 0);
+  EXPECT_EQ(pw::GetWindowInfo(AppState.MainWindow)->region, (Rects{{0, 0, 8, 8}}));
+  vexal::SetWindowRegionGraph(nullptr);
+
   EXPECT_EQ(vexal::SetWindowRegionGraph("img\\shape.bmp"), -1);  // no such picture
   EXPECT_EQ(vexal::HasWindowRegion(), 0);
 
