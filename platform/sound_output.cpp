@@ -121,6 +121,11 @@ void StopStream(std::unique_lock<std::mutex>& lock) {
 }
 
 void ChangeOutputFormat(std::unique_lock<std::mutex>& lock, const WaveFormat& format) {
+  const WaveFormat& now = g_sound.output;
+  if (now.channels == format.channels && now.samples_per_sec == format.samples_per_sec &&
+      now.bits_per_sample == format.bits_per_sample) {
+    return;  // the same format again: the stream and the capture run on untouched
+  }
   CatchUp();
   const bool was_running = g_sound.stream_running;
   const SDL_AudioDeviceID id = g_sound.sdl_device;
