@@ -91,7 +91,7 @@ bool MixBufferReference(Buffer& b, int32_t* sums, uint32_t frames, uint64_t step
     const uint32_t i = static_cast<uint32_t>(b.position >> 32);
     const uint32_t j = NextFrame(i, b.frames, b.looping);
     const int32_t f = static_cast<int32_t>((b.position >> 16) & 0xFFFF);
-    int32_t v[2];
+    int32_t v[2] = {0, 0};
     for (int c = 0; c < channels; ++c) {
       const uint8_t* pa = &b.data[static_cast<size_t>(i) * b.frame_bytes + c * (wide ? 2 : 1)];
       const uint8_t* pb = &b.data[static_cast<size_t>(j) * b.frame_bytes + c * (wide ? 2 : 1)];

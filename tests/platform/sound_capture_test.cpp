@@ -2,6 +2,7 @@
 // NIGHTLOOM_AUDIO_OUT capture), and SDL's audio thread on the real clock.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdlib>
 #include <cstring>
 #include <string>
@@ -53,7 +54,7 @@ Wav ReadWav(const std::string& path) {
   EXPECT_EQ(w.data_bytes, f.size() - 44);
   if (w.format.bits_per_sample == 16) {
     w.samples.resize((f.size() - 44) / 2);
-    std::memcpy(w.samples.data(), f.data() + 44, w.samples.size() * 2);
+    std::copy_n(f.data() + 44, w.samples.size() * 2, reinterpret_cast<char*>(w.samples.data()));
   }
   return w;
 }
@@ -151,6 +152,26 @@ TEST_F(SoundCaptureTest, VirtualClockRendersExactlyTheElapsedFramesIntoTheCaptur
   std::vector<int16_t> both = one;
   both.insert(both.end(), one.begin(), one.end());
   EXPECT_EQ(wav.samples, both);
+}
+
+// A program that ends without releasing its device still leaves a complete file.
+TEST_F(SoundCaptureTest, ProgramExitRendersTheRestAndFinishesTheFile) {
+  nltest::TempDir dir;
+  const std::string path = dir.File("exit.wav");
+  EXPECT_EXIT(
+      {
+        setenv("NIGHTLOOM_AUDIO_OUT", path.c_str(), 1);
+        plat::timer::UseVirtualClock(true, 0);
+        Start(PcmFormat(22050, 1, 16));
+        Buffer* b = Load(PcmFormat(22050, 1, 16), std::vector<int16_t>(10, -321));
+        PlayBuffer(b, kPlayLooping);
+        plat::timer::Sleep(20);
+        std::exit(0);
+      },
+      ::testing::ExitedWithCode(0), "");
+  const Wav wav = ReadWav(path);
+  EXPECT_EQ(wav.format.channels, 1);
+  EXPECT_EQ(wav.samples, std::vector<int16_t>(441, -321));  // 20 ms at 22050 Hz
 }
 
 TEST_F(SoundCaptureTest, WithoutACaptureTheClockStillMovesTheBuffers) {
