@@ -146,7 +146,8 @@ struct DeviceInfo {
 
 // Makes the device (kInvalidCall when one exists, kNoDriver when a test injects it).
 Result CreateDevice(Device** out);
-// Stops the output, writes the capture up to now and forgets the device.
+// Writes the capture up to now, stops the output and every playing buffer (positions are
+// kept) and forgets the device.
 Result ReleaseDevice(Device* device);
 Result SetCooperativeLevel(Device* device, uint32_t level);
 Result GetDeviceCaps(Device* device, DeviceCaps* out);
@@ -198,6 +199,7 @@ Result LockBuffer(Buffer* buffer, uint32_t offset, uint32_t bytes, LockedRegions
                   uint32_t flags = 0);
 Result UnlockBuffer(Buffer* buffer, const LockedRegions& regions);
 
+// kInvalidCall while no device exists: with no output nothing would ever move the buffer.
 Result PlayBuffer(Buffer* buffer, uint32_t flags);
 Result StopBuffer(Buffer* buffer);
 Result GetBufferStatus(Buffer* buffer, uint32_t* status);
@@ -234,8 +236,10 @@ enum class Op {
   kLock, kUnlock, kPlay, kStop, kGetStatus, kGetPosition, kSetPosition, kSetFrequency,
   kSetVolume, kSetPan, kSetFormat, kEnumerate,
 };
-// Asked before each operation: kOk lets it run, anything else is returned instead and
-// the operation does nothing. Null removes the hook.
+// Asked before each operation named in Op (after its arguments were found valid enough
+// to name a buffer or the device): kOk lets it run, anything else is returned instead and
+// the operation does nothing. Called with the module's lock held: it must not call the
+// module. Null removes the hook.
 void SetFailureHook(std::function<Result(Op)> hook);
 
 enum class Backend { kAuto, kClockDriven, kManual };
