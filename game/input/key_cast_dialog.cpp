@@ -1,0 +1,89 @@
+// The key-assignment dialog: the player presses a key or joypad button for each of the
+// buttons 4-9 in turn, on the on-screen log; the result is kept in keycast.ini.
+#include "game/input/key_cast.h"
+#include "platform/timer.h"
+#include "vexal/app/input_device.h"
+#include "vexal/app/message_pump.h"
+#include "vexal/app/screen_log.h"
+#include "vexal/app/timing.h"
+#include "vexal/graphics/graphics_seam.h"
+
+namespace game {
+namespace {
+
+// Labels of buttons 4-9, in the order the dialog asks for them.
+constexpr const char* kButtonLabels[] = {"○", "×", "□", "△", "Ｒ", "Ｌ"};
+constexpr int kDialogButtons = 6;
+static_assert(kFirstAssignedButton + kDialogButtons == kLogicalButtons);
+
+// The pad-state bits a button may take (keyboard Z X C A S D Q W, joypad buttons 1-8),
+// lowest first, and how the dialog names each.
+constexpr uint32_t kFirstAssignableBit = 0x10;
+constexpr int kAssignableBits = 8;
+constexpr const char* kBitLabels[kAssignableBits] = {"1(Z)", "2(X)", "3(C)", "4(A)",
+                                                      "5(S)", "6(D)", "7(Q)", "8(W)"};
+
+constexpr int32_t kAcceptedShowMs = 700;  // how long an accepted key stays on the screen
+constexpr int kTabKey = 0x0F;             // ends the dialog
+
+// Index of the lowest assignable bit set in the pad state, or -1.
+int LowestAssignableBit(int pad_state) {
+  for (int i = 0; i < kAssignableBits; ++i) {
+    if ((static_cast<uint32_t>(pad_state) & (kFirstAssignableBit << i)) != 0) return i;
+  }
+  return -1;
+}
+
+}  // namespace
+
+void KeyCast::KeyCastDialog() {
+  bool quit = false;  // the pump reported the end: every remaining wait ends at once
+  uint32_t taken = 0;  // bits given to earlier buttons of this dialog
+
+  vexal::ClearDrawTarget();
+  vexal::ScreenLogPrintf("キーキャストの設定をします。\n○,×,□,△,Ｒ,Ｌボタンの順に設定します。\n");
+  for (int i = 0; i < kDialogButtons; ++i) {
+    vexal::ScreenLogPrintf(
+        "使用できるキーはZXCASDQWです。\nゲーム中で【%sボタン】として当てるキーまたはジョイパッドのボタンを押してください。\n>",
+        kButtonLabels[i]);
+    vexal::PresentScreen();
+    int bit = -1;
+    while (!quit) {
+      if (vexal::PumpMessages() != 0) {
+        quit = true;
+        break;
+      }
+      // Only the lowest key held counts, and a key already taken is refused.
+      int lowest = LowestAssignableBit(vexal::ReadPadState(kGamePadSelector));
+      if (lowest >= 0 && (taken & (kFirstAssignableBit << lowest)) == 0) {
+        bit = lowest;
+        break;
+      }
+      plat::timer::SpinPause();
+    }
+    if (bit < 0) continue;  // ended by the pump: the button keeps its mask
+
+    uint32_t mask = kFirstAssignableBit << bit;
+    button_masks[kFirstAssignedButton + i] = mask;
+    taken |= mask;
+    vexal::ClearDrawTarget();
+    vexal::ScreenLogPrintf("%s\n\nOK.\n\n", kBitLabels[bit]);
+    vexal::PresentScreen();
+    vexal::WaitMs(kAcceptedShowMs);
+    vexal::ScreenLogClear();
+    vexal::ClearDrawTarget();
+  }
+
+  vexal::ScreenLogPrintf(
+      "キーキャストがすべて終了しました。\nこの設定は自動的に保存/読込されます。\n\n[TAB]キーで戻ります。\n");
+  vexal::PresentScreen();
+  while (!quit) {
+    if (vexal::PumpMessages() != 0 || vexal::CheckKeyDown(kTabKey) != 0) break;
+    plat::timer::SpinPause();
+  }
+  vexal::ScreenLogClear();
+  vexal::ClearDrawTarget();
+  SaveKeyCastFile();
+}
+
+}  // namespace game
