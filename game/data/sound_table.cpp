@@ -76,7 +76,7 @@ void SoundTable::ReadRowNames() {
   while (row < kSoundRows && ReadLine(file, &line, buffer)) {
     if (IsBlank(line)) continue;
     std::string_view name = NameOf(line);
-    std::memcpy(row_names_[row].data(), name.data(), name.size());
+    if (!name.empty()) std::memcpy(row_names_[row].data(), name.data(), name.size());
     ++row;
   }
   std::fclose(file);
