@@ -82,7 +82,8 @@ std::optional<std::string> ParseLine(std::string_view line, std::vector<ScriptEv
     e.down = action == "down";
     std::string name = Lower(t[i]);
     if (name.starts_with(kPadPrefix)) {
-      std::optional<uint64_t> button = ParseNumber(std::string_view(name).substr(sizeof kPadPrefix - 1), kPadButtons - 1);
+      std::string_view number = std::string_view(name).substr(sizeof kPadPrefix - 1);
+      std::optional<uint64_t> button = ParseNumber(number, kPadButtons - 1);
       if (!button) return "not a pad button 0-31: " + std::string(t[i]);
       e.pad = true;
       e.index = static_cast<uint8_t>(*button);
