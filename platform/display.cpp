@@ -5,6 +5,8 @@
 #include <algorithm>
 #include <optional>
 
+#include "platform/window.h"
+
 namespace plat::display {
 namespace {
 
@@ -72,6 +74,14 @@ DisplayState& State() {
   return g_display;
 }
 
+// The windows hear of a change of what the screen shows (size or depth), as a desktop
+// reports a new display mode; setting the mode it already shows reports nothing.
+void ReportChange(const CurrentMode& before) {
+  const CurrentMode now = Current();
+  if (now.width == before.width && now.height == before.height && now.bits == before.bits) return;
+  window::DesktopChanged(now.bits, now.width, now.height);
+}
+
 }  // namespace
 
 void SetDesktop(int width, int height, int bits) {
@@ -126,11 +136,19 @@ bool ApplyMode(int width, int height, int bits, int refresh) {
   bool ok = AcceptsMode(width, height, bits, refresh);
   DisplayState& s = State();
   s.attempts.push_back({width, height, bits, refresh, ok});
-  if (ok) s.mode = {width, height, bits, refresh, true};
+  if (ok) {
+    const CurrentMode before = Current();
+    s.mode = {width, height, bits, refresh, true};
+    ReportChange(before);
+  }
   return ok;
 }
 
-void RestoreDesktop() { State().mode = CurrentMode{}; }
+void RestoreDesktop() {
+  const CurrentMode before = Current();
+  State().mode = CurrentMode{};
+  ReportChange(before);
+}
 
 const std::vector<ModeAttempt>& ModeAttempts() { return State().attempts; }
 

@@ -6,6 +6,8 @@
 #include <array>
 #include <string>
 
+#include "platform/display.h"
+#include "platform/presentation.h"
 #include "platform/text_encoding.h"
 #include "platform/window.h"
 #include "platform/window_internal.h"
@@ -58,7 +60,7 @@ std::array<WindowRecord, kMaxWindows> g_windows;           // live windows
 WindowHandle g_next_handle = 1;                            // handles are never reused
 WindowHandle g_foreground = 0;                             // window with the user's focus
 uint32_t g_foreground_lock_timeout = 200000;               // ms, as the system default
-std::optional<DesktopMode> g_desktop_override;             // test's desktop, or none
+WindowHandle g_presented = 0;                              // window the presentation shows the screen in
 
 WindowRecord* Find(WindowHandle window) {
   if (window == 0) return nullptr;
@@ -194,6 +196,8 @@ void NoteFocus(WindowHandle window, bool active) {
 }
 
 void ResetWindows() {
+  if (g_presented != 0) presentation::SetPresentationWindow(nullptr);
+  g_presented = 0;
   for (WindowRecord& w : g_windows) {
     if (w.sdl != nullptr) SDL_DestroyWindow(w.sdl);
     w = WindowRecord{};
@@ -201,7 +205,6 @@ void ResetWindows() {
   for (ClassRecord& c : g_classes) c = ClassRecord{};
   g_foreground = 0;
   g_foreground_lock_timeout = 200000;
-  g_desktop_override.reset();
 }
 
 }  // namespace internal
@@ -269,6 +272,12 @@ WindowHandle CreateWindow(const WindowCreate& create) {
   w.sdl_client = Rect{-1, -1, -1, -1};
   SyncSdl(w);
   WindowHandle handle = w.handle;
+  // The first window shows the screen; the harness closes windows as a user would.
+  if (g_presented == 0) {
+    g_presented = handle;
+    presentation::SetPresentationWindow(sdl);
+    presentation::SetCloseRequestCallback(UserCloseAll);
+  }
   internal::Trace("CreateWindow");
   SendMessage(handle, kWmCreate, 0, 0);
   return handle;
@@ -281,6 +290,11 @@ bool DestroyWindow(WindowHandle window) {
   internal::Trace("DestroyWindow");
   SendMessage(window, kWmDestroy, 0, 0);
   w = Find(window);
+  // The presentation's renderer goes before the window it draws on.
+  if (g_presented == window) {
+    presentation::SetPresentationWindow(nullptr);
+    g_presented = 0;
+  }
   if (w->sdl != nullptr) SDL_DestroyWindow(w->sdl);
   *w = WindowRecord{};
   if (g_foreground == window) g_foreground = 0;
@@ -422,11 +436,10 @@ bool SetWindowRegion(WindowHandle window, RegionHandle region, bool) {
   return true;
 }
 
+// The desktop is the fake display's (display.h), so that a test's 24-bit or 16-bit
+// desktop reaches the window and the library alike.
 DesktopMode GetDesktopMode() {
-  if (g_desktop_override) return *g_desktop_override;
-  SDL_DisplayMode mode;
-  if (!internal::EnsureVideo() || SDL_GetDesktopDisplayMode(0, &mode) != 0) return DesktopMode{1024, 768, 32};
-  return DesktopMode{mode.w, mode.h, static_cast<int32_t>(SDL_BYTESPERPIXEL(mode.format)) * 8};
+  return DesktopMode{display::DesktopWidth(), display::DesktopHeight(), display::DesktopBits()};
 }
 
 SDL_Window* GetSdlWindow(WindowHandle window) {
@@ -478,6 +491,9 @@ std::optional<WindowInfo> GetWindowInfo(WindowHandle window) {
   return info;
 }
 
-void OverrideDesktopMode(std::optional<DesktopMode> mode) { g_desktop_override = mode; }
+// Sets the fake display's desktop; nullopt leaves it as it is (ResetDisplay restores it).
+void OverrideDesktopMode(std::optional<DesktopMode> mode) {
+  if (mode) display::SetDesktop(mode->width, mode->height, mode->bits);
+}
 
 }  // namespace plat::window

@@ -129,6 +129,13 @@ intptr_t MainWindowProc(pw::WindowHandle window, uint32_t message, uintptr_t wpa
     case pw::kWmPaint:
       break;
     case pw::kWmSetCursor:
+      // Handled here while the cursor is hidden: the default processing would show the
+      // class cursor again.
+      if (AppState.CursorVisible == 0) {
+        pw::SetCursor(pw::Cursor::None);
+        return 1;
+      }
+      break;
     case pw::kWmMouseMove:
     case pw::kWmLButtonDown:
     case pw::kWmLButtonUp:

@@ -4,6 +4,8 @@
 
 #include <cstdint>
 
+#include "platform/pixel_format.h"
+
 namespace vexal {
 
 struct ColorFormatRecord {
@@ -18,5 +20,15 @@ struct ColorFormatRecord {
 void SetPixelFormat24(ColorFormatRecord* format);
 // A palette index: every channel reads the same byte.
 void SetPixelFormat8(ColorFormatRecord* format);
+
+// Describes a pixel format the display reported: bits, bytes, and each mask's shift (zero
+// bits below its lowest set bit) and width (set bits from there); a zero mask gives 0 and
+// 0. 0, or -1 before the device exists.
+int MakeColorFormat(const plat::PixelFormat* source, ColorFormatRecord* out);
+
+// A pixel of the source format in the destination format: each channel shifted to the
+// destination's width (added low bits 0); a source without alpha gives full alpha.
+uint32_t ConvertColorByFormat(const ColorFormatRecord* dest, const ColorFormatRecord* source,
+                              uint32_t pixel);
 
 }  // namespace vexal

@@ -1,105 +1,82 @@
 #include "vexal/graphics/graphics_seam.h"
 
-#include <array>
+#include "platform/surface.h"
+#include "vexal/graphics/ddraw_state.h"
 
 namespace vexal {
 namespace {
 
+namespace ps = plat::surface;
+
+constexpr int kFrontScreen = -4;
+constexpr int kBackScreen = -2;
+
 int RestoreGraphFromFiles() { return 0; }
 
 struct SeamState {
-  int ScreenWidth = 640;                              // screen size until a mode is set
-  int ScreenHeight = 480;
-  int ScreenColorBits = 16;
-  bool DeviceStarted = false;                         // InitDirectDraw ran, EndDirectDraw not yet
-  int DisplayModeChanged = 0;                         // test's answer to IsDisplayModeChanged
-  int ScreenModeResult = 0;                           // test's answer to ChangeScreenModeCore
-  int VSyncWait = 0;
   GraphRestoreHandler RestoreHandler = nullptr;       // installed handler, or none
-  int DrawTarget = -4;
+  int DrawTarget = kFrontScreen;                      // draw target as last set
+  std::array<int, 4> DrawArea{};                      // draw area as last set
+  int BlendMode = 0;                                  // blend mode and parameter as last set
+  int BlendParam = 0;
+  uint32_t TransColor = 0;                            // transparent colour as last set
   int MaskTarget = 1;                                 // masked drawing is on from start-up
   std::array<int, 4> FrontScreenRect{};
   std::optional<DibSection> Dib;                      // what CreateDIBGraph hands out
+  std::span<BmpDataRecord*> BmpData;                  // the test's BMP data table, or none
   std::function<void(std::string_view)> Trace;        // test observer, or empty
 };
 
-SeamState Seam;  // the stand-in graphics core
+SeamState Seam;  // the stand-in parts of the graphics core
 
 int Traced(std::string_view call, int result = 0) {
   if (Seam.Trace) Seam.Trace(call);
   return result;
 }
 
-// Any non-null address stands for the device object.
-int g_device_token;
-
 }  // namespace
-
-int GetScreenSize(int* w, int* h) {
-  if (w != nullptr) *w = Seam.ScreenWidth;
-  if (h != nullptr) *h = Seam.ScreenHeight;
-  return 0;
-}
-
-int GetScreenColorBits() { return Seam.ScreenColorBits; }
 
 int GetScreenModeInfo(int* w, int* h, int* bits) {
   GetScreenSize(w, h);
-  *bits = Seam.ScreenColorBits;
+  *bits = GetScreenColorBits();
   return Traced("GetScreenModeInfo");
 }
 
-int InitDirectDraw() {
-  if (Seam.DeviceStarted) return Traced("InitDirectDraw", -1);
-  Seam.DeviceStarted = true;
-  return Traced("InitDirectDraw");
-}
-
-int EndDirectDraw() {
-  Seam.DeviceStarted = false;
-  return Traced("EndDirectDraw");
-}
-
-void* GetDirectDrawObject() { return Seam.DeviceStarted ? &g_device_token : nullptr; }
-
-int IsDisplayModeChanged() { return Seam.DisplayModeChanged; }
-
-int ChangeScreenModeCore(int, int, int, int, int) { return Traced("ChangeScreenModeCore", Seam.ScreenModeResult); }
-
-int SetVSyncWaitFlag(int flag) {
-  Seam.VSyncWait = flag;
-  return Traced("SetVSyncWaitFlag");
-}
-
-uint32_t MakeColorValue(int red, int green, int blue) {
-  return (static_cast<uint32_t>(red & 0xFF) << 16) | (static_cast<uint32_t>(green & 0xFF) << 8) |
-         static_cast<uint32_t>(blue & 0xFF);
-}
-
-int SetGraphRestoreHandler(GraphRestoreHandler handler) {
-  Seam.RestoreHandler = handler != nullptr ? handler : RestoreGraphFromFiles;
-  return Traced("SetGraphRestoreHandler");
-}
-
-int IsGraphRestoreHandlerSet() { return Seam.RestoreHandler != nullptr ? 1 : 0; }
-
-int ReleaseDirect3D() { return Traced("ReleaseDirect3D"); }
-int DeleteMaskBuffer() { return Traced("DeleteMaskBuffer"); }
-int ReleaseMainSurfaces() { return Traced("ReleaseMainSurfaces"); }
-int ReleaseDirectDraw() { return Traced("ReleaseDirectDraw"); }
-int RecreateDirectDraw() { return Traced("RecreateDirectDraw"); }
-int CreateMainSurfaces() { return Traced("CreateMainSurfaces"); }
-int RestorePalette() { return Traced("RestorePalette"); }
-int DDrawSetDrawTarget(int) { return Traced("DDrawSetDrawTarget"); }
-int RestoreDirect3D() { return Traced("RestoreDirect3D"); }
-int ClearDrawTarget() { return Traced("ClearDrawTarget"); }
-int PresentScreen() { return Traced("PresentScreen"); }
-int RefreshAllFontHandle() { return Traced("RefreshAllFontHandle"); }
-int RestoreMaskBuffer() { return Traced("RestoreMaskBuffer"); }
-
 int GetDrawTarget() { return Seam.DrawTarget; }
 
-int SetDrawClipArea(int, int, int, int) { return Traced("SetDrawClipArea"); }
+int SetDrawTarget(int target) {
+  Seam.DrawTarget = target;
+  DDrawSetDrawTarget(target);
+  return Traced("SetDrawTarget");
+}
+
+int SetDrawClipArea(int x1, int y1, int x2, int y2) {
+  Seam.DrawArea = {x1, y1, x2, y2};
+  return Traced("SetDrawClipArea");
+}
+
+int GetDrawClipArea(int area[4]) {
+  for (int i = 0; i < 4; ++i) area[i] = Seam.DrawArea[i];
+  return 0;
+}
+
+int SetBlendModeParam(int mode, int param) {
+  Seam.BlendMode = mode;
+  Seam.BlendParam = param;
+  return Traced("SetBlendModeParam");
+}
+
+int GetBlendModeParam(int* mode, int* param) {
+  *mode = Seam.BlendMode;
+  *param = Seam.BlendParam;
+  return 0;
+}
+
+int GetGraphSuspendFlag() { return 0; }
+
+uint32_t GetTransColorValue() { return Seam.TransColor; }
+
+void SetTransColorValue(uint32_t color) { Seam.TransColor = color; }
 
 int GetMaskTargetFlag() { return Seam.MaskTarget; }
 
@@ -112,6 +89,65 @@ int SetFrontScreenRect(int left, int top, int right, int bottom) {
   Seam.FrontScreenRect = {left, top, right, bottom};
   return Traced("SetFrontScreenRect");
 }
+
+int RefreshAllFontHandle() { return Traced("RefreshAllFontHandle"); }
+
+int DDrawSetDrawTarget(int target) {
+  if (target == kFrontScreen) DDrawState.DrawSurface = DDrawState.Primary;
+  if (target == kBackScreen) DDrawState.DrawSurface = DDrawState.Back;
+  return Traced("DDrawSetDrawTarget");
+}
+
+int ClearDrawTarget() {
+  if (DDrawState.DrawSurface != nullptr) {
+    ps::Blt(DDrawState.DrawSurface, nullptr, nullptr, nullptr, ps::kBltColorFill | ps::kBltWait, 0);
+  }
+  return Traced("ClearDrawTarget");
+}
+
+int InitGraphManage() { return Traced("InitGraphManage"); }
+int EndGraphManage() { return Traced("EndGraphManage"); }
+int DeleteAllGraph(int) { return Traced("DeleteAllGraph"); }
+int RestoreAllGraph() { return Traced("RestoreAllGraph"); }
+
+int SetGraphRestoreHandler(GraphRestoreHandler handler) {
+  Seam.RestoreHandler = handler != nullptr ? handler : RestoreGraphFromFiles;
+  return Traced("SetGraphRestoreHandler");
+}
+
+int IsGraphRestoreHandlerSet() { return Seam.RestoreHandler != nullptr ? 1 : 0; }
+
+int GetBmpDataEnd() { return Traced("GetBmpDataEnd", static_cast<int>(Seam.BmpData.size())); }
+
+BmpDataRecord* GetBmpData(int index) {
+  if (index < 0 || static_cast<size_t>(index) >= Seam.BmpData.size()) return nullptr;
+  return Seam.BmpData[static_cast<size_t>(index)];
+}
+
+int DeleteBmpData(int index) {
+  if (index >= 0 && static_cast<size_t>(index) < Seam.BmpData.size()) {
+    Seam.BmpData[static_cast<size_t>(index)] = nullptr;
+  }
+  return Traced("DeleteBmpData");
+}
+
+int GetDefaultFontHandle() { return -1; }
+int CheckFontHandle(int) { return -1; }
+int GetFontStateToHandle(int, std::string*, int*, int*) { return -1; }
+int CreateDefaultFont(const std::string&, int, int) { return Traced("CreateDefaultFont"); }
+
+int ScreenLogDraw() { return Traced("ScreenLogDraw"); }
+
+int DeleteMaskBuffer() { return Traced("DeleteMaskBuffer"); }
+int RestoreMaskBuffer() { return Traced("RestoreMaskBuffer"); }
+
+int InitDirect3D() { return Traced("InitDirect3D"); }
+// No Direct3D object ever exists here.
+int EndDirect3D() { return Traced("EndDirect3D", -1); }
+int ReleaseDirect3D() { return Traced("ReleaseDirect3D", -1); }
+int RestoreDirect3D() { return Traced("RestoreDirect3D"); }
+int EndPending3DScene() { return Traced("EndPending3DScene"); }
+int SetTextureBitDepth(int) { return Traced("SetTextureBitDepth", -1); }
 
 DibHandle CreateDIBGraph(const char*, const void*, int, int, int, ColorFormatRecord*) {
   Traced("CreateDIBGraph");
@@ -126,23 +162,16 @@ int GetDibSectionInfo(DibHandle dib, DibSection* out) {
 
 int DeleteDibSection(DibHandle dib) { return Traced("DeleteDibSection", dib != nullptr ? 0 : -1); }
 
-void SeamSetScreenSize(int w, int h) {
-  Seam.ScreenWidth = w;
-  Seam.ScreenHeight = h;
-}
-
-void SeamSetScreenColorBits(int bits) { Seam.ScreenColorBits = bits; }
-
-void SeamSetDisplayModeChanged(int changed) { Seam.DisplayModeChanged = changed; }
-
 void SeamClearGraphRestoreHandler() { Seam.RestoreHandler = nullptr; }
-
-void SeamSetScreenModeResult(int result) { Seam.ScreenModeResult = result; }
 
 void SeamSetDibImage(std::optional<DibSection> dib) { Seam.Dib = dib; }
 
 std::array<int, 4> SeamFrontScreenRect() { return Seam.FrontScreenRect; }
 
+void SeamSetBmpDataTable(std::span<BmpDataRecord*> records) { Seam.BmpData = records; }
+
 void SeamSetTraceHook(std::function<void(std::string_view)> hook) { Seam.Trace = std::move(hook); }
+
+void ResetGraphicsSeam() { Seam = SeamState{}; }
 
 }  // namespace vexal

@@ -1,67 +1,109 @@
-// What the application layer calls in the graphics core before the graphics core is
-// built: minimal versions that do nothing and succeed. The graphics core replaces this
-// file whole; until then a test can watch the calls and set the few answers the window
-// procedure decides on.
+// Graphics-core calls whose modules are not built yet (graph management and restore, the
+// draw state, BMP data, fonts, the mask, Direct3D, the draw-target code, the screen log's
+// drawing): minimal versions that do nothing and succeed, or keep the one value a caller
+// reads back. Each moves to its own module as that module is built. A test can watch the
+// calls and set the few answers callers decide on.
+//
+// The application layer reaches the whole graphics core through this header, so it also
+// brings in the headers of the modules that are built.
 #pragma once
 
 #include <array>
 #include <cstdint>
 #include <functional>
 #include <optional>
+#include <span>
+#include <string>
 #include <string_view>
 
+#include "vexal/graphics/bmp_data_record.h"
 #include "vexal/graphics/color_format.h"
+#include "vexal/graphics/color_value.h"
+#include "vexal/graphics/ddraw_device.h"
+#include "vexal/graphics/main_surfaces.h"
+#include "vexal/graphics/palette.h"
+#include "vexal/graphics/screen_access.h"
+#include "vexal/graphics/screen_mode.h"
+#include "vexal/graphics/screen_present.h"
 
 namespace vexal {
 
-// Screen width and height, 640 x 480 until a mode is set; either pointer may be null. 0.
-int GetScreenSize(int* w, int* h);
-// Colour bits of the screen (16 until a mode is set).
-int GetScreenColorBits();
+// ---- Draw state ----
+
 // Screen size and colour bits; width and height may be null. 0.
 int GetScreenModeInfo(int* w, int* h, int* bits);
+// The draw target: -4 front screen, -2 back screen, or a graph. SetDrawTarget stores it
+// and points the draw surface at the front or back surface. 0.
+int GetDrawTarget();
+int SetDrawTarget(int target);
+// The draw area (left, top, right, bottom); kept, not applied. 0.
+int SetDrawClipArea(int x1, int y1, int x2, int y2);
+int GetDrawClipArea(int area[4]);
+// Blend mode and parameter; kept, not applied. 0.
+int SetBlendModeParam(int mode, int param);
+int GetBlendModeParam(int* mode, int* param);
+// Whether drawing is suspended (nothing suspends it).
+int GetGraphSuspendFlag();
+// The draw state's transparent colour; kept, not applied.
+uint32_t GetTransColorValue();
+void SetTransColorValue(uint32_t color);
+int GetMaskTargetFlag();
+int SetMaskTargetFlag(int flag);
+int SetFrontScreenRect(int left, int top, int right, int bottom);
+int RefreshAllFontHandle();
 
-// Device start and end. InitDirectDraw: 0, or -1 when the device exists already.
-int InitDirectDraw();
-int EndDirectDraw();
-// The device object; null before InitDirectDraw.
-void* GetDirectDrawObject();
-// 1 when the library changed the display mode (full screen).
-int IsDisplayModeChanged();
-// Applies a screen mode; -1 arguments keep a value. 0, -1 kept the old mode, -2 fell back.
-int ChangeScreenModeCore(int width, int height, int bits, int force, int refresh_rate);
-int SetVSyncWaitFlag(int flag);
+// ---- Draw-target code ----
 
-// A colour in the screen's pixel format.
-uint32_t MakeColorValue(int red, int green, int blue);
+// Points the draw surface at the front (-4) or back (-2) surface. 0.
+int DDrawSetDrawTarget(int target);
+// Fills the draw surface with colour 0. 0.
+int ClearDrawTarget();
 
+// ---- Graph management and restore ----
+
+int InitGraphManage();
+int EndGraphManage();
+int DeleteAllGraph(int keep_font_graphs);
+int RestoreAllGraph();
 // Graph restore handler; null installs the default one. 0.
 using GraphRestoreHandler = int (*)();
 int SetGraphRestoreHandler(GraphRestoreHandler handler);
 int IsGraphRestoreHandlerSet();
 
-// The screen rebuild after the device was lost (re-activation, desktop change). Each 0.
-int ReleaseDirect3D();
+// ---- BMP data table ----
+
+// One past the highest slot in use, and the record of a slot (null when empty).
+int GetBmpDataEnd();
+BmpDataRecord* GetBmpData(int index);
+int DeleteBmpData(int index);
+
+// ---- Fonts ----
+
+int GetDefaultFontHandle();
+// 0 for a font handle in use, -1 otherwise.
+int CheckFontHandle(int font_handle);
+int GetFontStateToHandle(int font_handle, std::string* name, int* size, int* thickness);
+int CreateDefaultFont(const std::string& name, int size, int thickness);
+
+// ---- Screen log ----
+
+int ScreenLogDraw();
+
+// ---- Mask ----
+
 int DeleteMaskBuffer();
-int ReleaseMainSurfaces();
-int ReleaseDirectDraw();
-int RecreateDirectDraw();
-int CreateMainSurfaces();
-int RestorePalette();
-int DDrawSetDrawTarget(int target);
-int RestoreDirect3D();
-int ClearDrawTarget();
-int PresentScreen();
-int RefreshAllFontHandle();
 int RestoreMaskBuffer();
 
-// Draw state: the target (-4 front screen, -2 back screen, or a graph), the draw area,
-// masked drawing, and the front screen's place on the desktop.
-int GetDrawTarget();
-int SetDrawClipArea(int x1, int y1, int x2, int y2);
-int GetMaskTargetFlag();
-int SetMaskTargetFlag(int flag);
-int SetFrontScreenRect(int left, int top, int right, int bottom);
+// ---- Direct3D ----
+
+int InitDirect3D();
+int EndDirect3D();
+int ReleaseDirect3D();
+int RestoreDirect3D();
+int EndPending3DScene();
+int SetTextureBitDepth(int bits);
+
+// ---- Picture files ----
 
 // A picture file loaded into a device-independent bitmap; null when it cannot be.
 struct DibSection {
@@ -78,17 +120,17 @@ int DeleteDibSection(DibHandle dib);
 
 // ---- Tests ----
 
-// Stands in for the screen-mode change's effect on the screen size.
-void SeamSetScreenSize(int w, int h);
-void SeamSetScreenColorBits(int bits);
-void SeamSetDisplayModeChanged(int changed);
 void SeamClearGraphRestoreHandler();
-void SeamSetScreenModeResult(int result);
 // CreateDIBGraph hands out this bitmap (for any file) from now on; nullopt: none.
 void SeamSetDibImage(std::optional<DibSection> dib);
 // The front screen's place as SetFrontScreenRect left it.
 std::array<int, 4> SeamFrontScreenRect();
+// The BMP data table from now on: slot i holds records[i] (null: empty). DeleteBmpData
+// empties a slot. The span must outlive its use.
+void SeamSetBmpDataTable(std::span<BmpDataRecord*> records);
 // Receives the name of every call above that the library makes; null stops it.
 void SeamSetTraceHook(std::function<void(std::string_view)> hook);
+// Back to the state at load.
+void ResetGraphicsSeam();
 
 }  // namespace vexal

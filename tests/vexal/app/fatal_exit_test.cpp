@@ -39,7 +39,13 @@ TEST_F(FatalExitTest, AfterStartUpShutsDownInOrderAndEndsWithMinusOne) {
       },
       ::testing::ExitedWithCode(255), "");
   EXPECT_EQ(LogLinesFrom("テスト用の致命的エラー"),
-            (std::vector<std::string>{"テスト用の致命的エラー", "ウインドウを閉じようとしています",
+            (std::vector<std::string>{"テスト用の致命的エラー", "DirectDraw 関連の終了処理をおこないます",
+                                      "\tメインサーフェスを破棄をします... 完了しました",
+                                      "\tＤｉｒｅｃｔＤｒａｗオブジェクトを解放します",
+                                      "\tＤｉｒｅｃｔＤｒａｗオブジェクトを解放しました",
+                                      "DirectDraw 関連の終了処理は正常に終了しました",
+                                      "DirectInput 関連の終了処理... 完了",
+                                      "DirectSound の終了処理は正常に終了しました", "ウインドウを閉じようとしています",
                                       "ウインドウが破棄されようとしています", "ソフトを終了する準備が整いました",
                                       "ＣＯＭを終了... 完了", "ソフトをエラー終了します"}));
   EXPECT_TRUE(LogEndsWith("ソフトをエラー終了します"));
@@ -67,7 +73,14 @@ TEST_F(FatalExitTest, AfterTheWindowWasClosedSkipsTheWindowAndRestoresTheDirecto
       },
       ::testing::ExitedWithCode(255), "");
   EXPECT_EQ(LogLinesFrom("閉じた後のエラー"),
-            (std::vector<std::string>{"閉じた後のエラー", "ＣＯＭを終了... 完了", "ソフトをエラー終了します"}));
+            (std::vector<std::string>{"閉じた後のエラー", "DirectDraw 関連の終了処理をおこないます",
+                                      "\tメインサーフェスを破棄をします... 完了しました",
+                                      "\tＤｉｒｅｃｔＤｒａｗオブジェクトを解放します",
+                                      "\tＤｉｒｅｃｔＤｒａｗオブジェクトを解放しました",
+                                      "DirectDraw 関連の終了処理は正常に終了しました",
+                                      "DirectInput 関連の終了処理... 完了",
+                                      "DirectSound の終了処理は正常に終了しました", "ＣＯＭを終了... 完了",
+                                      "ソフトをエラー終了します"}));
   EXPECT_EQ(nltest::ReadFileBytes(dir_.File("cwd.txt")), dir_.path());
 }
 

@@ -1,5 +1,6 @@
 // The `nightloom` program itself, run as a player would under SDL's dummy driver: a
-// second copy refuses to start, and the window closing on a signal ends it cleanly.
+// second copy refuses to start, the window closing on a signal ends it cleanly, and under
+// the test harness it writes its frames and ends itself.
 #include <gtest/gtest.h>
 #include <limits.h>
 #include <signal.h>
@@ -8,8 +9,13 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <png.h>
+
 #include <cstdio>
+#include <optional>
 #include <string>
+#include <utility>
+#include <vector>
 
 #include "tests/support/temp_dir.h"
 
@@ -26,13 +32,16 @@ std::string ProgramPath() {
   return dir + "/../../../game/entry/nightloom";
 }
 
-pid_t Start(const std::string& dir, const std::string& lock) {
+using Environment = std::vector<std::pair<std::string, std::string>>;
+
+pid_t Start(const std::string& dir, const std::string& lock, const Environment& environment = {}) {
   pid_t pid = fork();
   if (pid == 0) {
     if (chdir(dir.c_str()) != 0) _exit(120);
     setenv("SDL_VIDEODRIVER", "dummy", 1);
     setenv("SDL_AUDIODRIVER", "dummy", 1);
     setenv("NIGHTLOOM_INSTANCE_LOCK", lock.c_str(), 1);
+    for (const auto& [name, value] : environment) setenv(name.c_str(), value.c_str(), 1);
     std::string program = ProgramPath();
     execl(program.c_str(), program.c_str(), static_cast<char*>(nullptr));
     _exit(121);
@@ -60,6 +69,13 @@ const char kShutDown[] =
     "ウインドウを閉じようとしています\n"
     "ウインドウが破棄されようとしています\n"
     "ソフトを終了する準備が整いました\n"
+    "DirectDraw 関連の終了処理をおこないます\n"
+    "\tメインサーフェスを破棄をします... 完了しました\n"
+    "\tＤｉｒｅｃｔＤｒａｗオブジェクトを解放します\n"
+    "\tＤｉｒｅｃｔＤｒａｗオブジェクトを解放しました\n"
+    "DirectDraw 関連の終了処理は正常に終了しました\n"
+    "DirectInput 関連の終了処理... 完了\n"
+    "DirectSound の終了処理は正常に終了しました\n"
     "ＣＯＭを終了... 完了\n";
 
 // The log without its time stamps.
@@ -74,6 +90,25 @@ std::string Messages(const std::string& log) {
     start = end + 1;
   }
   return out;
+}
+
+struct Png {
+  int width = 0;
+  int height = 0;
+  std::vector<uint8_t> rgb;
+};
+
+std::optional<Png> ReadPng(const std::string& path) {
+  png_image image{};
+  image.version = PNG_IMAGE_VERSION;
+  if (!png_image_begin_read_from_file(&image, path.c_str())) return std::nullopt;
+  image.format = PNG_FORMAT_RGB;
+  Png png;
+  png.width = static_cast<int>(image.width);
+  png.height = static_cast<int>(image.height);
+  png.rgb.resize(PNG_IMAGE_SIZE(image));
+  if (!png_image_finish_read(&image, nullptr, png.rgb.data(), 0, nullptr)) return std::nullopt;
+  return png;
 }
 
 class ProgramTest : public ::testing::Test {
@@ -114,6 +149,25 @@ TEST_F(ProgramTest, SignalClosesTheWindowAndTheProgramEndsCleanly) {
     ASSERT_GE(log.size(), sizeof kShutDown - 1) << sig;
     EXPECT_EQ(log.substr(log.size() - (sizeof kShutDown - 1)), kShutDown) << sig;
   }
+}
+
+TEST_F(ProgramTest, UnderTheHarnessItCapturesTheClearedScreenAndEndsItself) {
+  const std::string frames = dir_.File("frames");
+  pid_t pid = Start(dir_.File("first"), dir_.File("instance.lock"),
+                    {{"NIGHTLOOM_CAPTURE", frames}, {"NIGHTLOOM_EXIT_AFTER", "3"}, {"NIGHTLOOM_CLOCK", "virtual"}});
+  EXPECT_EQ(Wait(pid), 0);
+  // The black start-up screen, then two cleared frames; the window closes after the third.
+  for (int frame = 1; frame <= 3; ++frame) {
+    std::optional<Png> png = ReadPng(frames + "/frame-00000" + std::to_string(frame) + ".png");
+    ASSERT_TRUE(png) << frame;
+    EXPECT_EQ(png->width, 320) << frame;
+    EXPECT_EQ(png->height, 240) << frame;
+    EXPECT_EQ(png->rgb, std::vector<uint8_t>(320 * 240 * 3, 0)) << frame;
+  }
+  EXPECT_FALSE(ReadPng(frames + "/frame-000004.png"));
+  std::string log = Messages(nltest::ReadFileBytes(dir_.File("first/AppLog.txt")));
+  ASSERT_GE(log.size(), sizeof kShutDown - 1);
+  EXPECT_EQ(log.substr(log.size() - (sizeof kShutDown - 1)), kShutDown);
 }
 
 }  // namespace

@@ -4,7 +4,7 @@
 
 #include <string>
 
-#include "vexal/graphics/graphics_seam.h"
+#include "vexal/graphics/screen_mode.h"
 
 namespace {
 
@@ -14,7 +14,8 @@ int EightPerByte(const char*, int bytes) { return 8 * bytes; }
 class ScreenLogTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    vexal::SeamSetScreenSize(320, 240);
+    // Before the device exists a mode request only stores the size.
+    vexal::RequestScreenMode(320, 240, -1, -1);
     vexal::SetScreenLogCharWidthFunc(EightPerByte);
     vexal::ScreenLogInit();
   }
@@ -54,7 +55,7 @@ TEST_F(ScreenLogTest, A240PixelScreenKeeps15LinesAndScrollsTheOldestAway) {
 }
 
 TEST_F(ScreenLogTest, TallScreensNeverPassTheLastLineSlot) {
-  vexal::SeamSetScreenSize(4000, 2000);  // room for 125 rows
+  vexal::RequestScreenMode(4000, 2000, -1, -1);  // room for 125 rows
   for (int i = 0; i < 100; ++i) vexal::ScreenLogPrintf("%d\n", i);
   EXPECT_EQ(vexal::ScreenLogCurrentLineIndex(), vexal::kScreenLogLineSlots - 1);
   EXPECT_EQ(vexal::ScreenLogLine(78), "99");
@@ -62,7 +63,7 @@ TEST_F(ScreenLogTest, TallScreensNeverPassTheLastLineSlot) {
 }
 
 TEST_F(ScreenLogTest, ALineHoldsAt254Bytes) {
-  vexal::SeamSetScreenSize(10000, 240);
+  vexal::RequestScreenMode(10000, 240, -1, -1);
   vexal::ScreenLogAddText(std::string(300, 'y'));
   EXPECT_EQ(vexal::ScreenLogLine(0), std::string(254, 'y'));
   EXPECT_EQ(vexal::ScreenLogLine(1), std::string(46, 'y'));

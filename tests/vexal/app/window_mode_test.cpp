@@ -4,13 +4,14 @@
 
 #include <string>
 
+#include "platform/surface.h"
 #include "platform/timer.h"
 #include "platform/window.h"
 #include "tests/vexal/app/library_fixture.h"
 #include "vexal/app/app_state.h"
 #include "vexal/app/library.h"
 #include "vexal/app/window_access.h"
-#include "vexal/graphics/graphics_seam.h"
+#include "vexal/graphics/screen_mode.h"
 
 namespace {
 
@@ -31,7 +32,9 @@ TEST_F(WindowModeTest, SwitchingAppliesStyleAndCursorAndWaitsABoundedTime) {
   vexal::ChangeWindowMode(1);
   ASSERT_EQ(vexal::LibraryInit(), 0);
 
-  // Nothing reports the display change: the switch gives up after 2 s.
+  // Full screen in the desktop's own mode changes nothing the desktop would report: the
+  // switch gives up after 2 s.
+  ASSERT_EQ(vexal::RequestScreenMode(1024, 768, 32, -1), 0);
   uint32_t start = plat::timer::TimeMs();
   EXPECT_EQ(vexal::ChangeWindowMode(0), 0);
   uint32_t waited = plat::timer::TimeMs() - start;
@@ -41,20 +44,18 @@ TEST_F(WindowModeTest, SwitchingAppliesStyleAndCursorAndWaitsABoundedTime) {
   std::optional<pw::WindowInfo> info = pw::GetWindowInfo(AppState.MainWindow);
   EXPECT_EQ(info->style, pw::kWsPopup);
   EXPECT_EQ(info->ex_style, pw::kWsExTopmost);
-  EXPECT_EQ(info->outer, (pw::Rect{0, 0, 640, 480}));
-  EXPECT_EQ(AppState.ClientRect, (std::array<int32_t, 4>{0, 0, 640, 480}));
+  EXPECT_EQ(info->outer, (pw::Rect{0, 0, 1024, 768}));
+  EXPECT_EQ(AppState.ClientRect, (std::array<int32_t, 4>{0, 0, 1024, 768}));
   EXPECT_EQ(AppState.CursorVisible, 0);
   EXPECT_FALSE(pw::IsCursorShown());
 
-  // A display change during the switch ends the wait at once.
-  vexal::SeamSetTraceHook([](std::string_view call) {
-    if (call == "ChangeScreenModeCore") pw::DesktopChanged(32, 1024, 768);
-  });
+  // Leaving a full-screen mode other than the desktop's: the desktop's report of its
+  // return ends the wait at once.
+  ASSERT_EQ(vexal::RequestScreenMode(640, 480, 16, -1), 0);
   start = plat::timer::TimeMs();
   EXPECT_EQ(vexal::ChangeWindowMode(1), 0);
   EXPECT_LT(plat::timer::TimeMs() - start, 10u);
   EXPECT_EQ(AppState.DisplayChanged, 1);
-  vexal::SeamSetTraceHook(nullptr);
   info = pw::GetWindowInfo(AppState.MainWindow);
   EXPECT_EQ(info->style & vexal::kWindowModeStyle, vexal::kWindowModeStyle);
   EXPECT_TRUE(info->visible);
@@ -62,8 +63,9 @@ TEST_F(WindowModeTest, SwitchingAppliesStyleAndCursorAndWaitsABoundedTime) {
   EXPECT_TRUE(pw::IsCursorShown());
   EXPECT_EQ(AppState.ClientRect, (std::array<int32_t, 4>{189, 122, 829, 602}));
 
-  // A mode change that kept the old mode has nothing to wait for.
-  vexal::SeamSetScreenModeResult(-1);
+  // A mode change that kept the old mode has nothing to wait for: the display refuses the
+  // mode at both refresh rates, and the previous mode is set again.
+  plat::surface::InjectFailure(plat::surface::Operation::kSetDisplayMode, plat::surface::Result::kModeRefused, 2);
   start = plat::timer::TimeMs();
   EXPECT_EQ(vexal::ChangeWindowMode(0), -1);
   EXPECT_EQ(plat::timer::TimeMs(), start);
@@ -71,9 +73,10 @@ TEST_F(WindowModeTest, SwitchingAppliesStyleAndCursorAndWaitsABoundedTime) {
 
 TEST_F(WindowModeTest, ClientAreaStaysOnASmallDesktop) {
   // 640 x 480 on 600 x 400: centring would put the client area at (-23, -62).
+  // (Starting the whole library there ends it: the screen would not fit the desktop.)
   pw::OverrideDesktopMode(pw::DesktopMode{600, 400, 16});
   vexal::ChangeWindowMode(1);
-  ASSERT_EQ(vexal::LibraryInit(), 0);
+  ASSERT_EQ(vexal::CreateMainWindow(), 0);
   EXPECT_EQ(AppState.ClientRect, (std::array<int32_t, 4>{0, 0, 640, 480}));
   EXPECT_EQ(pw::GetWindowInfo(AppState.MainWindow)->outer, (pw::Rect{-5, -23, 645, 485}));
 }

@@ -2,9 +2,14 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <functional>
 #include <string>
+#include <utility>
 #include <vector>
 
+#include "platform/display.h"
+#include "platform/surface.h"
 #include "platform/window.h"
 #include "tests/vexal/app/library_fixture.h"
 #include "vexal/app/app_state.h"
@@ -13,6 +18,7 @@
 #include "vexal/app/message_pump.h"
 #include "vexal/app/text_input.h"
 #include "vexal/app/window_mode.h"
+#include "vexal/graphics/ddraw_state.h"
 #include "vexal/graphics/graphics_seam.h"
 
 namespace {
@@ -31,38 +37,78 @@ class WindowProcTest : public apptest::LibraryTest {
     pw::GetClientRect(AppState.MainWindow, &r);
     return r;
   }
-  // The graphics calls the library makes while f runs, with the end of the input device
-  // in its place among them.
-  std::vector<std::string> Traced(const std::function<void()>& f) {
-    std::vector<std::string> calls;
-    vexal::SeamSetTraceHook([&, input_on = vexal::InputState.Started != 0](std::string_view c) mutable {
-      if (input_on && !vexal::InputState.Started) calls.emplace_back("EndDirectInput");
-      input_on = vexal::InputState.Started != 0;
-      calls.emplace_back(c);
+  // The log's finished lines without time stamps and indentation.
+  std::vector<std::string> FinishedLogLines() const {
+    std::vector<std::string> lines;
+    const std::string log = Log();
+    size_t start = 0;
+    for (size_t end = log.find('\n'); end != std::string::npos; end = log.find('\n', start)) {
+      std::string line = log.substr(start, end - start);
+      line = line.substr(line.find(':') + 1);
+      lines.push_back(line.substr(line.find_first_not_of('\t') == std::string::npos ? line.size()
+                                                                                     : line.find_first_not_of('\t')));
+      start = end + 1;
+    }
+    return lines;
+  }
+  // The steps of a screen rebuild while f runs, in order: the graphics calls still in the
+  // seam by name, the device's own steps by the log lines that end them, and the
+  // presentation by its wait for one vertical blank (the draw target is the front screen
+  // and the wait is on). input_at_release receives whether the input device was still
+  // started when the device's surfaces were being released.
+  std::vector<std::string> Steps(const std::function<void()>& f, int* input_at_release) {
+    const std::pair<const char*, const char*> kDeviceSteps[] = {
+        {"メインサーフェスを破棄をします... 完了しました", "ReleaseMainSurfaces"},
+        {"ＤｉｒｅｃｔＤｒａｗオブジェクトを解放しました", "ReleaseDirectDraw"},
+        {"DirectDraw オブジェクトの取得を行います", "RecreateDirectDraw"},
+        {"DirectDraw メインサーフェスの作成は正常に終了しました", "CreateMainSurfaces"},
+    };
+    const std::vector<std::string> kSeamSteps = {"ReleaseDirect3D",    "DeleteMaskBuffer", "DDrawSetDrawTarget",
+                                                 "RestoreDirect3D",    "ClearDrawTarget",  "RefreshAllFontHandle",
+                                                 "RestoreMaskBuffer"};
+    std::vector<std::string> steps;
+    size_t lines_seen = FinishedLogLines().size();
+    uint64_t blanks = plat::surface::GetCounters().vertical_blank_waits;
+    auto catch_up = [&] {
+      const std::vector<std::string> lines = FinishedLogLines();
+      for (size_t i = lines_seen; i < lines.size(); ++i) {
+        for (const auto& [prefix, name] : kDeviceSteps) {
+          if (lines[i].starts_with(prefix)) steps.emplace_back(name);
+        }
+      }
+      lines_seen = lines.size();
+      const uint64_t now = plat::surface::GetCounters().vertical_blank_waits;
+      if (now != blanks) steps.emplace_back("PresentScreen");
+      blanks = now;
+    };
+    bool first_bmp_pass = true;
+    vexal::SeamSetTraceHook([&](std::string_view call) {
+      catch_up();
+      // The first walk over the BMP data is the device release's.
+      if (call == "GetBmpDataEnd" && first_bmp_pass) {
+        *input_at_release = vexal::InputState.Started;
+        first_bmp_pass = false;
+      }
+      if (std::find(kSeamSteps.begin(), kSeamSteps.end(), call) != kSeamSteps.end()) steps.emplace_back(call);
     });
     f();
+    catch_up();
     vexal::SeamSetTraceHook(nullptr);
-    return calls;
+    return steps;
   }
 };
 
-const std::vector<std::string> kRebuildOnActivation = {
-    "ReleaseDirect3D",    "DeleteMaskBuffer",   "ReleaseMainSurfaces", "EndDirectInput",
-    "ReleaseDirectDraw",  "RecreateDirectDraw", "CreateMainSurfaces",  "RestorePalette",
-    "DDrawSetDrawTarget", "RestoreDirect3D",    "ClearDrawTarget",     "PresentScreen",
-    "RefreshAllFontHandle", "RestoreMaskBuffer"};
-// On a desktop change the device goes before the input.
-const std::vector<std::string> kRebuildOnDesktopChange = {
-    "ReleaseDirect3D",    "DeleteMaskBuffer",   "ReleaseMainSurfaces", "ReleaseDirectDraw",
-    "EndDirectInput",     "RecreateDirectDraw", "CreateMainSurfaces",  "RestorePalette",
-    "DDrawSetDrawTarget", "RestoreDirect3D",    "ClearDrawTarget",     "PresentScreen",
-    "RefreshAllFontHandle", "RestoreMaskBuffer"};
+// RestorePalette has nothing to show on screens that are not 8-bit.
+const std::vector<std::string> kRebuild = {
+    "ReleaseDirect3D",    "DeleteMaskBuffer", "ReleaseMainSurfaces", "ReleaseDirectDraw",
+    "RecreateDirectDraw", "CreateMainSurfaces", "DDrawSetDrawTarget", "RestoreDirect3D",
+    "ClearDrawTarget",    "PresentScreen",    "RefreshAllFontHandle", "RestoreMaskBuffer"};
 
 TEST_F(WindowProcTest, UserResizeSnapsBackToTheScreenSize) {
   Start(1);
   pw::UserResize(AppState.MainWindow, 700, 500, false);
   EXPECT_EQ(Client(), (pw::Rect{0, 0, 640, 480}));
-  vexal::SeamSetScreenSize(320, 240);
+  ASSERT_EQ(vexal::RequestScreenMode(320, 240, -1, -1), 0);
   pw::UserResize(AppState.MainWindow, 321, 480, false);
   EXPECT_EQ(Client(), (pw::Rect{0, 0, 320, 240}));
   // A maximised window is left as it is.
@@ -104,7 +150,8 @@ TEST_F(WindowProcTest, FullScreenDeactivationAndReturn) {
     pw::SetInstanceLockPath(dir_.File("instance.lock"));
     pw::OverrideDesktopMode(pw::DesktopMode{1024, 768, 32});
     Start(0);
-    vexal::SeamSetDisplayModeChanged(c.mode_changed);
+    ASSERT_EQ(vexal::IsDisplayModeChanged(), 1) << c.name;  // full screen sets the display mode
+    vexal::DDrawState.DisplayModeChanged = c.mode_changed;
     if (!c.handler) vexal::SeamClearGraphRestoreHandler();
     pw::SendMessage(AppState.MainWindow, pw::kWmActivate, 0, 0);
     EXPECT_EQ(AppState.ActiveFlag, 0) << c.name;
@@ -112,11 +159,22 @@ TEST_F(WindowProcTest, FullScreenDeactivationAndReturn) {
     if (c.closing) {
       vexal::PumpMessages();  // the posted close ends the program
     } else {
-      std::vector<std::string> calls =
-          Traced([] { pw::SendMessage(AppState.MainWindow, pw::kWmActivate, 1, 0); });
-      EXPECT_EQ(calls, c.restore_pending ? kRebuildOnActivation : std::vector<std::string>{}) << c.name;
+      plat::surface::Device* device = vexal::GetDirectDrawObject();
+      int input_at_release = -1;
+      std::vector<std::string> steps =
+          Steps([] { pw::SendMessage(AppState.MainWindow, pw::kWmActivate, 1, 0); }, &input_at_release);
+      EXPECT_EQ(steps, c.restore_pending ? kRebuild : std::vector<std::string>{}) << c.name;
       EXPECT_EQ(AppState.RestorePending, 0) << c.name;
       EXPECT_EQ(vexal::InputState.Started, c.restore_pending ? 0 : 1) << c.name;
+      if (c.restore_pending) {
+        // The input device goes before the DirectDraw device here.
+        EXPECT_EQ(input_at_release, 0) << c.name;
+        EXPECT_NE(vexal::GetDirectDrawObject(), nullptr) << c.name;
+        EXPECT_EQ(plat::surface::LiveDeviceCount(), 1) << c.name;
+        EXPECT_EQ(plat::display::Current().width, 640) << c.name;
+      } else {
+        EXPECT_EQ(vexal::GetDirectDrawObject(), device) << c.name;
+      }
     }
     EXPECT_EQ(AppState.ClosingFlag, c.closing) << c.name;
     EXPECT_EQ(AppState.QuitFlag, c.closing) << c.name;
@@ -130,10 +188,11 @@ TEST_F(WindowProcTest, DesktopChangeInWindowMode) {
     bool handler;
     bool closes, rebuilds;
   };
-  // The screen is 640 x 480 in 16 bits.
+  // The screen is 640 x 480 in the desktop's 32 bits.
   const Case cases[] = {
-      {"same as the screen", 16, 640, 480, true, false, false},
+      {"same as the screen", 32, 640, 480, true, false, false},
       {"larger desktop", 32, 1280, 1024, true, false, true},
+      {"16 bits", 16, 1280, 1024, true, false, true},
       {"no restore handler", 32, 1280, 1024, false, true, false},
       {"24 bits", 24, 1280, 1024, true, true, false},
       {"8 bits", 8, 1280, 1024, true, true, false},
@@ -148,16 +207,24 @@ TEST_F(WindowProcTest, DesktopChangeInWindowMode) {
     pw::OverrideDesktopMode(pw::DesktopMode{1024, 768, 32});
     Start(1);
     if (!c.handler) vexal::SeamClearGraphRestoreHandler();
-    std::vector<std::string> calls = Traced([&] {
-      pw::DesktopChanged(c.bits, c.width, c.height);
-      vexal::PumpMessages();
-    });
+    int input_at_release = -1;
+    std::vector<std::string> steps = Steps(
+        [&] {
+          plat::display::SetDesktop(c.width, c.height, c.bits);
+          pw::DesktopChanged(c.bits, c.width, c.height);
+          vexal::PumpMessages();
+        },
+        &input_at_release);
     EXPECT_EQ(AppState.QuitFlag, c.closes ? 1 : 0) << c.name;
     EXPECT_EQ(AppState.DisplayChanged, c.closes ? 0 : 1) << c.name;
-    bool rebuilt = std::find(calls.begin(), calls.end(), "RecreateDirectDraw") != calls.end();
-    EXPECT_EQ(rebuilt, c.rebuilds) << c.name;
+    EXPECT_EQ(steps, c.rebuilds ? kRebuild : std::vector<std::string>{}) << c.name;
     if (c.rebuilds) {
-      EXPECT_EQ(std::vector<std::string>(calls.begin() + 1, calls.end()), kRebuildOnDesktopChange) << c.name;
+      // The DirectDraw device goes before the input device here.
+      EXPECT_EQ(input_at_release, 1) << c.name;
+      EXPECT_EQ(vexal::InputState.Started, 0) << c.name;
+      // The screen follows the desktop's new depth.
+      EXPECT_EQ(vexal::GetScreenColorBits(), c.bits) << c.name;
+      EXPECT_EQ(plat::surface::GetSurfaceInfo(vexal::GetPrimarySurface()).width, c.width) << c.name;
     }
   }
 }
