@@ -1,0 +1,194 @@
+// Presenting the back screen: where its pixels land on the primary (checked against a
+// slow reference of the clipping rule), which flip or wait each mode makes, and the
+// copy through device contexts.
+#include "vexal/graphics/screen_present.h"
+
+#include <gtest/gtest.h>
+
+#include <array>
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "platform/presentation.h"
+#include "tests/vexal/graphics/screen_fixture.h"
+#include "vexal/app/app_state.h"
+#include "vexal/app/message_pump.h"
+#include "vexal/graphics/ddraw_state.h"
+#include "vexal/graphics/graphics_seam.h"
+#include "vexal/graphics/screen_access.h"
+#include "vexal/graphics/screen_mode.h"
+
+namespace {
+
+namespace ps = plat::surface;
+using vexal::AppState;
+using vexal::DDrawState;
+
+// Every pixel of a 32-bit surface, row by row.
+std::vector<uint32_t> Pixels(ps::Surface* s) {
+  ps::LockedRect r;
+  EXPECT_EQ(ps::Lock(s, nullptr, 0, &r), ps::Result::kOk);
+  std::vector<uint32_t> out;
+  for (int y = 0; y < r.height; ++y) {
+    const auto* row = reinterpret_cast<const uint32_t*>(r.bits + static_cast<ptrdiff_t>(y) * r.pitch);
+    out.insert(out.end(), row, row + r.width);
+  }
+  ps::Unlock(s);
+  return out;
+}
+
+// Fills a 32-bit surface with a value of its own at every pixel: x + 1 | y << 16.
+void Paint(ps::Surface* s) {
+  ps::LockedRect r;
+  ASSERT_EQ(ps::Lock(s, nullptr, 0, &r), ps::Result::kOk);
+  for (int y = 0; y < r.height; ++y) {
+    auto* row = reinterpret_cast<uint32_t*>(r.bits + static_cast<ptrdiff_t>(y) * r.pitch);
+    for (int x = 0; x < r.width; ++x) row[x] = static_cast<uint32_t>(x + 1) | (static_cast<uint32_t>(y) << 16);
+  }
+  ps::Unlock(s);
+}
+
+class ScreenPresentTest : public screentest::ScreenTest {
+ protected:
+  // A window-mode library with a 16 x 8 screen on the 1024 x 768 desktop, drawing to the
+  // back screen.
+  void StartSmallWindow() {
+    vexal::RequestScreenMode(16, 8, -1, -1);
+    Start(1);
+    vexal::SetDrawTarget(-2);
+  }
+};
+
+TEST_F(ScreenPresentTest, AWindowShowsTheBackScreenAtItsClientAreaClippedToTheDesktop) {
+  StartSmallWindow();
+  struct Case {
+    const char* name;
+    std::array<int32_t, 4> client;  // left, top, right, bottom on the desktop
+    bool presented;                 // an empty copy is refused and shows nothing
+  };
+  const Case cases[] = {
+      {"inside", {100, 50, 116, 58}, true},
+      {"off the top-left corner", {-4, -2, 12, 6}, true},
+      {"off the bottom-right corner", {1020, 764, 1036, 772}, true},
+      {"touching the right edge", {1008, 0, 1024, 8}, true},
+      {"entirely off the desktop", {1030, 10, 1046, 18}, false},
+  };
+  Paint(vexal::GetBackSurface());
+  const std::vector<uint32_t> back = Pixels(vexal::GetBackSurface());
+  for (const Case& c : cases) {
+    ps::Blt(vexal::GetPrimarySurface(), nullptr, nullptr, nullptr, ps::kBltColorFill, 0);
+    AppState.ClientRect = c.client;
+    const uint64_t frames = plat::presentation::PresentedFrames();
+    EXPECT_EQ(vexal::PresentScreen(), 0) << c.name;
+    EXPECT_EQ(plat::presentation::PresentedFrames(), frames + (c.presented ? 1 : 0)) << c.name;
+    // Reference: a desktop pixel shows the back screen's pixel under it, or stays 0.
+    std::vector<uint32_t> expected(1024 * 768, 0);
+    for (int y = 0; y < 768; ++y) {
+      for (int x = 0; x < 1024; ++x) {
+        const int bx = x - c.client[0], by = y - c.client[1];
+        if (bx >= 0 && bx < 16 && by >= 0 && by < 8) expected[y * 1024 + x] = back[by * 16 + bx];
+      }
+    }
+    EXPECT_EQ(Pixels(vexal::GetPrimarySurface()), expected) << c.name;
+  }
+}
+
+TEST_F(ScreenPresentTest, WhatEachModePresentsWith) {
+  struct Case {
+    const char* name;
+    int window_mode;
+    int use_3d_surfaces;
+    int target;
+    int vsync;
+    uint64_t flips, blits, fast_blits, blank_waits;
+    uint32_t flip_flags;
+  };
+  const Case cases[] = {
+      {"full screen", 0, 1, -2, 0, 1, 0, 0, 0, ps::kFlipWait | ps::kFlipNoVSync},
+      {"full screen, waiting for the blank", 0, 1, -2, 1, 1, 0, 0, 0, ps::kFlipWait},
+      {"full screen, drawing to the front", 0, 1, -4, 1, 0, 0, 0, 1, 0},
+      {"full screen, drawing to the front without the wait", 0, 1, -4, 0, 1, 0, 0, 0, ps::kFlipWait | ps::kFlipNoVSync},
+      {"full screen without a flip chain", 0, 0, -2, 0, 0, 0, 1, 0, 0},
+      {"full screen without a flip chain, waiting", 0, 0, -2, 1, 0, 0, 1, 1, 0},
+      {"window", 1, 1, -2, 0, 0, 1, 0, 0, 0},
+      {"window, waiting for the blank", 1, 1, -2, 1, 0, 1, 0, 1, 0},
+      {"window, drawing to the front", 1, 1, -4, 0, 0, 0, 0, 1, 0},
+  };
+  for (const Case& c : cases) {
+    vexal::ResetAppState();
+    plat::window::ResetWindowStandIn();
+    vexal::EndDirectDraw();
+    plat::window::SetInstanceLockPath(dir_.File("instance.lock"));
+    vexal::SetUse3DSurfaces(c.use_3d_surfaces);
+    Start(c.window_mode);
+    vexal::SetDrawTarget(c.target);
+    vexal::SetVSyncWaitFlag(c.vsync);
+    const ps::Counters before = ps::GetCounters();
+    EXPECT_EQ(vexal::PresentScreen(), 0) << c.name;
+    const ps::Counters after = ps::GetCounters();
+    EXPECT_EQ(after.flips - before.flips, c.flips) << c.name;
+    EXPECT_EQ(after.blits - before.blits, c.blits) << c.name;
+    EXPECT_EQ(after.fast_blits - before.fast_blits, c.fast_blits) << c.name;
+    EXPECT_EQ(after.vertical_blank_waits - before.vertical_blank_waits, c.blank_waits) << c.name;
+    if (c.flips != 0) EXPECT_EQ(after.last_flip_flags, c.flip_flags) << c.name;
+  }
+  vexal::EndDirectDraw();
+  EXPECT_EQ(vexal::PresentScreen(), -1);
+  EXPECT_EQ(vexal::PresentScreenByBlt(), -1);
+}
+
+TEST_F(ScreenPresentTest, AFullScreenWithoutFlipChainCopiesTheWholeBackScreen) {
+  vexal::SetUse3DSurfaces(0);
+  vexal::RequestScreenMode(320, 240, 32, -1);
+  Start(0);
+  vexal::SetDrawTarget(-2);
+  Paint(vexal::GetBackSurface());
+  EXPECT_EQ(vexal::PresentScreen(), 0);
+  EXPECT_EQ(Pixels(vexal::GetPrimarySurface()), Pixels(vexal::GetBackSurface()));
+}
+
+TEST_F(ScreenPresentTest, AnInactiveApplicationWaitsUntilItIsActiveAgain) {
+  StartSmallWindow();
+  // The user comes back to the window at the third look at the events.
+  int polls_left = 3;
+  plat::window::SetEventSource([&] {
+    if (polls_left > 0 && --polls_left == 0) plat::window::UserFocus(AppState.MainWindow, true);
+  });
+  AppState.ActiveFlag = 0;
+  std::vector<std::string> calls;
+  vexal::SeamSetTraceHook([&](std::string_view call) { calls.emplace_back(call); });
+  const uint64_t frames = plat::presentation::PresentedFrames();
+  EXPECT_EQ(vexal::PresentScreen(), 0);
+  vexal::SeamSetTraceHook(nullptr);
+  plat::window::SetEventSource(nullptr);
+  EXPECT_EQ(polls_left, 0);
+  EXPECT_EQ(AppState.ActiveFlag, 1);
+  ASSERT_FALSE(calls.empty());
+  EXPECT_EQ(calls.front(), "RestoreAllGraph");  // then the graphs come back, then the frame
+  EXPECT_EQ(plat::presentation::PresentedFrames(), frames + 1);
+}
+
+TEST_F(ScreenPresentTest, CopyingThroughDeviceContextsGivesTheSamePixels) {
+  StartSmallWindow();
+  ps::Surface* work = DDrawState.Work1;
+  Paint(vexal::GetBackSurface());
+  const std::vector<uint32_t> back = Pixels(vexal::GetBackSurface());
+  for (int gdi : {0, 1}) {
+    ps::Blt(work, nullptr, nullptr, nullptr, ps::kBltColorFill, 0);
+    DDrawState.UseGdiScreenCopy = gdi;
+    const ps::Counters before = ps::GetCounters();
+    const ps::Rect rect{2, 1, 6, 4};
+    EXPECT_EQ(vexal::BltToScreenDC(work, vexal::GetBackSurface(), 10, 3, &rect), 0) << gdi;
+    const ps::Counters after = ps::GetCounters();
+    EXPECT_EQ(after.fast_blits - before.fast_blits, gdi ? 0u : 1u) << gdi;
+    EXPECT_EQ(after.dc_copies - before.dc_copies, gdi ? 1u : 0u) << gdi;
+    std::vector<uint32_t> expected(16 * 8, 0);
+    for (int y = 0; y < 3; ++y) {
+      for (int x = 0; x < 4; ++x) expected[(3 + y) * 16 + 10 + x] = back[(1 + y) * 16 + 2 + x];
+    }
+    EXPECT_EQ(Pixels(work), expected) << gdi;
+  }
+}
+
+}  // namespace
