@@ -13,7 +13,6 @@ namespace {
 constexpr int kScreenWidth = 320;   // the game's logical screen
 constexpr int kScreenHeight = 240;
 constexpr int kScreenBits = 32;
-constexpr int kBackScreen = -2;
 constexpr uint32_t kFrameMs = 35;   // a frame lasts at least this long
 constexpr uint32_t kIdleMs = 1;     // between two pumps while a frame waits
 
@@ -23,7 +22,7 @@ int main() {
   vexal::ChangeWindowMode(1);
   vexal::RequestScreenMode(kScreenWidth, kScreenHeight, kScreenBits, -1);
   if (vexal::LibraryInit() == -1) return -1;
-  vexal::SetDrawTarget(kBackScreen);
+  vexal::SetDrawTarget(vexal::kBackScreen);
   uint32_t frame_start = vexal::GetTimeMs();
   while (vexal::PumpMessages() == 0) {
     vexal::ClearDrawTarget();

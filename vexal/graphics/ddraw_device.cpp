@@ -3,7 +3,6 @@
 #include <cstdio>
 
 #include "platform/display.h"
-#include "vexal/app/app_state.h"
 #include "vexal/app/fatal_exit.h"
 #include "vexal/app/log_file.h"
 #include "vexal/app/window_access.h"
@@ -13,6 +12,7 @@
 #include "vexal/graphics/ddraw_state.h"
 #include "vexal/graphics/graphics_seam.h"
 #include "vexal/graphics/main_surfaces.h"
+#include "vexal/graphics/screen_access.h"
 #include "vexal/graphics/screen_mode.h"
 #include "vexal/graphics/screen_present.h"
 #include "vexal/graphics/surface_table.h"
@@ -24,8 +24,6 @@ namespace ps = plat::surface;
 
 constexpr double kBytesPerMegabyte = 1.0 / 1048576.0;
 constexpr int kOverlayProbeSide = 16;  // pixels of the probe surface
-constexpr int kBackScreen = -2;
-constexpr int kFrontScreen = -4;
 
 struct OverlayFormat {
   const char* name;  // as logged

@@ -8,9 +8,6 @@ namespace {
 
 namespace ps = plat::surface;
 
-constexpr int kFrontScreen = -4;
-constexpr int kBackScreen = -2;
-
 int RestoreGraphFromFiles() { return 0; }
 
 struct SeamState {

@@ -6,12 +6,6 @@
 #include "vexal/graphics/screen_mode.h"
 
 namespace vexal {
-namespace {
-
-constexpr int kFrontScreen = -4;
-constexpr int kBackScreen = -2;
-
-}  // namespace
 
 int GetScreenSize(int* w, int* h) {
   if (w != nullptr) *w = DDrawState.ScreenWidth != 0 ? DDrawState.ScreenWidth : kDefaultScreenWidth;

@@ -9,6 +9,10 @@
 
 namespace vexal {
 
+// The draw targets (graph handles) that name the screens.
+inline constexpr int kFrontScreen = -4;  // the primary surface
+inline constexpr int kBackScreen = -2;   // the back surface
+
 // Screen width and height, 640 and 480 where not chosen; either pointer may be null. 0.
 int GetScreenSize(int* w, int* h);
 // Colour bits of the screen, 16 where not chosen.

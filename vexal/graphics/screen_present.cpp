@@ -8,13 +8,12 @@
 #include "vexal/app/window_access.h"
 #include "vexal/graphics/ddraw_state.h"
 #include "vexal/graphics/graphics_seam.h"
+#include "vexal/graphics/screen_access.h"
 
 namespace vexal {
 namespace {
 
 namespace ps = plat::surface;
-
-constexpr int kFrontScreen = -4;
 
 // While the application is in the background: pump until it is active again or ending,
 // then bring every lost graph back. Without a window nothing could activate it, and one

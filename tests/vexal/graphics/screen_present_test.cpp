@@ -14,6 +14,7 @@
 #include "tests/vexal/graphics/screen_fixture.h"
 #include "vexal/app/app_state.h"
 #include "vexal/app/message_pump.h"
+#include "vexal/app/screen_log.h"
 #include "vexal/graphics/ddraw_state.h"
 #include "vexal/graphics/graphics_seam.h"
 #include "vexal/graphics/screen_access.h"
@@ -131,7 +132,9 @@ TEST_F(ScreenPresentTest, WhatEachModePresentsWith) {
     EXPECT_EQ(after.blits - before.blits, c.blits) << c.name;
     EXPECT_EQ(after.fast_blits - before.fast_blits, c.fast_blits) << c.name;
     EXPECT_EQ(after.vertical_blank_waits - before.vertical_blank_waits, c.blank_waits) << c.name;
-    if (c.flips != 0) EXPECT_EQ(after.last_flip_flags, c.flip_flags) << c.name;
+    if (c.flips != 0) {
+      EXPECT_EQ(after.last_flip_flags, c.flip_flags) << c.name;
+    }
   }
   vexal::EndDirectDraw();
   EXPECT_EQ(vexal::PresentScreen(), -1);
@@ -167,6 +170,40 @@ TEST_F(ScreenPresentTest, AnInactiveApplicationWaitsUntilItIsActiveAgain) {
   ASSERT_FALSE(calls.empty());
   EXPECT_EQ(calls.front(), "RestoreAllGraph");  // then the graphs come back, then the frame
   EXPECT_EQ(plat::presentation::PresentedFrames(), frames + 1);
+}
+
+TEST_F(ScreenPresentTest, TheOnScreenLogIsDrawnOverTheWholeScreenWithoutBlending) {
+  StartSmallWindow();
+  vexal::SetDrawClipArea(1, 2, 3, 4);
+  vexal::SetBlendModeParam(1, 128);
+  DDrawState.CoarseBlendFlag = 1;
+  std::vector<std::string> calls;
+  vexal::SeamSetTraceHook([&](std::string_view call) {
+    if (call != "EndPending3DScene") calls.emplace_back(call);
+  });
+  EXPECT_EQ(vexal::PresentScreen(), 0);
+  EXPECT_TRUE(calls.empty());  // nothing logged on the screen yet
+  vexal::ScreenLogPrintf("x");
+  int area[4] = {};
+  int mode = 0, param = 0;
+  vexal::SeamSetTraceHook([&](std::string_view call) {
+    if (call == "ScreenLogDraw") {
+      vexal::GetDrawClipArea(area);
+      vexal::GetBlendModeParam(&mode, &param);
+    }
+    if (call != "EndPending3DScene") calls.emplace_back(call);
+  });
+  EXPECT_EQ(vexal::PresentScreen(), 0);
+  vexal::SeamSetTraceHook(nullptr);
+  EXPECT_EQ(calls, (std::vector<std::string>{"SetDrawClipArea", "SetBlendModeParam", "ScreenLogDraw",
+                                             "SetDrawClipArea", "SetBlendModeParam"}));
+  EXPECT_EQ(std::vector<int>(area, area + 4), (std::vector<int>{0, 0, 16, 8}));
+  EXPECT_EQ(std::pair(mode, param), std::pair(0, 0));
+  vexal::GetDrawClipArea(area);
+  vexal::GetBlendModeParam(&mode, &param);
+  EXPECT_EQ(std::vector<int>(area, area + 4), (std::vector<int>{1, 2, 3, 4}));
+  EXPECT_EQ(std::pair(mode, param), std::pair(1, 128));
+  EXPECT_EQ(DDrawState.CoarseBlendFlag, 1);
 }
 
 TEST_F(ScreenPresentTest, CopyingThroughDeviceContextsGivesTheSamePixels) {
