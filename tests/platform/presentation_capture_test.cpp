@@ -1,6 +1,5 @@
 // Presentation through real surfaces: frames counted, captured as PNG (read back with
 // libpng), the capture and exit variables, and the SDL window following full screen.
-#include <png.h>
 #include <SDL.h>
 #include <gtest/gtest.h>
 
@@ -12,6 +11,7 @@
 
 #include "platform/debug_out.h"
 #include "surface_fixture.h"
+#include "tests/support/png_file.h"
 #include "tests/support/temp_dir.h"
 
 namespace {
@@ -23,24 +23,8 @@ namespace pd = plat::display;
 namespace pp = plat::presentation;
 using ps::Result;
 
-struct Png {
-  int width = 0;
-  int height = 0;
-  std::vector<uint8_t> rgb;
-};
-
-std::optional<Png> ReadPng(const std::string& path) {
-  png_image image{};
-  image.version = PNG_IMAGE_VERSION;
-  if (!png_image_begin_read_from_file(&image, path.c_str())) return std::nullopt;
-  image.format = PNG_FORMAT_RGB;
-  Png png;
-  png.width = static_cast<int>(image.width);
-  png.height = static_cast<int>(image.height);
-  png.rgb.resize(PNG_IMAGE_SIZE(image));
-  if (!png_image_finish_read(&image, nullptr, png.rgb.data(), 0, nullptr)) return std::nullopt;
-  return png;
-}
+using nltest::Png;
+using nltest::ReadPng;
 
 class PresentationTest : public SurfaceTest {
  protected:

@@ -9,7 +9,6 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
-#include <png.h>
 
 #include <cstdio>
 #include <optional>
@@ -17,6 +16,7 @@
 #include <utility>
 #include <vector>
 
+#include "tests/support/png_file.h"
 #include "tests/support/temp_dir.h"
 
 namespace {
@@ -92,24 +92,8 @@ std::string Messages(const std::string& log) {
   return out;
 }
 
-struct Png {
-  int width = 0;
-  int height = 0;
-  std::vector<uint8_t> rgb;
-};
-
-std::optional<Png> ReadPng(const std::string& path) {
-  png_image image{};
-  image.version = PNG_IMAGE_VERSION;
-  if (!png_image_begin_read_from_file(&image, path.c_str())) return std::nullopt;
-  image.format = PNG_FORMAT_RGB;
-  Png png;
-  png.width = static_cast<int>(image.width);
-  png.height = static_cast<int>(image.height);
-  png.rgb.resize(PNG_IMAGE_SIZE(image));
-  if (!png_image_finish_read(&image, nullptr, png.rgb.data(), 0, nullptr)) return std::nullopt;
-  return png;
-}
+using nltest::Png;
+using nltest::ReadPng;
 
 class ProgramTest : public ::testing::Test {
  protected:
