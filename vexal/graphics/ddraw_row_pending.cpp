@@ -1,0 +1,48 @@
+// Row-0 entries whose drawers are not built yet. Each answers as the row does without a
+// DirectDraw device: it draws nothing and fails, except the chip map and the mask steps,
+// which report success whatever they draw.
+#include "vexal/graphics/ddraw_row.h"
+
+#include "vexal/graphics/screen_access.h"
+
+namespace vexal {
+namespace {
+
+constexpr int kNotDrawn = -1;
+
+// Binding the draw-state block fails only without the device.
+int NoDeviceResult() { return GetDirectDrawObject() == nullptr ? -1 : 0; }
+
+}  // namespace
+
+int DDrawSetDrawStateBlock(DrawStateBlock*) { return NoDeviceResult(); }
+int DDrawCreateGraphStorage(GraphRecord*) { return kNotDrawn; }
+int DDrawCreateDivGraphStorage(GraphRecord**, int) { return kNotDrawn; }
+int DDrawCreateDerivedGraphStorage(GraphRecord*, int, int, int, int, GraphRecord*) { return kNotDrawn; }
+int DDrawSetGraphImage(const ColorFormatRecord*, const void*, const void*, int, int, GraphRecord*, int, const GraphImage*, const GraphImage*) { return kNotDrawn; }
+int DDrawBltBmpToDivGraph(const ColorFormatRecord*, const void*, const void*, GraphRecord**, int, int, const GraphImage*, const GraphImage*) { return kNotDrawn; }
+int DDrawRestoreLostSurfaces(GraphRecord*) { return kNotDrawn; }
+int DDrawRestoreAllLostGraphs() { return kNotDrawn; }
+int DDrawDrawGraph(int, int, GraphRecord*, int) { return kNotDrawn; }
+int G_DDraw_DrawExtendGraph(int, int, int, int, GraphRecord*, int) { return kNotDrawn; }
+int G_DDraw_DrawRotaGraph(int, int, double, double, GraphRecord*, int, int) { return kNotDrawn; }
+int G_DDraw_DrawModiGraph(int, int, int, int, int, int, int, int, GraphRecord*, int) { return kNotDrawn; }
+int G_DDraw_DrawModiGraphFloat(float, float, float, float, float, float, float, float, GraphRecord*, int) { return kNotDrawn; }
+int G_DDraw_DrawChipMap(int, int, int, int, const uint32_t*, int, int, GraphRecord**, int) { return 0; }
+int G_DDraw_DrawPrimitive(const PrimitiveVertex*, int, int, GraphRecord*, int) { return kNotDrawn; }
+int DDrawCopyScreenToGraph(int, int, int, int, GraphRecord*, int) { return kNotDrawn; }
+int DDrawClearDrawTarget() { return kNotDrawn; }
+int G_DDraw_DrawFillBox(int, int, int, int, uint32_t) { return kNotDrawn; }
+int G_DDraw_DrawLine(int, int, int, int, uint32_t) { return kNotDrawn; }
+int G_DDraw_DrawBoxOutline(int, int, int, int, uint32_t) { return kNotDrawn; }
+int G_DDraw_DrawCircle(int, int, int, uint32_t, int) { return kNotDrawn; }
+int G_DDraw_DrawOval(int, int, int, int, uint32_t, int) { return kNotDrawn; }
+int G_DDraw_DrawTriangle(int, int, int, int, int, int, uint32_t, int) { return kNotDrawn; }
+int G_DDraw_DestPixel(int, int, uint32_t) { return kNotDrawn; }
+int G_DDraw_DrawPixel(const PointRecord*, int) { return kNotDrawn; }
+int G_DDraw_DrawLineSet(const LineSegmentRecord*, int) { return kNotDrawn; }
+int DDrawStringByWorkDC(int, int, const char*, uint32_t, int, uint32_t, int) { return kNotDrawn; }
+int DDrawMaskPreDraw(Rect) { return 0; }
+int DDrawMaskPostDraw(Rect) { return 0; }
+
+}  // namespace vexal
