@@ -14,8 +14,14 @@ int D3DCreateGraphStorage(GraphRecord*) { return kUnavailable; }
 int D3DCreateDivGraphStorage(GraphRecord**, int) { return kUnavailable; }
 int D3DCreateDerivedGraphStorage(GraphRecord*, int, int, int, int, GraphRecord*) { return kUnavailable; }
 int D3DDeleteGraphStorage(GraphRecord*) { return kUnavailable; }
-int D3DSetGraphImage(const ColorFormatRecord*, const void*, const void*, int, int, GraphRecord*, int, const GraphImage*, const GraphImage*) { return kUnavailable; }
-int D3DBltBmpToDivGraph(const ColorFormatRecord*, const void*, const void*, GraphRecord**, int, int, const GraphImage*, const GraphImage*) { return kUnavailable; }
+int D3DSetGraphImage(const ColorFormatRecord*, const void*, const void*, int, int, GraphRecord*, int, const GraphImage*,
+                     const GraphImage*) {
+  return kUnavailable;
+}
+int D3DBltBmpToDivGraph(const ColorFormatRecord*, const void*, const void*, GraphRecord**, int, int, const GraphImage*,
+                        const GraphImage*) {
+  return kUnavailable;
+}
 int D3DRestoreLostSurfaces(GraphRecord*) { return kUnavailable; }
 int D3DRestoreAllLostGraphs() { return kUnavailable; }
 int D3DSetDrawMode(int) { return kUnavailable; }
@@ -25,7 +31,9 @@ int D3DDrawGraph(int, int, GraphRecord*, int) { return kUnavailable; }
 int G_D3D_DrawExtendGraph(int, int, int, int, GraphRecord*, int) { return kUnavailable; }
 int G_D3D_DrawRotaGraph(int, int, double, double, GraphRecord*, int, int) { return kUnavailable; }
 int G_D3D_DrawModiGraph(int, int, int, int, int, int, int, int, GraphRecord*, int) { return kUnavailable; }
-int G_D3D_DrawModiGraphFloat(float, float, float, float, float, float, float, float, GraphRecord*, int) { return kUnavailable; }
+int G_D3D_DrawModiGraphFloat(float, float, float, float, float, float, float, float, GraphRecord*, int) {
+  return kUnavailable;
+}
 int G_D3D_DrawChipMap(int, int, int, int, const uint32_t*, int, int, GraphRecord**, int) { return kUnavailable; }
 int G_D3D_DrawPrimitive(const PrimitiveVertex*, int, int, GraphRecord*, int) { return kUnavailable; }
 int G_D3D_DrawIndexedPrimitive(const void*) { return kUnavailable; }

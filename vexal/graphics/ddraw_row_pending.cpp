@@ -2,7 +2,6 @@
 // DirectDraw device: it draws nothing and fails, except the chip map and the mask steps,
 // which report success whatever they draw.
 #include "vexal/graphics/ddraw_row.h"
-
 #include "vexal/graphics/screen_access.h"
 
 namespace vexal {
@@ -19,15 +18,23 @@ int DDrawSetDrawStateBlock(DrawStateBlock*) { return NoDeviceResult(); }
 int DDrawCreateGraphStorage(GraphRecord*) { return kNotDrawn; }
 int DDrawCreateDivGraphStorage(GraphRecord**, int) { return kNotDrawn; }
 int DDrawCreateDerivedGraphStorage(GraphRecord*, int, int, int, int, GraphRecord*) { return kNotDrawn; }
-int DDrawSetGraphImage(const ColorFormatRecord*, const void*, const void*, int, int, GraphRecord*, int, const GraphImage*, const GraphImage*) { return kNotDrawn; }
-int DDrawBltBmpToDivGraph(const ColorFormatRecord*, const void*, const void*, GraphRecord**, int, int, const GraphImage*, const GraphImage*) { return kNotDrawn; }
+int DDrawSetGraphImage(const ColorFormatRecord*, const void*, const void*, int, int, GraphRecord*, int,
+                       const GraphImage*, const GraphImage*) {
+  return kNotDrawn;
+}
+int DDrawBltBmpToDivGraph(const ColorFormatRecord*, const void*, const void*, GraphRecord**, int, int,
+                          const GraphImage*, const GraphImage*) {
+  return kNotDrawn;
+}
 int DDrawRestoreLostSurfaces(GraphRecord*) { return kNotDrawn; }
 int DDrawRestoreAllLostGraphs() { return kNotDrawn; }
 int DDrawDrawGraph(int, int, GraphRecord*, int) { return kNotDrawn; }
 int G_DDraw_DrawExtendGraph(int, int, int, int, GraphRecord*, int) { return kNotDrawn; }
 int G_DDraw_DrawRotaGraph(int, int, double, double, GraphRecord*, int, int) { return kNotDrawn; }
 int G_DDraw_DrawModiGraph(int, int, int, int, int, int, int, int, GraphRecord*, int) { return kNotDrawn; }
-int G_DDraw_DrawModiGraphFloat(float, float, float, float, float, float, float, float, GraphRecord*, int) { return kNotDrawn; }
+int G_DDraw_DrawModiGraphFloat(float, float, float, float, float, float, float, float, GraphRecord*, int) {
+  return kNotDrawn;
+}
 int G_DDraw_DrawChipMap(int, int, int, int, const uint32_t*, int, int, GraphRecord**, int) { return 0; }
 int G_DDraw_DrawPrimitive(const PrimitiveVertex*, int, int, GraphRecord*, int) { return kNotDrawn; }
 int DDrawCopyScreenToGraph(int, int, int, int, GraphRecord*, int) { return kNotDrawn; }

@@ -16,6 +16,7 @@
 #include "vexal/graphics/color_format.h"
 #include "vexal/graphics/graph_image.h"
 #include "vexal/graphics/graph_record.h"
+#include "vexal/graphics/graph_table.h"
 
 namespace vexal {
 
@@ -111,6 +112,15 @@ extern const DrawBackendRows DrawBackendTable;
 
 // The row a graph record names (anything but 1 is row 0), of the table in use.
 const DrawBackendRow& GetDrawBackendRow(int row);
+
+// A call that changes shared drawing state, made on both rows: row 1 first while
+// Direct3D is available, then row 0. The call receives the row and keeps what results
+// it needs.
+template <class Call>
+void CallOnBothRows(Call&& call) {
+  if (GraphTable.Direct3DAvailable != 0) call(GetDrawBackendRow(kD3DRow));
+  call(GetDrawBackendRow(kDDrawRow));
+}
 
 // Slot-number view for tests: each slot of the row, called with zero and null arguments.
 std::array<std::function<int()>, kDrawBackendSlotCount> DrawBackendSlotCalls(const DrawBackendRow& row);

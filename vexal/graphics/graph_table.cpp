@@ -39,8 +39,8 @@ void ResetGraphTable() {
   GraphTable.Direct3DAvailable = 0;
 }
 
-int AddGraphHandle(uint16_t width, uint16_t height, int want_3d, uint8_t piece_flag,
-                   GraphRecord** out_record, uint8_t alpha) {
+int AddGraphHandle(uint16_t width, uint16_t height, int want_3d, uint8_t piece_flag, GraphRecord** out_record,
+                   uint8_t alpha) {
   if (GetGraphSuspendFlag()) return 0;
   if (GraphTable.Count >= kGraphMax) FatalErrorExit("グラフィックの数が許容量を越えました終了します");
   const int index = FirstFreeIndex();

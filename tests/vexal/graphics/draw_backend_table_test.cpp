@@ -1,16 +1,20 @@
 // The drawing backend table: what each slot of each row answers before its drawer or
 // device exists, the row lookup, and the row-0 entries built so far (the colour format
 // of a new graph, deleting a graph's storage).
+#include "vexal/graphics/draw_backend_table.h"
+
 #include <gtest/gtest.h>
 
 #include <array>
 #include <cstring>
 #include <set>
+#include <string>
+#include <utility>
+#include <vector>
 
 #include "tests/vexal/graphics/screen_fixture.h"
 #include "vexal/graphics/ddraw_row.h"
 #include "vexal/graphics/ddraw_state.h"
-#include "vexal/graphics/draw_backend_table.h"
 #include "vexal/graphics/graphics_seam.h"
 
 namespace {
@@ -42,6 +46,28 @@ TEST(DrawBackendTableTest, GraphRecordsNameTheirRowAndTestsCanSwapTheTable) {
   EXPECT_EQ(&vexal::GetDrawBackendRow(1), &mine[1]);
   vexal::SetDrawBackendTableForTests(nullptr);
   EXPECT_EQ(&vexal::GetDrawBackendRow(1), &DrawBackendTable[1]);
+}
+
+std::vector<std::string> StateCalls;
+template <int Row>
+int RecordBlend(int mode, int param) {
+  StateCalls.push_back(std::to_string(Row) + ":" + std::to_string(mode) + "," + std::to_string(param));
+  return Row == 0 ? 0 : -1;
+}
+
+TEST(DrawBackendTableTest, StateCallsReachRowOneFirstOnlyWhileDirect3DIsAvailable) {
+  vexal::DrawBackendRows rows = DrawBackendTable;
+  rows[0].SetBlendMode = RecordBlend<0>;
+  rows[1].SetBlendMode = RecordBlend<1>;
+  vexal::SetDrawBackendTableForTests(&rows);
+  for (const auto& [available, calls] : {std::pair{0u, std::vector<std::string>{"0:1,128"}},
+                                         std::pair{1u, std::vector<std::string>{"1:1,128", "0:1,128"}}}) {
+    vexal::GraphTable.Direct3DAvailable = available;
+    StateCalls.clear();
+    vexal::CallOnBothRows([](const vexal::DrawBackendRow& row) { row.SetBlendMode(1, 128); });
+    EXPECT_EQ(StateCalls, calls) << available;
+  }
+  vexal::SetDrawBackendTableForTests(nullptr);
 }
 
 TEST(DrawBackendTableTest, NewGraphsTakeTheScreenFormatExceptOnEightBitScreens) {
@@ -84,7 +110,7 @@ TEST_F(DDrawGraphStorageTest, DeletingAGraphsStorageDeletesEachOfItsPieces) {
   graph.PieceCount = 2;
   graph.Pieces[0] = 2;
   graph.Pieces[1] = 0;
-  graph.Pieces[2] = 1;  // beyond the piece count
+  graph.Pieces[2] = 1;                                            // beyond the piece count
   EXPECT_EQ(DrawBackendTable[0].DeleteGraphStorage(&graph), -1);  // no device yet
   EXPECT_NE(table[2], nullptr);
 

@@ -1,5 +1,7 @@
 // Graph handles: allocation and reuse, the end index, validation, the row a new graph
 // gets, the limit of 3000 graphs, and where a graph's source is recorded.
+#include "vexal/graphics/graph_table.h"
+
 #include <gtest/gtest.h>
 
 #include <string>
@@ -11,7 +13,6 @@
 #include "vexal/graphics/ddraw_state.h"
 #include "vexal/graphics/draw_backend_table.h"
 #include "vexal/graphics/graph_record.h"
-#include "vexal/graphics/graph_table.h"
 #include "vexal/graphics/screen_access.h"
 
 namespace {
@@ -101,13 +102,13 @@ TEST_F(GraphTableTest, OnlyTaggedHandlesOfOccupiedSlotsAreGraphs) {
   const Case cases[] = {
       {0x10001, true, 0, 30, 40},
       {0x10000, true, 0, 10, 20},
-      {0x20001, false, -1, -7, -7},          // a sound handle's tag on an occupied index
-      {0x10000 | 3000, false, -1, -7, -7},   // one past the table
+      {0x20001, false, -1, -7, -7},         // a sound handle's tag on an occupied index
+      {0x10000 | 3000, false, -1, -7, -7},  // one past the table
       {0x10000 | 0xFFFF, false, -1, -7, -7},
-      {0x10002, false, -1, -7, -7},          // deleted
-      {0x0001, false, -1, -7, -7},           // no tag
+      {0x10002, false, -1, -7, -7},  // deleted
+      {0x0001, false, -1, -7, -7},   // no tag
       {-1, false, -1, -7, -7},
-      {-4, false, 0, 640, 480},              // screens: the screen size, no record
+      {-4, false, 0, 640, 480},  // screens: the screen size, no record
       {-2, false, 0, 640, 480},
   };
   for (const Case& c : cases) {
@@ -136,9 +137,9 @@ TEST_F(GraphTableTest, NewGraphRecordsAreFilledAndDeletionGoesToTheirRow) {
   EXPECT_EQ(record->Link, -1);
   EXPECT_EQ(record->PieceFlag, 1);
   EXPECT_EQ(record->Alpha, 0xFF);
-  EXPECT_EQ(record->ColorFormat.ColorBits, 16);  // filled by row 0's slot 25
+  EXPECT_EQ(record->ColorFormat.ColorBits, 16);     // filled by row 0's slot 25
   EXPECT_EQ(ColorDescAlpha, std::vector<int>{-1});  // the alpha byte sign-extended
-  EXPECT_EQ(record->PieceCount, 0);  // storage is the caller's next step
+  EXPECT_EQ(record->PieceCount, 0);                 // storage is the caller's next step
   vexal::SetGraphSource(record, "img\\face.png", "/data");
   EXPECT_EQ(vexal::DeleteGraphHandle(handle, 1), 0);
   EXPECT_EQ(Calls, (std::vector<std::string>{"0:25", "0:4"}));
@@ -197,7 +198,8 @@ TEST_F(GraphTableTest, ThreeThousandGraphsAreAllowedAndTheNextEndsTheProgram) {
 
 TEST(GraphRecordTest, ANameTooLongToLoadAgainMarksTheGraph) {
   const std::string directory(300, 'd');  // kept whole, however long
-  for (const auto& [length, not_restorable] : {std::pair{0, 0}, std::pair{59, 0}, std::pair{60, 1}, std::pair{200, 1}}) {
+  for (const auto& [length, not_restorable] :
+       {std::pair{0, 0}, std::pair{59, 0}, std::pair{60, 1}, std::pair{200, 1}}) {
     vexal::GraphRecord record;
     const std::string name(static_cast<size_t>(length), 'n');
     vexal::SetGraphSource(&record, name, directory);
