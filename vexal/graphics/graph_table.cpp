@@ -61,6 +61,10 @@ int AddGraphHandle(uint16_t width, uint16_t height, int want_3d, uint8_t piece_f
 }
 
 int CreateBlankGraph(int width, int height) {
+  // A record holds 16-bit sides; a larger size would silently wrap to another one.
+  if (width < 0 || height < 0 || width > UINT16_MAX || height > UINT16_MAX) {
+    return LogWriteFmt("グラフィックのサイズが不正です %d x %d", width, height);
+  }
   GraphRecord* record = nullptr;
   // Font-cache graphs would carry alpha here; that choice comes with the draw state.
   const int handle = AddGraphHandle(static_cast<uint16_t>(width), static_cast<uint16_t>(height), 1, 0, &record, 0);

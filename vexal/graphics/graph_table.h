@@ -36,7 +36,8 @@ void ResetGraphTable();
 // 3001st graph ends the program. 0 while drawing is suspended.
 int AddGraphHandle(uint16_t width, uint16_t height, int want_3d, uint8_t piece_flag,
                    GraphRecord** out_record, uint8_t alpha);
-// A graph with storage; a row that cannot make it ends the program. 0 while suspended.
+// A graph with storage; a row that cannot make it ends the program. -1 for a side that
+// does not fit a record (below 0 or above 65535). 0 while suspended.
 int CreateBlankGraph(int width, int height);
 // Frees the graph and its storage, logging its file name when log is set. 0, -1 for a bad
 // handle, 0 doing nothing while suspended.

@@ -182,6 +182,10 @@ TEST_F(GraphTableTest, BlankGraphsGetStorageFromTheirRow) {
   const int handle = vexal::CreateBlankGraph(320, 240);
   EXPECT_EQ(handle, 0x10000);
   EXPECT_EQ(Calls, (std::vector<std::string>{"0:25", "0:1"}));
+  for (const auto& [w, h] : {std::pair{65536, 8}, std::pair{8, 65536}, std::pair{-1, 8}, std::pair{8, -1}}) {
+    EXPECT_EQ(vexal::CreateBlankGraph(w, h), -1) << w << " x " << h;  // not wrapped to another size
+  }
+  EXPECT_EQ(vexal::GraphTable.Count, 1);
   CreateStorageResult = -1;
   EXPECT_EXIT(vexal::CreateBlankGraph(16, 16), ::testing::ExitedWithCode(255), "");
   EXPECT_NE(Log().find("グラフィックの作成に失敗しました終了します"), std::string::npos);
