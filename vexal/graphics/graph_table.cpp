@@ -37,7 +37,10 @@ void ResetGraphTable() {
   GraphTable.EndIndex = 0;
   GraphTable.Direct3DForbidden = 0;
   GraphTable.Direct3DAvailable = 0;
+  GraphTable.RestoreHandler = nullptr;
 }
+
+DrawStateBlock* GraphDrawStateBlock() { return reinterpret_cast<DrawStateBlock*>(&GraphTable.DrawStatePlace); }
 
 int AddGraphHandle(uint16_t width, uint16_t height, int want_3d, uint8_t piece_flag, GraphRecord** out_record,
                    uint8_t alpha) {

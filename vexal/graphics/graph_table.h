@@ -5,12 +5,15 @@
 #pragma once
 
 #include <array>
+#include <cstddef>
 #include <cstdint>
 #include <memory>
 
 #include "vexal/graphics/graph_record.h"
 
 namespace vexal {
+
+struct DrawStateBlock;  // the draw state both backend rows are bound to
 
 inline constexpr int kGraphMax = 3000;              // graphs that may exist at once
 inline constexpr uint32_t kGraphHandleTag = 0x10000;  // upper 16 bits of every graph handle
@@ -24,7 +27,12 @@ struct GraphTableRecord {
   int32_t EndIndex = 0;           // one past the highest occupied slot
   uint32_t Direct3DForbidden = 0; // the game asked for no Direct3D graphs
   uint32_t Direct3DAvailable = 0; // row 1 accepted the draw-state block at start
+  std::byte DrawStatePlace{};     // where the draw state's block sits; the rows keep only its address
+  int (*RestoreHandler)() = nullptr;  // brings graphs back after a device loss; survives a restart
 };
+
+// The draw state's block as the rows are given it.
+DrawStateBlock* GraphDrawStateBlock();
 
 extern GraphTableRecord GraphTable;
 

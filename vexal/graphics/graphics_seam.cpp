@@ -2,16 +2,14 @@
 
 #include "platform/surface.h"
 #include "vexal/graphics/ddraw_state.h"
+#include "vexal/graphics/graph_table.h"
 
 namespace vexal {
 namespace {
 
 namespace ps = plat::surface;
 
-int RestoreGraphFromFiles() { return 0; }
-
 struct SeamState {
-  GraphRestoreHandler RestoreHandler = nullptr;       // installed handler, or none
   int DrawTarget = kFrontScreen;                      // draw target as last set
   std::array<int, 4> DrawArea{};                      // draw area as last set
   int BlendMode = 0;                                  // blend mode and parameter as last set
@@ -102,17 +100,7 @@ int ClearDrawTarget() {
   return Traced("ClearDrawTarget");
 }
 
-int InitGraphManage() { return Traced("InitGraphManage"); }
-int EndGraphManage() { return Traced("EndGraphManage"); }
-int DeleteAllGraph(int) { return Traced("DeleteAllGraph"); }
 int RestoreAllGraph() { return Traced("RestoreAllGraph"); }
-
-int SetGraphRestoreHandler(GraphRestoreHandler handler) {
-  Seam.RestoreHandler = handler != nullptr ? handler : RestoreGraphFromFiles;
-  return Traced("SetGraphRestoreHandler");
-}
-
-int IsGraphRestoreHandlerSet() { return Seam.RestoreHandler != nullptr ? 1 : 0; }
 
 int GetBmpDataEnd() { return Traced("GetBmpDataEnd", static_cast<int>(Seam.BmpData.size())); }
 
@@ -159,7 +147,7 @@ int GetDibSectionInfo(DibHandle dib, DibSection* out) {
 
 int DeleteDibSection(DibHandle dib) { return Traced("DeleteDibSection", dib != nullptr ? 0 : -1); }
 
-void SeamClearGraphRestoreHandler() { Seam.RestoreHandler = nullptr; }
+void SeamClearGraphRestoreHandler() { GraphTable.RestoreHandler = nullptr; }
 
 void SeamSetDibImage(std::optional<DibSection> dib) { Seam.Dib = dib; }
 

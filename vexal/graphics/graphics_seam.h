@@ -20,6 +20,7 @@
 #include "vexal/graphics/color_format.h"
 #include "vexal/graphics/color_value.h"
 #include "vexal/graphics/ddraw_device.h"
+#include "vexal/graphics/graph_manage.h"
 #include "vexal/graphics/main_surfaces.h"
 #include "vexal/graphics/palette.h"
 #include "vexal/graphics/screen_access.h"
@@ -59,16 +60,9 @@ int DDrawSetDrawTarget(int target);
 // Fills the draw surface with colour 0. 0.
 int ClearDrawTarget();
 
-// ---- Graph management and restore ----
+// ---- Graph restore ----
 
-int InitGraphManage();
-int EndGraphManage();
-int DeleteAllGraph(int keep_font_graphs);
 int RestoreAllGraph();
-// Graph restore handler; null installs the default one. 0.
-using GraphRestoreHandler = int (*)();
-int SetGraphRestoreHandler(GraphRestoreHandler handler);
-int IsGraphRestoreHandlerSet();
 
 // ---- BMP data table ----
 
@@ -120,6 +114,7 @@ int DeleteDibSection(DibHandle dib);
 
 // ---- Tests ----
 
+// No restore handler installed.
 void SeamClearGraphRestoreHandler();
 // CreateDIBGraph hands out this bitmap (for any file) from now on; nullopt: none.
 void SeamSetDibImage(std::optional<DibSection> dib);

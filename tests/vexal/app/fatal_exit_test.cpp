@@ -40,6 +40,7 @@ TEST_F(FatalExitTest, AfterStartUpShutsDownInOrderAndEndsWithMinusOne) {
       ::testing::ExitedWithCode(255), "");
   EXPECT_EQ(LogLinesFrom("テスト用の致命的エラー"),
             (std::vector<std::string>{"テスト用の致命的エラー", "DirectDraw 関連の終了処理をおこないます",
+                                      "\tグラフィック管理系の終了処理は正常に終了しました",
                                       "\tメインサーフェスを破棄をします... 完了しました",
                                       "\tＤｉｒｅｃｔＤｒａｗオブジェクトを解放します",
                                       "\tＤｉｒｅｃｔＤｒａｗオブジェクトを解放しました",
@@ -74,6 +75,7 @@ TEST_F(FatalExitTest, AfterTheWindowWasClosedSkipsTheWindowAndRestoresTheDirecto
       ::testing::ExitedWithCode(255), "");
   EXPECT_EQ(LogLinesFrom("閉じた後のエラー"),
             (std::vector<std::string>{"閉じた後のエラー", "DirectDraw 関連の終了処理をおこないます",
+                                      "\tグラフィック管理系の終了処理は正常に終了しました",
                                       "\tメインサーフェスを破棄をします... 完了しました",
                                       "\tＤｉｒｅｃｔＤｒａｗオブジェクトを解放します",
                                       "\tＤｉｒｅｃｔＤｒａｗオブジェクトを解放しました",
