@@ -1,0 +1,306 @@
+// The real loops: one instantiation per (layout, rule, key, alpha plane, brightness). Every
+// per-channel function of a single channel value (brightness, the parameter's scaling, fine
+// or in sixteenths) is folded into small local rows before the loop, so the coarse flag and
+// the brightness choose rows, and the inner loop tests nothing but the key and the alpha byte.
+#include "vexal/ddraw/blit_kernels.h"
+
+#include <algorithm>
+#include <cstring>
+
+#include "vexal/graphics/blend_mul_table.h"
+
+namespace vexal {
+namespace {
+
+constexpr int kChannels = 3;       // red, green, blue
+constexpr int kMaxField = 255;     // widest channel the rows cover
+constexpr int kCoarseSteps = 16;   // sixteenths
+constexpr int kOpaqueAlpha = 255;
+
+// What one pixel computes, chosen once per call.
+enum class Rule {
+  Copy,        // s'
+  CopyAlpha,   // a = 255: s'; else Lerp(a)
+  Mix,         // S_c[s_c] + D[d_c] (table blend, or its sixteenths)
+  MixAlpha,    // a = 255: Mix; else Lerp((a * m) >> 8)
+  Weighted,    // Weighted((a * m) >> 8)
+  Add,         // min(max, d + t)
+  Subtract,    // max(0, d - t)
+  Xor,         // s ^ d
+};
+
+struct Layout32 {
+  using Pixel = uint32_t;
+  static constexpr int Shift[kChannels] = {16, 8, 0};
+  static constexpr int Max[kChannels] = {255, 255, 255};
+};
+struct Layout565 {
+  using Pixel = uint16_t;
+  static constexpr int Shift[kChannels] = {11, 5, 0};
+  static constexpr int Max[kChannels] = {31, 63, 31};
+};
+struct Layout555 {
+  using Pixel = uint16_t;
+  static constexpr int Shift[kChannels] = {10, 5, 0};
+  static constexpr int Max[kChannels] = {31, 31, 31};
+};
+struct LayoutMasks16 {
+  using Pixel = uint16_t;
+  int Shift[kChannels];
+  int Max[kChannels];
+};
+
+using Row = uint8_t[kMaxField + 1];
+
+// Everything a loop reads besides the pixels.
+struct Rows {
+  Row Bright[kChannels];  // s -> s'
+  Row Src[kChannels];     // Mix: s -> its share; Add/Subtract: s -> t
+  Row Dst;                // Mix: d -> its share
+  int WeightMul;          // m of the alpha weights
+  uint32_t Key;
+};
+
+// v scaled by k sixteenths (0-16), by shift-and-add.
+int Sixteenths(int k, int v) {
+  int sum = 0;
+  if (k & 16) sum += v;
+  if (k & 8) sum += v >> 1;
+  if (k & 4) sum += v >> 2;
+  if (k & 2) sum += v >> 3;
+  if (k & 1) sum += v >> 4;
+  return sum;
+}
+
+template <class L>
+inline int Field(const L& layout, uint32_t pixel, int c) {
+  return static_cast<int>(pixel >> layout.Shift[c]) & layout.Max[c];
+}
+
+template <class L>
+inline typename L::Pixel Load(const uint8_t* row, int x) {
+  typename L::Pixel pixel;
+  std::memcpy(&pixel, row + x * sizeof(pixel), sizeof(pixel));
+  return pixel;
+}
+
+template <class L, Rule R, bool Keyed, bool HasAlpha, bool Bright>
+void BlitLoop(const L& layout, const Rows& rows, const BlitPixels& px) {
+  using Pixel = typename L::Pixel;
+  const Rows local = rows;  // the rows live in this frame for the whole loop
+  for (int y = 0; y < px.Height; ++y) {
+    const uint8_t* srcRow = px.Source + y * px.SourcePitch;
+    const uint8_t* dRow = px.DestRead + y * px.DestReadPitch;
+    uint8_t* outRow = px.Dest + y * px.DestPitch;
+    const uint8_t* alphaRow = HasAlpha ? px.Alpha + y * px.AlphaPitch : nullptr;
+    for (int x = 0; x < px.Width; ++x) {
+      const Pixel s = Load<L>(srcRow, x);
+      if constexpr (Keyed) {
+        if (s == local.Key) continue;
+      }
+      int a = kOpaqueAlpha;
+      if constexpr (HasAlpha) {
+        a = alphaRow[x];
+        if (a == 0) continue;
+      }
+      const Pixel d = Load<L>(dRow, x);
+      uint32_t out = 0;
+      auto brightened = [&](int c) {
+        const int v = Field(layout, s, c);
+        if constexpr (Bright) return static_cast<int>(local.Bright[c][v]);
+        return v;
+      };
+      auto copy = [&]() -> uint32_t {
+        if constexpr (!Bright) return s;
+        uint32_t packed = 0;
+        for (int c = 0; c < kChannels; ++c)
+          packed |= static_cast<uint32_t>(brightened(c)) << layout.Shift[c];
+        return packed;
+      };
+      auto lerp = [&](int w) {
+        uint32_t packed = 0;
+        for (int c = 0; c < kChannels; ++c) {
+          const int dc = Field(layout, d, c);
+          const int v = dc + (((brightened(c) - dc) * w) >> 8);
+          packed |= static_cast<uint32_t>(v) << layout.Shift[c];
+        }
+        return packed;
+      };
+      auto mix = [&]() {
+        uint32_t packed = 0;
+        for (int c = 0; c < kChannels; ++c) {
+          const int v = local.Src[c][Field(layout, s, c)] + local.Dst[Field(layout, d, c)];
+          packed |= static_cast<uint32_t>(v) << layout.Shift[c];
+        }
+        return packed;
+      };
+      if constexpr (R == Rule::Copy) {
+        out = copy();
+      } else if constexpr (R == Rule::CopyAlpha) {
+        out = a == kOpaqueAlpha ? copy() : lerp(a);
+      } else if constexpr (R == Rule::Mix) {
+        out = mix();
+      } else if constexpr (R == Rule::MixAlpha) {
+        out = a == kOpaqueAlpha ? mix() : lerp((a * local.WeightMul) >> 8);
+      } else if constexpr (R == Rule::Weighted) {
+        const int w = (a * local.WeightMul) >> 8;
+        for (int c = 0; c < kChannels; ++c) {
+          const int v = (brightened(c) * w + Field(layout, d, c) * (255 - w)) >> 8;
+          out |= static_cast<uint32_t>(v) << layout.Shift[c];
+        }
+      } else if constexpr (R == Rule::Add || R == Rule::Subtract) {
+        for (int c = 0; c < kChannels; ++c) {
+          int t = local.Src[c][Field(layout, s, c)];
+          if constexpr (HasAlpha) {
+            if (a != kOpaqueAlpha) t = (a * t) >> 8;  // = BlendMulTable[a][t]
+          }
+          const int dc = Field(layout, d, c);
+          const int v = R == Rule::Add ? std::min(layout.Max[c], dc + t) : std::max(0, dc - t);
+          out |= static_cast<uint32_t>(v) << layout.Shift[c];
+        }
+      } else {
+        out = s ^ d;
+      }
+      const Pixel stored = static_cast<Pixel>(out);
+      std::memcpy(outRow + x * sizeof(Pixel), &stored, sizeof(Pixel));
+    }
+  }
+}
+
+template <class L, Rule R, bool Keyed, bool HasAlpha>
+void PickBright(const L& layout, const Rows& rows, const BlitPixels& px, bool bright) {
+  if (bright)
+    BlitLoop<L, R, Keyed, HasAlpha, true>(layout, rows, px);
+  else
+    BlitLoop<L, R, Keyed, HasAlpha, false>(layout, rows, px);
+}
+
+template <class L, Rule R>
+void PickFlags(const L& layout, const Rows& rows, const BlitPixels& px, bool keyed,
+               bool bright) {
+  const bool alpha = px.Alpha != nullptr;
+  if (keyed) {
+    if (alpha)
+      PickBright<L, R, true, true>(layout, rows, px, bright);
+    else
+      PickBright<L, R, true, false>(layout, rows, px, bright);
+  } else {
+    if (alpha)
+      PickBright<L, R, false, true>(layout, rows, px, bright);
+    else
+      PickBright<L, R, false, false>(layout, rows, px, bright);
+  }
+}
+
+template <class L>
+void PickRule(const L& layout, Rule rule, const Rows& rows, const BlitPixels& px, bool keyed,
+              bool bright) {
+  switch (rule) {
+    case Rule::Copy: return PickFlags<L, Rule::Copy>(layout, rows, px, keyed, bright);
+    case Rule::CopyAlpha: return PickFlags<L, Rule::CopyAlpha>(layout, rows, px, keyed, bright);
+    case Rule::Mix: return PickFlags<L, Rule::Mix>(layout, rows, px, keyed, bright);
+    case Rule::MixAlpha: return PickFlags<L, Rule::MixAlpha>(layout, rows, px, keyed, bright);
+    case Rule::Weighted: return PickFlags<L, Rule::Weighted>(layout, rows, px, keyed, bright);
+    case Rule::Add: return PickFlags<L, Rule::Add>(layout, rows, px, keyed, bright);
+    case Rule::Subtract: return PickFlags<L, Rule::Subtract>(layout, rows, px, keyed, bright);
+    case Rule::Xor: return PickFlags<L, Rule::Xor>(layout, rows, px, keyed, bright);
+  }
+}
+
+// The rule of a call, or false when the call draws nothing.
+bool ChooseRule(const BlitSettings& st, bool alpha, bool full, int colorBits, Rule* rule) {
+  const int p = st.BlendParam;
+  const int mode = st.BlendMode;
+  const Rule mode0 = alpha ? Rule::CopyAlpha : Rule::Copy;
+  if (mode == kXorBlendMode) {
+    *rule = Rule::Xor;
+    return colorBits == 16;
+  }
+  if (mode < 0 || mode > 3) return false;
+  if (mode == 0) {
+    *rule = mode0;
+    return true;
+  }
+  const int q = (p + 1) & ~(kCoarseSteps - 1);
+  if (st.Coarse ? q == 0 : p == 0) return false;
+  if (mode == 2 || mode == 3) {
+    *rule = mode == 2 ? Rule::Add : Rule::Subtract;
+    return true;
+  }
+  if (st.Coarse ? q == 256 : p == 255) {
+    *rule = mode0;
+    return true;
+  }
+  if (!alpha)
+    *rule = Rule::Mix;
+  else
+    *rule = full ? Rule::MixAlpha : Rule::Weighted;
+  return true;
+}
+
+// Fills the rows the rule reads; `max` is the widest channel's largest value.
+void FillRows(const BlitSettings& st, Rule rule, bool full, const int* maxes, Rows* rows) {
+  const int p = st.BlendParam;
+  const int q = (p + 1) & ~(kCoarseSteps - 1);
+  const int k = q >> 4;
+  const int bright[kChannels] = {static_cast<int>(st.Brightness >> 24) & 255,
+                                 static_cast<int>(st.Brightness >> 16) & 255,
+                                 static_cast<int>(st.Brightness >> 8) & 255};
+  for (int c = 0; c < kChannels; ++c) {
+    const int b = bright[c];
+    const BlendMulRow& brightRow = BlendMulTable[b];
+    const BlendMulRow& pRow = BlendMulTable[p & 255];
+    for (int v = 0; v <= maxes[c]; ++v) {
+      const int sp = full ? v : st.Coarse ? Sixteenths((b + 1) >> 4, v) : brightRow[v];
+      rows->Bright[c][v] = static_cast<uint8_t>(sp);
+      int share = 0;
+      if (rule == Rule::Mix || rule == Rule::MixAlpha || rule == Rule::Add ||
+          rule == Rule::Subtract)
+        share = st.Coarse ? Sixteenths(k, sp) : pRow[sp];
+      rows->Src[c][v] = static_cast<uint8_t>(share);
+    }
+  }
+  if (rule == Rule::Mix || rule == Rule::MixAlpha) {
+    const int widest = std::max({maxes[0], maxes[1], maxes[2]});
+    for (int v = 0; v <= widest; ++v)
+      rows->Dst[v] = static_cast<uint8_t>(st.Coarse ? Sixteenths(kCoarseSteps - k, v)
+                                                    : BlendMulTable[256 - p][v]);
+  }
+  // With the coarse flag at q = 128, a pixel of the alpha plane below 255 is weighed by a >> 1.
+  rows->WeightMul = rule == Rule::MixAlpha && st.Coarse && q == 128 ? 128 : p;
+}
+
+template <class L>
+void Draw(const L& layout, const BlitSettings& st, const BlitPixels& px, int colorBits) {
+  const bool alpha = px.Alpha != nullptr;
+  const bool full = st.Brightness == kFullBrightness;
+  Rule rule;
+  if (!ChooseRule(st, alpha, full, colorBits, &rule)) return;
+  Rows rows;
+  rows.Key = st.KeyValue;
+  FillRows(st, rule, full, layout.Max, &rows);
+  PickRule(layout, rule, rows, px, st.Keyed, !full);
+}
+
+}  // namespace
+
+void BlitPiecePixels(const BlitSettings& settings, const BlitPixels& pixels) {
+  const ColorFormatRecord* f = settings.Format;
+  if (f == nullptr || pixels.Width <= 0 || pixels.Height <= 0) return;
+  if (settings.BlendParam < 0 || settings.BlendParam > 255) return;
+  if (f->ColorBits == 32) return Draw(Layout32{}, settings, pixels, 32);
+  if (f->ColorBits != 16) return;
+  if (f->RedMask == 0xF800 && f->GreenMask == 0x07E0 && f->BlueMask == 0x001F)
+    return Draw(Layout565{}, settings, pixels, 16);
+  if (f->RedMask == 0x7C00 && f->GreenMask == 0x03E0 && f->BlueMask == 0x001F)
+    return Draw(Layout555{}, settings, pixels, 16);
+  const int widths[kChannels] = {f->RedWidth, f->GreenWidth, f->BlueWidth};
+  LayoutMasks16 layout{{f->RedShift, f->GreenShift, f->BlueShift}, {}};
+  for (int c = 0; c < kChannels; ++c) {
+    if (widths[c] > 8 || layout.Shift[c] + widths[c] > 16) return;
+    layout.Max[c] = (1 << widths[c]) - 1;
+  }
+  Draw(layout, settings, pixels, 16);
+}
+
+}  // namespace vexal
