@@ -103,7 +103,12 @@ bool LoadGlyph(const Font* font, uint32_t glyph) {
   if (FT_Load_Glyph(font->face, glyph, FT_LOAD_DEFAULT | FT_LOAD_NO_BITMAP) != 0) return false;
   FT_GlyphSlot slot = font->face->glyph;
   if (slot->format != FT_GLYPH_FORMAT_OUTLINE) return false;
-  if (font->bold) FT_Outline_EmboldenXY(&slot->outline, font->bold_strength, font->bold_strength);
+  if (font->bold) {
+    // Thickening grows the outline rightwards; half of that goes back left, so the ink
+    // stays centred on the unchanged advance.
+    FT_Outline_EmboldenXY(&slot->outline, font->bold_strength, font->bold_strength);
+    FT_Outline_Translate(&slot->outline, -font->bold_strength / 2, 0);
+  }
   return true;
 }
 
