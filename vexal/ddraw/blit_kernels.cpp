@@ -87,7 +87,13 @@ inline typename L::Pixel Load(const uint8_t* row, int x) {
 template <class L, Rule R, bool Keyed, bool HasAlpha, bool Bright>
 void BlitLoop(const L& layout, const Rows& rows, const BlitPixels& px) {
   using Pixel = typename L::Pixel;
-  const Rows local = rows;  // the rows live in this frame for the whole loop
+  const Rows& local = rows;  // on the caller's stack, filled for this call
+  if constexpr (R == Rule::Copy && !Keyed && !HasAlpha && !Bright) {
+    for (int y = 0; y < px.Height; ++y)
+      std::memcpy(px.Dest + y * px.DestPitch, px.Source + y * px.SourcePitch,
+                  static_cast<size_t>(px.Width) * sizeof(Pixel));
+    return;
+  }
   for (int y = 0; y < px.Height; ++y) {
     const uint8_t* srcRow = px.Source + y * px.SourcePitch;
     const uint8_t* dRow = px.DestRead + y * px.DestReadPitch;
@@ -238,7 +244,7 @@ bool ChooseRule(const BlitSettings& st, bool alpha, bool full, int colorBits, Ru
   return true;
 }
 
-// Fills the rows the rule reads; `max` is the widest channel's largest value.
+// Fills the rows the rule reads; `maxes` holds each channel's largest value.
 void FillRows(const BlitSettings& st, Rule rule, bool full, const int* maxes, Rows* rows) {
   const int p = st.BlendParam;
   const int q = (p + 1) & ~(kCoarseSteps - 1);
@@ -246,21 +252,27 @@ void FillRows(const BlitSettings& st, Rule rule, bool full, const int* maxes, Ro
   const int bright[kChannels] = {static_cast<int>(st.Brightness >> 24) & 255,
                                  static_cast<int>(st.Brightness >> 16) & 255,
                                  static_cast<int>(st.Brightness >> 8) & 255};
-  for (int c = 0; c < kChannels; ++c) {
-    const int b = bright[c];
-    const BlendMulRow& brightRow = BlendMulTable[b];
-    const BlendMulRow& pRow = BlendMulTable[p & 255];
-    for (int v = 0; v <= maxes[c]; ++v) {
-      const int sp = full ? v : st.Coarse ? Sixteenths((b + 1) >> 4, v) : brightRow[v];
-      rows->Bright[c][v] = static_cast<uint8_t>(sp);
-      int share = 0;
-      if (rule == Rule::Mix || rule == Rule::MixAlpha || rule == Rule::Add ||
-          rule == Rule::Subtract)
-        share = st.Coarse ? Sixteenths(k, sp) : pRow[sp];
-      rows->Src[c][v] = static_cast<uint8_t>(share);
+  const bool mix = rule == Rule::Mix || rule == Rule::MixAlpha;
+  const bool scaled = mix || rule == Rule::Add || rule == Rule::Subtract;
+  // Small pieces are most calls: fill only what the rule reads, only up to each field's top.
+  if (!full) {
+    for (int c = 0; c < kChannels; ++c) {
+      const int b = bright[c];
+      const BlendMulRow& brightRow = BlendMulTable[b];
+      for (int v = 0; v <= maxes[c]; ++v)
+        rows->Bright[c][v] =
+            static_cast<uint8_t>(st.Coarse ? Sixteenths((b + 1) >> 4, v) : brightRow[v]);
     }
   }
-  if (rule == Rule::Mix || rule == Rule::MixAlpha) {
+  if (scaled) {
+    const BlendMulRow& pRow = BlendMulTable[p];
+    for (int c = 0; c < kChannels; ++c)
+      for (int v = 0; v <= maxes[c]; ++v) {
+        const int sp = full ? v : rows->Bright[c][v];
+        rows->Src[c][v] = static_cast<uint8_t>(st.Coarse ? Sixteenths(k, sp) : pRow[sp]);
+      }
+  }
+  if (mix) {
     const int widest = std::max({maxes[0], maxes[1], maxes[2]});
     for (int v = 0; v <= widest; ++v)
       rows->Dst[v] = static_cast<uint8_t>(st.Coarse ? Sixteenths(kCoarseSteps - k, v)
