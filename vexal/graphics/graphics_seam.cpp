@@ -18,7 +18,6 @@ struct SeamState {
   int MaskTarget = 1;                                 // masked drawing is on from start-up
   std::array<int, 4> FrontScreenRect{};
   std::optional<DibSection> Dib;                      // what CreateDIBGraph hands out
-  std::span<BmpDataRecord*> BmpData;                  // the test's BMP data table, or none
   std::function<void(std::string_view)> Trace;        // test observer, or empty
 };
 
@@ -102,19 +101,7 @@ int ClearDrawTarget() {
 
 int RestoreAllGraph() { return Traced("RestoreAllGraph"); }
 
-int GetBmpDataEnd() { return Traced("GetBmpDataEnd", static_cast<int>(Seam.BmpData.size())); }
-
-BmpDataRecord* GetBmpData(int index) {
-  if (index < 0 || static_cast<size_t>(index) >= Seam.BmpData.size()) return nullptr;
-  return Seam.BmpData[static_cast<size_t>(index)];
-}
-
-int DeleteBmpData(int index) {
-  if (index >= 0 && static_cast<size_t>(index) < Seam.BmpData.size()) {
-    Seam.BmpData[static_cast<size_t>(index)] = nullptr;
-  }
-  return Traced("DeleteBmpData");
-}
+int GetBmpDataEnd() { return Traced("GetBmpDataEnd", BmpDataTable.EndIndex); }
 
 int GetDefaultFontHandle() { return -1; }
 int CheckFontHandle(int) { return -1; }
@@ -153,7 +140,7 @@ void SeamSetDibImage(std::optional<DibSection> dib) { Seam.Dib = dib; }
 
 std::array<int, 4> SeamFrontScreenRect() { return Seam.FrontScreenRect; }
 
-void SeamSetBmpDataTable(std::span<BmpDataRecord*> records) { Seam.BmpData = records; }
+void SeamSetBmpDataTable(std::span<BmpDataRecord*> records) { SetBmpDataTableForTests(records); }
 
 void SeamSetTraceHook(std::function<void(std::string_view)> hook) { Seam.Trace = std::move(hook); }
 

@@ -17,6 +17,7 @@
 #include <string_view>
 
 #include "vexal/graphics/bmp_data_record.h"
+#include "vexal/graphics/bmp_data_table.h"
 #include "vexal/graphics/color_format.h"
 #include "vexal/graphics/color_value.h"
 #include "vexal/graphics/ddraw_device.h"
@@ -66,10 +67,8 @@ int RestoreAllGraph();
 
 // ---- BMP data table ----
 
-// One past the highest slot in use, and the record of a slot (null when empty).
+// One past the highest slot in use (tests watch the walks over the table through it).
 int GetBmpDataEnd();
-BmpDataRecord* GetBmpData(int index);
-int DeleteBmpData(int index);
 
 // ---- Fonts ----
 
@@ -120,8 +119,8 @@ void SeamClearGraphRestoreHandler();
 void SeamSetDibImage(std::optional<DibSection> dib);
 // The front screen's place as SetFrontScreenRect left it.
 std::array<int, 4> SeamFrontScreenRect();
-// The BMP data table from now on: slot i holds records[i] (null: empty). DeleteBmpData
-// empties a slot. The span must outlive its use.
+// The BMP data table from now on: slot i holds records[i] (null: empty); see
+// SetBmpDataTableForTests. The span must outlive its use.
 void SeamSetBmpDataTable(std::span<BmpDataRecord*> records);
 // Receives the name of every call above that the library makes; null stops it.
 void SeamSetTraceHook(std::function<void(std::string_view)> hook);
