@@ -5,6 +5,7 @@
 #include FT_OUTLINE_H
 
 #include <algorithm>
+#include <cstdint>
 #include <cstdlib>
 #include <cstring>
 #include <memory>
@@ -121,18 +122,18 @@ int Advance(const Font* font, const Char& c) {
 uint32_t GlyphOf(const Font* font, std::string_view bytes) {
   if (bytes.size() == 1 && IsSjisLeadByte(static_cast<uint8_t>(bytes[0]))) return 0;
   std::string utf8 = Cp932ToUtf8(bytes);
-  if (utf8 == "?" && bytes != "?") return 0;  // the code page cannot convert it
-  // The first code point of the UTF-8 text.
+  if (!utf8.empty() && utf8[0] == '?' && bytes[0] != '?') return 0;  // not convertible
+  // The bytes must make exactly one code point.
   const auto* u = reinterpret_cast<const uint8_t*>(utf8.data());
-  size_t n = utf8.size();
+  const size_t n = utf8.size();
   uint32_t cp = 0;
-  if (n >= 1 && u[0] < 0x80) {
+  if (n == 1 && u[0] < 0x80) {
     cp = u[0];
-  } else if (n >= 2 && (u[0] & 0xE0) == 0xC0) {
+  } else if (n == 2 && (u[0] & 0xE0) == 0xC0) {
     cp = (u[0] & 0x1Fu) << 6 | (u[1] & 0x3Fu);
-  } else if (n >= 3 && (u[0] & 0xF0) == 0xE0) {
+  } else if (n == 3 && (u[0] & 0xF0) == 0xE0) {
     cp = (u[0] & 0x0Fu) << 12 | (u[1] & 0x3Fu) << 6 | (u[2] & 0x3Fu);
-  } else if (n >= 4 && (u[0] & 0xF8) == 0xF0) {
+  } else if (n == 4 && (u[0] & 0xF8) == 0xF0) {
     cp = (u[0] & 0x07u) << 18 | (u[1] & 0x3Fu) << 12 | (u[2] & 0x3Fu) << 6 | (u[3] & 0x3Fu);
   } else {
     return 0;
@@ -205,7 +206,8 @@ Font* CreateFont(int height, int weight, int charset, int quality, const char* f
   // The descent is the face's rounded up, so descenders stay inside the height.
   const long span = static_cast<long>(ft->ascender) - ft->descender;
   const long below = -static_cast<long>(ft->descender);
-  const int descent = span > 0 && below > 0 ? static_cast<int>((height * below + span - 1) / span) : 0;
+  const int descent =
+      span > 0 && below > 0 ? static_cast<int>((height * below + span - 1) / span) : 0;
   font->ascent = height - std::clamp(descent, 0, height);
   font->space_advance = Advance(font, Char{1, FT_Get_Char_Index(ft, ' ')});
   font->x_advance = Advance(font, Char{1, FT_Get_Char_Index(ft, 'x')});
@@ -234,13 +236,13 @@ bool GetTextMetrics(const Font* font, TextMetrics* out) {
 
 bool GetTextExtent(const Font* font, std::string_view text, Size* out) {
   if (font == nullptr || out == nullptr) return false;
-  int cx = 0;
+  int64_t cx = 0;
   for (size_t pos = 0; pos < text.size();) {
     Char c = NextChar(font, text, pos);
     cx += Advance(font, c);
     pos += static_cast<size_t>(c.bytes);
   }
-  out->cx = cx;
+  out->cx = static_cast<int>(std::min<int64_t>(cx, INT32_MAX));
   out->cy = font->height;
   return true;
 }
@@ -251,20 +253,22 @@ bool TextOut(const Font* font, const Dib& target, int x, int y, std::string_view
   Size extent;
   GetTextExtent(font, text, &extent);
   // The box every write stays in: the text's extent cut to the bitmap.
-  const int left = std::max(x, 0);
-  const int top = std::max(y, 0);
-  const int right = std::min(x + extent.cx, target.width);
-  const int bottom = std::min(y + extent.cy, target.height);
+  const int64_t left = std::max<int64_t>(x, 0);
+  const int64_t top = std::max<int64_t>(y, 0);
+  const int64_t right = std::min<int64_t>(int64_t{x} + extent.cx, target.width);
+  const int64_t bottom = std::min<int64_t>(int64_t{y} + extent.cy, target.height);
   if (left >= right || top >= bottom) return true;
   if (colors.opaque) {
-    for (int py = top; py < bottom; ++py) {
-      for (int px = left; px < right; ++px) PutPixel(target, px, py, colors.background);
+    for (int py = static_cast<int>(top); py < bottom; ++py) {
+      for (int px = static_cast<int>(left); px < right; ++px) {
+        PutPixel(target, px, py, colors.background);
+      }
     }
   }
   const FT_Render_Mode mode =
       font->quality == kNonAntialiasedQuality ? FT_RENDER_MODE_MONO : FT_RENDER_MODE_NORMAL;
-  const int baseline = y + font->ascent;
-  int pen = x;
+  const int64_t baseline = int64_t{y} + font->ascent;
+  int64_t pen = x;
   for (size_t pos = 0; pos < text.size();) {
     Char c = NextChar(font, text, pos);
     pos += static_cast<size_t>(c.bytes);
@@ -274,12 +278,14 @@ bool TextOut(const Font* font, const Dib& target, int x, int y, std::string_view
       const FT_GlyphSlot slot = font->face->glyph;
       const FT_Bitmap& b = slot->bitmap;
       for (unsigned j = 0; j < b.rows; ++j) {
-        const int py = baseline - slot->bitmap_top + static_cast<int>(j);
+        const int64_t py = baseline - slot->bitmap_top + j;
         if (py < top || py >= bottom) continue;
         for (unsigned i = 0; i < b.width; ++i) {
-          const int px = pen + slot->bitmap_left + static_cast<int>(i);
+          const int64_t px = pen + slot->bitmap_left + i;
           if (px < left || px >= right) continue;
-          if (Inked(b, i, j)) PutPixel(target, px, py, colors.text);
+          if (Inked(b, i, j)) {
+            PutPixel(target, static_cast<int>(px), static_cast<int>(py), colors.text);
+          }
         }
       }
     }

@@ -248,7 +248,9 @@ TEST(GdiFont, MissingCharactersAndLoneLeadBytesAreEmptyGlyphs) {
     uint32_t code;
     int advance;
   };
-  const Case cases[] = {{0xF040, 16}, {0x82, 8}, {0x9F, 8}, {' ', 8}, {0x8140, 16}};
+  // A user-defined character, lone lead bytes, a lead byte with a byte that cannot follow
+  // it, and the half- and full-width spaces (no ink).
+  const Case cases[] = {{0xF040, 16}, {0x82, 8}, {0x9F, 8}, {0x8220, 16}, {' ', 8}, {0x8140, 16}};
   for (const Case& c : cases) {
     GlyphMetrics g;
     g.black_box_x = 99;
@@ -267,7 +269,9 @@ TEST(GdiFont, MissingCharactersAndLoneLeadBytesAreEmptyGlyphs) {
 }
 
 TEST(GdiFont, FaceNamesMapToAJapaneseFace) {
-  const char* const names[] = {nullptr, "", "IPAGothic", "ＭＳ ゴシック", "No Such Face"};
+  // DejaVu Sans holds no kana: it gives the default face.
+  const char* const names[] = {nullptr, "", "IPAGothic", "ＭＳ ゴシック", "No Such Face",
+                               "DejaVu Sans"};
   for (const char* name : names) {
     SCOPED_TRACE(name == nullptr ? "null" : name);
     FontPtr f = MakeFont(16, 400, kNonAntialiasedQuality, name);
