@@ -36,6 +36,7 @@ constexpr FcChar32 kJapaneseProbe = 0x3042;  // a kana every Japanese face holds
 constexpr int kNormalWeight = 400;          // what weight 0 means
 constexpr uint8_t kLevels = 16;             // grey outline levels 0..16
 constexpr uint8_t kHalfCoverage = 128;      // kept by text output of grey quality
+constexpr int kBoldStrengthDivisor = 24;    // bold strokes grow by 1/24 of the em
 
 FT_Library g_library = nullptr;  // made on first use and kept for the process
 bool g_fontconfig_ready = false; // FcInit has run
@@ -202,14 +203,18 @@ Font* CreateFont(int height, int weight, int charset, int quality, const char* f
   font->weight = weight == 0 ? kNormalWeight : weight;
   font->quality = quality;
   font->bold = font->weight >= kBoldWeight;
-  font->bold_strength = FT_MulFix(ft->units_per_EM, ft->size->metrics.y_scale) / 24;
+  font->bold_strength =
+      FT_MulFix(ft->units_per_EM, ft->size->metrics.y_scale) / kBoldStrengthDivisor;
   // The descent is the face's rounded up, so descenders stay inside the height.
   const long span = static_cast<long>(ft->ascender) - ft->descender;
   const long below = -static_cast<long>(ft->descender);
   const int descent =
       span > 0 && below > 0 ? static_cast<int>((height * below + span - 1) / span) : 0;
   font->ascent = height - std::clamp(descent, 0, height);
-  font->space_advance = Advance(font, Char{1, FT_Get_Char_Index(ft, ' ')});
+  font->space_advance = (height + 1) / 2;  // for a face without a space
+  if (FT_UInt space = FT_Get_Char_Index(ft, ' '); space != 0) {
+    font->space_advance = Advance(font, Char{1, space});
+  }
   font->x_advance = Advance(font, Char{1, FT_Get_Char_Index(ft, 'x')});
   font->max_advance = static_cast<int>((ft->size->metrics.max_advance + 32) >> 6);
   ++g_live_fonts;
