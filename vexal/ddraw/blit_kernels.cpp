@@ -88,10 +88,33 @@ template <class L, Rule R, bool Keyed, bool HasAlpha, bool Bright>
 void BlitLoop(const L& layout, const Rows& rows, const BlitPixels& px) {
   using Pixel = typename L::Pixel;
   const Rows& local = rows;  // on the caller's stack, filled for this call
+  const Pixel key = static_cast<Pixel>(local.Key);  // fits: see Draw
   if constexpr (R == Rule::Copy && !Keyed && !HasAlpha && !Bright) {
     for (int y = 0; y < px.Height; ++y)
       std::memcpy(px.Dest + y * px.DestPitch, px.Source + y * px.SourcePitch,
                   static_cast<size_t>(px.Width) * sizeof(Pixel));
+    return;
+  }
+  if constexpr (R == Rule::Copy && !HasAlpha) {
+    // Tiles and glyphs: a select instead of a skip keeps the row loop free of branches. The
+    // kept pixel is read from the destination itself, so it is exactly left unchanged.
+    for (int y = 0; y < px.Height; ++y) {
+      const uint8_t* srcRow = px.Source + y * px.SourcePitch;
+      uint8_t* outRow = px.Dest + y * px.DestPitch;
+      for (int x = 0; x < px.Width; ++x) {
+        const Pixel s = Load<L>(srcRow, x);
+        Pixel out = s;
+        if constexpr (Bright) {
+          uint32_t packed = 0;
+          for (int c = 0; c < kChannels; ++c)
+            packed |= static_cast<uint32_t>(local.Bright[c][Field(layout, s, c)])
+                      << layout.Shift[c];
+          out = static_cast<Pixel>(packed);
+        }
+        if constexpr (Keyed) out = s == key ? Load<L>(outRow, x) : out;
+        std::memcpy(outRow + x * sizeof(Pixel), &out, sizeof(Pixel));
+      }
+    }
     return;
   }
   for (int y = 0; y < px.Height; ++y) {
@@ -102,7 +125,7 @@ void BlitLoop(const L& layout, const Rows& rows, const BlitPixels& px) {
     for (int x = 0; x < px.Width; ++x) {
       const Pixel s = Load<L>(srcRow, x);
       if constexpr (Keyed) {
-        if (s == local.Key) continue;
+        if (s == key) continue;
       }
       int a = kOpaqueAlpha;
       if constexpr (HasAlpha) {
@@ -291,7 +314,9 @@ void Draw(const L& layout, const BlitSettings& st, const BlitPixels& px, int col
   Rows rows;
   rows.Key = st.KeyValue;
   FillRows(st, rule, full, layout.Max, &rows);
-  PickRule(layout, rule, rows, px, st.Keyed, !full);
+  // A key with bits above a 16-bit pixel matches no pixel.
+  const bool keyed = st.Keyed && (colorBits == 32 || st.KeyValue <= 0xFFFF);
+  PickRule(layout, rule, rows, px, keyed, !full);
 }
 
 }  // namespace

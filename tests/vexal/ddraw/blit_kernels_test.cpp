@@ -42,6 +42,7 @@ const ColorFormatRecord kXrgb32 = MakeFormat(32, 0xFF0000, 0xFF00, 0xFF);
 const ColorFormatRecord k565 = MakeFormat(16, 0xF800, 0x07E0, 0x001F);
 const ColorFormatRecord k555 = MakeFormat(16, 0x7C00, 0x03E0, 0x001F);
 const ColorFormatRecord kBgr565 = MakeFormat(16, 0x001F, 0x07E0, 0xF800);  // red lowest
+const ColorFormatRecord kWideRed = MakeFormat(16, 0xFF80, 0x0070, 0x000F);  // 9-bit red
 
 uint32_t White(const ColorFormatRecord& f) { return f.RedMask | f.GreenMask | f.BlueMask; }
 uint32_t Magenta(const ColorFormatRecord& f) { return f.RedMask | f.BlueMask; }
@@ -133,6 +134,8 @@ TEST_F(BlitTest, PixelsWorkedOutByHand) {
        0x5678},
       {"32-bit mode 7 draws nothing", &kXrgb32, 7, 128, kFull, false, false, 0, 0x1234,
        0x5678, -1, 0x5678},
+      {"a channel wider than 8 bits draws nothing", &kWideRed, 1, 128, kFull, false, false, 0,
+       0xFFFF, 0x1234, -1, 0x1234},
       {"key of white skips white", &kXrgb32, 1, 128, kFull, false, true, 0x00FFFFFF,
        0x00FFFFFF, 0x00000000, -1, 0x00000000},
       {"key compares the raw pixel", &kXrgb32, 0, 0, kDim, false, true, 0x00FFFFFF, 0x01FFFFFF,
