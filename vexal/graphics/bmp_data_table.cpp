@@ -105,6 +105,14 @@ int DeleteBmpData(int index) {
   return 0;
 }
 
+int DeleteAllBmpData() {
+  const int end = BmpDataTable.EndIndex;
+  for (int i = 0; i < end; ++i) {
+    if (BmpDataTable.Allocated[i]) DeleteBmpData(i);
+  }
+  return 0;
+}
+
 BmpDataRecord* GetBmpData(int index) { return InTable(index) ? BmpDataTable.Slots[index] : nullptr; }
 
 int UnlockGraphSurface(int screen) {

@@ -34,6 +34,19 @@ int AddBmpData(int width, int height, uint16_t graph_x, uint16_t graph_y, uint32
 // Frees a record; its surface (and alpha plane) go with the last record that uses them.
 // 0, also for an index that holds none and while drawing is suspended.
 int DeleteBmpData(int index);
+struct ColorFormatRecord;
+struct GraphImage;
+
+// Copies the record's rectangle of a picture, from (source_x, source_y), into the record's
+// surface in the screen's format, fills its alpha plane (from the picture's alpha, else
+// the red channel of alpha, else opaque) and sets its colour key again. Kind 1 (bitmaps)
+// and 8-bit screens are not handled here and give -1. Parts of the rectangle outside the
+// picture are left as they are. 0; -1 without the device or for a bad index; 0 while
+// drawing is suspended.
+int GraphImageToBmpData(const ColorFormatRecord* format, const void* bitmap, const void* alpha_bitmap, int source_x,
+                        int source_y, int index, int kind, const GraphImage* picture, const GraphImage* alpha);
+// Deletes every record the table made, in index order (a test's records stay). 0.
+int DeleteAllBmpData();
 // The record of a slot, null when empty or outside the table.
 BmpDataRecord* GetBmpData(int index);
 // Unlocks a screen (-4 front, -3 first work surface, -2 back) or a graph's first piece. 0
@@ -42,7 +55,8 @@ int UnlockGraphSurface(int screen);
 
 // Frees every record and empties the table, for tests.
 void ResetBmpDataTable();
-// The table is records from now on (null: empty slot; records are not freed by the table);
+// The table is records from now on (null: empty slot; records are not freed by the table
+// and DeleteAllBmpData passes them over);
 // an empty span gives the table its own slots back, empty.
 void SetBmpDataTableForTests(std::span<BmpDataRecord*> records);
 

@@ -9,25 +9,8 @@ namespace {
 
 constexpr int kNotDrawn = -1;
 
-// Binding the draw-state block fails only without the device.
-int NoDeviceResult() { return GetDirectDrawObject() == nullptr ? -1 : 0; }
-
 }  // namespace
 
-int DDrawSetDrawStateBlock(DrawStateBlock*) { return NoDeviceResult(); }
-int DDrawCreateGraphStorage(GraphRecord*) { return kNotDrawn; }
-int DDrawCreateDivGraphStorage(GraphRecord**, int) { return kNotDrawn; }
-int DDrawCreateDerivedGraphStorage(GraphRecord*, int, int, int, int, GraphRecord*) { return kNotDrawn; }
-int DDrawSetGraphImage(const ColorFormatRecord*, const void*, const void*, int, int, GraphRecord*, int,
-                       const GraphImage*, const GraphImage*) {
-  return kNotDrawn;
-}
-int DDrawBltBmpToDivGraph(const ColorFormatRecord*, const void*, const void*, GraphRecord**, int, int,
-                          const GraphImage*, const GraphImage*) {
-  return kNotDrawn;
-}
-int DDrawRestoreLostSurfaces(GraphRecord*) { return kNotDrawn; }
-int DDrawRestoreAllLostGraphs() { return kNotDrawn; }
 int DDrawDrawGraph(int, int, GraphRecord*, int) { return kNotDrawn; }
 int G_DDraw_DrawExtendGraph(int, int, int, int, GraphRecord*, int) { return kNotDrawn; }
 int G_DDraw_DrawRotaGraph(int, int, double, double, GraphRecord*, int, int) { return kNotDrawn; }

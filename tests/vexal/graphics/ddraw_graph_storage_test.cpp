@@ -1,0 +1,157 @@
+// Storage of DirectDraw-row graphs on a started 32-bit window: binding the draw state,
+// making, sharing and filling pieces, and bringing lost surfaces back.
+#include <gtest/gtest.h>
+
+#include <cstring>
+#include <vector>
+
+#include "tests/vexal/graphics/screen_fixture.h"
+#include "vexal/graphics/bmp_data_table.h"
+#include "vexal/graphics/ddraw_row.h"
+#include "vexal/graphics/graph_image.h"
+#include "vexal/graphics/graph_table.h"
+
+namespace {
+
+namespace ps = plat::surface;
+
+class DDrawStorageTest : public screentest::ScreenTest {
+ protected:
+  // A graph of the DirectDraw row with its storage.
+  static vexal::GraphRecord* Graph(int w, int h, uint8_t alpha = 0) {
+    vexal::GraphRecord* g = nullptr;
+    vexal::AddGraphHandle(static_cast<uint16_t>(w), static_cast<uint16_t>(h), 0, 0, &g, alpha);
+    EXPECT_EQ(vexal::DDrawCreateGraphStorage(g), 0);
+    return g;
+  }
+  static vexal::BmpDataRecord* Piece(const vexal::GraphRecord* g, int i = 0) {
+    return vexal::GetBmpData(static_cast<int>(g->Pieces[i]));
+  }
+  static uint32_t Pixel(ps::Surface* s, int x, int y) {
+    ps::LockedRect l;
+    EXPECT_EQ(ps::Lock(s, nullptr, ps::kLockWait | ps::kLockReadOnly, &l), ps::Result::kOk);
+    uint32_t v;
+    std::memcpy(&v, l.bits + y * l.pitch + x * 4, 4);
+    ps::Unlock(s);
+    return v;
+  }
+};
+
+TEST_F(DDrawStorageTest, WithoutTheDeviceEverySlotButTheDerivedOneFails) {
+  vexal::GraphRecord g;
+  EXPECT_EQ(vexal::DDrawSetDrawStateBlock(nullptr), -1);
+  EXPECT_EQ(vexal::DDrawCreateGraphStorage(&g), -1);
+  EXPECT_EQ(vexal::DDrawCreateDivGraphStorage(nullptr, 0), -1);
+  EXPECT_EQ(vexal::DDrawSetGraphImage(nullptr, nullptr, nullptr, 0, 0, &g, 0, nullptr, nullptr), -1);
+  EXPECT_EQ(vexal::DDrawBltBmpToDivGraph(nullptr, nullptr, nullptr, nullptr, 0, 0, nullptr, nullptr), -1);
+  EXPECT_EQ(vexal::DDrawRestoreLostSurfaces(&g), -1);
+  EXPECT_EQ(vexal::DDrawRestoreAllLostGraphs(), -1);
+  EXPECT_EQ(g.PieceCount, 0);
+}
+
+TEST_F(DDrawStorageTest, BindingTheDrawStateThrowsAwayEveryRecordUnlessTheBlockIsNull) {
+  Start(1);
+  Graph(4, 4);
+  Graph(4, 4);
+  ASSERT_EQ(vexal::BmpDataTable.Count, 2);
+  EXPECT_EQ(vexal::DDrawSetDrawStateBlock(nullptr), 0);
+  EXPECT_EQ(vexal::BmpDataTable.Count, 2);
+  EXPECT_EQ(vexal::DDrawSetDrawStateBlock(vexal::GraphDrawStateBlock()), 0);
+  EXPECT_EQ(vexal::BmpDataTable.Count, 0);
+  EXPECT_EQ(vexal::BmpDataTable.EndIndex, 0);
+}
+
+TEST_F(DDrawStorageTest, PiecesAreMadeOwnedSharedAndRefusedWhenTheTableIsFull) {
+  Start(1);
+  vexal::GraphRecord* g = Graph(8, 6, 1);
+  ASSERT_EQ(g->PieceCount, 1);
+  const vexal::BmpDataRecord* p = Piece(g);
+  EXPECT_EQ(std::tuple(p->Width, p->Height, p->OwnerGraph, p->MaskFlag),
+            std::tuple(8, 6, vexal::GetGraphHandleFromRecord(g), 1));
+
+  // A derived graph is a view of its parent's first piece.
+  vexal::GraphRecord* d = nullptr;
+  vexal::AddGraphHandle(2, 3, 0, 0, &d, 0);
+  EXPECT_EQ(vexal::DDrawCreateDerivedGraphStorage(d, 4, 1, 2, 3, g), 0);
+  const vexal::BmpDataRecord* dp = Piece(d);
+  EXPECT_EQ(dp->Surface, p->Surface);
+  EXPECT_EQ(std::tuple(dp->X, dp->Y, dp->Width, dp->Height), std::tuple(4, 1, 2, 3));
+  vexal::GraphRecord empty;
+  EXPECT_EQ(vexal::DDrawCreateDerivedGraphStorage(d, 0, 0, 1, 1, &empty), -1);  // a parent with no piece
+
+  // Room for two more records: the third graph of a divided set fails, the first two keep theirs.
+  while (vexal::BmpDataTable.Count < vexal::kBmpDataMax - 2) vexal::AddBmpData(1, 1, 0, 0, 0, 0, nullptr, 0, 0, 0);
+  vexal::GraphRecord* set[3];
+  for (auto*& r : set) vexal::AddGraphHandle(1, 1, 0, 1, &r, 0);
+  EXPECT_EQ(vexal::DDrawCreateDivGraphStorage(set, 0), 0);
+  EXPECT_EQ(vexal::DDrawCreateDivGraphStorage(set, 3), -1);
+  EXPECT_EQ(std::tuple(set[0]->PieceCount, set[1]->PieceCount, set[2]->PieceCount), std::tuple(1, 1, 0));
+  EXPECT_NE(Piece(set[1]), nullptr);
+}
+
+TEST_F(DDrawStorageTest, AnImageGoesIntoThePiecesInTheScreensFormat) {
+  Start(1);  // 32-bit XRGB
+  // A 4 x 2 picture of 24-bit pixels (blue, green, red bytes) and an alpha picture whose
+  // red bytes are 0x10 * (index + 1).
+  std::vector<uint8_t> rgb(4 * 2 * 3), mask(4 * 2 * 3, 0);
+  for (int i = 0; i < 8; ++i) {
+    rgb[i * 3 + 0] = static_cast<uint8_t>(i);         // blue
+    rgb[i * 3 + 1] = static_cast<uint8_t>(0x40 + i);  // green
+    rgb[i * 3 + 2] = static_cast<uint8_t>(0x80 + i);  // red
+    mask[i * 3 + 2] = static_cast<uint8_t>(0x10 * (i + 1));
+  }
+  vexal::GraphImage picture{}, alpha{};
+  vexal::SetPixelFormat24(&picture.ColorFormat);
+  vexal::SetPixelFormat24(&alpha.ColorFormat);
+  picture.Width = alpha.Width = 4;
+  picture.Height = alpha.Height = 2;
+  picture.Pitch = alpha.Pitch = 12;
+  picture.Pixels = rgb.data();
+  alpha.Pixels = mask.data();
+
+  struct Case {
+    const char* name;
+    uint8_t alpha_flag;
+    const vexal::GraphImage* alpha;
+    std::vector<uint8_t> plane;  // the graph's 2 x 2 alpha bytes; empty: none
+  };
+  const Case cases[] = {
+      {"no alpha plane", 0, nullptr, {}},
+      {"opaque without an alpha picture", 1, nullptr, {0xFF, 0xFF, 0xFF, 0xFF}},
+      {"red channel of the alpha picture", 1, &alpha, {0x20, 0x30, 0x60, 0x70}},
+  };
+  for (const Case& c : cases) {
+    vexal::GraphRecord* g = Graph(2, 2, c.alpha_flag);
+    ASSERT_EQ(vexal::DDrawSetGraphImage(nullptr, nullptr, nullptr, 1, 0, g, 0, &picture, c.alpha), 0) << c.name;
+    const vexal::BmpDataRecord* p = Piece(g);
+    // Picture pixel i = y * 4 + x + 1 lands at (x, y).
+    for (int y = 0; y < 2; ++y) {
+      for (int x = 0; x < 2; ++x) {
+        const uint32_t i = static_cast<uint32_t>(y * 4 + x + 1);
+        EXPECT_EQ(Pixel(p->Surface, x, y), ((0x80 + i) << 16) | ((0x40 + i) << 8) | i) << c.name << x << y;
+      }
+    }
+    if (c.plane.empty()) {
+      EXPECT_EQ(p->AlphaPlane, nullptr) << c.name;
+    } else {
+      EXPECT_EQ(std::vector<uint8_t>(p->AlphaPlane.get(), p->AlphaPlane.get() + 4), c.plane) << c.name;
+    }
+  }
+  // A kind this row does not take fails.
+  vexal::GraphRecord* g = Graph(2, 2);
+  EXPECT_EQ(vexal::DDrawSetGraphImage(nullptr, nullptr, nullptr, 0, 0, g, 1, &picture, nullptr), -1);
+}
+
+TEST_F(DDrawStorageTest, LostSurfacesAreRestoredPerGraph) {
+  Start(1);
+  vexal::GraphRecord* g = Graph(4, 4);
+  EXPECT_EQ(vexal::DDrawRestoreLostSurfaces(g), 0);  // all present: nothing restored
+  EXPECT_EQ(vexal::DDrawRestoreAllLostGraphs(), 0);
+  ps::MarkSurfaceLost(Piece(g)->Surface);
+  EXPECT_EQ(vexal::DDrawRestoreAllLostGraphs(), 0);
+  EXPECT_EQ(vexal::DDrawRestoreLostSurfaces(g), -1);
+  EXPECT_EQ(ps::IsLost(Piece(g)->Surface), ps::Result::kOk);
+  EXPECT_EQ(vexal::DDrawRestoreLostSurfaces(g), 0);
+}
+
+}  // namespace
