@@ -111,7 +111,10 @@ void BlitLoop(const L& layout, const Rows& rows, const BlitPixels& px) {
                       << layout.Shift[c];
           out = static_cast<Pixel>(packed);
         }
-        if constexpr (Keyed) out = s == key ? Load<L>(outRow, x) : out;
+        if constexpr (Keyed) {
+          const Pixel kept = Load<L>(outRow, x);
+          out = s == key ? kept : out;
+        }
         std::memcpy(outRow + x * sizeof(Pixel), &out, sizeof(Pixel));
       }
     }
