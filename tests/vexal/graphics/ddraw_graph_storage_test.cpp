@@ -148,10 +148,28 @@ TEST_F(DDrawStorageTest, LostSurfacesAreRestoredPerGraph) {
   EXPECT_EQ(vexal::DDrawRestoreLostSurfaces(g), 0);  // all present: nothing restored
   EXPECT_EQ(vexal::DDrawRestoreAllLostGraphs(), 0);
   ps::MarkSurfaceLost(Piece(g)->Surface);
-  EXPECT_EQ(vexal::DDrawRestoreAllLostGraphs(), 0);
   EXPECT_EQ(vexal::DDrawRestoreLostSurfaces(g), -1);
   EXPECT_EQ(ps::IsLost(Piece(g)->Surface), ps::Result::kOk);
   EXPECT_EQ(vexal::DDrawRestoreLostSurfaces(g), 0);
+}
+
+TEST_F(DDrawStorageTest, RestoringAllBringsBackEveryOwnerOfALostPiece) {
+  Start(1);
+  vexal::GraphRecord* a = Graph(4, 4);
+  vexal::GraphRecord* b = Graph(4, 4);
+  // A second piece of a, and a record that belongs to no graph.
+  const int extra = vexal::AddBmpData(2, 2, 0, 0, static_cast<uint32_t>(vexal::GetGraphHandleFromRecord(a)), 0,
+                                      nullptr, 0, 0, 0);
+  a->Pieces[1] = static_cast<uint32_t>(extra);
+  a->PieceCount = 2;
+  const int loose = vexal::AddBmpData(2, 2, 0, 0, static_cast<uint32_t>(-1), 0, nullptr, 0, 0, 0);
+  for (int index : {static_cast<int>(a->Pieces[0]), extra, loose}) ps::MarkSurfaceLost(vexal::GetBmpData(index)->Surface);
+
+  EXPECT_EQ(vexal::DDrawRestoreAllLostGraphs(), 0);
+  EXPECT_EQ(ps::IsLost(Piece(a, 0)->Surface), ps::Result::kOk);
+  EXPECT_EQ(ps::IsLost(Piece(a, 1)->Surface), ps::Result::kOk);
+  EXPECT_EQ(ps::IsLost(Piece(b)->Surface), ps::Result::kOk);
+  EXPECT_EQ(ps::IsLost(vexal::GetBmpData(loose)->Surface), ps::Result::kSurfaceLost);  // no owner to restore
 }
 
 }  // namespace
