@@ -90,9 +90,10 @@ void BlitLoop(const L& layout, const Rows& rows, const BlitPixels& px) {
   const Rows& local = rows;  // on the caller's stack, filled for this call
   const Pixel key = static_cast<Pixel>(local.Key);  // fits: see Draw
   if constexpr (R == Rule::Copy && !Keyed && !HasAlpha && !Bright) {
+    // memmove: a graph drawn onto itself may overlap its own rows.
     for (int y = 0; y < px.Height; ++y)
-      std::memcpy(px.Dest + y * px.DestPitch, px.Source + y * px.SourcePitch,
-                  static_cast<size_t>(px.Width) * sizeof(Pixel));
+      std::memmove(px.Dest + y * px.DestPitch, px.Source + y * px.SourcePitch,
+                   static_cast<size_t>(px.Width) * sizeof(Pixel));
     return;
   }
   if constexpr (R == Rule::Copy && !HasAlpha) {
