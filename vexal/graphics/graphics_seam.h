@@ -1,6 +1,6 @@
-// Graphics-core calls whose modules are not built yet (graph management and restore, the
-// draw state, BMP data, fonts, the mask, Direct3D, the draw-target code, the screen log's
-// drawing): minimal versions that do nothing and succeed, or keep the one value a caller
+// Graphics-core calls whose modules are not built yet (restoring all graphs, the draw
+// state, fonts, the mask, Direct3D, the draw-target code, the screen log's drawing, and
+// the BMP data walk and test table that the device tests watch): minimal versions that do nothing and succeed, or keep the one value a caller
 // reads back. Each moves to its own module as that module is built. A test can watch the
 // calls and set the few answers callers decide on.
 //

@@ -137,6 +137,16 @@ TEST_F(DDrawStorageTest, AnImageGoesIntoThePiecesInTheScreensFormat) {
       EXPECT_EQ(std::vector<uint8_t>(p->AlphaPlane.get(), p->AlphaPlane.get() + 4), c.plane) << c.name;
     }
   }
+  // A graph that reaches past the picture gets only the part the picture covers; the
+  // rest stays as it was, with an opaque alpha plane.
+  vexal::GraphRecord* wide = Graph(3, 3, 1);
+  ASSERT_EQ(vexal::DDrawSetGraphImage(nullptr, nullptr, nullptr, 2, 0, wide, 0, &picture, nullptr), 0);
+  const vexal::BmpDataRecord* wp = Piece(wide);
+  EXPECT_EQ(Pixel(wp->Surface, 1, 1), (0x87u << 16) | (0x47u << 8) | 7u);  // picture pixel 7
+  EXPECT_EQ(Pixel(wp->Surface, 2, 0), 0u);
+  EXPECT_EQ(Pixel(wp->Surface, 0, 2), 0u);
+  EXPECT_EQ(std::vector<uint8_t>(wp->AlphaPlane.get(), wp->AlphaPlane.get() + 9), std::vector<uint8_t>(9, 0xFF));
+
   // A kind this row does not take fails.
   vexal::GraphRecord* g = Graph(2, 2);
   EXPECT_EQ(vexal::DDrawSetGraphImage(nullptr, nullptr, nullptr, 0, 0, g, 1, &picture, nullptr), -1);
