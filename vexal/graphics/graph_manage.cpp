@@ -16,7 +16,8 @@ int RestoreGraphFromFiles() { return 0; }
 
 void DeleteEveryGraph(int log) {
   for (int i = 0; i < GraphTable.EndIndex; ++i) {
-    if (GraphTable.Slots[i] != nullptr) DeleteGraphHandle(static_cast<int>(kGraphHandleTag | static_cast<uint32_t>(i)), log);
+    if (GraphTable.Slots[i] == nullptr) continue;
+    DeleteGraphHandle(static_cast<int>(kGraphHandleTag | static_cast<uint32_t>(i)), log);
   }
 }
 

@@ -20,7 +20,9 @@ namespace ps = plat::surface;
 
 class BmpDataTableTest : public screentest::ScreenTest {
  protected:
-  static int Add(int w = 4, int h = 4, uint8_t mask = 0) { return vexal::AddBmpData(w, h, 0, 0, 0x10000, 0, nullptr, 0, 0, mask); }
+  static int Add(int w = 4, int h = 4, uint8_t mask = 0) {
+    return vexal::AddBmpData(w, h, 0, 0, 0x10000, 0, nullptr, 0, 0, mask);
+  }
 };
 
 TEST_F(BmpDataTableTest, WithoutTheDeviceNothingIsMade) {

@@ -173,7 +173,9 @@ TEST_F(DDrawStorageTest, RestoringAllBringsBackEveryOwnerOfALostPiece) {
   a->Pieces[1] = static_cast<uint32_t>(extra);
   a->PieceCount = 2;
   const int loose = vexal::AddBmpData(2, 2, 0, 0, static_cast<uint32_t>(-1), 0, nullptr, 0, 0, 0);
-  for (int index : {static_cast<int>(a->Pieces[0]), extra, loose}) ps::MarkSurfaceLost(vexal::GetBmpData(index)->Surface);
+  for (int index : {static_cast<int>(a->Pieces[0]), extra, loose}) {
+    ps::MarkSurfaceLost(vexal::GetBmpData(index)->Surface);
+  }
 
   EXPECT_EQ(vexal::DDrawRestoreAllLostGraphs(), 0);
   EXPECT_EQ(ps::IsLost(Piece(a, 0)->Surface), ps::Result::kOk);
