@@ -10,6 +10,7 @@
 #include "vexal/graphics/ddraw_row.h"
 #include "vexal/graphics/graph_image.h"
 #include "vexal/graphics/graph_table.h"
+#include "vexal/graphics/graphics_seam.h"
 
 namespace {
 
@@ -147,9 +148,28 @@ TEST_F(DDrawStorageTest, AnImageGoesIntoThePiecesInTheScreensFormat) {
   EXPECT_EQ(Pixel(wp->Surface, 0, 2), 0u);
   EXPECT_EQ(std::vector<uint8_t>(wp->AlphaPlane.get(), wp->AlphaPlane.get() + 9), std::vector<uint8_t>(9, 0xFF));
 
-  // A kind this row does not take fails.
-  vexal::GraphRecord* g = Graph(2, 2);
-  EXPECT_EQ(vexal::DDrawSetGraphImage(nullptr, nullptr, nullptr, 0, 0, g, 1, &picture, nullptr), -1);
+}
+
+TEST_F(DDrawStorageTest, ABitmapGoesInRowByRowWithAlphaFromItsBlueBytes) {
+  Start(1);
+  // 2 x 2 bitmaps stored bottom-up, rows of 6 bytes padded to 8: the top row is last.
+  std::vector<uint8_t> rgb = {0x01, 0x02, 0x03, 0x04, 0x05, 0x06, 0, 0,   // bottom row
+                              0x11, 0x12, 0x13, 0x14, 0x15, 0x16, 0, 0};  // top row
+  std::vector<uint8_t> mask = {0xA0, 0, 0, 0xA1, 0, 0, 0, 0, 0xB0, 0, 0, 0xB1, 0, 0, 0, 0};
+  const vexal::DibSection bitmap{2, 2, 24, rgb.data()}, alpha{2, 2, 24, mask.data()};
+  vexal::ColorFormatRecord format;
+  vexal::SetPixelFormat24(&format);
+  vexal::GraphRecord* g = Graph(2, 2, 1);
+  ASSERT_EQ(vexal::DDrawSetGraphImage(&format, &bitmap, &alpha, 0, 0, g, 1, nullptr, nullptr), 0);
+  const vexal::BmpDataRecord* p = Piece(g);
+  EXPECT_EQ(Pixel(p->Surface, 0, 0), 0x131211u);
+  EXPECT_EQ(Pixel(p->Surface, 1, 0), 0x161514u);
+  EXPECT_EQ(Pixel(p->Surface, 0, 1), 0x030201u);
+  EXPECT_EQ(Pixel(p->Surface, 1, 1), 0x060504u);
+  EXPECT_EQ(std::vector<uint8_t>(p->AlphaPlane.get(), p->AlphaPlane.get() + 4),
+            (std::vector<uint8_t>{0xB0, 0xB1, 0xA0, 0xA1}));
+  // No bitmap: nothing to put in.
+  EXPECT_EQ(vexal::DDrawSetGraphImage(&format, nullptr, nullptr, 0, 0, g, 1, nullptr, nullptr), -1);
 }
 
 TEST_F(DDrawStorageTest, LostSurfacesAreRestoredPerGraph) {
