@@ -1,5 +1,6 @@
 // Putting a picture into a BMP data record's surface and alpha plane.
 #include <algorithm>
+#include <vector>
 
 #include "vexal/app/fatal_exit.h"
 #include "vexal/d3d/convert_image_format.h"
@@ -38,7 +39,8 @@ void FillAlpha(BmpDataRecord* r) {
 int SetKey(const BmpDataRecord* r) {
   if (r->ColorKey == -1) return 0;
   const uint32_t key = static_cast<uint32_t>(r->ColorKey);
-  const uint32_t value = MakeColorValue((key >> 16) & 0xFF, (key >> 8) & 0xFF, key & 0xFF);
+  const uint32_t value =
+      GetScreenColorBits() == 8 ? 0 : MakeColorValue((key >> 16) & 0xFF, (key >> 8) & 0xFF, key & 0xFF);
   const ps::ColorKey color_key{value, value};
   ps::SetColorKey(r->Surface, &color_key);
   return 0;
@@ -86,26 +88,62 @@ bool ViewBitmap(const void* bitmap, int bits, BitmapView* out) {
   return true;
 }
 
+// Where the record's pixels go: its top-left at (x, y) of bits in format.
+struct PixelTarget {
+  uint8_t* bits;
+  int32_t pitch;
+  const ColorFormatRecord* format;
+  int x, y;
+};
+
+// The part of the record's rectangle that a w x h source covers, in source coordinates.
+Rect Covered(const BmpDataRecord* r, int source_x, int source_y, int w, int h) {
+  return Rect{std::max(source_x, 0), std::max(source_y, 0), std::min(source_x + r->Width, w),
+              std::min(source_y + r->Height, h)};
+}
+
+bool IsEmpty(const Rect& a) { return a.left >= a.right || a.top >= a.bottom; }
+
 // Kind 1: the bitmap in the given format, one row at a time (bitmap rows may run bottom-up);
 // the alpha plane from the blue byte of the 24-bit alpha bitmap, else opaque.
 int BitmapToRecord(const ColorFormatRecord* format, const void* bitmap, const void* alpha_bitmap, int source_x,
-                   int source_y, BmpDataRecord* r, const ps::LockedRect& locked) {
+                   int source_y, BmpDataRecord* r, const PixelTarget& t, Rect* covered) {
   BitmapView view;
   if (format == nullptr || !ViewBitmap(bitmap, format->ColorBits, &view)) return -1;
-  const int left = std::max(source_x, 0), top = std::max(source_y, 0);
-  const int right = std::min(source_x + r->Width, view.width), bottom = std::min(source_y + r->Height, view.height);
-  for (int y = top; y < bottom; ++y) {
-    const Rect row{left, 0, right, 1};
-    ConvertImageFormat(locked.bits, locked.pitch, &DDrawState.Screen.Format, view.Row(y), view.stride, format,
-                       nullptr, 0, nullptr, r->X + left - source_x, r->Y + y - source_y, &row, 0, 0, 0, 0, 0);
+  const Rect c = Covered(r, source_x, source_y, view.width, view.height);
+  *covered = c;
+  for (int y = c.top; y < c.bottom; ++y) {
+    const Rect row{c.left, 0, c.right, 1};
+    ConvertImageFormat(t.bits, t.pitch, t.format, view.Row(y), view.stride, format, nullptr, 0, nullptr,
+                       t.x + c.left - source_x, t.y + y - source_y, &row, 0, 0, 0, 0, 0);
   }
   if (r->AlphaPlane == nullptr) return 0;
   FillAlpha(r);
   BitmapView alpha;
   if (!ViewBitmap(alpha_bitmap, 24, &alpha)) return 0;
-  for (int y = top; y < std::min(bottom, alpha.height); ++y) {
+  for (int y = c.top; y < std::min(c.bottom, alpha.height); ++y) {
     uint8_t* plane = r->AlphaPlane.get() + static_cast<size_t>(r->Y + y - source_y) * r->AlphaPitch + r->X - source_x;
-    for (int x = left; x < std::min(right, alpha.width); ++x) plane[x] = alpha.Row(y)[x * 3];
+    for (int x = c.left; x < std::min(c.right, alpha.width); ++x) plane[x] = alpha.Row(y)[x * 3];
+  }
+  return 0;
+}
+
+// Kind 0: the picture in its own format, its alpha plane as PutAlpha makes it.
+int PictureToRecord(const GraphImage* picture, const GraphImage* alpha, int source_x, int source_y,
+                    BmpDataRecord* r, const PixelTarget& t, Rect* covered) {
+  if (picture == nullptr) return -1;
+  const Rect c = Covered(r, source_x, source_y, picture->Width, picture->Height);
+  *covered = c;
+  if (!IsEmpty(c)) {
+    ConvertImageFormat(t.bits, t.pitch, t.format, picture->Pixels, picture->Pitch, &picture->ColorFormat, nullptr, 0,
+                       nullptr, t.x + c.left - source_x, t.y + c.top - source_y, &c, 0, 0, 0, 0, 0);
+  }
+  if (r->AlphaPlane != nullptr) {
+    if (IsEmpty(c)) {
+      FillAlpha(r);
+    } else {
+      PutAlpha(r, *picture, alpha, c, r->X + c.left - source_x, r->Y + c.top - source_y);
+    }
   }
   return 0;
 }
@@ -117,42 +155,36 @@ int GraphImageToBmpData(const ColorFormatRecord* format, const void* bitmap, con
   if (GetDirectDrawObject() == nullptr) return -1;
   if (GetGraphSuspendFlag() != 0) return 0;
   BmpDataRecord* r = GetBmpData(index);
-  if (r == nullptr || r->Surface == nullptr || GetScreenColorBits() == 8) return -1;
-  if (kind == 1) {
-    ps::LockedRect locked;
-    if (ps::Lock(r->Surface, nullptr, ps::kLockWait | ps::kLockWriteOnly, &locked) != ps::Result::kOk) {
-      FatalErrorExit("ＢＭＰサーフェスのロックに失敗しました");
-    }
-    const int result = BitmapToRecord(format, bitmap, alpha_bitmap, source_x, source_y, r, locked);
-    ps::Unlock(r->Surface);
-    if (result != 0) return -1;
-    return SetKey(r);
-  }
-  if (picture == nullptr) return -1;
-
-  // Only the part of the record's rectangle that the picture covers is copied.
-  const Rect src{std::max(source_x, 0), std::max(source_y, 0), std::min(source_x + r->Width, picture->Width),
-                 std::min(source_y + r->Height, picture->Height)};
-  const int dx = r->X + (src.left - source_x);
-  const int dy = r->Y + (src.top - source_y);
+  if (r == nullptr || r->Surface == nullptr) return -1;
   ps::LockedRect locked;
   if (ps::Lock(r->Surface, nullptr, ps::kLockWait | ps::kLockWriteOnly, &locked) != ps::Result::kOk) {
     FatalErrorExit("ＢＭＰサーフェスのロックに失敗しました");
   }
-  if (src.left < src.right && src.top < src.bottom) {
-    ConvertImageFormat(locked.bits, locked.pitch, &DDrawState.Screen.Format, picture->Pixels, picture->Pitch,
-                       &picture->ColorFormat, nullptr, 0, nullptr, dx, dy, &src, 0, 0, 0, 0, 0);
+  // An 8-bit screen takes the nearest palette entry of each pixel, by way of 24 bits.
+  const bool palette = GetScreenColorBits() == 8;
+  ColorFormatRecord rgb_format;
+  SetPixelFormat24(&rgb_format);
+  std::vector<uint8_t> rgb;
+  PixelTarget target{locked.bits, locked.pitch, &DDrawState.Screen.Format, r->X, r->Y};
+  if (palette) {
+    rgb.assign(static_cast<size_t>(r->Width) * r->Height * 3, 0);
+    target = PixelTarget{rgb.data(), r->Width * 3, &rgb_format, 0, 0};
   }
-  ps::Unlock(r->Surface);
-
-  if (r->AlphaPlane != nullptr) {
-    if (src.left < src.right && src.top < src.bottom) {
-      PutAlpha(r, *picture, alpha, src, dx, dy);
-    } else {
-      FillAlpha(r);
+  Rect covered{};
+  const int result = kind == 1
+                         ? BitmapToRecord(format, bitmap, alpha_bitmap, source_x, source_y, r, target, &covered)
+                         : PictureToRecord(picture, alpha, source_x, source_y, r, target, &covered);
+  if (palette && result == 0) {
+    for (int y = covered.top - source_y; y < covered.bottom - source_y; ++y) {
+      for (int x = covered.left - source_x; x < covered.right - source_x; ++x) {
+        const uint8_t* p = rgb.data() + (static_cast<size_t>(y) * r->Width + x) * 3;
+        locked.bits[static_cast<size_t>(r->Y + y) * locked.pitch + r->X + x] =
+            static_cast<uint8_t>(GetColorMatch8(&DDrawState.Screen.Format, p[2], p[1], p[0]));
+      }
     }
   }
-
+  ps::Unlock(r->Surface);
+  if (result != 0) return -1;
   return SetKey(r);
 }
 

@@ -41,8 +41,8 @@ struct GraphImage;
 // surface in the screen's format, fills its alpha plane (from the picture's alpha, else
 // the red channel of alpha, else opaque) and sets its colour key again. Kind 1 takes the
 // bitmap (a DibSection in format) and the blue bytes of a 24-bit alpha bitmap instead.
-// 8-bit screens are not handled yet and give -1. Parts of the rectangle outside the
-// picture are left as they are. 0; -1 without the device or for a bad index; 0 while
+// On 8-bit screens each pixel becomes its nearest palette entry. Parts of the rectangle
+// outside the picture are left as they are. 0; -1 without the device or for a bad index; 0 while
 // drawing is suspended.
 int GraphImageToBmpData(const ColorFormatRecord* format, const void* bitmap, const void* alpha_bitmap, int source_x,
                         int source_y, int index, int kind, const GraphImage* picture, const GraphImage* alpha);

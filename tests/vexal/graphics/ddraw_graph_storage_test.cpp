@@ -11,9 +11,11 @@
 #include "vexal/graphics/graph_image.h"
 #include "vexal/graphics/graph_table.h"
 #include "vexal/graphics/graphics_seam.h"
+#include "vexal/graphics/palette.h"
 
 namespace {
 
+namespace pd = plat::display;
 namespace ps = plat::surface;
 
 class DDrawStorageTest : public screentest::ScreenTest {
@@ -148,6 +150,33 @@ TEST_F(DDrawStorageTest, AnImageGoesIntoThePiecesInTheScreensFormat) {
   EXPECT_EQ(Pixel(wp->Surface, 0, 2), 0u);
   EXPECT_EQ(std::vector<uint8_t>(wp->AlphaPlane.get(), wp->AlphaPlane.get() + 9), std::vector<uint8_t>(9, 0xFF));
 
+}
+
+TEST_F(DDrawStorageTest, OnAnEightBitScreenEachPixelTakesItsPaletteEntry) {
+  pd::SetDesktop(1024, 768, 8);
+  Start(1);
+  ASSERT_EQ(vexal::GetScreenColorBits(), 8);
+  // Dark blue is entry 16 of the built-in palette; entry 200's own colour finds the first
+  // entry of that colour; the third pixel lies outside the picture and stays 0.
+  const plat::PaletteEntry e = vexal::kBuiltInPalette[200];
+  int first = 0;
+  while (!(vexal::kBuiltInPalette[first].red == e.red && vexal::kBuiltInPalette[first].green == e.green &&
+           vexal::kBuiltInPalette[first].blue == e.blue)) {
+    ++first;
+  }
+  std::vector<uint8_t> rgb = {139, 0, 0, e.blue, e.green, e.red};
+  vexal::GraphImage picture{};
+  vexal::SetPixelFormat24(&picture.ColorFormat);
+  picture.Width = 2;
+  picture.Height = 1;
+  picture.Pitch = 6;
+  picture.Pixels = rgb.data();
+  vexal::GraphRecord* g = Graph(3, 1);
+  ASSERT_EQ(vexal::DDrawSetGraphImage(nullptr, nullptr, nullptr, 0, 0, g, 0, &picture, nullptr), 0);
+  ps::LockedRect l;
+  ASSERT_EQ(ps::Lock(Piece(g)->Surface, nullptr, ps::kLockWait | ps::kLockReadOnly, &l), ps::Result::kOk);
+  EXPECT_EQ(std::vector<int>(l.bits, l.bits + 3), (std::vector<int>{16, first, 0}));
+  ps::Unlock(Piece(g)->Surface);
 }
 
 TEST_F(DDrawStorageTest, ABitmapGoesInRowByRowWithAlphaFromItsBlueBytes) {
