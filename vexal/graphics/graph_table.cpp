@@ -5,6 +5,7 @@
 #include "vexal/app/fatal_exit.h"
 #include "vexal/app/log_file.h"
 #include "vexal/graphics/draw_backend_table.h"
+#include "vexal/graphics/draw_state.h"
 #include "vexal/graphics/graphics_seam.h"
 #include "vexal/graphics/screen_access.h"
 
@@ -38,9 +39,10 @@ void ResetGraphTable() {
   GraphTable.Direct3DForbidden = 0;
   GraphTable.Direct3DAvailable = 0;
   GraphTable.RestoreHandler = nullptr;
+  ResetDrawState();
 }
 
-DrawStateBlock* GraphDrawStateBlock() { return reinterpret_cast<DrawStateBlock*>(&GraphTable.DrawStatePlace); }
+DrawStateBlock* GraphDrawStateBlock() { return &DrawState; }
 
 int AddGraphHandle(uint16_t width, uint16_t height, int want_3d, uint8_t piece_flag, GraphRecord** out_record,
                    uint8_t alpha) {

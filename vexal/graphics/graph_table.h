@@ -27,11 +27,10 @@ struct GraphTableRecord {
   int32_t EndIndex = 0;           // one past the highest occupied slot
   uint32_t Direct3DForbidden = 0; // the game asked for no Direct3D graphs
   uint32_t Direct3DAvailable = 0; // row 1 accepted the draw-state block at start
-  std::byte DrawStatePlace{};     // where the draw state's block sits; the rows keep only its address
   int (*RestoreHandler)() = nullptr;  // brings graphs back after a device loss; survives a restart
 };
 
-// The draw state's block as the rows are given it.
+// The draw state's block as the rows are given it (emptied with the table).
 DrawStateBlock* GraphDrawStateBlock();
 
 extern GraphTableRecord GraphTable;

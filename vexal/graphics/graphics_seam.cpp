@@ -2,6 +2,7 @@
 
 #include "platform/surface.h"
 #include "vexal/graphics/ddraw_state.h"
+#include "vexal/graphics/draw_state.h"
 #include "vexal/graphics/graph_table.h"
 
 namespace vexal {
@@ -10,12 +11,7 @@ namespace {
 namespace ps = plat::surface;
 
 struct SeamState {
-  int DrawTarget = kFrontScreen;                      // draw target as last set
-  std::array<int, 4> DrawArea{};                      // draw area as last set
-  int BlendMode = 0;                                  // blend mode and parameter as last set
-  int BlendParam = 0;
-  uint32_t TransColor = 0;                            // transparent colour as last set
-  int MaskTarget = 1;                                 // masked drawing is on from start-up
+  int MaskBuffer = 0;                                 // what MaskBufferExists answers
   std::array<int, 4> FrontScreenRect{};
   std::optional<DibSection> Dib;                      // what CreateDIBGraph hands out
   std::function<void(std::string_view)> Trace;        // test observer, or empty
@@ -30,52 +26,8 @@ int Traced(std::string_view call, int result = 0) {
 
 }  // namespace
 
-int GetScreenModeInfo(int* w, int* h, int* bits) {
-  GetScreenSize(w, h);
-  *bits = GetScreenColorBits();
-  return Traced("GetScreenModeInfo");
-}
-
-int GetDrawTarget() { return Seam.DrawTarget; }
-
-int SetDrawTarget(int target) {
-  Seam.DrawTarget = target;
-  DDrawSetDrawTarget(target);
-  return Traced("SetDrawTarget");
-}
-
-int SetDrawClipArea(int x1, int y1, int x2, int y2) {
-  Seam.DrawArea = {x1, y1, x2, y2};
-  return Traced("SetDrawClipArea");
-}
-
-int GetDrawClipArea(int area[4]) {
-  for (int i = 0; i < 4; ++i) area[i] = Seam.DrawArea[i];
-  return 0;
-}
-
-int SetBlendModeParam(int mode, int param) {
-  Seam.BlendMode = mode;
-  Seam.BlendParam = param;
-  return Traced("SetBlendModeParam");
-}
-
-int GetBlendModeParam(int* mode, int* param) {
-  *mode = Seam.BlendMode;
-  *param = Seam.BlendParam;
-  return 0;
-}
-
-int GetGraphSuspendFlag() { return 0; }
-
-uint32_t GetTransColorValue() { return Seam.TransColor; }
-
-void SetTransColorValue(uint32_t color) { Seam.TransColor = color; }
-
-int GetMaskTargetFlag() { return Seam.MaskTarget; }
-
 int SetMaskTargetFlag(int flag) {
-  Seam.MaskTarget = flag;
+  DrawState.MaskedDrawing = static_cast<uint32_t>(flag);
   return Traced("SetMaskTargetFlag");
 }
 
@@ -112,6 +64,7 @@ int ScreenLogDraw() { return Traced("ScreenLogDraw"); }
 
 int DeleteMaskBuffer() { return Traced("DeleteMaskBuffer"); }
 int RestoreMaskBuffer() { return Traced("RestoreMaskBuffer"); }
+int MaskBufferExists() { return Seam.MaskBuffer; }
 
 int InitDirect3D() { return Traced("InitDirect3D"); }
 // No Direct3D object ever exists here.
@@ -141,6 +94,8 @@ void SeamSetDibImage(std::optional<DibSection> dib) { Seam.Dib = dib; }
 std::array<int, 4> SeamFrontScreenRect() { return Seam.FrontScreenRect; }
 
 void SeamSetBmpDataTable(std::span<BmpDataRecord*> records) { SetBmpDataTableForTests(records); }
+
+void SeamSetMaskBufferExists(int exists) { Seam.MaskBuffer = exists; }
 
 void SeamSetTraceHook(std::function<void(std::string_view)> hook) { Seam.Trace = std::move(hook); }
 

@@ -1,5 +1,5 @@
-// Graphics-core calls whose modules are not built yet (restoring all graphs, the draw
-// state, fonts, the mask, Direct3D, the draw-target code, the screen log's drawing, and
+// Graphics-core calls whose modules are not built yet (restoring all graphs, the mask
+// flag, fonts, the mask, Direct3D, the draw-target code, the screen log's drawing, and
 // the BMP data walk and test table that the device tests watch): minimal versions that do nothing and succeed, or keep the one value a caller
 // reads back. Each moves to its own module as that module is built. A test can watch the
 // calls and set the few answers callers decide on.
@@ -21,6 +21,8 @@
 #include "vexal/graphics/color_format.h"
 #include "vexal/graphics/color_value.h"
 #include "vexal/graphics/ddraw_device.h"
+#include "vexal/graphics/draw_calls.h"
+#include "vexal/graphics/draw_state.h"
 #include "vexal/graphics/graph_manage.h"
 #include "vexal/graphics/main_surfaces.h"
 #include "vexal/graphics/palette.h"
@@ -32,24 +34,7 @@ namespace vexal {
 
 // ---- Draw state ----
 
-// Screen size and colour bits; width and height may be null. 0.
-int GetScreenModeInfo(int* w, int* h, int* bits);
-// The draw target: -4 front screen, -2 back screen, or a graph. SetDrawTarget stores it
-// and points the draw surface at the front or back surface. 0.
-int GetDrawTarget();
-int SetDrawTarget(int target);
-// The draw area (left, top, right, bottom); kept, not applied. 0.
-int SetDrawClipArea(int x1, int y1, int x2, int y2);
-int GetDrawClipArea(int area[4]);
-// Blend mode and parameter; kept, not applied. 0.
-int SetBlendModeParam(int mode, int param);
-int GetBlendModeParam(int* mode, int* param);
-// Whether drawing is suspended (nothing suspends it).
-int GetGraphSuspendFlag();
-// The draw state's transparent colour; kept, not applied.
-uint32_t GetTransColorValue();
-void SetTransColorValue(uint32_t color);
-int GetMaskTargetFlag();
+// Masked drawing on (1) or off. 0.
 int SetMaskTargetFlag(int flag);
 int SetFrontScreenRect(int left, int top, int right, int bottom);
 int RefreshAllFontHandle();
@@ -86,6 +71,8 @@ int ScreenLogDraw();
 
 int DeleteMaskBuffer();
 int RestoreMaskBuffer();
+// Non-zero while the mask buffer exists (never, until the mask is built; tests may say so).
+int MaskBufferExists();
 
 // ---- Direct3D ----
 
@@ -122,6 +109,8 @@ std::array<int, 4> SeamFrontScreenRect();
 // The BMP data table from now on: slot i holds records[i] (null: empty); see
 // SetBmpDataTableForTests. The span must outlive its use.
 void SeamSetBmpDataTable(std::span<BmpDataRecord*> records);
+// MaskBufferExists answers this from now on.
+void SeamSetMaskBufferExists(int exists);
 // Receives the name of every call above that the library makes; null stops it.
 void SeamSetTraceHook(std::function<void(std::string_view)> hook);
 // Back to the state at load.
