@@ -106,9 +106,8 @@ int SetDrawTargetCore(int screen, bool may_fall_back) {
   const int ddraw_result = GetDrawBackendRow(kDDrawRow).SetDrawTarget(screen);
   if (ddraw_result == -1 && d3d_result == -1) {
     restore_mask();
-    // The old target again; if that is refused too, it stays stored without a second try.
+    // The old target again; if that is refused too, it stays stored without another try.
     if (may_fall_back) SetDrawTargetCore(old, false);
-    else DrawState.DrawScreen = old;
     return 0;
   }
   int w = 0, h = 0;
