@@ -7,6 +7,7 @@
 
 #include <array>
 #include <string>
+#include <tuple>
 #include <vector>
 
 #include "vexal/app/app_state.h"
@@ -61,6 +62,11 @@ int Blend(int mode, int param) {
   Record(Row, 10, {mode, param});
   return 0;
 }
+template <int Row>
+int Copy(int x1, int y1, int x2, int y2, vexal::GraphRecord*, int flag) {
+  Record(Row, 23, {x1, y1, x2, y2, flag});
+  return Row;
+}
 int Pre(vexal::Rect r) {
   Record(0, 38, {r.left, r.top, r.right, r.bottom});
   return 0;
@@ -89,6 +95,7 @@ class DrawCallTest : public ::testing::Test {
     rows_[0].DrawCircle = Circle<0>, rows_[1].DrawCircle = Circle<1>;
     rows_[0].DestPixel = Pixel<0>, rows_[1].DestPixel = Pixel<1>;
     rows_[0].SetBlendMode = Blend<0>, rows_[1].SetBlendMode = Blend<1>;
+    rows_[0].CopyScreenToGraph = Copy<0>, rows_[1].CopyScreenToGraph = Copy<1>;
     vexal::SetDrawBackendTableForTests(&rows_);
     vexal::DrawState.DrawScreen = vexal::kBackScreen;
     vexal::DrawState.DrawArea = {0, 0, 320, 240};
@@ -161,6 +168,22 @@ TEST_F(DrawCallTest, GraphsDrawOnTheirRowAndShapesOnRowOneOnlyWithDirect3D) {
   vexal::GraphTable.Direct3DForbidden = 1;
   vexal::DrawPixel(3, 3, 0);
   EXPECT_EQ(Calls, (std::vector<std::string>{"1:13 2,3,0", "0:33 1,1", "1:33 2,2", "0:33 3,3"}));
+}
+
+TEST_F(DrawCallTest, ScreenCopiesGoToRowOneOnlyForADirect3DGraphWhileItIsAvailable) {
+  for (const auto& [row_byte, available, want] : {std::tuple{1, 1u, 1}, {1, 0u, 0}, {0, 1u, 0}}) {
+    record_->Row = static_cast<uint8_t>(row_byte);
+    vexal::GraphTable.Direct3DAvailable = available;
+    Calls.clear();
+    EXPECT_EQ(vexal::CopyScreenToGraph(0, 0, 320, 240, graph_, 1), want);
+    EXPECT_EQ(Calls, (std::vector<std::string>{std::to_string(want) + ":23 0,0,320,240,1"}));
+  }
+}
+
+TEST_F(DrawCallTest, AStringWithABadFontHandleEndsTheProgram) {
+  for (const int font : {-1, 20, 3}) {  // 3: in range, but no font behind it
+    EXPECT_EXIT(vexal::DrawStringToHandle(1, 2, "a", 0, font, 0, 0), ::testing::ExitedWithCode(255), "") << font;
+  }
 }
 
 TEST_F(DrawCallTest, APartDrawClipsToThePartAndPutsTheAreaBackOnEveryExit) {
