@@ -36,7 +36,14 @@ int SetFrontScreenRect(int left, int top, int right, int bottom) {
   return Traced("SetFrontScreenRect");
 }
 
-int RefreshAllFontHandle() { return Traced("RefreshAllFontHandle"); }
+// Remaking the font handles waits for the fonts; the graphs are marked and reloaded now.
+int RefreshAllFontHandle() {
+  for (int i = 0; i < GraphTable.EndIndex; ++i) {
+    if (GraphTable.Slots[i] != nullptr) GraphTable.Slots[i]->NeedsRestore = 1;
+  }
+  if (GraphTable.RestoreHandler != nullptr) GraphTable.RestoreHandler();
+  return Traced("RefreshAllFontHandle");
+}
 
 int DDrawSetDrawTarget(int target) {
   if (target == kFrontScreen) DDrawState.DrawSurface = DDrawState.Primary;

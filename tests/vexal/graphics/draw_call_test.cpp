@@ -14,6 +14,7 @@
 #include "vexal/graphics/ddraw_state.h"
 #include "vexal/graphics/draw_backend_table.h"
 #include "vexal/graphics/graph_table.h"
+#include "vexal/graphics/graphics_seam.h"
 #include "vexal/graphics/screen_access.h"
 
 namespace {
@@ -178,6 +179,20 @@ TEST_F(DrawCallTest, ScreenCopiesGoToRowOneOnlyForADirect3DGraphWhileItIsAvailab
     EXPECT_EQ(vexal::CopyScreenToGraph(0, 0, 320, 240, graph_, 1), want);
     EXPECT_EQ(Calls, (std::vector<std::string>{std::to_string(want) + ":23 0,0,320,240,1"}));
   }
+}
+
+int HandlerCalls = 0;
+int CountHandler() { return ++HandlerCalls; }
+
+TEST_F(DrawCallTest, RefreshingFontsMarksEveryGraphForRestoreAndCallsTheHandler) {
+  vexal::GraphRecord* second = nullptr;
+  vexal::AddGraphHandle(4, 4, 0, 0, &second, 0);
+  vexal::RefreshAllFontHandle();  // no handler yet
+  EXPECT_EQ(record_->NeedsRestore, 1);
+  EXPECT_EQ(second->NeedsRestore, 1);
+  vexal::GraphTable.RestoreHandler = CountHandler;
+  vexal::RefreshAllFontHandle();
+  EXPECT_EQ(HandlerCalls, 1);
 }
 
 TEST_F(DrawCallTest, AStringWithABadFontHandleEndsTheProgram) {
