@@ -8,6 +8,7 @@
 #include "platform/fs.h"
 #include "platform/window.h"
 #include "tests/support/temp_dir.h"
+#include "tests/vexal/app/device_log_lines.h"
 #include "tests/vexal/app/library_fixture.h"
 #include "vexal/app/app_state.h"
 #include "vexal/app/library.h"
@@ -39,16 +40,11 @@ TEST_F(FatalExitTest, AfterStartUpShutsDownInOrderAndEndsWithMinusOne) {
       },
       ::testing::ExitedWithCode(255), "");
   EXPECT_EQ(LogLinesFrom("テスト用の致命的エラー"),
-            (std::vector<std::string>{"テスト用の致命的エラー", "DirectDraw 関連の終了処理をおこないます",
-                                      "\tグラフィック管理系の終了処理は正常に終了しました",
-                                      "\tメインサーフェスを破棄をします... 完了しました",
-                                      "\tＤｉｒｅｃｔＤｒａｗオブジェクトを解放します",
-                                      "\tＤｉｒｅｃｔＤｒａｗオブジェクトを解放しました",
-                                      "DirectDraw 関連の終了処理は正常に終了しました",
-                                      "DirectInput 関連の終了処理... 完了",
-                                      "DirectSound の終了処理は正常に終了しました", "ウインドウを閉じようとしています",
-                                      "ウインドウが破棄されようとしています", "ソフトを終了する準備が整いました",
-                                      "ＣＯＭを終了... 完了", "ソフトをエラー終了します"}));
+            apptest::WithDeviceShutDown({"テスト用の致命的エラー", "ウインドウを閉じようとしています",
+                                         "ウインドウが破棄されようとしています",
+                                         "ソフトを終了する準備が整いました", "ＣＯＭを終了... 完了",
+                                         "ソフトをエラー終了します"},
+                                        1));
   EXPECT_TRUE(LogEndsWith("ソフトをエラー終了します"));
 }
 
@@ -74,15 +70,7 @@ TEST_F(FatalExitTest, AfterTheWindowWasClosedSkipsTheWindowAndRestoresTheDirecto
       },
       ::testing::ExitedWithCode(255), "");
   EXPECT_EQ(LogLinesFrom("閉じた後のエラー"),
-            (std::vector<std::string>{"閉じた後のエラー", "DirectDraw 関連の終了処理をおこないます",
-                                      "\tグラフィック管理系の終了処理は正常に終了しました",
-                                      "\tメインサーフェスを破棄をします... 完了しました",
-                                      "\tＤｉｒｅｃｔＤｒａｗオブジェクトを解放します",
-                                      "\tＤｉｒｅｃｔＤｒａｗオブジェクトを解放しました",
-                                      "DirectDraw 関連の終了処理は正常に終了しました",
-                                      "DirectInput 関連の終了処理... 完了",
-                                      "DirectSound の終了処理は正常に終了しました", "ＣＯＭを終了... 完了",
-                                      "ソフトをエラー終了します"}));
+            apptest::WithDeviceShutDown({"閉じた後のエラー", "ＣＯＭを終了... 完了", "ソフトをエラー終了します"}, 1));
   EXPECT_EQ(nltest::ReadFileBytes(dir_.File("cwd.txt")), dir_.path());
 }
 

@@ -18,6 +18,7 @@
 
 #include "tests/support/png_file.h"
 #include "tests/support/temp_dir.h"
+#include "tests/vexal/app/device_log_lines.h"
 
 namespace {
 
@@ -65,19 +66,15 @@ bool WaitForLogLine(const std::string& log_file, const std::string& line) {
 }
 
 const char kStarted[] = "文字コードバッファの初期化を行います... 完了しました\n";
-const char kShutDown[] =
-    "ウインドウを閉じようとしています\n"
-    "ウインドウが破棄されようとしています\n"
-    "ソフトを終了する準備が整いました\n"
-    "DirectDraw 関連の終了処理をおこないます\n"
-    "\tグラフィック管理系の終了処理は正常に終了しました\n"
-    "\tメインサーフェスを破棄をします... 完了しました\n"
-    "\tＤｉｒｅｃｔＤｒａｗオブジェクトを解放します\n"
-    "\tＤｉｒｅｃｔＤｒａｗオブジェクトを解放しました\n"
-    "DirectDraw 関連の終了処理は正常に終了しました\n"
-    "DirectInput 関連の終了処理... 完了\n"
-    "DirectSound の終了処理は正常に終了しました\n"
-    "ＣＯＭを終了... 完了\n";
+// The shut-down's lines at the end of the log, each closed by a line feed.
+const std::string kShutDown = [] {
+  std::string text =
+      "ウインドウを閉じようとしています\n"
+      "ウインドウが破棄されようとしています\n"
+      "ソフトを終了する準備が整いました\n";
+  for (const std::string& line : apptest::kDeviceShutDownLines) text += line + "\n";
+  return text + "ＣＯＭを終了... 完了\n";
+}();
 
 // The log without its time stamps.
 std::string Messages(const std::string& log) {
@@ -131,8 +128,8 @@ TEST_F(ProgramTest, SignalClosesTheWindowAndTheProgramEndsCleanly) {
     kill(pid, sig);
     EXPECT_EQ(Wait(pid), 0) << sig;
     std::string log = Messages(nltest::ReadFileBytes(dir_.File("first/AppLog.txt")));
-    ASSERT_GE(log.size(), sizeof kShutDown - 1) << sig;
-    EXPECT_EQ(log.substr(log.size() - (sizeof kShutDown - 1)), kShutDown) << sig;
+    ASSERT_GE(log.size(), kShutDown.size()) << sig;
+    EXPECT_EQ(log.substr(log.size() - kShutDown.size()), kShutDown) << sig;
   }
 }
 
@@ -151,8 +148,8 @@ TEST_F(ProgramTest, UnderTheHarnessItCapturesTheClearedScreenAndEndsItself) {
   }
   EXPECT_FALSE(ReadPng(frames + "/frame-000004.png"));
   std::string log = Messages(nltest::ReadFileBytes(dir_.File("first/AppLog.txt")));
-  ASSERT_GE(log.size(), sizeof kShutDown - 1);
-  EXPECT_EQ(log.substr(log.size() - (sizeof kShutDown - 1)), kShutDown);
+  ASSERT_GE(log.size(), kShutDown.size());
+  EXPECT_EQ(log.substr(log.size() - kShutDown.size()), kShutDown);
 }
 
 }  // namespace
