@@ -10,6 +10,7 @@
 #include <tuple>
 #include <vector>
 
+#include "tests/vexal/graphics/call_record.h"
 #include "vexal/app/app_state.h"
 #include "vexal/graphics/ddraw_state.h"
 #include "vexal/graphics/draw_backend_table.h"
@@ -19,17 +20,11 @@
 
 namespace {
 
-std::vector<std::string> Calls;  // "row:slot args" per recorded call
+using graphicstest::Args;
+using graphicstest::Calls;
+using graphicstest::Record;
 vexal::Rect AreaAtDraw{};        // the draw area while the last graph draw ran
 
-std::string Args(std::initializer_list<int> values) {
-  std::string out;
-  for (const int v : values) out += (out.empty() ? "" : ",") + std::to_string(v);
-  return out;
-}
-void Record(int row, int slot, std::initializer_list<int> values) {
-  Calls.push_back(std::to_string(row) + ":" + std::to_string(slot) + " " + Args(values));
-}
 
 template <int Row>
 int Graph(int x, int y, vexal::GraphRecord*, int trans) {
