@@ -11,7 +11,6 @@ constexpr int kNotDrawn = -1;
 
 }  // namespace
 
-int DDrawDrawGraph(int, int, GraphRecord*, int) { return kNotDrawn; }
 int G_DDraw_DrawExtendGraph(int, int, int, int, GraphRecord*, int) { return kNotDrawn; }
 int G_DDraw_DrawRotaGraph(int, int, double, double, GraphRecord*, int, int) { return kNotDrawn; }
 int G_DDraw_DrawModiGraph(int, int, int, int, int, int, int, int, GraphRecord*, int) { return kNotDrawn; }
@@ -20,8 +19,6 @@ int G_DDraw_DrawModiGraphFloat(float, float, float, float, float, float, float, 
 }
 int G_DDraw_DrawChipMap(int, int, int, int, const uint32_t*, int, int, GraphRecord**, int) { return 0; }
 int G_DDraw_DrawPrimitive(const PrimitiveVertex*, int, int, GraphRecord*, int) { return kNotDrawn; }
-int DDrawCopyScreenToGraph(int, int, int, int, GraphRecord*, int) { return kNotDrawn; }
-int DDrawClearDrawTarget() { return kNotDrawn; }
 int G_DDraw_DrawFillBox(int, int, int, int, uint32_t) { return kNotDrawn; }
 int G_DDraw_DrawLine(int, int, int, int, uint32_t) { return kNotDrawn; }
 int G_DDraw_DrawBoxOutline(int, int, int, int, uint32_t) { return kNotDrawn; }
@@ -31,8 +28,5 @@ int G_DDraw_DrawTriangle(int, int, int, int, int, int, uint32_t, int) { return k
 int G_DDraw_DestPixel(int, int, uint32_t) { return kNotDrawn; }
 int G_DDraw_DrawPixel(const PointRecord*, int) { return kNotDrawn; }
 int G_DDraw_DrawLineSet(const LineSegmentRecord*, int) { return kNotDrawn; }
-int DDrawStringByWorkDC(int, int, const char*, uint32_t, int, uint32_t, int) { return kNotDrawn; }
-int DDrawMaskPreDraw(Rect) { return 0; }
-int DDrawMaskPostDraw(Rect) { return 0; }
 
 }  // namespace vexal
