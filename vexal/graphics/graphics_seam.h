@@ -22,6 +22,7 @@
 #include "vexal/graphics/ddraw_device.h"
 #include "vexal/graphics/draw_calls.h"
 #include "vexal/graphics/draw_state.h"
+#include "vexal/graphics/graph_load.h"
 #include "vexal/graphics/graph_manage.h"
 #include "vexal/graphics/main_surfaces.h"
 #include "vexal/graphics/palette.h"
