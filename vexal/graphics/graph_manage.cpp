@@ -2,6 +2,7 @@
 
 #include "vexal/app/log_file.h"
 #include "vexal/graphics/draw_backend_table.h"
+#include "vexal/graphics/graph_restore.h"
 #include "vexal/graphics/graph_table.h"
 #include "vexal/graphics/graphics_seam.h"
 #include "vexal/graphics/screen_access.h"
@@ -9,10 +10,6 @@
 
 namespace vexal {
 namespace {
-
-// Reloading graphs from their files comes with the graph loaders; until then nothing of a
-// lost graph can be brought back.
-int RestoreGraphFromFiles() { return 0; }
 
 void DeleteEveryGraph(int log) {
   for (int i = 0; i < GraphTable.EndIndex; ++i) {

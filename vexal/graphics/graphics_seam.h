@@ -24,6 +24,7 @@
 #include "vexal/graphics/draw_state.h"
 #include "vexal/graphics/graph_load.h"
 #include "vexal/graphics/graph_manage.h"
+#include "vexal/graphics/graph_restore.h"
 #include "vexal/graphics/main_surfaces.h"
 #include "vexal/graphics/palette.h"
 #include "vexal/graphics/screen_access.h"

@@ -9,8 +9,6 @@ std::optional<DibSection> Dib;  // what CreateDIBGraph hands out
 
 }  // namespace
 
-int RestoreAllGraph() { return SeamTraced("RestoreAllGraph"); }
-
 DibHandle CreateDIBGraph(const char*, const void*, int, int, int, ColorFormatRecord*) {
   SeamTraced("CreateDIBGraph");
   return Dib ? &*Dib : nullptr;

@@ -1,4 +1,4 @@
-// Graph loading and restore until they are built: picture files come from a test.
+// Picture files into bitmaps until they are built: the bitmap comes from a test.
 #pragma once
 
 #include <cstdint>
@@ -7,8 +7,6 @@
 #include "vexal/graphics/color_format.h"
 
 namespace vexal {
-
-int RestoreAllGraph();
 
 // A picture file loaded into a device-independent bitmap; null when it cannot be.
 struct DibSection {
