@@ -2,9 +2,13 @@
 
 #include <gtest/gtest.h>
 
+#include <string>
 #include <vector>
 
+#include <sys/stat.h>
+
 #include "platform/window.h"
+#include "tests/support/temp_dir.h"
 #include "tests/vexal/app/library_fixture.h"
 #include "vexal/app/app_state.h"
 #include "vexal/app/library.h"
@@ -50,6 +54,28 @@ TEST(BuildRegionFromImage, RunsOfOpaquePixelsBecomeRectangles) {
   EXPECT_EQ(vexal::BuildRegionFromImage(2, 2, pixel, 1, 1), 0u);  // rows would overlap
 }
 
+// A bottom-up 24-bit bitmap file of two pixels (0x00RRGGBB each).
+std::string TwoPixelBmp(uint32_t first, uint32_t second) {
+  std::string b;
+  auto put = [&b](uint32_t v, int bytes) {
+    for (int i = 0; i < bytes; ++i) b.push_back(static_cast<char>(v >> (8 * i)));
+  };
+  b += "BM";
+  put(14 + 40 + 8, 4);
+  put(0, 4);
+  put(14 + 40, 4);                      // bfOffBits
+  put(40, 4);                           // biSize
+  put(2, 4);                            // width
+  put(1, 4);                            // height
+  put(1, 2);                            // planes
+  put(24, 2);                           // bits
+  for (int i = 0; i < 6; ++i) put(0, 4);  // compression .. biClrImportant
+  put(first, 3);
+  put(second, 3);
+  put(0, 2);                            // row padding
+  return b;
+}
+
 class WindowRegionTest : public apptest::LibraryTest {};
 
 TEST_F(WindowRegionTest, PictureShapesTheWindowUntilRemoved) {
@@ -64,15 +90,14 @@ TEST_F(WindowRegionTest, PictureShapesTheWindowUntilRemoved) {
   EXPECT_EQ(vexal::SetWindowRegionGraph("img\\shape.bmp"), -1);  // no such picture
   EXPECT_EQ(vexal::HasWindowRegion(), 0);
 
-  // A 2 x 1 24-bit bitmap, rows padded to 8 bytes: one opaque pixel, then a clear one.
-  uint8_t bits[8] = {0, 0, 9, 0, 0, 0, 0xEE, 0xEE};
-  vexal::SeamSetDibImage(vexal::DibSection{2, 1, 24, bits});
+  // A 2 x 1 24-bit bitmap file: one opaque pixel, then a clear one.
+  ::mkdir(dir_.File("img").c_str(), 0755);
+  ASSERT_TRUE(nltest::WriteFileBytes(dir_.File("img/shape.bmp"), TwoPixelBmp(0x090000, 0)));
   EXPECT_EQ(vexal::SetWindowRegionGraph("img\\shape.bmp"), 0);
   EXPECT_EQ(vexal::HasWindowRegion(), 1);
   EXPECT_EQ(pw::GetWindowInfo(AppState.MainWindow)->region, (Rects{{0, 0, 1, 1}}));
 
   pw::RegionHandle first = AppState.WindowRegion;
-  vexal::SeamSetDibImage(std::nullopt);
   EXPECT_EQ(vexal::SetWindowRegionGraph("img\\gone.bmp"), -1);
   EXPECT_EQ(AppState.WindowRegion, first);  // the old shape stays
 
