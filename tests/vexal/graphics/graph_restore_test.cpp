@@ -122,6 +122,25 @@ TEST_F(GraphRestoreTest, AFileThatChangedIsSkippedAndTheWalkGoesOn) {
   EXPECT_EQ(LinesWith("復帰できません").size(), 2u);
 }
 
+TEST_F(GraphRestoreTest, AGraphLoadedInALongDirectoryComesBackFromIt) {
+  Start(1);
+  const std::string deep = dir_.File(std::string(150, 'd'));
+  ASSERT_EQ(::mkdir(deep.c_str(), 0755), 0);
+  nltest::BmpSpec s;
+  s.width = 2;
+  s.height = 2;
+  s.pixel = SheetColor;
+  nltest::WriteFile(deep + "/deep.bmp", nltest::WriteBmp(s));
+  const std::string start = plat::fs::CurrentDirectory();
+  ASSERT_TRUE(plat::fs::SetCurrentDirectory(deep));
+  const int g = vexal::LoadGraph("deep.bmp");
+  ASSERT_TRUE(plat::fs::SetCurrentDirectory(start));
+  ASSERT_NE(g, -1);
+  LoseAndRestore();
+  EXPECT_EQ(GraphPixel(g, 1, 1), SheetColor(1, 1));
+  EXPECT_EQ(plat::fs::CurrentDirectory(), start);
+}
+
 TEST_F(GraphRestoreTest, RestoringNeedsAGraphAndARunningLibrary) {
   EXPECT_EQ(vexal::RestoreAllGraph(), 0);  // before start-up: nothing to do
   Start(1);
