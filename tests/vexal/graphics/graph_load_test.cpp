@@ -12,6 +12,7 @@
 #include "tests/vexal/graphics/graph_pixels.h"
 #include "tests/vexal/graphics/image_fixtures.h"
 #include "tests/vexal/graphics/screen_fixture.h"
+#include "vexal/graphics/draw_state.h"
 #include "vexal/graphics/graph_table.h"
 #include "vexal/graphics/graphics_seam.h"
 
@@ -198,6 +199,23 @@ TEST_F(GraphLoadTest, ImpossibleDivisionsMakeNothing) {
   EXPECT_EQ(vexal::LoadDivGraph("img\\gone.bmp", 10, 10, 1, 32, 64, h), -1);
   EXPECT_EQ(vexal::LoadDivGraph("img\\cells.bmp", 10, 10, 1, 32, 64, nullptr), -1);
   EXPECT_EQ(vexal::GraphTable.Count, 0);
+}
+
+TEST_F(GraphLoadTest, WhileDrawingIsSuspendedNothingIsLoadedOrChanged) {
+  Start(1);
+  PutSheet("img/one.bmp", 8, 4);
+  int h[2];
+  ASSERT_EQ(vexal::LoadDivGraph("img\\one.bmp", 2, 2, 1, 4, 4, h), 0);
+  PutGrey("img/two.bmp", 8, 4, 0x22);
+  vexal::DrawState.Suspended = 1;
+  int more[2] = {-1, -1};
+  EXPECT_EQ(vexal::LoadGraph("img\\one.bmp"), -1);
+  EXPECT_EQ(vexal::LoadDivGraph("img\\one.bmp", 2, 2, 1, 4, 4, more), 0);  // made nothing, as the table shows
+  EXPECT_EQ(vexal::ReloadDivGraph("img\\two.bmp", 2, 2, 1, 4, 4, h, 0), 0);
+  EXPECT_EQ(vexal::GraphTable.Count, 2);
+  EXPECT_EQ(more[0], -1);
+  vexal::DrawState.Suspended = 0;
+  EXPECT_EQ(GraphPixel(h[1], 0, 0), SheetColor(4, 0));
 }
 
 TEST_F(GraphLoadTest, ReloadingPutsANewPictureIntoTheSamePieces) {
