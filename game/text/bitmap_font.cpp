@@ -11,6 +11,8 @@
 #include <iterator>
 
 #include "platform/text_encoding.h"
+#include "vexal/graphics/draw_calls.h"
+#include "vexal/graphics/graph_load.h"
 
 namespace game {
 
@@ -18,8 +20,14 @@ BitmapFont TheBitmapFont;  // the font every screen draws with
 
 namespace {
 
-GlyphDrawHook glyph_draw_hook = nullptr;      // draws a glyph cell; null draws nothing
-GlyphSheetLoader glyph_sheet_loader = nullptr;  // loads a sheet; null fails
+void DrawCellGraph(int x, int y, int, int graph) { vexal::DrawGraph(x, y, graph, 1); }
+int LoadSheetGraphs(const char* file, int allNum, int xNum, int yNum, int w, int h, int* handles,
+                    int notUse3D) {
+  return vexal::LoadDivGraphFlag(file, allNum, xNum, yNum, w, h, handles, notUse3D);
+}
+
+GlyphDrawHook glyph_draw_hook = DrawCellGraph;        // draws a glyph cell
+GlyphSheetLoader glyph_sheet_loader = LoadSheetGraphs;  // loads a sheet into cell graphs
 
 constexpr const char* kStandardSheet = "system\\letter.bmp";
 constexpr int kLastNumberedSheet = 9;  // system\font_01.png .. system\font_09.png
@@ -237,14 +245,15 @@ size_t CodeLength(std::span<const uint8_t> codes) {
 
 }  // namespace
 
-void SetGlyphDrawHook(GlyphDrawHook hook) { glyph_draw_hook = hook; }
+void SetGlyphDrawHook(GlyphDrawHook hook) { glyph_draw_hook = hook != nullptr ? hook : DrawCellGraph; }
 
-void SetGlyphSheetLoader(GlyphSheetLoader loader) { glyph_sheet_loader = loader; }
+void SetGlyphSheetLoader(GlyphSheetLoader loader) {
+  glyph_sheet_loader = loader != nullptr ? loader : LoadSheetGraphs;
+}
 
 BitmapFont::BitmapFont() { glyph_graphs_.fill(-1); }
 
 int BitmapFont::LoadBitmapFont(int n) {
-  if (glyph_sheet_loader == nullptr) return -1;
   auto load = [this](const char* file) {
     return glyph_sheet_loader(file, kGlyphCellCount, kGlyphSheetColumns, kGlyphSheetRows,
                               kGlyphCellSize, kGlyphCellSize, glyph_graphs_.data(),
@@ -286,7 +295,7 @@ int BitmapFont::SjisToGlyphCodes(std::string_view text, std::span<uint8_t> out) 
 
 void BitmapFont::DrawGlyph(int x, int y, int code) const {
   int cell = GlyphCellOfCode(code);
-  if (cell < 0 || glyph_draw_hook == nullptr) return;
+  if (cell < 0) return;
   glyph_draw_hook(x, y, cell, glyph_graphs_[cell]);
 }
 

@@ -56,15 +56,15 @@ constexpr int GlyphCellOfCode(int code) {
 }
 
 // Draws one glyph cell at (x, y), transparent; graph is the cell's graph handle (-1
-// until a sheet is loaded). The default draws nothing.
+// until a sheet is loaded). The default draws the cell's graph with DrawGraph.
 using GlyphDrawHook = void (*)(int x, int y, int cell, int graph);
 // Loads a sheet as `LoadDivGraphFlag` does: file, allNum, xNum, yNum, w, h, handles
-// (allNum entries, filled), notUse3D; 0 or -1. The default fails.
+// (allNum entries, filled), notUse3D; 0 or -1. The default is LoadDivGraphFlag.
 using GlyphSheetLoader = int (*)(const char* file, int allNum, int xNum, int yNum, int w,
                                  int h, int* handles, int notUse3D);
 
-// Replace the glyph drawing and the sheet loading until graphs can be loaded and drawn;
-// null puts the default back.
+// Replace the glyph drawing and the sheet loading (tests watch them); null puts the
+// default back.
 void SetGlyphDrawHook(GlyphDrawHook hook);
 void SetGlyphSheetLoader(GlyphSheetLoader loader);
 

@@ -184,8 +184,6 @@ TEST_F(GlyphDrawing, LoadsTheChosenSheetOrFallsBack) {
     }
   }
   game::SetGlyphSheetLoader(nullptr);
-  BitmapFont font;
-  EXPECT_EQ(font.LoadBitmapFont(0), -1) << "no loader yet";
 }
 
 TEST_F(GlyphDrawing, GlyphsDrawWithTheLoadedCellGraphs) {

@@ -1,6 +1,7 @@
 // The `nightloom` program itself, run as a player would under SDL's dummy driver: a
 // second copy refuses to start, the window closing on a signal ends it cleanly, and under
-// the test harness it writes its frames and ends itself.
+// the test harness it writes its frames and ends itself. What the frames show is the
+// game's own test (tests/game/entry).
 #include <gtest/gtest.h>
 #include <limits.h>
 #include <signal.h>
@@ -97,8 +98,12 @@ class ProgramTest : public ::testing::Test {
  protected:
   void SetUp() override {
     ASSERT_EQ(access(ProgramPath().c_str(), X_OK), 0) << ProgramPath() << " is not built";
-    mkdir(dir_.File("first").c_str(), 0700);
-    mkdir(dir_.File("second").c_str(), 0700);
+    // Each copy starts in a data folder whose settings ask for a window in 32-bit colour.
+    for (const char* copy : {"first", "second"}) {
+      mkdir(dir_.File(copy).c_str(), 0700);
+      mkdir(dir_.File(std::string(copy) + "/system").c_str(), 0700);
+      ASSERT_TRUE(nltest::WriteFileBytes(dir_.File(std::string(copy) + "/system/nlconfig.inf"), "NLCONFIG\n1\n1\n"));
+    }
   }
   nltest::TempDir dir_;
 };
@@ -133,20 +138,21 @@ TEST_F(ProgramTest, SignalClosesTheWindowAndTheProgramEndsCleanly) {
   }
 }
 
-TEST_F(ProgramTest, UnderTheHarnessItCapturesTheClearedScreenAndEndsItself) {
+TEST_F(ProgramTest, UnderTheHarnessItCapturesItsFramesAndEndsItself) {
   const std::string frames = dir_.File("frames");
   pid_t pid = Start(dir_.File("first"), dir_.File("instance.lock"),
-                    {{"NIGHTLOOM_CAPTURE", frames}, {"NIGHTLOOM_EXIT_AFTER", "3"}, {"NIGHTLOOM_CLOCK", "virtual"}});
+                    {{"NIGHTLOOM_CAPTURE", frames}, {"NIGHTLOOM_EXIT_AFTER", "8"}, {"NIGHTLOOM_CLOCK", "virtual"}});
   EXPECT_EQ(Wait(pid), 0);
-  // The black start-up screen, then two cleared frames; the window closes after the third.
-  for (int frame = 1; frame <= 3; ++frame) {
+  // The start-up screen, five of the boot log (blank: this folder has no font sheet),
+  // then two cleared frames of the game; the window closes after the eighth.
+  for (int frame = 1; frame <= 8; ++frame) {
     std::optional<Png> png = ReadPng(frames + "/frame-00000" + std::to_string(frame) + ".png");
     ASSERT_TRUE(png) << frame;
     EXPECT_EQ(png->width, 320) << frame;
     EXPECT_EQ(png->height, 240) << frame;
     EXPECT_EQ(png->rgb, std::vector<uint8_t>(320 * 240 * 3, 0)) << frame;
   }
-  EXPECT_FALSE(ReadPng(frames + "/frame-000004.png"));
+  EXPECT_FALSE(ReadPng(frames + "/frame-000009.png"));
   std::string log = Messages(nltest::ReadFileBytes(dir_.File("first/AppLog.txt")));
   ASSERT_GE(log.size(), kShutDown.size());
   EXPECT_EQ(log.substr(log.size() - kShutDown.size()), kShutDown);

@@ -1,0 +1,42 @@
+// The program's entry and its frame loop.
+#include "game/entry/game_main.h"
+
+#include "game/data/play_timer.h"
+#include "game/entry/frame_loop.h"
+#include "game/entry/game_start.h"
+#include "game/input/key_cast.h"
+#include "vexal/app/window_mode.h"
+#include "vexal/graphics/graph_table.h"
+#include "vexal/graphics/graphics_seam.h"
+
+namespace game {
+
+namespace {
+
+constexpr int kCoarseBlending = 1;  // the software drawers blend in sixteenths
+
+}  // namespace
+
+int RunGame() {
+  vexal::ChangeWindowMode(1);
+  vexal::SetDrawTarget(vexal::kBackScreen);
+  vexal::AllowDirect3DGraphs(0);
+  vexal::SetDrawOptionFlag(kCoarseBlending);
+  if (InitGame() != 0) return 0;
+
+  ThePlayTimer.StartPlayTimer(0);
+  GameMode = MODE_TITLE;
+  if (!KeyInput.IsKeyPressed(kEscapeKey)) {
+    for (;;) {
+      vexal::ClearDrawTarget();
+      RunGameModeFrame();
+      if (EndFrame() != 0 || QuitRequested != 0) break;
+      vexal::PresentScreen();
+      if (KeyInput.IsKeyPressed(kEscapeKey)) break;
+    }
+  }
+  ShutdownGame();
+  return 0;
+}
+
+}  // namespace game

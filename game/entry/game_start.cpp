@@ -1,0 +1,141 @@
+// Start-up and shut-down of the game.
+#include "game/entry/game_start.h"
+
+#include <algorithm>
+#include <string>
+
+#include "game/data/sound_table.h"
+#include "game/entry/frame_loop.h"
+#include "game/entry/scroll_lock_lamp.h"
+#include "game/menu/window_frame.h"
+#include "game/text/bitmap_font.h"
+#include "platform/sys.h"
+#include "platform/window.h"
+#include "vexal/app/library.h"
+#include "vexal/app/log_file.h"
+#include "vexal/app/timing.h"
+#include "vexal/app/window_mode.h"
+#include "vexal/graphics/graph_table.h"
+#include "vexal/graphics/graphics_seam.h"
+
+namespace game {
+
+uint8_t ScreenSaverRestore = 0;     // start-up switched the screen saver off
+uint8_t SavedScreenSaveActive = 0;  // 1 when it was on before
+
+namespace {
+
+constexpr int kScreenBits16 = 16;
+constexpr int kScreenBits32 = 32;
+constexpr int kTextureBits16 = 16;
+constexpr int kAnyRefreshRate = -1;
+
+// The boot log: one growing text, drawn whole from the top-left corner after each line,
+// so the loaders that follow a line run while it is shown.
+class BootLog {
+ public:
+  BootLog() { vexal::ClearDrawTarget(); }
+  void Add(std::string_view line) {
+    text_ += line;
+    TheBitmapFont.DrawSjisText(0, 0, text_);
+    vexal::PresentScreen();
+    vexal::ClearDrawTarget();
+  }
+
+ private:
+  std::string text_;  // every line so far
+};
+
+// The free physical memory as the game's memory query reports it: at most 32 bits.
+std::string FreeMemoryDigits() {
+  uint64_t free = plat::sys::GetMemoryStatus().available_physical;
+  return std::to_string(std::min<uint64_t>(free, UINT32_MAX));
+}
+
+void RestoreScreenSaver() {
+  if (ScreenSaverRestore == 0) return;
+  plat::window::SetScreenSaverEnabled(SavedScreenSaveActive != 0);
+  ScreenSaverRestore = 0;
+}
+
+}  // namespace
+
+void ApplyGameConfig(const GameConfigTable& config) {
+  int width = kGameScreenWidth, height = kGameScreenHeight;
+  WindowSizeDoubled = 0;
+  ScreenSaverRestore = 0;
+  if (config[kConfigDoubledScreen] != 0) {
+    width = kDoubledScreenWidth;
+    height = kDoubledScreenHeight;
+    WindowSizeDoubled = 1;
+  }
+  if (config[kConfigKeepPowerSaving] == 0) {
+    SavedScreenSaveActive = plat::window::IsScreenSaverEnabled() ? 1 : 0;
+    plat::window::SetScreenSaverEnabled(false);
+    ScreenSaverRestore = 1;
+  }
+  vexal::ChangeWindowMode(config[kConfigWindowMode] != 0 ? 1 : 0);
+  if (config[kConfig32BitColour] == 0) {
+    vexal::RequestScreenMode(width, height, kScreenBits16, kAnyRefreshRate);
+    vexal::SetTextureBitDepth(kTextureBits16);
+  } else {
+    vexal::RequestScreenMode(width, height, kScreenBits32, kAnyRefreshRate);
+  }
+  vexal::AllowDirect3DGraphs(config[kConfigDirect3DGraphs] != 0 ? 1 : 0);
+  if (config[kConfigNoVideoMemoryGraphs] != 0) {
+    vexal::AllowDirect3DGraphs(0);
+    vexal::SetUse3DSurfaces(0);
+  }
+  if (config[kConfigNoLampControl] != 0) TheScrollLockLamp.Disable();
+  if (config[kConfigNoLogFile] != 0) vexal::SetLogEnabled(0);
+}
+
+int InitGame() {
+  vexal::SetDrawTarget(vexal::kBackScreen);
+  vexal::SetWindowTitle(kGameWindowTitle);
+  vexal::RequestScreenMode(kGameScreenWidth, kGameScreenHeight, kScreenBits32, kAnyRefreshRate);
+  const std::string free_memory = FreeMemoryDigits();
+
+  const GameConfigTable config = ReadGameConfig();
+  ApplyGameConfig(config);
+
+  if (vexal::LibraryInit() == -1) {
+    // The library is gone, but the player's screen saver must not stay off.
+    RestoreScreenSaver();
+    return -1;
+  }
+  vexal::SetDrawTarget(vexal::kBackScreen);
+  TheBitmapFont.LoadBitmapFont(ConfiguredFontSheet(config));
+  TheScrollLockLamp.LampInit();
+
+  BootLog boot;
+  boot.Add(kBootLine1);
+  TheSoundTable.LoadSoundTable();
+  TheWindowFrame.LoadWindowFrame();
+  boot.Add(kBootLine2);
+  boot.Add(kBootLine3);
+  boot.Add(free_memory + kBootFreeMemory);
+  boot.Add(kBootLine5);
+
+  ScreenCopyGraph = vexal::CreateBlankGraph(kGameScreenWidth, kGameScreenHeight);
+  if (WindowSizeDoubled != 0) StretchGraph = vexal::CreateBlankGraph(kGameScreenWidth, kGameScreenHeight);
+
+  FrameClock = vexal::GetTimeMs();
+  QuitRequested = 0;
+  return 0;
+}
+
+int ShutdownGame() {
+  TheSoundTable.FreeSoundTable();
+  TheScrollLockLamp.LampRestore();
+  vexal::LibraryEnd();
+  RestoreScreenSaver();
+  return 0;
+}
+
+void ResetGameStart() {
+  ScreenSaverRestore = 0;
+  SavedScreenSaveActive = 0;
+}
+
+}  // namespace game
