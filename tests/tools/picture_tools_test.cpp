@@ -1,0 +1,121 @@
+// Pictures the demo-world tools write: BMP bytes worked out by hand, a PNG read back, and
+// the window-frame pictures (their sizes, the corners' transparent outside and inside,
+// one band for every side, nothing darker than the game's darkest drawn colour).
+#include <gtest/gtest.h>
+#include <sys/wait.h>
+
+#include <cstdlib>
+#include <string>
+#include <vector>
+
+#include "tests/support/png_file.h"
+#include "tests/support/temp_dir.h"
+#include "tools/picture/picture_file.h"
+
+namespace {
+
+using nltools::Picture;
+using nltools::Rgb;
+
+// A 24-bit bottom-up bitmap as the writer makes it, back into a picture.
+Picture ReadBmp(const std::string& bytes) {
+  auto le = [&](size_t at) {
+    return static_cast<uint32_t>(static_cast<uint8_t>(bytes[at]) | static_cast<uint8_t>(bytes[at + 1]) << 8 |
+                                 static_cast<uint8_t>(bytes[at + 2]) << 16 | static_cast<uint8_t>(bytes[at + 3]) << 24);
+  };
+  if (bytes.size() < 54 || bytes[0] != 'B' || bytes[1] != 'M') return {};
+  Picture p(static_cast<int>(le(18)), static_cast<int>(le(22)));
+  const size_t row = (static_cast<size_t>(p.width) * 3 + 3) / 4 * 4;
+  for (int y = 0; y < p.height; ++y) {
+    for (int x = 0; x < p.width; ++x) {
+      const size_t at = le(10) + (p.height - 1 - y) * row + x * 3;
+      p.At(x, y) = {static_cast<uint8_t>(bytes[at + 2]), static_cast<uint8_t>(bytes[at + 1]),
+                    static_cast<uint8_t>(bytes[at])};
+    }
+  }
+  return p;
+}
+
+TEST(PictureFile, BmpIsBottomUpBgrWithPaddedRows) {
+  Picture p(2, 2);
+  p.At(0, 0) = {1, 2, 3}, p.At(1, 0) = {4, 5, 6};  // top row
+  p.At(0, 1) = {7, 8, 9}, p.At(1, 1) = {10, 11, 12};
+  const std::vector<uint8_t> want = {
+      'B', 'M', 70, 0, 0, 0, 0, 0, 0, 0, 54, 0, 0, 0,                            // file header
+      40, 0, 0, 0, 2, 0, 0, 0, 2, 0, 0, 0, 1, 0, 24, 0, 0, 0, 0, 0, 16, 0, 0, 0,  // info header
+      0x13, 0x0B, 0, 0, 0x13, 0x0B, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0,                 // 72 dpi, no palette
+      9, 8, 7, 12, 11, 10, 0, 0,                                                  // bottom row first
+      3, 2, 1, 6, 5, 4, 0, 0,
+  };
+  EXPECT_EQ(nltools::EncodeBmp(p), want);
+}
+
+TEST(PictureFile, PngReadsBackAsWritten) {
+  nltest::TempDir dir;
+  Picture p(3, 2);
+  for (int i = 0; i < 6; ++i) p.pixels[i] = {static_cast<uint8_t>(i), static_cast<uint8_t>(100 + i), 255};
+  ASSERT_TRUE(nltools::WritePng(dir.File("p.png"), p));
+  std::optional<nltest::Png> png = nltest::ReadPng(dir.File("p.png"));
+  ASSERT_TRUE(png);
+  EXPECT_EQ(png->width, 3);
+  EXPECT_EQ(png->height, 2);
+  std::vector<uint8_t> want;
+  for (const Rgb& c : p.pixels) want.insert(want.end(), {c.r, c.g, c.b});
+  EXPECT_EQ(png->rgb, want);
+  EXPECT_FALSE(nltools::WritePng(dir.File("missing/p.png"), p));
+  EXPECT_FALSE(nltools::WriteBmp(dir.File("missing/p.bmp"), p));
+}
+
+TEST(FramePicturesTool, WritesTheFramesPicturesForTheGamesRules) {
+  nltest::TempDir dir;
+  ASSERT_EQ(std::system((std::string(NL_FRAME_PICTURES_PATH) + " " + dir.path()).c_str()), 0);
+  const struct {
+    const char* name;
+    int w, h;
+  } files[] = {{"wakuwaku7.bmp", 16, 16}, {"wakuyoko.bmp", 320, 5}, {"wakutate.bmp", 5, 240},
+               {"wna.bmp", 320, 240},     {"wac.bmp", 320, 240}};
+  std::vector<Picture> pictures;
+  for (const auto& f : files) {
+    pictures.push_back(ReadBmp(nltest::ReadFileBytes(dir.File(f.name))));
+    EXPECT_EQ(pictures.back().width, f.w) << f.name;
+    EXPECT_EQ(pictures.back().height, f.h) << f.name;
+  }
+  // Black is transparent; anything drawn is (8, 8, 8) or lighter in some channel, and
+  // only the corners have transparent pixels.
+  for (size_t i = 0; i < pictures.size(); ++i) {
+    for (const Rgb& c : pictures[i].pixels) {
+      const bool black = c == Rgb{0, 0, 0};
+      if (i > 0) {
+        ASSERT_FALSE(black) << files[i].name;
+      }
+      if (!black) {
+        ASSERT_TRUE(c.r >= 8 || c.g >= 8 || c.b >= 8) << files[i].name;
+      }
+    }
+  }
+  const Picture& corners = pictures[0];
+  const Picture& across = pictures[1];
+  const Picture& down = pictures[2];
+  // The band reads the same from both sides, so one edge picture serves both.
+  for (int i = 0; i < 5; ++i) {
+    EXPECT_EQ(across.At(0, i), across.At(0, 4 - i));
+    EXPECT_EQ(across.At(100, i), down.At(i, 100));
+  }
+  // A corner continues the edges where it meets them, is open outside its round and
+  // inside the box.
+  EXPECT_EQ(corners.At(7, 0), across.At(0, 0));
+  EXPECT_EQ(corners.At(7, 4), across.At(0, 4));
+  EXPECT_EQ(corners.At(0, 7), down.At(0, 0));
+  EXPECT_EQ(corners.At(0, 0), (Rgb{0, 0, 0}));
+  EXPECT_EQ(corners.At(7, 7), (Rgb{0, 0, 0}));
+  for (int y = 0; y < 8; ++y) {
+    for (int x = 0; x < 8; ++x) {
+      EXPECT_EQ(corners.At(15 - x, y), corners.At(x, y));
+      EXPECT_EQ(corners.At(x, 15 - y), corners.At(x, y));
+      EXPECT_EQ(corners.At(15 - x, 15 - y), corners.At(x, y));
+    }
+  }
+  EXPECT_NE(pictures[3].At(10, 10), pictures[4].At(10, 10)) << "the two backgrounds differ";
+}
+
+}  // namespace
