@@ -58,7 +58,7 @@ int EndGraphManage() {
   if (GraphTable.Initialised == 0) return 0;
   WaitActiveAndRestore();
   if (GetMaskTargetFlag() != 0) SetMaskTargetFlag(0);
-  DeleteMaskBuffer();
+  EndMaskManage();
   if (GetGraphSuspendFlag() == 0) DeleteEveryGraph(0);
   GraphTable.Initialised = 0;
   LogWrite("グラフィック管理系の終了処理は正常に終了しました\n");

@@ -32,7 +32,7 @@
 #include "vexal/graphics/screen_present.h"
 #include "vexal/graphics/draw_target_pending.h"
 #include "vexal/graphics/font_pending.h"
-#include "vexal/graphics/mask_pending.h"
+#include "vexal/graphics/mask.h"
 #include "vexal/graphics/dib_section.h"
 #include "vexal/graphics/direct3d_pending.h"
 

@@ -172,7 +172,7 @@ TEST_F(DrawStateTest, BlendAndBrightnessReachBothRowsOnlyWhenTheyChange) {
 }
 
 TEST_F(DrawStateTest, DrawTargetPutsMaskedDrawingBackOnEveryExit) {
-  vexal::SeamSetMaskBufferExists(1);
+  vexal::CreateMaskSurface(1, 0);  // the buffer alone: the flag is kept around a target change
   vexal::GraphTable.Direct3DAvailable = 1;
   vexal::DrawState.MaskedDrawing = 1;
   vexal::DrawState.TargetWidth = 320, vexal::DrawState.TargetHeight = 240;
