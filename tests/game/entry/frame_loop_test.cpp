@@ -4,12 +4,17 @@
 
 #include <gtest/gtest.h>
 
+#include <string>
+#include <vector>
+
 #include "game/input/key_cast.h"
 #include "platform/input.h"
 #include "platform/timer.h"
 #include "tests/vexal/app/input_fixture.h"
 #include "vexal/app/app_state.h"
 #include "vexal/app/timing.h"
+#include "vexal/graphics/draw_backend_table.h"
+#include "vexal/graphics/graph_table.h"
 
 namespace {
 
@@ -85,6 +90,39 @@ TEST_F(FrameLoopTest, TheEndOfTheMessageQueueEndsTheGame) {
   vexal::AppState.QuitFlag = 1;
   EXPECT_EQ(EndFrame(), 1);
   EXPECT_EQ(game::QuitRequested, 1);
+}
+
+std::vector<std::string> doubling;  // the doubling's copy and stretched draw, recorded
+int RecordCopy(int x1, int y1, int x2, int y2, vexal::GraphRecord* graph, int flag) {
+  doubling.push_back("copy " + std::to_string(x1) + "," + std::to_string(y1) + "," + std::to_string(x2) + "," +
+                     std::to_string(y2) + " into " + std::to_string(vexal::GetGraphHandleFromRecord(graph)) +
+                     " flag " + std::to_string(flag));
+  return 0;
+}
+int RecordExtend(int x1, int y1, int x2, int y2, vexal::GraphRecord* graph, int trans) {
+  doubling.push_back("extend " + std::to_string(x1) + "," + std::to_string(y1) + "," + std::to_string(x2) + "," +
+                     std::to_string(y2) + " of " + std::to_string(vexal::GetGraphHandleFromRecord(graph)) +
+                     " trans " + std::to_string(trans));
+  return 0;
+}
+
+TEST_F(FrameLoopTest, ADoubledScreenIsCopiedAndDrawnBackTwiceAsLargeAtEveryFrameEnd) {
+  vexal::DrawBackendRows rows = vexal::DrawBackendTable;
+  rows[0].CopyScreenToGraph = RecordCopy;
+  rows[0].DrawExtendGraph = RecordExtend;
+  vexal::SetDrawBackendTableForTests(&rows);
+  game::StretchGraph = vexal::CreateBlankGraph(320, 240);
+  const std::string g = std::to_string(game::StretchGraph);
+  FrameClock = vexal::GetTimeMs();
+  ASSERT_EQ(EndFrame(), 0);
+  EXPECT_TRUE(doubling.empty()) << "not doubled";
+  game::WindowSizeDoubled = 1;
+  ASSERT_EQ(EndFrame(), 0);
+  ASSERT_EQ(EndFrame(), 0);
+  vexal::SetDrawBackendTableForTests(nullptr);
+  const std::string copy = "copy 0,0,320,240 into " + g + " flag 1";
+  const std::string extend = "extend 0,0,640,480 of " + g + " trans 0";
+  EXPECT_EQ(doubling, (std::vector<std::string>{copy, extend, copy, extend}));
 }
 
 }  // namespace
