@@ -266,6 +266,16 @@ TEST_F(MaskTest, BufferAndSurfaceLiveUntilTheDeviceOrGraphManagementLetsThemGo) 
   EXPECT_EQ(MaskState.Buffer, std::vector<uint8_t>(640 * 480, 0));
   ASSERT_EQ(vexal::FillMaskBuffer(1), 0);
   EXPECT_EQ(MaskState.Buffer, std::vector<uint8_t>(640 * 480, 0xFF));
+  // Only the rows a target covers are filled, and never more than the buffer holds.
+  for (const int target_height : {50, 1000}) {
+    DrawState.TargetHeight = target_height;
+    ASSERT_EQ(vexal::FillMaskBuffer(0), 0);
+    const long zeros = std::min(target_height, 480) * 640L;
+    EXPECT_EQ(std::count(MaskState.Buffer.begin(), MaskState.Buffer.end(), 0), zeros) << target_height;
+    EXPECT_EQ(std::count(MaskState.Buffer.begin(), MaskState.Buffer.begin() + zeros, 0), zeros) << target_height;
+    ASSERT_EQ(vexal::FillMaskBuffer(1), 0);
+  }
+  DrawState.TargetHeight = 480;
   const int data = vexal::CreateMaskData(2, 2);
 
   // The device goes and comes back: a fresh buffer and surface, the data kept.
