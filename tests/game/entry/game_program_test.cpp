@@ -1,7 +1,8 @@
-// The game program's boot log as the player sees it: each line drawn in the bitmap font
-// from the top-left corner, the screen presented after each. The font sheet here paints
-// every cell one solid colour of its own, so each glyph shows as an 8 x 8 block naming
-// the cell that the text's conversion chose.
+// The game program as the player sees it, under the harness: the boot log, each line
+// drawn in the bitmap font from the top-left corner and the screen presented after each,
+// then the game's frames until Escape. The font sheet here paints every cell one solid
+// colour of its own, so each glyph shows as an 8 x 8 block naming the cell that the
+// text's conversion chose.
 #include <gtest/gtest.h>
 #include <limits.h>
 #include <stdlib.h>
@@ -9,8 +10,10 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <cstdio>
 #include <optional>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "tests/support/png_file.h"
@@ -80,33 +83,49 @@ std::vector<uint8_t> Rows(const std::vector<uint8_t>& rgb, int y0, int y1) {
   return std::vector<uint8_t>(rgb.begin() + y0 * 320 * 3, rgb.begin() + y1 * 320 * 3);
 }
 
-TEST(BootLogFrame, EveryLineIsDrawnInTheBitmapFontAndThenTheGameClearsTheScreen) {
-  ASSERT_EQ(access(ProgramPath().c_str(), X_OK), 0) << ProgramPath() << " is not built";
-  nltest::TempDir dir;
-  mkdir(dir.File("system").c_str(), 0700);
-  ASSERT_TRUE(nltest::WriteFileBytes(dir.File("system/nlconfig.inf"), "NLCONFIG\n1\n1\n"));  // window, 32 bits
-  ASSERT_TRUE(nltools::WriteBmp(dir.File("system/letter.bmp"), SolidCellSheet()));
-  const std::string frames = dir.File("frames");
-
-  pid_t pid = fork();
-  if (pid == 0) {
-    if (chdir(dir.path().c_str()) != 0) _exit(120);
-    setenv("SDL_VIDEODRIVER", "dummy", 1);
-    setenv("SDL_AUDIODRIVER", "dummy", 1);
-    setenv("NIGHTLOOM_INSTANCE_LOCK", dir.File("instance.lock").c_str(), 1);
-    setenv("NIGHTLOOM_CLOCK", "virtual", 1);
-    setenv("NIGHTLOOM_CAPTURE", frames.c_str(), 1);
-    setenv("NIGHTLOOM_EXIT_AFTER", "7", 1);
-    const std::string program = ProgramPath();
-    execl(program.c_str(), program.c_str(), static_cast<char*>(nullptr));
-    _exit(121);
+// A data folder with window-mode, 32-bit settings and the solid-cell font sheet.
+class GameProgramTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    ASSERT_EQ(access(ProgramPath().c_str(), X_OK), 0) << ProgramPath() << " is not built";
+    mkdir(dir_.File("system").c_str(), 0700);
+    ASSERT_TRUE(nltest::WriteFileBytes(dir_.File("system/nlconfig.inf"), "NLCONFIG\n1\n1\n"));
+    ASSERT_TRUE(nltools::WriteBmp(dir_.File("system/letter.bmp"), SolidCellSheet()));
   }
-  int status = 0;
-  waitpid(pid, &status, 0);
-  ASSERT_TRUE(WIFEXITED(status));
-  EXPECT_EQ(WEXITSTATUS(status), 0);
 
-  auto frame = [&](int n) { return nltest::ReadPng(frames + "/frame-00000" + std::to_string(n) + ".png"); };
+  // Runs the game there under the virtual clock, capturing every frame; its exit status.
+  int Run(const std::vector<std::pair<std::string, std::string>>& environment) {
+    pid_t pid = fork();
+    if (pid == 0) {
+      if (chdir(dir_.path().c_str()) != 0) _exit(120);
+      setenv("SDL_VIDEODRIVER", "dummy", 1);
+      setenv("SDL_AUDIODRIVER", "dummy", 1);
+      setenv("NIGHTLOOM_INSTANCE_LOCK", dir_.File("instance.lock").c_str(), 1);
+      setenv("NIGHTLOOM_CLOCK", "virtual", 1);
+      setenv("NIGHTLOOM_CAPTURE", frames_.c_str(), 1);
+      for (const auto& [name, value] : environment) setenv(name.c_str(), value.c_str(), 1);
+      const std::string program = ProgramPath();
+      execl(program.c_str(), program.c_str(), static_cast<char*>(nullptr));
+      _exit(121);
+    }
+    int status = 0;
+    waitpid(pid, &status, 0);
+    return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+  }
+
+  std::optional<nltest::Png> Frame(int n) const {
+    char name[32];
+    std::snprintf(name, sizeof name, "/frame-%06d.png", n);
+    return nltest::ReadPng(frames_ + name);
+  }
+
+  nltest::TempDir dir_;
+  const std::string frames_ = dir_.File("frames");
+};
+
+TEST_F(GameProgramTest, BootLogLinesAreDrawnInTheBitmapFontAndThenTheGameClearsTheScreen) {
+  EXPECT_EQ(Run({{"NIGHTLOOM_EXIT_AFTER", "7"}}), 0);
+  auto frame = [this](int n) { return Frame(n); };
   // Frame 1 is the library's start-up; the boot log's first line is frame 2.
   std::optional<nltest::Png> first = frame(2);
   ASSERT_TRUE(first);
@@ -142,6 +161,14 @@ TEST(BootLogFrame, EveryLineIsDrawnInTheBitmapFontAndThenTheGameClearsTheScreen)
   std::optional<nltest::Png> game_frame = frame(7);
   ASSERT_TRUE(game_frame);
   EXPECT_EQ(game_frame->rgb, std::vector<uint8_t>(320 * 240 * 3, 0));
+}
+
+TEST_F(GameProgramTest, EscapeEndsTheGameAfterTheFrameThatSawItPressed) {
+  ASSERT_TRUE(nltest::WriteFileBytes(dir_.File("input.txt"), "10 down Esc\n"));
+  EXPECT_EQ(Run({{"NIGHTLOOM_INPUT", dir_.File("input.txt")}}), 0);
+  // Frame 10 samples Escape at its end and is still shown; no frame follows.
+  EXPECT_TRUE(Frame(10));
+  EXPECT_FALSE(Frame(11));
 }
 
 }  // namespace
