@@ -18,6 +18,7 @@
 #include "vexal/graphics/ddraw_row.h"
 #include "vexal/graphics/ddraw_state.h"
 #include "vexal/graphics/draw_state.h"
+#include "vexal/graphics/draw_target.h"
 #include "vexal/graphics/graph_record.h"
 #include "vexal/graphics/graphics_seam.h"
 #include "vexal/graphics/screen_access.h"
@@ -207,6 +208,7 @@ int SoftwareDraw(ps::Surface* dest, bool dest_is_mask, const BmpDataRecord& piec
 }  // namespace
 
 int G_DDraw_DrawGraph(int x, int y, int bmp_data_index, int trans) {
+  if (DDrawTargetUnusable != 0) return -1;
   bool dest_is_mask = false;
   ps::Surface* dest = Destination(&dest_is_mask);
   if (GetDirectDrawObject() == nullptr) return -1;

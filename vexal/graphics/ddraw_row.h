@@ -1,7 +1,7 @@
 // The entries of row 0 (DirectDraw) of the drawing backend table, by slot number. Their
 // bodies live with the drawers that own them; the ones not built yet stand in
 // ddraw_row_pending.cpp and answer as a row without a device does. Slot 24,
-// DDrawSetDrawTarget, belongs to the draw-target code (graphics_seam.h for now).
+// DDrawSetDrawTarget, is declared with the draw target (draw_target.h).
 #pragma once
 
 #include <cstdint>

@@ -2,6 +2,7 @@
 
 #include "vexal/app/message_pump.h"
 #include "vexal/app/window_access.h"
+#include "vexal/graphics/graphics_seam.h"
 
 namespace vexal {
 namespace {
@@ -21,9 +22,10 @@ void WaitActiveAndRestore() {
       if (PumpMessages() != 0) break;
     }
   }
-  // Restore after the wait: the main surfaces, then every graph in index order, each
-  // only while graph management is initialised and not suspended. The graph table and
-  // the surfaces are not built yet; their restore calls go here.
+  // Whatever the device lost while the application was in the background: the main
+  // surfaces, then every graph in index order (nothing before graph management starts
+  // or while drawing is suspended).
+  RestoreAllGraph();
 }
 
 }  // namespace vexal

@@ -7,7 +7,8 @@ namespace vexal {
 
 // Returns at once while the application is active. Otherwise, unless it may run in the
 // background, pumps messages until it is active again, the pump reports the end, or the
-// window is closing (or there is none: nothing could activate it then).
+// window is closing (or there is none: nothing could activate it then); then restores
+// the main surfaces and every lost graph.
 void WaitActiveAndRestore();
 
 }  // namespace vexal

@@ -1,0 +1,38 @@
+// The draw target of the DirectDraw row: which surface row-0 drawing writes to (the front
+// screen, the back screen or a graph's first piece), whether that target can be drawn on
+// at all, and the public clear of it. The surface itself is DDrawState.DrawSurface
+// (GetDrawSurface); the origin drawers add to their coordinates is the target rectangle's
+// top-left corner in the draw state.
+//
+// Slot 23 (copy of the target into a graph) and slot 26 (clear) are declared with the
+// rest of row 0 in ddraw_row.h.
+#pragma once
+
+#include <cstdint>
+
+namespace vexal {
+
+// 1 while the chosen target is a Direct3D-row graph: every row-0 drawing slot then
+// returns -1 at once. Written only by DDrawSetDrawTarget.
+extern int32_t DDrawTargetUnusable;
+
+// Slot 24 of row 0: -4 front, -2 back, or a graph of row 0. Points the draw surface at
+// it, sets the draw state's video-memory field from the surface, and in window mode
+// attaches the window's clipper to the front screen only while the back screen is the
+// target. -1 without the device, for a bad handle, a graph without a surface, or a
+// Direct3D graph (which also sets DDrawTargetUnusable).
+int DDrawSetDrawTarget(int target);
+
+// Fills the draw target with colour 0 on row 1 (while Direct3D is available) and row 0.
+// 0, also while drawing is suspended (nothing is done then).
+int ClearDrawTarget();
+
+// The draw target's origin inside the draw surface: the client area's place on the
+// desktop while the front screen is drawn in window mode, else (0, 0). Either pointer
+// may be null. 0.
+int GetDrawTargetOrigin(int* x, int* y);
+
+// Back to the state at load, for tests.
+void ResetDDrawTarget();
+
+}  // namespace vexal
