@@ -21,11 +21,15 @@ struct FreeDeleter {
 };
 using LineBuffer = std::unique_ptr<char, FreeDeleter>;
 
-// Until fonts exist, the log's font is 8 pixels a byte.
-int DefaultCharWidth(const char*, int byte_count) { return 8 * byte_count; }
+constexpr int kScreenLogFontSize = 16;       // pixels
+constexpr int kScreenLogFontThickness = 4;  // weight / 100
+constexpr int kScreenLogFontType = 1;       // edged
+constexpr int kCharWidthWithoutFont = 8;    // pixels a byte while the log has no font
+
+int FontCharWidth(const char* bytes, int byte_count);
 
 struct ScreenLogState {
-  int ScreenLogFont = -1;                               // font handle, -1 until fonts exist
+  int ScreenLogFont = -1;                               // font handle, -1 until one is made
   int ScreenLogLineHeight = kScreenLogLineHeight;       // pixels
   int ScreenLogTabWidth = kScreenLogTabWidth;           // spaces per tab
   std::array<LineBuffer, kScreenLogLineSlots> ScreenLogLines;  // zero-filled buffers or null
@@ -33,10 +37,22 @@ struct ScreenLogState {
   int ScreenLogCharCount = 0;                           // bytes in the current line
   int ScreenLogLineWidth = 0;                           // pixels in the current line
   int ScreenLogUsed = 0;                                // set by ScreenLogPrintf
-  ScreenLogCharWidthFunc CharWidth = DefaultCharWidth;  // measure of one character
+  ScreenLogCharWidthFunc CharWidth = FontCharWidth;     // measure of one character
 };
 
 ScreenLogState ScreenLog;  // the one on-screen log
+
+// The handle still holds the log's own font, not another font made in its freed slot.
+bool IsScreenLogFont(int handle) {
+  const FontRecord* f = FindFontRecord(handle);
+  return f != nullptr && f->Name.empty() && f->Size == kScreenLogFontSize && f->Thickness == kScreenLogFontThickness &&
+         f->Type == kScreenLogFontType;
+}
+
+int FontCharWidth(const char* bytes, int byte_count) {
+  if (CheckFontHandle(ScreenLog.ScreenLogFont) == 0) return kCharWidthWithoutFont * byte_count;
+  return MeasureFontString(bytes, byte_count, ScreenLog.ScreenLogFont, 0);
+}
 
 LineBuffer AllocateLine() {
   LineBuffer line(static_cast<char*>(std::calloc(kScreenLogLineBytes, 1)));
@@ -84,6 +100,18 @@ int AddChar(std::string_view text, size_t i) {
 }  // namespace
 
 int ScreenLogInit() {
+  // One font for the whole run: a screen-mode change keeps it, or makes it again under the
+  // same handle when the change took the fonts away, so the 20 handles never run out.
+  const int old_font = ScreenLog.ScreenLogFont;
+  if (!IsScreenLogFont(old_font)) {
+    int font = old_font >= 0 ? CreateFontHandle(nullptr, kScreenLogFontSize, kScreenLogFontThickness,
+                                                kScreenLogFontType, old_font)
+                             : -1;
+    if (font == -1) {
+      font = CreateFontHandle(nullptr, kScreenLogFontSize, kScreenLogFontThickness, kScreenLogFontType, -1);
+    }
+    ScreenLog.ScreenLogFont = font;
+  }
   ScreenLog.ScreenLogLineHeight = kScreenLogLineHeight;
   ScreenLog.ScreenLogUsed = 0;
   ScreenLog.ScreenLogTabWidth = kScreenLogTabWidth;
@@ -144,7 +172,9 @@ std::string_view ScreenLogLine(int i) {
 int ScreenLogCurrentLineIndex() { return ScreenLog.ScreenLogCurrentLine; }
 
 void SetScreenLogCharWidthFunc(ScreenLogCharWidthFunc f) {
-  ScreenLog.CharWidth = f != nullptr ? f : DefaultCharWidth;
+  ScreenLog.CharWidth = f != nullptr ? f : FontCharWidth;
 }
+
+int ScreenLogFontHandle() { return ScreenLog.ScreenLogFont; }
 
 }  // namespace vexal

@@ -31,6 +31,9 @@ std::string_view ScreenLogLine(int i);
 // Index of the line being filled.
 int ScreenLogCurrentLineIndex();
 
+// The log's font handle, -1 before one could be made.
+int ScreenLogFontHandle();
+
 // Measures characters with f instead of the log's font; null restores the font.
 void SetScreenLogCharWidthFunc(ScreenLogCharWidthFunc f);
 

@@ -64,9 +64,10 @@ Rect ClientRect() {
   return {c[0], c[1], c[2], c[3]};
 }
 
-// The target rectangle the mask code reads, and the rows told the masked flag.
+// The target rectangle the mask code reads, and the rows told the masked flag. Masked draws
+// go to the screen-sized mask surface, so only unmasked ones start at the client area.
 void SyncMaskedTarget() {
-  if (IsDrawingToFront()) {
+  if (IsDrawingToFront() && DrawState.MaskedDrawing == 0) {
     DrawState.TargetRect = ClientRect();
   } else {
     int w = 0, h = 0;
@@ -293,7 +294,7 @@ int DrawPixel(int x, int y, ColorValue color) {
 int DrawStringToHandle(int x, int y, const char* text, ColorValue color, int font, ColorValue edge_color,
                        int flag) {
   if (DrawsNothing()) return 0;
-  if (font < 0 || font >= kFontHandleMax || CheckFontHandle(font) != 0) {
+  if (font < 0 || font >= kFontHandleMax || CheckFontHandle(font) == 0) {
     LogWrite("フォントハンドル値が異常です終了します\n");
     LogWriteFmt("\tin DrawStringToHandle  x = %d, y = %d, String = %s  Color = %d, FontHandle = %d  ", x, y,
                 text != nullptr ? text : "", static_cast<int>(color), font);

@@ -49,6 +49,7 @@ int InitGraphManage() {
   int w = 0, h = 0;
   GetGraphDimensions(GetDrawTarget(), &w, &h);
   SetDrawClipArea(0, 0, w, h);
+  InitFontManage();
   LogIndentOut();
   LogWrite("グラフィック管理系の初期化は正常に終了しました\n");
   return 0;
@@ -60,6 +61,8 @@ int EndGraphManage() {
   if (GetMaskTargetFlag() != 0) SetMaskTargetFlag(0);
   EndMaskManage();
   if (GetGraphSuspendFlag() == 0) DeleteEveryGraph(0);
+  InitFontManage();
+  DeleteFontHandle(GetDefaultFontHandle());
   GraphTable.Initialised = 0;
   LogWrite("グラフィック管理系の終了処理は正常に終了しました\n");
   return 0;

@@ -196,7 +196,7 @@ int ChangeScreenModeCore(int width, int height, int bits, int force, int refresh
   LogIndentIn();
   DefaultFontState font;
   const int default_font = GetDefaultFontHandle();
-  if (CheckFontHandle(default_font) == 0) {
+  if (CheckFontHandle(default_font) != 0) {
     GetFontStateToHandle(default_font, &font.name, &font.size, &font.thickness);
     font.remake = true;
   }

@@ -10,6 +10,7 @@ namespace apptest {
 
 inline const std::vector<std::string> kDeviceShutDownLines = {
     "DirectDraw 関連の終了処理をおこないます",
+    "\tフォントの初期化を行いますフォントの初期化は正常に終了しました",
     "\tグラフィック管理系の終了処理は正常に終了しました",
     "\tメインサーフェスを破棄をします... 完了しました",
     "\tＤｉｒｅｃｔＤｒａｗオブジェクトを解放します",
