@@ -30,7 +30,7 @@
 #include "vexal/graphics/screen_access.h"
 #include "vexal/graphics/screen_mode.h"
 #include "vexal/graphics/screen_present.h"
-#include "vexal/graphics/draw_target_pending.h"
+#include "vexal/graphics/draw_target.h"
 #include "vexal/graphics/font_cache.h"
 #include "vexal/graphics/screen_log_draw.h"
 #include "vexal/graphics/mask.h"
