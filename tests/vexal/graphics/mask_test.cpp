@@ -162,13 +162,17 @@ TEST_F(MaskTest, TheFrontScreenInAWindowIsReadAndWrittenAtTheClientCorner) {
   EXPECT_EQ(Calls, (std::vector<std::string>{"0:37 0", "0:37 1"}));
 
   ps::Surface* front = vexal::GetPrimarySurface();
-  Fill(front, 0x00445566);
   SetMaskBytes(10, 10, 20, 20, 0xFF);
-  ASSERT_EQ(vexal::DrawFillBox(0, 0, 40, 40, 0x00FEDCBA), 0);
-  ExpectPixels(
-      front, 290, 190, 350, 250,
-      [](int x, int y) { return x >= 310 && x < 320 && y >= 210 && y < 220 ? 0x00FEDCBAu : 0x00445566u; },
-      "front screen");
+  // Choosing the front screen again while masked keeps the mask surface's origin.
+  for (const bool again : {false, true}) {
+    if (again) ASSERT_EQ(vexal::SetDrawTarget(vexal::kFrontScreen), 0);
+    Fill(front, 0x00445566);
+    ASSERT_EQ(vexal::DrawFillBox(0, 0, 40, 40, 0x00FEDCBA), 0);
+    ExpectPixels(
+        front, 290, 190, 350, 250,
+        [](int x, int y) { return x >= 310 && x < 320 && y >= 210 && y < 220 ? 0x00FEDCBAu : 0x00445566u; },
+        again ? "front screen chosen again" : "front screen");
+  }
 }
 
 TEST_F(MaskTest, StepsStayInsideTheScreenWhenTheDrawAreaIsLarger) {
