@@ -4,7 +4,9 @@
 
 #include "vexal/app/fatal_exit.h"
 #include "vexal/app/log_file.h"
+#include "vexal/graphics/ddraw_state.h"
 #include "vexal/graphics/draw_backend_table.h"
+#include "vexal/graphics/draw_calls.h"
 #include "vexal/graphics/draw_state.h"
 #include "vexal/graphics/graphics_seam.h"
 #include "vexal/graphics/screen_access.h"
@@ -85,6 +87,14 @@ int DeleteGraphHandle(int handle, int log) {
   GraphRecord* record = GetGraphRecord(handle);
   if (record == nullptr) return -1;
   const int index = static_cast<int>(static_cast<uint32_t>(handle) & kGraphHandleIndexMask);
+  // A graph drawn on must not leave the rows pointing at its freed surface.
+  if (DrawState.DrawScreen == handle) {
+    SetDrawTarget(kBackScreen);
+    if (DrawState.DrawScreen == handle) {
+      DrawState.DrawScreen = kBackScreen;
+      DDrawState.DrawSurface = DDrawState.Back;
+    }
+  }
   GetDrawBackendRow(record->Row).DeleteGraphStorage(record);
   if (log != 0) LogWriteFmt("グラフィック %s の削除", record->FileName.c_str());
   GraphTable.Count -= 1;

@@ -147,6 +147,18 @@ TEST_F(DrawTargetTest, RefusedTargetsChangeNothing) {
   }
 }
 
+TEST_F(DrawTargetTest, DeletingTheTargetGraphMakesTheBackScreenTheTarget) {
+  StartSmallWindow();
+  const int graph = Graph(4, 4);
+  ASSERT_EQ(vexal::SetDrawTarget(graph), 0);
+  ASSERT_NE(vexal::GetDrawSurface(), DDrawState.Back);
+  ASSERT_EQ(vexal::DeleteGraphHandle(graph, 0), 0);
+  EXPECT_EQ(DrawState.DrawScreen, vexal::kBackScreen);
+  EXPECT_EQ(vexal::GetDrawSurface(), DDrawState.Back);
+  EXPECT_EQ(vexal::ClearDrawTarget(), 0);  // reaches the back screen, not freed memory
+  EXPECT_EQ(Pixels(DDrawState.Back).At(kScreenW - 1, kScreenH - 1), 0u);
+}
+
 TEST_F(DrawTargetTest, ADirect3DGraphAsTargetStopsEveryRowZeroDrawUntilTheBackScreenIsChosen) {
   StartSmallWindow();
   const int graph = Graph(8, 4);
