@@ -19,6 +19,7 @@
 #include "vexal/graphics/draw_backend_table.h"
 #include "vexal/graphics/draw_calls.h"
 #include "vexal/graphics/draw_state.h"
+#include "vexal/graphics/font_table.h"
 #include "vexal/graphics/graph_manage.h"
 #include "vexal/graphics/mask_data.h"
 #include "vexal/graphics/screen_access.h"
@@ -144,6 +145,48 @@ TEST_P(MaskDepthTest, DrawsShowOnlyWhereTheMaskAllowsAndNeverInColourZero) {
   ASSERT_EQ(vexal::SetMaskTargetFlag(0), 0);
   ASSERT_EQ(vexal::DrawFillBox(0, 0, 4, 4, kNew), 0);
   EXPECT_EQ(Pixel(back, 3, 3), kNew);
+}
+
+TEST_P(MaskDepthTest, StringsUnderTheMaskAreTheUnmaskedStringWhereTheMaskShows) {
+  StartDrawing(GetParam(), vexal::kBackScreen);
+  ps::Surface* back = vexal::GetBackSurface();
+  const uint32_t kOld = bytes_ == 4 ? 0x00123456u : 0x1234u;
+  const int font = vexal::CreateFontHandle(nullptr, 16, 6, 0, -1);
+  ASSERT_GE(font, 0);
+  std::string name;
+  int size = 0, thickness = 0;
+  vexal::GetFontStateToHandle(vexal::GetDefaultFontHandle(), &name, &size, &thickness);
+  constexpr int kX = 8, kY = 12, kW = 160, kH = 40;
+  auto draw = [&] {
+    Fill(back, kOld);
+    ASSERT_EQ(vexal::DrawStringToHandle(kX, kY, "Mask 0123 WM", vexal::MakeColorValue(250, 200, 100), font, 0, 0), 0);
+  };
+  // The reference: the same string with no mask surface.
+  draw();
+  std::vector<uint32_t> plain;
+  for (int y = 0; y < kH; ++y) {
+    for (int x = 0; x < kW; ++x) plain.push_back(Pixel(back, x, y));
+  }
+  ASSERT_GT(std::count_if(plain.begin(), plain.end(), [&](uint32_t p) { return p != kOld; }), 50);
+
+  // Masked, a string's rectangle runs from (x, y) to the draw area's right edge and the
+  // default font's size + 3 down; pixels drawn in colour 0 never show.
+  auto shown = [&](int x, int y, bool mask_shows) {
+    const uint32_t p = plain[y * kW + x];
+    const bool in_rect = x >= kX && y >= kY && y < kY + size + 3;
+    return in_rect && mask_shows && p != 0 ? p : kOld;
+  };
+  ASSERT_EQ(vexal::CreateMaskBuffer(), 0);
+  ASSERT_EQ(vexal::FillMaskBuffer(1), 0);
+  draw();
+  ExpectPixels(back, 0, 0, kW, kH, [&](int x, int y) { return shown(x, y, true); }, "all-0xFF mask");
+  ASSERT_EQ(vexal::FillMaskBuffer(0), 0);
+  SetMaskBytes(0, 0, 40, 480, 0xFF);
+  draw();
+  ExpectPixels(back, 0, 0, kW, kH, [&](int x, int y) { return shown(x, y, x < 40); }, "left part shown");
+  ASSERT_EQ(vexal::FillMaskBuffer(0), 0);
+  draw();
+  ExpectPixels(back, 0, 0, kW, kH, [&](int, int) { return kOld; }, "all-0 mask");
 }
 
 TEST_F(MaskTest, TheFrontScreenInAWindowIsReadAndWrittenAtTheClientCorner) {
