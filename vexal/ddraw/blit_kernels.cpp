@@ -2,6 +2,11 @@
 // per-channel function of a single channel value (brightness, the parameter's scaling, fine
 // or in sixteenths) is folded into small local rows before the loop, so the coarse flag and
 // the brightness choose rows, and the inner loop tests nothing but the key and the alpha byte.
+//
+// The blends the game draws most (a constant blend without brightness, and the alpha plane
+// without brightness) have their own loops in plain arithmetic on whole pixels, with the key
+// and the alpha byte as selects, so that the compiler can vectorise them; their results are
+// the rows' to the bit (both reduce to (p * v) >> 8 and shifts per channel).
 #include "vexal/ddraw/blit_kernels.h"
 
 #include <algorithm>
@@ -31,21 +36,25 @@ enum class Rule {
 
 struct Layout32 {
   using Pixel = uint32_t;
+  static constexpr bool kPackedXrgb = true;
   static constexpr int Shift[kChannels] = {16, 8, 0};
   static constexpr int Max[kChannels] = {255, 255, 255};
 };
 struct Layout565 {
   using Pixel = uint16_t;
+  static constexpr bool kPackedXrgb = false;
   static constexpr int Shift[kChannels] = {11, 5, 0};
   static constexpr int Max[kChannels] = {31, 63, 31};
 };
 struct Layout555 {
   using Pixel = uint16_t;
+  static constexpr bool kPackedXrgb = false;
   static constexpr int Shift[kChannels] = {10, 5, 0};
   static constexpr int Max[kChannels] = {31, 31, 31};
 };
 struct LayoutMasks16 {
   using Pixel = uint16_t;
+  static constexpr bool kPackedXrgb = false;
   int Shift[kChannels];
   int Max[kChannels];
 };
@@ -59,7 +68,44 @@ struct Rows {
   Row Dst;                // Mix: d -> its share
   int WeightMul;          // m of the alpha weights
   uint32_t Key;
+  // The arithmetic loops of Mix without brightness.
+  bool CoarseMix;            // sixteenths: the shift masks below; else the parameters
+  int SourceParam;           // p
+  int DestParam;             // 256 - p
+  uint32_t SourceShift[4];   // mask of v >> 1, 2, 3, 4 within each channel, or 0 when k lacks that bit
+  uint32_t DestShift[4];     // the same for 16 - k
 };
+
+// Pixel pointers that may be read and written over the surfaces' byte buffers.
+template <class P>
+struct MayAlias;
+template <>
+struct MayAlias<uint16_t> {
+  typedef uint16_t __attribute__((may_alias)) type;
+};
+template <>
+struct MayAlias<uint32_t> {
+  typedef uint32_t __attribute__((may_alias)) type;
+};
+
+// (v * p) >> 8 of each channel of a pixel (p below 256), on whole pixels in the pixel's own
+// width (so that the loops vectorise): in 32 bits red with blue and green alone, each
+// product clear of its neighbour; in 16 bits no field is wider than 8 bits, so each product
+// fits.
+template <class L>
+inline typename L::Pixel ScaleChannels(const L& layout, typename L::Pixel v, typename L::Pixel p) {
+  using Calc = typename L::Pixel;
+  if constexpr (L::kPackedXrgb) {
+    return static_cast<Calc>((((v & 0xFF00FFu) * p >> 8) & 0xFF00FFu) + (((v & 0xFF00u) * p >> 8) & 0xFF00u));
+  } else {
+    Calc out = 0;
+    for (int c = 0; c < kChannels; ++c) {
+      const Calc field = static_cast<Calc>((v >> layout.Shift[c]) & layout.Max[c]);
+      out = static_cast<Calc>(out | static_cast<Calc>(static_cast<Calc>(field * p) >> 8) << layout.Shift[c]);
+    }
+    return out;
+  }
+}
 
 // v scaled by k sixteenths (0-16), by shift-and-add.
 int Sixteenths(int k, int v) {
@@ -84,6 +130,106 @@ inline typename L::Pixel Load(const uint8_t* row, int x) {
   return pixel;
 }
 
+// Mix without brightness or alpha plane: T[p][s_c] + T[256 - p][d_c], or the sixteenths
+// of k and 16 - k by shift-and-add. No channel carries: the two shares add up to at most
+// the channel's top, so whole pixels add.
+template <class L, bool Keyed, bool Coarse>
+void MixLoop(const L& layout, const Rows& rows, const BlitPixels& px) {
+  using Calc = typename L::Pixel;
+  using Pixel = typename MayAlias<Calc>::type;
+  const Calc key = static_cast<Calc>(rows.Key);
+  const Calc sp = static_cast<Calc>(rows.SourceParam), dp = static_cast<Calc>(rows.DestParam);
+  Calc sm[4], dm[4];
+  for (int i = 0; i < 4; ++i) sm[i] = static_cast<Calc>(rows.SourceShift[i]), dm[i] = static_cast<Calc>(rows.DestShift[i]);
+  const int width = px.Width;
+  for (int y = 0; y < px.Height; ++y) {
+    const Pixel* src = reinterpret_cast<const Pixel*>(px.Source + y * px.SourcePitch);
+    const Pixel* dread = reinterpret_cast<const Pixel*>(px.DestRead + y * px.DestReadPitch);
+    Pixel* out = reinterpret_cast<Pixel*>(px.Dest + y * px.DestPitch);
+    for (int x = 0; x < width; ++x) {
+      const Calc s = src[x], d = dread[x];
+      Calc v;
+      if constexpr (Coarse) {
+        v = static_cast<Calc>(((s >> 1) & sm[0]) + ((s >> 2) & sm[1]) + ((s >> 3) & sm[2]) + ((s >> 4) & sm[3]) +
+                              ((d >> 1) & dm[0]) + ((d >> 2) & dm[1]) + ((d >> 3) & dm[2]) + ((d >> 4) & dm[3]));
+      } else {
+        v = static_cast<Calc>(ScaleChannels(layout, s, sp) + ScaleChannels(layout, d, dp));
+      }
+      if constexpr (Keyed) v = s == key ? d : v;
+      out[x] = v;
+    }
+  }
+}
+
+// The fine Mix in 32 bits, byte by byte: each channel byte is a byte times a byte, which
+// 16-bit lanes hold, so the products need no 32-bit multiply. A chunk of the row is
+// blended into a local buffer, then the top byte is cleared and the key selects (the old
+// pixel may be the one being written, so it is read before the chunk is stored).
+template <bool Keyed>
+void Mix32FineLoop(const Rows& rows, const BlitPixels& px) {
+  using Pixel = MayAlias<uint32_t>::type;
+  constexpr int kChunk = 64;  // pixels blended at a time
+  constexpr uint32_t kChannelBytes = 0x00FFFFFF;
+  const uint32_t key = rows.Key;
+  const uint16_t sp = static_cast<uint16_t>(rows.SourceParam), dp = static_cast<uint16_t>(rows.DestParam);
+  const int width = px.Width;
+  for (int y = 0; y < px.Height; ++y) {
+    const uint8_t* src = px.Source + y * px.SourcePitch;
+    const uint8_t* dread = px.DestRead + y * px.DestReadPitch;
+    uint8_t* out = px.Dest + y * px.DestPitch;
+    for (int x0 = 0; x0 < width; x0 += kChunk) {
+      const int n = std::min(kChunk, width - x0);
+      alignas(16) uint8_t mixed[kChunk * 4];
+      const uint8_t* s8 = src + x0 * 4;
+      const uint8_t* d8 = dread + x0 * 4;
+      for (int i = 0; i < n * 4; ++i)
+        mixed[i] = static_cast<uint8_t>(static_cast<uint16_t>(s8[i] * sp) >> 8) +
+                   static_cast<uint8_t>(static_cast<uint16_t>(d8[i] * dp) >> 8);
+      const Pixel* s32 = reinterpret_cast<const Pixel*>(s8);
+      const Pixel* d32 = reinterpret_cast<const Pixel*>(d8);
+      const uint32_t* m32 = reinterpret_cast<const uint32_t*>(mixed);
+      Pixel* o32 = reinterpret_cast<Pixel*>(out + x0 * 4);
+      for (int i = 0; i < n; ++i) {
+        uint32_t v = m32[i] & kChannelBytes;
+        if constexpr (Keyed) {
+          const uint32_t kept = d32[i];
+          v = s32[i] == key ? kept : v;
+        }
+        o32[i] = v;
+      }
+    }
+  }
+}
+
+// Mode 0 with an alpha plane and no brightness: a = 255 copies the pixel, a = 0 keeps it,
+// others lerp each channel by a.
+template <class L, bool Keyed>
+void CopyAlphaLoop(const L& layout, const Rows& rows, const BlitPixels& px) {
+  using Pixel = typename MayAlias<typename L::Pixel>::type;
+  const Pixel key = static_cast<Pixel>(rows.Key);
+  const int width = px.Width;
+  for (int y = 0; y < px.Height; ++y) {
+    const Pixel* src = reinterpret_cast<const Pixel*>(px.Source + y * px.SourcePitch);
+    const Pixel* dread = reinterpret_cast<const Pixel*>(px.DestRead + y * px.DestReadPitch);
+    const uint8_t* alpha = px.Alpha + y * px.AlphaPitch;
+    Pixel* out = reinterpret_cast<Pixel*>(px.Dest + y * px.DestPitch);
+    for (int x = 0; x < width; ++x) {
+      const uint32_t s = src[x], d = dread[x];
+      const int a = alpha[x];
+      uint32_t v = 0;
+      for (int c = 0; c < kChannels; ++c) {
+        const int sc = static_cast<int>(s >> layout.Shift[c]) & layout.Max[c];
+        const int dc = static_cast<int>(d >> layout.Shift[c]) & layout.Max[c];
+        v |= static_cast<uint32_t>(dc + (((sc - dc) * a) >> 8)) << layout.Shift[c];
+      }
+      v = a == kOpaqueAlpha ? s : v;
+      v = a == 0 ? d : v;
+      if constexpr (Keyed) v = s == key ? d : v;
+      out[x] = static_cast<Pixel>(v);
+    }
+  }
+}
+
 template <class L, Rule R, bool Keyed, bool HasAlpha, bool Bright>
 void BlitLoop(const L& layout, const Rows& rows, const BlitPixels& px) {
   using Pixel = typename L::Pixel;
@@ -94,6 +240,23 @@ void BlitLoop(const L& layout, const Rows& rows, const BlitPixels& px) {
     for (int y = 0; y < px.Height; ++y)
       std::memmove(px.Dest + y * px.DestPitch, px.Source + y * px.SourcePitch,
                    static_cast<size_t>(px.Width) * sizeof(Pixel));
+    return;
+  }
+  if constexpr (R == Rule::Mix && !HasAlpha && !Bright && L::kPackedXrgb) {
+    if (!local.CoarseMix) {
+      Mix32FineLoop<Keyed>(local, px);
+      return;
+    }
+  }
+  if constexpr (R == Rule::Mix && !HasAlpha && !Bright) {
+    if (local.CoarseMix)
+      MixLoop<L, Keyed, true>(layout, local, px);
+    else
+      MixLoop<L, Keyed, false>(layout, local, px);
+    return;
+  }
+  if constexpr (R == Rule::CopyAlpha && HasAlpha && !Bright) {
+    CopyAlphaLoop<L, Keyed>(layout, local, px);
     return;
   }
   if constexpr (R == Rule::Copy && !HasAlpha) {
@@ -271,8 +434,8 @@ bool ChooseRule(const BlitSettings& st, bool alpha, bool full, int colorBits, Ru
   return true;
 }
 
-// Fills the rows the rule reads; `maxes` holds each channel's largest value.
-void FillRows(const BlitSettings& st, Rule rule, bool full, const int* maxes, Rows* rows) {
+// Fills the rows the rule reads; `maxes` and `shifts` hold each channel's largest value and place.
+void FillRows(const BlitSettings& st, Rule rule, bool full, const int* maxes, const int* shifts, Rows* rows) {
   const int p = st.BlendParam;
   const int q = (p + 1) & ~(kCoarseSteps - 1);
   const int k = q >> 4;
@@ -305,6 +468,16 @@ void FillRows(const BlitSettings& st, Rule rule, bool full, const int* maxes, Ro
       rows->Dst[v] = static_cast<uint8_t>(st.Coarse ? Sixteenths(kCoarseSteps - k, v)
                                                     : BlendMulTable[256 - p][v]);
   }
+  rows->CoarseMix = st.Coarse;
+  rows->SourceParam = p;
+  rows->DestParam = 256 - p;
+  for (int n = 1; n <= 4; ++n) {
+    uint32_t mask = 0;
+    for (int c = 0; c < kChannels; ++c) mask |= static_cast<uint32_t>(maxes[c] >> n) << shifts[c];
+    const int bit = 16 >> n;  // v >> n stands for this many sixteenths
+    rows->SourceShift[n - 1] = (k & bit) != 0 ? mask : 0;
+    rows->DestShift[n - 1] = ((kCoarseSteps - k) & bit) != 0 ? mask : 0;
+  }
   // With the coarse flag at q = 128, a pixel of the alpha plane below 255 is weighed by a >> 1.
   rows->WeightMul = rule == Rule::MixAlpha && st.Coarse && q == 128 ? 128 : p;
 }
@@ -317,7 +490,7 @@ void Draw(const L& layout, const BlitSettings& st, const BlitPixels& px, int col
   if (!ChooseRule(st, alpha, full, colorBits, &rule)) return;
   Rows rows;
   rows.Key = st.KeyValue;
-  FillRows(st, rule, full, layout.Max, &rows);
+  FillRows(st, rule, full, layout.Max, layout.Shift, &rows);
   // A key with bits above a 16-bit pixel matches no pixel.
   const bool keyed = st.Keyed && (colorBits == 32 || st.KeyValue <= 0xFFFF);
   PickRule(layout, rule, rows, px, keyed, !full);

@@ -19,8 +19,10 @@
 #include "vexal/graphics/ddraw_state.h"
 #include "vexal/graphics/draw_state.h"
 #include "vexal/graphics/draw_target.h"
+#include "vexal/graphics/draw_target.h"
 #include "vexal/graphics/graph_record.h"
 #include "vexal/graphics/graphics_seam.h"
+#include "vexal/graphics/mask.h"
 #include "vexal/graphics/screen_access.h"
 #include "vexal/graphics/screen_present.h"
 
@@ -57,8 +59,9 @@ ps::Rect DestRect(const Placement& p) { return {p.dx, p.dy, p.dx + p.w, p.dy + p
 
 // The destination and whether it is the mask surface.
 ps::Surface* Destination(bool* is_mask) {
-  *is_mask = false;
-  return GetDrawSurface();
+  ps::Surface* mask = GetMaskSurface();
+  *is_mask = DrawState.MaskedDrawing != 0 && mask != nullptr;
+  return *is_mask ? mask : GetDrawSurface();
 }
 
 // The clipped rectangle, or false when nothing is left. Beyond the draw area the
@@ -117,11 +120,13 @@ int PlainCopy(ps::Surface* dest, bool dest_is_mask, const BmpDataRecord& piece, 
     BltToScreenDC(dest, piece.Surface, p.dx, p.dy, &src);
     return 0;
   }
-  int screen_w = 0, screen_h = 0;
-  GetScreenSize(&screen_w, &screen_h);
-  if (gdi && p.w >= screen_w && p.h >= screen_h && FitsWorkSurface(DDrawState.Work1, p.w, p.h)) {
-    KeyedCopyThroughWork1(dest, piece.Surface, p);
-    return 0;
+  if (gdi) {
+    int screen_w = 0, screen_h = 0;
+    GetScreenSize(&screen_w, &screen_h);
+    if (p.w >= screen_w && p.h >= screen_h && FitsWorkSurface(DDrawState.Work1, p.w, p.h)) {
+      KeyedCopyThroughWork1(dest, piece.Surface, p);
+      return 0;
+    }
   }
   ps::BltFast(dest, p.dx, p.dy, piece.Surface, &src, trans ? ps::kFastSourceColorKey : ps::kFastNoColorKey);
   return 0;

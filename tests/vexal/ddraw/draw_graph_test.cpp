@@ -22,7 +22,9 @@
 #include "vexal/graphics/ddraw_state.h"
 #include "vexal/graphics/draw_calls.h"
 #include "vexal/graphics/draw_state.h"
+#include "vexal/graphics/draw_target.h"
 #include "vexal/graphics/graph_table.h"
+#include "vexal/graphics/mask.h"
 #include "vexal/graphics/screen_access.h"
 #include "vexal/graphics/screen_mode.h"
 
@@ -365,6 +367,32 @@ TEST_F(DrawGraphTest, TheKeyedDetourKeysWithThePiecesKey) {
   EXPECT_EQ(key.low, 0u);  // given back
   // Unkeyed, the copy goes straight through device contexts.
   DrawAndCheck(DDrawState.Back, piece, 0, 0, {0, 255}, k565.magenta, "unkeyed");
+}
+
+// Masked drawing goes to the mask surface while it exists; a Direct3D target draws nothing.
+TEST_F(DrawGraphTest, DrawsOnTheMaskSurfaceWhileMaskingAndNothingOnAnUnusableTarget) {
+  Start(k565);
+  const int piece = Piece(6, 5, 0xFF00FF);
+  ASSERT_EQ(vexal::CreateMaskBuffer(), 0);
+  ps::Surface* mask = vexal::GetMaskSurface();
+  ASSERT_NE(mask, nullptr);
+  DrawState.MaskedDrawing = 1;
+  DrawState.TargetRect = {0, 0, 0, 0};
+  FillDestination(DDrawState.Back);
+  FillDestination(mask);
+  const Picture back = Read(DDrawState.Back);
+  DrawAndCheck(mask, piece, 9, 4, {0, 255, vexal::kBrightNone, false, true}, k565.magenta, "masked, plain");
+  DrawAndCheck(mask, piece, 9, 4, {1, 77}, k565.magenta, "masked, blended");
+  EXPECT_TRUE(Read(DDrawState.Back) == back);
+
+  DrawState.MaskedDrawing = 0;
+  const Picture masked = Read(mask);
+  vexal::DDrawTargetUnusable = 1;
+  EXPECT_EQ(vexal::G_DDraw_DrawGraph(9, 4, piece, 0), -1);
+  vexal::DDrawTargetUnusable = 0;
+  EXPECT_TRUE(Read(DDrawState.Back) == back);
+  EXPECT_TRUE(Read(mask) == masked);
+  DrawAndCheck(DDrawState.Back, piece, 9, 4, {0, 255}, k565.magenta, "unmasked");
 }
 
 // The public call draws a graph's first piece.
