@@ -107,17 +107,6 @@ inline typename L::Pixel ScaleChannels(const L& layout, typename L::Pixel v, typ
   }
 }
 
-// v scaled by k sixteenths (0-16), by shift-and-add.
-int Sixteenths(int k, int v) {
-  int sum = 0;
-  if (k & 16) sum += v;
-  if (k & 8) sum += v >> 1;
-  if (k & 4) sum += v >> 2;
-  if (k & 2) sum += v >> 3;
-  if (k & 1) sum += v >> 4;
-  return sum;
-}
-
 template <class L>
 inline int Field(const L& layout, uint32_t pixel, int c) {
   return static_cast<int>(pixel >> layout.Shift[c]) & layout.Max[c];
@@ -434,6 +423,21 @@ bool ChooseRule(const BlitSettings& st, bool alpha, bool full, int colorBits, Ru
   return true;
 }
 
+// out[v] = Sixteenths(k, in[v]) (in null: v itself) for v = 0 .. top, without a branch.
+void FillSixteenthsRow(int k, const uint8_t* in, int top, uint8_t* out) {
+  const int m16 = -((k >> 4) & 1), m8 = -((k >> 3) & 1), m4 = -((k >> 2) & 1), m2 = -((k >> 1) & 1),
+            m1 = -(k & 1);
+  for (int v = 0; v <= top; ++v) {
+    const int x = in != nullptr ? in[v] : v;
+    out[v] = static_cast<uint8_t>((x & m16) + ((x >> 1) & m8) + ((x >> 2) & m4) + ((x >> 3) & m2) + ((x >> 4) & m1));
+  }
+}
+
+// out[v] = row[in[v]] (in null: row[v]) for v = 0 .. top.
+void FillTableRow(const BlendMulRow& row, const uint8_t* in, int top, uint8_t* out) {
+  for (int v = 0; v <= top; ++v) out[v] = static_cast<uint8_t>(row[in != nullptr ? in[v] : v]);
+}
+
 // Fills the rows the rule reads; `maxes` and `shifts` hold each channel's largest value and place.
 void FillRows(const BlitSettings& st, Rule rule, bool full, const int* maxes, const int* shifts, Rows* rows) {
   const int p = st.BlendParam;
@@ -442,31 +446,40 @@ void FillRows(const BlitSettings& st, Rule rule, bool full, const int* maxes, co
   const int bright[kChannels] = {static_cast<int>(st.Brightness >> 24) & 255,
                                  static_cast<int>(st.Brightness >> 16) & 255,
                                  static_cast<int>(st.Brightness >> 8) & 255};
-  const bool mix = rule == Rule::Mix || rule == Rule::MixAlpha;
+  const int widest = std::max({maxes[0], maxes[1], maxes[2]});
+  // The Mix without brightness is plain arithmetic and reads no row.
+  const bool arithmetic = rule == Rule::Mix && full;
+  const bool mix = (rule == Rule::Mix || rule == Rule::MixAlpha) && !arithmetic;
   const bool scaled = mix || rule == Rule::Add || rule == Rule::Subtract;
   // Small pieces are most calls: fill only what the rule reads, only up to each field's top.
   if (!full) {
     for (int c = 0; c < kChannels; ++c) {
-      const int b = bright[c];
-      const BlendMulRow& brightRow = BlendMulTable[b];
-      for (int v = 0; v <= maxes[c]; ++v)
-        rows->Bright[c][v] =
-            static_cast<uint8_t>(st.Coarse ? Sixteenths((b + 1) >> 4, v) : brightRow[v]);
+      if (st.Coarse)
+        FillSixteenthsRow((bright[c] + 1) >> 4, nullptr, maxes[c], rows->Bright[c]);
+      else
+        FillTableRow(BlendMulTable[bright[c]], nullptr, maxes[c], rows->Bright[c]);
     }
   }
   if (scaled) {
-    const BlendMulRow& pRow = BlendMulTable[p];
-    for (int c = 0; c < kChannels; ++c)
-      for (int v = 0; v <= maxes[c]; ++v) {
-        const int sp = full ? v : rows->Bright[c][v];
-        rows->Src[c][v] = static_cast<uint8_t>(st.Coarse ? Sixteenths(k, sp) : pRow[sp]);
-      }
+    // Without brightness every channel has the same row.
+    for (int c = 0; c < (full ? 1 : kChannels); ++c) {
+      const uint8_t* from = full ? nullptr : rows->Bright[c];
+      const int top = full ? widest : maxes[c];
+      if (st.Coarse)
+        FillSixteenthsRow(k, from, top, rows->Src[c]);
+      else
+        FillTableRow(BlendMulTable[p], from, top, rows->Src[c]);
+    }
+    if (full) {
+      std::memcpy(rows->Src[1], rows->Src[0], static_cast<size_t>(widest) + 1);
+      std::memcpy(rows->Src[2], rows->Src[0], static_cast<size_t>(widest) + 1);
+    }
   }
   if (mix) {
-    const int widest = std::max({maxes[0], maxes[1], maxes[2]});
-    for (int v = 0; v <= widest; ++v)
-      rows->Dst[v] = static_cast<uint8_t>(st.Coarse ? Sixteenths(kCoarseSteps - k, v)
-                                                    : BlendMulTable[256 - p][v]);
+    if (st.Coarse)
+      FillSixteenthsRow(kCoarseSteps - k, nullptr, widest, rows->Dst);
+    else
+      FillTableRow(BlendMulTable[256 - p], nullptr, widest, rows->Dst);
   }
   rows->CoarseMix = st.Coarse;
   rows->SourceParam = p;
