@@ -206,10 +206,18 @@ void CopyAlphaLoop(const L& layout, const Rows& rows, const BlitPixels& px) {
       const uint32_t s = src[x], d = dread[x];
       const int a = alpha[x];
       uint32_t v = 0;
-      for (int c = 0; c < kChannels; ++c) {
-        const int sc = static_cast<int>(s >> layout.Shift[c]) & layout.Max[c];
-        const int dc = static_cast<int>(d >> layout.Shift[c]) & layout.Max[c];
-        v |= static_cast<uint32_t>(dc + (((sc - dc) * a) >> 8)) << layout.Shift[c];
+      if constexpr (L::kPackedXrgb) {
+        // d + ((s - d) * a >> 8) is (s * a + d * (256 - a)) >> 8 exactly, and that sum stays
+        // below 65536, so red with blue and green alone fit in one 32-bit product each.
+        const uint32_t ua = static_cast<uint32_t>(a), ud = 256 - ua;
+        v = ((((s & 0xFF00FFu) * ua + (d & 0xFF00FFu) * ud) >> 8) & 0xFF00FFu) |
+            ((((s & 0xFF00u) * ua + (d & 0xFF00u) * ud) >> 8) & 0xFF00u);
+      } else {
+        for (int c = 0; c < kChannels; ++c) {
+          const int sc = static_cast<int>(s >> layout.Shift[c]) & layout.Max[c];
+          const int dc = static_cast<int>(d >> layout.Shift[c]) & layout.Max[c];
+          v |= static_cast<uint32_t>(dc + (((sc - dc) * a) >> 8)) << layout.Shift[c];
+        }
       }
       v = a == kOpaqueAlpha ? s : v;
       v = a == 0 ? d : v;
