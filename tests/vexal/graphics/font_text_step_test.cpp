@@ -205,3 +205,28 @@ TEST_F(TextStepTest, APaletteScreenDropsAntialiasingAndKeepsTheEdgeColour) {
 }
 
 }  // namespace
+
+namespace {
+
+// With a mask, strings go through the mask surface like every draw: an all-0 mask keeps
+// the screen, an all-0xFF one lets the same pixels through as no mask at all.
+TEST_F(TextStepTest, AMaskedStringShowsOnlyWhereTheMaskAllows) {
+  StartScreen();
+  const int font = vexal::CreateFontHandle(nullptr, 16, 6, 3, -1);
+  ClearBack(0x00203040);
+  vexal::DrawStringToHandle(3, 5, "Ag\x8a\xbf", 0x00FFFFFF, font, 0x00FF0000, 0);
+  const std::vector<uint32_t> unmasked = Back();
+
+  ASSERT_EQ(vexal::CreateMaskBuffer(), 0);
+  ASSERT_EQ(vexal::SetMaskTargetFlag(1), 0);
+  ASSERT_NE(vexal::GetMaskSurface(), nullptr);
+  for (const int fill : {0, 1}) {
+    SCOPED_TRACE(fill);
+    ClearBack(0x00203040);
+    vexal::FillMaskBuffer(fill);
+    ASSERT_EQ(vexal::DrawStringToHandle(3, 5, "Ag\x8a\xbf", 0x00FFFFFF, font, 0x00FF0000, 0), 0);
+    EXPECT_EQ(Back(), fill == 0 ? std::vector<uint32_t>(kW * kH, 0x00203040) : unmasked);
+  }
+}
+
+}  // namespace
