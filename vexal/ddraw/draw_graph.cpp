@@ -19,7 +19,6 @@
 #include "vexal/graphics/ddraw_state.h"
 #include "vexal/graphics/draw_state.h"
 #include "vexal/graphics/draw_target.h"
-#include "vexal/graphics/draw_target.h"
 #include "vexal/graphics/graph_record.h"
 #include "vexal/graphics/graphics_seam.h"
 #include "vexal/graphics/mask.h"
