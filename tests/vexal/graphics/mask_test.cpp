@@ -14,12 +14,14 @@
 #include "platform/surface.h"
 #include "platform/window.h"
 #include "tests/vexal/graphics/call_record.h"
+#include "tests/vexal/graphics/image_fixtures.h"
 #include "tests/vexal/graphics/screen_fixture.h"
 #include "vexal/app/app_state.h"
 #include "vexal/graphics/draw_backend_table.h"
 #include "vexal/graphics/draw_calls.h"
 #include "vexal/graphics/draw_state.h"
 #include "vexal/graphics/font_table.h"
+#include "vexal/graphics/graph_load.h"
 #include "vexal/graphics/graph_manage.h"
 #include "vexal/graphics/mask_data.h"
 #include "vexal/graphics/screen_access.h"
@@ -187,6 +189,47 @@ TEST_P(MaskDepthTest, StringsUnderTheMaskAreTheUnmaskedStringWhereTheMaskShows) 
   ASSERT_EQ(vexal::FillMaskBuffer(0), 0);
   draw();
   ExpectPixels(back, 0, 0, kW, kH, [&](int, int) { return kOld; }, "all-0 mask");
+}
+
+TEST_P(MaskDepthTest, GraphsUnderAStampedMaskAreTheUnmaskedGraphWhereItShows) {
+  StartDrawing(GetParam(), vexal::kBackScreen);
+  ps::Surface* back = vexal::GetBackSurface();
+  const uint32_t kOld = bytes_ == 4 ? 0x00123456u : 0x1234u;
+  // A picture with black pixels scattered through it.
+  nltest::BmpSpec bmp;
+  bmp.width = 24, bmp.height = 16;
+  bmp.pixel = [](int x, int y) { return (x + y) % 5 == 0 ? 0u : 0x00F00000u | (x * 9) << 8 | (y * 15 + 8); };
+  nltest::WriteFile(dir_.File("g.bmp"), nltest::WriteBmp(bmp));
+  const int graph = vexal::LoadGraph(dir_.File("g.bmp"));
+  ASSERT_NE(graph, -1);
+  constexpr int kX = 20, kY = 10, kW = 64, kH = 40;
+  auto draw = [&] {
+    Fill(back, kOld);
+    ASSERT_EQ(vexal::DrawGraph(kX, kY, graph, 0), 0);
+  };
+  // The reference: the same draw with no mask surface.
+  draw();
+  std::vector<uint32_t> plain;
+  for (int y = 0; y < kH; ++y) {
+    for (int x = 0; x < kW; ++x) plain.push_back(Pixel(back, x, y));
+  }
+  ASSERT_NE(plain[(kY + 1) * kW + kX], kOld);
+  ASSERT_EQ(plain[kY * kW + kX + 5], 0u);
+
+  // A stamp showing its left half, placed over the graph's left part.
+  ASSERT_EQ(vexal::CreateMaskBuffer(), 0);
+  const int stamp = vexal::CreateMaskData(24, 16);
+  for (int y = 0; y < 16; ++y) std::memset(&vexal::MaskDataTable[stamp].Bytes[y * 24], 0xFF, 12);
+  ASSERT_EQ(vexal::PutMaskData(kX - 4, kY + 4, stamp, vexal::kPutMaskAll), 0);
+  draw();
+  ExpectPixels(
+      back, 0, 0, kW, kH,
+      [&](int x, int y) {
+        const uint32_t p = plain[y * kW + x];
+        const bool shows = x >= kX - 4 && x < kX + 8 && y >= kY + 4 && y < kY + 20;
+        return shows && p != 0 ? p : kOld;
+      },
+      "stamped mask");
 }
 
 TEST_F(MaskTest, TheFrontScreenInAWindowIsReadAndWrittenAtTheClientCorner) {
