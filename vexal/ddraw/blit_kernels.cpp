@@ -76,6 +76,14 @@ struct Rows {
   uint32_t DestShift[4];     // the same for 16 - k
 };
 
+// The arithmetic loops are also built for 256-bit vectors, chosen at load time where the
+// processor has them.
+#if defined(__x86_64__)
+#define kWideVectors __attribute__((target_clones("avx2", "default")))
+#else
+#define kWideVectors
+#endif
+
 // Pixel pointers that may be read and written over the surfaces' byte buffers.
 template <class P>
 struct MayAlias;
@@ -123,7 +131,7 @@ inline typename L::Pixel Load(const uint8_t* row, int x) {
 // of k and 16 - k by shift-and-add. No channel carries: the two shares add up to at most
 // the channel's top, so whole pixels add.
 template <class L, bool Keyed, bool Coarse>
-void MixLoop(const L& layout, const Rows& rows, const BlitPixels& px) {
+kWideVectors void MixLoop(const L& layout, const Rows& rows, const BlitPixels& px) {
   using Calc = typename L::Pixel;
   using Pixel = typename MayAlias<Calc>::type;
   const Calc key = static_cast<Calc>(rows.Key);
@@ -155,7 +163,7 @@ void MixLoop(const L& layout, const Rows& rows, const BlitPixels& px) {
 // blended into a local buffer, then the top byte is cleared and the key selects (the old
 // pixel may be the one being written, so it is read before the chunk is stored).
 template <bool Keyed>
-void Mix32FineLoop(const Rows& rows, const BlitPixels& px) {
+kWideVectors void Mix32FineLoop(const Rows& rows, const BlitPixels& px) {
   using Pixel = MayAlias<uint32_t>::type;
   constexpr int kChunk = 64;  // pixels blended at a time
   constexpr uint32_t kChannelBytes = 0x00FFFFFF;
@@ -193,7 +201,7 @@ void Mix32FineLoop(const Rows& rows, const BlitPixels& px) {
 // Mode 0 with an alpha plane and no brightness: a = 255 copies the pixel, a = 0 keeps it,
 // others lerp each channel by a.
 template <class L, bool Keyed>
-void CopyAlphaLoop(const L& layout, const Rows& rows, const BlitPixels& px) {
+kWideVectors void CopyAlphaLoop(const L& layout, const Rows& rows, const BlitPixels& px) {
   using Pixel = typename MayAlias<typename L::Pixel>::type;
   const Pixel key = static_cast<Pixel>(rows.Key);
   const int width = px.Width;
