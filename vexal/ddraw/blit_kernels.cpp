@@ -79,9 +79,9 @@ struct Rows {
 // The arithmetic loops are also built for 256-bit vectors, chosen at load time where the
 // processor has them.
 #if defined(__x86_64__)
-#define kWideVectors __attribute__((target_clones("avx2", "default")))
+#define NL_WIDE_VECTORS __attribute__((target_clones("avx2", "default")))
 #else
-#define kWideVectors
+#define NL_WIDE_VECTORS
 #endif
 
 // Pixel pointers that may be read and written over the surfaces' byte buffers.
@@ -131,7 +131,7 @@ inline typename L::Pixel Load(const uint8_t* row, int x) {
 // of k and 16 - k by shift-and-add. No channel carries: the two shares add up to at most
 // the channel's top, so whole pixels add.
 template <class L, bool Keyed, bool Coarse>
-kWideVectors void MixLoop(const L& layout, const Rows& rows, const BlitPixels& px) {
+NL_WIDE_VECTORS void MixLoop(const L& layout, const Rows& rows, const BlitPixels& px) {
   using Calc = typename L::Pixel;
   using Pixel = typename MayAlias<Calc>::type;
   const Calc key = static_cast<Calc>(rows.Key);
@@ -163,7 +163,7 @@ kWideVectors void MixLoop(const L& layout, const Rows& rows, const BlitPixels& p
 // blended into a local buffer, then the top byte is cleared and the key selects (the old
 // pixel may be the one being written, so it is read before the chunk is stored).
 template <bool Keyed>
-kWideVectors void Mix32FineLoop(const Rows& rows, const BlitPixels& px) {
+NL_WIDE_VECTORS void Mix32FineLoop(const Rows& rows, const BlitPixels& px) {
   using Pixel = MayAlias<uint32_t>::type;
   constexpr int kChunk = 64;  // pixels blended at a time
   constexpr uint32_t kChannelBytes = 0x00FFFFFF;
@@ -201,7 +201,7 @@ kWideVectors void Mix32FineLoop(const Rows& rows, const BlitPixels& px) {
 // Mode 0 with an alpha plane and no brightness: a = 255 copies the pixel, a = 0 keeps it,
 // others lerp each channel by a.
 template <class L, bool Keyed>
-kWideVectors void CopyAlphaLoop(const L& layout, const Rows& rows, const BlitPixels& px) {
+NL_WIDE_VECTORS void CopyAlphaLoop(const L& layout, const Rows& rows, const BlitPixels& px) {
   using Pixel = typename MayAlias<typename L::Pixel>::type;
   const Pixel key = static_cast<Pixel>(rows.Key);
   const int width = px.Width;
