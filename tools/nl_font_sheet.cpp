@@ -24,6 +24,7 @@
 
 #include "game/text/bitmap_font.h"
 #include "platform/text_encoding.h"
+#include "tools/picture/picture_file.h"
 
 namespace {
 
@@ -144,41 +145,15 @@ void PlaceMark(Cell& cell) {
   cell = moved;
 }
 
-void PutLe(std::vector<uint8_t>& out, uint32_t value, int bytes) {
-  for (int i = 0; i < bytes; ++i) out.push_back(static_cast<uint8_t>(value >> (8 * i)));
-}
-
-// A 24-bit bottom-up Windows bitmap of the sheet (1 = white, 0 = black).
-std::vector<uint8_t> EncodeBmp(const std::vector<uint8_t>& sheet) {
-  constexpr uint32_t kHeaderBytes = 14 + 40;
-  constexpr uint32_t kRowBytes = (kSheetWidth * 3 + 3) / 4 * 4;
-  constexpr uint32_t kPixelBytes = kRowBytes * kSheetHeight;
-  constexpr uint32_t kPixelsPerMetre = 2835;  // 72 dots per inch
-  std::vector<uint8_t> out;
-  out.push_back('B');
-  out.push_back('M');
-  PutLe(out, kHeaderBytes + kPixelBytes, 4);
-  PutLe(out, 0, 4);  // reserved
-  PutLe(out, kHeaderBytes, 4);
-  PutLe(out, 40, 4);
-  PutLe(out, kSheetWidth, 4);
-  PutLe(out, kSheetHeight, 4);  // positive: bottom row first
-  PutLe(out, 1, 2);             // planes
-  PutLe(out, 24, 2);
-  PutLe(out, 0, 4);  // no compression
-  PutLe(out, kPixelBytes, 4);
-  PutLe(out, kPixelsPerMetre, 4);
-  PutLe(out, kPixelsPerMetre, 4);
-  PutLe(out, 0, 4);  // colours used
-  PutLe(out, 0, 4);  // important colours
-  for (int y = kSheetHeight - 1; y >= 0; --y) {
+// The sheet as a picture: 1 = white, 0 = black.
+nltools::Picture SheetPicture(const std::vector<uint8_t>& sheet) {
+  nltools::Picture picture(kSheetWidth, kSheetHeight);
+  for (int y = 0; y < kSheetHeight; ++y) {
     for (int x = 0; x < kSheetWidth; ++x) {
-      uint8_t v = sheet[y * kSheetWidth + x] ? 255 : 0;
-      out.insert(out.end(), {v, v, v});
+      if (sheet[y * kSheetWidth + x]) picture.At(x, y) = {255, 255, 255};
     }
-    out.resize(out.size() + (kRowBytes - kSheetWidth * 3), 0);
   }
-  return out;
+  return picture;
 }
 
 }  // namespace
@@ -259,11 +234,7 @@ int main(int argc, char** argv) {
   FT_Done_FreeType(library);
   if (status != 0) return status;
 
-  std::vector<uint8_t> bmp = EncodeBmp(sheet);
-  std::FILE* file = std::fopen(argv[1], "wb");
-  bool written = file != nullptr && std::fwrite(bmp.data(), 1, bmp.size(), file) == bmp.size();
-  if (file != nullptr && std::fclose(file) != 0) written = false;
-  if (!written) {
+  if (!nltools::WriteBmp(argv[1], SheetPicture(sheet))) {
     std::fprintf(stderr, "nl_font_sheet: cannot write %s\n", argv[1]);
     return 1;
   }
