@@ -62,6 +62,10 @@ bool PictureCoversDivision(const GraphImage& picture, int xNum, int yNum, int w,
   return int64_t{xNum} * w <= picture.Width && int64_t{yNum} * h <= picture.Height;
 }
 
+int LoadFailed(const std::string& file) {
+  return LogWriteFmt("右記のグラフィックファイルのロードに失敗しました：%s", file.c_str());
+}
+
 }  // namespace
 
 std::string AlphaCompanionName(std::string_view file) {
@@ -97,14 +101,10 @@ int LoadGraphCore(std::string_view file, int want3D, int mirror) {
   EndPending3DScene();
   WaitActiveAndRestore();
   LoadedPair pair;
-  if (pair.Load(file, mirror) == -1) {
-    return LogWriteFmt("右記のグラフィックファイルのロードに失敗しました：%s", name.c_str());
-  }
+  if (pair.Load(file, mirror) == -1) return LoadFailed(name);
   EndPending3DScene();
   WaitActiveAndRestore();
-  if (!pair.SizesMatch()) {
-    return LogWriteFmt("右記のグラフィックファイルのロードに失敗しました：%s", name.c_str());
-  }
+  if (!pair.SizesMatch()) return LoadFailed(name);
 
   GraphRecord* record = nullptr;
   const int handle = AddGraphHandle(static_cast<uint16_t>(pair.picture.Width),
@@ -133,12 +133,7 @@ int LoadDivGraphCore(std::string_view file, int allNum, int xNum, int yNum, int 
   EndPending3DScene();
   WaitActiveAndRestore();
   LoadedPair pair;
-  if (pair.Load(file, mirror) == -1) {
-    return LogWriteFmt("右記のグラフィックファイルのロードに失敗しました：%s", name.c_str());
-  }
-  if (!pair.SizesMatch()) {
-    return LogWriteFmt("右記のグラフィックファイルのロードに失敗しました：%s", name.c_str());
-  }
+  if (pair.Load(file, mirror) == -1 || !pair.SizesMatch()) return LoadFailed(name);
   const int result = CreateDXDivGraph(&pair.picture, pair.Alpha(), allNum, xNum, yNum, w, h, handles, want3D);
   if (result != -1) {
     BltBmpToDivGraph(nullptr, nullptr, nullptr, file, 0, &pair.picture, pair.Alpha(), allNum, xNum, yNum, w, h,

@@ -85,11 +85,7 @@ TEST_F(DDrawDeviceTest, AWindowShowsTheDesktopsPixels) {
       {"32 bits", 32, pd::Layout16::k565, 0x00FFFFFF},
   };
   for (const Case& c : cases) {
-    vexal::ResetAppState();
-    plat::window::ResetWindowStandIn();
-    vexal::EndDirectDraw();
-    vexal::ResetDDrawState();
-    plat::window::SetInstanceLockPath(dir_.File("instance.lock"));
+    ForgetStart();
     pd::SetDesktop(1024, 768, c.bits);
     pd::SetLayout16(c.layout);
     Start(1);

@@ -44,14 +44,7 @@ class FontTest : public screentest::ScreenTest {
     return s;
   }
   // Pixel (x, y) of a 16- or 32-bit surface.
-  static uint32_t Pixel(ps::Surface* s, int x, int y) {
-    ps::LockedRect l;
-    ps::Lock(s, nullptr, ps::kLockWait, &l);
-    uint32_t v = 0;
-    std::memcpy(&v, l.bits + y * l.pitch + x * (l.format.bit_count / 8), l.format.bit_count / 8);
-    ps::Unlock(s);
-    return v;
-  }
+  static uint32_t Pixel(ps::Surface* s, int x, int y) { return screentest::SurfacePixel(s, x, y); }
   // Cache byte (or bit, for type 0) of pixel (x, y) of a cell; plane 1 is type 3's edge.
   static int CacheValue(vexal::FontRecord* f, int cell, int x, int y, int plane = 0) {
     const uint8_t* row = f->CellBits(cell) + y * f->CachePitch;

@@ -69,14 +69,7 @@ class MaskTest : public screentest::ScreenTest {
     vexal::LibraryEnd();
     screentest::ScreenTest::TearDown();
   }
-  uint32_t Pixel(ps::Surface* s, int x, int y) const {
-    ps::LockedRect l;
-    if (ps::Lock(s, nullptr, ps::kLockWait | ps::kLockReadOnly, &l) != ps::Result::kOk) return 0xDEADBEEF;
-    uint32_t v = 0;
-    std::memcpy(&v, l.bits + static_cast<ptrdiff_t>(y) * l.pitch + x * bytes_, bytes_);
-    ps::Unlock(s);
-    return v;
-  }
+  static uint32_t Pixel(ps::Surface* s, int x, int y) { return screentest::SurfacePixel(s, x, y); }
   static void Fill(ps::Surface* s, uint32_t value) {
     ASSERT_EQ(ps::Blt(s, nullptr, nullptr, nullptr, ps::kBltColorFill, value), ps::Result::kOk);
   }

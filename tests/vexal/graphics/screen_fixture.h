@@ -4,15 +4,20 @@
 
 #include <gtest/gtest.h>
 
+#include <cstddef>
 #include <cstdint>
+#include <cstring>
 #include <tuple>
 #include <vector>
 
 #include "platform/display.h"
 #include "platform/surface.h"
+#include "platform/window.h"
 #include "tests/vexal/app/library_fixture.h"
+#include "vexal/app/app_state.h"
 #include "vexal/app/library.h"
 #include "vexal/app/window_mode.h"
+#include "vexal/graphics/ddraw_device.h"
 #include "vexal/graphics/ddraw_state.h"
 
 namespace screentest {
@@ -24,6 +29,18 @@ namespace ps = plat::surface;
 // desktop) in 32 bits and 320 x 240 x 32 at 60 Hz.
 inline std::vector<pd::ModeSpec> StandardModes() {
   return {{640, 480, 16, {60, 75}}, {800, 600, 32, {60, 75}}, {1024, 768, 32, {60}}, {320, 240, 32, {60}}};
+}
+
+// Pixel (x, y) of a surface of 1 to 4 bytes a pixel; 0xDEADBEEF when it cannot be locked.
+inline uint32_t SurfacePixel(plat::surface::Surface* s, int x, int y) {
+  namespace ps = plat::surface;
+  ps::LockedRect l;
+  if (ps::Lock(s, nullptr, ps::kLockWait | ps::kLockReadOnly, &l) != ps::Result::kOk) return 0xDEADBEEF;
+  const int bytes = l.format.bit_count / 8;
+  uint32_t v = 0;
+  std::memcpy(&v, l.bits + static_cast<ptrdiff_t>(y) * l.pitch + x * bytes, static_cast<size_t>(bytes));
+  ps::Unlock(s);
+  return v;
 }
 
 using Mode = std::tuple<int, int, int, int>;  // width, height, bits, refresh
@@ -38,6 +55,14 @@ class ScreenTest : public apptest::LibraryTest {
   void Start(int window_mode) {
     vexal::ChangeWindowMode(window_mode);
     ASSERT_EQ(vexal::LibraryInit(), 0);
+  }
+  // Back to a library that was never started, for a test that starts it once per case.
+  void ForgetStart() {
+    vexal::ResetAppState();
+    plat::window::ResetWindowStandIn();
+    vexal::EndDirectDraw();
+    vexal::ResetDDrawState();
+    plat::window::SetInstanceLockPath(dir_.File("instance.lock"));
   }
   static Mode ScreenMode() {
     const vexal::DDrawStateRecord& s = vexal::DDrawState;

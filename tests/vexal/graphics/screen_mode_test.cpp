@@ -123,11 +123,7 @@ TEST_F(ScreenModeTest, FirstModeFallBacks) {
       {"window on a 16-bit desktop", 1, 16, screentest::StandardModes(), {320, 240, 16, 0}, {}},
   };
   for (const Case& c : cases) {
-    vexal::ResetAppState();
-    plat::window::ResetWindowStandIn();
-    vexal::EndDirectDraw();
-    vexal::ResetDDrawState();
-    plat::window::SetInstanceLockPath(dir_.File("instance.lock"));
+    ForgetStart();
     pd::SetDesktop(1024, 768, c.desktop_bits);
     pd::SetAcceptedModes(c.modes);
     pd::ClearModeAttempts();
