@@ -2,8 +2,9 @@
 // of a string are added in one batch first; the cell loops are specialised per font type
 // and destination depth, with FontPutPixel as the rule they share.
 #include <algorithm>
+#include <array>
 #include <cstring>
-#include <vector>
+#include <span>
 
 #include "platform/text_encoding.h"
 #include "vexal/app/fatal_exit.h"
@@ -26,31 +27,37 @@ struct ScannedChar {
   int Code = 0;
 };
 
-// The characters of at most kFontStringScanMax bytes of text.
-std::vector<ScannedChar> ScanString(const char* text, int length) {
+// The characters of at most kFontStringScanMax bytes of text; fixed room, as strings are
+// drawn every frame.
+struct ScannedString {
+  std::array<ScannedChar, kFontStringScanMax> Chars;
+  size_t Count = 0;
+  std::span<const ScannedChar> View() const { return std::span(Chars).first(Count); }
+};
+
+void ScanString(const char* text, int length, ScannedString* out) {
   const size_t limit = length < 0 ? strnlen(text, kFontStringScanMax)
                                   : std::min<size_t>(strnlen(text, static_cast<size_t>(length)), kFontStringScanMax);
-  std::vector<ScannedChar> chars;
+  out->Count = 0;
   for (size_t i = 0; i < limit;) {
-    ScannedChar c;
+    ScannedChar& c = out->Chars[out->Count++];
+    c = ScannedChar{};
     c.Bytes[0] = static_cast<uint8_t>(text[i]);
     const bool pair = plat::IsSjisLeadByte(c.Bytes[0]) && i + 1 < limit;
     if (pair) c.Bytes[1] = static_cast<uint8_t>(text[i + 1]);
     c.Code = FontCharCode(c.Bytes[0], c.Bytes[1]);
-    chars.push_back(c);
     i += pair ? 2 : 1;
   }
-  return chars;
 }
 
 // Adds in one call the characters not in the cache, up to a batch or the whole cache.
-void AddMissingChars(FontRecord* f, const std::vector<ScannedChar>& chars, int handle) {
-  std::vector<uint8_t> batch;
+void AddMissingChars(FontRecord* f, std::span<const ScannedChar> chars, int handle) {
+  std::array<uint8_t, kFontAddBatchMax * kFontCharRecordBytes> batch;
   int count = 0;
   for (const ScannedChar& c : chars) {
     if (count >= kFontAddBatchMax || count >= f->EntryCount) break;
     if (f->Lookup[static_cast<size_t>(c.Code)] >= 0) continue;
-    batch.insert(batch.end(), c.Bytes, c.Bytes + kFontCharRecordBytes);
+    std::copy(c.Bytes, c.Bytes + kFontCharRecordBytes, batch.begin() + count * kFontCharRecordBytes);
     ++count;
   }
   if (count > 0) FontCacheCharAddToHandle(count, batch.data(), handle);
@@ -239,7 +246,9 @@ int FontCacheStringDrawToHandle(int draw, int x, int y, const char* text, ColorV
                     handle);
   }
   if (text == nullptr || text[0] == '\0') return 0;
-  const std::vector<ScannedChar> chars = ScanString(text, length);
+  ScannedString scanned;
+  ScanString(text, length, &scanned);
+  const std::span<const ScannedChar> chars = scanned.View();
   AddMissingChars(f, chars, handle);
 
   FontStringSize total;
