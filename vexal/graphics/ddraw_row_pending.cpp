@@ -19,14 +19,5 @@ int G_DDraw_DrawModiGraphFloat(float, float, float, float, float, float, float, 
 }
 int G_DDraw_DrawChipMap(int, int, int, int, const uint32_t*, int, int, GraphRecord**, int) { return 0; }
 int G_DDraw_DrawPrimitive(const PrimitiveVertex*, int, int, GraphRecord*, int) { return kNotDrawn; }
-int G_DDraw_DrawFillBox(int, int, int, int, uint32_t) { return kNotDrawn; }
-int G_DDraw_DrawLine(int, int, int, int, uint32_t) { return kNotDrawn; }
-int G_DDraw_DrawBoxOutline(int, int, int, int, uint32_t) { return kNotDrawn; }
-int G_DDraw_DrawCircle(int, int, int, uint32_t, int) { return kNotDrawn; }
-int G_DDraw_DrawOval(int, int, int, int, uint32_t, int) { return kNotDrawn; }
-int G_DDraw_DrawTriangle(int, int, int, int, int, int, uint32_t, int) { return kNotDrawn; }
-int G_DDraw_DestPixel(int, int, uint32_t) { return kNotDrawn; }
-int G_DDraw_DrawPixel(const PointRecord*, int) { return kNotDrawn; }
-int G_DDraw_DrawLineSet(const LineSegmentRecord*, int) { return kNotDrawn; }
 
 }  // namespace vexal

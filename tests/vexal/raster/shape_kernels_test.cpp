@@ -1,0 +1,183 @@
+// The shape kernels: hand-worked pixels for every family's rules and shortcuts, and the fast
+// loop bodies held to the plain per-pixel form over random rows.
+#include "vexal/raster/shape_kernels.h"
+
+#include <gtest/gtest.h>
+
+#include <cstring>
+#include <random>
+#include <vector>
+
+#include "vexal/graphics/blend_mul_table.h"
+#include "vexal/raster/shape_kernel_ops.h"
+
+namespace {
+
+using vexal::ShapeFamily;
+using vexal::ShapeFormat;
+using vexal::ShapeKernelKind;
+using vexal::ShapeLayout;
+
+ShapeFormat Format(int bits, uint32_t red = 0, uint32_t green = 0, uint32_t blue = 0) {
+  vexal::ColorFormatRecord record{};
+  record.ColorBits = static_cast<uint8_t>(bits);
+  record.RedMask = red;
+  record.GreenMask = green;
+  record.BlueMask = blue;
+  ShapeFormat f;
+  EXPECT_TRUE(vexal::DescribeShapeFormat(bits, record, &f));
+  return f;
+}
+
+const ShapeFormat& F32() {
+  static const ShapeFormat f = Format(32);
+  return f;
+}
+const ShapeFormat& F565() {
+  static const ShapeFormat f = Format(16, 0xF800, 0x07E0, 0x001F);
+  return f;
+}
+const ShapeFormat& F555() {
+  static const ShapeFormat f = Format(16, 0x7C00, 0x03E0, 0x001F);
+  return f;
+}
+// Blue on top: the lowest field is red, and blue has a shift of its own.
+const ShapeFormat& FBgr() {
+  static const ShapeFormat f = Format(16, 0x001F, 0x07E0, 0xF800);
+  return f;
+}
+const ShapeFormat& F8() {
+  static const ShapeFormat f = Format(8);
+  return f;
+}
+
+class ShapeKernelTest : public ::testing::Test {
+ protected:
+  void SetUp() override { vexal::FillBlendMulTable(); }
+  void TearDown() override { vexal::ResetBlendMulTable(); }
+};
+
+struct Case {
+  const char* what;
+  ShapeFamily family;
+  const ShapeFormat* format;
+  int mode, p;
+  bool coarse;
+  uint32_t color, old, expected;
+};
+
+TEST_F(ShapeKernelTest, PixelsWorkedOutByHand) {
+  const auto R = ShapeFamily::kRound, S = ShapeFamily::kSpan, B = ShapeFamily::kBoxRow, P = ShapeFamily::kPoint;
+  const Case cases[] = {
+      {"alpha p128 white on white", R, &F32(), 1, 128, false, 0xFFFFFF, 0xFFFFFF, 0x00FDFDFD},
+      {"alpha drops the top byte", S, &F32(), 1, 128, false, 0xFFFFFF, 0xABFFFFFF, 0x00FDFDFD},
+      {"add fine white on black", R, &F32(), 2, 255, false, 0xFFFFFF, 0x000000, 0x00FEFEFE},
+      {"add fine white on white saturates", R, &F32(), 2, 255, false, 0xFFFFFF, 0xFFFFFF, 0x01FFFFFF},
+      {"coarse add masks the colour's low bits", R, &F32(), 2, 255, true, 0xFFFFFF, 0x000000, 0x00FEFEFF},
+      {"coarse add of a span keeps them", S, &F32(), 2, 255, true, 0xFFFFFF, 0x000000, 0x00FFFFFF},
+      {"coarse add of a box row keeps them", B, &F32(), 2, 255, true, 0xFFFFFF, 0x000000, 0x00FFFFFF},
+      {"subtract 0x404040 at p128", R, &F32(), 3, 128, false, 0x404040, 0x808080, 0x00616160},
+      {"subtract white from white", S, &F32(), 3, 255, false, 0xFFFFFF, 0xFFFFFF, 0x00010101},
+      {"subtract white from grey floors", R, &F32(), 3, 255, false, 0xFFFFFF, 0x808080, 0},
+      {"5:6:5 subtract black from white", R, &F565(), 3, 200, false, 0, 0xFFFF, 0xFFDF},
+      {"5:6:5 subtract black from green", S, &F565(), 3, 200, false, 0, 0x07E0, 0x0FC0},
+      {"alpha coarse p127 is halves", R, &F32(), 1, 127, true, 0xABCDEF, 0x123456, 0x5E80A2},
+      {"alpha p255 stores", R, &F565(), 1, 255, false, 0x1234, 0xFFFF, 0x1234},
+      {"coarse alpha p255 stores", R, &F32(), 1, 255, true, 0x123456, 0xFFFFFF, 0x123456},
+      {"5:6:5 coarse add of a circle", R, &F565(), 2, 255, true, 0xFFFF, 0, 0xF7DF},
+      {"5:6:5 coarse add of a line", S, &F565(), 2, 255, true, 0xFFFF, 0, 0xFFFF},
+      {"5:6:5 halved box add", B, &F565(), 2, 255, true, 0xFFFF, 0, 0xFFFF},
+      {"5:6:5 halved box subtract", B, &F565(), 3, 127, true, 0xFFFF, 0xFFFF, 0x8410},
+      {"5:6:5 line coarse subtract", S, &F565(), 3, 127, true, 0xFFFF, 0xFFFF, 0x8C10},
+      {"point alpha red over blue", P, &F32(), 1, 128, false, 0xFF0000, 0x0000FF, 0x007F007E},
+      {"point alpha keeps the full p when coarse", P, &F32(), 1, 240, true, 0xFF0000, 0x0000FF, 0x00EF000E},
+      {"point add saturates", P, &F32(), 2, 255, false, 0x646464, 0xC8C8C8, 0x00FFFFFF},
+      {"point subtract p10", P, &F32(), 3, 10, false, 0x141414, 0x0A0A0A, 0x00090909},
+      {"point subtract floors", P, &F32(), 3, 255, false, 0x202020, 0x101010, 0},
+      {"8 bits stores whatever the mode", R, &F8(), 3, 0, false, 0x1C5, 0x33, 0xC5},
+      // Other masks: each channel by its own shift (blue at bit 11 here).
+      {"other masks alpha by table", R, &FBgr(), 1, 128, false, 0xF800, 0x0000, 0x7800},
+      {"other masks box row by channel", B, &FBgr(), 1, 128, true, 0xF800, 0x0000, 0x7800},
+      {"other masks add", S, &FBgr(), 2, 255, false, 0xF800, 0xF800, 0xF800},
+  };
+  for (const Case& c : cases) {
+    const vexal::ShapeKernel k = vexal::PrepareShapeKernel(c.family, *c.format, c.mode, c.p, c.coarse, c.color);
+    ASSERT_NE(k.Kind, ShapeKernelKind::kNone) << c.what;
+    const uint32_t field = c.format->Bytes == 4 ? 0xFFFFFFFFu : c.format->Bytes == 2 ? 0xFFFFu : 0xFFu;
+    EXPECT_EQ(vexal::BlendShapePixel(k, c.old) & field, c.expected)
+        << c.what << std::hex << " got " << vexal::BlendShapePixel(k, c.old);
+  }
+}
+
+TEST_F(ShapeKernelTest, ParametersThatDrawNothing) {
+  struct Nothing {
+    const ShapeFormat* format;
+    int mode, p;
+    bool coarse;
+  };
+  const Nothing cases[] = {{&F32(), 1, 0, false},  {&F32(), 2, 0, false},   {&F565(), 3, 0, false},
+                           {&F32(), 1, 14, true},  {&F565(), 2, 14, true},  {&FBgr(), 3, 14, true},
+                           {&FBgr(), 1, 0, false}, {&F32(), 4, 128, false}, {&F32(), -1, 128, false},
+                           {&F32(), 1, 256, false}};
+  for (const ShapeFamily family :
+       {ShapeFamily::kRound, ShapeFamily::kSpan, ShapeFamily::kBoxRow, ShapeFamily::kPoint}) {
+    for (const Nothing& c : cases) {
+      EXPECT_EQ(vexal::PrepareShapeKernel(family, *c.format, c.mode, c.p, c.coarse, 0xFFFF).Kind,
+                ShapeKernelKind::kNone)
+          << c.mode << " p" << c.p << " coarse " << c.coarse;
+    }
+  }
+  // p = 15 with the flag set blends at one sixteenth.
+  const vexal::ShapeKernel k = vexal::PrepareShapeKernel(ShapeFamily::kRound, F32(), 1, 15, true, 0xFFFFFF);
+  EXPECT_EQ(k.Kind, ShapeKernelKind::kAlphaCoarse);
+  EXPECT_EQ(vexal::BlendShapePixel(k, 0), 0x0F0F0Fu);
+}
+
+// Every loop body gives what the per-pixel form gives, in place and from a copy, at both
+// alignments of a 16-bit row (the coarse box rows go two pixels a word).
+TEST_F(ShapeKernelTest, LoopBodiesMatchThePerPixelForm) {
+  std::mt19937 rng(17);
+  const ShapeFormat* formats[] = {&F32(), &F565(), &F555(), &FBgr(), &F8()};
+  const int params[] = {0, 1, 14, 15, 16, 31, 100, 127, 128, 200, 239, 240, 254, 255};
+  constexpr int kRow = 37;
+  for (const ShapeFormat* f : formats) {
+    const uint32_t field = f->Bytes == 4 ? 0xFFFFFFFFu : f->Bytes == 2 ? 0xFFFFu : 0xFFu;
+    for (const ShapeFamily family :
+         {ShapeFamily::kRound, ShapeFamily::kSpan, ShapeFamily::kBoxRow, ShapeFamily::kPoint}) {
+      for (int mode = 0; mode <= 3; ++mode) {
+        for (const int p : params) {
+          for (const bool coarse : {false, true}) {
+            const uint32_t color = rng() & field;
+            const vexal::ShapeKernel k = vexal::PrepareShapeKernel(family, *f, mode, p, coarse, color);
+            for (const int offset : {0, 1}) {
+              for (const bool in_place : {false, true}) {
+                std::vector<uint8_t> old((kRow + 2) * 4), out((kRow + 2) * 4);
+                for (uint8_t& b : old) b = static_cast<uint8_t>(rng());
+                out = old;
+                const uint8_t* src = in_place ? out.data() + offset * f->Bytes : old.data() + offset * f->Bytes;
+                uint8_t* dst = out.data() + offset * f->Bytes;
+                bool called = false;
+                vexal::shape_ops::WithShapeOp(k, [&](auto op) {
+                  called = true;
+                  vexal::shape_ops::PutRun(op, dst, src, kRow - 1);
+                  vexal::shape_ops::PutPixel(op, dst + (kRow - 1) * f->Bytes, src + (kRow - 1) * f->Bytes);
+                });
+                EXPECT_EQ(called, k.Kind != ShapeKernelKind::kNone);
+                for (int i = 0; i < kRow; ++i) {
+                  uint32_t s = 0, got = 0;
+                  std::memcpy(&s, old.data() + (offset + i) * f->Bytes, f->Bytes);
+                  std::memcpy(&got, out.data() + (offset + i) * f->Bytes, f->Bytes);
+                  const uint32_t want = vexal::BlendShapePixel(k, s) & field;
+                  ASSERT_EQ(got, want) << "bytes " << f->Bytes << " family " << static_cast<int>(family) << " mode "
+                                       << mode << " p" << p << " coarse " << coarse << " pixel " << i;
+                }
+              }
+            }
+          }
+        }
+      }
+    }
+  }
+}
+
+}  // namespace

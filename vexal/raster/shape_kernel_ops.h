@@ -1,0 +1,238 @@
+// The kernels as loop bodies: one small type per (layout, rule), picked once per call by
+// WithShapeOp, so that a shape's walk is compiled once per kernel and tests nothing per
+// pixel. Each op gives the same pixel as BlendShapePixel (shape_kernels.h) for the same
+// kernel; the tests hold them to it.
+#pragma once
+
+#include <algorithm>
+#include <cstddef>
+#include <cstdint>
+#include <cstring>
+
+#include "vexal/raster/shape_kernels.h"
+
+namespace vexal::shape_ops {
+
+// Pixel pointers that may be read and written over the surfaces' byte buffers.
+template <class P>
+struct Alias;
+template <>
+struct Alias<uint8_t> {
+  typedef uint8_t type;
+};
+template <>
+struct Alias<uint16_t> {
+  typedef uint16_t __attribute__((may_alias)) type;
+};
+template <>
+struct Alias<uint32_t> {
+  typedef uint32_t __attribute__((may_alias)) type;
+};
+
+template <class P>
+struct Store {
+  using Pixel = P;
+  static constexpr bool kReads = false;
+  P c;
+  P operator()(P) const { return c; }
+};
+
+// Alpha by table in 32 bits, with the products worked out ((v * q) >> 8 is the table's
+// entry): red and blue together, green alone, each product clear of its neighbour.
+struct Alpha32 {
+  using Pixel = uint32_t;
+  static constexpr bool kReads = true;
+  uint32_t q;      // 255 - p
+  uint32_t terms;  // P(c_c) in their fields
+  uint32_t operator()(uint32_t s) const {
+    return ((((s & 0xFF00FFu) * q) >> 8) & 0xFF00FFu) + ((((s & 0xFF00u) * q) >> 8) & 0xFF00u) + terms;
+  }
+};
+
+// Alpha by table in the fixed 16-bit layouts (blue at bit 0, five bits).
+template <int RShift, int RMax, int GMax>
+struct Alpha16 {
+  using Pixel = uint16_t;
+  static constexpr bool kReads = true;
+  uint32_t q;
+  uint32_t terms;
+  uint16_t operator()(uint16_t s) const {
+    const uint32_t r = ((static_cast<uint32_t>(s >> RShift) & RMax) * q) >> 8;
+    const uint32_t g = ((static_cast<uint32_t>(s >> 5) & GMax) * q) >> 8;
+    const uint32_t b = ((static_cast<uint32_t>(s) & 31) * q) >> 8;
+    return static_cast<uint16_t>((r << RShift | g << 5 | b) + terms);
+  }
+};
+
+// Alpha by table for other 16-bit masks: each channel by its own shift.
+struct AlphaOther16 {
+  using Pixel = uint16_t;
+  static constexpr bool kReads = true;
+  const ShapeKernel* k;
+  uint16_t operator()(uint16_t s) const {
+    const ShapeFormat& f = k->Format;
+    uint32_t out = 0;
+    for (int c = 0; c < kShapeChannels; ++c)
+      out |= (k->Weight[(s & f.Mask[c]) >> f.Shift[c]] + k->Term[c]) << f.Shift[c];
+    return static_cast<uint16_t>(out);
+  }
+};
+
+template <class P>
+struct AlphaCoarse {
+  using Pixel = P;
+  static constexpr bool kReads = true;
+  uint32_t m1, m2, m3, m4, hc;
+  P operator()(P s) const {
+    const uint32_t v = s;
+    return static_cast<P>(((v >> 1) & m1) + ((v >> 2) & m2) + ((v >> 3) & m3) + ((v >> 4) & m4) + hc);
+  }
+};
+
+template <class P>
+struct Add {
+  using Pixel = P;
+  static constexpr bool kReads = true;
+  uint32_t lanes, k, carry, low, low_bits;
+  int spread;
+  P operator()(P s) const {
+    const uint32_t t = (s & lanes) + k;
+    const uint32_t m = t & carry;
+    return static_cast<P>((m - (m >> spread)) | ((s | low) & low_bits) | t);
+  }
+};
+
+template <class P>
+struct Subtract {
+  using Pixel = P;
+  static constexpr bool kReads = true;
+  uint32_t carry, k;
+  int spread;
+  P operator()(P s) const {
+    const uint32_t t = (s | carry) - k;
+    const uint32_t m = t & carry;
+    return static_cast<P>(t & (m - (m >> spread)));
+  }
+};
+
+// The halved 16-bit box rows. Pair() does two pixels in one word, with every constant
+// doubled; a 5:6:5 red carry shifted out of the low pixel is kept out of the high one.
+template <bool IsAdd>
+struct Halved {
+  using Pixel = uint16_t;
+  static constexpr bool kReads = true;
+  static constexpr bool kPairs = true;
+  uint32_t mask, carry, low, h, scaled;
+  uint16_t operator()(uint16_t s) const { return static_cast<uint16_t>(Pair(s)); }
+  uint32_t Pair(uint32_t d) const {
+    if constexpr (IsAdd) {
+      const uint32_t t = ((d >> 1) & mask) + h;
+      const uint32_t m = t & carry;
+      return ((m - (m >> 4)) << 1) | ((d | scaled) & low) | ((t << 1) & ~0x00010000u);
+    } else {
+      const uint32_t t = ((d >> 1) | carry) - h;
+      const uint32_t m = t & carry;
+      return ((m - (m >> 4)) << 1) & (t << 1);
+    }
+  }
+  Halved Doubled() const {
+    auto twice = [](uint32_t v) { return (v & 0xFFFF) | (v & 0xFFFF) << 16; };
+    return {twice(mask), twice(carry), twice(low), twice(h), twice(scaled)};
+  }
+};
+
+// Channel by channel (box rows of other 16-bit masks, the single pixel).
+template <class P>
+struct Channels {
+  using Pixel = P;
+  static constexpr bool kReads = true;
+  const ShapeKernel* k;
+  P operator()(P s) const { return static_cast<P>(BlendShapePixel(*k, s)); }
+};
+
+// Calls f with the op of the kernel; nothing for a kernel that draws nothing.
+template <class F>
+void WithShapeOp(const ShapeKernel& k, F&& f) {
+  const ShapeFormat& fm = k.Format;
+  const bool wide = fm.Layout == ShapeLayout::k32;
+  switch (k.Kind) {
+    case ShapeKernelKind::kNone:
+      return;
+    case ShapeKernelKind::kStore:
+      if (fm.Layout == ShapeLayout::k8) return f(Store<uint8_t>{static_cast<uint8_t>(k.Color)});
+      if (wide) return f(Store<uint32_t>{k.Color});
+      return f(Store<uint16_t>{static_cast<uint16_t>(k.Color)});
+    case ShapeKernelKind::kAlphaTable: {
+      const uint32_t q = 255 - static_cast<uint32_t>(k.Param);
+      uint32_t terms = 0;
+      for (int c = 0; c < kShapeChannels; ++c) terms |= k.Term[c] << fm.Shift[c];
+      if (wide) return f(Alpha32{q, terms});
+      if (fm.Layout == ShapeLayout::k565) return f(Alpha16<11, 31, 63>{q, terms});
+      if (fm.Layout == ShapeLayout::k555) return f(Alpha16<10, 31, 31>{q, terms});
+      return f(AlphaOther16{&k});
+    }
+    case ShapeKernelKind::kAlphaCoarse: {
+      const uint32_t* m = k.OldShiftMask;
+      if (wide) return f(AlphaCoarse<uint32_t>{m[0], m[1], m[2], m[3], k.Constant});
+      return f(AlphaCoarse<uint16_t>{m[0], m[1], m[2], m[3], k.Constant});
+    }
+    case ShapeKernelKind::kAdd:
+      if (wide) return f(Add<uint32_t>{fm.Lanes, k.Constant, fm.Carry, k.LowTerm, fm.LowBits, fm.Spread});
+      return f(Add<uint16_t>{fm.Lanes, k.Constant, fm.Carry, k.LowTerm, fm.LowBits, fm.Spread});
+    case ShapeKernelKind::kSubtract:
+      if (wide) return f(Subtract<uint32_t>{fm.Carry, k.Constant, fm.Spread});
+      return f(Subtract<uint16_t>{fm.Carry, k.Constant, fm.Spread});
+    case ShapeKernelKind::kAddHalved:
+      return f(Halved<true>{k.HalfMask, k.HalfCarry, k.HalfLow, k.Constant, k.LowTerm});
+    case ShapeKernelKind::kSubtractHalved:
+      return f(Halved<false>{k.HalfMask, k.HalfCarry, k.HalfLow, k.Constant, k.LowTerm});
+    case ShapeKernelKind::kAlphaChannels:
+    case ShapeKernelKind::kAddChannels:
+    case ShapeKernelKind::kSubtractChannels:
+      if (wide) return f(Channels<uint32_t>{&k});
+      return f(Channels<uint16_t>{&k});
+  }
+}
+
+// One pixel: the old value read at src, the new one written at dst.
+template <class Op>
+inline void PutPixel(const Op& op, uint8_t* dst, const uint8_t* src) {
+  using P = typename Op::Pixel;
+  P s = 0;
+  if constexpr (Op::kReads) std::memcpy(&s, src, sizeof(P));
+  const P v = op(s);
+  std::memcpy(dst, &v, sizeof(P));
+}
+
+// n pixels from dst and src on. When src is dst the row is blended in place.
+template <class Op>
+inline void PutRun(const Op& op, uint8_t* dst, const uint8_t* src, int n) {
+  using P = typename Op::Pixel;
+  using A = typename Alias<P>::type;
+  A* out = reinterpret_cast<A*>(dst);
+  if constexpr (!Op::kReads) {
+    std::fill(out, out + n, op.c);
+  } else if constexpr (requires { Op::kPairs; }) {
+    const A* in = reinterpret_cast<const A*>(src);
+    int i = 0;
+    if (n > 0 && (reinterpret_cast<uintptr_t>(dst) & 2) != 0) {
+      out[0] = op(in[0]);
+      i = 1;
+    }
+    const auto pairs = op.Doubled();
+    for (; i + 1 < n; i += 2) {
+      uint32_t d;
+      std::memcpy(&d, in + i, 4);
+      d = pairs.Pair(d);
+      std::memcpy(out + i, &d, 4);
+    }
+    if (i < n) out[i] = op(in[i]);
+  } else if (src == dst) {
+    for (int i = 0; i < n; ++i) out[i] = op(out[i]);
+  } else {
+    const A* in = reinterpret_cast<const A*>(src);
+    for (int i = 0; i < n; ++i) out[i] = op(in[i]);
+  }
+}
+
+}  // namespace vexal::shape_ops
