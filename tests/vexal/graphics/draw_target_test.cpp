@@ -192,7 +192,8 @@ TEST_F(DrawTargetTest, ADirect3DGraphAsTargetStopsEveryRowZeroDrawUntilTheBackSc
       {35, vexal::G_DDraw_DrawLineSet(nullptr, 0)},
       {36, vexal::DDrawStringByWorkDC(0, 0, text, 0x00FFFFFF, 0, 0, 0)},
   };
-  for (const Slot& s : slots) EXPECT_EQ(s.result, -1) << "slot " << s.number;
+  // The box outline (29) leaves the test to its four lines and answers 0.
+  for (const Slot& s : slots) EXPECT_EQ(s.result, s.number == 29 ? 0 : -1) << "slot " << s.number;
   EXPECT_EQ(Pixels(DDrawState.Back), before);
 
   // The front screen or a DirectDraw graph would lift it too; the back screen is the

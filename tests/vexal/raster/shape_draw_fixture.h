@@ -1,0 +1,158 @@
+// A started library on a 320 x 240 window screen of a chosen format for the shape tests,
+// with the surface read and written as pictures.
+#pragma once
+
+#include <gtest/gtest.h>
+
+#include <cstdint>
+#include <cstdlib>
+#include <cstring>
+#include <random>
+#include <string>
+#include <vector>
+
+#include "platform/display.h"
+#include "platform/surface.h"
+#include "tests/vexal/app/library_fixture.h"
+#include "vexal/app/library.h"
+#include "vexal/app/window_mode.h"
+#include "vexal/graphics/blend_mul_table.h"
+#include "vexal/graphics/color_value.h"
+#include "vexal/graphics/ddraw_row.h"
+#include "vexal/graphics/ddraw_state.h"
+#include "vexal/graphics/draw_state.h"
+#include "vexal/graphics/draw_target.h"
+#include "vexal/graphics/mask.h"
+#include "vexal/graphics/screen_access.h"
+#include "vexal/graphics/screen_mode.h"
+#include "vexal/raster/circle_walk.h"
+#include "vexal/raster/line_set.h"
+#include "vexal/raster/line_walk.h"
+#include "vexal/raster/oval_walk.h"
+#include "vexal/raster/shape_kernels.h"
+
+namespace shapetest {
+
+namespace pd = plat::display;
+namespace ps = plat::surface;
+
+using vexal::DDrawState;
+using vexal::DrawState;
+
+struct Screen {
+  const char* name;
+  int bits;
+  pd::Layout16 layout;
+  bool other_masks;  // the format is given blue-on-top masks after start-up
+};
+
+inline const Screen kXrgb32{"32", 32, pd::Layout16::k565, false};
+inline const Screen k565{"565", 16, pd::Layout16::k565, false};
+inline const Screen k555{"555", 16, pd::Layout16::k555, false};
+inline const Screen kBgr16{"Bgr16", 16, pd::Layout16::k565, true};
+inline const Screen kIndex8{"8", 8, pd::Layout16::k565, false};
+
+struct Picture {
+  int w = 0, h = 0, bytes = 0;
+  std::vector<uint32_t> px;
+  uint32_t& at(int x, int y) { return px[static_cast<size_t>(y) * w + x]; }
+  uint32_t at(int x, int y) const { return px[static_cast<size_t>(y) * w + x]; }
+  bool operator==(const Picture&) const = default;
+};
+
+inline Picture Read(ps::Surface* s) {
+  ps::LockedRect l;
+  EXPECT_EQ(ps::Lock(s, nullptr, ps::kLockWait | ps::kLockReadOnly, &l), ps::Result::kOk);
+  Picture p{l.width, l.height, l.format.bit_count / 8, {}};
+  p.px.resize(static_cast<size_t>(p.w) * p.h);
+  for (int y = 0; y < p.h; ++y)
+    for (int x = 0; x < p.w; ++x) std::memcpy(&p.at(x, y), l.bits + y * l.pitch + x * p.bytes, p.bytes);
+  ps::Unlock(s);
+  return p;
+}
+
+inline void Write(ps::Surface* s, const Picture& p) {
+  ps::LockedRect l;
+  ASSERT_EQ(ps::Lock(s, nullptr, ps::kLockWait, &l), ps::Result::kOk);
+  for (int y = 0; y < p.h; ++y)
+    for (int x = 0; x < p.w; ++x) {
+      const uint32_t v = p.at(x, y);
+      std::memcpy(l.bits + y * l.pitch + x * p.bytes, &v, p.bytes);
+    }
+  ps::Unlock(s);
+}
+
+struct Look {
+  int mode = 0;
+  int param = 255;
+  uint32_t bright = vexal::kBrightNone;
+  bool coarse = false;
+  bool video = false;  // the target counts as video memory: old pixels come from a copy
+};
+
+inline void Apply(const Look& look) {
+  DrawState.BlendMode = look.mode;
+  DrawState.BlendParam = look.param;
+  DrawState.Bright = look.bright;
+  DDrawState.CoarseBlendFlag = look.coarse ? 1 : 0;
+  DrawState.TargetInVideoMemory = look.video ? 1 : 0;
+}
+
+// The drawing colour as the frame should make it: each channel times its brightness
+// byte / 255, then the screen's colour value (black for an 8-bit value past the palette).
+inline uint32_t Brightened(uint32_t color, uint32_t bright) {
+  int r = 0, g = 0, b = 0;
+  if (vexal::GetColorRGB(color, &r, &g, &b) != 0) r = g = b = 0;
+  return vexal::MakeColorValue(r * static_cast<int>((bright >> 8) & 0xFF) / 255,
+                               g * static_cast<int>((bright >> 16) & 0xFF) / 255,
+                               b * static_cast<int>(bright >> 24) / 255);
+}
+
+class ShapeDrawTest : public apptest::LibraryTest {
+ protected:
+  void Start(const Screen& f) {
+    screen_ = &f;
+    pd::SetDesktop(1024, 768, f.bits);
+    plat::window::OverrideDesktopMode(plat::window::DesktopMode{1024, 768, f.bits});
+    pd::SetLayout16(f.layout);
+    vexal::RequestScreenMode(320, 240, f.bits, -1);
+    vexal::ChangeWindowMode(1);
+    ASSERT_EQ(vexal::LibraryInit(), 0);
+    ASSERT_EQ(vexal::GetScreenColorBits(), f.bits);
+    if (f.other_masks) {
+      vexal::ColorFormatRecord& format = DDrawState.Screen.Format;
+      format.RedMask = 0x001F, format.RedShift = 0, format.RedWidth = 5;
+      format.GreenMask = 0x07E0, format.GreenShift = 5, format.GreenWidth = 6;
+      format.BlueMask = 0xF800, format.BlueShift = 11, format.BlueWidth = 5;
+    }
+    DDrawState.DrawSurface = DDrawState.Back;
+    DrawState.TargetRect = {0, 0, 0, 0};
+    DrawState.DrawArea = {0, 0, 320, 240};
+    DrawState.MaskedDrawing = 0;
+    DrawState.TargetInVideoMemory = 0;
+  }
+
+  void TearDown() override {
+    vexal::LibraryEnd();
+    LibraryTest::TearDown();
+  }
+
+  void Scramble(ps::Surface* s) {
+    Picture p = Read(s);
+    const uint32_t field = p.bytes == 4 ? 0xFFFFFFFFu : p.bytes == 2 ? 0xFFFFu : 0xFFu;
+    for (uint32_t& v : p.px) v = rng_() & field;
+    Write(s, p);
+  }
+
+  vexal::ShapeKernel Kernel(vexal::ShapeFamily family, uint32_t color) const {
+    vexal::ShapeFormat format;
+    EXPECT_TRUE(vexal::DescribeShapeFormat(screen_->bits, *vexal::GetPixelFormatPtr(), &format));
+    return vexal::PrepareShapeKernel(family, format, DrawState.BlendMode, DrawState.BlendParam,
+                                     DDrawState.CoarseBlendFlag != 0, Brightened(color, DrawState.Bright));
+  }
+
+  const Screen* screen_ = nullptr;
+  std::mt19937 rng_{2024};
+};
+
+}  // namespace shapetest
