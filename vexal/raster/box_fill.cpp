@@ -16,6 +16,8 @@ namespace {
 
 namespace ps = plat::surface;
 
+constexpr int kPaletteBits = 8;
+
 constexpr const char* kDestLockFailed = "転送先サーフェスのロックに失敗しました in G_DDraw_DrawFillBox ";
 constexpr const char* kSourceLockFailed = "転送元サーフェスのロックに失敗しました in G_DDraw_DrawFillBox";
 
@@ -40,6 +42,10 @@ int G_DDraw_DrawFillBox(int x1, int y1, int x2, int y2, uint32_t color) {
   const int width = box.right - box.left, height = box.bottom - box.top;
   // Inverted and empty boxes draw nothing in every mode.
   if (dest == nullptr || width <= 0 || height <= 0) return 0;
+  if (DrawState.BlendMode == 0 || GetScreenColorBits() == kPaletteBits) {
+    ColorFill(dest, box, color_value);
+    return 0;
+  }
   ShapeFormat format;
   if (!ScreenShapeFormat(&format)) return 0;
   const ShapeKernel kernel = PrepareShapeKernel(ShapeFamily::kBoxRow, format, DrawState.BlendMode,

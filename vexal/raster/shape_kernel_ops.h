@@ -8,6 +8,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <cstring>
+#include <type_traits>
 
 #include "vexal/raster/shape_kernels.h"
 
@@ -34,6 +35,10 @@ struct Store {
   using Pixel = P;
   static constexpr bool kReads = false;
   P c;
+  template <class V>
+  V Blend(V) const {
+    return V{} + static_cast<uint32_t>(c);
+  }
   P operator()(P) const { return c; }
 };
 
@@ -44,9 +49,20 @@ struct Alpha32 {
   static constexpr bool kReads = true;
   uint32_t q;      // 255 - p
   uint32_t terms;  // P(c_c) in their fields
-  uint32_t operator()(uint32_t s) const {
-    return ((((s & 0xFF00FFu) * q) >> 8) & 0xFF00FFu) + ((((s & 0xFF00u) * q) >> 8) & 0xFF00u) + terms;
+  template <class V>
+  V Blend(V s) const {
+    if constexpr (std::is_same_v<V, uint32_t>) {
+      return ((((s & 0xFF00FFu) * q) >> 8) & 0xFF00FFu) + ((((s & 0xFF00u) * q) >> 8) & 0xFF00u) + terms;
+    } else {
+      // Vectors multiply in 16-bit lanes, one channel byte a lane (a byte times q fits).
+      typedef uint16_t Words __attribute__((vector_size(sizeof(V))));
+      const uint16_t w = static_cast<uint16_t>(q);
+      const Words rb = (reinterpret_cast<Words>(s & 0xFF00FFu) * w) >> 8;
+      const Words g = (reinterpret_cast<Words>((s >> 8) & 0xFFu) * w) >> 8;
+      return reinterpret_cast<V>(rb) + (reinterpret_cast<V>(g) << 8) + terms;
+    }
   }
+  uint32_t operator()(uint32_t s) const { return Blend(s); }
 };
 
 // Alpha by table in the fixed 16-bit layouts (blue at bit 0, five bits).
@@ -56,12 +72,24 @@ struct Alpha16 {
   static constexpr bool kReads = true;
   uint32_t q;
   uint32_t terms;
-  uint16_t operator()(uint16_t s) const {
-    const uint32_t r = ((static_cast<uint32_t>(s >> RShift) & RMax) * q) >> 8;
-    const uint32_t g = ((static_cast<uint32_t>(s >> 5) & GMax) * q) >> 8;
-    const uint32_t b = ((static_cast<uint32_t>(s) & 31) * q) >> 8;
-    return static_cast<uint16_t>((r << RShift | g << 5 | b) + terms);
+  template <class V>
+  V Blend(V s) const {
+    if constexpr (std::is_same_v<V, uint32_t>) {
+      const V r = (((s >> RShift) & RMax) * q) >> 8;
+      const V g = (((s >> 5) & GMax) * q) >> 8;
+      const V b = ((s & 31) * q) >> 8;
+      return (r << RShift | g << 5 | b) + terms;
+    } else {
+      // A field times q fits 16 bits: the vectors multiply in 16-bit lanes.
+      typedef uint16_t Words __attribute__((vector_size(sizeof(V))));
+      const uint16_t w = static_cast<uint16_t>(q);
+      const V r = reinterpret_cast<V>((reinterpret_cast<Words>((s >> RShift) & RMax) * w) >> 8);
+      const V g = reinterpret_cast<V>((reinterpret_cast<Words>((s >> 5) & GMax) * w) >> 8);
+      const V b = reinterpret_cast<V>((reinterpret_cast<Words>(s & 31) * w) >> 8);
+      return (r << RShift | g << 5 | b) + terms;
+    }
   }
+  uint16_t operator()(uint16_t s) const { return static_cast<uint16_t>(Blend<uint32_t>(s)); }
 };
 
 // Alpha by table for other 16-bit masks: each channel by its own shift.
@@ -83,10 +111,11 @@ struct AlphaCoarse {
   using Pixel = P;
   static constexpr bool kReads = true;
   uint32_t m1, m2, m3, m4, hc;
-  P operator()(P s) const {
-    const uint32_t v = s;
-    return static_cast<P>(((v >> 1) & m1) + ((v >> 2) & m2) + ((v >> 3) & m3) + ((v >> 4) & m4) + hc);
+  template <class V>
+  V Blend(V v) const {
+    return ((v >> 1) & m1) + ((v >> 2) & m2) + ((v >> 3) & m3) + ((v >> 4) & m4) + hc;
   }
+  P operator()(P s) const { return static_cast<P>(Blend<uint32_t>(s)); }
 };
 
 template <class P>
@@ -95,11 +124,13 @@ struct Add {
   static constexpr bool kReads = true;
   uint32_t lanes, k, carry, low, low_bits;
   int spread;
-  P operator()(P s) const {
-    const uint32_t t = (s & lanes) + k;
-    const uint32_t m = t & carry;
-    return static_cast<P>((m - (m >> spread)) | ((s | low) & low_bits) | t);
+  template <class V>
+  V Blend(V s) const {
+    const V t = (s & lanes) + k;
+    const V m = t & carry;
+    return (m - (m >> spread)) | ((s | low) & low_bits) | t;
   }
+  P operator()(P s) const { return static_cast<P>(Blend<uint32_t>(s)); }
 };
 
 template <class P>
@@ -108,11 +139,13 @@ struct Subtract {
   static constexpr bool kReads = true;
   uint32_t carry, k;
   int spread;
-  P operator()(P s) const {
-    const uint32_t t = (s | carry) - k;
-    const uint32_t m = t & carry;
-    return static_cast<P>(t & (m - (m >> spread)));
+  template <class V>
+  V Blend(V s) const {
+    const V t = (s | carry) - k;
+    const V m = t & carry;
+    return t & (m - (m >> spread));
   }
+  P operator()(P s) const { return static_cast<P>(Blend<uint32_t>(s)); }
 };
 
 // The halved 16-bit box rows. Pair() does two pixels in one word, with every constant
@@ -204,14 +237,18 @@ inline void PutPixel(const Op& op, uint8_t* dst, const uint8_t* src) {
   std::memcpy(dst, &v, sizeof(P));
 }
 
+inline constexpr int kLaneCount = 4;
+typedef uint32_t Lanes __attribute__((vector_size(16)));
+typedef uint16_t NarrowLanes __attribute__((vector_size(8)));
+
 // n pixels from dst and src on. When src is dst the row is blended in place.
 template <class Op>
 inline void PutRun(const Op& op, uint8_t* dst, const uint8_t* src, int n) {
   using P = typename Op::Pixel;
   using A = typename Alias<P>::type;
   A* out = reinterpret_cast<A*>(dst);
-  if constexpr (!Op::kReads) {
-    std::fill(out, out + n, op.c);
+  if constexpr (sizeof(P) == 1) {
+    std::memset(dst, static_cast<uint8_t>(op(0)), static_cast<size_t>(n));
   } else if constexpr (requires { Op::kPairs; }) {
     const A* in = reinterpret_cast<const A*>(src);
     int i = 0;
@@ -227,8 +264,25 @@ inline void PutRun(const Op& op, uint8_t* dst, const uint8_t* src, int n) {
       std::memcpy(out + i, &d, 4);
     }
     if (i < n) out[i] = op(in[i]);
-  } else if (src == dst) {
-    for (int i = 0; i < n; ++i) out[i] = op(out[i]);
+  } else if constexpr (requires(Lanes v) { op.Blend(v); }) {
+    // Four pixels at a time in 32-bit lanes (16-bit pixels widened): the same expressions
+    // as one pixel, so the results are the same.
+    const A* in = reinterpret_cast<const A*>(src);
+    int i = 0;
+    for (; i + kLaneCount <= n; i += kLaneCount) {
+      Lanes v;
+      if constexpr (sizeof(P) == 4) {
+        if constexpr (Op::kReads) std::memcpy(&v, in + i, sizeof v);
+        v = op.Blend(v);
+        std::memcpy(out + i, &v, sizeof v);
+      } else {
+        NarrowLanes h{};
+        if constexpr (Op::kReads) std::memcpy(&h, in + i, sizeof h);
+        h = __builtin_convertvector(op.Blend(__builtin_convertvector(h, Lanes)), NarrowLanes);
+        std::memcpy(out + i, &h, sizeof h);
+      }
+    }
+    for (; i < n; ++i) out[i] = op(in[i]);
   } else {
     const A* in = reinterpret_cast<const A*>(src);
     for (int i = 0; i < n; ++i) out[i] = op(in[i]);
