@@ -99,6 +99,9 @@ TEST_F(ShapeKernelTest, PixelsWorkedOutByHand) {
       {"other masks alpha by table", R, &FBgr(), 1, 128, false, 0xF800, 0x0000, 0x7800},
       {"other masks box row by channel", B, &FBgr(), 1, 128, true, 0xF800, 0x0000, 0x7800},
       {"other masks add", S, &FBgr(), 2, 255, false, 0xF800, 0xF800, 0xF800},
+      // Lines truncate each product alone, box rows the sum: 0 + 1 against 638 >> 8.
+      {"other masks line alpha truncates twice", S, &FBgr(), 1, 128, false, 0x0003, 0x0002, 0x0001},
+      {"other masks box row alpha truncates once", B, &FBgr(), 1, 128, false, 0x0003, 0x0002, 0x0002},
   };
   for (const Case& c : cases) {
     const vexal::ShapeKernel k = vexal::PrepareShapeKernel(c.family, *c.format, c.mode, c.p, c.coarse, c.color);
