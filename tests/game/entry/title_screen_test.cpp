@@ -6,6 +6,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <initializer_list>
 #include <optional>
 #include <string>
@@ -48,6 +49,7 @@ class TitleTest : public drawtest::DrawTest {
  protected:
   void SetUp() override {
     DrawTest::SetUp();
+    mkdir(dir_.File("system").c_str(), 0700);
     game::ResetFrameLoop();
     pending::ResetCalls();
     sounds.clear();
@@ -239,6 +241,25 @@ TEST_F(TitleTest, TheTitleModeEnteredAgainWithoutEnterTitleStartsAfresh) {
   Keys({});
   title_->TitleFrame();
   EXPECT_EQ(title_->State(), game::kTitlePress);
+}
+
+TEST_F(TitleTest, ThePrologueIsOneTokenHeldToItsBufferAndConvertedByEnterTitle) {
+  // "＿" is a blank (code 1) and "￥" a line break (5); the token ends at the first space.
+  ASSERT_TRUE(nltest::WriteFileBytes(dir_.File("system/jealousy.ps"), "あ＿い￥う\nえ"))
+      << "the test folder has system/";
+  title_->LoadPrologue();
+  title_->EnterTitle();
+  const auto& codes = title_->PrologueCodes();
+  EXPECT_EQ(std::vector<uint8_t>(codes.begin(), codes.begin() + 6), (std::vector<uint8_t>{100, 1, 101, 5, 102, 0}));
+
+  // 2000 bytes of "あ": 1699 are kept, so 849 whole characters and a lone lead byte.
+  std::string long_text;
+  for (int i = 0; i < 1000; ++i) long_text += "あ";
+  ASSERT_TRUE(nltest::WriteFileBytes(dir_.File("system/jealousy.ps"), long_text));
+  title_->LoadPrologue();
+  title_->EnterTitle();
+  EXPECT_EQ(title_->PrologueText().size(), 1699u);
+  EXPECT_EQ(std::count(codes.begin(), codes.end(), 100), 849);
 }
 
 // ---- The picture ----
