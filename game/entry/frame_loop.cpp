@@ -4,6 +4,7 @@
 #include <array>
 
 #include "game/data/play_timer.h"
+#include "game/entry/screen_wipe.h"
 #include "game/entry/scroll_lock_lamp.h"
 #include "game/input/key_cast.h"
 #include "platform/timer.h"
@@ -34,6 +35,7 @@ int Quit() {
 
 int EndFrame() {
   ThePlayTimer.TickPlayTimer();
+  TheScreenWipe.DrawScreenBreak();
   if (WindowSizeDoubled != 0) {
     vexal::CopyScreenToGraph(0, 0, kGameScreenWidth, kGameScreenHeight, StretchGraph, 1);
     vexal::DrawExtendGraph(0, 0, kDoubledScreenWidth, kDoubledScreenHeight, StretchGraph, 0);

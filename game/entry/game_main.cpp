@@ -2,8 +2,10 @@
 #include "game/entry/game_main.h"
 
 #include "game/data/play_timer.h"
+#include "game/entry/debug_switch.h"
 #include "game/entry/frame_loop.h"
 #include "game/entry/game_start.h"
+#include "game/entry/title_screen.h"
 #include "game/input/key_cast.h"
 #include "vexal/app/window_mode.h"
 #include "vexal/graphics/graph_table.h"
@@ -22,10 +24,12 @@ int RunGame() {
   vexal::SetDrawTarget(vexal::kBackScreen);
   vexal::AllowDirect3DGraphs(0);
   vexal::SetDrawOptionFlag(kCoarseBlending);
+  TheDebugOut.SetDebugOut(0);
   if (InitGame() != 0) return 0;
 
+  SetGameModeHandler(MODE_TITLE, TitleModeFrame);
   ThePlayTimer.StartPlayTimer(0);
-  GameMode = MODE_TITLE;
+  TheTitleScreen.EnterTitle();
   if (!KeyInput.IsKeyPressed(kEscapeKey)) {
     for (;;) {
       vexal::ClearDrawTarget();

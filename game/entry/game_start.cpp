@@ -6,9 +6,13 @@
 
 #include "game/data/sound_table.h"
 #include "game/entry/frame_loop.h"
+#include "game/entry/screen_wipe.h"
 #include "game/entry/scroll_lock_lamp.h"
+#include "game/menu/message_window.h"
 #include "game/menu/window_frame.h"
 #include "game/text/bitmap_font.h"
+#include "game/text/hand_cursor.h"
+#include "game/text/portrait.h"
 #include "platform/sys.h"
 #include "platform/window.h"
 #include "vexal/app/library.h"
@@ -112,8 +116,12 @@ int InitGame() {
   boot.Add(kBootLine1);
   TheSoundTable.LoadSoundTable();
   TheWindowFrame.LoadWindowFrame();
+  TheHandCursor.LoadHandCursor();
   boot.Add(kBootLine2);
+  TheScreenWipe.LoadScreenWipe();
   boot.Add(kBootLine3);
+  TheBustUp.LoadBustUp();
+  SetMessageWindowHooks({[] { TheBustUp.DrawBustUp(); }, nullptr});
   boot.Add(free_memory + kBootFreeMemory);
   boot.Add(kBootLine5);
 

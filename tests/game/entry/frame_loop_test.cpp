@@ -28,6 +28,7 @@ class FrameLoopTest : public apptest::InputTest {
     Start();
     game::ResetFrameLoop();
     game::QuitRequested = 0;
+    game::KeyInput = game::KeyCast();  // no key sample left by a case before
   }
   void TearDown() override {
     vexal::LibraryEnd();
@@ -83,6 +84,7 @@ TEST_F(FrameLoopTest, EscapeHeldInTheLastSampleEndsTheGame) {
   EXPECT_EQ(game::QuitRequested, 1);
   EXPECT_EQ(vexal::GetTimeMs(), released) << "no wait before ending";
   EXPECT_TRUE(game::ModalFrameEnds());
+  plat::input::SetFakeKey(game::kEscapeKey, false);  // the fake keyboard outlives the case
 }
 
 TEST_F(FrameLoopTest, TheEndOfTheMessageQueueEndsTheGame) {
@@ -90,6 +92,7 @@ TEST_F(FrameLoopTest, TheEndOfTheMessageQueueEndsTheGame) {
   vexal::AppState.QuitFlag = 1;
   EXPECT_EQ(EndFrame(), 1);
   EXPECT_EQ(game::QuitRequested, 1);
+  vexal::AppState.QuitFlag = 0;  // so the shut-down ends the window, and a later case can start
 }
 
 std::vector<std::string> doubling;  // the doubling's copy and stretched draw, recorded

@@ -1,6 +1,7 @@
 // The game program as the player sees it, under the harness: the boot log, each line
 // drawn in the bitmap font from the top-left corner and the screen presented after each,
-// then the game's frames until Escape. The font sheet here paints every cell one solid
+// then the game's frames until Escape; the title's menu, a new game's wipe and the screen
+// break that follows it. The font sheet here paints every cell one solid
 // colour of its own, so each glyph shows as an 8 x 8 block naming the cell that the
 // text's conversion chose.
 #include <gtest/gtest.h>
@@ -157,10 +158,13 @@ TEST_F(GameProgramTest, BootLogLinesAreDrawnInTheBitmapFontAndThenTheGameClearsT
     EXPECT_EQ(row(memory_line), row(tail_line)) << "row " << y;
   }
 
-  // Then the game's frames start from a cleared screen.
+  // Then the game's frames start from a cleared screen: the title, whose pictures this
+  // folder does not hold, draws one even colour.
   std::optional<nltest::Png> game_frame = frame(7);
   ASSERT_TRUE(game_frame);
-  EXPECT_EQ(game_frame->rgb, std::vector<uint8_t>(320 * 240 * 3, 0));
+  for (size_t i = 3; i < game_frame->rgb.size(); ++i) {
+    ASSERT_EQ(game_frame->rgb[i], game_frame->rgb[i % 3]) << "byte " << i;
+  }
 }
 
 TEST_F(GameProgramTest, EscapeEndsTheGameAfterTheFrameThatSawItPressed) {
@@ -169,6 +173,120 @@ TEST_F(GameProgramTest, EscapeEndsTheGameAfterTheFrameThatSawItPressed) {
   // Frame 10 samples Escape at its end and is still shown; no frame follows.
   EXPECT_TRUE(Frame(10));
   EXPECT_FALSE(Frame(11));
+}
+
+// ---- The title, a new game, the wipe and the first map ----
+
+constexpr nltools::Rgb kHandColour{250, 250, 250};
+constexpr nltools::Rgb kQuarter[4] = {{200, 40, 40}, {40, 200, 40}, {40, 40, 200}, {200, 200, 40}};
+
+// Wipe stage s shows the catch picture left of x = (10 - s) x 32.
+int StageEdge(int stage) { return (10 - stage) * 32; }
+
+nltools::Rgb PixelOf(const nltest::Png& png, int x, int y) {
+  const uint8_t* p = &png.rgb[(y * 320 + x) * 3];
+  return {p[0], p[1], p[2]};
+}
+
+// The frame a screen-break step shows over a cleared screen: the catch quarters at
+// (ox, oy), (160 - ox, oy), (ox, 120 - oy), (160 - ox, 120 - oy).
+std::vector<uint8_t> BreakFrame(int ox, int oy) {
+  std::vector<uint8_t> rgb(320 * 240 * 3, 0);
+  const int at[4][2] = {{ox, oy}, {160 - ox, oy}, {ox, 120 - oy}, {160 - ox, 120 - oy}};
+  for (int q = 0; q < 4; ++q) {
+    for (int y = at[q][1]; y < at[q][1] + 120; ++y) {
+      for (int x = at[q][0]; x < at[q][0] + 160; ++x) {
+        if (x < 0 || y < 0 || x >= 320 || y >= 240) continue;
+        uint8_t* p = &rgb[(y * 320 + x) * 3];
+        p[0] = kQuarter[q].r, p[1] = kQuarter[q].g, p[2] = kQuarter[q].b;
+      }
+    }
+  }
+  return rgb;
+}
+
+class TitleProgramTest : public GameProgramTest {
+ protected:
+  void SetUp() override {
+    GameProgramTest::SetUp();
+    ASSERT_TRUE(nltools::WriteBmp(dir_.File("system/handicon.bmp"), nltools::Picture(16, 10, kHandColour)));
+    mkdir(dir_.File("img").c_str(), 0700);
+    mkdir(dir_.File("img/ci").c_str(), 0700);
+    nltools::Picture catch_picture(320, 240);
+    for (int y = 0; y < 240; ++y) {
+      for (int x = 0; x < 320; ++x) catch_picture.At(x, y) = kQuarter[(y / 120) * 2 + x / 160];
+    }
+    ASSERT_TRUE(nltools::WritePng(dir_.File("img/ci/catch.png"), catch_picture));
+    for (int s = 0; s < 10; ++s) {
+      nltools::Picture mask(320, 240);
+      for (int y = 0; y < 240; ++y) {
+        for (int x = 0; x < StageEdge(s); ++x) mask.At(x, y) = {255, 255, 255};
+      }
+      ASSERT_TRUE(nltools::WritePng(dir_.File("img/ci/sc" + std::to_string(s) + ".png"), mask));
+    }
+  }
+};
+
+TEST_F(TitleProgramTest, TheTitleMenuLeadsThroughTheWipeAndTheScreenBreakToTheField) {
+  // Decide opens the menu, up chooses NEW_GAME, decide starts the prologue, and decide
+  // with button 8 (X and W) skips it.
+  ASSERT_TRUE(nltest::WriteFileBytes(dir_.File("input.txt"),
+                                     "20 down X\n21 up X\n25 down Up\n26 up Up\n30 down X\n31 up X\n"
+                                     "40 down X W\n"));
+  EXPECT_EQ(Run({{"NIGHTLOOM_INPUT", dir_.File("input.txt")}, {"NIGHTLOOM_EXIT_AFTER", "100"}}), 0);
+
+  // The menu, the hand on CONTINUE; then on NEW_GAME. "N" is glyph cell 39.
+  std::optional<nltest::Png> menu = Frame(24);
+  ASSERT_TRUE(menu);
+  for (int y = 168; y < 176; ++y) {
+    for (int x = 128; x < 136; ++x) ASSERT_EQ(PixelOf(*menu, x, y), CellColour(39)) << x << "," << y;
+  }
+  EXPECT_EQ(PixelOf(*menu, 110, 185), kHandColour) << "the hand at the CONTINUE row";
+  std::optional<nltest::Png> moved = Frame(28);
+  ASSERT_TRUE(moved);
+  EXPECT_EQ(PixelOf(*moved, 110, 169), kHandColour) << "the hand at the NEW_GAME row";
+  EXPECT_NE(PixelOf(*moved, 110, 185), kHandColour);
+
+  // The wipe: the first frame whose top-left corner is the catch picture's.
+  int first = 0;
+  for (int n = 30; n < 60 && first == 0; ++n) {
+    std::optional<nltest::Png> f = Frame(n);
+    if (f && PixelOf(*f, 0, 0) == kQuarter[0]) first = n;
+  }
+  ASSERT_GE(first, 41) << "not before the skip";
+  ASSERT_LE(first, 43);
+  std::optional<nltest::Png> old = Frame(first);
+  ASSERT_TRUE(old);
+  for (int k = 0; k < 11; ++k) {
+    const int edge = k < 10 ? StageEdge(9 - k) : 320;
+    std::optional<nltest::Png> f = Frame(first + k);
+    ASSERT_TRUE(f);
+    int wrong = 0;
+    for (int y = 0; y < 240; ++y) {
+      for (int x = 0; x < 320; ++x) {
+        const nltools::Rgb want = x < edge ? kQuarter[(y / 120) * 2 + x / 160] : PixelOf(*old, x, y);
+        if (!(PixelOf(*f, x, y) == want)) ++wrong;
+      }
+    }
+    EXPECT_EQ(wrong, 0) << "wipe frame " << k + 1;
+  }
+
+  // The first map: the field draws nothing yet, so each frame is the cleared screen with
+  // the break's quarters; counter c from 33, offsets trunc(160 t^2 - 160) and
+  // trunc(120 t^2 - 120) with t = c / 30 once c is 30 or less.
+  const int break_start = first + 11;
+  const struct {
+    int c, ox, oy;
+  } steps[] = {{33, 0, 0}, {30, 0, 0}, {29, -10, -7}, {15, -120, -90}, {10, -142, -106}, {1, -159, -119}};
+  for (const auto& s : steps) {
+    std::optional<nltest::Png> f = Frame(break_start + 33 - s.c);
+    ASSERT_TRUE(f);
+    EXPECT_EQ(f->rgb, BreakFrame(s.ox, s.oy)) << "c = " << s.c;
+  }
+  // Then the field's own frames: the title draws no more.
+  std::optional<nltest::Png> after = Frame(break_start + 33);
+  ASSERT_TRUE(after);
+  EXPECT_EQ(after->rgb, std::vector<uint8_t>(320 * 240 * 3, 0));
 }
 
 }  // namespace

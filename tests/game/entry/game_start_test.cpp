@@ -26,6 +26,9 @@ class GameStartTest : public apptest::LibraryTest {
     plat::input::UseFakeDevices(true);
     mkdir(dir_.File("system").c_str(), 0700);
     plat::window::SetScreenSaverEnabled(true);
+    // Fresh globals when the cases share a process.
+    game::ResetFrameLoop();
+    game::ResetGameStart();
   }
   void TearDown() override {
     plat::window::SetScreenSaverEnabled(true);

@@ -24,7 +24,10 @@ void RecordGlyph(int x, int y, int cell, int graph) { drawn.push_back({x, y, cel
 
 class GlyphDrawing : public testing::Test {
  protected:
-  void SetUp() override { game::SetGlyphDrawHook(RecordGlyph); }
+  void SetUp() override {
+    drawn.clear();  // cases share the process when the program runs whole
+    game::SetGlyphDrawHook(RecordGlyph);
+  }
   void TearDown() override { game::SetGlyphDrawHook(nullptr); }
 };
 

@@ -1,0 +1,141 @@
+// The title's answer to the buttons, state by state.
+#include "game/data/play_timer.h"
+#include "game/data/sound_table.h"
+#include "game/entry/frame_loop.h"
+#include "game/entry/screen_wipe.h"
+#include "game/entry/title_pending.h"
+#include "game/entry/title_screen.h"
+#include "game/input/key_cast.h"
+
+namespace game {
+
+namespace {
+
+// The field menu's load list, which CONTINUE opens.
+constexpr int kLoadListPage = 20;
+constexpr int kLoadListMode = 6;
+
+TitleHooks hooks;  // what tests watch in place of sound, dialog and wipe
+
+void PlaySound(int row) {
+  if (hooks.play_sound != nullptr) {
+    hooks.play_sound(row);
+  } else {
+    TheSoundTable.PlaySoundEffect(row);
+  }
+}
+
+void OpenKeyCastDialog() {
+  if (hooks.key_cast_dialog != nullptr) {
+    hooks.key_cast_dialog();
+  } else {
+    KeyInput.KeyCastDialog();
+  }
+}
+
+void PlayWipe() {
+  if (hooks.screen_wipe != nullptr) {
+    hooks.screen_wipe();
+  } else {
+    TheScreenWipe.PlayScreenWipe();
+  }
+}
+
+}  // namespace
+
+void SetTitleHooks(TitleHooks h) { hooks = h; }
+
+void TitleScreen::UpdateTitle() {
+  switch (state_) {
+    case kTitlePress: UpdatePress(); break;
+    case kTitleMenu: UpdateMenu(); break;
+    case kTitlePrologue: UpdatePrologue(); break;
+    case kTitleJukeBox: UpdateJukeBox(); break;
+    default: break;
+  }
+}
+
+void TitleScreen::CountJukePress() {
+  if (++juke_presses_ != kJukeBoxPresses) return;
+  PlaySound(kTitleDecideSound);
+  state_ = kTitleJukeBox;
+  title_pending::PlayMusic(kSilence);
+}
+
+void TitleScreen::UpdatePress() {
+  if (KeyInput.IsButtonPressed(kJukeBoxButton)) CountJukePress();
+  if (KeyInput.IsButtonPressed(kButtonDecide) || KeyInput.IsButtonPressed(kButtonCancel)) {
+    PlaySound(kTitleDecideSound);
+    state_ = kTitleMenu;
+  }
+}
+
+void TitleScreen::UpdateMenu() {
+  if (KeyInput.IsButtonRepeat(kButtonDown) && cursor_ < kTitleMenuRows - 1) ++cursor_;
+  if (KeyInput.IsButtonRepeat(kButtonUp) && cursor_ > 0) --cursor_;
+  if (KeyInput.IsButtonPressed(kJukeBoxButton)) {
+    CountJukePress();
+  } else if (KeyInput.IsButtonPressed(kButtonDecide)) {
+    PlaySound(kTitleDecideSound);
+    switch (cursor_) {
+      case kTitleNewGame:
+        state_ = kTitlePrologue;
+        scroll_y_ = kPrologueStartY;
+        scroll_tick_ = 0;
+        break;
+      case kTitleContinue:
+        HandOver(MODE_MENU);
+        title_pending::OpenMenu(kLoadListPage, kLoadListMode);
+        break;
+      case kTitleKeyCast: key_cast_pending_ = true; break;
+      default: break;
+    }
+  } else if (KeyInput.IsButtonPressed(kButtonCancel)) {
+    state_ = kTitlePress;
+    juke_presses_ = 0;
+  }
+  // The dialog reads the keys itself: decide still down would answer its first question.
+  if (key_cast_pending_ && !KeyInput.IsButtonDown(kButtonDecide)) {
+    OpenKeyCastDialog();
+    key_cast_pending_ = false;
+  }
+}
+
+void TitleScreen::StartNewGame() {
+  PlayWipe();
+  HandOver(MODE_FIELD);
+  title_pending::NewGame();
+  title_pending::EnterMap(kFirstMap, kFirstMapX, kFirstMapY, kFirstMapDirection);
+  ThePlayTimer.StartPlayTimer(0);
+}
+
+void TitleScreen::UpdatePrologue() {
+  if (++scroll_tick_ == kPrologueTicksPerPixel) {
+    scroll_tick_ = 0;
+    --scroll_y_;
+  }
+  const bool decide_held = KeyInput.IsButtonDown(kButtonDecide);
+  if (scroll_y_ < kPrologueEndY || (decide_held && KeyInput.IsButtonDown(kPrologueSkipButton))) {
+    StartNewGame();
+    return;
+  }
+  if (decide_held) scroll_y_ -= kPrologueFastPixels;
+  if (KeyInput.IsButtonPressed(kButtonCancel)) {
+    state_ = kTitleMenu;
+    PlaySound(kTitleCancelSound);
+  }
+}
+
+void TitleScreen::UpdateJukeBox() {
+  if (KeyInput.IsButtonPressed(kButtonCancel)) {
+    state_ = kTitlePress;
+    title_pending::PlayMusic(kTitleMusic);
+    juke_presses_ = 0;
+  }
+  if (KeyInput.IsButtonRepeat(kButtonLeft) && music_number_ > 0) --music_number_;
+  // The list's count is one more than its entries: the last entry is count - 2.
+  if (KeyInput.IsButtonRepeat(kButtonRight) && music_number_ < title_pending::MusicListCount() - 2) ++music_number_;
+  if (KeyInput.IsButtonPressed(kButtonDecide)) title_pending::PlayMusic(music_number_);
+}
+
+}  // namespace game
