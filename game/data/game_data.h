@@ -134,6 +134,7 @@ inline constexpr char kFruitFile[] = "system\\fruit.png";
 struct ItemStack {
   uint16_t id = 0;     // 0 = empty
   uint16_t count = 0;  // uses, level or stock count
+  bool operator==(const ItemStack&) const = default;
 };
 
 using PartyMember = std::array<int32_t, kMemberValues>;
@@ -143,6 +144,7 @@ struct MapMark {
   uint16_t x = 0;
   uint16_t y = 0;
   uint16_t map = 0;
+  bool operator==(const MapMark&) const = default;
 };
 
 struct LongJumpPoint {
