@@ -10,6 +10,7 @@
 #include "game/data/sound_table.h"
 #include "game/menu/message_window.h"
 #include "vexal/app/random.h"
+#include "vexal/graphics/graph_load.h"
 
 namespace game {
 namespace {
@@ -79,6 +80,10 @@ void ShowGamePopup(std::string_view sjis) {
 
 int32_t GameRandomUpTo(int32_t max) {
   return (hooks.random_up_to ? hooks.random_up_to : vexal::RandomUpTo)(max);
+}
+
+int GameLoadDivGraph(std::string_view file, int all, int across, int down, int w, int h, int* handles) {
+  return (hooks.load_div_graph ? hooks.load_div_graph : vexal::LoadDivGraph)(file, all, across, down, w, h, handles);
 }
 
 int ItemKindIndex(int kind) {

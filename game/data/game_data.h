@@ -176,17 +176,21 @@ struct SaveSlotSummary {
   std::array<uint8_t, kSlotDateCodes> date{};  // glyph codes, zero-terminated
 };
 
-// What the operations tell the player and draw from; tests replace them. Null restores
-// the default (the sound table, the pop-up, vexal::RandomUpTo).
+// What the operations tell the player, draw from and load pictures with; tests replace
+// them. Null restores the default (the sound table, the pop-up, vexal::RandomUpTo,
+// vexal::LoadDivGraph).
 struct GameDataHooks {
   void (*play_sound)(int row) = nullptr;
   void (*show_popup)(std::string_view sjis) = nullptr;
   int32_t (*random_up_to)(int32_t max) = nullptr;
+  int (*load_div_graph)(std::string_view file, int all, int across, int down, int w, int h,
+                        int* handles) = nullptr;
 };
 void SetGameDataHooks(GameDataHooks hooks);
 void PlayGameSound(int row);
 void ShowGamePopup(std::string_view sjis);
 int32_t GameRandomUpTo(int32_t max);
+int GameLoadDivGraph(std::string_view file, int all, int across, int down, int w, int h, int* handles);
 
 // Row of a kind in the label table, -1 when absent; and its Shift-JIS label ("" absent).
 int ItemKindIndex(int kind);

@@ -17,7 +17,6 @@
 #include "game/text/bitmap_font.h"
 #include "platform/fs.h"
 #include "vexal/app/log_file.h"
-#include "vexal/graphics/graph_load.h"
 
 namespace game {
 namespace {
@@ -25,6 +24,7 @@ namespace {
 constexpr int kWordBytes = 1024;  // longer words are cut; no field is nearly that long
 constexpr char kMarker[] = "---";
 constexpr int kItemUsesLimit = 999;
+constexpr int kFruitCell = 16;  // pixels a side
 
 // Words of one open file.
 class WordReader {
@@ -221,7 +221,8 @@ void GameData::ReadEncounterGroups() {
 }
 
 void GameData::LoadFruitGraphs() {
-  vexal::LoadDivGraph(kFruitFile, kFruitGraphs, kFruitGraphs, 1, 16, 16, FruitGraphs.data());
+  GameLoadDivGraph(kFruitFile, kFruitGraphs, kFruitGraphs, 1, kFruitCell, kFruitCell,
+                   FruitGraphs.data());
 }
 
 }  // namespace game

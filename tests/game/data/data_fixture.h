@@ -25,6 +25,7 @@ inline std::vector<std::string> Popups;       // Shift-JIS, as shown
 inline std::deque<int32_t> ScriptedRandom;    // handed out first; then vexal's numbers
 inline std::vector<int32_t> RandomMaxima;     // the max of every draw, in order
 inline bool UseScriptedRandom = false;
+inline std::vector<std::string> PictureLoads;  // "file all across down w h" of each load
 
 inline void RecordSound(int row) { Sounds.push_back(row); }
 inline void RecordPopup(std::string_view sjis) { Popups.emplace_back(sjis); }
@@ -39,6 +40,14 @@ inline int32_t NextRandom(int32_t max) {
   }
   return static_cast<int32_t>(RandomMaxima.size() * 7919u % (static_cast<uint32_t>(max) + 1));
 }
+
+inline int RecordPictureLoad(std::string_view file, int all, int across, int down, int w, int h, int* handles) {
+  PictureLoads.push_back(std::string(file) + " " + std::to_string(all) + " " + std::to_string(across) + " " +
+                         std::to_string(down) + " " + std::to_string(w) + " " + std::to_string(h));
+  for (int i = 0; i < all; ++i) handles[i] = 100 + i;
+  return 0;
+}
+inline constexpr game::GameDataHooks kRecordingHooks = {RecordSound, RecordPopup, NextRandom, RecordPictureLoad};
 
 // Writes a text file, creating its folder.
 inline void WriteText(const std::string& path, std::string_view text) {
@@ -57,9 +66,10 @@ class DataTest : public ::testing::Test {
     Popups.clear();
     ScriptedRandom.clear();
     RandomMaxima.clear();
+    PictureLoads.clear();
     UseScriptedRandom = false;
     game::ResetGameData();
-    game::SetGameDataHooks({RecordSound, RecordPopup, NextRandom});
+    game::SetGameDataHooks(kRecordingHooks);
     game::ResetField();
     game::ResetGaussRandomState();
     game::SetSaveClock(nullptr);
@@ -75,7 +85,7 @@ class DataTest : public ::testing::Test {
   // The game data, made in the test's folder with the hooks in place.
   game::GameData& Data() {
     game::GameData& d = game::TheGameData();
-    game::SetGameDataHooks({RecordSound, RecordPopup, NextRandom});
+    game::SetGameDataHooks(kRecordingHooks);
     return d;
   }
 
