@@ -6,7 +6,6 @@
 // table skips that row with a log line. Names are stored as glyph codes cut to their
 // field.
 #include <algorithm>
-#include <cerrno>
 #include <climits>
 #include <cstdio>
 #include <cstdlib>
@@ -58,7 +57,6 @@ class WordReader {
     std::string word;
     if (!Word(&word)) return false;
     char* end = nullptr;
-    errno = 0;
     long long v = std::strtoll(word.c_str(), &end, 10);
     if (end == word.c_str() || *end != '\0') return false;
     *value = static_cast<int32_t>(std::clamp<long long>(v, INT32_MIN, INT32_MAX));
