@@ -4,8 +4,9 @@
 // item, map, enemy, encounter and recipe tables read from the database files and the
 // save-slot summaries.
 //
-// Rules only: nothing here draws a decision. The sounds and pop-ups the operations give
-// and the random numbers they draw go through hooks, so tests can watch them.
+// The rules decide without a screen (only the item panel draws). The sounds and pop-ups
+// the operations give, the random numbers they draw and the pictures they load go
+// through hooks, so tests can watch them.
 #pragma once
 
 #include <array>
