@@ -18,11 +18,12 @@ namespace {
 #include "config_icon.inc"
 
 // Widgets are held to their twips sizes: the theme's minimum sizes would otherwise push
-// them past their places. The hint box takes the button-face colour of the dialog.
+// them past their places, and its button shadows would spill out of them. The hint box
+// takes the button-face colour of the dialog.
 constexpr char kFormCss[] = R"css(
 #Form1 checkbutton { padding: 0; margin: 0; min-height: 0; }
 #Form1 checkbutton check { margin: 0 4px 0 0; min-width: 13px; min-height: 13px; }
-#Form1 button { min-height: 0; min-width: 0; padding: 0 6px; }
+#Form1 button { min-height: 0; min-width: 0; padding: 0 6px; box-shadow: none; }
 #Form1 combobox button { min-height: 0; min-width: 0; padding: 0 2px 0 4px; }
 #Form1 combobox arrow { min-height: 0; min-width: 12px; }
 #Text1 text { background-color: @theme_bg_color; }
@@ -71,15 +72,28 @@ void OnFontChanged(GtkComboBox* combo, gpointer data) {
   static_cast<Form1*>(data)->form->SelectFont(gtk_combo_box_get_active(combo));
 }
 
-bool AskDoubleSize(GtkWindow* parent) {
-  const std::string text(kDoubleSizeWarningText);
-  GtkWidget* box = gtk_message_dialog_new(parent, static_cast<GtkDialogFlags>(GTK_DIALOG_MODAL | GTK_DIALOG_DESTROY_WITH_PARENT),
-                                          GTK_MESSAGE_WARNING, GTK_BUTTONS_OK_CANCEL, "%s", text.c_str());
-  gtk_window_set_title(GTK_WINDOW(box), std::string(kDoubleSizeWarningTitle).c_str());
+// A modal message box with its icon beside the text; returns the button's response.
+int RunMessageBox(GtkWindow* parent, std::string_view title, std::string_view text, GtkMessageType type,
+                  GtkButtonsType buttons, const char* icon_name) {
+  const std::string message(text);
+  GtkWidget* box = gtk_message_dialog_new(parent, parent ? GTK_DIALOG_MODAL : static_cast<GtkDialogFlags>(0), type,
+                                          buttons, "%s", message.c_str());
+  gtk_window_set_title(GTK_WINDOW(box), std::string(title).c_str());
+  // The theme draws no icon in a message box of its own accord.
+  GtkWidget* icon = gtk_image_new_from_icon_name(icon_name, GTK_ICON_SIZE_DIALOG);
+  G_GNUC_BEGIN_IGNORE_DEPRECATIONS
+  gtk_message_dialog_set_image(GTK_MESSAGE_DIALOG(box), icon);
+  G_GNUC_END_IGNORE_DEPRECATIONS
+  gtk_widget_show(icon);
   gtk_dialog_set_default_response(GTK_DIALOG(box), GTK_RESPONSE_OK);
   const int answer = gtk_dialog_run(GTK_DIALOG(box));
   gtk_widget_destroy(box);
-  return answer == GTK_RESPONSE_OK;
+  return answer;
+}
+
+bool AskDoubleSize(GtkWindow* parent) {
+  return RunMessageBox(parent, kDoubleSizeWarningTitle, kDoubleSizeWarningText, GTK_MESSAGE_WARNING,
+                       GTK_BUTTONS_OK_CANCEL, "dialog-warning") == GTK_RESPONSE_OK;
 }
 
 void OnOkClicked(GtkButton*, gpointer data) {
@@ -124,9 +138,59 @@ GdkPixbuf* MakeIcon() {
   return icon;
 }
 
-void LoadCss() {
+// Room for a caption inside its control, in pixels: what the box leaves beside the check
+// indicator (13 pixels and a 4-pixel gap), the font list's arrow and frame, the button's
+// frame.
+int CaptionRoom(const FormControl& control) {
+  const int width = TwipsToPixels(control.twips).width;
+  switch (control.kind) {
+    case ControlKind::kCheckBox: return width - 13 - 4 - 1;
+    case ControlKind::kComboBox: return width - 32;
+    case ControlKind::kButton: return width - 14;
+    default: return width;
+  }
+}
+
+// The desktop's font, made smaller where needed (in half points, down to 6 points) so that
+// every caption and font item fits its control: the places are fixed, the font is not.
+std::string FittingFont(GtkWidget* window) {
+  gchar* name = nullptr;
+  g_object_get(gtk_settings_get_default(), "gtk-font-name", &name, nullptr);
+  PangoFontDescription* font = pango_font_description_from_string(name ? name : "Sans 10");
+  g_free(name);
+  double points = pango_font_description_get_size(font) / static_cast<double>(PANGO_SCALE);
+  if (points <= 0 || pango_font_description_get_size_is_absolute(font)) points = 10;
+  PangoLayout* layout = gtk_widget_create_pango_layout(window, nullptr);
+  auto fits = [&] {
+    pango_font_description_set_size(font, static_cast<int>(points * PANGO_SCALE));
+    pango_layout_set_font_description(layout, font);
+    auto width_of = [&](std::string_view text) {
+      pango_layout_set_text(layout, text.data(), static_cast<int>(text.size()));
+      int w = 0, h = 0;
+      pango_layout_get_pixel_size(layout, &w, &h);
+      return w;
+    };
+    for (const FormControl& control : kFormControls) {
+      if (width_of(control.caption) > CaptionRoom(control)) return false;
+    }
+    for (std::string_view item : kFontItems) {
+      if (width_of(item) > CaptionRoom(kFormControls[kCombo1])) return false;
+    }
+    return true;
+  };
+  while (points > 6 && !fits()) points -= 0.5;
+  g_object_unref(layout);
+  const char* family = pango_font_description_get_family(font);
+  std::string css = "#Form1 { font-family: \"" + std::string(family ? family : "Sans") + "\"; font-size: " +
+                    std::to_string(points) + "pt; }";
+  pango_font_description_free(font);
+  return css;
+}
+
+void LoadCss(GtkWidget* window) {
   GtkCssProvider* css = gtk_css_provider_new();
-  gtk_css_provider_load_from_data(css, kFormCss, -1, nullptr);
+  const std::string text = kFormCss + FittingFont(window);
+  gtk_css_provider_load_from_data(css, text.c_str(), -1, nullptr);
   gtk_style_context_add_provider_for_screen(gdk_screen_get_default(), GTK_STYLE_PROVIDER(css),
                                             GTK_STYLE_PROVIDER_PRIORITY_APPLICATION);
   g_object_unref(css);
@@ -152,12 +216,17 @@ GtkWidget* MakeControl(Form1& f, int index, const FormControl& control) {
       GtkWidget* label = gtk_label_new(caption.c_str());
       gtk_label_set_xalign(GTK_LABEL(label), 0.0f);
       gtk_label_set_yalign(GTK_LABEL(label), 0.0f);
+      gtk_label_set_ellipsize(GTK_LABEL(label), PANGO_ELLIPSIZE_END);
       return label;
     }
     case ControlKind::kComboBox: {
       GtkWidget* combo = gtk_combo_box_text_new();
       for (std::string_view item : kFontItems)
         gtk_combo_box_text_append_text(GTK_COMBO_BOX_TEXT(combo), std::string(item).c_str());
+      // An item wider than the list is cut short instead of widening it.
+      GList* cells = gtk_cell_layout_get_cells(GTK_CELL_LAYOUT(combo));
+      for (GList* cell = cells; cell; cell = cell->next) g_object_set(cell->data, "ellipsize", PANGO_ELLIPSIZE_END, nullptr);
+      g_list_free(cells);
       gtk_combo_box_set_active(GTK_COMBO_BOX(combo), f.form->ListIndex());
       g_signal_connect(combo, "changed", G_CALLBACK(OnFontChanged), &f);
       return combo;
@@ -191,19 +260,14 @@ GtkWidget* MakeControl(Form1& f, int index, const FormControl& control) {
 }  // namespace
 
 void ShowErrorBox(std::string_view text) {
-  const std::string message(text);
-  GtkWidget* box = gtk_message_dialog_new(nullptr, GTK_DIALOG_MODAL, GTK_MESSAGE_ERROR, GTK_BUTTONS_OK, "%s",
-                                          message.c_str());
-  gtk_window_set_title(GTK_WINDOW(box), std::string(kFormCaption).c_str());
-  gtk_dialog_run(GTK_DIALOG(box));
-  gtk_widget_destroy(box);
+  RunMessageBox(nullptr, kFormCaption, text, GTK_MESSAGE_ERROR, GTK_BUTTONS_OK, "dialog-error");
 }
 
 int RunForm1(SettingsForm& form) {
-  LoadCss();
   Form1 f;
   f.form = &form;
   f.window = gtk_window_new(GTK_WINDOW_TOPLEVEL);
+  LoadCss(f.window);
   GtkWindow* window = GTK_WINDOW(f.window);
   gtk_widget_set_name(f.window, "Form1");
   gtk_window_set_title(window, std::string(kFormCaption).c_str());
