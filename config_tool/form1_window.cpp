@@ -236,6 +236,7 @@ GtkWidget* MakeControl(Form1& f, int index, const FormControl& control) {
       GtkWidget* view = gtk_text_view_new();
       gtk_text_view_set_editable(GTK_TEXT_VIEW(view), FALSE);
       gtk_text_view_set_cursor_visible(GTK_TEXT_VIEW(view), FALSE);
+      gtk_text_view_set_accepts_tab(GTK_TEXT_VIEW(view), FALSE);
       gtk_text_view_set_wrap_mode(GTK_TEXT_VIEW(view), GTK_WRAP_WORD_CHAR);
       gtk_text_view_set_left_margin(GTK_TEXT_VIEW(view), 2);
       gtk_text_view_set_right_margin(GTK_TEXT_VIEW(view), 2);

@@ -515,6 +515,32 @@ TEST_F(NlConfigScreenTest, DoubleSizeWarningCancelKeepsTheDialogOkWrites) {
   EXPECT_EQ(SettingsNow(), SettingsText({0, 1, 0, 0, 1, 0, 0, 0, 2}));
 }
 
+TEST_F(NlConfigScreenTest, TabFollowsTheFormsTabOrder) {
+  Start(SettingsText({0, 0, 0, 0, 0, 0, 0, 0, 2}));
+  std::optional<FoundWindow> form = WaitForForm();
+  ASSERT_TRUE(form);
+  Display* d = display();
+  FormDrawn(*form);
+  MovePointer(d, form->on_screen.left + 200, form->on_screen.top + 480);
+  XSetInputFocus(d, form->id, RevertToParent, CurrentTime);
+  XSync(d, False);
+  std::this_thread::sleep_for(std::chrono::milliseconds(300));
+  auto keys = [&](std::initializer_list<KeySym> list) {
+    for (KeySym key : list) {
+      PressKey(d, key);
+      std::this_thread::sleep_for(std::chrono::milliseconds(60));
+    }
+  };
+  // Focus starts on box 0. Tab order: boxes 0, 1, 2, OK, boxes 3, 4, the hint box,
+  // boxes 5, 6, 7, the font list, then round to box 0.
+  keys({XK_Tab, XK_Tab, XK_Tab, XK_Tab, XK_space});  // box 3
+  keys({XK_Tab, XK_Tab, XK_Tab, XK_space});          // box 5
+  keys({XK_Tab, XK_Tab, XK_Tab, XK_Down});           // the font list, one item down
+  keys({XK_Tab, XK_Tab, XK_Tab, XK_Tab, XK_space});  // round to OK
+  EXPECT_EQ(ExitStatus(), 0);
+  EXPECT_EQ(SettingsNow(), SettingsText({0, 0, 0, 1, 0, 1, 0, 0, 3}));
+}
+
 TEST_F(NlConfigScreenTest, UnreadableFileShowsAnErrorBoxInsteadOfTheDialog) {
   std::string settings = SettingsText({});
   settings.resize(settings.size() / 2);  // about 128 entries
