@@ -473,7 +473,7 @@ TEST_F(NlConfigScreenTest, HintBoxShowsTheHintOfTheBoxLastUnderThePointer) {
 }
 
 TEST_F(NlConfigScreenTest, DoubleSizeWarningCancelKeepsTheDialogOkWrites) {
-  const std::string settings = SettingsText({0, 1, 0, 0, 0, 0, 0, 0, 2});
+  const std::string settings = SettingsText({0, 1, 2, 0, 0, 0, 0, 0, 2});
   Start(settings);
   std::optional<FoundWindow> form = WaitForForm();
   ASSERT_TRUE(form);
@@ -482,6 +482,8 @@ TEST_F(NlConfigScreenTest, DoubleSizeWarningCancelKeepsTheDialogOkWrites) {
     Click(d, form->on_screen.left + CentreX(r), form->on_screen.top + CentreY(r));
   };
   FormDrawn(*form);
+  click(kControls[2].px);  // grey box 2 becomes ticked
+  SettledScreen(d);
   click(kControls[4].px);  // tick box 4
   SettledScreen(d);
   click(kControls[kCommand1].px);
@@ -512,7 +514,7 @@ TEST_F(NlConfigScreenTest, DoubleSizeWarningCancelKeepsTheDialogOkWrites) {
   ASSERT_TRUE(warning) << "the warning box appears again";
   answer(*warning, XK_Return);  // OK, the default button
   EXPECT_EQ(ExitStatus(), 0);
-  EXPECT_EQ(SettingsNow(), SettingsText({0, 1, 0, 0, 1, 0, 0, 0, 2}));
+  EXPECT_EQ(SettingsNow(), SettingsText({0, 1, 1, 0, 1, 0, 0, 0, 2}));
 }
 
 TEST_F(NlConfigScreenTest, TabFollowsTheFormsTabOrder) {
