@@ -12,7 +12,11 @@
 // and everything else about them (lock, device context, colour key, loss and restore)
 // is the surface module's.
 //
-// Drawing of primitives is not offered yet.
+// Primitives are drawn in software into the render target (16- or 32-bit surfaces):
+// pixel centres at integer coordinates with the top-left fill rule, culling of clockwise
+// or counter-clockwise triangles (as seen on the screen, y down), flat or Gouraud colour,
+// stage 0 over TEXTURE and DIFFUSE, point or linear sampling clamped to the texture, the
+// texture's colour key, alpha blending, and every primitive clipped to the viewport.
 //
 // Rules every operation keeps:
 // - Nothing holds a reference on a surface given to it: the caller keeps surfaces alive
@@ -249,6 +253,49 @@ surface::Surface* GetRenderTarget(const Device* device);
 Result Load(Device* device, surface::Surface* dst, int x, int y, surface::Surface* src,
             const surface::Rect* src_rect, uint32_t flags);
 
+// Vertex layouts: x, y, z, rhw (floats, already on the screen), then the diffuse colour
+// 0xAARRGGBB with kFvfDiffuse, then u and v with kFvfTex1.
+inline constexpr uint32_t kFvfXyzRhw = 0x004;
+inline constexpr uint32_t kFvfDiffuse = 0x040;
+inline constexpr uint32_t kFvfTex1 = 0x100;
+
+enum class PrimitiveType : uint32_t {
+  kPointList = 1,
+  kLineList = 2,
+  kLineStrip = 3,
+  kTriangleList = 4,
+  kTriangleStrip = 5,
+  kTriangleFan = 6,
+};
+
+// Draws inside a scene (kInvalidState outside one); kSurfaceLost when the render target is
+// lost. Rules:
+// - A triangle covers the pixels whose centre (x, y) lies inside it; a centre on an edge
+//   counts only for a top edge (horizontal, the triangle below it) or a left edge.
+//   Strips alternate the winding of every second triangle, so that a strip keeps one
+//   facing. kCullCcw drops triangles counter-clockwise on the screen, kCullCw clockwise ones.
+// - A line covers the pixels a Bresenham walk from its rounded first end visits, without
+//   its last pixel; a point the pixel its position rounds to.
+// - Colour: flat shading takes the first vertex's diffuse colour for the whole primitive,
+//   Gouraud interpolates it; without kFvfDiffuse it is opaque white.
+// - Stage 0: colour and alpha each by their operation (kOpModulate, kOpSelectArg1,
+//   kOpSelectArg2; kOpDisable gives the diffuse value) over kArgTexture and kArgDiffuse.
+//   With no texture bound, TEXTURE is opaque white. Point sampling takes texel
+//   (floor(u x width), floor(v x height)); linear sampling blends the four texels around
+//   (u x width - 0.5, v x height - 0.5); both clamp to the texture's edge. A texel is
+//   read as 8-bit channels (v x 255 / max of its width); a format without alpha reads 255.
+// - Colour key: with kColorKeyEnable not 0 and a key on the texture, a pixel whose
+//   nearest texel equals the key in its colour bits (alpha bits left out) is not drawn.
+//   The key is the only transparency of a texture whose alpha is all opaque.
+// - Blending (kAlphaBlendEnable not 0): each channel is (src x srcFactor + dst x
+//   destFactor) / 255, truncated and held to 255; factors kBlendZero, kBlendOne,
+//   kBlendSrcAlpha, kBlendInvSrcAlpha (255 - alpha), kBlendInvDestColor (255 - the
+//   destination's channel). The destination is read as 8-bit channels like a texel and
+//   written back keeping each channel's high bits.
+// - Z values are not tested.
+Result DrawPrimitive(Device* device, PrimitiveType type, uint32_t fvf, const void* vertices, uint32_t count,
+                     uint32_t flags);
+
 // Fixed-function state, stored and never used by the device.
 enum class TransformState : uint32_t { kWorld, kView, kProjection, kCount };
 struct Matrix {
@@ -309,6 +356,7 @@ enum class Call {
   kSetLight,
   kLightEnable,
   kSetMaterial,
+  kDrawPrimitive,
   kCount
 };
 

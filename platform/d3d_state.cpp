@@ -28,7 +28,8 @@ constexpr const char* kCallNames[] = {
     "QueryDirect3D",   "ReleaseDirect3D",      "EnumDevices",   "EnumZBufferFormats", "CreateDevice",
     "ReleaseDevice",   "EnumTextureFormats",   "CreateTexture", "SetRenderState",     "SetTextureStageState",
     "SetTexture",      "BeginScene",           "EndScene",      "SetViewport",        "SetRenderTarget",
-    "Load",            "SetTransform",         "SetLight",      "LightEnable",        "SetMaterial"};
+    "Load",            "SetTransform",         "SetLight",      "LightEnable",        "SetMaterial",
+    "DrawPrimitive"};
 static_assert(std::size(kCallNames) == static_cast<size_t>(Call::kCount));
 
 constexpr const char* kRenderStateNames[] = {"kZEnable",  "kShadeMode",      "kLighting", "kAlphaBlendEnable",
