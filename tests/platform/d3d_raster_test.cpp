@@ -154,6 +154,34 @@ TEST_F(D3DRasterTest, TexturesAreSampledClampedAndKeyedAndWhiteWhenNoneIsBound) 
   EXPECT_EQ(Pixel(1, 1), 0x808080u);
 }
 
+TEST_F(D3DRasterTest, AnOpaqueAlphaTextureTakesItsTransparencyFromTheKeyAlone) {
+  // An alpha texture filled from a picture without alpha: every texel opaque, the key's
+  // value without alpha bits. The key still matches; other texels blend at full strength.
+  ps::Surface* tex = nullptr;
+  ASSERT_EQ(pd::CreateTexture(dd_, {2, 1, pd::kTexA8R8G8B8, false}, &tex), pd::Result::kOk);
+  ps::LockedRect l;
+  ASSERT_EQ(ps::Lock(tex, nullptr, ps::kLockWait, &l), ps::Result::kOk);
+  const uint32_t texels[2] = {0xFF0000FF, 0xFFFF0000};
+  std::memcpy(l.bits, texels, 8);
+  ps::Unlock(tex);
+  const ps::ColorKey key{0x0000FF, 0x0000FF};
+  ps::SetColorKey(tex, &key);
+  ASSERT_EQ(pd::SetTexture(d_, 0, tex), pd::Result::kOk);
+  pd::SetRenderState(d_, pd::RenderState::kColorKeyEnable, 1);
+  pd::SetRenderState(d_, pd::RenderState::kAlphaBlendEnable, 1);
+  pd::SetRenderState(d_, pd::RenderState::kSrcBlend, pd::kBlendSrcAlpha);
+  pd::SetRenderState(d_, pd::RenderState::kDestBlend, pd::kBlendInvSrcAlpha);
+  pd::SetTextureStageState(d_, 0, pd::StageState::kAlphaOp, pd::kOpModulate);
+  pd::SetTextureStageState(d_, 0, pd::StageState::kAlphaArg1, pd::kArgTexture);
+  Fill(0x404040);
+  const uint32_t w = 0xFFFFFFFF;
+  ASSERT_EQ(Draw(pd::PrimitiveType::kTriangleStrip,
+                 {{0, 0, 0, 1, w, 0, 0}, {8, 0, 0, 1, w, 1, 0}, {0, 8, 0, 1, w, 0, 1}, {8, 8, 0, 1, w, 1, 1}}),
+            pd::Result::kOk);
+  EXPECT_EQ(Pixel(1, 1), 0x404040u);  // keyed: left alone
+  EXPECT_EQ(Pixel(6, 1), 0xFF0000u);  // opaque red, 255 x 255 / 255 + 64 x 0 / 255
+}
+
 TEST_F(D3DRasterTest, BlendFactorsAsWorkedOutByHand) {
   struct Case {
     const char* name;
