@@ -235,7 +235,9 @@ int D3DClearDrawTarget() {
 
 int D3DSyncDrawTarget(int masked) {
   if (D3DObject == nullptr) return -1;
-  BindRenderTarget(masked != 0 ? GetMaskSurface() : GetDrawSurface());
+  // Without a mask surface the draws go to the draw surface, as row 0's do.
+  ps::Surface* mask = masked != 0 ? GetMaskSurface() : nullptr;
+  BindRenderTarget(mask != nullptr ? mask : GetDrawSurface());
   D3DDeviceRecord* rec = Current();
   if (IsDrawingToFront() == 1 && masked != 0) {
     D3DTargetUnusable = 0;

@@ -10,7 +10,10 @@
 #include "tests/vexal/d3d/d3d_fixture.h"
 #include "vexal/graphics/bmp_data_table.h"
 #include "vexal/graphics/d3d_row.h"
+#include "vexal/graphics/draw_calls.h"
 #include "vexal/graphics/draw_state.h"
+#include "vexal/graphics/draw_target.h"
+#include "vexal/graphics/mask.h"
 #include "vexal/graphics/screen_access.h"
 
 namespace {
@@ -87,6 +90,21 @@ TEST_F(Direct3DTest, TargetsTheDeviceCannotDrawOnAreRefused) {
   EXPECT_EQ(vexal::D3DTargetUnusable, 0);
   EXPECT_EQ(pd::GetRenderTarget(Current().Device), Current().CreationSurface);
   EXPECT_EQ(pd::GetTexture(Current().Device, 0), nullptr);
+}
+
+TEST_F(Direct3DTest, MaskedDrawingGoesToTheMaskSurfaceOnlyWhileOneExists) {
+  Start3D();
+  vexal::DeleteMaskBuffer();
+  ASSERT_EQ(vexal::GetMaskSurface(), nullptr);
+  ASSERT_EQ(vexal::SetDrawTarget(vexal::kBackScreen), 0);
+  EXPECT_EQ(vexal::D3DSyncDrawTarget(1), 0);
+  EXPECT_EQ(pd::GetRenderTarget(Current().Device), vexal::GetBackSurface());
+  ASSERT_EQ(vexal::CreateMaskSurface(1, 1), 0);
+  ASSERT_NE(vexal::GetMaskSurface(), nullptr);
+  EXPECT_EQ(vexal::D3DSyncDrawTarget(1), 0);
+  EXPECT_EQ(pd::GetRenderTarget(Current().Device), vexal::GetMaskSurface());
+  EXPECT_EQ(vexal::D3DSyncDrawTarget(0), 0);
+  EXPECT_EQ(pd::GetRenderTarget(Current().Device), vexal::GetBackSurface());
 }
 
 TEST_F(Direct3DTest, TheViewportCarriesTheTargetOriginUnlessTheMaskIsDrawnForTheFront) {
