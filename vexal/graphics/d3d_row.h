@@ -1,6 +1,5 @@
-// The entries of row 1 (Direct3D) of the drawing backend table, by slot number. Until the
-// Direct3D backend is built they stand in d3d_row_pending.cpp and report Direct3D as
-// unavailable, so graph management never puts a graph on this row.
+// The entries of row 1 (Direct3D) of the drawing backend table, by slot number. They live in
+// vexal/d3d/; the draws not built yet stand in d3d_row_pending.cpp and refuse to draw.
 #pragma once
 
 #include <cstdint>
@@ -11,7 +10,7 @@ namespace vexal {
 
 int D3DSetDrawStateBlock(DrawStateBlock* block);                                                                 // 0
 int D3DCreateGraphStorage(GraphRecord* graph);                                                                   // 1
-int D3DCreateDivGraphStorage(GraphRecord** graphs, int count);                                                   // 2
+int D3DCreateDivGraphStorage(GraphRecord** graphs, int count, int x_count, int y_count, int width, int height);  // 2
 int D3DCreateDerivedGraphStorage(GraphRecord* graph, int x, int y, int width, int height, GraphRecord* parent);  // 3
 int D3DDeleteGraphStorage(GraphRecord* graph);                                                                   // 4
 int D3DSetGraphImage(const ColorFormatRecord* format, const void* bitmap, const void* alpha_bitmap, int x, int y,
@@ -59,6 +58,6 @@ int D3DSetLight(const void* args);                                              
 int D3DEnableLight(const void* args);                                                                          // 44
 int D3DSetMaterial(const void* args);                                                                          // 45
 int D3DSetCullMode(const void* args);                                                                          // 46
-int D3DSetLighting(const void* args);                                                                          // 47
+int D3DSetAmbientLight(const void* args);                                                                      // 47
 
 }  // namespace vexal

@@ -55,7 +55,7 @@ int DDrawCreateGraphStorage(GraphRecord* graph) {
   return CreateOnePiece(graph);
 }
 
-int DDrawCreateDivGraphStorage(GraphRecord** graphs, int count) {
+int DDrawCreateDivGraphStorage(GraphRecord** graphs, int count, int, int, int, int) {
   if (NoDevice()) return -1;
   for (int i = 0; i < count; ++i) {
     if (graphs[i] == nullptr || CreateOnePiece(graphs[i]) == -1) return -1;

@@ -12,7 +12,8 @@ namespace vexal {
 
 int DDrawSetDrawStateBlock(DrawStateBlock* block);                                                                 // 0
 int DDrawCreateGraphStorage(GraphRecord* graph);                                                                   // 1
-int DDrawCreateDivGraphStorage(GraphRecord** graphs, int count);                                                   // 2
+int DDrawCreateDivGraphStorage(GraphRecord** graphs, int count, int x_count = 0, int y_count = 0, int width = 0,
+                               int height = 0);  // 2
 int DDrawCreateDerivedGraphStorage(GraphRecord* graph, int x, int y, int width, int height, GraphRecord* parent);  // 3
 int DDrawDeleteGraphStorage(GraphRecord* graph);                                                                   // 4
 int DDrawSetGraphImage(const ColorFormatRecord* format, const void* bitmap, const void* alpha_bitmap, int x, int y,

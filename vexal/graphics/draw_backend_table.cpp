@@ -116,7 +116,7 @@ const DrawBackendRows DrawBackendTable = {{
         D3DEnableLight,                // 44
         D3DSetMaterial,                // 45
         D3DSetCullMode,                // 46
-        D3DSetLighting,                // 47
+        D3DSetAmbientLight,            // 47
     },
 }};
 

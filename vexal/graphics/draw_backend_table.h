@@ -36,7 +36,9 @@ using OpaqueSlot = int (*)(const void* args);
 struct DrawBackendRow {
   int (*SetDrawStateBlock)(DrawStateBlock* block);                                   // 0
   int (*CreateGraphStorage)(GraphRecord* graph);                                     // 1
-  int (*CreateDivGraphStorage)(GraphRecord** graphs, int count);                     // 2
+  // the cells, their count, cells per row and per column, the cell size
+  int (*CreateDivGraphStorage)(GraphRecord** graphs, int count, int x_count, int y_count, int width,
+                               int height);                                          // 2
   int (*CreateDerivedGraphStorage)(GraphRecord* graph, int x, int y, int width, int height,
                                    GraphRecord* parent);                             // 3
   int (*DeleteGraphStorage)(GraphRecord* graph);                                     // 4

@@ -158,7 +158,7 @@ int CreateDXDivGraph(const GraphImage* picture, const GraphImage* alpha, int all
                                 alphaFlag);
   }
   if (records[0] == nullptr) return 0;  // suspended meanwhile: nothing was made
-  if (GetDrawBackendRow(records[0]->Row).CreateDivGraphStorage(records.data(), allNum) == -1) {
+  if (GetDrawBackendRow(records[0]->Row).CreateDivGraphStorage(records.data(), allNum, xNum, yNum, w, h) == -1) {
     FatalErrorExitFmt("グラフィックファイルの格納用グラフィック領域の作成に失敗しました in CreateDXDivGraph Point1");
   }
   return 0;

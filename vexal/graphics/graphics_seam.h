@@ -35,7 +35,9 @@
 #include "vexal/graphics/screen_log_draw.h"
 #include "vexal/graphics/mask.h"
 #include "vexal/graphics/dib_section.h"
-#include "vexal/graphics/direct3d_pending.h"
+#include "vexal/d3d/d3d_device.h"
+#include "vexal/d3d/d3d_draw_state.h"
+#include "vexal/d3d/texture_formats.h"
 
 namespace vexal {
 

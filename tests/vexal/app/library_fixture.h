@@ -16,6 +16,7 @@
 #include "platform/window.h"
 #include "tests/support/temp_dir.h"
 #include "vexal/app/app_state.h"
+#include "vexal/graphics/screen_access.h"
 
 namespace apptest {
 
@@ -31,6 +32,8 @@ class LibraryTest : public ::testing::Test {
     plat::sys::OverrideMemoryStatus(plat::sys::MemoryStatus{512ull << 20, 256ull << 20});
     old_dir_ = plat::fs::CurrentDirectory();
     plat::fs::SetCurrentDirectory(dir_.path());
+    // The library draws through the DirectDraw row unless a test chooses Direct3D.
+    vexal::SetNoDirect3DFlag(1);
   }
   void TearDown() override {
     plat::fs::SetCurrentDirectory(old_dir_);

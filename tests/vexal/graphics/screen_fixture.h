@@ -62,6 +62,7 @@ class ScreenTest : public apptest::LibraryTest {
     plat::window::ResetWindowStandIn();
     vexal::EndDirectDraw();
     vexal::ResetDDrawState();
+    vexal::SetNoDirect3DFlag(1);
     plat::window::SetInstanceLockPath(dir_.File("instance.lock"));
   }
   static Mode ScreenMode() {

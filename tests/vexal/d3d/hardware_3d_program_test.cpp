@@ -1,0 +1,93 @@
+// The game program with the hardware-3D setting, headless under the harness: it starts
+// the 3-D device, logs it, runs and ends cleanly, and shows what it shows without it
+// (row 1 refuses the draws it cannot make yet, and the boot log goes through row 0).
+#include <gtest/gtest.h>
+#include <limits.h>
+#include <stdlib.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <cstdio>
+#include <optional>
+#include <string>
+
+#include "tests/support/png_file.h"
+#include "tests/support/temp_dir.h"
+#include "tools/picture/picture_file.h"
+
+namespace {
+
+// The program in the same build tree (tests/vexal/d3d/ beside game/entry/).
+std::string ProgramPath() {
+  char self[PATH_MAX] = {};
+  ssize_t n = readlink("/proc/self/exe", self, sizeof self - 1);
+  std::string dir = n > 0 ? std::string(self, static_cast<size_t>(n)) : std::string();
+  return dir.substr(0, dir.rfind('/')) + "/../../../game/entry/nightloom";
+}
+
+class Hardware3DProgramTest : public ::testing::Test {
+ protected:
+  // A data folder with window mode, 32-bit colour, the hardware-3D choice as given, and a
+  // font sheet of two colours.
+  void Prepare(const nltest::TempDir& dir, bool hardware_3d) {
+    mkdir(dir.File("system").c_str(), 0700);
+    const std::string settings = std::string("NLCONFIG\n1\n1\n") + (hardware_3d ? "1\n" : "0\n");
+    ASSERT_TRUE(nltest::WriteFileBytes(dir.File("system/nlconfig.inf"), settings));
+    nltools::Picture sheet(208, 64);
+    for (int y = 0; y < 64; ++y) {
+      for (int x = 0; x < 208; ++x) sheet.At(x, y) = (x + y) % 3 == 0 ? nltools::Rgb{250, 250, 250} : nltools::Rgb{0, 0, 0};
+    }
+    ASSERT_TRUE(nltools::WriteBmp(dir.File("system/letter.bmp"), sheet));
+  }
+  int Run(const nltest::TempDir& dir) {
+    pid_t pid = fork();
+    if (pid == 0) {
+      if (chdir(dir.path().c_str()) != 0) _exit(120);
+      setenv("SDL_VIDEODRIVER", "dummy", 1);
+      setenv("SDL_AUDIODRIVER", "dummy", 1);
+      setenv("NIGHTLOOM_INSTANCE_LOCK", dir.File("instance.lock").c_str(), 1);
+      setenv("NIGHTLOOM_CLOCK", "virtual", 1);
+      setenv("NIGHTLOOM_CAPTURE", dir.File("frames").c_str(), 1);
+      setenv("NIGHTLOOM_EXIT_AFTER", "8", 1);
+      const std::string program = ProgramPath();
+      execl(program.c_str(), program.c_str(), static_cast<char*>(nullptr));
+      _exit(121);
+    }
+    int status = 0;
+    waitpid(pid, &status, 0);
+    return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+  }
+  static std::optional<nltest::Png> Frame(const nltest::TempDir& dir, int n) {
+    char name[32];
+    std::snprintf(name, sizeof name, "/frame-%06d.png", n);
+    return nltest::ReadPng(dir.File("frames") + name);
+  }
+};
+
+TEST_F(Hardware3DProgramTest, TheGameStartsItsDeviceLogsItAndRunsAsWithoutIt) {
+  ASSERT_EQ(access(ProgramPath().c_str(), X_OK), 0) << ProgramPath() << " is not built";
+  nltest::TempDir with, without;
+  Prepare(with, true);
+  Prepare(without, false);
+  EXPECT_EQ(Run(with), 0);
+  EXPECT_EQ(Run(without), 0);
+
+  const std::string log = nltest::ReadFileBytes(with.File("AppLog.txt"));
+  for (const char* line : {"３Ｄデバイスを作成します... ３Ｄデバイスの作成に成功しました\n",
+                           "テクスチャ最大幅:2048 最小幅:32 \n", "Direct3D 関連の初期化は正常に終了しました\n",
+                           "３Ｄグラフィック描画機能を使用します\n", "Direct3D 関連の終了処理は正常に終了しました\n"}) {
+    EXPECT_NE(log.find(line), std::string::npos) << line;
+  }
+  const std::string plain = nltest::ReadFileBytes(without.File("AppLog.txt"));
+  EXPECT_EQ(plain.find("Direct3D 関連の初期化を行います"), std::string::npos);
+  EXPECT_NE(plain.find("３Ｄグラフィック描画機能は使用しません"), std::string::npos);
+
+  for (int n : {2, 6, 8}) {
+    const std::optional<nltest::Png> a = Frame(with, n), b = Frame(without, n);
+    ASSERT_TRUE(a && b) << n;
+    EXPECT_EQ(a->rgb, b->rgb) << "frame " << n;
+  }
+}
+
+}  // namespace
