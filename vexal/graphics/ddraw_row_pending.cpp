@@ -11,14 +11,6 @@ constexpr int kNotDrawn = -1;
 
 }  // namespace
 
-int G_DDraw_DrawExtendGraph(int, int, int, int, GraphRecord*, int) { return kNotDrawn; }
-int G_DDraw_DrawRotaGraph(int, int, double, double, GraphRecord*, int, int) { return kNotDrawn; }
-int G_DDraw_DrawModiGraph(int, int, int, int, int, int, int, int, GraphRecord*, int) { return kNotDrawn; }
-int G_DDraw_DrawModiGraphFloat(float, float, float, float, float, float, float, float, GraphRecord*, int) {
-  return kNotDrawn;
-}
-int G_DDraw_DrawChipMap(int, int, int, int, const uint32_t*, int, int, GraphRecord**, int) { return 0; }
-int G_DDraw_DrawPrimitive(const PrimitiveVertex*, int, int, GraphRecord*, int) { return kNotDrawn; }
 int G_DDraw_DrawFillBox(int, int, int, int, uint32_t) { return kNotDrawn; }
 int G_DDraw_DrawLine(int, int, int, int, uint32_t) { return kNotDrawn; }
 int G_DDraw_DrawBoxOutline(int, int, int, int, uint32_t) { return kNotDrawn; }

@@ -1,0 +1,3 @@
+#include "vexal/raster/triangle_raster.h"
+
+#include <gtest/gtest.h>
