@@ -1,3 +1,0 @@
-#include "vexal/raster/triangle_raster.h"
-
-#include <gtest/gtest.h>
