@@ -50,7 +50,7 @@ void Sort3(const int64_t* key, int* idx) {
 
 EdgePart Part(int64_t x0, int64_t y0, int64_t x1, int64_t rows) { return {x0, y0, (x1 - x0) / rows, rows}; }
 
-uint32_t Gradient(__int128 numerator, int64_t det) {
+uint32_t Gradient(__int128 numerator, __int128 det) {
   const __int128 q = numerator * kOne / det;
   return static_cast<uint32_t>(static_cast<unsigned __int128>(q));  // taken as 32 bits
 }
@@ -70,9 +70,9 @@ bool MakeSetup(const RasterVertex* v, Setup* s) {
   const int64_t du1 = int64_t{v[a[1]].u} - v[a[0]].u, dv1 = int64_t{v[a[1]].v} - v[a[0]].v;
   const int64_t dx2 = int64_t{v[a[2]].x} - v[a[0]].x, dy2 = int64_t{v[a[2]].y} - v[a[0]].y;
   const int64_t du2 = int64_t{v[a[2]].u} - v[a[0]].u, dv2 = int64_t{v[a[2]].v} - v[a[0]].v;
-  const int64_t det = dy1 * dx2 - dy2 * dx1;
+  using I = __int128;  // differences of whole-range ints have 64-bit products
+  const I det = I{dy1} * dx2 - I{dy2} * dx1;
   if (det == 0) return false;
-  using I = __int128;
   s->DuDx = Gradient(I{dy1} * du2 - I{dy2} * du1, det);
   s->DuDy = Gradient(I{du1} * dx2 - I{dx1} * du2, det);
   s->DvDx = Gradient(I{dy1} * dv2 - I{dv1} * dy2, det);

@@ -129,19 +129,19 @@ class WarpTest : public apptest::LibraryTest {
     apptest::LibraryTest::TearDown();
   }
 
-  void Start(const Screen& f) {
+  void Start(const Screen& f, int width = 320, int height = 240) {
     screen_ = &f;
     pd::SetDesktop(1024, 768, f.bits);
     plat::window::OverrideDesktopMode(plat::window::DesktopMode{1024, 768, f.bits});
     pd::SetLayout16(f.layout16);
-    vexal::RequestScreenMode(320, 240, f.bits, -1);
+    vexal::RequestScreenMode(width, height, f.bits, -1);
     vexal::ChangeWindowMode(1);
     ASSERT_EQ(vexal::LibraryInit(), 0);
     ASSERT_EQ(vexal::GetPixelFormatPtr()->ColorBits, f.bits);
     if (f.bits == 16) ASSERT_EQ(vexal::GetPixelFormatPtr()->RedMask, f.red_mask);
     vexal::DDrawState.DrawSurface = vexal::DDrawState.Back;
     vexal::DrawState.TargetRect = {0, 0, 0, 0};
-    vexal::DrawState.DrawArea = {0, 0, 320, 240};
+    vexal::DrawState.DrawArea = {0, 0, width, height};
     vexal::DrawState.TargetInVideoMemory = 0;
     vexal::DrawState.MaskedDrawing = 0;
   }
