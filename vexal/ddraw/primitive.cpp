@@ -6,6 +6,7 @@
 #include <algorithm>
 #include <cstdint>
 #include <limits>
+#include <new>
 #include <vector>
 
 #include "vexal/ddraw/point_line_records.h"
@@ -39,20 +40,6 @@ int Trunc(float v) { return w::SaturateInt32(static_cast<double>(v)); }
 
 LineSegmentRecord Segment(const PrimitiveVertex& a, const PrimitiveVertex& b) {
   return {Trunc(a.x), Trunc(a.y), Trunc(b.x), Trunc(b.y), VertexColor(a), a.diffuse & 0xFF000000u};
-}
-
-// The vertex triples of a triangle list, strip or fan.
-std::vector<int> TriangleIndices(int count, int type) {
-  std::vector<int> out;
-  if (count < 3) return out;
-  if (type == kPrimitiveTriangleList) {
-    for (int i = 0; i + 2 < count; i += 3) out.insert(out.end(), {i, i + 1, i + 2});
-  } else if (type == kPrimitiveTriangleStrip) {
-    for (int k = 2; k < count; ++k) out.insert(out.end(), {k - 2, k - 1, k});
-  } else {
-    for (int k = 2; k < count; ++k) out.insert(out.end(), {0, k - 1, k});
-  }
-  return out;
 }
 
 int DrawTriangles(const PrimitiveVertex* vertices, const std::vector<int>& indices, GraphRecord* graph, int trans) {
@@ -92,39 +79,60 @@ int DrawTriangles(const PrimitiveVertex* vertices, const std::vector<int>& indic
 
 }  // namespace
 
+std::vector<LineSegmentRecord> PrimitiveSegments(const PrimitiveVertex* vertices, int count, int type) {
+  std::vector<LineSegmentRecord> segments;
+  if (vertices == nullptr) return segments;
+  const int step = type == kPrimitiveLineList ? 2 : 1;
+  for (int i = 0; i + 1 < count; i += step) segments.push_back(Segment(vertices[i], vertices[i + 1]));
+  return segments;
+}
+
+std::vector<int> PrimitiveTriangles(int count, int type) {
+  std::vector<int> out;
+  for (int k = 2; k < count; ++k) {
+    if (type == kPrimitiveTriangleList && k % 3 == 2)
+      out.insert(out.end(), {k - 2, k - 1, k});
+    else if (type == kPrimitiveTriangleStrip)
+      out.insert(out.end(), {k - 2, k - 1, k});
+    else if (type == kPrimitiveTriangleFan)
+      out.insert(out.end(), {0, k - 1, k});
+  }
+  return out;
+}
+
 int G_DDraw_DrawPrimitive(const PrimitiveVertex* vertices, int count, int type, GraphRecord* graph, int trans) {
   if (GetDirectDrawObject() == nullptr) return -1;
   EndPending3DScene();
   // A Direct3D graph as target has no surface to lock.
   if (DDrawTargetUnusable != 0) return -1;
   if (vertices == nullptr || count <= 0) return 0;
-  switch (type) {
-    case kPrimitivePointList: {
-      std::vector<PointRecord> points;
-      points.reserve(static_cast<size_t>(count));
-      for (int i = 0; i < count; ++i)
-        points.push_back({Trunc(vertices[i].x), Trunc(vertices[i].y), VertexColor(vertices[i]),
-                          vertices[i].diffuse & 0xFF000000u});
-      G_DDraw_DrawPixel(points.data(), count);
-      return 0;
+  try {
+    switch (type) {
+      case kPrimitivePointList: {
+        std::vector<PointRecord> points;
+        points.reserve(static_cast<size_t>(count));
+        for (int i = 0; i < count; ++i)
+          points.push_back({Trunc(vertices[i].x), Trunc(vertices[i].y), VertexColor(vertices[i]),
+                            vertices[i].diffuse & 0xFF000000u});
+        G_DDraw_DrawPixel(points.data(), count);
+        return 0;
+      }
+      case kPrimitiveLineList:
+      case kPrimitiveLineStrip: {
+        const std::vector<LineSegmentRecord> segments = PrimitiveSegments(vertices, count, type);
+        if (!segments.empty()) G_DDraw_DrawLineSet(segments.data(), static_cast<int>(segments.size()));
+        return 0;
+      }
+      case kPrimitiveTriangleList:
+      case kPrimitiveTriangleStrip:
+      case kPrimitiveTriangleFan:
+        DrawTriangles(vertices, PrimitiveTriangles(count, type), graph, trans);
+        return 0;
+      default:
+        return 0;
     }
-    case kPrimitiveLineList:
-    case kPrimitiveLineStrip: {
-      std::vector<LineSegmentRecord> segments;
-      if (type == kPrimitiveLineList)
-        for (int i = 0; i + 1 < count; i += 2) segments.push_back(Segment(vertices[i], vertices[i + 1]));
-      else
-        for (int i = 0; i + 1 < count; ++i) segments.push_back(Segment(vertices[i], vertices[i + 1]));
-      if (!segments.empty()) G_DDraw_DrawLineSet(segments.data(), static_cast<int>(segments.size()));
-      return 0;
-    }
-    case kPrimitiveTriangleList:
-    case kPrimitiveTriangleStrip:
-    case kPrimitiveTriangleFan:
-      DrawTriangles(vertices, TriangleIndices(count, type), graph, trans);
-      return 0;
-    default:
-      return 0;
+  } catch (const std::bad_alloc&) {
+    return -1;  // no room for the records
   }
 }
 

@@ -3,6 +3,9 @@
 #pragma once
 
 #include <cstdint>
+#include <vector>
+
+#include "vexal/ddraw/point_line_records.h"
 
 namespace vexal {
 
@@ -24,5 +27,11 @@ inline constexpr int kPrimitiveLineStrip = 3;
 inline constexpr int kPrimitiveTriangleList = 4;
 inline constexpr int kPrimitiveTriangleStrip = 5;
 inline constexpr int kPrimitiveTriangleFan = 6;
+
+// The segments of a line list (vertex 2i to 2i + 1) or strip (vertex i to i + 1), each in
+// the screen colour of its first vertex.
+std::vector<LineSegmentRecord> PrimitiveSegments(const PrimitiveVertex* vertices, int count, int type);
+// The vertex triples of a triangle list, strip or fan, one after another.
+std::vector<int> PrimitiveTriangles(int count, int type);
 
 }  // namespace vexal
