@@ -138,7 +138,9 @@ class WarpTest : public apptest::LibraryTest {
     vexal::ChangeWindowMode(1);
     ASSERT_EQ(vexal::LibraryInit(), 0);
     ASSERT_EQ(vexal::GetPixelFormatPtr()->ColorBits, f.bits);
-    if (f.bits == 16) ASSERT_EQ(vexal::GetPixelFormatPtr()->RedMask, f.red_mask);
+    if (f.bits == 16) {
+      ASSERT_EQ(vexal::GetPixelFormatPtr()->RedMask, f.red_mask);
+    }
     vexal::DDrawState.DrawSurface = vexal::DDrawState.Back;
     vexal::DrawState.TargetRect = {0, 0, 0, 0};
     vexal::DrawState.DrawArea = {0, 0, width, height};

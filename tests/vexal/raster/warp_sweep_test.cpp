@@ -59,7 +59,7 @@ TEST_P(WarpSweep, NeverWritesOutsideTheArea) {
       default: {
         vexal::PrimitiveVertex v[5];
         for (auto& p : v)
-          p = {static_cast<float>(coordinate()), static_cast<float>(coordinate()), 0, 1, rng(),
+          p = {static_cast<float>(coordinate()), static_cast<float>(coordinate()), 0, 1, static_cast<uint32_t>(rng()),
                static_cast<float>(rng() % 5) - 2.0f, static_cast<float>(rng() % 5) - 2.0f};
         vexal::G_DDraw_DrawPrimitive(v, 5, 4 + static_cast<int>(rng() % 3), rng() % 2 ? &g->record : nullptr,
                                      look.trans);
@@ -68,8 +68,9 @@ TEST_P(WarpSweep, NeverWritesOutsideTheArea) {
     const Picture after = Read(vexal::DDrawState.Back);
     for (int y = 0; y < after.h; ++y)
       for (int x = 0; x < after.w; ++x)
-        if (x < area.left || x >= area.right || y < area.top || y >= area.bottom)
+        if (x < area.left || x >= area.right || y < area.top || y >= area.bottom) {
           ASSERT_EQ(after.at(x, y), before.at(x, y)) << "call " << i << " wrote (" << x << "," << y << ")";
+        }
   }
 }
 
