@@ -1,6 +1,5 @@
 // The entries of row 0 (DirectDraw) of the drawing backend table, by slot number. Their
-// bodies live with the drawers that own them; the ones not built yet stand in
-// ddraw_row_pending.cpp and answer as a row without a device does. Slot 24,
+// bodies live with the drawers that own them. Slot 24,
 // DDrawSetDrawTarget, is declared with the draw target (draw_target.h).
 #pragma once
 

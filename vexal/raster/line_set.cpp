@@ -1,6 +1,6 @@
 // Slots 34 and 35 of row 0: arrays of points and of half-open line segments, each stored
 // in its own colour value, clipped to the draw area.
-#include "vexal/raster/line_set.h"
+#include "vexal/ddraw/point_line_records.h"
 
 #include <cstdint>
 

@@ -5,7 +5,7 @@
 
 #include "vexal/graphics/ddraw_row.h"
 #include "vexal/graphics/draw_target.h"
-#include "vexal/raster/line_set.h"
+#include "vexal/ddraw/point_line_records.h"
 #include "vexal/raster/triangle_fill.h"
 
 namespace vexal {

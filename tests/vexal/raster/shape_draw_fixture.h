@@ -26,7 +26,7 @@
 #include "vexal/graphics/screen_access.h"
 #include "vexal/graphics/screen_mode.h"
 #include "vexal/raster/circle_walk.h"
-#include "vexal/raster/line_set.h"
+#include "vexal/ddraw/point_line_records.h"
 #include "vexal/raster/line_walk.h"
 #include "vexal/raster/oval_walk.h"
 #include "vexal/raster/shape_kernels.h"

@@ -1,0 +1,113 @@
+// The game program with the doubled screen (settings entry 4), under the harness: every
+// presented frame is 640 x 480; the boot log is presented as drawn, in the top-left
+// quarter; the game's frames end with the 320 x 240 picture stretched over the whole
+// screen, every pixel a 2 x 2 block.
+#include <gtest/gtest.h>
+#include <limits.h>
+#include <stdlib.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <cstdio>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "tests/support/png_file.h"
+#include "tests/support/temp_dir.h"
+#include "tools/picture/picture_file.h"
+
+namespace {
+
+std::string ProgramPath() {
+  char self[PATH_MAX] = {};
+  ssize_t n = readlink("/proc/self/exe", self, sizeof self - 1);
+  std::string dir = n > 0 ? std::string(self, static_cast<size_t>(n)) : std::string();
+  return dir.substr(0, dir.rfind('/')) + "/../../../game/entry/nightloom";
+}
+
+// Every font cell one solid colour of its own: a glyph shows as an 8 x 8 block.
+nltools::Rgb CellColour(int cell) { return {static_cast<uint8_t>(16 + cell), 200, static_cast<uint8_t>(255 - cell)}; }
+
+nltools::Picture SolidCellSheet() {
+  nltools::Picture sheet(208, 64);
+  for (int y = 0; y < 64; ++y)
+    for (int x = 0; x < 208; ++x) sheet.At(x, y) = CellColour(y / 8 * 26 + x / 8);
+  return sheet;
+}
+
+class DoubledScreenTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    ASSERT_EQ(access(ProgramPath().c_str(), X_OK), 0) << ProgramPath() << " is not built";
+    mkdir(dir_.File("system").c_str(), 0700);
+    // Window mode, 32 bits, doubled screen.
+    ASSERT_TRUE(nltest::WriteFileBytes(dir_.File("system/nlconfig.inf"), "NLCONFIG\n1\n1\n0\n0\n1\n"));
+    ASSERT_TRUE(nltools::WriteBmp(dir_.File("system/letter.bmp"), SolidCellSheet()));
+  }
+
+  int Run(int frames) {
+    pid_t pid = fork();
+    if (pid == 0) {
+      if (chdir(dir_.path().c_str()) != 0) _exit(120);
+      setenv("SDL_VIDEODRIVER", "dummy", 1);
+      setenv("SDL_AUDIODRIVER", "dummy", 1);
+      setenv("NIGHTLOOM_INSTANCE_LOCK", dir_.File("instance.lock").c_str(), 1);
+      setenv("NIGHTLOOM_CLOCK", "virtual", 1);
+      setenv("NIGHTLOOM_CAPTURE", frames_.c_str(), 1);
+      setenv("NIGHTLOOM_EXIT_AFTER", std::to_string(frames).c_str(), 1);
+      const std::string program = ProgramPath();
+      execl(program.c_str(), program.c_str(), static_cast<char*>(nullptr));
+      _exit(121);
+    }
+    int status = 0;
+    waitpid(pid, &status, 0);
+    return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+  }
+
+  std::optional<nltest::Png> Frame(int n) const {
+    char name[32];
+    std::snprintf(name, sizeof name, "/frame-%06d.png", n);
+    return nltest::ReadPng(frames_ + name);
+  }
+
+  nltest::TempDir dir_;
+  const std::string frames_ = dir_.File("frames");
+};
+
+const uint8_t* PixelAt(const nltest::Png& png, int x, int y) { return &png.rgb[(static_cast<size_t>(y) * png.width + x) * 3]; }
+
+TEST_F(DoubledScreenTest, FramesAre640By480AndTheGameFramesArePixelDoubled) {
+  EXPECT_EQ(Run(9), 0);
+  for (int n = 1; n <= 9; ++n) {
+    const std::optional<nltest::Png> frame = Frame(n);
+    ASSERT_TRUE(frame) << "frame " << n;
+    EXPECT_EQ(frame->width, 640) << "frame " << n;
+    EXPECT_EQ(frame->height, 480) << "frame " << n;
+  }
+  // The boot log's first line (frame 2) is presented without the stretch: ">" (cell 24)
+  // is one 8 x 8 block at the top-left corner.
+  const nltest::Png boot = *Frame(2);
+  const nltools::Rgb arrow = CellColour(24);
+  for (int y = 0; y < 16; ++y)
+    for (int x = 0; x < 16; ++x) {
+      const uint8_t* p = PixelAt(boot, x, y);
+      const bool inside = x < 8 && y < 8;
+      EXPECT_EQ(p[0] == arrow.r && p[1] == arrow.g && p[2] == arrow.b, inside) << x << "," << y;
+    }
+  // The game's frames: each is its top-left 320 x 240 picture doubled.
+  for (int n = 7; n <= 9; ++n) {
+    const nltest::Png frame = *Frame(n);
+    int wrong = 0;
+    for (int y = 0; y < 480; ++y)
+      for (int x = 0; x < 640; ++x) {
+        const uint8_t* p = PixelAt(frame, x, y);
+        const uint8_t* s = PixelAt(frame, x & ~1, y & ~1);
+        wrong += p[0] != s[0] || p[1] != s[1] || p[2] != s[2];
+      }
+    EXPECT_EQ(wrong, 0) << "frame " << n;
+  }
+}
+
+}  // namespace

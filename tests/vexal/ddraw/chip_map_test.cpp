@@ -1,0 +1,41 @@
+// The chip map: one blitter draw per map entry at the cell's place, empty entries and a
+// map that is a window into a wider array.
+#include <gtest/gtest.h>
+
+#include <cstdint>
+
+#include "tests/vexal/raster/warp_fixture.h"
+#include "vexal/graphics/ddraw_row.h"
+
+namespace warptest {
+namespace {
+
+using ChipMap = WarpTest;
+
+TEST_F(ChipMap, DrawsEachCellFromItsEntry) {
+  Start(kXrgb32);
+  auto a = Graph(4, 3, -1);
+  auto b = Graph(4, 3, -1);
+  vexal::GraphRecord* graphs[] = {&a->record, &b->record};
+  // Two rows of three cells read from a map five entries wide.
+  const uint32_t map[] = {0, 1, 0xFFFFFFFF, 7, 7,  //
+                          1, 0xFFFFFFFF, 0, 7, 7};
+  FillBack();
+  const Picture before = Read(vexal::DDrawState.Back);
+  EXPECT_EQ(vexal::G_DDraw_DrawChipMap(10, 20, 3, 2, map, 5, 0, graphs, 0), 0);
+  Picture expected = before;
+  const TestGraph* cells[2][3] = {{a.get(), b.get(), nullptr}, {b.get(), nullptr, a.get()}};
+  for (int r = 0; r < 2; ++r)
+    for (int c = 0; c < 3; ++c)
+      if (cells[r][c] != nullptr)
+        for (int y = 0; y < 3; ++y)
+          for (int x = 0; x < 4; ++x) expected.at(10 + c * 4 + x, 20 + r * 3 + y) = cells[r][c]->pixels.at(x, y);
+  EXPECT_TRUE(Read(vexal::DDrawState.Back) == expected);
+  // No rows or no columns: nothing drawn, 0.
+  EXPECT_EQ(vexal::G_DDraw_DrawChipMap(0, 0, 0, 2, map, 5, 0, graphs, 0), 0);
+  EXPECT_EQ(vexal::G_DDraw_DrawChipMap(0, 0, 3, 0, map, 5, 0, graphs, 0), 0);
+  EXPECT_TRUE(Read(vexal::DDrawState.Back) == expected);
+}
+
+}  // namespace
+}  // namespace warptest
