@@ -177,3 +177,33 @@ TEST_F(MusicToolsTest, EveryDrumSampleLoads) {
 }
 
 }  // namespace
+
+namespace {
+
+// Every song of the demo world's music list loads from the data folder with its drums and
+// waveforms found: no message box, every drum a track uses has a buffer.
+TEST_F(MusicToolsTest, DemoSongsLoadWithTheirDrums) {
+  ASSERT_TRUE(plat::fs::SetCurrentDirectory(NL_DATA_DIR));
+  ASSERT_EQ(LoadWaveTable("Org\\Wave100.dat"), 1);
+  OrgSong.SetSongDefaults();
+  const std::string list = nltest::ReadFileBytes(std::string(NL_DATA_DIR) + "/Org/music.csv");
+  int songs = 0;
+  for (size_t at = 0; at < list.size();) {
+    size_t end = list.find('\n', at);
+    if (end == std::string::npos) end = list.size();
+    const std::string line = list.substr(at, end - at);
+    at = end + 1;
+    const size_t a = line.find(','), b = line.find(',', a + 1);
+    ASSERT_NE(b, std::string::npos) << line;
+    const std::string path = line.substr(a + 1, b - a - 1);
+    ASSERT_EQ(OrgSong.LoadOrgSong(path), 1) << path;
+    EXPECT_TRUE(boxes_.empty()) << path << ": " << (boxes_.empty() ? "" : boxes_[0].text);
+    for (int t = kFirstDrumTrack; t < kTrackCount; ++t) {
+      if (OrgSong.tracks[t].firstNote != nullptr) EXPECT_NE(DrumBuffers[t - 8], nullptr) << path << t;
+    }
+    ++songs;
+  }
+  EXPECT_GE(songs, 15);
+}
+
+}  // namespace
