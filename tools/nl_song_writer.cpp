@@ -17,7 +17,11 @@
 //   x/4  k30/4                a drum strike at the track's key, or at key 30
 //   r/4                       a rest
 //   v=V  p=P                  volume and pan of the next note
-// Each track's notes must land on distinct ticks, at most 4096 a track.
+// Each track's notes must land on distinct ticks, at most 4096 a track (the marker below
+// included). A track whose last note comes before the last tick of the repeat gets a
+// marker note there (key, volume and pan 255): the tick applies a track's volume only
+// while a note lies ahead, and a last note on a buffer that never had a volume would
+// sound at full level.
 #include <algorithm>
 #include <cctype>
 #include <cstdint>
@@ -203,6 +207,9 @@ Score Read(std::istream& in) {
       if (tr.notes[i].position == tr.notes[i - 1].position) {
         Fail(0, "track " + std::to_string(t) + " has two notes at tick " + std::to_string(tr.notes[i].position));
       }
+    }
+    if (!tr.notes.empty() && tr.notes.back().position < score.repeat_end - 1) {
+      tr.notes.push_back({score.repeat_end - 1, kNone, 0, kNone, kNone});
     }
     if (tr.notes.size() > kMaxNotes) Fail(0, "track " + std::to_string(t) + " has more than 4096 notes");
     // The first note sets the track's volume and pan, so nothing of the last song stays.

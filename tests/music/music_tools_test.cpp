@@ -90,14 +90,16 @@ TEST_F(MusicToolsTest, SongWriterTurnsAScoreIntoItsNotes) {
                                                          {20, 34, 3, 255, 255},
                                                          {23, 95, 1, 255, 255},
                                                          {24, 34, 3, 255, 255},
-                                                         {27, 95, 1, 255, 255}}));
+                                                         {27, 95, 1, 255, 255},
+                                                         {39, 255, 0, 255, 255}}));
   EXPECT_EQ(song.tracks[9].wave, 5);
   EXPECT_EQ(song.tracks[9].notes, (std::vector<FileNote>{{0, 30, 0, 200, 6},
                                                          {4, 60, 0, 255, 255},
                                                          {6, 30, 0, 255, 255},
                                                          {10, 60, 0, 255, 255},
                                                          {12, 30, 0, 255, 255},
-                                                         {16, 60, 0, 255, 255}}));
+                                                         {16, 60, 0, 255, 255},
+                                                         {39, 255, 0, 255, 255}}));
   for (int t : {0, 1, 3, 8, 15}) {
     EXPECT_TRUE(song.tracks[t].notes.empty()) << t;
     EXPECT_EQ(song.tracks[t].freq, 1000) << t;
@@ -113,7 +115,7 @@ TEST_F(MusicToolsTest, SongWriterTurnsAScoreIntoItsNotes) {
 TEST_F(MusicToolsTest, SongWriterRefusesScoresThatMakeNoPlayableSong) {
   const char* scores[] = {
       "track 0\n  at 0: C3/0 D3/1\n",           // two notes on one tick
-      "track 0\n  at 0 x4097: C3/1\n",          // more than 4096 notes
+      "repeat 0 8000\ntrack 0\n  at 0 x4096: C3/1\n",  // more than 4096 with the marker
       "track 0\n  at 0: C8/1\n",                // above key 95
       "track 8\n  at 0: k125/1\n",              // a drum rate the device refuses
       "track 8 wave 12\n",                      // no such drum
