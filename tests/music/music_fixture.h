@@ -12,11 +12,15 @@
 #include "music/drum_voice.h"
 #include "music/melody_voice.h"
 #include "music/music_device.h"
+#include "music/music_manager.h"
+#include "music/song_timer.h"
 #include "music/org_song.h"
 #include "music/wave_table.h"
 #include "platform/fs.h"
 #include "platform/message_box.h"
 #include "platform/sound.h"
+#include "platform/timer.h"
+#include "platform/timer_periodic.h"
 #include "tests/support/temp_dir.h"
 
 namespace musictest {
@@ -46,12 +50,10 @@ class MusicFixture : public ::testing::Test {
   }
   void TearDown() override {
     plat::SetMessageBoxHook(nullptr);
+    plat::timer::ResetPeriodicTimerForTests();
+    plat::timer::UseVirtualClock(false);
     ps::ResetSoundForTests();
-    music::ResetMelodyVoicesForTests();
-    music::ResetDrumVoicesForTests();
-    music::ResetOrgSongForTests();
-    music::ResetWaveTableForTests();
-    music::ResetMusicDeviceForTests();
+    music::ResetMusicForTests();
     plat::fs::SetCurrentDirectory(saved_dir_);
   }
 
