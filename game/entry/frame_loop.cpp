@@ -6,6 +6,7 @@
 #include "game/data/play_timer.h"
 #include "game/entry/scroll_lock_lamp.h"
 #include "game/input/key_cast.h"
+#include "music/music_manager.h"
 #include "platform/timer.h"
 #include "vexal/app/message_pump.h"
 #include "vexal/app/timing.h"
@@ -33,6 +34,7 @@ int Quit() {
 }  // namespace
 
 int EndFrame() {
+  music::TheMusicManager.UpdateMusicFade();
   ThePlayTimer.TickPlayTimer();
   if (WindowSizeDoubled != 0) {
     vexal::CopyScreenToGraph(0, 0, kGameScreenWidth, kGameScreenHeight, StretchGraph, 1);
