@@ -234,13 +234,26 @@ Result MixFrames(std::span<uint8_t> out, bool reference = false);
 enum class Op {
   kCreateDevice, kSetCooperativeLevel, kGetDeviceCaps, kCreatePrimary, kCreateBuffer,
   kLock, kUnlock, kPlay, kStop, kGetStatus, kGetPosition, kSetPosition, kSetFrequency,
-  kSetVolume, kSetPan, kSetFormat, kEnumerate,
+  kSetVolume, kSetPan, kSetFormat, kEnumerate, kRelease,
 };
 // Asked before each operation named in Op (after its arguments were found valid enough
 // to name a buffer or the device): kOk lets it run, anything else is returned instead and
 // the operation does nothing. Called with the module's lock held: it must not call the
 // module. Null removes the hook.
 void SetFailureHook(std::function<Result(Op)> hook);
+
+// A buffer call as it was made: the buffer and the value handed in (bytes of a creation,
+// play flags, position, Hz, volume, pan; 0 for stop and release). Refused calls are
+// recorded too; a test reads the buffer to see what was kept.
+struct CallRecord {
+  Op op;
+  Buffer* buffer;
+  int64_t value;
+};
+// Receives every creation, release, play, stop and position, frequency, volume and pan
+// call on a secondary buffer that this module knows, in call order (creations once made).
+// Called with the module's lock held: it must not call the module. Null removes it.
+void SetCallRecorder(std::function<void(const CallRecord&)> recorder);
 
 enum class Backend { kAuto, kClockDriven, kManual };
 // The backend of devices made from now on (kAuto: SDL on the real clock, clock-driven on

@@ -62,6 +62,7 @@ Result CreateSecondary(const BufferDesc& desc, Buffer** out) {
   b->frequency = desc.format.samples_per_sec;
   Buffer* raw = b.get();
   g_sound.buffers.emplace(raw, std::move(b));
+  RecordCall(Op::kCreateBuffer, raw, desc.bytes);
   *out = raw;
   return Result::kOk;
 }
@@ -81,6 +82,7 @@ Result ReleaseBuffer(Buffer* buffer) {
   auto lock = EnterSound();
   Buffer* b = Find(buffer);
   if (b == nullptr) return Result::kInvalidParam;
+  if (!b->primary) RecordCall(Op::kRelease, b, 0);
   if (b == g_sound.primary) g_sound.primary = nullptr;
   ForgetPlaying(b);
   g_sound.buffers.erase(b);
@@ -126,6 +128,7 @@ Result PlayBuffer(Buffer* buffer, uint32_t flags) {
   auto lock = EnterSound();
   Buffer* b = Find(buffer);
   if (b == nullptr) return Result::kInvalidParam;
+  if (!b->primary) RecordCall(Op::kPlay, b, flags);
   if (Result r = AskHook(Op::kPlay); r != Result::kOk) return r;
   // Without a device there is no output to move the buffer: it would play forever.
   if (g_sound.device == nullptr) return Result::kInvalidCall;
@@ -141,6 +144,7 @@ Result StopBuffer(Buffer* buffer) {
   auto lock = EnterSound();
   Buffer* b = Find(buffer);
   if (b == nullptr) return Result::kInvalidParam;
+  if (!b->primary) RecordCall(Op::kStop, b, 0);
   if (Result r = AskHook(Op::kStop); r != Result::kOk) return r;
   b->playing = false;
   ForgetPlaying(b);
@@ -172,6 +176,7 @@ Result SetBufferPosition(Buffer* buffer, uint32_t position) {
   auto lock = EnterSound();
   Buffer* b = Find(buffer);
   if (b == nullptr) return Result::kInvalidParam;
+  if (!b->primary) RecordCall(Op::kSetPosition, b, position);
   if (Result r = AskHook(Op::kSetPosition); r != Result::kOk) return r;
   if (b->primary) return Result::kInvalidCall;
   const uint32_t frame = position / b->frame_bytes;
@@ -184,6 +189,7 @@ Result SetBufferFrequency(Buffer* buffer, uint32_t hz) {
   auto lock = EnterSound();
   Buffer* b = Find(buffer);
   if (b == nullptr) return Result::kInvalidParam;
+  if (!b->primary) RecordCall(Op::kSetFrequency, b, hz);
   if (Result r = AskHook(Op::kSetFrequency); r != Result::kOk) return r;
   if ((b->flags & kBufferCtrlFrequency) == 0) return Result::kNoControl;
   if (hz < kMinFrequency || hz > kMaxFrequency) return Result::kInvalidParam;
@@ -205,6 +211,7 @@ Result SetBufferVolume(Buffer* buffer, int32_t volume) {
   auto lock = EnterSound();
   Buffer* b = Find(buffer);
   if (b == nullptr) return Result::kInvalidParam;
+  if (!b->primary) RecordCall(Op::kSetVolume, b, volume);
   if (Result r = AskHook(Op::kSetVolume); r != Result::kOk) return r;
   if ((b->flags & kBufferCtrlVolume) == 0) return Result::kNoControl;
   if (volume < kMinVolume || volume > kMaxVolume) return Result::kInvalidParam;
@@ -227,6 +234,7 @@ Result SetBufferPan(Buffer* buffer, int32_t pan) {
   auto lock = EnterSound();
   Buffer* b = Find(buffer);
   if (b == nullptr) return Result::kInvalidParam;
+  if (!b->primary) RecordCall(Op::kSetPan, b, pan);
   if (Result r = AskHook(Op::kSetPan); r != Result::kOk) return r;
   if ((b->flags & kBufferCtrlPan) == 0) return Result::kNoControl;
   if (pan < kMinPan || pan > kMaxPan) return Result::kInvalidParam;

@@ -36,6 +36,15 @@ struct InitialSettings {
 
 Result AskHook(Op op) { return g_sound.failure_hook ? g_sound.failure_hook(op) : Result::kOk; }
 
+void RecordCall(Op op, Buffer* buffer, int64_t value) {
+  if (g_sound.recorder) g_sound.recorder(CallRecord{op, buffer, value});
+}
+
+void SetCallRecorder(std::function<void(const CallRecord&)> recorder) {
+  auto lock = EnterSound();
+  g_sound.recorder = std::move(recorder);
+}
+
 void ResetSoundState(std::unique_lock<std::mutex>& lock) {
   StopStream(lock);
   g_sound.playing.clear();
@@ -48,6 +57,7 @@ void ResetSoundState(std::unique_lock<std::mutex>& lock) {
   g_sound.caps = DefaultDeviceCaps();
   g_sound.device_list = DefaultDeviceList();
   g_sound.failure_hook = nullptr;
+  g_sound.recorder = nullptr;
 }
 
 void ResetSoundForTests() {

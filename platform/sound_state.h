@@ -55,6 +55,7 @@ struct SoundState {
   DeviceCaps caps{};                                        // reported capabilities
   std::vector<DeviceInfo> device_list;                      // reported devices
   std::function<Result(Op)> failure_hook;                   // test injection, or empty
+  std::function<void(const CallRecord&)> recorder;          // test observer, or empty
   std::vector<int32_t> mix_scratch;                         // stereo sums of one chunk
   std::vector<uint8_t> out_scratch;                         // one chunk in output format
   bool exit_handler_registered = false;                     // program-exit flush is set up
@@ -68,6 +69,8 @@ void ResetSoundState(std::unique_lock<std::mutex>& lock);
 
 // The hook's answer for an operation (kOk when there is none). Caller holds the lock.
 Result AskHook(Op op);
+// Hands a buffer call to the test's recorder, if any. Caller holds the lock.
+void RecordCall(Op op, Buffer* buffer, int64_t value);
 
 // --- sound_format.cpp ---
 // True when a secondary buffer can hold this format.

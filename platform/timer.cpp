@@ -18,6 +18,7 @@ namespace {
 std::atomic<bool> g_virtual{false};     // virtual clock in use
 std::atomic<uint64_t> g_virtual_us{0};  // virtual time in microseconds
 std::once_flag g_env_once;              // NIGHTLOOM_CLOCK read once
+std::atomic<VirtualClockMover> g_mover{nullptr};  // periodic timer's virtual mode, or null
 
 void ReadEnvironmentOnce() {
   std::call_once(g_env_once, [] {
@@ -30,6 +31,14 @@ uint64_t MonotonicNs() {
   timespec ts;
   clock_gettime(CLOCK_MONOTONIC, &ts);
   return static_cast<uint64_t>(ts.tv_sec) * 1000000000ull + static_cast<uint64_t>(ts.tv_nsec);
+}
+
+void MoveVirtual(uint64_t delta_us) {
+  if (VirtualClockMover mover = g_mover.load()) {
+    mover(g_virtual_us.load() + delta_us);
+    return;
+  }
+  g_virtual_us += delta_us;
 }
 
 }  // namespace
@@ -51,7 +60,7 @@ int64_t PerfFrequency() { return 1000000000; }
 void Sleep(uint32_t ms) {
   ReadEnvironmentOnce();
   if (g_virtual) {
-    g_virtual_us += static_cast<uint64_t>(ms) * 1000;
+    MoveVirtual(static_cast<uint64_t>(ms) * 1000);
     return;
   }
   std::this_thread::sleep_for(std::chrono::milliseconds(ms));
@@ -60,7 +69,7 @@ void Sleep(uint32_t ms) {
 void SpinPause() {
   ReadEnvironmentOnce();
   if (g_virtual) {
-    g_virtual_us += 1000;
+    MoveVirtual(1000);
     return;
   }
 #if defined(__x86_64__) || defined(__i386__)
@@ -79,6 +88,14 @@ bool IsVirtualClock() {
   return g_virtual;
 }
 
-void AdvanceVirtualClock(uint32_t ms) { g_virtual_us += static_cast<uint64_t>(ms) * 1000; }
+void AdvanceVirtualClock(uint32_t ms) { MoveVirtual(static_cast<uint64_t>(ms) * 1000); }
+
+uint64_t VirtualTimeUs() { return g_virtual_us.load(); }
+
+void SetVirtualTimeUs(uint64_t us) {
+  if (us > g_virtual_us.load()) g_virtual_us = us;
+}
+
+void SetVirtualClockMover(VirtualClockMover mover) { g_mover = mover; }
 
 }  // namespace plat::timer

@@ -31,4 +31,14 @@ void UseVirtualClock(bool on, uint32_t start_ms = 0);
 bool IsVirtualClock();
 void AdvanceVirtualClock(uint32_t ms);
 
+// The virtual clock in microseconds, and setting it outright (forward only), for the
+// periodic timer's virtual mode.
+uint64_t VirtualTimeUs();
+void SetVirtualTimeUs(uint64_t us);
+// While set, every forward move of the virtual clock (Sleep, SpinPause,
+// AdvanceVirtualClock) is handed to the mover with its target time instead; the mover
+// brings the clock there itself (see timer_periodic.h). Null removes it.
+using VirtualClockMover = void (*)(uint64_t target_us);
+void SetVirtualClockMover(VirtualClockMover mover);
+
 }  // namespace plat::timer

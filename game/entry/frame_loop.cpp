@@ -7,6 +7,7 @@
 #include "game/entry/screen_wipe.h"
 #include "game/entry/scroll_lock_lamp.h"
 #include "game/input/key_cast.h"
+#include "music/music_manager.h"
 #include "platform/timer.h"
 #include "vexal/app/message_pump.h"
 #include "vexal/app/timing.h"
@@ -34,6 +35,7 @@ int Quit() {
 }  // namespace
 
 int EndFrame() {
+  music::TheMusicManager.UpdateMusicFade();
   ThePlayTimer.TickPlayTimer();
   TheScreenWipe.DrawScreenBreak();
   if (WindowSizeDoubled != 0) {

@@ -14,10 +14,14 @@
 #include "game/text/bitmap_font.h"
 #include "game/text/hand_cursor.h"
 #include "game/text/portrait.h"
+#include "music/music_manager.h"
+#include "music/music_player.h"
+#include "music/song_timer.h"
 #include "platform/sys.h"
 #include "platform/window.h"
 #include "vexal/app/library.h"
 #include "vexal/app/log_file.h"
+#include "vexal/app/sound_device.h"
 #include "vexal/app/timing.h"
 #include "vexal/app/window_mode.h"
 #include "vexal/graphics/graph_table.h"
@@ -130,6 +134,8 @@ int InitGame() {
 
   ScreenCopyGraph = vexal::CreateBlankGraph(kGameScreenWidth, kGameScreenHeight);
   if (WindowSizeDoubled != 0) StretchGraph = vexal::CreateBlankGraph(kGameScreenWidth, kGameScreenHeight);
+  music::SetLampFlashHook([](int ms) { TheScrollLockLamp.LampFlash(ms); });
+  music::TheMusicManager.InitMusic(vexal::GetDirectSoundObject());
 
   FrameClock = vexal::GetTimeMs();
   QuitRequested = 0;
@@ -138,6 +144,8 @@ int InitGame() {
 
 int ShutdownGame() {
   TheSoundTable.FreeSoundTable();
+  music::StopMusic();
+  music::TheMusicManager.ReleaseMusic();
   TheScrollLockLamp.LampRestore();
   vexal::LibraryEnd();
   RestoreScreenSaver();

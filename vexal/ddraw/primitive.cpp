@@ -12,7 +12,7 @@
 #include "vexal/ddraw/point_line_records.h"
 #include "vexal/graphics/color_value.h"
 #include "vexal/graphics/ddraw_row.h"
-#include "vexal/graphics/direct3d_pending.h"
+#include "vexal/d3d/d3d_draw_state.h"
 #include "vexal/graphics/draw_state.h"
 #include "vexal/graphics/draw_target.h"
 #include "vexal/graphics/screen_access.h"

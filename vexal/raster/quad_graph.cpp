@@ -5,7 +5,7 @@
 #include <cstdint>
 
 #include "vexal/graphics/ddraw_row.h"
-#include "vexal/graphics/direct3d_pending.h"
+#include "vexal/d3d/d3d_draw_state.h"
 #include "vexal/graphics/draw_state.h"
 #include "vexal/graphics/draw_target.h"
 #include "vexal/graphics/screen_access.h"

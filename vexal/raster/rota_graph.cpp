@@ -11,7 +11,7 @@
 
 #include "vexal/graphics/ddraw_row.h"
 #include "vexal/graphics/ddraw_state.h"
-#include "vexal/graphics/direct3d_pending.h"
+#include "vexal/d3d/d3d_draw_state.h"
 #include "vexal/graphics/draw_state.h"
 #include "vexal/graphics/draw_target.h"
 #include "vexal/graphics/screen_access.h"

@@ -1,0 +1,64 @@
+// The real game program, headless on the demo world: its music starts with the sound
+// device (waveforms, song defaults, the music list) without an error, and two runs
+// capture the same samples.
+#include <gtest/gtest.h>
+#include <limits.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <filesystem>
+#include <string>
+
+#include "tests/support/temp_dir.h"
+
+namespace {
+
+std::string ProgramPath() {
+  char self[PATH_MAX] = {};
+  ssize_t n = readlink("/proc/self/exe", self, sizeof self - 1);
+  std::string dir = n > 0 ? std::string(self, static_cast<size_t>(n)) : std::string();
+  return dir.substr(0, dir.rfind('/')) + "/../../game/entry/nightloom";
+}
+
+class GameMusicTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    ASSERT_EQ(access(ProgramPath().c_str(), X_OK), 0) << ProgramPath() << " is not built";
+    std::filesystem::copy(NL_DATA_DIR, dir_.File("data"), std::filesystem::copy_options::recursive);
+  }
+  // Runs the game in the copied data folder for `frames` frames; its exit status.
+  int Run(int frames, const std::string& audio) {
+    const std::string data = dir_.File("data");
+    pid_t pid = fork();
+    if (pid == 0) {
+      if (chdir(data.c_str()) != 0) _exit(120);
+      if (freopen((dir_.File("stderr-") + audio + ".txt").c_str(), "w", stderr) == nullptr) _exit(122);
+      setenv("SDL_VIDEODRIVER", "dummy", 1);
+      setenv("SDL_AUDIODRIVER", "dummy", 1);
+      setenv("NIGHTLOOM_INSTANCE_LOCK", dir_.File("instance.lock").c_str(), 1);
+      setenv("NIGHTLOOM_CLOCK", "virtual", 1);
+      setenv("NIGHTLOOM_EXIT_AFTER", std::to_string(frames).c_str(), 1);
+      setenv("NIGHTLOOM_AUDIO_OUT", dir_.File(audio).c_str(), 1);
+      const std::string program = ProgramPath();
+      execl(program.c_str(), program.c_str(), static_cast<char*>(nullptr));
+      _exit(121);
+    }
+    int status = 0;
+    waitpid(pid, &status, 0);
+    return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+  }
+  nltest::TempDir dir_;
+};
+
+TEST_F(GameMusicTest, MusicStartsWithoutErrorsAndRunsRepeat) {
+  ASSERT_EQ(Run(40, "a.wav"), 0);
+  ASSERT_EQ(Run(40, "b.wav"), 0);
+  EXPECT_FALSE(std::filesystem::exists(dir_.File("data/ORG_ERROR.TXT")));
+  const std::string log = nltest::ReadFileBytes(dir_.File("stderr-a.wav.txt"));
+  EXPECT_EQ(log.find("Error (Load)"), std::string::npos) << log;
+  const std::string a = nltest::ReadFileBytes(dir_.File("a.wav"));
+  EXPECT_GT(a.size(), 44u);
+  EXPECT_EQ(a, nltest::ReadFileBytes(dir_.File("b.wav")));
+}
+
+}  // namespace

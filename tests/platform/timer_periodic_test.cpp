@@ -1,0 +1,142 @@
+// Periodic timer events and resolution periods: the refusals, the kill that waits for a
+// callback in flight, and the virtual clock's exact deadlines.
+#include <gtest/gtest.h>
+
+#include <atomic>
+#include <thread>
+#include <vector>
+
+#include "platform/timer.h"
+#include "platform/timer_periodic.h"
+
+namespace {
+
+using namespace plat::timer;
+
+class TimerPeriodicTest : public ::testing::Test {
+ protected:
+  void TearDown() override {
+    ResetPeriodicTimerForTests();
+    UseVirtualClock(false);
+  }
+};
+
+std::vector<uint64_t> fired_at;  // virtual microseconds of each call
+std::vector<uint32_t> fired_ids;
+void Record(uint32_t id, uint32_t, uintptr_t, uintptr_t, uintptr_t) {
+  fired_at.push_back(VirtualTimeUs());
+  fired_ids.push_back(id);
+}
+
+TEST_F(TimerPeriodicTest, PeriodsPairUpAndEveryCallIsSeen) {
+  TimerCaps caps;
+  ASSERT_TRUE(GetDevCaps(&caps));
+  EXPECT_EQ(caps.period_min, 1u);
+  EXPECT_FALSE(EndPeriod(13));  // never begun
+  EXPECT_TRUE(BeginPeriod(13));
+  EXPECT_TRUE(BeginPeriod(13));
+  EXPECT_TRUE(EndPeriod(13));
+  EXPECT_TRUE(EndPeriod(13));
+  EXPECT_FALSE(EndPeriod(13));
+  EXPECT_FALSE(BeginPeriod(0));  // below the caps
+  EXPECT_EQ(PeriodCallsForTests().size(), 7u);
+  SetDevCapsForTests({5, 10}, true);
+  EXPECT_FALSE(GetDevCaps(&caps));
+}
+
+TEST_F(TimerPeriodicTest, EventsAreRefusedAndIdsNeverReused) {
+  EXPECT_EQ(SetEvent(0, 10, &Record, 0, kEventPeriodic), 0u);
+  EXPECT_EQ(SetEvent(10, 10, nullptr, 0, kEventPeriodic), 0u);
+  EXPECT_EQ(SetEvent(10, 10, &Record, 0, 7), 0u);
+  UseVirtualClock(true, 0);
+  const uint32_t a = SetEvent(10, 10, &Record, 0, kEventPeriodic);
+  EXPECT_NE(a, 0u);
+  EXPECT_TRUE(KillEvent(a));
+  EXPECT_FALSE(KillEvent(a));
+  EXPECT_FALSE(KillEvent(a + 1000));
+  const uint32_t b = SetEvent(10, 10, &Record, 0, kEventPeriodic);
+  EXPECT_GT(b, a);
+  EXPECT_TRUE(KillEvent(b));
+}
+
+TEST_F(TimerPeriodicTest, VirtualEventsRunAtTheirDeadlinesOnTheClocksMoves) {
+  UseVirtualClock(true, 1000);
+  fired_at.clear();
+  fired_ids.clear();
+  const uint32_t periodic = SetEvent(13, 10, &Record, 0, kEventPeriodic);
+  const uint32_t once = SetEvent(20, 10, &Record, 0, kEventOneShot);
+  Sleep(40);
+  SpinPause();  // 1 ms
+  AdvanceVirtualClock(11);
+  // Ms since the start: 13, 20 (once), 26, 39, 52.
+  const std::vector<uint64_t> expected{1013000, 1020000, 1026000, 1039000, 1052000};
+  EXPECT_EQ(fired_at, expected);
+  EXPECT_EQ(fired_ids, (std::vector<uint32_t>{periodic, once, periodic, periodic, periodic}));
+  EXPECT_EQ(VirtualTimeUs(), 1052000u);
+  EXPECT_FALSE(KillEvent(once));  // a one-shot that fired is gone
+  EXPECT_TRUE(KillEvent(periodic));
+}
+
+std::atomic<bool> callback_done{false};
+std::atomic<int> calls{0};
+void SlowCallback(uint32_t, uint32_t, uintptr_t, uintptr_t, uintptr_t) {
+  ++calls;
+  std::this_thread::sleep_for(std::chrono::milliseconds(60));
+  callback_done = true;
+}
+
+TEST_F(TimerPeriodicTest, KillWaitsForTheCallbackInFlight) {
+  callback_done = false;
+  calls = 0;
+  const uint32_t id = SetEvent(5, 1, &SlowCallback, 0, kEventPeriodic);
+  while (calls == 0) std::this_thread::sleep_for(std::chrono::milliseconds(1));
+  EXPECT_TRUE(KillEvent(id));
+  EXPECT_TRUE(callback_done);
+  const int after = calls;
+  std::this_thread::sleep_for(std::chrono::milliseconds(30));
+  EXPECT_EQ(calls, after);
+}
+
+std::atomic<uint32_t> self_id{0};
+std::atomic<bool> self_kill_result{false};
+void KillsItself(uint32_t id, uint32_t, uintptr_t, uintptr_t, uintptr_t) {
+  self_id = id;
+  self_kill_result = KillEvent(id);  // must not wait for itself
+}
+
+TEST_F(TimerPeriodicTest, ACallbackCanKillItsOwnEvent) {
+  self_id = 0;
+  const uint32_t id = SetEvent(2, 1, &KillsItself, 0, kEventPeriodic);
+  while (self_id == 0) std::this_thread::sleep_for(std::chrono::milliseconds(1));
+  EXPECT_EQ(self_id, id);
+  std::this_thread::sleep_for(std::chrono::milliseconds(10));
+  EXPECT_TRUE(self_kill_result);
+  EXPECT_FALSE(KillEvent(id));
+}
+
+std::vector<std::chrono::steady_clock::time_point> stall_calls;
+std::mutex stall_mutex;
+void StallsOnce(uint32_t, uint32_t, uintptr_t, uintptr_t, uintptr_t) {
+  std::lock_guard<std::mutex> lock(stall_mutex);
+  stall_calls.push_back(std::chrono::steady_clock::now());
+  if (stall_calls.size() == 1) std::this_thread::sleep_for(std::chrono::milliseconds(55));
+}
+
+// After a stall of more than five periods the missed ones are skipped: no burst of calls
+// right after the stalled one.
+TEST_F(TimerPeriodicTest, MissedPeriodsAreSkippedAfterAStall) {
+  stall_calls.clear();
+  const uint32_t id = SetEvent(10, 1, &StallsOnce, 0, kEventPeriodic);
+  std::this_thread::sleep_for(std::chrono::milliseconds(120));
+  KillEvent(id);
+  std::lock_guard<std::mutex> lock(stall_mutex);
+  ASSERT_GE(stall_calls.size(), 2u);
+  const auto stall_end = stall_calls[0] + std::chrono::milliseconds(55);
+  int soon_after = 0;
+  for (size_t i = 1; i < stall_calls.size(); ++i) {
+    if (stall_calls[i] < stall_end + std::chrono::milliseconds(2)) ++soon_after;
+  }
+  EXPECT_LE(soon_after, 1);
+}
+
+}  // namespace
