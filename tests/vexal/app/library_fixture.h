@@ -24,7 +24,7 @@ class LibraryTest : public ::testing::Test {
  protected:
   void SetUp() override {
     // A start-up that hangs fails the test instead of holding the suite.
-    alarm(60);
+    alarm(300);
     plat::SetDebugOutputEnabled(false);
     plat::timer::UseVirtualClock(true, 10000);
     plat::window::SetInstanceLockPath(dir_.File("instance.lock"));
