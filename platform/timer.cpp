@@ -8,9 +8,6 @@
 #include <mutex>
 #include <thread>
 
-#if defined(__x86_64__) || defined(__i386__)
-#include <immintrin.h>
-#endif
 
 namespace plat::timer {
 namespace {
@@ -63,9 +60,10 @@ void SpinPause() {
     g_virtual_us += 1000;
     return;
   }
-#if defined(__x86_64__) || defined(__i386__)
-  _mm_pause();
-#endif
+  // A wait keeps its meaning (it still looks at the clock every pass), but the processor
+  // is given back between passes instead of spinning.
+  const timespec pause{0, static_cast<long>(kSpinPauseUs) * 1000};
+  nanosleep(&pause, nullptr);
 }
 
 void UseVirtualClock(bool on, uint32_t start_ms) {
