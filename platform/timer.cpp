@@ -60,10 +60,11 @@ void SpinPause() {
     g_virtual_us += 1000;
     return;
   }
-  // A wait keeps its meaning (it still looks at the clock every pass), but the processor
-  // is given back between passes instead of spinning.
-  const timespec pause{0, static_cast<long>(kSpinPauseUs) * 1000};
-  nanosleep(&pause, nullptr);
+  // Every wait in the program watches the millisecond clock, which cannot change before
+  // its next tick: sleeping until then gives the processor back and delays no wait.
+  const uint64_t next_tick = (MonotonicNs() / 1000000 + 1) * 1000000;
+  const timespec until{static_cast<time_t>(next_tick / 1000000000), static_cast<long>(next_tick % 1000000000)};
+  clock_nanosleep(CLOCK_MONOTONIC, TIMER_ABSTIME, &until, nullptr);
 }
 
 void UseVirtualClock(bool on, uint32_t start_ms) {

@@ -4,7 +4,8 @@
 // The virtual clock moves only when someone waits: Sleep(n) advances it by n at once,
 // and one SpinPause (a pass of a busy wait) advances it by 1 ms. Reading it never moves
 // it. So every busy wait in the program calls SpinPause once a pass; on the real clock
-// it sleeps kSpinPauseUs, so that a waiting program leaves the processor idle.
+// it sleeps until the millisecond clock's next tick, so that a waiting program leaves the
+// processor idle.
 #pragma once
 
 #include <cstdint>
@@ -25,7 +26,6 @@ void Sleep(uint32_t ms);
 
 // One pass of a busy wait.
 void SpinPause();
-constexpr uint32_t kSpinPauseUs = 250;  // a fraction of the 1 ms the callers wait in
 
 // Switches the virtual clock on (reading start_ms from now on) or back to the real one.
 void UseVirtualClock(bool on, uint32_t start_ms = 0);
