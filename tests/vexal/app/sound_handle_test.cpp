@@ -23,6 +23,10 @@ using namespace soundtest;
 class SoundHandleTest : public ::testing::Test {
  protected:
   void SetUp() override {
+    // A device, handles and hooks of an earlier case are forgotten.
+    vexal::ResetSoundTableForTests();
+    vexal::ResetSoundDeviceForTests();
+    ps::ResetSoundForTests();
     plat::SetDebugOutputEnabled(false);
     ps::SetBackendForTests(ps::Backend::kManual);
     old_dir_ = plat::fs::CurrentDirectory();
