@@ -3,6 +3,8 @@
 #include <SDL.h>
 
 #include <algorithm>
+#include <array>
+#include <cstring>
 #include <cstdlib>
 #include <filesystem>
 #include <string_view>
@@ -18,6 +20,7 @@ struct ScreenState {
   SDL_Texture* texture = nullptr;    // the picture's size
   int texture_width = 0;
   int texture_height = 0;
+  uint32_t texture_format = 0;       // an SDL pixel format
   bool renderer_failed = false;      // reported once; frames are then only counted
   bool made_full_screen = false;     // we switched the window to full-screen desktop
 };
@@ -33,8 +36,16 @@ struct HarnessState {
 ScreenState g_screen;          // the SDL side of presentation
 HarnessState g_harness;        // capture and exit settings and their progress
 uint64_t g_frames = 0;         // frames presented since start or reset
-std::vector<uint8_t> g_rgb;    // the current frame as RGB, kept to avoid reallocating
-std::vector<uint32_t> g_xrgb;  // the same packed for the texture
+std::vector<uint8_t> g_rgb;      // the captured frame (or one converted row) as RGB
+std::vector<uint8_t> g_staging;  // a view that cannot go to the texture straight
+
+// The 8-bit palette as texture pixels, and the colours it was made from.
+struct PaletteCache {
+  bool valid = false;
+  std::array<PaletteEntry, kPaletteSize> colours{};
+  std::array<uint32_t, kPaletteSize> xrgb{};
+};
+PaletteCache g_palette;
 
 void Report(const std::string& text) { DebugOutput(text + "\n"); }
 
@@ -89,6 +100,7 @@ void DestroyScreenObjects() {
   g_screen.texture = nullptr;
   g_screen.renderer = nullptr;
   g_screen.texture_width = g_screen.texture_height = 0;
+  g_screen.texture_format = 0;
 }
 
 void FollowFullScreen(bool full_screen) {
@@ -103,6 +115,76 @@ void FollowFullScreen(bool full_screen) {
     SDL_SetWindowFullscreen(g_screen.window, 0);
     g_screen.made_full_screen = false;
   }
+}
+
+// The texture format that holds a picture's pixels as they are; 0 when they must be
+// converted (8-bit pictures go through the palette table, other masks through RowToRgb).
+uint32_t NativeTextureFormat(const PixelFormat& f) {
+  if (f == kFormatRgb565) return SDL_PIXELFORMAT_RGB565;
+  if (f == kFormatRgb555) return SDL_PIXELFORMAT_RGB555;
+  if (f.bit_count == 32 && f.red_mask == kFormatXrgb8888.red_mask && f.green_mask == kFormatXrgb8888.green_mask &&
+      f.blue_mask == kFormatXrgb8888.blue_mask && f.fourcc == 0) {
+    return SDL_PIXELFORMAT_RGB888;
+  }
+  return 0;
+}
+
+// The palette as XRGB pixels, made again only when the palette's colours change.
+const uint32_t* PaletteTable(const PaletteEntry* palette) {
+  std::array<PaletteEntry, kPaletteSize> now{};
+  for (int i = 0; i < kPaletteSize; ++i) {
+    now[i] = palette != nullptr ? palette[i]
+                                : PaletteEntry{static_cast<uint8_t>(i), static_cast<uint8_t>(i), static_cast<uint8_t>(i), 0};
+  }
+  if (!g_palette.valid || now != g_palette.colours) {
+    g_palette.colours = now;
+    for (int i = 0; i < kPaletteSize; ++i) {
+      g_palette.xrgb[i] = uint32_t{now[i].red} << 16 | uint32_t{now[i].green} << 8 | now[i].blue;
+    }
+    g_palette.valid = true;
+  }
+  return g_palette.xrgb.data();
+}
+
+// Puts the picture's view into the texture: straight from the primary's memory when the
+// view lies inside it in a format the texture takes, else through g_staging (black
+// outside the primary).
+void Upload(const Picture& p, uint32_t native) {
+  const int bpp = BytesPerPixel(p.format);
+  const int w = p.view_width, h = p.view_height;
+  const bool inside = p.view_x >= 0 && p.view_y >= 0 && p.view_x + w <= p.width && p.view_y + h <= p.height;
+  if (native != 0 && inside) {
+    const uint8_t* first = p.pixels + static_cast<ptrdiff_t>(p.view_y) * p.pitch + static_cast<ptrdiff_t>(p.view_x) * bpp;
+    SDL_UpdateTexture(g_screen.texture, nullptr, first, p.pitch);
+    return;
+  }
+  const int out_bpp = native != 0 ? bpp : 4;
+  const size_t out_pitch = static_cast<size_t>(w) * out_bpp;
+  g_staging.assign(out_pitch * static_cast<size_t>(h), 0);
+  const int x0 = std::max(p.view_x, 0);
+  const int x1 = std::min(p.view_x + w, p.width);
+  const uint32_t* table = p.format.palettised ? PaletteTable(p.palette) : nullptr;
+  for (int y = 0; y < h && x1 > x0; ++y) {
+    const int sy = p.view_y + y;
+    if (sy < 0 || sy >= p.height) continue;
+    const uint8_t* row = p.pixels + static_cast<ptrdiff_t>(sy) * p.pitch + static_cast<ptrdiff_t>(x0) * bpp;
+    uint8_t* out = g_staging.data() + y * out_pitch + static_cast<size_t>(x0 - p.view_x) * out_bpp;
+    const int n = x1 - x0;
+    if (native != 0) {
+      std::memcpy(out, row, static_cast<size_t>(n) * bpp);
+    } else if (table != nullptr) {
+      auto* px = reinterpret_cast<uint32_t*>(out);
+      for (int x = 0; x < n; ++x) px[x] = table[row[x]];
+    } else {
+      g_rgb.resize(static_cast<size_t>(n) * 3);
+      RowToRgb(p.format, row, n, nullptr, g_rgb.data());
+      auto* px = reinterpret_cast<uint32_t*>(out);
+      for (int x = 0; x < n; ++x) {
+        px[x] = uint32_t{g_rgb[3 * x]} << 16 | uint32_t{g_rgb[3 * x + 1]} << 8 | g_rgb[3 * x + 2];
+      }
+    }
+  }
+  SDL_UpdateTexture(g_screen.texture, nullptr, g_staging.data(), static_cast<int>(out_pitch));
 }
 
 void Show(const Picture& picture) {
@@ -121,28 +203,29 @@ void Show(const Picture& picture) {
   }
   const int w = picture.view_width;
   const int h = picture.view_height;
-  if (g_screen.texture == nullptr || g_screen.texture_width != w || g_screen.texture_height != h) {
+  const uint32_t native = NativeTextureFormat(picture.format);
+  const uint32_t format = native != 0 ? native : SDL_PIXELFORMAT_RGB888;
+  if (g_screen.texture == nullptr || g_screen.texture_width != w || g_screen.texture_height != h ||
+      g_screen.texture_format != format) {
     if (g_screen.texture != nullptr) SDL_DestroyTexture(g_screen.texture);
-    g_screen.texture = SDL_CreateTexture(g_screen.renderer, SDL_PIXELFORMAT_RGB888,
-                                         SDL_TEXTUREACCESS_STREAMING, w, h);
+    g_screen.texture = SDL_CreateTexture(g_screen.renderer, format, SDL_TEXTUREACCESS_STREAMING, w, h);
     g_screen.texture_width = w;
     g_screen.texture_height = h;
+    g_screen.texture_format = format;
     if (g_screen.texture == nullptr) {
       Report(std::string("presentation: no texture: ") + SDL_GetError());
       return;
     }
   }
-  g_xrgb.resize(static_cast<size_t>(w) * h);
-  for (size_t i = 0; i < g_xrgb.size(); ++i) {
-    g_xrgb[i] = (uint32_t{g_rgb[3 * i]} << 16) | (uint32_t{g_rgb[3 * i + 1]} << 8) | g_rgb[3 * i + 2];
-  }
-  SDL_UpdateTexture(g_screen.texture, nullptr, g_xrgb.data(), w * 4);
+  Upload(picture, native);
   int ow = 0, oh = 0;
   SDL_GetRendererOutputSize(g_screen.renderer, &ow, &oh);
   const ViewRect fit = FitPicture(w, h, ow, oh);
   const SDL_Rect dst{fit.x, fit.y, fit.width, fit.height};
-  SDL_SetRenderDrawColor(g_screen.renderer, 0, 0, 0, 255);
-  SDL_RenderClear(g_screen.renderer);
+  if (fit.width != ow || fit.height != oh) {  // black bars
+    SDL_SetRenderDrawColor(g_screen.renderer, 0, 0, 0, 255);
+    SDL_RenderClear(g_screen.renderer);
+  }
   SDL_RenderCopy(g_screen.renderer, g_screen.texture, nullptr, &dst);
   SDL_RenderPresent(g_screen.renderer);
 }
@@ -184,9 +267,11 @@ void PresentPicture(const Picture& picture) {
   const bool capture = has_view && s.capture_dir &&
                        (!s.capture_frames || s.capture_frames->Contains(g_frames));
   const bool show = has_view && g_screen.window != nullptr && !g_screen.renderer_failed;
-  if (capture || show) ConvertInto(picture);
   if (show) Show(picture);
-  if (capture) Capture(s, picture);
+  if (capture) {
+    ConvertInto(picture);
+    Capture(s, picture);
+  }
   if (s.exit_after && g_frames >= *s.exit_after && !harness.close_requested &&
       harness.close_request) {
     harness.close_requested = true;
@@ -247,6 +332,7 @@ void ResetPresentation() {
   DestroyScreenObjects();
   g_screen = ScreenState{};
   g_harness = HarnessState{};
+  g_palette = PaletteCache{};
   g_frames = 0;
 }
 

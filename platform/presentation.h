@@ -1,10 +1,12 @@
 // Showing the primary surface, and the headless harness built on it.
 //
-// The surface module calls PresentPicture whenever the primary is presented (a Flip, or a
-// blit onto it: see surface.h). Each call is one presented frame; frames count from 1.
+// The surface module calls PresentPicture whenever the primary is presented (a Flip, or
+// ShowPrimary: see surface.h). Each call is one presented frame; frames count from 1.
 // For each frame, in this order:
-// - with a window set (SetPresentationWindow), the picture is converted to RGB, uploaded
-//   to an SDL texture and drawn scaled to the window, keeping its aspect (black bars).
+// - with a window set (SetPresentationWindow), the picture is uploaded to an SDL texture
+//   of its own pixel format (5:6:5, 5:5:5 or 32-bit XRGB as they are; 8-bit pixels through
+//   one table made again when the palette changes; other formats converted) and drawn
+//   scaled to the window, keeping its aspect (black bars).
 //   When the primary belongs to a full-screen exclusive device the window is switched to
 //   full-screen desktop, and back to a window when it no longer does. Without a window
 //   (tests, SDL's dummy driver) nothing is shown;

@@ -70,8 +70,9 @@ bool MixBuffer(Buffer& b, int32_t* sums, uint32_t frames, uint64_t step) {
       left = Lerp(Sample8(fa), Sample8(fb), f);
       right = Lerp(Sample8(fa + 1), Sample8(fb + 1), f);
     }
-    sums[2 * n] += (left * gl) >> 16;
-    sums[2 * n + 1] += (right * gr) >> 16;
+    // Rounded toward zero, so that full attenuation is silence on both half-waves.
+    sums[2 * n] += (left * gl) / 65536;
+    sums[2 * n + 1] += (right * gr) / 65536;
     if (!Step(&pos, step, length, looping)) {
       b.position = 0;
       b.playing = false;
@@ -100,8 +101,8 @@ bool MixBufferReference(Buffer& b, int32_t* sums, uint32_t frames, uint64_t step
       v[c] = Lerp(a, z, f);
     }
     if (channels == 1) v[1] = v[0];
-    sums[2 * n] += (v[0] * b.gain_left) >> 16;
-    sums[2 * n + 1] += (v[1] * b.gain_right) >> 16;
+    sums[2 * n] += (v[0] * b.gain_left) / 65536;
+    sums[2 * n + 1] += (v[1] * b.gain_right) / 65536;
     if (!Step(&b.position, step, length, b.looping)) {
       b.position = 0;
       b.playing = false;

@@ -10,12 +10,11 @@
 // display's) because callers choose their paths by it. The primary is the display's own
 // memory and is not counted; back buffers and video-memory surfaces are.
 //
-// Presentation: a Flip, or a Blt / BltFast from another surface onto the primary, shows
-// the primary (presentation.h): it counts one presented frame. The picture shown is the
-// area the source surface covers when placed by that blit (so a screen-sized back surface
-// blitted to the window's client position gives exactly the client area), or the whole
-// primary after a Flip. A Blt clipped away entirely still presents. Fills, locks and
-// device-context copies onto the primary present nothing. Drawing graphs straight onto the front screen therefore presents at each blit.
+// Presentation: the primary is the visible screen. Whatever is written to it (blits,
+// fills, locked writes, device-context copies) shows at the next presentation, and only a
+// presentation counts a presented frame (presentation.h): a Flip (the whole primary), or
+// ShowPrimary, the stand-in's counterpart of the screen refresh that a program in a window
+// gets after copying its back screen onto the primary, or after drawing straight onto it.
 //
 // Rules every operation keeps:
 // - Rectangles are left, top, right, bottom with right and bottom exclusive. A rectangle
@@ -238,8 +237,12 @@ Result Blt(Surface* dst, const Rect* dst_rect, Surface* src, const Rect* src_rec
            uint32_t flags, uint32_t fill_value);
 // A copy of src_rect (null: all of src) to (x, y); no clipping.
 Result BltFast(Surface* dst, int x, int y, Surface* src, const Rect* src_rect, uint32_t flags);
-// Every back buffer moves one place towards the front; the front goes to the back.
+// Every back buffer moves one place towards the front; the front goes to the back. Then
+// the whole primary is presented.
 Result Flip(Surface* primary, uint32_t flags);
+// Presents what the primary holds in `view` (in the primary's coordinates: the desktop
+// in a window; the part outside the primary shows black). One presented frame.
+Result ShowPrimary(Surface* primary, const Rect& view);
 // Always kOk: blits finish before they return.
 Result GetBltStatus(const Surface* surface);
 

@@ -51,19 +51,12 @@ Result CheckCopy(Surface* dst, Surface* src, const Rect& src_area, bool keyed) {
   return Result::kOk;
 }
 
-// Copies the source rectangle to (x, y), both already inside their surfaces, and shows the
-// primary when it was the destination.
+// Copies the source rectangle to (x, y), both already inside their surfaces.
 void Copy(Surface* dst, int x, int y, Surface* src, const Rect& src_area, bool keyed) {
   const uint32_t key = src->key.low;
   CopyPixels(PixelAt(dst, x, y), dst->pitch, PixelAt(src, src_area.left, src_area.top),
              src->pitch, src_area.right - src_area.left, src_area.bottom - src_area.top,
              BytesPerPixel(dst->format), keyed ? &key : nullptr);
-  if ((dst->caps & kCapsPrimary) && src != dst) {
-    // The picture is where the whole source surface lands when placed by this blit.
-    const int ox = x - src_area.left;
-    const int oy = y - src_area.top;
-    PresentPrimary(dst, {ox, oy, ox + src->width, oy + src->height});
-  }
 }
 
 }  // namespace
@@ -89,12 +82,6 @@ Result Blt(Surface* dst, const Rect* dst_rect, Surface* src, const Rect* src_rec
   if (dst->clipper != nullptr) {
     const Rect clipped = ClipTo(da, dst->width, dst->height);
     if (Empty(clipped)) {
-      // Nothing reaches the surface, yet the primary was presented to.
-      if ((dst->caps & kCapsPrimary) && src != dst) {
-        const int ox = da.left - sa.left;
-        const int oy = da.top - sa.top;
-        PresentPrimary(dst, {ox, oy, ox + src->width, oy + src->height});
-      }
       ++g_counters.blits;
       return Result::kOk;
     }
@@ -142,6 +129,13 @@ Result Flip(Surface* primary, uint32_t flags) {
   ++g_counters.flips;
   g_counters.last_flip_flags = flags;
   PresentPrimary(primary, Whole(primary));
+  return Result::kOk;
+}
+
+Result ShowPrimary(Surface* primary, const Rect& view) {
+  if (primary == nullptr || (primary->caps & kCapsPrimary) == 0) return Result::kInvalidParams;
+  if (primary->lost) return Result::kSurfaceLost;
+  PresentPrimary(primary, view);
   return Result::kOk;
 }
 

@@ -8,9 +8,6 @@
 #include <mutex>
 #include <thread>
 
-#if defined(__x86_64__) || defined(__i386__)
-#include <immintrin.h>
-#endif
 
 namespace plat::timer {
 namespace {
@@ -72,9 +69,11 @@ void SpinPause() {
     MoveVirtual(1000);
     return;
   }
-#if defined(__x86_64__) || defined(__i386__)
-  _mm_pause();
-#endif
+  // Every wait in the program watches the millisecond clock, which cannot change before
+  // its next tick: sleeping until then gives the processor back and delays no wait.
+  const uint64_t next_tick = (MonotonicNs() / 1000000 + 1) * 1000000;
+  const timespec until{static_cast<time_t>(next_tick / 1000000000), static_cast<long>(next_tick % 1000000000)};
+  clock_nanosleep(CLOCK_MONOTONIC, TIMER_ABSTIME, &until, nullptr);
 }
 
 void UseVirtualClock(bool on, uint32_t start_ms) {

@@ -4,7 +4,8 @@
 // The virtual clock moves only when someone waits: Sleep(n) advances it by n at once,
 // and one SpinPause (a pass of a busy wait) advances it by 1 ms. Reading it never moves
 // it. So every busy wait in the program calls SpinPause once a pass; on the real clock
-// that is only a processor pause hint.
+// it sleeps until the millisecond clock's next tick, so that a waiting program leaves the
+// processor idle.
 #pragma once
 
 #include <cstdint>

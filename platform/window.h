@@ -13,7 +13,7 @@
 // - Posted messages wait in one queue for the thread until PeekMessage takes them; a
 //   destroyed window's messages are dropped from it. The queue may be pumped again from
 //   inside a procedure: nothing holds a position in it across a dispatch.
-// - PeekMessage first lets the event source run once: SDL's event queue, or a test's
+// - PeekMessage first lets the event source run once (unless told not to): SDL's event queue, or a test's
 //   scripted source (SetEventSource), which drives the windows through the user-action
 //   calls below exactly as SDL's events do.
 // - SDL's events become: quit (the close button of the last window, Ctrl-C, SIGTERM) and
@@ -221,7 +221,10 @@ bool PostMessage(WindowHandle window, uint32_t id, uintptr_t wparam, intptr_t lp
 void PostQuitMessage(int exit_code);
 intptr_t SendMessage(WindowHandle window, uint32_t id, uintptr_t wparam, intptr_t lparam);
 // Takes the oldest message for the filter (a window, kThreadMessages, or 0 for any).
-bool PeekMessage(Message* out, WindowHandle filter);
+// kPeekQueueOnly leaves the event source alone: a pump that peeks several times a pass
+// polls it once.
+constexpr uint32_t kPeekQueueOnly = 0x1;
+bool PeekMessage(Message* out, WindowHandle filter, uint32_t flags = 0);
 bool TranslateMessage(const Message& message);
 intptr_t DispatchMessage(const Message& message);
 // kWmClose destroys the window; kWmSetCursor sets the class cursor over the client area

@@ -42,8 +42,8 @@ intptr_t SendMessage(WindowHandle window, uint32_t id, uintptr_t wparam, intptr_
   return proc != nullptr ? proc(window, id, wparam, lparam) : 0;
 }
 
-bool PeekMessage(Message* out, WindowHandle filter) {
-  internal::PollEvents();
+bool PeekMessage(Message* out, WindowHandle filter, uint32_t flags) {
+  if ((flags & kPeekQueueOnly) == 0) internal::PollEvents();
   for (auto it = g_queue.begin(); it != g_queue.end(); ++it) {
     if (Matches(*it, filter)) {
       *out = *it;

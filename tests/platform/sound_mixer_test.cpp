@@ -86,8 +86,8 @@ TEST_F(SoundMixerTest, HandWorkedSamples) {
       {"8-bit stereo channels kept apart",
        PcmFormat(kOutRate, 2, 8), {0, 255, 255, 0}, kOutRate, true, 0, 0,
        {-32768, 32512, -32768}, {32512, -32768, 32512}},
-      {"-6 dB: Q16 gain 32846", PcmFormat(kOutRate, 1, 16), Pcm16({10000, -10000}), kOutRate,
-       true, -600, 0, {5011, -5012, 5011}, {}},
+      {"-6 dB: Q16 gain 32846, products rounded toward zero", PcmFormat(kOutRate, 1, 16),
+       Pcm16({10000, -10000}), kOutRate, true, -600, 0, {5011, -5011, 5011}, {}},
       {"pan right 10 dB: left gain 20724", PcmFormat(kOutRate, 1, 16), Pcm16({10000}), kOutRate,
        true, 0, 1000, {3162, 3162}, {10000, 10000}},
       {"pan left 10 dB", PcmFormat(kOutRate, 1, 16), Pcm16({10000}), kOutRate, true, 0, -1000,
@@ -176,7 +176,7 @@ std::vector<int16_t> SlowMix(const ReferenceBuffer& b, uint32_t frames) {
     for (int c = 0; c < 2; ++c) {
       const auto& s = b.channels[b.channels.size() == 1 ? 0 : c];
       const int32_t v = s[i] + static_cast<int32_t>(((s[j] - s[i]) * f) >> 16);
-      out[2 * k + c] = static_cast<int16_t>((v * gain[c]) >> 16);
+      out[2 * k + c] = static_cast<int16_t>((v * gain[c]) / 65536);  // toward zero
     }
   }
   return out;
@@ -235,6 +235,30 @@ TEST_F(SoundMixerTest, MatchesASlowReferenceAtAwkwardRatesAndGains) {
       }
       ReleaseBuffer(b);
     }
+  }
+}
+
+// Full attenuation is silence: the smallest gain of a quiet negative sample rounds to 0,
+// not to -1, so no half-wave of one step is left on the silent side.
+TEST_F(SoundMixerTest, FullAttenuationIsSilence) {
+  const std::vector<int> wave = {-32768, -20000, -1, 0, 1, 20000, 32767, -5};
+  struct Case {
+    int32_t volume, pan;
+    bool left_silent, right_silent;
+  } cases[] = {{-10000, 0, true, true}, {0, 10000, true, false}, {0, -10000, false, true}};
+  for (const Case& c : cases) {
+    SCOPED_TRACE(testing::Message() << c.volume << " " << c.pan);
+    Buffer* b = Load(PcmFormat(kOutRate, 1, 16), Pcm16({-32768, -20000, -1, 0, 1, 20000, 32767, -5}));
+    SetBufferVolume(b, c.volume);
+    SetBufferPan(b, c.pan);
+    PlayBuffer(b, 0);
+    const std::vector<int16_t> out = Render(static_cast<uint32_t>(wave.size()));
+    for (size_t n = 0; n < wave.size(); ++n) {
+      if (c.left_silent) EXPECT_EQ(out[2 * n], 0) << n;
+      if (c.right_silent) EXPECT_EQ(out[2 * n + 1], 0) << n;
+      if (!c.left_silent) EXPECT_EQ(out[2 * n], wave[n]) << n;
+    }
+    ReleaseBuffer(b);
   }
 }
 

@@ -19,12 +19,19 @@ bool Inactive() { return !AppState.ActiveFlag && !AppState.RunInBackground && Ap
 
 bool WaitsWhileInactive() { return Inactive() && !AppState.ClosingFlag && !AppState.QuitFlag; }
 
-// Takes every pending message, thread messages first. true when one was dispatched.
+// Takes every pending message, thread messages first. true when one was dispatched. The
+// event source is read once a pass; what dispatching posts is in the queue already.
 bool RunPass() {
   if (Inactive()) plat::timer::Sleep(1);
   bool dispatched = false;
   pw::Message m;
-  while (pw::PeekMessage(&m, pw::kThreadMessages) || pw::PeekMessage(&m, AppState.MainWindow)) {
+  uint32_t flags = 0;
+  auto peek = [&](pw::WindowHandle filter) {
+    const bool taken = pw::PeekMessage(&m, filter, flags);
+    flags = pw::kPeekQueueOnly;
+    return taken;
+  };
+  while (peek(pw::kThreadMessages) || peek(AppState.MainWindow)) {
     if (m.id == pw::kWmActivateApp) AppState.ActiveFlag = static_cast<int32_t>(m.wparam & 0xFFFF);
     if (AppState.QuitFlag) return dispatched;
     if (m.id == pw::kWmQuit) AppState.QuitFlag = 1;

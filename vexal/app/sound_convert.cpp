@@ -15,14 +15,6 @@ namespace {
 namespace ps = plat::sound;
 namespace pc = plat::codec;
 
-// A PCM sound the sound buffers can hold: a format a buffer accepts and at least one
-// frame. Anything else would fail buffer creation, which is fatal, for a bad file.
-bool IsUsablePcm(const ps::WaveFormat& f, size_t bytes) {
-  if (f.channels < 1 || f.channels > 2 || (f.bits_per_sample != 8 && f.bits_per_sample != 16)) return false;
-  if (f.samples_per_sec < ps::kMinFrequency || f.samples_per_sec > ps::kMaxFrequency) return false;
-  return bytes >= static_cast<size_t>(f.channels) * (f.bits_per_sample / 8);
-}
-
 // Converts `source` (format record `record`) to PCM. false on any failure.
 bool ConvertThroughCodec(std::span<const uint8_t> record, std::span<const uint8_t> source,
                          std::vector<uint8_t>* pcm, ps::WaveFormat* dest) {
@@ -63,6 +55,12 @@ bool ConvertThroughCodec(std::span<const uint8_t> record, std::span<const uint8_
 }
 
 }  // namespace
+
+bool IsUsablePcm(const ps::WaveFormat& f, size_t bytes) {
+  if (f.channels < 1 || f.channels > 2 || (f.bits_per_sample != 8 && f.bits_per_sample != 16)) return false;
+  if (f.samples_per_sec < ps::kMinFrequency || f.samples_per_sec > ps::kMaxFrequency) return false;
+  return bytes >= static_cast<size_t>(f.channels) * (f.bits_per_sample / 8) && bytes <= ps::kMaxBufferBytes;
+}
 
 int32_t ConvertSoundToPcm(const SoundSource& s, std::vector<uint8_t>* pcm, std::vector<uint8_t>* format) {
   pcm->clear();

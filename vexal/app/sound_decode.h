@@ -3,9 +3,11 @@
 // here logs; every failure is -1.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <vector>
 
+#include "platform/sound.h"
 #include "vexal/app/stream.h"
 
 namespace vexal {
@@ -47,6 +49,10 @@ int32_t ParseWavHeader(const SoundSource& source, std::vector<uint8_t>* format);
 // Places the stream at the first frame of an MPEG audio file and returns the size of the
 // frame data (ID3 tags left out), with a 30-byte MPEG Layer-3 format record.
 int32_t ProbeMp3(const SoundSource& source, std::vector<uint8_t>* format);
+// A PCM sound the sound buffers can hold: a format a buffer accepts, at least one frame
+// and no more than the largest buffer. Anything else would fail buffer creation, which is
+// fatal, for a bad file.
+bool IsUsablePcm(const plat::sound::WaveFormat& format, size_t bytes);
 // The whole sound as PCM the sound buffers can play: its bytes and its format record.
 // Size of the data, or -1 (both outputs then empty).
 int32_t ConvertSoundToPcm(const SoundSource& source, std::vector<uint8_t>* pcm,

@@ -55,12 +55,12 @@ void StartSilentBuffer() {
   desc.format = ps::PcmFormat(kSilentBufferRate, 2, 16);
   ps::Buffer* buffer = nullptr;
   if (!ps::Succeeded(ps::CreateBuffer(SoundDeviceState.SoundObject, desc, &buffer))) {
-    LogLine("無音バッファの作成に失敗しました");
+    LogWrite("無音バッファの作成に失敗しました");
     return;
   }
   ps::LockedRegions regions;
   if (!ps::Succeeded(ps::LockBuffer(buffer, 0, kSilentBufferBytes, &regions))) {
-    LogLine("無音バッファのロックに失敗しました");
+    LogWrite("無音バッファのロックに失敗しました");
     ps::ReleaseBuffer(buffer);
     return;
   }
@@ -83,6 +83,7 @@ void LogDeviceReport() {
           caps.min_secondary_rate / 1000.0);
   LogLine("総サウンドメモリ領域:%.2fKB 空きサウンドメモリ領域:%.2fKB \n", caps.total_hw_mem_bytes / 1024.0,
           caps.free_hw_mem_bytes / 1024.0);
+  LogWrite("利用可能サンプリング精度\n");
   LogLine(" プライマリ １６bit = %s  ８bit = %s ", OkNo(caps.flags, ps::kCapPrimary16Bit),
           OkNo(caps.flags, ps::kCapPrimary8Bit));
   LogLine(" セカンダリ １６bit = %s  ８bit = %s \n", OkNo(caps.flags, ps::kCapSecondary16Bit),

@@ -147,7 +147,7 @@ int OnClientAreaChanged(intptr_t lparam) {
     int masked = GetMaskTargetFlag();
     SetMaskTargetFlag(0);
     const auto& c = AppState.ClientRect;
-    SetFrontScreenRect(c[0], c[1], c[2], c[3]);
+    DrawState.TargetRect = {c[0], c[1], c[2], c[3]};
     SetMaskTargetFlag(masked);
   }
   const auto& d = AppState.DrawRect;

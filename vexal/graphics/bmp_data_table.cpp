@@ -6,6 +6,7 @@
 #include "vexal/app/log_file.h"
 #include "vexal/graphics/bmp_data_surface.h"
 #include "vexal/graphics/ddraw_state.h"
+#include "vexal/graphics/draw_calls.h"
 #include "vexal/graphics/graph_table.h"
 #include "vexal/graphics/graphics_seam.h"
 #include "vexal/graphics/screen_access.h"
@@ -144,8 +145,8 @@ int UnlockGraphSurface(int screen) {
   if (*mark == 0) return -1;
   ps::Unlock(surface);
   *mark = 0;
-  // Nothing in this system suspends drawing for a lock, so the count only comes back down.
-  if (DDrawState.OpenLocks > 0) DDrawState.OpenLocks -= 1;
+  // The last lock to go lets drawing go on.
+  if (DDrawState.OpenLocks > 0 && --DDrawState.OpenLocks == 0) SetGraphSuspend(0);
   return 0;
 }
 

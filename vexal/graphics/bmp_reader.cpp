@@ -13,7 +13,6 @@ namespace vexal {
 namespace {
 
 constexpr int kFileHeaderSize = 14;
-constexpr uint32_t kInfoHeaderV4Size = 108;
 constexpr uint32_t kInfoHeaderV5Size = 124;
 constexpr int kMaskBytes = 12;  // red, green and blue masks
 
@@ -71,15 +70,15 @@ int LoadBmpToDib(void* source, uint32_t size, int sourceKind, int wantDib, Graph
   if (fileHeader[0] != 'B' || fileHeader[1] != 'M') return -1;
   const uint32_t offBits = Le32(fileHeader + 10);
 
-  // The header's own size says where the colour table starts: today's tools write the
-  // 108- and 124-byte headers, whose first 40 bytes are the classic ones.
+  // The header's own size says where the colour table starts. Every size from the
+  // classic 40 bytes up is taken (writers use 52, 56, 64, 108 and 124); fields past the
+  // largest known header are not read.
   uint8_t info[kInfoHeaderV5Size] = {};
   if (!src.Read(info, 4)) return -1;
   const uint32_t infoSize = Le32(info);
-  if (infoSize != kBitmapInfoHeaderSize && infoSize != kInfoHeaderV4Size &&
-      infoSize != kInfoHeaderV5Size)
-    return -1;
-  if (!src.Read(info + 4, infoSize - 4)) return -1;
+  if (infoSize < kBitmapInfoHeaderSize) return -1;
+  const uint32_t kept = infoSize < kInfoHeaderV5Size ? infoSize : kInfoHeaderV5Size;
+  if (!src.Read(info + 4, kept - 4)) return -1;
   const BitmapInfoHeader h = ParseInfoHeader(info);
   if (!DibHeaderReadable(h)) return -1;
 
@@ -88,29 +87,31 @@ int LoadBmpToDib(void* source, uint32_t size, int sourceKind, int wantDib, Graph
   layout.height = h.biHeight;
   layout.bitCount = h.biBitCount;
   layout.compression = h.biCompression;
-  int64_t tableStart = kFileHeaderSize + infoSize;
+  int64_t tableStart = int64_t{kFileHeaderSize} + infoSize;
   if (h.biCompression == kBiBitfields) {
+    // The masks are the 12 bytes after the classic header: inside a larger header, after
+    // a classic one (the table then follows them).
+    constexpr int64_t kMasksAt = kFileHeaderSize + kBitmapInfoHeaderSize;
     uint8_t masks[kMaskBytes];
-    if (infoSize == kBitmapInfoHeaderSize) {
-      // The classic header keeps its masks after itself; the larger ones inside.
-      if (!src.Read(masks, sizeof masks)) return -1;
-      tableStart += kMaskBytes;
-    } else {
+    if (infoSize >= kBitmapInfoHeaderSize + kMaskBytes) {
       std::memcpy(masks, info + kBitmapInfoHeaderSize, sizeof masks);
+    } else {
+      if (!src.SeekTo(kMasksAt) || !src.Read(masks, sizeof masks)) return -1;
+      if (tableStart < kMasksAt + kMaskBytes) tableStart = kMasksAt + kMaskBytes;
     }
     for (int c = 0; c < 3; ++c) layout.masks[c] = Le32(masks + 4 * c);
   }
   if (offBits < tableStart) return -1;
 
-  // Only the entries the file stores (biClrUsed of them, when given) and only those
-  // before the pixels: a short table is common, and the rest of the 256 stay black.
-  uint32_t entries = DibPaletteEntries(h);
+  // The whole table of 2^bits entries, whatever biClrUsed says, but only what lies before
+  // the pixels: a short table is common, and the rest of the 256 stay black.
+  int64_t entries = h.biBitCount <= 8 ? int64_t{1} << h.biBitCount : 0;
   const int64_t room = (offBits - tableStart) / 4;
-  if (entries > room) entries = static_cast<uint32_t>(room);
+  if (entries > room) entries = room;
   if (entries > 0) {
     uint8_t table[256 * 4];
-    if (!src.Read(table, entries * 4)) return -1;
-    for (uint32_t i = 0; i < entries; ++i) layout.palette[i] = Le32(table + 4 * i) & 0x00FFFFFFu;
+    if (!src.SeekTo(tableStart) || !src.Read(table, static_cast<size_t>(entries) * 4)) return -1;
+    for (int64_t i = 0; i < entries; ++i) layout.palette[i] = Le32(table + 4 * i) & 0x00FFFFFFu;
   }
 
   const int32_t rows = h.biHeight < 0 ? -h.biHeight : h.biHeight;

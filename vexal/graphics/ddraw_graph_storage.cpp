@@ -68,6 +68,8 @@ int DDrawCreateDerivedGraphStorage(GraphRecord* graph, int x, int y, int width, 
   if (graph == nullptr || parent == nullptr || parent->PieceCount == 0) return -1;
   const BmpDataRecord* base = GetBmpData(static_cast<int>(parent->Pieces[0]));
   if (base == nullptr) return -1;
+  // The view must lie inside the parent's piece: the picture transfer writes through it.
+  if (x < 0 || y < 0 || width < 1 || height < 1 || x > base->Width - width || y > base->Height - height) return -1;
   const int handle = GetGraphHandleFromRecord(graph);
   const int piece = AddBmpData(width, height, 0, 0, static_cast<uint32_t>(handle), 1, base, x, y, graph->Alpha);
   if (piece == -1) return -1;

@@ -2,6 +2,7 @@
 // cache onto the destination; blended and anti-aliased ones are drawn into the font's own
 // surface first (its mask buffer holding the coverage) and put on the target by the graph
 // blitter, which does the blending.
+#include <algorithm>
 #include <array>
 
 #include "vexal/ddraw/draw_graph.h"
@@ -89,7 +90,10 @@ int DDrawStringByWorkDC(int x, int y, const char* text, uint32_t color, int font
   cache->ColorKey = static_cast<int32_t>(KeyAsRgb(keyed ? PickTextKeyColor(color, edge_color) : 0, &key));
   const ps::ColorKey surface_key{key, key};
   ps::SetColorKey(cache->Surface, &surface_key);
-  const ps::Rect covered{0, 0, size.cx, size.cy};
+  // Everything the blitter takes from the surface is keyed out first, also under a string
+  // larger than the surface, so no pixel of an earlier string comes back.
+  const ps::SurfaceInfo own_surface = ps::GetSurfaceInfo(cache->Surface);
+  const ps::Rect covered{0, 0, std::min(size.cx, own_surface.width), std::min(size.cy, own_surface.height)};
   ps::Blt(cache->Surface, &covered, nullptr, nullptr, ps::kBltColorFill, key);
   const Rect own{0, 0, cache->Width, cache->Height};
   // Anti-aliased cells write their whole coverage (0 round the glyph) into the mask buffer.

@@ -4,6 +4,7 @@
 #include <cstring>
 #include <span>
 #include <string_view>
+#include <new>
 #include <vector>
 
 #include "vexal/app/fatal_exit.h"
@@ -74,7 +75,12 @@ void RenderOutline(FontRecord& f, uint8_t* cell_bits, uint32_t code, int e, int*
   if (size < 0) FatalErrorExit("GetGlyphOutline 関数が失敗しました");
   if (size == 0 || gm.black_box_x == 0 || gm.black_box_y == 0) return;  // an empty glyph
   const size_t src_pitch = (gm.black_box_x + 3u) & ~3u;
-  std::vector<uint8_t> levels(static_cast<size_t>(size) + src_pitch * kOutlineMarginRows, 0);
+  std::vector<uint8_t> levels;
+  try {
+    levels.assign(static_cast<size_t>(size) + src_pitch * kOutlineMarginRows, 0);
+  } catch (const std::bad_alloc&) {
+    FatalErrorExit("アンチエイリアス文字取得用バッファの確保に失敗しました");
+  }
   if (pg::GetGlyphOutlineGray4(f.Font, code, &gm, levels) < 0) FatalErrorExit("GetGlyphOutline 関数が失敗しました");
 
   int bbx = static_cast<int>(gm.black_box_x), bby = static_cast<int>(gm.black_box_y);

@@ -3,6 +3,8 @@
 #include "vexal/graphics/font_table.h"
 
 #include <algorithm>
+#include <memory>
+#include <new>
 #include <cstdarg>
 #include <cstdio>
 
@@ -168,7 +170,12 @@ int CreateFontHandle(const char* name, int size, int thickness, int type, int ha
   } else if (handle < 0 || handle >= kFontHandleCount || FontTable.Slots[static_cast<size_t>(handle)] != nullptr) {
     return -1;
   }
-  auto record = std::make_unique<FontRecord>();
+  std::unique_ptr<FontRecord> record;
+  try {
+    record = std::make_unique<FontRecord>();
+  } catch (const std::bad_alloc&) {
+    FatalErrorExit("フォント管理用メモリ領域の確保に失敗しました");
+  }
   FontRecord* f = record.get();
   type = std::clamp(type, 0, kFontTypeMax);
   if (GetScreenColorBits() == 8) type &= ~kFontTypeAntialias;
@@ -192,7 +199,11 @@ int CreateFontHandle(const char* name, int size, int thickness, int type, int ha
   f->CellsPerColumn = g.CellsPerColumn;
   f->CacheBitCount = CacheBitCount(type);
   f->CachePitch = (f->DibWidth * f->CacheBitCount + 31) / 32 * 4;
-  f->CacheBits.assign(static_cast<size_t>(f->CachePitch) * static_cast<size_t>(f->DibHeight), 0);
+  try {
+    f->CacheBits.assign(static_cast<size_t>(f->CachePitch) * static_cast<size_t>(f->DibHeight), 0);
+  } catch (const std::bad_alloc&) {
+    FatalErrorExit("メモリの確保に失敗しました in CFont");
+  }
   ClearCacheEntries(f);
   f->Type = type;
   FontTable.Slots[static_cast<size_t>(handle)] = std::move(record);

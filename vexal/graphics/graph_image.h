@@ -7,13 +7,15 @@
 
 #include <cstdint>
 
+#include "platform/surface.h"
 #include "vexal/graphics/color_format.h"
 
 namespace vexal {
 
-// Largest picture the loaders accept: sides a graph record can hold, and a pixel block
-// well inside what a game picture needs, so a hostile size fails before allocating.
-inline constexpr int64_t kMaxImageSide = 32767;
+// Largest picture the loaders accept: sides a surface can take (a larger picture would
+// fail its graph's storage, which is fatal), and a pixel block well inside what a game
+// picture needs, so a hostile size fails before allocating.
+inline constexpr int64_t kMaxImageSide = plat::surface::kMaxSurfaceSide;
 inline constexpr int64_t kMaxImageBytes = int64_t{1} << 28;
 
 // True when a picture of width x height pixels with rows of rowBytes bytes is within the

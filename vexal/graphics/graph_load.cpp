@@ -4,6 +4,7 @@
 #include <cstdint>
 #include <cstdlib>
 #include <string>
+#include <new>
 #include <vector>
 
 #include "platform/fs.h"
@@ -151,7 +152,12 @@ int CreateDXDivGraph(const GraphImage* picture, const GraphImage* alpha, int all
   if (!DivisionCountsValid(allNum, xNum, yNum, w, h) || !PictureCoversDivision(*picture, xNum, yNum, w, h)) {
     return LogWriteFmt("指定のサイズで分割できません in CreateDXDivGraph\n");
   }
-  std::vector<GraphRecord*> records(static_cast<size_t>(allNum), nullptr);
+  std::vector<GraphRecord*> records;
+  try {
+    records.assign(static_cast<size_t>(allNum), nullptr);
+  } catch (const std::bad_alloc&) {
+    return LogWrite("CreateDXDivGraph 関数内でメモリの確保に失敗しました");
+  }
   const uint8_t alphaFlag = picture->ColorFormat.AlphaWidth != 0 || alpha != nullptr ? 1 : 0;
   for (int i = 0; i < allNum; ++i) {
     handles[i] = AddGraphHandle(static_cast<uint16_t>(w), static_cast<uint16_t>(h), want3D, 1, &records[i],
@@ -194,7 +200,12 @@ int BltBmpToDivGraph(const ColorFormatRecord* format, const void* bitmap, const 
   // The width the cells are counted in: a mirrored picture has its cells' order reversed
   // from its right edge, which is the division's own right edge only when it fits exactly.
   const int64_t width = kind == 0 && picture != nullptr ? picture->Width : int64_t{xNum} * w;
-  std::vector<GraphRecord*> records(static_cast<size_t>(allNum), nullptr);
+  std::vector<GraphRecord*> records;
+  try {
+    records.assign(static_cast<size_t>(allNum), nullptr);
+  } catch (const std::bad_alloc&) {
+    return LogWrite("メモリの確保に失敗しました in BltBmpToDivGraph \n");
+  }
   for (int i = 0; i < allNum; ++i) {
     GraphRecord* record = GetGraphRecord(handles[i]);
     if (record == nullptr) return -1;

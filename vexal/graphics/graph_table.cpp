@@ -73,8 +73,8 @@ int CreateBlankGraph(int width, int height) {
     return LogWriteFmt("グラフィックのサイズが不正です %d x %d", width, height);
   }
   GraphRecord* record = nullptr;
-  // Font-cache graphs would carry alpha here; that choice comes with the draw state.
-  const int handle = AddGraphHandle(static_cast<uint16_t>(width), static_cast<uint16_t>(height), 1, 0, &record, 0);
+  const int handle = AddGraphHandle(static_cast<uint16_t>(width), static_cast<uint16_t>(height), 1, 0, &record,
+                                    static_cast<uint8_t>(DrawState.NewGraphAlpha));
   if (handle == 0) return 0;
   if (GetDrawBackendRow(record->Row).CreateGraphStorage(record) == -1) {
     FatalErrorExit("グラフィックの作成に失敗しました終了します");

@@ -6,7 +6,6 @@ namespace vexal {
 namespace {
 
 struct SeamState {
-  std::array<int, 4> FrontScreenRect{};
   std::function<void(std::string_view)> Trace;  // test observer, or empty
 };
 
@@ -19,16 +18,9 @@ int SeamTraced(std::string_view call, int result) {
   return result;
 }
 
-int SetFrontScreenRect(int left, int top, int right, int bottom) {
-  Seam.FrontScreenRect = {left, top, right, bottom};
-  return SeamTraced("SetFrontScreenRect");
-}
-
 int GetBmpDataEnd() { return SeamTraced("GetBmpDataEnd", BmpDataTable.EndIndex); }
 
 void SeamClearGraphRestoreHandler() { GraphTable.RestoreHandler = nullptr; }
-
-std::array<int, 4> SeamFrontScreenRect() { return Seam.FrontScreenRect; }
 
 void SeamSetBmpDataTable(std::span<BmpDataRecord*> records) { SetBmpDataTableForTests(records); }
 

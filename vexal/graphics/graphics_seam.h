@@ -41,8 +41,6 @@
 
 namespace vexal {
 
-int SetFrontScreenRect(int left, int top, int right, int bottom);
-
 // One past the highest slot in use (tests watch the walks over the table through it).
 int GetBmpDataEnd();
 
@@ -53,8 +51,6 @@ int SeamTraced(std::string_view call, int result = 0);
 
 // No restore handler installed.
 void SeamClearGraphRestoreHandler();
-// The front screen's place as SetFrontScreenRect left it.
-std::array<int, 4> SeamFrontScreenRect();
 // The BMP data table from now on: slot i holds records[i] (null: empty); see
 // SetBmpDataTableForTests. The span must outlive its use.
 void SeamSetBmpDataTable(std::span<BmpDataRecord*> records);

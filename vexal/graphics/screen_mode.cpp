@@ -146,21 +146,24 @@ int ApplyLaterMode(const ScreenMode& requested, const ScreenMode& previous) {
   if (!window) {
     LogWrite("画面解像度を変更します... ");
     struct Step {
-      ScreenMode mode;
+      ScreenMode mode;    // asked of the display
+      ScreenMode stored;  // what the state then says
       int result;
     };
-    // The previous mode kept counts as -1, as the first start counts it.
+    // The previous mode is asked at the default refresh yet stored as it was, so that it
+    // counts as kept (-1), as the first start counts it.
+    const ScreenMode retry{requested.width, requested.height, requested.bits, 0};
     const Step chain[] = {
-        {requested, 0},
-        {{requested.width, requested.height, requested.bits, 0}, 0},
-        {{previous.width, previous.height, previous.bits, 0}, -1},
-        {kFallbackMode, -2},
+        {requested, requested, 0},
+        {retry, retry, 0},
+        {{previous.width, previous.height, previous.bits, 0}, previous, -1},
+        {kFallbackMode, kFallbackMode, -2},
     };
     bool set = false;
     for (const Step& step : chain) {
       const ScreenMode& m = step.mode;
       if (ps::SetDisplayMode(DDrawState.Object, m.width, m.height, m.bits, m.refresh) == ps::Result::kOk) {
-        StoreMode(m);
+        StoreMode(step.stored);
         result = step.result;
         set = true;
         break;

@@ -40,11 +40,21 @@ void DrawScreenLogOverlay() {
   DDrawState.CoarseBlendFlag = coarse;
 }
 
+// Where the screen lies on the primary: the client area in a window (the primary is the
+// desktop), else the whole primary.
+ps::Rect ScreenOnPrimary() {
+  if (!IsWindowMode()) return {0, 0, DDrawState.ScreenWidth, DDrawState.ScreenHeight};
+  int32_t client[4];
+  GetClientRectCopy(client);
+  return {client[0], client[1], client[0] + DDrawState.ScreenWidth, client[1] + DDrawState.ScreenHeight};
+}
+
 // Drawing straight onto the front screen: nothing to copy, only the blank to wait for.
 int WaitOneBlank() {
   if (GetGraphSuspendFlag()) return 0;
   InactiveWait();
   ps::WaitForVerticalBlank(DDrawState.Object);
+  ps::ShowPrimary(DDrawState.Primary, ScreenOnPrimary());
   return PumpMessages() != 0 ? -1 : 0;
 }
 
@@ -70,6 +80,7 @@ void CopyToWindow() {
   if (DDrawState.VSyncWait) ps::WaitForVerticalBlank(DDrawState.Object);
   // A window entirely off the desktop leaves an empty rectangle, which the copy refuses.
   ps::Blt(DDrawState.Primary, &dst, DDrawState.Back, &src, ps::kBltWait, 0);
+  ps::ShowPrimary(DDrawState.Primary, ScreenOnPrimary());
 }
 
 void CopyToFullScreen() {
@@ -77,6 +88,7 @@ void CopyToFullScreen() {
   if (DDrawState.VSyncWait) ps::WaitForVerticalBlank(DDrawState.Object);
   while (ps::GetBltStatus(DDrawState.Primary) != ps::Result::kOk) plat::timer::SpinPause();
   ps::BltFast(DDrawState.Primary, 0, 0, DDrawState.Back, &src, ps::kFastNoColorKey);
+  ps::ShowPrimary(DDrawState.Primary, src);
 }
 
 }  // namespace

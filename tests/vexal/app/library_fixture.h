@@ -10,13 +10,30 @@
 #include <vector>
 
 #include "platform/debug_out.h"
+#include "platform/display.h"
+#include "platform/input.h"
+#include "platform/presentation.h"
+#include "platform/sound.h"
+#include "platform/surface.h"
 #include "platform/fs.h"
 #include "platform/sys.h"
 #include "platform/timer.h"
 #include "platform/window.h"
 #include "tests/support/temp_dir.h"
 #include "vexal/app/app_state.h"
+#include "vexal/app/input_device.h"
+#include "vexal/app/sound_device.h"
+#include "vexal/app/sound_handle.h"
+#include "vexal/graphics/bmp_data_table.h"
+#include "vexal/graphics/ddraw_state.h"
+#include "vexal/graphics/draw_state.h"
+#include "vexal/graphics/draw_target.h"
+#include "vexal/graphics/font_table.h"
+#include "vexal/graphics/graph_table.h"
+#include "vexal/graphics/graphics_seam.h"
+#include "vexal/graphics/mask.h"
 #include "vexal/graphics/screen_access.h"
+#include "vexal/graphics/surface_table.h"
 
 namespace apptest {
 
@@ -25,6 +42,8 @@ class LibraryTest : public ::testing::Test {
   void SetUp() override {
     // A start-up that hangs fails the test instead of holding the suite.
     alarm(300);
+    // Whatever an earlier case of this process started or changed is forgotten.
+    ResetEverything();
     plat::SetDebugOutputEnabled(false);
     plat::timer::UseVirtualClock(true, 10000);
     plat::window::SetInstanceLockPath(dir_.File("instance.lock"));
@@ -38,6 +57,29 @@ class LibraryTest : public ::testing::Test {
   void TearDown() override {
     plat::fs::SetCurrentDirectory(old_dir_);
     alarm(0);
+  }
+
+  // Every table of the library and every stand-in module back to their state at load.
+  static void ResetEverything() {
+    vexal::ResetFontTable();
+    vexal::ResetMask();
+    vexal::ResetGraphTable();
+    vexal::ResetBmpDataTable();
+    vexal::ResetSurfaceTable();
+    vexal::ResetDDrawTarget();
+    vexal::ResetDrawState();
+    vexal::ResetDDrawState();
+    vexal::ResetGraphicsSeam();
+    vexal::ResetInputState();
+    vexal::ResetSoundTableForTests();
+    vexal::ResetSoundDeviceForTests();
+    vexal::ResetAppState();
+    plat::sound::ResetSoundForTests();
+    plat::surface::ResetSurfaces();
+    plat::display::ResetDisplay();
+    plat::presentation::ResetPresentation();
+    plat::window::ResetWindowStandIn();
+    plat::input::ResetInputStandIn();
   }
 
   std::string Log() const { return nltest::ReadFileBytes(dir_.File("AppLog.txt")); }

@@ -57,6 +57,7 @@ TEST_F(StartUpTest, WindowModeStartLogsEachStepAndShowsTheWindow) {
                    "\t\tモジュール名:           sdl2  ドライバ記述:Default audio output ",
                    "\t最大サンプリングレート:100.00KHz 最小サンプリングレート:0.10KHz ",
                    "\t総サウンドメモリ領域:0.00KB 空きサウンドメモリ領域:0.00KB ",
+                   "\t利用可能サンプリング精度",
                    "\t プライマリ １６bit = OK  ８bit = OK ",
                    "\t セカンダリ １６bit = OK  ８bit = OK ",
                    "\t利用可能チャンネル",

@@ -17,6 +17,8 @@ using vexal::AppState;
 class LogFileTest : public ::testing::Test {
  protected:
   void SetUp() override {
+    vexal::ResetAppState();  // the log's time base, indent and flags of an earlier case
+    plat::SetDebugOutputEnabled(true);
     plat::timer::UseVirtualClock(true, 10000);
     AppState.StartDirectory = dir_.path();
     plat::SetDebugOutputSink([this](std::string_view t) { debug_ += t; });

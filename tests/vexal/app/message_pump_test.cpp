@@ -57,6 +57,20 @@ TEST_F(PumpTest, ReturnsMinusOneForGoodOnceTheWindowIsClosed) {
   EXPECT_EQ(m.id, 0x400u);
 }
 
+// Each pass of the pump reads the event source once, however often it looks at the queue:
+// an empty pump is one pass, a pump that dispatched something takes one more.
+TEST_F(PumpTest, EachPassReadsTheEventSourceOnce) {
+  int polls = 0;
+  pw::SetEventSource([&polls] { ++polls; });
+  EXPECT_EQ(vexal::PumpMessages(), 0);
+  EXPECT_EQ(polls, 1);
+  polls = 0;
+  pw::PostMessage(AppState.MainWindow, 0x400, 0, 0);
+  pw::PostMessage(0, 0x401, 0, 0);
+  EXPECT_EQ(vexal::PumpMessages(), 0);
+  EXPECT_EQ(polls, 2);
+}
+
 TEST_F(PumpTest, InactiveApplicationWaitsUntilActivated) {
   pw::UserFocus(AppState.MainWindow, false);
   uint32_t start = plat::timer::TimeMs();

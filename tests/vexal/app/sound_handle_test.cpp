@@ -23,6 +23,10 @@ using namespace soundtest;
 class SoundHandleTest : public ::testing::Test {
  protected:
   void SetUp() override {
+    // A device, handles and hooks of an earlier case are forgotten.
+    vexal::ResetSoundTableForTests();
+    vexal::ResetSoundDeviceForTests();
+    ps::ResetSoundForTests();
     plat::SetDebugOutputEnabled(false);
     ps::SetBackendForTests(ps::Backend::kManual);
     old_dir_ = plat::fs::CurrentDirectory();
@@ -175,6 +179,24 @@ TEST_F(SoundHandleTest, PrimaryFormatFollowsTheDevice) {
     ASSERT_EQ(vexal::EndDirectSound(), 0);
   }
   EXPECT_NE(nltest::ReadFileBytes(dir_.File("AppLog.txt")).find("総サウンドメモリ領域:4096.00KB "), std::string::npos);
+}
+
+// A silent buffer that cannot be made or filled leaves the device working; its message
+// ends no line, so the report's first message follows it on the same line.
+TEST_F(SoundHandleTest, ASilentBufferFailureIsLoggedAndTheDeviceStarts) {
+  const std::pair<ps::Op, std::string> cases[] = {{ps::Op::kCreateBuffer, "無音バッファの作成に失敗しました"},
+                                                  {ps::Op::kLock, "無音バッファのロックに失敗しました"}};
+  for (const auto& [op, message] : cases) {
+    SCOPED_TRACE(message);
+    ps::SetFailureHook([op = op](ps::Op o) { return o == op ? ps::Result::kFailed : ps::Result::kOk; });
+    EXPECT_EQ(vexal::InitDirectSound(), 0);
+    ps::SetFailureHook(nullptr);
+    EXPECT_EQ(vexal::SoundDeviceState.SilentBuffer, nullptr);
+    EXPECT_EQ(vexal::LoadSound("beep.wav") != -1, true);
+    EXPECT_NE(nltest::ReadFileBytes(dir_.File("AppLog.txt")).find(message + "DirectSound デバイスを列挙します\n"),
+              std::string::npos);
+    ASSERT_EQ(vexal::EndDirectSound(), 0);
+  }
 }
 
 TEST_F(SoundHandleTest, ADeviceThatFailsLeavesTheProgramSilent) {

@@ -119,6 +119,19 @@ TEST(WavHeaderTest, UnplayableFormatsAreRefused) {
   }
 }
 
+// The size limits of a playable sound, without making a file of that size: from one
+// frame to the largest buffer the sound device makes.
+TEST(WavHeaderTest, APlayableSoundFitsOneBuffer) {
+  plat::sound::WaveFormat stereo16;
+  stereo16.format_tag = plat::sound::kFormatPcm;
+  stereo16.channels = 2;
+  stereo16.samples_per_sec = 44100;
+  stereo16.bits_per_sample = 16;
+  const size_t largest = plat::sound::kMaxBufferBytes;
+  const std::pair<size_t, bool> cases[] = {{3, false}, {4, true}, {largest, true}, {largest + 1, false}};
+  for (const auto& [bytes, usable] : cases) EXPECT_EQ(vexal::IsUsablePcm(stereo16, bytes), usable) << bytes;
+}
+
 // Two IMA ADPCM blocks of 36 bytes: a header (predictor 1000, step index 0) and 32 zero
 // bytes each. A zero nibble adds step >> 3 = 7 >> 3 = 0, so all 65 samples of a block are
 // the predictor.

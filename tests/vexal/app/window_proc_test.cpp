@@ -19,6 +19,7 @@
 #include "vexal/app/text_input.h"
 #include "vexal/app/window_mode.h"
 #include "vexal/graphics/ddraw_state.h"
+#include "vexal/graphics/draw_state.h"
 #include "vexal/graphics/graphics_seam.h"
 
 namespace {
@@ -121,7 +122,9 @@ TEST_F(WindowProcTest, MoveFollowsTheClientAreaInWindowModeOnly) {
   vexal::SetMaskTargetFlag(1);
   pw::UserMove(AppState.MainWindow, 300, 200);
   EXPECT_EQ(AppState.ClientRect, (std::array<int32_t, 4>{300, 200, 940, 680}));
-  EXPECT_EQ(vexal::SeamFrontScreenRect(), (std::array<int, 4>{300, 200, 940, 680}));
+  const vexal::Rect& target = vexal::DrawState.TargetRect;
+  EXPECT_EQ((std::array<int, 4>{target.left, target.top, target.right, target.bottom}),
+            (std::array<int, 4>{300, 200, 940, 680}));
   EXPECT_EQ(vexal::GetMaskTargetFlag(), 1);
 
   vexal::ChangeWindowMode(0);

@@ -10,6 +10,8 @@
 
 #include "tests/vexal/graphics/screen_fixture.h"
 #include "vexal/graphics/ddraw_state.h"
+#include "vexal/graphics/draw_calls.h"
+#include "vexal/graphics/draw_state.h"
 #include "vexal/graphics/graph_table.h"
 #include "vexal/graphics/graphics_seam.h"
 #include "vexal/graphics/surface_table.h"
@@ -124,9 +126,11 @@ TEST_F(BmpDataTableTest, UnlockNeedsALockMark) {
   ASSERT_EQ(ps::Lock(vexal::DDrawState.Back, nullptr, 0, &locked), ps::Result::kOk);
   vexal::DDrawState.BackLocked = 1;
   vexal::DDrawState.OpenLocks = 1;
+  vexal::SetGraphSuspend(1);
   EXPECT_EQ(vexal::UnlockGraphSurface(-2), 0);
   EXPECT_EQ(vexal::DDrawState.BackLocked, 0);
   EXPECT_EQ(vexal::DDrawState.OpenLocks, 0);
+  EXPECT_EQ(vexal::GetGraphSuspendFlag(), 0);  // the last lock gone, drawing goes on
   ASSERT_EQ(ps::Lock(vexal::DDrawState.Back, nullptr, 0, &locked), ps::Result::kOk);  // unlocked indeed
   ps::Unlock(vexal::DDrawState.Back);
   EXPECT_EQ(vexal::UnlockGraphSurface(-2), -1);

@@ -63,6 +63,14 @@ TEST(BmpReader, EveryLayoutGivesTheSameTopRowFirstPicture) {
       {"24-bit, 124-byte header", 24, 0, {}, 124, 0, 8, false},
       {"32-bit", 32, 0, {0xFF0000, 0xFF00, 0xFF}, 40, 0, 8, false},
       {"32-bit fields, blue high", 32, 3, {0xFF00, 0xFF0000, 0xFF000000}, 124, 0, 8, true},
+      {"24-bit, 52-byte header", 24, 0, {}, 52, 0, 8, false},
+      {"24-bit, 56-byte header", 24, 0, {}, 56, 0, 8, false},
+      {"24-bit, 64-byte header", 24, 0, {}, 64, 0, 8, true},
+      {"16-bit 5:6:5 fields, 56-byte header", 16, 3, {0xF800, 0x7E0, 0x1F}, 56, 0, 8, false},
+      {"8-bit, 64-byte header", 8, 0, {}, 64, 0, 8, false},
+      // The table is read whole: biClrUsed 3 still gives the 16 entries stored.
+      {"4-bit, 3 used, 16 stored", 4, 0, {}, 40, 3, 16, false},
+      {"8-bit, 2 used, 8 stored", 8, 0, {}, 40, 2, 8, true},
   };
   for (const LayoutCase& c : cases) {
     SCOPED_TRACE(c.name);
@@ -176,7 +184,8 @@ TEST(BmpReader, HostileHeadersAreRefused) {
   const Case cases[] = {
       {"type", set16(0, 0x5842)},
       {"header size 12", set32(14, 12)},
-      {"header size 56", set32(14, 56)},
+      {"header size 39", set32(14, 39)},
+      {"header size past the pixels", set32(14, 200)},
       {"header size huge", set32(14, 0xFFFFFFFF)},
       {"width 0", set32(18, 0)},
       {"width negative", set32(18, static_cast<uint32_t>(-4))},

@@ -2,6 +2,7 @@
 // making, sharing and filling pieces, and bringing lost surfaces back.
 #include <gtest/gtest.h>
 
+#include <array>
 #include <cstring>
 #include <vector>
 
@@ -81,6 +82,20 @@ TEST_F(DDrawStorageTest, PiecesAreMadeOwnedSharedAndRefusedWhenTheTableIsFull) {
   EXPECT_EQ(std::tuple(dp->X, dp->Y, dp->Width, dp->Height), std::tuple(4, 1, 2, 3));
   vexal::GraphRecord empty;
   EXPECT_EQ(vexal::DDrawCreateDerivedGraphStorage(d, 0, 0, 1, 1, &empty), -1);  // a parent with no piece
+  // A view reaching past the parent's 8 x 6 piece is refused and makes no record.
+  const int records = vexal::BmpDataTable.Count;
+  const std::array<std::array<int, 4>, 6> outside = {
+      {{7, 0, 2, 1}, {0, 5, 1, 2}, {-1, 0, 1, 1}, {0, -1, 1, 1}, {0, 0, 9, 6}, {0, 0, 0, 1}}};
+  for (const auto& [x, y, w, h] : outside) {
+    vexal::GraphRecord* o = nullptr;
+    vexal::AddGraphHandle(1, 1, 0, 0, &o, 0);
+    EXPECT_EQ(vexal::DDrawCreateDerivedGraphStorage(o, x, y, w, h, g), -1) << x << "," << y << " " << w << "x" << h;
+    EXPECT_EQ(o->PieceCount, 0);
+  }
+  EXPECT_EQ(vexal::BmpDataTable.Count, records);
+  vexal::GraphRecord* corner = nullptr;
+  vexal::AddGraphHandle(2, 3, 0, 0, &corner, 0);
+  EXPECT_EQ(vexal::DDrawCreateDerivedGraphStorage(corner, 6, 3, 2, 3, g), 0);  // up to the far corner
 
   // Room for two more records: the third graph of a divided set fails, the first two keep theirs.
   while (vexal::BmpDataTable.Count < vexal::kBmpDataMax - 2) vexal::AddBmpData(1, 1, 0, 0, 0, 0, nullptr, 0, 0, 0);

@@ -159,6 +159,30 @@ TEST_F(DrawTargetTest, DeletingTheTargetGraphMakesTheBackScreenTheTarget) {
   EXPECT_EQ(Pixels(DDrawState.Back).At(kScreenW - 1, kScreenH - 1), 0u);
 }
 
+// A move of the window carries the front screen's origin along: a draw lands at the
+// client area's new place on the desktop, where the clear also goes.
+TEST_F(DrawTargetTest, AfterAWindowMoveDrawsToTheFrontLandAtTheNewClientArea) {
+  StartSmallWindow();
+  const int graph = Graph(4, 2);
+  ASSERT_EQ(vexal::SetDrawTarget(vexal::kFrontScreen), 0);
+  plat::window::UserMove(AppState.MainWindow, 300, 200);
+  ASSERT_EQ(AppState.ClientRect, (std::array<int32_t, 4>{300, 200, 300 + kScreenW, 200 + kScreenH}));
+  Paint(Surface(graph), 3);
+  Paint(DDrawState.Primary, 1);
+  const Picture before = Pixels(DDrawState.Primary);
+  ASSERT_EQ(vexal::DrawGraph(1, 1, graph, 0), 0);
+  Picture expected = before;
+  for (int y = 0; y < 2; ++y) {
+    for (int x = 0; x < 4; ++x) expected.pixels[static_cast<size_t>((201 + y) * expected.width + 301 + x)] = PaintValue(3, x, y);
+  }
+  const Picture after = Pixels(DDrawState.Primary);
+  for (int y = 0; y < after.height; ++y) {
+    for (int x = 0; x < after.width; ++x) {
+      ASSERT_EQ(after.At(x, y) & 0xFFFFFF, expected.At(x, y) & 0xFFFFFF) << x << "," << y;
+    }
+  }
+}
+
 TEST_F(DrawTargetTest, ADirect3DGraphAsTargetStopsEveryRowZeroDrawUntilTheBackScreenIsChosen) {
   StartSmallWindow();
   const int graph = Graph(8, 4);

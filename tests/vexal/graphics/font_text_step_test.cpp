@@ -96,6 +96,24 @@ TEST_F(TextStepTest, AFullStrengthBlendedStringEqualsTheOpaqueOne) {
   }
 }
 
+// A blended string larger than the screen draws only its own pixels: nothing of the
+// string drawn before it through the font's surface comes back.
+TEST_F(TextStepTest, AStringLargerThanTheScreenBringsBackNoEarlierString) {
+  StartScreen();
+  const int font = vexal::CreateFontHandle(nullptr, 16, 6, 0, -1);
+  vexal::SetBlendModeParam(1, 255);
+  const std::string blanks(40, ' ');  // far wider, and as a column far taller, than the screen
+  for (const int vertical : {0, 1}) {
+    SCOPED_TRACE(vertical);
+    ClearBack(0);
+    ASSERT_EQ(vexal::DrawStringToHandle(0, 0, "WWWWWW", 0x00FFFFFF, font, 0, vertical), 0);
+    ASSERT_NE(Back(), std::vector<uint32_t>(kW * kH, 0));
+    ClearBack(0);
+    ASSERT_EQ(vexal::DrawStringToHandle(0, 0, blanks.c_str(), 0x00FFFFFF, font, 0, vertical), 0);
+    EXPECT_EQ(Back(), std::vector<uint32_t>(kW * kH, 0));
+  }
+}
+
 // An anti-aliased string is blended by its coverage: full coverage gives the colour,
 // none leaves the screen, the rest lies between; nothing reaches past the measured width.
 TEST_F(TextStepTest, AnAntialiasedStringBlendsByItsCoverage) {

@@ -89,6 +89,33 @@ TEST_F(GraphLoadTest, APictureBecomesAGraphThatRemembersItsFile) {
             "右記のグラフィックファイルのロードに失敗しました：img\\none.bmp");
 }
 
+// A picture too large for a surface fails its load like any unreadable file; the largest
+// a surface takes still loads.
+TEST_F(GraphLoadTest, APictureLargerThanASurfaceFailsItsLoadAndTheGameGoesOn) {
+  Start(1);
+  const int side = plat::surface::kMaxSurfaceSide;
+  const struct {
+    const char* name;
+    int w, h;
+    bool loads;
+  } cases[] = {
+      {"img\\wide.bmp", side + 1, 1, false},
+      {"img\\tall.bmp", 1, side + 1, false},
+      {"img\\widest.bmp", side, 1, true},
+  };
+  for (const auto& c : cases) {
+    std::string file = c.name;
+    file.replace(file.find('\\'), 1, "/");
+    PutSheet(file, c.w, c.h);
+    const int g = vexal::LoadGraph(c.name);
+    EXPECT_EQ(g != -1, c.loads) << c.name;
+    if (!c.loads) {
+      EXPECT_EQ(LinesWith("右記のグラフィックファイルのロードに失敗しました").back(),
+                std::string("右記のグラフィックファイルのロードに失敗しました：") + c.name);
+    }
+  }
+}
+
 TEST_F(GraphLoadTest, TheAlphaCompanionGivesTheGraphItsAlphaOnlyWhenTheSizesAgree) {
   Start(1);
   PutSheet("img/a.bmp", 4, 2);

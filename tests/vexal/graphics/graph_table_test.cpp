@@ -11,6 +11,7 @@
 #include "vexal/app/app_state.h"
 #include "vexal/app/log_file.h"
 #include "vexal/graphics/ddraw_state.h"
+#include "vexal/graphics/draw_state.h"
 #include "vexal/graphics/draw_backend_table.h"
 #include "vexal/graphics/graph_record.h"
 #include "vexal/graphics/screen_access.h"
@@ -186,6 +187,11 @@ TEST_F(GraphTableTest, BlankGraphsGetStorageFromTheirRow) {
     EXPECT_EQ(vexal::CreateBlankGraph(w, h), -1) << w << " x " << h;  // not wrapped to another size
   }
   EXPECT_EQ(vexal::GraphTable.Count, 1);
+  // New blank graphs take the draw state's alpha flag.
+  EXPECT_EQ(vexal::GetGraphRecord(handle)->Alpha, 0);
+  vexal::DrawState.NewGraphAlpha = 1;
+  EXPECT_EQ(vexal::GetGraphRecord(vexal::CreateBlankGraph(4, 4))->Alpha, 1);
+  vexal::DrawState.NewGraphAlpha = 0;
   CreateStorageResult = -1;
   EXPECT_EXIT(vexal::CreateBlankGraph(16, 16), ::testing::ExitedWithCode(255), "");
   EXPECT_NE(Log().find("グラフィックの作成に失敗しました終了します"), std::string::npos);

@@ -48,6 +48,10 @@ TEST_F(ScreenModeTest, RequestOutcomesInFullScreen) {
        {{1280, 1024, 32, 60, false}, {1280, 1024, 32, 0, false}, {800, 600, 32, 0, false}, {640, 480, 16, 0, true}}},
       {"the previous mode is the fall-back mode", {640, 480, 16, 0}, std::nullopt, {1280, 1024, 32, 60}, -1,
        {640, 480, 16, 0}, {{1280, 1024, 32, 60, false}, {1280, 1024, 32, 0, false}, {640, 480, 16, 0, true}}},
+      {"previous mode kept with its refresh", {800, 600, 32, 75}, std::nullopt, {1280, 1024, 32, 60}, -1,
+       {800, 600, 32, 75}, {{1280, 1024, 32, 60, false}, {1280, 1024, 32, 0, false}, {800, 600, 32, 0, true}}},
+      {"the previous mode is 640 x 480 x 16 at a refresh", {640, 480, 16, 60}, std::nullopt, {1280, 1024, 32, 60}, -1,
+       {640, 480, 16, 60}, {{1280, 1024, 32, 60, false}, {1280, 1024, 32, 0, false}, {640, 480, 16, 0, true}}},
       {"everything kept", {640, 480, 16, 0}, std::nullopt, {-1, -1, -1, -1}, 0, {640, 480, 16, 0}, {}},
   };
   Start(0);
