@@ -4,6 +4,7 @@
 #include <algorithm>
 #include <string>
 
+#include "game/data/game_data.h"
 #include "game/data/sound_table.h"
 #include "game/entry/frame_loop.h"
 #include "game/entry/screen_wipe.h"
@@ -124,6 +125,8 @@ int InitGame() {
   SetMessageWindowHooks({[] { TheBustUp.DrawBustUp(); }, nullptr});
   boot.Add(free_memory + kBootFreeMemory);
   boot.Add(kBootLine5);
+  CreateGameData();  // reads the database from the data folder, the working directory
+  TheGameData().LoadGameDatabase();
 
   ScreenCopyGraph = vexal::CreateBlankGraph(kGameScreenWidth, kGameScreenHeight);
   if (WindowSizeDoubled != 0) StretchGraph = vexal::CreateBlankGraph(kGameScreenWidth, kGameScreenHeight);
