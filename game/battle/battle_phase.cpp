@@ -96,8 +96,10 @@ void Battle::UpdateBattleInput() {
       const ItemRecord& item = data.Item(cmd.id);
       int kind = item.values[kItemKind];
       ChooseActionTarget(cmd.id, 0);
+      // The count is compared as stored (unsigned): the marker counts of unlimited,
+      // levelled and worn entries are above 0, so weapons and the fixed command are usable.
       bool usable = !UnusableKind(kind) && cmd.id != 0 && item.values[kItemPpCost] <= c.Word(kMemberPp) &&
-                    (kind >= 300 || cmd.count > 0 || kind == kKindAttackCommand);
+                    (kind >= 300 || static_cast<uint16_t>(cmd.count) > 0 || kind == kKindAttackCommand);
       if (usable) {
         phase = kPhaseTarget;
         PlayGameSound(kSoundAccept);
