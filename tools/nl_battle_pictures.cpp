@@ -84,13 +84,14 @@ Picture BattleLetters() {
   return p;
 }
 
-// Column = member, row = pose: standing, acting, hit, down, weak.
+// Column = member, row = pose: standing, acting, hit, down, weak; the last cell is empty.
 Picture BattleCharacters() {
   Picture p(240, 320);
   const Rgb coats[5] = {{200, 64, 72}, {64, 120, 210}, {230, 190, 60}, {150, 80, 200}, {90, 180, 110}};
   const Rgb skin{250, 214, 180}, hair{60, 40, 30}, hurt{255, 255, 255};
   for (int m = 0; m < 5; ++m) {
     for (int pose = 0; pose < 5; ++pose) {
+      if (m == 4 && pose == 4) continue;  // cell 24 stands for an absent member: empty
       int x0 = m * 48, y0 = pose * 64;
       Rgb coat = coats[m];
       if (pose == 4) coat = {static_cast<uint8_t>(coat.r / 2), static_cast<uint8_t>(coat.g / 2), static_cast<uint8_t>(coat.b / 2)};
