@@ -1,4 +1,6 @@
-// The battle's services as the program has them now (the music manager is a stand-in).
+// The battle's services as the program has them now. The music manager is a stand-in: the
+// battle's songs go to its PlayMusic; the standard battle song and the resumed field song
+// have no call yet and stay silent.
 #include "game/entry/battle_wiring.h"
 
 #include "game/battle/battle.h"
@@ -11,7 +13,6 @@ namespace game {
 void WireBattle() {
   BattleHooks hooks;
   hooks.play_music = title_pending::PlayMusic;
-  hooks.play_battle_music = title_pending::PlayMusic;
   hooks.enter_title = [] { TheTitleScreen.EnterTitle(); };
   hooks.background_graph = [] { return ScreenCopyGraph; };
   hooks.set_game_mode = [](int mode) { GameMode = mode; };
