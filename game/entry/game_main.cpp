@@ -2,6 +2,7 @@
 #include "game/entry/game_main.h"
 
 #include "game/data/play_timer.h"
+#include "game/entry/battle_wiring.h"
 #include "game/entry/debug_switch.h"
 #include "game/entry/frame_loop.h"
 #include "game/entry/game_start.h"
@@ -28,6 +29,7 @@ int RunGame() {
   if (InitGame() != 0) return 0;
 
   SetGameModeHandler(MODE_TITLE, TitleModeFrame);
+  WireBattle();
   ThePlayTimer.StartPlayTimer(0);
   TheTitleScreen.EnterTitle();
   if (!KeyInput.IsKeyPressed(kEscapeKey)) {
