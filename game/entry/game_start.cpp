@@ -4,6 +4,7 @@
 #include <algorithm>
 #include <string>
 
+#include "game/data/game_data.h"
 #include "game/data/sound_table.h"
 #include "game/entry/frame_loop.h"
 #include "game/entry/scroll_lock_lamp.h"
@@ -116,6 +117,8 @@ int InitGame() {
   boot.Add(kBootLine3);
   boot.Add(free_memory + kBootFreeMemory);
   boot.Add(kBootLine5);
+  CreateGameData();  // reads the database from the data folder, the working directory
+  TheGameData().LoadGameDatabase();
 
   ScreenCopyGraph = vexal::CreateBlankGraph(kGameScreenWidth, kGameScreenHeight);
   if (WindowSizeDoubled != 0) StretchGraph = vexal::CreateBlankGraph(kGameScreenWidth, kGameScreenHeight);

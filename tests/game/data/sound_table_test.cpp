@@ -30,7 +30,10 @@ class SoundTableTest : public ::testing::Test {
                            soundtest::AsString(soundtest::PcmWav16(std::vector<int16_t>(100, 5), 22050)));
     ASSERT_EQ(vexal::InitDirectSound(), 0);
   }
-  void TearDown() override { plat::fs::SetCurrentDirectory(old_dir_); }
+  void TearDown() override {
+    vexal::EndDirectSound();  // so the next test of the program can start the device again
+    plat::fs::SetCurrentDirectory(old_dir_);
+  }
   nltest::TempDir dir_;
   std::string old_dir_;
 };

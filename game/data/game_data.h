@@ -1,0 +1,321 @@
+// Everything that describes the party and the world's tables: the four members with their
+// status and equipment, the bag, the ability stock, the materials, money and the scalar
+// state, map marks and long-jump points (the party part, which a save holds), then the
+// item, map, enemy, encounter and recipe tables read from the database files and the
+// save-slot summaries.
+//
+// The rules decide without a screen (only the item panel draws). The sounds and pop-ups
+// the operations give, the random numbers they draw and the pictures they load go
+// through hooks, so tests can watch them.
+#pragma once
+
+#include <array>
+#include <cstdint>
+#include <memory>
+#include <span>
+#include <string>
+#include <string_view>
+
+namespace game {
+
+// Table sizes.
+inline constexpr int kMemberCount = 4;
+inline constexpr int kMemberValues = 128;
+inline constexpr int kStatusBytes = 32;
+inline constexpr int kEquipSlots = 16;
+inline constexpr int kUsedEquipSlots = 11;      // slots 0-10 are worn
+inline constexpr int kStartingEquipSlots = 10;  // starting equipment goes into 0-9
+inline constexpr int kStackCount = 256;         // bag and stock stacks
+inline constexpr int kUsedBagSlots = 64;        // bag slots 0-63 are used
+inline constexpr int kMaterialCount = 32;
+inline constexpr int kHarvestTimes = 128;
+inline constexpr int kScalarCount = 128;
+inline constexpr int kMapMarkCount = 2048;
+inline constexpr int kNewGameMapMarks = 512;    // marks a new game clears
+inline constexpr int kLongJumpPoints = 33;      // 0-31 destinations, 32 the saved position
+inline constexpr int kSavedPositionPoint = 32;
+inline constexpr int kLongJumpNameBytes = 64;
+inline constexpr int kRecipeCount = 512;
+inline constexpr int kItemCount = 780;
+inline constexpr int kItemValues = 64;
+inline constexpr int kNameCodes = 16;           // item and enemy names, drawn as exactly 16
+inline constexpr int kDescriptionCodes = 36;
+inline constexpr int kMapCount = 512;
+inline constexpr int kMapNameBytes = 48;
+inline constexpr int kSaveSlots = 16;
+inline constexpr int kEnemyCount = 800;
+inline constexpr int kEnemyValues = 64;
+inline constexpr int kEncounterRowLength = 24;
+inline constexpr int kEncounterListLength = 8;
+inline constexpr int kFruitGraphs = 20;
+inline constexpr int kMaterialNames = 20;
+inline constexpr int kSlotPlaceBytes = 64;
+inline constexpr int kSlotDateCodes = 36;
+
+// Stack counts with a meaning of their own.
+inline constexpr uint16_t kAbilityCount = 0xFFC0;   // an ability worn in an equipment slot
+inline constexpr uint16_t kStockUnlimited = 0xFFFF; // a stock count a new game sets
+inline constexpr uint8_t kRecipeUnsetMaterial = 0xFF;
+inline constexpr uint16_t kMapMarkEnd = 0xFFFF;     // area of the ring's end marker
+inline constexpr uint16_t kEmptySlotLeader = 0xFFFF;
+
+// `PartyMember` value indexes.
+inline constexpr int kMemberPresent = 0;
+inline constexpr int kMemberId = 1;
+inline constexpr int kMemberHp = 2;
+inline constexpr int kMemberMaxHp = 3;
+inline constexpr int kMemberPp = 4;
+inline constexpr int kMemberMaxPp = 5;
+inline constexpr int kMemberBaseAttack = 6;   // 6-9 base attack, defence, speed, spirit
+inline constexpr int kMemberAttack = 10;      // 10-13 the same with equipment
+inline constexpr int kMemberFieldGraphic = 18;
+inline constexpr int kMemberEspLevel = 19;
+inline constexpr int kMemberBaseMaxHp = 22;
+inline constexpr int kMemberBaseMaxPp = 23;
+inline constexpr int kStatusDown = 0;         // status byte: 1 while the member is down
+
+// Scalar indexes.
+inline constexpr int kScalarMoney = 0;
+inline constexpr int kScalarEventBits = 1;
+inline constexpr int kScalarStepValue = 2;
+inline constexpr int kScalarFlagWord = 3;
+inline constexpr int kScalarMenuValue = 4;
+inline constexpr int kScalarCurrentMap = 5;
+inline constexpr int kScalarSavedSeconds = 6;
+inline constexpr int kScalarSaveCount = 7;
+inline constexpr int kScalarLeader = 8;
+inline constexpr int kScalarLeaderGraphic = 9;
+inline constexpr int kScalarEncounterSteps = 10;
+inline constexpr int kScalarEncounterMean = 11;
+inline constexpr int kScalarEncounterSpread = 12;
+inline constexpr int kScalarStepCount = 13;
+// Bits of the flag word.
+inline constexpr uint32_t kFlagWordMarkedMap = 1u << 0;
+inline constexpr uint32_t kFlagWordNewGame = 1u << 1;
+inline constexpr uint32_t kFlagWordSpecialWorn = 1u << 2;
+
+// `ItemRecord` value indexes.
+inline constexpr int kItemUses = 0;
+inline constexpr int kItemPrice = 1;
+inline constexpr int kItemPpCost = 2;
+inline constexpr int kItemKind = 3;
+inline constexpr int kItemAttackBonus = 4;  // 4-7 attack, defence, speed, spirit
+inline constexpr int kItemMaxHpBonus = 8;
+inline constexpr int kItemMaxPpBonus = 9;
+inline constexpr int kItemRange = 10;
+inline constexpr int kItemRaise = 12;
+inline constexpr int kItemMultiplier = 13;
+inline constexpr int kItemDependsOn = 15;
+inline constexpr int kItemHits = 17;
+
+// Item kinds with a rule of their own.
+inline constexpr int kFirstAbilityKind = 301;   // kinds from here live in the stock
+inline constexpr int kFirstArmourKind = 201;
+inline constexpr int kWholeBodyArmourKind = 205;
+inline constexpr int kOwnAbilityKind = 313;     // cannot be unequipped
+inline constexpr int kItemKindRows = 40;
+
+// The clamped uses of an item read from the database.
+inline constexpr int32_t kUsesUnlimited = -64;  // a negative value on file
+inline constexpr int32_t kUsesLevelled = -32;   // 999 or more on file
+
+// Sound-table rows the operations play.
+inline constexpr int kSoundRefused = 4;
+inline constexpr int kSoundPaid = 17;
+
+// Database files.
+inline constexpr char kConcoctionFile[] = "system\\concoction.txt";
+inline constexpr char kItemFile[] = "system\\backup.txt";
+inline constexpr char kMapListFile[] = "system\\maplist.txt";
+inline constexpr char kSlotListFile[] = "save\\nightloom.sav";
+inline constexpr char kEnemyFile[] = "ene\\enemy.txt";
+inline constexpr char kEncounterFile[] = "ene\\party.txt";
+inline constexpr char kFruitFile[] = "system\\fruit.png";
+
+struct ItemStack {
+  uint16_t id = 0;     // 0 = empty
+  uint16_t count = 0;  // uses, level or stock count
+  bool operator==(const ItemStack&) const = default;
+};
+
+using PartyMember = std::array<int32_t, kMemberValues>;
+
+struct MapMark {
+  uint16_t area = 0;
+  uint16_t x = 0;
+  uint16_t y = 0;
+  uint16_t map = 0;
+  bool operator==(const MapMark&) const = default;
+};
+
+struct LongJumpPoint {
+  uint32_t area = 0;
+  uint16_t x = 0;
+  uint16_t y = 0;
+  std::array<char, kLongJumpNameBytes> name{};  // Shift-JIS, zero-terminated
+};
+
+struct ItemRecord {
+  std::array<int32_t, kItemValues> values{};
+  std::array<uint8_t, kNameCodes> name{};                // glyph codes, no terminator
+  std::array<uint8_t, kDescriptionCodes> description{};  // glyph codes
+};
+
+struct EnemyRecord {
+  std::array<uint8_t, kNameCodes> name{};
+  std::array<int32_t, kEnemyValues> values{};
+};
+
+using EncounterGroup = std::array<uint32_t, kEncounterRowLength>;
+
+struct SaveSlotSummary {
+  uint16_t leader_id = kEmptySlotLeader;
+  std::array<uint32_t, 4> values{};  // HP, max HP, PP, max PP of that member
+  uint32_t play_seconds = 0;
+  std::array<char, kSlotPlaceBytes> place{};  // Shift-JIS, zero-terminated
+  std::array<uint16_t, kMemberCount> graphics{};
+  std::array<uint8_t, kSlotDateCodes> date{};  // glyph codes, zero-terminated
+};
+
+// What the operations tell the player, draw from and load pictures with; tests replace
+// them. Null restores the default (the sound table, the pop-up, vexal::RandomUpTo,
+// vexal::LoadDivGraph).
+struct GameDataHooks {
+  void (*play_sound)(int row) = nullptr;
+  void (*show_popup)(std::string_view sjis) = nullptr;
+  int32_t (*random_up_to)(int32_t max) = nullptr;
+  int (*load_div_graph)(std::string_view file, int all, int across, int down, int w, int h,
+                        int* handles) = nullptr;
+};
+void SetGameDataHooks(GameDataHooks hooks);
+void PlayGameSound(int row);
+void ShowGamePopup(std::string_view sjis);
+int32_t GameRandomUpTo(int32_t max);
+int GameLoadDivGraph(std::string_view file, int all, int across, int down, int w, int h, int* handles);
+
+// Row of a kind in the label table, -1 when absent; and its Shift-JIS label ("" absent).
+int ItemKindIndex(int kind);
+std::string_view ItemKindLabel(int kind);
+
+// Copies Shift-JIS text into a zero-terminated field, cut before a character that does
+// not fit whole.
+void CopySjisBounded(std::string_view text, std::span<char> out);
+
+class GameData {
+ public:
+  // Empty summaries, the names, a new game, then the recipes from system\concoction.txt:
+  // construct it where the working directory is the data folder.
+  GameData();
+  virtual ~GameData() = default;
+
+  // The database files in order, the fruit graphs, then a new game.
+  void LoadGameDatabase();
+  void NewGame();
+
+  void SetEventBit(int n);
+  int TestEventBit(int n) const;
+
+  // The polar method's normal deviate; every second call returns the cached spare.
+  static float GaussRandom();
+  // Scalar 10 from the encounter mean and spread, at least 4; returns it.
+  uint32_t RollGaussValue();
+  // Fills EncounterList for a battle on the current map.
+  void BuildEncounter();
+
+  // Party, bag, equipment and shop operations.
+  void SwapBagSlots(int a, int b);
+  void SortBag();
+  void SwapStockSlots(int a, int b);
+  void SwapEquipSlots(int member, int a, int b);
+  void SwapMembers(int a, int b);
+  int EquipFromBag(int member, int slot, int bag_index);
+  int EquipAbility(int member, int slot, int stock_index);
+  int Unequip(int member, int slot);
+  void RecalcPartyStats();
+  // 0 bought; 1 refused (money, a full bag or a full stock).
+  int BuyItem(int item);
+  void SellBagItem(int bag_index);
+  // The price paid back; -1 when the item is not for sale (no uses to divide by).
+  int64_t SellPrice(int bag_index) const;
+  void NextLeader();
+  // 0 added; 1 when the stock has no room (nothing changes).
+  int AddItem(int item);
+  int Concoct(int a, int b, int c, int apply);
+  void RemoveUsedUpItems();
+  void AddMapMark(int x, int y, int area, int map);
+  int PartyStepUpdate();
+  void EquipStarting(int member, int item);
+  void UpdateOwnershipFlags();
+  void DrawItemInfo(int item) const;
+
+  // Saves and loads.
+  int SaveGame(int slot);
+  int LoadGame(int slot);
+  void RecordLongJumpPoint(int n);
+  void ReadSlotSummaries();
+
+  // The record of an id, or record 0 for an id outside the table.
+  const ItemRecord& Item(int id) const;
+  int ItemKind(int id) const { return Item(id).values[kItemKind]; }
+  int PresentMemberCount() const;
+
+  // The party part: what a save holds and a new game resets.
+  std::array<uint32_t, kEncounterListLength> EncounterList{};
+  std::array<PartyMember, kMemberCount> Members{};
+  std::array<std::array<uint8_t, kStatusBytes>, kMemberCount> Status{};
+  std::array<std::array<ItemStack, kEquipSlots>, kMemberCount> Equipment{};
+  std::array<ItemStack, kStackCount> ItemBag{};
+  std::array<ItemStack, kStackCount> AbilityStock{};
+  std::array<ItemStack, kMaterialCount> Materials{};
+  std::array<uint32_t, kHarvestTimes> HarvestTimes{};
+  std::array<uint32_t, kScalarCount> Scalars{};
+  std::array<MapMark, kMapMarkCount> MapMarks{};
+  std::array<LongJumpPoint, kLongJumpPoints> LongJumpPoints{};
+  // The tables.
+  std::array<std::array<char, 12>, kMemberCount> MemberNames{};
+  std::array<std::array<char, 10>, kMemberCount> MemberLabels{};
+  std::array<std::array<char, 10>, 4> StatNames{};
+  std::array<std::array<uint8_t, 3>, kRecipeCount> RecipeMaterials{};
+  std::array<uint32_t, kRecipeCount> RecipeResults{};
+  std::array<ItemRecord, kItemCount> Items{};
+  std::array<std::array<char, kMapNameBytes>, kMapCount> MapList{};
+  std::array<SaveSlotSummary, kSaveSlots> SlotSummaries{};
+  std::array<EnemyRecord, kEnemyCount> Enemies{};
+  std::array<EncounterGroup, kMapCount> EncounterGroups{};
+  std::array<int, kFruitGraphs> FruitGraphs{};
+  std::array<std::array<char, 32>, kMaterialNames> MaterialNames{};
+
+ private:
+  void ResetRecipes();
+  void ReadConcoctions();
+  void ReadItems();
+  void ReadMapList();
+  void ReadEnemies();
+  void ReadEncounterGroups();
+  void LoadFruitGraphs();
+  // The first empty bag stack among 0-63, -1 none.
+  int FirstEmptyBagSlot() const;
+  // The stock stack holding id, else the first with id 0; -1 none.
+  int StockSlotFor(int id) const;
+};
+
+// The game's one data object, made by CreateGameData (or on first use).
+GameData& TheGameData();
+// Constructs the game data now (reading files from the working directory).
+void CreateGameData();
+// Forgets it, so the next use constructs a fresh one; hooks go back to the defaults.
+void ResetGameData();
+
+// GaussRandom's own 15-bit generator (0..32767), seeded from the time on first use.
+struct GaussRandomStateRecord {
+  int32_t Seeded = 0;
+  uint32_t Next = 1;       // generator state
+  int32_t HasSpare = 0;
+  float Spare = 0.0f;
+};
+extern GaussRandomStateRecord GaussRandomState;
+int GaussRand15();
+void SeedGaussRand(uint32_t seed);
+void ResetGaussRandomState();
+
+}  // namespace game

@@ -1,0 +1,110 @@
+// The demo world's tables as built into the data tree: what the maps, the shop, the
+// battle and the menus rely on is there and consistent.
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <filesystem>
+#include <string>
+
+#include "game/text/bitmap_font.h"
+#include "tests/game/data/data_fixture.h"
+
+namespace {
+
+using namespace game;
+
+class DemoTablesTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    old_dir_ = plat::fs::CurrentDirectory();
+    ASSERT_TRUE(plat::fs::SetCurrentDirectory(NL_DEMO_DATA_DIR));
+    ResetGameData();
+    ResetField();
+    datatest::PictureLoads.clear();
+    SetGameDataHooks(datatest::kRecordingHooks);
+    CreateGameData();
+    TheGameData().LoadGameDatabase();
+  }
+  void TearDown() override {
+    ResetGameData();
+    plat::fs::SetCurrentDirectory(old_dir_);
+  }
+  std::string old_dir_;
+};
+
+std::array<uint8_t, kNameCodes> Name(std::string_view sjis) {
+  std::array<uint8_t, kNameCodes + 1> all{};
+  BitmapFont::SjisToGlyphCodes(sjis, all);
+  std::array<uint8_t, kNameCodes> out{};
+  std::copy_n(all.begin(), kNameCodes, out.begin());
+  return out;
+}
+
+TEST_F(DemoTablesTest, TheTablesHoldWhatTheWorldUses) {
+  const GameData& d = TheGameData();
+  EXPECT_EQ(d.Items[1].name, Name("やくそう"));
+  EXPECT_EQ(d.ItemKind(1), 1);
+  EXPECT_GT(d.Items[1].values[kItemPrice], 0);
+  EXPECT_EQ(d.ItemKind(90), 113);
+  for (int id : {32, 33, 36}) EXPECT_EQ(d.ItemKind(id), 4) << id;
+  // Every starting item has a kind with a label, and the party wears it.
+  for (int m = 0; m < kMemberCount; ++m) {
+    for (int s = 0; s < kStartingEquipSlots; ++s) {
+      const int id = d.Equipment[m][s].id;
+      if (id != 0) {
+        EXPECT_GE(ItemKindIndex(d.ItemKind(id)), 0) << m << " " << id;
+      }
+    }
+  }
+  EXPECT_GT(d.Members[0][kMemberAttack], d.Members[0][kMemberBaseAttack]);
+  EXPECT_STREQ(d.MapList[33].data(), "town.map");
+  EXPECT_STREQ(d.MapList[34].data(), "field.map");
+  EXPECT_NE(d.EncounterGroups[34][0], 0u);
+  EXPECT_EQ(d.EncounterGroups[33][0], 0u);
+  for (uint32_t e : d.EncounterGroups[34]) {
+    if (e != 0) {
+      EXPECT_GT(d.Enemies[e].values[4], 0) << e;  // every enemy met has HP
+    }
+  }
+  EXPECT_GT(d.Enemies[4].values[4], d.Enemies[1].values[4]);
+  EXPECT_EQ(d.Enemies[1].name, Name("よるのこうもり"));
+  EXPECT_EQ(datatest::PictureLoads, std::vector<std::string>{"system\\fruit.png 20 20 1 16 16"});
+  EXPECT_EQ(d.FruitGraphs[19], 119);
+}
+
+TEST_F(DemoTablesTest, AStartingPartyCanConcoctFromItsMaterials) {
+  GameData& d = TheGameData();
+  const int result = d.Concoct(2, 0, 1, 0);
+  ASSERT_GT(result, 0);
+  EXPECT_EQ(d.ItemKind(result), 1);
+  EXPECT_EQ(d.Concoct(0, 1, 2, 1), result);
+  EXPECT_EQ(d.ItemBag[0].id, result);
+}
+
+TEST_F(DemoTablesTest, EverySaveIconReadsAsAThirtyTwoPixelIcon) {
+  if (std::system("command -v identify >/dev/null 2>&1") != 0) GTEST_SKIP() << "ImageMagick identify missing";
+  TheSaveIconPack.LoadSaveIcons();
+  nltest::TempDir dir;
+  std::string command = "identify -format '%m %w %h %z\\n'";
+  for (int n = 0; n < kSaveIconCount; ++n) {
+    const std::string file = dir.File("slot" + std::to_string(n) + ".ico");
+    std::string bytes(kSaveIconHeader.begin(), kSaveIconHeader.end());
+    const auto& e = TheSaveIconPack.Entries();
+    bytes.append(e.begin() + n * kSaveIconEntryBytes, e.begin() + n * kSaveIconEntryBytes + kSaveIconUsedBytes);
+    bytes += "packed game state";
+    ASSERT_TRUE(nltest::WriteFileBytes(file, bytes));
+    command += " ico:" + file;
+  }
+  std::FILE* out = popen((command + " 2>&1").c_str(), "r");
+  ASSERT_NE(out, nullptr);
+  char line[256];
+  int icons = 0;
+  while (std::fgets(line, sizeof line, out) != nullptr) {
+    EXPECT_STREQ(line, "ICO 32 32 4\n");
+    ++icons;
+  }
+  pclose(out);
+  EXPECT_EQ(icons, kSaveIconCount);
+}
+
+}  // namespace

@@ -1,0 +1,107 @@
+// The item information panel, drawn with the glyphs recorded: what shows where, in which
+// brightness, and that values out of the label tables draw nothing rather than reading
+// past them.
+#include <gtest/gtest.h>
+
+#include <climits>
+#include <string>
+#include <vector>
+
+#include "game/data/game_data.h"
+#include "game/text/bitmap_font.h"
+#include "tests/game/menu/menu_fixture.h"
+#include "vexal/graphics/draw_state.h"
+
+namespace {
+
+using namespace game;
+
+struct Glyph {
+  int x, y, cell;
+  uint32_t bright;
+};
+std::vector<Glyph> glyphs;
+void RecordGlyph(int x, int y, int cell, int) { glyphs.push_back({x, y, cell, vexal::DrawState.Bright}); }
+
+constexpr uint32_t kCyan = vexal::MakeBrightValue(0, 255, 255);
+constexpr uint32_t kWhite = vexal::MakeBrightValue(255, 255, 255);
+constexpr uint32_t kRed = vexal::MakeBrightValue(255, 0, 0);
+constexpr uint32_t kGrey = vexal::MakeBrightValue(128, 128, 128);
+
+// The cells a text draws on its own row, in order (voicing marks are drawn raised).
+std::vector<int> Cells(std::string_view sjis) {
+  std::array<uint8_t, 64> codes{};
+  BitmapFont::SjisToGlyphCodes(sjis, codes);
+  std::vector<int> cells;
+  for (uint8_t c : codes) {
+    if (c == 0) break;
+    if (c == kGlyphVoicedMark || c == kGlyphSemiVoicedMark) continue;
+    if (GlyphCellOfCode(c) >= 0) cells.push_back(GlyphCellOfCode(c));
+  }
+  return cells;
+}
+
+// The cells drawn on row y from x0 to x1 (inclusive) in one brightness.
+std::vector<int> CellsAt(int y, int x0, int x1, uint32_t bright) {
+  std::vector<int> cells;
+  for (const Glyph& g : glyphs) {
+    if (g.y == y && g.x >= x0 && g.x <= x1) {
+      EXPECT_EQ(g.bright, bright) << "at " << g.x << "," << g.y;
+      cells.push_back(g.cell);
+    }
+  }
+  return cells;
+}
+
+class ItemInfoPanelTest : public menutest::MenuTest {
+ protected:
+  void SetUp() override {
+    MenuTest::SetUp();
+    glyphs.clear();
+    SetGlyphDrawHook(RecordGlyph);
+    ResetGameData();
+  }
+  void TearDown() override {
+    SetGlyphDrawHook(nullptr);
+    ResetGameData();
+    MenuTest::TearDown();
+  }
+};
+
+TEST_F(ItemInfoPanelTest, ShowsLabelsValuesAndSignsAndSkipsValuesOutsideItsTables) {
+  GameData& d = TheGameData();
+  auto& v = d.Items[7].values;
+  v[kItemKind] = 104;
+  v[kItemRange] = 99;        // no such range label
+  v[kItemDependsOn] = 7;     // no such stat
+  v[kItemMultiplier] = 2;
+  v[kItemRaise] = 600000;    // MAXIMIZE
+  v[kItemHits] = 0;          // shown as 1
+  v[kItemPpCost] = 0;        // not shown
+  v[kItemAttackBonus] = -3;
+  v[kItemAttackBonus + 1] = 0;
+  v[kItemAttackBonus + 2] = 5;
+  v[kItemAttackBonus + 3] = INT_MIN;
+  d.DrawItemInfo(7);
+
+  EXPECT_EQ(CellsAt(50, 74, 120, kCyan), Cells("ぶんるい"));
+  EXPECT_EQ(CellsAt(50, 130, 250, kWhite), Cells("ソード"));
+  EXPECT_TRUE(CellsAt(178, 130, 260, kWhite).empty());
+  EXPECT_EQ(CellsAt(70, 200, 240, kWhite), Cells("----"));
+  EXPECT_TRUE(CellsAt(70, 130, 160, kWhite).empty());
+  EXPECT_EQ(CellsAt(90, 208, 240, kWhite), Cells("×2"));
+  EXPECT_EQ(CellsAt(100, 168, 240, kWhite), Cells("MAXIMIZE"));
+  EXPECT_EQ(CellsAt(120, 200, 240, kWhite), Cells("1"));
+  EXPECT_EQ(CellsAt(102, 124, 160, kRed), Cells("-3"));
+  EXPECT_EQ(CellsAt(114, 124, 160, kGrey), Cells("0"));
+  EXPECT_EQ(CellsAt(126, 124, 160, kWhite), Cells("+5"));
+  EXPECT_EQ(CellsAt(138, 124, 170, kRed), Cells("-9999"));
+}
+
+TEST_F(ItemInfoPanelTest, NoItemShowsOnlyTheLabels) {
+  TheGameData().DrawItemInfo(0);
+  EXPECT_EQ(CellsAt(178, 74, 160, kCyan), Cells("こうかはんい"));
+  for (const Glyph& g : glyphs) EXPECT_EQ(g.bright, kCyan) << g.x << "," << g.y;
+}
+
+}  // namespace
