@@ -7,6 +7,8 @@
 #include "game/codec/scrambled_copy.h"
 #include "game/data/game_data.h"
 #include "game/data/game_flags.h"
+#include "game/field/field_entry_pending.h"
+#include "game/field/field_graphics.h"
 #include "game/text/bitmap_font.h"
 #include "platform/fs.h"
 #include "vexal/app/log_file.h"
@@ -84,6 +86,7 @@ bool Field::LoadMapFile(std::string_view name) {
   UpdateEventPages(1);
   LoadChipSet(MapPath(Map.strings[0].data()));
   LoadMapScript(MapPath(Map.strings[2].data()));
+  BuildPassGrid();
   const std::string_view shown(Map.strings[1].data());
   DisplayGlyphs.assign(shown.size() + 1, 0);
   BitmapFont::SjisToGlyphCodes(shown, DisplayGlyphs);
@@ -101,6 +104,7 @@ void Field::LoadChipSet(std::string_view path) {
     vexal::LogWriteFmt("chip set %s refused: %s\n", std::string(path).c_str(), why.c_str());
     return;
   }
+  ReloadChipCells(std::string("img\\") + Chips.ImageName.data());
 }
 
 void Field::LoadMapScript(std::string_view path) {
@@ -182,12 +186,16 @@ void Field::PlacePlayer(int x, int y, int direction) {
 }
 
 void Field::EnterMap(int n, int x, int y, int direction) {
-  ScriptParams = {};
+  FieldClearScriptParams();
   GameData& data = TheGameData();
   if (n >= 0 && n < kMapCount) LoadMapFile(data.MapList[n].data());
   PlacePlayer(x, y, direction);
   data.Scalars[kScalarCurrentMap] = static_cast<uint32_t>(n);
+  ClearFieldEffects();
+  ArmScreenBreak();
   StartScriptBegun = 0;
+  LoadMapMarks();
+  FieldResetPlayerMotion();
 }
 
 void ResetField() { TheField = Field(); }

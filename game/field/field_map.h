@@ -96,6 +96,59 @@ class Field {
   int BlinkPhase = 1;
   std::array<int32_t, 4> ScriptParams{};  // screen tint set by the script
 
+  // The field frame's state (field_frame.cpp, field_move.cpp).
+  struct FieldEffect {
+    uint16_t Timer = 0;
+    int16_t X = 0, Y = 0;
+  };
+  struct MapMarkView {
+    int16_t X = -1, Y = -1, Kind = -1;
+  };
+  static constexpr int kFieldEffectCount = 64;
+  static constexpr int kActiveLimit = 64;
+  std::array<FieldEffect, kFieldEffectCount> Effects{};
+  std::array<MapMarkView, 64> MapMarks{};
+  std::array<int, kActiveLimit> Active{};
+  int ActiveCount = 0;
+  int ActiveCountdown = 0;
+  std::array<uint8_t, 32> AnimCounters{};
+  std::vector<uint8_t> PassGrid = std::vector<uint8_t>(kMapCells);       // [y][x]
+  std::vector<uint8_t> OccupancyGrid = std::vector<uint8_t>(kMapCells);  // [y][x]
+  uint8_t Conversation = 0;
+  int32_t TeleportState = 0;
+  int32_t OverlayMode = 0;
+  int32_t Heading = -1, LastWalkDirection = -1;
+  double CameraX = 0, CameraY = 0, Lead = 0, LeadStep = 0, EaseSpeed = 0.12;
+  int MenuRequest = 0;
+  uint32_t FrameCount = 0;
+
+  void BuildPassGrid();
+  void BuildEventGrid();
+  void TickEventSteps();
+  void UpdatePlayer();
+  void MoveRandomWalkers();
+  void TickFieldAnimation();
+  void TickEventAnimation();
+  void CheckFieldContact();
+  void UpdateFieldCamera();
+  void DrawField();
+  void DrawFieldOverlay();
+  // One field frame: movement, triggers, camera, drawing and the script's lines.
+  void FieldFrame();
+  int FindEventInFront(int activation) const;
+  void TryStep(int actor);
+  void StopActor(int actor);
+  void PickWalkDirection(int actor);
+  void FieldStartActorStep(int actor, int direction, int speed_index);
+  void StartFieldEffect(int slot, int duration);
+  void ClearFieldEffects() { Effects = {}; }
+  void LoadMapMarks();
+  void FieldResetPlayerMotion();
+  void FieldSetScriptParams(int a, int b, int c, int d) { ScriptParams = {a, b, c, d}; }
+  void FieldClearScriptParams() { ScriptParams = {}; }
+  // Whether (x, y) is a cell of the map.
+  static bool OnMap(int x, int y) { return x >= 0 && x < kMapSize && y >= 0 && y < kMapSize; }
+
  private:
   std::string map_name_;
   std::string chip_set_path_;
