@@ -24,3 +24,26 @@ void SetSavedMusic(int) {}
 void SetBattleMusic(int) {}
 
 }  // namespace game
+
+#include "game/data/game_data.h"
+#include "game/field/field_map.h"
+
+namespace game {
+namespace {
+
+constexpr int kNewGameMap = 33, kNewGameX = 115, kNewGameY = 132, kNewGameDirection = 0;
+
+void PendingTitleFrame() {
+  TheGameData().NewGame();
+  ForgetFieldMap();
+  TheField.EnterMap(kNewGameMap, kNewGameX, kNewGameY, kNewGameDirection);
+  GameMode = MODE_FIELD;
+}
+
+}  // namespace
+
+void ForgetFieldMap() { TheField.ForgetMapName(); }
+
+void RegisterPendingTitle() { SetGameModeHandler(MODE_TITLE, PendingTitleFrame); }
+
+}  // namespace game

@@ -29,3 +29,10 @@ void SetSavedMusic(int entry);
 void SetBattleMusic(int entry);
 
 }  // namespace game
+
+namespace game {
+// Until the title screen comes: title mode starts a new game on the town's start cell.
+void RegisterPendingTitle();
+// Forgets the loaded map's name, so a new game on the last map reloads its pages.
+void ForgetFieldMap();
+}  // namespace game

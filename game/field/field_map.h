@@ -80,6 +80,7 @@ class Field {
   int LastEventPageReset() const { return last_event_page_reset_; }
   const std::string& LoadedMapName() const { return map_name_; }
   const std::string& LoadedChipSetPath() const { return chip_set_path_; }
+  void ForgetMapName() { map_name_.clear(); }
 
   uint16_t Chip(int x, int y) const { return Map.Cell(0, x, y); }
   const ChipRecord& ChipAt(int x, int y) const { return Chips.Records[Chip(x, y)]; }
