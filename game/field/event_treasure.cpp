@@ -7,6 +7,7 @@
 #include "game/field/event_script.h"
 #include "game/field/field_map.h"
 #include "game/text/bitmap_font.h"
+#include "vexal/app/log_file.h"
 
 namespace game {
 namespace {
@@ -68,6 +69,7 @@ bool EventScript::Treasure(int flag, int thing, int kind) {
     given = true;
   }
   if (given) {
+    vexal::LogWriteFmt("treasure: flag %d set, kind %d, %d\n", flag, kind, thing);
     TheGameFlags.SetGameFlag(flag, 1);
     TheField.UpdateEventPages(0);
     TheField.BuildPassGrid();
