@@ -4,7 +4,7 @@
 #include <utility>
 
 #include "game/data/game_data.h"
-#include "game/field/field_pending.h"
+#include "game/field/field_map.h"
 
 namespace game {
 namespace {

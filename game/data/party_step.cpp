@@ -3,7 +3,7 @@
 #include <algorithm>
 
 #include "game/data/game_data.h"
-#include "game/field/field_pending.h"
+#include "game/field/field_map.h"
 
 namespace game {
 namespace {

@@ -9,7 +9,7 @@
 #include "game/data/game_flags.h"
 #include "game/data/play_timer.h"
 #include "game/data/save_icons.h"
-#include "game/field/field_pending.h"
+#include "game/field/field_map.h"
 #include "game/text/bitmap_font.h"
 #include "platform/fs.h"
 

@@ -23,6 +23,10 @@
 #include "vexal/app/log_file.h"
 #include "vexal/app/sound_device.h"
 #include "vexal/app/timing.h"
+#include "game/field/field_entry_pending.h"
+#include "game/field/field_frame.h"
+#include "game/field/field_graphics.h"
+#include "game/field/field_map.h"
 #include "vexal/app/window_mode.h"
 #include "vexal/graphics/graph_table.h"
 #include "vexal/graphics/graphics_seam.h"
@@ -131,6 +135,9 @@ int InitGame() {
   boot.Add(kBootLine5);
   CreateGameData();  // reads the database from the data folder, the working directory
   TheGameData().LoadGameDatabase();
+  LoadFieldGraphics();
+  RegisterFieldHandler();
+  RegisterPendingTitle();
 
   ScreenCopyGraph = vexal::CreateBlankGraph(kGameScreenWidth, kGameScreenHeight);
   if (WindowSizeDoubled != 0) StretchGraph = vexal::CreateBlankGraph(kGameScreenWidth, kGameScreenHeight);
@@ -143,6 +150,7 @@ int InitGame() {
 }
 
 int ShutdownGame() {
+  ResetField();
   TheSoundTable.FreeSoundTable();
   music::StopMusic();
   music::TheMusicManager.ReleaseMusic();

@@ -14,7 +14,7 @@
 #include "game/data/game_flags.h"
 #include "game/data/save_game.h"
 #include "game/data/save_icons.h"
-#include "game/field/field_pending.h"
+#include "game/field/field_map.h"
 #include "platform/fs.h"
 #include "tests/support/temp_dir.h"
 

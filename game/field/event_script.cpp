@@ -1,0 +1,378 @@
+#include "game/field/event_script.h"
+
+#include <cstdlib>
+#include <cstring>
+#include <string>
+
+#include "game/data/game_data.h"
+#include "game/data/game_flags.h"
+#include "game/entry/frame_loop.h"
+#include "game/field/field_entry_pending.h"
+#include "game/field/field_map.h"
+#include "game/menu/message_window.h"
+#include "game/text/bitmap_font.h"
+#include "vexal/app/log_file.h"
+
+namespace game {
+namespace {
+
+EventScriptHooks hooks;
+
+constexpr int kCardCount = 7;
+constexpr int kPictureCount = 8;
+constexpr int kSongCount = 50;
+
+constexpr const char* kCardNames[kCardCount] = {"グリーンIDカード", "レッドIDカード", "イエローIDカード", "ブルーIDカード",
+                                                "シルバーIDカード", "ゴールドIDカード", "マスターIDカード"};
+
+void ShowCodes(std::span<const uint8_t> codes) {
+  if (hooks.show_message != nullptr) {
+    hooks.show_message(codes);
+    return;
+  }
+  TheMessageWindow.SetMessageText(codes);
+  TheMessageWindow.ShowMessage(0);
+}
+
+void RedrawField() {
+  if (hooks.show_message == nullptr) TheField.DrawField();
+}
+
+// Code, then p1..p15; fields left out are 0; -1 code when the line has no number.
+struct Command {
+  int code = -1;
+  std::array<int, kScriptParams + 1> p{};
+};
+Command ParseCommand(std::string_view line) {
+  Command c;
+  std::string text(line.substr(1));
+  const char* at = text.c_str();
+  for (int k = 0; k <= kScriptParams; ++k) {
+    char* end = nullptr;
+    const long v = std::strtol(at, &end, 10);
+    if (end == at) break;
+    if (k == 0)
+      c.code = int(v);
+    else
+      c.p[k] = int(v);
+    if (*end != ',') break;
+    at = end + 1;
+  }
+  return c;
+}
+
+}  // namespace
+
+void SetEventScriptHooks(EventScriptHooks h) { hooks = h; }
+
+EventScript TheEventScript;
+
+void ResetEventScript() {
+  TheEventScript = EventScript();
+  hooks = {};
+}
+
+int FindText(std::string_view text, std::string_view pattern, int from) {
+  if (pattern.empty() || text.empty()) return -1;
+  if (from < 0) from = 0;
+  if (size_t(from) > text.size()) return -1;
+  const size_t at = text.find(pattern, size_t(from));
+  return at == std::string_view::npos ? -1 : int(at);
+}
+
+void EventScript::ClearScriptLines() {
+  for (auto& line : Lines) line.fill(0);
+  BattleValues.fill(0);
+}
+
+void EventScript::StartEventScript(int n, int m, int e) {
+  ClearScriptLines();
+  block_ = n, trigger_ = m, event_ = e;
+  const std::string_view script(TheField.MapScriptText.get());
+  const int start = FindText(script, "*" + std::to_string(n), 0);
+  // A block that is not there starts nothing, whatever sub-label a later block holds.
+  if (start < 0) return;
+  const int end = FindText(script, "\n*", start);
+  int pos = start;
+  if (m > 0) {
+    pos = FindText(script, "+" + std::to_string(m), start);
+    if (end > 0 && end < pos) return;
+  }
+  if (pos < 0) return;
+
+  int line = 0, column = 0;
+  last_line_ = kScriptLines - 1;
+  for (size_t i = size_t(pos);; ++i) {
+    const char c = i < script.size() ? script[i] : 0;
+    if (c == 0 || (i != size_t(pos) && (c == '*' || c == '+'))) {
+      last_line_ = line;
+      // A copy stopped on the last line has no room for the end command: the run ends
+      // after that line instead.
+      if (line + 1 < kScriptLines) std::strcpy(Lines[line + 1].data(), kScriptEndLine);
+      if (c == 0) std::strcpy(Lines[line].data(), kScriptEndLine);
+      break;
+    }
+    if (c == '\r') continue;
+    if (c == '\n' || column >= kScriptLineBytes - 1) {
+      if (++line >= kScriptLines) break;
+      column = 0;
+      if (c == '\n') continue;
+    }
+    Lines[line][column++] = c;
+  }
+  HideBothBustUps();
+  running_ = 1;
+  current_line_ = 1;
+  message_.fill(0);
+  faced_ = 0;
+  wait_ = 0;
+  EspRefused = 0;
+}
+
+void EventScript::FaceEventToPlayer() {
+  if (trigger_ == kTriggerTalkEsp || event_ <= 0 || event_ >= kMapEventCount) return;
+  EventState& ev = TheField.States[event_];
+  const int px = TheField.PlayerTileX(), py = TheField.PlayerTileY();
+  int d = ev.Direction;
+  if (ev.X > px) d = 3;
+  if (ev.X < px) d = 2;
+  if (ev.Y > py) d = 1;
+  if (ev.Y < py) d = 0;
+  if (ev.X > px && ev.Y == py) d = 3;
+  if (ev.X < px && ev.Y == py) d = 2;
+  if (ev.Y > py && ev.X == px) d = 1;
+  if (ev.Y < py && ev.X == px) d = 0;
+  ev.Direction = int16_t(d);
+}
+
+void EventScript::ShowScriptMessage() {
+  if (event_ >= 0 && event_ < kMapEventCount && TheField.States[event_].Fixed == 0 && faced_ == 0) {
+    faced_ = 1;
+    FaceEventToPlayer();
+  }
+  TheField.Conversation = 1;
+  RedrawField();
+  const size_t n = strnlen(reinterpret_cast<const char*>(message_.data()), message_.size());
+  ShowCodes(std::span<const uint8_t>(message_.data(), n + 1 <= message_.size() ? n + 1 : n));
+}
+
+void EventScript::ComposedMessage() {
+  std::array<uint8_t, kComposeBufferBytes> codes{};
+  TheBitmapFont.ComposeGet(codes);
+  TheField.Conversation = 1;
+  RedrawField();
+  ShowCodes(codes);
+}
+
+void EventScript::RunEventScript() {
+  if (running_ == 0 || GameMode == MODE_BATTLE) return;
+  if (wait_ > 0) {
+    --wait_;
+    return;
+  }
+  bool repage = false;
+  for (;;) {
+    const std::string_view line(Lines[current_line_].data());
+    bool next = false;
+    if (line.empty()) {
+      running_ = 0;
+    } else if (line[0] != '@') {
+      message_.fill(0);
+      std::memcpy(message_.data(), line.data(), line.size());
+      ShowScriptMessage();
+      next = true;
+    } else {
+      next = RunCommand(line, repage);
+    }
+    if (current_line_ >= last_line_ + 1 || current_line_ >= kScriptLines - 1 || running_ == 0) {
+      running_ = 0;
+      HideBothBustUps();
+      if (trigger_ == kTriggerEsp && EspRefused == 0) {
+        PlayGameSound(19);
+        TheField.StartFieldEffect(1, 0);
+      }
+    }
+    ++current_line_;
+    if (!next || running_ == 0) break;
+  }
+  if (repage) {
+    TheField.UpdateEventPages(0);
+    TheField.BuildPassGrid();
+  }
+  if (running_ == 0) TheField.Conversation = 0;
+}
+
+bool EventScript::RunCommand(std::string_view line, bool& repage) {
+  const Command c = ParseCommand(line);
+  const auto& p = c.p;
+  GameData& data = TheGameData();
+  auto compose_sjis = [](std::string_view s) { TheBitmapFont.ComposeAddSjis(s); };
+  switch (c.code) {
+    case 0:
+      vexal::LogWrite("UNDEFINED CODE. ");
+      return false;
+    case 11:
+      running_ = 0;
+      return false;
+    case 19:
+      ShowScriptMessage();
+      return true;
+    case 20: {
+      RedrawField();
+      PlayScreenWipe();
+      running_ = 0;
+      const int current = int(data.Scalars[kScalarCurrentMap]);
+      const int map = p[1] == -1 ? current : p[1];
+      const int direction = p[4] == -1 ? TheField.PlayerDirection() : p[4];
+      if (map < 0 || map >= kMapCount || !Field::OnMap(p[2], p[3]) || direction < 0 || direction > 3) return false;
+      if (p[1] != current && p[5] == 0 && TheField.Map.header[0] == 1)
+        data.AddMapMark(TheField.PlayerTileX(), TheField.PlayerTileY(), current, 0);
+      TheField.EnterMap(map, p[2], p[3], direction);
+      if (p[1] != int(data.Scalars[kScalarCurrentMap]) && p[5] == 0 && TheField.Map.header[0] == 1)
+        data.AddMapMark(p[2], p[3], map, 0);
+      data.RollGaussValue();
+      return false;
+    }
+    case 24:
+      TheGameFlags.SetGameFlag(p[1], p[2]);
+      repage = true;
+      return true;
+    case 31: {
+      const int actor = p[1] == -1 ? block_ : p[1];
+      if (actor < 0 || actor >= kMapEventCount || p[3] < -1 || p[3] > 5) return false;
+      TheField.FieldStartActorStep(actor, p[2] > 3 ? 3 : p[2], p[3]);
+      return false;
+    }
+    case 40:
+      TheField.FieldSetScriptParams(p[1], p[2], p[3], p[4]);
+      RedrawField();
+      return true;
+    case 45:
+      PlayGameSound(p[1]);
+      return false;
+    case 48:
+      wait_ = p[1];
+      return false;
+    case 50:
+      if (p[1] >= 0 && p[1] < kPictureCount && p[2] >= 0 && p[2] <= 1) ShowBustUp(p[1], p[2]);
+      return true;
+    case 51:
+      if (p[1] >= 0 && p[1] < kPictureCount) HideBustUp(p[1]);
+      return true;
+    case 61:
+      if (p[1] < -1 || p[1] >= kSongCount) return false;
+      if (p[2] == 0)
+        PlayMusic(p[1]);
+      else
+        FadeToMusic(p[1]);
+      SetSavedMusic(p[1]);
+      return false;
+    case 65:
+      TheField.Conversation = 0;
+      return false;
+    case 66:
+      TheField.Conversation = 1;
+      return false;
+    case 71:
+      OpenShop(std::span<const int>(p.data() + 1, 8));
+      data.UpdateOwnershipFlags();
+      repage = true;
+      return false;
+    case 72:
+      OpenConcoction();
+      data.UpdateOwnershipFlags();
+      repage = true;
+      return false;
+    case 81:
+      for (int m = 0; m < kMemberCount; ++m) {
+        PartyMember& mb = data.Members[m];
+        if (p[1] == 0) {
+          mb[kMemberHp] = mb[kMemberMaxHp];
+          mb[kMemberPp] = mb[kMemberMaxPp];
+          for (int k = 0; k < 5; ++k) data.Status[m][k] = 0;
+        } else if (p[1] == 1) {
+          mb[kMemberHp] = mb[kMemberMaxHp];
+        }
+      }
+      if (p[2] == 0) PlayGameSound(33);
+      return false;
+    case 82:
+      return Treasure(p[1], p[2], p[3]);
+    case 84:
+      return Harvest(p[1], p[2], p[3], p[4]);
+    case 85:
+      if (p[1] < 0 || p[1] >= kCardCount) return false;
+      data.SetEventBit(p[1]);
+      TheBitmapFont.ComposeClear();
+      compose_sjis(kCardNames[p[1]]);
+      compose_sjis("＿を＿てにいれた!");
+      ComposedMessage();
+      PlayGameSound(30);
+      return false;
+    case 86: {
+      bool leader_present = false;
+      for (PartyMember& mb : data.Members) {
+        if (mb[kMemberId] == p[1]) mb[kMemberPresent] = p[2] != 0 ? 1 : 0;
+        if (mb[kMemberPresent] != 0 && mb[kMemberId] == 1) leader_present = true;
+      }
+      if (leader_present)
+        data.Scalars[kScalarFlagWord] &= ~kFlagWordNewGame;
+      else
+        data.Scalars[kScalarFlagWord] |= kFlagWordNewGame;
+      data.RecalcPartyStats();
+      return true;
+    }
+    case 100:
+      if (TheGameFlags.TestGameFlag(p[1]) == (p[2] != 0 ? 1 : 0)) running_ = 0;
+      return true;
+    case 101:
+      if (p[1] < 0 || p[1] >= kCardCount) return true;
+      if (data.TestEventBit(p[1]) == (p[2] != 0 ? 1 : 0)) {
+        if (p[2] == 0) {
+          TheBitmapFont.ComposeClear();
+          compose_sjis(kCardNames[p[1]]);
+          compose_sjis("＿が＿ひつようだ…。");
+          ComposedMessage();
+        }
+        running_ = 0;
+      }
+      return true;
+    case 102:
+      for (const PartyMember& mb : data.Members)
+        if (mb[kMemberId] == p[1] && mb[kMemberEspLevel] < p[2]) {
+          running_ = 0;
+          TheBitmapFont.ComposeClear();
+          compose_sjis("ESPレベルが＿たりません。");
+          ComposedMessage();
+          EspRefused = 1;
+          return false;
+        }
+      return true;
+    case 120:
+    case 121:
+      return false;
+    case 122:
+      data.Scalars[kScalarEncounterMean] = uint32_t(p[1]);
+      data.Scalars[kScalarEncounterSpread] = uint32_t(p[2]);
+      data.RollGaussValue();
+      return false;
+    case 123:
+      if (p[1] >= -1 && p[1] < kSongCount) SetBattleMusic(p[1]);
+      return false;
+    case 124: {
+      GameMode = MODE_BATTLE;
+      std::array<int32_t, 16> list{};
+      for (int k = 0; k < 14; ++k) list[k] = p[k + 2];
+      list[5] = 0;
+      StartBattle(BattleValues, p[1] == 0 ? 1 : p[1], list);
+      return false;
+    }
+    case 125:
+      for (int k = 0; k < kBattleValues; ++k) BattleValues[k] = p[k + 1];
+      return true;
+    default:
+      return false;
+  }
+}
+
+}  // namespace game

@@ -1,0 +1,154 @@
+// Drawing the field: the chip layer around the camera, the events row by row, the field
+// effects and the side borders; the field's pictures are loaded once at start-up.
+#include <algorithm>
+#include <cmath>
+
+#include "game/codec/lz_codec.h"
+#include "game/field/field_graphics.h"
+#include "game/field/field_map.h"
+#include "platform/fs.h"
+#include "vexal/graphics/color_value.h"
+#include "vexal/graphics/draw_calls.h"
+#include "vexal/graphics/graph_load.h"
+
+namespace game {
+
+FieldGraphics TheFieldGraphics;
+
+void LoadFieldGraphics() {
+  FieldGraphics& g = TheFieldGraphics;
+  vexal::LoadDivGraph("img\\black.png", kChipCellCount, 32, 32, 16, 16, g.ChipCells.data());
+  g.EdgeLeft = vexal::LoadGraph("img\\edge_l1.png");
+  g.EdgeRight = vexal::LoadGraph("img\\edge_r1.png");
+  vexal::LoadDivGraph("img\\wakka.bmp", 2, 2, 1, 48, 16, g.Bubble.data());
+  vexal::LoadDivGraph("img\\fldbreak.png", 8, 8, 1, 96, 96, g.Break.data());
+  vexal::LoadDivGraph("system\\telep.png", 4, 4, 1, 48, 16, g.Teleport.data());
+  vexal::LoadDivGraph("img\\lader.png", 2, 2, 1, 80, 80, g.Radar.data());
+  g.EmptyChip = vexal::LoadGraph("system\\system0.png");
+  if (PackFile("system\\chargrp.png", kCharacterTempFile, kPackFileModeUnpack) == kPackFileOk) {
+    std::array<int, kCharacterSheetCells> cells{};
+    cells.fill(-1);
+    vexal::LoadDivGraph(kCharacterTempFile, kCharacterSheetCells, 48, 16, 16, 32, cells.data());
+    // Three frames a group on the sheet; four a group in the walking cycle b, a, b, c.
+    for (int group = 0; group < kCharacterGroups; ++group) {
+      const int a = cells[group * 3], b = cells[group * 3 + 1], c = cells[group * 3 + 2];
+      g.CharacterFrames[group * 4 + 0] = b;
+      g.CharacterFrames[group * 4 + 1] = a;
+      g.CharacterFrames[group * 4 + 2] = b;
+      g.CharacterFrames[group * 4 + 3] = c;
+    }
+  }
+  plat::fs::DeleteFile(kCharacterTempFile);
+  static constexpr double kBubbleStart[5] = {32, 25, 18, 11, 4};
+  static constexpr double kBubbleSpeed[5] = {-3.04, -4.16, -5.36, -6.64, 0};
+  for (int i = 0; i < 5; ++i) g.BubbleY[i] = kBubbleStart[i], g.BubbleSpeed[i] = kBubbleSpeed[i];
+}
+
+void ReloadChipCells(std::string_view image) {
+  vexal::ReloadDivGraph(image, kChipCellCount, 32, 32, 16, 16, TheFieldGraphics.ChipCells.data(), 0);
+}
+
+void Field::DrawField() {
+  const FieldGraphics& g = TheFieldGraphics;
+  const int cx = int(std::floor(CameraX)), cy = int(std::floor(CameraY));
+  const int ox = int(std::floor((CameraX - cx) * 16)), oy = int(std::floor((CameraY - cy) * 16));
+  for (int row = 0; row < 18; ++row)
+    for (int col = 0; col < 17; ++col) {
+      const int x = cx - 8 + col, y = cy - 8 + row;
+      if (!OnMap(x, y)) continue;
+      const int sx = 24 - ox + col * 16, sy = -16 - oy + row * 16;
+      const uint16_t chip = Chip(x, y);
+      if (chip == 0) {
+        vexal::DrawGraph(sx, sy, g.EmptyChip, 1);
+        continue;
+      }
+      const ChipRecord& r = Chips.Records[chip];
+      vexal::DrawGraph(sx, sy, g.ChipCells[r.Frames[r.Frame % kChipFrameCount]], 1);
+    }
+  // Events in layer order (chip events first), then row by row so lower rows overlap.
+  std::vector<int> order;
+  for (int e = 0; e < EventCount; ++e) {
+    const EventState& s = States[e];
+    if (s.Visible == 0 && e != 0) continue;
+    if (std::abs(s.X - cx) > 10 || std::abs(s.Y - cy) > 10) continue;
+    if (s.SecondPass != 0 && e != 0 && s.Fixed == 0) continue;
+    if (s.Blink != 0 && (FrameCount & 1) != 0) continue;
+    order.push_back(e);
+  }
+  std::stable_sort(order.begin(), order.end(), [&](int a, int b) {
+    const EventState &p = States[a], &q = States[b];
+    const int la = p.Fixed == 0 || p.Graphic == kBubbleGraphic ? (p.Fixed == 0 ? 1 : 0) : 0;
+    const int lb = q.Fixed == 0 || q.Graphic == kBubbleGraphic ? (q.Fixed == 0 ? 1 : 0) : 0;
+    if (la != lb) return la < lb;
+    if (p.Y != q.Y) return p.Y < q.Y;
+    return p.X < q.X;
+  });
+  for (int e : order) {
+    const EventState& s = States[e];
+    const int sx = 24 - ox + (s.X - cx + 8) * 16 + s.SubX;
+    const int sy = -16 - oy + (s.Y - cy + 8) * 16 + s.SubY;
+    if (s.Fixed == 0) {
+      if (s.Graphic <= 0 && e != 0) continue;
+      const int frame = ((s.Graphic * 4 + (s.Direction & 3)) * 4 + s.AnimFrame) % (kCharacterGroups * 4);
+      vexal::DrawGraph(sx, sy - 16, g.CharacterFrames[frame], 1);
+    } else if (s.Graphic < kChipRecordCount) {
+      const ChipRecord& r = Chips.Records[s.Graphic];
+      vexal::DrawGraph(sx, sy, g.ChipCells[r.Frames[r.Frame % kChipFrameCount]], 1);
+    } else {
+      const int lift = s.Graphic == kBubbleGraphicHigh ? 16 : 0;
+      for (int i = 0; i < 5; ++i) vexal::DrawGraph(sx - 16, sy - lift + int(g.BubbleY[i]) - 32, g.Bubble[i & 1], 1);
+    }
+  }
+  const auto screen_of = [&](int x, int y, int& sx, int& sy) {
+    sx = 24 - ox + (x - cx + 8) * 16;
+    sy = -16 - oy + (y - cy + 8) * 16;
+  };
+  if (Effects[1].Timer > 0) {
+    int sx, sy;
+    screen_of(Effects[1].X, Effects[1].Y, sx, sy);
+    vexal::SetBlendModeParam(2, 255);
+    vexal::DrawGraph(sx - 40, sy - 40, g.Break[std::clamp((16 - Effects[1].Timer) / 2, 0, 7)], 1);
+    vexal::SetBlendModeParam(0, 0);
+  }
+  if (Effects[3].Timer > 0 && Effects[3].Timer % 2 == 0)
+    vexal::DrawBox(0, 0, 320, 240, vexal::MakeColorValue(128, 0, 0), 1);
+  if (ScriptParams[3] > 0) {
+    vexal::SetBlendModeParam(1, ScriptParams[3]);
+    vexal::DrawBox(0, 0, 320, 240, vexal::MakeColorValue(ScriptParams[0], ScriptParams[1], ScriptParams[2]), 1);
+    vexal::SetBlendModeParam(0, 0);
+  }
+  if (Effects[2].Timer > 0) {
+    int sx, sy;
+    screen_of(States[0].X, States[0].Y, sx, sy);
+    vexal::DrawGraph(sx - 16, sy - 16, g.Teleport[((Effects[2].Timer - 1) / 2) & 3], 1);
+  }
+  vexal::DrawGraph(0, 0, g.EdgeLeft, 0);
+  vexal::DrawGraph(280, 0, g.EdgeRight, 0);
+}
+
+void Field::DrawFieldOverlay() {
+  if (OverlayMode == 0) return;
+  const FieldGraphics& g = TheFieldGraphics;
+  vexal::SetBlendModeParam(1, 128);
+  vexal::DrawGraph(200, 160, g.Radar[0], 1);
+  vexal::SetBlendModeParam(0, 0);
+  if (OverlayMode == 1) vexal::DrawGraph(200, 160, g.Radar[1], 1);
+  const int px = 208 + States[0].X / 4, py = 168 + States[0].Y / 4;
+  const vexal::ColorValue red = vexal::MakeColorValue(196, 16, 16);
+  const int r = 2 + int(FrameCount / 2 % 7);
+  for (int d : {1, r}) {
+    vexal::DrawPixel(px + d, py, red);
+    vexal::DrawPixel(px - d, py, red);
+    vexal::DrawPixel(px, py + d, red);
+    vexal::DrawPixel(px, py - d, red);
+  }
+  const int grey = int(FrameCount % 16);
+  for (const MapMarkView& m : MapMarks) {
+    if (m.Kind < 0) break;
+    const vexal::ColorValue c = m.Kind == 0 ? vexal::MakeColorValue(64 + 12 * grey, 64 + 12 * grey, 64 + 12 * grey)
+                                            : vexal::MakeColorValue(64, 64 + 10 * grey, 64);
+    vexal::DrawPixel(208 + m.X, 168 + m.Y, c);
+  }
+}
+
+}  // namespace game

@@ -1,0 +1,30 @@
+// The field's picture handles: chip cells, character frames and the effect pictures.
+#pragma once
+
+#include <array>
+#include <string_view>
+
+namespace game {
+
+inline constexpr int kCharacterSheetCells = 768;  // 48 x 16 cells of 16 x 32
+inline constexpr int kCharacterGroups = 256;      // 4 x character + direction
+inline constexpr char kCharacterTempFile[] = "img\\9vwk2ju.wma";
+
+struct FieldGraphics {
+  std::array<int, 1024> ChipCells{};
+  std::array<int, kCharacterGroups * 4> CharacterFrames{};
+  int EdgeLeft = -1, EdgeRight = -1, EmptyChip = -1;
+  std::array<int, 2> Bubble{};
+  std::array<int, 8> Break{};
+  std::array<int, 4> Teleport{};
+  std::array<int, 2> Radar{};
+  std::array<double, 5> BubbleY{}, BubbleSpeed{};
+};
+
+extern FieldGraphics TheFieldGraphics;
+// Loads every field picture (at start-up).
+void LoadFieldGraphics();
+// The chip cells again from a chip set's image, into the same handles.
+void ReloadChipCells(std::string_view image);
+
+}  // namespace game
