@@ -23,7 +23,6 @@
 #include "vexal/app/log_file.h"
 #include "vexal/app/sound_device.h"
 #include "vexal/app/timing.h"
-#include "game/field/field_entry_pending.h"
 #include "game/field/field_frame.h"
 #include "game/field/field_graphics.h"
 #include "game/field/field_map.h"
@@ -137,7 +136,6 @@ int InitGame() {
   TheGameData().LoadGameDatabase();
   LoadFieldGraphics();
   RegisterFieldHandler();
-  RegisterPendingTitle();
 
   ScreenCopyGraph = vexal::CreateBlankGraph(kGameScreenWidth, kGameScreenHeight);
   if (WindowSizeDoubled != 0) StretchGraph = vexal::CreateBlankGraph(kGameScreenWidth, kGameScreenHeight);

@@ -7,7 +7,7 @@
 #include "game/data/game_data.h"
 #include "game/data/game_flags.h"
 #include "game/entry/frame_loop.h"
-#include "game/field/field_entry_pending.h"
+#include "game/field/field_screens.h"
 #include "game/field/field_map.h"
 #include "game/menu/message_window.h"
 #include "game/text/bitmap_font.h"

@@ -7,7 +7,7 @@
 #include "game/codec/scrambled_copy.h"
 #include "game/data/game_data.h"
 #include "game/data/game_flags.h"
-#include "game/field/field_entry_pending.h"
+#include "game/field/field_screens.h"
 #include "game/field/field_graphics.h"
 #include "game/text/bitmap_font.h"
 #include "platform/fs.h"

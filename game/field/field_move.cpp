@@ -5,7 +5,7 @@
 #include "game/data/game_data.h"
 #include "game/entry/frame_loop.h"
 #include "game/field/event_script.h"
-#include "game/field/field_entry_pending.h"
+#include "game/field/field_screens.h"
 #include "game/field/field_map.h"
 #include "game/input/key_cast.h"
 

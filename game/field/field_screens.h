@@ -1,5 +1,6 @@
-// Entry points of screens and effects the field calls whose own code has not come yet:
-// each does the least the call asks, and its screen's code replaces it here.
+// The screens and effects the field and its scripts open: battles, shops, the menu, the
+// title, portraits, the wipe and the break, music. Each forwards to its owner; the ones
+// whose screens are not built yet do the least the call asks.
 #pragma once
 
 #include <cstdint>
@@ -7,32 +8,30 @@
 
 namespace game {
 
-// A battle: ends at once, won, and the game goes back to the field.
+// A battle with the given enemies (eight values), group choice and set-up (sixteen words);
+// the game mode becomes the battle's.
 void StartBattle(std::span<const int32_t> battle_values, int group, std::span<const int32_t> list);
-// A shop with up to eight goods, and the concoction screen: close at once.
+// A shop with up to eight goods, and the concoction screen: close at once until the shop
+// screens come.
 void OpenShop(std::span<const int32_t> goods);
 void OpenConcoction();
-// The field menu: closes at once.
+// The field menu: closes at once until the menus come.
 void OpenMenu(int a, int b);
 // The title screen after a wipe-out.
 void EnterTitle();
-// Portraits and screen effects: nothing is drawn.
+// Portraits and screen effects.
 void ShowBustUp(int picture, int slot);
 void HideBustUp(int picture);
 void HideBothBustUps();
 void PlayScreenWipe();
 void ArmScreenBreak();
-// Music: nothing plays.
+// Music.
 void PlayMusic(int entry);
 void FadeToMusic(int entry);
 void SetSavedMusic(int entry);
 void SetBattleMusic(int entry);
 
-}  // namespace game
-
-namespace game {
-// Until the title screen comes: title mode starts a new game on the town's start cell.
-void RegisterPendingTitle();
 // Forgets the loaded map's name, so a new game on the last map reloads its pages.
 void ForgetFieldMap();
+
 }  // namespace game
