@@ -1,5 +1,4 @@
-// Stand-ins for the music manager, the new game, the field and the load list, as the
-// title calls them.
+// Stand-ins for the field and the load list, as the title calls them.
 #include "game/entry/title_pending.h"
 
 #include "game/entry/frame_loop.h"
@@ -7,23 +6,7 @@
 
 namespace game::title_pending {
 
-namespace {
-
-constexpr int kNoMusicListCount = 1;  // no lines read
-
-}  // namespace
-
-CallRecord Calls;                         // what the stand-ins were asked
-int MusicListEntries = kNoMusicListCount;  // MusicListCount's answer
-
-void PlayMusic(int n) {
-  ++Calls.music_plays;
-  Calls.last_music = n;
-}
-
-int MusicListCount() { return MusicListEntries; }
-
-void NewGame() { ++Calls.new_games; }
+CallRecord Calls;  // what the stand-ins were asked
 
 void EnterMap(int map, int x, int y, int direction) {
   ++Calls.map_entries;
@@ -39,7 +22,6 @@ void OpenMenu(int page, int mode) {
 
 void ResetCalls() {
   Calls = CallRecord{};
-  MusicListEntries = kNoMusicListCount;
 }
 
 }  // namespace game::title_pending

@@ -5,9 +5,9 @@
 #include <cstring>
 
 #include "game/entry/frame_loop.h"
-#include "game/entry/title_pending.h"
 #include "game/text/bitmap_font.h"
 #include "game/text/hand_cursor.h"
+#include "music/music_manager.h"
 #include "platform/fs.h"
 #include "vexal/graphics/graph_load.h"
 
@@ -53,7 +53,7 @@ void TitleScreen::EnterTitle() {
   music_number_ = 0;
   key_cast_pending_ = false;
   handed_over_ = false;
-  title_pending::PlayMusic(kTitleMusic);
+  music::TheMusicManager.PlayMusic(kTitleMusic);
   sparks_.fill(TitleSpark{});
   emitter_ = kFirstEmitter;
   BitmapFont::SjisToGlyphCodes(PrologueText(), prologue_codes_);

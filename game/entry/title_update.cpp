@@ -1,4 +1,5 @@
 // The title's answer to the buttons, state by state.
+#include "game/data/game_data.h"
 #include "game/data/play_timer.h"
 #include "game/data/sound_table.h"
 #include "game/entry/frame_loop.h"
@@ -6,6 +7,7 @@
 #include "game/entry/title_pending.h"
 #include "game/entry/title_screen.h"
 #include "game/input/key_cast.h"
+#include "music/music_manager.h"
 
 namespace game {
 
@@ -59,7 +61,7 @@ void TitleScreen::CountJukePress() {
   if (++juke_presses_ != kJukeBoxPresses) return;
   PlaySound(kTitleDecideSound);
   state_ = kTitleJukeBox;
-  title_pending::PlayMusic(kSilence);
+  music::TheMusicManager.PlayMusic(kSilence);
 }
 
 void TitleScreen::UpdatePress() {
@@ -104,7 +106,7 @@ void TitleScreen::UpdateMenu() {
 void TitleScreen::StartNewGame() {
   PlayWipe();
   HandOver(MODE_FIELD);
-  title_pending::NewGame();
+  TheGameData().NewGame();
   title_pending::EnterMap(kFirstMap, kFirstMapX, kFirstMapY, kFirstMapDirection);
   ThePlayTimer.StartPlayTimer(0);
 }
@@ -129,13 +131,13 @@ void TitleScreen::UpdatePrologue() {
 void TitleScreen::UpdateJukeBox() {
   if (KeyInput.IsButtonPressed(kButtonCancel)) {
     state_ = kTitlePress;
-    title_pending::PlayMusic(kTitleMusic);
+    music::TheMusicManager.PlayMusic(kTitleMusic);
     juke_presses_ = 0;
   }
   if (KeyInput.IsButtonRepeat(kButtonLeft) && music_number_ > 0) --music_number_;
   // The list's count is one more than its entries: the last entry is count - 2.
-  if (KeyInput.IsButtonRepeat(kButtonRight) && music_number_ < title_pending::MusicListCount() - 2) ++music_number_;
-  if (KeyInput.IsButtonPressed(kButtonDecide)) title_pending::PlayMusic(music_number_);
+  if (KeyInput.IsButtonRepeat(kButtonRight) && music_number_ < music::TheMusicManager.listCount - 2) ++music_number_;
+  if (KeyInput.IsButtonPressed(kButtonDecide)) music::TheMusicManager.PlayMusic(music_number_);
 }
 
 }  // namespace game

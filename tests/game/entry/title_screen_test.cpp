@@ -1,7 +1,8 @@
 // The title: its state table (press, menu, prologue, juke box), the start of a new game,
 // the return to the title mode without EnterTitle, and where its picture goes frame by
 // frame. Sounds, the key dialog and the wipe are watched through the title's hooks; the
-// music, the new game and the load list through their stand-ins.
+// music through the manager's fields (no sound device: nothing sounds), the new game
+// through the game data, the first map and the load list through their stand-ins.
 #include "game/entry/title_screen.h"
 
 #include <gtest/gtest.h>
@@ -12,10 +13,12 @@
 #include <string>
 #include <vector>
 
+#include "game/data/game_data.h"
 #include "game/entry/frame_loop.h"
 #include "game/entry/screen_wipe.h"
 #include "game/entry/title_pending.h"
 #include "game/input/key_cast.h"
+#include "music/music_manager.h"
 #include "tests/game/text/draw_fixture.h"
 
 namespace {
@@ -52,6 +55,8 @@ class TitleTest : public drawtest::DrawTest {
     mkdir(dir_.File("system").c_str(), 0700);
     game::ResetFrameLoop();
     pending::ResetCalls();
+    music::ResetMusicForTests();
+    game::ResetGameData();
     sounds.clear();
     dialogs = wipes = 0;
     game::SetTitleHooks({[](int row) { sounds.push_back(row); }, [] { ++dialogs; }, [] { ++wipes; }});
@@ -61,6 +66,8 @@ class TitleTest : public drawtest::DrawTest {
   }
   void TearDown() override {
     game::SetTitleHooks({});
+    music::ResetMusicForTests();
+    game::ResetGameData();
     Keys({});
     DrawTest::TearDown();
   }
@@ -86,7 +93,7 @@ TEST_F(TitleTest, EnterTitleStartsInThePressStateOnContinueWithTheTitleMusic) {
   EXPECT_EQ(game::GameMode, game::MODE_TITLE);
   EXPECT_EQ(title_->State(), game::kTitlePress);
   EXPECT_EQ(title_->Cursor(), game::kTitleContinue);
-  EXPECT_EQ(pending::Calls.last_music, 14);
+  EXPECT_EQ(music::TheMusicManager.currentSong, 14);
   const game::TitleEmitter e = title_->Emitter();
   EXPECT_EQ((std::vector<int>{e.x, e.y, e.step, e.limit}), (std::vector<int>{0, 93, 3, 480}));
 }
@@ -128,7 +135,7 @@ TEST_F(TitleTest, NineJukeBoxPressesOverThePressStateAndTheMenuOpenTheJukeBox) {
   Update({}, {kJuke});
   EXPECT_EQ(title_->State(), game::kTitleJukeBox);
   EXPECT_EQ(sounds, std::vector<int>{3});
-  EXPECT_EQ(pending::Calls.last_music, -1) << "silence";
+  EXPECT_EQ(music::TheMusicManager.currentSong, -1) << "silence";
 }
 
 TEST_F(TitleTest, CancellingTheMenuStartsTheJukeBoxCountAgain) {
@@ -144,18 +151,18 @@ TEST_F(TitleTest, CancellingTheMenuStartsTheJukeBoxCountAgain) {
 }
 
 TEST_F(TitleTest, TheJukeBoxNumberStaysOnTheListAndCancelBringsTheTitleMusicBack) {
-  pending::MusicListEntries = 4;  // three lines read: entries 0..2
+  music::TheMusicManager.listCount = 4;  // three lines read: entries 0..2
   for (int i = 0; i < 9; ++i) Update({}, {kJuke});
   ASSERT_EQ(title_->State(), game::kTitleJukeBox);
   for (int i = 0; i < 5; ++i) Update({kRight}, {}, {kRight});
   EXPECT_EQ(title_->MusicNumber(), 2);
   Update({}, {kDecide});
-  EXPECT_EQ(pending::Calls.last_music, 2);
+  EXPECT_EQ(music::TheMusicManager.currentSong, 2);
   for (int i = 0; i < 5; ++i) Update({kLeft}, {}, {kLeft});
   EXPECT_EQ(title_->MusicNumber(), 0);
   Update({}, {kCancel});
   EXPECT_EQ(title_->State(), game::kTitlePress);
-  EXPECT_EQ(pending::Calls.last_music, 14);
+  EXPECT_EQ(music::TheMusicManager.currentSong, 14);
   EXPECT_EQ(title_->JukePresses(), 0);
 }
 
@@ -195,6 +202,7 @@ TEST_F(TitleTest, ThePrologueRisesAPixelEveryThirdFrameAndFourMoreWhileDecideIsH
 
 TEST_F(TitleTest, DecideWithTheSkipButtonStartsTheNewGameAndNeitherAloneDoes) {
   ToPrologue();
+  game::TheGameData().Scalars[game::kScalarMoney] = 500;
   Update({kSkip});
   Update({kDecide});
   EXPECT_EQ(wipes, 0);
@@ -202,20 +210,21 @@ TEST_F(TitleTest, DecideWithTheSkipButtonStartsTheNewGameAndNeitherAloneDoes) {
   Update({kDecide, kSkip});
   EXPECT_EQ(wipes, 1);
   EXPECT_EQ(game::GameMode, game::MODE_FIELD);
-  EXPECT_EQ(pending::Calls.new_games, 1);
+  EXPECT_EQ(game::TheGameData().Scalars[game::kScalarMoney], 0u) << "a new game";
   EXPECT_EQ(pending::Calls.map_entries, 1);
   EXPECT_EQ(pending::Calls.last_map, (std::array<int, 4>{33, 115, 132, 0}));
 }
 
 TEST_F(TitleTest, ThePrologueRunsOutIntoANewGameOnceItsTopPassesMinus512) {
   ToPrologue();
+  game::TheGameData().Scalars[game::kScalarMoney] = 500;
   // y = 240 - frames / 3 falls below -512 at frame 3 x 753 = 2259.
   for (int i = 1; i < 2259; ++i) Update({});
   EXPECT_EQ(title_->ScrollY(), -512);
   EXPECT_EQ(wipes, 0);
   Update({});
   EXPECT_EQ(wipes, 1);
-  EXPECT_EQ(pending::Calls.new_games, 1);
+  EXPECT_EQ(game::TheGameData().Scalars[game::kScalarMoney], 0u) << "a new game";
   EXPECT_EQ(game::GameMode, game::MODE_FIELD);
 }
 
@@ -225,12 +234,13 @@ TEST_F(TitleTest, TheTitleModeEnteredAgainWithoutEnterTitleStartsAfresh) {
   ToPrologue();
   Update({kDecide, kSkip});
   ASSERT_EQ(game::GameMode, game::MODE_FIELD);
+  game::TheGameData().Scalars[game::kScalarMoney] = 500;
   game::GameMode = game::MODE_TITLE;
   Keys({kDecide, kSkip});
   title_->TitleFrame();
   EXPECT_EQ(title_->State(), game::kTitlePress);
   EXPECT_EQ(title_->Frame(), 1);
-  EXPECT_EQ(pending::Calls.new_games, 1) << "no second new game";
+  EXPECT_EQ(game::TheGameData().Scalars[game::kScalarMoney], 500u) << "no second new game";
 
   // CONTINUE: the load list (its stand-in cancels at once) hands the game back.
   Update({}, {kDecide});
