@@ -1,7 +1,5 @@
-// What the title calls of components that are not part of the program yet: the first map
-// of a new game, and the load list. Each stand-in does the least its caller needs and
-// counts its calls, so the title can be run and watched; the real calls replace these one
-// by one.
+// What the title calls of the field and of the load list, counted so the title can be run
+// and watched. The load list is a stand-in until the menus come: it is cancelled at once.
 #pragma once
 
 #include <array>
@@ -20,8 +18,8 @@ struct CallRecord {
 };
 extern CallRecord Calls;
 
-// The field enters map n with the player at (x, y) facing direction, which arms the
-// screen break. Stand-in: counted, and the break armed, so the wipe is seen to its end.
+// The field enters map n with the player at (x, y) facing direction (forgetting the map
+// last played), which arms the screen break. Counted for tests.
 void EnterMap(int map, int x, int y, int direction);
 // The field menu opens a page in a mode (20, 6: the load list). Stand-in: the list is
 // cancelled at once, which sends the game back to the title.
