@@ -256,6 +256,8 @@ Result Load(Device* device, surface::Surface* dst, int x, int y, surface::Surfac
 // Vertex layouts: x, y, z, rhw (floats, already on the screen), then the diffuse colour
 // 0xAARRGGBB with kFvfDiffuse, then u and v with kFvfTex1.
 inline constexpr uint32_t kFvfXyzRhw = 0x004;
+inline constexpr uint32_t kFvfXyz = 0x002;     // untransformed: x, y, z, no rhw
+inline constexpr uint32_t kFvfNormal = 0x010;  // nx, ny, nz after the position
 inline constexpr uint32_t kFvfDiffuse = 0x040;
 inline constexpr uint32_t kFvfTex1 = 0x100;
 
@@ -293,8 +295,17 @@ enum class PrimitiveType : uint32_t {
 //   destination's channel). The destination is read as 8-bit channels like a texel and
 //   written back keeping each channel's high bits.
 // - Z values are not tested.
+// - Untransformed vertices (kFvfXyz, with or without kFvfNormal) are taken through the
+//   world, view and projection transforms (row vectors: v x W x V x P), divided by w and
+//   mapped onto the viewport; lights and material are not applied (the diffuse colour
+//   is used as given) and nothing is clipped against the near plane: a vertex with
+//   w <= 0 drops the primitive that uses it.
 Result DrawPrimitive(Device* device, PrimitiveType type, uint32_t fvf, const void* vertices, uint32_t count,
                      uint32_t flags);
+// The same over indices into vertices (vertex_count of them); kInvalidParams, drawing
+// nothing, when an index is vertex_count or beyond.
+Result DrawIndexedPrimitive(Device* device, PrimitiveType type, uint32_t fvf, const void* vertices,
+                            uint32_t vertex_count, const uint16_t* indices, uint32_t index_count, uint32_t flags);
 
 // Fixed-function state, stored and never used by the device.
 enum class TransformState : uint32_t { kWorld, kView, kProjection, kCount };
@@ -357,6 +368,7 @@ enum class Call {
   kLightEnable,
   kSetMaterial,
   kDrawPrimitive,
+  kDrawIndexedPrimitive,
   kCount
 };
 

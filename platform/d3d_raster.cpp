@@ -1,6 +1,7 @@
 // The device's software rasteriser: points, lines and triangles into the render target
 // with stage-0 texturing, colour key and blending (the rules are in d3d.h).
 #include <algorithm>
+#include <array>
 #include <bit>
 #include <cmath>
 #include <cstring>
@@ -206,15 +207,46 @@ Rgba ColorOf(uint32_t argb) {
           static_cast<int>(argb >> 24)};
 }
 
-std::vector<Vertex> ReadVertices(uint32_t fvf, const void* data, uint32_t count) {
-  const size_t stride = 16 + ((fvf & kFvfDiffuse) != 0 ? 4 : 0) + ((fvf & kFvfTex1) != 0 ? 8 : 0);
+// Row vector times matrix (m[row * 4 + column]).
+std::array<float, 4> Transform(const std::array<float, 4>& v, const Matrix& m) {
+  std::array<float, 4> out{};
+  for (size_t c = 0; c < 4; ++c) {
+    out[c] = v[0] * m.m[c] + v[1] * m.m[4 + c] + v[2] * m.m[8 + c] + v[3] * m.m[12 + c];
+  }
+  return out;
+}
+
+// The vertices as the rasteriser takes them; untransformed ones are taken to the screen,
+// and those behind the eye are marked (w <= 0) through `behind`.
+std::vector<Vertex> ReadVertices(const Device& d, uint32_t fvf, const void* data, uint32_t count,
+                                 std::vector<bool>* behind) {
+  const bool untransformed = (fvf & kFvfXyzRhw) == 0;
+  const size_t position = untransformed ? 12 : 16;
+  const size_t stride = position + (untransformed && (fvf & kFvfNormal) != 0 ? 12 : 0) +
+                        ((fvf & kFvfDiffuse) != 0 ? 4 : 0) + ((fvf & kFvfTex1) != 0 ? 8 : 0);
   std::vector<Vertex> out(count);
+  behind->assign(count, false);
   const auto* p = static_cast<const uint8_t*>(data);
+  const Matrix& world = d.transforms[static_cast<size_t>(TransformState::kWorld)];
+  const Matrix& view = d.transforms[static_cast<size_t>(TransformState::kView)];
+  const Matrix& projection = d.transforms[static_cast<size_t>(TransformState::kProjection)];
   for (uint32_t i = 0; i < count; ++i, p += stride) {
     Vertex& v = out[i];
     std::memcpy(&v.x, p, 4);
     std::memcpy(&v.y, p + 4, 4);
-    size_t at = 16;
+    if (untransformed) {
+      float z = 0;
+      std::memcpy(&z, p + 8, 4);
+      const std::array<float, 4> c = Transform(Transform(Transform({v.x, v.y, z, 1.0f}, world), view), projection);
+      if (c[3] <= 0.0f) {
+        (*behind)[i] = true;
+      } else {
+        const Viewport& vp = d.viewport;
+        v.x = static_cast<float>(vp.x) + (c[0] / c[3] + 1.0f) * 0.5f * static_cast<float>(vp.width);
+        v.y = static_cast<float>(vp.y) + (1.0f - c[1] / c[3]) * 0.5f * static_cast<float>(vp.height);
+      }
+    }
+    size_t at = stride - ((fvf & kFvfDiffuse) != 0 ? 4 : 0) - ((fvf & kFvfTex1) != 0 ? 8 : 0);
     if ((fvf & kFvfDiffuse) != 0) {
       uint32_t c = 0;
       std::memcpy(&c, p + at, 4);
@@ -318,60 +350,108 @@ bool Alive(const Device* device) {
 
 }  // namespace
 
-Result DrawPrimitive(Device* device, PrimitiveType type, uint32_t fvf, const void* vertices, uint32_t count,
-                     uint32_t flags) {
-  const auto t = static_cast<uint32_t>(type);
-  if (!Alive(device) || vertices == nullptr || (fvf & kFvfXyzRhw) == 0) {
-    return Note(Call::kDrawPrimitive, Result::kInvalidParams, device, t, fvf, count, flags);
+namespace {
+
+bool KnownFormat(uint32_t fvf) { return (fvf & (kFvfXyzRhw | kFvfXyz)) != 0; }
+
+// Rasterises the primitives over the vertices `order` names; false for an unknown type.
+bool Rasterise(const Device& device, PrimitiveType type, const std::vector<Vertex>& all,
+               const std::vector<bool>& behind, const std::vector<uint32_t>& order, surface::LockedRect& target) {
+  const TextureView texture(device.textures[0]);
+  const PixelWriter writer(device, texture, target);
+  const Rasteriser raster(device, writer);
+  auto ok = [&](std::initializer_list<size_t> k) {
+    for (size_t i : k) {
+      if (behind[order[i]]) return false;
+    }
+    return true;
+  };
+  auto at = [&](size_t i) -> const Vertex& { return all[order[i]]; };
+  const size_t n = order.size();
+  switch (type) {
+    case PrimitiveType::kPointList:
+      for (size_t i = 0; i < n; ++i) {
+        if (ok({i})) raster.Point(at(i));
+      }
+      return true;
+    case PrimitiveType::kLineList:
+      for (size_t i = 0; i + 1 < n; i += 2) {
+        if (ok({i, i + 1})) raster.Line(at(i), at(i + 1));
+      }
+      return true;
+    case PrimitiveType::kLineStrip:
+      for (size_t i = 0; i + 1 < n; ++i) {
+        if (ok({i, i + 1})) raster.Line(at(i), at(i + 1));
+      }
+      return true;
+    case PrimitiveType::kTriangleList:
+      for (size_t i = 0; i + 2 < n; i += 3) {
+        if (ok({i, i + 1, i + 2})) raster.Triangle(at(i), at(i + 1), at(i + 2));
+      }
+      return true;
+    case PrimitiveType::kTriangleStrip:
+      // Every second triangle is turned round so the strip keeps one facing; its first
+      // vertex stays first for flat shading.
+      for (size_t i = 0; i + 2 < n; ++i) {
+        if (!ok({i, i + 1, i + 2})) continue;
+        if (i % 2 == 0) {
+          raster.Triangle(at(i), at(i + 1), at(i + 2));
+        } else {
+          raster.Triangle(at(i), at(i + 2), at(i + 1));
+        }
+      }
+      return true;
+    case PrimitiveType::kTriangleFan:
+      for (size_t i = 1; i + 1 < n; ++i) {
+        if (ok({0, i, i + 1})) raster.Triangle(at(0), at(i), at(i + 1));
+      }
+      return true;
   }
+  return false;
+}
+
+// What both draw calls share once their arguments are checked.
+Result Draw(Device* device, Call call, PrimitiveType type, uint32_t fvf, const void* vertices, uint32_t vertex_count,
+            const std::vector<uint32_t>& order, uint32_t count, uint32_t flags) {
+  const auto t = static_cast<uint32_t>(type);
   Result r = Result::kOk;
-  if (TakeInjectedFailure(Call::kDrawPrimitive, t, &r)) return Note(Call::kDrawPrimitive, r, device, t, fvf, count, flags);
-  if (!device->in_scene) return Note(Call::kDrawPrimitive, Result::kInvalidState, device, t, fvf, count, flags);
+  if (TakeInjectedFailure(call, t, &r)) return Note(call, r, device, t, fvf, count, flags);
+  if (!device->in_scene) return Note(call, Result::kInvalidState, device, t, fvf, count, flags);
   surface::LockedRect target;
   const surface::Result lr = surface::Lock(device->target, nullptr, surface::kLockWait, &target);
   if (lr != surface::Result::kOk) {
-    return Note(Call::kDrawPrimitive, lr == surface::Result::kSurfaceLost ? Result::kSurfaceLost : Result::kInvalidParams,
-                device, t, fvf, count, flags);
+    return Note(call, lr == surface::Result::kSurfaceLost ? Result::kSurfaceLost : Result::kInvalidParams, device, t,
+                fvf, count, flags);
   }
-  {
-    const TextureView texture(device->textures[0]);
-    const PixelWriter writer(*device, texture, target);
-    const Rasteriser raster(*device, writer);
-    const std::vector<Vertex> v = ReadVertices(fvf, vertices, count);
-    switch (type) {
-      case PrimitiveType::kPointList:
-        for (const Vertex& p : v) raster.Point(p);
-        break;
-      case PrimitiveType::kLineList:
-        for (size_t i = 0; i + 1 < v.size(); i += 2) raster.Line(v[i], v[i + 1]);
-        break;
-      case PrimitiveType::kLineStrip:
-        for (size_t i = 0; i + 1 < v.size(); ++i) raster.Line(v[i], v[i + 1]);
-        break;
-      case PrimitiveType::kTriangleList:
-        for (size_t i = 0; i + 2 < v.size(); i += 3) raster.Triangle(v[i], v[i + 1], v[i + 2]);
-        break;
-      case PrimitiveType::kTriangleStrip:
-        // Every second triangle is turned round so the strip keeps one facing; its first
-        // vertex stays first for flat shading.
-        for (size_t i = 0; i + 2 < v.size(); ++i) {
-          if (i % 2 == 0) {
-            raster.Triangle(v[i], v[i + 1], v[i + 2]);
-          } else {
-            raster.Triangle(v[i], v[i + 2], v[i + 1]);
-          }
-        }
-        break;
-      case PrimitiveType::kTriangleFan:
-        for (size_t i = 1; i + 1 < v.size(); ++i) raster.Triangle(v[0], v[i], v[i + 1]);
-        break;
-      default:
-        surface::Unlock(device->target);
-        return Note(Call::kDrawPrimitive, Result::kInvalidParams, device, t, fvf, count, flags);
-    }
-  }
+  std::vector<bool> behind;
+  const std::vector<Vertex> v = ReadVertices(*device, fvf, vertices, vertex_count, &behind);
+  const bool known = Rasterise(*device, type, v, behind, order, target);
   surface::Unlock(device->target);
-  return Note(Call::kDrawPrimitive, Result::kOk, device, t, fvf, count, flags);
+  return Note(call, known ? Result::kOk : Result::kInvalidParams, device, t, fvf, count, flags);
+}
+
+}  // namespace
+
+Result DrawPrimitive(Device* device, PrimitiveType type, uint32_t fvf, const void* vertices, uint32_t count,
+                     uint32_t flags) {
+  const auto t = static_cast<uint32_t>(type);
+  if (!Alive(device) || vertices == nullptr || !KnownFormat(fvf)) {
+    return Note(Call::kDrawPrimitive, Result::kInvalidParams, device, t, fvf, count, flags);
+  }
+  std::vector<uint32_t> order(count);
+  for (uint32_t i = 0; i < count; ++i) order[i] = i;
+  return Draw(device, Call::kDrawPrimitive, type, fvf, vertices, count, order, count, flags);
+}
+
+Result DrawIndexedPrimitive(Device* device, PrimitiveType type, uint32_t fvf, const void* vertices,
+                            uint32_t vertex_count, const uint16_t* indices, uint32_t index_count, uint32_t flags) {
+  const auto t = static_cast<uint32_t>(type);
+  const bool bad = !Alive(device) || vertices == nullptr || (indices == nullptr && index_count > 0) ||
+                   !KnownFormat(fvf) ||
+                   std::any_of(indices, indices + index_count, [&](uint16_t i) { return i >= vertex_count; });
+  if (bad) return Note(Call::kDrawIndexedPrimitive, Result::kInvalidParams, device, t, fvf, index_count, flags);
+  const std::vector<uint32_t> order(indices, indices + index_count);
+  return Draw(device, Call::kDrawIndexedPrimitive, type, fvf, vertices, vertex_count, order, index_count, flags);
 }
 
 }  // namespace plat::d3d

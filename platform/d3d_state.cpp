@@ -29,7 +29,7 @@ constexpr const char* kCallNames[] = {
     "ReleaseDevice",   "EnumTextureFormats",   "CreateTexture", "SetRenderState",     "SetTextureStageState",
     "SetTexture",      "BeginScene",           "EndScene",      "SetViewport",        "SetRenderTarget",
     "Load",            "SetTransform",         "SetLight",      "LightEnable",        "SetMaterial",
-    "DrawPrimitive"};
+    "DrawPrimitive",   "DrawIndexedPrimitive"};
 static_assert(std::size(kCallNames) == static_cast<size_t>(Call::kCount));
 
 constexpr const char* kRenderStateNames[] = {"kZEnable",  "kShadeMode",      "kLighting", "kAlphaBlendEnable",

@@ -227,3 +227,54 @@ TEST_F(D3DRasterTest, TheViewportClipsAndLinesLeaveOutTheirLastPixel) {
 }
 
 }  // namespace
+
+namespace {
+
+struct V3 {
+  float x, y, z, nx, ny, nz;
+  uint32_t color;
+  float u, v;
+};
+constexpr uint32_t kFvf3 = pd::kFvfXyz | pd::kFvfNormal | pd::kFvfDiffuse | pd::kFvfTex1;
+
+pd::Matrix Identity() {
+  pd::Matrix m;
+  m.m[0] = m.m[5] = m.m[10] = m.m[15] = 1.0f;
+  return m;
+}
+
+TEST_F(D3DRasterTest, IndicesPickTheVerticesAndOneBeyondTheListIsRefused) {
+  const uint32_t c = 0x00FF00;
+  const std::vector<V> v = {{0, 0, 0, 1, c, 0, 0}, {4, 0, 0, 1, c, 0, 0}, {0, 4, 0, 1, c, 0, 0},
+                            {4, 4, 0, 1, c, 0, 0}};
+  // The lower-right half only: vertices 1, 3, 2.
+  const std::array<uint16_t, 3> half = {1, 3, 2};
+  ASSERT_EQ(pd::DrawIndexedPrimitive(d_, pd::PrimitiveType::kTriangleList, kFvf, v.data(), 4, half.data(), 3, 0),
+            pd::Result::kOk);
+  EXPECT_EQ(Picture(c), (std::vector<std::string>{"........", "...#....", "..##....", ".###....", "........",
+                                                  "........", "........", "........"}));
+  const std::array<uint16_t, 3> beyond = {0, 1, 4};
+  EXPECT_EQ(pd::DrawIndexedPrimitive(d_, pd::PrimitiveType::kTriangleList, kFvf, v.data(), 4, beyond.data(), 3, 0),
+            pd::Result::kInvalidParams);
+}
+
+TEST_F(D3DRasterTest, UntransformedVerticesGoThroughTheTransformsOntoTheViewport) {
+  // World doubles, view moves by (-1, 0), projection is the identity: (x, y) lands at
+  // viewport x = (2x - 1 + 1) / 2 * 8 = 8x and y = (1 - 2y) / 2 * 8.
+  pd::Matrix world = Identity();
+  world.m[0] = world.m[5] = 2.0f;
+  pd::Matrix view = Identity();
+  view.m[12] = -1.0f;
+  pd::SetTransform(d_, pd::TransformState::kWorld, world);
+  pd::SetTransform(d_, pd::TransformState::kView, view);
+  pd::SetTransform(d_, pd::TransformState::kProjection, Identity());
+  const uint32_t c = 0xFF0000;
+  // Screen corners (0, 0), (4, 0), (0, 4), (4, 4).
+  const std::vector<V3> v = {{0.0f, 0.5f, 0, 0, 0, 1, c, 0, 0}, {0.5f, 0.5f, 0, 0, 0, 1, c, 0, 0},
+                             {0.0f, 0.0f, 0, 0, 0, 1, c, 0, 0}, {0.5f, 0.0f, 0, 0, 0, 1, c, 0, 0}};
+  ASSERT_EQ(pd::DrawPrimitive(d_, pd::PrimitiveType::kTriangleStrip, kFvf3, v.data(), 4, 0), pd::Result::kOk);
+  EXPECT_EQ(Picture(c), (std::vector<std::string>{"####....", "####....", "####....", "####....", "........",
+                                                  "........", "........", "........"}));
+}
+
+}  // namespace

@@ -1,0 +1,94 @@
+// Chip maps: one triangle list per row over a shared divided texture, bad entries
+// skipped, and where the cells of such a texture land drawn on their own.
+#include <gtest/gtest.h>
+
+#include <cstring>
+#include <vector>
+
+#include "tests/vexal/d3d/d3d_fixture.h"
+#include "tests/vexal/d3d/d3d_pixels.h"
+#include "vexal/d3d/d3d_draw_state.h"
+#include "vexal/d3d/texture_records.h"
+#include "vexal/graphics/d3d_row.h"
+#include "vexal/graphics/draw_calls.h"
+#include "vexal/graphics/draw_state.h"
+#include "vexal/graphics/screen_access.h"
+
+namespace {
+
+using d3dtest::Direct3DTest;
+namespace pd = plat::d3d;
+namespace ps = plat::surface;
+
+constexpr uint32_t kEmpty = 0xFFFFFFFFu;
+
+class ChipMapTest : public Direct3DTest {
+ protected:
+  // Sixteen 4 x 4 cells of one shared texture, cell i painted all in colour i % 7 + 1.
+  std::vector<vexal::GraphRecord*> Prepare() {
+    Start3D();
+    EXPECT_EQ(vexal::SetDrawTarget(vexal::kBackScreen), 0);
+    const vexal::Rect all{0, 0, vexal::D3DDrawState->TargetWidth, vexal::D3DDrawState->TargetHeight};
+    vexal::D3DDrawState->DrawArea = all;
+    EXPECT_EQ(vexal::D3DSetDrawArea(&all), 0);
+    std::vector<vexal::GraphRecord*> cells;
+    for (int i = 0; i < 16; ++i) cells.push_back(NewGraph(4, 4));
+    EXPECT_EQ(vexal::D3DCreateDivGraphStorage(cells.data(), 16, 4, 4, 4, 4), 0);
+    ps::Surface* tex = vexal::GetTexData(static_cast<int>(cells[0]->Pieces[0]))->surface;
+    ps::LockedRect l;
+    EXPECT_EQ(ps::Lock(tex, nullptr, ps::kLockWait, &l), ps::Result::kOk);
+    const int bytes = l.format.bit_count / 8;
+    for (int y = 0; y < 16; ++y) {
+      for (int x = 0; x < 16; ++x) {
+        const uint32_t v = d3dtest::Compose(l.format, (y / 4 * 4 + x / 4) % 7 + 1);
+        std::memcpy(l.bits + static_cast<ptrdiff_t>(y) * l.pitch + x * bytes, &v, static_cast<size_t>(bytes));
+      }
+    }
+    ps::Unlock(tex);
+    return cells;
+  }
+  static std::vector<uint32_t> DrawCounts() {
+    std::vector<uint32_t> out;
+    for (const pd::JournalEntry& e : pd::Journal()) {
+      if (e.call == pd::Call::kDrawPrimitive) out.push_back(e.c);
+    }
+    return out;
+  }
+};
+
+TEST_F(ChipMapTest, ASharedTextureMapIsOneListPerRowAndSkipsEmptyAndUnknownCells) {
+  std::vector<vexal::GraphRecord*> cells = Prepare();
+  const std::vector<uint32_t> map = {0,      kEmpty, 2,      99,      // one empty, one beyond the chips
+                                     3,      4,      5,      kEmpty,
+                                     kEmpty, kEmpty, kEmpty, kEmpty};  // nothing to send
+  pd::RecordJournal(true);
+  ASSERT_EQ(vexal::G_D3D_DrawChipMap(40, 40, 4, 3, map.data(), 4, 16, cells.data(), 0), 0);
+  EXPECT_EQ(DrawCounts(), (std::vector<uint32_t>{12, 18}));
+  // Cells land on whole pixels at the map's own place, with no half-pixel shift.
+  const auto got = d3dtest::Screen(39, 39, 14, 10);
+  EXPECT_EQ(got[1][1], 1);    // chip 0 at (40, 40)
+  EXPECT_EQ(got[1][0], 0);
+  EXPECT_EQ(got[4][4], 1);    // its last pixel (43, 43)
+  EXPECT_EQ(got[1][5], 0);    // the empty cell
+  EXPECT_EQ(got[1][9], 3);    // chip 2
+  EXPECT_EQ(got[5][1], 4);    // chip 3, row 1
+  EXPECT_EQ(got[8][12], 6);   // chip 5's last pixel (51, 47)
+  EXPECT_EQ(got[9][1], 0);    // row 2 is empty
+
+  pd::RecordJournal(true);
+  EXPECT_EQ(vexal::G_D3D_DrawChipMap(0, 0, 4, 3, map.data(), 4, 0, cells.data(), 0), 0);
+  EXPECT_TRUE(DrawCounts().empty());
+}
+
+TEST_F(ChipMapTest, ACellOfASharedTextureDrawnOnItsOwnLandsOnePixelUpAndLeft) {
+  std::vector<vexal::GraphRecord*> cells = Prepare();
+  // Its vertices carry a half pixel and the plain draw adds its own.
+  ASSERT_EQ(vexal::D3DDrawGraph(100, 100, cells[1], 0), 0);
+  const auto got = d3dtest::Screen(98, 98, 6, 6);
+  EXPECT_EQ(got[1][1], 2);  // (99, 99)
+  EXPECT_EQ(got[4][4], 2);  // (102, 102)
+  EXPECT_EQ(got[5][5], 0);  // (103, 103) stays untouched
+  EXPECT_EQ(got[0][0], 0);
+}
+
+}  // namespace

@@ -1,0 +1,145 @@
+// Circles and ovals through the device: the pixels the integer walks place, fills one
+// span per row clipped to the draw area, and outline points batched forty to a list.
+#include <gtest/gtest.h>
+
+#include <set>
+#include <utility>
+#include <vector>
+
+#include "tests/vexal/d3d/d3d_fixture.h"
+#include "tests/vexal/d3d/d3d_pixels.h"
+#include "vexal/d3d/d3d_draw_state.h"
+#include "vexal/graphics/color_value.h"
+#include "vexal/graphics/d3d_row.h"
+#include "vexal/graphics/draw_calls.h"
+#include "vexal/graphics/draw_state.h"
+#include "vexal/graphics/screen_access.h"
+
+namespace {
+
+using d3dtest::Direct3DTest;
+namespace pd = plat::d3d;
+using Points = std::set<std::pair<int, int>>;
+
+class CircleOvalTest : public Direct3DTest {
+ protected:
+  void Prepare() {
+    Start3D();
+    ASSERT_EQ(vexal::SetDrawTarget(vexal::kBackScreen), 0);
+    SetArea({0, 0, vexal::D3DDrawState->TargetWidth, vexal::D3DDrawState->TargetHeight});
+    white_ = vexal::MakeColorValue(255, 255, 255);
+  }
+  static void SetArea(vexal::Rect r) {
+    vexal::D3DDrawState->DrawArea = r;
+    EXPECT_EQ(vexal::D3DSetDrawArea(&r), 0);
+  }
+  // The lit pixels within radius 8 of (cx, cy), relative to it.
+  static Points Lit(int cx, int cy) {
+    Points out;
+    const auto grid = d3dtest::Screen(cx - 8, cy - 8, 17, 17);
+    for (int y = 0; y < 17; ++y) {
+      for (int x = 0; x < 17; ++x) {
+        if (grid[y][x] != 0) out.insert({x - 8, y - 8});
+      }
+    }
+    return out;
+  }
+  // Every sign combination of each (x, y).
+  static Points Mirrored(std::initializer_list<std::pair<int, int>> base) {
+    Points out;
+    for (auto [x, y] : base) {
+      for (int sx : {-1, 1}) {
+        for (int sy : {-1, 1}) out.insert({sx * x, sy * y});
+      }
+    }
+    return out;
+  }
+  static std::vector<uint32_t> DrawCounts() {
+    std::vector<uint32_t> out;
+    for (const pd::JournalEntry& e : pd::Journal()) {
+      if (e.call == pd::Call::kDrawPrimitive) out.push_back(e.c);
+    }
+    return out;
+  }
+  uint32_t white_ = 0;
+};
+
+TEST_F(CircleOvalTest, OvalOutlinesPlaceTheWalksPoints) {
+  Prepare();
+  struct Case {
+    int rx, ry;
+    Points want;
+  } cases[] = {
+      {3, 2, Mirrored({{3, 0}, {3, 1}, {2, 1}, {1, 2}, {0, 2}})},
+      {1, 1, Mirrored({{1, 0}, {0, 1}})},
+      {4, 4, Mirrored({{4, 0}, {4, 1}, {3, 2}, {3, 3}, {2, 3}, {1, 4}, {0, 4}})},
+      {5, 1, Mirrored({{5, 0}, {4, 0}, {3, 0}, {2, 0}, {1, 0}, {0, 1}})},
+      {-3, 2, Mirrored({{3, 0}, {3, 1}, {2, 1}, {1, 2}, {0, 2}})},  // a negative radius as its size
+  };
+  int cx = 20;
+  for (const Case& c : cases) {
+    EXPECT_EQ(vexal::G_D3D_DrawOval(cx, 20, c.rx, c.ry, white_, 0), 0);
+    EXPECT_EQ(Lit(cx, 20), c.want) << c.rx << " x " << c.ry;
+    cx += 20;
+  }
+  // rx 5, ry 1 walks along its row: (±1..±4, 0) are each placed twice.
+  pd::RecordJournal(true);
+  EXPECT_EQ(vexal::G_D3D_DrawOval(200, 20, 5, 1, white_, 0), 0);
+  EXPECT_EQ(DrawCounts(), (std::vector<uint32_t>{2 + 16 + 2}));
+  EXPECT_EQ(vexal::G_D3D_DrawOval(200, 20, 0, 3, white_, 0), -1);
+}
+
+TEST_F(CircleOvalTest, FillsTakeOneSpanPerRowAndStopAColumnShortOfTheRightEdge) {
+  Prepare();
+  EXPECT_EQ(vexal::G_D3D_DrawOval(20, 20, 5, 1, white_, 1), 0);
+  Points want;
+  for (int x = -5; x <= 5; ++x) want.insert({x, 0});
+  want.insert({0, -1});
+  want.insert({0, 1});
+  EXPECT_EQ(Lit(20, 20), want);
+
+  EXPECT_EQ(vexal::G_D3D_DrawOval(40, 20, 2, 3, white_, 1), 0);
+  want.clear();
+  for (int y = -3; y <= 3; ++y) {
+    const int half = (y == -3 || y == 3) ? 1 : 2;
+    for (int x = -half; x <= half; ++x) want.insert({x, y});
+  }
+  EXPECT_EQ(Lit(40, 20), want);
+
+  EXPECT_EQ(vexal::G_D3D_DrawCircle(60, 20, 0, white_, 1), 0);
+  EXPECT_EQ(Lit(60, 20), (Points{{0, 0}}));
+
+  // Area (0, 0)-(84, 44): last column 83, last row 43. The fill stops at column 82 and
+  // fills row 43; the outline reaches column 83.
+  SetArea({0, 0, 84, 44});
+  EXPECT_EQ(vexal::G_D3D_DrawCircle(80, 40, 5, white_, 1), 0);
+  EXPECT_EQ(vexal::G_D3D_DrawCircle(80, 20, 5, white_, 0), 0);
+  SetArea({0, 0, vexal::D3DDrawState->TargetWidth, vexal::D3DDrawState->TargetHeight});
+  const auto filled = d3dtest::Screen(80, 40, 6, 6);
+  EXPECT_EQ(filled[0][2], 7);
+  EXPECT_EQ(filled[0][3], 0);  // column 83: one short
+  EXPECT_EQ(filled[3][0], 7);  // row 43 is filled
+  EXPECT_EQ(filled[4][0], 0);  // beyond the area
+  const auto outline = d3dtest::Screen(83, 14, 1, 13);
+  int lit = 0;
+  for (const auto& row : outline) lit += row[0] != 0 ? 1 : 0;
+  EXPECT_GT(lit, 0);
+}
+
+TEST_F(CircleOvalTest, OutlinePointsGoOutFortyToAList) {
+  Prepare();
+  pd::RecordJournal(true);
+  EXPECT_EQ(vexal::G_D3D_DrawCircle(200, 200, 100, white_, 0), 0);
+  const std::vector<uint32_t> counts = DrawCounts();
+  ASSERT_FALSE(counts.empty());
+  uint32_t total = 0;
+  for (size_t i = 0; i < counts.size(); ++i) {
+    if (i + 1 < counts.size()) EXPECT_EQ(counts[i], 40u) << i;
+    total += counts[i];
+  }
+  // Four axis points and eight per step of the walk.
+  EXPECT_EQ(total % 8, 4u);
+  EXPECT_EQ(counts.size(), (total + 39) / 40);
+}
+
+}  // namespace

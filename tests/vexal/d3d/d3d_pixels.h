@@ -1,0 +1,50 @@
+// Reading the back screen of the software device as named colours.
+#pragma once
+
+#include <gtest/gtest.h>
+
+#include <cstddef>
+#include <cstdint>
+#include <cstring>
+#include <vector>
+
+#include "platform/pixel_format.h"
+#include "platform/surface.h"
+#include "vexal/graphics/screen_access.h"
+
+namespace d3dtest {
+
+namespace ps = plat::surface;
+
+// Colours are named by three bits (red 4, green 2, blue 1) and written with full channels,
+// so that every pixel format keeps them exactly.
+inline uint32_t Compose(const plat::PixelFormat& f, int id) {
+  return ((id & 4) != 0 ? f.red_mask : 0) | ((id & 2) != 0 ? f.green_mask : 0) | ((id & 1) != 0 ? f.blue_mask : 0) |
+         f.alpha_mask;
+}
+
+inline int Decompose(const plat::PixelFormat& f, uint32_t p) {
+  return ((p & f.red_mask) == f.red_mask ? 4 : 0) | ((p & f.green_mask) == f.green_mask ? 2 : 0) |
+         ((p & f.blue_mask) == f.blue_mask ? 1 : 0);
+}
+
+inline uint32_t Read(const ps::LockedRect& l, int x, int y) {
+  uint32_t v = 0;
+  std::memcpy(&v, l.bits + static_cast<ptrdiff_t>(y) * l.pitch + x * (l.format.bit_count / 8), l.format.bit_count / 8);
+  return v;
+}
+
+// The back screen's colours over a rectangle, row by row.
+inline std::vector<std::vector<int>> Screen(int x0, int y0, int w, int h) {
+  ps::Surface* s = vexal::GetBackSurface();
+  ps::LockedRect l;
+  EXPECT_EQ(ps::Lock(s, nullptr, ps::kLockWait | ps::kLockReadOnly, &l), ps::Result::kOk);
+  std::vector<std::vector<int>> out(static_cast<size_t>(h), std::vector<int>(static_cast<size_t>(w)));
+  for (int y = 0; y < h; ++y) {
+    for (int x = 0; x < w; ++x) out[static_cast<size_t>(y)][static_cast<size_t>(x)] = Decompose(l.format, Read(l, x0 + x, y0 + y));
+  }
+  ps::Unlock(s);
+  return out;
+}
+
+}  // namespace d3dtest

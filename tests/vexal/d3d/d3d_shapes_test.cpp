@@ -1,0 +1,162 @@
+// One-colour shapes through the device: corner order, outline coverage, line clipping,
+// colour under brightness and blend, batches of the point and segment arrays, and the
+// software fall-back.
+#include <gtest/gtest.h>
+
+#include <bit>
+#include <cstring>
+#include <vector>
+
+#include "tests/vexal/d3d/d3d_fixture.h"
+#include "tests/vexal/d3d/d3d_pixels.h"
+#include "vexal/d3d/d3d_draw_state.h"
+#include "vexal/ddraw/point_line_records.h"
+#include "vexal/graphics/color_value.h"
+#include "vexal/graphics/d3d_row.h"
+#include "vexal/graphics/draw_state.h"
+#include "vexal/graphics/draw_calls.h"
+#include "vexal/graphics/screen_access.h"
+
+namespace {
+
+using d3dtest::Direct3DTest;
+using d3dtest::Screen;
+namespace pd = plat::d3d;
+namespace ps = plat::surface;
+
+using Grid = std::vector<std::vector<int>>;
+
+class ShapeTest : public Direct3DTest {
+ protected:
+  void Prepare() {
+    Start3D();
+    ASSERT_EQ(vexal::SetDrawTarget(vexal::kBackScreen), 0);
+    SetArea({0, 0, vexal::D3DDrawState->TargetWidth, vexal::D3DDrawState->TargetHeight});
+  }
+  static void SetArea(vexal::Rect r) {
+    vexal::D3DDrawState->DrawArea = r;
+    EXPECT_EQ(vexal::D3DSetDrawArea(&r), 0);
+  }
+  static std::vector<uint32_t> DrawCounts() {
+    std::vector<uint32_t> out;
+    for (const pd::JournalEntry& e : pd::Journal()) {
+      if (e.call == pd::Call::kDrawPrimitive) out.push_back(e.c);
+    }
+    return out;
+  }
+  static int Calls(pd::Call c) {
+    int n = 0;
+    for (const pd::JournalEntry& e : pd::Journal()) n += e.call == c ? 1 : 0;
+    return n;
+  }
+  static Grid Blank(int w, int h) { return Grid(static_cast<size_t>(h), std::vector<int>(static_cast<size_t>(w), 0)); }
+};
+
+
+TEST_F(ShapeTest, BoxesCoverTheirRectangleWhicheverCornerComesFirstAndOutlinesTheirBorder) {
+  Prepare();
+  const uint32_t white = vexal::MakeColorValue(255, 255, 255);
+  // Corners given bottom-left first: exchanged whole, the box is 5 x 10 at (5, 20).
+  ASSERT_EQ(vexal::G_D3D_DrawFillBox(10, 20, 5, 30, white), 0);
+  Grid want = Blank(7, 12);
+  for (int y = 1; y <= 10; ++y) {
+    for (int x = 1; x <= 5; ++x) want[y][x] = 7;
+  }
+  EXPECT_EQ(Screen(4, 19, 7, 12), want);
+  // Zero width: nothing.
+  ASSERT_EQ(vexal::G_D3D_DrawFillBox(40, 20, 40, 30, white), 0);
+  EXPECT_EQ(Screen(39, 19, 3, 12), Blank(3, 12));
+
+  // A 4 x 3 outline covers its ten border pixels and nothing else.
+  ASSERT_EQ(vexal::G_D3D_DrawBoxOutline(60, 60, 64, 63, white), 0);
+  EXPECT_EQ(Screen(59, 59, 6, 5), (Grid{{0, 0, 0, 0, 0, 0},
+                                        {0, 7, 7, 7, 7, 0},
+                                        {0, 7, 0, 0, 7, 0},
+                                        {0, 7, 7, 7, 7, 0},
+                                        {0, 0, 0, 0, 0, 0}}));
+}
+
+TEST_F(ShapeTest, LinesAreClippedToTheDrawAreaOrDroppedBeforeAnySceneOpens) {
+  Prepare();
+  SetArea({0, 0, 20, 20});
+  const uint32_t white = vexal::MakeColorValue(255, 255, 255);
+  struct Case {
+    int x1, y1, x2, y2;
+    bool draws;
+  } cases[] = {
+      {-10, 5, -2, 8, false},   // wholly left
+      {5, 30, 9, 40, false},    // wholly below
+      {7, 7, 7, 7, false},      // a point
+      {-5, 3, 10, 3, true},     // horizontal, cut at the left
+      {5, -10, 5, 5, true},     // vertical, cut at the top
+      {3, 20, 15, 20, true},    // on the row y = bottom: sent, the viewport shows nothing
+  };
+  for (const Case& c : cases) {
+    vexal::EndPending3DScene();
+    pd::RecordJournal(true);
+    EXPECT_EQ(vexal::G_D3D_DrawLine(c.x1, c.y1, c.x2, c.y2, white), 0);
+    EXPECT_EQ(Calls(pd::Call::kBeginScene), c.draws ? 1 : 0) << c.x1 << "," << c.y1;
+    EXPECT_EQ(DrawCounts().size(), c.draws ? 1u : 0u) << c.x1 << "," << c.y1;
+  }
+  const Grid row3 = Screen(0, 3, 11, 1);
+  EXPECT_EQ(row3, (Grid{{7, 7, 7, 7, 7, 7, 7, 7, 7, 7, 0}}));  // the last pixel is not drawn
+  const Grid column5 = Screen(5, 0, 1, 6);
+  EXPECT_EQ(column5, (Grid{{7}, {7}, {7}, {7}, {7}, {0}}));
+  EXPECT_EQ(Screen(0, 20, 20, 1), Blank(20, 1));
+}
+
+TEST_F(ShapeTest, TheColourIsScaledByTheBrightnessAndCarriesTheBlendParameter) {
+  Prepare();
+  const uint32_t red = vexal::MakeColorValue(200, 0, 0);
+  int r = 0, g = 0, b = 0;
+  vexal::GetColorRGB(red, &r, &g, &b);
+  vexal::D3DDrawState->Bright = 0xFF800000u | 0xFF00u | 0xFFu;  // red 128, green and blue 255
+  ASSERT_EQ(vexal::G_D3D_DestPixel(3, 3, red), 0);
+  ps::LockedRect l;
+  ASSERT_EQ(ps::Lock(vexal::GetBackSurface(), nullptr, ps::kLockWait | ps::kLockReadOnly, &l), ps::Result::kOk);
+  const uint32_t p = d3dtest::Read(l, 3, 3);
+  ps::Unlock(vexal::GetBackSurface());
+  const int width = std::popcount(l.format.red_mask), shift = std::countr_zero(l.format.red_mask);
+  // 200 x 128 / 255 = 100 on a screen that keeps 200; in general the channel read back.
+  const uint32_t want = static_cast<uint32_t>(r * 128 / 255) >> (8 - width) << shift;
+  EXPECT_EQ(p & l.format.red_mask, want);
+  if (r == 200) EXPECT_EQ(r * 128 / 255, 100);
+  EXPECT_EQ(p & (l.format.green_mask | l.format.blue_mask), 0u);
+}
+
+TEST_F(ShapeTest, ArraysAreSentInBatchesOfAThousandVertices) {
+  Prepare();
+  std::vector<vexal::PointRecord> points(2500, vexal::PointRecord{1, 1, 0, 255});
+  std::vector<vexal::LineSegmentRecord> segments(1200, vexal::LineSegmentRecord{1, 1, 5, 5, 0, 255});
+  pd::RecordJournal(true);
+  EXPECT_EQ(vexal::G_D3D_DrawPixel(points.data(), static_cast<int>(points.size())), 0);
+  EXPECT_EQ(DrawCounts(), (std::vector<uint32_t>{1000, 1000, 500}));
+  pd::RecordJournal(true);
+  EXPECT_EQ(vexal::G_D3D_DrawLineSet(segments.data(), static_cast<int>(segments.size())), 0);
+  EXPECT_EQ(DrawCounts(), (std::vector<uint32_t>{1000, 1000, 400}));
+  pd::RecordJournal(true);
+  EXPECT_EQ(vexal::G_D3D_DrawPixel(points.data(), 0), 0);
+  EXPECT_TRUE(DrawCounts().empty());
+}
+
+TEST_F(ShapeTest, ATriangleGivenCounterClockwiseIsTurnedAndUnusableTargetsFallBackToSoftware) {
+  Prepare();
+  const uint32_t white = vexal::MakeColorValue(255, 255, 255);
+  // Counter-clockwise on the screen; culling of either winding must not lose it.
+  ASSERT_EQ(vexal::G_D3D_DrawTriangle(30, 30, 30, 34, 34, 30, white, 1), 0);
+  EXPECT_EQ(Screen(30, 30, 1, 1), (Grid{{7}}));
+  EXPECT_EQ(Screen(33, 30, 1, 1), (Grid{{7}}));
+  EXPECT_EQ(Screen(33, 33, 1, 1), (Grid{{0}}));
+
+  // With the target unusable the software twin draws and the device hears nothing.
+  vexal::D3DTargetUnusable = 1;
+  pd::RecordJournal(true);
+  EXPECT_EQ(vexal::G_D3D_DrawFillBox(50, 50, 52, 52, white), 0);
+  EXPECT_EQ(vexal::G_D3D_DestPixel(60, 60, white), 0);
+  EXPECT_TRUE(DrawCounts().empty());
+  vexal::D3DTargetUnusable = 0;
+  EXPECT_EQ(Screen(50, 50, 3, 1), (Grid{{7, 7, 0}}));
+  EXPECT_EQ(Screen(60, 60, 1, 1), (Grid{{7}}));
+}
+
+}  // namespace

@@ -1,0 +1,103 @@
+// Slot 18 of row 1: a map of chips drawn one list per row when every chip is a cell of
+// one shared texture, chip by chip otherwise.
+#include <cstdint>
+#include <vector>
+
+#include "vexal/app/log_file.h"
+#include "vexal/d3d/d3d_device.h"
+#include "vexal/d3d/d3d_draw_graph.h"
+#include "vexal/d3d/d3d_draw_state.h"
+#include "vexal/d3d/texture_records.h"
+#include "vexal/graphics/d3d_row.h"
+#include "vexal/graphics/draw_state.h"
+#include "vexal/graphics/graph_record.h"
+#include "vexal/graphics/screen_access.h"
+#include "vexal/graphics/surface_table.h"
+
+namespace vexal {
+
+namespace pd = plat::d3d;
+
+namespace {
+
+constexpr uint32_t kFvfTexVertex = pd::kFvfXyzRhw | pd::kFvfDiffuse | pd::kFvfTex1;
+constexpr int kShareFlagDivided = 1;
+
+const TextureRecord* FirstPiece(const GraphRecord* g) {
+  if (g == nullptr || g->PieceCount == 0) return nullptr;
+  return GetTexData(static_cast<int>(g->Pieces[0]));
+}
+
+// A map entry that names a chip: -1 is an empty cell, and anything outside the chips is
+// skipped rather than read beyond them.
+bool ChipIndex(uint32_t entry, int count, int* index) {
+  const int32_t e = static_cast<int32_t>(entry);
+  if (e < 0 || e >= count) return false;
+  *index = e;
+  return true;
+}
+
+}  // namespace
+
+int G_D3D_DrawChipMap(int x, int y, int columns, int rows, const uint32_t* map, int row_stride, int count,
+                      GraphRecord** graphs, int trans) {
+  if (D3DObject == nullptr) return -1;
+  if (D3DTargetUnusable != 0) return 0;
+  if (count <= 0 || graphs == nullptr || map == nullptr || columns <= 0 || rows <= 0) return 0;
+  const TextureRecord* first = FirstPiece(graphs[0]);
+  if (first == nullptr) return 0;
+  if (BeginPending3DScene() != 0) return 0;
+  D3DDeviceRecord* rec = UsableD3DDevice(D3DCurrentDevice);
+  ApplyGraphTextureState(graphs[0], trans);
+  const uint32_t diffuse = GraphDiffuse();
+  const int cw = graphs[0]->Width, ch = graphs[0]->Height;
+  const SurfaceManageRecord* share = GetSurfaceManage(first->shareIndex);
+  if (share == nullptr || share->Flag != kShareFlagDivided) {
+    for (int r = 0; r < rows; ++r) {
+      for (int c = 0; c < columns; ++c) {
+        int e = 0;
+        if (ChipIndex(map[static_cast<size_t>(r) * row_stride + c], count, &e)) {
+          D3DDrawGraph(x + c * cw, y + r * ch, graphs[e], trans);
+        }
+      }
+    }
+    return 0;
+  }
+  if (IsDrawingToFront() == 1 && D3DDrawState != nullptr) {
+    x += D3DDrawState->TargetRect.left;
+    y += D3DDrawState->TargetRect.top;
+  }
+  // The buffer is refilled for every row, so one row's worth is enough.
+  std::vector<TexVertex> buffer;
+  std::vector<const TextureRecord*> records;
+  buffer.resize(static_cast<size_t>(columns) * 6);
+  records.resize(static_cast<size_t>(count));
+  for (int i = 0; i < count; ++i) records[static_cast<size_t>(i)] = FirstPiece(graphs[i]);
+  BindStageTexture(rec, first->surface);
+  static constexpr int kOrder[6] = {0, 1, 2, 1, 3, 2};
+  for (int r = 0; r < rows; ++r) {
+    size_t n = 0;
+    for (int c = 0; c < columns; ++c) {
+      int e = 0;
+      if (!ChipIndex(map[static_cast<size_t>(r) * row_stride + c], count, &e)) continue;
+      const TextureRecord* t = records[static_cast<size_t>(e)];
+      if (t == nullptr) continue;
+      const float dx = static_cast<float>(x + c * cw), dy = static_cast<float>(y + r * ch);
+      for (int k : kOrder) {
+        TexVertex v = t->vertices[static_cast<size_t>(k)];
+        v.x += dx;
+        v.y += dy;
+        v.diffuse = diffuse;
+        buffer[n++] = v;
+      }
+    }
+    if (n > 0) {
+      pd::DrawPrimitive(rec->Device, pd::PrimitiveType::kTriangleList, kFvfTexVertex, buffer.data(),
+                        static_cast<uint32_t>(n), 0);
+    }
+  }
+  EndSceneAfterDraw();
+  return 0;
+}
+
+}  // namespace vexal
