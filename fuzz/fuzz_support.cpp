@@ -1,0 +1,34 @@
+#include "fuzz_support.h"
+
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <unistd.h>
+
+namespace nlfuzz {
+
+void EnterScratchDir() {
+  static bool entered = false;
+  if (entered) return;
+  entered = true;
+  char pattern[] = "/tmp/nl_fuzz_XXXXXX";
+  if (mkdtemp(pattern) == nullptr || chdir(pattern) != 0) std::abort();
+}
+
+bool WriteGameFile(std::string_view path, const uint8_t* data, size_t size) {
+  std::string host(path);
+  for (char& c : host) {
+    if (c == '\\') c = '/';
+  }
+  std::filesystem::path file(host);
+  if (file.has_parent_path()) {
+    std::error_code ignored;
+    std::filesystem::create_directories(file.parent_path(), ignored);
+  }
+  std::FILE* f = std::fopen(host.c_str(), "wb");
+  if (f == nullptr) return false;
+  bool ok = size == 0 || std::fwrite(data, 1, size, f) == size;
+  return std::fclose(f) == 0 && ok;
+}
+
+}  // namespace nlfuzz
