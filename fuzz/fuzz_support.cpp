@@ -7,12 +7,23 @@
 
 namespace nlfuzz {
 
+namespace {
+
+char scratch[] = "/tmp/nl_fuzz_XXXXXX";
+
+void RemoveScratchDir() {
+  std::error_code ignored;
+  std::filesystem::remove_all(scratch, ignored);
+}
+
+}  // namespace
+
 void EnterScratchDir() {
   static bool entered = false;
   if (entered) return;
   entered = true;
-  char pattern[] = "/tmp/nl_fuzz_XXXXXX";
-  if (mkdtemp(pattern) == nullptr || chdir(pattern) != 0) std::abort();
+  if (mkdtemp(scratch) == nullptr || chdir(scratch) != 0) std::abort();
+  std::atexit(RemoveScratchDir);
 }
 
 bool WriteGameFile(std::string_view path, const uint8_t* data, size_t size) {
