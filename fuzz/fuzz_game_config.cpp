@@ -1,5 +1,5 @@
 // The settings file nlconfig.inf.
-#include "fuzz_support.h"
+#include "scratch_files.h"
 #include "game/entry/game_config.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {

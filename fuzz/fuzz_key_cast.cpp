@@ -1,5 +1,5 @@
 // The button assignment file keycast.ini.
-#include "fuzz_support.h"
+#include "scratch_files.h"
 #include "game/input/key_cast.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {

@@ -1,5 +1,5 @@
 // The LZ unpacker on a packed file.
-#include "fuzz_support.h"
+#include "scratch_files.h"
 #include "game/codec/lz_codec.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {

@@ -1,5 +1,5 @@
 // A save: the slot file (icon, packed layout) loaded whole, and the slot list file.
-#include "fuzz_support.h"
+#include "scratch_files.h"
 #include "game/data/save_game.h"
 #include "game_data_fuzz.h"
 #include "platform/fs.h"

@@ -1,5 +1,5 @@
 // The sound-effect list wav\sound.csv (its rows name sounds that are not there).
-#include "fuzz_support.h"
+#include "scratch_files.h"
 #include "game/data/sound_table.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {

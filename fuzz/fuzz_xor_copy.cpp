@@ -1,5 +1,5 @@
 // The scrambled copy of a script file.
-#include "fuzz_support.h"
+#include "scratch_files.h"
 #include "game/codec/scrambled_copy.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {

@@ -3,7 +3,7 @@
 #pragma once
 #include <string_view>
 
-#include "fuzz_support.h"
+#include "scratch_files.h"
 #include "game/data/game_data.h"
 #include "game/data/game_flags.h"
 #include "game/data/save_icons.h"

@@ -1,7 +1,7 @@
 // The music on a sound device of the manual mixer (nothing plays), made once, in the
 // scratch directory; message boxes are dropped.
 #pragma once
-#include "fuzz_support.h"
+#include "scratch_files.h"
 #include "music/music_device.h"
 #include "platform/message_box.h"
 #include "platform/sound.h"

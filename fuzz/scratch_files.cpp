@@ -1,4 +1,4 @@
-#include "fuzz_support.h"
+#include "scratch_files.h"
 
 #include <cstdio>
 #include <cstdlib>
