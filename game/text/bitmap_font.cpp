@@ -56,12 +56,14 @@ constexpr GlyphRun One(uint8_t code) { return {1, {code, 0}}; }
 constexpr uint8_t Byte(char c) { return static_cast<uint8_t>(c); }
 
 // A table literal must be exactly one two-byte character with the given lead; anything
-// else means the source was not compiled as Shift-JIS.
-consteval uint8_t TrailOf(const char* sjis, uint8_t lead) {
+// else means the source was not compiled as Shift-JIS. constexpr, not consteval: clang
+// refuses the call from a loop inside the consteval table builders; every caller
+// initialises a constexpr table, so a bad literal still stops the build.
+constexpr uint8_t TrailOf(const char* sjis, uint8_t lead) {
   if (Byte(sjis[0]) != lead || sjis[1] == 0 || sjis[2] != 0) throw "not the expected Shift-JIS";
   return Byte(sjis[1]);
 }
-consteval uint16_t CodePointOf(const char* sjis) {
+constexpr uint16_t CodePointOf(const char* sjis) {
   if (!plat::IsSjisLeadByte(Byte(sjis[0])) || sjis[1] == 0 || sjis[2] != 0) {
     throw "not one Shift-JIS character";
   }

@@ -77,8 +77,8 @@ struct Rows {
 };
 
 // The arithmetic loops are also built for 256-bit vectors, chosen at load time where the
-// processor has them.
-#if defined(__x86_64__)
+// processor has them (GCC only: clang cannot clone templates).
+#if defined(__x86_64__) && !defined(__clang__)
 #define NL_WIDE_VECTORS __attribute__((target_clones("avx2", "default")))
 #else
 #define NL_WIDE_VECTORS

@@ -28,8 +28,11 @@ namespace {
 namespace w = warp;
 
 // The doubling loop is vectorised (which -O2 leaves undone) and also built for 256-bit
-// vectors, chosen at load time where the processor has them.
-#if defined(__x86_64__)
+// vectors, chosen at load time where the processor has them (GCC only: clang cannot
+// clone templates and ignores optimize).
+#if defined(__clang__)
+#define NL_WARP_WIDE_VECTORS
+#elif defined(__x86_64__)
 #define NL_WARP_WIDE_VECTORS __attribute__((target_clones("avx2", "default"), optimize("O3")))
 #else
 #define NL_WARP_WIDE_VECTORS __attribute__((optimize("O3")))

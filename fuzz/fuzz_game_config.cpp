@@ -1,0 +1,11 @@
+// The settings file nlconfig.inf.
+#include "scratch_files.h"
+#include "game/entry/game_config.h"
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
+  nlfuzz::EnterScratchDir();
+  if (!nlfuzz::WriteGameFile(game::kGameConfigFile, data, size)) return 0;
+  game::GameConfigTable config = game::ReadGameConfig();
+  game::ConfiguredFontSheet(config);
+  return 0;
+}

@@ -1,0 +1,10 @@
+// The button assignment file keycast.ini.
+#include "scratch_files.h"
+#include "game/input/key_cast.h"
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
+  nlfuzz::EnterScratchDir();
+  if (!nlfuzz::WriteGameFile(game::kKeyCastFile, data, size)) return 0;
+  game::KeyCast cast;  // reads the file
+  return 0;
+}

@@ -1,0 +1,10 @@
+// The LZ unpacker on a packed file.
+#include "scratch_files.h"
+#include "game/codec/lz_codec.h"
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
+  nlfuzz::EnterScratchDir();
+  if (!nlfuzz::WriteGameFile("packed.bin", data, size)) return 0;
+  game::PackFile("packed.bin", "plain.bin", game::kPackFileModeUnpack);
+  return 0;
+}
