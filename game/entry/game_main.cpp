@@ -7,6 +7,7 @@
 #include "game/entry/game_start.h"
 #include "game/entry/title_screen.h"
 #include "game/input/key_cast.h"
+#include "game/menu/field_menu.h"
 #include "vexal/app/window_mode.h"
 #include "vexal/graphics/graph_table.h"
 #include "vexal/graphics/graphics_seam.h"
@@ -28,6 +29,7 @@ int RunGame() {
   if (InitGame() != 0) return 0;
 
   SetGameModeHandler(MODE_TITLE, TitleModeFrame);
+  SetGameModeHandler(MODE_MENU, FieldMenuFrame);
   ThePlayTimer.StartPlayTimer(0);
   TheTitleScreen.EnterTitle();
   if (!KeyInput.IsKeyPressed(kEscapeKey)) {

@@ -9,6 +9,7 @@
 #include "game/entry/frame_loop.h"
 #include "game/entry/screen_wipe.h"
 #include "game/entry/scroll_lock_lamp.h"
+#include "game/menu/field_menu.h"
 #include "game/menu/message_window.h"
 #include "game/menu/window_frame.h"
 #include "game/text/bitmap_font.h"
@@ -131,6 +132,7 @@ int InitGame() {
   boot.Add(kBootLine5);
   CreateGameData();  // reads the database from the data folder, the working directory
   TheGameData().LoadGameDatabase();
+  TheFieldMenu.LoadIdCardImages();
 
   ScreenCopyGraph = vexal::CreateBlankGraph(kGameScreenWidth, kGameScreenHeight);
   if (WindowSizeDoubled != 0) StretchGraph = vexal::CreateBlankGraph(kGameScreenWidth, kGameScreenHeight);

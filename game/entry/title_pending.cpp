@@ -31,12 +31,6 @@ void EnterMap(int map, int x, int y, int direction) {
   TheScreenWipe.ArmScreenBreak();
 }
 
-void OpenMenu(int page, int mode) {
-  ++Calls.load_lists;
-  Calls.last_menu = {page, mode};
-  GameMode = MODE_TITLE;
-}
-
 void ResetCalls() {
   Calls = CallRecord{};
   MusicListEntries = kNoMusicListCount;

@@ -1,5 +1,5 @@
 // What the title calls of components that are not part of the program yet: the music
-// manager, the new game with its first map, and the load list. Each stand-in does the
+// manager, and the new game with its first map. Each stand-in does the
 // least its caller needs and counts its calls, so the title can be run and watched; the
 // real calls replace these one by one.
 #pragma once
@@ -16,8 +16,6 @@ struct CallRecord {
   int new_games = 0;                   // NewGame
   int map_entries = 0;                 // EnterMap
   std::array<int, 4> last_map{};       // its map, x, y, direction
-  int load_lists = 0;                  // OpenMenu
-  std::array<int, 2> last_menu{};      // its page and mode
   int music_plays = 0;                 // PlayMusic
   int last_music = -2;                 // its entry (-1 silence), -2 none yet
 };
@@ -34,9 +32,6 @@ void NewGame();
 // The field enters map n with the player at (x, y) facing direction, which arms the
 // screen break. Stand-in: counted, and the break armed, so the wipe is seen to its end.
 void EnterMap(int map, int x, int y, int direction);
-// The field menu opens a page in a mode (20, 6: the load list). Stand-in: the list is
-// cancelled at once, which sends the game back to the title.
-void OpenMenu(int page, int mode);
 
 // Back to the state at load, for tests.
 void ResetCalls();
