@@ -5,7 +5,9 @@
 #include <limits>
 
 #include "game/data/game_data.h"
+#include "game/entry/frame_loop.h"
 #include "game/menu/field_menu.h"
+#include "vexal/graphics/draw_calls.h"
 
 namespace game {
 
@@ -47,6 +49,8 @@ void FieldMenu::BeginUseItem(int user, int slot, int item) {
   saved_state = state;
   page = kMenuPageItemTarget;
   state = kMenuStateItemTarget;
+  // The frozen background the target choice is drawn over.
+  if (ScreenCopyGraph > 0) vexal::CopyScreenToGraph(0, 0, kGameScreenWidth, kGameScreenHeight, ScreenCopyGraph, 1);
   if (TargetsWholeParty(v[kItemRange])) {
     target = -1;
   } else {

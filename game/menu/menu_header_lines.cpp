@@ -1,4 +1,4 @@
-// The title and help line of each state, and the shake that answers a refusal.
+// The title and help line of each state.
 #include <cstring>
 #include <string>
 
@@ -60,12 +60,6 @@ void FieldMenu::UpdateHeaderLines() {
       break;
     default: break;
   }
-}
-
-void FieldMenu::DrawMenuShake() {
-  if (shake <= 0) return;
-  if (shake >= kShakeFrames) PlayGameSound(kMenuSoundRefused);
-  --shake;
 }
 
 }  // namespace game
