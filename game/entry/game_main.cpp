@@ -8,6 +8,7 @@
 #include "game/entry/game_start.h"
 #include "game/entry/title_screen.h"
 #include "game/input/key_cast.h"
+#include "game/menu/field_menu.h"
 #include "vexal/app/window_mode.h"
 #include "vexal/graphics/graph_table.h"
 #include "vexal/graphics/graphics_seam.h"
@@ -30,6 +31,7 @@ int RunGame() {
 
   SetGameModeHandler(MODE_TITLE, TitleModeFrame);
   WireBattle();
+  SetGameModeHandler(MODE_MENU, FieldMenuFrame);
   ThePlayTimer.StartPlayTimer(0);
   TheTitleScreen.EnterTitle();
   if (!KeyInput.IsKeyPressed(kEscapeKey)) {

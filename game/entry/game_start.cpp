@@ -9,6 +9,7 @@
 #include "game/entry/frame_loop.h"
 #include "game/entry/screen_wipe.h"
 #include "game/entry/scroll_lock_lamp.h"
+#include "game/menu/field_menu.h"
 #include "game/menu/message_window.h"
 #include "game/menu/window_frame.h"
 #include "game/text/bitmap_font.h"
@@ -136,6 +137,7 @@ int InitGame() {
   TheGameData().LoadGameDatabase();
   LoadFieldGraphics();
   RegisterFieldHandler();
+  TheFieldMenu.LoadIdCardImages();
 
   ScreenCopyGraph = vexal::CreateBlankGraph(kGameScreenWidth, kGameScreenHeight);
   if (WindowSizeDoubled != 0) StretchGraph = vexal::CreateBlankGraph(kGameScreenWidth, kGameScreenHeight);

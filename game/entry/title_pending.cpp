@@ -1,4 +1,4 @@
-// The title's calls into the field (counted for tests) and the load list's stand-in.
+// The title's calls into the field, counted for tests.
 #include "game/entry/title_pending.h"
 
 #include "game/entry/frame_loop.h"
@@ -15,12 +15,6 @@ void EnterMap(int map, int x, int y, int direction) {
   // A new game on the map last played must load its pages again.
   ForgetFieldMap();
   TheField.EnterMap(map, x, y, direction);
-}
-
-void OpenMenu(int page, int mode) {
-  ++Calls.load_lists;
-  Calls.last_menu = {page, mode};
-  GameMode = MODE_TITLE;
 }
 
 void ResetCalls() {

@@ -1,5 +1,4 @@
-// What the title calls of the field and of the load list, counted so the title can be run
-// and watched. The load list is a stand-in until the menus come: it is cancelled at once.
+// What the title calls of the field, counted so the title can be run and watched.
 #pragma once
 
 #include <array>
@@ -13,17 +12,12 @@ namespace title_pending {
 struct CallRecord {
   int map_entries = 0;                 // EnterMap
   std::array<int, 4> last_map{};       // its map, x, y, direction
-  int load_lists = 0;                  // OpenMenu
-  std::array<int, 2> last_menu{};      // its page and mode
 };
 extern CallRecord Calls;
 
 // The field enters map n with the player at (x, y) facing direction (forgetting the map
 // last played), which arms the screen break. Counted for tests.
 void EnterMap(int map, int x, int y, int direction);
-// The field menu opens a page in a mode (20, 6: the load list). Stand-in: the list is
-// cancelled at once, which sends the game back to the title.
-void OpenMenu(int page, int mode);
 
 // Back to the state at load, for tests.
 void ResetCalls();

@@ -8,14 +8,13 @@
 #include "game/entry/title_screen.h"
 #include "game/input/key_cast.h"
 #include "music/music_manager.h"
+#include "game/menu/field_menu.h"
 
 namespace game {
 
 namespace {
 
 // The field menu's load list, which CONTINUE opens.
-constexpr int kLoadListPage = 20;
-constexpr int kLoadListMode = 6;
 
 TitleHooks hooks;  // what tests watch in place of sound, dialog and wipe
 
@@ -87,7 +86,7 @@ void TitleScreen::UpdateMenu() {
         break;
       case kTitleContinue:
         HandOver(MODE_MENU);
-        title_pending::OpenMenu(kLoadListPage, kLoadListMode);
+        OpenLoadList();
         break;
       case kTitleKeyCast: key_cast_pending_ = true; break;
       default: break;

@@ -9,9 +9,9 @@
 #include "game/entry/screen_wipe.h"
 #include "game/entry/title_screen.h"
 #include "game/field/field_map.h"
+#include "game/menu/field_menu.h"
 #include "game/text/portrait.h"
 #include "music/music_manager.h"
-#include "vexal/app/log_file.h"
 
 namespace game {
 namespace {
@@ -31,9 +31,9 @@ void StartBattle(std::span<const int32_t> battle_values, int group, std::span<co
   const auto setup = Block<kBattleSetupWords>(list);
   EnterBattle(enemies, group, setup);
 }
-void OpenShop(std::span<const int32_t>) { vexal::LogWrite("shop closed\n"); }
-void OpenConcoction() {}
-void OpenMenu(int, int) { GameMode = MODE_FIELD; }
+void OpenShop(std::span<const int32_t> goods) { OpenShopScreen(Block<kGoodsCount>(goods)); }
+void OpenConcoction() { OpenConcoctionScreen(); }
+void OpenMenu(int, int) { OpenFieldMenu(); }
 void EnterTitle() { TheTitleScreen.EnterTitle(); }
 void ShowBustUp(int picture, int slot) { TheBustUp.ShowBustUp(picture, slot); }
 void HideBustUp(int picture) { TheBustUp.HideBustUp(picture); }

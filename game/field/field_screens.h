@@ -1,6 +1,5 @@
 // The screens and effects the field and its scripts open: battles, shops, the menu, the
-// title, portraits, the wipe and the break, music. Each forwards to its owner; the ones
-// whose screens are not built yet do the least the call asks.
+// title, portraits, the wipe and the break, music. Each forwards to its owner.
 #pragma once
 
 #include <cstdint>
@@ -11,11 +10,9 @@ namespace game {
 // A battle with the given enemies (eight values), group choice and set-up (sixteen words);
 // the game mode becomes the battle's.
 void StartBattle(std::span<const int32_t> battle_values, int group, std::span<const int32_t> list);
-// A shop with up to eight goods, and the concoction screen: close at once until the shop
-// screens come.
+// A shop with up to eight goods, the concoction screen and the field menu.
 void OpenShop(std::span<const int32_t> goods);
 void OpenConcoction();
-// The field menu: closes at once until the menus come.
 void OpenMenu(int a, int b);
 // The title screen after a wipe-out.
 void EnterTitle();

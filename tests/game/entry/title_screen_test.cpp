@@ -17,6 +17,7 @@
 #include "game/entry/frame_loop.h"
 #include "game/entry/screen_wipe.h"
 #include "game/entry/title_pending.h"
+#include "game/menu/field_menu.h"
 #include "game/input/key_cast.h"
 #include "music/music_manager.h"
 #include "tests/game/text/draw_fixture.h"
@@ -242,11 +243,13 @@ TEST_F(TitleTest, TheTitleModeEnteredAgainWithoutEnterTitleStartsAfresh) {
   EXPECT_EQ(title_->Frame(), 1);
   EXPECT_EQ(game::TheGameData().Scalars[game::kScalarMoney], 500u) << "no second new game";
 
-  // CONTINUE: the load list (its stand-in cancels at once) hands the game back.
+  // CONTINUE opens the load list; cancelling it hands the game back.
   Update({}, {kDecide});
   Update({}, {kDecide});
-  EXPECT_EQ(pending::Calls.load_lists, 1);
-  EXPECT_EQ(pending::Calls.last_menu, (std::array<int, 2>{20, 6}));
+  EXPECT_EQ(game::GameMode, game::MODE_MENU);
+  EXPECT_EQ(game::TheFieldMenu.state, game::kMenuStateLoadList);
+  EXPECT_EQ(game::TheFieldMenu.page, game::kMenuPageSaveLoad);
+  game::TheFieldMenu.UpdateMenu(game::MenuKeys{1u << game::kMenuCancel, 1u << game::kMenuCancel, 0});
   EXPECT_EQ(game::GameMode, game::MODE_TITLE);
   Keys({});
   title_->TitleFrame();

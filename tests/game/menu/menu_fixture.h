@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "game/entry/frame_loop.h"
+#include "game/input/key_cast.h"
 #include "game/menu/window_frame.h"
 #include "platform/display.h"
 #include "platform/fs.h"
@@ -65,6 +66,7 @@ class MenuTest : public apptest::LibraryTest {
     ASSERT_EQ(vexal::LibraryInit(), 0);
     vexal::SetDrawTarget(vexal::kBackScreen);
     game::ResetFrameLoop();
+    game::KeyInput = game::KeyCast();  // no key held over from the last test
     game::ScreenCopyGraph = vexal::CreateBlankGraph(320, 240);
     game::TheWindowFrame.LoadWindowFrame();
     const game::WindowFrame& f = game::TheWindowFrame;

@@ -1,0 +1,144 @@
+// The field menu behind game mode 1: its pages (status, items, equipment, abilities,
+// materials, party order, long jump, save and load), the shop and the concoction screen.
+// Each frame draws the current page and runs one step of the state machine; the step
+// reads a snapshot of the buttons, so the rules run without a screen.
+#pragma once
+
+#include <array>
+#include <cstdint>
+#include <string>
+#include <string_view>
+
+namespace game {
+
+// Pages.
+inline constexpr int kMenuPageMain = 0;
+inline constexpr int kMenuPageMember = 1;
+inline constexpr int kMenuPageBag = 2;
+inline constexpr int kMenuPageStock = 3;
+inline constexpr int kMenuPageMaterials = 4;
+inline constexpr int kMenuPageJump = 5;
+inline constexpr int kMenuPageSaveLoad = 6;
+inline constexpr int kMenuPageShop = 7;
+inline constexpr int kMenuPageConcoction = 8;
+inline constexpr int kMenuPageItemTarget = 9;
+
+// States the callers open the menu in.
+inline constexpr int kMenuStateMain = 0;
+inline constexpr int kMenuStateSaveList = 18;
+inline constexpr int kMenuStateLoadList = 20;
+inline constexpr int kMenuStateShop = 31;
+inline constexpr int kMenuStateConcoction = 41;
+inline constexpr int kMenuStateItemTarget = 50;
+inline constexpr int kMenuStateItemResult = 51;
+
+// Menu buttons: the key-cast numbers.
+inline constexpr int kMenuUp = 0, kMenuDown = 1, kMenuRight = 2, kMenuLeft = 3, kMenuDecide = 4,
+                     kMenuCancel = 5, kMenuSwitch = 6, kMenuDescribe = 7, kMenuPageDown = 8,
+                     kMenuPageUp = 9;
+
+// Menu sounds.
+inline constexpr int kMenuSoundCancel = 1, kMenuSoundSort = 2, kMenuSoundDecide = 3,
+                     kMenuSoundRefused = 4, kMenuSoundChanged = 5, kMenuSoundJump = 6,
+                     kMenuSoundSaved = 7, kMenuSoundConcocted = 30;
+
+inline constexpr int kShakeFrames = 5;
+inline constexpr int kItemResultFrames = 30;
+inline constexpr int kMaxJumpPointLimit = 32;  // scalar 4 never rises above it
+inline constexpr int kGoodsCount = 8;
+inline constexpr int kBagPageEntries = 22;      // 11 rows of 2
+inline constexpr int kJumpRows = 11;
+inline constexpr int kSaveRows = 3;
+
+// One frame's buttons: bit n for key-cast button n.
+struct MenuKeys {
+  uint16_t down = 0;     // held
+  uint16_t pressed = 0;  // went down this frame
+  uint16_t repeat = 0;   // press-or-repeat pulse
+  bool Down(int n) const { return (down >> n) & 1u; }
+  bool Pressed(int n) const { return (pressed >> n) & 1u; }
+  bool Repeat(int n) const { return (repeat >> n) & 1u; }
+};
+// This frame's buttons from the game's key input.
+MenuKeys SampleMenuKeys();
+
+class FieldMenu {
+ public:
+  virtual ~FieldMenu() = default;
+
+  // The seven ID-card pieces of system\idcard.png (6 x 8 each, 7 across).
+  void LoadIdCardImages();
+  // The caller sets game mode 1.
+  void OpenMenu(int state, int page);
+  void OpenShop(const std::array<int32_t, kGoodsCount>& goods);
+  void OpenConcoction();
+  // Ownership flags, the field's event pages, then back to the field.
+  void CloseMenu();
+  // which 0 the title, 1 the help line; Shift-JIS text.
+  void SetMenuLine(int which, std::string_view sjis);
+
+  // One frame: pages, step, cursor, header, shake.
+  void MenuFrame();
+  // One step of the state machine with these buttons.
+  void UpdateMenu(const MenuKeys& keys);
+  void DrawMenuPages();
+  void DrawMenuCursor();
+  void DrawMenuHeader();
+  void DrawMenuShake();
+  void SelectNextMember(int direction);
+
+  // Item use: user member or -1 (the bag), the slot it is in, the item.
+  void BeginUseItem(int user, int slot, int item);
+  void UseItemEffect(int target);
+
+  // The title and help line the current state shows, Shift-JIS.
+  void UpdateHeaderLines();
+
+  int page = kMenuPageMain;
+  int state = kMenuStateMain;
+  int first_pick = -1;
+  int bag_scroll = 0, stock_scroll = 0, jump_scroll = 0, save_scroll = 0, sell_scroll = 0;
+  int16_t main_cursor = 0, member_cursor = 0;
+  std::array<int16_t, 4> slot_cursor{};
+  int16_t bag_cursor = 0, sub_command = 0, stock_cursor = 0, material_cursor = 0;
+  int16_t jump_mode = 0, jump_cursor = 0, save_cursor = 0;
+  int16_t shop_choice = 0, goods_cursor = 0, sell_cursor = 0;
+  int16_t concoction_result = 0, target = 0, result_timer = 0;
+  std::array<int, 7> id_card{};
+  std::array<int32_t, kGoodsCount> goods{};
+  std::array<int, 3> chosen{};
+  int chosen_count = 0;
+  int saved_page = 0, saved_state = 0;
+  int use_member = -1, use_slot = 0, use_item = 0;
+  int shake = 0;
+  bool description_shown = false;
+  int frame_counter = 0;
+  std::string title_line, help_line;  // Shift-JIS
+
+ private:
+  void Refuse() { shake = kShakeFrames; }
+  void MoveBagCursor(const MenuKeys& keys, int16_t& cursor, int last);
+  int JumpLimit() const;
+  void UpdateMainAndMembers(const MenuKeys& keys);
+  void UpdateLists(const MenuKeys& keys);
+  void UpdateJump(const MenuKeys& keys);
+  void UpdateSaveLoad(const MenuKeys& keys);
+  void UpdateShop(const MenuKeys& keys);
+  void UpdateConcoction(const MenuKeys& keys);
+  void UpdateItemUse(const MenuKeys& keys);
+};
+
+// The game's one field menu.
+extern FieldMenu TheFieldMenu;
+// The menu's frame handler for game mode 1.
+void FieldMenuFrame();
+// Entry points for the field and the scripts: the menu key, shop (code 71), concoction
+// (code 72), the title's continue. Each sets game mode 1.
+void OpenFieldMenu();
+void OpenShopScreen(const std::array<int32_t, kGoodsCount>& goods);
+void OpenConcoctionScreen();
+void OpenLoadList();
+// Back to the state at load, for tests.
+void ResetFieldMenu();
+
+}  // namespace game

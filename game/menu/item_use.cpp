@@ -1,0 +1,199 @@
+// Using an item from the menu: choosing the target, then the effect on each target with
+// its message, the sound, and what is used up.
+#include <algorithm>
+#include <cstdint>
+#include <limits>
+
+#include "game/data/game_data.h"
+#include "game/entry/frame_loop.h"
+#include "game/menu/field_menu.h"
+#include "vexal/graphics/draw_calls.h"
+
+namespace game {
+
+namespace {
+
+constexpr int kItemFieldUse = 26;  // field-use type, 0 none
+constexpr int kItemSound = 22;
+constexpr int kBigBase = 999999;
+constexpr int64_t kBigBaseValue = 99999999;
+
+bool TargetsWholeParty(int range) {
+  return range == 2 || range == 3 || range == 6 || range == 7 || range == 8 || range == 9;
+}
+
+int32_t AddClamped(int32_t value, int64_t amount) {
+  return static_cast<int32_t>(std::clamp<int64_t>(static_cast<int64_t>(value) + amount,
+                                                  std::numeric_limits<int32_t>::min(),
+                                                  std::numeric_limits<int32_t>::max()));
+}
+
+bool AnyAilment(const std::array<uint8_t, kStatusBytes>& status) {
+  return status[1] || status[2] || status[3] || status[4];
+}
+
+}  // namespace
+
+void FieldMenu::BeginUseItem(int user, int slot, int item) {
+  GameData& g = TheGameData();
+  const auto& v = g.Item(item).values;
+  if (v[kItemFieldUse] == 0) return;
+  if (user >= 0 && user < kMemberCount && g.Members[user][kMemberPp] < v[kItemPpCost]) {
+    Refuse();
+    return;
+  }
+  use_member = user;
+  use_slot = slot;
+  use_item = item;
+  saved_page = page;
+  saved_state = state;
+  page = kMenuPageItemTarget;
+  state = kMenuStateItemTarget;
+  // The frozen background the target choice is drawn over.
+  if (ScreenCopyGraph > 0) vexal::CopyScreenToGraph(0, 0, kGameScreenWidth, kGameScreenHeight, ScreenCopyGraph, 1);
+  if (TargetsWholeParty(v[kItemRange])) {
+    target = -1;
+  } else {
+    if (target < 0) target = 0;
+    for (int step = 0; step < kMemberCount && g.Members[target][kMemberPresent] == 0; ++step) {
+      target = static_cast<int16_t>((target + 1) % kMemberCount);
+    }
+  }
+}
+
+void FieldMenu::UseItemEffect(int which) {
+  GameData& g = TheGameData();
+  const auto& v = g.Item(use_item).values;
+  const int type = v[kItemFieldUse];
+  const bool from_bag = use_member < 0 || use_member >= kMemberCount;
+  bool changed = false;
+  for (int m = 0; m < kMemberCount; ++m) {
+    if (which >= 0 ? m != which : g.Members[m][kMemberPresent] == 0) continue;
+    PartyMember& t = g.Members[m];
+    auto& status = g.Status[m];
+    const bool down = status[kStatusDown] != 0;
+
+    // The amount: the user's stat scaled by a random factor above 1, plus the base.
+    const int kind = v[kItemKind];
+    const int s = kind > 300 ? 3 : std::clamp(v[kItemDependsOn], 0, 3);
+    double factor = GameRandomUpTo(32768) / 32768.0 + v[kItemMultiplier];
+    if (factor <= 1.0) factor = 0.0;
+    const int64_t base = v[kItemRaise] >= kBigBase ? kBigBaseValue : v[kItemRaise];
+    const int64_t stat = from_bag ? 0 : g.Members[use_member][kMemberAttack + s];
+    int64_t amount = static_cast<int64_t>(static_cast<double>(stat) * factor + static_cast<double>(base));
+    if (kind > 300) amount += static_cast<int64_t>(t[kMemberAttack + 3]) * v[kItemMultiplier];
+
+    const auto heal_hp = [&] {
+      const bool not_full = t[kMemberHp] < t[kMemberMaxHp];
+      t[kMemberHp] = static_cast<int32_t>(std::min<int64_t>(static_cast<int64_t>(t[kMemberHp]) + amount, t[kMemberMaxHp]));
+      return not_full;
+    };
+    switch (type) {
+      case 1:
+        if (!down && heal_hp()) {
+          changed = true, SetMenuLine(1, "HPかいふく!");
+        } else {
+          SetMenuLine(1, "かいふくできないぜ");
+        }
+        break;
+      case 2:
+        if (!down && t[kMemberPp] < t[kMemberMaxPp]) {
+          t[kMemberPp] = static_cast<int32_t>(std::min<int64_t>(static_cast<int64_t>(t[kMemberPp]) + amount, t[kMemberMaxPp]));
+          changed = true, SetMenuLine(1, "PPかいふく!");
+        } else {
+          SetMenuLine(1, "かいふくできないぜ");
+        }
+        break;
+      case 3: {
+        const bool ailing = AnyAilment(status);
+        if (!down && (heal_hp() || ailing)) {
+          std::fill(status.begin() + 1, status.begin() + 5, 0);
+          changed = true, SetMenuLine(1, "げんきになった!");
+        } else {
+          SetMenuLine(1, "かいふくできないぜ");
+        }
+        break;
+      }
+      case 4:
+        status[kStatusDown] = 0;
+        if (heal_hp() || down) {
+          changed = true, SetMenuLine(1, "いしきを＿とりもどした!");
+        } else {
+          SetMenuLine(1, "げんきですよ");
+        }
+        break;
+      case 5:
+      case 6: {
+        const bool not_full = t[kMemberHp] < t[kMemberMaxHp] || t[kMemberPp] < t[kMemberMaxPp] ||
+                              (type == 5 && AnyAilment(status));
+        if (!down && not_full) {
+          t[kMemberHp] = t[kMemberMaxHp];
+          t[kMemberPp] = t[kMemberMaxPp];
+          if (type == 5) std::fill(status.begin() + 1, status.begin() + 5, 0);
+          changed = true, SetMenuLine(1, type == 5 ? "かんぜんかいふく!" : "HP・PPかいふく!");
+        } else {
+          SetMenuLine(1, "かいふくできないぜ");
+        }
+        break;
+      }
+      case 7: case 8: case 9: case 10: case 11: case 12: {
+        static constexpr const char* kRaised[] = {"こうげきが＿あがった!", "ぼうぎょが＿あがった!",
+                                                  "すばやさが＿あがった!", "せいしんが＿あがった!",
+                                                  "さいだいHPが＿あがった!", "さいだいPPが＿あがった!"};
+        if (!down) {
+          // The maxima rise in their base words: the derived ones are rebuilt at once.
+          const int word = type == 11 ? kMemberBaseMaxHp : type == 12 ? kMemberBaseMaxPp : type - 1;
+          t[word] = AddClamped(t[word], amount);
+          changed = true, SetMenuLine(1, kRaised[type - 7]);
+        } else if (!changed) {
+          SetMenuLine(1, "しんでるぜ");
+        }
+        break;
+      }
+      case 13: case 14: case 15: case 16:
+        if (!down && t[kMemberId] == type - 13) {
+          t[kMemberEspLevel] = AddClamped(t[kMemberEspLevel], 1);
+          changed = true, SetMenuLine(1, "ESPレベルが＿あがった!");
+        } else if (!down) {
+          changed = false, SetMenuLine(1, "そのひとには＿こうかがない");
+        } else if (!changed) {
+          SetMenuLine(1, "しんでるぜ");
+        }
+        break;
+      case 17:
+        if (!down && t[kMemberId] == 1) {
+          uint32_t& limit = g.Scalars[kScalarMenuValue];
+          if (limit < static_cast<uint32_t>(kMaxJumpPointLimit)) {
+            ++limit;
+            changed = true;
+          }
+          SetMenuLine(1, "ジャンプポイントの＿さいだいすうが＿じょうしょう!");
+        } else {
+          SetMenuLine(1, "そのひとには＿こうかがない");
+        }
+        break;
+      default:
+        break;
+    }
+  }
+
+  state = kMenuStateItemResult;
+  result_timer = kItemResultFrames;
+  if (!changed) {
+    PlayGameSound(kMenuSoundRefused);
+    return;
+  }
+  PlayGameSound(v[kItemSound]);
+  if (from_bag) {
+    if (use_slot >= 0 && use_slot < kStackCount && g.ItemBag[use_slot].count > 0) --g.ItemBag[use_slot].count;
+  } else {
+    if (use_slot >= 0 && use_slot < kEquipSlots && g.Equipment[use_member][use_slot].count > 0) {
+      --g.Equipment[use_member][use_slot].count;
+    }
+    g.Members[use_member][kMemberPp] -= v[kItemPpCost];
+  }
+  g.RemoveUsedUpItems();
+  g.RecalcPartyStats();
+}
+
+}  // namespace game

@@ -1,0 +1,442 @@
+// The field menu's rules without a screen: item use, the state machine's steps, cursor
+// bounds, jump gating, the load list, concoction and the two-step shop.
+#include <gtest/gtest.h>
+
+#include <initializer_list>
+#include <string>
+
+#include "game/data/game_data.h"
+#include "game/entry/frame_loop.h"
+#include "game/menu/field_menu.h"
+#include "tests/game/data/data_fixture.h"
+
+namespace {
+
+using namespace game;
+
+constexpr int kFieldUse = 26;
+constexpr int kSound = 22;
+
+// One press of button n (pressed, held and pulsed).
+MenuKeys Press(int n) {
+  const auto bit = static_cast<uint16_t>(1u << n);
+  return MenuKeys{bit, bit, bit};
+}
+
+class MenuRules : public datatest::DataTest {
+ protected:
+  void SetUp() override {
+    DataTest::SetUp();
+    ResetFieldMenu();
+    ResetFrameLoop();
+    GameData& d = Data();
+    for (int m = 0; m < kMemberCount; ++m) {
+      d.Members[m] = {};
+      d.Status[m] = {};
+      d.Equipment[m] = {};
+    }
+    d.ItemBag = {};
+    menu().OpenMenu(kMenuStateMain, kMenuPageMain);
+  }
+  void TearDown() override {
+    ResetFieldMenu();
+    ResetFrameLoop();
+    DataTest::TearDown();
+  }
+  static FieldMenu& menu() { return TheFieldMenu; }
+  void AddMember(int m, int id, int hp, int max_hp, int pp = 0, int max_pp = 0) {
+    PartyMember& p = Data().Members[m];
+    p[kMemberPresent] = 1;
+    p[kMemberId] = id;
+    p[kMemberHp] = hp, p[kMemberMaxHp] = p[kMemberBaseMaxHp] = max_hp;
+    p[kMemberPp] = pp, p[kMemberMaxPp] = p[kMemberBaseMaxPp] = max_pp;
+  }
+  // Item 5 with a field-use type, a fixed amount and sound 40, single target, in bag 0.
+  void GiveItem(int type, int base, int range = 0) {
+    auto& v = Data().Items[5].values;
+    v[kItemKind] = 1, v[kItemUses] = 3, v[kFieldUse] = type, v[kItemRaise] = base, v[kSound] = 40;
+    v[kItemRange] = range;
+    Data().ItemBag[0] = {5, 3};
+  }
+  void Step(MenuKeys k) { menu().UpdateMenu(k); }
+};
+
+struct EffectCase {
+  const char* name;
+  int type;
+  int hp, max_hp, pp, max_pp;
+  uint8_t down, ailment;
+  int id;
+  int want_hp, want_pp;
+  const char* message;
+  bool used;
+};
+
+TEST_F(MenuRules, UseItemEffectTable) {
+  const EffectCase cases[] = {
+      {"heal", 1, 10, 50, 0, 0, 0, 0, 0, 35, 0, "HPかいふく!", true},
+      {"heal capped", 1, 40, 50, 0, 0, 0, 0, 0, 50, 0, "HPかいふく!", true},
+      {"heal full", 1, 50, 50, 0, 0, 0, 0, 0, 50, 0, "かいふくできないぜ", false},
+      {"heal down", 1, 0, 50, 0, 0, 1, 0, 0, 0, 0, "かいふくできないぜ", false},
+      {"pp", 2, 10, 50, 1, 9, 0, 0, 0, 10, 9, "PPかいふく!", true},
+      {"cure ailment at full hp", 3, 50, 50, 0, 0, 0, 1, 0, 50, 0, "げんきになった!", true},
+      {"cure nothing", 3, 50, 50, 0, 0, 0, 0, 0, 50, 0, "かいふくできないぜ", false},
+      {"revive", 4, 0, 50, 0, 0, 1, 0, 0, 25, 0, "いしきを＿とりもどした!", true},
+      {"revive healthy", 4, 50, 50, 0, 0, 0, 0, 0, 50, 0, "げんきですよ", false},
+      {"full", 5, 1, 50, 0, 9, 0, 1, 0, 50, 9, "かんぜんかいふく!", true},
+      {"hp and pp", 6, 1, 50, 0, 9, 0, 0, 0, 50, 9, "HP・PPかいふく!", true},
+      {"attack on the down", 7, 0, 50, 0, 0, 1, 0, 0, 0, 0, "しんでるぜ", false},
+      {"esp right member", 14, 5, 50, 0, 0, 0, 0, 1, 5, 0, "ESPレベルが＿あがった!", true},
+      {"esp other member", 14, 5, 50, 0, 0, 0, 0, 2, 5, 0, "そのひとには＿こうかがない", false},
+      {"jump other member", 17, 5, 50, 0, 0, 0, 0, 0, 5, 0, "そのひとには＿こうかがない", false},
+      {"unknown type", 30, 5, 50, 0, 0, 0, 0, 0, 5, 0, "", false},
+  };
+  for (const EffectCase& c : cases) {
+    SCOPED_TRACE(c.name);
+    SetUp();
+    AddMember(0, c.id, c.hp, c.max_hp, c.pp, c.max_pp);
+    Data().Status[0][kStatusDown] = c.down;
+    Data().Status[0][2] = c.ailment;
+    GiveItem(c.type, 25);
+    menu().help_line.clear();
+    datatest::Sounds.clear();
+    menu().BeginUseItem(-1, 0, 5);
+    ASSERT_EQ(menu().state, kMenuStateItemTarget);
+    menu().UseItemEffect(0);
+    // RecalcPartyStats rebuilds the maxima from the base words, so only the current values are checked.
+    EXPECT_EQ(Data().Members[0][kMemberHp], c.want_hp);
+    EXPECT_EQ(Data().Members[0][kMemberPp], c.want_pp);
+    EXPECT_EQ(menu().help_line, c.message);
+    EXPECT_EQ(menu().state, kMenuStateItemResult);
+    EXPECT_EQ(menu().result_timer, kItemResultFrames);
+    EXPECT_EQ(Data().ItemBag[0].count, c.used ? 2 : 3);
+    ASSERT_FALSE(datatest::Sounds.empty());
+    EXPECT_EQ(datatest::Sounds.front(), c.used ? 40 : kMenuSoundRefused);
+    if (c.ailment && c.used) EXPECT_EQ(Data().Status[0][2], 0);
+    if (c.type == 14 && c.used) EXPECT_EQ(Data().Members[0][kMemberEspLevel], 1);
+  }
+}
+
+TEST_F(MenuRules, StatItemsRaiseTheirWordsAndMaxHpStays) {
+  AddMember(0, 0, 10, 50);
+  GiveItem(7, 3);
+  menu().BeginUseItem(-1, 0, 5);
+  menu().UseItemEffect(0);
+  EXPECT_EQ(Data().Members[0][kMemberBaseAttack], 3);
+  EXPECT_EQ(menu().help_line, "こうげきが＿あがった!");
+
+  GiveItem(11, 7);
+  menu().BeginUseItem(-1, 0, 5);
+  menu().UseItemEffect(0);
+  EXPECT_EQ(Data().Members[0][kMemberBaseMaxHp], 57);
+  EXPECT_EQ(menu().help_line, "さいだいHPが＿あがった!");
+
+  // A huge raise stays within the word.
+  Data().Members[0][kMemberBaseAttack] = 2147483000;
+  GiveItem(7, 999999);
+  menu().BeginUseItem(-1, 0, 5);
+  menu().UseItemEffect(0);
+  EXPECT_EQ(Data().Members[0][kMemberBaseAttack], 2147483647);
+}
+
+TEST_F(MenuRules, WholePartyItemShowsTheLastPresentMembersMessage) {
+  AddMember(0, 0, 10, 50);
+  AddMember(2, 2, 50, 50);  // full: the last present member, nothing to heal
+  GiveItem(1, 25, 2);
+  menu().BeginUseItem(-1, 0, 5);
+  EXPECT_EQ(menu().target, -1);
+  menu().UseItemEffect(-1);
+  EXPECT_EQ(Data().Members[0][kMemberHp], 35);
+  EXPECT_EQ(menu().help_line, "かいふくできないぜ");
+  EXPECT_EQ(Data().ItemBag[0].count, 2);  // member 0 was healed, so one is used
+}
+
+TEST_F(MenuRules, MemberSlotItemCostsPpAndRefusesWithoutIt) {
+  AddMember(0, 0, 10, 50, 4, 9);
+  GiveItem(1, 25);
+  Data().Items[5].values[kItemPpCost] = 5;
+  Data().Equipment[0][2] = {5, 2};
+  menu().BeginUseItem(0, 2, 5);
+  EXPECT_EQ(menu().shake, kShakeFrames);
+  EXPECT_EQ(menu().state, kMenuStateMain);
+
+  Data().Members[0][kMemberPp] = 6;
+  menu().BeginUseItem(0, 2, 5);
+  menu().UseItemEffect(0);
+  EXPECT_EQ(Data().Members[0][kMemberPp], 1);
+  EXPECT_EQ(Data().Equipment[0][2].count, 1);
+}
+
+TEST_F(MenuRules, JumpPointMaximumStopsAt32) {
+  AddMember(0, 1, 10, 50);
+  GiveItem(17, 0);
+  Data().ItemBag[0].count = 50;
+  Data().Scalars[kScalarMenuValue] = 31;
+  for (int i = 0; i < 2; ++i) {
+    menu().BeginUseItem(-1, 0, 5);
+    menu().UseItemEffect(0);
+  }
+  EXPECT_EQ(Data().Scalars[kScalarMenuValue], 32u);
+  EXPECT_EQ(Data().ItemBag[0].count, 49);  // the second use changed nothing
+}
+
+struct StepCase {
+  int state, page, key;
+  int16_t main_cursor;
+  bool member_present;
+  int want_state, want_page, want_sound;
+  bool want_shake;
+};
+
+TEST_F(MenuRules, StateKeyTable) {
+  const StepCase cases[] = {
+      {0, 0, kMenuDecide, 0, true, 1, 0, kMenuSoundDecide, false},
+      {0, 0, kMenuDecide, 1, true, 3, 2, kMenuSoundDecide, false},
+      {0, 0, kMenuDecide, 2, true, 4, 0, kMenuSoundDecide, false},
+      {0, 0, kMenuDecide, 3, true, 7, 0, kMenuSoundDecide, false},
+      {0, 0, kMenuDecide, 4, true, 10, 4, kMenuSoundDecide, false},
+      {0, 0, kMenuDecide, 5, true, 11, 0, kMenuSoundDecide, false},
+      {0, 0, kMenuDecide, 6, true, 17, 5, kMenuSoundDecide, false},
+      {0, 0, kMenuDecide, 7, true, 18, 6, kMenuSoundDecide, false},
+      {1, 0, kMenuDecide, 0, true, 2, 1, kMenuSoundDecide, false},
+      {4, 0, kMenuDecide, 0, true, 5, 1, kMenuSoundDecide, false},
+      {7, 0, kMenuDecide, 0, true, 8, 1, kMenuSoundDecide, false},
+      {1, 0, kMenuDecide, 0, false, 1, 0, -1, true},
+      {1, 0, kMenuCancel, 0, true, 0, 0, kMenuSoundCancel, false},
+      {2, 1, kMenuCancel, 0, true, 1, 0, kMenuSoundCancel, false},
+      {5, 1, kMenuCancel, 0, true, 4, 0, kMenuSoundCancel, false},
+      {8, 1, kMenuCancel, 0, true, 7, 0, kMenuSoundCancel, false},
+      {5, 1, kMenuDecide, 0, true, 6, 2, kMenuSoundDecide, false},
+      {8, 1, kMenuDecide, 0, true, 9, 3, kMenuSoundDecide, false},
+      {5, 1, kMenuSwitch, 0, true, 8, 1, kMenuSoundDecide, false},
+      {8, 1, kMenuSwitch, 0, true, 5, 1, kMenuSoundDecide, false},
+      {3, 2, kMenuCancel, 0, true, 15, 2, kMenuSoundCancel, false},
+      {6, 2, kMenuCancel, 0, true, 5, 1, kMenuSoundCancel, false},
+      {9, 3, kMenuCancel, 0, true, 8, 1, kMenuSoundCancel, false},
+      {10, 4, kMenuSwitch, 0, true, 16, 4, kMenuSoundCancel, false},
+      {16, 4, kMenuCancel, 0, true, 0, 0, kMenuSoundCancel, false},
+      {11, 0, kMenuCancel, 0, true, 0, 0, kMenuSoundCancel, false},
+      {15, 2, kMenuCancel, 0, true, 0, 0, kMenuSoundCancel, false},
+      {15, 2, kMenuDecide, 0, true, 3, 2, kMenuSoundDecide, false},
+      {17, 5, kMenuCancel, 0, true, 0, 0, kMenuSoundCancel, false},
+      {12, 5, kMenuCancel, 0, true, 17, 5, kMenuSoundCancel, false},
+      {18, 6, kMenuDecide, 0, true, 19, 6, kMenuSoundDecide, false},
+      {18, 6, kMenuCancel, 0, true, 0, 0, kMenuSoundCancel, false},
+      {19, 6, kMenuCancel, 0, true, 18, 6, kMenuSoundCancel, false},
+      {31, 7, kMenuDecide, 0, true, 32, 7, kMenuSoundDecide, false},
+      {32, 7, kMenuCancel, 0, true, 31, 7, kMenuSoundCancel, false},
+  };
+  for (const StepCase& c : cases) {
+    SCOPED_TRACE("state " + std::to_string(c.state) + " key " + std::to_string(c.key));
+    SetUp();
+    if (c.member_present) AddMember(0, 0, 10, 50);
+    menu().state = c.state, menu().page = c.page, menu().main_cursor = c.main_cursor;
+    datatest::Sounds.clear();
+    Step(Press(c.key));
+    EXPECT_EQ(menu().state, c.state == 0 && c.key == kMenuCancel ? 0 : c.want_state);
+    EXPECT_EQ(menu().page, c.want_page);
+    if (c.want_sound >= 0) {
+      ASSERT_FALSE(datatest::Sounds.empty());
+      EXPECT_EQ(datatest::Sounds.back(), c.want_sound);
+    }
+    EXPECT_EQ(menu().shake, c.want_shake ? kShakeFrames : 0);
+  }
+}
+
+TEST_F(MenuRules, LastEntryWithPageDownHeldOpensTheLoadList) {
+  menu().main_cursor = 7;
+  MenuKeys k = Press(kMenuDecide);
+  k.down |= 1u << kMenuPageDown;
+  Step(k);
+  EXPECT_EQ(menu().state, kMenuStateLoadList);
+  EXPECT_EQ(menu().page, kMenuPageSaveLoad);
+}
+
+TEST_F(MenuRules, MainCancelClosesTheMenu) {
+  GameMode = MODE_MENU;
+  Step(Press(kMenuCancel));
+  EXPECT_EQ(GameMode, MODE_FIELD);
+}
+
+TEST_F(MenuRules, BagCursorBounds) {
+  struct Move { int from, key, want; };
+  const Move moves[] = {
+      {0, kMenuUp, 0}, {1, kMenuUp, 0}, {5, kMenuUp, 3}, {5, kMenuDown, 7}, {62, kMenuDown, 63},
+      {63, kMenuRight, 63}, {0, kMenuLeft, 0}, {10, kMenuPageDown, 32}, {41, kMenuPageDown, 63},
+      {42, kMenuPageDown, 63}, {21, kMenuPageUp, 0}, {30, kMenuPageUp, 8},
+  };
+  for (const Move& m : moves) {
+    SCOPED_TRACE(std::to_string(m.from) + " key " + std::to_string(m.key));
+    menu().state = 3, menu().page = kMenuPageBag, menu().first_pick = -1;
+    menu().bag_cursor = static_cast<int16_t>(m.from);
+    Step(Press(m.key));
+    EXPECT_EQ(menu().bag_cursor, m.want);
+    EXPECT_LE(menu().bag_scroll, menu().bag_cursor);
+    EXPECT_GT(menu().bag_scroll + kBagPageEntries, menu().bag_cursor);
+  }
+}
+
+TEST_F(MenuRules, BagUseOnEmptyEntryDoesNothingAndDiscardEmpties) {
+  GiveItem(1, 25);
+  Data().ItemBag[0] = {5, 0};
+  menu().state = 3, menu().page = kMenuPageBag;
+  Step(Press(kMenuDecide));
+  EXPECT_EQ(menu().first_pick, 0);
+  Step(Press(kMenuDecide));
+  EXPECT_EQ(menu().state, 3);
+  EXPECT_EQ(menu().first_pick, -1);
+  EXPECT_EQ(Data().ItemBag[0], (ItemStack{5, 0}));
+
+  Data().ItemBag[0] = {5, 2};
+  menu().sub_command = 1;
+  Step(Press(kMenuDecide));
+  Step(Press(kMenuDecide));
+  EXPECT_EQ(Data().ItemBag[0], (ItemStack{0, 0}));
+  EXPECT_EQ(datatest::Sounds.back(), kMenuSoundChanged);
+}
+
+TEST_F(MenuRules, JumpPointCursorStopsAtTheMaximum) {
+  menu().state = 12, menu().page = kMenuPageJump;
+  Data().Scalars[kScalarMenuValue] = 2;
+  for (int i = 0; i < 5; ++i) Step(Press(kMenuDown));
+  EXPECT_EQ(menu().jump_cursor, 2);
+  Data().Scalars[kScalarMenuValue] = 1000;  // from a save: entry 32 is never reached
+  for (int i = 0; i < 40; ++i) Step(Press(kMenuDown));
+  EXPECT_EQ(menu().jump_cursor, 31);
+}
+
+TEST_F(MenuRules, JumpGatingByFlagBits) {
+  struct Gate { uint32_t flags; int mode; bool allowed; };
+  const Gate gates[] = {{0, 0, true}, {2, 0, false}, {0, 1, false}, {1, 1, true}, {3, 1, true}, {3, 0, false}};
+  for (const Gate& g : gates) {
+    SCOPED_TRACE(std::to_string(g.flags) + " mode " + std::to_string(g.mode));
+    menu().state = 17, menu().page = kMenuPageJump, menu().shake = 0;
+    menu().jump_mode = static_cast<int16_t>(g.mode);
+    Data().Scalars[kScalarFlagWord] = g.flags;
+    Step(Press(kMenuDecide));
+    EXPECT_EQ(menu().state, g.allowed ? 12 : 17);
+    EXPECT_EQ(menu().shake, g.allowed ? 0 : kShakeFrames);
+  }
+}
+
+TEST_F(MenuRules, TeleportToAFreePointIsRefusedAndRegisteringRecords) {
+  Data().LongJumpPoints[0].area = 0xFFFFFFFFu;
+  menu().state = 12, menu().page = kMenuPageJump, menu().jump_mode = 0;
+  Step(Press(kMenuDecide));
+  EXPECT_EQ(menu().shake, kShakeFrames);
+  EXPECT_EQ(menu().state, 12);
+
+  Data().Scalars[kScalarCurrentMap] = 7;
+  menu().jump_mode = 1;
+  Step(Press(kMenuDecide));
+  EXPECT_EQ(Data().LongJumpPoints[0].area, 7u);
+  EXPECT_EQ(menu().state, 17);
+  EXPECT_EQ(menu().jump_mode, 0);
+  ASSERT_FALSE(datatest::Popups.empty());
+  EXPECT_EQ(datatest::Popups.back(), "1ばんに＿とうろくしました。");
+}
+
+TEST_F(MenuRules, LoadListRefusesAnEmptySlotAndCancelGoesToTheTitle) {
+  OpenLoadList();
+  EXPECT_EQ(GameMode, MODE_MENU);
+  Data().SlotSummaries[0].leader_id = kEmptySlotLeader;
+  Step(Press(kMenuDecide));
+  EXPECT_EQ(menu().shake, kShakeFrames);
+  EXPECT_EQ(menu().state, kMenuStateLoadList);
+  menu().DrawMenuShake();
+  EXPECT_EQ(datatest::Sounds.back(), kMenuSoundRefused);
+  EXPECT_EQ(menu().shake, kShakeFrames - 1);
+
+  Step(Press(kMenuCancel));
+  EXPECT_EQ(GameMode, MODE_TITLE);
+}
+
+TEST_F(MenuRules, SaveListCursorBounds) {
+  menu().state = kMenuStateSaveList, menu().page = kMenuPageSaveLoad;
+  for (int i = 0; i < 7; ++i) Step(Press(kMenuPageDown));
+  EXPECT_EQ(menu().save_cursor, 15);
+  Step(Press(kMenuPageUp));
+  EXPECT_EQ(menu().save_cursor, 12);
+  EXPECT_GE(menu().save_scroll, 10);
+}
+
+TEST_F(MenuRules, ConcoctionRefusesADuplicateAndCancelKeepsTwo) {
+  Data().Materials = {};
+  for (int m : {0, 1, 2}) Data().Materials[m].count = 2;
+  Data().RecipeMaterials[0] = {0, 1, 2};
+  Data().RecipeResults[0] = 5;
+  GiveItem(1, 25);
+  Data().ItemBag = {};
+  OpenConcoctionScreen();
+  Step(Press(kMenuDecide));
+  EXPECT_EQ(menu().chosen_count, 1);
+  Step(Press(kMenuDecide));  // the same material again
+  EXPECT_EQ(menu().chosen_count, 1);
+  EXPECT_EQ(menu().shake, kShakeFrames);
+  menu().material_cursor = 3;  // none held
+  menu().shake = 0;
+  Step(Press(kMenuDecide));
+  EXPECT_EQ(menu().shake, kShakeFrames);
+  for (int m : {1, 2}) {
+    menu().material_cursor = static_cast<int16_t>(m);
+    Step(Press(kMenuDecide));
+  }
+  EXPECT_EQ(menu().state, 42);
+  EXPECT_EQ(menu().concoction_result, 5);
+  Step(Press(kMenuCancel));
+  EXPECT_EQ(menu().state, 41);
+  EXPECT_EQ(menu().chosen_count, 2);
+  Step(Press(kMenuDecide));  // cursor still on material 2
+  EXPECT_EQ(menu().state, 42);
+  Step(Press(kMenuDecide));
+  EXPECT_EQ(menu().state, 43);
+  Step(Press(kMenuDecide));
+  EXPECT_EQ(menu().state, 41);
+  EXPECT_EQ(datatest::Sounds.back(), kMenuSoundConcocted);
+  EXPECT_EQ(Data().ItemBag[0].id, 5);
+}
+
+TEST_F(MenuRules, BuyAndSellTakeTwoSteps) {
+  GiveItem(1, 25);
+  Data().Items[5].values[kItemPrice] = 100;
+  Data().ItemBag = {};
+  Data().Scalars[kScalarMoney] = 250;
+  OpenShopScreen({0, 5, 0, 0, 0, 0, 0, 0});
+  EXPECT_EQ(menu().state, kMenuStateShop);
+  Step(Press(kMenuDecide));
+  EXPECT_EQ(menu().state, 32);
+  Step(Press(kMenuDecide));  // goods 0 is empty
+  EXPECT_EQ(menu().first_pick, -1);
+  Step(Press(kMenuDown));
+  Step(Press(kMenuDecide));
+  EXPECT_EQ(menu().first_pick, 1);
+  EXPECT_EQ(Data().Scalars[kScalarMoney], 250u);  // only asked
+  Step(Press(kMenuDown));                          // the cursor holds while asking
+  EXPECT_EQ(menu().goods_cursor, 1);
+  Step(Press(kMenuDecide));
+  EXPECT_EQ(Data().Scalars[kScalarMoney], 150u);
+  EXPECT_EQ(Data().ItemBag[0].id, 5);
+  EXPECT_EQ(menu().first_pick, -1);
+
+  Step(Press(kMenuCancel));
+  Step(Press(kMenuRight));
+  Step(Press(kMenuDecide));
+  EXPECT_EQ(menu().state, 33);
+  EXPECT_EQ(menu().page, kMenuPageBag);
+  Step(Press(kMenuDecide));
+  EXPECT_EQ(menu().first_pick, 0);
+  EXPECT_EQ(Data().ItemBag[0].id, 5);
+  Step(Press(kMenuDecide));
+  EXPECT_EQ(Data().ItemBag[0].id, 0);
+  EXPECT_GT(Data().Scalars[kScalarMoney], 150u);
+
+  // An item with no uses on file is not offered.
+  Data().ItemBag[1] = {6, 1};
+  Data().Items[6].values[kItemUses] = 0;
+  menu().sell_cursor = 1;
+  Step(Press(kMenuDecide));
+  EXPECT_EQ(menu().first_pick, -1);
+  EXPECT_EQ(menu().shake, kShakeFrames);
+}
+
+}  // namespace
