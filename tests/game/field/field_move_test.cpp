@@ -122,7 +122,7 @@ TEST_F(MoveTest, ANegativeEncounterMeanStartsNoBattle) {
   // With a mean of 0 or more the countdown at 0 starts one.
   data.Scalars[game::kScalarEncounterMean] = 3;
   Step(2);
-  EXPECT_EQ(game::GameMode, game::MODE_FIELD) << "the stand-in battle is won at once";
+  EXPECT_EQ(game::GameMode, game::MODE_BATTLE);
   EXPECT_EQ(data.Scalars[game::kScalarStepValue], 1u);
 }
 

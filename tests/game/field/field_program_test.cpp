@@ -53,8 +53,8 @@ class FieldProgramTest : public ::testing::Test {
       setenv("NIGHTLOOM_INSTANCE_LOCK", dir_.File("instance.lock").c_str(), 1);
       setenv("NIGHTLOOM_CLOCK", "virtual", 1);
       setenv("NIGHTLOOM_CAPTURE", dir_.File("frames").c_str(), 1);
-      setenv("NIGHTLOOM_CAPTURE_FRAMES", "38,50,130,290", 1);
-      setenv("NIGHTLOOM_EXIT_AFTER", "300", 1);
+      setenv("NIGHTLOOM_CAPTURE_FRAMES", "132,144,224,420", 1);
+      setenv("NIGHTLOOM_EXIT_AFTER", "430", 1);
       setenv("NIGHTLOOM_INPUT", NL_FIELD_TEST_DIR "/walk_town.input", 1);
       const std::string program = ProgramPath();
       execl(program.c_str(), program.c_str(), static_cast<char*>(nullptr));
@@ -81,7 +81,7 @@ TEST_F(FieldProgramTest, WalkTalkOpenTheChestAndLeaveTheTown) {
 
   constexpr Rgb kTownGround{40, 36, 72}, kFieldGround{36, 72, 48};
   constexpr Rgb kChestLock{248, 216, 96}, kChestOpenInside{40, 24, 16};
-  const auto before_talk = Frame(38), talking = Frame(50), chest = Frame(130), field = Frame(290);
+  const auto before_talk = Frame(132), talking = Frame(144), chest = Frame(224), field = Frame(420);
   ASSERT_TRUE(before_talk && talking && chest && field);
   EXPECT_GT(CountNear(*before_talk, kTownGround), 240 * 100) << "the town fills the view";
   EXPECT_EQ(CountNear(*before_talk, kChestLock), 6) << "the closed chest's 2 x 3 lock";
