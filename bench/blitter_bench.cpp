@@ -19,13 +19,8 @@
 #include <string>
 #include <vector>
 
-#include "platform/debug_out.h"
-#include "platform/fs.h"
+#include "bench/bench_screen.h"
 #include "platform/sys.h"
-#include "platform/timer.h"
-#include "platform/window.h"
-#include "vexal/app/library.h"
-#include "vexal/app/window_mode.h"
 #include "vexal/ddraw/draw_graph.h"
 #include "vexal/graphics/bmp_data_table.h"
 #include "vexal/graphics/color_value.h"
@@ -33,7 +28,6 @@
 #include "vexal/graphics/draw_calls.h"
 #include "vexal/graphics/draw_state.h"
 #include "vexal/graphics/screen_access.h"
-#include "vexal/graphics/screen_mode.h"
 
 namespace {
 
@@ -41,31 +35,8 @@ namespace ps = plat::surface;
 
 constexpr int kScreenW = 320, kScreenH = 240;
 
-// The library, started once in a scratch folder; the colour depth is changed on demand.
 void UseScreen(int bits) {
-  static bool started = false;
-  if (!started) {
-    setenv("SDL_VIDEODRIVER", "dummy", 0);
-    setenv("SDL_AUDIODRIVER", "dummy", 0);
-    char dir[] = "/tmp/nl_blitter_bench_XXXXXX";
-    if (mkdtemp(dir) == nullptr) std::abort();
-    plat::SetDebugOutputEnabled(false);
-    plat::timer::UseVirtualClock(true, 10000);
-    plat::window::SetInstanceLockPath(std::string(dir) + "/instance.lock");
-    plat::window::OverrideDesktopMode(plat::window::DesktopMode{1024, 768, 32});
-    plat::fs::SetCurrentDirectory(dir);
-    vexal::SetUseVideoMemory(0);
-    vexal::ChangeWindowMode(0);
-    vexal::RequestScreenMode(kScreenW, kScreenH, bits, -1);
-    if (vexal::LibraryInit() != 0) std::abort();
-    started = true;
-  } else if (vexal::GetScreenColorBits() != bits) {
-    vexal::RequestScreenMode(kScreenW, kScreenH, bits, -1);
-  }
-  if (vexal::GetScreenColorBits() != bits) std::abort();
-  vexal::SetDrawTarget(vexal::kBackScreen);
-  vexal::SetDrawClipArea(0, 0, kScreenW, kScreenH);
-  vexal::SetDrawBrightness(255, 255, 255);
+  nlbench::UseBenchScreen(kScreenW, kScreenH, bits);
 }
 
 // A piece of random pixels with magenta holes (and an alpha plane of ramps, when asked).
