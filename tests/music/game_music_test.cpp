@@ -9,6 +9,7 @@
 #include <filesystem>
 #include <string>
 
+#include "tests/support/program_run.h"
 #include "tests/support/temp_dir.h"
 
 namespace {
@@ -28,24 +29,12 @@ class GameMusicTest : public ::testing::Test {
   }
   // Runs the game in the copied data folder for `frames` frames; its exit status.
   int Run(int frames, const std::string& audio) {
-    const std::string data = dir_.File("data");
-    pid_t pid = fork();
-    if (pid == 0) {
-      if (chdir(data.c_str()) != 0) _exit(120);
-      if (freopen((dir_.File("stderr-") + audio + ".txt").c_str(), "w", stderr) == nullptr) _exit(122);
-      setenv("SDL_VIDEODRIVER", "dummy", 1);
-      setenv("SDL_AUDIODRIVER", "dummy", 1);
-      setenv("NIGHTLOOM_INSTANCE_LOCK", dir_.File("instance.lock").c_str(), 1);
-      setenv("NIGHTLOOM_CLOCK", "virtual", 1);
-      setenv("NIGHTLOOM_EXIT_AFTER", std::to_string(frames).c_str(), 1);
-      setenv("NIGHTLOOM_AUDIO_OUT", dir_.File(audio).c_str(), 1);
-      const std::string program = ProgramPath();
-      execl(program.c_str(), program.c_str(), static_cast<char*>(nullptr));
-      _exit(121);
-    }
-    int status = 0;
-    waitpid(pid, &status, 0);
-    return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+    return nltest::RunProgram({ProgramPath(), dir_.File("data"),
+                               {{"NIGHTLOOM_INSTANCE_LOCK", dir_.File("instance.lock")},
+                                {"NIGHTLOOM_EXIT_AFTER", std::to_string(frames)},
+                                {"NIGHTLOOM_AUDIO_OUT", dir_.File(audio)}},
+                               "",
+                               dir_.File("stderr-") + audio + ".txt"});
   }
   nltest::TempDir dir_;
 };

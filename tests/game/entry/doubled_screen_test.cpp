@@ -15,6 +15,7 @@
 #include <vector>
 
 #include "tests/support/png_file.h"
+#include "tests/support/program_run.h"
 #include "tests/support/temp_dir.h"
 #include "tools/picture/picture_file.h"
 
@@ -48,22 +49,10 @@ class DoubledScreenTest : public ::testing::Test {
   }
 
   int Run(int frames) {
-    pid_t pid = fork();
-    if (pid == 0) {
-      if (chdir(dir_.path().c_str()) != 0) _exit(120);
-      setenv("SDL_VIDEODRIVER", "dummy", 1);
-      setenv("SDL_AUDIODRIVER", "dummy", 1);
-      setenv("NIGHTLOOM_INSTANCE_LOCK", dir_.File("instance.lock").c_str(), 1);
-      setenv("NIGHTLOOM_CLOCK", "virtual", 1);
-      setenv("NIGHTLOOM_CAPTURE", frames_.c_str(), 1);
-      setenv("NIGHTLOOM_EXIT_AFTER", std::to_string(frames).c_str(), 1);
-      const std::string program = ProgramPath();
-      execl(program.c_str(), program.c_str(), static_cast<char*>(nullptr));
-      _exit(121);
-    }
-    int status = 0;
-    waitpid(pid, &status, 0);
-    return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+    return nltest::RunProgram({ProgramPath(), dir_.path(),
+                               {{"NIGHTLOOM_INSTANCE_LOCK", dir_.File("instance.lock")},
+                                {"NIGHTLOOM_CAPTURE", frames_},
+                                {"NIGHTLOOM_EXIT_AFTER", std::to_string(frames)}}});
   }
 
   std::optional<nltest::Png> Frame(int n) const {

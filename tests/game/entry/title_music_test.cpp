@@ -15,6 +15,7 @@
 #include <vector>
 
 #include "tests/music/song_builder.h"
+#include "tests/support/program_run.h"
 #include "tests/support/temp_dir.h"
 
 namespace {
@@ -85,22 +86,10 @@ class TitleMusicTest : public ::testing::Test {
   }
   // Runs the game on the title for `frames` frames under the virtual clock; its exit status.
   int Run(int frames, const std::string& audio) {
-    pid_t pid = fork();
-    if (pid == 0) {
-      if (chdir(dir_.File("data").c_str()) != 0) _exit(120);
-      setenv("SDL_VIDEODRIVER", "dummy", 1);
-      setenv("SDL_AUDIODRIVER", "dummy", 1);
-      setenv("NIGHTLOOM_INSTANCE_LOCK", dir_.File("instance.lock").c_str(), 1);
-      setenv("NIGHTLOOM_CLOCK", "virtual", 1);
-      setenv("NIGHTLOOM_EXIT_AFTER", std::to_string(frames).c_str(), 1);
-      setenv("NIGHTLOOM_AUDIO_OUT", dir_.File(audio).c_str(), 1);
-      const std::string program = ProgramPath();
-      execl(program.c_str(), program.c_str(), static_cast<char*>(nullptr));
-      _exit(121);
-    }
-    int status = 0;
-    waitpid(pid, &status, 0);
-    return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+    return nltest::RunProgram({ProgramPath(), dir_.File("data"),
+                               {{"NIGHTLOOM_INSTANCE_LOCK", dir_.File("instance.lock")},
+                                {"NIGHTLOOM_EXIT_AFTER", std::to_string(frames)},
+                                {"NIGHTLOOM_AUDIO_OUT", dir_.File(audio)}}});
   }
   nltest::TempDir dir_;
 };

@@ -13,6 +13,7 @@
 #include <string>
 
 #include "tests/support/png_file.h"
+#include "tests/support/program_run.h"
 #include "tests/support/temp_dir.h"
 
 namespace {
@@ -44,25 +45,13 @@ class FieldProgramTest : public ::testing::Test {
     std::filesystem::copy(NL_DEMO_DATA_DIR, data_, std::filesystem::copy_options::recursive);
   }
   int Run() {
-    const pid_t pid = fork();
-    if (pid == 0) {
-      if (chdir(data_.c_str()) != 0) _exit(120);
-      if (freopen("/dev/null", "w", stdout) == nullptr) _exit(122);
-      setenv("SDL_VIDEODRIVER", "dummy", 1);
-      setenv("SDL_AUDIODRIVER", "dummy", 1);
-      setenv("NIGHTLOOM_INSTANCE_LOCK", dir_.File("instance.lock").c_str(), 1);
-      setenv("NIGHTLOOM_CLOCK", "virtual", 1);
-      setenv("NIGHTLOOM_CAPTURE", dir_.File("frames").c_str(), 1);
-      setenv("NIGHTLOOM_CAPTURE_FRAMES", "132,144,224,420", 1);
-      setenv("NIGHTLOOM_EXIT_AFTER", "430", 1);
-      setenv("NIGHTLOOM_INPUT", NL_FIELD_TEST_DIR "/walk_town.input", 1);
-      const std::string program = ProgramPath();
-      execl(program.c_str(), program.c_str(), static_cast<char*>(nullptr));
-      _exit(121);
-    }
-    int status = 0;
-    waitpid(pid, &status, 0);
-    return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+    return nltest::RunProgram({ProgramPath(), data_,
+                               {{"NIGHTLOOM_INSTANCE_LOCK", dir_.File("instance.lock")},
+                                {"NIGHTLOOM_CAPTURE", dir_.File("frames")},
+                                {"NIGHTLOOM_CAPTURE_FRAMES", "132,144,224,420"},
+                                {"NIGHTLOOM_EXIT_AFTER", "430"},
+                                {"NIGHTLOOM_INPUT", NL_FIELD_TEST_DIR "/walk_town.input"}},
+                               "/dev/null"});
   }
   std::optional<nltest::Png> Frame(int n) const {
     char name[32];

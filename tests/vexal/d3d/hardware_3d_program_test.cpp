@@ -13,6 +13,7 @@
 #include <string>
 
 #include "tests/support/png_file.h"
+#include "tests/support/program_run.h"
 #include "tests/support/temp_dir.h"
 #include "tools/picture/picture_file.h"
 
@@ -41,22 +42,10 @@ class Hardware3DProgramTest : public ::testing::Test {
     ASSERT_TRUE(nltools::WriteBmp(dir.File("system/letter.bmp"), sheet));
   }
   int Run(const nltest::TempDir& dir) {
-    pid_t pid = fork();
-    if (pid == 0) {
-      if (chdir(dir.path().c_str()) != 0) _exit(120);
-      setenv("SDL_VIDEODRIVER", "dummy", 1);
-      setenv("SDL_AUDIODRIVER", "dummy", 1);
-      setenv("NIGHTLOOM_INSTANCE_LOCK", dir.File("instance.lock").c_str(), 1);
-      setenv("NIGHTLOOM_CLOCK", "virtual", 1);
-      setenv("NIGHTLOOM_CAPTURE", dir.File("frames").c_str(), 1);
-      setenv("NIGHTLOOM_EXIT_AFTER", "8", 1);
-      const std::string program = ProgramPath();
-      execl(program.c_str(), program.c_str(), static_cast<char*>(nullptr));
-      _exit(121);
-    }
-    int status = 0;
-    waitpid(pid, &status, 0);
-    return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+    return nltest::RunProgram({ProgramPath(), dir.path(),
+                               {{"NIGHTLOOM_INSTANCE_LOCK", dir.File("instance.lock")},
+                                {"NIGHTLOOM_CAPTURE", dir.File("frames")},
+                                {"NIGHTLOOM_EXIT_AFTER", "8"}}});
   }
   static std::optional<nltest::Png> Frame(const nltest::TempDir& dir, int n) {
     char name[32];
