@@ -126,6 +126,19 @@ class FieldMenu {
   void UpdateShop(const MenuKeys& keys);
   void UpdateConcoction(const MenuKeys& keys);
   void UpdateItemUse(const MenuKeys& keys);
+
+  // The pages of the party, items and materials.
+  void DrawMainPage();
+  void DrawMemberPage();
+  void DrawBagPage();
+  void DrawStockPage();
+  void DrawMaterialsPage();
+  void DrawItemTargetPage();
+  // The lists: long jump, save and load, the shop and concoction.
+  void DrawJumpPage();
+  void DrawSaveLoadPage();
+  void DrawShopPage();
+  void DrawConcoctionPage();
 };
 
 // The game's one field menu.

@@ -16,7 +16,28 @@ constexpr int kShakeAlpha = 128;
 
 }  // namespace
 
-void FieldMenu::DrawMenuPages() {}
+void FieldMenu::DrawMenuPages() {
+  switch (page) {
+    case kMenuPageMain: DrawMainPage(); break;
+    case kMenuPageMember: DrawMemberPage(); break;
+    case kMenuPageBag: DrawBagPage(); break;
+    case kMenuPageStock: DrawStockPage(); break;
+    case kMenuPageMaterials: DrawMaterialsPage(); break;
+    case kMenuPageJump: DrawJumpPage(); break;
+    case kMenuPageSaveLoad: DrawSaveLoadPage(); break;
+    case kMenuPageShop: DrawShopPage(); break;
+    case kMenuPageConcoction: DrawConcoctionPage(); break;
+    case kMenuPageItemTarget: DrawItemTargetPage(); break;
+    default: break;
+  }
+}
+
+void FieldMenu::DrawMainPage() {}
+void FieldMenu::DrawMemberPage() {}
+void FieldMenu::DrawBagPage() {}
+void FieldMenu::DrawStockPage() {}
+void FieldMenu::DrawMaterialsPage() {}
+void FieldMenu::DrawItemTargetPage() {}
 void FieldMenu::DrawMenuCursor() {}
 
 void FieldMenu::DrawMenuHeader() {
