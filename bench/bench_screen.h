@@ -8,15 +8,15 @@
 #include <cstdlib>
 #include <string>
 
-#include "platform/debug_out.h"
-#include "platform/fs.h"
-#include "platform/timer.h"
-#include "platform/window.h"
+#include "platform/sys/debug_out.h"
+#include "platform/fs/fs.h"
+#include "platform/timer/timer.h"
+#include "platform/window/window.h"
 #include "vexal/app/library.h"
 #include "vexal/app/window_mode.h"
-#include "vexal/graphics/draw_calls.h"
-#include "vexal/graphics/screen_access.h"
-#include "vexal/graphics/screen_mode.h"
+#include "vexal/graphics/drawing/draw_calls.h"
+#include "vexal/graphics/screen/screen_access.h"
+#include "vexal/graphics/screen/screen_mode.h"
 
 namespace nlbench {
 

@@ -20,14 +20,14 @@
 #include <vector>
 
 #include "bench/bench_screen.h"
-#include "platform/sys.h"
+#include "platform/sys/sys.h"
 #include "vexal/ddraw/draw_graph.h"
-#include "vexal/graphics/bmp_data_table.h"
-#include "vexal/graphics/color_value.h"
-#include "vexal/graphics/ddraw_state.h"
-#include "vexal/graphics/draw_calls.h"
-#include "vexal/graphics/draw_state.h"
-#include "vexal/graphics/screen_access.h"
+#include "vexal/graphics/graphs/bmp_data_table.h"
+#include "vexal/graphics/screen/color_value.h"
+#include "vexal/graphics/screen/ddraw_state.h"
+#include "vexal/graphics/drawing/draw_calls.h"
+#include "vexal/graphics/drawing/draw_state.h"
+#include "vexal/graphics/screen/screen_access.h"
 
 namespace {
 

@@ -5,7 +5,7 @@
 #include <cstring>
 #include <vector>
 
-#include "platform/sound.h"
+#include "platform/sound/sound.h"
 
 namespace {
 

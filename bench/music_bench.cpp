@@ -14,9 +14,9 @@
 #include "music/org_song.h"
 #include "music/song_timer.h"
 #include "music/wave_table.h"
-#include "platform/fs.h"
-#include "platform/sound.h"
-#include "platform/timer.h"
+#include "platform/fs/fs.h"
+#include "platform/sound/sound.h"
+#include "platform/timer/timer.h"
 
 namespace {
 

@@ -9,7 +9,7 @@
 #include <cstring>
 #include <vector>
 
-#include "platform/presentation.h"
+#include "platform/surface/presentation.h"
 
 namespace {
 

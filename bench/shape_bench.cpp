@@ -19,9 +19,9 @@
 #include <vector>
 
 #include "bench/bench_screen.h"
-#include "vexal/graphics/ddraw_row.h"
-#include "vexal/graphics/draw_calls.h"
-#include "vexal/graphics/screen_access.h"
+#include "vexal/graphics/drawing/ddraw_row.h"
+#include "vexal/graphics/drawing/draw_calls.h"
+#include "vexal/graphics/screen/screen_access.h"
 #include "vexal/raster/circle_walk.h"
 
 namespace {

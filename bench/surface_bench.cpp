@@ -5,7 +5,7 @@
 #include <cstring>
 #include <vector>
 
-#include "platform/surface_copy.h"
+#include "platform/surface/surface_copy.h"
 
 namespace {
 

@@ -6,9 +6,9 @@ function(nl_game_charset target)
   target_compile_options(${target} PRIVATE -finput-charset=UTF-8 -fexec-charset=CP932)
 endfunction()
 
-# A static library made of every source in the calling directory.
+# A static library made of every source in the calling directory and its module folders.
 function(nl_game_library target)
-  file(GLOB sources CONFIGURE_DEPENDS ${CMAKE_CURRENT_SOURCE_DIR}/*.cpp)
+  file(GLOB_RECURSE sources CONFIGURE_DEPENDS ${CMAKE_CURRENT_SOURCE_DIR}/*.cpp)
   add_library(${target} STATIC ${sources})
   target_include_directories(${target} PUBLIC ${PROJECT_SOURCE_DIR})
   nl_game_charset(${target})

@@ -75,15 +75,23 @@ def write_if_changed(path: str, data: bytes) -> None:
 def main() -> int:
     src_root, out_root, dirs = sys.argv[1], sys.argv[2], sys.argv[3:]
     for d in dirs:
+        copied = set()
         for base, _, files in os.walk(os.path.join(src_root, d)):
             for name in files:
                 src = os.path.join(base, name)
-                dst = os.path.join(out_root, os.path.relpath(src, src_root))
+                rel = os.path.relpath(src, src_root)
+                copied.add(rel)
                 with open(src, 'rb') as f:
                     data = f.read()
                 if name.endswith(('.cpp', '.h', '.inc')):
                     data = escape_literals(data.decode('utf-8')).encode('utf-8')
-                write_if_changed(dst, data)
+                write_if_changed(os.path.join(out_root, rel), data)
+        # A file moved or deleted in the code must not linger in the copy: the libraries glob it.
+        for base, _, files in os.walk(os.path.join(out_root, d)):
+            for name in files:
+                path = os.path.join(base, name)
+                if os.path.relpath(path, out_root) not in copied:
+                    os.remove(path)
     return 0
 
 

@@ -2,7 +2,7 @@
 #include <cstdlib>
 #include <vector>
 
-#include "vexal/graphics/image_loader_list.h"
+#include "vexal/graphics/pictures/image_loader_list.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   std::vector<uint8_t> bytes(data, data + size);  // the reader takes a non-const pointer

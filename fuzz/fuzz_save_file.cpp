@@ -2,7 +2,7 @@
 #include "scratch_files.h"
 #include "game/data/save_game.h"
 #include "game_data_fuzz.h"
-#include "platform/fs.h"
+#include "platform/fs/fs.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   game::GameData& d = nlfuzz::FreshGameData();

@@ -3,8 +3,8 @@
 #pragma once
 #include "scratch_files.h"
 #include "music/music_device.h"
-#include "platform/message_box.h"
-#include "platform/sound.h"
+#include "platform/sys/message_box.h"
+#include "platform/sound/sound.h"
 
 namespace nlfuzz {
 

@@ -10,8 +10,8 @@
 #include "music/melody_voice.h"
 #include "music/music_device.h"
 #include "music/org_error_log.h"
-#include "platform/fs.h"
-#include "platform/message_box.h"
+#include "platform/fs/fs.h"
+#include "platform/sys/message_box.h"
 
 namespace music {
 

@@ -11,7 +11,7 @@
 #include <cstdint>
 #include <string_view>
 
-#include "platform/sound.h"
+#include "platform/sound/sound.h"
 
 namespace music {
 

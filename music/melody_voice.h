@@ -9,7 +9,7 @@
 #include <cstdint>
 
 #include "music/wave_table.h"
-#include "platform/sound.h"
+#include "platform/sound/sound.h"
 
 namespace music {
 

@@ -12,7 +12,7 @@
 #include "music/org_song.h"
 #include "music/song_timer.h"
 #include "music/wave_table.h"
-#include "platform/fs.h"
+#include "platform/fs/fs.h"
 
 namespace music {
 

@@ -6,7 +6,7 @@
 #include <cstdint>
 
 #include "music/music_list.h"
-#include "platform/sound.h"
+#include "platform/sound/sound.h"
 
 namespace music {
 

@@ -2,7 +2,7 @@
 
 #include <cstdio>
 
-#include "platform/fs.h"
+#include "platform/fs/fs.h"
 
 namespace music {
 

@@ -10,8 +10,8 @@
 
 #include "music/drum_voice.h"
 #include "music/melody_voice.h"
-#include "platform/fs.h"
-#include "platform/message_box.h"
+#include "platform/fs/fs.h"
+#include "platform/sys/message_box.h"
 
 namespace music {
 

@@ -6,7 +6,7 @@
 #include "music/drum_voice.h"
 #include "music/melody_voice.h"
 #include "music/music_device.h"
-#include "platform/timer_periodic.h"
+#include "platform/timer/timer_periodic.h"
 
 namespace music {
 

@@ -4,7 +4,7 @@
 #include <cstdio>
 
 #include "music/music_device.h"
-#include "platform/fs.h"
+#include "platform/fs/fs.h"
 
 namespace music {
 

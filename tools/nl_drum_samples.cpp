@@ -9,7 +9,7 @@
 #include <string>
 #include <vector>
 
-#include "platform/sound.h"
+#include "platform/sound/sound.h"
 
 namespace {
 

@@ -23,7 +23,7 @@
 #include <vector>
 
 #include "game/text/bitmap_font.h"
-#include "platform/text_encoding.h"
+#include "platform/text/text_encoding.h"
 #include "tools/picture/picture_file.h"
 
 namespace {

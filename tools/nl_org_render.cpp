@@ -14,9 +14,9 @@
 #include "music/music_player.h"
 #include "music/org_song.h"
 #include "music/wave_table.h"
-#include "platform/audio_capture.h"
-#include "platform/sound.h"
-#include "platform/timer.h"
+#include "platform/capture/audio_capture.h"
+#include "platform/sound/sound.h"
+#include "platform/timer/timer.h"
 
 namespace ps = plat::sound;
 

@@ -5,7 +5,7 @@
 #include <iterator>
 #include <string>
 
-#include "platform/text_encoding.h"
+#include "platform/text/text_encoding.h"
 
 int main(int argc, char** argv) {
   if (argc != 3) {

@@ -4,7 +4,7 @@
 #include <cstring>
 
 #include "game/codec/scrambled_copy.h"
-#include "platform/fs.h"
+#include "platform/fs/fs.h"
 
 int main(int argc, char** argv) {
   if (argc != 3) {

@@ -8,7 +8,7 @@
 #include <string>
 
 #include "game/battle/battle_draw_calls.h"
-#include "platform/fs.h"
+#include "platform/fs/fs.h"
 
 namespace game {
 

@@ -11,7 +11,7 @@
 #include <cstdio>
 #include <limits>
 
-#include "platform/fs.h"
+#include "platform/fs/fs.h"
 
 namespace game {
 

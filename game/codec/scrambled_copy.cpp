@@ -3,7 +3,7 @@
 #include <array>
 #include <cstdio>
 
-#include "platform/fs.h"
+#include "platform/fs/fs.h"
 
 namespace game {
 

@@ -8,9 +8,9 @@
 #include "game/data/game_flags.h"
 #include "game/data/save_icons.h"
 #include "game/data/sound_table.h"
-#include "game/menu/message_window.h"
+#include "game/text/message_window.h"
 #include "vexal/app/random.h"
-#include "vexal/graphics/graph_load.h"
+#include "vexal/graphics/graphs/graph_load.h"
 
 namespace game {
 namespace {

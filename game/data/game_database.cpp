@@ -14,7 +14,7 @@
 
 #include "game/data/game_data.h"
 #include "game/text/bitmap_font.h"
-#include "platform/fs.h"
+#include "platform/fs/fs.h"
 #include "vexal/app/log_file.h"
 
 namespace game {

@@ -2,9 +2,9 @@
 #include <algorithm>
 
 #include "game/data/game_data.h"
-#include "game/menu/window_frame.h"
+#include "game/text/window_frame.h"
 #include "game/text/bitmap_font.h"
-#include "vexal/graphics/draw_calls.h"
+#include "vexal/graphics/drawing/draw_calls.h"
 
 namespace game {
 namespace {

@@ -11,7 +11,7 @@
 #include "game/data/save_icons.h"
 #include "game/field/field_map.h"
 #include "game/text/bitmap_font.h"
-#include "platform/fs.h"
+#include "platform/fs/fs.h"
 
 namespace game {
 namespace {

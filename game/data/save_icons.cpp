@@ -3,7 +3,7 @@
 #include <cstdio>
 #include <vector>
 
-#include "platform/fs.h"
+#include "platform/fs/fs.h"
 
 namespace game {
 namespace {

@@ -11,7 +11,7 @@
 #include <cstring>
 #include <string_view>
 
-#include "platform/fs.h"
+#include "platform/fs/fs.h"
 #include "vexal/app/sound_handle.h"
 
 namespace game {

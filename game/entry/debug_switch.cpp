@@ -1,7 +1,7 @@
 // The debug switch.
 #include "game/entry/debug_switch.h"
 
-#include "platform/fs.h"
+#include "platform/fs/fs.h"
 
 namespace game {
 

@@ -8,10 +8,10 @@
 #include "game/entry/scroll_lock_lamp.h"
 #include "game/input/key_cast.h"
 #include "music/music_manager.h"
-#include "platform/timer.h"
+#include "platform/timer/timer.h"
 #include "vexal/app/message_pump.h"
 #include "vexal/app/timing.h"
-#include "vexal/graphics/graphics_seam.h"
+#include "vexal/graphics/drawing/graphics_seam.h"
 
 namespace game {
 

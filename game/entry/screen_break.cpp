@@ -1,7 +1,7 @@
 // The screen break: the catch picture's quarters sliding out after a wipe.
 #include "game/entry/screen_wipe.h"
 
-#include "vexal/graphics/draw_calls.h"
+#include "vexal/graphics/drawing/draw_calls.h"
 
 namespace game {
 

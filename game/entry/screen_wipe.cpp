@@ -4,11 +4,11 @@
 #include <string>
 
 #include "game/entry/frame_loop.h"
-#include "vexal/graphics/draw_calls.h"
-#include "vexal/graphics/graph_load.h"
-#include "vexal/graphics/mask.h"
-#include "vexal/graphics/mask_data.h"
-#include "vexal/graphics/screen_present.h"
+#include "vexal/graphics/drawing/draw_calls.h"
+#include "vexal/graphics/graphs/graph_load.h"
+#include "vexal/graphics/mask/mask.h"
+#include "vexal/graphics/mask/mask_data.h"
+#include "vexal/graphics/screen/screen_present.h"
 
 namespace game {
 

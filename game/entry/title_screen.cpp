@@ -8,8 +8,8 @@
 #include "game/text/bitmap_font.h"
 #include "game/text/hand_cursor.h"
 #include "music/music_manager.h"
-#include "platform/fs.h"
-#include "vexal/graphics/graph_load.h"
+#include "platform/fs/fs.h"
+#include "vexal/graphics/graphs/graph_load.h"
 
 namespace game {
 

@@ -9,7 +9,7 @@
 #include "game/entry/frame_loop.h"
 #include "game/field/field_screens.h"
 #include "game/field/field_map.h"
-#include "game/menu/message_window.h"
+#include "game/text/message_window.h"
 #include "game/text/bitmap_font.h"
 #include "vexal/app/log_file.h"
 

@@ -6,10 +6,10 @@
 #include "game/codec/lz_codec.h"
 #include "game/field/field_graphics.h"
 #include "game/field/field_map.h"
-#include "platform/fs.h"
-#include "vexal/graphics/color_value.h"
-#include "vexal/graphics/draw_calls.h"
-#include "vexal/graphics/graph_load.h"
+#include "platform/fs/fs.h"
+#include "vexal/graphics/screen/color_value.h"
+#include "vexal/graphics/drawing/draw_calls.h"
+#include "vexal/graphics/graphs/graph_load.h"
 
 namespace game {
 

@@ -8,9 +8,9 @@
 #include "game/field/field_screens.h"
 #include "game/field/field_frame.h"
 #include "game/field/field_map.h"
-#include "game/menu/message_window.h"
+#include "game/text/message_window.h"
 #include "game/text/bitmap_font.h"
-#include "vexal/graphics/draw_target.h"
+#include "vexal/graphics/drawing/draw_target.h"
 
 namespace game {
 namespace {

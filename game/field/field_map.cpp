@@ -10,7 +10,7 @@
 #include "game/field/field_screens.h"
 #include "game/field/field_graphics.h"
 #include "game/text/bitmap_font.h"
-#include "platform/fs.h"
+#include "platform/fs/fs.h"
 #include "vexal/app/log_file.h"
 
 namespace game {

@@ -1,12 +1,12 @@
 // The key-assignment dialog: the player presses a key or joypad button for each of the
 // buttons 4-9 in turn, on the on-screen log; the result is kept in keycast.ini.
 #include "game/input/key_cast.h"
-#include "platform/timer.h"
+#include "platform/timer/timer.h"
 #include "vexal/app/input_device.h"
 #include "vexal/app/message_pump.h"
 #include "vexal/app/screen_log.h"
 #include "vexal/app/timing.h"
-#include "vexal/graphics/graphics_seam.h"
+#include "vexal/graphics/drawing/graphics_seam.h"
 
 namespace game {
 namespace {

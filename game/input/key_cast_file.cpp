@@ -2,7 +2,7 @@
 #include <cstdio>
 
 #include "game/input/key_cast.h"
-#include "platform/fs.h"
+#include "platform/fs/fs.h"
 
 namespace game {
 namespace {

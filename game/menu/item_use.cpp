@@ -7,7 +7,7 @@
 #include "game/data/game_data.h"
 #include "game/entry/frame_loop.h"
 #include "game/menu/field_menu.h"
-#include "vexal/graphics/draw_calls.h"
+#include "vexal/graphics/drawing/draw_calls.h"
 
 namespace game {
 

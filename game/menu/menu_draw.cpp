@@ -3,9 +3,9 @@
 #include "game/data/game_data.h"
 #include "game/entry/frame_loop.h"
 #include "game/menu/field_menu.h"
-#include "game/menu/window_frame.h"
+#include "game/text/window_frame.h"
 #include "game/text/bitmap_font.h"
-#include "vexal/graphics/draw_calls.h"
+#include "vexal/graphics/drawing/draw_calls.h"
 
 namespace game {
 

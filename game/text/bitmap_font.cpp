@@ -10,9 +10,9 @@
 #include <cstring>
 #include <iterator>
 
-#include "platform/text_encoding.h"
-#include "vexal/graphics/draw_calls.h"
-#include "vexal/graphics/graph_load.h"
+#include "platform/text/text_encoding.h"
+#include "vexal/graphics/drawing/draw_calls.h"
+#include "vexal/graphics/graphs/graph_load.h"
 
 namespace game {
 

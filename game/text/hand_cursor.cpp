@@ -1,8 +1,8 @@
 // The hand cursor's bounce and blink.
 #include "game/text/hand_cursor.h"
 
-#include "vexal/graphics/draw_calls.h"
-#include "vexal/graphics/graph_load.h"
+#include "vexal/graphics/drawing/draw_calls.h"
+#include "vexal/graphics/graphs/graph_load.h"
 
 namespace game {
 

@@ -1,8 +1,8 @@
 // Portraits: the two slots and their fade-in.
 #include "game/text/portrait.h"
 
-#include "vexal/graphics/draw_calls.h"
-#include "vexal/graphics/graph_load.h"
+#include "vexal/graphics/drawing/draw_calls.h"
+#include "vexal/graphics/graphs/graph_load.h"
 
 namespace game {
 

@@ -16,11 +16,11 @@
 #include "music/song_timer.h"
 #include "music/org_song.h"
 #include "music/wave_table.h"
-#include "platform/fs.h"
-#include "platform/message_box.h"
-#include "platform/sound.h"
-#include "platform/timer.h"
-#include "platform/timer_periodic.h"
+#include "platform/fs/fs.h"
+#include "platform/sys/message_box.h"
+#include "platform/sound/sound.h"
+#include "platform/timer/timer.h"
+#include "platform/timer/timer_periodic.h"
 #include "tests/support/temp_dir.h"
 
 namespace musictest {

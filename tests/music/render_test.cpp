@@ -9,7 +9,7 @@
 
 #include "tests/music/song_builder.h"
 #include "tests/support/temp_dir.h"
-#include "platform/sound.h"
+#include "platform/sound/sound.h"
 
 namespace {
 

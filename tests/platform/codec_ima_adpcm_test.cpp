@@ -7,7 +7,7 @@
 #include <random>
 #include <vector>
 
-#include "platform/codec.h"
+#include "platform/codec/codec.h"
 
 namespace {
 

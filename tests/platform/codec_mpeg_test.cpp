@@ -9,7 +9,7 @@
 #include <string>
 #include <vector>
 
-#include "platform/codec.h"
+#include "platform/codec/codec.h"
 #include "tests/support/temp_dir.h"
 
 namespace {

@@ -4,7 +4,7 @@
 
 #include <vector>
 
-#include "platform/codec.h"
+#include "platform/codec/codec.h"
 
 namespace {
 

@@ -8,8 +8,8 @@
 #include <string>
 #include <vector>
 
-#include "platform/d3d.h"
-#include "platform/surface.h"
+#include "platform/d3d/d3d.h"
+#include "platform/surface/surface.h"
 
 namespace {
 

@@ -1,6 +1,6 @@
 #include <gtest/gtest.h>
 
-#include "platform/display.h"
+#include "platform/surface/display.h"
 
 namespace {
 

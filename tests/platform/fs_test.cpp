@@ -1,4 +1,4 @@
-#include "platform/fs.h"
+#include "platform/fs/fs.h"
 
 #include <gtest/gtest.h>
 #include <sys/stat.h>

@@ -1,4 +1,4 @@
-#include "platform/gdi_bitmap.h"
+#include "platform/gdi/gdi_bitmap.h"
 
 #include <gtest/gtest.h>
 

@@ -1,4 +1,4 @@
-#include "platform/gdi.h"
+#include "platform/gdi/gdi.h"
 
 #include <gtest/gtest.h>
 

@@ -3,8 +3,8 @@
 #include <string>
 #include <vector>
 
-#include "platform/input.h"
-#include "platform/window.h"
+#include "platform/input/input.h"
+#include "platform/window/window.h"
 
 namespace {
 

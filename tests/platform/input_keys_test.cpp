@@ -1,7 +1,7 @@
 #include <SDL_scancode.h>
 #include <gtest/gtest.h>
 
-#include "platform/input.h"
+#include "platform/input/input.h"
 
 namespace {
 

@@ -4,10 +4,10 @@
 #include <string>
 #include <vector>
 
-#include "platform/debug_out.h"
-#include "platform/input.h"
-#include "platform/presentation.h"
-#include "platform/window.h"
+#include "platform/sys/debug_out.h"
+#include "platform/input/input.h"
+#include "platform/surface/presentation.h"
+#include "platform/window/window.h"
 #include "tests/support/temp_dir.h"
 
 namespace {

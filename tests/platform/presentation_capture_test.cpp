@@ -11,7 +11,7 @@
 #include <string>
 #include <vector>
 
-#include "platform/debug_out.h"
+#include "platform/sys/debug_out.h"
 #include "surface_fixture.h"
 #include "tests/support/png_file.h"
 #include "tests/support/temp_dir.h"

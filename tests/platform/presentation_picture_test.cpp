@@ -3,7 +3,7 @@
 #include <array>
 #include <vector>
 
-#include "platform/presentation.h"
+#include "platform/surface/presentation.h"
 
 namespace {
 

@@ -6,7 +6,7 @@
 #include <thread>
 #include <vector>
 
-#include "platform/sound.h"
+#include "platform/sound/sound.h"
 
 namespace {
 

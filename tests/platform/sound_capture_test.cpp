@@ -8,10 +8,10 @@
 #include <string>
 #include <vector>
 
-#include "platform/audio_capture.h"
-#include "platform/debug_out.h"
-#include "platform/sound.h"
-#include "platform/timer.h"
+#include "platform/capture/audio_capture.h"
+#include "platform/sys/debug_out.h"
+#include "platform/sound/sound.h"
+#include "platform/timer/timer.h"
 #include "tests/support/temp_dir.h"
 
 namespace {

@@ -7,7 +7,7 @@
 #include <random>
 #include <vector>
 
-#include "platform/sound.h"
+#include "platform/sound/sound.h"
 
 namespace {
 

@@ -8,9 +8,9 @@
 #include <functional>
 #include <ostream>
 
-#include "platform/display.h"
-#include "platform/presentation.h"
-#include "platform/surface.h"
+#include "platform/surface/display.h"
+#include "platform/surface/presentation.h"
+#include "platform/surface/surface.h"
 
 namespace plat::surface {
 // Results print as numbers in test failures.

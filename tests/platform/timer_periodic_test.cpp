@@ -6,8 +6,8 @@
 #include <thread>
 #include <vector>
 
-#include "platform/timer.h"
-#include "platform/timer_periodic.h"
+#include "platform/timer/timer.h"
+#include "platform/timer/timer_periodic.h"
 
 namespace {
 

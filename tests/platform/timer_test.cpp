@@ -1,4 +1,4 @@
-#include "platform/timer.h"
+#include "platform/timer/timer.h"
 
 #include <gtest/gtest.h>
 

@@ -6,7 +6,7 @@
 
 #include <string>
 
-#include "platform/window.h"
+#include "platform/window/window.h"
 #include "tests/support/temp_dir.h"
 
 namespace {

@@ -7,7 +7,7 @@
 #include <cstdint>
 #include <string>
 
-#include "platform/window.h"
+#include "platform/window/window.h"
 
 namespace vexal {
 

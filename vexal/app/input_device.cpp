@@ -2,7 +2,7 @@
 // joypads, and the F10 / F12 flags of the window procedure.
 #include "vexal/app/input_device.h"
 
-#include "platform/window.h"
+#include "platform/window/window.h"
 #include "vexal/app/app_state.h"
 #include "vexal/app/fatal_exit.h"
 #include "vexal/app/log_file.h"

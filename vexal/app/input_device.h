@@ -8,7 +8,7 @@
 #include <cstdint>
 #include <span>
 
-#include "platform/input.h"
+#include "platform/input/input.h"
 
 namespace vexal {
 

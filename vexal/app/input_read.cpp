@@ -7,7 +7,7 @@
 #include "vexal/app/input_device.h"
 #include "vexal/app/message_pump.h"
 #include "vexal/app/window_access.h"
-#include "vexal/graphics/wait_active.h"
+#include "vexal/graphics/screen/wait_active.h"
 
 namespace vexal {
 namespace {

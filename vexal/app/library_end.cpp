@@ -1,6 +1,6 @@
 // The one shut-down sequence of every end path, and the operations made of its parts.
-#include "platform/fs.h"
-#include "platform/window.h"
+#include "platform/fs/fs.h"
+#include "platform/window/window.h"
 #include "vexal/app/app_state.h"
 #include "vexal/app/input_device.h"
 #include "vexal/app/library.h"
@@ -10,7 +10,7 @@
 #include "vexal/app/sound_device.h"
 #include "vexal/app/text_input.h"
 #include "vexal/app/window_region.h"
-#include "vexal/graphics/graphics_seam.h"
+#include "vexal/graphics/drawing/graphics_seam.h"
 
 namespace vexal {
 namespace {

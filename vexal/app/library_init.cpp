@@ -1,8 +1,8 @@
 // Starting the library, in its fixed order: log, clocks, system report, COM, window,
 // input, sound, screen, text input.
-#include "platform/fs.h"
-#include "platform/timer.h"
-#include "platform/window.h"
+#include "platform/fs/fs.h"
+#include "platform/timer/timer.h"
+#include "platform/window/window.h"
 #include "vexal/app/app_state.h"
 #include "vexal/app/input_device.h"
 #include "vexal/app/library.h"
@@ -10,7 +10,7 @@
 #include "vexal/app/sound_device.h"
 #include "vexal/app/system_report.h"
 #include "vexal/app/text_input.h"
-#include "vexal/graphics/graphics_seam.h"
+#include "vexal/graphics/drawing/graphics_seam.h"
 
 namespace vexal {
 namespace {

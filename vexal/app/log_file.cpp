@@ -6,9 +6,9 @@
 #include <cstdio>
 #include <string>
 
-#include "platform/debug_out.h"
-#include "platform/fs.h"
-#include "platform/timer.h"
+#include "platform/sys/debug_out.h"
+#include "platform/fs/fs.h"
+#include "platform/timer/timer.h"
 #include "vexal/app/app_state.h"
 
 namespace vexal {

@@ -2,9 +2,9 @@
 // for the chosen mode, and the choice of the microsecond timer.
 #include <cstdlib>
 
-#include "platform/sys.h"
-#include "platform/timer.h"
-#include "platform/window.h"
+#include "platform/sys/sys.h"
+#include "platform/timer/timer.h"
+#include "platform/window/window.h"
 #include "vexal/app/app_state.h"
 #include "vexal/app/library.h"
 #include "vexal/app/log_file.h"
@@ -12,7 +12,7 @@
 #include "vexal/app/random.h"
 #include "vexal/app/window_mode.h"
 #include "vexal/app/window_proc.h"
-#include "vexal/graphics/graphics_seam.h"
+#include "vexal/graphics/drawing/graphics_seam.h"
 
 namespace vexal {
 namespace {

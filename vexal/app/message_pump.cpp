@@ -3,8 +3,8 @@
 // is activated again or its window closes.
 #include "vexal/app/message_pump.h"
 
-#include "platform/timer.h"
-#include "platform/window.h"
+#include "platform/timer/timer.h"
+#include "platform/window/window.h"
 #include "vexal/app/app_state.h"
 #include "vexal/app/text_input.h"
 

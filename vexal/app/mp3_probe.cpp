@@ -3,7 +3,7 @@
 // compression manager decodes from.
 #include <cstring>
 
-#include "platform/sound.h"
+#include "platform/sound/sound.h"
 #include "vexal/app/sound_decode.h"
 #include "vexal/app/sound_stream_util.h"
 

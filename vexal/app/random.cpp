@@ -2,7 +2,7 @@
 
 #include <cstring>
 
-#include "platform/sys.h"
+#include "platform/sys/sys.h"
 
 namespace vexal {
 namespace {

@@ -8,10 +8,10 @@
 #include <cstring>
 #include <memory>
 
-#include "platform/text_encoding.h"
+#include "platform/text/text_encoding.h"
 #include "vexal/app/fatal_exit.h"
 #include "vexal/app/log_file.h"
-#include "vexal/graphics/graphics_seam.h"
+#include "vexal/graphics/drawing/graphics_seam.h"
 
 namespace vexal {
 namespace {

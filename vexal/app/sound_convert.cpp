@@ -3,8 +3,8 @@
 #include <algorithm>
 #include <span>
 
-#include "platform/codec.h"
-#include "platform/sound.h"
+#include "platform/codec/codec.h"
+#include "platform/sound/sound.h"
 #include "vexal/app/message_pump.h"
 #include "vexal/app/sound_decode.h"
 #include "vexal/app/sound_stream_util.h"

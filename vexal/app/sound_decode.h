@@ -7,7 +7,7 @@
 #include <cstdint>
 #include <vector>
 
-#include "platform/sound.h"
+#include "platform/sound/sound.h"
 #include "vexal/app/stream.h"
 
 namespace vexal {

@@ -5,7 +5,7 @@
 
 #include <cstdint>
 
-#include "platform/sound.h"
+#include "platform/sound/sound.h"
 
 namespace vexal {
 

@@ -6,8 +6,8 @@
 #include <cstring>
 #include <vector>
 
-#include "platform/fs.h"
-#include "platform/timer.h"
+#include "platform/fs/fs.h"
+#include "platform/timer/timer.h"
 #include "vexal/app/fatal_exit.h"
 #include "vexal/app/log_file.h"
 #include "vexal/app/message_pump.h"

@@ -4,9 +4,9 @@
 #include <cstdlib>
 #include <string>
 
-#include "platform/message_box.h"
-#include "platform/sys.h"
-#include "platform/timer.h"
+#include "platform/sys/message_box.h"
+#include "platform/sys/sys.h"
+#include "platform/timer/timer.h"
 #include "vexal/app/app_state.h"
 #include "vexal/app/log_file.h"
 

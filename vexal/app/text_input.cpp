@@ -2,10 +2,10 @@
 
 #include <cstring>
 
-#include "platform/text_encoding.h"
-#include "platform/window.h"
+#include "platform/text/text_encoding.h"
+#include "platform/window/window.h"
 #include "vexal/app/app_state.h"
-#include "vexal/graphics/graphics_seam.h"
+#include "vexal/graphics/drawing/graphics_seam.h"
 
 namespace vexal {
 namespace {

@@ -1,6 +1,6 @@
 #include "vexal/app/timing.h"
 
-#include "platform/timer.h"
+#include "platform/timer/timer.h"
 #include "vexal/app/app_state.h"
 #include "vexal/app/message_pump.h"
 

@@ -2,12 +2,12 @@
 
 #include <string>
 
-#include "platform/text_encoding.h"
-#include "platform/timer.h"
+#include "platform/text/text_encoding.h"
+#include "platform/timer/timer.h"
 #include "vexal/app/app_state.h"
 #include "vexal/app/log_file.h"
 #include "vexal/app/message_pump.h"
-#include "vexal/graphics/graphics_seam.h"
+#include "vexal/graphics/drawing/graphics_seam.h"
 
 namespace vexal {
 namespace {

@@ -5,7 +5,7 @@
 #include <cstdint>
 #include <string_view>
 
-#include "platform/window.h"
+#include "platform/window/window.h"
 
 namespace vexal {
 

@@ -6,7 +6,7 @@
 #include "vexal/app/midi_music.h"
 #include "vexal/app/text_input.h"
 #include "vexal/app/window_mode.h"
-#include "vexal/graphics/graphics_seam.h"
+#include "vexal/graphics/drawing/graphics_seam.h"
 
 namespace vexal {
 namespace {

@@ -3,7 +3,7 @@
 #include <cstdlib>
 
 #include "vexal/app/app_state.h"
-#include "vexal/graphics/graphics_seam.h"
+#include "vexal/graphics/drawing/graphics_seam.h"
 
 namespace vexal {
 

@@ -3,7 +3,7 @@
 
 #include <cstdint>
 
-#include "platform/window.h"
+#include "platform/window/window.h"
 
 namespace vexal {
 

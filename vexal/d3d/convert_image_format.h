@@ -9,8 +9,8 @@
 
 #include <cstdint>
 
-#include "vexal/graphics/clip_rect.h"
-#include "vexal/graphics/color_format.h"
+#include "vexal/graphics/pictures/clip_rect.h"
+#include "vexal/graphics/screen/color_format.h"
 
 namespace vexal {
 

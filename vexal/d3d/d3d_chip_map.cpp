@@ -8,11 +8,11 @@
 #include "vexal/d3d/d3d_draw_graph.h"
 #include "vexal/d3d/d3d_draw_state.h"
 #include "vexal/d3d/texture_records.h"
-#include "vexal/graphics/d3d_row.h"
-#include "vexal/graphics/draw_state.h"
-#include "vexal/graphics/graph_record.h"
-#include "vexal/graphics/screen_access.h"
-#include "vexal/graphics/surface_table.h"
+#include "vexal/graphics/drawing/d3d_row.h"
+#include "vexal/graphics/drawing/draw_state.h"
+#include "vexal/graphics/graphs/graph_record.h"
+#include "vexal/graphics/screen/screen_access.h"
+#include "vexal/graphics/screen/surface_table.h"
 
 namespace vexal {
 

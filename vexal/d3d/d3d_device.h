@@ -9,8 +9,8 @@
 #include <array>
 #include <cstdint>
 
-#include "platform/d3d.h"
-#include "platform/surface.h"
+#include "platform/d3d/d3d.h"
+#include "platform/surface/surface.h"
 
 namespace vexal {
 

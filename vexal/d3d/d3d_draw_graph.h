@@ -5,7 +5,7 @@
 
 #include <cstdint>
 
-#include "platform/surface.h"
+#include "platform/surface/surface.h"
 
 namespace vexal {
 

@@ -7,9 +7,9 @@
 
 #include <cstdint>
 
-#include "platform/d3d.h"
-#include "vexal/graphics/clip_rect.h"
-#include "vexal/graphics/color_format.h"
+#include "platform/d3d/d3d.h"
+#include "vexal/graphics/pictures/clip_rect.h"
+#include "vexal/graphics/screen/color_format.h"
 
 namespace vexal {
 

@@ -8,10 +8,10 @@
 #include "vexal/d3d/d3d_draw_graph.h"
 #include "vexal/d3d/d3d_draw_state.h"
 #include "vexal/ddraw/primitive.h"
-#include "vexal/graphics/d3d_row.h"
-#include "vexal/graphics/draw_state.h"
-#include "vexal/graphics/graph_record.h"
-#include "vexal/graphics/screen_access.h"
+#include "vexal/graphics/drawing/d3d_row.h"
+#include "vexal/graphics/drawing/draw_state.h"
+#include "vexal/graphics/graphs/graph_record.h"
+#include "vexal/graphics/screen/screen_access.h"
 
 namespace vexal {
 

@@ -2,7 +2,7 @@
 #include "vexal/d3d/render_state_cache.h"
 
 #include "vexal/d3d/d3d_device.h"
-#include "vexal/graphics/draw_state.h"
+#include "vexal/graphics/drawing/draw_state.h"
 
 namespace vexal {
 

@@ -3,8 +3,8 @@
 #include "vexal/d3d/texture_formats.h"
 
 #include "vexal/d3d/d3d_device.h"
-#include "vexal/graphics/graphics_seam.h"
-#include "vexal/graphics/screen_access.h"
+#include "vexal/graphics/drawing/graphics_seam.h"
+#include "vexal/graphics/screen/screen_access.h"
 
 namespace vexal {
 

@@ -7,8 +7,8 @@
 #include <array>
 #include <cstdint>
 
-#include "platform/d3d.h"
-#include "vexal/graphics/color_format.h"
+#include "platform/d3d/d3d.h"
+#include "vexal/graphics/screen/color_format.h"
 
 namespace vexal {
 

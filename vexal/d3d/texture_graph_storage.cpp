@@ -11,12 +11,12 @@
 #include "vexal/d3d/texture_formats.h"
 #include "vexal/d3d/texture_records.h"
 #include "vexal/d3d/texture_transfer.h"
-#include "vexal/graphics/d3d_row.h"
-#include "vexal/graphics/draw_state.h"
-#include "vexal/graphics/graph_restore.h"
-#include "vexal/graphics/graph_table.h"
-#include "vexal/graphics/screen_access.h"
-#include "vexal/graphics/surface_table.h"
+#include "vexal/graphics/drawing/d3d_row.h"
+#include "vexal/graphics/drawing/draw_state.h"
+#include "vexal/graphics/graphs/graph_restore.h"
+#include "vexal/graphics/graphs/graph_table.h"
+#include "vexal/graphics/screen/screen_access.h"
+#include "vexal/graphics/screen/surface_table.h"
 
 namespace vexal {
 

@@ -13,8 +13,8 @@
 #include <span>
 #include <vector>
 
-#include "platform/d3d.h"
-#include "platform/surface.h"
+#include "platform/d3d/d3d.h"
+#include "platform/surface/surface.h"
 
 namespace vexal {
 

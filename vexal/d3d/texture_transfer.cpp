@@ -4,16 +4,16 @@
 #include <algorithm>
 #include <cstdlib>
 
-#include "platform/gdi_bitmap.h"
+#include "platform/gdi/gdi_bitmap.h"
 #include "vexal/app/fatal_exit.h"
 #include "vexal/d3d/convert_image_format.h"
 #include "vexal/d3d/convert_to_texture_format.h"
 #include "vexal/d3d/d3d_device.h"
 #include "vexal/d3d/texture_formats.h"
 #include "vexal/d3d/texture_records.h"
-#include "vexal/graphics/graph_table.h"
-#include "vexal/graphics/screen_access.h"
-#include "vexal/graphics/surface_table.h"
+#include "vexal/graphics/graphs/graph_table.h"
+#include "vexal/graphics/screen/screen_access.h"
+#include "vexal/graphics/screen/surface_table.h"
 
 namespace vexal {
 

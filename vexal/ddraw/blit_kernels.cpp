@@ -12,7 +12,7 @@
 #include <algorithm>
 #include <cstring>
 
-#include "vexal/graphics/blend_mul_table.h"
+#include "vexal/graphics/screen/blend_mul_table.h"
 
 namespace vexal {
 namespace {

@@ -6,7 +6,7 @@
 #include <cstddef>
 #include <cstdint>
 
-#include "vexal/graphics/color_format.h"
+#include "vexal/graphics/screen/color_format.h"
 
 namespace vexal {
 

@@ -2,8 +2,8 @@
 #include <cstdint>
 
 #include "vexal/ddraw/draw_graph.h"
-#include "vexal/graphics/ddraw_row.h"
-#include "vexal/graphics/graph_record.h"
+#include "vexal/graphics/drawing/ddraw_row.h"
+#include "vexal/graphics/graphs/graph_record.h"
 
 namespace vexal {
 namespace {

@@ -9,21 +9,21 @@
 #include <algorithm>
 #include <cstdint>
 
-#include "platform/surface.h"
+#include "platform/surface/surface.h"
 #include "vexal/app/fatal_exit.h"
 #include "vexal/ddraw/blit_kernels.h"
-#include "vexal/graphics/bmp_data_table.h"
-#include "vexal/graphics/clip_rect.h"
-#include "vexal/graphics/color_value.h"
-#include "vexal/graphics/ddraw_row.h"
-#include "vexal/graphics/ddraw_state.h"
-#include "vexal/graphics/draw_state.h"
-#include "vexal/graphics/draw_target.h"
-#include "vexal/graphics/graph_record.h"
-#include "vexal/graphics/graphics_seam.h"
-#include "vexal/graphics/mask.h"
-#include "vexal/graphics/screen_access.h"
-#include "vexal/graphics/screen_present.h"
+#include "vexal/graphics/graphs/bmp_data_table.h"
+#include "vexal/graphics/pictures/clip_rect.h"
+#include "vexal/graphics/screen/color_value.h"
+#include "vexal/graphics/drawing/ddraw_row.h"
+#include "vexal/graphics/screen/ddraw_state.h"
+#include "vexal/graphics/drawing/draw_state.h"
+#include "vexal/graphics/drawing/draw_target.h"
+#include "vexal/graphics/graphs/graph_record.h"
+#include "vexal/graphics/drawing/graphics_seam.h"
+#include "vexal/graphics/mask/mask.h"
+#include "vexal/graphics/screen/screen_access.h"
+#include "vexal/graphics/screen/screen_present.h"
 
 namespace vexal {
 namespace {

@@ -4,10 +4,10 @@
 
 #include <cstdint>
 
-#include "vexal/graphics/ddraw_row.h"
+#include "vexal/graphics/drawing/ddraw_row.h"
 #include "vexal/d3d/d3d_draw_state.h"
-#include "vexal/graphics/draw_target.h"
-#include "vexal/graphics/screen_access.h"
+#include "vexal/graphics/drawing/draw_target.h"
+#include "vexal/graphics/screen/screen_access.h"
 #include "vexal/raster/line_walk.h"
 #include "vexal/raster/shape_frame.h"
 #include "vexal/raster/shape_kernel_ops.h"

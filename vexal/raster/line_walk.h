@@ -6,7 +6,7 @@
 #include <cstdint>
 #include <cstdlib>
 
-#include "vexal/graphics/clip_rect.h"
+#include "vexal/graphics/pictures/clip_rect.h"
 
 namespace vexal {
 

@@ -1,10 +1,10 @@
 // Slot 31 of row 0: the software oval.
 #include <cstdint>
 
-#include "vexal/graphics/ddraw_row.h"
+#include "vexal/graphics/drawing/ddraw_row.h"
 #include "vexal/d3d/d3d_draw_state.h"
-#include "vexal/graphics/draw_target.h"
-#include "vexal/graphics/screen_access.h"
+#include "vexal/graphics/drawing/draw_target.h"
+#include "vexal/graphics/screen/screen_access.h"
 #include "vexal/raster/circle_walk.h"
 #include "vexal/raster/oval_walk.h"
 #include "vexal/raster/shape_round.h"

@@ -4,12 +4,12 @@
 #include <algorithm>
 
 #include "vexal/app/fatal_exit.h"
-#include "vexal/graphics/color_value.h"
-#include "vexal/graphics/ddraw_state.h"
-#include "vexal/graphics/draw_state.h"
-#include "vexal/graphics/mask.h"
-#include "vexal/graphics/screen_access.h"
-#include "vexal/graphics/screen_present.h"
+#include "vexal/graphics/screen/color_value.h"
+#include "vexal/graphics/screen/ddraw_state.h"
+#include "vexal/graphics/drawing/draw_state.h"
+#include "vexal/graphics/mask/mask.h"
+#include "vexal/graphics/screen/screen_access.h"
+#include "vexal/graphics/screen/screen_present.h"
 
 namespace vexal {
 namespace {

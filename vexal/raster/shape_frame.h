@@ -10,8 +10,8 @@
 #include <cstddef>
 #include <cstdint>
 
-#include "platform/surface.h"
-#include "vexal/graphics/clip_rect.h"
+#include "platform/surface/surface.h"
+#include "vexal/graphics/pictures/clip_rect.h"
 #include "vexal/raster/shape_kernels.h"
 
 namespace vexal {

@@ -3,7 +3,7 @@
 
 #include <bit>
 
-#include "vexal/graphics/blend_mul_table.h"
+#include "vexal/graphics/screen/blend_mul_table.h"
 
 namespace vexal {
 namespace {

@@ -15,7 +15,7 @@
 #include <array>
 #include <cstdint>
 
-#include "vexal/graphics/color_format.h"
+#include "vexal/graphics/screen/color_format.h"
 
 namespace vexal {
 

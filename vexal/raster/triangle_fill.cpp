@@ -8,9 +8,9 @@
 #include <cstdint>
 
 #include "vexal/d3d/d3d_draw_state.h"
-#include "vexal/graphics/ddraw_row.h"
-#include "vexal/graphics/draw_target.h"
-#include "vexal/graphics/screen_access.h"
+#include "vexal/graphics/drawing/ddraw_row.h"
+#include "vexal/graphics/drawing/draw_target.h"
+#include "vexal/graphics/screen/screen_access.h"
 #include "vexal/raster/shape_frame.h"
 #include "vexal/raster/shape_round.h"
 #include "vexal/raster/triangle_raster.h"

@@ -3,8 +3,8 @@
 // triangle_fill.h's.
 #include <cstdint>
 
-#include "vexal/graphics/ddraw_row.h"
-#include "vexal/graphics/draw_target.h"
+#include "vexal/graphics/drawing/ddraw_row.h"
+#include "vexal/graphics/drawing/draw_target.h"
 #include "vexal/ddraw/point_line_records.h"
 #include "vexal/raster/triangle_fill.h"
 

@@ -7,8 +7,8 @@
 #include <algorithm>
 #include <utility>
 
-#include "vexal/graphics/draw_state.h"
-#include "vexal/graphics/screen_access.h"
+#include "vexal/graphics/drawing/draw_state.h"
+#include "vexal/graphics/screen/screen_access.h"
 #include "vexal/raster/warp_frame.h"
 #include "vexal/raster/warp_kernels.h"
 

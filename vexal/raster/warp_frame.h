@@ -8,10 +8,10 @@
 #include <cstdint>
 #include <vector>
 
-#include "platform/surface.h"
-#include "vexal/graphics/bmp_data_record.h"
-#include "vexal/graphics/clip_rect.h"
-#include "vexal/graphics/graph_record.h"
+#include "platform/surface/surface.h"
+#include "vexal/graphics/graphs/bmp_data_record.h"
+#include "vexal/graphics/pictures/clip_rect.h"
+#include "vexal/graphics/graphs/graph_record.h"
 #include "vexal/raster/warp_kernels.h"
 
 namespace vexal::warp {

@@ -2,7 +2,7 @@
 // it reads.
 #include "vexal/raster/warp_kernels.h"
 
-#include "vexal/graphics/blend_mul_table.h"
+#include "vexal/graphics/screen/blend_mul_table.h"
 
 namespace vexal::warp {
 namespace {

@@ -12,7 +12,7 @@
 #include <cstdint>
 #include <cstring>
 
-#include "vexal/graphics/color_format.h"
+#include "vexal/graphics/screen/color_format.h"
 
 namespace vexal::warp {
 

@@ -10,7 +10,7 @@
 #include <unordered_map>
 #include <vector>
 
-#include "platform/fs.h"
+#include "platform/fs/fs.h"
 #include "tests/support/temp_dir.h"
 
 namespace {

@@ -4,7 +4,7 @@
 
 #include <string>
 
-#include "platform/fs.h"
+#include "platform/fs/fs.h"
 #include "tests/support/temp_dir.h"
 
 namespace {

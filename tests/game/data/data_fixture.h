@@ -15,7 +15,7 @@
 #include "game/data/save_game.h"
 #include "game/data/save_icons.h"
 #include "game/field/field_map.h"
-#include "platform/fs.h"
+#include "platform/fs/fs.h"
 #include "tests/support/temp_dir.h"
 
 namespace datatest {

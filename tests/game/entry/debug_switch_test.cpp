@@ -5,7 +5,7 @@
 
 #include <string>
 
-#include "platform/fs.h"
+#include "platform/fs/fs.h"
 #include "tests/support/temp_dir.h"
 
 namespace {

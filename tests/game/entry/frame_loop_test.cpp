@@ -8,13 +8,13 @@
 #include <vector>
 
 #include "game/input/key_cast.h"
-#include "platform/input.h"
-#include "platform/timer.h"
+#include "platform/input/input.h"
+#include "platform/timer/timer.h"
 #include "tests/vexal/app/input_fixture.h"
 #include "vexal/app/app_state.h"
 #include "vexal/app/timing.h"
-#include "vexal/graphics/draw_backend_table.h"
-#include "vexal/graphics/graph_table.h"
+#include "vexal/graphics/drawing/draw_backend_table.h"
+#include "vexal/graphics/graphs/graph_table.h"
 
 namespace {
 

@@ -10,14 +10,14 @@
 #include "game/entry/frame_loop.h"
 #include "game/entry/game_start.h"
 #include "game/entry/scroll_lock_lamp.h"
-#include "platform/fs.h"
-#include "platform/window.h"
+#include "platform/fs/fs.h"
+#include "platform/window/window.h"
 #include "tests/support/temp_dir.h"
 #include "tests/vexal/app/library_fixture.h"
 #include "vexal/app/app_state.h"
-#include "vexal/graphics/ddraw_state.h"
-#include "vexal/graphics/graph_table.h"
-#include "vexal/graphics/graphics_seam.h"
+#include "vexal/graphics/screen/ddraw_state.h"
+#include "vexal/graphics/graphs/graph_table.h"
+#include "vexal/graphics/drawing/graphics_seam.h"
 
 namespace {
 

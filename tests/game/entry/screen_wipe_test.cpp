@@ -11,13 +11,13 @@
 #include <vector>
 
 #include "game/entry/frame_loop.h"
-#include "platform/presentation.h"
+#include "platform/surface/presentation.h"
 #include "tests/game/text/draw_fixture.h"
 #include "tests/support/png_file.h"
 #include "vexal/app/timing.h"
-#include "vexal/graphics/graph_load.h"
-#include "vexal/graphics/mask.h"
-#include "vexal/graphics/screen_present.h"
+#include "vexal/graphics/graphs/graph_load.h"
+#include "vexal/graphics/mask/mask.h"
+#include "vexal/graphics/screen/screen_present.h"
 
 namespace {
 

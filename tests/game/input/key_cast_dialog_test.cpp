@@ -8,8 +8,8 @@
 #include <vector>
 
 #include "game/input/key_cast.h"
-#include "platform/input.h"
-#include "platform/window.h"
+#include "platform/input/input.h"
+#include "platform/window/window.h"
 #include "tests/support/temp_dir.h"
 #include "tests/vexal/app/input_fixture.h"
 #include "vexal/app/app_state.h"

@@ -5,7 +5,7 @@
 #include <string>
 
 #include "game/input/key_cast.h"
-#include "platform/text_encoding.h"
+#include "platform/text/text_encoding.h"
 #include "tests/support/temp_dir.h"
 #include "tests/vexal/app/library_fixture.h"
 

@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "platform/input.h"
+#include "platform/input/input.h"
 #include "tests/vexal/app/input_fixture.h"
 
 namespace {

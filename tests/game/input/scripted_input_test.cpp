@@ -4,8 +4,8 @@
 #include <stdlib.h>
 
 #include "game/input/key_cast.h"
-#include "platform/input.h"
-#include "platform/presentation.h"
+#include "platform/input/input.h"
+#include "platform/surface/presentation.h"
 #include "tests/support/temp_dir.h"
 #include "tests/vexal/app/input_fixture.h"
 

@@ -12,19 +12,19 @@
 #include <string>
 #include <vector>
 
-#include "platform/display.h"
-#include "platform/fs.h"
-#include "platform/input.h"
+#include "platform/surface/display.h"
+#include "platform/fs/fs.h"
+#include "platform/input/input.h"
 #include "tests/vexal/app/library_fixture.h"
 #include "tools/picture/picture_file.h"
 #include "vexal/app/library.h"
 #include "vexal/app/window_mode.h"
-#include "vexal/graphics/draw_backend_table.h"
-#include "vexal/graphics/draw_calls.h"
-#include "vexal/graphics/draw_state.h"
-#include "vexal/graphics/graph_table.h"
-#include "vexal/graphics/screen_access.h"
-#include "vexal/graphics/screen_mode.h"
+#include "vexal/graphics/drawing/draw_backend_table.h"
+#include "vexal/graphics/drawing/draw_calls.h"
+#include "vexal/graphics/drawing/draw_state.h"
+#include "vexal/graphics/graphs/graph_table.h"
+#include "vexal/graphics/screen/screen_access.h"
+#include "vexal/graphics/screen/screen_mode.h"
 
 namespace drawtest {
 

@@ -8,7 +8,7 @@
 #include <string>
 
 #include "tests/support/temp_dir.h"
-#include "vexal/graphics/image_loader_list.h"
+#include "vexal/graphics/pictures/image_loader_list.h"
 
 namespace {
 

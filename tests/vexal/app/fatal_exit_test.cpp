@@ -5,8 +5,8 @@
 #include <cstdlib>
 #include <string>
 
-#include "platform/fs.h"
-#include "platform/window.h"
+#include "platform/fs/fs.h"
+#include "platform/window/window.h"
 #include "tests/support/temp_dir.h"
 #include "tests/vexal/app/device_log_lines.h"
 #include "tests/vexal/app/library_fixture.h"

@@ -8,7 +8,7 @@
 #include <string>
 #include <vector>
 
-#include "platform/input.h"
+#include "platform/input/input.h"
 #include "tests/vexal/app/input_fixture.h"
 #include "vexal/app/app_state.h"
 

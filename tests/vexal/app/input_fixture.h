@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "platform/input.h"
+#include "platform/input/input.h"
 #include "tests/vexal/app/library_fixture.h"
 #include "vexal/app/input_device.h"
 #include "vexal/app/library.h"

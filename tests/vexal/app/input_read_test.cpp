@@ -8,13 +8,13 @@
 #include <string>
 #include <vector>
 
-#include "platform/input.h"
-#include "platform/window.h"
+#include "platform/input/input.h"
+#include "platform/window/window.h"
 #include "tests/vexal/app/input_fixture.h"
 #include "vexal/app/app_state.h"
 #include "vexal/app/input_device.h"
 #include "vexal/app/window_proc.h"
-#include "vexal/graphics/wait_active.h"
+#include "vexal/graphics/screen/wait_active.h"
 
 namespace {
 

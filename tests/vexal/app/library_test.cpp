@@ -8,7 +8,7 @@
 #include <string>
 #include <vector>
 
-#include "platform/window.h"
+#include "platform/window/window.h"
 #include "tests/vexal/app/library_fixture.h"
 #include "vexal/app/app_state.h"
 #include "vexal/app/input_device.h"
@@ -18,7 +18,7 @@
 #include "vexal/app/sound_device.h"
 #include "vexal/app/text_input.h"
 #include "vexal/app/window_mode.h"
-#include "vexal/graphics/graphics_seam.h"
+#include "vexal/graphics/drawing/graphics_seam.h"
 
 namespace {
 

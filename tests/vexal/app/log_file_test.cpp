@@ -4,9 +4,9 @@
 
 #include <string>
 
-#include "platform/debug_out.h"
-#include "platform/fs.h"
-#include "platform/timer.h"
+#include "platform/sys/debug_out.h"
+#include "platform/fs/fs.h"
+#include "platform/timer/timer.h"
 #include "tests/support/temp_dir.h"
 #include "vexal/app/app_state.h"
 

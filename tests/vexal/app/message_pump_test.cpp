@@ -5,8 +5,8 @@
 #include <string>
 #include <string_view>
 
-#include "platform/timer.h"
-#include "platform/window.h"
+#include "platform/timer/timer.h"
+#include "platform/window/window.h"
 #include "tests/vexal/app/library_fixture.h"
 #include "vexal/app/app_state.h"
 #include "vexal/app/library.h"

@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "platform/fs.h"
+#include "platform/fs/fs.h"
 #include "tests/support/temp_dir.h"
 #include "tests/vexal/app/wav_fixture.h"
 #include "vexal/app/sound_decode.h"

@@ -4,7 +4,7 @@
 
 #include <string>
 
-#include "vexal/graphics/screen_mode.h"
+#include "vexal/graphics/screen/screen_mode.h"
 
 namespace {
 

@@ -4,10 +4,10 @@
 #include <string>
 #include <vector>
 
-#include "platform/debug_out.h"
-#include "platform/fs.h"
-#include "platform/sound.h"
-#include "platform/timer.h"
+#include "platform/sys/debug_out.h"
+#include "platform/fs/fs.h"
+#include "platform/sound/sound.h"
+#include "platform/timer/timer.h"
 #include "tests/support/temp_dir.h"
 #include "tests/vexal/app/wav_fixture.h"
 #include "vexal/app/app_state.h"

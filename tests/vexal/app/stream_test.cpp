@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "platform/fs.h"
+#include "platform/fs/fs.h"
 #include "tests/support/temp_dir.h"
 
 namespace {

@@ -4,10 +4,10 @@
 
 #include <string>
 
-#include "platform/debug_out.h"
-#include "platform/message_box.h"
-#include "platform/sys.h"
-#include "platform/timer.h"
+#include "platform/sys/debug_out.h"
+#include "platform/sys/message_box.h"
+#include "platform/sys/sys.h"
+#include "platform/timer/timer.h"
 #include "tests/support/temp_dir.h"
 #include "vexal/app/app_state.h"
 #include "vexal/app/log_file.h"

@@ -2,7 +2,7 @@
 
 #include <gtest/gtest.h>
 
-#include "platform/timer.h"
+#include "platform/timer/timer.h"
 #include "vexal/app/app_state.h"
 
 namespace {

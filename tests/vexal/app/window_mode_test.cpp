@@ -4,14 +4,14 @@
 
 #include <string>
 
-#include "platform/surface.h"
-#include "platform/timer.h"
-#include "platform/window.h"
+#include "platform/surface/surface.h"
+#include "platform/timer/timer.h"
+#include "platform/window/window.h"
 #include "tests/vexal/app/library_fixture.h"
 #include "vexal/app/app_state.h"
 #include "vexal/app/library.h"
 #include "vexal/app/window_access.h"
-#include "vexal/graphics/screen_mode.h"
+#include "vexal/graphics/screen/screen_mode.h"
 
 namespace {
 

@@ -8,9 +8,9 @@
 #include <utility>
 #include <vector>
 
-#include "platform/display.h"
-#include "platform/surface.h"
-#include "platform/window.h"
+#include "platform/surface/display.h"
+#include "platform/surface/surface.h"
+#include "platform/window/window.h"
 #include "tests/vexal/app/library_fixture.h"
 #include "vexal/app/app_state.h"
 #include "vexal/app/input_device.h"
@@ -18,9 +18,9 @@
 #include "vexal/app/message_pump.h"
 #include "vexal/app/text_input.h"
 #include "vexal/app/window_mode.h"
-#include "vexal/graphics/ddraw_state.h"
-#include "vexal/graphics/draw_state.h"
-#include "vexal/graphics/graphics_seam.h"
+#include "vexal/graphics/screen/ddraw_state.h"
+#include "vexal/graphics/drawing/draw_state.h"
+#include "vexal/graphics/drawing/graphics_seam.h"
 
 namespace {
 

@@ -7,14 +7,14 @@
 
 #include <sys/stat.h>
 
-#include "platform/window.h"
+#include "platform/window/window.h"
 #include "tests/support/temp_dir.h"
 #include "tests/vexal/app/library_fixture.h"
 #include "vexal/app/app_state.h"
 #include "vexal/app/library.h"
 #include "vexal/app/window_access.h"
 #include "vexal/app/window_mode.h"
-#include "vexal/graphics/graphics_seam.h"
+#include "vexal/graphics/drawing/graphics_seam.h"
 
 namespace {
 

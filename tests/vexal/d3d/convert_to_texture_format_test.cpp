@@ -7,13 +7,13 @@
 #include <cstring>
 #include <vector>
 
-#include "platform/gdi_bitmap.h"
+#include "platform/gdi/gdi_bitmap.h"
 #include "tests/vexal/d3d/d3d_fixture.h"
 #include "vexal/d3d/d3d_device.h"
 #include "vexal/d3d/texture_formats.h"
 #include "vexal/d3d/texture_records.h"
-#include "vexal/graphics/d3d_row.h"
-#include "vexal/graphics/draw_state.h"
+#include "vexal/graphics/drawing/d3d_row.h"
+#include "vexal/graphics/drawing/draw_state.h"
 
 namespace {
 

@@ -13,10 +13,10 @@
 #include "vexal/d3d/render_state_cache.h"
 #include "vexal/d3d/texture_formats.h"
 #include "vexal/d3d/texture_records.h"
-#include "vexal/graphics/d3d_row.h"
-#include "vexal/graphics/ddraw_state.h"
-#include "vexal/graphics/screen_access.h"
-#include "vexal/graphics/surface_table.h"
+#include "vexal/graphics/drawing/d3d_row.h"
+#include "vexal/graphics/screen/ddraw_state.h"
+#include "vexal/graphics/screen/screen_access.h"
+#include "vexal/graphics/screen/surface_table.h"
 
 namespace {
 

@@ -8,11 +8,11 @@
 #include <string>
 #include <vector>
 
-#include "platform/d3d.h"
+#include "platform/d3d/d3d.h"
 #include "tests/vexal/graphics/screen_fixture.h"
 #include "vexal/app/library.h"
 #include "vexal/d3d/d3d_device.h"
-#include "vexal/graphics/graph_table.h"
+#include "vexal/graphics/graphs/graph_table.h"
 
 namespace d3dtest {
 

@@ -8,9 +8,9 @@
 #include <cstring>
 #include <vector>
 
-#include "platform/pixel_format.h"
-#include "platform/surface.h"
-#include "vexal/graphics/screen_access.h"
+#include "platform/surface/pixel_format.h"
+#include "platform/surface/surface.h"
+#include "vexal/graphics/screen/screen_access.h"
 
 namespace d3dtest {
 

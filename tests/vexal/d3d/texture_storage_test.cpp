@@ -10,8 +10,8 @@
 #include "tests/vexal/d3d/d3d_fixture.h"
 #include "vexal/d3d/texture_formats.h"
 #include "vexal/d3d/texture_transfer.h"
-#include "vexal/graphics/d3d_row.h"
-#include "vexal/graphics/surface_table.h"
+#include "vexal/graphics/drawing/d3d_row.h"
+#include "vexal/graphics/screen/surface_table.h"
 
 namespace {
 

@@ -8,7 +8,7 @@
 #include <vector>
 
 #include "blit_reference.h"
-#include "vexal/graphics/blend_mul_table.h"
+#include "vexal/graphics/screen/blend_mul_table.h"
 
 namespace {
 

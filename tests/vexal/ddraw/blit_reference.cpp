@@ -3,7 +3,7 @@
 #include <cstring>
 #include <optional>
 
-#include "vexal/graphics/blend_mul_table.h"
+#include "vexal/graphics/screen/blend_mul_table.h"
 
 namespace nltest {
 namespace {

@@ -5,7 +5,7 @@
 #include <cstdint>
 
 #include "tests/vexal/raster/warp_fixture.h"
-#include "vexal/graphics/ddraw_row.h"
+#include "vexal/graphics/drawing/ddraw_row.h"
 
 namespace warptest {
 namespace {

@@ -12,21 +12,21 @@
 #include <vector>
 
 #include "blit_reference.h"
-#include "platform/display.h"
-#include "platform/surface.h"
+#include "platform/surface/display.h"
+#include "platform/surface/surface.h"
 #include "tests/vexal/app/library_fixture.h"
 #include "vexal/app/library.h"
 #include "vexal/app/window_mode.h"
-#include "vexal/graphics/bmp_data_table.h"
-#include "vexal/graphics/ddraw_row.h"
-#include "vexal/graphics/ddraw_state.h"
-#include "vexal/graphics/draw_calls.h"
-#include "vexal/graphics/draw_state.h"
-#include "vexal/graphics/draw_target.h"
-#include "vexal/graphics/graph_table.h"
-#include "vexal/graphics/mask.h"
-#include "vexal/graphics/screen_access.h"
-#include "vexal/graphics/screen_mode.h"
+#include "vexal/graphics/graphs/bmp_data_table.h"
+#include "vexal/graphics/drawing/ddraw_row.h"
+#include "vexal/graphics/screen/ddraw_state.h"
+#include "vexal/graphics/drawing/draw_calls.h"
+#include "vexal/graphics/drawing/draw_state.h"
+#include "vexal/graphics/drawing/draw_target.h"
+#include "vexal/graphics/graphs/graph_table.h"
+#include "vexal/graphics/mask/mask.h"
+#include "vexal/graphics/screen/screen_access.h"
+#include "vexal/graphics/screen/screen_mode.h"
 
 namespace {
 

@@ -8,7 +8,7 @@
 #include <vector>
 
 #include "tests/vexal/raster/warp_fixture.h"
-#include "vexal/graphics/ddraw_row.h"
+#include "vexal/graphics/drawing/ddraw_row.h"
 
 namespace warptest {
 namespace {

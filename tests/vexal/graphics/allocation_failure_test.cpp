@@ -11,8 +11,8 @@
 
 #include "tests/vexal/graphics/image_fixtures.h"
 #include "tests/vexal/graphics/screen_fixture.h"
-#include "vexal/graphics/font_table.h"
-#include "vexal/graphics/graph_load.h"
+#include "vexal/graphics/fonts/font_table.h"
+#include "vexal/graphics/graphs/graph_load.h"
 
 namespace {
 

@@ -4,7 +4,7 @@
 #include <functional>
 
 #include "tests/vexal/graphics/image_fixtures.h"
-#include "vexal/graphics/image_loader_list.h"
+#include "vexal/graphics/pictures/image_loader_list.h"
 
 namespace {
 

@@ -1,6 +1,6 @@
 // BMP data records on a started screen: the table's limit and reuse, shared surfaces and
 // alpha planes that live until their last user, the colour key, the unlock call.
-#include "vexal/graphics/bmp_data_table.h"
+#include "vexal/graphics/graphs/bmp_data_table.h"
 
 #include <gtest/gtest.h>
 
@@ -9,12 +9,12 @@
 #include <vector>
 
 #include "tests/vexal/graphics/screen_fixture.h"
-#include "vexal/graphics/ddraw_state.h"
-#include "vexal/graphics/draw_calls.h"
-#include "vexal/graphics/draw_state.h"
-#include "vexal/graphics/graph_table.h"
-#include "vexal/graphics/graphics_seam.h"
-#include "vexal/graphics/surface_table.h"
+#include "vexal/graphics/screen/ddraw_state.h"
+#include "vexal/graphics/drawing/draw_calls.h"
+#include "vexal/graphics/drawing/draw_state.h"
+#include "vexal/graphics/graphs/graph_table.h"
+#include "vexal/graphics/drawing/graphics_seam.h"
+#include "vexal/graphics/screen/surface_table.h"
 
 namespace {
 

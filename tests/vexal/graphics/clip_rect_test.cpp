@@ -1,4 +1,4 @@
-#include "vexal/graphics/clip_rect.h"
+#include "vexal/graphics/pictures/clip_rect.h"
 
 #include <gtest/gtest.h>
 

@@ -1,6 +1,6 @@
 // Colour formats, colour values and the blend table, checked against values worked out
 // by hand from the channel layouts.
-#include "vexal/graphics/color_value.h"
+#include "vexal/graphics/screen/color_value.h"
 
 #include <gtest/gtest.h>
 
@@ -10,12 +10,12 @@
 #include <tuple>
 #include <vector>
 
-#include "platform/pixel_format.h"
-#include "platform/surface.h"
-#include "vexal/graphics/blend_mul_table.h"
-#include "vexal/graphics/color_format.h"
-#include "vexal/graphics/ddraw_state.h"
-#include "vexal/graphics/palette.h"
+#include "platform/surface/pixel_format.h"
+#include "platform/surface/surface.h"
+#include "vexal/graphics/screen/blend_mul_table.h"
+#include "vexal/graphics/screen/color_format.h"
+#include "vexal/graphics/screen/ddraw_state.h"
+#include "vexal/graphics/screen/palette.h"
 
 namespace {
 

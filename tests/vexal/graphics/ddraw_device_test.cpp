@@ -1,7 +1,7 @@
 // The device and its main surfaces on the fake display: what start-up and shut-down make
 // and undo, the surfaces of BMP data across a release of the device, the 8-bit palette,
 // and the failures that end the program.
-#include "vexal/graphics/ddraw_device.h"
+#include "vexal/graphics/screen/ddraw_device.h"
 
 #include <gtest/gtest.h>
 
@@ -12,15 +12,15 @@
 #include "tests/vexal/graphics/screen_fixture.h"
 #include "vexal/app/app_state.h"
 #include "vexal/app/log_file.h"
-#include "vexal/graphics/blend_mul_table.h"
-#include "vexal/graphics/bmp_data_surface.h"
-#include "vexal/graphics/color_value.h"
-#include "vexal/graphics/graphics_seam.h"
-#include "vexal/graphics/main_surfaces.h"
-#include "vexal/graphics/palette.h"
-#include "vexal/graphics/screen_access.h"
-#include "vexal/graphics/screen_mode.h"
-#include "vexal/graphics/surface_table.h"
+#include "vexal/graphics/screen/blend_mul_table.h"
+#include "vexal/graphics/graphs/bmp_data_surface.h"
+#include "vexal/graphics/screen/color_value.h"
+#include "vexal/graphics/drawing/graphics_seam.h"
+#include "vexal/graphics/screen/main_surfaces.h"
+#include "vexal/graphics/screen/palette.h"
+#include "vexal/graphics/screen/screen_access.h"
+#include "vexal/graphics/screen/screen_mode.h"
+#include "vexal/graphics/screen/surface_table.h"
 
 namespace {
 

@@ -7,12 +7,12 @@
 #include <vector>
 
 #include "tests/vexal/graphics/screen_fixture.h"
-#include "vexal/graphics/bmp_data_table.h"
-#include "vexal/graphics/ddraw_row.h"
-#include "vexal/graphics/graph_image.h"
-#include "vexal/graphics/graph_table.h"
-#include "vexal/graphics/graphics_seam.h"
-#include "vexal/graphics/palette.h"
+#include "vexal/graphics/graphs/bmp_data_table.h"
+#include "vexal/graphics/drawing/ddraw_row.h"
+#include "vexal/graphics/pictures/graph_image.h"
+#include "vexal/graphics/graphs/graph_table.h"
+#include "vexal/graphics/drawing/graphics_seam.h"
+#include "vexal/graphics/screen/palette.h"
 
 namespace {
 

@@ -1,4 +1,4 @@
-#include "vexal/graphics/dib_image.h"
+#include "vexal/graphics/pictures/dib_image.h"
 
 #include <gtest/gtest.h>
 

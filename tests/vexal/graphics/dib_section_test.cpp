@@ -1,13 +1,13 @@
 // Pictures as bitmaps in a chosen format: the depth table, mirroring, memory sources and
 // the failures.
-#include "vexal/graphics/dib_section.h"
+#include "vexal/graphics/pictures/dib_section.h"
 
 #include <gtest/gtest.h>
 
 #include <cstring>
 #include <vector>
 
-#include "platform/gdi_bitmap.h"
+#include "platform/gdi/gdi_bitmap.h"
 #include "tests/vexal/app/library_fixture.h"
 #include "tests/vexal/graphics/image_fixtures.h"
 #include "vexal/app/library.h"

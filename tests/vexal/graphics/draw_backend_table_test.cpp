@@ -1,7 +1,7 @@
 // The drawing backend table: what each slot of each row answers before its drawer or
 // device exists, the row lookup, and the row-0 entries built so far (the colour format
 // of a new graph, deleting a graph's storage).
-#include "vexal/graphics/draw_backend_table.h"
+#include "vexal/graphics/drawing/draw_backend_table.h"
 
 #include <gtest/gtest.h>
 
@@ -13,9 +13,9 @@
 #include <vector>
 
 #include "tests/vexal/graphics/screen_fixture.h"
-#include "vexal/graphics/ddraw_row.h"
-#include "vexal/graphics/ddraw_state.h"
-#include "vexal/graphics/graphics_seam.h"
+#include "vexal/graphics/drawing/ddraw_row.h"
+#include "vexal/graphics/screen/ddraw_state.h"
+#include "vexal/graphics/drawing/graphics_seam.h"
 
 namespace {
 

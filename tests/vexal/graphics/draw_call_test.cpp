@@ -1,7 +1,7 @@
 // The public drawing calls with rows that record what they are asked: which row draws,
 // the mask steps around each draw, the part draw and its draw area, and subtracting on
 // Direct3D.
-#include "vexal/graphics/draw_calls.h"
+#include "vexal/graphics/drawing/draw_calls.h"
 
 #include <gtest/gtest.h>
 
@@ -12,11 +12,11 @@
 
 #include "tests/vexal/graphics/call_record.h"
 #include "vexal/app/app_state.h"
-#include "vexal/graphics/ddraw_state.h"
-#include "vexal/graphics/draw_backend_table.h"
-#include "vexal/graphics/graph_table.h"
-#include "vexal/graphics/graphics_seam.h"
-#include "vexal/graphics/screen_access.h"
+#include "vexal/graphics/screen/ddraw_state.h"
+#include "vexal/graphics/drawing/draw_backend_table.h"
+#include "vexal/graphics/graphs/graph_table.h"
+#include "vexal/graphics/drawing/graphics_seam.h"
+#include "vexal/graphics/screen/screen_access.h"
 
 namespace {
 

@@ -1,6 +1,6 @@
 // The draw state and its setters, with rows that record what they are asked: the draw
 // area, blend mode and brightness, and the draw target with the masked-drawing flag.
-#include "vexal/graphics/draw_state.h"
+#include "vexal/graphics/drawing/draw_state.h"
 
 #include <gtest/gtest.h>
 
@@ -10,11 +10,11 @@
 
 #include "tests/vexal/graphics/call_record.h"
 #include "vexal/app/app_state.h"
-#include "vexal/graphics/ddraw_state.h"
-#include "vexal/graphics/draw_backend_table.h"
-#include "vexal/graphics/draw_calls.h"
-#include "vexal/graphics/graph_table.h"
-#include "vexal/graphics/graphics_seam.h"
+#include "vexal/graphics/screen/ddraw_state.h"
+#include "vexal/graphics/drawing/draw_backend_table.h"
+#include "vexal/graphics/drawing/draw_calls.h"
+#include "vexal/graphics/graphs/graph_table.h"
+#include "vexal/graphics/drawing/graphics_seam.h"
 
 namespace {
 

@@ -1,7 +1,7 @@
 // The DirectDraw row's draw target on a started 32-bit window with a 16 x 8 screen on the
 // 1024 x 768 desktop: choosing the target, a Direct3D graph making row 0 unusable, the
 // clear, the screen copy with its validation, and the restore after the inactive wait.
-#include "vexal/graphics/draw_target.h"
+#include "vexal/graphics/drawing/draw_target.h"
 
 #include <gtest/gtest.h>
 
@@ -10,19 +10,19 @@
 #include <string>
 #include <vector>
 
-#include "platform/window.h"
+#include "platform/window/window.h"
 #include "tests/vexal/graphics/screen_fixture.h"
 #include "vexal/app/app_state.h"
-#include "vexal/graphics/bmp_data_table.h"
-#include "vexal/graphics/ddraw_row.h"
-#include "vexal/graphics/ddraw_state.h"
-#include "vexal/graphics/draw_backend_table.h"
-#include "vexal/graphics/draw_calls.h"
-#include "vexal/graphics/graph_table.h"
-#include "vexal/graphics/graphics_seam.h"
-#include "vexal/graphics/screen_access.h"
-#include "vexal/graphics/screen_mode.h"
-#include "vexal/graphics/wait_active.h"
+#include "vexal/graphics/graphs/bmp_data_table.h"
+#include "vexal/graphics/drawing/ddraw_row.h"
+#include "vexal/graphics/screen/ddraw_state.h"
+#include "vexal/graphics/drawing/draw_backend_table.h"
+#include "vexal/graphics/drawing/draw_calls.h"
+#include "vexal/graphics/graphs/graph_table.h"
+#include "vexal/graphics/drawing/graphics_seam.h"
+#include "vexal/graphics/screen/screen_access.h"
+#include "vexal/graphics/screen/screen_mode.h"
+#include "vexal/graphics/screen/wait_active.h"
 
 namespace {
 

@@ -5,16 +5,16 @@
 #include <cstdlib>
 #include <string>
 
-#include "platform/frame_capture.h"
-#include "platform/presentation.h"
-#include "platform/text_encoding.h"
+#include "platform/capture/frame_capture.h"
+#include "platform/surface/presentation.h"
+#include "platform/text/text_encoding.h"
 #include "tests/support/png_file.h"
 #include "tests/vexal/graphics/font_fixture.h"
 #include "vexal/app/screen_log.h"
-#include "vexal/graphics/color_value.h"
-#include "vexal/graphics/draw_calls.h"
-#include "vexal/graphics/screen_mode.h"
-#include "vexal/graphics/screen_present.h"
+#include "vexal/graphics/screen/color_value.h"
+#include "vexal/graphics/drawing/draw_calls.h"
+#include "vexal/graphics/screen/screen_mode.h"
+#include "vexal/graphics/screen/screen_present.h"
 
 namespace {
 

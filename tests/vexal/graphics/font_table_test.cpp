@@ -1,6 +1,6 @@
 // Font handles: the cache layout each font gets, the slots handles live in, refused fonts,
 // the default font across restarts and the on-screen log's one font.
-#include "vexal/graphics/font_table.h"
+#include "vexal/graphics/fonts/font_table.h"
 
 #include <gtest/gtest.h>
 
@@ -8,11 +8,11 @@
 
 #include "tests/vexal/graphics/font_fixture.h"
 #include "vexal/app/screen_log.h"
-#include "vexal/graphics/bmp_data_table.h"
-#include "vexal/graphics/ddraw_device.h"
-#include "vexal/graphics/graph_manage.h"
-#include "vexal/graphics/graph_table.h"
-#include "vexal/graphics/screen_mode.h"
+#include "vexal/graphics/graphs/bmp_data_table.h"
+#include "vexal/graphics/screen/ddraw_device.h"
+#include "vexal/graphics/graphs/graph_manage.h"
+#include "vexal/graphics/graphs/graph_table.h"
+#include "vexal/graphics/screen/screen_mode.h"
 
 namespace {
 

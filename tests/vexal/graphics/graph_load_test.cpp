@@ -1,6 +1,6 @@
 // Picture files into graphs on a started 32-bit window: whole graphs, alpha companions,
 // divided graphs with and without mirroring, reloading pieces, refused divisions.
-#include "vexal/graphics/graph_load.h"
+#include "vexal/graphics/graphs/graph_load.h"
 
 #include <gtest/gtest.h>
 #include <sys/stat.h>
@@ -12,9 +12,9 @@
 #include "tests/vexal/graphics/graph_pixels.h"
 #include "tests/vexal/graphics/image_fixtures.h"
 #include "tests/vexal/graphics/screen_fixture.h"
-#include "vexal/graphics/draw_state.h"
-#include "vexal/graphics/graph_table.h"
-#include "vexal/graphics/graphics_seam.h"
+#include "vexal/graphics/drawing/draw_state.h"
+#include "vexal/graphics/graphs/graph_table.h"
+#include "vexal/graphics/drawing/graphics_seam.h"
 
 namespace {
 

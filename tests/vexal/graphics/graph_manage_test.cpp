@@ -1,6 +1,6 @@
 // Starting and ending graph management on a started screen, deleting every graph, and the
 // restore handler, with rows that record what they are asked.
-#include "vexal/graphics/graph_manage.h"
+#include "vexal/graphics/graphs/graph_manage.h"
 
 #include <gtest/gtest.h>
 
@@ -8,9 +8,9 @@
 #include <vector>
 
 #include "tests/vexal/graphics/screen_fixture.h"
-#include "vexal/graphics/draw_backend_table.h"
-#include "vexal/graphics/graph_table.h"
-#include "vexal/graphics/graphics_seam.h"
+#include "vexal/graphics/drawing/draw_backend_table.h"
+#include "vexal/graphics/graphs/graph_table.h"
+#include "vexal/graphics/drawing/graphics_seam.h"
 
 namespace {
 

@@ -7,9 +7,9 @@
 #include <cstdint>
 #include <cstring>
 
-#include "platform/surface.h"
-#include "vexal/graphics/bmp_data_table.h"
-#include "vexal/graphics/graph_table.h"
+#include "platform/surface/surface.h"
+#include "vexal/graphics/graphs/bmp_data_table.h"
+#include "vexal/graphics/graphs/graph_table.h"
 
 namespace graphtest {
 

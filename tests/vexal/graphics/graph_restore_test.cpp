@@ -1,6 +1,6 @@
 // Graphs after a device loss on a started 32-bit window: surfaces come back, and the
 // default restore handler reloads every graph made from a file into its place.
-#include "vexal/graphics/graph_restore.h"
+#include "vexal/graphics/graphs/graph_restore.h"
 
 #include <gtest/gtest.h>
 #include <sys/stat.h>
@@ -12,9 +12,9 @@
 #include "tests/vexal/graphics/graph_pixels.h"
 #include "tests/vexal/graphics/image_fixtures.h"
 #include "tests/vexal/graphics/screen_fixture.h"
-#include "vexal/graphics/graph_load.h"
-#include "vexal/graphics/graph_table.h"
-#include "vexal/graphics/graphics_seam.h"
+#include "vexal/graphics/graphs/graph_load.h"
+#include "vexal/graphics/graphs/graph_table.h"
+#include "vexal/graphics/drawing/graphics_seam.h"
 
 namespace {
 

@@ -1,6 +1,6 @@
 // Graph handles: allocation and reuse, the end index, validation, the row a new graph
 // gets, the limit of 3000 graphs, and where a graph's source is recorded.
-#include "vexal/graphics/graph_table.h"
+#include "vexal/graphics/graphs/graph_table.h"
 
 #include <gtest/gtest.h>
 
@@ -10,11 +10,11 @@
 #include "tests/vexal/app/library_fixture.h"
 #include "vexal/app/app_state.h"
 #include "vexal/app/log_file.h"
-#include "vexal/graphics/ddraw_state.h"
-#include "vexal/graphics/draw_state.h"
-#include "vexal/graphics/draw_backend_table.h"
-#include "vexal/graphics/graph_record.h"
-#include "vexal/graphics/screen_access.h"
+#include "vexal/graphics/screen/ddraw_state.h"
+#include "vexal/graphics/drawing/draw_state.h"
+#include "vexal/graphics/drawing/draw_backend_table.h"
+#include "vexal/graphics/graphs/graph_record.h"
+#include "vexal/graphics/screen/screen_access.h"
 
 namespace {
 

@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "vexal/graphics/graph_image.h"
+#include "vexal/graphics/pictures/graph_image.h"
 
 namespace nltest {
 

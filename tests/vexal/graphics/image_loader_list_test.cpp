@@ -1,4 +1,4 @@
-#include "vexal/graphics/image_loader_list.h"
+#include "vexal/graphics/pictures/image_loader_list.h"
 
 #include <png.h>
 

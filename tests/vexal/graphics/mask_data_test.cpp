@@ -1,6 +1,6 @@
 // Mask data records: the table of 512, filling them from bitmaps and loading them from
 // picture files.
-#include "vexal/graphics/mask_data.h"
+#include "vexal/graphics/mask/mask_data.h"
 
 #include <gtest/gtest.h>
 

@@ -1,6 +1,6 @@
 // The post-draw keying loop: pixels under a 0 mask byte become 0, nothing else changes,
 // and nothing outside the rectangle is read or written.
-#include "vexal/graphics/mask_key_pixels.h"
+#include "vexal/graphics/mask/mask_key_pixels.h"
 
 #include <gtest/gtest.h>
 

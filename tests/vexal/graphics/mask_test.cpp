@@ -1,6 +1,6 @@
 // The mask on a started library: masked draws through the public calls and the row's mask
 // steps, stamping mask data into the buffer, and the buffer's and surface's life.
-#include "vexal/graphics/mask.h"
+#include "vexal/graphics/mask/mask.h"
 
 #include <gtest/gtest.h>
 
@@ -11,20 +11,20 @@
 #include <string>
 #include <vector>
 
-#include "platform/surface.h"
-#include "platform/window.h"
+#include "platform/surface/surface.h"
+#include "platform/window/window.h"
 #include "tests/vexal/graphics/call_record.h"
 #include "tests/vexal/graphics/image_fixtures.h"
 #include "tests/vexal/graphics/screen_fixture.h"
 #include "vexal/app/app_state.h"
-#include "vexal/graphics/draw_backend_table.h"
-#include "vexal/graphics/draw_calls.h"
-#include "vexal/graphics/draw_state.h"
-#include "vexal/graphics/font_table.h"
-#include "vexal/graphics/graph_load.h"
-#include "vexal/graphics/graph_manage.h"
-#include "vexal/graphics/mask_data.h"
-#include "vexal/graphics/screen_access.h"
+#include "vexal/graphics/drawing/draw_backend_table.h"
+#include "vexal/graphics/drawing/draw_calls.h"
+#include "vexal/graphics/drawing/draw_state.h"
+#include "vexal/graphics/fonts/font_table.h"
+#include "vexal/graphics/graphs/graph_load.h"
+#include "vexal/graphics/graphs/graph_manage.h"
+#include "vexal/graphics/mask/mask_data.h"
+#include "vexal/graphics/screen/screen_access.h"
 
 namespace {
 

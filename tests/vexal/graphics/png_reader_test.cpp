@@ -5,10 +5,10 @@
 #include <cstdio>
 #include <cstdlib>
 
-#include "platform/fs.h"
+#include "platform/fs/fs.h"
 #include "tests/support/temp_dir.h"
 #include "tests/vexal/graphics/image_fixtures.h"
-#include "vexal/graphics/image_loader_list.h"
+#include "vexal/graphics/pictures/image_loader_list.h"
 
 namespace {
 

@@ -10,15 +10,15 @@
 #include <tuple>
 #include <vector>
 
-#include "platform/display.h"
-#include "platform/surface.h"
-#include "platform/window.h"
+#include "platform/surface/display.h"
+#include "platform/surface/surface.h"
+#include "platform/window/window.h"
 #include "tests/vexal/app/library_fixture.h"
 #include "vexal/app/app_state.h"
 #include "vexal/app/library.h"
 #include "vexal/app/window_mode.h"
-#include "vexal/graphics/ddraw_device.h"
-#include "vexal/graphics/ddraw_state.h"
+#include "vexal/graphics/screen/ddraw_device.h"
+#include "vexal/graphics/screen/ddraw_state.h"
 
 namespace screentest {
 

@@ -1,6 +1,6 @@
 // Screen-mode changes on the fake display: which modes are tried in which order, and what
 // the library reports and keeps.
-#include "vexal/graphics/screen_mode.h"
+#include "vexal/graphics/screen/screen_mode.h"
 
 #include <gtest/gtest.h>
 
@@ -8,14 +8,14 @@
 #include <string>
 #include <vector>
 
-#include "platform/timer.h"
+#include "platform/timer/timer.h"
 #include "tests/vexal/graphics/screen_fixture.h"
 #include "vexal/app/app_state.h"
-#include "vexal/graphics/ddraw_device.h"
-#include "vexal/graphics/graph_table.h"
-#include "vexal/graphics/graphics_seam.h"
-#include "vexal/graphics/main_surfaces.h"
-#include "vexal/graphics/screen_access.h"
+#include "vexal/graphics/screen/ddraw_device.h"
+#include "vexal/graphics/graphs/graph_table.h"
+#include "vexal/graphics/drawing/graphics_seam.h"
+#include "vexal/graphics/screen/main_surfaces.h"
+#include "vexal/graphics/screen/screen_access.h"
 
 namespace {
 

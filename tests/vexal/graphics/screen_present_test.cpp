@@ -1,7 +1,7 @@
 // Presenting the back screen: where its pixels land on the primary (checked against a
 // slow reference of the clipping rule), which flip or wait each mode makes, and the
 // copy through device contexts.
-#include "vexal/graphics/screen_present.h"
+#include "vexal/graphics/screen/screen_present.h"
 
 #include <gtest/gtest.h>
 
@@ -11,17 +11,17 @@
 #include <tuple>
 #include <vector>
 
-#include "platform/presentation.h"
+#include "platform/surface/presentation.h"
 #include "tests/support/png_file.h"
 #include "tests/vexal/graphics/graph_pixels.h"
 #include "tests/vexal/graphics/screen_fixture.h"
 #include "vexal/app/app_state.h"
 #include "vexal/app/message_pump.h"
 #include "vexal/app/screen_log.h"
-#include "vexal/graphics/ddraw_state.h"
-#include "vexal/graphics/graphics_seam.h"
-#include "vexal/graphics/screen_access.h"
-#include "vexal/graphics/screen_mode.h"
+#include "vexal/graphics/screen/ddraw_state.h"
+#include "vexal/graphics/drawing/graphics_seam.h"
+#include "vexal/graphics/screen/screen_access.h"
+#include "vexal/graphics/screen/screen_mode.h"
 
 namespace {
 

@@ -1,4 +1,4 @@
-#include "vexal/graphics/surface_table.h"
+#include "vexal/graphics/screen/surface_table.h"
 
 #include <gtest/gtest.h>
 

@@ -3,7 +3,7 @@
 // at the target's own coordinates, and what swapped corners give under the edge walk.
 #include <gtest/gtest.h>
 
-#include "vexal/graphics/ddraw_row.h"
+#include "vexal/graphics/drawing/ddraw_row.h"
 #include "warp_fixture.h"
 
 namespace warptest {

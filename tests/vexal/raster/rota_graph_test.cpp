@@ -7,7 +7,7 @@
 #include <limits>
 
 #include "vexal/ddraw/draw_graph.h"
-#include "vexal/graphics/ddraw_row.h"
+#include "vexal/graphics/drawing/ddraw_row.h"
 #include "warp_fixture.h"
 
 namespace warptest {

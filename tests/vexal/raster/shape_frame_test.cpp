@@ -7,9 +7,9 @@
 #include <string>
 #include <vector>
 
-#include "platform/frame_capture.h"
+#include "platform/capture/frame_capture.h"
 #include "shape_draw_fixture.h"
-#include "vexal/graphics/bmp_data_table.h"
+#include "vexal/graphics/graphs/bmp_data_table.h"
 
 namespace shapetest {
 namespace {

@@ -8,7 +8,7 @@
 #include <random>
 #include <vector>
 
-#include "vexal/graphics/blend_mul_table.h"
+#include "vexal/graphics/screen/blend_mul_table.h"
 #include "vexal/raster/shape_kernel_ops.h"
 
 namespace {

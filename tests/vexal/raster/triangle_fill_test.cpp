@@ -10,7 +10,7 @@
 #include <vector>
 
 #include "shape_draw_fixture.h"
-#include "vexal/graphics/ddraw_row.h"
+#include "vexal/graphics/drawing/ddraw_row.h"
 
 namespace shapetest {
 namespace {

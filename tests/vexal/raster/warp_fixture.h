@@ -11,23 +11,23 @@
 #include <string>
 #include <vector>
 
-#include "platform/display.h"
-#include "platform/surface.h"
+#include "platform/surface/display.h"
+#include "platform/surface/surface.h"
 #include "tests/vexal/app/library_fixture.h"
 #include "vexal/app/library.h"
 #include "vexal/app/window_mode.h"
-#include "vexal/graphics/bmp_data_table.h"
-#include "vexal/graphics/color_value.h"
-#include "vexal/graphics/ddraw_state.h"
-#include "vexal/graphics/draw_state.h"
-#include "vexal/graphics/draw_target.h"
-#include "vexal/graphics/graph_record.h"
-#include "vexal/graphics/graph_table.h"
-#include "vexal/graphics/mask.h"
-#include "vexal/graphics/surface_table.h"
+#include "vexal/graphics/graphs/bmp_data_table.h"
+#include "vexal/graphics/screen/color_value.h"
+#include "vexal/graphics/screen/ddraw_state.h"
+#include "vexal/graphics/drawing/draw_state.h"
+#include "vexal/graphics/drawing/draw_target.h"
+#include "vexal/graphics/graphs/graph_record.h"
+#include "vexal/graphics/graphs/graph_table.h"
+#include "vexal/graphics/mask/mask.h"
+#include "vexal/graphics/screen/surface_table.h"
 #include "vexal/app/app_state.h"
-#include "vexal/graphics/screen_access.h"
-#include "vexal/graphics/screen_mode.h"
+#include "vexal/graphics/screen/screen_access.h"
+#include "vexal/graphics/screen/screen_mode.h"
 
 namespace warptest {
 

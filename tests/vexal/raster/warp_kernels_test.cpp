@@ -7,7 +7,7 @@
 #include <tuple>
 #include <vector>
 
-#include "vexal/graphics/ddraw_row.h"
+#include "vexal/graphics/drawing/ddraw_row.h"
 #include "vexal/raster/triangle_raster.h"
 #include "warp_fixture.h"
 

@@ -9,7 +9,7 @@
 #include <random>
 
 #include "vexal/ddraw/primitive.h"
-#include "vexal/graphics/ddraw_row.h"
+#include "vexal/graphics/drawing/ddraw_row.h"
 #include "warp_fixture.h"
 
 namespace warptest {

@@ -10,13 +10,13 @@
 #include "game/entry/battle_wiring.h"
 #include "game/entry/frame_loop.h"
 #include "game/entry/game_start.h"
-#include "platform/display.h"
-#include "platform/fs.h"
-#include "platform/input.h"
-#include "platform/presentation.h"
+#include "platform/surface/display.h"
+#include "platform/fs/fs.h"
+#include "platform/input/input.h"
+#include "platform/surface/presentation.h"
 #include "tests/vexal/app/library_fixture.h"
-#include "vexal/graphics/draw_target.h"
-#include "vexal/graphics/screen_present.h"
+#include "vexal/graphics/drawing/draw_target.h"
+#include "vexal/graphics/screen/screen_present.h"
 
 namespace {
 

@@ -9,8 +9,8 @@
 
 #include "game/data/game_data.h"
 #include "game/text/bitmap_font.h"
-#include "tests/game/menu/menu_fixture.h"
-#include "vexal/graphics/draw_state.h"
+#include "tests/game/text/window_fixture.h"
+#include "vexal/graphics/drawing/draw_state.h"
 
 namespace {
 
@@ -53,10 +53,10 @@ std::vector<int> CellsAt(int y, int x0, int x1, uint32_t bright) {
   return cells;
 }
 
-class ItemInfoPanelTest : public menutest::MenuTest {
+class ItemInfoPanelTest : public windowtest::WindowTest {
  protected:
   void SetUp() override {
-    MenuTest::SetUp();
+    WindowTest::SetUp();
     glyphs.clear();
     SetGlyphDrawHook(RecordGlyph);
     ResetGameData();
@@ -64,7 +64,7 @@ class ItemInfoPanelTest : public menutest::MenuTest {
   void TearDown() override {
     SetGlyphDrawHook(nullptr);
     ResetGameData();
-    MenuTest::TearDown();
+    WindowTest::TearDown();
   }
 };
 

@@ -1,9 +1,0 @@
-#include "vexal/graphics/ddraw_state.h"
-
-namespace vexal {
-
-DDrawStateRecord DDrawState;  // the one device and screen
-
-void ResetDDrawState() { DDrawState = DDrawStateRecord{}; }
-
-}  // namespace vexal

@@ -1,0 +1,313 @@
+#include "vexal/graphics/drawing/draw_calls.h"
+
+#include <algorithm>
+#include <string>
+#include <utility>
+
+#include "vexal/app/fatal_exit.h"
+#include "vexal/app/log_file.h"
+#include "vexal/app/window_access.h"
+#include "vexal/graphics/drawing/draw_backend_table.h"
+#include "vexal/graphics/graphs/graph_table.h"
+#include "vexal/graphics/drawing/graphics_seam.h"
+#include "vexal/graphics/screen/screen_access.h"
+#include "vexal/graphics/screen/wait_active.h"
+
+namespace vexal {
+namespace {
+
+bool Direct3DAvailable() { return GraphTable.Direct3DAvailable != 0; }
+
+int ShapeRow() {
+  return GraphTable.Direct3DForbidden == 0 && Direct3DAvailable() && GetNo3DSurfaceFlag() == 0 ? kD3DRow : kDDrawRow;
+}
+
+int StringRow() { return GraphTable.Direct3DForbidden == 0 && Direct3DAvailable() ? kD3DRow : kDDrawRow; }
+
+bool DrawsNothing() { return DrawState.Suspended != 0 || DrawState.EmptyDrawArea != 0; }
+
+// Subtracting on Direct3D: the area is turned into white minus itself, the draw adds
+// onto it, and the area is turned back.
+template <class Draw>
+int DrawSubtracted(const Rect& mask, Draw&& draw) {
+  const DrawBackendRow& row = GetDrawBackendRow(kD3DRow);
+  const int param = DrawState.BlendParam;
+  const uint32_t bright = DrawState.Bright;
+  auto invert = [&] {
+    DrawState.Bright = kBrightNone;
+    row.DrawFillBox(mask.left, mask.top, mask.right, mask.bottom, MakeColorValue(255, 255, 255));
+    DrawState.Bright = bright;
+  };
+  invert();
+  SetBlendModeParam(kBlendSubtractStep, param);
+  const int result = draw(row);
+  SetBlendModeParam(kBlendSubtract, param);
+  invert();
+  return result;
+}
+
+// One draw on a row, inside the mask steps while masked drawing is on.
+template <class Draw>
+int RunDraw(int row, const Rect& mask, Draw&& draw) {
+  const DrawBackendRow& ddraw = GetDrawBackendRow(kDDrawRow);
+  if (DrawState.MaskedDrawing != 0) ddraw.MaskPreDraw(mask);
+  const int result = row == kD3DRow && DrawState.BlendMode == kBlendSubtract
+                         ? DrawSubtracted(mask, draw)
+                         : draw(GetDrawBackendRow(row));
+  if (DrawState.MaskedDrawing != 0) ddraw.MaskPostDraw(mask);
+  return result;
+}
+
+Rect ClientRect() {
+  int32_t c[4] = {};
+  GetClientRectCopy(c);
+  return {c[0], c[1], c[2], c[3]};
+}
+
+// The target rectangle the mask code reads, and the rows told the masked flag. Masked draws
+// go to the screen-sized mask surface, so only unmasked ones start at the client area.
+void SyncMaskedTarget() {
+  if (IsDrawingToFront() && DrawState.MaskedDrawing == 0) {
+    DrawState.TargetRect = ClientRect();
+  } else {
+    int w = 0, h = 0;
+    GetGraphDimensions(DrawState.DrawScreen, &w, &h);
+    DrawState.TargetRect = {0, 0, w, h};
+  }
+  const int masked = static_cast<int>(DrawState.MaskedDrawing);
+  GetDrawBackendRow(kDDrawRow).SyncDrawTarget(masked);
+  if (Direct3DAvailable()) GetDrawBackendRow(kD3DRow).SyncDrawTarget(masked);
+}
+
+int SetDrawTargetCore(int screen, bool may_fall_back) {
+  if (GraphTable.Initialised == 0) return -1;
+  if (DrawState.Suspended != 0) return 0;
+  WaitActiveAndRestore();
+  const bool mask = MaskBufferExists() != 0;
+  const uint32_t kept_masked = DrawState.MaskedDrawing;
+  if (mask) {
+    DrawState.MaskedDrawing = 0;
+    SyncMaskedTarget();
+  }
+  // Masked drawing comes back whichever way the call ends.
+  auto restore_mask = [&] {
+    if (!mask) return;
+    DrawState.MaskedDrawing = kept_masked;
+    SyncMaskedTarget();
+  };
+  if (screen >= 0 && screen < kGraphMax && GraphTable.Slots[screen] == nullptr) {
+    restore_mask();
+    return -1;
+  }
+  const int old = DrawState.DrawScreen;
+  DrawState.DrawScreen = screen;
+  DrawState.TargetRect = IsWindowMode() != 0 && screen == kFrontScreen ? ClientRect() : Rect{};
+  int d3d_result = -1;
+  if (Direct3DAvailable()) d3d_result = GetDrawBackendRow(kD3DRow).SetDrawTarget(screen);
+  const int ddraw_result = GetDrawBackendRow(kDDrawRow).SetDrawTarget(screen);
+  if (ddraw_result == -1 && d3d_result == -1) {
+    restore_mask();
+    // The old target again; if that is refused too, it stays stored without another try.
+    if (may_fall_back) SetDrawTargetCore(old, false);
+    return 0;
+  }
+  int w = 0, h = 0;
+  GetGraphDimensions(screen, &w, &h);
+  const bool same_size = w == DrawState.TargetWidth && h == DrawState.TargetHeight;
+  DrawState.TargetWidth = w;
+  DrawState.TargetHeight = h;
+  if (same_size) {
+    const Rect a = DrawState.DrawArea;
+    SetDrawClipArea(a.left, a.top, a.right, a.bottom);
+  } else {
+    SetDrawClipArea(0, 0, w, h);
+  }
+  restore_mask();
+  return 0;
+}
+
+}  // namespace
+
+int SetBlendModeParam(int mode, int param) {
+  if (DrawState.Suspended != 0) return 0;
+  if (mode == DrawState.BlendMode && param == DrawState.BlendParam) return 0;
+  WaitActiveAndRestore();
+  int passed = param;
+  if (mode != kBlendPassOnly) {
+    passed = std::clamp(param, 0, kBlendParamMax);
+    DrawState.BlendMode = mode;
+    DrawState.BlendParam = passed;
+  }
+  CallOnBothRows([&](const DrawBackendRow& row) { row.SetBlendMode(mode, passed); });
+  return 0;
+}
+
+int SetDrawBrightness(int red, int green, int blue) {
+  if (DrawState.Suspended != 0) return 0;
+  const uint32_t b = DrawState.Bright;
+  if (static_cast<int>((b >> 8) & 0xFF) == red && static_cast<int>((b >> 16) & 0xFF) == green &&
+      static_cast<int>(b >> 24) == blue) {
+    return 0;
+  }
+  red = std::clamp(red, 0, 255);
+  green = std::clamp(green, 0, 255);
+  blue = std::clamp(blue, 0, 255);
+  DrawState.Bright = MakeBrightValue(red, green, blue);
+  CallOnBothRows([&](const DrawBackendRow& row) { row.SetDrawBright(red, green, blue); });
+  return 0;
+}
+
+int SetDrawTarget(int screen) { return SetDrawTargetCore(screen, true); }
+
+int SetDrawClipArea(int x1, int y1, int x2, int y2) {
+  if (DrawState.Suspended != 0) return 0;
+  WaitActiveAndRestore();
+  const int32_t given[4] = {x1, y1, x2, y2};
+  SetWindowDrawRect(given);
+  int w = 0, h = 0;
+  const int screen = DrawState.DrawScreen;
+  if (screen == kBackScreen) {
+    GetScreenSize(&w, &h);
+  } else if (screen == kFrontScreen) {
+    GetScreenSize(&w, &h);
+    const Rect client = ClientRect();
+    int32_t desktop_w = 0, desktop_h = 0;
+    GetDesktopMode(&desktop_w, &desktop_h, nullptr);
+    if (client.left < 0) x1 = -client.left;
+    if (client.top < 0) y1 = -client.top;
+    if (client.left + w >= desktop_w) w = desktop_w - client.left;
+    if (client.top + h >= desktop_h) h = desktop_h - client.top;
+  } else if (GetGraphDimensions(screen, &w, &h) == -1) {
+    return 0;
+  }
+  if (x1 > x2) std::swap(x1, x2);
+  if (y1 > y2) std::swap(y1, y2);
+  x1 = std::clamp(x1, 0, std::max(w, 0));
+  x2 = std::clamp(x2, 0, std::max(w, 0));
+  y1 = std::clamp(y1, 0, std::max(h, 0));
+  y2 = std::clamp(y2, 0, std::max(h, 0));
+  DrawState.DrawArea = {x1, y1, x2, y2};
+  if (x1 == x2 || y1 == y2) {
+    DrawState.EmptyDrawArea = 1;
+    return 0;
+  }
+  DrawState.EmptyDrawArea = 0;
+  const Rect area = DrawState.DrawArea;
+  CallOnBothRows([&](const DrawBackendRow& row) { row.SetDrawArea(&area); });
+  return 0;
+}
+
+int CopyScreenToGraph(int x1, int y1, int x2, int y2, int graph, int flag) {
+  if (DrawState.Suspended != 0) return 0;
+  GraphRecord* record = GetGraphRecord(graph);
+  if (record == nullptr) return -1;
+  WaitActiveAndRestore();
+  EndPending3DScene();
+  const int row = record->Row == kD3DRow && Direct3DAvailable() ? kD3DRow : kDDrawRow;
+  return GetDrawBackendRow(row).CopyScreenToGraph(x1, y1, x2, y2, record, flag);
+}
+
+int SetGraphSuspend(int flag) {
+  DrawState.Suspended = static_cast<uint32_t>(flag);
+  return 0;
+}
+
+int GetDrawTarget() { return DrawState.DrawScreen; }
+
+DrawStateBlock* GetDrawTargetPtr() { return &DrawState; }
+
+int GetScreenModeInfo(int* width, int* height, int* bits) {
+  GetScreenSize(width, height);
+  *bits = GetScreenColorBits();
+  return 0;
+}
+
+int DrawGraph(int x, int y, int graph, int trans) {
+  if (DrawsNothing()) return 0;
+  GraphRecord* record = GetGraphRecord(graph);
+  if (record == nullptr) return -1;
+  WaitActiveAndRestore();
+  const Rect mask{x, y, x + record->Width, y + record->Height};
+  return RunDraw(record->Row, mask, [&](const DrawBackendRow& row) { return row.DrawGraph(x, y, record, trans); });
+}
+
+int DrawExtendGraph(int x1, int y1, int x2, int y2, int graph, int trans) {
+  if (DrawsNothing()) return 0;
+  GraphRecord* record = GetGraphRecord(graph);
+  if (record == nullptr) return -1;
+  WaitActiveAndRestore();
+  return RunDraw(record->Row, Rect{x1, y1, x2, y2},
+                 [&](const DrawBackendRow& row) { return row.DrawExtendGraph(x1, y1, x2, y2, record, trans); });
+}
+
+int DrawGraphPart(int x, int y, int src_x, int src_y, int w, int h, int graph, int trans, int turn) {
+  const Rect kept = DrawState.DrawArea;
+  DrawState.DrawArea = {x, y, x + w, y + h};
+  ClipRect(&DrawState.DrawArea, &kept);
+  int result = -1;
+  if (turn == 0) {
+    result = DrawGraph(x - src_x, y - src_y, graph, trans);
+  } else {
+    int gw = 0, gh = 0;
+    if (GetGraphRecord(graph) != nullptr && GetGraphDimensions(graph, &gw, &gh) == 0) {
+      result = DrawExtendGraph(x + src_x + w, y - src_y, x + src_x + w - gw, y - src_y + gh, graph, trans);
+    }
+  }
+  DrawState.DrawArea = kept;
+  return result;
+}
+
+int DrawBox(int x1, int y1, int x2, int y2, ColorValue color, int fill) {
+  if (DrawsNothing()) return 0;
+  WaitActiveAndRestore();
+  return fill != 0 ? DrawFillBox(x1, y1, x2, y2, color) : DrawBoxOutline(x1, y1, x2, y2, color);
+}
+
+int DrawFillBox(int x1, int y1, int x2, int y2, ColorValue color) {
+  if (DrawsNothing()) return 0;
+  WaitActiveAndRestore();
+  return RunDraw(ShapeRow(), Rect{x1, y1, x2, y2},
+                 [&](const DrawBackendRow& row) { return row.DrawFillBox(x1, y1, x2, y2, color); });
+}
+
+int DrawBoxOutline(int x1, int y1, int x2, int y2, ColorValue color) {
+  if (DrawsNothing()) return 0;
+  WaitActiveAndRestore();
+  return RunDraw(ShapeRow(), Rect{x1, y1, x2, y2},
+                 [&](const DrawBackendRow& row) { return row.DrawBoxOutline(x1, y1, x2, y2, color); });
+}
+
+int DrawCircle(int x, int y, int r, ColorValue color, int fill) {
+  if (DrawsNothing() || r < 0) return 0;
+  WaitActiveAndRestore();
+  return RunDraw(ShapeRow(), Rect{x - r - 1, y - r - 1, x + r + 1, y + r + 1},
+                 [&](const DrawBackendRow& row) { return row.DrawCircle(x, y, r, color, fill); });
+}
+
+int DrawPixel(int x, int y, ColorValue color) {
+  if (DrawsNothing()) return 0;
+  WaitActiveAndRestore();
+  return RunDraw(ShapeRow(), Rect{x, y, x + 1, y + 1},
+                 [&](const DrawBackendRow& row) { return row.DestPixel(x, y, color); });
+}
+
+int DrawStringToHandle(int x, int y, const char* text, ColorValue color, int font, ColorValue edge_color,
+                       int flag) {
+  if (DrawsNothing()) return 0;
+  if (font < 0 || font >= kFontHandleMax || CheckFontHandle(font) == 0) {
+    LogWrite("フォントハンドル値が異常です終了します\n");
+    LogWriteFmt("\tin DrawStringToHandle  x = %d, y = %d, String = %s  Color = %d, FontHandle = %d  ", x, y,
+                text != nullptr ? text : "", static_cast<int>(color), font);
+    FatalErrorExit("");
+  }
+  WaitActiveAndRestore();
+  std::string name;
+  int size = 0, thickness = 0;
+  GetFontStateToHandle(font, &name, &size, &thickness);
+  const Rect mask{x, y, DrawState.DrawArea.right, y + size + kStringMaskMargin};
+  return RunDraw(StringRow(), mask, [&](const DrawBackendRow& row) {
+    return row.DrawString(x, y, text, color, font, edge_color, flag);
+  });
+}
+
+}  // namespace vexal
