@@ -73,6 +73,27 @@ void SlotPosition(int slot, int* x, int* y) {
 
 bool HasFieldUse(int id) { return id != 0 && TheGameData().Item(id).values[kItemFieldUseType] != 0; }
 
+// The item under the cursor of a f.state that describes on button 7, else 0.
+int DescribedItem(const FieldMenu& f) {
+  const GameData& g = TheGameData();
+  const int m = std::clamp<int>(f.member_cursor, 0, kMemberCount - 1);
+  const auto in = [](int i, int count) { return i >= 0 && i < count; };
+  switch (f.state) {
+    case 2:
+      return in(f.slot_cursor[m], kUsedEquipSlots) ? g.Equipment[m][f.slot_cursor[m]].id : 0;
+    case 3: case 6:
+      return in(f.bag_cursor, kUsedBagSlots) ? g.ItemBag[f.bag_cursor].id : 0;
+    case 9:
+      return in(f.stock_cursor, kStackCount) ? g.AbilityStock[f.stock_cursor].id : 0;
+    case 32:
+      return in(f.goods_cursor, kGoodsCount) ? f.goods[f.goods_cursor] : 0;
+    case 33:
+      return in(f.sell_cursor, kUsedBagSlots) ? g.ItemBag[f.sell_cursor].id : 0;
+    default:
+      return -1;
+  }
+}
+
 }  // namespace
 
 void FieldMenu::DrawMenuPages() {
@@ -172,6 +193,8 @@ void FieldMenu::DrawMemberPage() {
 }
 
 void FieldMenu::DrawMenuCursor() {
+  // The step just run decided whether button 7 shows a description this frame.
+  if (const int item = DescribedItem(*this); description_shown && item >= 0) TheGameData().DrawItemInfo(item);
   HandCursor& hand = TheHandCursor;
   int x = 0, y = 0;
   const auto at_member = [&](int m, int still) {

@@ -441,6 +441,38 @@ TEST_F(MenuPagesTest, HandPointsAtEachStatesCursor) {
   }
 }
 
+TEST_F(MenuPagesTest, ButtonSevenDescribesTheItemUnderTheCursor) {
+  GameData& d = TheGameData();
+  d.Equipment[1][4] = {6, 1};
+  d.ItemBag[9] = {5, 1};
+  d.AbilityStock[3] = {6, 1};
+  const struct {
+    int state;
+    const char* name;  // "" for no panel
+  } cases[] = {{2, "ABCDEFGHIJKL"}, {3, "やくそう"}, {6, "やくそう"}, {9, "ABCDEFGHIJKL"},
+               {33, "ABCDEFGHIJKL"}, {32, "やくそう"}, {0, ""}};
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.state);
+    glyphs.clear();
+    ResetFieldMenu();
+    FieldMenu& f = menu();
+    f.state = c.state, f.member_cursor = 1, f.slot_cursor[1] = 4, f.bag_cursor = 9, f.stock_cursor = 3;
+    f.sell_cursor = 1, f.goods_cursor = 2, f.goods[2] = 5;
+    d.ItemBag[1] = {6, 1};
+    f.description_shown = true;
+    f.DrawMenuCursor();
+    if (*c.name == 0) {
+      EXPECT_TRUE(glyphs.empty());
+    } else {
+      ExpectText(70, 36, c.name);  // the panel's name line
+    }
+  }
+  glyphs.clear();
+  menu().state = 3, menu().description_shown = false;
+  menu().DrawMenuCursor();
+  EXPECT_TRUE(glyphs.empty());
+}
+
 TEST_F(MenuPagesTest, ItemTargetPageLiesOverTheFrozenScreen) {
   AddMember(1, 1);
   TheGameData().Members[1][kMemberHp] = 30, TheGameData().Members[1][kMemberMaxHp] = 75;
