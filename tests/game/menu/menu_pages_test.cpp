@@ -199,6 +199,14 @@ TEST_F(MenuPagesTest, MainPageShowsMembersValuesAndCounters) {
   ExpectText(210, 178, "STEP");
   ExpectText(250, 190, "42");
   ExpectText(234, 204, "3:07");
+
+  // The last command reads "ロード" while page down (W) is held.
+  plat::input::SetFakeKey(plat::input::kKeyW, true);
+  KeyInput.UpdateKeyCast();
+  glyphs.clear();
+  menu().DrawMenuPages();
+  ExpectText(232, 124, "ロード");
+  plat::input::SetFakeKey(plat::input::kKeyW, false);
 }
 
 TEST_F(MenuPagesTest, BoxesAreHighlitWhereTheyTakeTheKeys) {
@@ -223,6 +231,11 @@ TEST_F(MenuPagesTest, BoxesAreHighlitWhereTheyTakeTheKeys) {
     menu().DrawMenuPages();
     EXPECT_EQ(ScreenPixel(c.x, c.y), c.want) << "page " << c.page << " state " << c.state << " at " << c.x << "," << c.y;
   }
+  // The bag's scroll marker (270, 28 + 3 s)-(281, 88 + 3 s): its lower corner.
+  menu().page = kMenuPageBag, menu().state = 3, menu().bag_scroll = 20;
+  menu().DrawMenuPages();
+  EXPECT_EQ(ScreenPixel(281, 148), corner);
+  EXPECT_NE(ScreenPixel(281, 149), corner);
 }
 
 TEST_F(MenuPagesTest, IdCardPiecesFollowTheEventBits) {
