@@ -22,10 +22,6 @@ namespace {
 
 constexpr int kBlendOff = 0, kBlendAlpha = 1;
 constexpr int kShakeAlpha = 128;
-constexpr int kStyleQuiet = 0, kStyleHighlit = 1;
-
-// The page frame of the main, member, bag, stock and materials pages.
-constexpr int kPageX1 = 40, kPageY1 = 5, kPageX2 = 280, kPageY2 = 239;
 
 // Main page.
 constexpr int kNameX = 56, kNameAbove = 10;
@@ -71,9 +67,8 @@ void SlotPosition(int slot, int* x, int* y) {
   *y = kSlotY + kListRowHeight * (slot % kSlotRows);
 }
 
-bool HasFieldUse(int id) { return id != 0 && TheGameData().Item(id).values[kItemFieldUseType] != 0; }
-
-// The item under the cursor of a f.state that describes on button 7, else 0.
+// The item under the cursor of a state that describes on button 7 (0 for an empty
+// entry), or -1 for a state that does not.
 int DescribedItem(const FieldMenu& f) {
   const GameData& g = TheGameData();
   const int m = std::clamp<int>(f.member_cursor, 0, kMemberCount - 1);

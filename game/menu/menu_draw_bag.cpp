@@ -15,8 +15,6 @@ namespace game {
 
 namespace {
 
-constexpr int kStyleQuiet = 0, kStyleHighlit = 1;
-constexpr int kPageX1 = 40, kPageY1 = 5, kPageX2 = 280, kPageY2 = 239;
 constexpr int kListX1 = 44, kListY1 = 26, kListX2 = 276, kListY2 = 216;
 constexpr int kMarkerX1 = 270, kMarkerX2 = 281, kMarkerY1 = 28, kMarkerY2 = 88, kMarkerStep = 3;
 constexpr int kMarkerBobFrames = 8;  // the stock's marker goes down and up in 8 frames
@@ -35,8 +33,6 @@ constexpr int kAskNameGlyphs = 10, kAskCountX = 168, kAskCountDigits = 3, kAskCo
 constexpr int kAskTimesX = 192;
 
 constexpr const char* kSubCommands[] = {"つかう", "すてる", "せいとん"};
-
-bool HasFieldUse(int id) { return id != 0 && TheGameData().Item(id).values[kItemFieldUseType] != 0; }
 
 // 22 entries of a list from scroll, two columns.
 template <typename DrawCount>

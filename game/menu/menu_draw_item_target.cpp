@@ -15,7 +15,6 @@ namespace game {
 
 namespace {
 
-constexpr int kStyleHighlit = 1;
 constexpr int kBoxX1 = 120, kBoxY1 = 24, kBoxX2 = 280, kBoxY2 = 214;
 constexpr int kTextX = 152, kValueX = 168, kNameAbove = 2, kHpBelow = 10, kPpBelow = 22;
 constexpr int kHpDigits = 5, kHpMax = 99999, kPpDigits = 4, kPpMax = 9999;

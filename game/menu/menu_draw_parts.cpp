@@ -23,6 +23,8 @@ constexpr int kFirstAilmentByte = 1, kLastAilmentByte = 4;
 
 }  // namespace
 
+bool HasFieldUse(int id) { return id != 0 && TheGameData().Item(id).values[kItemFieldUseType] != 0; }
+
 void SetTextTint(TextTint tint) {
   switch (tint) {
     case TextTint::kWhite: vexal::SetDrawBrightness(255, 255, 255); break;

@@ -10,6 +10,11 @@ namespace game {
 inline constexpr int kItemFieldUseType = 26;  // ItemRecord word: field-use type, 0 none
 inline constexpr uint16_t kDashCount = 0xFFE0;  // a count shown as "-"
 
+// Frame box styles: quiet, and highlit where the keys act.
+inline constexpr int kStyleQuiet = 0, kStyleHighlit = 1;
+// The page frame of the main, member, bag, stock and materials pages.
+inline constexpr int kPageX1 = 40, kPageY1 = 5, kPageX2 = 280, kPageY2 = 239;
+
 // The two-column lists (bag, stock, sell list): 22 entries, 11 rows of 2.
 inline constexpr int kListColumnX[2] = {57, 173};
 inline constexpr int kListTopY = 36;
@@ -34,6 +39,9 @@ inline constexpr int kSubCommandX = 136, kSubCommandStep = 48, kSubCommandY = 12
 // The item target page: member k's picture at (kTargetPictureX, main-page row y).
 inline constexpr int kTargetPictureX = 128;
 inline constexpr int kTargetHandBelow = 8;
+
+// Whether item `id` has a field-use type (shown green where it can be used).
+bool HasFieldUse(int id);
 
 // Text colours: the font is drawn through the draw brightness.
 enum class TextTint { kWhite, kGreen, kBlack };
