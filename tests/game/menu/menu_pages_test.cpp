@@ -108,7 +108,7 @@ void SetName(ItemRecord& item, std::string_view sjis) {
 class MenuPagesTest : public windowtest::WindowTest {
  protected:
   void SetUp() override {
-    MenuTest::SetUp();
+    WindowTest::SetUp();
     glyphs.clear();
     draws.clear();
     names.clear();
@@ -134,7 +134,7 @@ class MenuPagesTest : public windowtest::WindowTest {
     ResetFieldMenu();
     TheHandCursor = HandCursor{};
     TheFieldGraphics = FieldGraphics{};
-    MenuTest::TearDown();
+    WindowTest::TearDown();
   }
   static FieldMenu& menu() { return TheFieldMenu; }
   static void AddMember(int m, int id, int graphic = 34) {
