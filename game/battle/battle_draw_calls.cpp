@@ -2,6 +2,7 @@
 #include "game/battle/battle_draw_calls.h"
 
 #include "game/data/game_data.h"
+#include "game/text/message_window.h"
 #include "game/text/window_frame.h"
 #include "game/text/bitmap_font.h"
 #include "game/text/hand_cursor.h"
@@ -36,6 +37,10 @@ void DefaultFillBox(int x1, int y1, int x2, int y2, uint32_t rgb) {
 void DefaultCopyScreen(int graph) { vexal::CopyScreenToGraph(0, 0, 320, 240, graph, 1); }
 void DefaultHand(int x, int y, int still, int blink) { TheHandCursor.DrawHandCursor(x, y, still, blink); }
 void DefaultItemInfo(int item) { TheGameData().DrawItemInfo(item); }
+void DefaultMessageWindow(std::span<const uint8_t> codes) {
+  TheMessageWindow.SetMessageText(codes);
+  TheMessageWindow.ShowMessage(1);
+}
 void DefaultDelete(int graph) { vexal::DeleteGraphHandle(graph, 0); }
 
 BattleDrawCalls current;  // the table in use; null members filled with the defaults
@@ -55,6 +60,7 @@ void SetBattleDrawCalls(BattleDrawCalls calls) {
   if (!calls.copy_screen) calls.copy_screen = DefaultCopyScreen;
   if (!calls.hand) calls.hand = DefaultHand;
   if (!calls.item_info) calls.item_info = DefaultItemInfo;
+  if (!calls.message_window) calls.message_window = DefaultMessageWindow;
   if (!calls.load_div_graph) calls.load_div_graph = GameLoadDivGraph;
   if (!calls.delete_graph) calls.delete_graph = DefaultDelete;
   current = calls;

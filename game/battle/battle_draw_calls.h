@@ -24,6 +24,8 @@ struct BattleDrawCalls {
   void (*copy_screen)(int graph) = nullptr;  // the whole screen into a 320 x 240 graph
   void (*hand)(int x, int y, int still, int blink) = nullptr;
   void (*item_info)(int item) = nullptr;
+  // The field's message box (not the battle's) with a glyph-code text, into this frame.
+  void (*message_window)(std::span<const uint8_t> codes) = nullptr;
   // Picture loads and frees of the effect table and the sprite cache.
   int (*load_div_graph)(std::string_view file, int all, int across, int down, int w, int h,
                         int* handles) = nullptr;

@@ -4,6 +4,7 @@
 #include "game/battle/battle.h"
 #include "game/battle/battle_draw_calls.h"
 #include "game/text/bitmap_font.h"
+#include "vexal/app/log_file.h"
 
 namespace game {
 
@@ -283,6 +284,8 @@ void Battle::EnterPhaseAfterHit() {
     SetMessageFromCompose();
     phase = kPhaseDefeat;
   }
+  if (phase == kPhaseVictory) vexal::LogWriteFmt("battle: won, %d R found\n", money_won);
+  if (phase == kPhaseDefeat) vexal::LogWrite("battle: the party fell\n");
   redo = true;
 }
 

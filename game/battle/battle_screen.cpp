@@ -155,8 +155,7 @@ void Battle::DrawBattleScreen() {
       break;
     case kPhaseContinue:
       hooks.draw_field();
-      draw.frame_box(60, 4, 260, 80, 0);
-      draw.glyphs(68, 16, 22, 4, message);
+      draw.message_window(message);
       draw.frame_box(200, 100, 278, 164, 0);
       draw.text(216, 112, "あります!");
       draw.text(216, 128, "もうねぇよ");

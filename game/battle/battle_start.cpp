@@ -5,6 +5,7 @@
 #include "game/battle/battle.h"
 #include "game/battle/battle_draw_calls.h"
 #include "game/text/bitmap_font.h"
+#include "vexal/app/log_file.h"
 
 namespace game {
 
@@ -162,6 +163,8 @@ void Battle::StartBattle(std::span<const int32_t, kBattleEnemies> ids, int useGr
     std::copy(e.name.begin(), e.name.end(), c.name.begin());
   }
   AppearanceMessage();
+  vexal::LogWriteFmt("battle: begins, enemies %d %d %d %d %d %d %d %d\n", listed[0], listed[1], listed[2],
+                     listed[3], listed[4], listed[5], listed[6], listed[7]);
 }
 
 // The distinct enemy names in list order, then "appeared".
@@ -236,6 +239,7 @@ void Battle::EndBattle() {
   if (growth_line) data.RecalcPartyStats();
   data.RemoveUsedUpItems();
   hooks.stop_player_motion();
+  vexal::LogWriteFmt("battle: ends, money %u\n", data.Scalars[kScalarMoney]);
 }
 
 void ResetBattle() {

@@ -63,6 +63,7 @@ inline game::BattleDrawCalls RecordingCalls() {
     Rec("hand " + std::to_string(x) + " " + std::to_string(y) + " " + std::to_string(a) + " " + std::to_string(b));
   };
   c.item_info = [](int) {};
+  c.message_window = [](std::span<const uint8_t>) { Rec("message window"); };
   c.load_div_graph = [](std::string_view file, int all, int, int, int, int, int* h) {
     Rec("load " + std::string(file) + " " + std::to_string(all));
     for (int i = 0; i < all; ++i) h[i] = NextHandle++;

@@ -261,7 +261,9 @@ TEST_F(BattleTest, GrowthLinesJoinStatsWithToAndGainsWithout) {
     TheBattle.GrowMembers();
     EXPECT_EQ(Message(TheBattle), Codes(c.line)) << c.line;
     EXPECT_EQ(TheBattle.phase, *c.line ? game::kPhaseGrowthMessage : game::kPhaseLeave);
-    if (c.hp) EXPECT_EQ(m.block[24], 0);  // 42 - 64, at least 0, halved
+    if (c.hp) {
+      EXPECT_EQ(m.block[24], 0);  // 42 - 64, at least 0, halved
+    }
   }
 }
 

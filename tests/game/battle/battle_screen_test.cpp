@@ -127,5 +127,22 @@ TEST_F(BattleScreenTest, CommandBoxShowsRowsCountsAndTheHand) {
   EXPECT_TRUE(has("hand 166 48 0 0"));
 }
 
+TEST_F(BattleScreenTest, ContinuePromptShowsTheFieldItsMessageWindowAndTheChoices) {
+  game::BattleHooks hooks = game::CurrentBattleHooks();
+  hooks.draw_field = [] { Rec("field"); };
+  game::SetBattleHooks(hooks);
+  TheBattle.phase = game::kPhaseContinue;
+  TheBattle.continue_choice = 2;
+  TheBattle.DrawBattleScreen();
+  TheBattle.DrawBattleCursor();
+  const std::vector<std::string> tail = {"field",          "message window", "box 200 100 278 164 0",
+                                         "text 216 112",   "text 216 128",   "text 216 144",
+                                         "hand 212 144 0 0"};
+  ASSERT_GE(Calls.size(), tail.size());
+  EXPECT_EQ(std::vector<std::string>(Calls.end() - ptrdiff_t(tail.size()), Calls.end()), tail);
+  EXPECT_EQ(std::count_if(Calls.begin(), Calls.end(), [](const std::string& c) { return c.rfind("box", 0) == 0; }), 1)
+      << "no battle message box under the field's";
+}
+
 }  // namespace
 }  // namespace battletest

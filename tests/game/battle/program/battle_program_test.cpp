@@ -10,6 +10,7 @@
 #include "game/entry/battle_wiring.h"
 #include "game/entry/frame_loop.h"
 #include "game/entry/game_start.h"
+#include "game/field/field_map.h"
 #include "platform/surface/display.h"
 #include "platform/fs/fs.h"
 #include "platform/input/input.h"
@@ -56,6 +57,10 @@ TEST_F(BattleProgramTest, FieldEncounterIsFoughtToTheEndAndTheFieldComesBack) {
   for (int k = 0; k < game::kMemberCount; ++k) data.Status[k][game::kStatusSelected] = 11;
   game::SetBattleKeys({Never, AlwaysDecide, AlwaysDecide, [] {}});
   uint32_t money = data.Scalars[game::kScalarMoney];
+  // The step that met the enemies leaves the player's walking pose and the camera's lead.
+  game::TheField.States[0].Period = 6;
+  game::TheField.Heading = 6;
+  game::TheField.Lead = 0.45;
   std::array<int32_t, 8> group{1, 1, 0, 0, 0, 0, 0, 0};
   std::array<int32_t, 16> setup{};
   game::EnterBattle(group, 1, setup);
@@ -74,6 +79,9 @@ TEST_F(BattleProgramTest, FieldEncounterIsFoughtToTheEndAndTheFieldComesBack) {
     ++frames;
   }
   EXPECT_EQ(game::GameMode, game::MODE_FIELD);
+  EXPECT_EQ(game::TheField.States[0].Period, -1) << "the player stands after the fight";
+  EXPECT_EQ(game::TheField.Heading, -1);
+  EXPECT_EQ(game::TheField.Lead, 0.0);
   EXPECT_TRUE(saw_command && saw_effects && saw_victory);
   EXPECT_GT(data.Scalars[game::kScalarMoney], money);  // two bats pay 12 each
   EXPECT_EQ(data.Scalars[game::kScalarMoney], money + 24);

@@ -1,0 +1,366 @@
+// A fight as the player meets it: the real program on a copy of the demo world, under the
+// virtual clock and scripted input, from the title's new game through the town onto the
+// field, walking the grass until enemies appear, fighting them with the fixed command to
+// the win, and walking on in the field afterwards.
+//
+// The copy's songs are replaced by ones of known notes: the field's song climbs one
+// semitone a beat (48 beats of 200 ms, keys 48-95), the battle song repeats key 45
+// every 100 ms, and the title's and the town's are silent. So the captured sound says
+// which song played and, for the field's, where in it.
+#include <gtest/gtest.h>
+#include <limits.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cmath>
+#include <cstdint>
+#include <cstdio>
+#include <filesystem>
+#include <map>
+#include <numbers>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "tests/music/song_builder.h"
+#include "tests/support/png_file.h"
+#include "tests/support/program_run.h"
+#include "tests/support/temp_dir.h"
+
+namespace {
+
+constexpr int kTickMs = 50;
+constexpr int kRampFirstKey = 48, kRampBeats = 48, kRampBeatTicks = 4;
+constexpr int kBattleKey = 45, kBattleBeatTicks = 2;
+constexpr int kFrames = 1200;          // presented frames of a run
+constexpr int kFirstCapture = 400;     // the field is entered shortly after
+constexpr int kFieldWalkFrom = 430;
+
+std::string ProgramPath() {
+  char self[PATH_MAX] = {};
+  const ssize_t n = readlink("/proc/self/exe", self, sizeof self - 1);
+  const std::string dir = n > 0 ? std::string(self, size_t(n)) : std::string();
+  return dir.substr(0, dir.rfind('/')) + "/../../../../game/entry/nightloom";
+}
+
+std::string Song(int beats, int beat_ticks, int first_key, int key_step) {
+  musictest::SongSpec spec;
+  spec.tick_period = kTickMs;
+  spec.repeat_start = 0;
+  spec.repeat_end = beats * beat_ticks;
+  for (int b = 0; b < beats; ++b) {
+    spec.tracks[0].notes.push_back({b * beat_ticks, uint8_t(first_key + key_step * b),
+                                    uint8_t(beat_ticks / 2 + beat_ticks / 4), 200, 6});
+  }
+  return musictest::SongBytes(spec);
+}
+
+std::string SilentSong() {
+  musictest::SongSpec spec;
+  spec.tick_period = kTickMs;
+  return musictest::SongBytes(spec);
+}
+
+// The title's new game, the prologue skipped, then the town walked to its gate (the NPC
+// and the chest on the way are talked to and opened, which costs nothing here).
+constexpr char kTitleToField[] =
+    "60 down pad:1\n61 up pad:1\n70 down Up\n71 up Up\n80 down pad:1\n81 up pad:1\n"
+    "90 down pad:1 W\n92 up pad:1 W\n104 down Up\n126 up Up\n134 down pad:1\n135 up pad:1\n"
+    "154 down pad:1\n155 up pad:1\n174 down pad:1\n175 up pad:1\n184 down Down\n185 up Down\n"
+    "194 down Right\n195 up Right\n204 down Right\n205 up Right\n214 down pad:1\n215 up pad:1\n"
+    "234 down pad:1\n235 up pad:1\n244 down Left\n245 up Left\n254 down Up\n334 up Up\n"
+    "344 down Left\n345 up Left\n354 down Up\n355 up Up\n";
+
+// On the field: five steps north of the gate, then back and forth along the row in the
+// grass. Decide and page-down (W) are tapped every 8 frames throughout: on the field they
+// do nothing there, in the fight they page down to the fixed command (slot 11), choose it,
+// confirm its target and read each message on.
+std::string FieldInput() {
+  std::map<int, std::string> lines;  // frame -> its lines, in order
+  auto add = [&](int frame, const std::string& what) { lines[frame] += std::to_string(frame) + " " + what + "\n"; };
+  add(kFieldWalkFrom, "down Up");
+  add(kFieldWalkFrom + 40, "up Up");
+  bool left = true;
+  for (int f = kFieldWalkFrom + 42, hold = 32; f < kFrames; f += hold, hold = 64, left = !left) {
+    add(f, std::string("down ") + (left ? "Left" : "Right"));
+    add(f + hold, std::string("up ") + (left ? "Left" : "Right"));
+  }
+  for (int f = kFieldWalkFrom + 50; f < kFrames; f += 8) {
+    add(f, "down pad:1 W");
+    add(f + 1, "up pad:1 W");
+  }
+  std::string out = kTitleToField;
+  for (const auto& [frame, text] : lines) out += text;
+  return out;
+}
+
+// ---- Frames ----
+
+struct Rgb {
+  int r, g, b;
+};
+
+int CountNear(const nltest::Png& png, Rgb c) {
+  int n = 0;
+  for (size_t i = 0; i + 2 < png.rgb.size(); i += 3)
+    if (std::abs(png.rgb[i] - c.r) <= 8 && std::abs(png.rgb[i + 1] - c.g) <= 8 && std::abs(png.rgb[i + 2] - c.b) <= 8)
+      ++n;
+  return n;
+}
+
+// ---- Sound ----
+
+uint32_t Le(const std::string& s, size_t at, int bytes) {
+  uint32_t v = 0;
+  for (int i = 0; i < bytes; ++i) v |= uint32_t(uint8_t(s[at + i])) << (8 * i);
+  return v;
+}
+
+// A 16-bit PCM WAV mixed down to one channel.
+struct Mono {
+  uint32_t rate = 0;
+  std::vector<double> samples;
+};
+
+std::optional<Mono> ReadWav(const std::string& s) {
+  if (s.size() < 12 || s.compare(0, 4, "RIFF") != 0 || s.compare(8, 4, "WAVE") != 0) return std::nullopt;
+  Mono out;
+  int channels = 0;
+  for (size_t at = 12; at + 8 <= s.size();) {
+    const std::string id = s.substr(at, 4);
+    const size_t size = Le(s, at + 4, 4), body = at + 8;
+    if (body + size > s.size()) return std::nullopt;
+    if (id == "fmt ") {
+      if (size < 16 || Le(s, body, 2) != 1 || Le(s, body + 14, 2) != 16) return std::nullopt;
+      channels = int(Le(s, body + 2, 2));
+      out.rate = Le(s, body + 4, 4);
+    } else if (id == "data" && channels > 0) {
+      const size_t frame_bytes = 2 * size_t(channels);
+      for (size_t i = 0; i + frame_bytes <= size; i += frame_bytes) {
+        double sum = 0;
+        for (int c = 0; c < channels; ++c) sum += int16_t(Le(s, body + i + 2 * size_t(c), 2));
+        out.samples.push_back(sum / channels);
+      }
+      return out;
+    }
+    at = body + size + (size & 1);
+  }
+  return std::nullopt;
+}
+
+double KeyHz(int key) { return 440.0 * std::pow(2.0, (key - 45) / 12.0); }
+
+constexpr int kWindowMs = 25;
+constexpr int kNoKey = -1;
+
+// The key whose tone carries most of a window's energy (more than 60 %), or kNoKey.
+// The share is the Goertzel power at the key's frequency over the window's energy: 1 for
+// a pure tone at that frequency.
+int WindowKey(const double* x, size_t n, double rate, double* energy) {
+  double total = 0;
+  for (size_t i = 0; i < n; ++i) total += x[i] * x[i];
+  *energy = total / double(n);
+  if (*energy < 100.0 * 100.0) return kNoKey;
+  int best = kNoKey;
+  double best_share = 0.6;
+  auto consider = [&](int key) {
+    const double w = 2 * std::numbers::pi * KeyHz(key) / rate, c = 2 * std::cos(w);
+    double s1 = 0, s2 = 0;
+    for (size_t i = 0; i < n; ++i) {
+      const double s0 = x[i] + c * s1 - s2;
+      s2 = s1;
+      s1 = s0;
+    }
+    const double power = s1 * s1 + s2 * s2 - c * s1 * s2;
+    const double share = 2 * power / double(n) / total;
+    if (share > best_share) best_share = share, best = key;
+  };
+  consider(kBattleKey);
+  for (int k = 0; k < kRampBeats; ++k) consider(kRampFirstKey + k);
+  return best;
+}
+
+// A run of windows holding one key: where it starts (ms) and how long it lasts.
+struct Note {
+  int key, start_ms, windows;
+  double rms;
+};
+
+std::vector<Note> Notes(const Mono& wav) {
+  const size_t n = wav.rate * kWindowMs / 1000;
+  std::vector<Note> notes;
+  int last = kNoKey;
+  for (size_t at = 0, w = 0; at + n <= wav.samples.size(); at += n, ++w) {
+    double energy = 0;
+    const int key = WindowKey(wav.samples.data() + at, n, wav.rate, &energy);
+    if (key != kNoKey && key == last) {
+      ++notes.back().windows;
+    } else if (key != kNoKey) {
+      notes.push_back({key, int(w) * kWindowMs, 1, std::sqrt(energy)});
+    }
+    last = key;
+  }
+  return notes;
+}
+
+// ---- The runs ----
+
+// The demo's field enemies and the money each leaves (value 24 of its record).
+const std::map<int, int> kEnemyMoney = {{1, 12}, {2, 18}, {3, 25}};
+
+constexpr Rgb kFieldGround{36, 72, 48};
+constexpr Rgb kDimmedGround{27, 54, 36};  // the ground behind the fight, under black at 64
+constexpr int kBorderWidth = 40;          // the field view's side borders
+
+bool IsField(const nltest::Png& png) { return CountNear(png, kFieldGround) > 240 * 100; }
+bool IsBattle(const nltest::Png& png) {
+  return CountNear(png, kFieldGround) < 240 * 10 && CountNear(png, kDimmedGround) > 240 * 20;
+}
+
+// The side borders of a frame: columns 0-39 and 280-319 of every row.
+std::vector<uint8_t> Borders(const nltest::Png& png) {
+  std::vector<uint8_t> out;
+  const size_t row = size_t(png.width) * 3, border = kBorderWidth * 3;
+  for (int y = 0; y < png.height; ++y) {
+    const auto line = png.rgb.begin() + ptrdiff_t(row * size_t(y));
+    out.insert(out.end(), line, line + ptrdiff_t(border));
+    out.insert(out.end(), line + ptrdiff_t(row - border), line + ptrdiff_t(row));
+  }
+  return out;
+}
+
+class FieldBattleRunTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    ASSERT_EQ(access(ProgramPath().c_str(), X_OK), 0) << ProgramPath() << " is not built";
+    std::filesystem::copy(NL_DEMO_DATA_DIR, data_, std::filesystem::copy_options::recursive);
+    ASSERT_TRUE(nltest::WriteFileBytes(data_ + "/Org/field.org", Song(kRampBeats, kRampBeatTicks, kRampFirstKey, 1)));
+    ASSERT_TRUE(nltest::WriteFileBytes(data_ + "/Org/battle.org", Song(8, kBattleBeatTicks, kBattleKey, 0)));
+    ASSERT_TRUE(nltest::WriteFileBytes(data_ + "/Org/title.org", SilentSong()));
+    ASSERT_TRUE(nltest::WriteFileBytes(data_ + "/Org/town.org", SilentSong()));
+    ASSERT_TRUE(nltest::WriteFileBytes(dir_.File("walk.input"), FieldInput()));
+  }
+  // One run in the data copy: the sound goes to `name`.wav, the log is kept as `name`.log
+  // and, when asked, the frames are captured into the folder `name`.
+  int Run(const std::string& name, bool frames) {
+    std::filesystem::remove(data_ + "/AppLog.txt");
+    std::vector<std::pair<std::string, std::string>> env = {
+        {"NIGHTLOOM_INSTANCE_LOCK", dir_.File("instance.lock")},
+        {"NIGHTLOOM_EXIT_AFTER", std::to_string(kFrames)},
+        {"NIGHTLOOM_INPUT", dir_.File("walk.input")},
+        {"NIGHTLOOM_AUDIO_OUT", dir_.File(name + ".wav")}};
+    if (frames) {
+      env.push_back({"NIGHTLOOM_CAPTURE", dir_.File(name)});
+      env.push_back({"NIGHTLOOM_CAPTURE_FRAMES", std::to_string(kFirstCapture) + "-" + std::to_string(kFrames)});
+    }
+    const int status = nltest::RunProgram({ProgramPath(), data_, env, "/dev/null", ""});
+    std::filesystem::copy_file(data_ + "/AppLog.txt", dir_.File(name + ".log"),
+                               std::filesystem::copy_options::overwrite_existing);
+    if (const char* keep = std::getenv("NL_BATTLE_RUN_KEEP"); keep != nullptr) {
+      std::filesystem::copy(dir_.path(), keep, std::filesystem::copy_options::overwrite_existing |
+                                                   std::filesystem::copy_options::recursive);
+    }
+    return status;
+  }
+  std::optional<nltest::Png> Frame(const std::string& name, int n) const {
+    char file[32];
+    std::snprintf(file, sizeof file, "/frame-%06d.png", n);
+    return nltest::ReadPng(dir_.File(name) + file);
+  }
+
+  nltest::TempDir dir_;
+  const std::string data_ = dir_.File("data");
+};
+
+TEST_F(FieldBattleRunTest, AnEncounterIsWonAndTheFieldAndItsSongComeBack) {
+  ASSERT_EQ(Run("a", true), 0);
+  ASSERT_EQ(Run("b", false), 0);
+  const std::string sound = nltest::ReadFileBytes(dir_.File("a.wav"));
+  EXPECT_TRUE(sound == nltest::ReadFileBytes(dir_.File("b.wav"))) << "two runs, the same samples";
+
+  // The log: who was met, the win and its money, which the party keeps (a new game has none).
+  const std::string log = nltest::ReadFileBytes(dir_.File("a.log"));
+  const size_t begins = log.find("battle: begins, enemies");
+  ASSERT_NE(begins, std::string::npos) << "no fight began";
+  int ids[8] = {};
+  ASSERT_EQ(std::sscanf(log.c_str() + begins, "battle: begins, enemies %d %d %d %d %d %d %d %d", &ids[0], &ids[1],
+                        &ids[2], &ids[3], &ids[4], &ids[5], &ids[6], &ids[7]),
+            8);
+  int money = 0;
+  for (int id : ids) {
+    if (id == 0) continue;
+    ASSERT_TRUE(kEnemyMoney.count(id)) << "enemy " << id << " does not live on the field";
+    money += kEnemyMoney.at(id);
+  }
+  ASSERT_GT(money, 0) << "a fight without enemies";
+  const std::string won = "battle: won, " + std::to_string(money) + " R found";
+  const std::string ends = "battle: ends, money " + std::to_string(money);
+  EXPECT_GT(log.find(won, begins), begins) << won;
+  EXPECT_GT(log.find(ends, begins), log.find(won, begins)) << ends;
+  EXPECT_EQ(log.find("battle: the party fell"), std::string::npos);
+
+  // The frames: the field, then the fight behind the frozen, dimmed field, then the field.
+  int first_battle = 0, field_again = 0;
+  std::optional<nltest::Png> last_field;
+  for (int n = kFirstCapture; n <= kFrames && field_again == 0; ++n) {
+    const auto png = Frame("a", n);
+    ASSERT_TRUE(png) << "frame " << n;
+    if (first_battle == 0) {
+      if (IsBattle(*png)) {
+        ASSERT_TRUE(last_field) << "the fight came before the field";
+        first_battle = n;
+        EXPECT_TRUE(Borders(*png) == Borders(*last_field)) << "the field's side borders frame the fight";
+      } else if (IsField(*png)) {
+        last_field = png;
+      }
+    } else if (IsField(*png)) {
+      field_again = n;
+    } else {
+      EXPECT_TRUE(IsBattle(*png)) << "frame " << n << " is neither the fight nor the field";
+    }
+  }
+  ASSERT_NE(first_battle, 0) << "no fight on the screen";
+  ASSERT_NE(field_again, 0) << "the field did not come back";
+  EXPECT_GT(field_again - first_battle, 120) << "a fight of a few turns";
+  std::printf("fight on frames %d-%d\n", first_battle, field_again - 1);
+
+  // The sound: the field's song climbing a semitone a beat, the battle song's beat every
+  // 100 ms, then the field's song again where it stopped, fading in.
+  const auto wav = ReadWav(sound);
+  ASSERT_TRUE(wav);
+  const std::vector<Note> notes = Notes(*wav);
+  const auto is_ramp = [](const Note& n) { return n.key >= kRampFirstKey && n.key < kRampFirstKey + kRampBeats; };
+  const auto battle_from = std::find_if(notes.begin(), notes.end(), [](const Note& n) { return n.key == kBattleKey; });
+  ASSERT_NE(battle_from, notes.end()) << "no battle song";
+  ASSERT_GE(battle_from - notes.begin(), 5) << "the field's song before the fight";
+  for (auto n = battle_from - 4; n != battle_from; ++n) {
+    ASSERT_TRUE(is_ramp(*n) && is_ramp(*(n - 1)));
+    EXPECT_EQ(n->key, (n - 1)->key + 1) << "at " << n->start_ms << " ms";
+    EXPECT_EQ(n->start_ms - (n - 1)->start_ms, kRampBeatTicks * kTickMs);
+  }
+  const int key_before = (battle_from - 1)->key;
+  ASSERT_LT(key_before, kRampFirstKey + kRampBeats - 1) << "the fight came at the song's wrap: lengthen it";
+  const double loudness_before = (battle_from - 2)->rms;
+  auto battle_to = battle_from;
+  while (battle_to != notes.end() && battle_to->key == kBattleKey) ++battle_to;
+  ASSERT_GE(battle_to - battle_from, 20) << "the battle song through the fight";
+  for (auto n = battle_from + 1; n != battle_to; ++n) {
+    EXPECT_EQ(n->start_ms - (n - 1)->start_ms, kBattleBeatTicks * kTickMs) << "at " << n->start_ms << " ms";
+  }
+  // After the fight (the victory silenced the music; its sound may sound), the first of
+  // three rising field notes is where the song resumed.
+  auto resumed = battle_to;
+  while (resumed + 2 < notes.end() &&
+         !(is_ramp(*resumed) && (resumed + 1)->key == resumed->key + 1 && (resumed + 2)->key == resumed->key + 2)) {
+    ++resumed;
+  }
+  ASSERT_LT(resumed + 2, notes.end()) << "the field's song did not come back";
+  EXPECT_TRUE(resumed->key == key_before || resumed->key == key_before + 1)
+      << "resumed at key " << resumed->key << " after key " << key_before << " (its start is key " << kRampFirstKey << ")";
+  EXPECT_LT(20 * std::log10(resumed->rms / loudness_before), -6.0) << "the song fades in";
+  for (auto n = resumed + 1; n != resumed + 3; ++n) {
+    EXPECT_EQ(n->start_ms - (n - 1)->start_ms, kRampBeatTicks * kTickMs);
+  }
+}
+
+}  // namespace
