@@ -8,6 +8,7 @@
 #include <ctime>
 
 #include "game/data/game_data.h"
+#include "platform/timer.h"
 
 namespace game {
 namespace {
@@ -26,7 +27,9 @@ void SeedGaussRand(uint32_t seed) {
 
 // The classic linear congruential step, its bits 16-30 handed out.
 int GaussRand15() {
-  if (GaussRandomState.Seeded == 0) SeedGaussRand(static_cast<uint32_t>(std::time(nullptr)));
+  // Under the virtual clock the seed comes from it, so that a scripted run repeats.
+  if (GaussRandomState.Seeded == 0)
+    SeedGaussRand(plat::timer::IsVirtualClock() ? plat::timer::TimeMs() : static_cast<uint32_t>(std::time(nullptr)));
   GaussRandomState.Next = GaussRandomState.Next * 1103515245u + 12345u;
   return static_cast<int>((GaussRandomState.Next / 65536u) % 32768u);
 }
