@@ -122,6 +122,8 @@ class Field {
   std::array<uint8_t, 32> AnimCounters{};
   std::vector<uint8_t> PassGrid = std::vector<uint8_t>(kMapCells);       // [y][x]
   std::vector<uint8_t> OccupancyGrid = std::vector<uint8_t>(kMapCells);  // [y][x]
+  std::array<int, 2 * kActiveLimit> TaggedCells{};  // the occupancy cells set, to clear them
+  int TaggedCount = 0;
   uint8_t Conversation = 0;
   int32_t TeleportState = 0;
   int32_t OverlayMode = 0;

@@ -69,16 +69,22 @@ void Field::TickEventSteps() {
   }
 }
 
-// Tag of active entry k: its position + 1, unique among the 64 active events.
+// Tag of active entry k: its position + 1, unique among the 64 active events. Only the
+// cells tagged last time are cleared: the whole grid is 64 KB a frame.
 void Field::BuildEventGrid() {
-  std::fill(OccupancyGrid.begin(), OccupancyGrid.end(), 0);
+  for (int n = 0; n < TaggedCount; ++n) OccupancyGrid[TaggedCells[n]] = 0;
+  TaggedCount = 0;
+  auto tag = [&](int x, int y, int k) {
+    OccupancyGrid[Cell(x, y)] = uint8_t(k + 1);
+    TaggedCells[TaggedCount++] = Cell(x, y);
+  };
   for (int k = 0; k < ActiveCount; ++k) {
     const EventState& s = States[Active[k]];
     if (s.NoCollision != 0 || !OnMap(s.X, s.Y)) continue;
-    OccupancyGrid[Cell(s.X, s.Y)] = uint8_t(k + 1);
+    tag(s.X, s.Y, k);
     if (s.Moving != 0) {
       const int tx = s.X + (s.Dx > 0) - (s.Dx < 0), ty = s.Y + (s.Dy > 0) - (s.Dy < 0);
-      if (OnMap(tx, ty)) OccupancyGrid[Cell(tx, ty)] = uint8_t(k + 1);
+      if (OnMap(tx, ty)) tag(tx, ty, k);
     }
   }
 }
