@@ -119,6 +119,11 @@ TEST_F(FieldProgramTest, WalkingTheFieldMeetsEnemies) {
   const std::string log = Log();
   EXPECT_NE(log.find("encounter: map 34"), std::string::npos) << "a battle in the field's grass";
   EXPECT_EQ(log.find("encounter: map 33"), std::string::npos) << "none in the town";
+  constexpr Rgb kFieldGround{36, 72, 48};
+  const auto walking = Frame(330), fighting = Frame(700);
+  ASSERT_TRUE(walking && fighting);
+  EXPECT_GT(CountNear(*walking, kFieldGround), 240 * 100) << "the field's grass fills the view";
+  EXPECT_LT(CountNear(*fighting, kFieldGround), 320 * 240 / 100) << "the battle has replaced the field";
 }
 
 }  // namespace
