@@ -62,6 +62,17 @@ void DrawChips(Picture& p, bool town) {
   cell(11, x, y);  // shop floor: boards
   Fill(p, x, y, 16, 16, Rgb{112, 72, 40});
   for (int j = 0; j < 16; j += 4) Fill(p, x, y + j, 16, 1, Rgb{80, 48, 24});
+  cell(12, x, y);  // thorns: a dark bush with pale spikes
+  Fill(p, x, y, 16, 16, ground);
+  Fill(p, x + 2, y + 3, 12, 11, Rgb{40, 64, 40});
+  for (int j = 4; j < 14; j += 3)
+    for (int i = 3 + j % 2 * 2; i < 14; i += 4) p.At(x + i, y + j) = Rgb{216, 208, 168};
+  cell(13, x, y);  // boulder: a grey round stone with a crack
+  Fill(p, x, y, 16, 16, ground);
+  Fill(p, x + 3, y + 2, 10, 13, Rgb{128, 124, 136});
+  Fill(p, x + 2, y + 4, 12, 9, Rgb{128, 124, 136});
+  Fill(p, x + 4, y + 3, 4, 2, Rgb{176, 172, 184});
+  for (int j = 5; j < 12; ++j) p.At(x + 6 + j % 3, y + j) = Rgb{64, 60, 72};
 }
 
 // Character c facing d (0 down, 1 up, 2 right, 3 left), frame f (0 a, 1 b stands, 2 c).

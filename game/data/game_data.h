@@ -238,6 +238,9 @@ class GameData {
   // The price paid back; -1 when the item is not for sale (no uses to divide by).
   int64_t SellPrice(int bag_index) const;
   void NextLeader();
+  // The field ESP that button 6 uses: the leader's own power, by member id (0 break,
+  // 1 jump, 2 shield, 3 telepathy), so it changes with the leader and a save keeps it.
+  int SelectedFieldEsp() const { return static_cast<int>(Scalars[kScalarLeader]); }
   // 0 added; 1 when the stock has no room (nothing changes).
   int AddItem(int item);
   int Concoct(int a, int b, int c, int apply);

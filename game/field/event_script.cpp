@@ -12,6 +12,7 @@
 #include "game/text/message_window.h"
 #include "game/text/bitmap_font.h"
 #include "vexal/app/log_file.h"
+#include "vexal/app/screen_log.h"
 
 namespace game {
 namespace {
@@ -209,7 +210,7 @@ bool EventScript::RunCommand(std::string_view line, bool& repage) {
   auto compose_sjis = [](std::string_view s) { TheBitmapFont.ComposeAddSjis(s); };
   switch (c.code) {
     case 0:
-      vexal::LogWrite("UNDEFINED CODE. ");
+      vexal::ScreenLogPrintf("UNDEFINED CODE. ");
       return false;
     case 11:
       running_ = 0;
@@ -286,6 +287,8 @@ bool EventScript::RunCommand(std::string_view line, bool& repage) {
     case 81:
       for (int m = 0; m < kMemberCount; ++m) {
         PartyMember& mb = data.Members[m];
+        if (mb[kMemberPresent] != 0 && (p[1] == 0 || p[1] == 1))
+          vexal::LogWriteFmt("heal: member %d HP %d -> %d", mb[kMemberId], mb[kMemberHp], mb[kMemberMaxHp]);
         if (p[1] == 0) {
           mb[kMemberHp] = mb[kMemberMaxHp];
           mb[kMemberPp] = mb[kMemberMaxPp];

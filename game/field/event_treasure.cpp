@@ -69,7 +69,7 @@ bool EventScript::Treasure(int flag, int thing, int kind) {
     given = true;
   }
   if (given) {
-    vexal::LogWriteFmt("treasure: flag %d set, kind %d, %d\n", flag, kind, thing);
+    vexal::LogWriteFmt("treasure: flag %d set, kind %d, %d", flag, kind, thing);
     TheGameFlags.SetGameFlag(flag, 1);
     TheField.UpdateEventPages(0);
     TheField.BuildPassGrid();
@@ -84,7 +84,7 @@ bool EventScript::Treasure(int flag, int thing, int kind) {
 bool EventScript::Harvest(int tree, int material, int amount, int regrowth) {
   if (tree < 0 || tree >= kTreeCount || material < 0 || material >= kMaterialNames) return false;
   GameData& data = TheGameData();
-  const uint32_t now = data.Scalars[kScalarStepValue];
+  const uint32_t now = data.Scalars[kScalarStepCount];
   uint32_t& stored = data.HarvestTimes[tree];
   TheBitmapFont.ComposeClear();
   if (stored < now) {

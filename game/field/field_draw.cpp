@@ -12,6 +12,11 @@
 #include "vexal/graphics/graphs/graph_load.h"
 
 namespace game {
+namespace {
+
+constexpr double kJumpHeight = 12;  // pixels at the top of a jump's arc
+
+}  // namespace
 
 FieldGraphics TheFieldGraphics;
 
@@ -44,6 +49,17 @@ void LoadFieldGraphics() {
   for (int i = 0; i < 5; ++i) g.BubbleY[i] = kBubbleStart[i], g.BubbleSpeed[i] = kBubbleSpeed[i];
 }
 
+void StepBubbles(FieldGraphics& g) {
+  for (int i = 0; i < kBubbleParticles; ++i) {
+    g.BubbleSpeed[i] -= kBubbleAcceleration;
+    g.BubbleY[i] += g.BubbleSpeed[i] / kBubbleSpeedScale;
+    if (g.BubbleY[i] < 0) {
+      g.BubbleY[i] += kBubbleColumn;
+      g.BubbleSpeed[i] = kBubbleRestartSpeed;
+    }
+  }
+}
+
 void ReloadChipCells(std::string_view image) {
   vexal::ReloadDivGraph(image, kChipCellCount, 32, 32, 16, 16, TheFieldGraphics.ChipCells.data(), 0);
 }
@@ -65,20 +81,22 @@ void Field::DrawField() {
       const ChipRecord& r = Chips.Records[chip];
       vexal::DrawGraph(sx, sy, g.ChipCells[r.Frames[r.Frame % kChipFrameCount]], 1);
     }
-  // Events in layer order (chip events first), then row by row so lower rows overlap.
+  // Events in two passes (characters flagged for the second are drawn over the rest;
+  // the player keeps to the first, among its rows), each in layer order (chip events
+  // first), then row by row so lower rows overlap.
   std::vector<int> order;
   for (int e = 0; e < EventCount; ++e) {
     const EventState& s = States[e];
     if (s.Visible == 0 && e != 0) continue;
     if (std::abs(s.X - cx) > 10 || std::abs(s.Y - cy) > 10) continue;
-    if (s.SecondPass != 0 && e != 0 && s.Fixed == 0) continue;
     if (s.Blink != 0 && (FrameCount & 1) != 0) continue;
     order.push_back(e);
   }
+  const auto second_pass = [&](int e) { return e != 0 && States[e].Fixed == 0 && States[e].SecondPass != 0; };
   std::stable_sort(order.begin(), order.end(), [&](int a, int b) {
     const EventState &p = States[a], &q = States[b];
-    const int la = p.Fixed == 0 || p.Graphic == kBubbleGraphic ? (p.Fixed == 0 ? 1 : 0) : 0;
-    const int lb = q.Fixed == 0 || q.Graphic == kBubbleGraphic ? (q.Fixed == 0 ? 1 : 0) : 0;
+    if (second_pass(a) != second_pass(b)) return second_pass(b);
+    const int la = p.Fixed == 0 ? 1 : 0, lb = q.Fixed == 0 ? 1 : 0;
     if (la != lb) return la < lb;
     if (p.Y != q.Y) return p.Y < q.Y;
     return p.X < q.X;
@@ -90,13 +108,21 @@ void Field::DrawField() {
     if (s.Fixed == 0) {
       if (s.Graphic <= 0 && e != 0) continue;
       const int frame = ((s.Graphic * 4 + (s.Direction & 3)) * 4 + s.AnimFrame) % (kCharacterGroups * 4);
-      vexal::DrawGraph(sx, sy - 16, g.CharacterFrames[frame], 1);
+      // A jumping player rises on an arc over the cells it passes.
+      int lift = 0;
+      if (e == 0 && TeleportState != 0 && JumpFrames > 0)
+        lift = int(std::sin(M_PI * (TeleportState - 1) / JumpFrames) * kJumpHeight);
+      vexal::DrawGraph(sx, sy - 16 - lift, g.CharacterFrames[frame], 1);
     } else if (s.Graphic < kChipRecordCount) {
       const ChipRecord& r = Chips.Records[s.Graphic];
       vexal::DrawGraph(sx, sy, g.ChipCells[r.Frames[r.Frame % kChipFrameCount]], 1);
     } else {
+      // Each particle a little apart from the column's middle, the pieces alternating.
+      static constexpr int kSway[kBubbleParticles] = {-4, 3, -1, 5, -3};
       const int lift = s.Graphic == kBubbleGraphicHigh ? 16 : 0;
-      for (int i = 0; i < 5; ++i) vexal::DrawGraph(sx - 16, sy - lift + int(g.BubbleY[i]) - 32, g.Bubble[i & 1], 1);
+      for (int i = 0; i < kBubbleParticles; ++i)
+        vexal::DrawGraph(sx - 16 + kSway[i], sy - lift + int(std::floor(g.BubbleY[i])) - int(kBubbleColumn),
+                         g.Bubble[i & 1], 1);
     }
   }
   const auto screen_of = [&](int x, int y, int& sx, int& sy) {

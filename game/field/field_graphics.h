@@ -21,9 +21,19 @@ struct FieldGraphics {
   std::array<double, 5> BubbleY{}, BubbleSpeed{};
 };
 
+// The bubble effect's particles: pixels from the top of a 32-pixel column (32 = the
+// event's cell), rising faster every frame and starting again at the foot.
+inline constexpr int kBubbleParticles = 5;
+inline constexpr double kBubbleColumn = 32;
+inline constexpr double kBubbleAcceleration = 0.025;  // speed gained a frame
+inline constexpr double kBubbleSpeedScale = 8;        // speed units a pixel
+inline constexpr double kBubbleRestartSpeed = -3.04;  // the lowest particle's start speed
+
 extern FieldGraphics TheFieldGraphics;
 // Loads every field picture (at start-up).
 void LoadFieldGraphics();
+// One frame of the bubble particles.
+void StepBubbles(FieldGraphics& g);
 // The chip cells again from a chip set's image, into the same handles.
 void ReloadChipCells(std::string_view image);
 

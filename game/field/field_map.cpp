@@ -67,7 +67,7 @@ bool Field::LoadMapFile(std::string_view name) {
   if (!read) return false;
   const std::string why = ParseMapFile(bytes, Map);
   if (!why.empty()) {
-    vexal::LogWriteFmt("map %s refused: %s\n", std::string(name).c_str(), why.c_str());
+    vexal::LogWriteFmt("map %s refused: %s", std::string(name).c_str(), why.c_str());
     return false;
   }
   if (Map.header[0] == 1)
@@ -101,7 +101,7 @@ void Field::LoadChipSet(std::string_view path) {
   if (!ReadWholeFile(path, bytes)) return;
   const std::string why = ParseChipSet(bytes, Chips);
   if (!why.empty()) {
-    vexal::LogWriteFmt("chip set %s refused: %s\n", std::string(path).c_str(), why.c_str());
+    vexal::LogWriteFmt("chip set %s refused: %s", std::string(path).c_str(), why.c_str());
     return;
   }
   ReloadChipCells(std::string("img\\") + Chips.ImageName.data());
@@ -114,7 +114,7 @@ void Field::LoadMapScript(std::string_view path) {
   plat::fs::DeleteFile(kScriptTempFile);
   if (!read) return;
   if (bytes.size() > kMapScriptBytes - 2) {
-    vexal::LogWriteFmt("script %s refused: larger than its buffer\n", std::string(path).c_str());
+    vexal::LogWriteFmt("script %s refused: larger than its buffer", std::string(path).c_str());
     return;
   }
   std::memcpy(MapScriptText.get(), bytes.data(), bytes.size());

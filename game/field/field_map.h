@@ -21,6 +21,13 @@ inline constexpr char kMapTempFile[] = "map\\u8wh4kf.map";     // unpacked map, 
 inline constexpr char kScriptTempFile[] = "system\\ddraw9x.ocx";  // plain script, deleted after reading
 inline constexpr int kMoveTableSize = 17;
 
+// Field ESP kinds (the leader's member id).
+inline constexpr int kFieldEspBreak = 0;      // the "+3" block of the event in front
+inline constexpr int kFieldEspJump = 1;       // a jump over the blocked cells ahead
+inline constexpr int kFieldEspTelepathy = 3;  // the continuous ESP (field effect 2) on or off
+inline constexpr int kJumpScanCells = 9;      // cells looked at ahead of the jumper
+inline constexpr int kJumpSpeed = 4;          // sub-units a frame: four frames a cell
+
 struct EventState {
   uint8_t Visible = 0;
   int16_t X = 0, Y = 0;
@@ -115,6 +122,8 @@ class Field {
   std::array<uint8_t, 32> AnimCounters{};
   std::vector<uint8_t> PassGrid = std::vector<uint8_t>(kMapCells);       // [y][x]
   std::vector<uint8_t> OccupancyGrid = std::vector<uint8_t>(kMapCells);  // [y][x]
+  std::array<int, 2 * kActiveLimit> TaggedCells{};  // the occupancy cells set, to clear them
+  int TaggedCount = 0;
   uint8_t Conversation = 0;
   int32_t TeleportState = 0;
   int32_t OverlayMode = 0;
@@ -122,6 +131,7 @@ class Field {
   double CameraX = 0, CameraY = 0, Lead = 0, LeadStep = 0, EaseSpeed = 0.12;
   int MenuRequest = 0;
   uint32_t FrameCount = 0;
+  int32_t JumpFrames = 0;  // length of the jump under way (TeleportState counts its frames)
 
   void BuildPassGrid();
   void BuildEventGrid();
@@ -141,6 +151,12 @@ class Field {
   void StopActor(int actor);
   void PickWalkDirection(int actor);
   void FieldStartActorStep(int actor, int direction, int speed_index);
+  // Button 6: the selected field ESP.
+  void UseFieldEsp();
+  // The jump ESP; false (nothing changes) when there is no landing cell within range.
+  bool StartJump();
+  // Cells the leader can jump: 2 to 5 by ESP level.
+  int JumpRange() const;
   void StartFieldEffect(int slot, int duration);
   void ClearFieldEffects() { Effects = {}; }
   void LoadMapMarks();

@@ -6,8 +6,10 @@
 #include "game/entry/frame_loop.h"
 #include "game/field/event_script.h"
 #include "game/field/field_screens.h"
+#include "game/field/field_graphics.h"
 #include "game/field/field_map.h"
 #include "game/input/key_cast.h"
+#include "vexal/app/log_file.h"
 
 namespace game {
 namespace {
@@ -67,16 +69,22 @@ void Field::TickEventSteps() {
   }
 }
 
-// Tag of active entry k: its position + 1, unique among the 64 active events.
+// Tag of active entry k: its position + 1, unique among the 64 active events. Only the
+// cells tagged last time are cleared: the whole grid is 64 KB a frame.
 void Field::BuildEventGrid() {
-  std::fill(OccupancyGrid.begin(), OccupancyGrid.end(), 0);
+  for (int n = 0; n < TaggedCount; ++n) OccupancyGrid[TaggedCells[n]] = 0;
+  TaggedCount = 0;
+  auto tag = [&](int x, int y, int k) {
+    OccupancyGrid[Cell(x, y)] = uint8_t(k + 1);
+    TaggedCells[TaggedCount++] = Cell(x, y);
+  };
   for (int k = 0; k < ActiveCount; ++k) {
     const EventState& s = States[Active[k]];
     if (s.NoCollision != 0 || !OnMap(s.X, s.Y)) continue;
-    OccupancyGrid[Cell(s.X, s.Y)] = uint8_t(k + 1);
+    tag(s.X, s.Y, k);
     if (s.Moving != 0) {
       const int tx = s.X + (s.Dx > 0) - (s.Dx < 0), ty = s.Y + (s.Dy > 0) - (s.Dy < 0);
-      if (OnMap(tx, ty)) OccupancyGrid[Cell(tx, ty)] = uint8_t(k + 1);
+      if (OnMap(tx, ty)) tag(tx, ty, k);
     }
   }
 }
@@ -154,6 +162,7 @@ void Field::TickFieldAnimation() {
     if (r.FrameCount <= 1 || AnimCounters[r.Period] != 0) continue;
     if (++r.Frame >= r.FrameCount) r.Frame = 0;
   }
+  StepBubbles(TheFieldGraphics);
 }
 
 void Field::TickEventAnimation() {
@@ -206,14 +215,17 @@ void Field::LoadMapMarks() {
   const GameData& data = TheGameData();
   const uint32_t map = data.Scalars[kScalarCurrentMap];
   int n = 0;
+  // The whole ring: once it has wrapped, marks after its end marker are still the map's.
   for (const MapMark& m : data.MapMarks) {
-    if (m.area == kMapMarkEnd || n >= int(MapMarks.size())) break;
+    if (n >= int(MapMarks.size())) break;
     if (m.area == map) MapMarks[n++] = {int16_t(m.x), int16_t(m.y), int16_t(m.map)};
   }
 }
 
 void Field::FieldResetPlayerMotion() {
   StopActor(0);
+  TeleportState = 0;
+  JumpFrames = 0;
   States[0].Period = -1;
   Heading = -1;
   LastWalkDirection = -1;
@@ -278,6 +290,7 @@ void Field::UpdatePlayer() {
     Effects[2].Timer = 0;
     PlayGameSound(5);
   }
+  if (KeyInput.IsButtonPressed(kEspButton)) UseFieldEsp();
   if (KeyInput.IsButtonPressed(kOverlayButton) && Map.header[0] == 1) OverlayMode = (OverlayMode + 1) % 3;
 }
 
@@ -287,6 +300,7 @@ void Field::CheckFieldContact() {
     const int i = Active[k];
     EventState& s = States[i];
     if (s.Moving == 0) continue;
+    if (i == 0 && TeleportState != 0) ++TeleportState;
     s.SubX = int16_t(s.SubX + s.Dx);
     s.SubY = int16_t(s.SubY + s.Dy);
     if (s.SubX <= -kSubSteps) s.X = int16_t(s.X - 1), s.SubX = int16_t(s.SubX + kSubSteps);
@@ -311,15 +325,16 @@ void Field::CheckFieldContact() {
       }
     }
     if (chip.Attributes[kChipGround] != kGroundNoSteps) {
-      data.Scalars[kScalarStepCount] += 1;
+      data.Scalars[kScalarStepValue] += 1;
       data.Scalars[kScalarEncounterSteps] -= 1;
       const bool encounters = int32_t(data.Scalars[kScalarEncounterMean]) >= 0;
       if (TeleportState == 0 && encounters) {
-        data.Scalars[kScalarStepValue] += 1;
+        data.Scalars[kScalarStepCount] += 1;
         const uint32_t map = data.Scalars[kScalarCurrentMap];
         // An area without an encounter group starts nothing and keeps the field.
         if (int32_t(data.Scalars[kScalarEncounterSteps]) <= 0 && map < uint32_t(kMapCount) &&
             data.EncounterGroups[map][0] != 0) {
+          vexal::LogWriteFmt("encounter: map %u at (%d, %d)", map, s.X, s.Y);
           GameMode = MODE_BATTLE;
           const std::array<int32_t, 16> list{};
           StartBattle(std::array<int32_t, kBattleValues>{}, 0, list);
@@ -330,6 +345,11 @@ void Field::CheckFieldContact() {
       data.Scalars[kScalarFlagWord] |= kFlagWordMarkedMap;
     else
       data.Scalars[kScalarFlagWord] &= ~kFlagWordMarkedMap;
+    if (TeleportState != 0) {
+      vexal::LogWriteFmt("jump: landed at (%d, %d)", s.X, s.Y);
+      TeleportState = 0;
+      JumpFrames = 0;
+    }
     for (int e = 1; e < EventCount; ++e) {
       const EventState& ev = States[e];
       if (ev.Visible == 0 || ev.X != s.X || ev.Y != s.Y) continue;

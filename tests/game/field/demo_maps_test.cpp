@@ -54,7 +54,9 @@ TEST_F(DemoMapsTest, TownAndFieldHoldWhatTheGameNeeds) {
     for (const auto& page : TheField.Map.events[e])
       for (int t = 0; t < game::kPageTestCount; ++t) {
         const int16_t test = int16_t(page[game::kPageFirstTest + t]);
-        if (test != 0) EXPECT_GE(std::abs(test), game::kMapLocalFlagCount) << "event " << e << " tests a map-local flag";
+        if (test != 0) {
+          EXPECT_GE(std::abs(test), game::kMapLocalFlagCount) << "event " << e << " tests a map-local flag";
+        }
       }
   // The counter between the shopkeeper (106, 125) and the player's spot (108, 125).
   EXPECT_EQ(TheField.ChipAt(107, 125).Attributes[game::kChipGround], game::kGroundCounter);

@@ -1,7 +1,10 @@
 // The field as the player gets it: the real program in a copy of the demo world, under
-// the virtual clock and scripted input (walk_town.input): three steps up to the NPC and a
+// the virtual clock and scripted input. walk_town.input: three steps up to the NPC and a
 // talk, two messages, the chest opened from its west side, then up along x = 116, west
-// and through the gate to the field.
+// and through the gate to the field. garden_esp.input: the town's garden entered with
+// the jump ESP, over thorns to the healing spring, and left through the boulder that the
+// break ESP shatters. field_encounter.input: up and down the field's path until enemies
+// come.
 #include <gtest/gtest.h>
 #include <limits.h>
 #include <sys/wait.h>
@@ -44,15 +47,17 @@ class FieldProgramTest : public ::testing::Test {
     ASSERT_EQ(access(ProgramPath().c_str(), X_OK), 0) << ProgramPath() << " is not built";
     std::filesystem::copy(NL_DEMO_DATA_DIR, data_, std::filesystem::copy_options::recursive);
   }
-  int Run() {
+  int Run(const std::string& input, const std::string& frames, int exit_after) {
     return nltest::RunProgram({ProgramPath(), data_,
                                {{"NIGHTLOOM_INSTANCE_LOCK", dir_.File("instance.lock")},
                                 {"NIGHTLOOM_CAPTURE", dir_.File("frames")},
-                                {"NIGHTLOOM_CAPTURE_FRAMES", "132,144,224,420"},
-                                {"NIGHTLOOM_EXIT_AFTER", "430"},
-                                {"NIGHTLOOM_INPUT", NL_FIELD_TEST_DIR "/walk_town.input"}},
-                               "/dev/null"});
+                                {"NIGHTLOOM_CAPTURE_FRAMES", frames},
+                                {"NIGHTLOOM_EXIT_AFTER", std::to_string(exit_after)},
+                                {"NIGHTLOOM_INPUT", std::string(NL_FIELD_TEST_DIR "/") + input}},
+                               "/dev/null",
+                               ""});
   }
+  std::string Log() const { return nltest::ReadFileBytes(data_ + "/AppLog.txt"); }
   std::optional<nltest::Png> Frame(int n) const {
     char name[32];
     std::snprintf(name, sizeof name, "/frame-%06d.png", n);
@@ -64,8 +69,8 @@ class FieldProgramTest : public ::testing::Test {
 };
 
 TEST_F(FieldProgramTest, WalkTalkOpenTheChestAndLeaveTheTown) {
-  ASSERT_EQ(Run(), 0);
-  const std::string log = nltest::ReadFileBytes(data_ + "/AppLog.txt");
+  ASSERT_EQ(Run("walk_town.input", "132,144,224,420", 430), 0);
+  const std::string log = Log();
   EXPECT_NE(log.find("treasure: flag 300 set, kind 2, 1"), std::string::npos) << "the chest gave material 1";
 
   constexpr Rgb kTownGround{40, 36, 72}, kFieldGround{36, 72, 48};
@@ -78,6 +83,47 @@ TEST_F(FieldProgramTest, WalkTalkOpenTheChestAndLeaveTheTown) {
   EXPECT_EQ(CountNear(*chest, kChestLock), 0);
   EXPECT_EQ(CountNear(*chest, kChestOpenInside), 12 * 4) << "the open chest's 12 x 4 inside";
   EXPECT_GT(CountNear(*field, kFieldGround), 240 * 100) << "the field after the gate";
+}
+
+// The HP a heal line of the log gives member m: before and after.
+std::optional<std::pair<int, int>> HealOf(const std::string& log, int m) {
+  const std::string key = "heal: member " + std::to_string(m) + " HP ";
+  const size_t at = log.find(key);
+  int before = 0, after = 0;
+  if (at == std::string::npos || std::sscanf(log.c_str() + at + key.size(), "%d -> %d", &before, &after) != 2)
+    return std::nullopt;
+  return std::make_pair(before, after);
+}
+
+TEST_F(FieldProgramTest, TheGardenIsEnteredByJumpHealsOverThornsAndOpensByBreak) {
+  ASSERT_EQ(Run("garden_esp.input", "178,184,240,290,306,340", 345), 0);
+  const std::string log = Log();
+  EXPECT_NE(log.find("jump: landed at (122, 135)"), std::string::npos) << "over the wall onto the thorns";
+  // Two thorn bushes of 5 each, then the spring fills both members up again.
+  for (int m : {0, 1}) {
+    const auto heal = HealOf(log, m);
+    ASSERT_TRUE(heal) << "member " << m << " healed";
+    EXPECT_EQ(heal->second - heal->first, 10) << "member " << m;
+  }
+  constexpr Rgb kBoulder{128, 124, 136};
+  const auto before = Frame(240), after = Frame(340);
+  ASSERT_TRUE(before && after);
+  // The boulder's cell: a 10 x 13 and a 12 x 9 box (148 pixels) less its 4 x 2 light
+  // and its 7-pixel crack.
+  EXPECT_EQ(CountNear(*before, kBoulder), 133) << "the boulder in the garden's wall";
+  EXPECT_EQ(CountNear(*after, kBoulder), 0) << "broken";
+}
+
+TEST_F(FieldProgramTest, WalkingTheFieldMeetsEnemies) {
+  ASSERT_EQ(Run("field_encounter.input", "300,330,700", 720), 0);
+  const std::string log = Log();
+  EXPECT_NE(log.find("encounter: map 34"), std::string::npos) << "a battle in the field's grass";
+  EXPECT_EQ(log.find("encounter: map 33"), std::string::npos) << "none in the town";
+  constexpr Rgb kFieldGround{36, 72, 48};
+  const auto walking = Frame(330), fighting = Frame(700);
+  ASSERT_TRUE(walking && fighting);
+  EXPECT_GT(CountNear(*walking, kFieldGround), 240 * 100) << "the field's grass fills the view";
+  EXPECT_LT(CountNear(*fighting, kFieldGround), 320 * 240 / 100) << "the battle has replaced the field";
 }
 
 }  // namespace
