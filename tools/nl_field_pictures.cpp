@@ -62,6 +62,12 @@ void DrawChips(Picture& p, bool town) {
   cell(11, x, y);  // shop floor: boards
   Fill(p, x, y, 16, 16, Rgb{112, 72, 40});
   for (int j = 0; j < 16; j += 4) Fill(p, x, y + j, 16, 1, Rgb{80, 48, 24});
+  cell(12, x, y);  // brambles: thorny stems over the ground
+  Fill(p, x, y, 16, 16, ground);
+  for (int i = 1; i < 16; i += 5) {
+    Fill(p, x + i, y + 3, 2, 12, Rgb{72, 112, 56});
+    p.At(x + i + 2, y + 5) = p.At(x + i - 1, y + 9) = p.At(x + i + 2, y + 12) = Rgb{200, 80, 96};
+  }
 }
 
 // Character c facing d (0 down, 1 up, 2 right, 3 left), frame f (0 a, 1 b stands, 2 c).

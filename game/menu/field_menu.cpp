@@ -82,7 +82,11 @@ void FieldMenu::SelectNextMember(int direction) {
 void FieldMenu::MenuFrame() {
   description_shown = false;
   ++frame_counter;
-  DrawMenuPages();
+  if (state == 33) {
+    DrawSellPage();
+  } else {
+    DrawMenuPages();
+  }
   UpdateMenu(SampleMenuKeys());
   UpdateHeaderLines();
   DrawMenuCursor();
