@@ -82,11 +82,7 @@ void FieldMenu::SelectNextMember(int direction) {
 void FieldMenu::MenuFrame() {
   description_shown = false;
   ++frame_counter;
-  if (state == 33) {
-    DrawSellPage();
-  } else {
-    DrawMenuPages();
-  }
+  DrawMenuPages();
   UpdateMenu(SampleMenuKeys());
   UpdateHeaderLines();
   DrawMenuCursor();

@@ -138,8 +138,6 @@ class FieldMenu {
   void DrawJumpPage();
   void DrawSaveLoadPage();
   void DrawShopPage();
-  // The sell list: the bag page over the sell cursor, with the money and the question.
-  void DrawSellPage();
   void DrawConcoctionPage();
 };
 

@@ -27,11 +27,17 @@ constexpr uint32_t kFreePoint = 0xFFFFFFFFu;
 constexpr int kSlotTopY = 55, kSlotStep = 63;
 constexpr int kSlotBoxX1 = 44, kSlotBoxX2 = 276, kSlotBoxAbove = 22, kSlotBoxBelow = 36;
 constexpr int kSlotHandX = 48;
+// Inside a slot, from its row's y: the date line, the place with the play time, then
+// the leader's HP and PP; the pictures on the right.
 constexpr int kSlotTextX = 52, kSlotRightX = 132;
+constexpr int kSlotDateDy = -16, kSlotPlaceDy = -4, kSlotHpDy = 8, kSlotLineStep = 12;
 constexpr int kSlotPlaceGlyphs = 9, kSlotDateGlyphs = 27;
+constexpr int kSlotValueDx = 16, kSlotSlashDx = 56, kSlotMaxDx = 64, kSlotValueWidth = 5;
+constexpr int kSlotColonDx = 32, kSlotMinutesDx = 40;
 constexpr int kSlotPictureX = 200, kSlotPictureStep = 18;
 constexpr int kEmptyX = 140, kEmptyBelow = 3;
-constexpr int kMaxCharacterGraphic = kCharacterGroups * 4 / 16 - 1;  // 16 frames a character
+constexpr int kFramesPerCharacter = 16;  // 4 directions of 4; frame 0 stands facing down
+constexpr int kMaxCharacterGraphic = kCharacterGroups * 4 / kFramesPerCharacter - 1;
 constexpr int kHpMax = 99999, kPpMax = 9999, kHoursMax = 9999;
 // The question before a save.
 constexpr int kAskX1 = 56, kAskY1 = 100, kAskX2 = 264, kAskY2 = 132, kAskTextX = 64, kAskTextY = 112;
@@ -87,28 +93,31 @@ void FieldMenu::DrawSaveLoadPage() {
       TheBitmapFont.DrawSjisText(kEmptyX, y + kEmptyBelow, "EMPTY");
       continue;
     }
-    TheBitmapFont.DrawGlyphCodes(kSlotTextX, y - 16, kSlotDateGlyphs, 1, s.date);
-    DrawSjisLine(kSlotTextX, y - 4, kSlotPlaceGlyphs,
+    TheBitmapFont.DrawGlyphCodes(kSlotTextX, y + kSlotDateDy, kSlotDateGlyphs, 1, s.date);
+    DrawSjisLine(kSlotTextX, y + kSlotPlaceDy, kSlotPlaceGlyphs,
                  std::string_view(s.place.data(), strnlen(s.place.data(), s.place.size())));
     const int hours = static_cast<int>(std::min<uint32_t>(s.play_seconds / 3600, kHoursMax));
-    TheBitmapFont.DrawNumber(kSlotRightX, y - 4, hours, 4, kHoursMax, 0, 0);
-    TheBitmapFont.DrawSjisText(kSlotRightX + 32, y - 4, ":");
-    TheBitmapFont.DrawNumber(kSlotRightX + 40, y - 4, static_cast<int>(s.play_seconds / 60 % 60), 2, 0, 0, 1);
-    // Leader's HP and PP: value "/" maximum.
+    TheBitmapFont.DrawNumber(kSlotRightX, y + kSlotPlaceDy, hours, 4, kHoursMax, 0, 0);
+    TheBitmapFont.DrawSjisText(kSlotRightX + kSlotColonDx, y + kSlotPlaceDy, ":");
+    TheBitmapFont.DrawNumber(kSlotRightX + kSlotMinutesDx, y + kSlotPlaceDy, static_cast<int>(s.play_seconds / 60 % 60),
+                             2, 0, 0, 1);
+    // The leader's HP and PP: value "/" maximum (values 0-1 and 2-3).
     static constexpr const char* kLabels[2] = {"HP", "PP"};
     for (int k = 0; k < 2; ++k) {
-      const int line_y = y + 8 + 12 * k;
-      const int max = k == 0 ? kHpMax : kPpMax;
+      const int line_y = y + kSlotHpDy + kSlotLineStep * k;
+      const uint32_t max = k == 0 ? kHpMax : kPpMax;
+      const int value = static_cast<int>(std::min(s.values[2 * k], max));
+      const int maximum = static_cast<int>(std::min(s.values[2 * k + 1], max));
       TheBitmapFont.DrawSjisText(kSlotTextX, line_y, kLabels[k]);
-      TheBitmapFont.DrawNumber(kSlotTextX + 16, line_y, static_cast<int>(std::min<uint32_t>(s.values[2 * k], max)), 5, max, 0, 0);
-      TheBitmapFont.DrawSjisText(kSlotTextX + 56, line_y, "/");
-      TheBitmapFont.DrawNumber(kSlotTextX + 64, line_y, static_cast<int>(std::min<uint32_t>(s.values[2 * k + 1], max)), 5, max, 0, 0);
+      TheBitmapFont.DrawNumber(kSlotTextX + kSlotValueDx, line_y, value, kSlotValueWidth, 0, 0, 0);
+      TheBitmapFont.DrawSjisText(kSlotTextX + kSlotSlashDx, line_y, "/");
+      TheBitmapFont.DrawNumber(kSlotTextX + kSlotMaxDx, line_y, maximum, kSlotValueWidth, 0, 0, 0);
     }
     // The party's pictures, standing; a slot of 0 had no member.
     for (int m = 0; m < kMemberCount; ++m) {
       const int graphic = s.graphics[m];
-      if (graphic == 0 || graphic > kMaxCharacterGraphic) continue;
-      vexal::DrawGraph(kSlotPictureX + kSlotPictureStep * m, y - 4, TheFieldGraphics.CharacterFrames[graphic * 16], 1);
+      if (graphic == 0 || graphic > kMaxCharacterGraphic) continue;  // the list file may hold any number
+      vexal::DrawGraph(kSlotPictureX + kSlotPictureStep * m, y + kSlotPlaceDy, TheFieldGraphics.CharacterFrames[graphic * kFramesPerCharacter], 1);
     }
   }
   TheHandCursor.DrawHandCursor(kSlotHandX, kSlotTopY + kSlotStep * (save_cursor - save_scroll), state == 19, 0);

@@ -1,10 +1,8 @@
-// Drawing the shop: its goods, the sell list over the bag page, and the concoction screen.
+// Drawing the shop's goods and the concoction screen. The sell list is the bag page.
 #include <algorithm>
 #include <cstring>
-#include <utility>
 
 #include "game/data/game_data.h"
-#include "game/input/key_cast.h"
 #include "game/menu/field_menu.h"
 #include "game/menu/menu_list_parts.h"
 #include "game/menu/window_frame.h"
@@ -18,7 +16,6 @@ namespace game {
 namespace {
 
 constexpr int kMoneyMax = 9999999;
-constexpr uint16_t kNoCount = 0xFFE0;  // a count shown as "-"
 
 // The two choices at the top, where the long-jump modes stand.
 constexpr int kChoiceX = 167, kChoiceStep = 60, kChoiceY = 12;
@@ -26,10 +23,7 @@ constexpr int kChoiceX = 167, kChoiceStep = 60, kChoiceY = 12;
 constexpr int kCashBoxY1 = 26, kCashBoxY2 = 50, kCashY = 34, kCashLabelX = 56, kCashX = 96;
 constexpr int kGoodsBoxY1 = 54, kGoodsBoxY2 = 212;
 constexpr int kGoodsX = 64, kGoodsY = 64, kGoodsStep = 18, kGoodsNameGlyphs = 13, kPriceX = 176;
-// The sell list's money box sits over the bag list.
-constexpr int kSellCashX1 = 112, kSellCashY1 = 2, kSellCashX2 = 276, kSellCashY2 = 24, kSellCashY = 9;
-constexpr int kSellCashLabelX = 124, kSellCashX = 164;
-// The question box of a chosen entry.
+// The question box of the chosen goods.
 constexpr int kAskX1 = 80, kAskY1 = 80, kAskX2 = 240, kAskY2 = 136;
 constexpr int kAskX = 92, kAskNameY = 90, kAskPriceY = 104, kAskQuestionY = 120, kAskNameGlyphs = 18;
 
@@ -79,38 +73,6 @@ void FieldMenu::DrawShopPage() {
     DrawMoney(kAskX, kAskPriceY, g.Item(id).values[kItemPrice]);
     TheBitmapFont.DrawSjisText(kAskX, kAskQuestionY, "かいますか？");
   }
-  if (state == 32 && KeyInput.IsButtonDown(kMenuDescribe)) g.DrawItemInfo(goods[goods_cursor]);
-}
-
-void FieldMenu::DrawSellPage() {
-  const GameData& g = TheGameData();
-  // The bag page, over the sell cursor and its scroll.
-  std::swap(bag_cursor, sell_cursor);
-  std::swap(bag_scroll, sell_scroll);
-  DrawBagPage();
-  std::swap(bag_cursor, sell_cursor);
-  std::swap(bag_scroll, sell_scroll);
-
-  TheWindowFrame.DrawFrameBox(kSellCashX1, kSellCashY1, kSellCashX2, kSellCashY2, 0);
-  TheBitmapFont.DrawSjisText(kSellCashLabelX, kSellCashY, "CASH");
-  DrawMoney(kSellCashX, kSellCashY, g.Scalars[kScalarMoney]);
-
-  const int shown = std::clamp(sell_cursor - sell_scroll, 0, kBagPageEntries - 1);
-  TheHandCursor.DrawHandCursor(kBagColumnX[shown % 2], kMenuListRowY + kMenuListRowStep * (shown / 2), first_pick >= 0, 0);
-  if (first_pick >= 0) {
-    const ItemStack& entry = g.ItemBag[sell_cursor];
-    TheWindowFrame.DrawFrameBox(kAskX1, kAskY1, kAskX2, kAskY2, 0);
-    DrawItemName(kAskX, kAskNameY, kAskNameGlyphs, entry.id);
-    if (entry.count == kNoCount) {
-      TheBitmapFont.DrawSjisText(kAskX + 24, kAskPriceY, "-");
-    } else {
-      TheBitmapFont.DrawNumber(kAskX, kAskPriceY, entry.count, 4, 9999, 0, 0);
-    }
-    TheBitmapFont.DrawSjisText(kAskX + 32, kAskPriceY, "かい");
-    DrawMoney(kAskX + 56, kAskPriceY, std::max<int64_t>(g.SellPrice(sell_cursor), 0));
-    TheBitmapFont.DrawSjisText(kAskX, kAskQuestionY, "このねだんで＿うりますか？");
-  }
-  if (KeyInput.IsButtonDown(kMenuDescribe)) g.DrawItemInfo(g.ItemBag[sell_cursor].id);
 }
 
 void FieldMenu::DrawConcoctionPage() {

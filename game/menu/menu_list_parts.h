@@ -1,5 +1,5 @@
-// What the list pages (long jump, save and load, shop, sell list, concoction) share: the
-// page box, the list box and its rows, and a text line cut to a width.
+// What the list pages (long jump, save and load, shop, concoction) share: the page box,
+// the list box and its rows, and a text line cut to a width.
 #pragma once
 
 #include <array>
@@ -14,7 +14,7 @@ namespace game {
 inline constexpr int kMenuPageX1 = 40, kMenuPageY1 = 5, kMenuPageX2 = 280, kMenuPageY2 = 239;
 inline constexpr int kMenuListX1 = 44, kMenuListY1 = 26, kMenuListX2 = 276, kMenuListY2 = 216;
 inline constexpr int kMenuListRowY = 36, kMenuListRowStep = 16;
-// The bag's two columns, as the sell list shows them.
+// The two columns of the bag's and the materials' lists.
 inline constexpr int kBagColumnX[2] = {57, 173};
 
 // Shift-JIS text on one line of at most `glyphs` glyphs.

@@ -1,6 +1,6 @@
 // The list pages as drawn: where the long-jump modes, points and hands stand, the save
-// slots from the scroll, the shop's goods and its questions, the sell list's hand and
-// price, the concoction screen's marks and result lines. Glyphs are recorded by position
+// slots from the scroll, the shop's goods and its question, the concoction screen's marks
+// and result lines. Glyphs are recorded by position
 // and cell; the hand and the boxes are drawn for real and read back where a position is
 // what matters.
 #include <gtest/gtest.h>
@@ -205,33 +205,6 @@ TEST_F(ListPagesTest, ShopListsGoodsWithPricesAndAsksBeforeBuying) {
   EXPECT_TRUE(Drawn(92, 90, "や"));
   EXPECT_TRUE(Drawn(132, 104, "2"));
   EXPECT_TRUE(Drawn(92, 120, "か")) << "かいますか？";
-}
-
-TEST_F(ListPagesTest, SellListPointsAtTheSellCursorAndAsksWithCountAndSalePrice) {
-  GameData& g = data();
-  BitmapFont::SjisToGlyphCodes("やくそう", g.Items[1].name);
-  g.Items[1].values[kItemUses] = 4;
-  g.Items[1].values[kItemPrice] = 100;
-  g.ItemBag[3] = {1, 3};
-  g.Scalars[kScalarMoney] = 160;
-  menu().OpenShop({1, 0, 0, 0, 0, 0, 0, 0});
-  menu().state = 33, menu().page = kMenuPageBag, menu().sell_cursor = 3, menu().first_pick = 3;
-  Record();
-  menu().MenuFrame();
-
-  // Entry 3 of the shown list: the right column (x 173), second row (y 52); the hand
-  // stands still while the question is open.
-  EXPECT_TRUE(Called("hand 149,50 trans 1"));
-  EXPECT_TRUE(Drawn(124, 9, "C"));
-  EXPECT_TRUE(Drawn(196, 9, "1")) << "money 160, 7 wide from 164";
-  EXPECT_TRUE(Drawn(92, 90, "や"));
-  EXPECT_TRUE(Drawn(116, 104, "3")) << "the count";
-  EXPECT_TRUE(Drawn(124, 104, "か"));
-  // Three quarters of 100, times 3 uses of 4: 75 x 3 / 4 = 56.
-  EXPECT_TRUE(Drawn(188, 104, "5"));
-  EXPECT_TRUE(Drawn(196, 104, "6"));
-  EXPECT_TRUE(Drawn(204, 104, "R"));
-  EXPECT_TRUE(Drawn(92, 120, "こ")) << "このねだんで＿うりますか？";
 }
 
 TEST_F(ListPagesTest, ConcoctionMarksTheChosenAndShowsTheResultAndItsText) {

@@ -28,7 +28,7 @@ std::string ProgramPath() {
   char self[PATH_MAX] = {};
   const ssize_t n = readlink("/proc/self/exe", self, sizeof self - 1);
   const std::string dir = n > 0 ? std::string(self, size_t(n)) : std::string();
-  return dir.substr(0, dir.rfind('/')) + "/../../../game/entry/nightloom";
+  return dir.substr(0, dir.rfind('/')) + "/../../../../game/entry/nightloom";
 }
 
 std::string ReadBytes(const std::string& path) {
@@ -52,7 +52,7 @@ uint16_t U16(const std::string& b, size_t at) {
 }
 
 // The save layout's offsets: member blocks of 128 words, the bag's stacks, the scalars.
-constexpr size_t kMembersAt = 128, kBagAt = 2560, kScalarsAt = 5248, kLayoutBytes = 25160;
+constexpr size_t kMembersAt = 128, kBagAt = 2560, kMaterialsAt = 4608, kScalarsAt = 5248, kLayoutBytes = 25160;
 constexpr size_t kIconBytes = 766;  // icon header and entry before the packed data
 constexpr size_t kSummaryBytes = 130;
 
@@ -80,9 +80,10 @@ struct Party {
   uint32_t money = 0;
   int32_t hp = 0, max_hp = 0;
   uint16_t bag[3][2] = {};  // id, count of stacks 0-2
+  uint16_t materials[5] = {};  // counts of materials 0-4
 };
 
-class MenuProgramTest : public ::testing::Test {
+class ShopProgramTest : public ::testing::Test {
  protected:
   void SetUp() override {
     ASSERT_EQ(access(ProgramPath().c_str(), X_OK), 0) << ProgramPath() << " is not built";
@@ -95,7 +96,7 @@ class MenuProgramTest : public ::testing::Test {
                                 {"NIGHTLOOM_CAPTURE", dir_.File(run)},
                                 {"NIGHTLOOM_CAPTURE_FRAMES", frames},
                                 {"NIGHTLOOM_EXIT_AFTER", exit_after},
-                                {"NIGHTLOOM_INPUT", std::string(NL_MENU_TEST_DIR "/") + input}},
+                                {"NIGHTLOOM_INPUT", std::string(NL_MENU_SHOP_INPUT_DIR "/") + input}},
                                "/dev/null", ""});
   }
   std::optional<nltest::Png> Frame(const char* run, int n) const {
@@ -122,6 +123,7 @@ class MenuProgramTest : public ::testing::Test {
     p.hp = static_cast<int32_t>(U32(b, kMembersAt + 4 * 2));
     p.max_hp = static_cast<int32_t>(U32(b, kMembersAt + 4 * 3));
     for (int i = 0; i < 3; ++i) p.bag[i][0] = U16(b, kBagAt + 4 * i), p.bag[i][1] = U16(b, kBagAt + 4 * i + 2);
+    for (int i = 0; i < 5; ++i) p.materials[i] = U16(b, kMaterialsAt + 4 * i + 2);
     return p;
   }
 
@@ -129,7 +131,7 @@ class MenuProgramTest : public ::testing::Test {
   const std::string data_ = dir_.File("data");
 };
 
-TEST_F(MenuProgramTest, BoughtAndUsedItemsAreSavedAndComeBackFromTheTitle) {
+TEST_F(ShopProgramTest, BoughtUsedAndMixedItemsAreSavedAndComeBackFromTheTitle) {
   ASSERT_EQ(Run("shop", "shop_use_save.input", "375,385,455,615,625", "700"), 0);
   const std::string log = ReadBytes(data_ + "/AppLog.txt");
   EXPECT_NE(log.find("treasure: flag 302 set, kind 1, 200"), std::string::npos) << "the shopkeeper's gift";
@@ -165,20 +167,37 @@ TEST_F(MenuProgramTest, BoughtAndUsedItemsAreSavedAndComeBackFromTheTitle) {
   EXPECT_TRUE(SameArea(*save_list, *save_question, 0, 159, 320, 50)) << "slot 2 stays";
   EXPECT_FALSE(SameArea(*save_list, *save_question, 56, 100, 209, 33));
 
-  ASSERT_EQ(Run("load", "load_save_again.input", "85,140", "260"), 0);
+  ASSERT_EQ(Run("load", "load_save_again.input", "85,140,485,495,515", "650"), 0);
   // The load list shows slot 0 filled where the save list showed it empty; then the
-  // town again, at the shop counter.
+  // town again.
   constexpr Rgb kTownGround{40, 36, 72};
   const auto load_list = Frame("load", 85), loaded = Frame("load", 140);
   ASSERT_TRUE(load_list && loaded);
   EXPECT_TRUE(SameArea(*load_list, *save_list, 0, 96, 320, 120)) << "slots 1 and 2 as they were";
   EXPECT_FALSE(SameArea(*load_list, *save_list, 48, 33, 224, 50)) << "slot 0's summary";
   EXPECT_GT(CountNear(*loaded, kTownGround), 240 * 60) << "the town after the load";
+  // Concoction: two chosen materials on their bands, the third brings the result box,
+  // and once made the choice is cleared.
+  constexpr Rgb kBand{120, 80, 24};
+  const auto two_chosen = Frame("load", 485), result = Frame("load", 495), made = Frame("load", 515);
+  ASSERT_TRUE(two_chosen && result && made);
+  EXPECT_GT(CountNear(*two_chosen, kBand), 2 * 1000);
+  EXPECT_EQ(CountNear(*made, kBand), 0);
+  EXPECT_FALSE(SameArea(*two_chosen, *result, 56, 92, 209, 49)) << "the result box";
+
+  // Slot 1 holds the loaded game: the money, HP and the second herb from the first run,
+  // and the mixed item (3, from materials 0, 1, 2) in the stack the used herb left.
   const std::optional<Party> again = ReadSlot(1);
   ASSERT_TRUE(again) << "the loaded game was saved to slot 1";
-  EXPECT_EQ(again->money, saved->money);
-  EXPECT_EQ(again->hp, saved->hp);
-  EXPECT_EQ(std::memcmp(again->bag, saved->bag, sizeof saved->bag), 0);
+  EXPECT_EQ(again->money, 160u);
+  EXPECT_EQ(again->hp, 58);
+  EXPECT_EQ(again->bag[0][0], 3);
+  EXPECT_EQ(again->bag[0][1], 1);
+  EXPECT_EQ(again->bag[1][0], saved->bag[1][0]);
+  EXPECT_EQ(again->bag[1][1], saved->bag[1][1]);
+  const uint16_t before[5] = {1, 1, 1, 0, 1}, after[5] = {0, 0, 0, 0, 1};  // a new game's 0, 1, 2 and 4
+  EXPECT_EQ(std::memcmp(saved->materials, before, sizeof before), 0);
+  EXPECT_EQ(std::memcmp(again->materials, after, sizeof after), 0);
 }
 
 }  // namespace
