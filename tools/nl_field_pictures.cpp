@@ -73,6 +73,12 @@ void DrawChips(Picture& p, bool town) {
   Fill(p, x + 2, y + 4, 12, 9, Rgb{128, 124, 136});
   Fill(p, x + 4, y + 3, 4, 2, Rgb{176, 172, 184});
   for (int j = 5; j < 12; ++j) p.At(x + 6 + j % 3, y + j) = Rgb{64, 60, 72};
+  cell(14, x, y);  // brambles: thorny stems over the ground
+  Fill(p, x, y, 16, 16, ground);
+  for (int i = 1; i < 16; i += 5) {
+    Fill(p, x + i, y + 3, 2, 12, Rgb{72, 112, 56});
+    p.At(x + i + 2, y + 5) = p.At(x + i - 1, y + 9) = p.At(x + i + 2, y + 12) = Rgb{200, 80, 96};
+  }
 }
 
 // Character c facing d (0 down, 1 up, 2 right, 3 left), frame f (0 a, 1 b stands, 2 c).

@@ -5,6 +5,7 @@
 #include "game/data/game_data.h"
 #include "game/field/field_map.h"
 #include "game/menu/field_menu.h"
+#include "game/menu/menu_glyph_text.h"
 
 namespace game {
 
@@ -55,8 +56,8 @@ void FieldMenu::UpdateHeaderLines() {
     case 33: title("うります"); break;
     case 41: set("ちょうごう", "ざいりょうを＿3つ＿えらんでください。"); break;
     case 42: case 43:
-      title("ちょうごう");
-      if (concoction_result <= 0) help_line = "なーんにも＿できませんぜ。";
+      set("ちょうごう", concoction_result > 0 ? GlyphCodesToSjis(TheGameData().Item(concoction_result).description)
+                                             : std::string("なーんにも＿できませんぜ。"));
       break;
     default: break;
   }

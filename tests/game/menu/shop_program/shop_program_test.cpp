@@ -1,0 +1,203 @@
+// The shop and the menu as the player gets them: the real program in a copy of the demo
+// world, under the virtual clock and scripted input. The first run (shop_use_save.input)
+// walks through the brambles to the shop, takes the shopkeeper's gift, buys two herbs,
+// looks at the sell list, uses a herb from the menu and saves to slot 0. The second run
+// (load_save_again.input) loads slot 0 from the title's CONTINUE and saves it again to
+// slot 1. Both slot files are unpacked and read at the offsets of the save layout.
+#include <gtest/gtest.h>
+#include <limits.h>
+#include <unistd.h>
+
+#include <cstdint>
+#include <cstdlib>
+#include <cstdio>
+#include <cstring>
+#include <filesystem>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "game/codec/lz_codec.h"
+#include "tests/support/png_file.h"
+#include "tests/support/program_run.h"
+#include "tests/support/temp_dir.h"
+
+namespace {
+
+std::string ProgramPath() {
+  char self[PATH_MAX] = {};
+  const ssize_t n = readlink("/proc/self/exe", self, sizeof self - 1);
+  const std::string dir = n > 0 ? std::string(self, size_t(n)) : std::string();
+  return dir.substr(0, dir.rfind('/')) + "/../../../../game/entry/nightloom";
+}
+
+std::string ReadBytes(const std::string& path) {
+  std::string bytes;
+  if (FILE* f = std::fopen(path.c_str(), "rb")) {
+    char buffer[4096];
+    size_t n;
+    while ((n = std::fread(buffer, 1, sizeof buffer, f)) > 0) bytes.append(buffer, n);
+    std::fclose(f);
+  }
+  return bytes;
+}
+
+uint32_t U32(const std::string& b, size_t at) {
+  uint32_t v = 0;
+  for (int i = 3; i >= 0; --i) v = v << 8 | static_cast<uint8_t>(b[at + i]);
+  return v;
+}
+uint16_t U16(const std::string& b, size_t at) {
+  return static_cast<uint16_t>(static_cast<uint8_t>(b[at]) | static_cast<uint8_t>(b[at + 1]) << 8);
+}
+
+// The save layout's offsets: member blocks of 128 words, the bag's stacks, the scalars.
+constexpr size_t kMembersAt = 128, kBagAt = 2560, kMaterialsAt = 4608, kScalarsAt = 5248, kLayoutBytes = 25160;
+constexpr size_t kIconBytes = 766;  // icon header and entry before the packed data
+constexpr size_t kSummaryBytes = 130;
+
+struct Rgb {
+  int r, g, b;
+};
+
+// Pixels within 8 of a colour in every channel (the screen holds 16-bit colour).
+int CountNear(const nltest::Png& png, Rgb c) {
+  int n = 0;
+  for (size_t i = 0; i + 2 < png.rgb.size(); i += 3)
+    n += std::abs(png.rgb[i] - c.r) <= 8 && std::abs(png.rgb[i + 1] - c.g) <= 8 && std::abs(png.rgb[i + 2] - c.b) <= 8;
+  return n;
+}
+
+// The same pixels in the area of both frames.
+bool SameArea(const nltest::Png& a, const nltest::Png& b, int x0, int y0, int w, int h) {
+  for (int y = y0; y < y0 + h; ++y)
+    if (std::memcmp(&a.rgb[(size_t(y) * a.width + x0) * 3], &b.rgb[(size_t(y) * b.width + x0) * 3], size_t(w) * 3) != 0)
+      return false;
+  return true;
+}
+
+struct Party {
+  uint32_t money = 0;
+  int32_t hp = 0, max_hp = 0;
+  uint16_t bag[3][2] = {};  // id, count of stacks 0-2
+  uint16_t materials[5] = {};  // counts of materials 0-4
+};
+
+class ShopProgramTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    ASSERT_EQ(access(ProgramPath().c_str(), X_OK), 0) << ProgramPath() << " is not built";
+    std::filesystem::copy(NL_DEMO_DATA_DIR, data_, std::filesystem::copy_options::recursive);
+  }
+  // Frames go to the folder named after the run.
+  int Run(const char* run, const char* input, const char* frames, const char* exit_after) {
+    return nltest::RunProgram({ProgramPath(), data_,
+                               {{"NIGHTLOOM_INSTANCE_LOCK", dir_.File("instance.lock")},
+                                {"NIGHTLOOM_CAPTURE", dir_.File(run)},
+                                {"NIGHTLOOM_CAPTURE_FRAMES", frames},
+                                {"NIGHTLOOM_EXIT_AFTER", exit_after},
+                                {"NIGHTLOOM_INPUT", std::string(NL_MENU_SHOP_INPUT_DIR "/") + input}},
+                               "/dev/null", ""});
+  }
+  std::optional<nltest::Png> Frame(const char* run, int n) const {
+    char name[32];
+    std::snprintf(name, sizeof name, "/frame-%06d.png", n);
+    return nltest::ReadPng(dir_.File(run) + name);
+  }
+  // Slot n's game state: the icon cut off, the rest unpacked with the game's codec.
+  std::optional<Party> ReadSlot(int n) {
+    char name[32];
+    std::snprintf(name, sizeof name, "/save/data%02d.dat.ico", n);
+    const std::string file = ReadBytes(data_ + name);
+    if (file.size() <= kIconBytes) return std::nullopt;
+    const std::string packed = dir_.File("packed"), plain = dir_.File("plain");
+    FILE* f = std::fopen(packed.c_str(), "wb");
+    if (f == nullptr) return std::nullopt;
+    std::fwrite(file.data() + kIconBytes, 1, file.size() - kIconBytes, f);
+    std::fclose(f);
+    if (game::PackFile(packed, plain, game::kPackFileModeUnpack) != game::kPackFileOk) return std::nullopt;
+    const std::string b = ReadBytes(plain);
+    if (b.size() < kLayoutBytes) return std::nullopt;
+    Party p;
+    p.money = U32(b, kScalarsAt);
+    p.hp = static_cast<int32_t>(U32(b, kMembersAt + 4 * 2));
+    p.max_hp = static_cast<int32_t>(U32(b, kMembersAt + 4 * 3));
+    for (int i = 0; i < 3; ++i) p.bag[i][0] = U16(b, kBagAt + 4 * i), p.bag[i][1] = U16(b, kBagAt + 4 * i + 2);
+    for (int i = 0; i < 5; ++i) p.materials[i] = U16(b, kMaterialsAt + 4 * i + 2);
+    return p;
+  }
+
+  nltest::TempDir dir_;
+  const std::string data_ = dir_.File("data");
+};
+
+TEST_F(ShopProgramTest, BoughtUsedAndMixedItemsAreSavedAndComeBackFromTheTitle) {
+  ASSERT_EQ(Run("shop", "shop_use_save.input", "375,385,455,615,625", "700"), 0);
+  const std::string log = ReadBytes(data_ + "/AppLog.txt");
+  EXPECT_NE(log.find("treasure: flag 302 set, kind 1, 200"), std::string::npos) << "the shopkeeper's gift";
+
+  // 200 from the gift, two herbs at 20; the brambles took 40 of 68 HP and the herb gave
+  // 30 back; the used herb's stack is gone, the other one stays.
+  const std::optional<Party> saved = ReadSlot(0);
+  ASSERT_TRUE(saved);
+  EXPECT_EQ(saved->money, 160u);
+  EXPECT_EQ(saved->hp, 58);
+  EXPECT_EQ(saved->max_hp, 68);
+  EXPECT_EQ(saved->bag[0][0], 0) << "the used herb";
+  EXPECT_EQ(saved->bag[1][0], 1) << "the second herb";
+  EXPECT_EQ(saved->bag[1][1], 1);
+  EXPECT_EQ(saved->bag[2][0], 0);
+
+  // The slot list: slot 0 holds member 0 with 58 of 68 HP in the town.
+  const std::string list = ReadBytes(data_ + "/save/nightloom.sav");
+  ASSERT_EQ(list.size(), 16 * kSummaryBytes);
+  EXPECT_EQ(U16(list, 0), 0);
+  EXPECT_EQ(U32(list, 2), 58u);
+  EXPECT_EQ(U32(list, 6), 68u);
+  EXPECT_EQ(U16(list, kSummaryBytes), 0xFFFF) << "slot 1 still empty";
+
+  // What the player saw: the buy question's box (80, 80)-(240, 136) over the goods, the
+  // sell question in the same place over the bag, the save question over slot 1.
+  const auto goods = Frame("shop", 375), buy_question = Frame("shop", 385), sell_question = Frame("shop", 455);
+  const auto save_list = Frame("shop", 615), save_question = Frame("shop", 625);
+  ASSERT_TRUE(goods && buy_question && sell_question && save_list && save_question);
+  EXPECT_TRUE(SameArea(*goods, *buy_question, 0, 138, 320, 70)) << "the goods below the box stay";
+  EXPECT_FALSE(SameArea(*goods, *buy_question, 80, 80, 161, 57));
+  EXPECT_FALSE(SameArea(*goods, *sell_question, 80, 80, 161, 57));
+  EXPECT_TRUE(SameArea(*save_list, *save_question, 0, 159, 320, 50)) << "slot 2 stays";
+  EXPECT_FALSE(SameArea(*save_list, *save_question, 56, 100, 209, 33));
+
+  ASSERT_EQ(Run("load", "load_save_again.input", "85,140,485,495,515", "650"), 0);
+  // The load list shows slot 0 filled where the save list showed it empty; then the
+  // town again.
+  constexpr Rgb kTownGround{40, 36, 72};
+  const auto load_list = Frame("load", 85), loaded = Frame("load", 140);
+  ASSERT_TRUE(load_list && loaded);
+  EXPECT_TRUE(SameArea(*load_list, *save_list, 0, 96, 320, 120)) << "slots 1 and 2 as they were";
+  EXPECT_FALSE(SameArea(*load_list, *save_list, 48, 33, 224, 50)) << "slot 0's summary";
+  EXPECT_GT(CountNear(*loaded, kTownGround), 240 * 60) << "the town after the load";
+  // Concoction: two chosen materials on their bands, the third brings the result box,
+  // and once made the choice is cleared.
+  constexpr Rgb kBand{120, 80, 24};
+  const auto two_chosen = Frame("load", 485), result = Frame("load", 495), made = Frame("load", 515);
+  ASSERT_TRUE(two_chosen && result && made);
+  EXPECT_GT(CountNear(*two_chosen, kBand), 2 * 1000);
+  EXPECT_EQ(CountNear(*made, kBand), 0);
+  EXPECT_FALSE(SameArea(*two_chosen, *result, 56, 92, 209, 49)) << "the result box";
+
+  // Slot 1 holds the loaded game: the money, HP and the second herb from the first run,
+  // and the mixed item (3, from materials 0, 1, 2) in the stack the used herb left.
+  const std::optional<Party> again = ReadSlot(1);
+  ASSERT_TRUE(again) << "the loaded game was saved to slot 1";
+  EXPECT_EQ(again->money, 160u);
+  EXPECT_EQ(again->hp, 58);
+  EXPECT_EQ(again->bag[0][0], 3);
+  EXPECT_EQ(again->bag[0][1], 1);
+  EXPECT_EQ(again->bag[1][0], saved->bag[1][0]);
+  EXPECT_EQ(again->bag[1][1], saved->bag[1][1]);
+  const uint16_t before[5] = {1, 1, 1, 0, 1}, after[5] = {0, 0, 0, 0, 1};  // a new game's 0, 1, 2 and 4
+  EXPECT_EQ(std::memcmp(saved->materials, before, sizeof before), 0);
+  EXPECT_EQ(std::memcmp(again->materials, after, sizeof after), 0);
+}
+
+}  // namespace
