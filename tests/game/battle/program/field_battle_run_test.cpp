@@ -32,7 +32,7 @@ namespace {
 constexpr int kTickMs = 50;
 constexpr int kRampFirstKey = 48, kRampBeats = 48, kRampBeatTicks = 4;
 constexpr int kBattleKey = 45, kBattleBeatTicks = 2;
-constexpr int kFrames = 1200;          // presented frames of a run
+constexpr int kFrames = 2000;          // presented frames of a run
 constexpr int kFirstCapture = 400;     // the field is entered shortly after
 constexpr int kFieldWalkFrom = 430;
 
