@@ -72,8 +72,9 @@ TEST_F(Hardware3DProgramTest, TheGameStartsItsDeviceLogsItAndRunsAsWithoutIt) {
   EXPECT_EQ(plain.find("Direct3D 関連の初期化を行います"), std::string::npos);
   EXPECT_NE(plain.find("３Ｄグラフィック描画機能は使用しません"), std::string::npos);
 
-  // The boot log's opaque strings take the software road on either row.
-  for (int n : {2, 6}) {
+  // The boot log's opaque strings take the software road on either row. (From frame 5 on
+  // the log shows the machine's free memory, which changes from run to run.)
+  for (int n : {2, 4}) {
     const std::optional<nltest::Png> a = Frame(with, n), b = Frame(without, n);
     ASSERT_TRUE(a && b) << n;
     EXPECT_EQ(a->rgb, b->rgb) << "frame " << n;
