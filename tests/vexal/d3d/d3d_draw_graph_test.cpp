@@ -129,6 +129,31 @@ TEST_F(GraphDrawTest, DegenerateInputIsRefusedBeforeASceneOpensAndABowTieIsTwoTr
   EXPECT_EQ(Draws(), 0);
 }
 
+TEST_F(GraphDrawTest, ACellOfADividedTextureLandsOnePixelUpAndLeft) {
+  Prepare();
+  // Two 2 x 2 cells side by side in one texture; each cell's ready-made corners lie half a
+  // pixel up and left, and the draw moves them half a pixel more.
+  std::vector<vexal::GraphRecord*> cells = {NewGraph(2, 2), NewGraph(2, 2)};
+  ASSERT_EQ(vexal::D3DCreateDivGraphStorage(cells.data(), 2, 2, 1, 2, 2), 0);
+  const vexal::TextureRecord* t = vexal::GetTexData(static_cast<int>(cells[1]->Pieces[0]));
+  ASSERT_EQ(t->texOffsetX, 2);
+  ps::LockedRect l;
+  ASSERT_EQ(ps::Lock(t->surface, nullptr, ps::kLockWait, &l), ps::Result::kOk);
+  for (int y = 0; y < 2; ++y) {
+    for (int x = 0; x < 4; ++x) {
+      const uint32_t v = Compose(l.format, TexelId(x, y));
+      std::memcpy(l.bits + static_cast<ptrdiff_t>(y) * l.pitch + x * (l.format.bit_count / 8), &v,
+                  l.format.bit_count / 8);
+    }
+  }
+  ps::Unlock(t->surface);
+  ASSERT_EQ(vexal::D3DDrawGraph(20, 30, cells[1], 0), 0);
+  EXPECT_EQ(Screen(18, 28, 4, 4), (std::vector<std::vector<int>>{{0, 0, 0, 0},
+                                                                  {0, TexelId(2, 0), TexelId(3, 0), 0},
+                                                                  {0, TexelId(2, 1), TexelId(3, 1), 0},
+                                                                  {0, 0, 0, 0}}));
+}
+
 TEST_F(GraphDrawTest, WithoutDirect3DTheDrawsRefuse) {
   vexal::GraphRecord* g = Prepare();
   pd::Direct3D* held = vexal::D3DObject;

@@ -1,6 +1,6 @@
 // The game program with the hardware-3D setting, headless under the harness: it starts
-// the 3-D device, logs it, runs and ends cleanly, and shows what it shows without it
-// (row 1 refuses the draws it cannot make yet, and the boot log goes through row 0).
+// the 3-D device, logs it, runs and ends cleanly, and its boot log looks as it does
+// without it. (The game's frames are compared in tests/game/entry.)
 #include <gtest/gtest.h>
 #include <limits.h>
 #include <stdlib.h>
@@ -72,9 +72,9 @@ TEST_F(Hardware3DProgramTest, TheGameStartsItsDeviceLogsItAndRunsAsWithoutIt) {
   EXPECT_EQ(plain.find("Direct3D 関連の初期化を行います"), std::string::npos);
   EXPECT_NE(plain.find("３Ｄグラフィック描画機能は使用しません"), std::string::npos);
 
-  // The boot log draws through the software row either way; the title's shapes go to the
-  // Direct3D row, which draws nothing yet.
-  for (int n : {2, 6}) {
+  // The boot log's opaque strings take the software road on either row. (From frame 5 on
+  // the log shows the machine's free memory, which changes from run to run.)
+  for (int n : {2, 4}) {
     const std::optional<nltest::Png> a = Frame(with, n), b = Frame(without, n);
     ASSERT_TRUE(a && b) << n;
     EXPECT_EQ(a->rgb, b->rgb) << "frame " << n;

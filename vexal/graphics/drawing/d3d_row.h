@@ -1,5 +1,5 @@
 // The entries of row 1 (Direct3D) of the drawing backend table, by slot number. They live in
-// vexal/d3d/; the draws not built yet stand in d3d_row_pending.cpp and refuse to draw.
+// vexal/d3d/.
 #pragma once
 
 #include <cstdint>
