@@ -5,18 +5,27 @@
 #pragma once
 
 #include <cstdint>
+#include <filesystem>
 #include <span>
 
 #include "game/entry/frame_loop.h"
 #include "game/field/event_script.h"
 #include "game/field/field_map.h"
 #include "game/input/key_cast.h"
+#include "platform/timer.h"
 #include "game_data_fuzz.h"
 
 namespace nlfuzz {
 
 inline game::Field& FreshField() {
+  // The screens a field frame may open (a wipe, a message) pace their frames: on the
+  // virtual clock that costs no time.
+  plat::timer::UseVirtualClock(true);
   FreshGameData();
+  // The game's folders the field writes its unpacked copies into.
+  std::error_code ignored;
+  std::filesystem::create_directories("map", ignored);
+  std::filesystem::create_directories("system", ignored);
   game::ResetEventScript();
   game::SetEventScriptHooks({[](std::span<const uint8_t>) {}});
   game::KeyInput = game::KeyCast();

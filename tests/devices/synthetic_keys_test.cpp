@@ -18,7 +18,7 @@
 #include "game/entry/frame_loop.h"
 #include "game/entry/game_main.h"
 #include "game/entry/title_screen.h"
-#include "game/field/field_map.h"
+#include "game/input/key_cast.h"
 #include "platform/input.h"
 #include "platform/presentation.h"
 #include "platform/timer.h"
@@ -50,7 +50,8 @@ constexpr KeyEvent kPlay[] = {
     {92, false, SDL_SCANCODE_X, "X"}, {92, false, SDL_SCANCODE_W, "W"},
 };
 constexpr int kExitAfter = 200;
-constexpr int kCompared[] = {59, 65, 75, 85, 95, 150, 200};  // title, menu, moved, prologue, wipe, town
+// The title, its menu, the cursor moved, the prologue, the wipe, the town.
+constexpr int kCompared[] = {59, 65, 75, 82, 88, 95, 150, 200};
 
 std::string FrameList() {
   std::string s;
@@ -64,8 +65,9 @@ std::string InputScript() {
   return s;
 }
 
-// The events not pushed yet; the observer pushes each once its frame is being made.
+// The events not pushed yet, and the keyboard reads seen so far.
 std::vector<KeyEvent> pending;
+int keyboard_reads = 0;
 
 // The game window's SDL id (0 when there is none yet), so the window hears the keys too.
 Uint32 GameWindowId() {
@@ -74,9 +76,13 @@ Uint32 GameWindowId() {
   return 0;
 }
 
+// The game samples the keyboard twice a frame, at its end: all keys, then the pad state
+// with the keyboard's bits. After the second read the events due in the next frame are
+// pushed, so that frame's sample sees them in both reads, as it sees the input script's.
 void PushDueKeys() {
-  const uint64_t making = plat::presentation::PresentedFrames() + 1;
-  while (!pending.empty() && uint64_t(pending.front().frame) <= making) {
+  if (++keyboard_reads % 2 != 0) return;
+  const uint64_t next = plat::presentation::PresentedFrames() + 2;
+  while (!pending.empty() && uint64_t(pending.front().frame) <= next) {
     const KeyEvent& k = pending.front();
     SDL_Event e{};
     e.type = k.down ? SDL_KEYDOWN : SDL_KEYUP;
@@ -102,6 +108,9 @@ class SyntheticKeysTest : public apptest::LibraryTest {
     plat::timer::UseVirtualClock(true, 0);
     old_dir_ = plat::fs::CurrentDirectory();
     plat::fs::SetCurrentDirectory(data_);
+    // The objects that read their files as the program starts read them again here.
+    game::TheTitleScreen.LoadPrologue();
+    game::KeyInput = game::KeyCast();
   }
   void TearDown() override {
     plat::input::SetCallObserver(nullptr);
@@ -132,8 +141,9 @@ TEST_F(SyntheticKeysTest, PushedKeyEventsPlayTheTitleIntoTheTown) {
   std::filesystem::remove(data_ + "/AppLog.txt");
 
   // Every keyboard read of the game reports to the observer: the keys due are pushed
-  // there, on the game's own thread, and reach the keyboard through the event pump.
+  // there, on the game's own thread, and the event pump takes them from SDL's queue.
   pending.assign(std::begin(kPlay), std::end(kPlay));
+  keyboard_reads = 0;
   plat::input::SetCallObserver([](plat::input::Call call, plat::input::DeviceGuid device, int32_t) {
     if (call == plat::input::Call::GetDeviceState && device == plat::input::kSysKeyboard) PushDueKeys();
   });
@@ -144,8 +154,7 @@ TEST_F(SyntheticKeysTest, PushedKeyEventsPlayTheTitleIntoTheTown) {
 
   EXPECT_TRUE(pending.empty()) << pending.size() << " key events never pushed";
   EXPECT_EQ(plat::presentation::PresentedFrames(), uint64_t(kExitAfter));
-  EXPECT_EQ(game::GameMode, game::MODE_FIELD) << "the game left the title";
-  EXPECT_EQ(game::TheField.LoadedMapName(), "town.map");
+  EXPECT_EQ(game::GameMode, game::MODE_FIELD) << "the game ended in the field";
   for (int n : kCompared) {
     const std::optional<nltest::Png> scripted = Frame(dir_.File("scripted"), n), pushed = Frame(dir_.File("pushed"), n);
     ASSERT_TRUE(scripted && pushed) << "frame " << n;
