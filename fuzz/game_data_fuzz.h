@@ -7,7 +7,7 @@
 #include "game/data/game_data.h"
 #include "game/data/game_flags.h"
 #include "game/data/save_icons.h"
-#include "game/field/field_pending.h"
+#include "game/field/field_map.h"
 
 namespace nlfuzz {
 

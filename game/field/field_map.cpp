@@ -117,7 +117,8 @@ void Field::LoadMapScript(std::string_view path) {
     vexal::LogWriteFmt("script %s refused: larger than its buffer", std::string(path).c_str());
     return;
   }
-  std::memcpy(MapScriptText.get(), bytes.data(), bytes.size());
+  // An empty file has no buffer to copy from.
+  if (!bytes.empty()) std::memcpy(MapScriptText.get(), bytes.data(), bytes.size());
   MapScriptText[bytes.size()] = '*';
   MapScriptText[bytes.size() + 1] = 0;
   MapScriptLength = bytes.size() + 1;

@@ -20,7 +20,9 @@
 // - Keyboard: 256 bytes indexed by the game's key codes (the PC keyboard's scan codes,
 //   extended keys at 0x80 | code, as the kKey* constants), 0x80 for a key that is down,
 //   0 for one that is up. Real backend: SDL's keyboard state as of the last event poll
-//   (every message pump polls), so only keys pressed while a window has focus are seen.
+//   (every message pump polls), so only keys pressed while a window has focus are seen;
+//   and a key whose key-down event entered SDL's queue some other way (SDL_PushEvent:
+//   a test, a tool) is down from that event to its key-up, while the input is started.
 // - Joypads: EnumJoypads reports the attached ones: the scripted joypad first (when the
 //   script names pad buttons), then SDL's devices in SDL's order (a device SDL knows as
 //   a game controller is read through that interface, any other through the joystick

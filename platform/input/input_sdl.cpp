@@ -3,6 +3,8 @@
 #include <SDL.h>
 
 #include <algorithm>
+#include <array>
+#include <atomic>
 #include <vector>
 
 #include "platform/input/input_internal.h"
@@ -24,6 +26,10 @@ struct OpenPad {
 int g_starts = 0;              // SdlStart calls not yet matched by SdlStop
 bool g_subsystem_up = false;   // SDL's game controller subsystem started here
 std::vector<OpenPad> g_open;   // the joypads devices are made on
+// Scancodes held according to the key events in SDL's queue. SDL's own keyboard state
+// only follows the keyboard SDL reads itself; a key event pushed into the queue reaches
+// the window but not that state. Written by the event watch, on whichever thread pushed.
+std::array<std::atomic<uint8_t>, SDL_NUM_SCANCODES> g_event_keys{};
 
 // SDL's device index of a joystick instance, or -1 when it is no longer attached.
 int DeviceIndexOf(DeviceGuid guid) {
@@ -80,6 +86,13 @@ RawPad ReadJoystick(SDL_Joystick* j) {
   return pad;
 }
 
+int WatchKeyEvents(void*, SDL_Event* e) {
+  if (e->type != SDL_KEYDOWN && e->type != SDL_KEYUP) return 1;
+  const int code = e->key.keysym.scancode;
+  if (code > SDL_SCANCODE_UNKNOWN && code < SDL_NUM_SCANCODES) g_event_keys[code] = e->type == SDL_KEYDOWN ? 1 : 0;
+  return 1;
+}
+
 }  // namespace
 
 void SdlStart() {
@@ -87,10 +100,13 @@ void SdlStart() {
   // Joypads are read while the window is in the background too, as the library asks.
   SDL_SetHint(SDL_HINT_JOYSTICK_ALLOW_BACKGROUND_EVENTS, "1");
   g_subsystem_up = SDL_InitSubSystem(SDL_INIT_GAMECONTROLLER) == 0;
+  for (std::atomic<uint8_t>& k : g_event_keys) k = 0;
+  SDL_AddEventWatch(WatchKeyEvents, nullptr);
 }
 
 void SdlStop() {
   if (g_starts == 0 || --g_starts > 0) return;
+  SDL_DelEventWatch(WatchKeyEvents, nullptr);
   for (OpenPad& p : g_open) Close(p);
   g_open.clear();
   if (g_subsystem_up) SDL_QuitSubSystem(SDL_INIT_GAMECONTROLLER);
@@ -100,8 +116,12 @@ void SdlStop() {
 void SdlReadKeys(std::span<uint8_t, kKeyCount> keys) {
   int count = 0;
   const Uint8* state = SDL_GetKeyboardState(&count);
-  if (state == nullptr || count <= 0) return;
-  KeysFromScancodes(std::span<const uint8_t>(state, static_cast<size_t>(count)), keys);
+  if (state != nullptr && count > 0) {
+    KeysFromScancodes(std::span<const uint8_t>(state, static_cast<size_t>(count)), keys);
+  }
+  std::array<uint8_t, SDL_NUM_SCANCODES> from_events;
+  for (size_t i = 0; i < from_events.size(); ++i) from_events[i] = g_event_keys[i].load();
+  KeysFromScancodes(from_events, keys);
 }
 
 std::vector<PadEntry> SdlPads() {

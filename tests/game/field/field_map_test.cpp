@@ -220,6 +220,11 @@ TEST_F(FieldTest, MapLoadsItsChipSetAndScript) {
   NameMap(2, "b.map");
   TheField.EnterMap(2, 0, 0, 0);
   EXPECT_STREQ(TheField.MapScriptText.get(), "*0\r\n@11\r\n*");
+
+  // An empty script file is a script with no blocks.
+  WriteScript("empty.scr", "");
+  TheField.LoadMapScript("map\\empty.scr");
+  EXPECT_STREQ(TheField.MapScriptText.get(), "*");
 }
 
 }  // namespace
