@@ -12,7 +12,7 @@
 
 #include "field_fuzz.h"
 #include "game/codec/lz_codec.h"
-#include "platform/fs.h"
+#include "platform/fs/fs.h"
 #include "scratch_files.h"
 
 extern "C" size_t LLVMFuzzerMutate(uint8_t* data, size_t size, size_t max_size);

@@ -4,7 +4,7 @@
 #include <SDL.h>
 #include <gtest/gtest.h>
 
-#include "platform/input.h"
+#include "platform/input/input.h"
 #include "tests/vexal/app/library_fixture.h"
 #include "vexal/app/input_device.h"
 #include "vexal/app/library.h"
