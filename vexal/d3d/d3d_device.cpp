@@ -306,7 +306,7 @@ void ReleaseStringTextures() {
   }
 }
 
-int InitDirect3D() { return NoteCall("InitDirect3D", InitDirect3DCore()); }
+int InitDirect3D() { return InitDirect3DCore(); }
 
 int CreateZBuffer() {
   if (D3DObject == nullptr) {
@@ -324,7 +324,7 @@ int CreateZBuffer() {
 }
 
 int EndDirect3D() {
-  if (D3DObject == nullptr) return NoteCall("EndDirect3D", -1);
+  if (D3DObject == nullptr) return -1;
   LogWrite("Direct3D 関連の終了処理を行います\n");
   D3DDeviceRecord* cur = UsableD3DDevice(D3DCurrentDevice);
   if (cur != nullptr && cur->SceneOpen != 0) {
@@ -351,7 +351,7 @@ int EndDirect3D() {
   ReleaseObject();
   LogWrite("Direct3D 関連の終了処理は正常に終了しました\n");
   D3DInitialised = 0;
-  return NoteCall("EndDirect3D", 0);
+  return 0;
 }
 
 int ReleaseDirect3D() {

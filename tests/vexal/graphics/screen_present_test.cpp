@@ -19,6 +19,8 @@
 #include "vexal/app/message_pump.h"
 #include "vexal/app/screen_log.h"
 #include "vexal/graphics/ddraw_state.h"
+#include "vexal/graphics/draw_backend_table.h"
+#include "vexal/graphics/graph_table.h"
 #include "vexal/graphics/graphics_seam.h"
 #include "vexal/graphics/screen_access.h"
 #include "vexal/graphics/screen_mode.h"
@@ -185,53 +187,73 @@ TEST_F(ScreenPresentTest, AFullScreenWithoutFlipChainCopiesTheWholeBackScreen) {
   EXPECT_EQ(Pixels(vexal::GetPrimarySurface()), Pixels(vexal::GetBackSurface()));
 }
 
+// Whether the application was active, and how many frames had been presented, each time
+// a graph was brought back.
+std::vector<std::pair<int, uint64_t>> Restores;
+int RecordRestore(vexal::GraphRecord*) {
+  Restores.emplace_back(AppState.ActiveFlag, plat::presentation::PresentedFrames());
+  return 0;
+}
+
 TEST_F(ScreenPresentTest, AnInactiveApplicationWaitsUntilItIsActiveAgain) {
   StartSmallWindow();
+  vexal::DrawBackendRows rows = vexal::DrawBackendTable;
+  rows[vexal::kDDrawRow].RestoreLostSurfaces = RecordRestore;
+  vexal::SetDrawBackendTableForTests(&rows);
+  Restores.clear();
+  vexal::AddGraphHandle(8, 8, 0, 0, nullptr, 0);
   // The user comes back to the window at the third look at the events.
   int polls_left = 3;
   plat::window::SetEventSource([&] {
     if (polls_left > 0 && --polls_left == 0) plat::window::UserFocus(AppState.MainWindow, true);
   });
   AppState.ActiveFlag = 0;
-  std::vector<std::string> calls;
-  vexal::SeamSetTraceHook([&](std::string_view call) { calls.emplace_back(call); });
   const uint64_t frames = plat::presentation::PresentedFrames();
   EXPECT_EQ(vexal::PresentScreen(), 0);
-  vexal::SeamSetTraceHook(nullptr);
   plat::window::SetEventSource(nullptr);
+  vexal::SetDrawBackendTableForTests(nullptr);
   EXPECT_EQ(polls_left, 0);
   EXPECT_EQ(AppState.ActiveFlag, 1);
-  ASSERT_FALSE(calls.empty());
-  EXPECT_EQ(calls.front(), "RestoreAllGraph");  // then the graphs come back, then the frame
+  // Once active the graph came back, and only then was the frame presented.
+  EXPECT_EQ(Restores, (std::vector<std::pair<int, uint64_t>>{{1, frames}}));
   EXPECT_EQ(plat::presentation::PresentedFrames(), frames + 1);
+}
+
+// What the string slot saw of the draw state at each string drawn.
+struct StringSeen {
+  std::string text;
+  std::array<int, 4> area;
+  int mode, param;
+};
+std::vector<StringSeen> StringsSeen;
+int RecordString(int, int, const char* text, uint32_t, int, uint32_t, int) {
+  StringSeen seen{text, {}, 0, 0};
+  vexal::GetDrawClipArea(seen.area.data());
+  vexal::GetBlendModeParam(&seen.mode, &seen.param);
+  StringsSeen.push_back(seen);
+  return 0;
 }
 
 TEST_F(ScreenPresentTest, TheOnScreenLogIsDrawnOverTheWholeScreenWithoutBlending) {
   StartSmallWindow();
+  vexal::DrawBackendRows rows = vexal::DrawBackendTable;
+  rows[vexal::kDDrawRow].DrawString = RecordString;
+  vexal::SetDrawBackendTableForTests(&rows);
+  StringsSeen.clear();
   vexal::SetDrawClipArea(1, 2, 3, 4);
   vexal::SetBlendModeParam(1, 128);
   DDrawState.CoarseBlendFlag = 1;
-  std::vector<std::string> calls;
-  vexal::SeamSetTraceHook([&](std::string_view call) {
-    if (call != "EndPending3DScene") calls.emplace_back(call);
-  });
   EXPECT_EQ(vexal::PresentScreen(), 0);
-  EXPECT_TRUE(calls.empty());  // nothing logged on the screen yet
+  EXPECT_TRUE(StringsSeen.empty());  // nothing logged on the screen yet
   vexal::ScreenLogPrintf("x");
+  EXPECT_EQ(vexal::PresentScreen(), 0);
+  vexal::SetDrawBackendTableForTests(nullptr);
+  ASSERT_EQ(StringsSeen.size(), 1u);
+  EXPECT_EQ(StringsSeen[0].text, "x");
+  EXPECT_EQ(StringsSeen[0].area, (std::array<int, 4>{0, 0, 16, 8}));
+  EXPECT_EQ(std::pair(StringsSeen[0].mode, StringsSeen[0].param), std::pair(0, 0));
   int area[4] = {};
   int mode = 0, param = 0;
-  vexal::SeamSetTraceHook([&](std::string_view call) {
-    if (call == "ScreenLogDraw") {
-      vexal::GetDrawClipArea(area);
-      vexal::GetBlendModeParam(&mode, &param);
-    }
-    if (call != "EndPending3DScene") calls.emplace_back(call);
-  });
-  EXPECT_EQ(vexal::PresentScreen(), 0);
-  vexal::SeamSetTraceHook(nullptr);
-  EXPECT_EQ(calls, (std::vector<std::string>{"ScreenLogDraw"}));
-  EXPECT_EQ(std::vector<int>(area, area + 4), (std::vector<int>{0, 0, 16, 8}));
-  EXPECT_EQ(std::pair(mode, param), std::pair(0, 0));
   vexal::GetDrawClipArea(area);
   vexal::GetBlendModeParam(&mode, &param);
   EXPECT_EQ(std::vector<int>(area, area + 4), (std::vector<int>{1, 2, 3, 4}));
