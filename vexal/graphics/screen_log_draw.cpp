@@ -12,6 +12,7 @@
 namespace vexal {
 
 int ScreenLogDraw() {
+  SeamTraced("ScreenLogDraw");  // the presentation's tests watch this step
   const int font = ScreenLogFontHandle();
   // Without its font the log has nothing to draw with; drawing with a bad handle would end
   // the program.

@@ -219,41 +219,30 @@ TEST_F(ScreenPresentTest, AnInactiveApplicationWaitsUntilItIsActiveAgain) {
   EXPECT_EQ(plat::presentation::PresentedFrames(), frames + 1);
 }
 
-// What the string slot saw of the draw state at each string drawn.
-struct StringSeen {
-  std::string text;
-  std::array<int, 4> area;
-  int mode, param;
-};
-std::vector<StringSeen> StringsSeen;
-int RecordString(int, int, const char* text, uint32_t, int, uint32_t, int) {
-  StringSeen seen{text, {}, 0, 0};
-  vexal::GetDrawClipArea(seen.area.data());
-  vexal::GetBlendModeParam(&seen.mode, &seen.param);
-  StringsSeen.push_back(seen);
-  return 0;
-}
-
 TEST_F(ScreenPresentTest, TheOnScreenLogIsDrawnOverTheWholeScreenWithoutBlending) {
   StartSmallWindow();
-  vexal::DrawBackendRows rows = vexal::DrawBackendTable;
-  rows[vexal::kDDrawRow].DrawString = RecordString;
-  vexal::SetDrawBackendTableForTests(&rows);
-  StringsSeen.clear();
   vexal::SetDrawClipArea(1, 2, 3, 4);
   vexal::SetBlendModeParam(1, 128);
   DDrawState.CoarseBlendFlag = 1;
+  std::vector<std::string> calls;
+  vexal::SeamSetTraceHook([&](std::string_view call) { calls.emplace_back(call); });
   EXPECT_EQ(vexal::PresentScreen(), 0);
-  EXPECT_TRUE(StringsSeen.empty());  // nothing logged on the screen yet
+  EXPECT_TRUE(calls.empty());  // nothing logged on the screen yet
   vexal::ScreenLogPrintf("x");
-  EXPECT_EQ(vexal::PresentScreen(), 0);
-  vexal::SetDrawBackendTableForTests(nullptr);
-  ASSERT_EQ(StringsSeen.size(), 1u);
-  EXPECT_EQ(StringsSeen[0].text, "x");
-  EXPECT_EQ(StringsSeen[0].area, (std::array<int, 4>{0, 0, 16, 8}));
-  EXPECT_EQ(std::pair(StringsSeen[0].mode, StringsSeen[0].param), std::pair(0, 0));
   int area[4] = {};
   int mode = 0, param = 0;
+  vexal::SeamSetTraceHook([&](std::string_view call) {
+    if (call == "ScreenLogDraw") {
+      vexal::GetDrawClipArea(area);
+      vexal::GetBlendModeParam(&mode, &param);
+    }
+    calls.emplace_back(call);
+  });
+  EXPECT_EQ(vexal::PresentScreen(), 0);
+  vexal::SeamSetTraceHook(nullptr);
+  EXPECT_EQ(calls, (std::vector<std::string>{"ScreenLogDraw"}));
+  EXPECT_EQ(std::vector<int>(area, area + 4), (std::vector<int>{0, 0, 16, 8}));
+  EXPECT_EQ(std::pair(mode, param), std::pair(0, 0));
   vexal::GetDrawClipArea(area);
   vexal::GetBlendModeParam(&mode, &param);
   EXPECT_EQ(std::vector<int>(area, area + 4), (std::vector<int>{1, 2, 3, 4}));
