@@ -54,7 +54,7 @@ int EndFrame() {
     }
     TheScrollLockLamp.LampTick();
     if (vexal::PumpMessages() == -1) return Quit();
-    plat::timer::SpinPause();
+    plat::timer::PauseUntil(FrameClock + kFrameMs);
   }
 }
 

@@ -265,7 +265,8 @@ void SetDeviceCapsForTests(const DeviceCaps& caps);
 DeviceCaps DefaultDeviceCaps();
 // Devices that EnumerateDevices reports. Default: one, the default output.
 void SetDeviceListForTests(std::vector<DeviceInfo> devices);
-// Releases the device and every buffer, and puts every setting and hook back.
+// Releases the device and every buffer, closes the capture, and puts every setting and
+// hook back (the next device reads NIGHTLOOM_AUDIO_OUT again).
 void ResetSoundForTests();
 
 }  // namespace plat::sound

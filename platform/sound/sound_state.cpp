@@ -1,6 +1,8 @@
 // Owner of the sound module's state table.
 #include "platform/sound/sound_state.h"
 
+#include "platform/capture/audio_capture.h"
+
 namespace plat::sound {
 
 SoundState g_sound;  // the module's one state table; see sound_state.h for each field
@@ -58,6 +60,9 @@ void ResetSoundState(std::unique_lock<std::mutex>& lock) {
   g_sound.device_list = DefaultDeviceList();
   g_sound.failure_hook = nullptr;
   g_sound.recorder = nullptr;
+  // The next device looks at NIGHTLOOM_AUDIO_OUT again; the exit flush stays registered.
+  audio_capture::Close();
+  g_sound.capture_tried = false;
 }
 
 void ResetSoundForTests() {

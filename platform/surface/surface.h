@@ -261,12 +261,18 @@ Result DeleteAttachedSurface(Surface* surface, Surface* attached);
 Result IsLost(const Surface* surface);
 Result Restore(Surface* surface);
 
-// GetDC counts as the surface's lock until ReleaseDC.
+// GetDC counts as the surface's lock until ReleaseDC. An 8-bit surface's context carries
+// its palette, or the display's (its device's primary's) when it has none.
 Result GetDC(Surface* surface, SurfaceDc* out);
 Result ReleaseDC(Surface* surface);
 // Copies w x h pixels from (sx, sy) of src to (x, y) of dst, clipped to both as a GDI
 // copy is. Between two RGB formats each channel is shifted to the destination's width
-// (low bits 0) and alpha is left 0; an 8-bit surface copies only to its own format.
+// (low bits 0) and alpha is left 0. An RGB source onto an 8-bit context takes, per pixel,
+// the entry of the context's palette nearest in colour (smallest sum of squared channel
+// differences, lowest index on a tie; the grey ramp (i, i, i) without a palette); an
+// 8-bit source copies only to its own format. A SurfaceDc without a surface is a memory
+// context with a bitmap in it, filled in by the caller (24-bit formats allowed; a
+// negative pitch runs the rows upwards).
 Result CopyBetweenDcs(const SurfaceDc& dst, int x, int y, int w, int h, const SurfaceDc& src,
                       int sx, int sy);
 

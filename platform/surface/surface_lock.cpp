@@ -1,6 +1,7 @@
 // Direct access to surface memory: locks, and device contexts for GDI-style copies.
 #include <algorithm>
 #include <bit>
+#include <climits>
 #include <cstring>
 
 #include "platform/surface/surface_copy.h"
@@ -56,6 +57,55 @@ uint32_t ReadPixel(const uint8_t* p, int bytes) {
   return v;
 }
 
+// The palette a device context of an 8-bit surface matches colours against: its own, else
+// the display's (its device's primary's).
+const PaletteEntry* DcPalette(const Surface* surface) {
+  const Palette* p = surface->palette;
+  if (p == nullptr && surface->device != nullptr && surface->device->primary != nullptr) {
+    p = surface->device->primary->palette;
+  }
+  return p != nullptr ? p->entries.data() : nullptr;
+}
+
+// The index of the entry nearest to (r, g, b): the smallest sum of squared differences,
+// the lowest index on a tie. Without a palette the entries are the grey ramp (i, i, i).
+uint8_t NearestEntry(const PaletteEntry* palette, const uint8_t rgb[3]) {
+  int best = 0;
+  int best_distance = INT32_MAX;
+  for (int i = 0; i < kPaletteSize; ++i) {
+    const PaletteEntry e = palette != nullptr ? palette[i] : PaletteEntry{uint8_t(i), uint8_t(i), uint8_t(i), 0};
+    const int dr = e.red - rgb[0], dg = e.green - rgb[1], db = e.blue - rgb[2];
+    const int distance = dr * dr + dg * dg + db * db;
+    if (distance < best_distance) {
+      best = i;
+      best_distance = distance;
+    }
+  }
+  return static_cast<uint8_t>(best);
+}
+
+// An RGB rectangle onto palette indices, one colour match per distinct source pixel run.
+void CopyRgbToPalette(uint8_t* to, int32_t to_pitch, const PaletteEntry* palette, const uint8_t* from,
+                      int32_t from_pitch, const PixelFormat& from_format, int w, int h) {
+  const int sb = BytesPerPixel(from_format);
+  bool have_last = false;
+  uint32_t last_pixel = 0;
+  uint8_t last_index = 0;
+  for (int row = 0; row < h; ++row) {
+    for (int col = 0; col < w; ++col) {
+      const uint32_t pixel = ReadPixel(from + static_cast<ptrdiff_t>(row) * from_pitch + col * sb, sb);
+      if (!have_last || pixel != last_pixel) {
+        uint8_t rgb[3];
+        PixelToRgb(from_format, pixel, nullptr, rgb);
+        last_index = NearestEntry(palette, rgb);
+        last_pixel = pixel;
+        have_last = true;
+      }
+      to[static_cast<ptrdiff_t>(row) * to_pitch + col] = last_index;
+    }
+  }
+}
+
 }  // namespace
 
 Result Lock(Surface* surface, const Rect* rect, uint32_t /*flags*/, LockedRect* out) {
@@ -98,7 +148,7 @@ Result GetDC(Surface* surface, SurfaceDc* out) {
   out->width = surface->width;
   out->height = surface->height;
   out->format = surface->format;
-  out->palette = surface->palette != nullptr ? surface->palette->entries.data() : nullptr;
+  out->palette = DcPalette(surface);
   surface->dc_out = true;
   return Result::kOk;
 }
@@ -118,7 +168,8 @@ Result CopyBetweenDcs(const SurfaceDc& dst, int x, int y, int w, int h, const Su
     return Result::kNoDc;
   }
   const bool same = dst.format == src.format;
-  if (!same && (dst.format.palettised || src.format.palettised)) {
+  const bool to_palette = !same && dst.format.palettised && !src.format.palettised;
+  if (!same && !to_palette && (dst.format.palettised || src.format.palettised)) {
     return Result::kUnsupportedFormat;
   }
   // Clipped against both surfaces, moving the other side along.
@@ -135,6 +186,8 @@ Result CopyBetweenDcs(const SurfaceDc& dst, int x, int y, int w, int h, const Su
   const uint8_t* from = src.bits + static_cast<ptrdiff_t>(sy) * src.pitch + sx * sb;
   if (same) {
     CopyPixels(to, dst.pitch, from, src.pitch, w, h, db, nullptr);
+  } else if (to_palette) {
+    CopyRgbToPalette(to, dst.pitch, dst.palette, from, src.pitch, src.format, w, h);
   } else {
     const PixelConverter convert(dst.format, src.format);
     for (int row = 0; row < h; ++row) {

@@ -100,4 +100,12 @@ void OverrideMemoryStatus(std::optional<MemoryStatus> v) { g_memory = v; }
 void OverrideDirectXProbe(std::optional<DirectXProbeAnswers> v) { g_directx = v; }
 void OverrideTimeStampCounter(std::optional<uint64_t> ticks_per_us) { g_tsc_ticks_per_us = ticks_per_us; }
 
+void ResetOverrides() {
+  g_os.reset();
+  g_cpu.reset();
+  g_memory.reset();
+  g_directx.reset();
+  g_tsc_ticks_per_us.reset();
+}
+
 }  // namespace plat::sys

@@ -41,7 +41,8 @@ enum DirectXProbeStep {
   kProbeDDrawCreate,       // its device can be created
   kProbeDDraw2,            // the second interface generation
   kProbeInputLibrary,      // the input library with its creator
-  kProbeSurface3And4,      // a primary surface answering the third and fourth surface generations
+  kProbeSurface3,          // a primary surface answering the third surface generation
+  kProbeSurface4,          // the same surface answering the fourth
   kProbeMusic,             // the music object
   kProbeDDraw7,            // the seventh generation device
   kProbeD3D8Library,       // the eighth generation 3-D library
@@ -64,5 +65,7 @@ void OverrideMemoryStatus(std::optional<MemoryStatus> v);
 void OverrideDirectXProbe(std::optional<DirectXProbeAnswers> v);
 // A fake counter: each read returns the clock's microseconds (virtual or real) times ticks_per_us.
 void OverrideTimeStampCounter(std::optional<uint64_t> ticks_per_us);
+// Every answer real again.
+void ResetOverrides();
 
 }  // namespace plat::sys

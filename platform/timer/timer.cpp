@@ -2,6 +2,7 @@
 
 #include <time.h>
 
+#include <algorithm>
 #include <atomic>
 #include <cstdlib>
 #include <cstring>
@@ -16,6 +17,8 @@ std::atomic<bool> g_virtual{false};     // virtual clock in use
 std::atomic<uint64_t> g_virtual_us{0};  // virtual time in microseconds
 std::once_flag g_env_once;              // NIGHTLOOM_CLOCK read once
 std::atomic<VirtualClockMover> g_mover{nullptr};  // periodic timer's virtual mode, or null
+
+constexpr uint32_t kMaxPauseMs = 10;  // longest real-clock pause of PauseUntil
 
 void ReadEnvironmentOnce() {
   std::call_once(g_env_once, [] {
@@ -73,6 +76,20 @@ void SpinPause() {
   // its next tick: sleeping until then gives the processor back and delays no wait.
   const uint64_t next_tick = (MonotonicNs() / 1000000 + 1) * 1000000;
   const timespec until{static_cast<time_t>(next_tick / 1000000000), static_cast<long>(next_tick % 1000000000)};
+  clock_nanosleep(CLOCK_MONOTONIC, TIMER_ABSTIME, &until, nullptr);
+}
+
+void PauseUntil(uint32_t deadline_ms) {
+  ReadEnvironmentOnce();
+  if (g_virtual) {
+    MoveVirtual(1000);
+    return;
+  }
+  const uint64_t now_ms = MonotonicNs() / 1000000;
+  const int32_t left = static_cast<int32_t>(deadline_ms - static_cast<uint32_t>(now_ms));
+  if (left <= 0) return;
+  const uint64_t until_ns = (now_ms + std::min(static_cast<uint32_t>(left), kMaxPauseMs)) * 1000000;
+  const timespec until{static_cast<time_t>(until_ns / 1000000000), static_cast<long>(until_ns % 1000000000)};
   clock_nanosleep(CLOCK_MONOTONIC, TIMER_ABSTIME, &until, nullptr);
 }
 

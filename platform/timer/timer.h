@@ -3,8 +3,8 @@
 //
 // The virtual clock moves only when someone waits: Sleep(n) advances it by n at once,
 // and one SpinPause (a pass of a busy wait) advances it by 1 ms. Reading it never moves
-// it. So every busy wait in the program calls SpinPause once a pass; on the real clock
-// it sleeps until the millisecond clock's next tick, so that a waiting program leaves the
+// it. So every busy wait in the program calls SpinPause (or PauseUntil, when it knows its
+// end) once a pass; on the real clock these sleep, so that a waiting program leaves the
 // processor idle.
 #pragma once
 
@@ -26,6 +26,14 @@ void Sleep(uint32_t ms);
 
 // One pass of a busy wait.
 void SpinPause();
+
+// One pass of a busy wait that ends once TimeMs() reaches deadline_ms (compared as a signed
+// difference, so across the clock's wrap). On the real clock it sleeps until that tick, or
+// 10 ms from now when the deadline is further (the waiting loop still takes its messages a
+// few times a frame), and returns at once when it has passed; so a frame's wait wakes a few
+// times and right at its end. On the virtual clock it is SpinPause: one millisecond, so
+// runs repeat exactly.
+void PauseUntil(uint32_t deadline_ms);
 
 // Switches the virtual clock on (reading start_ms from now on) or back to the real one.
 void UseVirtualClock(bool on, uint32_t start_ms = 0);

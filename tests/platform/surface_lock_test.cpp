@@ -1,5 +1,8 @@
 #include <gtest/gtest.h>
 
+#include <array>
+#include <vector>
+
 #include "surface_fixture.h"
 
 namespace {
@@ -136,14 +139,70 @@ TEST_F(SurfaceTest, DeviceContextCopiesConvertBetweenRgbFormats) {
   }
 }
 
-TEST_F(SurfaceTest, DeviceContextCopiesOfEightBitSurfacesKeepTheirFormat) {
+TEST_F(SurfaceTest, DeviceContextCopiesFromEightBitSurfacesKeepTheirFormat) {
   ps::Surface* a = Offscreen(2, 2, plat::kFormatPalette8);
   ps::Surface* b = Offscreen(2, 2, plat::kFormatRgb555);
   ps::SurfaceDc da, db;
   ASSERT_EQ(ps::GetDC(a, &da), Result::kOk);
   ASSERT_EQ(ps::GetDC(b, &db), Result::kOk);
-  EXPECT_EQ(ps::CopyBetweenDcs(da, 0, 0, 2, 2, db, 0, 0), Result::kUnsupportedFormat);
   EXPECT_EQ(ps::CopyBetweenDcs(db, 0, 0, 2, 2, da, 0, 0), Result::kUnsupportedFormat);
+}
+
+// A 3 x 2 picture of 24-bit (blue, green, red) pixels, rows of 12 bytes, bottom row
+// first; seen through a memory context whose negative pitch runs the rows upwards.
+struct MemoryPicture {
+  std::vector<uint8_t> bytes;
+  ps::SurfaceDc Dc() {
+    ps::SurfaceDc dc;
+    dc.bits = bytes.data() + 12;  // the top row
+    dc.pitch = -12;
+    dc.width = 3;
+    dc.height = 2;
+    dc.format = plat::kFormatRgb888;
+    return dc;
+  }
+};
+
+TEST_F(SurfaceTest, RgbOntoAnEightBitContextTakesThePaletteEntryNearestInColour) {
+  // A grey ramp but for entries 10 and 11 (the same red: the lower index wins) and 12.
+  std::array<plat::PaletteEntry, plat::kPaletteSize> ramp{};
+  for (int i = 0; i < plat::kPaletteSize; ++i) ramp[i] = {uint8_t(i), uint8_t(i), uint8_t(i), 0};
+  ramp[10] = ramp[11] = {200, 0, 0, 0};
+  ramp[12] = {0, 0, 250, 0};
+  MemoryPicture picture{{
+      0, 0, 0, /**/ 0, 0, 0, /**/ 0, 0, 0, /**/ 0, 0, 0,            // bottom row: black
+      0, 0, 210, /**/ 255, 0, 0, /**/ 99, 101, 100, /**/ 0, 0, 0,  // top: red, blue, grey
+  }};
+  // By hand: red (210, 0, 0) is 100 from entry 10 and, on the plain ramp, nearest grey 70
+  // (distance 140^2 + 2 x 70^2); blue (0, 0, 255) is 25 from entry 12, and grey 85 on the
+  // ramp; (100, 101, 99) is grey 100.
+  struct Case {
+    const char* name;
+    bool own_palette, primary_palette;
+    std::vector<uint32_t> want;  // 3 x 2, top row first
+  };
+  const Case cases[] = {
+      {"its own palette", true, false, {10, 12, 100, 0, 0, 0}},
+      {"the display's palette", false, true, {10, 12, 100, 0, 0, 0}},
+      {"no palette: the grey ramp", false, false, {70, 85, 100, 0, 0, 0}},
+  };
+  for (const Case& c : cases) {
+    ps::ResetSurfaces();
+    ASSERT_EQ(ps::CreateDevice(&device_), Result::kOk);
+    ASSERT_EQ(ps::InitializeDevice(device_), Result::kOk);
+    GoFullScreen(640, 480, 8);
+    ps::Palette* pal = nullptr;
+    ASSERT_EQ(ps::CreatePalette(device_, ramp, &pal), Result::kOk);
+    ps::Surface* primary = Primary();
+    ps::Surface* s = Offscreen(3, 2, plat::kFormatPalette8);
+    if (c.own_palette) ASSERT_EQ(ps::SetPalette(s, pal), Result::kOk);
+    if (c.primary_palette) ASSERT_EQ(ps::SetPalette(primary, pal), Result::kOk);
+    ps::SurfaceDc d;
+    ASSERT_EQ(ps::GetDC(s, &d), Result::kOk);
+    ASSERT_EQ(ps::CopyBetweenDcs(d, 0, 0, 3, 2, picture.Dc(), 0, 0), Result::kOk) << c.name;
+    ps::ReleaseDC(s);
+    EXPECT_EQ(nltest::Pixels(s), c.want) << c.name;
+  }
 }
 
 }  // namespace

@@ -13,7 +13,11 @@ TEST(VirtualClock, MovesOnlyWhenSomeoneWaits) {
   EXPECT_EQ(plat::timer::TimeMs(), 5035u);
   plat::timer::SpinPause();
   EXPECT_EQ(plat::timer::TimeMs(), 5036u);
-  plat::timer::AdvanceVirtualClock(4);
+  plat::timer::PauseUntil(6000);  // a pass of a wait is one millisecond, whatever its end
+  EXPECT_EQ(plat::timer::TimeMs(), 5037u);
+  plat::timer::PauseUntil(5000);
+  EXPECT_EQ(plat::timer::TimeMs(), 5038u);
+  plat::timer::AdvanceVirtualClock(2);
   EXPECT_EQ(plat::timer::TimeMs(), 5040u);
   EXPECT_EQ(plat::timer::PerfCounter(), int64_t{5040} * 1000000);
 }
@@ -33,6 +37,14 @@ TEST(RealClock, CountsFromBootAndMovesForward) {
   EXPECT_GE(b - a, 4u);
   EXPECT_GT(plat::timer::PerfCounter(), pa);
   EXPECT_GT(plat::timer::PerfFrequency(), 0);
+}
+
+// A pass of a wait whose end is near sleeps until that end, so the wait ends on its tick.
+TEST(RealClock, APauseReachesANearEnd) {
+  plat::timer::UseVirtualClock(false);
+  const uint32_t end = plat::timer::TimeMs() + 3;
+  plat::timer::PauseUntil(end);
+  EXPECT_GE(static_cast<int32_t>(plat::timer::TimeMs() - end), 0);
 }
 
 }  // namespace

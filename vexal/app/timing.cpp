@@ -12,7 +12,7 @@ int WaitMs(int32_t n) {
   // Elapsed time, not absolute times, so a wait across the clock's wrap ends on time.
   while (static_cast<int32_t>(plat::timer::TimeMs() - start) < n) {
     if (PumpMessages() != 0) return 0;
-    plat::timer::SpinPause();
+    plat::timer::PauseUntil(start + static_cast<uint32_t>(n));
   }
   return 0;
 }

@@ -6,6 +6,7 @@
 #include "vexal/app/midi_music.h"
 #include "vexal/app/text_input.h"
 #include "vexal/app/window_mode.h"
+#include "vexal/graphics/drawing/draw_backend_table.h"
 #include "vexal/graphics/drawing/graphics_seam.h"
 
 namespace vexal {
@@ -36,7 +37,7 @@ void RebuildScreen(bool input_first) {
   RecreateDirectDraw();
   CreateMainSurfaces();
   RestorePalette();
-  DDrawSetDrawTarget(GetDrawTarget());
+  GetDrawBackendRow(kDDrawRow).SetDrawTarget(GetDrawTarget());
   RestoreDirect3D();
   ClearDrawTarget();
   PresentScreen();

@@ -44,8 +44,6 @@ namespace {
 constexpr int kRecordIndexMask = 0xFFFF;
 constexpr int kZBufferBits = 16;
 
-int NoteCall(std::string_view call, int result) { return SeamTraced(call, result); }
-
 void ReleaseObject() {
   pd::ReleaseDirect3D(D3DObject);
   D3DObject = nullptr;
@@ -306,7 +304,7 @@ void ReleaseStringTextures() {
   }
 }
 
-int InitDirect3D() { return NoteCall("InitDirect3D", InitDirect3DCore()); }
+int InitDirect3D() { return InitDirect3DCore(); }
 
 int CreateZBuffer() {
   if (D3DObject == nullptr) {
@@ -324,7 +322,7 @@ int CreateZBuffer() {
 }
 
 int EndDirect3D() {
-  if (D3DObject == nullptr) return NoteCall("EndDirect3D", -1);
+  if (D3DObject == nullptr) return -1;
   LogWrite("Direct3D 関連の終了処理を行います\n");
   D3DDeviceRecord* cur = UsableD3DDevice(D3DCurrentDevice);
   if (cur != nullptr && cur->SceneOpen != 0) {
@@ -351,11 +349,11 @@ int EndDirect3D() {
   ReleaseObject();
   LogWrite("Direct3D 関連の終了処理は正常に終了しました\n");
   D3DInitialised = 0;
-  return NoteCall("EndDirect3D", 0);
+  return 0;
 }
 
 int ReleaseDirect3D() {
-  if (D3DInitialised == 0) return NoteCall("ReleaseDirect3D", -1);
+  if (D3DInitialised == 0) return -1;
   D3DDeviceRecord* main = UsableD3DDevice(D3DMainDevice);
   if (main != nullptr) {
     if (main->SceneOpen != 0) {
@@ -393,30 +391,30 @@ int ReleaseDirect3D() {
   LogWrite("Ｄｉｒｅｃｔ３Ｄオブジェクトを解放します\n");
   if (D3DObject == nullptr) {
     LogWrite("Ｄｉｒｅｃｔ３Ｄオブジェクトは既に解放されています\n");
-    return NoteCall("ReleaseDirect3D", 0);
+    return 0;
   }
   ReleaseObject();
   LogWrite("Ｄｉｒｅｃｔ３Ｄオブジェクトを解放しました\n");
-  return NoteCall("ReleaseDirect3D", 0);
+  return 0;
 }
 
 int RestoreDirect3D() {
-  if (D3DInitialised == 0) return NoteCall("RestoreDirect3D", 0);
+  if (D3DInitialised == 0) return 0;
   LogWrite("Ｄｉｒｅｃｔ３Ｄオブジェクトを取得します\n");
   if (D3DObject != nullptr) {
     LogWrite("Ｄｉｒｅｃｔ３Ｄオブジェクトは既に取得されていますn");
-    return NoteCall("RestoreDirect3D", 0);
+    return 0;
   }
   if (GetDirectDrawObject() == nullptr ||
       pd::QueryDirect3D(GetDirectDrawObject(), &D3DObject) != pd::Result::kOk) {
     D3DObject = nullptr;
     LogWrite("Direct3Dオブジェクトの作成に失敗しました\n");
-    return NoteCall("RestoreDirect3D", -1);
+    return -1;
   }
   LogWrite("Ｄｉｒｅｃｔ３Ｄオブジェクトは正常に取得されました\n");
   D3DDrawState = GraphDrawStateBlock();
   D3DDeviceRecord* main = D3DDeviceRecordOf(D3DMainDevice);
-  if (main == nullptr) return NoteCall("RestoreDirect3D", 0);
+  if (main == nullptr) return 0;
   main->CreationSurface = GetPrimarySurface();
   main->RenderTarget = GetDrawSurface();
   if (main->Used != 0 && main->Device == nullptr) {
@@ -424,7 +422,7 @@ int RestoreDirect3D() {
     if (pd::CreateDevice(D3DObject, D3DDeviceCaps.guid, main->CreationSurface, &main->Device) != pd::Result::kOk) {
       main->Device = nullptr;
       LogWrite("３Ｄデバイスの作成に失敗しました\n");
-      return NoteCall("RestoreDirect3D", 0);
+      return 0;
     }
     LogWrite("３Ｄデバイスの作成に成功しました\n");
     main->Force = 1;
@@ -445,7 +443,7 @@ int RestoreDirect3D() {
     }
     main->Force = 0;
   }
-  return NoteCall("RestoreDirect3D", 0);
+  return 0;
 }
 
 int CountFilledSlots() { return 0; }

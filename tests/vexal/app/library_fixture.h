@@ -9,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include "platform/d3d/d3d.h"
 #include "platform/sys/debug_out.h"
 #include "platform/surface/display.h"
 #include "platform/input/input.h"
@@ -16,6 +17,7 @@
 #include "platform/sound/sound.h"
 #include "platform/surface/surface.h"
 #include "platform/fs/fs.h"
+#include "platform/gdi/gdi_bitmap.h"
 #include "platform/sys/sys.h"
 #include "platform/timer/timer.h"
 #include "platform/window/window.h"
@@ -24,6 +26,7 @@
 #include "vexal/app/input_device.h"
 #include "vexal/app/sound_device.h"
 #include "vexal/app/sound_handle.h"
+#include "vexal/d3d/d3d_device.h"
 #include "vexal/graphics/graphs/bmp_data_table.h"
 #include "vexal/graphics/screen/ddraw_state.h"
 #include "vexal/graphics/drawing/draw_state.h"
@@ -80,6 +83,10 @@ class LibraryTest : public ::testing::Test {
     plat::presentation::ResetPresentation();
     plat::window::ResetWindowStandIn();
     plat::input::ResetInputStandIn();
+    plat::sys::ResetOverrides();
+    vexal::ResetDirect3DState();
+    plat::d3d::ResetD3D();
+    plat::gdi::test::ResetBitmaps();
   }
 
   std::string Log() const { return nltest::ReadFileBytes(dir_.File("AppLog.txt")); }

@@ -45,6 +45,11 @@ class SystemReportTest : public ::testing::Test {
     AppState.StartDirectory = dir_.path();
     vexal::StartLogFile();
   }
+  // The next case of this program starts on the machine's own answers.
+  void TearDown() override {
+    plat::sys::ResetOverrides();
+    plat::timer::UseVirtualClock(false);
+  }
   std::string Log() const { return nltest::ReadFileBytes(dir_.File("AppLog.txt")); }
   nltest::TempDir dir_;
 };
@@ -132,7 +137,11 @@ TEST_F(SystemReportTest, DirectXProbeTable) {
       {plat::sys::kProbeDDraw7, "ＤｉｒｅｃｔＸ　Ver7.0以上", nullptr},
       {plat::sys::kProbeMusic, "ＤｉｒｅｃｔＸ　Ver6.1以上",
        "DirectX バージョン 7 以前なのでソフトを起動することが出来ません"},
-      {plat::sys::kProbeSurface3And4, "ＤｉｒｅｃｔＸ　Ver6.0以上",
+      {plat::sys::kProbeSurface4, "ＤｉｒｅｃｔＸ　Ver6.0以上",
+       "DirectX バージョン 7 以前なのでソフトを起動することが出来ません"},
+      {plat::sys::kProbeSurface3, "ＤｉｒｅｃｔＸ　Ver5.0以上",
+       "DirectX バージョン 7 以前なのでソフトを起動することが出来ません"},
+      {plat::sys::kProbeInputLibrary, "ＤｉｒｅｃｔＸ　Ver3.0以上",
        "DirectX バージョン 7 以前なのでソフトを起動することが出来ません"},
       {plat::sys::kProbeDDrawCreate, "ＤｉｒｅｃｔＸ　Ver1.0以上",
        "DirectX バージョン 7 以前なのでソフトを起動することが出来ません"},

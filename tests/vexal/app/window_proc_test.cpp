@@ -19,6 +19,8 @@
 #include "vexal/app/text_input.h"
 #include "vexal/app/window_mode.h"
 #include "vexal/graphics/screen/ddraw_state.h"
+#include "vexal/graphics/drawing/draw_backend_table.h"
+#include "vexal/graphics/mask/mask.h"
 #include "vexal/graphics/drawing/draw_state.h"
 #include "vexal/graphics/drawing/graphics_seam.h"
 
@@ -52,25 +54,25 @@ class WindowProcTest : public apptest::LibraryTest {
     }
     return lines;
   }
-  // The steps of a screen rebuild while f runs, in order: the graphics calls still in the
-  // seam by name, the device's own steps by the log lines that end them, and the
-  // presentation by its wait for one vertical blank (the draw target is the front screen
-  // and the wait is on). input_at_release receives whether the input device was still
-  // started when the device's surfaces were being released.
-  std::vector<std::string> Steps(const std::function<void()>& f, int* input_at_release) {
+  // The steps of a screen rebuild while f runs, in order: the device's own steps by the
+  // log lines that end them, the draw target's binding and clear by the row-0 slots they
+  // reach, the presentation by its wait for one vertical blank (the draw target is the
+  // front screen and the wait is on), and the fonts' refresh by the restore handler it
+  // calls last (installed here when the case has one).
+  std::vector<std::string> Steps(const std::function<void()>& f) {
     const std::pair<const char*, const char*> kDeviceSteps[] = {
         {"メインサーフェスを破棄をします... 完了しました", "ReleaseMainSurfaces"},
+        {"DirectInput 関連の終了処理... 完了", "EndDirectInput"},
         {"ＤｉｒｅｃｔＤｒａｗオブジェクトを解放しました", "ReleaseDirectDraw"},
         {"DirectDraw オブジェクトの取得を行います", "RecreateDirectDraw"},
         {"DirectDraw メインサーフェスの作成は正常に終了しました", "CreateMainSurfaces"},
     };
-    const std::vector<std::string> kSeamSteps = {"ReleaseDirect3D",    "DeleteMaskBuffer", "DDrawSetDrawTarget",
-                                                 "RestoreDirect3D",    "ClearDrawTarget",  "RefreshAllFontHandle",
-                                                 "RestoreMaskBuffer"};
-    std::vector<std::string> steps;
+    static std::vector<std::string> steps;
+    static std::function<void()> catch_up;
+    steps.clear();
     size_t lines_seen = FinishedLogLines().size();
     uint64_t blanks = plat::surface::GetCounters().vertical_blank_waits;
-    auto catch_up = [&] {
+    catch_up = [&] {
       const std::vector<std::string> lines = FinishedLogLines();
       for (size_t i = lines_seen; i < lines.size(); ++i) {
         for (const auto& [prefix, name] : kDeviceSteps) {
@@ -82,28 +84,46 @@ class WindowProcTest : public apptest::LibraryTest {
       if (now != blanks) steps.emplace_back("PresentScreen");
       blanks = now;
     };
-    bool first_bmp_pass = true;
-    vexal::SeamSetTraceHook([&](std::string_view call) {
+    vexal::DrawBackendRows rows = vexal::DrawBackendTable;
+    rows[vexal::kDDrawRow].SetDrawTarget = [](int target) {
       catch_up();
-      // The first walk over the BMP data is the device release's.
-      if (call == "GetBmpDataEnd" && first_bmp_pass) {
-        *input_at_release = vexal::InputState.Started;
-        first_bmp_pass = false;
-      }
-      if (std::find(kSeamSteps.begin(), kSeamSteps.end(), call) != kSeamSteps.end()) steps.emplace_back(call);
-    });
+      steps.emplace_back("DDrawSetDrawTarget");
+      return vexal::DrawBackendTable[vexal::kDDrawRow].SetDrawTarget(target);
+    };
+    rows[vexal::kDDrawRow].ClearDrawTarget = [] {
+      catch_up();
+      steps.emplace_back("ClearDrawTarget");
+      return vexal::DrawBackendTable[vexal::kDDrawRow].ClearDrawTarget();
+    };
+    vexal::SetDrawBackendTableForTests(&rows);
+    if (vexal::IsGraphRestoreHandlerSet()) {
+      vexal::SetGraphRestoreHandler([] {
+        catch_up();
+        steps.emplace_back("RefreshAllFontHandle");
+        return 0;
+      });
+    }
     f();
     catch_up();
-    vexal::SeamSetTraceHook(nullptr);
+    vexal::SetDrawBackendTableForTests(nullptr);
+    catch_up = nullptr;
     return steps;
   }
 };
 
-// RestorePalette has nothing to show on screens that are not 8-bit.
-const std::vector<std::string> kRebuild = {
-    "ReleaseDirect3D",    "DeleteMaskBuffer", "ReleaseMainSurfaces", "ReleaseDirectDraw",
-    "RecreateDirectDraw", "CreateMainSurfaces", "DDrawSetDrawTarget", "RestoreDirect3D",
-    "ClearDrawTarget",    "PresentScreen",    "RefreshAllFontHandle", "RestoreMaskBuffer"};
+// RestorePalette has nothing to show on screens that are not 8-bit; without Direct3D its
+// release and restore do nothing.
+std::vector<std::string> Rebuild(bool input_first) {
+  std::vector<std::string> steps = {"ReleaseMainSurfaces"};
+  if (input_first) {
+    steps.insert(steps.end(), {"EndDirectInput", "ReleaseDirectDraw"});
+  } else {
+    steps.insert(steps.end(), {"ReleaseDirectDraw", "EndDirectInput"});
+  }
+  steps.insert(steps.end(), {"RecreateDirectDraw", "CreateMainSurfaces", "DDrawSetDrawTarget", "ClearDrawTarget",
+                             "PresentScreen", "RefreshAllFontHandle"});
+  return steps;
+}
 
 TEST_F(WindowProcTest, UserResizeSnapsBackToTheScreenSize) {
   Start(1);
@@ -163,15 +183,12 @@ TEST_F(WindowProcTest, FullScreenDeactivationAndReturn) {
       vexal::PumpMessages();  // the posted close ends the program
     } else {
       plat::surface::Device* device = vexal::GetDirectDrawObject();
-      int input_at_release = -1;
-      std::vector<std::string> steps =
-          Steps([] { pw::SendMessage(AppState.MainWindow, pw::kWmActivate, 1, 0); }, &input_at_release);
-      EXPECT_EQ(steps, c.restore_pending ? kRebuild : std::vector<std::string>{}) << c.name;
+      std::vector<std::string> steps = Steps([] { pw::SendMessage(AppState.MainWindow, pw::kWmActivate, 1, 0); });
+      // The input device goes before the DirectDraw device here.
+      EXPECT_EQ(steps, c.restore_pending ? Rebuild(true) : std::vector<std::string>{}) << c.name;
       EXPECT_EQ(AppState.RestorePending, 0) << c.name;
       EXPECT_EQ(vexal::InputState.Started, c.restore_pending ? 0 : 1) << c.name;
       if (c.restore_pending) {
-        // The input device goes before the DirectDraw device here.
-        EXPECT_EQ(input_at_release, 0) << c.name;
         EXPECT_NE(vexal::GetDirectDrawObject(), nullptr) << c.name;
         EXPECT_EQ(plat::surface::LiveDeviceCount(), 1) << c.name;
         EXPECT_EQ(plat::display::Current().width, 640) << c.name;
@@ -210,20 +227,16 @@ TEST_F(WindowProcTest, DesktopChangeInWindowMode) {
     pw::OverrideDesktopMode(pw::DesktopMode{1024, 768, 32});
     Start(1);
     if (!c.handler) vexal::SeamClearGraphRestoreHandler();
-    int input_at_release = -1;
-    std::vector<std::string> steps = Steps(
-        [&] {
-          plat::display::SetDesktop(c.width, c.height, c.bits);
-          pw::DesktopChanged(c.bits, c.width, c.height);
-          vexal::PumpMessages();
-        },
-        &input_at_release);
+    std::vector<std::string> steps = Steps([&] {
+      plat::display::SetDesktop(c.width, c.height, c.bits);
+      pw::DesktopChanged(c.bits, c.width, c.height);
+      vexal::PumpMessages();
+    });
     EXPECT_EQ(AppState.QuitFlag, c.closes ? 1 : 0) << c.name;
     EXPECT_EQ(AppState.DisplayChanged, c.closes ? 0 : 1) << c.name;
-    EXPECT_EQ(steps, c.rebuilds ? kRebuild : std::vector<std::string>{}) << c.name;
+    // The DirectDraw device goes before the input device here.
+    EXPECT_EQ(steps, c.rebuilds ? Rebuild(false) : std::vector<std::string>{}) << c.name;
     if (c.rebuilds) {
-      // The DirectDraw device goes before the input device here.
-      EXPECT_EQ(input_at_release, 1) << c.name;
       EXPECT_EQ(vexal::InputState.Started, 0) << c.name;
       // The screen follows the desktop's new depth.
       EXPECT_EQ(vexal::GetScreenColorBits(), c.bits) << c.name;

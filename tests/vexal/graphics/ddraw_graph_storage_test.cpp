@@ -6,6 +6,7 @@
 #include <cstring>
 #include <vector>
 
+#include "platform/gdi/gdi_bitmap.h"
 #include "tests/vexal/graphics/screen_fixture.h"
 #include "vexal/graphics/graphs/bmp_data_table.h"
 #include "vexal/graphics/drawing/ddraw_row.h"
@@ -187,11 +188,32 @@ TEST_F(DDrawStorageTest, OnAnEightBitScreenEachPixelTakesItsPaletteEntry) {
   picture.Pitch = 6;
   picture.Pixels = rgb.data();
   vexal::GraphRecord* g = Graph(3, 1);
+  auto indices = [&] {
+    ps::LockedRect l;
+    EXPECT_EQ(ps::Lock(Piece(g)->Surface, nullptr, ps::kLockWait | ps::kLockReadOnly, &l), ps::Result::kOk);
+    std::vector<int> out(l.bits, l.bits + 3);
+    ps::Unlock(Piece(g)->Surface);
+    return out;
+  };
   ASSERT_EQ(vexal::DDrawSetGraphImage(nullptr, nullptr, nullptr, 0, 0, g, 0, &picture, nullptr), 0);
-  ps::LockedRect l;
-  ASSERT_EQ(ps::Lock(Piece(g)->Surface, nullptr, ps::kLockWait | ps::kLockReadOnly, &l), ps::Result::kOk);
-  EXPECT_EQ(std::vector<int>(l.bits, l.bits + 3), (std::vector<int>{16, first, 0}));
-  ps::Unlock(Piece(g)->Surface);
+  EXPECT_EQ(indices(), (std::vector<int>{16, first, 0}));
+
+  // A bitmap (bottom row first) takes the same way: black, dark blue, entry 200's colour.
+  std::vector<uint8_t> bits = {0, 0, 0, 139, 0, 0, e.blue, e.green, e.red, 0, 0, 0};
+  const vexal::DibSection bitmap{3, 1, 24, bits.data()};
+  vexal::ColorFormatRecord format;
+  vexal::SetPixelFormat24(&format);
+  ASSERT_EQ(vexal::DDrawSetGraphImage(&format, &bitmap, nullptr, 0, 0, g, 1, nullptr, nullptr), 0);
+  EXPECT_EQ(indices(), (std::vector<int>{0, 16, first}));
+
+  // The picture goes through a bitmap: one that cannot be made ends the program.
+  EXPECT_EXIT(
+      {
+        plat::gdi::test::InjectBitmapFailure(plat::gdi::test::BitmapFailure::kRefuse);
+        vexal::DDrawSetGraphImage(nullptr, nullptr, nullptr, 0, 0, g, 0, &picture, nullptr);
+      },
+      ::testing::ExitedWithCode(255), "");
+  EXPECT_EQ(LinesWith("ＢＭＰデータからＢＭＰハンドルを作成する処理が失敗しました").size(), 1u);
 }
 
 TEST_F(DDrawStorageTest, ABitmapGoesInRowByRowWithAlphaFromItsBlueBytes) {

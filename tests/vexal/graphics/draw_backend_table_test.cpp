@@ -21,7 +21,10 @@ namespace {
 
 using vexal::DrawBackendTable;
 
-TEST(DrawBackendTableTest, WithoutADeviceOnlyTheNoOpAndAlwaysZeroSlotsSucceed) {
+// A library never started (whatever an earlier case of the program started is forgotten).
+class DrawBackendTableTest : public apptest::LibraryTest {};
+
+TEST_F(DrawBackendTableTest, WithoutADeviceOnlyTheNoOpAndAlwaysZeroSlotsSucceed) {
   // Row 0: the slots it does not need, the chip map and mask steps (0 whatever they draw),
   // the colour description, the line (its ends lie outside the empty draw area, which it
   // tests first) and the triangle outline (it leaves the device to the line set);
@@ -40,7 +43,7 @@ TEST(DrawBackendTableTest, WithoutADeviceOnlyTheNoOpAndAlwaysZeroSlotsSucceed) {
   }
 }
 
-TEST(DrawBackendTableTest, GraphRecordsNameTheirRowAndTestsCanSwapTheTable) {
+TEST_F(DrawBackendTableTest, GraphRecordsNameTheirRowAndTestsCanSwapTheTable) {
   EXPECT_EQ(&vexal::GetDrawBackendRow(0), &DrawBackendTable[0]);
   EXPECT_EQ(&vexal::GetDrawBackendRow(1), &DrawBackendTable[1]);
   EXPECT_EQ(&vexal::GetDrawBackendRow(7), &DrawBackendTable[0]);
@@ -58,7 +61,7 @@ int RecordBlend(int mode, int param) {
   return Row == 0 ? 0 : -1;
 }
 
-TEST(DrawBackendTableTest, StateCallsReachRowOneFirstOnlyWhileDirect3DIsAvailable) {
+TEST_F(DrawBackendTableTest, StateCallsReachRowOneFirstOnlyWhileDirect3DIsAvailable) {
   vexal::DrawBackendRows rows = DrawBackendTable;
   rows[0].SetBlendMode = RecordBlend<0>;
   rows[1].SetBlendMode = RecordBlend<1>;
@@ -73,7 +76,7 @@ TEST(DrawBackendTableTest, StateCallsReachRowOneFirstOnlyWhileDirect3DIsAvailabl
   vexal::SetDrawBackendTableForTests(nullptr);
 }
 
-TEST(DrawBackendTableTest, NewGraphsTakeTheScreenFormatExceptOnEightBitScreens) {
+TEST_F(DrawBackendTableTest, NewGraphsTakeTheScreenFormatExceptOnEightBitScreens) {
   vexal::ColorFormatRecord screen{};
   screen.ColorBits = 16;
   screen.BytesPerPixel = 2;

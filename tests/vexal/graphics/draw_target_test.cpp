@@ -398,17 +398,23 @@ TEST_F(DrawTargetTest, TheInactiveWaitRestoresWhatWasLostOnceTheApplicationIsBac
   plat::window::SetEventSource([&] {
     if (polls_left > 0 && --polls_left == 0) plat::window::UserFocus(AppState.MainWindow, true);
   });
-  std::vector<int> restored_while_active;
-  vexal::SeamSetTraceHook([&](std::string_view call) {
-    if (call == "RestoreAllGraph") restored_while_active.push_back(AppState.ActiveFlag);
-  });
+  // A graph that records whether the application was active when it was brought back.
+  static std::vector<int> restored_while_active;
+  restored_while_active.clear();
+  vexal::DrawBackendRows rows = vexal::DrawBackendTable;
+  rows[vexal::kDDrawRow].RestoreLostSurfaces = [](vexal::GraphRecord*) {
+    restored_while_active.push_back(AppState.ActiveFlag);
+    return 0;
+  };
+  vexal::SetDrawBackendTableForTests(&rows);
+  vexal::AddGraphHandle(8, 8, 0, 0, nullptr, 0);
   vexal::WaitActiveAndRestore();  // active: neither waits nor restores
   EXPECT_TRUE(restored_while_active.empty());
   AppState.ActiveFlag = 0;
   vexal::WaitActiveAndRestore();
   EXPECT_EQ(polls_left, 0);
   EXPECT_EQ(restored_while_active, std::vector<int>{1});
-  vexal::SeamSetTraceHook(nullptr);
+  vexal::SetDrawBackendTableForTests(nullptr);
   plat::window::SetEventSource(nullptr);
 }
 

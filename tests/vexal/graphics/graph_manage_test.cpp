@@ -72,8 +72,8 @@ TEST_F(GraphManageTest, StartBindsBothRowsEmptiesTheTableAndDrawsToTheFrontScree
   EXPECT_EQ(vexal::GraphTable.EndIndex, 0);
   EXPECT_EQ(vexal::GetGraphRecord(0x10000), nullptr);
   EXPECT_EQ(vexal::GraphTable.Direct3DAvailable, 0u);
-  EXPECT_EQ(vexal::GraphTable.Direct3DForbidden, 1u);   // the game's choice outlives the restart
-  EXPECT_EQ(vexal::GraphTable.RestoreHandler, Handler);  // and so does the handler
+  EXPECT_EQ(vexal::GraphTable.Direct3DForbidden, 0u);   // emptied with the table
+  EXPECT_EQ(vexal::GraphTable.RestoreHandler, Handler);  // but the handler stays
   EXPECT_EQ(vexal::GetDrawTarget(), vexal::kFrontScreen);
   int area[4];
   vexal::GetDrawClipArea(area);
@@ -94,6 +94,35 @@ TEST_F(GraphManageTest, ARowThatAcceptsTheBlockMakesDirect3DAvailable) {
   Start(1);
   EXPECT_EQ(vexal::GraphTable.Direct3DAvailable, 1u);
   EXPECT_EQ(LinesWith("３Ｄグラフィック描画機能"), std::vector<std::string>{"３Ｄグラフィック描画機能を使用します"});
+}
+
+// Direct3D wanted but refused makes the screen again without 3-D surfaces, once, and
+// blends coarsely; not wanted, or the surfaces already without, leaves the screen alone.
+TEST_F(GraphManageTest, WithoutDirect3DTheScreenIsMadeAgainWithout3DSurfaces) {
+  const struct {
+    const char* name;
+    int no_direct3d, no_3d_surfaces, row1_result;
+    int mode_changes, no_3d_after, coarse_after;
+  } cases[] = {
+      {"refused", 0, 0, -1, 2, 1, 1},
+      {"accepted", 0, 0, 0, 1, 0, 0},
+      {"not wanted", 1, 0, -1, 1, 0, 0},
+      {"no 3-D surfaces already", 0, 1, -1, 1, 1, 0},
+  };
+  for (const auto& c : cases) {
+    ForgetStart();
+    Row1BindResult = c.row1_result;
+    vexal::SetNoDirect3DFlag(c.no_direct3d);
+    vexal::SetUse3DSurfaces(c.no_3d_surfaces == 0 ? 1 : 0);
+    Start(1);
+    EXPECT_EQ(LinesWith("画面モード変更処理は正常に終了しました").size(), static_cast<size_t>(c.mode_changes)) << c.name;
+    EXPECT_EQ(vexal::GetNo3DSurfaceFlag(), c.no_3d_after) << c.name;
+    EXPECT_EQ(vexal::DDrawState.CoarseBlendFlag, c.coarse_after) << c.name;
+    const uint32_t caps = plat::surface::GetSurfaceInfo(vexal::GetBackSurface()).caps;
+    EXPECT_EQ((caps & plat::surface::kCaps3DDevice) == 0, c.no_3d_after == 1) << c.name;
+    EXPECT_EQ(vexal::GraphTable.Initialised, 1u) << c.name;
+    EXPECT_EQ(vexal::GetDrawTarget(), vexal::kFrontScreen) << c.name;
+  }
 }
 
 TEST_F(GraphManageTest, EndAndDeleteAllRemoveEveryGraphInRisingOrder) {

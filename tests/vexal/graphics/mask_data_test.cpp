@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "tests/support/temp_dir.h"
+#include "tests/vexal/app/library_fixture.h"
 #include "tests/vexal/graphics/image_fixtures.h"
 
 namespace {
@@ -39,7 +40,10 @@ std::vector<int> Row(int handle, int y) {
   return std::vector<int>(r.Bytes.begin() + y * r.Pitch, r.Bytes.begin() + y * r.Pitch + r.Width);
 }
 
-TEST(MaskDataTest, RecordsAreHandedOutLowestFirstUpTo512) {
+// Every case starts from an empty table.
+class MaskDataTest : public apptest::LibraryTest {};
+
+TEST_F(MaskDataTest, RecordsAreHandedOutLowestFirstUpTo512) {
   struct Bad {
     int width, height;
   };
@@ -60,7 +64,7 @@ TEST(MaskDataTest, RecordsAreHandedOutLowestFirstUpTo512) {
   EXPECT_EQ(vexal::CreateMaskData(16384, 1), 0);
 }
 
-TEST(MaskDataTest, BitmapsGiveTheirBlueBytesTopRowFirstInEitherOrientation) {
+TEST_F(MaskDataTest, BitmapsGiveTheirBlueBytesTopRowFirstInEitherOrientation) {
   for (const bool top_down : {true, false}) {
     vexal::ReleaseAllMaskData();
     const Bitmap bitmap(3, 3, top_down);
@@ -87,7 +91,7 @@ TEST(MaskDataTest, BitmapsGiveTheirBlueBytesTopRowFirstInEitherOrientation) {
   EXPECT_EQ(vexal::CopyBitmapToMaskData(nullptr, 0, 0, 0), -1);
 }
 
-TEST(MaskDataTest, LoadingMapsTheTopPictureRowToRowZeroAndAlwaysFreesTheBitmap) {
+TEST_F(MaskDataTest, LoadingMapsTheTopPictureRowToRowZeroAndAlwaysFreesTheBitmap) {
   nltest::TempDir dir;
   // A PNG and a BMP stored bottom row first; the blue channel is 10 y + x + 1.
   nltest::PngSpec png;

@@ -15,6 +15,7 @@ using vexal::kSurfaceTableSize;
 class SurfaceTableTest : public ::testing::Test {
  protected:
   void SetUp() override {
+    vexal::ResetSurfaceTable();  // whatever an earlier case of the program made is forgotten
     vexal::AppState.StartDirectory = dir_.path();
     vexal::StartLogFile();
   }

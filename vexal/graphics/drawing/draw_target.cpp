@@ -65,11 +65,7 @@ int SetTarget(int target) {
 
 }  // namespace
 
-int DDrawSetDrawTarget(int target) {
-  // Named to the seam's trace hook: the screen-rebuild tests follow the window
-  // procedure's steps by it.
-  return SeamTraced("DDrawSetDrawTarget", SetTarget(target));
-}
+int DDrawSetDrawTarget(int target) { return SetTarget(target); }
 
 int GetDrawTargetOrigin(int* x, int* y) {
   if (x != nullptr) *x = DrawState.TargetRect.left;

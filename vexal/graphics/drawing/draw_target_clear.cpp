@@ -66,9 +66,7 @@ int ClearDrawTarget() {
     WaitActiveAndRestore();
     CallOnBothRows([](const DrawBackendRow& row) { row.ClearDrawTarget(); });
   }
-  // Named to the seam's trace hook: the screen-rebuild tests follow the window
-  // procedure's steps by it.
-  return SeamTraced("ClearDrawTarget");
+  return 0;
 }
 
 }  // namespace vexal

@@ -18,7 +18,7 @@ int SeamTraced(std::string_view call, int result) {
   return result;
 }
 
-int GetBmpDataEnd() { return SeamTraced("GetBmpDataEnd", BmpDataTable.EndIndex); }
+int GetBmpDataEnd() { return BmpDataTable.EndIndex; }
 
 void SeamClearGraphRestoreHandler() { GraphTable.RestoreHandler = nullptr; }
 

@@ -1,12 +1,14 @@
 // Putting a picture into a BMP data record's surface and alpha plane.
 #include <algorithm>
-#include <vector>
+#include <cstdlib>
 
 #include "vexal/app/fatal_exit.h"
 #include "vexal/d3d/convert_image_format.h"
 #include "vexal/graphics/graphs/bmp_data_table.h"
 #include "vexal/graphics/screen/color_value.h"
 #include "vexal/graphics/screen/ddraw_state.h"
+#include "vexal/graphics/pictures/dib_image.h"
+#include "vexal/graphics/pictures/dib_section.h"
 #include "vexal/graphics/pictures/graph_image.h"
 #include "vexal/graphics/drawing/graphics_seam.h"
 #include "vexal/graphics/screen/screen_access.h"
@@ -104,48 +106,91 @@ Rect Covered(const BmpDataRecord* r, int source_x, int source_y, int w, int h) {
 
 bool IsEmpty(const Rect& a) { return a.left >= a.right || a.top >= a.bottom; }
 
-// Kind 1: the bitmap in the given format, one row at a time (bitmap rows may run bottom-up);
-// the alpha plane from the blue byte of the 24-bit alpha bitmap, else opaque.
-int BitmapToRecord(const ColorFormatRecord* format, const void* bitmap, const void* alpha_bitmap, int source_x,
-                   int source_y, BmpDataRecord* r, const PixelTarget& t, Rect* covered) {
-  BitmapView view;
-  if (format == nullptr || !ViewBitmap(bitmap, format->ColorBits, &view)) return -1;
-  const Rect c = Covered(r, source_x, source_y, view.width, view.height);
-  *covered = c;
+// Kind 1: the bitmap in the given format, one row at a time (bitmap rows may run bottom-up).
+void BitmapPixelsToRecord(const ColorFormatRecord* format, const BitmapView& view, const Rect& c, int source_x,
+                          int source_y, const PixelTarget& t) {
   for (int y = c.top; y < c.bottom; ++y) {
     const Rect row{c.left, 0, c.right, 1};
     ConvertImageFormat(t.bits, t.pitch, t.format, view.Row(y), view.stride, format, nullptr, 0, nullptr,
                        t.x + c.left - source_x, t.y + y - source_y, &row, 0, 0, 0, 0, 0);
   }
-  if (r->AlphaPlane == nullptr) return 0;
+}
+
+// Kind 1's alpha plane: the blue byte of the 24-bit alpha bitmap, else opaque.
+void BitmapAlphaToRecord(const void* alpha_bitmap, const Rect& c, int source_x, int source_y, BmpDataRecord* r) {
   FillAlpha(r);
   BitmapView alpha;
-  if (!ViewBitmap(alpha_bitmap, 24, &alpha)) return 0;
+  if (!ViewBitmap(alpha_bitmap, 24, &alpha)) return;
   for (int y = c.top; y < std::min(c.bottom, alpha.height); ++y) {
     uint8_t* plane = r->AlphaPlane.get() + static_cast<size_t>(r->Y + y - source_y) * r->AlphaPitch + r->X - source_x;
     for (int x = c.left; x < std::min(c.right, alpha.width); ++x) plane[x] = alpha.Row(y)[x * 3];
   }
-  return 0;
 }
 
-// Kind 0: the picture in its own format, its alpha plane as PutAlpha makes it.
-int PictureToRecord(const GraphImage* picture, const GraphImage* alpha, int source_x, int source_y,
-                    BmpDataRecord* r, const PixelTarget& t, Rect* covered) {
-  if (picture == nullptr) return -1;
-  const Rect c = Covered(r, source_x, source_y, picture->Width, picture->Height);
-  *covered = c;
-  if (!IsEmpty(c)) {
-    ConvertImageFormat(t.bits, t.pitch, t.format, picture->Pixels, picture->Pitch, &picture->ColorFormat, nullptr, 0,
-                       nullptr, t.x + c.left - source_x, t.y + c.top - source_y, &c, 0, 0, 0, 0, 0);
+// What one call puts into a record: the picture or the bitmap, and the part of the
+// record's rectangle it covers, in source coordinates.
+struct Source {
+  int kind = 0;
+  const ColorFormatRecord* format = nullptr;  // kind 1
+  BitmapView view;                            // kind 1
+  const GraphImage* picture = nullptr;        // kind 0
+  int x = 0, y = 0;
+  Rect covered{};
+};
+
+// The pixels through the surface's memory, converted to the screen's format.
+void PixelsByLock(BmpDataRecord* r, const Source& s) {
+  ps::LockedRect locked;
+  if (ps::Lock(r->Surface, nullptr, ps::kLockWait | ps::kLockWriteOnly, &locked) != ps::Result::kOk) {
+    FatalErrorExit("ＢＭＰサーフェスのロックに失敗しました");
   }
-  if (r->AlphaPlane != nullptr) {
-    if (IsEmpty(c)) {
-      FillAlpha(r);
-    } else {
-      PutAlpha(r, *picture, alpha, c, r->X + c.left - source_x, r->Y + c.top - source_y);
-    }
+  const PixelTarget t{locked.bits, locked.pitch, &DDrawState.Screen.Format, r->X, r->Y};
+  if (s.kind == 1) {
+    BitmapPixelsToRecord(s.format, s.view, s.covered, s.x, s.y, t);
+  } else if (!IsEmpty(s.covered)) {
+    const GraphImage& p = *s.picture;
+    ConvertImageFormat(t.bits, t.pitch, t.format, p.Pixels, p.Pitch, &p.ColorFormat, nullptr, 0, nullptr,
+                       t.x + s.covered.left - s.x, t.y + s.covered.top - s.y, &s.covered, 0, 0, 0, 0, 0);
   }
-  return 0;
+  ps::Unlock(r->Surface);
+}
+
+// A bitmap's rows as a memory device context holding it.
+ps::SurfaceDc BitmapDc(const BitmapView& view, const ColorFormatRecord& format) {
+  ps::SurfaceDc dc;
+  dc.bits = const_cast<uint8_t*>(view.Row(0));
+  dc.pitch = view.bottom_up ? -view.stride : view.stride;
+  dc.width = view.width;
+  dc.height = view.height;
+  dc.format = plat::PixelFormat{format.ColorBits, false, format.RedMask, format.GreenMask, format.BlueMask, 0, 0};
+  return dc;
+}
+
+// An 8-bit screen: the picture as a 24-bit bitmap copied onto the surface's device context,
+// which matches every colour to the palette.
+void PixelsThroughDc(BmpDataRecord* r, const Source& s) {
+  ColorFormatRecord rgb_format;
+  SetPixelFormat24(&rgb_format);
+  DibHandle made = nullptr;
+  BitmapView view = s.view;
+  const ColorFormatRecord* format = s.format;
+  if (s.kind != 1) {
+    BitmapInfo info;
+    uint8_t* bits = nullptr;
+    const int copied = GraphImageToDib(s.picture, &info, &bits, 0);
+    if (copied == -1) FatalErrorExit("GraphImage を BMP に変換する処理が失敗しました");
+    made = CreateDIBInFormat(&info, bits, 0, &rgb_format);
+    if (copied == 1) std::free(bits);
+    if (made == nullptr) FatalErrorExit("ＢＭＰデータからＢＭＰハンドルを作成する処理が失敗しました");
+    ViewBitmap(made, 24, &view);
+    format = &rgb_format;
+  }
+  ps::SurfaceDc surface_dc;
+  if (ps::GetDC(r->Surface, &surface_dc) == ps::Result::kOk) {
+    ps::CopyBetweenDcs(surface_dc, r->X, r->Y, r->Width, r->Height, BitmapDc(view, *format), s.x, s.y);
+    ps::ReleaseDC(r->Surface);
+  }
+  if (made != nullptr) DeleteDibSection(made);
 }
 
 }  // namespace
@@ -156,35 +201,33 @@ int GraphImageToBmpData(const ColorFormatRecord* format, const void* bitmap, con
   if (GetGraphSuspendFlag() != 0) return 0;
   BmpDataRecord* r = GetBmpData(index);
   if (r == nullptr || r->Surface == nullptr) return -1;
-  ps::LockedRect locked;
-  if (ps::Lock(r->Surface, nullptr, ps::kLockWait | ps::kLockWriteOnly, &locked) != ps::Result::kOk) {
-    FatalErrorExit("ＢＭＰサーフェスのロックに失敗しました");
+  Source s;
+  s.kind = kind == 1 ? 1 : 0;
+  s.x = source_x;
+  s.y = source_y;
+  if (s.kind == 1) {
+    if (format == nullptr || !ViewBitmap(bitmap, format->ColorBits, &s.view)) return -1;
+    s.format = format;
+    s.covered = Covered(r, source_x, source_y, s.view.width, s.view.height);
+  } else {
+    if (picture == nullptr) return -1;
+    s.picture = picture;
+    s.covered = Covered(r, source_x, source_y, picture->Width, picture->Height);
   }
-  // An 8-bit screen takes the nearest palette entry of each pixel, by way of 24 bits.
-  const bool palette = GetScreenColorBits() == 8;
-  ColorFormatRecord rgb_format;
-  SetPixelFormat24(&rgb_format);
-  std::vector<uint8_t> rgb;
-  PixelTarget target{locked.bits, locked.pitch, &DDrawState.Screen.Format, r->X, r->Y};
-  if (palette) {
-    rgb.assign(static_cast<size_t>(r->Width) * r->Height * 3, 0);
-    target = PixelTarget{rgb.data(), r->Width * 3, &rgb_format, 0, 0};
+  if (GetScreenColorBits() == 8) {
+    PixelsThroughDc(r, s);
+  } else {
+    PixelsByLock(r, s);
   }
-  Rect covered{};
-  const int result = kind == 1
-                         ? BitmapToRecord(format, bitmap, alpha_bitmap, source_x, source_y, r, target, &covered)
-                         : PictureToRecord(picture, alpha, source_x, source_y, r, target, &covered);
-  if (palette && result == 0) {
-    for (int y = covered.top - source_y; y < covered.bottom - source_y; ++y) {
-      for (int x = covered.left - source_x; x < covered.right - source_x; ++x) {
-        const uint8_t* p = rgb.data() + (static_cast<size_t>(y) * r->Width + x) * 3;
-        locked.bits[static_cast<size_t>(r->Y + y) * locked.pitch + r->X + x] =
-            static_cast<uint8_t>(GetColorMatch8(&DDrawState.Screen.Format, p[2], p[1], p[0]));
-      }
+  if (r->AlphaPlane != nullptr) {
+    if (s.kind == 1) {
+      BitmapAlphaToRecord(alpha_bitmap, s.covered, source_x, source_y, r);
+    } else if (IsEmpty(s.covered)) {
+      FillAlpha(r);
+    } else {
+      PutAlpha(r, *picture, alpha, s.covered, r->X + s.covered.left - source_x, r->Y + s.covered.top - source_y);
     }
   }
-  ps::Unlock(r->Surface);
-  if (result != 0) return -1;
   return SetKey(r);
 }
 

@@ -24,11 +24,9 @@ int InitGraphManage() {
   if (GraphTable.Initialised != 0) return 0;
   LogWrite("グラフィック管理系の初期化を行います\n");
   LogIndentIn();
-  // The game's Direct3D choice is made before start-up and must outlive every restart.
-  const uint32_t forbidden = GraphTable.Direct3DForbidden;
+  // The game's Direct3D choice made before start-up lives on in the device's flag.
   const auto handler = GraphTable.RestoreHandler;
   ResetGraphTable();
-  GraphTable.Direct3DForbidden = forbidden;
   GraphTable.RestoreHandler = handler;
   GraphTable.Initialised = 1;
 
@@ -38,9 +36,12 @@ int InitGraphManage() {
     LogWrite("３Ｄグラフィック描画機能を使用します\n");
   } else {
     LogWrite("３Ｄグラフィック描画機能は使用しません\n");
-    // Dropping the 3-D surfaces here (SetUse3DSurfaces(0), SetDrawOptionFlag(1)) waits for
-    // the Direct3D row: until it is built it refuses every start, and the screen would be
-    // set up twice and lose its flip chain on every start-up.
+    // Direct3D was wanted but did not come: the screen is made again without 3-D
+    // capabilities (this runs once more inside), and the software drawers blend coarsely.
+    if (GetNo3DSurfaceFlag() == 0 && GetNoDirect3DFlag() == 0) {
+      SetUse3DSurfaces(0);
+      SetDrawOptionFlag(1);
+    }
   }
   SetTextureBitDepth(GetScreenColorBits());
 

@@ -75,7 +75,6 @@ int RestoreGraph(int graph) {
 }
 
 int RestoreAllGraph() {
-  SeamTraced("RestoreAllGraph");  // tests watch where in a call the restore comes
   if (GraphTable.Initialised == 0 || GetGraphSuspendFlag() != 0) return 0;
   RestoreMainSurfaces();
   for (int i = 0; i < GraphTable.EndIndex; ++i) {
