@@ -5,9 +5,9 @@
 #include <algorithm>
 #include <climits>
 #include <cmath>
-#include <ctime>
 
 #include "game/data/game_data.h"
+#include "platform/timer.h"
 
 namespace game {
 namespace {
@@ -26,7 +26,7 @@ void SeedGaussRand(uint32_t seed) {
 
 // The classic linear congruential step, its bits 16-30 handed out.
 int GaussRand15() {
-  if (GaussRandomState.Seeded == 0) SeedGaussRand(static_cast<uint32_t>(std::time(nullptr)));
+  if (GaussRandomState.Seeded == 0) SeedGaussRand(static_cast<uint32_t>(plat::timer::WallClockSeconds()));
   GaussRandomState.Next = GaussRandomState.Next * 1103515245u + 12345u;
   return static_cast<int>((GaussRandomState.Next / 65536u) % 32768u);
 }
