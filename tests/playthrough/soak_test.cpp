@@ -1,7 +1,7 @@
 // A long run of the game under the virtual clock: the party walks from the title to the
 // field and wanders there, fighting whatever it meets, for NL_SOAK_FRAMES frames (5,000
-// by default; scripts/run-soak runs 100,000). Every 500 frames the process's resident
-// memory and the handle tables are sampled; the run fails if either grows once the
+// by default; scripts/run-soak runs 100,000). The handle tables are counted every frame
+// and the process's resident memory every 500; the run fails if either grows once the
 // first battle is over. The game runs in this process (its own frame loop, as the
 // program's) so that the tables can be read between frames.
 #include <gtest/gtest.h>
@@ -48,11 +48,17 @@ constexpr int kWanderPeriod = 120;      // frames of one round there
 // Resident memory may move by allocator noise; more than this over the run is growth.
 constexpr long kRssSlackKb = 2048;
 
-struct Sample {
-  int frame = 0;
+// The handle tables at one moment.
+struct Counts {
+  int graphs = 0, bmp_data = 0, sounds = 0, fonts = 0, sound_buffers = 0;
+};
+
+// One window of kSampleEvery frames: the resident memory at its end, and the lowest and
+// highest count of each table over its frames.
+struct Window {
+  int frame = 0;  // its last frame
   long rss_kb = 0;
-  int graphs = 0, bmp_data = 0, sounds = 0, fonts = 0;
-  size_t sound_buffers = 0;
+  Counts low, high;
 };
 
 long ResidentKb() {
@@ -64,18 +70,26 @@ long ResidentKb() {
   return n == 2 ? pages_resident * (sysconf(_SC_PAGESIZE) / 1024) : -1;
 }
 
-Sample TakeSample(int frame) {
-  Sample s;
-  s.frame = frame;
-  s.rss_kb = ResidentKb();
-  s.graphs = vexal::GraphTable.Count;
-  s.bmp_data = vexal::BmpDataTable.Count;
-  s.sounds = static_cast<int>(std::count_if(vexal::SoundHandleTable.Records.begin(), vexal::SoundHandleTable.Records.end(),
+Counts CountHandles() {
+  Counts c;
+  c.graphs = vexal::GraphTable.Count;
+  c.bmp_data = vexal::BmpDataTable.Count;
+  c.sounds = static_cast<int>(std::count_if(vexal::SoundHandleTable.Records.begin(), vexal::SoundHandleTable.Records.end(),
                                             [](const vexal::SoundRecord& r) { return r.InUse != 0; }));
-  for (int h = 0; h < vexal::kFontHandleCount; ++h) s.fonts += vexal::CheckFontHandle(h);
-  s.sound_buffers = plat::sound::LiveBufferCount();
-  return s;
+  for (int h = 0; h < vexal::kFontHandleCount; ++h) c.fonts += vexal::CheckFontHandle(h);
+  c.sound_buffers = static_cast<int>(plat::sound::LiveBufferCount());
+  return c;
 }
+
+// Each table's count, named, for the checks and the printout.
+constexpr struct {
+  const char* name;
+  int Counts::*count;
+} kTables[] = {{"graphs", &Counts::graphs},
+               {"BMP data", &Counts::bmp_data},
+               {"sounds", &Counts::sounds},
+               {"fonts", &Counts::fonts},
+               {"sound buffers", &Counts::sound_buffers}};
 
 // The play-through's way into the field (its lines before frame 700: the town, the chest,
 // the shop, the gate and a step up), then rounds of two taps west, two east, two east and
@@ -138,7 +152,9 @@ TEST(SoakTest, WanderingAndBattlesHoldNoMoreMemoryOrHandlesOverTime) {
   game::ThePlayTimer.StartPlayTimer(0);
   game::TheTitleScreen.EnterTitle();
 
-  std::vector<Sample> samples;
+  std::vector<Window> windows;
+  windows.reserve(frames / kSampleEvery + 1);  // no allocation while memory is measured
+  Window window;
   int battles = 0, first_battle_end = -1, frame = 1;
   int last_mode = game::GameMode;
   for (; frame <= frames; ++frame) {
@@ -157,44 +173,55 @@ TEST(SoakTest, WanderingAndBattlesHoldNoMoreMemoryOrHandlesOverTime) {
         m[game::kMemberPp] = m[game::kMemberMaxPp];
       }
     }
-    if (frame % kSampleEvery == 0) samples.push_back(TakeSample(frame));
+    const Counts now = CountHandles();
+    const bool opens = frame % kSampleEvery == 1 || kSampleEvery == 1;
+    for (const auto& t : kTables) {
+      window.low.*t.count = opens ? now.*t.count : std::min(window.low.*t.count, now.*t.count);
+      window.high.*t.count = opens ? now.*t.count : std::max(window.high.*t.count, now.*t.count);
+    }
+    if (frame % kSampleEvery == 0) {
+      window.frame = frame;
+      window.rss_kb = ResidentKb();
+      windows.push_back(window);
+    }
   }
   const int played = frame - 1;
   game::ShutdownGame();
 
-  for (const Sample& s : samples) {
-    std::printf("frame %6d  rss %7ld KiB  graphs %4d  bmp data %3d  sounds %3d  fonts %2d  sound buffers %3zu\n",
-                s.frame, s.rss_kb, s.graphs, s.bmp_data, s.sounds, s.fonts, s.sound_buffers);
+  for (const Window& w : windows) {
+    std::printf("frame %6d  rss %7ld KiB", w.frame, w.rss_kb);
+    for (const auto& t : kTables) std::printf("  %s %d-%d", t.name, w.low.*t.count, w.high.*t.count);
+    std::printf("\n");
   }
   std::printf("%d frames, %d battles, the first over at frame %d\n", played, battles, first_battle_end);
   ASSERT_EQ(played, frames) << "the game ended early";
   ASSERT_GT(battles, 0) << "no battle was fought";
 
-  // Samples after the first battle, in two halves: what the second half reaches, the
-  // first must have reached already (battle pictures and sounds come and go; a leak only
-  // climbs).
-  std::vector<Sample> after;
-  std::copy_if(samples.begin(), samples.end(), std::back_inserter(after),
-               [&](const Sample& s) { return s.frame > first_battle_end; });
-  ASSERT_GE(after.size(), 4u) << "too few samples after the first battle";
-  const size_t half = after.size() / 2;
-  auto highest = [&](size_t from, size_t to, auto field) {
-    auto v = field(after[from]);
-    for (size_t i = from; i < to; ++i) v = std::max(v, field(after[i]));
-    return v;
-  };
-  auto no_growth = [&](const char* what, auto field, long slack) {
-    const auto first = highest(0, half, field), second = highest(half, after.size(), field);
-    std::printf("%-14s first half up to %ld, second half up to %ld\n", what, static_cast<long>(first),
-                static_cast<long>(second));
-    EXPECT_LE(static_cast<long>(second), static_cast<long>(first) + slack) << what << " grew";
-  };
-  no_growth("rss KiB", [](const Sample& s) { return s.rss_kb; }, kRssSlackKb);
-  no_growth("graphs", [](const Sample& s) { return s.graphs; }, 0);
-  no_growth("BMP data", [](const Sample& s) { return s.bmp_data; }, 0);
-  no_growth("sounds", [](const Sample& s) { return s.sounds; }, 0);
-  no_growth("fonts", [](const Sample& s) { return s.fonts; }, 0);
-  no_growth("sound buffers", [](const Sample& s) { return s.sound_buffers; }, 0);
+  // The first half of the run warms up (each kind of enemy met keeps its pictures from
+  // then on); the second half is measured, in quarters. A fight's pictures come and go,
+  // but what stays held between fights is the floor: the last quarter's lowest count may
+  // not rise above the first quarter's. Resident memory at the windows' ends may not rise
+  // by more than allocator noise.
+  std::vector<Window> after;
+  std::copy_if(windows.begin(), windows.end(), std::back_inserter(after), [&](const Window& w) {
+    return w.frame - kSampleEvery >= std::max(first_battle_end, frames / 2);
+  });
+  ASSERT_GE(after.size(), 4u) << "too few windows after the warm-up";
+  const size_t quarter = after.size() / 4, last = after.size() - quarter;
+  for (const auto& t : kTables) {
+    int first_floor = after[0].low.*t.count, last_floor = after[last].low.*t.count;
+    for (size_t i = 0; i < quarter; ++i) first_floor = std::min(first_floor, after[i].low.*t.count);
+    for (size_t i = last; i < after.size(); ++i) last_floor = std::min(last_floor, after[i].low.*t.count);
+    std::printf("%-14s lowest %d in the measured half's first quarter, %d in its last\n", t.name, first_floor, last_floor);
+    EXPECT_LE(last_floor, first_floor) << t.name << " grew";
+  }
+  long first_rss = 0, last_rss = 0;
+  for (size_t i = 0; i < after.size(); ++i) {
+    long& half = i < after.size() / 2 ? first_rss : last_rss;
+    half = std::max(half, after[i].rss_kb);
+  }
+  std::printf("rss            up to %ld KiB in the measured half's first half, %ld KiB in its second\n", first_rss, last_rss);
+  EXPECT_LE(last_rss - first_rss, kRssSlackKb) << "resident memory grew";
 }
 
 }  // namespace
