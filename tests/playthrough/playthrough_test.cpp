@@ -1,8 +1,8 @@
 // The demo world played through by the real program, headless, with scripted input:
 // new_game.input goes from the title into a new game, talks to the townsman, opens the
 // chest, visits the shop with no money, leaves through the gate, fights in the field,
-// comes back to buy a herb, uses it and takes off the sword in the menu, saves in slot 1
-// and quits with Escape; continue.input starts the program again, continues from the
+// comes back to buy a herb, tries it in the menu (refused: the leader is unhurt), takes
+// off the cap, saves in slot 1 and quits with Escape; continue.input starts the program again, continues from the
 // title's load list and plays on from the saved place, then saves in slot 2.
 //
 // The songs the play-through hears are replaced by tones of their own pitch, so the
@@ -216,8 +216,9 @@ constexpr int kLoadedFrame = 200, kFieldAgainFrame = 420;
 constexpr char kSecondFrames[] = "50,82,200,420,582";
 constexpr int kFrameMs = 35;  // the game's frame
 
-// Where in the captured audio a frame falls: the sound starts with the game, about a
-// second of start-up before the first frame is released, and each frame takes 35 ms.
+// Where in the captured audio a frame falls, near enough: each frame takes 35 ms, and the
+// sound starts during start-up, less than a second before the first frame. The scenes'
+// windows keep more than that from their ends.
 double SecondsAt(int frame) { return frame * kFrameMs / 1000.0; }
 
 struct PlayThrough {
