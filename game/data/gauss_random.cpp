@@ -5,7 +5,6 @@
 #include <algorithm>
 #include <climits>
 #include <cmath>
-#include <ctime>
 
 #include "game/data/game_data.h"
 #include "platform/timer/timer.h"
@@ -30,8 +29,9 @@ int GaussRand15() {
   // Under the virtual clock "now" is that clock's, so that two headless runs meet their
   // encounters on the same steps.
   if (GaussRandomState.Seeded == 0) {
-    SeedGaussRand(plat::timer::IsVirtualClock() ? plat::timer::TimeMs()
-                                                : static_cast<uint32_t>(std::time(nullptr)));
+    SeedGaussRand(plat::timer::IsVirtualClock()
+                      ? plat::timer::TimeMs()
+                      : static_cast<uint32_t>(plat::timer::WallClockSeconds()));
   }
   GaussRandomState.Next = GaussRandomState.Next * 1103515245u + 12345u;
   return static_cast<int>((GaussRandomState.Next / 65536u) % 32768u);

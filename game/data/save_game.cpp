@@ -12,6 +12,7 @@
 #include "game/field/field_map.h"
 #include "game/text/bitmap_font.h"
 #include "platform/fs/fs.h"
+#include "platform/timer/timer.h"
 
 namespace game {
 namespace {
@@ -21,7 +22,7 @@ constexpr uint32_t kNoiseWordMax = 65535;
 constexpr int kNoiseZeroOdds = 6;  // in 11: a noise word is 0
 
 SaveClockTime LocalClock() {
-  const std::time_t now = std::time(nullptr);
+  const std::time_t now = static_cast<std::time_t>(plat::timer::WallClockSeconds());
   std::tm local{};
   localtime_r(&now, &local);
   return {local.tm_mon + 1, local.tm_mday, local.tm_hour, local.tm_min};

@@ -255,6 +255,9 @@ struct CallRecord {
 // Called with the module's lock held: it must not call the module. Null removes it.
 void SetCallRecorder(std::function<void(const CallRecord&)> recorder);
 
+// Buffers alive now (the primary included), for tests that watch for leaks.
+size_t LiveBufferCount();
+
 enum class Backend { kAuto, kClockDriven, kManual };
 // The backend of devices made from now on (kAuto: SDL on the real clock, clock-driven on
 // the virtual clock or when SDL fails).

@@ -47,6 +47,11 @@ void SetCallRecorder(std::function<void(const CallRecord&)> recorder) {
   g_sound.recorder = std::move(recorder);
 }
 
+size_t LiveBufferCount() {
+  auto lock = EnterSound();
+  return g_sound.buffers.size();
+}
+
 void ResetSoundState(std::unique_lock<std::mutex>& lock) {
   StopStream(lock);
   g_sound.playing.clear();

@@ -55,6 +55,12 @@ int64_t PerfCounter() {
   return static_cast<int64_t>(MonotonicNs());
 }
 
+int64_t WallClockSeconds() {
+  ReadEnvironmentOnce();
+  if (g_virtual) return kVirtualWallClockStart + static_cast<int64_t>(g_virtual_us.load() / 1000000);
+  return static_cast<int64_t>(::time(nullptr));
+}
+
 int64_t PerfFrequency() { return 1000000000; }
 
 void Sleep(uint32_t ms) {

@@ -15,6 +15,11 @@ namespace plat::timer {
 // Milliseconds since the machine booted (wraps after 49.7 days, as callers expect).
 uint32_t TimeMs();
 
+// Seconds since 1970 (UTC) for dates and seeds. Under the virtual clock a fixed moment
+// (2026-01-01 00:00 UTC) plus the virtual time, so that runs do not depend on the day.
+int64_t WallClockSeconds();
+inline constexpr int64_t kVirtualWallClockStart = 1767225600;
+
 // High-resolution counter and its ticks per second (never 0).
 int64_t PerfCounter();
 int64_t PerfFrequency();

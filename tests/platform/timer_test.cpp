@@ -28,6 +28,13 @@ TEST(VirtualClock, MillisecondsWrapLikeA32BitClock) {
   EXPECT_EQ(plat::timer::TimeMs(), 1u);
 }
 
+TEST(VirtualClock, TheDateIsAFixedDayPlusTheVirtualTime) {
+  plat::timer::UseVirtualClock(true, 0);
+  EXPECT_EQ(plat::timer::WallClockSeconds(), 1767225600);  // 2026-01-01 00:00 UTC
+  plat::timer::Sleep(61500);
+  EXPECT_EQ(plat::timer::WallClockSeconds(), 1767225600 + 61);
+}
+
 TEST(RealClock, CountsFromBootAndMovesForward) {
   plat::timer::UseVirtualClock(false);
   uint32_t a = plat::timer::TimeMs();

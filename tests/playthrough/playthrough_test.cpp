@@ -1,0 +1,446 @@
+// The demo world played through by the real program, headless, with scripted input:
+// new_game.input goes from the title into a new game, talks to the townsman, opens the
+// chest, visits the shop with no money, leaves through the gate, fights in the field,
+// comes back to buy a herb, tries it in the menu (refused: the leader is unhurt), takes
+// off the cap, saves in slot 1 and quits with Escape; continue.input starts the program again, continues from the
+// title's load list and plays on from the saved place, then saves in slot 2.
+//
+// The songs the play-through hears are replaced by tones of their own pitch, so the
+// captured audio tells which song plays in each scene. The save files are read back
+// field by field at the offsets of the save layout.
+#include <gtest/gtest.h>
+#include <limits.h>
+#include <sys/stat.h>
+#include <time.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <array>
+#include <cmath>
+#include <cstdint>
+#include <cstdio>
+#include <filesystem>
+#include <map>
+#include <numbers>
+#include <optional>
+#include <string>
+#include <system_error>
+#include <tuple>
+#include <utility>
+#include <vector>
+
+#include "game/codec/lz_codec.h"
+#include "tests/music/song_builder.h"
+#include "tests/support/png_file.h"
+#include "tests/support/program_run.h"
+#include "tests/support/temp_dir.h"
+
+namespace {
+
+std::string ProgramPath() {
+  char self[PATH_MAX] = {};
+  const ssize_t n = readlink("/proc/self/exe", self, sizeof self - 1);
+  const std::string dir = n > 0 ? std::string(self, size_t(n)) : std::string();
+  return dir.substr(0, dir.rfind('/')) + "/../../game/entry/nightloom";
+}
+
+uint32_t Le(const std::string& s, size_t at, int bytes) {
+  uint32_t v = 0;
+  for (int i = 0; i < bytes; ++i) v |= uint32_t(uint8_t(s[at + i])) << (8 * i);
+  return v;
+}
+
+// ---- Songs ----
+
+// A song that holds one note a bar long, bar after bar: key 36 + n sounds at the n-th
+// entry of the octave's table (262 Hz ... 494 Hz).
+struct Tone {
+  const char* file;  // in Org/
+  int key;
+  double hz;
+};
+constexpr Tone kTitleTone{"title.org", 45, 440}, kTownTone{"town.org", 36, 262}, kFieldTone{"field.org", 40, 330},
+    kBattleTone{"battle.org", 43, 392}, kVictoryTone{"victory.org", 47, 494}, kShopTone{"shop.org", 38, 294};
+constexpr std::array kTones{kTitleTone, kTownTone, kFieldTone, kBattleTone, kVictoryTone, kShopTone};
+
+std::string ToneSong(int key) {
+  musictest::SongSpec spec;
+  spec.tick_period = 50;
+  spec.repeat_start = 0;
+  spec.repeat_end = 64;
+  spec.tracks[0].wave = 3;  // square
+  for (int bar = 0; bar < 8; ++bar) spec.tracks[0].notes.push_back({bar * 8, uint8_t(key), 8, 160, 6});
+  return musictest::SongBytes(spec);
+}
+
+struct Wav {
+  uint32_t rate = 0;
+  int channels = 0;
+  std::vector<int16_t> samples;
+};
+
+std::optional<Wav> ParseWav(const std::string& s) {
+  if (s.size() < 12 || s.compare(0, 4, "RIFF") != 0 || s.compare(8, 4, "WAVE") != 0) return std::nullopt;
+  Wav out;
+  for (size_t at = 12; at + 8 <= s.size();) {
+    const std::string id = s.substr(at, 4);
+    const size_t size = Le(s, at + 4, 4), body = at + 8;
+    if (body + size > s.size()) return std::nullopt;
+    if (id == "fmt ") {
+      if (size < 16 || Le(s, body, 2) != 1 || Le(s, body + 14, 2) != 16) return std::nullopt;
+      out.channels = int(Le(s, body + 2, 2));
+      out.rate = Le(s, body + 4, 4);
+    } else if (id == "data") {
+      if (out.channels <= 0) return std::nullopt;
+      for (size_t i = 0; i + 1 < size; i += 2) out.samples.push_back(int16_t(Le(s, body + i, 2)));
+      return out;
+    }
+    at = body + size + (size & 1);
+  }
+  return std::nullopt;
+}
+
+// Power of one frequency in the channels' sum over [from_s, to_s) (Goertzel).
+double PowerAt(const Wav& wav, double from_s, double to_s, double hz) {
+  const size_t first = size_t(from_s * wav.rate), last = std::min(size_t(to_s * wav.rate), wav.samples.size() / wav.channels);
+  const double w = 2 * std::numbers::pi * hz / wav.rate, c = 2 * std::cos(w);
+  double s1 = 0, s2 = 0;
+  for (size_t i = first; i < last; ++i) {
+    double x = 0;
+    for (int ch = 0; ch < wav.channels; ++ch) x += wav.samples[i * wav.channels + ch];
+    const double s0 = x + c * s1 - s2;
+    s2 = s1, s1 = s0;
+  }
+  const double n = double(last > first ? last - first : 1);
+  return (s1 * s1 + s2 * s2 - c * s1 * s2) / (n * n);
+}
+
+// The song whose tone is the strongest in the window, and whether anything sounds there.
+const Tone* SongHeard(const Wav& wav, double from_s, double to_s) {
+  const Tone* best = nullptr;
+  double best_power = 0;
+  for (const Tone& t : kTones) {
+    const double p = PowerAt(wav, from_s, to_s, t.hz);
+    if (p > best_power) best = &t, best_power = p;
+  }
+  return std::sqrt(best_power) > 100 ? best : nullptr;
+}
+
+// ---- Saves ----
+
+// Offsets in the unpacked save layout: 32 noise words, then the party part.
+constexpr size_t kMembersAt = 128;             // 4 members x 128 values, i32
+constexpr size_t kEquipmentAt = 2304;          // 4 members x 16 stacks (u16 id, u16 count)
+constexpr size_t kBagAt = 2560;                // 256 stacks
+constexpr size_t kMaterialsAt = 4608;          // 32 stacks
+constexpr size_t kScalarsAt = 5248;            // 128 u32
+constexpr size_t kJumpPointsAt = 22144;        // 33 x (u32 area, u16 x, u16 y, 64 name bytes)
+constexpr size_t kFlagsAt = 24520;             // 160 u32, flag n is bit n % 32 of word n / 32
+constexpr size_t kLayoutBytes = 25160;
+constexpr size_t kIconBytes = 766;             // the icon in front of the packed layout
+
+struct Save {
+  std::string layout;
+  int32_t Member(int m, int value) const { return int32_t(Le(layout, kMembersAt + 4 * (128 * m + value), 4)); }
+  std::pair<int, int> Equipment(int m, int slot) const {
+    const size_t at = kEquipmentAt + 4 * (16 * m + slot);
+    return {int(Le(layout, at, 2)), int(Le(layout, at + 2, 2))};
+  }
+  std::pair<int, int> Bag(int slot) const { return {int(Le(layout, kBagAt + 4 * slot, 2)), int(Le(layout, kBagAt + 4 * slot + 2, 2))}; }
+  int MaterialCount(int n) const { return int(Le(layout, kMaterialsAt + 4 * n + 2, 2)); }
+  uint32_t Scalar(int n) const { return Le(layout, kScalarsAt + 4 * n, 4); }
+  bool Flag(int n) const { return (Le(layout, kFlagsAt + 4 * (n / 32), 4) >> (n % 32)) & 1u; }
+  // The saved position: map, x, y.
+  std::array<uint32_t, 3> Position() const {
+    const size_t at = kJumpPointsAt + 72 * 32;
+    return {Le(layout, at, 4), Le(layout, at + 4, 2), Le(layout, at + 6, 2)};
+  }
+  // Count of an item over the used bag slots.
+  int BagCount(int id) const {
+    int n = 0;
+    for (int s = 0; s < 64; ++s)
+      if (Bag(s).first == id) n += Bag(s).second;
+    return n;
+  }
+};
+
+// A slot file: the icon, then the packed layout.
+std::optional<Save> ReadSave(const nltest::TempDir& dir, const std::string& file) {
+  const std::string bytes = nltest::ReadFileBytes(file);
+  if (bytes.size() <= kIconBytes || bytes.compare(0, 4, std::string("\0\0\1\0", 4)) != 0) return std::nullopt;
+  const std::string packed = dir.File("packed.bin"), plain = dir.File("plain.bin");
+  if (!nltest::WriteFileBytes(packed, bytes.substr(kIconBytes))) return std::nullopt;
+  if (game::PackFile(packed, plain, game::kPackFileModeUnpack) != game::kPackFileOk) return std::nullopt;
+  Save save{nltest::ReadFileBytes(plain)};
+  if (save.layout.size() < kLayoutBytes) return std::nullopt;
+  return save;
+}
+
+
+// ---- Frames ----
+
+struct Rgb {
+  int r, g, b;
+};
+
+// Pixels within 8 of a colour in every channel (the screen holds 16-bit colour).
+int CountNear(const nltest::Png& png, Rgb c) {
+  int n = 0;
+  for (size_t i = 0; i + 2 < png.rgb.size(); i += 3)
+    if (std::abs(png.rgb[i] - c.r) <= 8 && std::abs(png.rgb[i + 1] - c.g) <= 8 && std::abs(png.rgb[i + 2] - c.b) <= 8) ++n;
+  return n;
+}
+
+// The title's lettering: its core (190, 200, 255) added onto the night sky.
+int CountLettering(const nltest::Png& png) {
+  int n = 0;
+  for (size_t i = 0; i + 2 < png.rgb.size(); i += 3)
+    if (png.rgb[i] >= 170 && png.rgb[i + 2] >= 230) ++n;
+  return n;
+}
+
+constexpr Rgb kTownGround{40, 36, 72}, kFieldGround{36, 72, 48};
+constexpr int kViewPixels = 320 * 240;
+
+// ---- The runs ----
+
+// Frames of the first start that are captured: the title, the town, the shop, its "not
+// enough money", the field, the fight, the field after it, the shop again, the herb
+// refused, the cap taken off, the save list and the town before Escape. Those of screens
+// still being drawn are compared between two play-throughs only.
+constexpr int kTitleFrame = 50, kTownFrame = 132, kFieldFrame = 690, kBattleFrame = 1150, kAfterBattleFrame = 1300;
+constexpr char kFirstFrames[] = "50,132,420,456,690,1150,1300,1622,1842,1952,2042,2090";
+// ... and of the second: the title, the load list, the town after the load, the field,
+// the save list.
+constexpr int kLoadedFrame = 200, kFieldAgainFrame = 420;
+constexpr char kSecondFrames[] = "50,82,200,420,582";
+constexpr int kFrameMs = 35;  // the game's frame
+
+// Where in the captured audio a frame falls, near enough: each frame takes 35 ms, and the
+// sound starts during start-up, less than a second before the first frame. The scenes'
+// windows keep more than that from their ends.
+double SecondsAt(int frame) { return frame * kFrameMs / 1000.0; }
+
+struct PlayThrough {
+  int first_status = -1, second_status = -1;
+  std::string first_log, second_log;
+};
+
+class PlaythroughTest : public ::testing::Test {
+ protected:
+  void SetUp() override { ASSERT_EQ(access(ProgramPath().c_str(), X_OK), 0) << ProgramPath() << " is not built"; }
+
+  // A fresh copy of the demo world with tone songs under `name`, played twice: the new
+  // game, then the continue. Extra environment entries go to both starts; capture_every
+  // > 0 captures frames 1, 1 + n, 1 + 2n ... instead of the checked ones.
+  PlayThrough Play(const std::string& name, std::vector<std::pair<std::string, std::string>> extra = {},
+                   int capture_every = 0) {
+    const std::string data = dir_.File(name + "/data");
+    std::filesystem::create_directories(dir_.File(name));
+    std::filesystem::copy(NL_DEMO_DATA_DIR, data, std::filesystem::copy_options::recursive);
+    for (const Tone& t : kTones) EXPECT_TRUE(nltest::WriteFileBytes(data + "/Org/" + t.file, ToneSong(t.key)));
+    PlayThrough p;
+    auto start = [&](const char* input, const char* frames, const std::string& capture, const std::string& audio,
+                     int limit) {
+      std::vector<std::pair<std::string, std::string>> env = {
+          {"NIGHTLOOM_INSTANCE_LOCK", dir_.File(name + "/instance.lock")},
+          {"NIGHTLOOM_INPUT", std::string(NL_PLAYTHROUGH_DIR "/") + input},
+          {"NIGHTLOOM_CAPTURE", dir_.File(name + "/" + capture)},
+          {"NIGHTLOOM_AUDIO_OUT", dir_.File(name + "/" + audio)},
+          // Escape ends both starts; the limit only stops a run that went astray.
+          {"NIGHTLOOM_EXIT_AFTER", std::to_string(limit)}};
+      std::string list = frames;
+      if (capture_every > 0) {
+        list = "1";
+        for (int f = 1 + capture_every; f <= limit; f += capture_every) list += "," + std::to_string(f);
+      }
+      env.emplace_back("NIGHTLOOM_CAPTURE_FRAMES", list);
+      env.insert(env.end(), extra.begin(), extra.end());
+      const int status = nltest::RunProgram({ProgramPath(), data, env, "/dev/null", dir_.File(name + "/stderr.txt")});
+      const std::string log = nltest::ReadFileBytes(data + "/AppLog.txt");
+      std::filesystem::remove(data + "/AppLog.txt");
+      return std::make_pair(status, log);
+    };
+    std::tie(p.first_status, p.first_log) = start("new_game.input", kFirstFrames, "first", "first.wav", 2400);
+    std::error_code missing;  // a run that went astray saved nothing
+    std::filesystem::copy_file(data + "/save/data00.dat.ico", dir_.File(name + "/slot1-after-first.ico"), missing);
+    std::tie(p.second_status, p.second_log) = start("continue.input", kSecondFrames, "second", "second.wav", 900);
+    return p;
+  }
+
+  std::optional<nltest::Png> Frame(const std::string& name, const std::string& start, int n) const {
+    char file[32];
+    std::snprintf(file, sizeof file, "/frame-%06d.png", n);
+    return nltest::ReadPng(dir_.File(name + "/" + start) + file);
+  }
+
+  nltest::TempDir dir_;
+};
+
+bool Logged(const std::string& log, const std::string& line) { return log.find(line) != std::string::npos; }
+
+TEST_F(PlaythroughTest, TitleToSaveAndBackAsAPlayerGetsItTheSameEachTime) {
+  const PlayThrough a = Play("a");
+  ASSERT_EQ(a.first_status, 0);
+  ASSERT_EQ(a.second_status, 0);
+
+  // What the player sees, where other screens cannot overlap: the title's lettering, the
+  // town's and the field's ground filling the view.
+  const auto title = Frame("a", "first", kTitleFrame), town = Frame("a", "first", kTownFrame),
+             field = Frame("a", "first", kFieldFrame), after_battle = Frame("a", "first", kAfterBattleFrame),
+             battle = Frame("a", "first", kBattleFrame), field_again = Frame("a", "second", kFieldAgainFrame),
+             loaded = Frame("a", "second", kLoadedFrame);
+  ASSERT_TRUE(title && town && field && after_battle && battle && field_again && loaded);
+  // 138 lettering cells of 5 x 5 pixels, each with a one-pixel rim: 1500..3450 core pixels.
+  EXPECT_GE(CountLettering(*title), 1500);
+  EXPECT_LE(CountLettering(*title), 138 * 25);
+  EXPECT_GT(CountNear(*town, kTownGround), kViewPixels * 5 / 10) << "the town at the start";
+  EXPECT_GT(CountNear(*field, kFieldGround), kViewPixels * 3 / 10) << "the field through the gate";
+  EXPECT_LT(CountNear(*battle, kFieldGround), kViewPixels / 10) << "the fight hides the field";
+  EXPECT_GT(CountNear(*after_battle, kFieldGround), kViewPixels * 3 / 10) << "the field after the fight";
+  EXPECT_GT(CountNear(*loaded, kTownGround), kViewPixels * 3 / 10) << "the town again after the load";
+  EXPECT_GT(CountNear(*field_again, kFieldGround), kViewPixels * 3 / 10) << "the field, continued";
+
+  // What the player hears: each scene's own song (title 440 Hz, town 262, field 330, battle 392).
+  const auto first = ParseWav(nltest::ReadFileBytes(dir_.File("a/first.wav")));
+  const auto second = ParseWav(nltest::ReadFileBytes(dir_.File("a/second.wav")));
+  ASSERT_TRUE(first && second);
+  struct Scene {
+    const char* what;
+    const Wav* wav;
+    int from, to;  // frames
+    const Tone* song;
+  };
+  const Scene scenes[] = {{"title", &*first, 10, 80, &kTitleTone},        {"town", &*first, 200, 560, &kTownTone},
+                          {"field", &*first, 760, 990, &kFieldTone},      {"battle", &*first, 1060, 1240, &kBattleTone},
+                          {"back in town", &*first, 1560, 2080, &kTownTone}, {"title again", &*second, 10, 60, &kTitleTone},
+                          {"loaded town", &*second, 180, 300, &kTownTone}, {"field again", &*second, 400, 640, &kFieldTone}};
+  for (const Scene& s : scenes) {
+    const Tone* heard = SongHeard(*s.wav, SecondsAt(s.from), SecondsAt(s.to));
+    EXPECT_EQ(heard ? heard->file : "silence", std::string(s.song->file)) << s.what;
+  }
+
+  // What the log tells: the chest, a clean start and end each time, nothing refused.
+  EXPECT_TRUE(Logged(a.first_log, "treasure: flag 300 set, kind 2, 1"));
+  for (const std::string* log : {&a.first_log, &a.second_log}) {
+    EXPECT_TRUE(Logged(*log, "ソフトの２重起動検査... ２重起動はされていませんでした"));
+    EXPECT_TRUE(Logged(*log, "ＣＯＭを終了... 完了"));
+    for (const char* fault : {"refused", "skipped", "UNDEFINED CODE"}) EXPECT_FALSE(Logged(*log, fault)) << fault;
+  }
+
+  // What the player keeps: slot 1 as the first start left it.
+  const auto slot1 = ReadSave(dir_, dir_.File("a/slot1-after-first.ico"));
+  ASSERT_TRUE(slot1);
+  EXPECT_TRUE(slot1->Flag(300)) << "the chest is open";
+  EXPECT_FALSE(slot1->Flag(301)) << "the shadow was not fought";
+  EXPECT_EQ(slot1->MaterialCount(1), 2) << "a new game's material 1 and the chest's";
+  EXPECT_EQ(slot1->MaterialCount(0), 1);
+  // The night bat pays 12 and the grass slime 18; the herb costs 20.
+  EXPECT_EQ(slot1->Scalar(0), 12u + 18u - 20u) << "money";
+  EXPECT_EQ(slot1->BagCount(1), 1) << "the herb, bought, kept when its use was refused";
+  EXPECT_EQ(slot1->BagCount(211) > 0, true) << "the cap, taken off";
+  EXPECT_EQ(slot1->Equipment(0, 1).first, 121) << "the sword still worn";
+  EXPECT_EQ(slot1->Equipment(0, 2).first, 0) << "the cap's slot empty";
+  EXPECT_EQ(slot1->Member(0, 2), 68) << "HP: the fight did no harm";
+  EXPECT_EQ(slot1->Member(0, 11), 1 + 1) << "defence: base 1 and the boots' 1, the cap's 1 gone";
+  EXPECT_EQ(slot1->Scalar(5), 33u) << "saved in the town";
+  EXPECT_EQ(slot1->Position(), (std::array<uint32_t, 3>{33, 108, 125})) << "at the counter";
+  EXPECT_EQ(slot1->Scalar(7), 1u) << "the first save";
+
+  // Slot 2, saved after the load: the same party and purse, one save more, in the field.
+  const auto slot2 = ReadSave(dir_, dir_.File("a/data/save/data01.dat.ico"));
+  ASSERT_TRUE(slot2);
+  EXPECT_EQ(slot2->layout.substr(kEquipmentAt, kScalarsAt - kEquipmentAt),
+            slot1->layout.substr(kEquipmentAt, kScalarsAt - kEquipmentAt))
+      << "equipment, bag, stock and materials came back with the load";
+  EXPECT_EQ(slot2->layout.substr(kFlagsAt, 640), slot1->layout.substr(kFlagsAt, 640)) << "the flags came back";
+  EXPECT_EQ(slot2->Scalar(0), slot1->Scalar(0));
+  EXPECT_EQ(slot2->Scalar(7), 2u) << "the load kept the save count";
+  EXPECT_EQ(slot2->Position(), (std::array<uint32_t, 3>{34, 130, 143})) << "in the field by the gate";
+  const std::string list = nltest::ReadFileBytes(dir_.File("a/data/save/nightloom.sav"));
+  ASSERT_EQ(list.size(), 16u * 130u);
+  EXPECT_EQ(Le(list, 0, 2), 0u) << "slot 1 led by the first member";
+  EXPECT_EQ(Le(list, 130, 2), 0u) << "slot 2 too";
+  EXPECT_EQ(Le(list, 260, 2), 0xFFFFu) << "slot 3 empty";
+
+  // Two play-throughs from the same start give the same pictures and samples.
+  const PlayThrough b = Play("b");
+  ASSERT_EQ(b.first_status, 0);
+  ASSERT_EQ(b.second_status, 0);
+  for (const char* start : {"first", "second"}) {
+    int compared = 0;
+    for (const auto& entry : std::filesystem::directory_iterator(dir_.File(std::string("a/") + start))) {
+      const std::string other = dir_.File(std::string("b/") + start + "/" + entry.path().filename().string());
+      EXPECT_EQ(nltest::ReadPng(entry.path()).value().rgb, nltest::ReadPng(other).value_or(nltest::Png{}).rgb)
+          << start << " " << entry.path().filename();
+      ++compared;
+    }
+    EXPECT_GT(compared, 0) << start;
+    EXPECT_EQ(nltest::ReadFileBytes(dir_.File(std::string("a/") + start + ".wav")),
+              nltest::ReadFileBytes(dir_.File(std::string("b/") + start + ".wav")))
+        << start << " audio";
+  }
+  // The saves differ only by their noise.
+  EXPECT_EQ(ReadSave(dir_, dir_.File("b/slot1-after-first.ico"))->layout.substr(128, kLayoutBytes - 128),
+            slot1->layout.substr(128, kLayoutBytes - 128));
+}
+
+double MonotonicSeconds() {
+  timespec t{};
+  clock_gettime(CLOCK_MONOTONIC, &t);
+  return double(t.tv_sec) + double(t.tv_nsec) / 1e9;
+}
+
+// When each captured frame was written, in ms, in frame order.
+std::vector<double> WriteTimesMs(const std::string& dir) {
+  std::map<std::string, double> times;  // frame-NNNNNN.png sorts in frame order
+  for (const auto& entry : std::filesystem::directory_iterator(dir)) {
+    struct stat st {};
+    if (stat(entry.path().c_str(), &st) == 0)
+      times[entry.path().filename().string()] = double(st.st_mtim.tv_sec) * 1000.0 + double(st.st_mtim.tv_nsec) / 1e6;
+  }
+  std::vector<double> out;
+  for (const auto& [name, ms] : times) out.push_back(ms);
+  return out;
+}
+
+// The whole play-through on the real clock, every fifth frame captured: the time between
+// two captures is five frames of the game's pace. A frame is released no sooner than 35 ms
+// after the one before; a loaded machine (or the sanitizers) may make frames later, never
+// sooner. The figures are printed; the upper bound only catches a game that crawls.
+TEST_F(PlaythroughTest, OnTheRealClockTheFramesKeepTheirPace) {
+  constexpr int kEvery = 5;
+  const double started = MonotonicSeconds();
+  const PlayThrough p = Play("real", {{"NIGHTLOOM_CLOCK", "real"}}, kEvery);
+  const double wall_s = MonotonicSeconds() - started;
+  EXPECT_EQ(p.first_status, 0);
+  EXPECT_EQ(p.second_status, 0);
+  for (const char* start : {"first", "second"}) {
+    const std::vector<double> at = WriteTimesMs(dir_.File(std::string("real/") + start));
+    ASSERT_GT(at.size(), 50u) << start;
+    // Per frame, over five; the start-up's own presentations (the boot log) come first.
+    std::vector<double> frame_ms;
+    for (size_t i = 3; i < at.size(); ++i) frame_ms.push_back((at[i] - at[i - 1]) / kEvery);
+    std::vector<double> sorted = frame_ms;
+    std::sort(sorted.begin(), sorted.end());
+    double sum = 0;
+    for (double g : frame_ms) sum += g;
+    const double mean = sum / double(frame_ms.size()), median = sorted[sorted.size() / 2];
+    const double p95 = sorted[sorted.size() * 95 / 100], longest = sorted.back(), shortest = sorted.front();
+    std::printf("%s start: frames 1-%zu over %.1f s; ms a frame (over %d): mean %.2f, median %.2f, 95%% %.2f, "
+                "shortest %.2f, longest %.2f\n",
+                start, 1 + (at.size() - 1) * kEvery, (at.back() - at.front()) / 1000, kEvery, mean, median, p95,
+                shortest, longest);
+    RecordProperty(std::string(start) + "_mean_ms", std::to_string(mean));
+    RecordProperty(std::string(start) + "_median_ms", std::to_string(median));
+    // A picture written late makes the next gap short, so single gaps may dip below 35 ms.
+    EXPECT_GE(mean, kFrameMs * 0.98) << start << ": frames come sooner than the pace allows";
+    EXPECT_GE(median, kFrameMs * 0.95) << start;
+    EXPECT_LE(median, kFrameMs * 10.0) << start << ": frames crawl";
+  }
+  std::printf("the real-clock play-through took %.1f s; slot 1 %s, slot 2 %s\n", wall_s,
+              std::filesystem::exists(dir_.File("real/slot1-after-first.ico")) ? "saved" : "not saved",
+              std::filesystem::exists(dir_.File("real/data/save/data01.dat.ico")) ? "saved" : "not saved");
+}
+
+}  // namespace
