@@ -28,14 +28,6 @@
 
 namespace {
 
-// The program in the same build tree (tests/devices/ beside game/entry/).
-std::string ProgramPath() {
-  char self[PATH_MAX] = {};
-  const ssize_t n = readlink("/proc/self/exe", self, sizeof self - 1);
-  const std::string dir = n > 0 ? std::string(self, size_t(n)) : std::string();
-  return dir.substr(0, dir.rfind('/')) + "/../../game/entry/nightloom";
-}
-
 struct KeyEvent {
   int frame;  // down (or up) while this frame is made
   bool down;
@@ -102,7 +94,7 @@ class SyntheticKeysTest : public apptest::LibraryTest {
   void SetUp() override {
     alarm(300);
     ResetEverything();
-    ASSERT_EQ(access(ProgramPath().c_str(), X_OK), 0) << ProgramPath() << " is not built";
+    ASSERT_EQ(access(nltest::GameProgram().c_str(), X_OK), 0) << nltest::GameProgram() << " is not built";
     std::filesystem::copy(NL_DATA_DIR, data_, std::filesystem::copy_options::recursive);
     plat::window::SetInstanceLockPath(dir_.File("instance.lock"));
     plat::timer::UseVirtualClock(true, 0);
@@ -130,7 +122,7 @@ class SyntheticKeysTest : public apptest::LibraryTest {
 TEST_F(SyntheticKeysTest, PushedKeyEventsPlayTheTitleIntoTheTown) {
   // The reference: the program itself, the same presses from its input script.
   ASSERT_TRUE(nltest::WriteFileBytes(dir_.File("play.input"), InputScript()));
-  ASSERT_EQ(nltest::RunProgram({ProgramPath(), data_,
+  ASSERT_EQ(nltest::RunProgram({nltest::GameProgram(), data_,
                                 {{"NIGHTLOOM_INSTANCE_LOCK", dir_.File("reference.lock")},
                                  {"NIGHTLOOM_CAPTURE", dir_.File("scripted")},
                                  {"NIGHTLOOM_CAPTURE_FRAMES", FrameList()},

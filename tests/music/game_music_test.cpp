@@ -14,22 +14,15 @@
 
 namespace {
 
-std::string ProgramPath() {
-  char self[PATH_MAX] = {};
-  ssize_t n = readlink("/proc/self/exe", self, sizeof self - 1);
-  std::string dir = n > 0 ? std::string(self, static_cast<size_t>(n)) : std::string();
-  return dir.substr(0, dir.rfind('/')) + "/../../game/entry/nightloom";
-}
-
 class GameMusicTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    ASSERT_EQ(access(ProgramPath().c_str(), X_OK), 0) << ProgramPath() << " is not built";
+    ASSERT_EQ(access(nltest::GameProgram().c_str(), X_OK), 0) << nltest::GameProgram() << " is not built";
     std::filesystem::copy(NL_DATA_DIR, dir_.File("data"), std::filesystem::copy_options::recursive);
   }
   // Runs the game in the copied data folder for `frames` frames; its exit status.
   int Run(int frames, const std::string& audio) {
-    return nltest::RunProgram({ProgramPath(), dir_.File("data"),
+    return nltest::RunProgram({nltest::GameProgram(), dir_.File("data"),
                                {{"NIGHTLOOM_INSTANCE_LOCK", dir_.File("instance.lock")},
                                 {"NIGHTLOOM_EXIT_AFTER", std::to_string(frames)},
                                 {"NIGHTLOOM_AUDIO_OUT", dir_.File(audio)}},

@@ -2,6 +2,8 @@
 
 #include <png.h>
 
+#include <cstdlib>
+
 namespace nltest {
 
 std::optional<Png> ReadPng(const std::string& path) {
@@ -15,6 +17,14 @@ std::optional<Png> ReadPng(const std::string& path) {
   png.rgb.resize(PNG_IMAGE_SIZE(image));
   if (!png_image_finish_read(&image, nullptr, png.rgb.data(), 0, nullptr)) return std::nullopt;
   return png;
+}
+
+int CountNear(const Png& png, Rgb c, int tolerance) {
+  int n = 0;
+  for (size_t i = 0; i + 2 < png.rgb.size(); i += 3)
+    n += std::abs(png.rgb[i] - c.r) <= tolerance && std::abs(png.rgb[i + 1] - c.g) <= tolerance &&
+         std::abs(png.rgb[i + 2] - c.b) <= tolerance;
+  return n;
 }
 
 }  // namespace nltest

@@ -17,4 +17,11 @@ struct Png {
 // nullopt when the file is missing or not a readable PNG.
 std::optional<Png> ReadPng(const std::string& path);
 
+struct Rgb {
+  int r, g, b;
+};
+
+// Pixels within `tolerance` of a colour in every channel (8 suits a 16-bit screen).
+int CountNear(const Png& png, Rgb c, int tolerance = 8);
+
 }  // namespace nltest

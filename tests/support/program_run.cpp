@@ -26,4 +26,6 @@ int RunProgram(const ProgramRun& run) {
   return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
 }
 
+std::string GameProgram() { return NL_GAME_PROGRAM; }
+
 }  // namespace nltest

@@ -21,4 +21,7 @@ struct ProgramRun {
 // the child could not enter the directory, start the program or open an output file.
 int RunProgram(const ProgramRun& run);
 
+// The game program of the build tree the tests belong to.
+std::string GameProgram();
+
 }  // namespace nltest

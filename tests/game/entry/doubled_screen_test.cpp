@@ -21,13 +21,6 @@
 
 namespace {
 
-std::string ProgramPath() {
-  char self[PATH_MAX] = {};
-  ssize_t n = readlink("/proc/self/exe", self, sizeof self - 1);
-  std::string dir = n > 0 ? std::string(self, static_cast<size_t>(n)) : std::string();
-  return dir.substr(0, dir.rfind('/')) + "/../../../game/entry/nightloom";
-}
-
 // Every font cell one solid colour of its own: a glyph shows as an 8 x 8 block.
 nltools::Rgb CellColour(int cell) { return {static_cast<uint8_t>(16 + cell), 200, static_cast<uint8_t>(255 - cell)}; }
 
@@ -41,7 +34,7 @@ nltools::Picture SolidCellSheet() {
 class DoubledScreenTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    ASSERT_EQ(access(ProgramPath().c_str(), X_OK), 0) << ProgramPath() << " is not built";
+    ASSERT_EQ(access(nltest::GameProgram().c_str(), X_OK), 0) << nltest::GameProgram() << " is not built";
     mkdir(dir_.File("system").c_str(), 0700);
     // Window mode, 32 bits, doubled screen.
     ASSERT_TRUE(nltest::WriteFileBytes(dir_.File("system/nlconfig.inf"), "NLCONFIG\n1\n1\n0\n0\n1\n"));
@@ -49,7 +42,7 @@ class DoubledScreenTest : public ::testing::Test {
   }
 
   int Run(int frames) {
-    return nltest::RunProgram({ProgramPath(), dir_.path(),
+    return nltest::RunProgram({nltest::GameProgram(), dir_.path(),
                                {{"NIGHTLOOM_INSTANCE_LOCK", dir_.File("instance.lock")},
                                 {"NIGHTLOOM_CAPTURE", frames_},
                                 {"NIGHTLOOM_EXIT_AFTER", std::to_string(frames)}}});

@@ -18,18 +18,11 @@
 #include <vector>
 
 #include "tests/support/png_file.h"
+#include "tests/support/program_run.h"
 #include "tests/support/temp_dir.h"
 #include "tools/picture/picture_file.h"
 
 namespace {
-
-// The program in the same build tree (tests/game/entry/ beside game/entry/).
-std::string ProgramPath() {
-  char self[PATH_MAX] = {};
-  ssize_t n = readlink("/proc/self/exe", self, sizeof self - 1);
-  std::string dir = n > 0 ? std::string(self, static_cast<size_t>(n)) : std::string();
-  return dir.substr(0, dir.rfind('/')) + "/../../../game/entry/nightloom";
-}
 
 nltools::Rgb CellColour(int cell) {
   return {static_cast<uint8_t>(16 + cell), 200, static_cast<uint8_t>(255 - cell)};
@@ -88,7 +81,7 @@ std::vector<uint8_t> Rows(const std::vector<uint8_t>& rgb, int y0, int y1) {
 class GameProgramTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    ASSERT_EQ(access(ProgramPath().c_str(), X_OK), 0) << ProgramPath() << " is not built";
+    ASSERT_EQ(access(nltest::GameProgram().c_str(), X_OK), 0) << nltest::GameProgram() << " is not built";
     mkdir(dir_.File("system").c_str(), 0700);
     ASSERT_TRUE(nltest::WriteFileBytes(dir_.File("system/nlconfig.inf"), "NLCONFIG\n1\n1\n"));
     ASSERT_TRUE(nltools::WriteBmp(dir_.File("system/letter.bmp"), SolidCellSheet()));
@@ -105,7 +98,7 @@ class GameProgramTest : public ::testing::Test {
       setenv("NIGHTLOOM_CLOCK", "virtual", 1);
       setenv("NIGHTLOOM_CAPTURE", frames_.c_str(), 1);
       for (const auto& [name, value] : environment) setenv(name.c_str(), value.c_str(), 1);
-      const std::string program = ProgramPath();
+      const std::string program = nltest::GameProgram();
       execl(program.c_str(), program.c_str(), static_cast<char*>(nullptr));
       _exit(121);
     }

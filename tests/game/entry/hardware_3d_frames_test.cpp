@@ -21,13 +21,6 @@
 
 namespace {
 
-std::string ProgramPath() {
-  char self[PATH_MAX] = {};
-  const ssize_t n = readlink("/proc/self/exe", self, sizeof self - 1);
-  const std::string dir = n > 0 ? std::string(self, static_cast<size_t>(n)) : std::string();
-  return dir.substr(0, dir.rfind('/')) + "/../../../game/entry/nightloom";
-}
-
 constexpr int kTitle = 60, kTown = 132, kMessage = 144, kChest = 224, kField = 420;
 constexpr int kBlendRounding = 16;  // channel levels the device's blends may round apart
 
@@ -41,7 +34,7 @@ class GameRun {
     std::snprintf(settings, sizeof settings, "NIGHTLOOM_CONFIG\r\n 1 \r\n 0 \r\n %d \r\n 0 \r\n %d \r\n 0 \r\n 0 \r\n 0 \r\n 0 \r\n",
                   hardware_3d ? 1 : 0, doubled ? 1 : 0);
     nltest::WriteFileBytes(data_ + "/system/nlconfig.inf", settings);
-    result_ = nltest::RunProgram({ProgramPath(), data_,
+    result_ = nltest::RunProgram({nltest::GameProgram(), data_,
                                   {{"NIGHTLOOM_INSTANCE_LOCK", dir_.File("instance.lock")},
                                    {"NIGHTLOOM_CAPTURE", dir_.File("frames")},
                                    {"NIGHTLOOM_CAPTURE_FRAMES", captured},
@@ -86,7 +79,7 @@ int Unexplained(const nltest::Png& d3d, const nltest::Png& soft, bool map_shifts
 }
 
 TEST(Hardware3DFramesTest, TheGamePlaysOnTheDirect3DRowAsOnTheSoftwareRow) {
-  ASSERT_EQ(access(ProgramPath().c_str(), X_OK), 0) << ProgramPath() << " is not built";
+  ASSERT_EQ(access(nltest::GameProgram().c_str(), X_OK), 0) << nltest::GameProgram() << " is not built";
   const GameRun soft(false, false, 430, "60,132,144,224,420");
   const GameRun d3d(true, false, 430, "60,132,144,224,420");
   ASSERT_EQ(soft.result(), 0);
@@ -106,7 +99,7 @@ TEST(Hardware3DFramesTest, TheGamePlaysOnTheDirect3DRowAsOnTheSoftwareRow) {
 }
 
 TEST(Hardware3DFramesTest, TheDoubledScreenStretchesTheDirect3DPicture) {
-  ASSERT_EQ(access(ProgramPath().c_str(), X_OK), 0) << ProgramPath() << " is not built";
+  ASSERT_EQ(access(nltest::GameProgram().c_str(), X_OK), 0) << nltest::GameProgram() << " is not built";
   const GameRun d3d(true, false, kTitle + 1, "60");
   const GameRun doubled(true, true, kTitle + 1, "60");
   ASSERT_EQ(d3d.result(), 0);

@@ -21,34 +21,17 @@
 
 namespace {
 
-std::string ProgramPath() {
-  char self[PATH_MAX] = {};
-  const ssize_t n = readlink("/proc/self/exe", self, sizeof self - 1);
-  const std::string dir = n > 0 ? std::string(self, size_t(n)) : std::string();
-  return dir.substr(0, dir.rfind('/')) + "/../../../game/entry/nightloom";
-}
-
-struct Rgb {
-  int r, g, b;
-};
-
-// Pixels within 8 of a colour in every channel (the screen holds 16-bit colour).
-int CountNear(const nltest::Png& png, Rgb c) {
-  int n = 0;
-  for (size_t i = 0; i + 2 < png.rgb.size(); i += 3)
-    if (std::abs(png.rgb[i] - c.r) <= 8 && std::abs(png.rgb[i + 1] - c.g) <= 8 && std::abs(png.rgb[i + 2] - c.b) <= 8)
-      ++n;
-  return n;
-}
+using nltest::CountNear;
+using nltest::Rgb;
 
 class FieldProgramTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    ASSERT_EQ(access(ProgramPath().c_str(), X_OK), 0) << ProgramPath() << " is not built";
+    ASSERT_EQ(access(nltest::GameProgram().c_str(), X_OK), 0) << nltest::GameProgram() << " is not built";
     std::filesystem::copy(NL_DEMO_DATA_DIR, data_, std::filesystem::copy_options::recursive);
   }
   int Run(const std::string& input, const std::string& frames, int exit_after) {
-    return nltest::RunProgram({ProgramPath(), data_,
+    return nltest::RunProgram({nltest::GameProgram(), data_,
                                {{"NIGHTLOOM_INSTANCE_LOCK", dir_.File("instance.lock")},
                                 {"NIGHTLOOM_CAPTURE", dir_.File("frames")},
                                 {"NIGHTLOOM_CAPTURE_FRAMES", frames},

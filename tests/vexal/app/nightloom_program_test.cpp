@@ -18,20 +18,16 @@
 #include <vector>
 
 #include "tests/support/png_file.h"
+#include "tests/support/program_run.h"
 #include "tests/support/temp_dir.h"
 #include "tests/vexal/app/device_log_lines.h"
 
 namespace {
 
-// NIGHTLOOM_PROGRAM, or the program in the same build tree as this test
-// (tests/vexal/app/ beside game/entry/).
+// NIGHTLOOM_PROGRAM, or the program in the same build tree as this test.
 std::string ProgramPath() {
   if (const char* p = std::getenv("NIGHTLOOM_PROGRAM")) return p;
-  char self[PATH_MAX] = {};
-  ssize_t n = readlink("/proc/self/exe", self, sizeof self - 1);
-  std::string dir = n > 0 ? std::string(self, static_cast<size_t>(n)) : std::string();
-  dir = dir.substr(0, dir.rfind('/'));
-  return dir + "/../../../game/entry/nightloom";
+  return nltest::GameProgram();
 }
 
 using Environment = std::vector<std::pair<std::string, std::string>>;

@@ -19,14 +19,6 @@
 
 namespace {
 
-// The program in the same build tree (tests/vexal/d3d/ beside game/entry/).
-std::string ProgramPath() {
-  char self[PATH_MAX] = {};
-  ssize_t n = readlink("/proc/self/exe", self, sizeof self - 1);
-  std::string dir = n > 0 ? std::string(self, static_cast<size_t>(n)) : std::string();
-  return dir.substr(0, dir.rfind('/')) + "/../../../game/entry/nightloom";
-}
-
 class Hardware3DProgramTest : public ::testing::Test {
  protected:
   // A data folder with window mode, 32-bit colour, the hardware-3D choice as given, and a
@@ -42,7 +34,7 @@ class Hardware3DProgramTest : public ::testing::Test {
     ASSERT_TRUE(nltools::WriteBmp(dir.File("system/letter.bmp"), sheet));
   }
   int Run(const nltest::TempDir& dir) {
-    return nltest::RunProgram({ProgramPath(), dir.path(),
+    return nltest::RunProgram({nltest::GameProgram(), dir.path(),
                                {{"NIGHTLOOM_INSTANCE_LOCK", dir.File("instance.lock")},
                                 {"NIGHTLOOM_CAPTURE", dir.File("frames")},
                                 {"NIGHTLOOM_EXIT_AFTER", "8"}}});
@@ -55,7 +47,7 @@ class Hardware3DProgramTest : public ::testing::Test {
 };
 
 TEST_F(Hardware3DProgramTest, TheGameStartsItsDeviceLogsItAndRunsAsWithoutIt) {
-  ASSERT_EQ(access(ProgramPath().c_str(), X_OK), 0) << ProgramPath() << " is not built";
+  ASSERT_EQ(access(nltest::GameProgram().c_str(), X_OK), 0) << nltest::GameProgram() << " is not built";
   nltest::TempDir with, without;
   Prepare(with, true);
   Prepare(without, false);

@@ -29,19 +29,15 @@
 
 namespace {
 
+using nltest::CountNear;
+using nltest::Rgb;
+
 constexpr int kTickMs = 50;
 constexpr int kRampFirstKey = 48, kRampBeats = 48, kRampBeatTicks = 4;
 constexpr int kBattleKey = 45, kBattleBeatTicks = 2;
 constexpr int kFrames = 2000;          // presented frames of a run
 constexpr int kFirstCapture = 400;     // the field is entered shortly after
 constexpr int kFieldWalkFrom = 430;
-
-std::string ProgramPath() {
-  char self[PATH_MAX] = {};
-  const ssize_t n = readlink("/proc/self/exe", self, sizeof self - 1);
-  const std::string dir = n > 0 ? std::string(self, size_t(n)) : std::string();
-  return dir.substr(0, dir.rfind('/')) + "/../../../../game/entry/nightloom";
-}
 
 std::string Song(int beats, int beat_ticks, int first_key, int key_step) {
   musictest::SongSpec spec;
@@ -95,18 +91,6 @@ std::string FieldInput() {
 }
 
 // ---- Frames ----
-
-struct Rgb {
-  int r, g, b;
-};
-
-int CountNear(const nltest::Png& png, Rgb c) {
-  int n = 0;
-  for (size_t i = 0; i + 2 < png.rgb.size(); i += 3)
-    if (std::abs(png.rgb[i] - c.r) <= 8 && std::abs(png.rgb[i + 1] - c.g) <= 8 && std::abs(png.rgb[i + 2] - c.b) <= 8)
-      ++n;
-  return n;
-}
 
 // ---- Sound ----
 
@@ -232,7 +216,7 @@ std::vector<uint8_t> Borders(const nltest::Png& png) {
 class FieldBattleRunTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    ASSERT_EQ(access(ProgramPath().c_str(), X_OK), 0) << ProgramPath() << " is not built";
+    ASSERT_EQ(access(nltest::GameProgram().c_str(), X_OK), 0) << nltest::GameProgram() << " is not built";
     std::filesystem::copy(NL_DEMO_DATA_DIR, data_, std::filesystem::copy_options::recursive);
     ASSERT_TRUE(nltest::WriteFileBytes(data_ + "/Org/field.org", Song(kRampBeats, kRampBeatTicks, kRampFirstKey, 1)));
     ASSERT_TRUE(nltest::WriteFileBytes(data_ + "/Org/battle.org", Song(8, kBattleBeatTicks, kBattleKey, 0)));
@@ -253,7 +237,7 @@ class FieldBattleRunTest : public ::testing::Test {
       env.push_back({"NIGHTLOOM_CAPTURE", dir_.File(name)});
       env.push_back({"NIGHTLOOM_CAPTURE_FRAMES", std::to_string(kFirstCapture) + "-" + std::to_string(kFrames)});
     }
-    const int status = nltest::RunProgram({ProgramPath(), data_, env, "/dev/null", ""});
+    const int status = nltest::RunProgram({nltest::GameProgram(), data_, env, "/dev/null", ""});
     std::filesystem::copy_file(data_ + "/AppLog.txt", dir_.File(name + ".log"),
                                std::filesystem::copy_options::overwrite_existing);
     if (const char* keep = std::getenv("NL_BATTLE_RUN_KEEP"); keep != nullptr) {

@@ -17,29 +17,13 @@
 
 namespace {
 
-std::string ProgramPath() {
-  char self[PATH_MAX] = {};
-  const ssize_t n = readlink("/proc/self/exe", self, sizeof self - 1);
-  const std::string dir = n > 0 ? std::string(self, size_t(n)) : std::string();
-  return dir.substr(0, dir.rfind('/')) + "/../../../../game/entry/nightloom";
-}
-
-struct Rgb {
-  int r, g, b;
-};
+using nltest::CountNear;
+using nltest::Rgb;
 
 // The screen may hold 16-bit colour: a channel is read back within 8.
 bool Near(const nltest::Png& png, int x, int y, Rgb c) {
   const uint8_t* p = &png.rgb[(static_cast<size_t>(y) * png.width + x) * 3];
   return std::abs(p[0] - c.r) <= 8 && std::abs(p[1] - c.g) <= 8 && std::abs(p[2] - c.b) <= 8;
-}
-
-int CountNear(const nltest::Png& png, Rgb c) {
-  int n = 0;
-  for (size_t i = 0; i + 2 < png.rgb.size(); i += 3)
-    if (std::abs(png.rgb[i] - c.r) <= 8 && std::abs(png.rgb[i + 1] - c.g) <= 8 && std::abs(png.rgb[i + 2] - c.b) <= 8)
-      ++n;
-  return n;
 }
 
 // Whether the square of side 16 at (x, y) is the same in both frames.
@@ -64,11 +48,11 @@ constexpr Rgb kHighlit{64, 64, 188}, kQuiet{32, 32, 156};
 class MenuPagesProgramTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    ASSERT_EQ(access(ProgramPath().c_str(), X_OK), 0) << ProgramPath() << " is not built";
+    ASSERT_EQ(access(nltest::GameProgram().c_str(), X_OK), 0) << nltest::GameProgram() << " is not built";
     std::filesystem::copy(NL_DEMO_DATA_DIR, data_, std::filesystem::copy_options::recursive);
   }
   int Run() {
-    return nltest::RunProgram({ProgramPath(), data_,
+    return nltest::RunProgram({nltest::GameProgram(), data_,
                                {{"NIGHTLOOM_INSTANCE_LOCK", dir_.File("instance.lock")},
                                 {"NIGHTLOOM_CAPTURE", dir_.File("frames")},
                                 {"NIGHTLOOM_CAPTURE_FRAMES", "140,160,175,190,250,270,340,400,420,460,500"},

@@ -24,12 +24,8 @@
 
 namespace {
 
-std::string ProgramPath() {
-  char self[PATH_MAX] = {};
-  const ssize_t n = readlink("/proc/self/exe", self, sizeof self - 1);
-  const std::string dir = n > 0 ? std::string(self, size_t(n)) : std::string();
-  return dir.substr(0, dir.rfind('/')) + "/../../../../game/entry/nightloom";
-}
+using nltest::CountNear;
+using nltest::Rgb;
 
 std::string ReadBytes(const std::string& path) {
   std::string bytes;
@@ -56,18 +52,6 @@ constexpr size_t kMembersAt = 128, kBagAt = 2560, kMaterialsAt = 4608, kScalarsA
 constexpr size_t kIconBytes = 766;  // icon header and entry before the packed data
 constexpr size_t kSummaryBytes = 130;
 
-struct Rgb {
-  int r, g, b;
-};
-
-// Pixels within 8 of a colour in every channel (the screen holds 16-bit colour).
-int CountNear(const nltest::Png& png, Rgb c) {
-  int n = 0;
-  for (size_t i = 0; i + 2 < png.rgb.size(); i += 3)
-    n += std::abs(png.rgb[i] - c.r) <= 8 && std::abs(png.rgb[i + 1] - c.g) <= 8 && std::abs(png.rgb[i + 2] - c.b) <= 8;
-  return n;
-}
-
 // The same pixels in the area of both frames.
 bool SameArea(const nltest::Png& a, const nltest::Png& b, int x0, int y0, int w, int h) {
   for (int y = y0; y < y0 + h; ++y)
@@ -86,12 +70,12 @@ struct Party {
 class ShopProgramTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    ASSERT_EQ(access(ProgramPath().c_str(), X_OK), 0) << ProgramPath() << " is not built";
+    ASSERT_EQ(access(nltest::GameProgram().c_str(), X_OK), 0) << nltest::GameProgram() << " is not built";
     std::filesystem::copy(NL_DEMO_DATA_DIR, data_, std::filesystem::copy_options::recursive);
   }
   // Frames go to the folder named after the run.
   int Run(const char* run, const char* input, const char* frames, const char* exit_after) {
-    return nltest::RunProgram({ProgramPath(), data_,
+    return nltest::RunProgram({nltest::GameProgram(), data_,
                                {{"NIGHTLOOM_INSTANCE_LOCK", dir_.File("instance.lock")},
                                 {"NIGHTLOOM_CAPTURE", dir_.File(run)},
                                 {"NIGHTLOOM_CAPTURE_FRAMES", frames},
