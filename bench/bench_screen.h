@@ -8,8 +8,8 @@
 #include <cstdlib>
 #include <string>
 
-#include "platform/sys/debug_out.h"
 #include "platform/fs/fs.h"
+#include "platform/sys/debug_out.h"
 #include "platform/timer/timer.h"
 #include "platform/window/window.h"
 #include "vexal/app/library.h"

@@ -22,11 +22,11 @@
 #include "bench/bench_screen.h"
 #include "platform/sys/sys.h"
 #include "vexal/ddraw/draw_graph.h"
+#include "vexal/graphics/drawing/draw_calls.h"
+#include "vexal/graphics/drawing/draw_state.h"
 #include "vexal/graphics/graphs/bmp_data_table.h"
 #include "vexal/graphics/screen/color_value.h"
 #include "vexal/graphics/screen/ddraw_state.h"
-#include "vexal/graphics/drawing/draw_calls.h"
-#include "vexal/graphics/drawing/draw_state.h"
 #include "vexal/graphics/screen/screen_access.h"
 
 namespace {

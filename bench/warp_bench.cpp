@@ -20,13 +20,13 @@
 #include <vector>
 
 #include "bench/bench_screen.h"
-#include "vexal/graphics/graphs/bmp_data_table.h"
-#include "vexal/graphics/screen/color_value.h"
 #include "vexal/graphics/drawing/ddraw_row.h"
-#include "vexal/graphics/screen/ddraw_state.h"
 #include "vexal/graphics/drawing/draw_calls.h"
 #include "vexal/graphics/drawing/draw_state.h"
+#include "vexal/graphics/graphs/bmp_data_table.h"
 #include "vexal/graphics/graphs/graph_record.h"
+#include "vexal/graphics/screen/color_value.h"
+#include "vexal/graphics/screen/ddraw_state.h"
 #include "vexal/graphics/screen/screen_access.h"
 
 namespace {

@@ -12,8 +12,8 @@
 #include "game/field/event_script.h"
 #include "game/field/field_map.h"
 #include "game/input/key_cast.h"
-#include "platform/timer/timer.h"
 #include "game_data_fuzz.h"
+#include "platform/timer/timer.h"
 
 namespace nlfuzz {
 

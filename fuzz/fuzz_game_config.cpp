@@ -1,6 +1,6 @@
 // The settings file nlconfig.inf.
-#include "scratch_files.h"
 #include "game/entry/game_config.h"
+#include "scratch_files.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   nlfuzz::EnterScratchDir();

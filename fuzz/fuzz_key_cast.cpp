@@ -1,6 +1,6 @@
 // The button assignment file keycast.ini.
-#include "scratch_files.h"
 #include "game/input/key_cast.h"
+#include "scratch_files.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   nlfuzz::EnterScratchDir();

@@ -1,6 +1,6 @@
 // The LZ unpacker on a packed file.
-#include "scratch_files.h"
 #include "game/codec/lz_codec.h"
+#include "scratch_files.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   nlfuzz::EnterScratchDir();

@@ -1,8 +1,8 @@
 // A save: the slot file (icon, packed layout) loaded whole, and the slot list file.
-#include "scratch_files.h"
 #include "game/data/save_game.h"
 #include "game_data_fuzz.h"
 #include "platform/fs/fs.h"
+#include "scratch_files.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   game::GameData& d = nlfuzz::FreshGameData();

@@ -1,6 +1,6 @@
 // The sound-effect list wav\sound.csv (its rows name sounds that are not there).
-#include "scratch_files.h"
 #include "game/data/sound_table.h"
+#include "scratch_files.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   nlfuzz::EnterScratchDir();

@@ -1,6 +1,6 @@
 // The scrambled copy of a script file.
-#include "scratch_files.h"
 #include "game/codec/scrambled_copy.h"
+#include "scratch_files.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   nlfuzz::EnterScratchDir();

@@ -3,11 +3,11 @@
 #pragma once
 #include <string_view>
 
-#include "scratch_files.h"
 #include "game/data/game_data.h"
 #include "game/data/game_flags.h"
 #include "game/data/save_icons.h"
 #include "game/field/field_map.h"
+#include "scratch_files.h"
 
 namespace nlfuzz {
 

@@ -1,10 +1,10 @@
 // The music on a sound device of the manual mixer (nothing plays), made once, in the
 // scratch directory; message boxes are dropped.
 #pragma once
-#include "scratch_files.h"
 #include "music/music_device.h"
-#include "platform/sys/message_box.h"
 #include "platform/sound/sound.h"
+#include "platform/sys/message_box.h"
+#include "scratch_files.h"
 
 namespace nlfuzz {
 

@@ -2,13 +2,13 @@
 #include "game/battle/battle_draw_calls.h"
 
 #include "game/data/game_data.h"
-#include "game/text/message_window.h"
-#include "game/text/window_frame.h"
 #include "game/text/bitmap_font.h"
 #include "game/text/hand_cursor.h"
-#include "vexal/graphics/screen/color_value.h"
+#include "game/text/message_window.h"
+#include "game/text/window_frame.h"
 #include "vexal/graphics/drawing/draw_calls.h"
 #include "vexal/graphics/graphs/graph_table.h"
+#include "vexal/graphics/screen/color_value.h"
 
 namespace game {
 namespace {

@@ -2,8 +2,8 @@
 #include <algorithm>
 
 #include "game/data/game_data.h"
-#include "game/text/window_frame.h"
 #include "game/text/bitmap_font.h"
+#include "game/text/window_frame.h"
 #include "vexal/graphics/drawing/draw_calls.h"
 
 namespace game {

@@ -10,8 +10,8 @@
 #include "game/input/key_cast.h"
 #include "game/menu/field_menu.h"
 #include "vexal/app/window_mode.h"
-#include "vexal/graphics/graphs/graph_table.h"
 #include "vexal/graphics/drawing/graphics_seam.h"
+#include "vexal/graphics/graphs/graph_table.h"
 
 namespace game {
 

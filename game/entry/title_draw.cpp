@@ -6,8 +6,8 @@
 #include "game/entry/title_screen.h"
 #include "game/text/bitmap_font.h"
 #include "vexal/app/random.h"
-#include "vexal/graphics/screen/color_value.h"
 #include "vexal/graphics/drawing/draw_calls.h"
+#include "vexal/graphics/screen/color_value.h"
 
 namespace game {
 

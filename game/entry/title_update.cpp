@@ -7,8 +7,8 @@
 #include "game/entry/title_pending.h"
 #include "game/entry/title_screen.h"
 #include "game/input/key_cast.h"
-#include "music/music_manager.h"
 #include "game/menu/field_menu.h"
+#include "music/music_manager.h"
 
 namespace game {
 

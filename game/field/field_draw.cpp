@@ -7,9 +7,9 @@
 #include "game/field/field_graphics.h"
 #include "game/field/field_map.h"
 #include "platform/fs/fs.h"
-#include "vexal/graphics/screen/color_value.h"
 #include "vexal/graphics/drawing/draw_calls.h"
 #include "vexal/graphics/graphs/graph_load.h"
+#include "vexal/graphics/screen/color_value.h"
 
 namespace game {
 namespace {

@@ -11,9 +11,9 @@
 #include "game/input/key_cast.h"
 #include "game/menu/field_menu.h"
 #include "game/menu/menu_draw_parts.h"
-#include "game/text/window_frame.h"
 #include "game/text/bitmap_font.h"
 #include "game/text/hand_cursor.h"
+#include "game/text/window_frame.h"
 #include "vexal/graphics/drawing/draw_calls.h"
 
 namespace game {

@@ -7,8 +7,8 @@
 #include "game/data/game_data.h"
 #include "game/menu/field_menu.h"
 #include "game/menu/menu_draw_parts.h"
-#include "game/text/window_frame.h"
 #include "game/text/bitmap_font.h"
+#include "game/text/window_frame.h"
 #include "vexal/graphics/drawing/draw_calls.h"
 
 namespace game {

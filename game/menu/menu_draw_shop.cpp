@@ -5,11 +5,11 @@
 #include "game/data/game_data.h"
 #include "game/menu/field_menu.h"
 #include "game/menu/menu_list_parts.h"
-#include "game/text/window_frame.h"
 #include "game/text/bitmap_font.h"
 #include "game/text/hand_cursor.h"
-#include "vexal/graphics/screen/color_value.h"
+#include "game/text/window_frame.h"
 #include "vexal/graphics/drawing/draw_calls.h"
+#include "vexal/graphics/screen/color_value.h"
 
 namespace game {
 

@@ -5,8 +5,8 @@
 
 #include "game/entry/frame_loop.h"
 #include "game/input/key_cast.h"
-#include "game/text/window_frame.h"
 #include "game/text/bitmap_font.h"
+#include "game/text/window_frame.h"
 #include "vexal/graphics/drawing/draw_calls.h"
 #include "vexal/graphics/screen/screen_present.h"
 

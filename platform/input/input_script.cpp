@@ -7,9 +7,9 @@
 #include <string>
 #include <vector>
 
-#include "platform/sys/debug_out.h"
 #include "platform/input/input_internal.h"
 #include "platform/surface/presentation.h"
+#include "platform/sys/debug_out.h"
 
 namespace plat::input {
 namespace {

@@ -8,8 +8,8 @@
 #include <cstring>
 
 #include "platform/capture/audio_capture.h"
-#include "platform/sys/debug_out.h"
 #include "platform/sound/sound_state.h"
+#include "platform/sys/debug_out.h"
 #include "platform/timer/timer.h"
 
 namespace plat::sound {

@@ -7,9 +7,9 @@
 #include <cstdlib>
 #include <filesystem>
 
+#include "platform/sound/sound.h"
 #include "tests/music/song_builder.h"
 #include "tests/support/temp_dir.h"
-#include "platform/sound/sound.h"
 
 namespace {
 

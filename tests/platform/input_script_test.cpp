@@ -4,9 +4,9 @@
 #include <string>
 #include <vector>
 
-#include "platform/sys/debug_out.h"
 #include "platform/input/input.h"
 #include "platform/surface/presentation.h"
+#include "platform/sys/debug_out.h"
 #include "platform/window/window.h"
 #include "tests/support/temp_dir.h"
 

@@ -9,8 +9,8 @@
 #include <vector>
 
 #include "platform/capture/audio_capture.h"
-#include "platform/sys/debug_out.h"
 #include "platform/sound/sound.h"
+#include "platform/sys/debug_out.h"
 #include "platform/timer/timer.h"
 #include "tests/support/temp_dir.h"
 

@@ -6,8 +6,8 @@
 #include <cstdio>
 #include <string>
 
-#include "platform/sys/debug_out.h"
 #include "platform/fs/fs.h"
+#include "platform/sys/debug_out.h"
 #include "platform/timer/timer.h"
 #include "vexal/app/app_state.h"
 

@@ -4,8 +4,8 @@
 #include <cstring>
 
 #include "vexal/d3d/d3d_device.h"
-#include "vexal/graphics/screen/color_value.h"
 #include "vexal/graphics/drawing/draw_state.h"
+#include "vexal/graphics/screen/color_value.h"
 
 namespace vexal {
 namespace {

@@ -10,10 +10,10 @@
 #include "vexal/d3d/render_state_cache.h"
 #include "vexal/d3d/texture_formats.h"
 #include "vexal/d3d/texture_records.h"
-#include "vexal/graphics/screen/color_value.h"
 #include "vexal/graphics/drawing/draw_state.h"
-#include "vexal/graphics/graphs/graph_table.h"
 #include "vexal/graphics/drawing/graphics_seam.h"
+#include "vexal/graphics/graphs/graph_table.h"
+#include "vexal/graphics/screen/color_value.h"
 #include "vexal/graphics/screen/screen_access.h"
 #include "vexal/graphics/screen/surface_table.h"
 

@@ -11,11 +11,11 @@
 #include "vexal/d3d/d3d_draw_graph.h"
 #include "vexal/d3d/d3d_draw_state.h"
 #include "vexal/ddraw/point_line_records.h"
-#include "vexal/graphics/screen/color_format.h"
-#include "vexal/graphics/screen/color_value.h"
 #include "vexal/graphics/drawing/d3d_row.h"
 #include "vexal/graphics/drawing/ddraw_row.h"
 #include "vexal/graphics/drawing/draw_state.h"
+#include "vexal/graphics/screen/color_format.h"
+#include "vexal/graphics/screen/color_value.h"
 #include "vexal/graphics/screen/screen_access.h"
 
 namespace vexal {

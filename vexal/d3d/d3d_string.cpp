@@ -23,7 +23,6 @@
 #include "vexal/d3d/render_state_cache.h"
 #include "vexal/d3d/texture_formats.h"
 #include "vexal/d3d/texture_records.h"
-#include "vexal/graphics/screen/color_format.h"
 #include "vexal/graphics/drawing/d3d_row.h"
 #include "vexal/graphics/drawing/ddraw_row.h"
 #include "vexal/graphics/drawing/draw_state.h"
@@ -31,6 +30,7 @@
 #include "vexal/graphics/fonts/font_table.h"
 #include "vexal/graphics/graphs/graph_record.h"
 #include "vexal/graphics/graphs/graph_table.h"
+#include "vexal/graphics/screen/color_format.h"
 #include "vexal/graphics/screen/screen_access.h"
 
 namespace vexal {

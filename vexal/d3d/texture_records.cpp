@@ -8,8 +8,8 @@
 #include "vexal/app/log_file.h"
 #include "vexal/d3d/d3d_device.h"
 #include "vexal/d3d/texture_formats.h"
-#include "vexal/graphics/screen/color_value.h"
 #include "vexal/graphics/drawing/draw_state.h"
+#include "vexal/graphics/screen/color_value.h"
 #include "vexal/graphics/screen/screen_access.h"
 #include "vexal/graphics/screen/surface_table.h"
 

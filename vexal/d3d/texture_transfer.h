@@ -2,8 +2,8 @@
 // texture of the piece's format and the device loads them into the managed draw texture.
 #pragma once
 
-#include "vexal/graphics/screen/color_format.h"
 #include "vexal/graphics/pictures/graph_image.h"
+#include "vexal/graphics/screen/color_format.h"
 
 namespace vexal {
 

@@ -9,12 +9,12 @@
 #include <new>
 #include <vector>
 
-#include "vexal/ddraw/point_line_records.h"
-#include "vexal/graphics/screen/color_value.h"
-#include "vexal/graphics/drawing/ddraw_row.h"
 #include "vexal/d3d/d3d_draw_state.h"
+#include "vexal/ddraw/point_line_records.h"
+#include "vexal/graphics/drawing/ddraw_row.h"
 #include "vexal/graphics/drawing/draw_state.h"
 #include "vexal/graphics/drawing/draw_target.h"
+#include "vexal/graphics/screen/color_value.h"
 #include "vexal/graphics/screen/screen_access.h"
 #include "vexal/raster/triangle_raster.h"
 #include "vexal/raster/warp_frame.h"

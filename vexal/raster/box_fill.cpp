@@ -2,11 +2,11 @@
 // of the surface; blended, the box-row kernels run over it row by row.
 #include <cstdint>
 
-#include "vexal/graphics/drawing/ddraw_row.h"
-#include "vexal/graphics/screen/ddraw_state.h"
 #include "vexal/d3d/d3d_draw_state.h"
+#include "vexal/graphics/drawing/ddraw_row.h"
 #include "vexal/graphics/drawing/draw_state.h"
 #include "vexal/graphics/drawing/draw_target.h"
+#include "vexal/graphics/screen/ddraw_state.h"
 #include "vexal/graphics/screen/screen_access.h"
 #include "vexal/raster/shape_frame.h"
 #include "vexal/raster/shape_kernel_ops.h"

@@ -1,8 +1,8 @@
 // Slot 30 of row 0: the software circle.
 #include <cstdint>
 
-#include "vexal/graphics/drawing/ddraw_row.h"
 #include "vexal/d3d/d3d_draw_state.h"
+#include "vexal/graphics/drawing/ddraw_row.h"
 #include "vexal/graphics/drawing/draw_target.h"
 #include "vexal/graphics/screen/screen_access.h"
 #include "vexal/raster/circle_walk.h"

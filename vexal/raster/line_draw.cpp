@@ -2,11 +2,11 @@
 // outline drawn as four of them.
 #include <cstdint>
 
-#include "vexal/graphics/drawing/ddraw_row.h"
-#include "vexal/graphics/screen/ddraw_state.h"
 #include "vexal/d3d/d3d_draw_state.h"
+#include "vexal/graphics/drawing/ddraw_row.h"
 #include "vexal/graphics/drawing/draw_state.h"
 #include "vexal/graphics/drawing/draw_target.h"
+#include "vexal/graphics/screen/ddraw_state.h"
 #include "vexal/graphics/screen/screen_access.h"
 #include "vexal/raster/line_walk.h"
 #include "vexal/raster/shape_frame.h"

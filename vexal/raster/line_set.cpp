@@ -4,8 +4,8 @@
 
 #include <cstdint>
 
-#include "vexal/graphics/drawing/ddraw_row.h"
 #include "vexal/d3d/d3d_draw_state.h"
+#include "vexal/graphics/drawing/ddraw_row.h"
 #include "vexal/graphics/drawing/draw_target.h"
 #include "vexal/graphics/screen/screen_access.h"
 #include "vexal/raster/line_walk.h"

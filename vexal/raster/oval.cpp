@@ -1,8 +1,8 @@
 // Slot 31 of row 0: the software oval.
 #include <cstdint>
 
-#include "vexal/graphics/drawing/ddraw_row.h"
 #include "vexal/d3d/d3d_draw_state.h"
+#include "vexal/graphics/drawing/ddraw_row.h"
 #include "vexal/graphics/drawing/draw_target.h"
 #include "vexal/graphics/screen/screen_access.h"
 #include "vexal/raster/circle_walk.h"

@@ -4,10 +4,10 @@
 #include <algorithm>
 
 #include "vexal/app/fatal_exit.h"
-#include "vexal/graphics/screen/color_value.h"
-#include "vexal/graphics/screen/ddraw_state.h"
 #include "vexal/graphics/drawing/draw_state.h"
 #include "vexal/graphics/mask/mask.h"
+#include "vexal/graphics/screen/color_value.h"
+#include "vexal/graphics/screen/ddraw_state.h"
 #include "vexal/graphics/screen/screen_access.h"
 #include "vexal/graphics/screen/screen_present.h"
 

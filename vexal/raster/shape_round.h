@@ -7,8 +7,8 @@
 #include <memory>
 
 #include "vexal/app/fatal_exit.h"
-#include "vexal/graphics/screen/ddraw_state.h"
 #include "vexal/graphics/drawing/draw_state.h"
+#include "vexal/graphics/screen/ddraw_state.h"
 #include "vexal/raster/shape_frame.h"
 #include "vexal/raster/shape_kernel_ops.h"
 

@@ -13,11 +13,11 @@
 #include <type_traits>
 #include <vector>
 
-#include "vexal/graphics/drawing/ddraw_row.h"
-#include "vexal/graphics/screen/ddraw_state.h"
 #include "vexal/d3d/d3d_draw_state.h"
+#include "vexal/graphics/drawing/ddraw_row.h"
 #include "vexal/graphics/drawing/draw_state.h"
 #include "vexal/graphics/drawing/draw_target.h"
+#include "vexal/graphics/screen/ddraw_state.h"
 #include "vexal/graphics/screen/screen_access.h"
 #include "vexal/raster/warp_frame.h"
 #include "vexal/raster/warp_kernels.h"

@@ -3,9 +3,9 @@
 // triangle_fill.h's.
 #include <cstdint>
 
+#include "vexal/ddraw/point_line_records.h"
 #include "vexal/graphics/drawing/ddraw_row.h"
 #include "vexal/graphics/drawing/draw_target.h"
-#include "vexal/ddraw/point_line_records.h"
 #include "vexal/raster/triangle_fill.h"
 
 namespace vexal {

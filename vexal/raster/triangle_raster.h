@@ -8,8 +8,8 @@
 
 #include <cstdint>
 
-#include "vexal/graphics/screen/color_value.h"
 #include "vexal/graphics/graphs/graph_record.h"
+#include "vexal/graphics/screen/color_value.h"
 
 namespace vexal {
 

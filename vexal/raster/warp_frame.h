@@ -10,8 +10,8 @@
 
 #include "platform/surface/surface.h"
 #include "vexal/graphics/graphs/bmp_data_record.h"
-#include "vexal/graphics/pictures/clip_rect.h"
 #include "vexal/graphics/graphs/graph_record.h"
+#include "vexal/graphics/pictures/clip_rect.h"
 #include "vexal/raster/warp_kernels.h"
 
 namespace vexal::warp {

@@ -9,8 +9,8 @@
 #include <vector>
 
 #include "game/data/sound_table.h"
-#include "platform/sys/debug_out.h"
 #include "platform/fs/fs.h"
+#include "platform/sys/debug_out.h"
 #include "platform/timer/timer.h"
 #include "tests/support/temp_dir.h"
 #include "tests/vexal/app/wav_fixture.h"

@@ -8,9 +8,9 @@
 #include <vector>
 
 #include "game/data/play_timer.h"
-#include "platform/sys/debug_out.h"
 #include "platform/fs/fs.h"
 #include "platform/sound/sound.h"
+#include "platform/sys/debug_out.h"
 #include "platform/timer/timer.h"
 #include "tests/support/temp_dir.h"
 #include "tests/vexal/app/wav_fixture.h"

@@ -15,9 +15,9 @@
 #include "tests/support/temp_dir.h"
 #include "tests/vexal/app/library_fixture.h"
 #include "vexal/app/app_state.h"
-#include "vexal/graphics/screen/ddraw_state.h"
-#include "vexal/graphics/graphs/graph_table.h"
 #include "vexal/graphics/drawing/graphics_seam.h"
+#include "vexal/graphics/graphs/graph_table.h"
+#include "vexal/graphics/screen/ddraw_state.h"
 
 namespace {
 

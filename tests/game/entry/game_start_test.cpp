@@ -7,14 +7,14 @@
 #include <sys/stat.h>
 
 #include "game/entry/frame_loop.h"
-#include "platform/surface/display.h"
 #include "platform/input/input.h"
+#include "platform/surface/display.h"
 #include "platform/window/window.h"
 #include "tests/vexal/app/library_fixture.h"
 #include "vexal/app/app_state.h"
+#include "vexal/graphics/graphs/graph_table.h"
 #include "vexal/graphics/screen/ddraw_device.h"
 #include "vexal/graphics/screen/ddraw_state.h"
-#include "vexal/graphics/graphs/graph_table.h"
 
 namespace {
 

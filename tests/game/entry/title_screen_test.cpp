@@ -17,8 +17,8 @@
 #include "game/entry/frame_loop.h"
 #include "game/entry/screen_wipe.h"
 #include "game/entry/title_pending.h"
-#include "game/menu/field_menu.h"
 #include "game/input/key_cast.h"
+#include "game/menu/field_menu.h"
 #include "music/music_manager.h"
 #include "tests/game/text/draw_fixture.h"
 

@@ -18,9 +18,9 @@
 #include "game/text/bitmap_font.h"
 #include "game/text/hand_cursor.h"
 #include "tests/game/text/window_fixture.h"
-#include "vexal/graphics/screen/color_value.h"
 #include "vexal/graphics/drawing/draw_state.h"
 #include "vexal/graphics/graphs/graph_table.h"
+#include "vexal/graphics/screen/color_value.h"
 
 namespace {
 

@@ -12,9 +12,9 @@
 #include <string>
 #include <vector>
 
-#include "platform/surface/display.h"
 #include "platform/fs/fs.h"
 #include "platform/input/input.h"
+#include "platform/surface/display.h"
 #include "tests/vexal/app/library_fixture.h"
 #include "tools/picture/picture_file.h"
 #include "vexal/app/library.h"

@@ -4,8 +4,8 @@
 
 #include <string>
 
-#include "platform/sys/debug_out.h"
 #include "platform/fs/fs.h"
+#include "platform/sys/debug_out.h"
 #include "platform/timer/timer.h"
 #include "tests/support/temp_dir.h"
 #include "vexal/app/app_state.h"

@@ -18,11 +18,11 @@
 #include "vexal/app/message_pump.h"
 #include "vexal/app/text_input.h"
 #include "vexal/app/window_mode.h"
-#include "vexal/graphics/screen/ddraw_state.h"
 #include "vexal/graphics/drawing/draw_backend_table.h"
-#include "vexal/graphics/mask/mask.h"
 #include "vexal/graphics/drawing/draw_state.h"
 #include "vexal/graphics/drawing/graphics_seam.h"
+#include "vexal/graphics/mask/mask.h"
+#include "vexal/graphics/screen/ddraw_state.h"
 
 namespace {
 

@@ -9,10 +9,10 @@
 #include "tests/vexal/d3d/d3d_fixture.h"
 #include "tests/vexal/d3d/d3d_pixels.h"
 #include "vexal/d3d/d3d_draw_state.h"
-#include "vexal/graphics/screen/color_value.h"
 #include "vexal/graphics/drawing/d3d_row.h"
 #include "vexal/graphics/drawing/draw_calls.h"
 #include "vexal/graphics/drawing/draw_state.h"
+#include "vexal/graphics/screen/color_value.h"
 #include "vexal/graphics/screen/screen_access.h"
 
 namespace {

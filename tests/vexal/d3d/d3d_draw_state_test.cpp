@@ -8,11 +8,11 @@
 #include <vector>
 
 #include "tests/vexal/d3d/d3d_fixture.h"
-#include "vexal/graphics/graphs/bmp_data_table.h"
 #include "vexal/graphics/drawing/d3d_row.h"
 #include "vexal/graphics/drawing/draw_calls.h"
 #include "vexal/graphics/drawing/draw_state.h"
 #include "vexal/graphics/drawing/draw_target.h"
+#include "vexal/graphics/graphs/bmp_data_table.h"
 #include "vexal/graphics/mask/mask.h"
 #include "vexal/graphics/screen/screen_access.h"
 

@@ -9,10 +9,10 @@
 
 #include "tests/vexal/d3d/d3d_fixture.h"
 #include "vexal/d3d/render_state_cache.h"
-#include "vexal/graphics/screen/color_format.h"
 #include "vexal/graphics/drawing/d3d_row.h"
-#include "vexal/graphics/screen/ddraw_state.h"
 #include "vexal/graphics/drawing/draw_state.h"
+#include "vexal/graphics/screen/color_format.h"
+#include "vexal/graphics/screen/ddraw_state.h"
 
 namespace {
 

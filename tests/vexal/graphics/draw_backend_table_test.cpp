@@ -14,8 +14,8 @@
 
 #include "tests/vexal/graphics/screen_fixture.h"
 #include "vexal/graphics/drawing/ddraw_row.h"
-#include "vexal/graphics/screen/ddraw_state.h"
 #include "vexal/graphics/drawing/graphics_seam.h"
+#include "vexal/graphics/screen/ddraw_state.h"
 
 namespace {
 

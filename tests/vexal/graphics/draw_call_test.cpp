@@ -12,10 +12,10 @@
 
 #include "tests/vexal/graphics/call_record.h"
 #include "vexal/app/app_state.h"
-#include "vexal/graphics/screen/ddraw_state.h"
 #include "vexal/graphics/drawing/draw_backend_table.h"
-#include "vexal/graphics/graphs/graph_table.h"
 #include "vexal/graphics/drawing/graphics_seam.h"
+#include "vexal/graphics/graphs/graph_table.h"
+#include "vexal/graphics/screen/ddraw_state.h"
 #include "vexal/graphics/screen/screen_access.h"
 
 namespace {

@@ -10,11 +10,11 @@
 
 #include "tests/vexal/graphics/call_record.h"
 #include "vexal/app/app_state.h"
-#include "vexal/graphics/screen/ddraw_state.h"
 #include "vexal/graphics/drawing/draw_backend_table.h"
 #include "vexal/graphics/drawing/draw_calls.h"
-#include "vexal/graphics/graphs/graph_table.h"
 #include "vexal/graphics/drawing/graphics_seam.h"
+#include "vexal/graphics/graphs/graph_table.h"
+#include "vexal/graphics/screen/ddraw_state.h"
 
 namespace {
 

@@ -12,9 +12,9 @@
 #include "platform/gdi/gdi.h"
 #include "platform/surface/surface.h"
 #include "tests/vexal/graphics/screen_fixture.h"
-#include "vexal/graphics/screen/ddraw_state.h"
 #include "vexal/graphics/fonts/font_cache.h"
 #include "vexal/graphics/fonts/font_table.h"
+#include "vexal/graphics/screen/ddraw_state.h"
 #include "vexal/graphics/screen/screen_access.h"
 
 namespace fonttest {

@@ -9,9 +9,9 @@
 #include "tests/vexal/graphics/font_fixture.h"
 #include "vexal/app/screen_log.h"
 #include "vexal/graphics/graphs/bmp_data_table.h"
-#include "vexal/graphics/screen/ddraw_device.h"
 #include "vexal/graphics/graphs/graph_manage.h"
 #include "vexal/graphics/graphs/graph_table.h"
+#include "vexal/graphics/screen/ddraw_device.h"
 #include "vexal/graphics/screen/screen_mode.h"
 
 namespace {

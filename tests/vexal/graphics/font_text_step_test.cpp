@@ -8,11 +8,11 @@
 
 #include "tests/vexal/graphics/font_fixture.h"
 #include "vexal/app/screen_log.h"
-#include "vexal/graphics/screen/color_value.h"
-#include "vexal/graphics/fonts/ddraw_text.h"
 #include "vexal/graphics/drawing/draw_calls.h"
-#include "vexal/graphics/mask/mask.h"
+#include "vexal/graphics/fonts/ddraw_text.h"
 #include "vexal/graphics/fonts/screen_log_draw.h"
+#include "vexal/graphics/mask/mask.h"
+#include "vexal/graphics/screen/color_value.h"
 #include "vexal/graphics/screen/screen_mode.h"
 
 namespace {

@@ -10,10 +10,10 @@
 #include "tests/vexal/app/library_fixture.h"
 #include "vexal/app/app_state.h"
 #include "vexal/app/log_file.h"
-#include "vexal/graphics/screen/ddraw_state.h"
-#include "vexal/graphics/drawing/draw_state.h"
 #include "vexal/graphics/drawing/draw_backend_table.h"
+#include "vexal/graphics/drawing/draw_state.h"
 #include "vexal/graphics/graphs/graph_record.h"
+#include "vexal/graphics/screen/ddraw_state.h"
 #include "vexal/graphics/screen/screen_access.h"
 
 namespace {

@@ -18,10 +18,10 @@
 #include "vexal/app/app_state.h"
 #include "vexal/app/message_pump.h"
 #include "vexal/app/screen_log.h"
-#include "vexal/graphics/screen/ddraw_state.h"
 #include "vexal/graphics/drawing/draw_backend_table.h"
-#include "vexal/graphics/graphs/graph_table.h"
 #include "vexal/graphics/drawing/graphics_seam.h"
+#include "vexal/graphics/graphs/graph_table.h"
+#include "vexal/graphics/screen/ddraw_state.h"
 #include "vexal/graphics/screen/screen_access.h"
 #include "vexal/graphics/screen/screen_mode.h"
 

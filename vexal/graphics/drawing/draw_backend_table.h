@@ -12,11 +12,11 @@
 #include <cstdint>
 #include <functional>
 
-#include "vexal/graphics/pictures/clip_rect.h"
-#include "vexal/graphics/screen/color_format.h"
-#include "vexal/graphics/pictures/graph_image.h"
 #include "vexal/graphics/graphs/graph_record.h"
 #include "vexal/graphics/graphs/graph_table.h"
+#include "vexal/graphics/pictures/clip_rect.h"
+#include "vexal/graphics/pictures/graph_image.h"
+#include "vexal/graphics/screen/color_format.h"
 
 namespace vexal {
 

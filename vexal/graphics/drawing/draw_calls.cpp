@@ -8,8 +8,8 @@
 #include "vexal/app/log_file.h"
 #include "vexal/app/window_access.h"
 #include "vexal/graphics/drawing/draw_backend_table.h"
-#include "vexal/graphics/graphs/graph_table.h"
 #include "vexal/graphics/drawing/graphics_seam.h"
+#include "vexal/graphics/graphs/graph_table.h"
 #include "vexal/graphics/screen/screen_access.h"
 #include "vexal/graphics/screen/wait_active.h"
 

@@ -7,8 +7,8 @@
 
 #include <cstdint>
 
-#include "vexal/graphics/screen/color_value.h"
 #include "vexal/graphics/drawing/draw_state.h"
+#include "vexal/graphics/screen/color_value.h"
 
 namespace vexal {
 

@@ -5,17 +5,17 @@
 #include <algorithm>
 #include <array>
 
-#include "vexal/ddraw/draw_graph.h"
-#include "vexal/graphics/graphs/bmp_data_table.h"
-#include "vexal/graphics/screen/color_value.h"
-#include "vexal/graphics/drawing/ddraw_row.h"
-#include "vexal/graphics/fonts/ddraw_text.h"
-#include "vexal/graphics/screen/ddraw_state.h"
 #include "vexal/d3d/d3d_draw_state.h"
+#include "vexal/ddraw/draw_graph.h"
+#include "vexal/graphics/drawing/ddraw_row.h"
 #include "vexal/graphics/drawing/draw_state.h"
 #include "vexal/graphics/drawing/draw_target.h"
+#include "vexal/graphics/fonts/ddraw_text.h"
 #include "vexal/graphics/fonts/font_cache.h"
+#include "vexal/graphics/graphs/bmp_data_table.h"
 #include "vexal/graphics/mask/mask.h"
+#include "vexal/graphics/screen/color_value.h"
+#include "vexal/graphics/screen/ddraw_state.h"
 #include "vexal/graphics/screen/screen_access.h"
 
 namespace vexal {

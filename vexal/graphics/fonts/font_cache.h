@@ -9,9 +9,9 @@
 #include <cstdint>
 
 #include "platform/surface/surface.h"
+#include "vexal/graphics/fonts/font_table.h"
 #include "vexal/graphics/pictures/clip_rect.h"
 #include "vexal/graphics/screen/color_value.h"
-#include "vexal/graphics/fonts/font_table.h"
 
 namespace vexal {
 

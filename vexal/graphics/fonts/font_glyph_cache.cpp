@@ -8,8 +8,8 @@
 #include <vector>
 
 #include "vexal/app/fatal_exit.h"
-#include "vexal/graphics/fonts/font_cache.h"
 #include "vexal/graphics/drawing/draw_state.h"
+#include "vexal/graphics/fonts/font_cache.h"
 #include "vexal/graphics/screen/screen_access.h"
 
 namespace vexal {

@@ -10,10 +10,10 @@
 
 #include "vexal/app/fatal_exit.h"
 #include "vexal/app/log_file.h"
-#include "vexal/graphics/graphs/bmp_data_table.h"
 #include "vexal/graphics/drawing/draw_state.h"
-#include "vexal/graphics/graphs/graph_table.h"
 #include "vexal/graphics/drawing/graphics_seam.h"
+#include "vexal/graphics/graphs/bmp_data_table.h"
+#include "vexal/graphics/graphs/graph_table.h"
 #include "vexal/graphics/screen/screen_access.h"
 
 namespace vexal {

@@ -3,10 +3,10 @@
 #include <algorithm>
 
 #include "vexal/app/screen_log.h"
-#include "vexal/graphics/screen/color_value.h"
 #include "vexal/graphics/drawing/draw_calls.h"
-#include "vexal/graphics/fonts/font_table.h"
 #include "vexal/graphics/drawing/graphics_seam.h"
+#include "vexal/graphics/fonts/font_table.h"
+#include "vexal/graphics/screen/color_value.h"
 #include "vexal/graphics/screen/screen_access.h"
 
 namespace vexal {

@@ -4,13 +4,13 @@
 
 #include "vexal/app/fatal_exit.h"
 #include "vexal/d3d/convert_image_format.h"
+#include "vexal/graphics/drawing/graphics_seam.h"
 #include "vexal/graphics/graphs/bmp_data_table.h"
-#include "vexal/graphics/screen/color_value.h"
-#include "vexal/graphics/screen/ddraw_state.h"
 #include "vexal/graphics/pictures/dib_image.h"
 #include "vexal/graphics/pictures/dib_section.h"
 #include "vexal/graphics/pictures/graph_image.h"
-#include "vexal/graphics/drawing/graphics_seam.h"
+#include "vexal/graphics/screen/color_value.h"
+#include "vexal/graphics/screen/ddraw_state.h"
 #include "vexal/graphics/screen/screen_access.h"
 
 namespace vexal {

@@ -2,11 +2,11 @@
 #include <algorithm>
 #include <vector>
 
-#include "vexal/graphics/graphs/bmp_data_table.h"
 #include "vexal/graphics/drawing/ddraw_row.h"
+#include "vexal/graphics/drawing/graphics_seam.h"
+#include "vexal/graphics/graphs/bmp_data_table.h"
 #include "vexal/graphics/graphs/graph_restore.h"
 #include "vexal/graphics/graphs/graph_table.h"
-#include "vexal/graphics/drawing/graphics_seam.h"
 #include "vexal/graphics/screen/screen_access.h"
 
 namespace vexal {

@@ -13,8 +13,8 @@
 #include "vexal/app/log_file.h"
 #include "vexal/graphics/drawing/draw_backend_table.h"
 #include "vexal/graphics/drawing/draw_state.h"
-#include "vexal/graphics/graphs/graph_table.h"
 #include "vexal/graphics/drawing/graphics_seam.h"
+#include "vexal/graphics/graphs/graph_table.h"
 #include "vexal/graphics/pictures/image_loader_list.h"
 #include "vexal/graphics/screen/wait_active.h"
 

@@ -14,8 +14,8 @@
 #include <string>
 #include <string_view>
 
-#include "vexal/graphics/screen/color_format.h"
 #include "vexal/graphics/pictures/graph_image.h"
+#include "vexal/graphics/screen/color_format.h"
 
 namespace vexal {
 

@@ -5,9 +5,9 @@
 #include <cstdlib>
 #include <new>
 
-#include "vexal/graphics/pictures/clip_rect.h"
 #include "vexal/graphics/drawing/draw_state.h"
 #include "vexal/graphics/mask/mask.h"
+#include "vexal/graphics/pictures/clip_rect.h"
 #include "vexal/graphics/screen/wait_active.h"
 
 namespace vexal {

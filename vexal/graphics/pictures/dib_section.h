@@ -6,8 +6,8 @@
 
 #include <cstdint>
 
-#include "vexal/graphics/screen/color_format.h"
 #include "vexal/graphics/pictures/dib_image.h"
+#include "vexal/graphics/screen/color_format.h"
 
 namespace vexal {
 

@@ -6,8 +6,8 @@
 #include <cstdlib>
 
 #include "platform/fs/fs.h"
-#include "vexal/graphics/pictures/image_source.h"
 #include "vexal/d3d/convert_image_format.h"
+#include "vexal/graphics/pictures/image_source.h"
 
 namespace vexal {
 

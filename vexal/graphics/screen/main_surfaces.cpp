@@ -4,8 +4,8 @@
 #include "vexal/app/fatal_exit.h"
 #include "vexal/app/log_file.h"
 #include "vexal/app/window_access.h"
-#include "vexal/graphics/screen/ddraw_state.h"
 #include "vexal/graphics/drawing/graphics_seam.h"
+#include "vexal/graphics/screen/ddraw_state.h"
 
 namespace vexal {
 namespace {

@@ -1,8 +1,8 @@
 #include "vexal/graphics/screen/screen_access.h"
 
 #include "vexal/app/window_access.h"
-#include "vexal/graphics/screen/ddraw_state.h"
 #include "vexal/graphics/drawing/graphics_seam.h"
+#include "vexal/graphics/screen/ddraw_state.h"
 #include "vexal/graphics/screen/screen_mode.h"
 
 namespace vexal {

@@ -13,10 +13,10 @@
 #include "vexal/app/timing.h"
 #include "vexal/app/window_access.h"
 #include "vexal/app/window_mode.h"
+#include "vexal/graphics/drawing/graphics_seam.h"
 #include "vexal/graphics/screen/color_format.h"
 #include "vexal/graphics/screen/ddraw_device.h"
 #include "vexal/graphics/screen/ddraw_state.h"
-#include "vexal/graphics/drawing/graphics_seam.h"
 #include "vexal/graphics/screen/main_surfaces.h"
 #include "vexal/graphics/screen/palette.h"
 

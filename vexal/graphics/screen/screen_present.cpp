@@ -6,8 +6,8 @@
 #include "vexal/app/message_pump.h"
 #include "vexal/app/screen_log.h"
 #include "vexal/app/window_access.h"
-#include "vexal/graphics/screen/ddraw_state.h"
 #include "vexal/graphics/drawing/graphics_seam.h"
+#include "vexal/graphics/screen/ddraw_state.h"
 #include "vexal/graphics/screen/screen_access.h"
 
 namespace vexal {
