@@ -42,18 +42,7 @@ std::vector<Glyph> glyphs;
 uint32_t Bright() { return vexal::DrawState.Bright == vexal::kBrightNone ? kWhite : vexal::DrawState.Bright; }
 void RecordGlyph(int x, int y, int cell, int) { glyphs.push_back({x, y, cell, Bright()}); }
 
-// The cells a text draws on its own row, in order (voicing marks are drawn raised).
-std::vector<int> Cells(std::string_view sjis) {
-  std::array<uint8_t, 64> codes{};
-  BitmapFont::SjisToGlyphCodes(sjis, codes);
-  std::vector<int> cells;
-  for (uint8_t c : codes) {
-    if (c == 0) break;
-    if (c == kGlyphVoicedMark || c == kGlyphSemiVoicedMark) continue;
-    if (GlyphCellOfCode(c) >= 0) cells.push_back(GlyphCellOfCode(c));
-  }
-  return cells;
-}
+using windowtest::GlyphCells;
 
 // The cells drawn on row y from x0 to x1 (inclusive), each checked for the brightness.
 std::vector<int> CellsAt(int y, int x0, int x1, uint32_t bright = kWhite) {
@@ -81,7 +70,7 @@ int Width(std::string_view sjis) {
 
 // Text expected at (x, y): its cells fill its places from x and nothing else lies there.
 void ExpectText(int x, int y, std::string_view sjis, uint32_t bright = kWhite) {
-  EXPECT_EQ(CellsAt(y, x, x + 8 * Width(sjis) - 1, bright), Cells(sjis)) << sjis << " at " << x << "," << y;
+  EXPECT_EQ(CellsAt(y, x, x + 8 * Width(sjis) - 1, bright), GlyphCells(sjis)) << sjis << " at " << x << "," << y;
 }
 
 // Graph draws with their brightness and blend, for the graphs named.
@@ -280,11 +269,11 @@ TEST_F(MenuPagesTest, BagNamesAreGreenWhereAnItemCanBeUsed) {
     ExpectText(57, 36, "やくそう", c.usable);
     ExpectText(137, 36, "3");
     ExpectText(173, 36, "ABCDEFGHIJ");
-    EXPECT_EQ(CellsAt(36, 253, 319), (std::vector<int>{Cells("K")[0], Cells("-")[0]}))
+    EXPECT_EQ(CellsAt(36, 253, 319), (std::vector<int>{GlyphCells("K")[0], GlyphCells("-")[0]}))
         << "the 11th glyph of the name lies under the count";
     ExpectText(57, 52, "ABCDEFGHIJ");
-    EXPECT_EQ(CellsAt(52, 137, 240), (std::vector<int>{Cells("K")[0], Cells("9")[0], Cells("9")[0],
-                                                     Cells("9")[0], Cells("9")[0]}))
+    EXPECT_EQ(CellsAt(52, 137, 240), (std::vector<int>{GlyphCells("K")[0], GlyphCells("9")[0], GlyphCells("9")[0],
+                                                     GlyphCells("9")[0], GlyphCells("9")[0]}))
         << "11 glyphs of the name, the count at most 9999";
   }
 }
@@ -374,7 +363,7 @@ TEST_F(MenuPagesTest, MaterialsAndStockCounts) {
   menu().DrawMenuPages();
   ExpectText(57, 36, "やくそう");  // white: abilities are never marked usable here
   EXPECT_TRUE(CellsAt(36, 130, 170).empty()) << "an unlimited count shows nothing";
-  EXPECT_EQ(CellsAt(36, 253, 319), (std::vector<int>{Cells("K")[0], Cells("9")[0]})) << "one digit";
+  EXPECT_EQ(CellsAt(36, 253, 319), (std::vector<int>{GlyphCells("K")[0], GlyphCells("9")[0]})) << "one digit";
 }
 
 TEST_F(MenuPagesTest, MemberPicturesByCondition) {

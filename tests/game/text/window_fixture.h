@@ -7,12 +7,15 @@
 
 #include <sys/stat.h>
 
+#include <array>
 #include <map>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "game/entry/frame_loop.h"
 #include "game/input/key_cast.h"
+#include "game/text/bitmap_font.h"
 #include "game/text/window_frame.h"
 #include "platform/fs/fs.h"
 #include "platform/input/input.h"
@@ -49,6 +52,19 @@ inline int RecordDraw(int x, int y, vexal::GraphRecord* graph, int trans) {
                   std::to_string(vexal::DrawState.BlendMode));
   return 0;
 }
+// The cells a text draws on its own row, in order (voicing marks are drawn raised).
+inline std::vector<int> GlyphCells(std::string_view sjis) {
+  std::array<uint8_t, 64> codes{};
+  game::BitmapFont::SjisToGlyphCodes(sjis, codes);
+  std::vector<int> cells;
+  for (uint8_t c : codes) {
+    if (c == 0) break;
+    if (c == game::kGlyphVoicedMark || c == game::kGlyphSemiVoicedMark) continue;
+    if (game::GlyphCellOfCode(c) >= 0) cells.push_back(game::GlyphCellOfCode(c));
+  }
+  return cells;
+}
+
 inline int RecordBlend(int mode, int param) {
   Calls.push_back("blend " + std::to_string(mode) + "," + std::to_string(param));
   return 0;

@@ -28,18 +28,7 @@ constexpr uint32_t kWhite = vexal::MakeBrightValue(255, 255, 255);
 constexpr uint32_t kRed = vexal::MakeBrightValue(255, 0, 0);
 constexpr uint32_t kGrey = vexal::MakeBrightValue(128, 128, 128);
 
-// The cells a text draws on its own row, in order (voicing marks are drawn raised).
-std::vector<int> Cells(std::string_view sjis) {
-  std::array<uint8_t, 64> codes{};
-  BitmapFont::SjisToGlyphCodes(sjis, codes);
-  std::vector<int> cells;
-  for (uint8_t c : codes) {
-    if (c == 0) break;
-    if (c == kGlyphVoicedMark || c == kGlyphSemiVoicedMark) continue;
-    if (GlyphCellOfCode(c) >= 0) cells.push_back(GlyphCellOfCode(c));
-  }
-  return cells;
-}
+using windowtest::GlyphCells;
 
 // The cells drawn on row y from x0 to x1 (inclusive) in one brightness.
 std::vector<int> CellsAt(int y, int x0, int x1, uint32_t bright) {
@@ -84,23 +73,23 @@ TEST_F(ItemInfoPanelTest, ShowsLabelsValuesAndSignsAndSkipsValuesOutsideItsTable
   v[kItemAttackBonus + 3] = INT_MIN;
   d.DrawItemInfo(7);
 
-  EXPECT_EQ(CellsAt(50, 74, 120, kCyan), Cells("ぶんるい"));
-  EXPECT_EQ(CellsAt(50, 130, 250, kWhite), Cells("ソード"));
+  EXPECT_EQ(CellsAt(50, 74, 120, kCyan), GlyphCells("ぶんるい"));
+  EXPECT_EQ(CellsAt(50, 130, 250, kWhite), GlyphCells("ソード"));
   EXPECT_TRUE(CellsAt(178, 130, 260, kWhite).empty());
-  EXPECT_EQ(CellsAt(70, 200, 240, kWhite), Cells("----"));
+  EXPECT_EQ(CellsAt(70, 200, 240, kWhite), GlyphCells("----"));
   EXPECT_TRUE(CellsAt(70, 130, 160, kWhite).empty());
-  EXPECT_EQ(CellsAt(90, 208, 240, kWhite), Cells("×2"));
-  EXPECT_EQ(CellsAt(100, 168, 240, kWhite), Cells("MAXIMIZE"));
-  EXPECT_EQ(CellsAt(120, 200, 240, kWhite), Cells("1"));
-  EXPECT_EQ(CellsAt(102, 124, 160, kRed), Cells("-3"));
-  EXPECT_EQ(CellsAt(114, 124, 160, kGrey), Cells("0"));
-  EXPECT_EQ(CellsAt(126, 124, 160, kWhite), Cells("+5"));
-  EXPECT_EQ(CellsAt(138, 124, 170, kRed), Cells("-9999"));
+  EXPECT_EQ(CellsAt(90, 208, 240, kWhite), GlyphCells("×2"));
+  EXPECT_EQ(CellsAt(100, 168, 240, kWhite), GlyphCells("MAXIMIZE"));
+  EXPECT_EQ(CellsAt(120, 200, 240, kWhite), GlyphCells("1"));
+  EXPECT_EQ(CellsAt(102, 124, 160, kRed), GlyphCells("-3"));
+  EXPECT_EQ(CellsAt(114, 124, 160, kGrey), GlyphCells("0"));
+  EXPECT_EQ(CellsAt(126, 124, 160, kWhite), GlyphCells("+5"));
+  EXPECT_EQ(CellsAt(138, 124, 170, kRed), GlyphCells("-9999"));
 }
 
 TEST_F(ItemInfoPanelTest, NoItemShowsOnlyTheLabels) {
   TheGameData().DrawItemInfo(0);
-  EXPECT_EQ(CellsAt(178, 74, 160, kCyan), Cells("こうかはんい"));
+  EXPECT_EQ(CellsAt(178, 74, 160, kCyan), GlyphCells("こうかはんい"));
   for (const Glyph& g : glyphs) EXPECT_EQ(g.bright, kCyan) << g.x << "," << g.y;
 }
 
