@@ -1,9 +1,10 @@
 // The demo world played through by the real program, headless, with scripted input:
-// new_game.input goes from the title into a new game, talks to the townsman, opens the
-// chest, visits the shop with no money, leaves through the gate, fights in the field,
-// comes back to buy a herb, tries it in the menu (refused: the leader is unhurt), takes
-// off the cap, saves in slot 1 and quits with Escape; continue.input starts the program again, continues from the
-// title's load list and plays on from the saved place, then saves in slot 2.
+// new_game.input goes from the title into a new game (the jumper joins in the town),
+// talks to the townsman, opens the chest, walks through the brambles to the shop, takes
+// the shopkeeper's gift and buys a herb, leaves through the gate, wins a fight in the
+// field, uses the herb on the hurt leader in the menu, takes off her cap, saves in slot 1
+// and quits with Escape; continue.input starts the program again, continues from the
+// title's load list, walks from the saved place back into the town and saves in slot 2.
 //
 // The songs the play-through hears are replaced by tones of their own pitch, so the
 // captured audio tells which song plays in each scene. The save files are read back
@@ -199,21 +200,30 @@ int CountLettering(const nltest::Png& png) {
   return n;
 }
 
+// The menu's windows: a gradient of deep blues.
+int CountWindowBlue(const nltest::Png& png) {
+  int n = 0;
+  for (size_t i = 0; i + 2 < png.rgb.size(); i += 3)
+    if (png.rgb[i + 2] >= 100 && png.rgb[i + 2] >= png.rgb[i] + 60 && png.rgb[i + 2] >= png.rgb[i + 1] + 60) ++n;
+  return n;
+}
+
 constexpr Rgb kTownGround{40, 36, 72}, kFieldGround{36, 72, 48};
 constexpr int kViewPixels = 320 * 240;
 
 // ---- The runs ----
 
-// Frames of the first start that are captured: the title, the town, the shop, its "not
-// enough money", the field, the fight, the field after it, the shop again, the herb
-// refused, the cap taken off, the save list and the town before Escape. Those of screens
-// still being drawn are compared between two play-throughs only.
-constexpr int kTitleFrame = 50, kTownFrame = 132, kFieldFrame = 690, kBattleFrame = 1150, kAfterBattleFrame = 1300;
-constexpr char kFirstFrames[] = "50,132,420,456,690,1150,1300,1622,1842,1952,2042,2090";
-// ... and of the second: the title, the load list, the town after the load, the field,
+// Frames of the first start that are captured: the title, the town, the gift's message,
+// the shop's goods and its question, the field, the fight, the field after it, the menu,
+// the herb's target list, the equipment page, the save list and the field before Escape.
+// Those not checked on their own are compared between two play-throughs.
+constexpr int kTitleFrame = 50, kTownFrame = 132, kShopFrame = 530, kFieldFrame = 760, kBattleFrame = 1040,
+              kAfterBattleFrame = 2030, kMenuFrame = 2060, kEquipmentFrame = 2220, kFieldBeforeEscFrame = 2355;
+constexpr char kFirstFrames[] = "50,132,480,530,540,760,1040,2030,2060,2130,2220,2300,2355";
+// ... and of the second: the title, the load list, the field after the load, the town,
 // the save list.
-constexpr int kLoadedFrame = 200, kFieldAgainFrame = 420;
-constexpr char kSecondFrames[] = "50,82,200,420,582";
+constexpr int kLoadedFrame = 200, kTownAgainFrame = 350;
+constexpr char kSecondFrames[] = "50,90,200,350,590";
 constexpr int kFrameMs = 35;  // the game's frame
 
 // Where in the captured audio a frame falls, near enough: each frame takes 35 ms, and the
@@ -285,23 +295,33 @@ TEST_F(PlaythroughTest, TitleToSaveAndBackAsAPlayerGetsItTheSameEachTime) {
   ASSERT_EQ(a.second_status, 0);
 
   // What the player sees, where other screens cannot overlap: the title's lettering, the
-  // town's and the field's ground filling the view.
+  // town's and the field's ground filling the view, hidden by the fight and the menu.
   const auto title = Frame("a", "first", kTitleFrame), town = Frame("a", "first", kTownFrame),
-             field = Frame("a", "first", kFieldFrame), after_battle = Frame("a", "first", kAfterBattleFrame),
-             battle = Frame("a", "first", kBattleFrame), field_again = Frame("a", "second", kFieldAgainFrame),
-             loaded = Frame("a", "second", kLoadedFrame);
-  ASSERT_TRUE(title && town && field && after_battle && battle && field_again && loaded);
+             shop = Frame("a", "first", kShopFrame), field = Frame("a", "first", kFieldFrame),
+             battle = Frame("a", "first", kBattleFrame), after_battle = Frame("a", "first", kAfterBattleFrame),
+             menu = Frame("a", "first", kMenuFrame), equipment = Frame("a", "first", kEquipmentFrame),
+             before_esc = Frame("a", "first", kFieldBeforeEscFrame), loaded = Frame("a", "second", kLoadedFrame),
+             town_again = Frame("a", "second", kTownAgainFrame);
+  ASSERT_TRUE(title && town && shop && field && battle && after_battle && menu && equipment && before_esc && loaded &&
+              town_again);
   // 138 lettering cells of 5 x 5 pixels, each with a one-pixel rim: 1500..3450 core pixels.
   EXPECT_GE(CountLettering(*title), 1500);
   EXPECT_LE(CountLettering(*title), 138 * 25);
   EXPECT_GT(CountNear(*town, kTownGround), kViewPixels * 5 / 10) << "the town at the start";
+  EXPECT_LT(CountNear(*shop, kTownGround), kViewPixels / 10) << "the shop's pages hide the town";
   EXPECT_GT(CountNear(*field, kFieldGround), kViewPixels * 3 / 10) << "the field through the gate";
   EXPECT_LT(CountNear(*battle, kFieldGround), kViewPixels / 10) << "the fight hides the field";
   EXPECT_GT(CountNear(*after_battle, kFieldGround), kViewPixels * 3 / 10) << "the field after the fight";
-  EXPECT_GT(CountNear(*loaded, kTownGround), kViewPixels * 3 / 10) << "the town again after the load";
-  EXPECT_GT(CountNear(*field_again, kFieldGround), kViewPixels * 3 / 10) << "the field, continued";
+  for (const auto* page : {&*menu, &*equipment}) {
+    EXPECT_LT(CountNear(*page, kFieldGround), kViewPixels / 10) << "the menu's pages hide the field";
+    EXPECT_GT(CountWindowBlue(*page), kViewPixels * 3 / 10) << "the menu's windows";
+  }
+  EXPECT_GT(CountNear(*before_esc, kFieldGround), kViewPixels * 3 / 10) << "the field after the menu";
+  EXPECT_GT(CountNear(*loaded, kFieldGround), kViewPixels * 3 / 10) << "the field again after the load";
+  EXPECT_GT(CountNear(*town_again, kTownGround), kViewPixels * 3 / 10) << "the town, continued";
 
-  // What the player hears: each scene's own song (title 440 Hz, town 262, field 330, battle 392).
+  // What the player hears: each scene's own song (title 440 Hz, town 262, field 330, battle
+  // 392); the shop keeps the town's.
   const auto first = ParseWav(nltest::ReadFileBytes(dir_.File("a/first.wav")));
   const auto second = ParseWav(nltest::ReadFileBytes(dir_.File("a/second.wav")));
   ASSERT_TRUE(first && second);
@@ -311,17 +331,27 @@ TEST_F(PlaythroughTest, TitleToSaveAndBackAsAPlayerGetsItTheSameEachTime) {
     int from, to;  // frames
     const Tone* song;
   };
-  const Scene scenes[] = {{"title", &*first, 10, 80, &kTitleTone},        {"town", &*first, 200, 560, &kTownTone},
-                          {"field", &*first, 760, 990, &kFieldTone},      {"battle", &*first, 1060, 1240, &kBattleTone},
-                          {"back in town", &*first, 1560, 2080, &kTownTone}, {"title again", &*second, 10, 60, &kTitleTone},
-                          {"loaded town", &*second, 180, 300, &kTownTone}, {"field again", &*second, 400, 640, &kFieldTone}};
+  const Scene scenes[] = {{"title", &*first, 10, 80, &kTitleTone},
+                          {"town and its shop", &*first, 160, 590, &kTownTone},
+                          {"field", &*first, 770, 990, &kFieldTone},
+                          {"battle", &*first, 1060, 1880, &kBattleTone},
+                          {"field after the fight, the menu", &*first, 2000, 2340, &kFieldTone},
+                          {"title again", &*second, 10, 60, &kTitleTone},
+                          {"loaded field", &*second, 160, 230, &kFieldTone},
+                          {"town again", &*second, 320, 640, &kTownTone}};
   for (const Scene& s : scenes) {
     const Tone* heard = SongHeard(*s.wav, SecondsAt(s.from), SecondsAt(s.to));
     EXPECT_EQ(heard ? heard->file : "silence", std::string(s.song->file)) << s.what;
   }
 
-  // What the log tells: the chest, a clean start and end each time, nothing refused.
+  // What the log tells: the chest, the gift, the fight with the slime and the bat won
+  // (18 + 12 R) onto the purse of 200 - 20; a clean start and end each time, nothing refused.
   EXPECT_TRUE(Logged(a.first_log, "treasure: flag 300 set, kind 2, 1"));
+  EXPECT_TRUE(Logged(a.first_log, "treasure: flag 302 set, kind 1, 200"));
+  EXPECT_TRUE(Logged(a.first_log, "battle: begins, enemies 2 1 0 0 0 0 0 0"));
+  EXPECT_TRUE(Logged(a.first_log, "battle: won, 30 R found"));
+  EXPECT_TRUE(Logged(a.first_log, "battle: ends, money 210"));
+  EXPECT_FALSE(Logged(a.first_log, "battle: the party fell"));
   for (const std::string* log : {&a.first_log, &a.second_log}) {
     EXPECT_TRUE(Logged(*log, "ソフトの２重起動検査... ２重起動はされていませんでした"));
     EXPECT_TRUE(Logged(*log, "ＣＯＭを終了... 完了"));
@@ -332,35 +362,43 @@ TEST_F(PlaythroughTest, TitleToSaveAndBackAsAPlayerGetsItTheSameEachTime) {
   const auto slot1 = ReadSave(dir_, dir_.File("a/slot1-after-first.ico"));
   ASSERT_TRUE(slot1);
   EXPECT_TRUE(slot1->Flag(300)) << "the chest is open";
+  EXPECT_TRUE(slot1->Flag(302)) << "the gift was given";
   EXPECT_FALSE(slot1->Flag(301)) << "the shadow was not fought";
   EXPECT_EQ(slot1->MaterialCount(1), 2) << "a new game's material 1 and the chest's";
   EXPECT_EQ(slot1->MaterialCount(0), 1);
-  // The night bat pays 12 and the grass slime 18; the herb costs 20.
-  EXPECT_EQ(slot1->Scalar(0), 12u + 18u - 20u) << "money";
-  EXPECT_EQ(slot1->BagCount(1), 1) << "the herb, bought, kept when its use was refused";
-  EXPECT_EQ(slot1->BagCount(211) > 0, true) << "the cap, taken off";
+  EXPECT_EQ(slot1->Scalar(0), 200u - 20u + 18u + 12u) << "money: the gift, the herb, the slime and the bat";
+  EXPECT_EQ(slot1->BagCount(1), 0) << "the herb, bought and used";
+  // The cap in the stack the herb left, with the unlimited uses of worn things (-64 as a u16).
+  EXPECT_EQ(slot1->Bag(0), std::make_pair(211, 0xFFC0)) << "the cap, taken off";
+  EXPECT_EQ(slot1->Bag(1).first, 0);
   EXPECT_EQ(slot1->Equipment(0, 1).first, 121) << "the sword still worn";
   EXPECT_EQ(slot1->Equipment(0, 2).first, 0) << "the cap's slot empty";
-  EXPECT_EQ(slot1->Member(0, 2), 68) << "HP: the fight did no harm";
+  // HP: 68, 40 to the brambles, 17 to the enemies' blows (as the menu showed after the
+  // fight: 11 of 68), 30 back from the herb. The jumper (75) was only hurt by the brambles.
+  EXPECT_EQ(slot1->Member(0, 2), 68 - 40 - 17 + 30) << "the leader's HP";
+  EXPECT_EQ(slot1->Member(1, 2), 75 - 40) << "the jumper's HP";
   EXPECT_EQ(slot1->Member(0, 11), 1 + 1) << "defence: base 1 and the boots' 1, the cap's 1 gone";
-  EXPECT_EQ(slot1->Scalar(5), 33u) << "saved in the town";
-  EXPECT_EQ(slot1->Position(), (std::array<uint32_t, 3>{33, 108, 125})) << "at the counter";
+  EXPECT_EQ(slot1->Scalar(5), 34u) << "saved in the field";
+  EXPECT_EQ(slot1->Position(), (std::array<uint32_t, 3>{34, 130, 142})) << "where the fight was met";
   EXPECT_EQ(slot1->Scalar(7), 1u) << "the first save";
 
-  // Slot 2, saved after the load: the same party and purse, one save more, in the field.
+  // Slot 2, saved after the load: the same party and purse, one save more, in the town.
   const auto slot2 = ReadSave(dir_, dir_.File("a/data/save/data01.dat.ico"));
   ASSERT_TRUE(slot2);
-  EXPECT_EQ(slot2->layout.substr(kEquipmentAt, kScalarsAt - kEquipmentAt),
-            slot1->layout.substr(kEquipmentAt, kScalarsAt - kEquipmentAt))
-      << "equipment, bag, stock and materials came back with the load";
+  EXPECT_EQ(slot2->layout.substr(kMembersAt, kScalarsAt - kMembersAt),
+            slot1->layout.substr(kMembersAt, kScalarsAt - kMembersAt))
+      << "members, equipment, bag, stock and materials came back with the load";
   EXPECT_EQ(slot2->layout.substr(kFlagsAt, 640), slot1->layout.substr(kFlagsAt, 640)) << "the flags came back";
   EXPECT_EQ(slot2->Scalar(0), slot1->Scalar(0));
   EXPECT_EQ(slot2->Scalar(7), 2u) << "the load kept the save count";
-  EXPECT_EQ(slot2->Position(), (std::array<uint32_t, 3>{34, 130, 143})) << "in the field by the gate";
+  EXPECT_EQ(slot2->Position(), (std::array<uint32_t, 3>{33, 115, 121})) << "in the town by the gate";
   const std::string list = nltest::ReadFileBytes(dir_.File("a/data/save/nightloom.sav"));
   ASSERT_EQ(list.size(), 16u * 130u);
-  EXPECT_EQ(Le(list, 0, 2), 0u) << "slot 1 led by the first member";
-  EXPECT_EQ(Le(list, 130, 2), 0u) << "slot 2 too";
+  for (size_t slot : {0u, 1u}) {
+    EXPECT_EQ(Le(list, 130 * slot, 2), 0u) << "slot " << slot + 1 << " led by the first member";
+    EXPECT_EQ(Le(list, 130 * slot + 2, 4), 41u) << "slot " << slot + 1 << "'s HP";
+    EXPECT_EQ(Le(list, 130 * slot + 6, 4), 68u);
+  }
   EXPECT_EQ(Le(list, 260, 2), 0xFFFFu) << "slot 3 empty";
 
   // Two play-throughs from the same start give the same pictures and samples.
