@@ -14,6 +14,7 @@
 #include "platform/surface/display.h"
 #include "platform/surface/surface.h"
 #include "tests/vexal/app/library_fixture.h"
+#include "tests/vexal/raster/surface_picture.h"
 #include "vexal/app/library.h"
 #include "vexal/app/window_mode.h"
 #include "vexal/ddraw/point_line_records.h"
@@ -52,35 +53,9 @@ inline const Screen k555{"555", 16, pd::Layout16::k555, false};
 inline const Screen kBgr16{"Bgr16", 16, pd::Layout16::k565, true};
 inline const Screen kIndex8{"8", 8, pd::Layout16::k565, false};
 
-struct Picture {
-  int w = 0, h = 0, bytes = 0;
-  std::vector<uint32_t> px;
-  uint32_t& at(int x, int y) { return px[static_cast<size_t>(y) * w + x]; }
-  uint32_t at(int x, int y) const { return px[static_cast<size_t>(y) * w + x]; }
-  bool operator==(const Picture&) const = default;
-};
-
-inline Picture Read(ps::Surface* s) {
-  ps::LockedRect l;
-  EXPECT_EQ(ps::Lock(s, nullptr, ps::kLockWait | ps::kLockReadOnly, &l), ps::Result::kOk);
-  Picture p{l.width, l.height, l.format.bit_count / 8, {}};
-  p.px.resize(static_cast<size_t>(p.w) * p.h);
-  for (int y = 0; y < p.h; ++y)
-    for (int x = 0; x < p.w; ++x) std::memcpy(&p.at(x, y), l.bits + y * l.pitch + x * p.bytes, p.bytes);
-  ps::Unlock(s);
-  return p;
-}
-
-inline void Write(ps::Surface* s, const Picture& p) {
-  ps::LockedRect l;
-  ASSERT_EQ(ps::Lock(s, nullptr, ps::kLockWait, &l), ps::Result::kOk);
-  for (int y = 0; y < p.h; ++y)
-    for (int x = 0; x < p.w; ++x) {
-      const uint32_t v = p.at(x, y);
-      std::memcpy(l.bits + y * l.pitch + x * p.bytes, &v, p.bytes);
-    }
-  ps::Unlock(s);
-}
+using rastertest::Picture;
+using rastertest::Read;
+using rastertest::Write;
 
 struct Look {
   int mode = 0;

@@ -14,6 +14,7 @@
 #include "platform/surface/display.h"
 #include "platform/surface/surface.h"
 #include "tests/vexal/app/library_fixture.h"
+#include "tests/vexal/raster/surface_picture.h"
 #include "vexal/app/app_state.h"
 #include "vexal/app/library.h"
 #include "vexal/app/window_mode.h"
@@ -49,36 +50,9 @@ inline const Screen k565{"565", 16, pd::Layout16::k565, Layout::k565, 0xF800};
 inline const Screen k555{"555", 16, pd::Layout16::k555, Layout::k555, 0x7C00};
 inline const Screen kPalette8{"8", 8, pd::Layout16::k565, Layout::k8, 0};
 
-// One surface's pixels (or any w x h block), one uint32_t each.
-struct Picture {
-  int w = 0, h = 0, bytes = 0;
-  std::vector<uint32_t> px;
-  uint32_t& at(int x, int y) { return px[static_cast<size_t>(y) * w + x]; }
-  uint32_t at(int x, int y) const { return px[static_cast<size_t>(y) * w + x]; }
-  bool operator==(const Picture&) const = default;
-};
-
-inline Picture Read(ps::Surface* s) {
-  ps::LockedRect l;
-  EXPECT_EQ(ps::Lock(s, nullptr, ps::kLockWait | ps::kLockReadOnly, &l), ps::Result::kOk);
-  Picture p{l.width, l.height, l.format.bit_count / 8, {}};
-  p.px.resize(static_cast<size_t>(p.w) * p.h);
-  for (int y = 0; y < p.h; ++y)
-    for (int x = 0; x < p.w; ++x) std::memcpy(&p.at(x, y), l.bits + y * l.pitch + x * p.bytes, p.bytes);
-  ps::Unlock(s);
-  return p;
-}
-
-inline void Write(ps::Surface* s, const Picture& p) {
-  ps::LockedRect l;
-  ASSERT_EQ(ps::Lock(s, nullptr, ps::kLockWait, &l), ps::Result::kOk);
-  for (int y = 0; y < p.h; ++y)
-    for (int x = 0; x < p.w; ++x) {
-      const uint32_t v = p.at(x, y);
-      std::memcpy(l.bits + y * l.pitch + x * p.bytes, &v, p.bytes);
-    }
-  ps::Unlock(s);
-}
+using rastertest::Picture;
+using rastertest::Read;
+using rastertest::Write;
 
 // What a draw asks of the draw state.
 struct Look {
