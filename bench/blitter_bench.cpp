@@ -20,6 +20,7 @@
 #include <vector>
 
 #include "bench/bench_screen.h"
+#include "bench/side_by_side.h"
 #include "platform/sys/sys.h"
 #include "vexal/ddraw/draw_graph.h"
 #include "vexal/graphics/drawing/draw_calls.h"
@@ -60,25 +61,8 @@ int MakePiece(int w, int h, bool alpha_plane) {
   return index;
 }
 
-// <chrono> does not build with the game's execution character set.
-double NowNs() {
-  timespec t;
-  clock_gettime(CLOCK_MONOTONIC, &t);
-  return static_cast<double>(t.tv_sec) * 1e9 + static_cast<double>(t.tv_nsec);
-}
-
-// ns per call of each function, the best of several alternating rounds.
-std::vector<double> TimeSideBySide(const std::vector<std::function<void()>>& fns, int64_t reps) {
-  std::vector<double> best(fns.size(), 1e300);
-  for (int round = 0; round < 5; ++round)
-    for (size_t i = 0; i < fns.size(); ++i) {
-      const double start = NowNs();
-      for (int64_t k = 0; k < reps; ++k) fns[i]();
-      const double ns = NowNs() - start;
-      best[i] = std::min(best[i], ns / static_cast<double>(reps));
-    }
-  return best;
-}
+using nlbench::NowNs;
+using nlbench::TimeSideBySide;
 
 // What pixman is asked to do in the blitter's place.
 enum class PixmanOp { kNone, kCopy, kConstantBlend, kAlphaPlane };

@@ -19,6 +19,7 @@
 #include <vector>
 
 #include "bench/bench_screen.h"
+#include "bench/side_by_side.h"
 #include "vexal/graphics/drawing/ddraw_row.h"
 #include "vexal/graphics/drawing/draw_calls.h"
 #include "vexal/graphics/screen/screen_access.h"
@@ -32,23 +33,8 @@ void UseScreen(int bits) {
   nlbench::UseBenchScreen(kScreenW, kScreenH, bits);
 }
 
-// <chrono> does not build with the game's execution character set.
-double NowNs() {
-  timespec t;
-  clock_gettime(CLOCK_MONOTONIC, &t);
-  return static_cast<double>(t.tv_sec) * 1e9 + static_cast<double>(t.tv_nsec);
-}
-
-std::vector<double> TimeSideBySide(const std::vector<std::function<void()>>& fns, int64_t reps) {
-  std::vector<double> best(fns.size(), 1e300);
-  for (int round = 0; round < 5; ++round)
-    for (size_t i = 0; i < fns.size(); ++i) {
-      const double start = NowNs();
-      for (int64_t k = 0; k < reps; ++k) fns[i]();
-      best[i] = std::min(best[i], (NowNs() - start) / static_cast<double>(reps));
-    }
-  return best;
-}
+using nlbench::NowNs;
+using nlbench::TimeSideBySide;
 
 enum class PixmanOp { kNone, kFill, kOver, kAdd };
 
