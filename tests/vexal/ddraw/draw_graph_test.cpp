@@ -14,6 +14,7 @@
 #include "blit_reference.h"
 #include "platform/surface/display.h"
 #include "platform/surface/surface.h"
+#include "tests/support/surface_picture.h"
 #include "tests/vexal/app/library_fixture.h"
 #include "vexal/app/library.h"
 #include "vexal/app/window_mode.h"
@@ -52,36 +53,9 @@ const Screen kXrgb32{"32", 32, pd::Layout16::k565, 0xFF0000, 0xFF00, 0xFF, 0xFF0
 const Screen k565{"565", 16, pd::Layout16::k565, 0xF800, 0x07E0, 0x001F, 0xF81F, 0xFFFF};
 const Screen k555{"555", 16, pd::Layout16::k555, 0x7C00, 0x03E0, 0x001F, 0x7C1F, 0x7FFF};
 
-// One surface's pixels, copied out or written in through a lock.
-struct Picture {
-  int w = 0, h = 0, bytes = 0;
-  std::vector<uint32_t> px;
-  uint32_t& at(int x, int y) { return px[static_cast<size_t>(y) * w + x]; }
-  uint32_t at(int x, int y) const { return px[static_cast<size_t>(y) * w + x]; }
-  bool operator==(const Picture&) const = default;
-};
-
-Picture Read(ps::Surface* s) {
-  ps::LockedRect l;
-  EXPECT_EQ(ps::Lock(s, nullptr, ps::kLockWait | ps::kLockReadOnly, &l), ps::Result::kOk);
-  Picture p{l.width, l.height, l.format.bit_count / 8, {}};
-  p.px.resize(static_cast<size_t>(p.w) * p.h);
-  for (int y = 0; y < p.h; ++y)
-    for (int x = 0; x < p.w; ++x) std::memcpy(&p.at(x, y), l.bits + y * l.pitch + x * p.bytes, p.bytes);
-  ps::Unlock(s);
-  return p;
-}
-
-void Write(ps::Surface* s, const Picture& p) {
-  ps::LockedRect l;
-  ASSERT_EQ(ps::Lock(s, nullptr, ps::kLockWait, &l), ps::Result::kOk);
-  for (int y = 0; y < p.h; ++y)
-    for (int x = 0; x < p.w; ++x) {
-      const uint32_t v = p.at(x, y);
-      std::memcpy(l.bits + y * l.pitch + x * p.bytes, &v, p.bytes);
-    }
-  ps::Unlock(s);
-}
+using nltest::Picture;
+using nltest::Read;
+using nltest::Write;
 
 // Random pixels of the format, a fifth of them white or magenta, some with a top byte set.
 void Scramble(Picture* p, const Screen& f, std::mt19937* rng) {

@@ -13,8 +13,8 @@
 
 #include "platform/surface/display.h"
 #include "platform/surface/surface.h"
+#include "tests/support/surface_picture.h"
 #include "tests/vexal/app/library_fixture.h"
-#include "tests/vexal/raster/surface_picture.h"
 #include "vexal/app/library.h"
 #include "vexal/app/window_mode.h"
 #include "vexal/ddraw/point_line_records.h"
@@ -53,9 +53,9 @@ inline const Screen k555{"555", 16, pd::Layout16::k555, false};
 inline const Screen kBgr16{"Bgr16", 16, pd::Layout16::k565, true};
 inline const Screen kIndex8{"8", 8, pd::Layout16::k565, false};
 
-using rastertest::Picture;
-using rastertest::Read;
-using rastertest::Write;
+using nltest::Picture;
+using nltest::Read;
+using nltest::Write;
 
 struct Look {
   int mode = 0;

@@ -13,8 +13,8 @@
 
 #include "platform/surface/display.h"
 #include "platform/surface/surface.h"
+#include "tests/support/surface_picture.h"
 #include "tests/vexal/app/library_fixture.h"
-#include "tests/vexal/raster/surface_picture.h"
 #include "vexal/app/app_state.h"
 #include "vexal/app/library.h"
 #include "vexal/app/window_mode.h"
@@ -50,9 +50,9 @@ inline const Screen k565{"565", 16, pd::Layout16::k565, Layout::k565, 0xF800};
 inline const Screen k555{"555", 16, pd::Layout16::k555, Layout::k555, 0x7C00};
 inline const Screen kPalette8{"8", 8, pd::Layout16::k565, Layout::k8, 0};
 
-using rastertest::Picture;
-using rastertest::Read;
-using rastertest::Write;
+using nltest::Picture;
+using nltest::Read;
+using nltest::Write;
 
 // What a draw asks of the draw state.
 struct Look {

@@ -10,7 +10,7 @@
 
 #include "platform/surface/surface.h"
 
-namespace rastertest {
+namespace nltest {
 
 struct Picture {
   int w = 0, h = 0, bytes = 0;
@@ -44,4 +44,4 @@ inline void Write(plat::surface::Surface* s, const Picture& p) {
   ps::Unlock(s);
 }
 
-}  // namespace rastertest
+}  // namespace nltest
