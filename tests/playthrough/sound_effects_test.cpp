@@ -1,0 +1,291 @@
+// The demo world's sound effects as a player hears them: the first start of the
+// play-through (new_game.input: the title, the town with its chest, brambles and shop, a
+// fight in the field, the menu's herb and a save) is played twice by the real program,
+// once with wav/sound.csv and once without. On the virtual clock the songs come out the
+// same sample for sample, so the difference of the two captures is the effects alone:
+// each expected effect must start there within its frames, and be the row's own sound
+// (its samples, played at the mixer's rate, line up with the difference).
+#include <gtest/gtest.h>
+#include <limits.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cmath>
+#include <cstdint>
+#include <cstdio>
+#include <filesystem>
+#include <map>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "tests/support/program_run.h"
+#include "tests/support/temp_dir.h"
+#include "vexal/app/sound_decode.h"
+#include "vexal/app/stream.h"
+
+namespace {
+
+std::string ProgramPath() {
+  char self[PATH_MAX] = {};
+  const ssize_t n = readlink("/proc/self/exe", self, sizeof self - 1);
+  const std::string dir = n > 0 ? std::string(self, size_t(n)) : std::string();
+  return dir.substr(0, dir.rfind('/')) + "/../../game/entry/nightloom";
+}
+
+uint32_t Le(const std::string& s, size_t at, int bytes) {
+  uint32_t v = 0;
+  for (int i = 0; i < bytes; ++i) v |= uint32_t(uint8_t(s[at + i])) << (8 * i);
+  return v;
+}
+
+// A capture: 16-bit stereo PCM.
+struct Capture {
+  uint32_t rate = 0;
+  std::vector<int16_t> left, right;
+};
+
+std::optional<Capture> ReadCapture(const std::string& path) {
+  const std::string s = nltest::ReadFileBytes(path);
+  if (s.size() < 12 || s.compare(0, 4, "RIFF") != 0 || s.compare(8, 4, "WAVE") != 0) return std::nullopt;
+  Capture out;
+  int channels = 0;
+  for (size_t at = 12; at + 8 <= s.size();) {
+    const size_t size = Le(s, at + 4, 4), body = at + 8;
+    if (body + size > s.size()) return std::nullopt;
+    if (s.compare(at, 4, "fmt ") == 0) {
+      if (Le(s, body, 2) != 1 || Le(s, body + 14, 2) != 16) return std::nullopt;
+      channels = int(Le(s, body + 2, 2));
+      out.rate = Le(s, body + 4, 4);
+    } else if (s.compare(at, 4, "data") == 0) {
+      if (channels != 2) return std::nullopt;
+      for (size_t i = 0; i + 3 < size; i += 4) {
+        out.left.push_back(int16_t(Le(s, body + i, 2)));
+        out.right.push_back(int16_t(Le(s, body + i + 2, 2)));
+      }
+      return out;
+    }
+    at = body + size + (size & 1);
+  }
+  return std::nullopt;
+}
+
+constexpr int kFrameMs = 35;
+constexpr int kQuiet = 64;          // below this the difference counts as silence
+constexpr double kSameSound = 0.9;  // correlation of the difference with the row's sound
+
+// A row's sound as the game loads it, mono, then played at the capture's rate as a
+// sound buffer is: each output sample a straight line between the two source samples
+// around it.
+std::vector<double> EffectAtRate(const std::string& file, uint32_t rate) {
+  std::FILE* f = std::fopen(file.c_str(), "rb");
+  if (f == nullptr) return {};
+  std::vector<uint8_t> pcm, format;
+  const int32_t size = vexal::ConvertSoundToPcm(vexal::SoundSource{vexal::GetFileStreamFuncs(), f}, &pcm, &format);
+  std::fclose(f);
+  if (size < 0 || format.size() < 16 || Le(std::string(format.begin(), format.end()), 2, 2) != 1) return {};
+  const uint32_t source_rate = Le(std::string(format.begin(), format.end()), 4, 4);
+  std::vector<double> source;
+  for (size_t i = 0; i + 1 < pcm.size(); i += 2) source.push_back(int16_t(pcm[i] | (pcm[i + 1] << 8)));
+  // From where it is heard: past the rise of the attack and an encoder's quiet start
+  // (the MP3's), at a hundredth of the peak.
+  double peak = 0;
+  for (double v : source) peak = std::max(peak, std::abs(v));
+  size_t first = 0;
+  while (first < source.size() && std::abs(source[first]) < peak / 100) ++first;
+  source.erase(source.begin(), source.begin() + long(first));
+  std::vector<double> out;
+  for (double at = 0; at + 1 < double(source.size()); at += double(source_rate) / rate) {
+    const size_t i = size_t(at);
+    out.push_back(source[i] + (source[i + 1] - source[i]) * (at - double(i)));
+  }
+  return out;
+}
+
+// The rows of wav/sound.csv by number: the file of each row that names one.
+std::map<int, std::string> SoundRows(const std::string& data) {
+  std::map<int, std::string> rows;
+  const std::string csv = nltest::ReadFileBytes(data + "/wav/sound.csv");
+  size_t start = 0;
+  for (int row = 0; start < csv.size(); ++row) {
+    const size_t end = csv.find('\n', start);
+    const std::string line = csv.substr(start, end - start);
+    start = end == std::string::npos ? csv.size() : end + 1;
+    const size_t a = line.find(','), b = line.find(',', a + 1);
+    std::string name = line.substr(a + 1, b - a - 1);
+    if (name.empty()) continue;
+    std::replace(name.begin(), name.end(), '\\', '/');
+    rows[row] = data + "/" + name;
+  }
+  return rows;
+}
+
+
+// Where something starts in the difference: the first loud sample of a 2.5 ms block
+// that is above the quiet level and three times as loud as any of the 10 ms before it
+// (an effect may start while another one fades).
+std::vector<size_t> Onsets(const std::vector<int32_t>& d, uint32_t rate) {
+  const size_t block = rate / 400;
+  std::vector<int32_t> peaks;
+  for (size_t at = 0; at + block <= d.size(); at += block) {
+    int32_t p = 0;
+    for (size_t i = at; i < at + block; ++i) p = std::max(p, std::abs(d[i]));
+    peaks.push_back(p);
+  }
+  std::vector<size_t> out;
+  for (size_t b = 0; b < peaks.size(); ++b) {
+    int32_t before = 0;
+    for (size_t k = b >= 4 ? b - 4 : 0; k < b; ++k) before = std::max(before, peaks[k]);
+    if (peaks[b] <= kQuiet || peaks[b] <= 3 * before) continue;
+    size_t i = b * block;
+    while (std::abs(d[i]) <= kQuiet) ++i;
+    out.push_back(i);
+  }
+  return out;
+}
+
+// The correlation of `effect` with the difference from sample k on, over every `stride`-th
+// sample.
+double CorrelationAt(const std::vector<int32_t>& d, size_t k, const std::vector<double>& effect, size_t stride) {
+  double de = 0, dd = 0, ee = 0;
+  for (size_t n = 0; n < effect.size(); n += stride) {
+    de += d[k + n] * effect[n];
+    dd += double(d[k + n]) * d[k + n];
+    ee += effect[n] * effect[n];
+  }
+  return dd > 0 && ee > 0 ? de / std::sqrt(dd * ee) : 0;
+}
+
+// The best correlation of `effect` with the difference starting near `onset` (the first
+// loud sample may come well after the sound's start: an encoder's quiet start, or a rise
+// under a fading sound), and where that start is. A coarse pass over every fourth sample
+// finds the place, every sample around it gives the figure.
+std::pair<double, size_t> Match(const std::vector<int32_t>& d, size_t onset, const std::vector<double>& effect) {
+  double coarse = -2;
+  size_t where = onset;
+  for (size_t k = onset > 1200 ? onset - 1200 : 0; k <= onset + 120 && k + effect.size() <= d.size(); ++k) {
+    const double c = CorrelationAt(d, k, effect, 4);
+    if (c > coarse) coarse = c, where = k;
+  }
+  double best = -1;
+  size_t at = where;
+  for (size_t k = where > 4 ? where - 4 : 0; k <= where + 4 && k + effect.size() <= d.size(); ++k) {
+    const double c = CorrelationAt(d, k, effect, 1);
+    if (c > best) best = c, at = k;
+  }
+  return {best, at};
+}
+
+template <typename T>
+double Rms(const std::vector<T>& v, size_t from, size_t count) {
+  double sum = 0;
+  for (size_t i = from; i < from + count && i < v.size(); ++i) sum += double(v[i]) * v[i];
+  return std::sqrt(sum / double(count));
+}
+
+TEST(SoundEffects, ThePlayThroughHearsEachEffectWhereItHappens) {
+  const std::string program = ProgramPath();
+  ASSERT_EQ(access(program.c_str(), X_OK), 0) << program << " is not built";
+  nltest::TempDir dir;
+  for (const char* name : {"with", "without"}) {
+    const std::string data = dir.File(std::string(name) + "/data");
+    std::filesystem::create_directories(dir.File(name));
+    std::filesystem::copy(NL_DEMO_DATA_DIR, data, std::filesystem::copy_options::recursive);
+    if (std::string(name) == "without") {
+      ASSERT_TRUE(std::filesystem::remove(data + "/wav/sound.csv"));
+    }
+    const int status = nltest::RunProgram(
+        {program, data,
+         {{"NIGHTLOOM_INSTANCE_LOCK", dir.File(std::string(name) + "/instance.lock")},
+          {"NIGHTLOOM_INPUT", NL_PLAYTHROUGH_DIR "/new_game.input"},
+          {"NIGHTLOOM_AUDIO_OUT", dir.File(std::string(name) + ".wav")},
+          {"NIGHTLOOM_EXIT_AFTER", "2400"}},  // Escape ends the run at frame 2360
+         "/dev/null",
+         dir.File(std::string(name) + "/stderr.txt")});
+    ASSERT_EQ(status, 0) << name;
+  }
+  const auto with = ReadCapture(dir.File("with.wav")), without = ReadCapture(dir.File("without.wav"));
+  ASSERT_TRUE(with && without);
+  ASSERT_EQ(with->left.size(), without->left.size());
+  const uint32_t rate = with->rate;
+
+  // Every named file loads as the game loads it.
+  const auto rows = SoundRows(dir.File("with/data"));
+  ASSERT_FALSE(rows.empty());
+  std::map<int, std::vector<double>> effects;
+  for (const auto& [row, file] : rows) {
+    effects[row] = EffectAtRate(file, rate);
+    EXPECT_FALSE(effects[row].empty()) << "row " << row << " " << file;
+  }
+
+  // The effects add to the songs and are the same on both sides: the mixer never clips.
+  std::vector<int32_t> difference(with->left.size());
+  for (size_t i = 0; i < difference.size(); ++i) {
+    difference[i] = with->left[i] - without->left[i];
+    ASSERT_EQ(difference[i], with->right[i] - without->right[i]) << "the effects sound in the middle";
+    ASSERT_TRUE(with->left[i] > -32768 && with->left[i] < 32767) << "clipped at " << double(i) / rate << " s";
+  }
+
+  // Start-up runs the mixer for a while before frame 1; the title's first decide (frame
+  // 60) tells how long, and every other effect must keep to it.
+  const std::vector<size_t> onsets = Onsets(difference, rate);
+  ASSERT_FALSE(onsets.empty()) << "no effect heard at all";
+  const auto title_decide = Match(difference, onsets.front(), effects[3]);
+  ASSERT_GE(title_decide.first, kSameSound) << "the first effect is the title's decide (row 3)";
+  const double lead = 60 * kFrameMs / 1000.0 - double(title_decide.second) / rate;
+  ASSERT_GE(lead, 0);
+  ASSERT_LT(lead, 1.0);
+  EXPECT_EQ(std::count_if(difference.begin(), difference.begin() + long(onsets.front()) - rate / 100,
+                          [](int32_t v) { return v != 0; }),
+            0)
+      << "before the first effect both runs are the same, sample for sample";
+
+  struct Heard {
+    const char* what;
+    int row;
+    int from, to;  // frames within which it starts
+  };
+  const Heard heard[] = {{"title: NEW_GAME chosen", 3, 80, 80},
+                         {"town: the chest opened", 30, 234, 236},
+                         {"town: a step into the brambles", 10, 330, 334},
+                         {"shop: the shopkeeper's gift", 30, 504, 506},
+                         {"shop: the herb paid for", 17, 544, 546},
+                         {"shop: out of the goods (cancel)", 1, 564, 564},
+                         {"field: the fight begins", 25, 1000, 1020},
+                         {"battle: a blow lands", 5, 1020, 1900},
+                         {"battle: an enemy falls (IMA ADPCM)", 23, 1020, 1930},
+                         {"battle: the fight is won (MP3)", 24, 1900, 1960},
+                         {"menu: decide on the items", 3, 2070, 2070},
+                         {"menu: the herb heals", 33, 2098, 2102},
+                         {"menu: saved", 7, 2310, 2310}};
+  for (const Heard& h : heard) {
+    ASSERT_FALSE(effects[h.row].empty()) << h.what;
+    const double from_s = (h.from * kFrameMs - kFrameMs) / 1000.0 - lead,
+                 to_s = (h.to * kFrameMs + kFrameMs) / 1000.0 - lead;
+    double best = -1;
+    size_t where = 0;
+    for (size_t onset : onsets) {
+      if (onset < from_s * rate || onset > to_s * rate + 400) continue;
+      const auto [c, start] = Match(difference, onset, effects[h.row]);
+      if (c > best && start >= from_s * rate && start <= to_s * rate) best = c, where = start;
+    }
+    EXPECT_GE(best, kSameSound) << h.what << " (row " << h.row << ")";
+    if (best < kSameSound) continue;
+    // Heard over the song: at its loudest (50 ms) the effect is at least half as loud as
+    // the song then.
+    const size_t window = rate / 20;
+    size_t loudest = where;
+    double effect_rms = 0;
+    for (size_t at = where; at + window <= where + effects[h.row].size(); at += window / 4) {
+      const double r = Rms(difference, at, window);
+      if (r > effect_rms) effect_rms = r, loudest = at;
+    }
+    const double song_rms = Rms(without->left, loudest, window);
+    EXPECT_GT(effect_rms, 0.5 * song_rms) << h.what << ": effect " << effect_rms << ", song " << song_rms;
+    std::printf("%-40s row %2d at %7.3f s (frame %4.0f), match %.3f, effect rms %5.0f, song rms %5.0f\n", h.what,
+                h.row, double(where) / rate, (double(where) / rate + lead) * 1000 / kFrameMs, best, effect_rms,
+                song_rms);
+  }
+}
+
+}  // namespace
