@@ -98,6 +98,13 @@ bool ParsePitch(const std::string& text, std::vector<Step>* steps) {
   return !steps->empty();
 }
 
+// A name that is a file name in the game's list as it stands: no comma, no path.
+bool PlainName(const std::string& name) {
+  return std::all_of(name.begin(), name.end(), [](char c) {
+    return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9') || c == '_' || c == '-';
+  });
+}
+
 // The rows after the "---" line; a '#' starts a comment. Prints the fault and returns
 // nothing on a bad row.
 std::optional<std::vector<Effect>> ReadTable(const char* path) {
@@ -133,6 +140,7 @@ std::optional<std::vector<Effect>> ReadTable(const char* path) {
     const char* fault = nullptr;
     if (!read || (words >> extra)) fault = "want: number name coding wave pitch envelope seconds level";
     else if (!c || !w || !v) fault = "unknown coding, wave or envelope";
+    else if (!PlainName(e.name)) fault = "a name is letters, digits, '_' and '-'";
     else if (!ParsePitch(pitch, &e.steps)) fault = "bad pitch";
     else if (e.number < 0 || e.number >= kRows) fault = "row number outside 0-63";
     else if (!effects.empty() && e.number <= effects.back().number) fault = "row numbers must ascend";

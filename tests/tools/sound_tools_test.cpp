@@ -189,6 +189,8 @@ TEST(SoundEffects, ABadRowIsRefusedWithItsLine) {
       {"0 a pcm square 440 flat 0.1 1.5\n", "level"},
       {"0 a pcm square 440 flat 0.1\n", "want"},
       {"0 a pcm square 440 flat 0.1 0.5 loud\n", "want"},
+      {"0 a,b pcm square 440 flat 0.1 0.5\n", "name"},
+      {"0 ../a pcm square 440 flat 0.1 0.5\n", "name"},
       {"0 abcdefghijklmnopqrstuvwx pcm square 440 flat 0.1 0.5\n", "too long"},
       {"", "no rows"},
   };
