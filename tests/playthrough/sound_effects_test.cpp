@@ -73,6 +73,8 @@ std::optional<Capture> ReadCapture(const std::string& path) {
 constexpr int kFrameMs = 35;
 constexpr int kQuiet = 64;          // below this the difference counts as silence
 constexpr double kSameSound = 0.9;  // correlation of the difference with the row's sound
+// How far before and after its first loud sample in the difference a sound may start.
+constexpr size_t kSearchBack = 1200, kSearchOn = 120;
 
 // A row's sound as the game loads it, mono, then played at the capture's rate as a
 // sound buffer is: each output sample a straight line between the two source samples
@@ -163,7 +165,8 @@ double CorrelationAt(const std::vector<int32_t>& d, size_t k, const std::vector<
 std::pair<double, size_t> Match(const std::vector<int32_t>& d, size_t onset, const std::vector<double>& effect) {
   double coarse = -2;
   size_t where = onset;
-  for (size_t k = onset > 1200 ? onset - 1200 : 0; k <= onset + 120 && k + effect.size() <= d.size(); ++k) {
+  const size_t first = onset > kSearchBack ? onset - kSearchBack : 0;
+  for (size_t k = first; k <= onset + kSearchOn && k + effect.size() <= d.size(); ++k) {
     const double c = CorrelationAt(d, k, effect, 4);
     if (c > coarse) coarse = c, where = k;
   }
@@ -235,7 +238,8 @@ TEST(SoundEffects, ThePlayThroughHearsEachEffectWhereItHappens) {
   const double lead = 60 * kFrameMs / 1000.0 - double(title_decide.second) / rate;
   ASSERT_GE(lead, 0);
   ASSERT_LT(lead, 1.0);
-  EXPECT_EQ(std::count_if(difference.begin(), difference.begin() + long(onsets.front()) - rate / 100,
+  const size_t quiet_until = onsets.front() > rate / 100 ? onsets.front() - rate / 100 : 0;
+  EXPECT_EQ(std::count_if(difference.begin(), difference.begin() + long(quiet_until),
                           [](int32_t v) { return v != 0; }),
             0)
       << "before the first effect both runs are the same, sample for sample";
@@ -265,7 +269,7 @@ TEST(SoundEffects, ThePlayThroughHearsEachEffectWhereItHappens) {
     double best = -1;
     size_t where = 0;
     for (size_t onset : onsets) {
-      if (onset < from_s * rate || onset > to_s * rate + 400) continue;
+      if (onset < from_s * rate || onset > to_s * rate + kSearchBack) continue;
       const auto [c, start] = Match(difference, onset, effects[h.row]);
       if (c > best && start >= from_s * rate && start <= to_s * rate) best = c, where = start;
     }
