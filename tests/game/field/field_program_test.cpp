@@ -15,6 +15,8 @@
 #include <optional>
 #include <string>
 
+#include "game/codec/lz_codec.h"
+#include "game/field/map_file.h"
 #include "tests/support/png_file.h"
 #include "tests/support/program_run.h"
 #include "tests/support/temp_dir.h"
@@ -41,6 +43,18 @@ class FieldProgramTest : public ::testing::Test {
                                ""});
   }
   std::string Log() const { return nltest::ReadFileBytes(data_ + "/AppLog.txt"); }
+  // The demo's town map read back, changed, and packed again in its place.
+  void SpoilTownMap(void (*spoil)(game::MapFileImage&)) {
+    const std::string packed = data_ + "/map/town.map", plain = dir_.File("town.bin");
+    ASSERT_EQ(game::PackFile(packed, plain, game::kPackFileModeUnpack), game::kPackFileOk);
+    const std::string bytes = nltest::ReadFileBytes(plain);
+    game::MapFileImage map;
+    ASSERT_EQ(game::ParseMapFile(std::span(reinterpret_cast<const uint8_t*>(bytes.data()), bytes.size()), map), "");
+    spoil(map);
+    const std::vector<uint8_t> out = game::SerializeMapFile(map);
+    ASSERT_TRUE(nltest::WriteFileBytes(plain, std::string_view(reinterpret_cast<const char*>(out.data()), out.size())));
+    ASSERT_EQ(game::PackFile(plain, packed, game::kPackFileModePack), game::kPackFileOk);
+  }
   std::optional<nltest::Png> Frame(int n) const {
     char name[32];
     std::snprintf(name, sizeof name, "/frame-%06d.png", n);
@@ -66,6 +80,22 @@ TEST_F(FieldProgramTest, WalkTalkOpenTheChestAndLeaveTheTown) {
   EXPECT_EQ(CountNear(*chest, kChestLock), 0);
   EXPECT_EQ(CountNear(*chest, kChestOpenInside), 12 * 4) << "the open chest's 12 x 4 inside";
   EXPECT_GT(CountNear(*field, kFieldGround), 240 * 100) << "the field after the gate";
+}
+
+// A free event slot below the last used one gets a page applied like a used one: its
+// values are checked as strictly, and the map that fails is refused whole.
+TEST_F(FieldProgramTest, AFreeEventSlotWithAnOutOfRangePeriodRefusesTheTown) {
+  SpoilTownMap([](game::MapFileImage& m) {
+    ASSERT_EQ(m.events[8][0][game::kPageX], game::kEmptyEventX);
+    ASSERT_EQ(m.events[9][0][game::kPageX], game::kEmptyEventX);
+    m.events[9][0][game::kPageX] = 101, m.events[9][0][game::kPageY] = 138;
+    m.events[9][0][game::kPageGraphic] = 1;
+    m.events[9][0][game::kPageAreaHighX] = m.events[9][0][game::kPageAreaHighY] = 255;
+    m.events[8][0][game::kPagePeriod] = 20;
+  });
+  ASSERT_EQ(Run("walk_town.input", "200", 200), 0) << "no sanitizer report, no abnormal exit";
+  EXPECT_NE(Log().find("map town.map refused: free event slot 8: animation period index above 5"),
+            std::string::npos);
 }
 
 // The HP a heal line of the log gives member m: before and after.
