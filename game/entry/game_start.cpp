@@ -4,6 +4,8 @@
 #include <algorithm>
 #include <string>
 
+#include "game/battle/battle.h"
+#include "game/battle/battle_effect.h"
 #include "game/data/game_data.h"
 #include "game/data/sound_table.h"
 #include "game/entry/frame_loop.h"
@@ -132,12 +134,15 @@ int InitGame() {
   TheBustUp.LoadBustUp();
   SetMessageWindowHooks({[] { TheBustUp.DrawBustUp(); }, nullptr});
   boot.Add(free_memory + kBootFreeMemory);
-  boot.Add(kBootLine5);
-  CreateGameData();  // reads the database from the data folder, the working directory
-  TheGameData().LoadGameDatabase();
+  CreateGameData();  // reads its tables from the data folder, the working directory
   LoadFieldGraphics();
   RegisterFieldHandler();
   TheFieldMenu.LoadIdCardImages();
+  TheEnemyGraphCache.LoadEnemyDef();
+  boot.Add(kBootLine5);
+  TheGameData().LoadGameDatabase();
+  TheBattle.effects.ReadEffectList();
+  TheBattle.LoadBattleGraphics();
 
   ScreenCopyGraph = vexal::CreateBlankGraph(kGameScreenWidth, kGameScreenHeight);
   if (WindowSizeDoubled != 0) StretchGraph = vexal::CreateBlankGraph(kGameScreenWidth, kGameScreenHeight);
