@@ -132,7 +132,8 @@ int InitGame() {
   TheScreenWipe.LoadScreenWipe();
   boot.Add(kBootLine3);
   TheBustUp.LoadBustUp();
-  SetMessageWindowHooks({[] { TheBustUp.DrawBustUp(); }, nullptr});
+  // A closed message leaves the field in the back screen, not the box over its copy.
+  SetMessageWindowHooks({[] { TheBustUp.DrawBustUp(); }, [] { TheField.DrawField(); }});
   boot.Add(free_memory + kBootFreeMemory);
   CreateGameData();  // reads its tables from the data folder, the working directory
   LoadFieldGraphics();

@@ -82,6 +82,18 @@ TEST_F(FieldProgramTest, WalkTalkOpenTheChestAndLeaveTheTown) {
   EXPECT_GT(CountNear(*field, kFieldGround), 240 * 100) << "the field after the gate";
 }
 
+// A message closed by decide is gone from the very next frame: the field is drawn again
+// into the back screen once the window's loop ends.
+TEST_F(FieldProgramTest, AClosedMessageLeavesTheFieldOnTheNextFrame) {
+  // The townsman's second message takes decide at frame 174.
+  ASSERT_EQ(Run("walk_town.input", "174,175", 176), 0);
+  constexpr Rgb kMessageBlue{28, 28, 144};
+  const auto answered = Frame(174), next = Frame(175);
+  ASSERT_TRUE(answered && next);
+  EXPECT_GT(CountNear(*answered, kMessageBlue, 12), 240 * 40) << "the message box";
+  EXPECT_EQ(CountNear(*next, kMessageBlue, 12), 0) << "the field alone";
+}
+
 // A free event slot below the last used one gets a page applied like a used one: its
 // values are checked as strictly, and the map that fails is refused whole.
 TEST_F(FieldProgramTest, AFreeEventSlotWithAnOutOfRangePeriodRefusesTheTown) {
