@@ -170,16 +170,51 @@ TEST_F(ScriptTest, TreasureWithAFullBagSetsNoFlag) {
   EXPECT_EQ(Shown.size(), 2u);
 }
 
+// A parameter outside its range makes the command do nothing: each line is a block of
+// its own, and nothing a player could see changes.
 TEST_F(ScriptTest, OutOfRangeParametersAreIgnored) {
-  Script("*1\r\n@85,7\r\n@31,600,0,9\r\n@20,900,1,1,0,0\r\n@20,-1,256,3,0,0\r\n");
-  const auto map = Data().Scalars[game::kScalarCurrentMap];
-  for (int start = 0; start < 4; ++start) {
+  const char* lines[] = {
+      "@85,7",             // card 7: there are seven, 0-6
+      "@31,1,4,0",         // direction 4
+      "@31,1,9,0",
+      "@31,1,0,6",         // speed index 6
+      "@31,1,0,-2",
+      "@31,600,0,0",       // no event 600
+      "@20,900,1,1,0,0",   // map 900
+      "@20,-1,256,3,0,0",  // x 256
+  };
+  for (const char* line : lines) {
+    SCOPED_TRACE(line);
+    Script(std::string("*1\r\n") + line + "\r\n");
+    TheField.Map.events[1] = {};
+    PutEvent(TheField.Map, 1, 10, 12);
+    TheField.Map.events[1][0][game::kPageDirection] = 1;
+    Place();
+    TheField.PlacePlayer(20, 20, 0);
+    const auto map = Data().Scalars[game::kScalarCurrentMap];
+    Shown.clear();
     TheEventScript.StartEventScript(1, -1, 0);
-    for (int i = 0; i < start; ++i) TheEventScript.RunEventScript();
+    RunFrames(10);
+    for (int i = 0; i < 8; ++i) TheField.CheckFieldContact();
+    EXPECT_FALSE(TheEventScript.Running());
+    EXPECT_EQ(Data().Scalars[game::kScalarEventBits], 0u);
+    EXPECT_TRUE(Shown.empty());
+    EXPECT_EQ(Data().Scalars[game::kScalarCurrentMap], map);
+    EXPECT_EQ(TheField.PlayerTileX(), 20);
+    EXPECT_EQ(TheField.PlayerTileY(), 20);
+    const auto& walker = TheField.States[1];
+    EXPECT_EQ(walker.Moving, 0);
+    EXPECT_EQ(walker.X, 10);
+    EXPECT_EQ(walker.Y, 12);
+    EXPECT_EQ(walker.Direction, 1);
   }
+  // The same step with parameters in range is taken.
+  Script("*1\r\n@31,1,2,0\r\n");
+  Place();
+  TheEventScript.StartEventScript(1, -1, 0);
   RunFrames(10);
-  EXPECT_EQ(Data().Scalars[game::kScalarEventBits], 0u);
-  EXPECT_EQ(Data().Scalars[game::kScalarCurrentMap], map);
+  EXPECT_EQ(TheField.States[1].Direction, 2);
+  EXPECT_EQ(TheField.States[1].Moving, 1);
 }
 
 }  // namespace
