@@ -23,6 +23,7 @@
 #include "music/music_manager.h"
 #include "music/music_player.h"
 #include "music/song_timer.h"
+#include "platform/input/input.h"
 #include "platform/sys/sys.h"
 #include "platform/window/window.h"
 #include "vexal/app/library.h"
@@ -138,6 +139,7 @@ int InitGame() {
   CreateGameData();  // reads its tables from the data folder, the working directory
   LoadFieldGraphics();
   RegisterFieldHandler();
+  SetScrollLockQuery(plat::input::ScrollLockOn);
   TheFieldMenu.LoadIdCardImages();
   TheEnemyGraphCache.LoadEnemyDef();
   boot.Add(kBootLine5);
