@@ -288,8 +288,7 @@ bool EventScript::RunCommand(std::string_view line, bool& repage) {
     case 81:
       for (int m = 0; m < kMemberCount; ++m) {
         PartyMember& mb = data.Members[m];
-        if (mb[kMemberPresent] != 0 && (p[1] == 0 || p[1] == 1))
-          vexal::LogWriteFmt("heal: member %d HP %d -> %d", mb[kMemberId], mb[kMemberHp], mb[kMemberMaxHp]);
+        const int32_t before = mb[kMemberHp];
         if (p[1] == 0) {
           mb[kMemberHp] = mb[kMemberMaxHp];
           mb[kMemberPp] = mb[kMemberMaxPp];
@@ -297,6 +296,9 @@ bool EventScript::RunCommand(std::string_view line, bool& repage) {
         } else if (p[1] == 1) {
           mb[kMemberHp] = mb[kMemberMaxHp];
         }
+        // The HP the member has now, not what it was meant to get.
+        if (mb[kMemberPresent] != 0 && (p[1] == 0 || p[1] == 1))
+          vexal::LogWriteFmt("heal: member %d HP %d -> %d", mb[kMemberId], before, mb[kMemberHp]);
       }
       if (p[2] == 0) PlayGameSound(33);
       return false;

@@ -147,6 +147,8 @@ class Field {
   void UpdateFieldCamera();
   void DrawField();
   void DrawFieldOverlay();
+  // The events DrawField draws around camera cell (cx, cy), in drawing order.
+  std::vector<int> DrawOrder(int cx, int cy) const;
   // One field frame: movement, triggers, camera, drawing and the script's lines.
   void FieldFrame();
   int FindEventInFront(int activation) const;

@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <filesystem>
 #include <optional>
@@ -72,6 +73,18 @@ TEST_F(SaveProgramTest, ASoundSaveContinuesInTheTown) {
   const auto town = Frame(300);
   ASSERT_TRUE(town);
   EXPECT_GT(CountNear(*town, kTownGround), 240 * 100) << "the town fills the view";
+  // The standing player's cell is the middle of the 320 x 240 screen, x 152-168 and
+  // y 112-128: the dress (the sprite's alone) fills the cell's top rows, symmetric about
+  // x = 160.
+  int left = 320, right = -1, top = 240;
+  for (int y = 0; y < town->height; ++y)
+    for (int x = 0; x < town->width; ++x) {
+      const uint8_t* p = &town->rgb[static_cast<size_t>(y * town->width + x) * 3];
+      if (p[0] != 218 || p[1] != 62 || p[2] != 116) continue;
+      left = std::min(left, x), right = std::max(right, x), top = std::min(top, y);
+    }
+  EXPECT_EQ(left + right + 1, 2 * 160);
+  EXPECT_EQ(top, 112);
 }
 
 TEST_F(SaveProgramTest, ASaveTheGameCannotUseIsRefusedWithThePopUp) {

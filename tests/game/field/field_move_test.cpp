@@ -138,6 +138,22 @@ TEST_F(MoveTest, TheWalkingHeadingTurnsByOneOrIsLost) {
   }
 }
 
+// Events flagged for the second pass, chip events as well as characters, are drawn after
+// every other event; within a pass chip events come first, then the rows top to bottom.
+TEST_F(MoveTest, EventsWithTheSecondPassFlagAreDrawnAfterAllOthers) {
+  auto& m = TheField.Map;
+  PutEvent(m, 1, 50, 49, 5);  // a chip event of the second pass
+  m.events[1][0][game::kPageFixed] = 1;
+  m.events[1][0][game::kPageSecondPass] = 1;
+  PutEvent(m, 2, 50, 51);     // a character
+  PutEvent(m, 3, 51, 52, 6);  // a chip event
+  m.events[3][0][game::kPageFixed] = 1;
+  PutEvent(m, 4, 49, 47);     // a character of the second pass
+  m.events[4][0][game::kPageSecondPass] = 1;
+  Place(48, 48, 0);
+  EXPECT_EQ(TheField.DrawOrder(48, 48), (std::vector<int>{3, 0, 2, 1, 4}));
+}
+
 // The menu button's request waits while decide is newly pressed, with or without anyone
 // to talk to, and opens the menu on the next frame without it.
 TEST_F(MoveTest, TheMenuOpensOnlyInAFrameWithoutADecidePress) {

@@ -10,10 +10,12 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cstdlib>
 #include <filesystem>
 #include <optional>
 #include <string>
+#include <vector>
 
 #include "game/codec/lz_codec.h"
 #include "game/field/map_file.h"
@@ -94,6 +96,53 @@ TEST_F(FieldProgramTest, AClosedMessageLeavesTheFieldOnTheNextFrame) {
   EXPECT_EQ(CountNear(*next, kMessageBlue, 12), 0) << "the field alone";
 }
 
+// The dress's rows and columns on a frame: the player's sprite alone has that colour.
+struct Box {
+  int left = 320, right = -1, top = 240, bottom = -1;
+};
+Box DressOf(const nltest::Png& png) {
+  Box b;
+  for (int y = 0; y < png.height; ++y)
+    for (int x = 0; x < png.width; ++x) {
+      const uint8_t* p = &png.rgb[size_t(y * png.width + x) * 3];
+      if (p[0] != 218 || p[1] != 62 || p[2] != 116) continue;
+      b.left = std::min(b.left, x), b.right = std::max(b.right, x);
+      b.top = std::min(b.top, y), b.bottom = std::max(b.bottom, y);
+    }
+  return b;
+}
+
+// Walking up the town, the camera runs ahead of the player; with Scroll Lock on (a press
+// of the key, which switches the keyboard's lock) it has no lead and keeps the player's
+// cell in the middle of the screen: x 152-168, y 112-128, the dress filling the top of
+// the cell and symmetric about x = 160.
+TEST_F(FieldProgramTest, WithScrollLockOnTheCameraKeepsThePlayerInTheMiddle) {
+  const std::string lock_input = dir_.File("scroll_lock.input");
+  ASSERT_TRUE(nltest::WriteFileBytes(lock_input, nltest::ReadFileBytes(NL_FIELD_TEST_DIR "/walk_town.input") +
+                                                     "100 down ScrollLock\n101 up ScrollLock\n"));
+  // After the three steps up (frames 104-126) toward the townsman.
+  ASSERT_EQ(Run("walk_town.input", "132", 133), 0);
+  const auto leading = Frame(132);
+  ASSERT_TRUE(leading);
+  ASSERT_EQ(nltest::RunProgram({nltest::GameProgram(), data_,
+                                {{"NIGHTLOOM_INSTANCE_LOCK", dir_.File("instance.lock")},
+                                 {"NIGHTLOOM_CAPTURE", dir_.File("locked")},
+                                 {"NIGHTLOOM_CAPTURE_FRAMES", "132"},
+                                 {"NIGHTLOOM_EXIT_AFTER", "133"},
+                                 {"NIGHTLOOM_INPUT", lock_input}},
+                                "/dev/null",
+                                ""}),
+            0);
+  const auto locked = nltest::ReadPng(dir_.File("locked/frame-000132.png"));
+  ASSERT_TRUE(locked);
+  const Box dress = DressOf(*locked);
+  EXPECT_EQ(dress.left + dress.right + 1, 2 * 160) << "centred across";
+  EXPECT_EQ(dress.top, 112) << "the top of the middle cell";
+  const Box ahead = DressOf(*leading);
+  EXPECT_EQ(ahead.left + ahead.right + 1, 2 * 160);
+  EXPECT_GE(ahead.top, 112 + 16) << "the camera a cell or more ahead, upward";
+}
+
 // A free event slot below the last used one gets a page applied like a used one: its
 // values are checked as strictly, and the map that fails is refused whole.
 TEST_F(FieldProgramTest, AFreeEventSlotWithAnOutOfRangePeriodRefusesTheTown) {
@@ -121,7 +170,7 @@ std::optional<std::pair<int, int>> HealOf(const std::string& log, int m) {
 }
 
 TEST_F(FieldProgramTest, TheGardenIsEnteredByJumpHealsOverThornsAndOpensByBreak) {
-  ASSERT_EQ(Run("garden_esp.input", "178,184,240,290,306,340", 345), 0);
+  ASSERT_EQ(Run("garden_esp.input", "178,184,190-220,240,290,306,340", 345), 0);
   const std::string log = Log();
   EXPECT_NE(log.find("jump: landed at (122, 135)"), std::string::npos) << "over the wall onto the thorns";
   // Two thorn bushes of 5 each, then the spring fills both members up again.
@@ -130,6 +179,19 @@ TEST_F(FieldProgramTest, TheGardenIsEnteredByJumpHealsOverThornsAndOpensByBreak)
     ASSERT_TRUE(heal) << "member " << m << " healed";
     EXPECT_EQ(heal->second - heal->first, 10) << "member " << m;
   }
+  // Each thorn bush flashes the view dark red on the frames where the 4-frame damage
+  // timer is even: the frame its step ends and the next but one.
+  constexpr Rgb kDamageRed{128, 0, 0};
+  std::vector<int> red;
+  for (int n = 190; n <= 220; ++n) {
+    const auto f = Frame(n);
+    ASSERT_TRUE(f) << n;
+    if (CountNear(*f, kDamageRed, 0) == 240 * 240) red.push_back(n);  // all between the borders
+  }
+  ASSERT_EQ(red.size(), 4u);
+  EXPECT_EQ(red[1], red[0] + 2);
+  EXPECT_EQ(red[2], red[0] + 8) << "the next bush one step (8 frames) on";
+  EXPECT_EQ(red[3], red[2] + 2);
   constexpr Rgb kBoulder{128, 124, 136};
   const auto before = Frame(240), after = Frame(340);
   ASSERT_TRUE(before && after);
