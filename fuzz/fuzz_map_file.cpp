@@ -43,6 +43,21 @@ constexpr Part kParts[] = {
     {game::kMapPlanesBytes + game::kMapHeaderBytes + game::kMapEventsBytes, game::kMapStringsBytes},
 };
 
+// Frees a random event slot below the last used one (page-0 x = 0xFFFF) after changing a
+// few bytes of its pages; false when the map uses fewer than two events.
+bool FreeASlotBelowTheLast(std::vector<uint8_t>& plain, std::minstd_rand& rng) {
+  constexpr size_t kEvents = game::kMapPlanesBytes + game::kMapHeaderBytes;
+  auto x_of = [&](int e) -> uint8_t* { return plain.data() + kEvents + size_t(e) * game::kMapEventBytes; };
+  int last = 0;
+  for (int e = 0; e < game::kMapEventCount; ++e)
+    if (x_of(e)[0] != 0xFF || x_of(e)[1] != 0xFF) last = e;
+  if (last < 2) return false;
+  const int e = 1 + int(rng() % uint32_t(last - 1));
+  LLVMFuzzerMutate(x_of(e), game::kMapEventBytes, game::kMapEventBytes);
+  x_of(e)[0] = x_of(e)[1] = 0xFF;
+  return true;
+}
+
 }  // namespace
 
 extern "C" size_t LLVMFuzzerCustomMutator(uint8_t* data, size_t size, size_t max_size, unsigned seed) {
@@ -56,12 +71,17 @@ extern "C" size_t LLVMFuzzerCustomMutator(uint8_t* data, size_t size, size_t max
     return LLVMFuzzerMutate(data, size, max_size);
   }
   // The events and strings are small beside the planes but hold most of what is checked.
-  static constexpr int kWeights[] = {1, 1, 3, 2};
+  // The fifth kind frees a slot below the last used event and changes its pages: free
+  // slots there get a page applied too.
+  static constexpr int kWeights[] = {1, 1, 3, 2, 2};
   std::discrete_distribution<int> which(std::begin(kWeights), std::end(kWeights));
-  const Part part = kParts[which(rng)];
-  const size_t window = std::min<size_t>(part.size, 64);
-  const size_t at = part.at + rng() % (part.size - window + 1);
-  LLVMFuzzerMutate(plain.data() + at, window, window);
+  const int kind = which(rng);
+  if (kind != 4 || !FreeASlotBelowTheLast(plain, rng)) {
+    const Part part = kParts[kind % 4];
+    const size_t window = std::min<size_t>(part.size, 64);
+    const size_t at = part.at + rng() % (part.size - window + 1);
+    LLVMFuzzerMutate(plain.data() + at, window, window);
+  }
   std::vector<uint8_t> packed;
   if (!nlfuzz::WriteGameFile("mutate.bin", plain.data(), plain.size()) ||
       game::PackFile("mutate.bin", "mutate.lz", game::kPackFileModePack) != game::kPackFileOk ||

@@ -13,6 +13,7 @@
 #include "game/text/bitmap_font.h"
 #include "platform/fs/fs.h"
 #include "platform/timer/timer.h"
+#include "vexal/app/log_file.h"
 
 namespace game {
 namespace {
@@ -184,6 +185,14 @@ int GameData::LoadGame(int slot) {
   auto scratch = std::make_unique<GameData>(*this);
   std::array<uint32_t, kGameFlagWordCount> flag_words{};
   if (!ParseSaveLayout(layout, scratch.get(), &flag_words)) {
+    vexal::LogWriteFmt("load: slot %d refused: a damaged save", slot);
+    ShowGamePopup(kLoadMissingMessage);
+    return -1;
+  }
+  // A save that names a map the field cannot enter would leave the party in the dark.
+  const uint32_t area = scratch->LongJumpPoints[kSavedPositionPoint].area;
+  if (!TheField.CanEnterMap(static_cast<int>(area))) {
+    vexal::LogWriteFmt("load: slot %d refused: map %u cannot be entered", slot, area);
     ShowGamePopup(kLoadMissingMessage);
     return -1;
   }

@@ -10,6 +10,9 @@ namespace game {
 namespace {
 
 constexpr int kMaxFieldGraphic = 63;
+// The member page shows two digits; the battle multiplies the level, so a larger one on
+// file is damage, not progress.
+constexpr int kMaxEspLevel = 99;
 
 class ByteWriter {
  public:
@@ -108,9 +111,11 @@ bool PartyPartSound(const GameData& d) {
   const LongJumpPoint& saved = d.LongJumpPoints[kSavedPositionPoint];
   if (saved.area >= static_cast<uint32_t>(kMapCount) || saved.x >= 256 || saved.y >= 256) return false;
   if (d.Scalars[kScalarCurrentMap] >= static_cast<uint32_t>(kMapCount)) return false;
+  // The leader's graphic is drawn from the same 64 characters as the members'.
+  if (d.Scalars[kScalarLeaderGraphic] > static_cast<uint32_t>(kMaxFieldGraphic)) return false;
   for (const PartyMember& p : d.Members) {
     if (p[kMemberId] < 0 || p[kMemberId] >= kMemberCount) return false;
-    if (p[kMemberEspLevel] < 0) return false;
+    if (p[kMemberEspLevel] < 0 || p[kMemberEspLevel] > kMaxEspLevel) return false;
     if (p[kMemberFieldGraphic] < 0 || p[kMemberFieldGraphic] > kMaxFieldGraphic) return false;
   }
   auto ids_ok = [](const auto& stacks) {

@@ -1,5 +1,5 @@
 // The battle's services: the music manager, the title, the field's picture behind the
-// battle and the game mode.
+// battle and the game mode. Its pictures and tables are loaded at start-up (InitGame).
 #include "game/entry/battle_wiring.h"
 
 #include "game/battle/battle.h"
@@ -30,9 +30,6 @@ void WireBattle() {
   hooks.background_graph = [] { return ScreenCopyGraph; };
   hooks.set_game_mode = [](int mode) { GameMode = mode; };
   SetBattleHooks(hooks);
-  TheEnemyGraphCache.LoadEnemyDef();
-  TheBattle.effects.ReadEffectList();
-  TheBattle.LoadBattleGraphics();
   SetGameModeHandler(MODE_BATTLE, BattleModeFrame);
 }
 

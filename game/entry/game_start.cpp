@@ -4,6 +4,8 @@
 #include <algorithm>
 #include <string>
 
+#include "game/battle/battle.h"
+#include "game/battle/battle_effect.h"
 #include "game/data/game_data.h"
 #include "game/data/sound_table.h"
 #include "game/entry/frame_loop.h"
@@ -21,6 +23,7 @@
 #include "music/music_manager.h"
 #include "music/music_player.h"
 #include "music/song_timer.h"
+#include "platform/input/input.h"
 #include "platform/sys/sys.h"
 #include "platform/window/window.h"
 #include "vexal/app/library.h"
@@ -130,14 +133,19 @@ int InitGame() {
   TheScreenWipe.LoadScreenWipe();
   boot.Add(kBootLine3);
   TheBustUp.LoadBustUp();
-  SetMessageWindowHooks({[] { TheBustUp.DrawBustUp(); }, nullptr});
+  // A closed message leaves the field in the back screen, not the box over its copy.
+  SetMessageWindowHooks({[] { TheBustUp.DrawBustUp(); }, [] { TheField.DrawField(); }});
   boot.Add(free_memory + kBootFreeMemory);
-  boot.Add(kBootLine5);
-  CreateGameData();  // reads the database from the data folder, the working directory
-  TheGameData().LoadGameDatabase();
+  CreateGameData();  // reads its tables from the data folder, the working directory
   LoadFieldGraphics();
   RegisterFieldHandler();
+  SetScrollLockQuery(plat::input::ScrollLockOn);
   TheFieldMenu.LoadIdCardImages();
+  TheEnemyGraphCache.LoadEnemyDef();
+  boot.Add(kBootLine5);
+  TheGameData().LoadGameDatabase();
+  TheBattle.effects.ReadEffectList();
+  TheBattle.LoadBattleGraphics();
 
   ScreenCopyGraph = vexal::CreateBlankGraph(kGameScreenWidth, kGameScreenHeight);
   if (WindowSizeDoubled != 0) StretchGraph = vexal::CreateBlankGraph(kGameScreenWidth, kGameScreenHeight);

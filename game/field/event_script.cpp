@@ -240,8 +240,9 @@ bool EventScript::RunCommand(std::string_view line, bool& repage) {
       return true;
     case 31: {
       const int actor = p[1] == -1 ? block_ : p[1];
-      if (actor < 0 || actor >= kMapEventCount || p[3] < -1 || p[3] > 5) return false;
-      TheField.FieldStartActorStep(actor, p[2] > 3 ? 3 : p[2], p[3]);
+      // A direction or speed outside its range makes the command do nothing.
+      if (actor < 0 || actor >= kMapEventCount || p[2] > 3 || p[3] < -1 || p[3] > 5) return false;
+      TheField.FieldStartActorStep(actor, p[2], p[3]);
       return false;
     }
     case 40:
@@ -287,8 +288,7 @@ bool EventScript::RunCommand(std::string_view line, bool& repage) {
     case 81:
       for (int m = 0; m < kMemberCount; ++m) {
         PartyMember& mb = data.Members[m];
-        if (mb[kMemberPresent] != 0 && (p[1] == 0 || p[1] == 1))
-          vexal::LogWriteFmt("heal: member %d HP %d -> %d", mb[kMemberId], mb[kMemberHp], mb[kMemberMaxHp]);
+        const int32_t before = mb[kMemberHp];
         if (p[1] == 0) {
           mb[kMemberHp] = mb[kMemberMaxHp];
           mb[kMemberPp] = mb[kMemberMaxPp];
@@ -296,6 +296,9 @@ bool EventScript::RunCommand(std::string_view line, bool& repage) {
         } else if (p[1] == 1) {
           mb[kMemberHp] = mb[kMemberMaxHp];
         }
+        // The HP the member has now, not what it was meant to get.
+        if (mb[kMemberPresent] != 0 && (p[1] == 0 || p[1] == 1))
+          vexal::LogWriteFmt("heal: member %d HP %d -> %d", mb[kMemberId], before, mb[kMemberHp]);
       }
       if (p[2] == 0) PlayGameSound(33);
       return false;

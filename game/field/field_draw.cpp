@@ -66,8 +66,11 @@ void ReloadChipCells(std::string_view image) {
 
 void Field::DrawField() {
   const FieldGraphics& g = TheFieldGraphics;
-  const int cx = int(std::floor(CameraX)), cy = int(std::floor(CameraY));
-  const int ox = int(std::floor((CameraX - cx) * 16)), oy = int(std::floor((CameraY - cy) * 16));
+  // The camera aims at a cell's centre; half a cell less puts that cell's centre at the
+  // screen's (160, 120).
+  const double left = CameraX - 0.5, top = CameraY - 0.5;
+  const int cx = int(std::floor(left)), cy = int(std::floor(top));
+  const int ox = int(std::floor((left - cx) * 16)), oy = int(std::floor((top - cy) * 16));
   for (int row = 0; row < 18; ++row)
     for (int col = 0; col < 17; ++col) {
       const int x = cx - 8 + col, y = cy - 8 + row;
@@ -81,27 +84,7 @@ void Field::DrawField() {
       const ChipRecord& r = Chips.Records[chip];
       vexal::DrawGraph(sx, sy, g.ChipCells[r.Frames[r.Frame % kChipFrameCount]], 1);
     }
-  // Events in two passes (characters flagged for the second are drawn over the rest;
-  // the player keeps to the first, among its rows), each in layer order (chip events
-  // first), then row by row so lower rows overlap.
-  std::vector<int> order;
-  for (int e = 0; e < EventCount; ++e) {
-    const EventState& s = States[e];
-    if (s.Visible == 0 && e != 0) continue;
-    if (std::abs(s.X - cx) > 10 || std::abs(s.Y - cy) > 10) continue;
-    if (s.Blink != 0 && (FrameCount & 1) != 0) continue;
-    order.push_back(e);
-  }
-  const auto second_pass = [&](int e) { return e != 0 && States[e].Fixed == 0 && States[e].SecondPass != 0; };
-  std::stable_sort(order.begin(), order.end(), [&](int a, int b) {
-    const EventState &p = States[a], &q = States[b];
-    if (second_pass(a) != second_pass(b)) return second_pass(b);
-    const int la = p.Fixed == 0 ? 1 : 0, lb = q.Fixed == 0 ? 1 : 0;
-    if (la != lb) return la < lb;
-    if (p.Y != q.Y) return p.Y < q.Y;
-    return p.X < q.X;
-  });
-  for (int e : order) {
+  for (int e : DrawOrder(cx, cy)) {
     const EventState& s = States[e];
     const int sx = 24 - ox + (s.X - cx + 8) * 16 + s.SubX;
     const int sy = -16 - oy + (s.Y - cy + 8) * 16 + s.SubY;
@@ -150,6 +133,30 @@ void Field::DrawField() {
   }
   vexal::DrawGraph(0, 0, g.EdgeLeft, 0);
   vexal::DrawGraph(280, 0, g.EdgeRight, 0);
+}
+
+// Events in two passes (those flagged for the second, chip events too, are drawn over
+// the rest; the player keeps to the first, among its rows), each in layer order (chip
+// events first), then row by row so lower rows overlap.
+std::vector<int> Field::DrawOrder(int cx, int cy) const {
+  std::vector<int> order;
+  for (int e = 0; e < EventCount; ++e) {
+    const EventState& s = States[e];
+    if (s.Visible == 0 && e != 0) continue;
+    if (std::abs(s.X - cx) > 10 || std::abs(s.Y - cy) > 10) continue;
+    if (s.Blink != 0 && (FrameCount & 1) != 0) continue;
+    order.push_back(e);
+  }
+  const auto second_pass = [&](int e) { return e != 0 && States[e].SecondPass != 0; };
+  const auto layer = [&](const EventState& s) { return s.Fixed == 0 ? 1 : 0; };
+  std::stable_sort(order.begin(), order.end(), [&](int a, int b) {
+    const EventState &p = States[a], &q = States[b];
+    if (second_pass(a) != second_pass(b)) return second_pass(b);
+    if (layer(p) != layer(q)) return layer(p) < layer(q);
+    if (p.Y != q.Y) return p.Y < q.Y;
+    return p.X < q.X;
+  });
+  return order;
 }
 
 void Field::DrawFieldOverlay() {

@@ -37,10 +37,11 @@ void Field::FieldFrame() {
   TickEventAnimation();
   CheckFieldContact();
   UpdateFieldCamera();
+  DrawField();
+  // The effects are drawn with the timers they were started with, then counted.
   for (int slot : {0, 1, 3})
     if (Effects[slot].Timer > 0) --Effects[slot].Timer;
   if (Effects[2].Timer > 0) Effects[2].Timer = uint16_t(Effects[2].Timer % 8 + 1);
-  DrawField();
   if (PartyWipedOut() != 0) {
     TheBitmapFont.ComposeClear();
     TheBitmapFont.ComposeAddSjis("ちからつきた…");

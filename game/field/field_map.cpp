@@ -37,6 +37,22 @@ bool ReadWholeFile(std::string_view path, std::vector<uint8_t>& out) {
 
 std::string MapPath(std::string_view name) { return "map\\" + std::string(name); }
 
+// Unpacks and checks "map\" + name into out; false (out unchanged) when it cannot.
+bool ReadMapImage(std::string_view name, MapFileImage& out) {
+  const int unpacked = PackFile(MapPath(name), kMapTempFile, kPackFileModeUnpack);
+  std::vector<uint8_t> bytes;
+  // A failed unpack leaves a partial file: it is never read.
+  const bool read = unpacked == kPackFileOk && ReadWholeFile(kMapTempFile, bytes);
+  plat::fs::DeleteFile(kMapTempFile);
+  if (!read) return false;
+  const std::string why = ParseMapFile(bytes, out);
+  if (!why.empty()) {
+    vexal::LogWriteFmt("map %s refused: %s", std::string(name).c_str(), why.c_str());
+    return false;
+  }
+  return true;
+}
+
 }  // namespace
 
 Field TheField;
@@ -58,18 +74,9 @@ bool Field::LoadMapFile(std::string_view name) {
   for (int i = 0; i < kMapLocalFlagCount; ++i) TheGameFlags.SetGameFlag(i, 0);
   GameData& data = TheGameData();
   data.UpdateOwnershipFlags();
-  const int unpacked = PackFile(MapPath(name), kMapTempFile, kPackFileModeUnpack);
   map_name_ = name;
-  std::vector<uint8_t> bytes;
-  // A failed unpack leaves a partial file: it is never read.
-  const bool read = unpacked == kPackFileOk && ReadWholeFile(kMapTempFile, bytes);
-  plat::fs::DeleteFile(kMapTempFile);
-  if (!read) return false;
-  const std::string why = ParseMapFile(bytes, Map);
-  if (!why.empty()) {
-    vexal::LogWriteFmt("map %s refused: %s", std::string(name).c_str(), why.c_str());
-    return false;
-  }
+  map_loaded_ = ReadMapImage(name, Map);
+  if (!map_loaded_) return false;
   if (Map.header[0] == 1)
     data.Scalars[kScalarFlagWord] |= kFlagWordMarkedMap;
   else
@@ -184,6 +191,16 @@ void Field::PlacePlayer(int x, int y, int direction) {
   // Positions from scripts and saves are checked like a step: the map holds 0..255.
   if (x >= 0 && x < kMapSize && y >= 0 && y < kMapSize) SetPlayerTile(x, y);
   if (direction >= 0 && direction <= 3) States[0].Direction = int16_t(direction);
+}
+
+bool Field::CanEnterMap(int n) const {
+  if (n < 0 || n >= kMapCount) return false;
+  const auto& entry = TheGameData().MapList[n];
+  const std::string_view name(entry.data(), strnlen(entry.data(), entry.size()));
+  if (name.empty()) return false;
+  if (name == map_name_) return map_loaded_;
+  auto probe = std::make_unique<MapFileImage>();
+  return ReadMapImage(name, *probe);
 }
 
 void Field::EnterMap(int n, int x, int y, int direction) {

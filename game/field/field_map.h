@@ -59,6 +59,9 @@ class Field {
   // Loads map n (flags 0-299 cleared when its file differs from the loaded one), places
   // the player at tile (x, y) facing direction and makes n the current map.
   void EnterMap(int n, int x, int y, int direction);
+  // Whether EnterMap(n) would find a map: map n is the one in place, or its file reads
+  // and passes the checks. Changes nothing.
+  bool CanEnterMap(int n) const;
   // Reads "map\" + name unless it is the loaded map; false when it was not read.
   bool LoadMapFile(std::string_view name);
   void LoadChipSet(std::string_view path);
@@ -144,6 +147,8 @@ class Field {
   void UpdateFieldCamera();
   void DrawField();
   void DrawFieldOverlay();
+  // The events DrawField draws around camera cell (cx, cy), in drawing order.
+  std::vector<int> DrawOrder(int cx, int cy) const;
   // One field frame: movement, triggers, camera, drawing and the script's lines.
   void FieldFrame();
   int FindEventInFront(int activation) const;
@@ -168,6 +173,7 @@ class Field {
 
  private:
   std::string map_name_;
+  bool map_loaded_ = false;  // whether map_name_ was read and passed the checks
   std::string chip_set_path_;
   std::string display_name_;  // Shift-JIS
   int step_damage_ = 0;

@@ -251,14 +251,15 @@ void Field::UpdatePlayer() {
     p.Direction = int16_t(w.direction);
     SetDeltas(p, w.direction, base * (running ? 2 : 1));
     p.Period = int16_t(running ? kRunPeriod : kWalkPeriod);
-    // The heading turns one unit toward the walking direction, or is lost.
+    // The heading turns one unit toward the walking direction, or is lost. It does not
+    // wrap round the circle: only down turns 0 into 23.
     const int target = HeadingOf(w.direction);
     if (Heading >= 0) {
-      int diff = target - Heading;
-      if (diff > 12) diff -= 24;
-      if (diff < -12) diff += 24;
-      if (std::abs(diff) <= 6)
-        Heading = (Heading + (diff > 0) - (diff < 0) + 24) % 24;
+      const int diff = target - Heading;
+      if (w.direction == 0 && Heading == 0)
+        Heading = 23;
+      else if (std::abs(diff) <= 6)
+        Heading += (diff > 0) - (diff < 0);
       else
         Heading = -1;
     }
@@ -271,14 +272,16 @@ void Field::UpdatePlayer() {
     return;
   }
   p.Period = -1;
-  if (KeyInput.IsButtonPressed(kButtonDecide)) {
+  const bool decide = KeyInput.IsButtonPressed(kButtonDecide);
+  if (decide) {
     const int e = FindEventInFront(0);
     if (e >= 0) {
       TheEventScript.StartEventScript(States[e].Block, Effects[2].Timer != 0 ? kTriggerTalkEsp : kTriggerTalk, e);
       return;
     }
   }
-  if (MenuRequest != 0) {
+  // A decide press keeps the request for a frame without one.
+  if (MenuRequest != 0 && !decide) {
     MenuRequest = 0;
     KeyInput.ClearKeyCast();
     GameMode = MODE_MENU;

@@ -21,6 +21,10 @@ std::string CheckMapEvent(const MapEvent& event) {
   const MapEventPage& p0 = event[0];
   if (p0[kPageX] == kEmptyEventX) return {};
   if (p0[kPageX] >= kMapSize || p0[kPageY] >= kMapSize) return "start position outside the map";
+  return CheckEventPages(event);
+}
+
+std::string CheckEventPages(const MapEvent& event) {
   for (const MapEventPage& p : event) {
     for (int w : {kPageAreaLowX, kPageAreaLowY, kPageAreaHighX, kPageAreaHighY})
       if (p[w] >= kMapSize) return "walking area outside the map";
@@ -60,9 +64,15 @@ std::string ParseMapFile(std::span<const uint8_t> bytes, MapFileImage& out) {
     s[kMapStringBytes - 1] = 0;
     at += kMapStringBytes;
   }
+  // Every slot below the last used event gets a page applied, free ones too (the
+  // player's slot only takes the party's graphic).
+  int count = 1;
+  for (int e = 0; e < kMapEventCount; ++e)
+    if (m.events[e][0][kPageX] != kEmptyEventX) count = e + 1;
   for (int e = 0; e < kMapEventCount; ++e) {
-    std::string why = CheckMapEvent(m.events[e]);
-    if (!why.empty()) return "event " + std::to_string(e) + ": " + why;
+    const bool free_applied = e > 0 && e < count && m.events[e][0][kPageX] == kEmptyEventX;
+    std::string why = free_applied ? CheckEventPages(m.events[e]) : CheckMapEvent(m.events[e]);
+    if (!why.empty()) return (free_applied ? "free event slot " : "event ") + std::to_string(e) + ": " + why;
   }
   out = std::move(m);
   return {};

@@ -71,5 +71,8 @@ std::string ParseMapFile(std::span<const uint8_t> bytes, MapFileImage& out);
 std::vector<uint8_t> SerializeMapFile(const MapFileImage& map);
 // Empty when the event's pages hold only values the field can index with, else why not.
 std::string CheckMapEvent(const MapEvent& event);
+// The same for the pages alone, whether or not the slot is used: a free slot below the
+// last used event gets a page applied like any other.
+std::string CheckEventPages(const MapEvent& event);
 
 }  // namespace game

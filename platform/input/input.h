@@ -107,7 +107,7 @@ inline constexpr uint32_t kDeadZoneFull = 10000;   // a dead zone of the whole t
 inline constexpr uint8_t kKeyEscape = 0x01, kKeyTab = 0x0F, kKeyQ = 0x10, kKeyW = 0x11,
                          kKeyEnter = 0x1C, kKeyA = 0x1E, kKeyS = 0x1F, kKeyD = 0x20,
                          kKeyZ = 0x2C, kKeyX = 0x2D, kKeyC = 0x2E, kKeySpace = 0x39,
-                         kKeyF10 = 0x44, kKeyNumpad8 = 0x48, kKeyNumpad4 = 0x4B,
+                         kKeyF10 = 0x44, kKeyScrollLock = 0x46, kKeyNumpad8 = 0x48, kKeyNumpad4 = 0x4B,
                          kKeyNumpad6 = 0x4D, kKeyNumpad2 = 0x50, kKeyF12 = 0x58,
                          kKeyUp = 0xC8, kKeyLeft = 0xCB, kKeyRight = 0xCD, kKeyDown = 0xD0;
 
@@ -164,6 +164,12 @@ uint8_t KeyCodeOfScancode(int sdl_scancode);
 std::string_view KeyName(uint8_t code);
 std::optional<uint8_t> KeyCodeOfName(std::string_view name);
 
+// Whether the keyboard's Scroll Lock is on: the lock state the system keeps (SDL's key
+// modifiers; the fake lock with fake devices), switched once more by every press of the
+// Scroll Lock key (0x46) in the input script, as a press of the real key switches it.
+// Needs no device.
+bool ScrollLockOn();
+
 // ---- Scripted input ----
 
 // Reads NIGHTLOOM_INPUT again (no variable: no script).
@@ -177,6 +183,8 @@ bool SetInputScript(std::string_view text);
 // Fake devices instead of SDL's (see the contract). Off by default.
 void UseFakeDevices(bool on);
 void SetFakeKey(uint8_t code, bool down);
+// The fake keyboard's Scroll Lock state (off until set).
+void SetFakeScrollLock(bool on);
 // Attaches a fake joypad (raw axes centred, buttons up) and returns its guid.
 DeviceGuid AttachFakeJoypad(std::string_view name);
 // Raw axis values, -32768 to 32767.

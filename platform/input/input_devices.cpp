@@ -369,6 +369,11 @@ void ClearFailures() { g_failures.clear(); }
 
 void SetCallObserver(std::function<void(Call, DeviceGuid, int32_t)> observer) { g_observer = std::move(observer); }
 
+bool ScrollLockOn() {
+  const bool system = internal::FakeMode() ? internal::FakeScrollLock() : internal::SdlScrollLock();
+  return system != internal::ScriptScrollLockSwitched();
+}
+
 void ResetInputStandIn() {
   g_observer = nullptr;
   g_failures.clear();

@@ -17,6 +17,7 @@ struct FakePad {
 
 bool g_fake_mode = false;                  // SDL is replaced by the fakes
 std::array<uint8_t, kKeyCount> g_keys{};   // fake key states, kDown or 0
+bool g_scroll_lock = false;                // the fake keyboard's Scroll Lock
 std::vector<FakePad> g_pads;               // attached (and detached) fakes, in attach order
 uint32_t g_next_number = 1;                // number of the next fake's guid
 
@@ -30,6 +31,8 @@ FakePad* Find(DeviceGuid guid) {
 void UseFakeDevices(bool on) { g_fake_mode = on; }
 
 void SetFakeKey(uint8_t code, bool down) { g_keys[code] = down ? kDown : 0; }
+
+void SetFakeScrollLock(bool on) { g_scroll_lock = on; }
 
 DeviceGuid AttachFakeJoypad(std::string_view name) {
   FakePad p;
@@ -78,9 +81,12 @@ std::optional<RawPad> FakeReadPad(DeviceGuid guid) {
   return p->state;
 }
 
+bool FakeScrollLock() { return g_scroll_lock; }
+
 void ResetFakes() {
   g_fake_mode = false;
   g_keys.fill(0);
+  g_scroll_lock = false;
   g_pads.clear();
   g_next_number = 1;
 }

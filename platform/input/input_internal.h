@@ -38,6 +38,7 @@ void KeysFromScancodes(std::span<const uint8_t> scancode_states, std::span<uint8
 void SdlStart();
 void SdlStop();
 void SdlReadKeys(std::span<uint8_t, kKeyCount> keys);
+bool SdlScrollLock();
 std::vector<PadEntry> SdlPads();
 bool SdlOpenPad(DeviceGuid guid);  // false: not attached
 void SdlClosePad(DeviceGuid guid);
@@ -47,6 +48,7 @@ std::optional<RawPad> SdlReadPad(DeviceGuid guid);  // nullopt: unplugged
 // Fakes (input_fake.cpp).
 bool FakeMode();
 void FakeReadKeys(std::span<uint8_t, kKeyCount> keys);
+bool FakeScrollLock();
 std::vector<PadEntry> FakePads();
 std::optional<RawPad> FakeReadPad(DeviceGuid guid);  // nullopt: detached or unknown
 void ResetFakes();
@@ -56,6 +58,7 @@ void EnsureScriptLoaded();
 bool ScriptHasPad();
 void ScriptOrKeys(std::span<uint8_t, kKeyCount> keys);  // ORs the script's keys in
 RawPad ScriptReadPad();
+bool ScriptScrollLockSwitched();  // an odd number of scripted Scroll Lock presses so far
 void ResetScript();
 
 }  // namespace plat::input::internal

@@ -31,6 +31,7 @@ struct ScriptState {
   uint64_t frame = 0;                           // frame the state was brought to
   std::array<uint8_t, kKeyCount> keys{};        // scripted keys, kDown or 0
   std::array<uint8_t, kPadButtons> buttons{};   // scripted pad buttons, kDown or 0
+  bool scroll_lock_switched = false;            // odd number of Scroll Lock presses
 };
 
 ScriptState g_script;  // the one script
@@ -152,6 +153,7 @@ void Advance() {
     g_script.applied = 0;
     g_script.keys.fill(0);
     g_script.buttons.fill(0);
+    g_script.scroll_lock_switched = false;
   }
   g_script.frame = frame;
   while (g_script.applied < g_script.events.size() && g_script.events[g_script.applied].frame <= frame) {
@@ -160,6 +162,8 @@ void Advance() {
     if (e.pad) {
       g_script.buttons[e.index] = value;
     } else {
+      if (e.index == kKeyScrollLock && e.down && g_script.keys[e.index] == 0)
+        g_script.scroll_lock_switched = !g_script.scroll_lock_switched;
       g_script.keys[e.index] = value;
     }
   }
@@ -192,6 +196,11 @@ RawPad ScriptReadPad() {
   RawPad pad;
   pad.buttons = g_script.buttons;
   return pad;
+}
+
+bool ScriptScrollLockSwitched() {
+  Advance();
+  return g_script.scroll_lock_switched;
 }
 
 void ResetScript() { g_script = ScriptState{}; }

@@ -124,6 +124,8 @@ void SdlReadKeys(std::span<uint8_t, kKeyCount> keys) {
   KeysFromScancodes(from_events, keys);
 }
 
+bool SdlScrollLock() { return (SDL_GetModState() & KMOD_SCROLL) != 0; }
+
 std::vector<PadEntry> SdlPads() {
   std::vector<PadEntry> pads;
   if (!g_subsystem_up) return pads;

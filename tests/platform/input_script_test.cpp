@@ -165,6 +165,24 @@ TEST_F(InputScriptTest, TheVariableNamesTheFileReadAtTheFirstObject) {
   EXPECT_NE(reports_.find("NIGHTLOOM_INPUT: cannot read " + dir.File("missing.txt")), std::string::npos);
 }
 
+// The lock is the keyboard's state, switched by each press of its key as a real key
+// press switches it; a held key switches it once.
+TEST_F(InputScriptTest, EachScriptedScrollLockPressSwitchesTheLock) {
+  ASSERT_TRUE(pi::SetInputScript("2 down ScrollLock\n3 up ScrollLock\n4 down ScrollLock\n"
+                                 "5 down ScrollLock\n6 up ScrollLock\n7 down 0x46\n"));
+  // Frames 1..7, then the same script over a keyboard whose lock is already on.
+  const bool want[] = {false, true, true, false, false, false, true};
+  for (bool system_lock : {false, true}) {
+    SCOPED_TRACE(system_lock ? "the keyboard's lock on" : "the keyboard's lock off");
+    plat::presentation::ResetPresentation();
+    pi::SetFakeScrollLock(system_lock);
+    for (int frame = 1; frame <= 7; ++frame) {
+      EXPECT_EQ(pi::ScrollLockOn(), want[frame - 1] != system_lock) << "frame " << frame;
+      PresentFrame();
+    }
+  }
+}
+
 TEST_F(InputScriptTest, ResetFrameCountStartsTheScriptAgain) {
   ASSERT_TRUE(pi::SetInputScript("2 down Q\n3 up Q\n"));
   Start();

@@ -5,10 +5,12 @@
 #include <memory>
 #include <filesystem>
 #include <string>
+#include <tuple>
 #include <vector>
 
 #include "game/codec/lz_codec.h"
 #include "game/data/play_timer.h"
+#include "game/field/map_file.h"
 #include "game/text/bitmap_font.h"
 #include "tests/game/data/data_fixture.h"
 
@@ -50,6 +52,8 @@ class SaveTest : public DataTest {
     GameData& d = Data();
     std::snprintf(d.MapList[33].data(), kMapNameBytes, "town.map");
     std::snprintf(d.MapList[34].data(), kMapNameBytes, "field.map");
+    std::snprintf(d.MapList[35].data(), kMapNameBytes, "nowhere.map");  // no file
+    for (const char* name : {"town.map", "field.map"}) WriteEmptyMap(name);
     TheField.EnterMap(34, 12, 40, 2);
     TheField.SetMapDisplayName("よるのはら");
     d.Scalars[kScalarMoney] = 1234;
@@ -67,6 +71,15 @@ class SaveTest : public DataTest {
     TheGameFlags.SetGameFlag(5119, 1);
     return d;
   }
+  // A map of the player's slot alone, packed as map\<name>.
+  void WriteEmptyMap(const std::string& name) {
+    MapFileImage m;
+    m.events[0][0][kPageX] = m.events[0][0][kPageY] = 1;
+    const std::vector<uint8_t> bytes = SerializeMapFile(m);
+    std::filesystem::create_directories(dir_.File("map"));
+    ASSERT_TRUE(nltest::WriteFileBytes(dir_.File("plain.bin"), std::string(bytes.begin(), bytes.end())));
+    ASSERT_EQ(PackFile(dir_.File("plain.bin"), "map\\" + name, kPackFileModePack), kPackFileOk);
+  }
   // Bytes 128 on of the unpacked layout: the party part and the flags.
   static std::vector<uint8_t> State(const GameData& d) {
     const std::vector<uint32_t> no_noise(kNoiseWords, 0);
@@ -75,7 +88,8 @@ class SaveTest : public DataTest {
   }
   std::string Slot(int n) { return ReadFileBytes(dir_.File("save/data" + std::string(n < 10 ? "0" : "") + std::to_string(n) + ".dat.ico")); }
   void ExpectNoTemporaryFiles() {
-    for (const char* f : {"save/HaKr8w.drv", "system/dsound.drv", "save/nightloom.sav.new", "save/data03.dat.ico.new"}) {
+    for (const char* f : {"save/HaKr8w.drv", "system/dsound.drv", "save/nightloom.sav.new", "save/data03.dat.ico.new",
+                          "map/u8wh4kf.map"}) {
       EXPECT_FALSE(std::filesystem::exists(dir_.File(f))) << f;
     }
   }
@@ -233,6 +247,7 @@ TEST_F(SaveTest, ALongDisplayNameIsCutWholeCharactersToItsField) {
 
 TEST_F(SaveTest, AMissingShortOrDamagedSlotChangesNothing) {
   GameData& d = Saved();
+  d.RecordLongJumpPoint(kSavedPositionPoint);  // on map 34, so that only the spoiled word fails
   // A layout one byte short, and a whole one with a member id out of range, both packed
   // behind an icon.
   auto packed_slot = [&](std::vector<uint8_t> layout) {
@@ -250,6 +265,14 @@ TEST_F(SaveTest, AMissingShortOrDamagedSlotChangesNothing) {
   bad_item[2560 + 4] = 0x0C, bad_item[2560 + 5] = 0x03;  // bag stack 1: id 780
   std::vector<uint8_t> bad_point = BuildSaveLayout(d, noise, 0);
   bad_point[22144 + 32 * 72 + 1] = 2;  // area 512
+  // Words the game later indexes or multiplies with, spoiled one at a time.
+  auto with_word = [&](size_t at, uint32_t v) {
+    std::vector<uint8_t> layout = BuildSaveLayout(d, noise, 0);
+    for (int k = 0; k < 4; ++k) layout[at + k] = static_cast<uint8_t>(v >> (8 * k));
+    return packed_slot(layout);
+  };
+  constexpr size_t kScalars = 5248, kSavedArea = 22144 + 32 * 72;
+  auto member_word = [](int m, int w) { return static_cast<size_t>(128 + m * 512 + w * 4); };
   std::string garbage(kSaveIconPrefixBytes, 'i');
   garbage += std::string("\x10\0\0\0", 4) + "garbage that is no code stream";
   const struct {
@@ -264,6 +287,12 @@ TEST_F(SaveTest, AMissingShortOrDamagedSlotChangesNothing) {
       {"member id 7", "", packed_slot(bad_member)},
       {"item 780", "", packed_slot(bad_item)},
       {"area 512", "", packed_slot(bad_point)},
+      {"leader graphic 0x80000000", "", with_word(kScalars + 4 * kScalarLeaderGraphic, 0x80000000u)},
+      {"leader graphic 64", "", with_word(kScalars + 4 * kScalarLeaderGraphic, 64)},
+      {"ESP level 100", "", with_word(member_word(1, kMemberEspLevel), 100)},
+      {"ESP level 0x7FFFFFFF", "", with_word(member_word(3, kMemberEspLevel), 0x7FFFFFFFu)},
+      {"map 0, not in the list", "", with_word(kSavedArea, 0)},
+      {"map 35, listed without a file", "", with_word(kSavedArea, 35)},
   };
   const std::vector<uint8_t> before = State(d);
   for (const auto& c : cases) {
@@ -276,7 +305,17 @@ TEST_F(SaveTest, AMissingShortOrDamagedSlotChangesNothing) {
     EXPECT_EQ(d.LoadGame(3), -1);
     EXPECT_EQ(Popups, std::vector<std::string>{kLoadMissing});
     EXPECT_EQ(State(d), before);
+    EXPECT_EQ(TheField.LoadedMapName(), "field.map");
     ExpectNoTemporaryFiles();
+  }
+  // The bounds themselves load.
+  for (const auto& [what, at, v] : {std::tuple{"leader graphic 63", kScalars + 4 * kScalarLeaderGraphic, 63u},
+                                    std::tuple{"ESP level 99", member_word(2, kMemberEspLevel), 99u}}) {
+    SCOPED_TRACE(what);
+    ASSERT_TRUE(nltest::WriteFileBytes(dir_.File("save/data03.dat.ico"), with_word(at, v)));
+    Popups.clear();
+    EXPECT_EQ(d.LoadGame(3), 0);
+    EXPECT_TRUE(Popups.empty());
   }
 }
 

@@ -6,9 +6,16 @@
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "game/battle/battle_effect.h"
+#include "game/data/game_data.h"
 #include "game/entry/frame_loop.h"
 #include "platform/input/input.h"
 #include "platform/surface/display.h"
+#include "platform/surface/presentation.h"
 #include "platform/window/window.h"
 #include "tests/vexal/app/library_fixture.h"
 #include "vexal/app/app_state.h"
@@ -74,6 +81,34 @@ TEST_F(GameStartTest, FailedLibraryStartPutsTheScreenSaverBack) {
   EXPECT_EQ(game::InitGame(), -1);
   EXPECT_TRUE(plat::window::IsScreenSaverEnabled());
   EXPECT_EQ(game::ScreenSaverRestore, 0);
+}
+
+// The picture loads that go through the game's loader, with the presentations made before
+// each: the boot log presents its screen after each of its lines.
+std::vector<std::pair<std::string, uint64_t>> PictureLoads;
+int RecordLoad(std::string_view file, int all, int, int, int, int, int* handles) {
+  PictureLoads.emplace_back(std::string(file), plat::presentation::PresentedFrames());
+  for (int i = 0; i < all; ++i) handles[i] = -1;
+  return -1;
+}
+
+TEST_F(GameStartTest, EveryLoaderRunsInItsPlaceAmongTheBootLogLines) {
+  mkdir(dir_.File("ene").c_str(), 0700);
+  ASSERT_TRUE(nltest::WriteFileBytes(dir_.File("ene/enemydef.txt"), "---\n"));
+  PictureLoads.clear();
+  game::SetGameDataHooks({.load_div_graph = RecordLoad});
+  ASSERT_EQ(game::InitGame(), 0);
+  // "OK", the last line, is the last presentation of the start-up: the id cards and the
+  // enemy list are read before it, the database and the battle's pictures while it shows.
+  const uint64_t ok = plat::presentation::PresentedFrames();
+  EXPECT_TRUE(game::TheEnemyGraphCache.Loaded());
+  const std::vector<std::pair<std::string, uint64_t>> want = {{"system\\idcard.png", ok - 1},
+                                                              {"system\\fruit.png", ok},
+                                                              {"system\\battleletter.png", ok},
+                                                              {"img\\battlechar_new.png", ok}};
+  EXPECT_EQ(PictureLoads, want);
+  game::ShutdownGame();
+  game::ResetGameData();
 }
 
 }  // namespace

@@ -123,6 +123,15 @@ TEST_F(FieldTest, DamagedMapsAreRefusedWhole) {
       {"period index 6", [](game::MapFileImage& m) { PutEvent(m, 2, 3, 3), m.events[2][0][game::kPagePeriod] = 6; }},
       {"walk chance 5", [](game::MapFileImage& m) { PutEvent(m, 2, 3, 3), m.events[2][0][game::kPageWalkChance] = 5; }},
       {"movement type 6", [](game::MapFileImage& m) { PutEvent(m, 2, 3, 3), m.events[2][0][game::kPageMoveType] = 6; }},
+      // A free slot below the last used event still gets a page applied.
+      {"free slot 8 below event 9, period index 20",
+       [](game::MapFileImage& m) { PutEvent(m, 9, 3, 3), m.events[8][0][game::kPagePeriod] = 20; }},
+      {"free slot 1 below event 2, movement type 6",
+       [](game::MapFileImage& m) { PutEvent(m, 2, 3, 3), m.events[1][2][game::kPageMoveType] = 6; }},
+      {"free slot 1 below event 2, walk chance 5",
+       [](game::MapFileImage& m) { PutEvent(m, 2, 3, 3), m.events[1][0][game::kPageWalkChance] = 5; }},
+      {"free slot 1 below event 2, character graphic 64",
+       [](game::MapFileImage& m) { PutEvent(m, 2, 3, 3), m.events[1][3][game::kPageGraphic] = 64; }},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.what);

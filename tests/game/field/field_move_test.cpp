@@ -86,7 +86,11 @@ TEST_F(MoveTest, AOneCellWalkerNeverLeavesItsCell) {
   page[game::kPageAreaLowX] = page[game::kPageAreaHighX] = 50;
   page[game::kPageAreaLowY] = page[game::kPageAreaHighY] = 50;
   page[game::kPageWalkChance] = 0;
-  Place(40, 40, 0);
+  // A walker beside it with the whole map to walk in shows that walkers do get to walk.
+  PutEvent(TheField.Map, 2, 45, 52);
+  Place(48, 48, 0);  // both near the camera, so both are active
+  ASSERT_EQ(TheField.ActiveCount, 3);
+  bool other_moved = false;
   for (int frame = 0; frame < 400; ++frame) {
     TheField.TickEventSteps();
     TheField.BuildEventGrid();
@@ -94,7 +98,77 @@ TEST_F(MoveTest, AOneCellWalkerNeverLeavesItsCell) {
     TheField.CheckFieldContact();
     ASSERT_EQ(TheField.States[1].X, 50);
     ASSERT_EQ(TheField.States[1].Y, 50);
+    other_moved |= TheField.States[2].X != 45 || TheField.States[2].Y != 52;
   }
+  EXPECT_TRUE(other_moved);
+}
+
+// The heading turns one unit toward the walking direction's value (0 right, 6 up, 12
+// left, 18 down) when within 6 units of it, without going round the circle, except that
+// down turns 0 into 23; farther away it is lost. Walking on in the same direction turns
+// a lost heading into the direction's value.
+TEST_F(MoveTest, TheWalkingHeadingTurnsByOneOrIsLost) {
+  const struct {
+    int heading, direction, last, want;
+  } cases[] = {
+      {18, 2, -1, -1},  // facing down, walking right: 18 units apart
+      {0, 0, -1, 23},   // right, walking down
+      {1, 0, -1, -1},
+      {23, 2, -1, -1},  // 23 units from right the short way round
+      {12, 0, -1, 13},
+      {18, 0, -1, 18},
+      {24 - 1, 0, -1, 22},
+      {3, 1, -1, 4},
+      {9, 1, -1, 8},
+      {13, 1, -1, -1},
+      {6, 2, -1, 5},
+      {-1, 1, -1, -1},
+      {-1, 1, 1, 6},    // walking on upward
+      {18, 2, 2, 0},    // lost, then walking on to the right
+  };
+  const int buttons[4] = {game::kButtonDown, game::kButtonUp, game::kButtonRight, game::kButtonLeft};
+  for (const auto& c : cases) {
+    SCOPED_TRACE(testing::Message() << "heading " << c.heading << ", direction " << c.direction);
+    Place(50, 50, 0);
+    TheField.Heading = c.heading;
+    TheField.LastWalkDirection = c.last;
+    Hold({buttons[c.direction]});
+    TheField.UpdatePlayer();
+    EXPECT_EQ(TheField.Heading, c.want);
+  }
+}
+
+// Events flagged for the second pass, chip events as well as characters, are drawn after
+// every other event; within a pass chip events come first, then the rows top to bottom.
+TEST_F(MoveTest, EventsWithTheSecondPassFlagAreDrawnAfterAllOthers) {
+  auto& m = TheField.Map;
+  PutEvent(m, 1, 50, 49, 5);  // a chip event of the second pass
+  m.events[1][0][game::kPageFixed] = 1;
+  m.events[1][0][game::kPageSecondPass] = 1;
+  PutEvent(m, 2, 50, 51);     // a character
+  PutEvent(m, 3, 51, 52, 6);  // a chip event
+  m.events[3][0][game::kPageFixed] = 1;
+  PutEvent(m, 4, 49, 47);     // a character of the second pass
+  m.events[4][0][game::kPageSecondPass] = 1;
+  Place(48, 48, 0);
+  EXPECT_EQ(TheField.DrawOrder(48, 48), (std::vector<int>{3, 0, 2, 1, 4}));
+}
+
+// The menu button's request waits while decide is newly pressed, with or without anyone
+// to talk to, and opens the menu on the next frame without it.
+TEST_F(MoveTest, TheMenuOpensOnlyInAFrameWithoutADecidePress) {
+  Place(50, 50, 0);
+  Hold({}, {7});
+  TheField.UpdatePlayer();
+  EXPECT_EQ(game::GameMode, game::MODE_MENU) << "a plain request opens it at once";
+
+  game::GameMode = game::MODE_FIELD;
+  Hold({game::kButtonDecide}, {7, game::kButtonDecide});
+  TheField.UpdatePlayer();
+  EXPECT_EQ(game::GameMode, game::MODE_FIELD) << "nobody in front, but decide was pressed";
+  Hold({game::kButtonDecide});
+  TheField.UpdatePlayer();
+  EXPECT_EQ(game::GameMode, game::MODE_MENU) << "the kept request";
 }
 
 TEST_F(MoveTest, WalkingAgainstATouchEventOnABlockedCellStartsIt) {

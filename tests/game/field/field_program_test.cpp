@@ -10,11 +10,15 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cstdlib>
 #include <filesystem>
 #include <optional>
 #include <string>
+#include <vector>
 
+#include "game/codec/lz_codec.h"
+#include "game/field/map_file.h"
 #include "tests/support/png_file.h"
 #include "tests/support/program_run.h"
 #include "tests/support/temp_dir.h"
@@ -41,6 +45,18 @@ class FieldProgramTest : public ::testing::Test {
                                ""});
   }
   std::string Log() const { return nltest::ReadFileBytes(data_ + "/AppLog.txt"); }
+  // The demo's town map read back, changed, and packed again in its place.
+  void SpoilTownMap(void (*spoil)(game::MapFileImage&)) {
+    const std::string packed = data_ + "/map/town.map", plain = dir_.File("town.bin");
+    ASSERT_EQ(game::PackFile(packed, plain, game::kPackFileModeUnpack), game::kPackFileOk);
+    const std::string bytes = nltest::ReadFileBytes(plain);
+    game::MapFileImage map;
+    ASSERT_EQ(game::ParseMapFile(std::span(reinterpret_cast<const uint8_t*>(bytes.data()), bytes.size()), map), "");
+    spoil(map);
+    const std::vector<uint8_t> out = game::SerializeMapFile(map);
+    ASSERT_TRUE(nltest::WriteFileBytes(plain, std::string_view(reinterpret_cast<const char*>(out.data()), out.size())));
+    ASSERT_EQ(game::PackFile(plain, packed, game::kPackFileModePack), game::kPackFileOk);
+  }
   std::optional<nltest::Png> Frame(int n) const {
     char name[32];
     std::snprintf(name, sizeof name, "/frame-%06d.png", n);
@@ -68,6 +84,81 @@ TEST_F(FieldProgramTest, WalkTalkOpenTheChestAndLeaveTheTown) {
   EXPECT_GT(CountNear(*field, kFieldGround), 240 * 100) << "the field after the gate";
 }
 
+// A message closed by decide is gone from the very next frame: the field is drawn again
+// into the back screen once the window's loop ends.
+TEST_F(FieldProgramTest, AClosedMessageLeavesTheFieldOnTheNextFrame) {
+  // The townsman's second message takes decide at frame 174.
+  ASSERT_EQ(Run("walk_town.input", "174,175", 176), 0);
+  constexpr Rgb kMessageBlue{28, 28, 144};
+  const auto answered = Frame(174), next = Frame(175);
+  ASSERT_TRUE(answered && next);
+  EXPECT_GT(CountNear(*answered, kMessageBlue, 12), 240 * 40) << "the message box";
+  EXPECT_EQ(CountNear(*next, kMessageBlue, 12), 0) << "the field alone";
+}
+
+// The dress's rows and columns on a frame: the player's sprite alone has that colour.
+struct Box {
+  int left = 320, right = -1, top = 240, bottom = -1;
+};
+Box DressOf(const nltest::Png& png) {
+  Box b;
+  for (int y = 0; y < png.height; ++y)
+    for (int x = 0; x < png.width; ++x) {
+      const uint8_t* p = &png.rgb[size_t(y * png.width + x) * 3];
+      if (p[0] != 218 || p[1] != 62 || p[2] != 116) continue;
+      b.left = std::min(b.left, x), b.right = std::max(b.right, x);
+      b.top = std::min(b.top, y), b.bottom = std::max(b.bottom, y);
+    }
+  return b;
+}
+
+// Walking up the town, the camera runs ahead of the player; with Scroll Lock on (a press
+// of the key, which switches the keyboard's lock) it has no lead and keeps the player's
+// cell in the middle of the screen: x 152-168, y 112-128, the dress filling the top of
+// the cell and symmetric about x = 160.
+TEST_F(FieldProgramTest, WithScrollLockOnTheCameraKeepsThePlayerInTheMiddle) {
+  const std::string lock_input = dir_.File("scroll_lock.input");
+  ASSERT_TRUE(nltest::WriteFileBytes(lock_input, nltest::ReadFileBytes(NL_FIELD_TEST_DIR "/walk_town.input") +
+                                                     "100 down ScrollLock\n101 up ScrollLock\n"));
+  // After the three steps up (frames 104-126) toward the townsman.
+  ASSERT_EQ(Run("walk_town.input", "132", 133), 0);
+  const auto leading = Frame(132);
+  ASSERT_TRUE(leading);
+  ASSERT_EQ(nltest::RunProgram({nltest::GameProgram(), data_,
+                                {{"NIGHTLOOM_INSTANCE_LOCK", dir_.File("instance.lock")},
+                                 {"NIGHTLOOM_CAPTURE", dir_.File("locked")},
+                                 {"NIGHTLOOM_CAPTURE_FRAMES", "132"},
+                                 {"NIGHTLOOM_EXIT_AFTER", "133"},
+                                 {"NIGHTLOOM_INPUT", lock_input}},
+                                "/dev/null",
+                                ""}),
+            0);
+  const auto locked = nltest::ReadPng(dir_.File("locked/frame-000132.png"));
+  ASSERT_TRUE(locked);
+  const Box dress = DressOf(*locked);
+  EXPECT_EQ(dress.left + dress.right + 1, 2 * 160) << "centred across";
+  EXPECT_EQ(dress.top, 112) << "the top of the middle cell";
+  const Box ahead = DressOf(*leading);
+  EXPECT_EQ(ahead.left + ahead.right + 1, 2 * 160);
+  EXPECT_GE(ahead.top, 112 + 16) << "the camera a cell or more ahead, upward";
+}
+
+// A free event slot below the last used one gets a page applied like a used one: its
+// values are checked as strictly, and the map that fails is refused whole.
+TEST_F(FieldProgramTest, AFreeEventSlotWithAnOutOfRangePeriodRefusesTheTown) {
+  SpoilTownMap([](game::MapFileImage& m) {
+    ASSERT_EQ(m.events[8][0][game::kPageX], game::kEmptyEventX);
+    ASSERT_EQ(m.events[9][0][game::kPageX], game::kEmptyEventX);
+    m.events[9][0][game::kPageX] = 101, m.events[9][0][game::kPageY] = 138;
+    m.events[9][0][game::kPageGraphic] = 1;
+    m.events[9][0][game::kPageAreaHighX] = m.events[9][0][game::kPageAreaHighY] = 255;
+    m.events[8][0][game::kPagePeriod] = 20;
+  });
+  ASSERT_EQ(Run("walk_town.input", "200", 200), 0) << "no sanitizer report, no abnormal exit";
+  EXPECT_NE(Log().find("map town.map refused: free event slot 8: animation period index above 5"),
+            std::string::npos);
+}
+
 // The HP a heal line of the log gives member m: before and after.
 std::optional<std::pair<int, int>> HealOf(const std::string& log, int m) {
   const std::string key = "heal: member " + std::to_string(m) + " HP ";
@@ -79,7 +170,7 @@ std::optional<std::pair<int, int>> HealOf(const std::string& log, int m) {
 }
 
 TEST_F(FieldProgramTest, TheGardenIsEnteredByJumpHealsOverThornsAndOpensByBreak) {
-  ASSERT_EQ(Run("garden_esp.input", "178,184,240,290,306,340", 345), 0);
+  ASSERT_EQ(Run("garden_esp.input", "178,184,190-220,240,290,306,340", 345), 0);
   const std::string log = Log();
   EXPECT_NE(log.find("jump: landed at (122, 135)"), std::string::npos) << "over the wall onto the thorns";
   // Two thorn bushes of 5 each, then the spring fills both members up again.
@@ -88,6 +179,19 @@ TEST_F(FieldProgramTest, TheGardenIsEnteredByJumpHealsOverThornsAndOpensByBreak)
     ASSERT_TRUE(heal) << "member " << m << " healed";
     EXPECT_EQ(heal->second - heal->first, 10) << "member " << m;
   }
+  // Each thorn bush flashes the view dark red on the frames where the 4-frame damage
+  // timer is even: the frame its step ends and the next but one.
+  constexpr Rgb kDamageRed{128, 0, 0};
+  std::vector<int> red;
+  for (int n = 190; n <= 220; ++n) {
+    const auto f = Frame(n);
+    ASSERT_TRUE(f) << n;
+    if (CountNear(*f, kDamageRed, 0) == 240 * 240) red.push_back(n);  // all between the borders
+  }
+  ASSERT_EQ(red.size(), 4u);
+  EXPECT_EQ(red[1], red[0] + 2);
+  EXPECT_EQ(red[2], red[0] + 8) << "the next bush one step (8 frames) on";
+  EXPECT_EQ(red[3], red[2] + 2);
   constexpr Rgb kBoulder{128, 124, 136};
   const auto before = Frame(240), after = Frame(340);
   ASSERT_TRUE(before && after);

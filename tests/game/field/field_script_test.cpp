@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <array>
 #include <string>
 #include <vector>
 
@@ -170,16 +171,155 @@ TEST_F(ScriptTest, TreasureWithAFullBagSetsNoFlag) {
   EXPECT_EQ(Shown.size(), 2u);
 }
 
-TEST_F(ScriptTest, OutOfRangeParametersAreIgnored) {
-  Script("*1\r\n@85,7\r\n@31,600,0,9\r\n@20,900,1,1,0,0\r\n@20,-1,256,3,0,0\r\n");
-  const auto map = Data().Scalars[game::kScalarCurrentMap];
-  for (int start = 0; start < 4; ++start) {
+// The commands a field script runs, one line each followed by the message "n": the state
+// before, what must follow, and whether "n" shows in the same frame (next = yes), in the
+// frame after (next = no), or never (the command ends the block).
+TEST_F(ScriptTest, EachCommandHasItsEffectAndRunsOnAsTheTableSays) {
+  enum Next { kSameFrame, kNextFrame, kEnds };
+  struct Case {
+    const char* line;
+    Next next;
+    void (*before)(game::GameData&);
+    void (*check)(game::GameData&);
+  };
+  static const auto nothing = [](game::GameData&) {};
+  const Case cases[] = {
+      {"@0", kNextFrame, nothing, nothing},
+      {"m\r\n@19", kSameFrame, nothing,
+       [](game::GameData&) { EXPECT_EQ(Shown, (std::vector<std::string>{"m", "m", "n"})); }},
+      {"@40,10,20,30,40", kSameFrame, nothing,
+       [](game::GameData&) { EXPECT_EQ(TheField.ScriptParams, (std::array<int32_t, 4>{10, 20, 30, 40})); }},
+      {"@50,1,0", kSameFrame, nothing, nothing},
+      {"@51,1", kSameFrame, nothing, nothing},
+      {"@65", kNextFrame, [](game::GameData&) { TheField.Conversation = 1; },
+       [](game::GameData&) { EXPECT_EQ(TheField.Conversation, 0); }},
+      {"@66", kNextFrame, [](game::GameData&) { TheField.Conversation = 0; },
+       [](game::GameData&) { EXPECT_EQ(TheField.Conversation, 1); }},
+      // Tree 3 last picked at step 10, now step 20: 4 of material 2, again after 500 steps.
+      {"@84,3,2,4,500", kNextFrame,
+       [](game::GameData& d) {
+         d.HarvestTimes[3] = 10;
+         d.Scalars[game::kScalarStepCount] = 20;
+         d.Materials[2].count = 1;
+       },
+       [](game::GameData& d) {
+         EXPECT_EQ(d.Materials[2].count, 5);
+         EXPECT_EQ(d.HarvestTimes[3], 520u);
+         EXPECT_EQ(Shown.size(), 1u) << "what was picked";
+       }},
+      {"@100,5,1", kEnds, [](game::GameData&) { game::TheGameFlags.SetGameFlag(5, 1); }, nothing},
+      {"@100,5,0", kSameFrame, [](game::GameData&) { game::TheGameFlags.SetGameFlag(5, 1); }, nothing},
+      {"@101,2,0", kEnds, nothing,
+       [](game::GameData&) { EXPECT_EQ(Shown.size(), 1u) << "the card is needed"; }},
+      {"@101,2,1", kSameFrame, nothing, nothing},
+      {"@102,0,5", kEnds, [](game::GameData& d) { d.Members[0][game::kMemberEspLevel] = 4; },
+       [](game::GameData&) {
+         EXPECT_EQ(Shown.size(), 1u) << "the level is too low";
+         EXPECT_EQ(TheEventScript.EspRefused, 1);
+       }},
+      {"@102,0,4", kSameFrame, [](game::GameData& d) { d.Members[0][game::kMemberEspLevel] = 4; },
+       [](game::GameData&) { EXPECT_EQ(TheEventScript.EspRefused, 0); }},
+      {"@120,1,2,3", kNextFrame, nothing, nothing},
+      {"@121,1,2,3", kNextFrame, nothing, nothing},
+      {"@123,2", kNextFrame, nothing, nothing},
+      {"@125,1,2,3,4,5,6,7,8", kSameFrame, nothing,
+       [](game::GameData&) {
+         EXPECT_EQ(TheEventScript.BattleValues, (std::array<int32_t, game::kBattleValues>{1, 2, 3, 4, 5, 6, 7, 8}));
+       }},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.line);
+    game::ResetEventScript();
+    game::SetEventScriptHooks({RecordMessage});
+    game::TheGameFlags.SetGameFlag(5, 0);
+    Data().Scalars[game::kScalarEventBits] = 0;
+    Script(std::string("*1\r\n") + c.line + "\r\nn\r\n");
+    c.before(Data());
+    Shown.clear();
     TheEventScript.StartEventScript(1, -1, 0);
-    for (int i = 0; i < start; ++i) TheEventScript.RunEventScript();
+    TheEventScript.RunEventScript();
+    const bool n_shown = !Shown.empty() && Shown.back() == "n";
+    switch (c.next) {
+      case kSameFrame:
+        EXPECT_TRUE(n_shown) << "the next line in the same frame";
+        break;
+      case kNextFrame:
+        EXPECT_FALSE(n_shown);
+        c.check(Data());
+        TheEventScript.RunEventScript();
+        EXPECT_FALSE(Shown.empty());
+        EXPECT_EQ(Shown.back(), "n") << "the next line in the next frame";
+        continue;
+      case kEnds:
+        EXPECT_FALSE(TheEventScript.Running());
+        RunFrames(5);
+        EXPECT_FALSE(n_shown || (!Shown.empty() && Shown.back() == "n")) << "the block ended";
+        break;
+    }
+    c.check(Data());
   }
+}
+
+// A scripted battle: the battle values of code 125, then code 124 switches to the battle,
+// and the script waits while the battle runs.
+TEST_F(ScriptTest, AScriptedBattleTakesTheBattleValuesAndHoldsTheScript) {
+  Script("*1\r\n@125,1,2,3,4,5,6,7,8\r\n@124,0,5\r\nn\r\n");
+  TheEventScript.StartEventScript(1, -1, 0);
+  TheEventScript.RunEventScript();
+  EXPECT_EQ(game::GameMode, game::MODE_BATTLE);
+  EXPECT_TRUE(Shown.empty());
+  TheEventScript.RunEventScript();
+  EXPECT_TRUE(Shown.empty()) << "nothing runs while the battle does";
+  game::GameMode = game::MODE_FIELD;
+  TheEventScript.RunEventScript();
+  EXPECT_EQ(Shown, std::vector<std::string>{"n"});
+}
+
+// A parameter outside its range makes the command do nothing: each line is a block of
+// its own, and nothing a player could see changes.
+TEST_F(ScriptTest, OutOfRangeParametersAreIgnored) {
+  const char* lines[] = {
+      "@85,7",             // card 7: there are seven, 0-6
+      "@31,1,4,0",         // direction 4
+      "@31,1,9,0",
+      "@31,1,0,6",         // speed index 6
+      "@31,1,0,-2",
+      "@31,600,0,0",       // no event 600
+      "@20,900,1,1,0,0",   // map 900
+      "@20,-1,256,3,0,0",  // x 256
+  };
+  for (const char* line : lines) {
+    SCOPED_TRACE(line);
+    Script(std::string("*1\r\n") + line + "\r\n");
+    TheField.Map.events[1] = {};
+    PutEvent(TheField.Map, 1, 10, 12);
+    TheField.Map.events[1][0][game::kPageDirection] = 1;
+    Place();
+    TheField.PlacePlayer(20, 20, 0);
+    const auto map = Data().Scalars[game::kScalarCurrentMap];
+    Shown.clear();
+    TheEventScript.StartEventScript(1, -1, 0);
+    RunFrames(10);
+    for (int i = 0; i < 8; ++i) TheField.CheckFieldContact();
+    EXPECT_FALSE(TheEventScript.Running());
+    EXPECT_EQ(Data().Scalars[game::kScalarEventBits], 0u);
+    EXPECT_TRUE(Shown.empty());
+    EXPECT_EQ(Data().Scalars[game::kScalarCurrentMap], map);
+    EXPECT_EQ(TheField.PlayerTileX(), 20);
+    EXPECT_EQ(TheField.PlayerTileY(), 20);
+    const auto& walker = TheField.States[1];
+    EXPECT_EQ(walker.Moving, 0);
+    EXPECT_EQ(walker.X, 10);
+    EXPECT_EQ(walker.Y, 12);
+    EXPECT_EQ(walker.Direction, 1);
+  }
+  // The same step with parameters in range is taken.
+  Script("*1\r\n@31,1,2,0\r\n");
+  Place();
+  TheEventScript.StartEventScript(1, -1, 0);
   RunFrames(10);
-  EXPECT_EQ(Data().Scalars[game::kScalarEventBits], 0u);
-  EXPECT_EQ(Data().Scalars[game::kScalarCurrentMap], map);
+  EXPECT_EQ(TheField.States[1].Direction, 2);
+  EXPECT_EQ(TheField.States[1].Moving, 1);
 }
 
 }  // namespace
