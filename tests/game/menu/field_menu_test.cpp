@@ -167,6 +167,87 @@ TEST_F(MenuRules, MemberSlotItemCostsPpAndRefusesWithoutIt) {
   EXPECT_EQ(Data().Equipment[0][2].count, 1);
 }
 
+// Counts are signed 16-bit: 0xFFC0 (worn ability) and 0xFFE0 (unlimited) are below 0
+// and stay as they are; only a positive count loses one.
+TEST_F(MenuRules, UsingAnItemLeavesMarkerCountsAlone) {
+  struct Case {
+    bool from_slot;
+    uint16_t count, want;
+  };
+  const Case cases[] = {
+      {true, 0xFFC0, 0xFFC0}, {true, 0xFFE0, 0xFFE0}, {true, 0x8000, 0x8000}, {true, 3, 2},
+      {true, 0x7FFF, 0x7FFE}, {false, 0xFFE0, 0xFFE0}, {false, 0xFFC0, 0xFFC0}, {false, 1, 0},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(testing::Message() << (c.from_slot ? "slot " : "bag ") << c.count);
+    SetUp();
+    AddMember(0, 0, 10, 50, 9, 9);
+    AddMember(1, 1, 10, 50);
+    GiveItem(1, 25);
+    Data().Items[5].values[kItemPpCost] = 2;
+    if (c.from_slot) {
+      Data().Equipment[0][4] = {5, c.count};
+      menu().BeginUseItem(0, 4, 5);
+    } else {
+      Data().ItemBag[0] = {5, c.count};
+      menu().BeginUseItem(-1, 0, 5);
+    }
+    menu().UseItemEffect(1);
+    EXPECT_EQ(Data().Members[1][kMemberHp], 35);
+    const ItemStack& used = c.from_slot ? Data().Equipment[0][4] : Data().ItemBag[0];
+    EXPECT_EQ(used.count, c.want);
+    EXPECT_EQ(used.id, c.want == 0 ? 0 : 5) << "a used-up bag item is removed";
+    if (c.from_slot) {
+      EXPECT_EQ(Data().Members[0][kMemberPp], 7);
+    }
+  }
+}
+
+// The amount: trunc(user stat x F + base), F = r / 32768 + multiplier, 0 when that is
+// 1.0 or less; kinds above 300 use the spirit and add the target's spirit x multiplier.
+TEST_F(MenuRules, UseItemAmountFollowsTheRandomFactorAndTheEspTerm) {
+  struct Case {
+    const char* name;
+    int kind, stat, mult, base, user;  // user -1: from the bag
+    int32_t random;
+    int want_hp;
+  };
+  // User (member 0): attack 7, defence 11, spirit 20. Target (member 1): spirit 6, HP 1 of 999.
+  const Case cases[] = {
+      {"bag ignores the user", 1, 0, 2, 10, -1, 16384, 11},
+      {"factor 2.5 on attack", 1, 0, 2, 10, 0, 16384, 1 + 17 + 10},        // 7 x 2.5 = 17.5
+      {"factor 1.0 is 0", 1, 0, 0, 10, 0, 32768, 11},                       // 1 + 10
+      {"factor 0.99 is 0", 1, 1, 0, 10, 0, 32767, 11},
+      {"factor 1.25 on defence", 1, 1, 1, 3, 0, 8192, 1 + 13 + 3},          // 11 x 1.25 = 13.75
+      {"esp uses spirit and the target's", 301, 0, 2, 4, 0, 0, 1 + 40 + 4 + 12},
+      {"kind 300 is no esp", 300, 0, 2, 4, 0, 0, 1 + 14 + 4},
+      {"big base", 1, 0, 0, 999999, -1, 0, 999},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    SetUp();
+    AddMember(0, 0, 50, 50, 9, 9);
+    AddMember(1, 1, 1, 999);
+    Data().Members[0][kMemberAttack] = 7, Data().Members[0][kMemberAttack + 1] = 11;
+    Data().Members[0][kMemberAttack + 3] = 20;
+    Data().Members[1][kMemberAttack + 3] = 6;
+    GiveItem(1, c.base);
+    auto& v = Data().Items[5].values;
+    v[kItemKind] = c.kind, v[kItemDependsOn] = c.stat, v[kItemMultiplier] = c.mult;
+    datatest::ScriptedRandom = {c.random};
+    datatest::UseScriptedRandom = true;
+    if (c.user >= 0) {
+      Data().Equipment[0][0] = {5, 1};
+      menu().BeginUseItem(0, 0, 5);
+    } else {
+      menu().BeginUseItem(-1, 0, 5);
+    }
+    menu().UseItemEffect(1);
+    // RecalcPartyStats rebuilds word 3 from the base word: only the current HP is read.
+    EXPECT_EQ(Data().Members[1][kMemberHp], c.want_hp);
+  }
+}
+
 TEST_F(MenuRules, JumpPointMaximumStopsAt32) {
   AddMember(0, 1, 10, 50);
   GiveItem(17, 0);
