@@ -7,7 +7,9 @@
 
 #include "game/data/game_data.h"
 #include "game/entry/frame_loop.h"
+#include "game/field/field_map.h"
 #include "game/menu/field_menu.h"
+#include "game/text/bitmap_font.h"
 #include "tests/game/data/data_fixture.h"
 
 namespace {
@@ -16,6 +18,13 @@ using namespace game;
 
 constexpr int kFieldUse = 26;
 constexpr int kSound = 22;
+
+// The help line as the Shift-JIS it was set from.
+std::array<uint8_t, kMenuHelpBytes> HelpCodes(std::string_view sjis) {
+  std::array<uint8_t, kMenuHelpBytes> codes{};
+  BitmapFont::SjisToGlyphCodes(sjis, codes);
+  return codes;
+}
 
 // One press of button n (pressed, held and pulsed).
 MenuKeys Press(int n) {
@@ -98,7 +107,7 @@ TEST_F(MenuRules, UseItemEffectTable) {
     Data().Status[0][kStatusDown] = c.down;
     Data().Status[0][2] = c.ailment;
     GiveItem(c.type, 25);
-    menu().help_line.clear();
+    menu().SetMenuLine(1, "");
     datatest::Sounds.clear();
     menu().BeginUseItem(-1, 0, 5);
     ASSERT_EQ(menu().state, kMenuStateItemTarget);
@@ -106,7 +115,7 @@ TEST_F(MenuRules, UseItemEffectTable) {
     // RecalcPartyStats rebuilds the maxima from the base words, so only the current values are checked.
     EXPECT_EQ(Data().Members[0][kMemberHp], c.want_hp);
     EXPECT_EQ(Data().Members[0][kMemberPp], c.want_pp);
-    EXPECT_EQ(menu().help_line, c.message);
+    EXPECT_EQ(menu().help_line, HelpCodes(c.message));
     EXPECT_EQ(menu().state, kMenuStateItemResult);
     EXPECT_EQ(menu().result_timer, kItemResultFrames);
     EXPECT_EQ(Data().ItemBag[0].count, c.used ? 2 : 3);
@@ -123,13 +132,13 @@ TEST_F(MenuRules, StatItemsRaiseTheirWordsAndMaxHpStays) {
   menu().BeginUseItem(-1, 0, 5);
   menu().UseItemEffect(0);
   EXPECT_EQ(Data().Members[0][kMemberBaseAttack], 3);
-  EXPECT_EQ(menu().help_line, "こうげきが＿あがった!");
+  EXPECT_EQ(menu().help_line, HelpCodes("こうげきが＿あがった!"));
 
   GiveItem(11, 7);
   menu().BeginUseItem(-1, 0, 5);
   menu().UseItemEffect(0);
   EXPECT_EQ(Data().Members[0][kMemberBaseMaxHp], 57);
-  EXPECT_EQ(menu().help_line, "さいだいHPが＿あがった!");
+  EXPECT_EQ(menu().help_line, HelpCodes("さいだいHPが＿あがった!"));
 
   // A huge raise stays within the word.
   Data().Members[0][kMemberBaseAttack] = 2147483000;
@@ -147,7 +156,7 @@ TEST_F(MenuRules, WholePartyItemShowsTheLastPresentMembersMessage) {
   EXPECT_EQ(menu().target, -1);
   menu().UseItemEffect(-1);
   EXPECT_EQ(Data().Members[0][kMemberHp], 35);
-  EXPECT_EQ(menu().help_line, "かいふくできないぜ");
+  EXPECT_EQ(menu().help_line, HelpCodes("かいふくできないぜ"));
   EXPECT_EQ(Data().ItemBag[0].count, 2);  // member 0 was healed, so one is used
 }
 
@@ -336,6 +345,28 @@ TEST_F(MenuRules, LastEntryWithPageDownHeldOpensTheLoadList) {
 TEST_F(MenuRules, MainCancelClosesTheMenu) {
   GameMode = MODE_MENU;
   Step(Press(kMenuCancel));
+  EXPECT_EQ(GameMode, MODE_FIELD);
+}
+
+// Closing the menu refreshes the event pages and rebuilds the pass grid: an event whose
+// second page needs ownership flag 10 (item 32 held) stops being a wall once the item is
+// in the bag.
+TEST_F(MenuRules, CloseMenuRebuildsThePassGridAfterAnOwnershipFlagTurnsAPage) {
+  Field& f = TheField;
+  f.EventCount = 2;
+  MapEvent& e = f.Map.events[1];
+  e = {};
+  e[0][kPageX] = 5, e[0][kPageY] = 6, e[0][kPageFixed] = 1, e[0][kPageGraphic] = 1;
+  e[1][kPageFirstTest] = 10, e[1][kPageGraphic] = 1, e[1][kPageFixed] = 0;
+  f.UpdateEventPages(1);
+  f.BuildPassGrid();
+  const int cell = 6 * kMapSize + 5;
+  ASSERT_EQ(f.PassGrid[cell], 1) << "page 0 stands in the way";
+  Data().ItemBag[3] = {32, 1};
+  menu().CloseMenu();
+  EXPECT_EQ(TheGameFlags.TestGameFlag(10), 1);
+  EXPECT_EQ(f.States[1].Fixed, 0);
+  EXPECT_EQ(f.PassGrid[cell], 0) << "page 1 is no wall";
   EXPECT_EQ(GameMode, MODE_FIELD);
 }
 
