@@ -39,6 +39,7 @@ void FieldMenu::OpenMenu(int new_state, int new_page) {
   state = new_state;
   first_pick = -1;
   shake = 0;
+  load_from_title = false;
   SetMenuLine(0, "MENU");
   SetMenuLine(1, TheField.MapDisplayName());
 }
@@ -117,6 +118,7 @@ void OpenConcoctionScreen() { TheFieldMenu.OpenConcoction(); }
 
 void OpenLoadList() {
   TheFieldMenu.OpenMenu(kMenuStateLoadList, kMenuPageSaveLoad);
+  TheFieldMenu.load_from_title = true;
   GameMode = MODE_MENU;
 }
 

@@ -121,6 +121,7 @@ class FieldMenu {
   int shake = 0;
   bool description_shown = false;
   int frame_counter = 0;
+  bool load_from_title = false;  // the load list was opened by the title's CONTINUE
   std::array<uint8_t, kMenuTitleBytes> title_line{};  // glyph codes, 0-terminated
   std::array<uint8_t, kMenuHelpBytes> help_line{};
 

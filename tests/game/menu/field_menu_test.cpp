@@ -463,6 +463,33 @@ TEST_F(MenuRules, LoadListRefusesAnEmptySlotAndCancelGoesToTheTitle) {
   EXPECT_EQ(GameMode, MODE_TITLE);
 }
 
+// A slot listed as used whose file is gone: the load fails with its pop-up. From the
+// menu of a running game the player is back in the field; from the title's CONTINUE,
+// back at the title.
+TEST_F(MenuRules, FailedLoadKeepsARunningGameAndSendsTheTitlesListBack) {
+  for (bool from_title : {false, true}) {
+    SCOPED_TRACE(from_title ? "from the title" : "from the menu");
+    SetUp();
+    Data().SlotSummaries[2].leader_id = 1;
+    Data().Scalars[kScalarMoney] = 1234;
+    if (from_title) {
+      OpenLoadList();
+    } else {
+      OpenFieldMenu();
+      menu().main_cursor = 7;
+      Step(MenuKeys{static_cast<uint16_t>(1u << kMenuPageDown | 1u << kMenuDecide),
+                    static_cast<uint16_t>(1u << kMenuDecide), 0});
+      ASSERT_EQ(menu().state, kMenuStateLoadList);
+    }
+    menu().save_cursor = 2;
+    datatest::Popups.clear();
+    Step(Press(kMenuDecide));
+    EXPECT_EQ(datatest::Popups.size(), 1u) << "the failure pop-up";
+    EXPECT_EQ(GameMode, from_title ? MODE_TITLE : MODE_FIELD);
+    EXPECT_EQ(Data().Scalars[kScalarMoney], 1234u) << "the game is as it was";
+  }
+}
+
 TEST_F(MenuRules, SaveListCursorBounds) {
   menu().state = kMenuStateSaveList, menu().page = kMenuPageSaveLoad;
   for (int i = 0; i < 7; ++i) Step(Press(kMenuPageDown));
