@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <initializer_list>
 
 #include "tests/game/battle/battle_fixture.h"
 
@@ -371,6 +372,72 @@ TEST_F(BattleTest, DeathsAreTakenOnlyAfterTheLastHitAndManyAreCounted) {
   EXPECT_EQ(TheBattle.money_won, 50);
   EXPECT_EQ(Message(TheBattle), Codes("5たい_たおした。"));
   EXPECT_EQ(TheBattle.enemy_layout[0].fade, 1);
+}
+
+// The action message by target: one combatant, the party, everyone, the enemies; harmful
+// or helpful; "watching" replaces the message and the anger burst is appended.
+TEST_F(BattleTest, ActionMessageNamesTheTargetBySideAndHelpfulness) {
+  SetMember(0, 30, {1, 1, 1, 1});
+  SetMember(1, 30, {1, 1, 1, 1});
+  for (int k = 2; k < 4; ++k) D().Members[k].fill(0);
+  SetEnemy(1, "A", 40, {0, 0, 0, 0}, 0);
+  SetEnemy(2, "B", 40, {0, 0, 0, 0}, 0);
+  auto cat = [](std::initializer_list<std::vector<uint8_t>> parts) {
+    std::vector<uint8_t> out;
+    for (const auto& p : parts) out.insert(out.end(), p.begin(), p.end());
+    return out;
+  };
+  struct Case {
+    const char* name;
+    int actor, target, side, helpful, mode;
+    bool first_down;  // member 0 is down: the party is named after member 1
+    std::vector<uint8_t> tail;  // after the actor's name, "は_" and the item's name
+  };
+  const Case cases[] = {
+      {"one enemy", 0, 1, -1, 0, 0, false, cat({Codes("で\n"), Codes("B"), Codes("を_こうげき!\n")})},
+      {"one member, helpful", 0, 1, 1, 1, 0, false, Codes("を_つかった!\n")},
+      {"the party", 4, -1, 1, 0, 0, false, cat({Codes("で\n"), Codes("みなみ"), Codes("たちを_こうげき!\n")})},
+      {"the party, member 0 down", 4, -1, 1, 0, 0, true, cat({Codes("で\n"), {}, Codes("たちを_こうげき!\n")})},
+      {"the party, helpful", 0, -1, 1, 1, 0, false, Codes("を_つかった!\n")},
+      {"everyone", 0, -1, 0, 0, 0, false, Codes("を_つかった!\n")},
+      {"the enemies", 0, -1, -1, 0, 0, false, Codes("で\nてきぜんたいを_こうげき!\n")},
+      {"the enemies, helpful", 4, -1, -1, 1, 0, false, Codes("を_つかった!\n")},
+      {"anger", 0, 0, -1, 0, 15, false,
+       cat({Codes("で\n"), Codes("A"), Codes("を_こうげき!\n"), Codes("みなみの＿いかりが＿ばくはつした!")})},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    Start({1, 2});
+    SetAction(5, 1, 0, c.helpful, 3, 1, c.mode);
+    D().Items[5].name = {};
+    const std::vector<uint8_t> item = Codes("パンチ");
+    std::copy(item.begin(), item.end(), D().Items[5].name.begin());
+    TheBattle.fighters[c.actor].commands[0] = {5, 1};
+    TheBattle.fighters[c.actor].status[game::kStatusSelected] = 0;
+    TheBattle.fighters[c.actor].damage_taken = 9;
+    if (c.first_down) TheBattle.fighters[0].status[game::kStatusDown] = 1;
+    TheBattle.actor = c.actor, TheBattle.target = c.target, TheBattle.side = c.side;
+    TheBattle.ReportAction();
+    const auto& an = TheBattle.fighters[c.actor].name;
+    std::vector<uint8_t> want(an.begin(), std::find(an.begin(), an.end(), 0));
+    want = cat({want, Codes("は_"), item, c.tail});
+    if (c.first_down) {
+      // The first able member's name in the gap.
+      const auto& n1 = TheBattle.fighters[1].name;
+      const size_t at = want.size() - Codes("たちを_こうげき!\n").size();
+      want.insert(want.begin() + static_cast<long>(at), n1.begin(), std::find(n1.begin(), n1.end(), 0));
+    }
+    EXPECT_EQ(Message(TheBattle), want);
+    EXPECT_EQ(TheBattle.fighters[c.actor].damage_taken, 0) << "the actor's damage is forgotten";
+  }
+  // Watching: the whole message is replaced.
+  Start({1});
+  SetAction(5, 1, 0, 0, 3, 1, 14);
+  TheBattle.fighters[4].commands[0] = {5, 1};
+  TheBattle.fighters[4].status[game::kStatusSelected] = 0;
+  TheBattle.actor = 4, TheBattle.target = 0, TheBattle.side = 1;
+  TheBattle.ReportAction();
+  EXPECT_EQ(Message(TheBattle), cat({Codes("A"), Codes("は_ようすを＿うかがっている。")}));
 }
 
 // The death check looks at every combatant, not only those with a fresh result: an enemy
