@@ -5,6 +5,7 @@
 #include <limits>
 
 #include "game/battle/battle.h"
+#include "game/battle/battle_math.h"
 #include "game/text/bitmap_font.h"
 
 namespace game {
@@ -50,8 +51,11 @@ void Battle::PayAndStartAction() {
   Combatant& a = fighters[actor];
   const ItemRecord& item = TheGameData().Item(ActingItem());
   const auto& I = item.values;
-  a.Word(kMemberPp) -= I[kItemPpCost];
-  if (I[kItemKind] <= kEspKind) --a.commands[std::min<int>(a.status[kStatusSelected], kCommandSlots - 1)].count;
+  AddSaturated(a.Word(kMemberPp), -int64_t{I[kItemPpCost]});
+  if (I[kItemKind] <= kEspKind) {
+    int16_t& count = a.commands[std::min<int>(a.status[kStatusSelected], kCommandSlots - 1)].count;
+    count = static_cast<int16_t>(count - 1);  // wraps as the stored 16-bit count does
+  }
   hits_left = std::max(I[kItemHits], 1);
   if (actor < kBattleMembers) {
     int s = I[kItemKind] > kEspKind ? 3 : std::clamp(I[kItemDependsOn], 0, 3);
@@ -62,18 +66,18 @@ void Battle::PayAndStartAction() {
       } else {
         e = fighters[kBattleMembers + std::clamp(target, 0, kBattleEnemies - 1)].Word(kMemberAttack + s);
       }
-      int32_t p = static_cast<int32_t>(SafeSqrt(e)) + 2 + e - a.Word(kMemberAttack + s);
+      int32_t p = Saturate32(int64_t{static_cast<int32_t>(SafeSqrt(e))} + 2 + e - a.Word(kMemberAttack + s));
       p = std::max(p, -5);
       p += 5 + GameRandomUpTo(5);
       if (GameRandomUpTo(128) < 1) p += 100;
       if (GameRandomUpTo(128) < 10) p += 10;
       if (a.Word(kBlockGrowthModifier) == -1) p = 0;
       if (a.Word(kBlockGrowthModifier) == 1) p += GameRandomUpTo(8);
-      a.Word(kBlockGrowthPoints + s) += p;
+      AddSaturated(a.Word(kBlockGrowthPoints + s), p);
       bool chance = GameRandomUpTo(100) < 50;
       if (chance || a.Word(kBlockGrowthPoints + s) > 199) a.exercised[s] = 1;
     } else if (I[kItemHelpful] == 1) {
-      a.Word(kBlockGrowthPoints + 3) += a.Word(kBlockGrowthModifier) == -1 || side == -1 ? 0 : 7;
+      AddSaturated(a.Word(kBlockGrowthPoints + 3), a.Word(kBlockGrowthModifier) == -1 || side == -1 ? 0 : 7);
       if (GameRandomUpTo(100) < 50) a.exercised[3] = 1;
     }
     if (I[kItemKind] > kEspKind) ++a.esp_uses;
@@ -183,7 +187,7 @@ int Battle::ResolveActionOnTarget(int n) {
   int32_t S = a.Word(kBlockBattleAttack + s);
   int32_t v;
   if (!esp) {
-    v = I[kItemMultiplier] * S + I[kItemRaise];
+    v = Saturate32(int64_t{I[kItemMultiplier]} * S + I[kItemRaise]);
   } else {
     int32_t r = GameRandomUpTo(32768);
     double m = (r * (1.0 / 32768) + I[kItemMultiplier]) * S;
@@ -199,7 +203,8 @@ int Battle::ResolveActionOnTarget(int n) {
       if (GameRandomUpTo(10) > 7) b = 3;
     }
     int32_t r5 = GameRandomUpTo(5);
-    int32_t limit = (5 * b - 3 + S + r5) * I[kItemMultiplier] + I[kItemRaise] - 5 * t.Word(kBlockBattleAttack + 1);
+    int64_t limit = (int64_t{5} * b - 3 + S + r5) * I[kItemMultiplier] + I[kItemRaise] -
+                    int64_t{5} * t.Word(kBlockBattleAttack + 1);
     v = 0;
     if (t.Word(kMemberHp) < limit) {
       killed = no_number = true;
@@ -214,31 +219,31 @@ int Battle::ResolveActionOnTarget(int n) {
     death_style = kStyleWatching;
   } else {
     if (mode == kModeAnger) {
-      v = a.Word(kMemberEspLevel) * 5 + 1 + 2 * a.damage_taken;
+      v = Saturate32(int64_t{a.Word(kMemberEspLevel)} * 5 + 1 + int64_t{2} * a.damage_taken);
       death_style = kStyleAnger;
     }
-    if (v > 0 && mode != kModeNoDefence) v += GameRandomUpTo(S);
+    if (v > 0 && mode != kModeNoDefence) AddSaturated(v, GameRandomUpTo(S));
   }
   bool pp = mode == kModePp;
   int32_t result;
   bool healing = false;
   if (I[kItemHelpful] == 0) {
     int f = esp || mode == kModeNoDefence ? 0 : mode == kModeDefenceTriple ? 3 : 5;
-    int32_t d = t.Word(kBlockBattleAttack + 1) * f;
-    result = std::max(v - d, 0);
+    int32_t d = Saturate32(int64_t{t.Word(kBlockBattleAttack + 1)} * f);
+    result = Saturate32(std::max<int64_t>(int64_t{v} - d, 0));
     if (n < kBattleMembers && actor >= kBattleMembers) {
       int32_t bonus = std::clamp(Trunc32(a.Word(kMemberMaxHp) * 1.3 - t.Word(kMemberMaxHp)), 0, 100);
       int32_t g = v;
-      if (GameRandomUpTo(100) < 50) g = v + bonus;
-      if (GameRandomUpTo(100) < 20) g = 2 * v;
-      if (GameRandomUpTo(128) < 4) g = 5 * v;
-      if (GameRandomUpTo(128) < 64) g = v - d / 2;
-      g = std::max(g - d / 2, 0);
-      if (t.status[kStatusDown] == 0 && t.Kind() == kKindMember) t.Word(kBlockHpPoints) += g;
-      if (t.Word(kMemberHp) - result < 0) t.Word(kBlockHpPoints) += Trunc32(g * 1.5);
+      if (GameRandomUpTo(100) < 50) g = Saturate32(int64_t{v} + bonus);
+      if (GameRandomUpTo(100) < 20) g = Saturate32(int64_t{2} * v);
+      if (GameRandomUpTo(128) < 4) g = Saturate32(int64_t{5} * v);
+      if (GameRandomUpTo(128) < 64) g = Saturate32(int64_t{v} - d / 2);
+      g = Saturate32(std::max<int64_t>(int64_t{g} - d / 2, 0));
+      if (t.status[kStatusDown] == 0 && t.Kind() == kKindMember) AddSaturated(t.Word(kBlockHpPoints), g);
+      if (int64_t{t.Word(kMemberHp)} - result < 0) AddSaturated(t.Word(kBlockHpPoints), Trunc32(g * 1.5));
     }
   } else {
-    result = std::max(t.Word(kBlockBattleAttack + 3) * I[kItemMultiplier] + v, 0);
+    result = Saturate32(std::max<int64_t>(int64_t{t.Word(kBlockBattleAttack + 3)} * I[kItemMultiplier] + v, 0));
     healing = true;
     if (result == 0) no_number = true;
   }
@@ -293,16 +298,19 @@ void Battle::CheckBattleDeaths() {
   bool enemy_died = false;
   for (int n = 0; n < enemy_count + kBattleMembers && n < kCombatants; ++n) {
     Combatant& t = fighters[n];
-    PendingResult& p = pending[n];
-    if (t.Kind() == kKindGone || !p.valid) continue;
+    if (t.Kind() == kKindGone) continue;
+    // Every combatant is checked: one without a fresh result takes a harmless 0, so one
+    // already below 1 HP (from its table or a save) falls too.
+    const PendingResult p = pending[n];
+    pending[n] = PendingResult{};
     if (!p.healing) {
       if (t.status[kStatusDown] == 0) {
         if (!p.pp) {
-          t.Word(kMemberHp) -= p.value;
-          t.damage_taken += p.value;
+          AddSaturated(t.Word(kMemberHp), -int64_t{p.value});
+          AddSaturated(t.damage_taken, p.value);
           if (p.killed) t.Word(kMemberHp) = 0;
         } else {
-          t.Word(kMemberPp) -= p.value;
+          AddSaturated(t.Word(kMemberPp), -int64_t{p.value});
         }
       }
       if (t.Word(kMemberHp) < 1 && t.status[kStatusDown] == 0 && hits_left <= 0) {
@@ -321,7 +329,7 @@ void Battle::CheckBattleDeaths() {
         } else {
           enemy_died = true;
           const auto& e = data.Enemies[std::clamp(t.Word(kMemberId), 0, kEnemyCount - 1)].values;
-          money_won += e[kEnemyMoneyValue];
+          AddSaturated(money_won, e[kEnemyMoneyValue]);
           auto put = [&](int32_t item) {
             auto free = std::find(found.begin(), found.end(), 0);
             if (free != found.end()) *free = item;
@@ -338,11 +346,10 @@ void Battle::CheckBattleDeaths() {
         }
       }
     } else if (p.pp) {
-      t.Word(kMemberPp) = std::min(t.Word(kMemberPp) + p.value, t.Word(kMemberMaxPp));
+      t.Word(kMemberPp) = Saturate32(std::min<int64_t>(int64_t{t.Word(kMemberPp)} + p.value, t.Word(kMemberMaxPp)));
     } else {
-      t.Word(kMemberHp) = std::min(t.Word(kMemberHp) + p.value, t.Word(kMemberMaxHp));
+      t.Word(kMemberHp) = Saturate32(std::min<int64_t>(int64_t{t.Word(kMemberHp)} + p.value, t.Word(kMemberMaxHp)));
     }
-    p = PendingResult{};
   }
   if (deaths > 0) {
     if (deaths > kManyDeaths) {

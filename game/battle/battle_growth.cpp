@@ -3,6 +3,7 @@
 #include <cmath>
 
 #include "game/battle/battle.h"
+#include "game/battle/battle_math.h"
 #include "game/text/bitmap_font.h"
 
 namespace game {
@@ -27,27 +28,28 @@ void Battle::GrowMembers() {
       if (m.exercised[s] && m.Word(kBlockGrowthPoints + s) >= kStatStep) {
         m.raised[s] = 1;
         m.Word(kBlockGrowthPoints + s) -= kStatStep;
-        m.Word(kMemberBaseAttack + s) += 1;
+        AddSaturated(m.Word(kMemberBaseAttack + s), 1);
       }
     }
     int32_t max_hp = m.Word(kMemberMaxHp);
     if (m.Word(kBlockHpPoints) >= static_cast<int64_t>(max_hp) * 13 / 10.0 && GameRandomUpTo(100) < 25) {
-      double root = max_hp * 7 / 8 > 0 ? std::sqrt(static_cast<double>(max_hp * 7 / 8)) : 0.0;
-      int32_t gain = GameRandomUpTo(3) + 1 + static_cast<int32_t>(root);
-      m.Word(kBlockHpPoints) = std::max(m.Word(kBlockHpPoints) - 2 * max_hp, 0) >> 1;
-      m.Word(kMemberBaseMaxHp) += gain;
+      const int64_t eighths = int64_t{max_hp} * 7 / 8;
+      double root = eighths > 0 ? std::sqrt(static_cast<double>(eighths)) : 0.0;
+      int32_t gain = Saturate32(int64_t{GameRandomUpTo(3)} + 1 + static_cast<int64_t>(root));
+      m.Word(kBlockHpPoints) = Saturate32(std::max<int64_t>(int64_t{m.Word(kBlockHpPoints)} - int64_t{2} * max_hp, 0) >> 1);
+      AddSaturated(m.Word(kMemberBaseMaxHp), gain);
       m.hp_gain = gain;
     }
     if (m.esp_uses <= 4950) {
       int j = 1;
       while (j < kMaxTriangleStep && j * (j + 1) / 2 < m.esp_uses) ++j;
-      m.Word(kBlockPpPoints) += j;
+      AddSaturated(m.Word(kBlockPpPoints), j);
     }
     int32_t max_pp = m.Word(kMemberMaxPp);
     if (m.Word(kBlockPpPoints) >= max_pp) {
       int32_t gain = GameRandomUpTo(2) + 3;
-      m.Word(kBlockPpPoints) -= gain * max_pp / 5;
-      m.Word(kMemberBaseMaxPp) += gain;
+      AddSaturated(m.Word(kBlockPpPoints), -(int64_t{gain} * max_pp / 5));
+      AddSaturated(m.Word(kMemberBaseMaxPp), gain);
       m.pp_gain = gain;
     }
     // One line over attack, defence, speed, spirit, HP gain, PP gain.

@@ -97,10 +97,10 @@ void Battle::UpdateBattleInput() {
       const ItemRecord& item = data.Item(cmd.id);
       int kind = item.values[kItemKind];
       ChooseActionTarget(cmd.id, 0);
-      // The count is compared as stored (unsigned): the marker counts of unlimited,
-      // levelled and worn entries are above 0, so weapons and the fixed command are usable.
+      // Counts are signed: a worn or unlimited entry (a negative marker count) is a
+      // command only as an ability or as the fixed attack command (kind 51).
       bool usable = !UnusableKind(kind) && cmd.id != 0 && item.values[kItemPpCost] <= c.Word(kMemberPp) &&
-                    (kind >= 300 || static_cast<uint16_t>(cmd.count) > 0 || kind == kKindAttackCommand);
+                    (kind >= 300 || cmd.count > 0 || kind == kKindAttackCommand);
       if (usable) {
         phase = kPhaseTarget;
         PlayGameSound(kSoundAccept);
@@ -120,9 +120,11 @@ void Battle::UpdateBattleInput() {
         break;
       }
       int type = data.Item(ActingItem()).values[kItemRange];
-      if (target == -1 || type == 10) break;
-      if (keys.repeat(kButtonLeft)) MoveTarget(-1);
-      if (keys.repeat(kButtonRight)) MoveTarget(1);
+      if (target != -1 && type != 10) {
+        if (keys.repeat(kButtonLeft)) MoveTarget(-1);
+        if (keys.repeat(kButtonRight)) MoveTarget(1);
+      }
+      // A whole-side item (types 2 and 3) turns onto the other side as a whole.
       if (type >= 0 && type <= 3) {
         int new_side = keys.pressed(kButtonUp) ? -1 : keys.pressed(kButtonDown) ? 1 : 0;
         if (new_side != 0) {

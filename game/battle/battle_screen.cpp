@@ -4,6 +4,7 @@
 #include <algorithm>
 
 #include "game/battle/battle.h"
+#include "game/battle/battle_math.h"
 #include "game/battle/battle_draw_calls.h"
 
 namespace game {
@@ -116,7 +117,7 @@ void Battle::DrawBattleScreen() {
       draw.number(63, 26, m.Word(kMemberHp), 4, 0);
       draw.text(95, 26, "/");
       draw.number(103, 26, m.Word(kMemberMaxHp), 4, 0);
-      draw.number(63, 38, m.Word(kMemberPp) - cost, 4, 0);
+      draw.number(63, 38, Saturate32(int64_t{m.Word(kMemberPp)} - cost), 4, 0);
       draw.text(95, 38, "/");
       draw.number(103, 38, m.Word(kMemberMaxPp), 4, 0);
       draw.bright(0, 255, 255);

@@ -1,6 +1,7 @@
 // Opening and closing a fight: the set-up, the combatants, the layout, the appearance
 // message, and the write-back into the game data.
 #include <algorithm>
+#include <cstdint>
 
 #include "game/battle/battle.h"
 #include "game/battle/battle_draw_calls.h"
@@ -235,7 +236,8 @@ void Battle::EndBattle() {
     data.Status[k] = c.status;
     for (int j = 0; j < kCommandSlots; ++j) data.Equipment[k][j].count = static_cast<uint16_t>(c.commands[j].count);
   }
-  data.Scalars[kScalarMoney] += static_cast<uint32_t>(money_won);
+  data.Scalars[kScalarMoney] = static_cast<uint32_t>(
+      std::clamp<int64_t>(int64_t{data.Scalars[kScalarMoney]} + money_won, 0, UINT32_MAX));
   if (growth_line) data.RecalcPartyStats();
   data.RemoveUsedUpItems();
   hooks.stop_player_motion();

@@ -1,10 +1,13 @@
 // The field menu object: opening, closing, the header lines and the frame.
 #include "game/menu/field_menu.h"
 
+#include <algorithm>
+
 #include "game/data/game_data.h"
 #include "game/entry/frame_loop.h"
 #include "game/field/field_map.h"
 #include "game/input/key_cast.h"
+#include "game/text/bitmap_font.h"
 
 namespace game {
 
@@ -36,8 +39,9 @@ void FieldMenu::OpenMenu(int new_state, int new_page) {
   state = new_state;
   first_pick = -1;
   shake = 0;
-  title_line = "MENU";
-  help_line = TheField.MapDisplayName();
+  load_from_title = false;
+  SetMenuLine(0, "MENU");
+  SetMenuLine(1, TheField.MapDisplayName());
 }
 
 void FieldMenu::OpenShop(const std::array<int32_t, kGoodsCount>& new_goods) {
@@ -64,11 +68,22 @@ void FieldMenu::OpenConcoction() {
 void FieldMenu::CloseMenu() {
   TheGameData().UpdateOwnershipFlags();
   TheField.UpdateEventPages(0);
+  // A page changed by an ownership flag may add or remove a wall.
+  TheField.BuildPassGrid();
   GameMode = MODE_FIELD;
 }
 
+// The lines are cleared first, so that two lines with the same text compare equal.
 void FieldMenu::SetMenuLine(int which, std::string_view sjis) {
-  (which == 0 ? title_line : help_line) = sjis;
+  const std::span<uint8_t> line = which == 0 ? std::span<uint8_t>(title_line) : std::span<uint8_t>(help_line);
+  std::fill(line.begin(), line.end(), kGlyphEnd);
+  BitmapFont::SjisToGlyphCodes(sjis, line);
+}
+
+void FieldMenu::SetMenuLineCodes(int which, std::span<const uint8_t> codes) {
+  const std::span<uint8_t> line = which == 0 ? std::span<uint8_t>(title_line) : std::span<uint8_t>(help_line);
+  std::fill(line.begin(), line.end(), kGlyphEnd);
+  for (size_t n = 0; n + 1 < line.size() && n < codes.size() && codes[n] != kGlyphEnd; ++n) line[n] = codes[n];
 }
 
 void FieldMenu::SelectNextMember(int direction) {
@@ -103,6 +118,7 @@ void OpenConcoctionScreen() { TheFieldMenu.OpenConcoction(); }
 
 void OpenLoadList() {
   TheFieldMenu.OpenMenu(kMenuStateLoadList, kMenuPageSaveLoad);
+  TheFieldMenu.load_from_title = true;
   GameMode = MODE_MENU;
 }
 

@@ -6,6 +6,7 @@
 
 #include <array>
 #include <cstdint>
+#include <span>
 #include <string>
 #include <string_view>
 
@@ -49,6 +50,11 @@ inline constexpr int kGoodsCount = 8;
 inline constexpr int kBagPageEntries = 22;      // 11 rows of 2
 inline constexpr int kJumpRows = 11;
 inline constexpr int kSaveRows = 3;
+// The header lines: buffers of glyph codes, and the glyphs a line shows.
+inline constexpr int kMenuTitleBytes = 16;
+inline constexpr int kMenuHelpBytes = 512;
+inline constexpr int kMenuTitleGlyphs = 8;
+inline constexpr int kMenuHelpGlyphs = 30;
 
 // One frame's buttons: bit n for key-cast button n.
 struct MenuKeys {
@@ -74,8 +80,10 @@ class FieldMenu {
   void OpenConcoction();
   // Ownership flags, the field's event pages, then back to the field.
   void CloseMenu();
-  // which 0 the title, 1 the help line; Shift-JIS text.
+  // which 0 the title, 1 the help line: Shift-JIS text (converted), or glyph codes (up to
+  // their first 0). A line longer than its buffer is cut.
   void SetMenuLine(int which, std::string_view sjis);
+  void SetMenuLineCodes(int which, std::span<const uint8_t> codes);
 
   // One frame: pages, step, cursor, header, shake.
   void MenuFrame();
@@ -91,7 +99,7 @@ class FieldMenu {
   void BeginUseItem(int user, int slot, int item);
   void UseItemEffect(int target);
 
-  // The title and help line the current state shows, Shift-JIS.
+  // The title and help line the current state shows.
   void UpdateHeaderLines();
 
   int page = kMenuPageMain;
@@ -113,7 +121,9 @@ class FieldMenu {
   int shake = 0;
   bool description_shown = false;
   int frame_counter = 0;
-  std::string title_line, help_line;  // Shift-JIS
+  bool load_from_title = false;  // the load list was opened by the title's CONTINUE
+  std::array<uint8_t, kMenuTitleBytes> title_line{};  // glyph codes, 0-terminated
+  std::array<uint8_t, kMenuHelpBytes> help_line{};
 
  private:
   void Refuse() { shake = kShakeFrames; }

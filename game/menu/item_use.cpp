@@ -28,6 +28,13 @@ int32_t AddClamped(int32_t value, int64_t amount) {
                                                   std::numeric_limits<int32_t>::max()));
 }
 
+// Counts are signed: the worn (0xFFC0) and unlimited (0xFFE0) markers read negative and
+// are never used up.
+void UseUpOne(ItemStack& stack) {
+  const auto count = static_cast<int16_t>(stack.count);
+  if (count > 0) stack.count = static_cast<uint16_t>(count - 1);
+}
+
 bool AnyAilment(const std::array<uint8_t, kStatusBytes>& status) {
   return status[1] || status[2] || status[3] || status[4];
 }
@@ -185,11 +192,9 @@ void FieldMenu::UseItemEffect(int which) {
   }
   PlayGameSound(v[kItemSound]);
   if (from_bag) {
-    if (use_slot >= 0 && use_slot < kStackCount && g.ItemBag[use_slot].count > 0) --g.ItemBag[use_slot].count;
+    if (use_slot >= 0 && use_slot < kStackCount) UseUpOne(g.ItemBag[use_slot]);
   } else {
-    if (use_slot >= 0 && use_slot < kEquipSlots && g.Equipment[use_member][use_slot].count > 0) {
-      --g.Equipment[use_member][use_slot].count;
-    }
+    if (use_slot >= 0 && use_slot < kEquipSlots) UseUpOne(g.Equipment[use_member][use_slot]);
     g.Members[use_member][kMemberPp] -= v[kItemPpCost];
   }
   g.RemoveUsedUpItems();

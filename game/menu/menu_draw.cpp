@@ -242,9 +242,9 @@ void FieldMenu::DrawMenuCursor() {
 
 void FieldMenu::DrawMenuHeader() {
   TheWindowFrame.DrawFrameBox(38, 0, 104, 22, 0);
-  TheBitmapFont.DrawSjisText(48, 8, title_line);
+  TheBitmapFont.DrawGlyphCodes(48, 8, kMenuTitleGlyphs, 1, title_line);
   TheWindowFrame.DrawFrameBox(37, 216, 283, 239, 0);
-  TheBitmapFont.DrawSjisText(45, 224, help_line);
+  TheBitmapFont.DrawGlyphCodes(45, 224, kMenuHelpGlyphs, 1, help_line);
 }
 
 void FieldMenu::DrawMenuShake() {

@@ -58,13 +58,15 @@ void FieldMenu::DrawJumpPage() {
     vexal::SetDrawBrightness(255, 255, 255);
   }
 
+  // Free points are listed up to the maximum; a used point anywhere shows its name.
   const int limit = JumpLimit();
   for (int row = 0; row < kJumpRows; ++row) {
     const int n = jump_scroll + row;
-    if (n > limit) break;
+    if (n >= kMaxJumpPointLimit) break;
+    const LongJumpPoint& p = g.LongJumpPoints[n];
+    if (p.area == kFreePoint && n > limit) continue;
     const int y = kMenuListRowY + kMenuListRowStep * row;
     TheBitmapFont.DrawNumber(kJumpNumberX, y, n + 1, 2, 0, 0, 1);
-    const LongJumpPoint& p = g.LongJumpPoints[n];
     if (p.area == kFreePoint) {
       TheBitmapFont.DrawSjisText(kJumpNameX, y, "- みとうろく -");
     } else {

@@ -5,7 +5,6 @@
 #include "game/data/game_data.h"
 #include "game/field/field_map.h"
 #include "game/menu/field_menu.h"
-#include "game/menu/menu_glyph_text.h"
 
 namespace game {
 
@@ -20,13 +19,13 @@ std::string SlotPlace(int slot) {
 }  // namespace
 
 void FieldMenu::UpdateHeaderLines() {
-  const auto set = [this](const char* title, const std::string& help) {
-    title_line = title;
-    help_line = help;
+  const auto set = [this](std::string_view title, std::string_view help) {
+    SetMenuLine(0, title);
+    SetMenuLine(1, help);
   };
-  const auto title = [this](const char* t) { title_line = t; };
+  const auto title = [this](std::string_view t) { SetMenuLine(0, t); };
   switch (state) {
-    case 0: set("MENU", std::string(TheField.MapDisplayName())); break;
+    case 0: set("MENU", TheField.MapDisplayName()); break;
     case 1: set("のうりょく", "のうりょくを_みたり_つかったり"); break;
     case 2: title("のうりょく"); break;
     case 3: title(sub_command == 1 ? "すてる" : "アイテム"); break;
@@ -56,8 +55,12 @@ void FieldMenu::UpdateHeaderLines() {
     case 33: title("うります"); break;
     case 41: set("ちょうごう", "ざいりょうを＿3つ＿えらんでください。"); break;
     case 42: case 43:
-      set("ちょうごう", concoction_result > 0 ? GlyphCodesToSjis(TheGameData().Item(concoction_result).description)
-                                             : std::string("なーんにも＿できませんぜ。"));
+      title("ちょうごう");
+      if (concoction_result > 0) {
+        SetMenuLineCodes(1, TheGameData().Item(concoction_result).description);
+      } else {
+        SetMenuLine(1, "なーんにも＿できませんぜ。");
+      }
       break;
     default: break;
   }

@@ -119,8 +119,9 @@ void FieldMenu::UpdateSaveLoad(const MenuKeys& keys) {
   state = 0, page = kMenuPageMain;
   CloseMenu();
   TheScreenWipe.PlayScreenWipe();
-  // A load that fails leaves no map to enter: back to the title.
-  if (g.LoadGame(save_cursor) != 0) {
+  // A failed load changes nothing: a game under way goes on in the field (its pop-up was
+  // shown); the list opened from the title has no game to go back to.
+  if (g.LoadGame(save_cursor) != 0 && load_from_title) {
     GameMode = MODE_TITLE;
     return;
   }

@@ -2,11 +2,16 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cstdio>
+#include <string>
+#include <vector>
 
 #include "tests/game/battle/battle_fixture.h"
 
 namespace battletest {
 namespace {
+
+using game::TheBattle;
 
 int CountCalls(std::string_view prefix) {
   return static_cast<int>(std::count_if(Calls.begin(), Calls.end(),
@@ -108,6 +113,135 @@ TEST_F(BattleTest, EnemyPulseIsATriangleOfCounterB) {
     cache.RestartEnemyPulse();
     for (int i = 0; i < c.ticks; ++i) cache.TickEnemyGraphs();
     EXPECT_EQ(cache.PulseBrightness(), c.brightness) << c.ticks;
+  }
+}
+
+// Each hit-effect kind shows its number at one frame and ends at another (both counted
+// from 0, the pass the effect starts in); an idle slot of a whole-side action shows its
+// combatant's number once its counter is above 8.
+TEST_F(BattleTest, HitEffectKindsShowTheNumberAndEndAtTheirFrames) {
+  struct Case {
+    int kind, popup, end;
+  };
+  const Case cases[] = {{0, 2, 4},   {1, 14, 15},  {5, 14, 15},  {2, 6, 7},   {3, 8, 9},
+                        {4, 90, 111}, {11, 12, 15}, {12, 12, 15}, {7, 6, 7},   {300, 6, 7}};
+  SetMember(0, 30, {1, 1, 1, 1});
+  SetEnemy(1, "A", 5, {0, 0, 0, 0}, 0);
+  for (const Case& c : cases) {
+    SCOPED_TRACE(testing::Message() << "kind " << c.kind);
+    Start({1});
+    TheBattle.StartHitEffect(0, c.kind);
+    TheBattle.SetPendingResult(0, 7, false, false, false, false, false);
+    int popup_pass = -1, end_pass = -1;
+    for (int pass = 0; pass < 130 && end_pass < 0; ++pass) {
+      TheBattle.DrawHitEffects();
+      if (popup_pass < 0 && TheBattle.popups[0].active) popup_pass = pass;
+      if (!TheBattle.hits[0].active) end_pass = pass;
+    }
+    EXPECT_EQ(popup_pass, c.popup);
+    EXPECT_EQ(end_pass, c.end);
+    EXPECT_EQ(TheBattle.popups[0].value, 7);
+    EXPECT_FALSE(TheBattle.popups[1].active) << "one number only";
+  }
+
+  // One effect for all enemies (slot 12): enemy slots 4 and 5 were never started, so
+  // their counters run from 0 and pass 8 takes them above 8.
+  Start({1, 1});
+  TheBattle.StartHitEffect(game::kAllEnemiesSlot, 2);
+  TheBattle.SetPendingResult(4, 3, false, false, false, false, false);
+  TheBattle.SetPendingResult(5, 4, false, false, false, false, false);
+  for (int pass = 0; pass < 8; ++pass) TheBattle.DrawHitEffects();
+  EXPECT_FALSE(TheBattle.popups[0].active);
+  TheBattle.DrawHitEffects();
+  EXPECT_TRUE(TheBattle.popups[0].active);
+  EXPECT_TRUE(TheBattle.popups[1].active);
+  EXPECT_EQ(TheBattle.popups[0].value + TheBattle.popups[1].value, 7);
+}
+
+// A number's flight, worked from the rules: y += velocity, velocity += 1.5, a bounce at
+// the ground halves and turns the velocity (0 once it is -4 or more); alpha 64t + 32 for
+// t 0-3, 2016 - 64t from 29, and the 30th pass is the last.
+TEST_F(BattleTest, ResultNumbersFlyBounceAndFade) {
+  SetMember(0, 30, {1, 1, 1, 1});
+  SetEnemy(1, "A", 5, {0, 0, 0, 0}, 0);
+  Start({1});
+  for (int i = 0; i < game::kBattleLetterCells; ++i) TheBattle.letter_graphs[i] = 500 + i;
+  // Member 0's centre (88, 206): ground 214.
+  struct Flight {
+    const char* name;
+    int value;
+    bool healing, failed, killed;
+    std::vector<int> xs, cells;  // per pass, from the left
+    std::vector<int> ys;         // the first 12 passes
+  };
+  const Flight flights[] = {
+      // 3 digits: x = 88 - 27 / 2; from 219 at -7.
+      {"number", 123, false, false, false, {75, 84, 93}, {501, 502, 503},
+       {212, 206, 202, 200, 199, 199, 201, 205, 210, 214, 214, 214}},
+      {"healing", 40, true, false, false, {79, 88}, {514, 510},
+       {212, 206, 202, 200, 199, 199, 201, 205, 210, 214, 214, 214}},
+      // 4 places: x = 70; from the ground at -4.
+      {"failed", 0, false, true, false, {72, 88}, {520, 521},
+       {210, 207, 206, 207, 209, 212, 214, 214, 214, 214, 214, 214}},
+      // From 50 above the ground at +7; the bounce at 214 turns 14.5 into -7.25.
+      {"killed", 0, false, false, true, {72, 88}, {522, 523},
+       {171, 179, 189, 201, 214, 206, 201, 196, 194, 192, 193, 194}},
+  };
+  for (const Flight& f : flights) {
+    SCOPED_TRACE(f.name);
+    TheBattle.popups = {};
+    TheBattle.SpawnResultPopup(0, f.value, f.healing, f.failed, f.killed);
+    std::vector<int> alphas, ys;
+    for (int pass = 0; pass < 31; ++pass) {
+      Calls.clear();
+      TheBattle.DrawResultPopups();
+      std::vector<std::string> graphs;
+      int alpha = 255;
+      for (const std::string& c : Calls) {
+        if (c.rfind("blend 1 ", 0) == 0) alpha = std::stoi(c.substr(8));
+        if (c.rfind("graph ", 0) == 0) graphs.push_back(c);
+      }
+      if (graphs.empty()) {
+        EXPECT_EQ(pass, 30) << "drawn for 30 passes";
+        break;
+      }
+      alphas.push_back(alpha);
+      ASSERT_EQ(graphs.size(), f.xs.size());
+      int y = 0;
+      for (size_t i = 0; i < graphs.size(); ++i) {
+        int x = 0, g = 0;
+        std::sscanf(graphs[i].c_str(), "graph %d %d %d", &x, &y, &g);
+        EXPECT_EQ(x, f.xs[i]);
+        EXPECT_EQ(g, f.cells[i]);
+      }
+      ys.push_back(y);
+    }
+    ASSERT_EQ(alphas.size(), 30u);
+    EXPECT_EQ(std::vector<int>(alphas.begin(), alphas.begin() + 5), std::vector<int>({32, 96, 160, 224, 255}));
+    EXPECT_EQ(alphas[28], 255);
+    EXPECT_EQ(alphas[29], 160);
+    EXPECT_EQ(std::vector<int>(ys.begin(), ys.begin() + 12), f.ys);
+  }
+}
+
+// Slots are drawn in ascending order on one pass and descending on the next.
+TEST_F(BattleTest, ResultNumbersAreDrawnInAlternatingOrder) {
+  SetMember(0, 30, {1, 1, 1, 1});
+  SetEnemy(1, "A", 5, {0, 0, 0, 0}, 0);
+  Start({1});
+  for (int i = 0; i < game::kBattleLetterCells; ++i) TheBattle.letter_graphs[i] = 500 + i;
+  TheBattle.SpawnResultPopup(0, 1, false, false, false);
+  TheBattle.SpawnResultPopup(4, 2, false, false, false);
+  std::vector<int> first;
+  for (int pass = 0; pass < 4; ++pass) {
+    Calls.clear();
+    TheBattle.DrawResultPopups();
+    std::vector<int> cells;
+    for (const std::string& c : Calls) {
+      int x = 0, y = 0, g = 0;
+      if (std::sscanf(c.c_str(), "graph %d %d %d", &x, &y, &g) == 3) cells.push_back(g);
+    }
+    EXPECT_EQ(cells, pass % 2 == 0 ? std::vector<int>({501, 502}) : std::vector<int>({502, 501})) << pass;
   }
 }
 

@@ -17,7 +17,7 @@ inline std::deque<int32_t> Script;   // handed out first, each cut to the draw's
 inline int32_t Fallback = 0;         // then this, cut to the max
 inline std::vector<std::string> Calls;  // recorded drawing calls
 inline std::vector<int> Music;
-inline bool Decide = false, Cancel = false, Down = false, Up = false;
+inline bool Decide = false, Cancel = false, Down = false, Up = false, Left = false, Right = false;
 inline int NextHandle = 1000;
 
 inline int32_t Random(int32_t max) {
@@ -27,7 +27,8 @@ inline int32_t Random(int32_t max) {
 }
 inline bool Pressed(int b) {
   return (b == game::kButtonDecide && Decide) || (b == game::kButtonCancel && Cancel) ||
-         (b == game::kButtonDown && Down) || (b == game::kButtonUp && Up);
+         (b == game::kButtonDown && Down) || (b == game::kButtonUp && Up) || (b == game::kButtonLeft && Left) ||
+         (b == game::kButtonRight && Right);
 }
 inline bool Held(int) { return false; }
 inline void NoClear() {}
@@ -95,7 +96,7 @@ class BattleTest : public datatest::DataTest {
     Fallback = 0;
     Calls.clear();
     Music.clear();
-    Decide = Cancel = Down = Up = false;
+    Decide = Cancel = Down = Up = Left = Right = false;
     game::GameDataHooks hooks = datatest::kRecordingHooks;
     hooks.random_up_to = Random;
     game::SetGameDataHooks(hooks);

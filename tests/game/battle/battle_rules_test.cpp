@@ -2,6 +2,9 @@
 // appearance message, enemy skills, defeat, the retry, damage and growth.
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <initializer_list>
+
 #include "tests/game/battle/battle_fixture.h"
 
 namespace battletest {
@@ -179,6 +182,91 @@ TEST_F(BattleTest, RetryAfterDefeatKeepsTheEncounterList) {
   EXPECT_EQ(D().EncounterList[0], 1u);
 }
 
+// Phase 1's decide: usable when the kind is not 4 or 201-299, the id is set, the PP cost
+// is met, and the kind is 300 or more, or the count (a signed 16-bit value) is above 0,
+// or the kind is 51.
+TEST_F(BattleTest, CommandIsUsableByKindSignedCountAndCost) {
+  struct Case {
+    int kind;
+    uint16_t count;
+    int cost;
+    bool usable;
+  };
+  const Case cases[] = {
+      {1, 1, 0, true},         {1, 0, 0, false},       {103, 0xFFC0, 0, false},  // a worn weapon
+      {1, 0xFFE0, 0, false},   {51, 0xFFC0, 0, true},  {51, 0, 0, true},
+      {301, 0xFFC0, 0, true},  {300, 0, 0, true},      {301, 0xFFC0, 11, false},  // PP 10
+      {4, 5, 0, false},        {201, 5, 0, false},     {299, 5, 0, false},
+      {200, 5, 0, true},       {1, 0x7FFF, 0, true},   {1, 0x8000, 0, false},
+  };
+  SetMember(0, 30, {1, 1, 1, 1});
+  SetEnemy(1, "A", 5, {0, 0, 0, 0}, 0);
+  for (const Case& c : cases) {
+    SCOPED_TRACE(testing::Message() << "kind " << c.kind << " count " << c.count << " cost " << c.cost);
+    Start({1});
+    SetAction(7, c.kind, 0, 0, 1, 0, 0);
+    D().Items[7].values[game::kItemPpCost] = c.cost;
+    game::Combatant& m = TheBattle.fighters[0];
+    m.commands[2] = {7, static_cast<int16_t>(c.count)};
+    m.status[game::kStatusSelected] = 2;
+    TheBattle.actor = 0;
+    TheBattle.phase = TheBattle.input_last_phase = game::kPhaseCommand;
+    TheBattle.input_wait = 0;
+    datatest::Sounds.clear();
+    Decide = true;
+    TheBattle.UpdateBattleInput();
+    Decide = false;
+    EXPECT_EQ(TheBattle.phase, c.usable ? game::kPhaseTarget : game::kPhaseCommand);
+    EXPECT_EQ(datatest::Sounds, std::vector<int>({c.usable ? 3 : 4}));
+  }
+}
+
+// Phase 2's keys by target type. Members 1 and 3 are present, enemies in slots 1 and 2
+// (slot 0 has fallen). Left and right move within the side unless the whole side or
+// the actor is the target; up and down (types 0-3) turn to the other side: its first
+// present combatant for types 0 and 1, the whole side for 2 and 3.
+TEST_F(BattleTest, TargetMovesAndTurnsSidesByTypeAndKey) {
+  enum Key { kLeft, kRight, kUp, kDown };
+  struct Case {
+    int type, target, side;
+    Key key;
+    int want_target, want_side;
+  };
+  const Case cases[] = {
+      {0, 1, -1, kRight, 2, -1},  {0, 2, -1, kRight, 1, -1},  // wraps past the empty slots
+      {0, 1, -1, kLeft, 2, -1},   {0, 2, -1, kDown, 1, 1},    {0, 1, 1, kRight, 3, 1},
+      {0, 3, 1, kRight, 1, 1},    {0, 3, 1, kUp, 1, -1},      {0, 2, -1, kUp, 1, -1},
+      {1, 3, 1, kUp, 1, -1},      {1, 1, 1, kLeft, 3, 1},     {1, 2, -1, kDown, 1, 1},
+      {2, -1, -1, kDown, -1, 1},  {2, -1, 1, kUp, -1, -1},    {2, -1, -1, kRight, -1, -1},
+      {3, -1, 1, kUp, -1, -1},    {3, -1, -1, kDown, -1, 1},  {3, -1, 1, kLeft, -1, 1},
+      {4, 1, -1, kDown, 1, -1},   {4, 1, -1, kRight, 2, -1},  {5, 1, 1, kUp, 1, 1},
+      {6, -1, -1, kDown, -1, -1}, {7, -1, 1, kUp, -1, 1},     {8, -1, 0, kUp, -1, 0},
+      {10, 1, 1, kRight, 1, 1},   {10, 1, 1, kUp, 1, 1},
+  };
+  for (int k : {0, 2}) D().Members[k].fill(0);
+  SetMember(1, 30, {1, 1, 1, 1});
+  SetMember(3, 30, {1, 1, 1, 1});
+  SetEnemy(1, "A", 5, {0, 0, 0, 0}, 0);
+  for (const Case& c : cases) {
+    SCOPED_TRACE(testing::Message() << "row " << (&c - cases));
+    Start({1, 1, 1});
+    TheBattle.fighters[4].block[0] = 0;
+    SetAction(7, 1, c.type, 0, 1, 0, 0);
+    TheBattle.fighters[1].commands[0] = {7, 1};
+    TheBattle.fighters[1].status[game::kStatusSelected] = 0;
+    TheBattle.actor = 1;
+    TheBattle.target = c.target, TheBattle.side = c.side;
+    TheBattle.phase = TheBattle.input_last_phase = game::kPhaseTarget;
+    TheBattle.input_wait = 0;
+    Left = c.key == kLeft, Right = c.key == kRight, Up = c.key == kUp, Down = c.key == kDown;
+    TheBattle.UpdateBattleInput();
+    Left = Right = Up = Down = false;
+    EXPECT_EQ(TheBattle.target, c.want_target);
+    EXPECT_EQ(TheBattle.side, c.want_side);
+    EXPECT_EQ(TheBattle.phase, game::kPhaseTarget);
+  }
+}
+
 // Every random draw gives 3 (cut to its max).
 TEST_F(BattleTest, DamageFollowsModeHelpfulnessTargetAndEsp) {
   struct Case {
@@ -284,6 +372,191 @@ TEST_F(BattleTest, DeathsAreTakenOnlyAfterTheLastHitAndManyAreCounted) {
   EXPECT_EQ(TheBattle.money_won, 50);
   EXPECT_EQ(Message(TheBattle), Codes("5たい_たおした。"));
   EXPECT_EQ(TheBattle.enemy_layout[0].fade, 1);
+}
+
+// The action message by target: one combatant, the party, everyone, the enemies; harmful
+// or helpful; "watching" replaces the message and the anger burst is appended.
+TEST_F(BattleTest, ActionMessageNamesTheTargetBySideAndHelpfulness) {
+  SetMember(0, 30, {1, 1, 1, 1});
+  SetMember(1, 30, {1, 1, 1, 1});
+  for (int k = 2; k < 4; ++k) D().Members[k].fill(0);
+  SetEnemy(1, "A", 40, {0, 0, 0, 0}, 0);
+  SetEnemy(2, "B", 40, {0, 0, 0, 0}, 0);
+  auto cat = [](std::initializer_list<std::vector<uint8_t>> parts) {
+    std::vector<uint8_t> out;
+    for (const auto& p : parts) out.insert(out.end(), p.begin(), p.end());
+    return out;
+  };
+  struct Case {
+    const char* name;
+    int actor, target, side, helpful, mode;
+    bool first_down;  // member 0 is down: the party is named after member 1
+    std::vector<uint8_t> tail;  // after the actor's name, "は_" and the item's name
+  };
+  const Case cases[] = {
+      {"one enemy", 0, 1, -1, 0, 0, false, cat({Codes("で\n"), Codes("B"), Codes("を_こうげき!\n")})},
+      {"one member, helpful", 0, 1, 1, 1, 0, false, Codes("を_つかった!\n")},
+      {"the party", 4, -1, 1, 0, 0, false, cat({Codes("で\n"), Codes("みなみ"), Codes("たちを_こうげき!\n")})},
+      {"the party, member 0 down", 4, -1, 1, 0, 0, true, cat({Codes("で\n"), {}, Codes("たちを_こうげき!\n")})},
+      {"the party, helpful", 0, -1, 1, 1, 0, false, Codes("を_つかった!\n")},
+      {"everyone", 0, -1, 0, 0, 0, false, Codes("を_つかった!\n")},
+      {"the enemies", 0, -1, -1, 0, 0, false, Codes("で\nてきぜんたいを_こうげき!\n")},
+      {"the enemies, helpful", 4, -1, -1, 1, 0, false, Codes("を_つかった!\n")},
+      {"anger", 0, 0, -1, 0, 15, false,
+       cat({Codes("で\n"), Codes("A"), Codes("を_こうげき!\n"), Codes("みなみの＿いかりが＿ばくはつした!")})},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    Start({1, 2});
+    SetAction(5, 1, 0, c.helpful, 3, 1, c.mode);
+    D().Items[5].name = {};
+    const std::vector<uint8_t> item = Codes("パンチ");
+    std::copy(item.begin(), item.end(), D().Items[5].name.begin());
+    TheBattle.fighters[c.actor].commands[0] = {5, 1};
+    TheBattle.fighters[c.actor].status[game::kStatusSelected] = 0;
+    TheBattle.fighters[c.actor].damage_taken = 9;
+    if (c.first_down) TheBattle.fighters[0].status[game::kStatusDown] = 1;
+    TheBattle.actor = c.actor, TheBattle.target = c.target, TheBattle.side = c.side;
+    TheBattle.ReportAction();
+    const auto& an = TheBattle.fighters[c.actor].name;
+    std::vector<uint8_t> want(an.begin(), std::find(an.begin(), an.end(), 0));
+    want = cat({want, Codes("は_"), item, c.tail});
+    if (c.first_down) {
+      // The first able member's name in the gap.
+      const auto& n1 = TheBattle.fighters[1].name;
+      const size_t at = want.size() - Codes("たちを_こうげき!\n").size();
+      want.insert(want.begin() + static_cast<long>(at), n1.begin(), std::find(n1.begin(), n1.end(), 0));
+    }
+    EXPECT_EQ(Message(TheBattle), want);
+    EXPECT_EQ(TheBattle.fighters[c.actor].damage_taken, 0) << "the actor's damage is forgotten";
+  }
+  // Watching: the whole message is replaced.
+  Start({1});
+  SetAction(5, 1, 0, 0, 3, 1, 14);
+  TheBattle.fighters[4].commands[0] = {5, 1};
+  TheBattle.fighters[4].status[game::kStatusSelected] = 0;
+  TheBattle.actor = 4, TheBattle.target = 0, TheBattle.side = 1;
+  TheBattle.ReportAction();
+  EXPECT_EQ(Message(TheBattle), cat({Codes("A"), Codes("は_ようすを＿うかがっている。")}));
+}
+
+// The death check looks at every combatant, not only those with a fresh result: an enemy
+// whose table gives it 0 HP and a member saved at 0 HP fall after the action's last hit.
+TEST_F(BattleTest, DeathCheckTakesCombatantsThatWereNotHit) {
+  SetMember(0, 30, {1, 1, 1, 1});
+  SetMember(1, 30, {1, 1, 1, 1});
+  for (int k = 2; k < 4; ++k) D().Members[k].fill(0);
+  D().Members[1][game::kMemberHp] = 0;
+  SetEnemy(1, "A", 20, {0, 0, 0, 0}, 0, 7);
+  SetEnemy(2, "B", 0, {0, 0, 0, 0}, 0, 11);
+  Start({1, 2});
+  ASSERT_EQ(TheBattle.fighters[5].block[game::kMemberHp], 0);
+  TheBattle.SetPendingResult(4, 3, false, false, false, false, false);
+  TheBattle.hits_left = 0;
+  Fallback = 120;  // no drops
+  TheBattle.CheckBattleDeaths();
+  EXPECT_EQ(TheBattle.fighters[4].block[0], -1);
+  EXPECT_EQ(TheBattle.fighters[4].block[game::kMemberHp], 17);
+  EXPECT_EQ(TheBattle.fighters[5].block[0], 0) << "the enemy with 0 HP fell";
+  EXPECT_EQ(TheBattle.fighters[1].status[game::kStatusDown], 1) << "the member at 0 HP fell";
+  EXPECT_EQ(TheBattle.fighters[0].status[game::kStatusDown], 0);
+  EXPECT_EQ(TheBattle.money_won, 11);
+  // Combatant 1's name comes from the member's default name, the enemy's from its record.
+  std::vector<uint8_t> want(TheBattle.fighters[1].name.begin(),
+                            std::find(TheBattle.fighters[1].name.begin(), TheBattle.fighters[1].name.end(), 0));
+  for (uint8_t c : Codes("は_しんだ。\nB")) want.push_back(c);
+  for (uint8_t c : Codes("は_しんだ。\n")) want.push_back(c);
+  EXPECT_EQ(Message(TheBattle), want);
+  EXPECT_EQ(datatest::Sounds.back(), 23);
+}
+
+// Data values anywhere in the 32-bit range: sums and products saturate at the ends of the
+// range (the sanitised build stops on a signed overflow, so reaching the checks is half
+// of the test). Every random draw gives 3 (cut to its max).
+TEST_F(BattleTest, ExtremeValuesSaturateInsteadOfOverflowing) {
+  constexpr int32_t kMax = 2147483647, kMin = -2147483647 - 1;
+  struct Case {
+    const char* name;
+    int actor, target, mode, helpful, raise, mult, target_defence;
+    int result;
+  };
+  const Case cases[] = {
+      {"raise at the top, no defence", 0, 4, 2, 0, kMax, 1, 1, kMax},  // 10 + max
+      {"raise at the top, random and defence", 0, 4, 0, 0, kMax, 1, 1, kMax - 5},
+      {"defence x 5 at the top", 0, 4, 0, 0, 20, 1, kMax, 0},
+      {"factor x stat at the bottom", 0, 4, 0, 0, 0, kMin, 1, 0},
+      {"healing at the top", 0, 0, 0, 1, kMax, 1, 1, kMax},             // 3 x 1 + max
+      {"instant kill against a huge defence fails", 0, 4, 4, 0, 20, 1, kMax, 0},
+      {"enemy's blow: HP growth points stop at the top", 4, 0, 0, 0, kMax, 1, 2, kMax - 10},
+  };
+  SetMember(0, 30, {10, 2, 10, 3});
+  SetEnemy(1, "A", 40, {4, 1, 0, 6}, 5);
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    Start({1});
+    Fallback = 3;
+    SetAction(5, 1, 0, c.helpful, c.raise, c.mult, c.mode);
+    TheBattle.fighters[c.actor].commands[0] = {5, 1};
+    TheBattle.fighters[c.actor].status[game::kStatusSelected] = 0;
+    TheBattle.fighters[c.target].block[game::kBlockBattleAttack + 1] = c.target_defence;
+    TheBattle.actor = c.actor;
+    EXPECT_EQ(TheBattle.ResolveActionOnTarget(c.target), c.result);
+    Fallback = 0;
+  }
+  // The last row: g = max - 5 - 5, then trunc(1.5 g) on top since the blow kills.
+  EXPECT_EQ(TheBattle.fighters[0].block[game::kBlockHpPoints], kMax);
+
+  // Applying results: HP, PP and the damage taken stop at the ends; money from two
+  // enemies worth the most stops at the top, and the party's money at the u32 top.
+  struct Apply {
+    int n, hp, pp, value;
+    bool healing, pp_flag;
+    int want_hp, want_pp;
+  };
+  const Apply applies[] = {
+      {0, 10, 5, kMax, true, false, 30, 5},   // healed to max HP 30
+      {0, 10, 5, kMax, true, true, 10, 10},   // PP to max PP 10
+      {0, 20, -5, kMax, false, true, 20, kMin},  // PP -5 - max
+  };
+  for (const Apply& a : applies) {
+    Start({1});
+    TheBattle.fighters[a.n].block[game::kMemberHp] = a.hp;
+    TheBattle.fighters[a.n].block[game::kMemberPp] = a.pp;
+    TheBattle.SetPendingResult(a.n, a.value, a.healing, false, false, a.pp_flag, false);
+    TheBattle.hits_left = 1;
+    TheBattle.CheckBattleDeaths();
+    EXPECT_EQ(TheBattle.fighters[a.n].block[game::kMemberHp], a.want_hp) << (&a - applies);
+    EXPECT_EQ(TheBattle.fighters[a.n].block[game::kMemberPp], a.want_pp) << (&a - applies);
+  }
+  SetEnemy(2, "B", -100, {0, 0, 0, 0}, 0, kMax);
+  D().Scalars[game::kScalarMoney] = 4000000000u;
+  Start({2, 2});
+  TheBattle.fighters[4].damage_taken = kMax - 1;
+  TheBattle.SetPendingResult(4, kMax, false, false, false, false, false);
+  TheBattle.SetPendingResult(5, kMax, false, false, false, false, false);
+  TheBattle.hits_left = 0;
+  Fallback = 120;
+  TheBattle.CheckBattleDeaths();
+  EXPECT_EQ(TheBattle.fighters[4].damage_taken, kMax);
+  EXPECT_EQ(TheBattle.money_won, kMax);
+  TheBattle.EndBattle();
+  EXPECT_EQ(D().Scalars[game::kScalarMoney], 4294967295u);
+}
+
+// Growth with a maximum HP near the top: 7/8 of it and twice it are taken in 64 bits.
+TEST_F(BattleTest, GrowthOfAHugeMaximumHpDoesNotOverflow) {
+  SetMember(0, 1600000000, {1, 1, 1, 1});
+  for (int k = 1; k < 4; ++k) D().Members[k].fill(0);
+  SetEnemy(1, "A", 5, {0, 0, 0, 0}, 0);
+  Start({1});
+  game::Combatant& m = TheBattle.fighters[0];
+  m.block[game::kBlockHpPoints] = 2147483647;  // at least 1.3 x max HP
+  const int32_t base = m.block[game::kMemberBaseMaxHp];
+  Fallback = 0;
+  TheBattle.GrowMembers();
+  EXPECT_EQ(m.hp_gain, 0 + 1 + 37416);  // trunc(sqrt(1400000000))
+  EXPECT_EQ(m.block[game::kBlockHpPoints], 0);
+  EXPECT_EQ(m.block[game::kMemberBaseMaxHp], base + 37417);
 }
 
 }  // namespace

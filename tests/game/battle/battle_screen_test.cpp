@@ -125,6 +125,16 @@ TEST_F(BattleScreenTest, CommandBoxShowsRowsCountsAndTheHand) {
   EXPECT_TRUE(has("bright 128 128 128"));
   EXPECT_TRUE(has("number 63 26 40 4 0"));
   EXPECT_TRUE(has("hand 166 48 0 0"));
+
+  // PP less the selected entry's cost: a cost at the bottom of the range saturates.
+  const int32_t costs[] = {4, -2147483647 - 1};
+  const char* shown[] = {"number 63 38 6 4 0", "number 63 38 2147483647 4 0"};
+  for (int i = 0; i < 2; ++i) {
+    d.Items[3].values[game::kItemPpCost] = costs[i];
+    Calls.clear();
+    TheBattle.DrawBattleScreen();
+    EXPECT_TRUE(has(shown[i])) << shown[i];
+  }
 }
 
 TEST_F(BattleScreenTest, ContinuePromptShowsTheFieldItsMessageWindowAndTheChoices) {

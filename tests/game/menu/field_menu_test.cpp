@@ -7,7 +7,9 @@
 
 #include "game/data/game_data.h"
 #include "game/entry/frame_loop.h"
+#include "game/field/field_map.h"
 #include "game/menu/field_menu.h"
+#include "game/text/bitmap_font.h"
 #include "tests/game/data/data_fixture.h"
 
 namespace {
@@ -16,6 +18,13 @@ using namespace game;
 
 constexpr int kFieldUse = 26;
 constexpr int kSound = 22;
+
+// The help line as the Shift-JIS it was set from.
+std::array<uint8_t, kMenuHelpBytes> HelpCodes(std::string_view sjis) {
+  std::array<uint8_t, kMenuHelpBytes> codes{};
+  BitmapFont::SjisToGlyphCodes(sjis, codes);
+  return codes;
+}
 
 // One press of button n (pressed, held and pulsed).
 MenuKeys Press(int n) {
@@ -98,7 +107,7 @@ TEST_F(MenuRules, UseItemEffectTable) {
     Data().Status[0][kStatusDown] = c.down;
     Data().Status[0][2] = c.ailment;
     GiveItem(c.type, 25);
-    menu().help_line.clear();
+    menu().SetMenuLine(1, "");
     datatest::Sounds.clear();
     menu().BeginUseItem(-1, 0, 5);
     ASSERT_EQ(menu().state, kMenuStateItemTarget);
@@ -106,7 +115,7 @@ TEST_F(MenuRules, UseItemEffectTable) {
     // RecalcPartyStats rebuilds the maxima from the base words, so only the current values are checked.
     EXPECT_EQ(Data().Members[0][kMemberHp], c.want_hp);
     EXPECT_EQ(Data().Members[0][kMemberPp], c.want_pp);
-    EXPECT_EQ(menu().help_line, c.message);
+    EXPECT_EQ(menu().help_line, HelpCodes(c.message));
     EXPECT_EQ(menu().state, kMenuStateItemResult);
     EXPECT_EQ(menu().result_timer, kItemResultFrames);
     EXPECT_EQ(Data().ItemBag[0].count, c.used ? 2 : 3);
@@ -123,13 +132,13 @@ TEST_F(MenuRules, StatItemsRaiseTheirWordsAndMaxHpStays) {
   menu().BeginUseItem(-1, 0, 5);
   menu().UseItemEffect(0);
   EXPECT_EQ(Data().Members[0][kMemberBaseAttack], 3);
-  EXPECT_EQ(menu().help_line, "こうげきが＿あがった!");
+  EXPECT_EQ(menu().help_line, HelpCodes("こうげきが＿あがった!"));
 
   GiveItem(11, 7);
   menu().BeginUseItem(-1, 0, 5);
   menu().UseItemEffect(0);
   EXPECT_EQ(Data().Members[0][kMemberBaseMaxHp], 57);
-  EXPECT_EQ(menu().help_line, "さいだいHPが＿あがった!");
+  EXPECT_EQ(menu().help_line, HelpCodes("さいだいHPが＿あがった!"));
 
   // A huge raise stays within the word.
   Data().Members[0][kMemberBaseAttack] = 2147483000;
@@ -147,7 +156,7 @@ TEST_F(MenuRules, WholePartyItemShowsTheLastPresentMembersMessage) {
   EXPECT_EQ(menu().target, -1);
   menu().UseItemEffect(-1);
   EXPECT_EQ(Data().Members[0][kMemberHp], 35);
-  EXPECT_EQ(menu().help_line, "かいふくできないぜ");
+  EXPECT_EQ(menu().help_line, HelpCodes("かいふくできないぜ"));
   EXPECT_EQ(Data().ItemBag[0].count, 2);  // member 0 was healed, so one is used
 }
 
@@ -165,6 +174,87 @@ TEST_F(MenuRules, MemberSlotItemCostsPpAndRefusesWithoutIt) {
   menu().UseItemEffect(0);
   EXPECT_EQ(Data().Members[0][kMemberPp], 1);
   EXPECT_EQ(Data().Equipment[0][2].count, 1);
+}
+
+// Counts are signed 16-bit: 0xFFC0 (worn ability) and 0xFFE0 (unlimited) are below 0
+// and stay as they are; only a positive count loses one.
+TEST_F(MenuRules, UsingAnItemLeavesMarkerCountsAlone) {
+  struct Case {
+    bool from_slot;
+    uint16_t count, want;
+  };
+  const Case cases[] = {
+      {true, 0xFFC0, 0xFFC0}, {true, 0xFFE0, 0xFFE0}, {true, 0x8000, 0x8000}, {true, 3, 2},
+      {true, 0x7FFF, 0x7FFE}, {false, 0xFFE0, 0xFFE0}, {false, 0xFFC0, 0xFFC0}, {false, 1, 0},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(testing::Message() << (c.from_slot ? "slot " : "bag ") << c.count);
+    SetUp();
+    AddMember(0, 0, 10, 50, 9, 9);
+    AddMember(1, 1, 10, 50);
+    GiveItem(1, 25);
+    Data().Items[5].values[kItemPpCost] = 2;
+    if (c.from_slot) {
+      Data().Equipment[0][4] = {5, c.count};
+      menu().BeginUseItem(0, 4, 5);
+    } else {
+      Data().ItemBag[0] = {5, c.count};
+      menu().BeginUseItem(-1, 0, 5);
+    }
+    menu().UseItemEffect(1);
+    EXPECT_EQ(Data().Members[1][kMemberHp], 35);
+    const ItemStack& used = c.from_slot ? Data().Equipment[0][4] : Data().ItemBag[0];
+    EXPECT_EQ(used.count, c.want);
+    EXPECT_EQ(used.id, c.want == 0 ? 0 : 5) << "a used-up bag item is removed";
+    if (c.from_slot) {
+      EXPECT_EQ(Data().Members[0][kMemberPp], 7);
+    }
+  }
+}
+
+// The amount: trunc(user stat x F + base), F = r / 32768 + multiplier, 0 when that is
+// 1.0 or less; kinds above 300 use the spirit and add the target's spirit x multiplier.
+TEST_F(MenuRules, UseItemAmountFollowsTheRandomFactorAndTheEspTerm) {
+  struct Case {
+    const char* name;
+    int kind, stat, mult, base, user;  // user -1: from the bag
+    int32_t random;
+    int want_hp;
+  };
+  // User (member 0): attack 7, defence 11, spirit 20. Target (member 1): spirit 6, HP 1 of 999.
+  const Case cases[] = {
+      {"bag ignores the user", 1, 0, 2, 10, -1, 16384, 11},
+      {"factor 2.5 on attack", 1, 0, 2, 10, 0, 16384, 1 + 17 + 10},        // 7 x 2.5 = 17.5
+      {"factor 1.0 is 0", 1, 0, 0, 10, 0, 32768, 11},                       // 1 + 10
+      {"factor 0.99 is 0", 1, 1, 0, 10, 0, 32767, 11},
+      {"factor 1.25 on defence", 1, 1, 1, 3, 0, 8192, 1 + 13 + 3},          // 11 x 1.25 = 13.75
+      {"esp uses spirit and the target's", 301, 0, 2, 4, 0, 0, 1 + 40 + 4 + 12},
+      {"kind 300 is no esp", 300, 0, 2, 4, 0, 0, 1 + 14 + 4},
+      {"big base", 1, 0, 0, 999999, -1, 0, 999},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    SetUp();
+    AddMember(0, 0, 50, 50, 9, 9);
+    AddMember(1, 1, 1, 999);
+    Data().Members[0][kMemberAttack] = 7, Data().Members[0][kMemberAttack + 1] = 11;
+    Data().Members[0][kMemberAttack + 3] = 20;
+    Data().Members[1][kMemberAttack + 3] = 6;
+    GiveItem(1, c.base);
+    auto& v = Data().Items[5].values;
+    v[kItemKind] = c.kind, v[kItemDependsOn] = c.stat, v[kItemMultiplier] = c.mult;
+    datatest::ScriptedRandom = {c.random};
+    datatest::UseScriptedRandom = true;
+    if (c.user >= 0) {
+      Data().Equipment[0][0] = {5, 1};
+      menu().BeginUseItem(0, 0, 5);
+    } else {
+      menu().BeginUseItem(-1, 0, 5);
+    }
+    menu().UseItemEffect(1);
+    // RecalcPartyStats rebuilds word 3 from the base word: only the current HP is read.
+    EXPECT_EQ(Data().Members[1][kMemberHp], c.want_hp);
+  }
 }
 
 TEST_F(MenuRules, JumpPointMaximumStopsAt32) {
@@ -255,6 +345,28 @@ TEST_F(MenuRules, LastEntryWithPageDownHeldOpensTheLoadList) {
 TEST_F(MenuRules, MainCancelClosesTheMenu) {
   GameMode = MODE_MENU;
   Step(Press(kMenuCancel));
+  EXPECT_EQ(GameMode, MODE_FIELD);
+}
+
+// Closing the menu refreshes the event pages and rebuilds the pass grid: an event whose
+// second page needs ownership flag 10 (item 32 held) stops being a wall once the item is
+// in the bag.
+TEST_F(MenuRules, CloseMenuRebuildsThePassGridAfterAnOwnershipFlagTurnsAPage) {
+  Field& f = TheField;
+  f.EventCount = 2;
+  MapEvent& e = f.Map.events[1];
+  e = {};
+  e[0][kPageX] = 5, e[0][kPageY] = 6, e[0][kPageFixed] = 1, e[0][kPageGraphic] = 1;
+  e[1][kPageFirstTest] = 10, e[1][kPageGraphic] = 1, e[1][kPageFixed] = 0;
+  f.UpdateEventPages(1);
+  f.BuildPassGrid();
+  const int cell = 6 * kMapSize + 5;
+  ASSERT_EQ(f.PassGrid[cell], 1) << "page 0 stands in the way";
+  Data().ItemBag[3] = {32, 1};
+  menu().CloseMenu();
+  EXPECT_EQ(TheGameFlags.TestGameFlag(10), 1);
+  EXPECT_EQ(f.States[1].Fixed, 0);
+  EXPECT_EQ(f.PassGrid[cell], 0) << "page 1 is no wall";
   EXPECT_EQ(GameMode, MODE_FIELD);
 }
 
@@ -349,6 +461,33 @@ TEST_F(MenuRules, LoadListRefusesAnEmptySlotAndCancelGoesToTheTitle) {
 
   Step(Press(kMenuCancel));
   EXPECT_EQ(GameMode, MODE_TITLE);
+}
+
+// A slot listed as used whose file is gone: the load fails with its pop-up. From the
+// menu of a running game the player is back in the field; from the title's CONTINUE,
+// back at the title.
+TEST_F(MenuRules, FailedLoadKeepsARunningGameAndSendsTheTitlesListBack) {
+  for (bool from_title : {false, true}) {
+    SCOPED_TRACE(from_title ? "from the title" : "from the menu");
+    SetUp();
+    Data().SlotSummaries[2].leader_id = 1;
+    Data().Scalars[kScalarMoney] = 1234;
+    if (from_title) {
+      OpenLoadList();
+    } else {
+      OpenFieldMenu();
+      menu().main_cursor = 7;
+      Step(MenuKeys{static_cast<uint16_t>(1u << kMenuPageDown | 1u << kMenuDecide),
+                    static_cast<uint16_t>(1u << kMenuDecide), 0});
+      ASSERT_EQ(menu().state, kMenuStateLoadList);
+    }
+    menu().save_cursor = 2;
+    datatest::Popups.clear();
+    Step(Press(kMenuDecide));
+    EXPECT_EQ(datatest::Popups.size(), 1u) << "the failure pop-up";
+    EXPECT_EQ(GameMode, from_title ? MODE_TITLE : MODE_FIELD);
+    EXPECT_EQ(Data().Scalars[kScalarMoney], 1234u) << "the game is as it was";
+  }
 }
 
 TEST_F(MenuRules, SaveListCursorBounds) {

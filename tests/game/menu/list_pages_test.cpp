@@ -110,8 +110,12 @@ TEST_F(ListPagesTest, JumpPageDarkensForbiddenModesListsUpToTheMaximumAndStillsT
   g.Scalars[kScalarMenuValue] = 2;
   g.LongJumpPoints[0].area = 33;
   CopySjisBounded("まち", g.LongJumpPoints[0].name);
-  g.LongJumpPoints[3].area = 34;  // beyond the maximum: not listed
+  g.LongJumpPoints[3].area = 34;  // used, beyond the maximum: listed all the same
   CopySjisBounded("のはら", g.LongJumpPoints[3].name);
+  g.LongJumpPoints[10].area = 35;  // the last row shown
+  CopySjisBounded("うみ", g.LongJumpPoints[10].name);
+  g.LongJumpPoints[11].area = 36;  // below the 11 rows
+  CopySjisBounded("やま", g.LongJumpPoints[11].name);
   menu().state = 12, menu().page = kMenuPageJump, menu().jump_mode = 1, menu().jump_cursor = 1;
   menu().MenuFrame();
 
@@ -123,7 +127,14 @@ TEST_F(ListPagesTest, JumpPageDarkensForbiddenModesListsUpToTheMaximumAndStillsT
   EXPECT_TRUE(Drawn(80, 36, "ま"));
   EXPECT_TRUE(Drawn(80, 52, "-")) << "- みとうろく -";
   EXPECT_TRUE(Drawn(64, 68, "3"));
-  EXPECT_TRUE(NothingOnRow(84)) << "point 3 lies beyond the maximum";
+  EXPECT_TRUE(Drawn(56, 84, "0"));
+  EXPECT_TRUE(Drawn(64, 84, "4"));
+  EXPECT_TRUE(Drawn(80, 84, "の")) << "point 4, used, beyond the maximum";
+  for (int y = 100; y <= 180; y += 16) EXPECT_TRUE(NothingOnRow(y)) << "free points beyond the maximum, row " << y;
+  EXPECT_TRUE(Drawn(56, 196, "1"));
+  EXPECT_TRUE(Drawn(64, 196, "1"));
+  EXPECT_TRUE(Drawn(80, 196, "う")) << "point 11";
+  EXPECT_TRUE(NothingOnRow(212)) << "11 rows";
 
   // The mode hand stands still at (167 + 60, 12): the picture from (203, 10).
   for (int y = 10; y < 20; ++y)
@@ -233,16 +244,16 @@ TEST_F(ListPagesTest, ConcoctionMarksTheChosenAndShowsTheResultAndItsText) {
   menu().MenuFrame();
   EXPECT_TRUE(Drawn(72, 104, "げ"));
   EXPECT_TRUE(Drawn(72, 120, "こ")) << "こいつを＿ちょうごうしますか？";
-  std::array<uint8_t, kDescriptionCodes + 1> shown{};
-  BitmapFont::SjisToGlyphCodes(menu().help_line, shown);
-  EXPECT_EQ(std::memcmp(shown.data(), g.Items[3].description.data(), kDescriptionCodes), 0)
-      << "the help line converts to the description's codes";
+  EXPECT_EQ(std::memcmp(menu().help_line.data(), g.Items[3].description.data(), kDescriptionCodes), 0)
+      << "the help line holds the description's codes";
 
   menu().concoction_result = 0;
   Glyphs.clear();
   menu().MenuFrame();
   EXPECT_TRUE(Drawn(72, 112, "こ")) << "この＿くみあわせでは＿なにもつくれない。";
-  EXPECT_EQ(menu().help_line, "なーんにも＿できませんぜ。");
+  std::array<uint8_t, kMenuHelpBytes> nothing{};
+  const int n = BitmapFont::SjisToGlyphCodes("なーんにも＿できませんぜ。", nothing);
+  EXPECT_EQ(std::memcmp(menu().help_line.data(), nothing.data(), n + 1), 0);
 }
 
 }  // namespace

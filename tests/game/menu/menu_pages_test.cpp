@@ -333,6 +333,57 @@ TEST_F(MenuPagesTest, MemberPageShowsValuesAndSlots) {
   }
 }
 
+// The header lines are drawn 8 and 30 glyphs wide on one line: the font's wrap lets a
+// line hold width + 1 glyphs, and the rest is cut. Title and help line may be set as
+// Shift-JIS or as glyph codes.
+TEST_F(MenuPagesTest, HeaderLinesAreCutToTheirWidthsOnOneLine) {
+  const std::string help35 = "ABCDEFGHIJKLMNOPQRSTUVWXYZ012345678";
+  struct Case {
+    bool codes;
+    std::string title, help;
+    std::string title_shown, help_shown;
+  };
+  const Case cases[] = {
+      {false, "ABCDEFGHIJKL", help35, "ABCDEFGHI", help35.substr(0, 31)},
+      {true, "ABCDEFGHIJKL", help35, "ABCDEFGHI", help35.substr(0, 31)},
+      {false, "MENU", "ESPのうりょくを_そうびします", "MENU", "ESPのうりょくを_そうびします"},
+      {true, "ABCDEFGHIJKLMNOPQR", "A\nB", "ABCDEFGHI", "A"},  // a line break ends the line
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.title + (c.codes ? " as codes" : " as text"));
+    if (c.codes) {
+      std::array<uint8_t, 600> codes{};
+      BitmapFont::SjisToGlyphCodes(c.title, codes);
+      menu().SetMenuLineCodes(0, codes);
+      BitmapFont::SjisToGlyphCodes(c.help, codes);
+      menu().SetMenuLineCodes(1, codes);
+    } else {
+      menu().SetMenuLine(0, c.title);
+      menu().SetMenuLine(1, c.help);
+    }
+    glyphs.clear();
+    menu().DrawMenuHeader();
+    EXPECT_EQ(CellsAt(8, 0, 319), GlyphCells(c.title_shown));
+    EXPECT_EQ(CellsAt(224, 0, 319), GlyphCells(c.help_shown));
+    // Voicing marks sit 8 higher; a second line would be 16 lower.
+    for (const Glyph& g : glyphs) EXPECT_TRUE(g.y <= 8 || (g.y >= 216 && g.y <= 224)) << "a second line at " << g.y;
+    ExpectText(48, 8, c.title_shown);
+    ExpectText(45, 224, c.help_shown);
+  }
+  // Both ways the title buffer keeps 15 codes and its end.
+  for (bool codes : {false, true}) {
+    std::array<uint8_t, 32> long_title{};
+    BitmapFont::SjisToGlyphCodes("ABCDEFGHIJKLMNOPQR", long_title);
+    if (codes) {
+      menu().SetMenuLineCodes(0, long_title);
+    } else {
+      menu().SetMenuLine(0, "ABCDEFGHIJKLMNOPQR");
+    }
+    EXPECT_EQ(std::memcmp(menu().title_line.data(), long_title.data(), 15), 0);
+    EXPECT_EQ(menu().title_line[15], 0);
+  }
+}
+
 TEST_F(MenuPagesTest, MaterialsAndStockCounts) {
   GameData& d = TheGameData();
   d.Materials[3].count = 7;

@@ -3,7 +3,10 @@
 // walks through the brambles to the shop, takes the shopkeeper's gift, buys two herbs,
 // looks at the sell list, uses a herb from the menu and saves to slot 0. The second run
 // (load_save_again.input) loads slot 0 from the title's CONTINUE and saves it again to
-// slot 1. Both slot files are unpacked and read at the offsets of the save layout.
+// slot 1. Both slot files are unpacked and read at the offsets of the save layout. Then
+// the first run talks to the shopkeeper again and tries to buy what it cannot pay for.
+// The data folder's font paints each cell a colour of its own, so the texts a player
+// reads (the questions, the prices, the refusal) are read back cell by cell.
 #include <gtest/gtest.h>
 #include <limits.h>
 #include <unistd.h>
@@ -18,12 +21,14 @@
 #include <vector>
 
 #include "game/codec/lz_codec.h"
+#include "tests/game/menu/frame_glyphs.h"
 #include "tests/support/png_file.h"
 #include "tests/support/program_run.h"
 #include "tests/support/temp_dir.h"
 
 namespace {
 
+using menutest::ShowsText;
 using nltest::CountNear;
 using nltest::Rgb;
 
@@ -72,6 +77,7 @@ class ShopProgramTest : public ::testing::Test {
   void SetUp() override {
     ASSERT_EQ(access(nltest::GameProgram().c_str(), X_OK), 0) << nltest::GameProgram() << " is not built";
     std::filesystem::copy(NL_DEMO_DATA_DIR, data_, std::filesystem::copy_options::recursive);
+    ASSERT_TRUE(menutest::UseSolidCellFont(data_));
   }
   // Frames go to the folder named after the run.
   int Run(const char* run, const char* input, const char* frames, const char* exit_after) {
@@ -116,7 +122,7 @@ class ShopProgramTest : public ::testing::Test {
 };
 
 TEST_F(ShopProgramTest, BoughtUsedAndMixedItemsAreSavedAndComeBackFromTheTitle) {
-  ASSERT_EQ(Run("shop", "shop_use_save.input", "375,385,455,615,625", "700"), 0);
+  ASSERT_EQ(Run("shop", "shop_use_save.input", "375,385,455,615,625,775,790", "840"), 0);
   const std::string log = ReadBytes(data_ + "/AppLog.txt");
   EXPECT_NE(log.find("treasure: flag 302 set, kind 1, 200"), std::string::npos) << "the shopkeeper's gift";
 
@@ -150,6 +156,29 @@ TEST_F(ShopProgramTest, BoughtUsedAndMixedItemsAreSavedAndComeBackFromTheTitle) 
   EXPECT_FALSE(SameArea(*goods, *sell_question, 80, 80, 161, 57));
   EXPECT_TRUE(SameArea(*save_list, *save_question, 0, 159, 320, 50)) << "slot 2 stays";
   EXPECT_FALSE(SameArea(*save_list, *save_question, 56, 100, 209, 33));
+
+  // The texts: the goods with their prices right-aligned in 7 places before "R", the
+  // money after the gift; the buy question names the herb and its price; the sell
+  // question its count, the price 20 x 3 / 4 for its one use of one, and the question.
+  EXPECT_TRUE(ShowsText(*goods, 56, 34, "CASH"));
+  EXPECT_TRUE(ShowsText(*goods, 128, 34, "200R"));
+  EXPECT_TRUE(ShowsText(*goods, 64, 64, "やくそう"));
+  EXPECT_TRUE(ShowsText(*goods, 216, 64, "20R"));
+  EXPECT_TRUE(ShowsText(*goods, 208, 136, "500R")) << "よろい, the fifth row";
+  EXPECT_TRUE(ShowsText(*buy_question, 92, 90, "やくそう"));
+  EXPECT_TRUE(ShowsText(*buy_question, 132, 104, "20R"));
+  EXPECT_TRUE(ShowsText(*buy_question, 92, 120, "かいますか？"));
+  EXPECT_TRUE(ShowsText(*sell_question, 232, 10, "160R"));
+  EXPECT_TRUE(ShowsText(*sell_question, 88, 88, "やくそう"));
+  EXPECT_TRUE(ShowsText(*sell_question, 184, 88, "1かい"));
+  EXPECT_TRUE(ShowsText(*sell_question, 128, 104, "15R"));
+  EXPECT_TRUE(ShowsText(*sell_question, 88, 120, "このねだんで＿うりますか？"));
+  // 500 R against 160: the question, then the refusal's pop-up.
+  const auto armour_question = Frame("shop", 775), refusal = Frame("shop", 790);
+  ASSERT_TRUE(armour_question && refusal);
+  EXPECT_TRUE(ShowsText(*armour_question, 92, 90, "よろい"));
+  EXPECT_TRUE(ShowsText(*armour_question, 124, 104, "500R"));
+  EXPECT_TRUE(ShowsText(*refusal, 46, 112, "それでは＿たりないようですよ。"));
 
   ASSERT_EQ(Run("load", "load_save_again.input", "85,140,485,495,515", "650"), 0);
   // The load list shows slot 0 filled where the save list showed it empty; then the
