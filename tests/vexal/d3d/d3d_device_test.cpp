@@ -295,4 +295,68 @@ TEST_F(Direct3DTest, AFailedRestoreLeavesARecordWithoutADeviceThatNothingCallsTh
   EXPECT_EQ(Current().Used, 0u);
 }
 
+TEST_F(Direct3DTest, GraphsMadeWhileHalfRestoredGetTheirTexturesWithTheNextDevice) {
+  Start3D();
+  ASSERT_EQ(vexal::ReleaseDirect3D(), 0);
+  pd::InjectFailure(pd::Call::kCreateDevice, pd::Result::kOutOfMemory);
+  ASSERT_EQ(vexal::RestoreDirect3D(), 0);
+  ASSERT_EQ(Current().Device, nullptr);
+  // A graph and a divided graph made now: records without surfaces, nothing that would
+  // outlive the DirectDraw object.
+  const int surfaces = ps::LiveSurfaceCount();
+  vexal::GraphRecord* g = NewGraph(64, 64);
+  ASSERT_EQ(vexal::D3DCreateGraphStorage(g), 0);
+  std::vector<vexal::GraphRecord*> cells = {NewGraph(32, 32), NewGraph(32, 32)};
+  ASSERT_EQ(vexal::D3DCreateDivGraphStorage(cells.data(), 2, 2, 1, 32, 32), 0);
+  vexal::GraphRecord* part = NewGraph(16, 16);
+  ASSERT_EQ(vexal::D3DCreateDerivedGraphStorage(part, 8, 8, 16, 16, g), 0);
+  EXPECT_EQ(ps::LiveSurfaceCount(), surfaces);
+  vexal::TextureRecord* t = vexal::GetTexData(static_cast<int>(g->Pieces[0]));
+  vexal::TextureRecord* cell = vexal::GetTexData(static_cast<int>(cells[1]->Pieces[0]));
+  EXPECT_EQ(t->surface, nullptr);
+  EXPECT_EQ(cell->surface, nullptr);
+  std::vector<uint8_t> bytes(64 * 64 * 3, 0x80);
+  vexal::GraphImage img{};
+  vexal::SetPixelFormat24(&img.ColorFormat);
+  img.Width = img.Height = 64;
+  img.Pitch = 64 * 3;
+  img.Pixels = bytes.data();
+  EXPECT_EQ(vexal::D3DSetGraphImage(nullptr, nullptr, nullptr, 0, 0, g, 0, &img, nullptr), -1);
+
+  // The desktop changes back: the object goes, and the rebuilt device makes every texture.
+  ASSERT_EQ(vexal::ReleaseDirect3D(), 0);
+  EXPECT_EQ(ps::LiveSurfaceCount(), surfaces);
+  ASSERT_EQ(vexal::RestoreDirect3D(), 0);
+  ASSERT_NE(Current().Device, nullptr);
+  EXPECT_NE(t->surface, nullptr);
+  EXPECT_NE(cell->surface, nullptr);
+  EXPECT_EQ(vexal::GetTexData(static_cast<int>(part->Pieces[0]))->surface, t->surface);
+  EXPECT_EQ(vexal::GetTexData(static_cast<int>(cells[0]->Pieces[0]))->surface, cell->surface);
+  EXPECT_EQ(ps::LiveSurfaceCount(), surfaces + 2);
+  EXPECT_EQ(vexal::D3DSetGraphImage(nullptr, nullptr, nullptr, 0, 0, g, 0, &img, nullptr), 0);
+  EXPECT_EQ(vexal::D3DBltBmpToDivGraph(nullptr, nullptr, nullptr, cells.data(), 2, 0, &img, nullptr), 0);
+}
+
+TEST_F(Direct3DTest, TexturesLeftOnAHalfRestoredRecordGoWithTheObject) {
+  Start3D();
+  vexal::GraphRecord* g = NewGraph(64, 64);
+  ASSERT_EQ(vexal::D3DCreateGraphStorage(g), 0);
+  ASSERT_EQ(vexal::ReleaseDirect3D(), 0);
+  pd::InjectFailure(pd::Call::kCreateDevice, pd::Result::kOutOfMemory);
+  ASSERT_EQ(vexal::RestoreDirect3D(), 0);
+  // A texture that came to the record somehow while it had no device.
+  vexal::TextureRecord* t = vexal::GetTexData(static_cast<int>(g->Pieces[0]));
+  const int surfaces = ps::LiveSurfaceCount();
+  ASSERT_EQ(vexal::CreateTextureSurface(vexal::GetDirectDrawObject(), &t->surface,
+                                        vexal::GetTexturePixelFormat(t->AlphaValid, t->AlphaTestValid, t->ColorBitDepth),
+                                        t->texWidth, t->texHeight),
+            0);
+  ASSERT_EQ(vexal::ReleaseDirect3D(), 0);
+  EXPECT_EQ(t->surface, nullptr);
+  EXPECT_EQ(ps::LiveSurfaceCount(), surfaces);
+  EXPECT_EQ(t->restorePending, 1);
+  ASSERT_EQ(vexal::RestoreDirect3D(), 0);
+  EXPECT_NE(t->surface, nullptr);
+}
+
 }  // namespace
