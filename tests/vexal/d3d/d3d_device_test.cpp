@@ -8,12 +8,16 @@
 #include <string>
 #include <vector>
 
+#include "tests/support/temp_dir.h"
 #include "tests/vexal/d3d/d3d_fixture.h"
+#include "vexal/app/message_pump.h"
 #include "vexal/d3d/d3d_draw_state.h"
 #include "vexal/d3d/render_state_cache.h"
 #include "vexal/d3d/texture_formats.h"
 #include "vexal/d3d/texture_records.h"
 #include "vexal/graphics/drawing/d3d_row.h"
+#include "vexal/graphics/drawing/draw_calls.h"
+#include "vexal/graphics/graphs/graph_load.h"
 #include "vexal/graphics/screen/ddraw_state.h"
 #include "vexal/graphics/screen/screen_access.h"
 #include "vexal/graphics/screen/surface_table.h"
@@ -357,6 +361,57 @@ TEST_F(Direct3DTest, TexturesLeftOnAHalfRestoredRecordGoWithTheObject) {
   EXPECT_EQ(t->restorePending, 1);
   ASSERT_EQ(vexal::RestoreDirect3D(), 0);
   EXPECT_NE(t->surface, nullptr);
+}
+
+// A 24-bit bitmap file of w x h grey pixels.
+std::string GreyBitmap(int w, int h) {
+  const int row = (w * 3 + 3) & ~3;
+  std::string b(54 + static_cast<size_t>(row) * h, '\0');
+  auto put = [&](size_t at, uint32_t v, int bytes) {
+    for (int k = 0; k < bytes; ++k) b[at + k] = static_cast<char>(v >> (8 * k));
+  };
+  b[0] = 'B', b[1] = 'M';
+  put(2, static_cast<uint32_t>(b.size()), 4);
+  put(10, 54, 4);
+  put(14, 40, 4);
+  put(18, static_cast<uint32_t>(w), 4);
+  put(22, static_cast<uint32_t>(h), 4);
+  put(26, 1, 2);
+  put(28, 24, 2);
+  for (size_t i = 54; i < b.size(); ++i) b[i] = '\x80';
+  return b;
+}
+
+TEST_F(Direct3DTest, AGraphLoadedWhileTheDesktopHasNoDeviceOutlivesTheDesktopComingBack) {
+  // A device that renders only at 32 bits, in a window on a 32-bit desktop.
+  pd::Profile profile = d3dtest::Profile256();
+  for (pd::DeviceDesc& d : profile.devices) d.render_depths = pd::kRenderDepth32;
+  plat::window::OverrideDesktopMode(plat::window::DesktopMode{1024, 768, 32});
+  plat::display::SetDesktop(1024, 768, 32);
+  Start3D(profile);
+  ASSERT_NE(Current().Device, nullptr);
+  ASSERT_TRUE(nltest::WriteFileBytes(dir_.File("grey.bmp"), GreyBitmap(8, 8)));
+  auto desktop = [](int bits) {
+    plat::window::OverrideDesktopMode(plat::window::DesktopMode{1024, 768, bits});
+    plat::display::SetDesktop(1024, 768, bits);
+    plat::window::DesktopChanged(bits, 1024, 768);
+    vexal::PumpMessages();
+  };
+  // The desktop goes to 16 bits and back, with a graph loaded in between: the program
+  // goes on, and the graph draws through the device again.
+  EXPECT_EXIT(
+      {
+        desktop(16);
+        // Half restored: the object again, no device at this depth.
+        if (vexal::D3DObject == nullptr || Current().Device != nullptr) std::exit(6);
+        const int graph = vexal::LoadGraph(dir_.File("grey.bmp"));
+        if (graph == -1) std::exit(3);
+        desktop(32);
+        if (vexal::D3DObject == nullptr || Current().Device == nullptr) std::exit(4);
+        if (vexal::DrawGraph(0, 0, graph, 0) != 0) std::exit(5);
+        std::exit(0);
+      },
+      ::testing::ExitedWithCode(0), "");
 }
 
 }  // namespace
