@@ -280,7 +280,7 @@ class Rasteriser {
 
   void Triangle(Vertex a, Vertex b, Vertex c) const {
     double area = Area(a, b, c);
-    if (area == 0) return;
+    if (area == 0 || !std::isfinite(area)) return;
     const uint32_t cull = d_.render[static_cast<size_t>(RenderState::kCullMode)];
     if ((cull == kCullCcw && area < 0) || (cull == kCullCw && area > 0)) return;
     const bool flat = d_.render[static_cast<size_t>(RenderState::kShadeMode)] == kShadeFlat;
@@ -289,10 +289,10 @@ class Rasteriser {
       std::swap(b, c);
       area = -area;
     }
-    const int x0 = std::max(w_.left(), static_cast<int>(std::ceil(std::min({a.x, b.x, c.x}))));
-    const int x1 = std::min(w_.right() - 1, static_cast<int>(std::floor(std::max({a.x, b.x, c.x}))));
-    const int y0 = std::max(w_.top(), static_cast<int>(std::ceil(std::min({a.y, b.y, c.y}))));
-    const int y1 = std::min(w_.bottom() - 1, static_cast<int>(std::floor(std::max({a.y, b.y, c.y}))));
+    const int x0 = std::max(w_.left(), Saturated(std::ceil(std::min({a.x, b.x, c.x}))));
+    const int x1 = std::min(w_.right() - 1, Saturated(std::floor(std::max({a.x, b.x, c.x}))));
+    const int y0 = std::max(w_.top(), Saturated(std::ceil(std::min({a.y, b.y, c.y}))));
+    const int y1 = std::min(w_.bottom() - 1, Saturated(std::floor(std::max({a.y, b.y, c.y}))));
     for (int y = y0; y <= y1; ++y) {
       for (int x = x0; x <= x1; ++x) {
         const double e0 = Edge(b, c, x, y), e1 = Edge(c, a, x, y), e2 = Edge(a, b, x, y);
@@ -305,9 +305,13 @@ class Rasteriser {
     }
   }
 
-  void Line(const Vertex& a, const Vertex& b) const {
-    int x = static_cast<int>(std::floor(a.x + 0.5f)), y = static_cast<int>(std::floor(a.y + 0.5f));
-    const int xe = static_cast<int>(std::floor(b.x + 0.5f)), ye = static_cast<int>(std::floor(b.y + 0.5f));
+  // Cut to the viewport (with a margin, so that rounding at the ends never decides a pixel
+  // inside) before the walk: a line far beyond the target costs no more than one across it.
+  void Line(const Vertex& from, const Vertex& to) const {
+    Vertex a = from, b = to;
+    if (!ClipLine(&a, &b)) return;
+    int x = Saturated(std::floor(a.x + 0.5f)), y = Saturated(std::floor(a.y + 0.5f));
+    const int xe = Saturated(std::floor(b.x + 0.5f)), ye = Saturated(std::floor(b.y + 0.5f));
     const int dx = std::abs(xe - x), dy = -std::abs(ye - y);
     const int sx = x < xe ? 1 : -1, sy = y < ye ? 1 : -1;
     const int steps = std::max(dx, -dy);
@@ -315,7 +319,7 @@ class Rasteriser {
     int err = dx + dy;
     for (int i = 0; i < steps; ++i) {  // the last pixel is left out
       const float t = static_cast<float>(i) / static_cast<float>(steps);
-      const Rgba color = flat ? a.color : Mix(a.color, b.color, a.color, 1 - t, t, 0);
+      const Rgba color = flat ? from.color : Mix(a.color, b.color, a.color, 1 - t, t, 0);
       w_.Plot(x, y, color, a.u + (b.u - a.u) * t, a.v + (b.v - a.v) * t);
       const int e2 = 2 * err;
       if (e2 >= dy) err += dy, x += sx;
@@ -324,10 +328,58 @@ class Rasteriser {
   }
 
   void Point(const Vertex& p) const {
-    w_.Plot(static_cast<int>(std::floor(p.x + 0.5f)), static_cast<int>(std::floor(p.y + 0.5f)), p.color, p.u, p.v);
+    if (std::isnan(p.x) || std::isnan(p.y)) return;
+    w_.Plot(Saturated(std::floor(p.x + 0.5f)), Saturated(std::floor(p.y + 0.5f)), p.color, p.u, p.v);
   }
 
  private:
+  static constexpr double kFar = 1 << 30;  // beyond every target; a float far out stops here
+
+  // A whole number of pixels as an int, held inside the int range (NaN: 0).
+  static int Saturated(double v) {
+    if (std::isnan(v)) return 0;
+    return static_cast<int>(std::clamp(v, -kFar, kFar));
+  }
+
+  // The part of a-b within the viewport grown by two pixels, its ends' colours and
+  // texture coordinates taken along; false when none of it is (or an end is not a number).
+  bool ClipLine(Vertex* a, Vertex* b) const {
+    if (!std::isfinite(a->x) || !std::isfinite(a->y) || !std::isfinite(b->x) || !std::isfinite(b->y)) return false;
+    const double x0 = a->x, y0 = a->y, dx = static_cast<double>(b->x) - x0, dy = static_cast<double>(b->y) - y0;
+    double t0 = 0, t1 = 1;
+    // Liang-Barsky: each side of the box bounds the parameter range.
+    auto side = [&](double p, double q) {
+      if (p == 0) return q >= 0;
+      const double t = q / p;
+      if (p < 0) {
+        if (t > t1) return false;
+        t0 = std::max(t0, t);
+      } else {
+        if (t < t0) return false;
+        t1 = std::min(t1, t);
+      }
+      return true;
+    };
+    const double left = w_.left() - 2.0, right = w_.right() + 1.0, top = w_.top() - 2.0, bottom = w_.bottom() + 1.0;
+    if (!side(-dx, x0 - left) || !side(dx, right - x0) || !side(-dy, y0 - top) || !side(dy, bottom - y0)) return false;
+    const Vertex from = *a, to = *b;
+    auto at = [&](double t) {
+      if (t == 0) return from;
+      if (t == 1) return to;
+      Vertex v = from;
+      v.x = static_cast<float>(x0 + dx * t);
+      v.y = static_cast<float>(y0 + dy * t);
+      const auto f = static_cast<float>(t);
+      v.color = Mix(from.color, to.color, from.color, 1 - f, f, 0);
+      v.u = from.u + (to.u - from.u) * f;
+      v.v = from.v + (to.v - from.v) * f;
+      return v;
+    };
+    *a = at(t0);
+    *b = at(t1);
+    return true;
+  }
+
   // Positive inside, for a triangle in clockwise order.
   static double Edge(const Vertex& a, const Vertex& b, double x, double y) {
     return (static_cast<double>(b.x) - a.x) * (y - a.y) - (static_cast<double>(b.y) - a.y) * (x - a.x);

@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <array>
+#include <cmath>
 #include <cstring>
 #include <string>
 #include <vector>
@@ -224,6 +225,41 @@ TEST_F(D3DRasterTest, TheViewportClipsAndLinesLeaveOutTheirLastPixel) {
   // Outside a scene nothing is drawn.
   ASSERT_EQ(pd::EndScene(d_), pd::Result::kOk);
   EXPECT_EQ(Draw(pd::PrimitiveType::kPointList, {{1, 1, 0, 1, c, 0, 0}}), pd::Result::kInvalidState);
+}
+
+TEST_F(D3DRasterTest, LinesAndPointsFarBeyondTheTargetDrawTheirVisiblePartOnly) {
+  const uint32_t c = 0xFFFFFFFF;
+  const float far = 1e10f;
+  // Ends far outside the int range: the part across the target is drawn, row 2 whole and
+  // column 5 from its top; the walk covers the target only, not the ten billion pixels.
+  ASSERT_EQ(Draw(pd::PrimitiveType::kLineList, {{-far, 2, 0, 1, c, 0, 0}, {far, 2, 0, 1, c, 0, 0},
+                                                {5, -far, 0, 1, c, 0, 0}, {5, 6, 0, 1, c, 0, 0},
+                                                {0, 7, 0, 1, c, 0, 0}, {2e8f, 7, 0, 1, c, 0, 0}}),
+            pd::Result::kOk);
+  EXPECT_EQ(Picture(0xFFFFFF), (std::vector<std::string>{".....#..", ".....#..", "########", ".....#..", ".....#..",
+                                                          ".....#..", "........", "########"}));
+  // A point beyond the int range is outside the target, not wrapped into it.
+  Fill(0);
+  ASSERT_EQ(Draw(pd::PrimitiveType::kPointList, {{-far, 3, 0, 1, c, 0, 0}, {3, far, 0, 1, c, 0, 0}}),
+            pd::Result::kOk);
+  EXPECT_EQ(Picture(0xFFFFFF), std::vector<std::string>(8, "........"));
+}
+
+TEST_F(D3DRasterTest, PrimitivesWithACornerThatIsNotANumberDrawNothing) {
+  const uint32_t c = 0xFFFFFFFF;
+  const float nan = std::nanf("");
+  ASSERT_EQ(Draw(pd::PrimitiveType::kLineList, {{nan, 2, 0, 1, c, 0, 0}, {4, 2, 0, 1, c, 0, 0},
+                                                {0, 3, 0, 1, c, 0, 0}, {4, nan, 0, 1, c, 0, 0}}),
+            pd::Result::kOk);
+  ASSERT_EQ(Draw(pd::PrimitiveType::kPointList, {{nan, 1, 0, 1, c, 0, 0}, {1, nan, 0, 1, c, 0, 0}}), pd::Result::kOk);
+  ASSERT_EQ(Draw(pd::PrimitiveType::kTriangleList, {{0, 0, 0, 1, c, 0, 0}, {nan, 0, 0, 1, c, 0, 0}, {0, 8, 0, 1, c, 0, 0},
+                                                    {-1, -1, 0, 1, c, 0, 0}, {1e30f, -1, 0, 1, c, 0, 0},
+                                                    {-1, 1.5f, 0, 1, c, 0, 0}}),
+            pd::Result::kOk);
+  // The last triangle is real, reaching far beyond the int range: it covers the top two
+  // rows as far as the target goes.
+  EXPECT_EQ(Picture(0xFFFFFF), (std::vector<std::string>{"########", "########", "........", "........", "........",
+                                                          "........", "........", "........"}));
 }
 
 }  // namespace

@@ -1,7 +1,8 @@
 // Slot 18 of row 1: a map of chips drawn one list per row when every chip is a cell of
 // one shared texture, chip by chip otherwise.
 #include <cstdint>
-#include <vector>
+#include <memory>
+#include <new>
 
 #include "vexal/app/log_file.h"
 #include "vexal/d3d/d3d_device.h"
@@ -67,11 +68,14 @@ int G_D3D_DrawChipMap(int x, int y, int columns, int rows, const uint32_t* map, 
     x += D3DDrawState->TargetRect.left;
     y += D3DDrawState->TargetRect.top;
   }
-  // The buffer is refilled for every row, so one row's worth is enough.
-  std::vector<TexVertex> buffer;
-  std::vector<const TextureRecord*> records;
-  buffer.resize(static_cast<size_t>(columns) * 6);
-  records.resize(static_cast<size_t>(count));
+  // The buffer is refilled for every row, so one row's worth is enough. A failed
+  // allocation is reported and returned, never thrown.
+  const std::unique_ptr<TexVertex[]> buffer(new (std::nothrow) TexVertex[static_cast<size_t>(columns) * 6]);
+  if (buffer == nullptr) return LogWrite("メモリの確保に失敗しました in G_D3D_DrawChipMap \n");
+  const std::unique_ptr<const TextureRecord*[]> records(new (std::nothrow) const TextureRecord*[static_cast<size_t>(count)]);
+  if (records == nullptr) {
+    return LogWrite("テクスチャーデータアドレス配列用メモリの確保に失敗しました in G_D3D_DrawChipMap \n");
+  }
   for (int i = 0; i < count; ++i) records[static_cast<size_t>(i)] = FirstPiece(graphs[i]);
   BindStageTexture(rec, first->surface);
   static constexpr int kOrder[6] = {0, 1, 2, 1, 3, 2};
@@ -82,7 +86,9 @@ int G_D3D_DrawChipMap(int x, int y, int columns, int rows, const uint32_t* map, 
       if (!ChipIndex(map[static_cast<size_t>(r) * row_stride + c], count, &e)) continue;
       const TextureRecord* t = records[static_cast<size_t>(e)];
       if (t == nullptr) continue;
-      const float dx = static_cast<float>(x + c * cw), dy = static_cast<float>(y + r * ch);
+      // The cells' vertices are in graph pixels; the half-pixel offset puts texel centres
+      // on pixel centres as the single draws do.
+      const float dx = static_cast<float>(x + c * cw) - 0.5f, dy = static_cast<float>(y + r * ch) - 0.5f;
       for (int k : kOrder) {
         TexVertex v = t->vertices[static_cast<size_t>(k)];
         v.x += dx;
@@ -92,7 +98,7 @@ int G_D3D_DrawChipMap(int x, int y, int columns, int rows, const uint32_t* map, 
       }
     }
     if (n > 0) {
-      pd::DrawPrimitive(rec->Device, pd::PrimitiveType::kTriangleList, kFvfTexVertex, buffer.data(),
+      pd::DrawPrimitive(rec->Device, pd::PrimitiveType::kTriangleList, kFvfTexVertex, buffer.get(),
                         static_cast<uint32_t>(n), 0);
     }
   }

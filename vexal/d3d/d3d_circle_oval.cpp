@@ -93,7 +93,7 @@ uint32_t Diffuse(uint32_t color) {
   int r = 0, g = 0, b = 0;
   GetColorRGB(color, &r, &g, &b);
   const DrawStateBlock* s = D3DDrawState;
-  const uint32_t bright = s != nullptr ? s->Bright : kBrightNone;
+  const uint32_t bright = BrightColor();
   uint32_t alpha = 255;
   if (s != nullptr && s->BlendMode != 0) alpha = static_cast<uint32_t>(std::clamp(s->BlendParam, 0, 255));
   return alpha << 24 | (static_cast<uint32_t>(r) * ((bright >> 16) & 0xFF) / 255) << 16 |

@@ -354,9 +354,12 @@ int EndDirect3D() {
 
 int ReleaseDirect3D() {
   if (D3DInitialised == 0) return -1;
-  D3DDeviceRecord* main = UsableD3DDevice(D3DMainDevice);
-  if (main != nullptr) {
-    if (main->SceneOpen != 0) {
+  D3DDeviceRecord* main = D3DDeviceRecordOf(D3DMainDevice);
+  // Half restored, the record has no device but may hold textures made meanwhile: they
+  // go with the DirectDraw object all the same, or they would outlive it.
+  const bool has_device = UsableD3DDevice(D3DMainDevice) != nullptr;
+  if (D3DObject != nullptr && main != nullptr && main->Used != 0) {
+    if (has_device && main->SceneOpen != 0) {
       pd::EndScene(main->Device);
       main->SceneOpen = 0;
     }
@@ -379,14 +382,16 @@ int ReleaseDirect3D() {
       rec->surface = nullptr;
     }
     ReleaseStringTextures();
-    pd::ReleaseDevice(main->Device);
-    main->Device = nullptr;
     main->Texture = nullptr;
-    if (ZBufferSurface != nullptr) {
-      ps::ReleaseSurface(ZBufferSurface);
-      ZBufferSurface = nullptr;
+    if (has_device) {
+      pd::ReleaseDevice(main->Device);
+      main->Device = nullptr;
+      if (ZBufferSurface != nullptr) {
+        ps::ReleaseSurface(ZBufferSurface);
+        ZBufferSurface = nullptr;
+      }
+      LogWrite("Ｄｉｒｅｃｔ３Ｄデバイスを削除しました\n");
     }
-    LogWrite("Ｄｉｒｅｃｔ３Ｄデバイスを削除しました\n");
   }
   LogWrite("Ｄｉｒｅｃｔ３Ｄオブジェクトを解放します\n");
   if (D3DObject == nullptr) {

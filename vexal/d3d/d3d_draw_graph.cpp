@@ -5,6 +5,8 @@
 #include <algorithm>
 #include <array>
 #include <cmath>
+#include <cstdint>
+#include <limits>
 #include <utility>
 
 #include "vexal/d3d/d3d_device.h"
@@ -26,6 +28,14 @@ constexpr uint32_t kFvfTexVertex = pd::kFvfXyzRhw | pd::kFvfDiffuse | pd::kFvfTe
 using Quad = std::array<TexVertex, 4>;
 
 D3DDeviceRecord* Current() { return UsableD3DDevice(D3DCurrentDevice); }
+
+// Truncated toward zero, held inside the int range (NaN: 0), as row 0 converts.
+int Saturate(double v) {
+  if (std::isnan(v)) return 0;
+  if (v >= static_cast<double>(std::numeric_limits<int>::max())) return std::numeric_limits<int>::max();
+  if (v <= static_cast<double>(std::numeric_limits<int>::min())) return std::numeric_limits<int>::min();
+  return static_cast<int>(v);
+}
 
 const TextureRecord* PieceOf(const GraphRecord* graph, int i) {
   return GetTexData(static_cast<int>(graph->Pieces[static_cast<size_t>(i)]));
@@ -99,17 +109,18 @@ void ApplyGraphTextureState(const GraphRecord* graph, int trans) {
   }
 }
 
+uint32_t BrightColor() {
+  const uint32_t bright = D3DDrawState != nullptr ? D3DDrawState->Bright : kBrightNone;
+  const uint32_t r = (bright >> 8) & 0xFF, g = (bright >> 16) & 0xFF, b = (bright >> 24) & 0xFF;
+  return r << 16 | g << 8 | b;
+}
+
 uint32_t GraphDiffuse() {
   const DrawStateBlock* s = D3DDrawState;
   uint32_t alpha = 255;
-  uint32_t bright = kBrightNone;
-  if (s != nullptr) {
-    // A parameter of 256 (left by the texture-alpha switch) would spill into no byte.
-    if (s->BlendMode != 0) alpha = static_cast<uint32_t>(std::clamp(s->BlendParam, 0, 255));
-    bright = s->Bright;
-  }
-  const uint32_t r = (bright >> 16) & 0xFF, g = (bright >> 8) & 0xFF, b = bright & 0xFF;
-  return alpha << 24 | r << 16 | g << 8 | b;
+  // A parameter of 256 (left by the texture-alpha switch) would spill into no byte.
+  if (s != nullptr && s->BlendMode != 0) alpha = static_cast<uint32_t>(std::clamp(s->BlendParam, 0, 255));
+  return alpha << 24 | BrightColor();
 }
 
 void BindStageTexture(D3DDeviceRecord* rec, plat::surface::Surface* texture) {
@@ -168,8 +179,8 @@ int G_D3D_DrawExtendGraph(int x1, int y1, int x2, int y2, GraphRecord* graph, in
   D3DDeviceRecord* rec = Begin(graph, trans, &early);
   if (rec == nullptr) return early;
   const uint32_t diffuse = GraphDiffuse();
-  const float sx = static_cast<float>(x2 - x1) / static_cast<float>(graph->Width);
-  const float sy = static_cast<float>(y2 - y1) / static_cast<float>(graph->Height);
+  const float sx = static_cast<float>(int64_t{x2} - x1) / static_cast<float>(graph->Width);
+  const float sy = static_cast<float>(int64_t{y2} - y1) / static_cast<float>(graph->Height);
   const Rect a = D3DDrawState != nullptr ? D3DDrawState->DrawArea : Rect{};
   const float L = static_cast<float>(a.left) - 0.5f, T = static_cast<float>(a.top) - 0.5f;
   const float R = static_cast<float>(a.right) - 0.5f, B = static_cast<float>(a.bottom) - 0.5f;
@@ -227,10 +238,10 @@ int G_D3D_DrawRotaGraph(int x, int y, double scale, double angle, GraphRecord* g
   const int w = graph->Width, h = graph->Height;
   if (angle == 0.0) {
     if (scale == 1.0 && turn == 0) return D3DDrawGraph(x - (w >> 1), y - (h >> 1), graph, trans);
-    int ex1 = static_cast<int>(x - w * 0.5 * scale);
-    const int ey1 = static_cast<int>(y - h * 0.5 * scale);
-    int ex2 = static_cast<int>(ex1 + w * scale);
-    const int ey2 = static_cast<int>(ey1 + h * scale);
+    int ex1 = Saturate(x - w * 0.5 * scale);
+    const int ey1 = Saturate(y - h * 0.5 * scale);
+    int ex2 = Saturate(ex1 + w * scale);
+    const int ey2 = Saturate(ey1 + h * scale);
     if (turn != 0) std::swap(ex1, ex2);
     return G_D3D_DrawExtendGraph(ex1, ey1, ex2, ey2, graph, trans);
   }

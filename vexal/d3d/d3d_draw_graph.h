@@ -17,6 +17,9 @@ struct D3DDeviceRecord;
 void ApplyGraphTextureState(const GraphRecord* graph, int trans);
 // Alpha (the blend parameter while a blend mode is set, else 255) over the brightness.
 uint32_t GraphDiffuse();
+// The draw state's brightness as 0x00RRGGBB (white when none is set). The block keeps
+// red, green and blue from its second byte up, above a constant 0xFF.
+uint32_t BrightColor();
 // Binds texture (may be null) to stage 0 unless the record already holds it.
 void BindStageTexture(D3DDeviceRecord* rec, plat::surface::Surface* texture);
 

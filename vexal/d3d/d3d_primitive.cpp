@@ -2,8 +2,6 @@
 // plain or indexed, handed to the device with a graph's texture or none.
 #include "vexal/d3d/d3d_primitive.h"
 
-#include <vector>
-
 #include "vexal/d3d/d3d_device.h"
 #include "vexal/d3d/d3d_draw_graph.h"
 #include "vexal/d3d/d3d_draw_state.h"
@@ -50,15 +48,17 @@ int G_D3D_DrawPrimitive(const PrimitiveVertex* vertices, int count, int type, Gr
   D3DDeviceRecord* rec = Prepare(graph, trans, &early);
   if (rec == nullptr) return early;
   if (vertices != nullptr && count > 0) {
-    // The caller's list is read-only here: the front-screen shift goes to a copy.
-    std::vector<PrimitiveVertex> shifted(vertices, vertices + count);
+    // The front-screen shift moves the caller's own list, as the slot is documented to
+    // do (a second call with the same list moves it again). The table types the list
+    // read-only for row 0, which only reads it; callers of this row hand writable arrays.
+    auto* list = const_cast<PrimitiveVertex*>(vertices);
     if (IsDrawingToFront() == 1 && D3DDrawState != nullptr) {
-      for (PrimitiveVertex& v : shifted) {
-        v.x += static_cast<float>(D3DDrawState->TargetRect.left);
-        v.y += static_cast<float>(D3DDrawState->TargetRect.top);
+      for (int i = 0; i < count; ++i) {
+        list[i].x += static_cast<float>(D3DDrawState->TargetRect.left);
+        list[i].y += static_cast<float>(D3DDrawState->TargetRect.top);
       }
     }
-    pd::DrawPrimitive(rec->Device, static_cast<pd::PrimitiveType>(type), kFvfTexVertex, shifted.data(),
+    pd::DrawPrimitive(rec->Device, static_cast<pd::PrimitiveType>(type), kFvfTexVertex, list,
                       static_cast<uint32_t>(count), 0);
   }
   EndSceneAfterDraw();

@@ -41,7 +41,7 @@ uint32_t ShapeDiffuse(uint32_t color) {
   int r = 0, g = 0, b = 0;
   GetColorRGB(color, &r, &g, &b);
   const DrawStateBlock* s = D3DDrawState;
-  const uint32_t bright = s != nullptr ? s->Bright : kBrightNone;
+  const uint32_t bright = BrightColor();
   const uint32_t br = (bright >> 16) & 0xFF, bg = (bright >> 8) & 0xFF, bb = bright & 0xFF;
   uint32_t alpha = 255;
   if (s != nullptr && s->BlendMode != 0) alpha = static_cast<uint32_t>(std::clamp(s->BlendParam, 0, 255));

@@ -76,8 +76,7 @@ uint32_t StringDiffuse() {
   const DrawStateBlock* s = D3DDrawState;
   const uint32_t alpha =
       s == nullptr || s->BlendMode == 0 ? 255u : static_cast<uint32_t>(std::clamp(s->BlendParam, 0, 255));
-  const uint32_t bright = s != nullptr ? s->Bright : kBrightNone;
-  return alpha << 24 | (bright & 0xFFFFFF);
+  return alpha << 24 | BrightColor();
 }
 
 bool TextureIs(const ps::Surface* s, int w, int h) {

@@ -3,6 +3,7 @@
 // textures, images put into every piece, and lost textures restored.
 #include <algorithm>
 #include <array>
+#include <cstdint>
 #include <vector>
 
 #include "vexal/app/fatal_exit.h"
@@ -69,6 +70,35 @@ void FlagPiece(int index, const GraphRecord* graph) {
   if (TextureRecord* rec = GetTexData(index); rec != nullptr) SetUpperLeftFlags(rec, graph->Width, graph->Height);
 }
 
+// The cells of a shared texture take their pixels from where the graphics core says each
+// cell lies in the picture (a mirrored picture counts its cells from the right edge), so
+// that both rows show the same cell for the same handle. The texture holds the picture
+// from the leftmost and topmost of those places.
+void PlaceCellsAtTheirSources(GraphRecord** graphs, int count, int share) {
+  int ox = INT32_MAX, oy = INT32_MAX;
+  for (int g = 0; g < count; ++g) {
+    if (graphs[g] == nullptr || graphs[g]->PieceCount == 0) continue;
+    ox = std::min<int>(ox, graphs[g]->SourceX);
+    oy = std::min<int>(oy, graphs[g]->SourceY);
+  }
+  for (int g = 0; g < count; ++g) {
+    if (graphs[g] == nullptr || graphs[g]->PieceCount == 0) continue;
+    TextureRecord* t = GetTexData(static_cast<int>(graphs[g]->Pieces[0]));
+    if (t == nullptr || t->shareIndex != share) continue;
+    const int offX = graphs[g]->SourceX - ox, offY = graphs[g]->SourceY - oy;
+    // Cells of one division never spread wider than the texture made for them.
+    if (offX + t->usedWidth > t->texWidth || offY + t->usedHeight > t->texHeight) continue;
+    t->texOffsetX = static_cast<uint16_t>(offX);
+    t->texOffsetY = static_cast<uint16_t>(offY);
+    const float uL = static_cast<float>(offX) / t->texWidth, uR = static_cast<float>(offX + t->usedWidth) / t->texWidth;
+    const float vT = static_cast<float>(offY) / t->texHeight, vB = static_cast<float>(offY + t->usedHeight) / t->texHeight;
+    t->vertices[0].u = t->vertices[2].u = uL;
+    t->vertices[1].u = t->vertices[3].u = uR;
+    t->vertices[0].v = t->vertices[1].v = vT;
+    t->vertices[2].v = t->vertices[3].v = vB;
+  }
+}
+
 }  // namespace
 
 int D3DSetDrawStateBlock(DrawStateBlock* block) {
@@ -122,7 +152,7 @@ int D3DCreateDivGraphStorage(GraphRecord** graphs, int allNum, int xNum, int yNu
   if (share == -1) return 0;
   TextureRecord tmpl{};
   const uint32_t trans = D3DDrawState != nullptr ? D3DDrawState->TransColor : 0;
-  if (InitTexData(&tmpl, GetDirectDrawObject(), texW, texH, 0, 0, texW, texH, 0, 0, 1, trans, TextureDepthIndex(),
+  if (InitTexData(&tmpl, TextureMakingObject(), texW, texH, 0, 0, texW, texH, 0, 0, 1, trans, TextureDepthIndex(),
                   graphs[0]->Alpha, 0, 0, 0, nullptr) == -1) {
     FatalErrorExit("テクスチャーサーフェスデータの初期化中にエラーが発生しました");
   }
@@ -156,10 +186,9 @@ int D3DCreateDivGraphStorage(GraphRecord** graphs, int allNum, int xNum, int yNu
     const float w = static_cast<float>(width), h = static_cast<float>(height);
     const float uL = static_cast<float>(c * width) / texW, uR = static_cast<float>((c + 1) * width) / texW;
     const float vT = static_cast<float>(r * height) / texH, vB = static_cast<float>(r * height + height) / texH;
-    t->vertices = {TexVertex{-0.5f, -0.5f, 0.0f, 1.0f, 0xFFFFFFFF, uL, vT},
-                   TexVertex{w - 0.5f, -0.5f, 0.0f, 1.0f, 0xFFFFFFFF, uR, vT},
-                   TexVertex{-0.5f, h - 0.5f, 0.0f, 1.0f, 0xFFFFFFFF, uL, vB},
-                   TexVertex{w - 0.5f, h - 0.5f, 0.0f, 1.0f, 0xFFFFFFFF, uR, vB}};
+    // In graph pixels like every other piece: the draws apply the half-pixel offset once.
+    t->vertices = {TexVertex{0.0f, 0.0f, 0.0f, 1.0f, 0xFFFFFFFF, uL, vT}, TexVertex{w, 0.0f, 0.0f, 1.0f, 0xFFFFFFFF, uR, vT},
+                   TexVertex{0.0f, h, 0.0f, 1.0f, 0xFFFFFFFF, uL, vB}, TexVertex{w, h, 0.0f, 1.0f, 0xFFFFFFFF, uR, vB}};
     SetUpperLeftFlags(t, width, height);
     graphs[k]->Pieces[0] = static_cast<uint32_t>(slot);
     graphs[k]->PieceCount = 1;
@@ -173,7 +202,7 @@ int D3DCreateDivGraphStorage(GraphRecord** graphs, int allNum, int xNum, int yNu
   // The share counts exactly the cells made; with none the texture goes at once.
   rec->Count = static_cast<uint16_t>(cells.size());
   if (cells.empty()) {
-    ps::ReleaseSurface(tmpl.surface);
+    if (tmpl.surface != nullptr) ps::ReleaseSurface(tmpl.surface);
     rec->Surface = nullptr;
     DeleteSurfaceManage(share);
     return 0;
@@ -184,11 +213,18 @@ int D3DCreateDivGraphStorage(GraphRecord** graphs, int allNum, int xNum, int yNu
 
 int D3DCreateDerivedGraphStorage(GraphRecord* graph, int x, int y, int width, int height, GraphRecord* parent) {
   if (graph == nullptr || parent == nullptr) return -1;
+  // The view must lie inside the parent: its pieces are written through it.
+  if (x < 0 || y < 0 || width < 1 || height < 1 || x > parent->Width - width || y > parent->Height - height) {
+    return -1;
+  }
   graph->PieceCount = 0;
   const int handle = GetGraphHandleFromRecord(graph);
   if (parent->PieceCount == 1) {
     const TextureRecord* p = GetTexData(static_cast<int>(parent->Pieces[0]));
     if (p == nullptr) return -1;
+    if (x < p->posX || y < p->posY || x - p->posX > p->usedWidth - width || y - p->posY > p->usedHeight - height) {
+      return -1;
+    }
     // A cell of a shared texture starts at its own offset inside it.
     const int index = AddTexData(0, 0, 0, 0, width, height, x, y, handle, 1, p, p->texOffsetX + x - p->posX,
                                  p->texOffsetY + y - p->posY, 0);
@@ -245,7 +281,10 @@ int D3DBltBmpToDivGraph(const ColorFormatRecord* format, const void* bitmap, con
     const TextureRecord* rec = GetTexData(first);
     const SurfaceManageRecord* share = rec != nullptr ? GetSurfaceManage(rec->shareIndex) : nullptr;
     if (share != nullptr && share->Flag == 1) {
-      return TransferImageToTexture(format, bitmap, alpha_bitmap, 0, 0, first, kind, picture, alpha) == -1 ? -1 : 0;
+      const bool mirrored = graphs[0]->Mirror == 1;
+      if (mirrored) PlaceCellsAtTheirSources(graphs, count, rec->shareIndex);
+      const int x = mirrored ? graphs[0]->SourceX : 0, y = mirrored ? graphs[0]->SourceY : 0;
+      return TransferImageToTexture(format, bitmap, alpha_bitmap, x, y, first, kind, picture, alpha) == -1 ? -1 : 0;
     }
   }
   for (int g = 0; g < count; ++g) {

@@ -95,6 +95,10 @@ int CreateTextureSurface(ps::Device* dd, ps::Surface** out, const pd::PixelForma
   return 0;
 }
 
+ps::Device* TextureMakingObject() {
+  return UsableD3DDevice(D3DMainDevice) != nullptr ? GetDirectDrawObject() : nullptr;
+}
+
 int InitTexData(TextureRecord* rec, ps::Device* dd, int texWidth, int texHeight, int posX, int posY, int usedWidth,
                 int usedHeight, int srcX, int srcY, int graphHandle, uint32_t transColor, int ColorBitDepth,
                 int AlphaValid, int texOffsetX, int texOffsetY, int derived, const TextureRecord* parent) {
@@ -115,10 +119,15 @@ int InitTexData(TextureRecord* rec, ps::Device* dd, int texWidth, int texHeight,
     rec->ColorBitDepth = static_cast<uint8_t>(ColorBitDepth);
     rec->transColor = transColor;
     rec->AlphaTestValid = 0;
-    CreateTextureSurface(dd, &rec->surface, GetTexturePixelFormat(rec->AlphaValid, rec->AlphaTestValid, rec->ColorBitDepth),
-                         texWidth, texHeight);
-    if (SetTextureColorKey(rec->surface, *rec) != ps::Result::kOk) {
-      FatalErrorExit("テクスチャサーフェスのカラーキーの設定に失敗しました");
+    if (dd == nullptr) {
+      rec->surface = nullptr;
+    } else {
+      CreateTextureSurface(dd, &rec->surface,
+                           GetTexturePixelFormat(rec->AlphaValid, rec->AlphaTestValid, rec->ColorBitDepth), texWidth,
+                           texHeight);
+      if (SetTextureColorKey(rec->surface, *rec) != ps::Result::kOk) {
+        FatalErrorExit("テクスチャサーフェスのカラーキーの設定に失敗しました");
+      }
     }
   } else {
     if (parent == nullptr) return -1;
@@ -165,7 +174,7 @@ int AddTexData(int texWidth, int texHeight, int posX, int posY, int usedWidth, i
       return -1;
     }
     const uint32_t trans = D3DDrawState != nullptr ? D3DDrawState->TransColor : 0;
-    result = InitTexData(rec, GetDirectDrawObject(), texWidth, texHeight, posX, posY, usedWidth, usedHeight, srcX, srcY,
+    result = InitTexData(rec, TextureMakingObject(), texWidth, texHeight, posX, posY, usedWidth, usedHeight, srcX, srcY,
                          graphHandle, trans, TextureDepthIndex(), AlphaValid, 0, 0, 0, nullptr);
   } else {
     if (parent == nullptr) {

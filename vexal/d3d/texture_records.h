@@ -60,6 +60,11 @@ int SplitTextureSize(int size, int* sides);  // sides may be null; at most kSpli
 int AddTexData(int texWidth, int texHeight, int posX, int posY, int usedWidth, int usedHeight, int srcX, int srcY,
                int graphHandle, int derived, const TextureRecord* parent, int texOffsetX, int texOffsetY,
                int AlphaValid);
+// The DirectDraw object new textures are made on; null while the device record has no
+// device (half restored): records are then made without surfaces, and the rebuild of the
+// device makes them with the others.
+plat::surface::Device* TextureMakingObject();
+// With a null dd a record that is not derived is made without its surface (see above).
 int InitTexData(TextureRecord* rec, plat::surface::Device* dd, int texWidth, int texHeight, int posX, int posY,
                 int usedWidth, int usedHeight, int srcX, int srcY, int graphHandle, uint32_t transColor,
                 int ColorBitDepth, int AlphaValid, int texOffsetX, int texOffsetY, int derived,

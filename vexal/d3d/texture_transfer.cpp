@@ -105,11 +105,16 @@ int TransferImageToTexture(const ColorFormatRecord* bitmapFormat, const void* bi
     FatalErrorExit("テンポラリテクスチャサーフェスのロックに失敗しました");
   }
 
-  Rect src = divided ? Rect{0, 0, std::min<int>(share->Width, pictureW), std::min<int>(share->Height, pictureH)}
-                     : Rect{x, y, x + rec->usedWidth, y + rec->usedHeight};
-  src = ClipToPicture(src, pictureW, pictureH);
   // A derived graph's piece lives at its offset inside the parent's texture.
   const int dx = divided ? 0 : rec->texOffsetX, dy = divided ? 0 : rec->texOffsetY;
+  // Where a divided texture's cells start in the picture: its first cell's place less the
+  // cell's offset (a mirrored picture has its cells from the right edge).
+  const int ox = divided ? std::max(0, x - rec->texOffsetX) : x, oy = divided ? std::max(0, y - rec->texOffsetY) : y;
+  const int usedW = divided ? share->Width : rec->usedWidth, usedH = divided ? share->Height : rec->usedHeight;
+  // Nothing is written beyond the texture, whatever offset and size the record holds.
+  const int fitW = std::clamp(std::min(usedW, rec->texWidth - dx), 0, usedW);
+  const int fitH = std::clamp(std::min(usedH, rec->texHeight - dy), 0, usedH);
+  const Rect src = ClipToPicture(Rect{ox, oy, ox + fitW, oy + fitH}, pictureW, pictureH);
   if (mode == 1) {
     // Bottom-up rows are handed over from their top row with a negative pitch.
     ConvertImageToTextureFormat(locked.bits, locked.pitch, *color, dx, dy, picture.bits,
@@ -124,7 +129,7 @@ int TransferImageToTexture(const ColorFormatRecord* bitmapFormat, const void* bi
   ps::Unlock(work);
   ps::Restore(rec->surface);
   const ps::Rect loaded = divided ? ps::Rect{0, 0, rec->texWidth, rec->texHeight}
-                                  : ps::Rect{dx, dy, dx + rec->usedWidth, dy + rec->usedHeight};
+                                  : ps::Rect{dx, dy, dx + fitW, dy + fitH};
   if (pd::Load(device->Device, rec->surface, loaded.left, loaded.top, work, &loaded, 0) != pd::Result::kOk) {
     ps::ReleaseSurface(work);
     FatalErrorExit("作業用テクスチャサーフェスから描画用テクスチャサーフェスへの画像転送に失敗しました");

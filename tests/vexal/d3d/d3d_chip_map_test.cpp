@@ -2,6 +2,7 @@
 // skipped, and where the cells of such a texture land drawn on their own.
 #include <gtest/gtest.h>
 
+#include <array>
 #include <cstring>
 #include <vector>
 
@@ -9,6 +10,7 @@
 #include "tests/vexal/d3d/d3d_pixels.h"
 #include "vexal/d3d/d3d_draw_state.h"
 #include "vexal/d3d/texture_records.h"
+#include "vexal/ddraw/primitive.h"
 #include "vexal/graphics/drawing/d3d_row.h"
 #include "vexal/graphics/drawing/draw_calls.h"
 #include "vexal/graphics/drawing/draw_state.h"
@@ -80,15 +82,45 @@ TEST_F(ChipMapTest, ASharedTextureMapIsOneListPerRowAndSkipsEmptyAndUnknownCells
   EXPECT_TRUE(DrawCounts().empty());
 }
 
-TEST_F(ChipMapTest, ACellOfASharedTextureDrawnOnItsOwnLandsOnePixelUpAndLeft) {
+TEST_F(ChipMapTest, ACellOfASharedTextureDrawnOnItsOwnLandsWhereTheMapPutsIt) {
   std::vector<vexal::GraphRecord*> cells = Prepare();
-  // Its vertices carry a half pixel and the plain draw adds its own.
+  // The plain draw's half-pixel offset is the only one: the cell covers (100, 100) to
+  // (103, 103) as in a map drawn at (100, 100).
   ASSERT_EQ(vexal::D3DDrawGraph(100, 100, cells[1], 0), 0);
-  const auto got = d3dtest::Screen(98, 98, 6, 6);
-  EXPECT_EQ(got[1][1], 2);  // (99, 99)
-  EXPECT_EQ(got[4][4], 2);  // (102, 102)
-  EXPECT_EQ(got[5][5], 0);  // (103, 103) stays untouched
-  EXPECT_EQ(got[0][0], 0);
+  const auto got = d3dtest::Screen(99, 99, 6, 6);
+  EXPECT_EQ(got[1][1], 2);  // (100, 100)
+  EXPECT_EQ(got[4][4], 2);  // (103, 103)
+  EXPECT_EQ(got[0][0], 0);  // (99, 99) stays untouched
+  EXPECT_EQ(got[1][0], 0);
+  EXPECT_EQ(got[0][1], 0);
+  EXPECT_EQ(got[5][5], 0);
+  pd::RecordJournal(true);
+  const std::vector<uint32_t> one = {1};
+  ASSERT_EQ(vexal::G_D3D_DrawChipMap(100, 100, 1, 1, one.data(), 1, 16, cells.data(), 0), 0);
+  EXPECT_EQ(DrawCounts(), (std::vector<uint32_t>{6}));
+  EXPECT_EQ(d3dtest::Screen(99, 99, 6, 6), got);
+}
+
+TEST_F(Direct3DTest, APrimitiveListForTheFrontScreenMovesTheCallersOwnVerticesAtEachCall) {
+  Start3D();
+  ASSERT_EQ(vexal::SetDrawTarget(vexal::kFrontScreen), 0);
+  ASSERT_EQ(vexal::IsDrawingToFront(), 1);
+  vexal::DrawState.TargetRect = {100, 50, 420, 290};
+  std::array<vexal::PrimitiveVertex, 3> v{};
+  v[0] = {1, 2, 0, 1, 0xFFFFFFFF, 0, 0};
+  v[1] = {9, 2, 0, 1, 0xFFFFFFFF, 0, 0};
+  v[2] = {1, 9, 0, 1, 0xFFFFFFFF, 0, 0};
+  ASSERT_EQ(vexal::G_D3D_DrawPrimitive(v.data(), 3, 4, nullptr, 0), 0);
+  EXPECT_FLOAT_EQ(v[0].x, 101.0f);
+  EXPECT_FLOAT_EQ(v[0].y, 52.0f);
+  EXPECT_FLOAT_EQ(v[2].y, 59.0f);
+  ASSERT_EQ(vexal::G_D3D_DrawPrimitive(v.data(), 3, 4, nullptr, 0), 0);
+  EXPECT_FLOAT_EQ(v[0].x, 201.0f);
+  EXPECT_FLOAT_EQ(v[0].y, 102.0f);
+  // The back screen's lists stay as they are.
+  ASSERT_EQ(vexal::SetDrawTarget(vexal::kBackScreen), 0);
+  ASSERT_EQ(vexal::G_D3D_DrawPrimitive(v.data(), 3, 4, nullptr, 0), 0);
+  EXPECT_FLOAT_EQ(v[0].x, 201.0f);
 }
 
 }  // namespace

@@ -8,12 +8,16 @@
 #include <string>
 #include <vector>
 
+#include "tests/support/temp_dir.h"
 #include "tests/vexal/d3d/d3d_fixture.h"
+#include "vexal/app/message_pump.h"
 #include "vexal/d3d/d3d_draw_state.h"
 #include "vexal/d3d/render_state_cache.h"
 #include "vexal/d3d/texture_formats.h"
 #include "vexal/d3d/texture_records.h"
 #include "vexal/graphics/drawing/d3d_row.h"
+#include "vexal/graphics/drawing/draw_calls.h"
+#include "vexal/graphics/graphs/graph_load.h"
 #include "vexal/graphics/screen/ddraw_state.h"
 #include "vexal/graphics/screen/screen_access.h"
 #include "vexal/graphics/screen/surface_table.h"
@@ -293,6 +297,121 @@ TEST_F(Direct3DTest, AFailedRestoreLeavesARecordWithoutADeviceThatNothingCallsTh
   EXPECT_EQ(vexal::EndDirect3D(), 0);
   EXPECT_EQ(vexal::TexDataTable.Count, 0);
   EXPECT_EQ(Current().Used, 0u);
+}
+
+TEST_F(Direct3DTest, GraphsMadeWhileHalfRestoredGetTheirTexturesWithTheNextDevice) {
+  Start3D();
+  ASSERT_EQ(vexal::ReleaseDirect3D(), 0);
+  pd::InjectFailure(pd::Call::kCreateDevice, pd::Result::kOutOfMemory);
+  ASSERT_EQ(vexal::RestoreDirect3D(), 0);
+  ASSERT_EQ(Current().Device, nullptr);
+  // A graph and a divided graph made now: records without surfaces, nothing that would
+  // outlive the DirectDraw object.
+  const int surfaces = ps::LiveSurfaceCount();
+  vexal::GraphRecord* g = NewGraph(64, 64);
+  ASSERT_EQ(vexal::D3DCreateGraphStorage(g), 0);
+  std::vector<vexal::GraphRecord*> cells = {NewGraph(32, 32), NewGraph(32, 32)};
+  ASSERT_EQ(vexal::D3DCreateDivGraphStorage(cells.data(), 2, 2, 1, 32, 32), 0);
+  vexal::GraphRecord* part = NewGraph(16, 16);
+  ASSERT_EQ(vexal::D3DCreateDerivedGraphStorage(part, 8, 8, 16, 16, g), 0);
+  EXPECT_EQ(ps::LiveSurfaceCount(), surfaces);
+  vexal::TextureRecord* t = vexal::GetTexData(static_cast<int>(g->Pieces[0]));
+  vexal::TextureRecord* cell = vexal::GetTexData(static_cast<int>(cells[1]->Pieces[0]));
+  EXPECT_EQ(t->surface, nullptr);
+  EXPECT_EQ(cell->surface, nullptr);
+  std::vector<uint8_t> bytes(64 * 64 * 3, 0x80);
+  vexal::GraphImage img{};
+  vexal::SetPixelFormat24(&img.ColorFormat);
+  img.Width = img.Height = 64;
+  img.Pitch = 64 * 3;
+  img.Pixels = bytes.data();
+  EXPECT_EQ(vexal::D3DSetGraphImage(nullptr, nullptr, nullptr, 0, 0, g, 0, &img, nullptr), -1);
+
+  // The desktop changes back: the object goes, and the rebuilt device makes every texture.
+  ASSERT_EQ(vexal::ReleaseDirect3D(), 0);
+  EXPECT_EQ(ps::LiveSurfaceCount(), surfaces);
+  ASSERT_EQ(vexal::RestoreDirect3D(), 0);
+  ASSERT_NE(Current().Device, nullptr);
+  EXPECT_NE(t->surface, nullptr);
+  EXPECT_NE(cell->surface, nullptr);
+  EXPECT_EQ(vexal::GetTexData(static_cast<int>(part->Pieces[0]))->surface, t->surface);
+  EXPECT_EQ(vexal::GetTexData(static_cast<int>(cells[0]->Pieces[0]))->surface, cell->surface);
+  EXPECT_EQ(ps::LiveSurfaceCount(), surfaces + 2);
+  EXPECT_EQ(vexal::D3DSetGraphImage(nullptr, nullptr, nullptr, 0, 0, g, 0, &img, nullptr), 0);
+  EXPECT_EQ(vexal::D3DBltBmpToDivGraph(nullptr, nullptr, nullptr, cells.data(), 2, 0, &img, nullptr), 0);
+}
+
+TEST_F(Direct3DTest, TexturesLeftOnAHalfRestoredRecordGoWithTheObject) {
+  Start3D();
+  vexal::GraphRecord* g = NewGraph(64, 64);
+  ASSERT_EQ(vexal::D3DCreateGraphStorage(g), 0);
+  ASSERT_EQ(vexal::ReleaseDirect3D(), 0);
+  pd::InjectFailure(pd::Call::kCreateDevice, pd::Result::kOutOfMemory);
+  ASSERT_EQ(vexal::RestoreDirect3D(), 0);
+  // A texture that came to the record somehow while it had no device.
+  vexal::TextureRecord* t = vexal::GetTexData(static_cast<int>(g->Pieces[0]));
+  const int surfaces = ps::LiveSurfaceCount();
+  ASSERT_EQ(vexal::CreateTextureSurface(vexal::GetDirectDrawObject(), &t->surface,
+                                        vexal::GetTexturePixelFormat(t->AlphaValid, t->AlphaTestValid, t->ColorBitDepth),
+                                        t->texWidth, t->texHeight),
+            0);
+  ASSERT_EQ(vexal::ReleaseDirect3D(), 0);
+  EXPECT_EQ(t->surface, nullptr);
+  EXPECT_EQ(ps::LiveSurfaceCount(), surfaces);
+  EXPECT_EQ(t->restorePending, 1);
+  ASSERT_EQ(vexal::RestoreDirect3D(), 0);
+  EXPECT_NE(t->surface, nullptr);
+}
+
+// A 24-bit bitmap file of w x h grey pixels.
+std::string GreyBitmap(int w, int h) {
+  const int row = (w * 3 + 3) & ~3;
+  std::string b(54 + static_cast<size_t>(row) * h, '\0');
+  auto put = [&](size_t at, uint32_t v, int bytes) {
+    for (int k = 0; k < bytes; ++k) b[at + k] = static_cast<char>(v >> (8 * k));
+  };
+  b[0] = 'B', b[1] = 'M';
+  put(2, static_cast<uint32_t>(b.size()), 4);
+  put(10, 54, 4);
+  put(14, 40, 4);
+  put(18, static_cast<uint32_t>(w), 4);
+  put(22, static_cast<uint32_t>(h), 4);
+  put(26, 1, 2);
+  put(28, 24, 2);
+  for (size_t i = 54; i < b.size(); ++i) b[i] = '\x80';
+  return b;
+}
+
+TEST_F(Direct3DTest, AGraphLoadedWhileTheDesktopHasNoDeviceOutlivesTheDesktopComingBack) {
+  // A device that renders only at 32 bits, in a window on a 32-bit desktop.
+  pd::Profile profile = d3dtest::Profile256();
+  for (pd::DeviceDesc& d : profile.devices) d.render_depths = pd::kRenderDepth32;
+  plat::window::OverrideDesktopMode(plat::window::DesktopMode{1024, 768, 32});
+  plat::display::SetDesktop(1024, 768, 32);
+  Start3D(profile);
+  ASSERT_NE(Current().Device, nullptr);
+  ASSERT_TRUE(nltest::WriteFileBytes(dir_.File("grey.bmp"), GreyBitmap(8, 8)));
+  auto desktop = [](int bits) {
+    plat::window::OverrideDesktopMode(plat::window::DesktopMode{1024, 768, bits});
+    plat::display::SetDesktop(1024, 768, bits);
+    plat::window::DesktopChanged(bits, 1024, 768);
+    vexal::PumpMessages();
+  };
+  // The desktop goes to 16 bits and back, with a graph loaded in between: the program
+  // goes on, and the graph draws through the device again.
+  EXPECT_EXIT(
+      {
+        desktop(16);
+        // Half restored: the object again, no device at this depth.
+        if (vexal::D3DObject == nullptr || Current().Device != nullptr) std::exit(6);
+        const int graph = vexal::LoadGraph(dir_.File("grey.bmp"));
+        if (graph == -1) std::exit(3);
+        desktop(32);
+        if (vexal::D3DObject == nullptr || Current().Device == nullptr) std::exit(4);
+        if (vexal::DrawGraph(0, 0, graph, 0) != 0) std::exit(5);
+        std::exit(0);
+      },
+      ::testing::ExitedWithCode(0), "");
 }
 
 }  // namespace

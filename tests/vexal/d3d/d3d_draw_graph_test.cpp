@@ -2,6 +2,7 @@
 // degenerate input and folded quadrilaterals, read back from the software device.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <cstring>
 #include <numbers>
@@ -129,10 +130,26 @@ TEST_F(GraphDrawTest, DegenerateInputIsRefusedBeforeASceneOpensAndABowTieIsTwoTr
   EXPECT_EQ(Draws(), 0);
 }
 
-TEST_F(GraphDrawTest, ACellOfADividedTextureLandsOnePixelUpAndLeft) {
+TEST_F(GraphDrawTest, AStretchBeyondTheIntRangeIsHeldAtItsEdgeAndStillDrawn) {
+  vexal::GraphRecord* g = Prepare();
+  // Corners 2e10 pixels out are held at the int range, as row 0 holds them: the graph is
+  // blown up over the whole screen around (10, 10), where its middle four texels meet.
+  ASSERT_EQ(vexal::G_D3D_DrawRotaGraph(10, 10, 1e10, 0.0, g, 0, 0), 0);
+  const std::vector<std::vector<int>> got = Screen(0, 0, 20, 20);
+  const std::vector<int> middle = {TexelId(1, 0), TexelId(2, 0), TexelId(1, 1), TexelId(2, 1)};
+  for (auto [x, y] : {std::pair{10, 10}, {0, 0}, {19, 19}, {0, 19}}) {
+    EXPECT_NE(std::find(middle.begin(), middle.end(), got[static_cast<size_t>(y)][static_cast<size_t>(x)]),
+              middle.end())
+        << x << "," << y;
+  }
+  // Not a number gives a point-sized stretch, refused like any empty one.
+  EXPECT_EQ(vexal::G_D3D_DrawRotaGraph(10, 10, std::nan(""), 0.0, g, 0, 0), -1);
+}
+
+TEST_F(GraphDrawTest, ACellOfADividedTextureLandsWhereAGraphOfItsOwnWould) {
   Prepare();
-  // Two 2 x 2 cells side by side in one texture; each cell's ready-made corners lie half a
-  // pixel up and left, and the draw moves them half a pixel more.
+  // Two 2 x 2 cells side by side in one texture; the draw's half-pixel offset puts the
+  // cell's texels on the pixels from (20, 30) on, like any other graph.
   std::vector<vexal::GraphRecord*> cells = {NewGraph(2, 2), NewGraph(2, 2)};
   ASSERT_EQ(vexal::D3DCreateDivGraphStorage(cells.data(), 2, 2, 1, 2, 2), 0);
   const vexal::TextureRecord* t = vexal::GetTexData(static_cast<int>(cells[1]->Pieces[0]));
@@ -147,11 +164,26 @@ TEST_F(GraphDrawTest, ACellOfADividedTextureLandsOnePixelUpAndLeft) {
     }
   }
   ps::Unlock(t->surface);
+  const std::vector<std::vector<int>> want = {{0, 0, 0, 0},
+                                              {0, TexelId(2, 0), TexelId(3, 0), 0},
+                                              {0, TexelId(2, 1), TexelId(3, 1), 0},
+                                              {0, 0, 0, 0}};
   ASSERT_EQ(vexal::D3DDrawGraph(20, 30, cells[1], 0), 0);
-  EXPECT_EQ(Screen(18, 28, 4, 4), (std::vector<std::vector<int>>{{0, 0, 0, 0},
-                                                                  {0, TexelId(2, 0), TexelId(3, 0), 0},
-                                                                  {0, TexelId(2, 1), TexelId(3, 1), 0},
-                                                                  {0, 0, 0, 0}}));
+  EXPECT_EQ(Screen(19, 29, 4, 4), want);
+  // Stretched to its own size and through the free quadrilateral, the same pixels.
+  for (int way = 0; way < 2; ++way) {
+    vexal::EndPending3DScene();
+    ps::LockedRect back;
+    ASSERT_EQ(ps::Lock(vexal::GetBackSurface(), nullptr, ps::kLockWait, &back), ps::Result::kOk);
+    for (int y = 0; y < back.height; ++y) std::memset(back.bits + static_cast<ptrdiff_t>(y) * back.pitch, 0, back.pitch);
+    ps::Unlock(vexal::GetBackSurface());
+    if (way == 0) {
+      ASSERT_EQ(vexal::G_D3D_DrawExtendGraph(20, 30, 22, 32, cells[1], 0), 0);
+    } else {
+      ASSERT_EQ(vexal::G_D3D_DrawModiGraphFloat(20, 30, 22, 30, 20, 32, 22, 32, cells[1], 0), 0);
+    }
+    EXPECT_EQ(Screen(19, 29, 4, 4), want) << (way == 0 ? "stretched" : "quadrilateral");
+  }
 }
 
 TEST_F(GraphDrawTest, WithoutDirect3DTheDrawsRefuse) {

@@ -113,9 +113,28 @@ TEST_F(Direct3DTest, TheViewportCarriesTheTargetOriginUnlessTheMaskIsDrawnForThe
   const vexal::Rect area{0, 0, 320, 240};
   ASSERT_EQ(vexal::D3DSetDrawArea(&area), 0);
   EXPECT_EQ(pd::GetViewport(Current().Device), (pd::Viewport{100, 50, 320, 240, 0.0f, 1.0f}));
-  // A viewport the device refuses ends the program: here the target is smaller.
+
+  // The front screen in a window, drawn through the screen-sized mask: the mask has no
+  // desktop around it, so the viewport goes without the origin; unmasked it comes back.
+  ASSERT_EQ(vexal::SetDrawTarget(vexal::kFrontScreen), 0);
+  ASSERT_EQ(vexal::IsDrawingToFront(), 1);
+  ASSERT_EQ(vexal::CreateMaskSurface(1, 1), 0);
+  vexal::DrawState.TargetRect = {100, 50, 420, 290};
+  vexal::DrawState.DrawArea = {10, 20, 110, 220};
+  vexal::D3DTargetUnusable = 1;
+  EXPECT_EQ(vexal::D3DSyncDrawTarget(1), 0);
+  EXPECT_EQ(vexal::D3DTargetUnusable, 0);
+  EXPECT_EQ(pd::GetRenderTarget(Current().Device), vexal::GetMaskSurface());
+  EXPECT_EQ(pd::GetViewport(Current().Device), (pd::Viewport{10, 20, 100, 200, 0.0f, 1.0f}));
+  EXPECT_EQ(vexal::D3DSyncDrawTarget(0), 0);
+  EXPECT_EQ(pd::GetRenderTarget(Current().Device), vexal::GetPrimarySurface());
+  EXPECT_EQ(pd::GetViewport(Current().Device), (pd::Viewport{110, 70, 100, 200, 0.0f, 1.0f}));
+
+  // A viewport the device refuses ends the program with its message: here the target is
+  // smaller.
   const vexal::Rect huge{0, 0, 5000, 5000};
-  EXPECT_DEATH(vexal::D3DSetDrawArea(&huge), "");
+  EXPECT_EXIT(vexal::D3DSetDrawArea(&huge), ::testing::ExitedWithCode(255), "");
+  EXPECT_EQ(LinesWith("ビューポートのセットに失敗しました").size(), 1u);
 }
 
 TEST_F(Direct3DTest, FixedFunctionSettersReachTheDeviceAndReportItsRefusals) {

@@ -110,7 +110,7 @@ TEST_F(ShapeTest, TheColourIsScaledByTheBrightnessAndCarriesTheBlendParameter) {
   const uint32_t red = vexal::MakeColorValue(200, 0, 0);
   int r = 0, g = 0, b = 0;
   vexal::GetColorRGB(red, &r, &g, &b);
-  vexal::D3DDrawState->Bright = 0xFF800000u | 0xFF00u | 0xFFu;  // red 128, green and blue 255
+  ASSERT_EQ(vexal::SetDrawBrightness(128, 255, 255), 0);
   ASSERT_EQ(vexal::G_D3D_DestPixel(3, 3, red), 0);
   ps::LockedRect l;
   ASSERT_EQ(ps::Lock(vexal::GetBackSurface(), nullptr, ps::kLockWait | ps::kLockReadOnly, &l), ps::Result::kOk);

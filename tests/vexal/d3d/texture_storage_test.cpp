@@ -3,6 +3,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdlib>
 #include <cstring>
 #include <vector>
@@ -10,6 +11,7 @@
 #include "tests/vexal/d3d/d3d_fixture.h"
 #include "vexal/d3d/texture_formats.h"
 #include "vexal/d3d/texture_transfer.h"
+#include "vexal/graphics/graphs/graph_load.h"
 #include "vexal/graphics/drawing/d3d_row.h"
 #include "vexal/graphics/screen/surface_table.h"
 
@@ -114,7 +116,7 @@ TEST_F(Direct3DTest, SixteenCellsShareOneTextureAndTwelveDoNot) {
   EXPECT_EQ(five->texOffsetX, 32);
   EXPECT_EQ(five->texOffsetY, 32);
   EXPECT_EQ(five->texWidth, 128);
-  EXPECT_FLOAT_EQ(five->vertices[0].x, -0.5f);
+  EXPECT_FLOAT_EQ(five->vertices[0].x, 0.0f);
   EXPECT_FLOAT_EQ(five->vertices[3].u, 64.0f / 128.0f);
   const vexal::SurfaceManageRecord* share = vexal::GetSurfaceManage(five->shareIndex);
   ASSERT_NE(share, nullptr);
@@ -239,6 +241,128 @@ TEST_F(Direct3DTest, ImagesReachEveryPieceTheDerivedOffsetAndEverySharedCell) {
   for (vexal::GraphRecord* c : cells) EXPECT_EQ(c->NeedsRestore, 0);
   ps::Surface* shared = vexal::GetTexData(static_cast<int>(cells[5]->Pieces[0]))->surface;
   EXPECT_EQ(TexturePixel(shared, 127, 127), Expected(127, 127, bits));
+}
+
+TEST_F(Direct3DTest, ADerivedGraphOutsideItsParentIsRefusedAndNothingIsWrittenThroughIt) {
+  Start3D();
+  vexal::GraphRecord* parent = NewGraph(64, 64);
+  ASSERT_EQ(vexal::D3DCreateGraphStorage(parent), 0);
+  vexal::GraphRecord* wide = NewGraph(320, 240);  // two pieces
+  ASSERT_EQ(vexal::D3DCreateGraphStorage(wide), 0);
+  struct Case {
+    int x, y, w, h;
+    vexal::GraphRecord* parent;
+    int result;
+  };
+  const Case cases[] = {
+      {0, 48, 32, 32, parent, -1},    // 16 rows below the parent
+      {48, 0, 32, 32, parent, -1},    // 16 columns right of it
+      {-1, 0, 8, 8, parent, -1},      {0, -1, 8, 8, parent, -1},
+      {0, 0, 0, 8, parent, -1},       {0, 0, 8, 0, parent, -1},
+      {32, 32, 32, 32, parent, 0},    // exactly the bottom-right quarter
+      {0, 0, 64, 64, parent, 0},      // the whole parent
+      {200, 200, 121, 40, wide, -1},  // beyond the right edge of a two-piece parent
+      {200, 200, 120, 40, wide, 0},
+  };
+  std::vector<uint8_t> bytes;
+  const vexal::GraphImage img = Picture(64, 64, &bytes);
+  for (const Case& c : cases) {
+    vexal::GraphRecord* g = NewGraph(std::max(c.w, 1), std::max(c.h, 1));
+    const int count = vexal::TexDataTable.Count;
+    EXPECT_EQ(vexal::D3DCreateDerivedGraphStorage(g, c.x, c.y, c.w, c.h, c.parent), c.result)
+        << c.x << "," << c.y << " " << c.w << "x" << c.h;
+    if (c.result == -1) {
+      EXPECT_EQ(g->PieceCount, 0);
+      EXPECT_EQ(vexal::TexDataTable.Count, count);
+    }
+    // Whatever was made takes a picture without writing beyond its texture (the
+    // sanitizer watches the work texture).
+    EXPECT_EQ(vexal::D3DSetGraphImage(nullptr, nullptr, nullptr, 0, 0, g, 0, &img, nullptr), 0);
+  }
+}
+
+TEST_F(Direct3DTest, ATransferStopsAtTheTexturesEdgeWhateverOffsetThePieceHolds) {
+  Start3D();
+  const int bits = vexal::TextureBitDepth;
+  vexal::GraphRecord* parent = NewGraph(64, 64);
+  ASSERT_EQ(vexal::D3DCreateGraphStorage(parent), 0);
+  vexal::GraphRecord* g = NewGraph(32, 32);
+  ASSERT_EQ(vexal::D3DCreateDerivedGraphStorage(g, 0, 32, 32, 32, parent), 0);
+  // A record whose offset and size overrun the 64 x 64 texture by 16 rows.
+  vexal::TextureRecord* t = vexal::GetTexData(static_cast<int>(g->Pieces[0]));
+  t->texOffsetY = 48;
+  std::vector<uint8_t> bytes;
+  const vexal::GraphImage img = Picture(32, 32, &bytes);
+  ASSERT_EQ(vexal::D3DSetGraphImage(nullptr, nullptr, nullptr, 0, 0, g, 0, &img, nullptr), 0);
+  EXPECT_EQ(TexturePixel(t->surface, 0, 48), Expected(0, 0, bits));
+  EXPECT_EQ(TexturePixel(t->surface, 31, 63), Expected(31, 15, bits));  // the last row that fits
+}
+
+TEST_F(Direct3DTest, TheCellsOfAMirroredPictureInOneTextureAreTheCellsRowZeroShows) {
+  Start3D();
+  const int bits = vexal::TextureBitDepth;
+  // Two 32 x 32 cells of a 64 x 32 picture handed over already reversed, as a mirrored
+  // load gives it: cell c shows the picture from 64 - (c + 1) x 32 on, as on row 0.
+  std::vector<uint8_t> bytes;
+  const vexal::GraphImage img = Picture(64, 32, &bytes);
+  int handles[2] = {};
+  ASSERT_EQ(vexal::CreateDXDivGraph(&img, nullptr, 2, 2, 1, 32, 32, handles, 1), 0);
+  ASSERT_EQ(vexal::BltBmpToDivGraph(nullptr, nullptr, nullptr, "", 0, &img, nullptr, 2, 2, 1, 32, 32, handles, 1), 0);
+  for (int c = 0; c < 2; ++c) {
+    const vexal::GraphRecord* cell = vexal::GetGraphRecord(handles[c]);
+    ASSERT_NE(cell, nullptr);
+    ASSERT_EQ(cell->Row, 1);
+    const vexal::TextureRecord* t = vexal::GetTexData(static_cast<int>(cell->Pieces[0]));
+    const int from = 64 - (c + 1) * 32;
+    EXPECT_EQ(cell->SourceX, from);
+    EXPECT_EQ(t->texOffsetX, from) << "cell " << c;
+    EXPECT_FLOAT_EQ(t->vertices[0].u, from / 64.0f);
+    EXPECT_FLOAT_EQ(t->vertices[3].u, (from + 32) / 64.0f);
+    EXPECT_EQ(TexturePixel(t->surface, t->texOffsetX, 0), Expected(from, 0, bits));
+    EXPECT_EQ(TexturePixel(t->surface, t->texOffsetX + 31, 31), Expected(from + 31, 31, bits));
+  }
+  // Unmirrored, cell c is the picture from c x 32 on.
+  int plain[2] = {};
+  ASSERT_EQ(vexal::CreateDXDivGraph(&img, nullptr, 2, 2, 1, 32, 32, plain, 1), 0);
+  ASSERT_EQ(vexal::BltBmpToDivGraph(nullptr, nullptr, nullptr, "", 0, &img, nullptr, 2, 2, 1, 32, 32, plain, 0), 0);
+  for (int c = 0; c < 2; ++c) {
+    const vexal::TextureRecord* t = vexal::GetTexData(static_cast<int>(vexal::GetGraphRecord(plain[c])->Pieces[0]));
+    EXPECT_EQ(t->texOffsetX, c * 32);
+    EXPECT_EQ(TexturePixel(t->surface, t->texOffsetX, 0), Expected(c * 32, 0, bits));
+  }
+}
+
+TEST_F(Direct3DTest, TheTableRefusesItsTwelveThousandAndFirstRecordAndItsEndFollowsTheLastRecord) {
+  Start3D();
+  vexal::GraphRecord* parent = NewGraph(32, 32);
+  ASSERT_EQ(vexal::D3DCreateGraphStorage(parent), 0);
+  const vexal::TextureRecord* p = vexal::GetTexData(static_cast<int>(parent->Pieces[0]));
+  // Records sharing the parent's texture cost no surface each.
+  while (vexal::TexDataTable.Count < vexal::kTexDataMax) {
+    ASSERT_NE(vexal::AddTexData(0, 0, 0, 0, 8, 8, 0, 0, 0, 1, p, 0, 0, 0), -1);
+  }
+  const int surfaces = ps::LiveSurfaceCount();
+  EXPECT_EQ(vexal::TexDataTable.End, vexal::kTexDataMax);
+  EXPECT_EQ(vexal::AddTexData(0, 0, 0, 0, 8, 8, 0, 0, 0, 1, p, 0, 0, 0), -1);
+  EXPECT_EQ(vexal::AddTexData(32, 32, 0, 0, 8, 8, 0, 0, 0, 0, nullptr, 0, 0, 0), -1);
+  EXPECT_EQ(LinesWith("３Ｄグラフィックの数が許容量を越えました。").size(), 2u);
+  EXPECT_EQ(vexal::TexDataTable.Count, vexal::kTexDataMax);
+  EXPECT_EQ(ps::LiveSurfaceCount(), surfaces);
+
+  // Deleting below the last record leaves the end; deleting the last lowers it past the
+  // empty slots below.
+  const int last = vexal::kTexDataMax - 1;
+  for (int i : {last - 3, last - 2, last - 5}) ASSERT_EQ(vexal::DeleteTexData(i), 0);
+  EXPECT_EQ(vexal::TexDataTable.End, vexal::kTexDataMax);
+  ASSERT_EQ(vexal::DeleteTexData(last - 1), 0);
+  EXPECT_EQ(vexal::TexDataTable.End, vexal::kTexDataMax);
+  ASSERT_EQ(vexal::DeleteTexData(last), 0);
+  EXPECT_EQ(vexal::TexDataTable.End, last - 3);  // slots last-3 .. last are all empty now
+  EXPECT_EQ(vexal::TexDataTable.Count, vexal::kTexDataMax - 5);
+  EXPECT_EQ(vexal::DeleteTexData(last), -1);
+  // The freed slots are taken again from the lowest.
+  EXPECT_EQ(vexal::AddTexData(0, 0, 0, 0, 8, 8, 0, 0, 0, 1, p, 0, 0, 0), last - 5);
+  EXPECT_EQ(vexal::TexDataTable.End, last - 3);
 }
 
 TEST_F(Direct3DTest, WithoutADeviceTheStorageSlotsRefuse) {
