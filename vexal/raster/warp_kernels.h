@@ -39,16 +39,29 @@ struct PackedConsts {
   int N;
 };
 
-// A 16-bit layout with the screen's masks: fields are (pixel & mask) >> shift.
+// A 16-bit layout with the screen's masks: fields are (pixel & mask) >> shift. Each
+// channel's carry spreads over its own width, as the widths may differ.
 struct GenericLayout {
   using Pixel = uint16_t;
   static constexpr bool kByteChannels = false;
   int Shift[kChannels];
+  int Width[kChannels];
   uint32_t Mask[kChannels];
+  uint32_t Carry[kChannels];  // the bit just above each channel
   PackedConsts Packed;
+  // False when a channel is wider than a table row or missing: such a layout only copies.
+  bool Blends = true;
   int Field(uint32_t p, int c) const { return static_cast<int>((p & Mask[c]) >> Shift[c]); }
   uint32_t Put(int v, int c) const { return static_cast<uint32_t>(v) << Shift[c]; }
   PackedConsts Consts() const { return Packed; }
+  uint32_t Spread(uint32_t cy) const {
+    uint32_t out = 0;
+    for (int c = 0; c < kChannels; ++c) {
+      const uint32_t m = cy & Carry[c];
+      out |= m - (m >> Width[c]);
+    }
+    return out;
+  }
   uint32_t AverageMask() const { return 0; }
 };
 
@@ -61,6 +74,7 @@ struct FixedLayout16 {
   }
   static uint32_t Put(int v, int c) { return static_cast<uint32_t>(v) << (c == 0 ? RS : c == 1 ? GS : 0); }
   static constexpr PackedConsts Consts() { return {M, K, B, N}; }
+  static constexpr uint32_t Spread(uint32_t cy) { return cy - (cy >> N); }
   static constexpr uint32_t AverageMask() { return Avg; }
 };
 
@@ -73,6 +87,7 @@ struct Layout32 {
   static int Field(uint32_t p, int c) { return static_cast<int>(p >> (16 - 8 * c)) & 0xFF; }
   static uint32_t Put(int v, int c) { return static_cast<uint32_t>(v) << (16 - 8 * c); }
   static constexpr PackedConsts Consts() { return {0xFEFEFF, 0x1010100, 0x10100, 8}; }
+  static constexpr uint32_t Spread(uint32_t cy) { return cy - (cy >> 8); }
   static constexpr uint32_t AverageMask() { return 0x7F7F7F; }
 };
 
@@ -179,11 +194,11 @@ struct Kernel {
       if constexpr (R == Op::Add) {
         const uint32_t sum = (d & k.M) + (S & k.M);
         const uint32_t cy = sum & k.K;
-        return sum | (cy - (cy >> k.N)) | ((d | S) & k.B);
+        return sum | Lay.Spread(cy) | ((d | S) & k.B);
       } else {
         const uint32_t t = (d | k.K) - (S & k.M);
         const uint32_t b = t & k.K;
-        return t & (b - (b >> k.N));
+        return t & Lay.Spread(b);
       }
     }
   }
