@@ -50,7 +50,7 @@ LayoutKind Classify(const ColorFormatRecord& f, GenericLayout* generic) {
     b |= 1u << shifts[c];
     all |= masks[c];
   }
-  generic->Packed = {all & ~k, k, b, widths[0]};
+  generic->Packed = {all & ~k, k, b};
   return LayoutKind::kGeneric;
 }
 

@@ -33,10 +33,9 @@ enum class Op {
 enum class LayoutKind { k32, k565, k555, kGeneric, kNone };
 
 // The constants of the packed add and subtract: keep mask, carry and guard bits, low-bit
-// mask and the spread of a carry.
+// mask. Each layout's Spread turns surviving carries into masks over their channels.
 struct PackedConsts {
   uint32_t M, K, B;
-  int N;
 };
 
 // A 16-bit layout with the screen's masks: fields are (pixel & mask) >> shift. Each
@@ -73,7 +72,7 @@ struct FixedLayout16 {
     return c == 0 ? static_cast<int>(p >> RS) & RM : c == 1 ? static_cast<int>(p >> GS) & GM : static_cast<int>(p) & 31;
   }
   static uint32_t Put(int v, int c) { return static_cast<uint32_t>(v) << (c == 0 ? RS : c == 1 ? GS : 0); }
-  static constexpr PackedConsts Consts() { return {M, K, B, N}; }
+  static constexpr PackedConsts Consts() { return {M, K, B}; }
   static constexpr uint32_t Spread(uint32_t cy) { return cy - (cy >> N); }
   static constexpr uint32_t AverageMask() { return Avg; }
 };
@@ -86,7 +85,7 @@ struct Layout32 {
   static constexpr bool kByteChannels = true;
   static int Field(uint32_t p, int c) { return static_cast<int>(p >> (16 - 8 * c)) & 0xFF; }
   static uint32_t Put(int v, int c) { return static_cast<uint32_t>(v) << (16 - 8 * c); }
-  static constexpr PackedConsts Consts() { return {0xFEFEFF, 0x1010100, 0x10100, 8}; }
+  static constexpr PackedConsts Consts() { return {0xFEFEFF, 0x1010100, 0x10100}; }
   static constexpr uint32_t Spread(uint32_t cy) { return cy - (cy >> 8); }
   static constexpr uint32_t AverageMask() { return 0x7F7F7F; }
 };

@@ -29,10 +29,6 @@
 #include "vexal/graphics/screen/ddraw_state.h"
 #include "vexal/graphics/screen/screen_access.h"
 #include "vexal/graphics/screen/screen_mode.h"
-#include "vexal/raster/circle_walk.h"
-#include "vexal/raster/line_walk.h"
-#include "vexal/raster/oval_walk.h"
-#include "vexal/raster/shape_kernels.h"
 
 namespace shapetest {
 
@@ -128,13 +124,6 @@ class ShapeDrawTest : public apptest::LibraryTest {
     const uint32_t field = p.bytes == 4 ? 0xFFFFFFFFu : p.bytes == 2 ? 0xFFFFu : 0xFFu;
     for (uint32_t& v : p.px) v = rng_() & field;
     Write(s, p);
-  }
-
-  vexal::ShapeKernel Kernel(vexal::ShapeFamily family, uint32_t color) const {
-    vexal::ShapeFormat format;
-    EXPECT_TRUE(vexal::DescribeShapeFormat(screen_->bits, *vexal::GetPixelFormatPtr(), &format));
-    return vexal::PrepareShapeKernel(family, format, DrawState.BlendMode, DrawState.BlendParam,
-                                     DDrawState.CoarseBlendFlag != 0, Brightened(color, DrawState.Bright));
   }
 
   // The reference's pen for the draw state as it stands: the colour after the brightness.
