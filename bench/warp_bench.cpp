@@ -154,7 +154,7 @@ void BM_ChipMap(benchmark::State& state) {
   for (BenchGraph* c : chips) graphs.push_back(&c->record);
   std::vector<uint32_t> map(20 * 15);
   for (size_t i = 0; i < map.size(); ++i) map[i] = static_cast<uint32_t>(i % 8);
-  auto draw = [&] { vexal::G_DDraw_DrawChipMap(0, 0, 20, 15, map.data(), 20, 0, graphs.data(), 0); };
+  auto draw = [&] { vexal::G_DDraw_DrawChipMap(0, 0, 20, 15, map.data(), 20, static_cast<int>(graphs.size()), graphs.data(), 0); };
   for (auto _ : state) draw();
   state.SetItemsProcessed(state.iterations() * 320 * 240);
   Report(state, draw, static_cast<size_t>(320) * 240 * (bits / 8), nullptr);

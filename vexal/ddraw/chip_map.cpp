@@ -12,14 +12,16 @@ constexpr uint32_t kEmptyCell = 0xFFFFFFFF;
 
 }  // namespace
 
-int G_DDraw_DrawChipMap(int x, int y, int columns, int rows, const uint32_t* map, int row_stride, int /*unused*/,
+// count: the number of graphs, as the slot's callers pass it. Entries at or past it (and
+// negative ones other than the empty cell) are skipped rather than read beyond the array.
+int G_DDraw_DrawChipMap(int x, int y, int columns, int rows, const uint32_t* map, int row_stride, int count,
                         GraphRecord** graphs, int trans) {
-  if (map == nullptr || graphs == nullptr || graphs[0] == nullptr || columns <= 0 || rows <= 0) return 0;
+  if (map == nullptr || graphs == nullptr || count <= 0 || graphs[0] == nullptr || columns <= 0 || rows <= 0) return 0;
   const int cell_w = graphs[0]->Width, cell_h = graphs[0]->Height;
   for (int r = 0; r < rows; ++r) {
     for (int c = 0; c < columns; ++c) {
       const uint32_t n = *map++;
-      if (n == kEmptyCell) continue;
+      if (n == kEmptyCell || n >= static_cast<uint32_t>(count)) continue;
       const GraphRecord* g = graphs[n];
       if (g == nullptr || g->PieceCount == 0) continue;
       G_DDraw_DrawGraph(x + c * cell_w, y + r * cell_h, static_cast<int>(g->Pieces[0]), trans);

@@ -26,8 +26,8 @@ int G_DDraw_DrawCircle(int x, int y, int r, uint32_t color, int fill) {
   if (GetDirectDrawObject() == nullptr) return -1;
   EndPending3DScene();
   const Rect area = ShapeClipArea(dest);
-  // A negative or huge radius, or nothing to draw on, draws nothing and walks nothing.
-  if (dest == nullptr || r < 0 || r > kMaxShapeRadius || area.right <= area.left || area.bottom <= area.top) return 0;
+  // A negative radius, or nothing to draw on, draws nothing and walks nothing.
+  if (dest == nullptr || r < 0 || area.right <= area.left || area.bottom <= area.top) return 0;
   const uint32_t color_value = PrepareShapeColor(color);
   const int64_t cx = x, cy = y, cr = r;
   const Rect box = ClampedBox(cx - cr - 1, cy - cr - 1, cx + cr + 1, cy + cr + 1, area);

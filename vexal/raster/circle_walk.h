@@ -3,15 +3,12 @@
 // or row runs (filled) to a sink, in the order the drawing writes them:
 //   sink.Point(px, py)      one outline pixel (the sink skips it outside the clip)
 //   sink.Run(row, xl, xr)   one filled run (the sink clips it and keeps each row's first)
-// Coordinates are 64-bit so that no radius overflows them.
+// Coordinates are 64-bit so that no radius overflows them: every int radius is walked.
 #pragma once
 
 #include <cstdint>
 
 namespace vexal {
-
-// Radii above this make the walk's squares leave 32 bits; such shapes are not drawn.
-inline constexpr int64_t kMaxShapeRadius = 46340;
 
 template <class Sink>
 void CircleWalk(int64_t x, int64_t y, int64_t r, bool filled, Sink& sink) {

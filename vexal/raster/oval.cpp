@@ -5,7 +5,6 @@
 #include "vexal/graphics/drawing/ddraw_row.h"
 #include "vexal/graphics/drawing/draw_target.h"
 #include "vexal/graphics/screen/screen_access.h"
-#include "vexal/raster/circle_walk.h"
 #include "vexal/raster/oval_walk.h"
 #include "vexal/raster/shape_round.h"
 
@@ -32,7 +31,7 @@ int G_DDraw_DrawOval(int x, int y, int rx, int ry, uint32_t color, int fill) {
   EndPending3DScene();
   const Rect area = ShapeClipArea(dest);
   const int64_t ax = Magnitude(rx), ay = Magnitude(ry);
-  if (dest == nullptr || ax > kMaxShapeRadius || ay > kMaxShapeRadius || area.right <= area.left ||
+  if (dest == nullptr || ax > kMaxOvalRadius || ay > kMaxOvalRadius || area.right <= area.left ||
       area.bottom <= area.top)
     return 0;
   const uint32_t color_value = PrepareShapeColor(color);

@@ -1,12 +1,16 @@
 // The oval's geometry: a midpoint circle of radius rx whose row steps (wide: rx >= ry) or
 // column steps (tall) are thinned by an accumulator, squeezing or stretching it to ry.
 // Points and runs go to a sink as in circle_walk.h, in the order the drawing writes them.
-// Radii are positive and at most kMaxShapeRadius; the arithmetic is 64-bit.
+// Radii are positive and at most kMaxOvalRadius; the arithmetic is 64-bit.
 #pragma once
 
 #include <cstdint>
 
 namespace vexal {
+
+// Above this a radius's square leaves 32 bits and the steps of a very unequal oval run to
+// billions; such ovals are not drawn.
+inline constexpr int64_t kMaxOvalRadius = 46340;
 
 template <class Sink>
 void OvalWalk(int64_t x, int64_t y, int64_t rx, int64_t ry, bool filled, Sink& sink) {

@@ -96,8 +96,8 @@ int G_DDraw_DrawRotaGraph(int x, int y, double ex_rate, double angle, GraphRecor
   EndPending3DScene();
   bool dest_is_mask = false;
   w::ps::Surface* dest = w::Destination(&dest_is_mask);
-  // A factor of 0 has no inverse to scan with.
-  if (!has_piece || dest == nullptr || ex_rate == 0.0 || std::isnan(ex_rate)) return -1;
+  // A NaN factor or angle places nothing (the sine and cosine of an infinite angle are NaN).
+  if (!has_piece || dest == nullptr || std::isnan(ex_rate) || !std::isfinite(angle)) return -1;
 
   const int64_t cos_p = w::SaturateInt32(std::cos(angle) * kOneDouble);
   const int64_t sin_p = w::SaturateInt32(std::sin(angle) * kOneDouble);
@@ -119,6 +119,8 @@ int G_DDraw_DrawRotaGraph(int x, int y, double ex_rate, double angle, GraphRecor
     return G_DDraw_DrawModiGraph(px(3), py(3), px(0), py(0), px(2), py(2), px(1), py(1), graph, trans);
   }
 
+  // A factor of 0 has no inverse to scan with.
+  if (ex_rate == 0.0) return -1;
   const Rect& area = DrawState.DrawArea;
   const int64_t min_x = pix(*std::min_element(corner_x, corner_x + 4)), max_x = pix(*std::max_element(corner_x, corner_x + 4));
   const int64_t min_y = pix(*std::min_element(corner_y, corner_y + 4)), max_y = pix(*std::max_element(corner_y, corner_y + 4));

@@ -12,6 +12,7 @@ constexpr int kMaxParam = 255;
 constexpr int kLevelFull = 16;        // sixteenths: the whole colour
 constexpr uint32_t kLevelBits = 0xF;  // (p + 1) below a sixteenth
 constexpr uint32_t kChannels32 = 0x00FFFFFF;
+constexpr int kMaxChannelWidth = 8;  // the rows have 256 entries
 
 constexpr uint32_t kCoarse32[4] = {0x7F7F7F, 0x3F3F3F, 0x1F1F1F, 0x0F0F0F};
 constexpr uint32_t kCoarse565[4] = {0x7BEF7BEF, 0x39E739E7, 0x18E318E3, 0x08610861};
@@ -82,11 +83,17 @@ bool DescribeShapeFormat(int color_bits, const ColorFormatRecord& format, ShapeF
   out->Layout = ShapeLayout::kOther16;
   out->Bytes = 2;
   for (int c = 0; c < kShapeChannels; ++c) {
-    if (masks[c] == 0) return false;
+    if (masks[c] == 0 || std::countr_one(masks[c] >> std::countr_zero(masks[c])) > kMaxChannelWidth) {
+      // Stores need no channels.
+      *out = ShapeFormat{};
+      out->Layout = ShapeLayout::kOther16;
+      out->Bytes = 2;
+      out->Blends = false;
+      return true;
+    }
     out->Mask[c] = masks[c];
     out->Shift[c] = std::countr_zero(masks[c]);
     out->Width[c] = std::countr_one(masks[c] >> out->Shift[c]);
-    if (out->Width[c] > 8) return false;
     out->Carry |= 1u << (out->Width[c] + out->Shift[c]);
     out->LowBits |= 1u << out->Shift[c];
   }
@@ -125,6 +132,7 @@ ShapeKernel PrepareShapeKernel(ShapeFamily family, const ShapeFormat& format, in
     if (p == 0) return done(ShapeKernelKind::kNone);
   }
 
+  if (!format.Blends) return done(ShapeKernelKind::kNone);
   const bool other = format.Layout == ShapeLayout::kOther16;
   if (family == ShapeFamily::kPoint || (family == ShapeFamily::kBoxRow && other)) {
     constexpr ShapeKernelKind kByMode[] = {ShapeKernelKind::kNone, ShapeKernelKind::kAlphaChannels,

@@ -52,6 +52,9 @@ struct ShapeFormat {
   uint32_t LowBits = 0;  // O: the lowest bit of the channels that share one with a carry
   int Spread = 0;        // n
   uint32_t Coarse[4] = {};  // q8, q4, q2, q1 (none for other masks)
+  // False for 16-bit masks with a channel wider than 8 bits or none at all: the rows have
+  // 256 entries, so such a layout only stores.
+  bool Blends = true;
 };
 
 struct ShapeKernel {
@@ -70,8 +73,7 @@ struct ShapeKernel {
   uint32_t HalfMask = 0, HalfCarry = 0, HalfLow = 0;
 };
 
-// The layout of the screen format; false for a depth other than 8, 16 and 32, and for 16-bit
-// masks with a channel wider than 8 bits or no channel bits (the rows have 256 entries).
+// The layout of the screen format; false for a depth other than 8, 16 and 32.
 bool DescribeShapeFormat(int color_bits, const ColorFormatRecord& format, ShapeFormat* out);
 
 // The kernel of one call. coarse is CoarseBlendFlag; p outside 0..255 draws nothing.

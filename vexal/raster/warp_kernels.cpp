@@ -36,14 +36,21 @@ LayoutKind Classify(const ColorFormatRecord& f, GenericLayout* generic) {
   const uint32_t masks[kChannels] = {f.RedMask, f.GreenMask, f.BlueMask};
   uint32_t k = 0, b = 0, all = 0;
   for (int c = 0; c < kChannels; ++c) {
-    if (widths[c] == 0 || widths[c] > kMaxFieldWidth || shifts[c] + widths[c] > 16) return LayoutKind::kNone;
+    if (widths[c] == 0 || widths[c] > kMaxFieldWidth || shifts[c] + widths[c] > 16) {
+      // Copies read no channel.
+      *generic = GenericLayout{};
+      generic->Blends = false;
+      return LayoutKind::kGeneric;
+    }
     generic->Shift[c] = shifts[c];
+    generic->Width[c] = widths[c];
     generic->Mask[c] = masks[c];
-    k |= 1u << (shifts[c] + widths[c]);
+    generic->Carry[c] = 1u << (shifts[c] + widths[c]);
+    k |= generic->Carry[c];
     b |= 1u << shifts[c];
     all |= masks[c];
   }
-  generic->Packed = {all & ~k, k, b, widths[0]};
+  generic->Packed = {all & ~k, k, b};
   return LayoutKind::kGeneric;
 }
 
@@ -62,6 +69,10 @@ bool PlanWarp(const WarpRequest& rq, WarpPlan* plan) {
   // without it.
   if (generic && rq.Flat) bright = false;
   if (generic && bright && mode != 0) return false;
+  // A layout without table-sized channels only copies whole pixels: no brightness, no
+  // alpha plane, no blend.
+  const bool copies_only = generic && !plan->Generic.Blends;
+  if (copies_only && (bright || (rq.Alpha && !rq.Flat))) return false;
   plan->Alpha = rq.Alpha && !rq.Flat;
   plan->Bright = bright;
   const bool coarse = rq.Coarse && !plan->Alpha && !generic;
@@ -89,6 +100,8 @@ bool PlanWarp(const WarpRequest& rq, WarpPlan* plan) {
   if (mode == 1) {
     if (coarse ? level == kCoarseSteps : p == kFullParam) {
       plan->Rule = Op::Copy;
+    } else if (copies_only) {
+      return false;
     } else if (coarse && level == kCoarseSteps / 2 && !bright) {
       plan->Rule = Op::Average;
     } else {
@@ -102,6 +115,7 @@ bool PlanWarp(const WarpRequest& rq, WarpPlan* plan) {
       }
     }
   } else {
+    if (copies_only) return false;
     plan->Rule = mode == 2 ? Op::Add : Op::Subtract;
     if (coarse)
       FillSixteenths(level, t.Src);

@@ -33,22 +33,34 @@ enum class Op {
 enum class LayoutKind { k32, k565, k555, kGeneric, kNone };
 
 // The constants of the packed add and subtract: keep mask, carry and guard bits, low-bit
-// mask and the spread of a carry.
+// mask. Each layout's Spread turns surviving carries into masks over their channels.
 struct PackedConsts {
   uint32_t M, K, B;
-  int N;
 };
 
-// A 16-bit layout with the screen's masks: fields are (pixel & mask) >> shift.
+// A 16-bit layout with the screen's masks: fields are (pixel & mask) >> shift. Each
+// channel's carry spreads over its own width, as the widths may differ.
 struct GenericLayout {
   using Pixel = uint16_t;
   static constexpr bool kByteChannels = false;
   int Shift[kChannels];
+  int Width[kChannels];
   uint32_t Mask[kChannels];
+  uint32_t Carry[kChannels];  // the bit just above each channel
   PackedConsts Packed;
+  // False when a channel is wider than a table row or missing: such a layout only copies.
+  bool Blends = true;
   int Field(uint32_t p, int c) const { return static_cast<int>((p & Mask[c]) >> Shift[c]); }
   uint32_t Put(int v, int c) const { return static_cast<uint32_t>(v) << Shift[c]; }
   PackedConsts Consts() const { return Packed; }
+  uint32_t Spread(uint32_t cy) const {
+    uint32_t out = 0;
+    for (int c = 0; c < kChannels; ++c) {
+      const uint32_t m = cy & Carry[c];
+      out |= m - (m >> Width[c]);
+    }
+    return out;
+  }
   uint32_t AverageMask() const { return 0; }
 };
 
@@ -60,7 +72,8 @@ struct FixedLayout16 {
     return c == 0 ? static_cast<int>(p >> RS) & RM : c == 1 ? static_cast<int>(p >> GS) & GM : static_cast<int>(p) & 31;
   }
   static uint32_t Put(int v, int c) { return static_cast<uint32_t>(v) << (c == 0 ? RS : c == 1 ? GS : 0); }
-  static constexpr PackedConsts Consts() { return {M, K, B, N}; }
+  static constexpr PackedConsts Consts() { return {M, K, B}; }
+  static constexpr uint32_t Spread(uint32_t cy) { return cy - (cy >> N); }
   static constexpr uint32_t AverageMask() { return Avg; }
 };
 
@@ -72,7 +85,8 @@ struct Layout32 {
   static constexpr bool kByteChannels = true;
   static int Field(uint32_t p, int c) { return static_cast<int>(p >> (16 - 8 * c)) & 0xFF; }
   static uint32_t Put(int v, int c) { return static_cast<uint32_t>(v) << (16 - 8 * c); }
-  static constexpr PackedConsts Consts() { return {0xFEFEFF, 0x1010100, 0x10100, 8}; }
+  static constexpr PackedConsts Consts() { return {0xFEFEFF, 0x1010100, 0x10100}; }
+  static constexpr uint32_t Spread(uint32_t cy) { return cy - (cy >> 8); }
   static constexpr uint32_t AverageMask() { return 0x7F7F7F; }
 };
 
@@ -179,11 +193,11 @@ struct Kernel {
       if constexpr (R == Op::Add) {
         const uint32_t sum = (d & k.M) + (S & k.M);
         const uint32_t cy = sum & k.K;
-        return sum | (cy - (cy >> k.N)) | ((d | S) & k.B);
+        return sum | Lay.Spread(cy) | ((d | S) & k.B);
       } else {
         const uint32_t t = (d | k.K) - (S & k.M);
         const uint32_t b = t & k.K;
-        return t & (b - (b >> k.N));
+        return t & Lay.Spread(b);
       }
     }
   }

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <cstdint>
+#include <memory>
 
 #include "tests/vexal/raster/warp_fixture.h"
 #include "vexal/graphics/drawing/ddraw_row.h"
@@ -22,7 +23,7 @@ TEST_F(ChipMap, DrawsEachCellFromItsEntry) {
                           1, 0xFFFFFFFF, 0, 7, 7};
   FillBack();
   const Picture before = Read(vexal::DDrawState.Back);
-  EXPECT_EQ(vexal::G_DDraw_DrawChipMap(10, 20, 3, 2, map, 5, 0, graphs, 0), 0);
+  EXPECT_EQ(vexal::G_DDraw_DrawChipMap(10, 20, 3, 2, map, 5, 2, graphs, 0), 0);
   Picture expected = before;
   const TestGraph* cells[2][3] = {{a.get(), b.get(), nullptr}, {b.get(), nullptr, a.get()}};
   for (int r = 0; r < 2; ++r)
@@ -32,8 +33,33 @@ TEST_F(ChipMap, DrawsEachCellFromItsEntry) {
           for (int x = 0; x < 4; ++x) expected.at(10 + c * 4 + x, 20 + r * 3 + y) = cells[r][c]->pixels.at(x, y);
   EXPECT_TRUE(Read(vexal::DDrawState.Back) == expected);
   // No rows or no columns: nothing drawn, 0.
-  EXPECT_EQ(vexal::G_DDraw_DrawChipMap(0, 0, 0, 2, map, 5, 0, graphs, 0), 0);
-  EXPECT_EQ(vexal::G_DDraw_DrawChipMap(0, 0, 3, 0, map, 5, 0, graphs, 0), 0);
+  EXPECT_EQ(vexal::G_DDraw_DrawChipMap(0, 0, 0, 2, map, 5, 2, graphs, 0), 0);
+  EXPECT_EQ(vexal::G_DDraw_DrawChipMap(0, 0, 3, 0, map, 5, 2, graphs, 0), 0);
+  EXPECT_TRUE(Read(vexal::DDrawState.Back) == expected);
+}
+
+// Entries name graphs below the count the call is given; others leave their cells empty
+// and read nothing past the array. No graphs at all draw nothing.
+TEST_F(ChipMap, EntriesPastTheGraphCountAreSkipped) {
+  Start(kXrgb32);
+  auto a = Graph(4, 3, -1);
+  auto b = Graph(4, 3, -1);
+  const auto graphs = std::make_unique<vexal::GraphRecord*[]>(2);
+  graphs[0] = &a->record;
+  graphs[1] = &b->record;
+  const uint32_t map[] = {5, 1, 2, 0x80000000, 0xFFFFFFFE, 0};
+  FillBack();
+  const Picture before = Read(vexal::DDrawState.Back);
+  EXPECT_EQ(vexal::G_DDraw_DrawChipMap(0, 0, 6, 1, map, 6, 2, graphs.get(), 0), 0);
+  Picture expected = before;
+  for (int y = 0; y < 3; ++y)
+    for (int x = 0; x < 4; ++x) {
+      expected.at(4 + x, y) = b->pixels.at(x, y);
+      expected.at(20 + x, y) = a->pixels.at(x, y);
+    }
+  EXPECT_TRUE(Read(vexal::DDrawState.Back) == expected);
+  EXPECT_EQ(vexal::G_DDraw_DrawChipMap(0, 10, 6, 1, map, 6, 0, graphs.get(), 0), 0);
+  EXPECT_EQ(vexal::G_DDraw_DrawChipMap(0, 10, 6, 1, map, 6, -3, graphs.get(), 0), 0);
   EXPECT_TRUE(Read(vexal::DDrawState.Back) == expected);
 }
 

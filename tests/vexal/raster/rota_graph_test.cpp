@@ -101,6 +101,16 @@ TEST_P(RotaGraph, NothingToDrawOrNothingToScanWith) {
   EXPECT_EQ(vexal::G_DDraw_DrawRotaGraph(50, 50, 0.0, 0.5, &g->record, 0, 0), -1);
   EXPECT_EQ(vexal::G_DDraw_DrawRotaGraph(50, 50, std::nan(""), 0.5, &g->record, 0, 0), -1);
   EXPECT_EQ(vexal::G_DDraw_DrawRotaGraph(50, 50, 1.0, 0.5, nullptr, 0, 0), -1);
+  // An angle without a sine is refused like a NaN factor, mirrored or not.
+  const double inf = std::numeric_limits<double>::infinity();
+  for (const int turn : {0, 1}) {
+    EXPECT_EQ(vexal::G_DDraw_DrawRotaGraph(50, 50, 1.0, std::nan(""), &g->record, 0, turn), -1) << turn;
+    EXPECT_EQ(vexal::G_DDraw_DrawRotaGraph(50, 50, 2.0, inf, &g->record, 0, turn), -1) << turn;
+    EXPECT_EQ(vexal::G_DDraw_DrawRotaGraph(50, 50, 1.0, -inf, &g->record, 0, turn), -1) << turn;
+  }
+  // Mirrored, a factor of 0 divides by nothing: the quadrilateral of four equal corners
+  // draws nothing and answers 0.
+  EXPECT_EQ(vexal::G_DDraw_DrawRotaGraph(50, 50, 0.0, 0.5, &g->record, 0, 1), 0);
   EXPECT_TRUE(Read(vexal::DDrawState.Back) == before);
 }
 

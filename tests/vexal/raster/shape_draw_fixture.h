@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include <bit>
 #include <cstdint>
 #include <cstdlib>
 #include <cstring>
@@ -14,6 +15,7 @@
 #include "platform/surface/display.h"
 #include "platform/surface/surface.h"
 #include "tests/support/surface_picture.h"
+#include "tests/vexal/raster/shape_reference.h"
 #include "tests/vexal/app/library_fixture.h"
 #include "vexal/app/library.h"
 #include "vexal/app/window_mode.h"
@@ -27,10 +29,6 @@
 #include "vexal/graphics/screen/ddraw_state.h"
 #include "vexal/graphics/screen/screen_access.h"
 #include "vexal/graphics/screen/screen_mode.h"
-#include "vexal/raster/circle_walk.h"
-#include "vexal/raster/line_walk.h"
-#include "vexal/raster/oval_walk.h"
-#include "vexal/raster/shape_kernels.h"
 
 namespace shapetest {
 
@@ -44,14 +42,18 @@ struct Screen {
   const char* name;
   int bits;
   pd::Layout16 layout;
-  bool other_masks;  // the format is given blue-on-top masks after start-up
+  bool other_masks;  // the format is given these masks after start-up
+  uint32_t red = 0, green = 0, blue = 0;
 };
 
 inline const Screen kXrgb32{"32", 32, pd::Layout16::k565, false};
 inline const Screen k565{"565", 16, pd::Layout16::k565, false};
 inline const Screen k555{"555", 16, pd::Layout16::k555, false};
-inline const Screen kBgr16{"Bgr16", 16, pd::Layout16::k565, true};
+inline const Screen kBgr16{"Bgr16", 16, pd::Layout16::k565, true, 0x001F, 0x07E0, 0xF800};
 inline const Screen kIndex8{"8", 8, pd::Layout16::k565, false};
+// Layouts the blends cannot serve: a channel wider than a table row, a channel missing.
+inline const Screen kWide16{"Wide16", 16, pd::Layout16::k565, true, 0xFFC0, 0x0038, 0x0007};
+inline const Screen kNoRed16{"NoRed16", 16, pd::Layout16::k565, true, 0, 0x07E0, 0x001F};
 
 using nltest::Picture;
 using nltest::Read;
@@ -96,9 +98,14 @@ class ShapeDrawTest : public apptest::LibraryTest {
     ASSERT_EQ(vexal::GetScreenColorBits(), f.bits);
     if (f.other_masks) {
       vexal::ColorFormatRecord& format = DDrawState.Screen.Format;
-      format.RedMask = 0x001F, format.RedShift = 0, format.RedWidth = 5;
-      format.GreenMask = 0x07E0, format.GreenShift = 5, format.GreenWidth = 6;
-      format.BlueMask = 0xF800, format.BlueShift = 11, format.BlueWidth = 5;
+      auto set = [](uint32_t mask, uint32_t* m, uint8_t* shift, uint8_t* width) {
+        *m = mask;
+        *shift = static_cast<uint8_t>(mask == 0 ? 0 : std::countr_zero(mask));
+        *width = static_cast<uint8_t>(std::popcount(mask));
+      };
+      set(f.red, &format.RedMask, &format.RedShift, &format.RedWidth);
+      set(f.green, &format.GreenMask, &format.GreenShift, &format.GreenWidth);
+      set(f.blue, &format.BlueMask, &format.BlueShift, &format.BlueWidth);
     }
     DDrawState.DrawSurface = DDrawState.Back;
     DrawState.TargetRect = {0, 0, 0, 0};
@@ -119,11 +126,16 @@ class ShapeDrawTest : public apptest::LibraryTest {
     Write(s, p);
   }
 
-  vexal::ShapeKernel Kernel(vexal::ShapeFamily family, uint32_t color) const {
-    vexal::ShapeFormat format;
-    EXPECT_TRUE(vexal::DescribeShapeFormat(screen_->bits, *vexal::GetPixelFormatPtr(), &format));
-    return vexal::PrepareShapeKernel(family, format, DrawState.BlendMode, DrawState.BlendParam,
-                                     DDrawState.CoarseBlendFlag != 0, Brightened(color, DrawState.Bright));
+  // The reference's pen for the draw state as it stands: the colour after the brightness.
+  shaperef::Pen Pen(shaperef::Family family, uint32_t color) const {
+    shaperef::Pen pen;
+    pen.family = family;
+    pen.lay = shaperef::Layout::Of(screen_->bits, *vexal::GetPixelFormatPtr());
+    pen.mode = DrawState.BlendMode;
+    pen.p = DrawState.BlendParam;
+    pen.coarse = DDrawState.CoarseBlendFlag != 0;
+    pen.c = family == shaperef::Family::kStore ? color : Brightened(color, DrawState.Bright);
+    return pen;
   }
 
   const Screen* screen_ = nullptr;

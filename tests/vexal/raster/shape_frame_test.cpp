@@ -9,6 +9,7 @@
 
 #include "platform/capture/frame_capture.h"
 #include "shape_draw_fixture.h"
+#include "triangle_reference.h"
 #include "vexal/graphics/graphs/bmp_data_table.h"
 
 namespace shapetest {
@@ -176,16 +177,21 @@ TEST_F(ShapeFrameTest, ATargetLargerThanTheWorkSurfaceIsReadInPlace) {
   EXPECT_EQ(vexal::G_DDraw_DrawFillBox(300, 200, 400, 300, 0x808080), 0);
   EXPECT_EQ(vexal::G_DDraw_DrawCircle(380, 280, 30, 0x808080, 1), 0);
   const Picture after = Read(dest);
-  const vexal::ShapeKernel box = Kernel(vexal::ShapeFamily::kBoxRow, 0x808080);
-  const vexal::ShapeKernel disc = Kernel(vexal::ShapeFamily::kRound, 0x808080);
-  for (int y = 0; y < 300; ++y)
-    for (int x = 0; x < 400; ++x) {
-      uint32_t want = before.at(x, y);
-      if (x >= 300 && y >= 200) want = vexal::BlendShapePixel(box, want);
-      const int dx = x - 380, dy = y - 280;
-      if (dx * dx + dy * dy <= 25 * 25 && y < 300) want = vexal::BlendShapePixel(disc, want);
-      if (dx * dx + dy * dy <= 25 * 25 || (x < 300 || y < 200)) ASSERT_EQ(after.at(x, y), want) << x << "," << y;
-    }
+  // The box, then the disc over it, each reading the target as it stands.
+  Picture expected = before;
+  {
+    shaperef::Canvas ref(before, &expected, 0, 0, 400, 300, 0, 0, false);
+    ref.Use(Pen(shaperef::Family::kBox, 0x808080));
+    for (int y = 200; y < 300; ++y)
+      for (int x = 300; x < 400; ++x) ref.Write(x, y);
+    ref.Use(Pen(shaperef::Family::kRound, 0x808080));
+    ref.Circle(380, 280, 30, true);
+  }
+  EXPECT_TRUE(after == expected);
+  // By hand, in the box's corner: each channel (155 v) >> 8 plus (100 x 128) >> 8 = 50.
+  uint32_t corner = 0;
+  for (int shift : {16, 8, 0}) corner |= (((155 * ((before.at(300, 200) >> shift) & 0xFF)) >> 8) + 50) << shift;
+  EXPECT_EQ(after.at(300, 200), corner);
 }
 
 TEST_F(ShapeFrameTest, AnEightBitScreenStoresTheIndexInEveryMode) {
@@ -283,8 +289,9 @@ TEST_F(ShapeFrameTest, AFailedLockIsFatalWithItsMessage) {
   }
 }
 
-// Every shape in each blend mode on a graded background, one band a mode; saved as a
-// picture (to $NL_SHAPE_SCENE when set) for a person to look at.
+// Every shape in each blend mode on a graded background, one band a mode, the whole picture
+// checked against the slow references; saved as a picture (to $NL_SHAPE_SCENE when set)
+// for a person to look at.
 TEST_F(ShapeFrameTest, ASceneOfEveryShapeInEachMode) {
   Start(kXrgb32);
   Picture bg = Back();
@@ -292,9 +299,11 @@ TEST_F(ShapeFrameTest, ASceneOfEveryShapeInEachMode) {
     for (int x = 0; x < bg.w; ++x)
       bg.at(x, y) = static_cast<uint32_t>(x * 255 / 319) << 16 | static_cast<uint32_t>(y * 255 / 239) << 8 | 0x40;
   Write(DDrawState.Back, bg);
+  Picture expected = bg;
   const uint32_t colors[] = {0xFFFFFF, 0xFF4000, 0x00C0FF, 0xFFFF00};
   for (int mode = 0; mode < 4; ++mode) {
-    Apply({mode, 160});
+    const Look look{mode, 160};
+    Apply(look);
     const int top = 4 + mode * 59;
     const uint32_t c = colors[mode];
     EXPECT_EQ(vexal::G_DDraw_DrawFillBox(4, top, 40, top + 50, c), 0);
@@ -305,17 +314,54 @@ TEST_F(ShapeFrameTest, ASceneOfEveryShapeInEachMode) {
     EXPECT_EQ(vexal::G_DDraw_DrawOval(244, top + 25, 16, 24, c, 1), 0);
     EXPECT_EQ(vexal::G_DDraw_DrawOval(280, top + 25, 12, 8, c, 0), 0);
     EXPECT_EQ(vexal::G_DDraw_DrawTriangle(266, top + 38, 316, top + 38, 290, top + 2, c, 0), 0);
+    const triangleref::Triangle filled{{266, top + 40}, {282, top + 48}, {270, top + 56}};
+    EXPECT_EQ(vexal::G_DDraw_DrawTriangle(filled.bottom.x, filled.bottom.y, filled.mid.x, filled.mid.y, filled.top.x,
+                                          filled.top.y, c, 1),
+              0);
     for (int i = 0; i < 10; ++i) EXPECT_EQ(vexal::G_DDraw_DestPixel(300 + (i % 5) * 3, top + 44 + (i / 5) * 3, c), 0);
+
+    // The same calls through the references, each reading the picture as it stands.
+    shaperef::Canvas ref(expected, &expected, 0, 0, 320, 240, 0, 0, false);
+    ref.Use(Pen(shaperef::Family::kBox, c));
+    for (int y = top; y < top + 50; ++y)
+      for (int x = 4; x < 40; ++x) ref.Write(x, y);
+    ref.Use(Pen(shaperef::Family::kSpan, c));
+    ref.Line(44, top, 80, top);
+    ref.Line(79, top, 80, top + 50);
+    ref.Line(79, top + 49, 44, top + 50);
+    ref.Line(44, top + 49, 44, top);
+    for (int i = 0; i < 5; ++i) ref.Line(84, top, 84 + i * 9, top + 50);
+    shaperef::Canvas disc(expected, &expected, 0, 0, 320, 240, 0, 0, false);  // fresh row flags
+    disc.Use(Pen(shaperef::Family::kRound, c));
+    disc.Circle(148, top + 25, 24, true);
+    ref.Use(Pen(shaperef::Family::kRound, c));
+    ref.Circle(200, top + 25, 24, false);
+    shaperef::Canvas oval(expected, &expected, 0, 0, 320, 240, 0, 0, false);
+    oval.Use(Pen(shaperef::Family::kRound, c));
+    oval.Oval(244, top + 25, 16, 24, true);
+    ref.Oval(280, top + 25, 12, 8, false);
+    ref.Use(Pen(shaperef::Family::kStore, c));
+    ref.Line(266, top + 38, 316, top + 38);
+    ref.Line(316, top + 38, 290, top + 2);
+    ref.Line(290, top + 2, 266, top + 38);
+    for (const triangleref::Row& r : triangleref::Covered(filled))
+      for (int x = r.left; x <= r.right; ++x) expected.at(x, r.y) = triangleref::Blend(expected.at(x, r.y), c, look);
+    ref.Use(Pen(shaperef::Family::kPoint, c));
+    for (int i = 0; i < 10; ++i) ref.Write(300 + (i % 5) * 3, top + 44 + (i / 5) * 3);
   }
   const Picture p = Back();
   std::vector<uint8_t> rgb;
   for (uint32_t v : p.px) rgb.insert(rgb.end(), {static_cast<uint8_t>(v >> 16), static_cast<uint8_t>(v >> 8), static_cast<uint8_t>(v)});
   const char* out = std::getenv("NL_SHAPE_SCENE");
   EXPECT_TRUE(plat::presentation::WriteRgbPng(out != nullptr ? out : "shape_scene.png", p.w, p.h, rgb));
-  // Mode 0 stores the colour; the other bands mix it with the background.
+  for (int y = 0; y < p.h; ++y)
+    for (int x = 0; x < p.w; ++x) ASSERT_EQ(p.at(x, y), expected.at(x, y)) << x << "," << y;
+  // By hand: mode 0 stores the colour. The alpha band's box corner (4, 63) lies on the
+  // background 3, 67, 64; with p 160 each channel is (95 old) >> 8 + (160 colour) >> 8:
+  // red 1 + 159, green 24 + 40, blue 23 + 0.
   EXPECT_EQ(p.at(10, 10), 0xFFFFFFu);
-  EXPECT_NE(p.at(10, 70), 0xFF4000u);
-  EXPECT_NE(p.at(10, 70), bg.at(10, 70));
+  ASSERT_EQ(bg.at(4, 63), 0x034340u);
+  EXPECT_EQ(p.at(4, 63), 0xA04017u);
 }
 
 }  // namespace

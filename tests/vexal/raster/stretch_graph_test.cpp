@@ -117,8 +117,16 @@ TEST_P(StretchGraph, RefusesWhatItCannotStep) {
   for (const Case& c : cases)
     EXPECT_EQ(vexal::G_DDraw_DrawExtendGraph(c.x1, c.y1, c.x2, c.y2, c.graph, 0), -1) << c.x1 << "," << c.x2;
   EXPECT_TRUE(Read(vexal::DDrawState.Back) == before);
-  // A factor just below 32768 still draws.
+  // A factor just below 32768 still draws: the one texel covers the two rows as far as the
+  // screen reaches, and nothing below them.
   EXPECT_EQ(vexal::G_DDraw_DrawExtendGraph(0, 0, 32767, 2, &one->record, 0), 0);
+  Picture expected = before;
+  for (int y = 0; y < 2; ++y)
+    for (int x = 0; x < expected.w; ++x) expected.at(x, y) = one->pixels.at(0, 0);
+  const Picture after = Read(vexal::DDrawState.Back);
+  EXPECT_EQ(after.at(0, 0), one->pixels.at(0, 0));
+  EXPECT_EQ(after.at(319, 1), one->pixels.at(0, 0));
+  EXPECT_TRUE(after == expected);
 }
 
 // A graph stretched onto its own surface reads the picture as it was before the call.

@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include <bit>
 #include <cstring>
 #include <memory>
 #include <optional>
@@ -35,7 +36,8 @@ namespace warptest {
 namespace pd = plat::display;
 namespace ps = plat::surface;
 
-enum class Layout { k32, k565, k555, k8 };
+// kGeneric: a 16-bit screen given other masks after start-up.
+enum class Layout { k32, k565, k555, k8, kGeneric };
 
 struct Screen {
   const char* name;
@@ -43,12 +45,16 @@ struct Screen {
   pd::Layout16 layout16;
   Layout layout;
   uint32_t red_mask;
+  uint32_t green_mask = 0, blue_mask = 0;  // kGeneric only
 };
 
 inline const Screen kXrgb32{"32", 32, pd::Layout16::k565, Layout::k32, 0xFF0000};
 inline const Screen k565{"565", 16, pd::Layout16::k565, Layout::k565, 0xF800};
 inline const Screen k555{"555", 16, pd::Layout16::k555, Layout::k555, 0x7C00};
 inline const Screen kPalette8{"8", 8, pd::Layout16::k565, Layout::k8, 0};
+// Channels of unequal widths, red widest; and equal narrow ones with bits to spare on top.
+inline const Screen k655{"655", 16, pd::Layout16::k565, Layout::kGeneric, 0xFC00, 0x03E0, 0x001F};
+inline const Screen k444{"444", 16, pd::Layout16::k565, Layout::kGeneric, 0x0F00, 0x00F0, 0x000F};
 
 using nltest::Picture;
 using nltest::Read;
@@ -112,7 +118,17 @@ class WarpTest : public apptest::LibraryTest {
     vexal::ChangeWindowMode(1);
     ASSERT_EQ(vexal::LibraryInit(), 0);
     ASSERT_EQ(vexal::GetPixelFormatPtr()->ColorBits, f.bits);
-    if (f.bits == 16) {
+    if (f.layout == Layout::kGeneric) {
+      vexal::ColorFormatRecord& format = vexal::DDrawState.Screen.Format;
+      auto set = [](uint32_t mask, uint32_t* m, uint8_t* shift, uint8_t* width) {
+        *m = mask;
+        *shift = static_cast<uint8_t>(std::countr_zero(mask));
+        *width = static_cast<uint8_t>(std::popcount(mask));
+      };
+      set(f.red_mask, &format.RedMask, &format.RedShift, &format.RedWidth);
+      set(f.green_mask, &format.GreenMask, &format.GreenShift, &format.GreenWidth);
+      set(f.blue_mask, &format.BlueMask, &format.BlueShift, &format.BlueWidth);
+    } else if (f.bits == 16) {
       ASSERT_EQ(vexal::GetPixelFormatPtr()->RedMask, f.red_mask);
     }
     vexal::DDrawState.DrawSurface = vexal::DDrawState.Back;

@@ -96,7 +96,7 @@ TEST_P(WarpKernels, EveryRuleMatchesTheReference) {
 }
 
 INSTANTIATE_TEST_SUITE_P(Formats, WarpKernels,
-                         ::testing::Combine(::testing::Values(&kXrgb32, &k565, &k555),
+                         ::testing::Combine(::testing::Values(&kXrgb32, &k565, &k555, &k655, &k444),
                                             ::testing::Values(Walker::kTriangle, Walker::kStretch, Walker::kTurn)),
                          [](const auto& info) {
                            return std::string(Name(std::get<1>(info.param))) + "_" + std::get<0>(info.param)->name;
@@ -130,8 +130,43 @@ TEST_P(OneColourKernels, TriangleMatchesTheReference) {
   }
 }
 
-INSTANTIATE_TEST_SUITE_P(Formats, OneColourKernels, ::testing::Values(&kXrgb32, &k565, &k555),
+INSTANTIATE_TEST_SUITE_P(Formats, OneColourKernels, ::testing::Values(&kXrgb32, &k565, &k555, &k655, &k444),
                          [](const auto& info) { return std::string(info.param->name); });
+
+// One colour on a 6:5:5 screen (red 0xFC00, green 0x03E0, blue 0x001F), pixels worked by
+// hand: each channel saturates and floors within its own width.
+TEST_F(WarpTest, OneColourOnUnequalChannelsByHand) {
+  Start(k655);
+  const struct {
+    const char* what;
+    int mode, p;
+    uint32_t color, old, want;
+  } cases[] = {
+      {"store", 0, 255, 0x1234, 0xFFFF, 0x1234},
+      // (63 * 128) >> 8 = 31, (31 * 128) >> 8 = 15 twice; black keeps nothing.
+      {"alpha 128, white over black", 1, 128, 0xFFFF, 0x0000, 31u << 10 | 15u << 5 | 15u},
+      // 62 + 63, 30 + 31, 30 + 31: every channel full.
+      {"add 255, white over white", 2, 255, 0xFFFF, 0xFFFF, 0xFFFF},
+      // Red alone carries: green and blue keep their sums, red is full.
+      {"add 255, red over red", 2, 255, 0xFC00, 0x8000 | 3u << 5 | 2u, 0xFC00 | 3u << 5 | 2u},
+      {"subtract 255, white minus black", 3, 255, 0x0000, 0xFFFF, 0xFFFF},
+      // 32 - 62 floors red at 0; green and blue untouched by a colour of none.
+      {"subtract 255, red minus red", 3, 255, 0xFC00, 0x8000 | 7u << 5 | 9u, 7u << 5 | 9u},
+  };
+  for (const auto& c : cases) {
+    Look look;
+    look.mode = c.mode;
+    look.param = c.p;
+    Apply(look);
+    ps::Blt(vexal::DDrawState.Back, nullptr, nullptr, nullptr, ps::kBltColorFill, c.old);
+    ps::LockedRect d;
+    ASSERT_EQ(ps::Lock(vexal::DDrawState.Back, nullptr, ps::kLockWait, &d), ps::Result::kOk);
+    const vexal::RasterVertex v[3] = {{40, 30, 0, 0}, {40, 36, 0, 0}, {44, 36, 0, 0}};
+    EXPECT_EQ(vexal::G_DDraw_RasterTriangle(v, nullptr, 0, d.bits, d.pitch, nullptr, 0, d.bits, d.pitch, c.color), 0);
+    ps::Unlock(vexal::DDrawState.Back);
+    EXPECT_EQ(Read(vexal::DDrawState.Back).at(40, 31), c.want) << c.what;
+  }
+}
 
 }  // namespace
 }  // namespace warptest

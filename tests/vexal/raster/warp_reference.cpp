@@ -12,11 +12,45 @@ struct Fields {
   uint32_t keep, carry, low;  // packed add and subtract
   int spread;
   uint32_t half;  // mask of the average
+  bool own_widths = false;  // each carry spreads over its own channel's width
+  int width[3] = {};
 };
 
 const Fields kF32{{16, 8, 0}, {255, 255, 255}, 0xFEFEFF, 0x1010100, 0x10100, 8, 0x7F7F7F};
 const Fields kF565{{11, 5, 0}, {31, 63, 31}, 0xF7DF, 0x10820, 0x820, 5, 0x7BEF};
 const Fields kF555{{10, 5, 0}, {31, 31, 31}, 0x7BDF, 0x8420, 0x420, 5, 0x3DEF};
+
+// Other masks: the bit above each channel is its carry, the channels' lowest bits are the
+// low bits, and a carry turns into a mask over its own channel.
+Fields GenericFields() {
+  const vexal::ColorFormatRecord& r = *vexal::GetPixelFormatPtr();
+  const uint32_t masks[3] = {r.RedMask, r.GreenMask, r.BlueMask};
+  Fields f{};
+  uint32_t all = 0;
+  for (int c = 0; c < 3; ++c) {
+    f.shift[c] = 0;
+    while (((masks[c] >> f.shift[c]) & 1) == 0) ++f.shift[c];
+    f.width[c] = 0;
+    while ((masks[c] >> (f.shift[c] + f.width[c])) & 1) ++f.width[c];
+    f.max[c] = (1 << f.width[c]) - 1;
+    f.carry |= 1u << (f.shift[c] + f.width[c]);
+    f.low |= 1u << f.shift[c];
+    all |= masks[c];
+  }
+  f.keep = all & ~f.carry;
+  f.own_widths = true;
+  return f;
+}
+
+uint32_t Spread(const Fields& f, uint32_t cy) {
+  if (!f.own_widths) return cy - (cy >> f.spread);
+  uint32_t out = 0;
+  for (int c = 0; c < 3; ++c) {
+    const uint32_t bit = cy & (1u << (f.shift[c] + f.width[c]));
+    if (bit != 0) out |= static_cast<uint32_t>(f.max[c]) << f.shift[c];
+  }
+  return out;
+}
 
 int Mul(int p, int v) { return (v * p) >> 8; }
 
@@ -34,7 +68,8 @@ int Sixteenths(int level, int v) {
 
 std::optional<uint32_t> ReferencePixel(Layout layout, const Look& look, bool alpha, int a, uint32_t s, uint32_t d,
                                        bool flat) {
-  const Fields& f = layout == Layout::k32 ? kF32 : layout == Layout::k565 ? kF565 : kF555;
+  const bool generic = layout == Layout::kGeneric;
+  const Fields f = generic ? GenericFields() : layout == Layout::k32 ? kF32 : layout == Layout::k565 ? kF565 : kF555;
   auto field = [&](uint32_t v, int c) { return static_cast<int>(v >> f.shift[c]) & f.max[c]; };
   auto pack = [&](const int* ch) {
     uint32_t v = 0;
@@ -43,8 +78,11 @@ std::optional<uint32_t> ReferencePixel(Layout layout, const Look& look, bool alp
   };
   if (flat) alpha = false;
   if (alpha && a == 0 && !flat) return std::nullopt;
-  const bool none = look.bright == vexal::kBrightNone;
-  const bool coarse = look.coarse && !alpha;
+  // Other masks: one colour goes without the brightness; a brightened graph draws only in
+  // mode 0; the coarse flag is not looked at.
+  const bool none = look.bright == vexal::kBrightNone || (generic && flat);
+  if (generic && !none && look.mode != 0) return std::nullopt;
+  const bool coarse = look.coarse && !alpha && !generic;
   const int factor[3] = {static_cast<int>(look.bright >> 8) & 255, static_cast<int>(look.bright >> 16) & 255,
                          static_cast<int>(look.bright >> 24) & 255};
   int sp[3];
@@ -98,11 +136,11 @@ std::optional<uint32_t> ReferencePixel(Layout layout, const Look& look, bool alp
       if (look.mode == 2) {
         const uint32_t sum = (d & f.keep) + (S & f.keep);
         const uint32_t cy = sum & f.carry;
-        return sum | (cy - (cy >> f.spread)) | ((d | S) & f.low);
+        return sum | Spread(f, cy) | ((d | S) & f.low);
       }
       const uint32_t tt = (d | f.carry) - (S & f.keep);
       const uint32_t b = tt & f.carry;
-      return tt & (b - (b >> f.spread));
+      return tt & Spread(f, b);
     }
     default: return std::nullopt;
   }

@@ -29,7 +29,7 @@ int G_DDraw_DrawModiGraph(int x1, int y1, int x2, int y2, int x3, int y3, int x4
                           int trans);  // 16
 int G_DDraw_DrawModiGraphFloat(float x1, float y1, float x2, float y2, float x3, float y3, float x4, float y4,
                                GraphRecord* graph, int trans);  // 17
-int G_DDraw_DrawChipMap(int x, int y, int columns, int rows, const uint32_t* map, int row_stride, int unused,
+int G_DDraw_DrawChipMap(int x, int y, int columns, int rows, const uint32_t* map, int row_stride, int count,
                         GraphRecord** graphs, int trans);                                                        // 18
 int G_DDraw_DrawPrimitive(const PrimitiveVertex* vertices, int count, int type, GraphRecord* graph, int trans);  // 19
 int DDrawCopyScreenToGraph(int x1, int y1, int x2, int y2, GraphRecord* graph, int screen_size);                 // 23
