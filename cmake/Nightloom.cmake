@@ -14,11 +14,15 @@ function(nl_game_library target)
   nl_game_charset(${target})
 endfunction()
 
-# One GoogleTest program made of every test source in the calling directory;
-# each test case runs in a process of its own under CTest.
+# One GoogleTest program made of every test source in the calling directory (or of those
+# matching the SOURCES patterns); each test case runs in a process of its own under CTest.
 function(nl_test_suite target)
-  cmake_parse_arguments(ARG "" "" "LIBS" ${ARGN})
-  file(GLOB sources CONFIGURE_DEPENDS ${CMAKE_CURRENT_SOURCE_DIR}/*.cpp)
+  cmake_parse_arguments(ARG "" "" "LIBS;SOURCES" ${ARGN})
+  if(NOT ARG_SOURCES)
+    set(ARG_SOURCES *.cpp)
+  endif()
+  list(TRANSFORM ARG_SOURCES PREPEND ${CMAKE_CURRENT_SOURCE_DIR}/)
+  file(GLOB sources CONFIGURE_DEPENDS ${ARG_SOURCES})
   add_executable(${target} ${sources})
   target_link_libraries(${target} PRIVATE ${ARG_LIBS} nl_test_support GTest::gtest GTest::gmock
                         GTest::gtest_main)

@@ -4,7 +4,6 @@
 #include <algorithm>
 #include <cstdio>
 #include <cstring>
-#include <filesystem>
 #include <vector>
 
 #include "music/melody_voice.h"
@@ -38,14 +37,12 @@ uint32_t GetU32(const uint8_t* p) {
 int LoadDrumSample(std::string_view path, int drum) {
   if (MusicDirectSound == nullptr || !ValidDrum(drum)) return 0;
   ReleaseDrumBuffer(drum);
-  std::error_code error;
-  const std::string host = plat::fs::HostPath(path);
-  if (!std::filesystem::is_regular_file(host, error)) {
+  // The handle is what counts: a file that is there but cannot be read fails here too.
+  std::FILE* file = plat::fs::OpenFile(path, "rb");
+  if (file == nullptr) {
     plat::ShowMessageBox(kNoFileHandle, kLoadErrorCaption);
     return 0;
   }
-  std::FILE* file = plat::fs::OpenFile(path, "rb");
-  if (file == nullptr) return 0;
   // The file is read whole; its size is what the read returns, not what was asked.
   std::vector<uint8_t> bytes;
   uint8_t chunk[4096];

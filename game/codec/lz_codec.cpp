@@ -242,8 +242,9 @@ bool Unpack(std::FILE* in, std::FILE* out) {
       node = s.Parent[node];
     }
     int length = kLzMaxPhraseLength - start;
-    for (int i = start; i < kLzMaxPhraseLength; ++i) {
-      if (written == total) return false;  // the phrase runs past the announced length
+    // A last phrase that runs past the announced length is cut there: what follows the
+    // N-th byte is ignored, as the bits after it are.
+    for (int i = start; i < kLzMaxPhraseLength && written < total; ++i) {
       if (std::putc(s.Phrase[i], out) == EOF) return false;
       ++written;
     }

@@ -85,11 +85,11 @@ int GameData::BuyItem(int n) {
 }
 
 int64_t GameData::SellPrice(int b) const {
-  if (b < 0 || b >= kStackCount) return 0;
+  if (b < 0 || b >= kStackCount) return -1;
   const auto& v = Item(ItemBag[b].id).values;
   const int64_t p = v[kItemPrice];
   if (v[kItemUses] == kUsesLevelled) return p >> 1;
-  if (v[kItemUses] == 0) return 0;  // nothing to divide by: not for sale
+  if (v[kItemUses] == 0) return -1;  // nothing to divide by: not for sale
   const int64_t uses = static_cast<int16_t>(ItemBag[b].count);
   return (p * 3) / 4 * uses / v[kItemUses];
 }

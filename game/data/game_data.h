@@ -235,7 +235,8 @@ class GameData {
   // 0 bought; 1 refused (money, a full bag or a full stock).
   int BuyItem(int item);
   void SellBagItem(int bag_index);
-  // The price paid back; -1 when the item is not for sale (no uses to divide by).
+  // The price paid back; -1 when there is nothing to sell: an item with no uses to divide
+  // by, or an index outside the bag.
   int64_t SellPrice(int bag_index) const;
   void NextLeader();
   // The field ESP that button 6 uses: the leader's own power, by member id (0 break,

@@ -113,8 +113,10 @@ void GameData::ReadConcoctions() {
       return (v >= 0 && v < kMaterialCount) || v == kRecipeUnsetMaterial;
     });
     if (!IsItemId(result) || !materials_ok) {
+      // A recipe's number is its row: a bad row stays empty and keeps its place.
       vexal::LogWriteFmt("%s: recipe %d skipped (result %d, materials %d %d %d)\n", kConcoctionFile,
                          recipe, result, m[0], m[1], m[2]);
+      ++recipe;
       continue;
     }
     RecipeResults[recipe] = static_cast<uint32_t>(result);

@@ -24,7 +24,8 @@ inline constexpr std::array<uint8_t, kSaveIconHeaderBytes> kSaveIconHeader = {
 
 class SaveIconPack {
  public:
-  // Reads system\package16.grp whole; a missing or short file leaves every entry zero.
+  // Reads system\package16.grp whole; a missing file leaves every entry zero, a short one
+  // the bytes past its end.
   void LoadSaveIcons();
   // Puts the header and icon n (0..15; else nothing) in front of the file's contents.
   // 0, or -1 when the file cannot be read or rewritten whole.

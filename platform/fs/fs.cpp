@@ -96,7 +96,21 @@ std::string HostPath(std::string_view path) {
 }
 
 std::FILE* OpenFile(std::string_view path, const char* mode) {
-  return std::fopen(HostPath(path).c_str(), mode);
+  // An empty name would resolve to the current folder, and the host opens folders for
+  // reading: neither is a file.
+  if (path.empty()) {
+    errno = ENOENT;
+    return nullptr;
+  }
+  std::FILE* file = std::fopen(HostPath(path).c_str(), mode);
+  if (file == nullptr) return nullptr;
+  struct stat st;
+  if (::fstat(::fileno(file), &st) == 0 && S_ISDIR(st.st_mode)) {
+    std::fclose(file);
+    errno = EISDIR;
+    return nullptr;
+  }
+  return file;
 }
 
 bool DeleteFile(std::string_view path) { return ::unlink(HostPath(path).c_str()) == 0; }

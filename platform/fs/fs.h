@@ -17,7 +17,8 @@ namespace plat::fs {
 // replaced by its name on disk. Absolute host paths ("/...") pass through the same way.
 std::string HostPath(std::string_view path);
 
-// fopen on the host path; null on failure, with errno set.
+// fopen on the host path; null on failure, with errno set. An empty name or a folder is
+// no file: null.
 std::FILE* OpenFile(std::string_view path, const char* mode);
 
 // Removes a file; false when it could not be removed.

@@ -137,6 +137,7 @@ Result PlayBuffer(Buffer* buffer, uint32_t flags) {
   b->playing = true;
   if (!b->primary) g_sound.playing.push_back(b);
   StartStream();
+  StartPendingSdl(lock);
   return Result::kOk;
 }
 
@@ -261,6 +262,7 @@ Result SetBufferFormat(Buffer* buffer, const WaveFormat& format) {
   if (!b->primary) return Result::kInvalidCall;
   if (!PrimaryAccepts(format, g_sound.caps)) return Result::kBadFormat;
   ChangeOutputFormat(lock, PcmFormat(format.samples_per_sec, format.channels, format.bits_per_sample));
+  StartPendingSdl(lock);
   return Result::kOk;
 }
 

@@ -32,7 +32,9 @@ void SdlPull(void*, Uint8* stream, int len) {
   std::memset(stream + used, silence, static_cast<size_t>(len) - used);
 }
 
-// Opens SDL output in the output format (SDL converts to what the hardware takes).
+// Opens SDL output in the output format (SDL converts to what the hardware takes),
+// paused: SDL calls SdlPull under its device lock, so the lock order is SDL's, then ours,
+// and the unpause, which takes SDL's lock, waits until ours is released (StartPendingSdl).
 bool OpenSdl() {
   if (SDL_InitSubSystem(SDL_INIT_AUDIO) != 0) return false;
   SDL_AudioSpec want{};
@@ -48,16 +50,20 @@ bool OpenSdl() {
     return false;
   }
   g_sound.sdl_device = id;
-  SDL_PauseAudioDevice(id, 0);
+  g_sound.sdl_start_pending = id;
   return true;
 }
 
 void CloseSdl(std::unique_lock<std::mutex>& lock, SDL_AudioDeviceID id) {
   if (id == 0) return;
+  if (g_sound.sdl_start_pending == id) g_sound.sdl_start_pending = 0;
   // SDL waits for its audio thread, which may be waiting for our lock.
   lock.unlock();
-  SDL_CloseAudioDevice(id);
-  SDL_QuitSubSystem(SDL_INIT_AUDIO);
+  {
+    std::lock_guard<std::mutex> sdl(g_sound.sdl_mutex);
+    SDL_CloseAudioDevice(id);
+    SDL_QuitSubSystem(SDL_INIT_AUDIO);
+  }
   lock.lock();
 }
 
@@ -109,6 +115,16 @@ void StartStream() {
   if (g_sound.active == ActiveBackend::kSdl) g_sound.active = ActiveBackend::kClockDriven;
   g_sound.stream_origin = timer::PerfCounter();
   g_sound.frames_rendered = 0;
+}
+
+void StartPendingSdl(std::unique_lock<std::mutex>& lock) {
+  const SDL_AudioDeviceID id = g_sound.sdl_start_pending;
+  if (id == 0) return;
+  g_sound.sdl_start_pending = 0;
+  lock.unlock();
+  // A close made meanwhile waits for this; an id closed before it is refused by SDL.
+  std::lock_guard<std::mutex> sdl(g_sound.sdl_mutex);
+  SDL_PauseAudioDevice(id, 0);
 }
 
 void StopStream(std::unique_lock<std::mutex>& lock) {

@@ -52,6 +52,8 @@ struct SoundState {
   int64_t stream_origin = 0;                                // clock-driven: counter at start
   uint64_t frames_rendered = 0;                             // clock-driven: frames since origin
   uint32_t sdl_device = 0;                                  // open SDL audio device, or 0
+  uint32_t sdl_start_pending = 0;                           // opened, to unpause unlocked
+  std::mutex sdl_mutex;  // SDL's open device: unpause versus close; never taken with `mutex`
   DeviceCaps caps{};                                        // reported capabilities
   std::vector<DeviceInfo> device_list;                      // reported devices
   std::function<Result(Op)> failure_hook;                   // test injection, or empty
@@ -104,8 +106,12 @@ std::unique_lock<std::mutex> EnterSound();
 // Clock-driven backend: renders the frames due by now. Every operation calls it first,
 // with the lock held.
 void CatchUp();
-// Starts the output stream (on the first Play). Lock held.
+// Starts the output stream (on the first Play). Lock held. An SDL device it opened stays
+// paused until StartPendingSdl.
 void StartStream();
+// Unpauses the SDL device that StartStream opened, if any, after releasing the lock (SDL
+// takes its device lock before it calls for frames, which takes ours). Leaves it released.
+void StartPendingSdl(std::unique_lock<std::mutex>& lock);
 // Stops the output. Takes the lock itself; an SDL device is closed outside it.
 void StopStream(std::unique_lock<std::mutex>& lock);
 // The output format changes: renders what is due in the old one, rebases the stream and

@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <condition_variable>
+#include <cstdlib>
 #include <map>
 #include <mutex>
 #include <thread>
@@ -41,22 +42,39 @@ struct PeriodicState {
   TimerCaps caps = kDefaultCaps;           // reported capabilities
   bool caps_fail = false;                  // GetDevCaps fails (tests)
   bool moving = false;                     // a virtual move runs callbacks now
-
-  ~PeriodicState() {
-    {
-      std::lock_guard<std::mutex> lock(mutex);
-      quit = true;
-      events.clear();
-    }
-    changed.notify_all();
-    if (service.joinable()) service.join();
-    SetVirtualClockMover(nullptr);
-  }
 };
 
+PeriodicState& State();
+
+// At program exit the service thread ends (a callback in flight returns first), so no
+// callback runs while the program's objects are destroyed. Events set later never fire.
+void EndServiceAtExit() {
+  PeriodicState& s = State();
+  std::thread service;
+  {
+    std::lock_guard<std::mutex> lock(s.mutex);
+    s.quit = true;
+    service = std::move(s.service);
+  }
+  s.changed.notify_all();
+  if (!service.joinable()) return;
+  if (service.get_id() == std::this_thread::get_id()) {
+    service.detach();  // a callback ends the program: its own thread cannot wait for itself
+  } else {
+    service.join();
+  }
+}
+
+// The state is never destroyed (a union does not destroy its member): exit handlers
+// registered before it was first used, the music's say, run after every handler
+// registered since and must still find it whole.
 PeriodicState& State() {
-  static PeriodicState state;  // ends its thread at program exit
-  return state;
+  static union Forever {
+    Forever() : state() { std::atexit(&EndServiceAtExit); }
+    ~Forever() {}
+    PeriodicState state;
+  } forever;
+  return forever.state;
 }
 
 // Runs a callback with the lock released, marking it in flight.
@@ -70,6 +88,11 @@ void RunCallback(PeriodicState& s, std::unique_lock<std::mutex>& lock, uint32_t 
   lock.lock();
   s.in_flight = 0;
   s.changed.notify_all();
+}
+
+// The first deadline after `now` on the grid of `deadline` (which is not after now).
+Clock::time_point NextOnGrid(Clock::time_point deadline, Clock::duration period, Clock::time_point now) {
+  return deadline + period * ((now - deadline) / period + 1);
 }
 
 void ServiceLoop() {
@@ -96,12 +119,19 @@ void ServiceLoop() {
       // The next deadline stays on the grid; periods missed in a stall are skipped.
       Clock::time_point following = deadline + event.period;
       const Clock::time_point now = Clock::now();
-      if (following <= now) following += event.period * ((now - following) / event.period + 1);
+      if (following <= now) following = NextOnGrid(following, event.period, now);
       next->second.deadline = following;
     } else {
       s.events.erase(next);
     }
     RunCallback(s, lock, id, event);
+    // A callback that ran past the next deadline stalled its own event: the periods it
+    // overran are skipped too, or the one due would be called at once and the grid's
+    // next call would follow it within a fraction of a period.
+    if (auto it = s.events.find(id); it != s.events.end() && it->second.periodic) {
+      const Clock::time_point now = Clock::now();
+      if (it->second.deadline <= now) it->second.deadline = NextOnGrid(it->second.deadline, it->second.period, now);
+    }
   }
 }
 
@@ -182,7 +212,7 @@ uint32_t SetEvent(uint32_t delay_ms, uint32_t, EventCallback callback, uintptr_t
   } else {
     e.period = std::chrono::milliseconds(delay_ms);
     e.deadline = Clock::now() + e.period;
-    if (!s.service.joinable()) s.service = std::thread(ServiceLoop);
+    if (!s.service.joinable() && !s.quit) s.service = std::thread(ServiceLoop);
   }
   const uint32_t id = s.next_id++;
   s.events.emplace(id, e);

@@ -10,7 +10,12 @@
 // after it, and after a stall the missed periods are skipped, not caught up in a burst.
 // KillEvent refuses an id that is not running (never set, killed, or a one-shot that
 // fired); when the callback is in flight on another thread it waits until it returns —
-// called from inside the callback it returns at once.
+// called from inside the callback it returns at once. A callback that returns after its
+// event's next deadline has skipped the periods it overran as well.
+//
+// Program exit: the service thread ends (after a callback in flight), and real events set
+// from then on never fire. The module's state is never destroyed, so exit handlers and
+// destructors may still kill events and end periods whatever their order.
 //
 // Virtual mode: events set while the virtual clock runs (timer.h) have virtual deadlines
 // and are called on the thread that moves the clock, with the clock standing exactly at

@@ -1,6 +1,8 @@
 // Drum voices: samples from the fixed file layout, strikes at the key's rate, and the
 // failures with their message box or error-log line.
 #include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 #include "tests/music/music_fixture.h"
 
@@ -114,6 +116,23 @@ TEST_F(DrumVoiceTest, RefusedFilesLeaveNoBuffer) {
   EXPECT_EQ(DrumBuffers[1], nullptr);
   EXPECT_EQ(boxes_.size(), 1u);
   EXPECT_EQ(ErrorLog(), "");
+}
+
+TEST_F(DrumVoiceTest, AFileThatCannotBeReadShowsTheHandleBox) {
+  WriteDrum("locked.wav", ps::PcmFormat(22050, 1, 8), Samples(100), 100);
+  ASSERT_EQ(::chmod(dir_.File("locked.wav").c_str(), 0), 0);
+  // The superuser reads any file: the load runs as nobody (the folder open for it to search).
+  const bool drop = ::geteuid() == 0;
+  if (drop) {
+    ASSERT_EQ(::chmod(dir_.path().c_str(), 0755), 0);
+    ASSERT_EQ(::seteuid(65534), 0);
+  }
+  const int loaded = LoadDrumSample("locked.wav", 2);
+  if (drop) ASSERT_EQ(::seteuid(0), 0);
+  EXPECT_EQ(loaded, 0);
+  ASSERT_EQ(boxes_.size(), 1u);
+  EXPECT_EQ(boxes_[0].text, "ファイルハンドル取得失敗");
+  EXPECT_EQ(DrumBuffers[2], nullptr);
 }
 
 TEST_F(DrumVoiceTest, SizeFieldIsCutToTheSamplesInTheFile) {

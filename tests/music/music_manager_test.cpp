@@ -2,6 +2,8 @@
 // number, battle switching and resuming, fades, and music off.
 #include <gtest/gtest.h>
 
+#include <cstdio>
+#include <cstdlib>
 #include <filesystem>
 
 #include "music/music_list.h"
@@ -252,9 +254,82 @@ TEST_F(MusicManagerTest, ReleaseTwiceAndAManagerOutlivingTheDevice) {
     MusicManager late;
     late.InitMusic(device_);
     late.PlayMusic(1);
+    Ticks(3);
     ps::ResetSoundForTests();  // the device and every buffer are gone first
   }  // its destructor stops and releases without touching a freed buffer
-  SUCCEED();
+  // It stopped the song's timer (its period ended, no tick moves the song) and left no buffer.
+  const auto calls = plat::timer::PeriodCallsForTests();
+  ASSERT_FALSE(calls.empty());
+  EXPECT_FALSE(calls.back().begin);
+  EXPECT_TRUE(calls.back().accepted);
+  const int32_t position = GetSongPosition();
+  Ticks(5);
+  EXPECT_EQ(GetSongPosition(), position);
+  EXPECT_EQ(ps::LiveBufferCount(), 0u);
+}
+
+TEST_F(MusicManagerTest, AnEmptyEntryOrAFolderCannotBeAccessed) {
+  // An entry past the list's lines is empty, as is a bad line's; a folder is no song either.
+  m.InitMusic(device_);
+  std::snprintf(m.MusicList[7].data(), m.MusicList[7].size(), "Org\\Org");
+  for (int n : {5, 49, 7}) {
+    SCOPED_TRACE(n);
+    boxes_.clear();
+    m.PlayMusic(n);
+    ASSERT_EQ(boxes_.size(), 1u);
+    EXPECT_EQ(boxes_[0].text, "ファイルにアクセスできません");
+    EXPECT_EQ(boxes_[0].caption, "Error (Load)");
+  }
+}
+
+// Checked after every other exit handler: the music's handler ended the song's timer
+// period on a timer module that was still whole.
+void CheckPeriodsAtExit() {
+  const auto calls = plat::timer::PeriodCallsForTests();
+  const bool ended = !calls.empty() && !calls.back().begin && calls.back().accepted;
+  std::fprintf(stderr, ended ? "timer period ended at exit\n" : "timer period still begun at exit\n");
+  std::fflush(stderr);
+  if (!ended) std::_Exit(3);
+}
+
+TEST(MusicExitTest, AProgramThatExitsWhilePlayingStopsTheMusicCleanly) {
+  // A fresh process, so that the music registers its exit handler before the timer
+  // module is first used, as in the game. The sanitisers watch the child.
+  GTEST_FLAG_SET(death_test_style, "threadsafe");
+  nltest::TempDir dir;
+  std::filesystem::create_directories(dir.File("Org/Org"));
+  ASSERT_TRUE(nltest::WriteFileBytes(dir.File("Org/Org/Bass01.wav"),
+                                     musictest::DrumFile(ps::PcmFormat(22050, 1, 8), {1, 2}, 2)));
+  ASSERT_TRUE(nltest::WriteFileBytes(dir.File("Org/Wave100.dat"), std::string(25600, '\x10')));
+  SongSpec spec;
+  spec.tick_period = 5;
+  spec.repeat_end = 100000;
+  spec.tracks[0].notes = {{0, 40, 255, 200, 6}, {99999, 255, 0, 255, 255}};
+  ASSERT_TRUE(nltest::WriteFileBytes(dir.File("Org/s.org"), SongBytes(spec)));
+  ASSERT_TRUE(nltest::WriteFileBytes(dir.File("Org/music.csv"), "0,Org\\s.org,x\n"));
+  EXPECT_EXIT(
+      {
+        std::atexit(&CheckPeriodsAtExit);
+        if (!plat::fs::SetCurrentDirectory(dir.path())) std::_Exit(4);
+        // The game's start: the device, and its output running from the main thread.
+        ps::Device* device = nullptr;
+        ps::Buffer* primary = nullptr;
+        ps::BufferDesc desc;
+        desc.flags = ps::kBufferPrimary;
+        if (ps::CreateDevice(&device) != ps::Result::kOk || ps::CreateBuffer(device, desc, &primary) != ps::Result::kOk ||
+            ps::PlayBuffer(primary, ps::kPlayLooping) != ps::Result::kOk) {
+          std::_Exit(5);
+        }
+        TheMusicManager.InitMusic(device);
+        TheMusicManager.PlayMusic(0);
+        for (int i = 0; i < 200 && GetSongPosition() < 4; ++i) plat::timer::Sleep(5);
+        if (GetSongPosition() < 4) std::_Exit(6);  // the song's timer never ticked
+        // The child made its own copy of the files; they go before it exits.
+        plat::fs::SetCurrentDirectory("/");
+        std::filesystem::remove_all(dir.path());
+        std::exit(0);
+      },
+      ::testing::ExitedWithCode(0), "timer period ended at exit");
 }
 
 }  // namespace

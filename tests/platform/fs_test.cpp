@@ -75,4 +75,18 @@ TEST_F(FsTest, OpenDeleteAndCurrentDirectory) {
   ASSERT_TRUE(plat::fs::SetCurrentDirectory(saved));
 }
 
+TEST_F(FsTest, AnEmptyNameOrAFolderOpensAsNoFile) {
+  std::string saved = plat::fs::CurrentDirectory();
+  ASSERT_TRUE(plat::fs::SetCurrentDirectory(dir_.path()));
+  for (const char* path : {"", "img", "IMG\\chara\\", "."}) {
+    for (const char* mode : {"rb", "rt", "r+b"}) {
+      SCOPED_TRACE(std::string("\"") + path + "\" " + mode);
+      std::FILE* f = plat::fs::OpenFile(path, mode);
+      EXPECT_EQ(f, nullptr);
+      if (f != nullptr) std::fclose(f);
+    }
+  }
+  ASSERT_TRUE(plat::fs::SetCurrentDirectory(saved));
+}
+
 }  // namespace

@@ -130,17 +130,28 @@ void StallsOnce(uint32_t, uint32_t, uintptr_t, uintptr_t, uintptr_t) {
 // After a stall of more than five periods the missed ones are skipped: no burst of calls
 // right after the stalled one.
 TEST_F(TimerPeriodicTest, MissedPeriodsAreSkippedAfterAStall) {
+  using std::chrono::milliseconds;
   stall_calls.clear();
+  const auto set_from = std::chrono::steady_clock::now();
   const uint32_t id = SetEvent(10, 1, &StallsOnce, 0, kEventPeriodic);
-  std::this_thread::sleep_for(std::chrono::milliseconds(120));
+  const auto set_to = std::chrono::steady_clock::now();
+  std::this_thread::sleep_for(milliseconds(120));
   KillEvent(id);
   std::lock_guard<std::mutex> lock(stall_mutex);
   ASSERT_GE(stall_calls.size(), 2u);
   int soon_after = 0;
   for (size_t i = 1; i < stall_calls.size(); ++i) {
-    if (stall_calls[i] < stall_end + std::chrono::milliseconds(2)) ++soon_after;
+    if (stall_calls[i] < stall_end + milliseconds(2)) ++soon_after;
   }
   EXPECT_LE(soon_after, 1);
+  // The periods the stall covered are skipped, the one due when it ended too: the next
+  // call waits for the grid (10 ms steps from the set, made between set_from and set_to).
+  // The first grid point that can lie after the stall's end must come by that call.
+  const auto period = milliseconds(10);
+  const auto k = (stall_end - (set_to + period) + period - std::chrono::nanoseconds(1)) / period;
+  EXPECT_GE(stall_calls[1], set_from + period + k * period)
+      << "called " << std::chrono::duration<double, std::milli>(stall_calls[1] - stall_end).count()
+      << " ms after the stall, before the grid's next deadline";
 }
 
 }  // namespace

@@ -289,7 +289,7 @@ TEST(PackFile, UnpackerRejectsMalformedInputAndStaysWithinTheAnnouncedLength) {
       {"phrase not made yet",
        stream(3, [](BitString& b) { b.Literal('a'); b.Literal('b'); b.Phrase(257, 1); }), 1,
        "ab"},
-      {"phrase runs past the length", stream(3, aa_then_phrase), 1, "aaa"},
+      {"phrase runs past the length: cut there", stream(3, aa_then_phrase), 0, "aaa"},
       {"phrase fills the length", stream(4, aa_then_phrase), 0, "aaaa"},
       {"bits after the length ignored",
        std::string("\x03\x00\x00\x00\x30\x98\x8C\x60\xFF\xFF", 10), 0, "abc"},

@@ -2,6 +2,7 @@
 
 #include <string>
 
+#include "game/data/save_icons.h"
 #include "game/text/bitmap_font.h"
 #include "tests/game/data/data_fixture.h"
 
@@ -96,11 +97,36 @@ TEST_F(DataTest, RowsOutsideTheirTablesAreSkipped) {
   EXPECT_EQ(d.Enemies[799].values[0], 4);
   EXPECT_EQ(d.EncounterGroups[34][0], 0u);  // an enemy number past the table
   EXPECT_EQ(d.EncounterGroups[33][2], 3u);
-  EXPECT_EQ(d.RecipeResults[0], 101u);
-  EXPECT_EQ(d.RecipeMaterials[0], (std::array<uint8_t, 3>{2, 1, 0}));
-  EXPECT_EQ(d.RecipeResults[1], 102u);
-  EXPECT_EQ(d.RecipeMaterials[2], (std::array<uint8_t, 3>{0xFF, 0xFF, 0xFF}));
-  EXPECT_EQ(d.RecipeResults[2], 1u);
+  // A recipe's number is its row: the two bad rows stay empty and keep their places.
+  const struct {
+    uint32_t result;
+    std::array<uint8_t, 3> materials;
+  } recipes[] = {{1, {0xFF, 0xFF, 0xFF}},
+                 {1, {0xFF, 0xFF, 0xFF}},
+                 {101, {2, 1, 0}},
+                 {102, {0xFF, 0xFF, 0xFF}},
+                 {1, {0xFF, 0xFF, 0xFF}}};
+  for (size_t i = 0; i < std::size(recipes); ++i) {
+    SCOPED_TRACE(i);
+    EXPECT_EQ(d.RecipeResults[i], recipes[i].result);
+    EXPECT_EQ(d.RecipeMaterials[i], recipes[i].materials);
+  }
+}
+
+TEST_F(DataTest, AShortIconPackKeepsWhatItHolds) {
+  // One whole icon entry and half of the next: those bytes stay, the rest is zero.
+  std::string pack;
+  for (int i = 0; i < kSaveIconEntryBytes * 3 / 2; ++i) pack += static_cast<char>(1 + i % 251);
+  WriteText(dir_.File("system/package16.grp"), pack);
+  TheSaveIconPack.LoadSaveIcons();
+  const auto& e = TheSaveIconPack.Entries();
+  for (size_t i = 0; i < e.size(); ++i) {
+    const int expected = i < pack.size() ? 1 + static_cast<int>(i % 251) : 0;
+    if (e[i] != expected) {
+      ADD_FAILURE() << "byte " << i << " is " << int(e[i]) << ", expected " << expected;
+      break;
+    }
+  }
 }
 
 TEST_F(DataTest, MissingFilesLeaveTheTablesEmpty) {

@@ -185,7 +185,7 @@ TEST_F(PartyTest, SellPriceIsThreeQuartersByUsesLeft) {
       {100, 10, 5, 37},                      // 75 x 5 / 10
       {80, kUsesUnlimited, 0xFFC0, 60},      // -64 / -64
       {2000000000, 998, 998, 1500000000},    // needs 64 bits
-      {100, 0, 3, 0},                        // nothing to divide by: not for sale
+      {100, 0, 3, -1},                       // nothing to divide by: not for sale
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.price);
@@ -195,6 +195,8 @@ TEST_F(PartyTest, SellPriceIsThreeQuartersByUsesLeft) {
     EXPECT_EQ(d.SellPrice(4), c.expected);
   }
   GameData& d = Party();
+  EXPECT_EQ(d.SellPrice(-1), -1);  // outside the bag: nothing to sell
+  EXPECT_EQ(d.SellPrice(kStackCount), -1);
   d.Scalars[kScalarMoney] = 5;
   SetItem(d, 20, 1, 100, 10);
   d.ItemBag[4] = {20, 10};

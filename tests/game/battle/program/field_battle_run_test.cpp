@@ -187,6 +187,116 @@ std::vector<Note> Notes(const Mono& wav) {
   return notes;
 }
 
+// ---- The fade-in ----
+
+// A ramp note's level in 1/100 dB for the master volume m: its track volume 200 scaled by
+// m / 127 (integers), then volume x 8 - 2040.
+double RampLevelDb(int m) { return ((200 * m / 127) * 8 - 2040) / 100.0; }
+
+
+constexpr int kFadeNotes = 10;  // notes after the resume looked at: 2 s, past the fade's 1.5 s
+
+// The first sample of a note: the song is silent between a note's end and the next.
+size_t Onset(const Mono& wav, int near_ms) {
+  size_t at = size_t(std::max(0, near_ms - kWindowMs)) * wav.rate / 1000;
+  while (at < wav.samples.size() && std::fabs(wav.samples[at]) < 1) ++at;
+  return at;
+}
+
+// Decibels of the samples [from, to).
+double LevelDb(const Mono& wav, size_t from, size_t to) {
+  double sum = 0;
+  for (size_t i = from; i < to; ++i) sum += wav.samples[i] * wav.samples[i];
+  return 10 * std::log10(sum / double(to - from));
+}
+
+// The levels the ticks of the field's song set on the way back from the fight.
+//
+// The title's and the town's songs are silent, so the first sample heard starts the
+// field's song: its ticks follow every 50 ms from there, a note every four, keys 48 up.
+// Until the fight they play at master volume 127: the level of each octave's wave at full
+// volume (the voices' buffers are per octave; within one the level does not move).
+//
+// After the fight the song was silent, so the resumed note's first sample is exact too.
+// Each tick sets the level of a note that sounds from the master volume of that moment,
+// as long as a note lies ahead. The fade's volume starts at 40 and gains 2 a 35 ms frame
+// up to 126 (the step to 128 is refused); where the frames fall between the ticks is not
+// known from outside, so each tick's volume is read from its level and the steps between
+// ticks are checked against the frames that fit between them.
+void CheckFadeIn(const Mono& wav, std::vector<Note>::const_iterator battle_from,
+                 std::vector<Note>::const_iterator resumed, std::vector<Note>::const_iterator end) {
+  const size_t tick = wav.rate * kTickMs / 1000, edge = wav.rate / 200;  // 5 ms off each end
+  // A tick's level, over whole periods of its tone (a low one has few in a tick).
+  const auto level = [&](size_t tick_start, int key) {
+    const double period = wav.rate / KeyHz(key);
+    const size_t span = size_t(std::lround(std::floor(double(tick - 2 * edge) / period) * period));
+    return LevelDb(wav, tick_start + edge, tick_start + edge + span);
+  };
+  size_t song_start = 0;
+  while (song_start < wav.samples.size() && std::fabs(wav.samples[song_start]) < 1) ++song_start;
+  std::map<int, std::vector<double>> full;  // octave -> levels of its notes' middle ticks
+  const size_t fight = size_t(battle_from->start_ms) * wav.rate / 1000;
+  for (int i = 0; song_start + size_t(4 * i + 2) * tick + kWindowMs * wav.rate / 1000 < fight; ++i) {
+    const int key = kRampFirstKey + i % kRampBeats;
+    full[key / 12].push_back(level(song_start + size_t(4 * i + 1) * tick, key));
+  }
+  ASSERT_EQ(full.size(), 4u) << "the field's song played all its octaves before the fight";
+  std::map<int, double> reference;
+  for (const auto& [octave, levels] : full) {
+    const auto [low, high] = std::minmax_element(levels.begin(), levels.end());
+    EXPECT_LT(*high - *low, 0.05) << "the levels at full volume in octave " << octave;
+    reference[octave] = *low + (*high - *low) / 2;
+  }
+
+  ASSERT_GE(end - resumed, kFadeNotes) << "the field's song after the fight";
+  const size_t onset = Onset(wav, resumed->start_ms);
+  std::vector<double> heard;  // tick 4 n + t: tick t of note n after the resume, over full
+  std::vector<bool> last_note;
+  for (int n = 0; n < kFadeNotes; ++n) {
+    const int key = (resumed + n)->key;
+    for (int t = 0; t < 4; ++t) {
+      const size_t from = onset + size_t(4 * n + t) * tick;
+      ASSERT_LE(from + tick, wav.samples.size());
+      heard.push_back(t == 3 ? std::nan("") : level(from, key) - reference[key / 12]);
+      last_note.push_back(key == kRampFirstKey + kRampBeats - 1);
+    }
+  }
+  // Each tick's level names the master volume it was set from: the even one of the fade
+  // (40 to 126) whose level it is, to 0.03 dB (neighbours lie 0.2 dB or more apart).
+  std::vector<int> volume(heard.size(), -1);
+  for (size_t k = 0; k < heard.size(); ++k) {
+    if (std::isnan(heard[k])) continue;
+    double best = 1e9;
+    for (int m = 40; m <= 126; m += 2) {
+      const double off = std::fabs(heard[k] - (RampLevelDb(m) - RampLevelDb(127)));
+      if (off < best) best = off, volume[k] = m;
+    }
+    EXPECT_LT(best, 0.03) << "tick " << k << " after the resumed note's start: " << heard[k]
+                          << " dB is no level of the fade";
+  }
+  // A tick sets the level only while its note sounds and another lies ahead: the song's
+  // last note (key 95) keeps the level its previous note's last sounding tick set. Between
+  // two ticks that set it, the 35 ms frames passed step the volume by 2 each: as many as
+  // fit in the time between, rounded down or up. The first note comes 1 to 4 ticks after
+  // the resume.
+  EXPECT_LE(volume[0], 40 + 2 * (4 * kTickMs / 35 + 1)) << "the first note's volume";
+  const auto set_at = [&](int k) { return last_note[k] ? k - k % 4 - 2 : k; };
+  int previous = volume[0], previous_set = set_at(0), reached_top = volume[0] == 126 ? 0 : -1;
+  for (int k = 1; k < int(heard.size()); ++k) {
+    if (volume[k] < 0) continue;
+    const int ms = (set_at(k) - previous_set) * kTickMs;
+    const int step = volume[k] - previous;
+    EXPECT_GE(step, std::min(2 * (ms / 35), 126 - previous)) << "tick " << k;
+    EXPECT_LE(step, 2 * ((ms + 34) / 35)) << "tick " << k;
+    if (volume[k] == 126 && reached_top < 0) reached_top = k;
+    previous = volume[k], previous_set = set_at(k);
+  }
+  // From 40 to 126: 43 frames, about 1.5 s, counted from the resume (1 to 4 ticks before).
+  ASSERT_GE(reached_top, 0) << "the fade never ended";
+  EXPECT_NEAR((reached_top + 2.5) * kTickMs, 43 * 35, 3 * kTickMs) << "the fade's length";
+  std::printf("fade-in: volumes %d at the resumed note, 126 on its tick %d\n", volume[0], reached_top);
+}
+
 // ---- The runs ----
 
 // The demo's field enemies and the money each leaves (value 24 of its record).
@@ -223,6 +333,8 @@ class FieldBattleRunTest : public ::testing::Test {
     ASSERT_TRUE(nltest::WriteFileBytes(data_ + "/Org/title.org", SilentSong()));
     ASSERT_TRUE(nltest::WriteFileBytes(data_ + "/Org/town.org", SilentSong()));
     ASSERT_TRUE(nltest::WriteFileBytes(dir_.File("walk.input"), FieldInput()));
+    // No sound effects: the captured sound is the music's alone.
+    std::filesystem::remove(data_ + "/wav/sound.csv");
   }
   // One run in the data copy: the sound goes to `name`.wav, the log is kept as `name`.log
   // and, when asked, the frames are captured into the folder `name`.
@@ -324,7 +436,6 @@ TEST_F(FieldBattleRunTest, AnEncounterIsWonAndTheFieldAndItsSongComeBack) {
   }
   const int key_before = (battle_from - 1)->key;
   ASSERT_LT(key_before, kRampFirstKey + kRampBeats - 1) << "the fight came at the song's wrap: lengthen it";
-  const double loudness_before = (battle_from - 2)->rms;
   auto battle_to = battle_from;
   while (battle_to != notes.end() && battle_to->key == kBattleKey) ++battle_to;
   ASSERT_GE(battle_to - battle_from, 20) << "the battle song through the fight";
@@ -339,12 +450,14 @@ TEST_F(FieldBattleRunTest, AnEncounterIsWonAndTheFieldAndItsSongComeBack) {
     ++resumed;
   }
   ASSERT_LT(resumed + 2, notes.end()) << "the field's song did not come back";
-  EXPECT_TRUE(resumed->key == key_before || resumed->key == key_before + 1)
+  // The saved position is the tick after the last one played: the interrupted note had
+  // begun, so the first note sounded again is the next one.
+  EXPECT_EQ(resumed->key, key_before + 1)
       << "resumed at key " << resumed->key << " after key " << key_before << " (its start is key " << kRampFirstKey << ")";
-  EXPECT_LT(20 * std::log10(resumed->rms / loudness_before), -6.0) << "the song fades in";
   for (auto n = resumed + 1; n != resumed + 3; ++n) {
     EXPECT_EQ(n->start_ms - (n - 1)->start_ms, kRampBeatTicks * kTickMs);
   }
+  CheckFadeIn(*wav, battle_from, resumed, notes.end());
 }
 
 }  // namespace
