@@ -70,6 +70,9 @@ inline constexpr int kMemberBaseAttack = 6;   // 6-9 base attack, defence, speed
 inline constexpr int kMemberAttack = 10;      // 10-13 the same with equipment
 inline constexpr int kMemberFieldGraphic = 18;
 inline constexpr int kMemberEspLevel = 19;
+// The member page shows two digits; the battle multiplies the level, so a larger one on file
+// is damage, not progress, and nothing in play raises it past this.
+inline constexpr int kMaxEspLevel = 99;
 inline constexpr int kMemberBaseMaxHp = 22;
 inline constexpr int kMemberBaseMaxPp = 23;
 inline constexpr int kStatusDown = 0;         // status byte: 1 while the member is down

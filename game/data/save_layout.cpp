@@ -10,9 +10,6 @@ namespace game {
 namespace {
 
 constexpr int kMaxFieldGraphic = 63;
-// The member page shows two digits; the battle multiplies the level, so a larger one on
-// file is damage, not progress.
-constexpr int kMaxEspLevel = 99;
 
 class ByteWriter {
  public:

@@ -158,8 +158,9 @@ void FieldMenu::UseItemEffect(int which) {
         break;
       }
       case 13: case 14: case 15: case 16:
-        if (!down && t[kMemberId] == type - 13) {
-          t[kMemberEspLevel] = AddClamped(t[kMemberEspLevel], 1);
+        // At the highest level the item works no more, so a saved game always loads again.
+        if (!down && t[kMemberId] == type - 13 && t[kMemberEspLevel] < kMaxEspLevel) {
+          t[kMemberEspLevel] += 1;
           changed = true, SetMenuLine(1, "ESPレベルが＿あがった!");
         } else if (!down) {
           changed = false, SetMenuLine(1, "そのひとには＿こうかがない");

@@ -126,6 +126,28 @@ TEST_F(MenuRules, UseItemEffectTable) {
   }
 }
 
+// A save refuses levels above 99, so the ESP item stops there rather than make a game that
+// cannot be loaded again.
+TEST_F(MenuRules, TheEspItemStopsAtTheHighestLevelASaveKeeps) {
+  const struct {
+    int level, want_level;
+    bool used;
+  } cases[] = {{98, 99, true}, {99, 99, false}};
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.level);
+    SetUp();
+    AddMember(0, 1, 5, 50);
+    Data().Members[0][kMemberEspLevel] = c.level;
+    GiveItem(14, 25);
+    menu().BeginUseItem(-1, 0, 5);
+    menu().UseItemEffect(0);
+    EXPECT_EQ(Data().Members[0][kMemberEspLevel], c.want_level);
+    EXPECT_EQ(Data().ItemBag[0].count, c.used ? 2 : 3);
+    EXPECT_EQ(menu().help_line,
+              HelpCodes(c.used ? "ESPレベルが＿あがった!" : "そのひとには＿こうかがない"));
+  }
+}
+
 TEST_F(MenuRules, StatItemsRaiseTheirWordsAndMaxHpStays) {
   AddMember(0, 0, 10, 50);
   GiveItem(7, 3);
