@@ -17,6 +17,7 @@
 
 #include "tests/support/program_run.h"
 #include "tests/support/temp_dir.h"
+#include "tests/support/wav_file.h"
 
 namespace {
 
@@ -40,43 +41,7 @@ class GameMusicTest : public ::testing::Test {
   nltest::TempDir dir_;
 };
 
-uint32_t Le(const std::string& s, size_t at, int bytes) {
-  uint32_t v = 0;
-  for (int i = 0; i < bytes; ++i) v |= uint32_t(uint8_t(s[at + i])) << (8 * i);
-  return v;
-}
-
-// A 16-bit PCM WAV mixed down to one channel.
-struct Mono {
-  uint32_t rate = 0;
-  std::vector<double> samples;
-};
-
-std::optional<Mono> ReadWav(const std::string& s) {
-  if (s.size() < 12 || s.compare(0, 4, "RIFF") != 0 || s.compare(8, 4, "WAVE") != 0) return std::nullopt;
-  Mono out;
-  int channels = 0;
-  for (size_t at = 12; at + 8 <= s.size();) {
-    const std::string id = s.substr(at, 4);
-    const size_t size = Le(s, at + 4, 4), body = at + 8;
-    if (body + size > s.size()) return std::nullopt;
-    if (id == "fmt ") {
-      if (size < 16 || Le(s, body, 2) != 1 || Le(s, body + 14, 2) != 16) return std::nullopt;
-      channels = int(Le(s, body + 2, 2));
-      out.rate = Le(s, body + 4, 4);
-    } else if (id == "data" && channels > 0) {
-      const size_t frame_bytes = 2 * size_t(channels);
-      for (size_t i = 0; i + frame_bytes <= size; i += frame_bytes) {
-        double sum = 0;
-        for (int c = 0; c < channels; ++c) sum += int16_t(Le(s, body + i + 2 * size_t(c), 2));
-        out.samples.push_back(sum / channels);
-      }
-      return out;
-    }
-    at = body + size + (size & 1);
-  }
-  return std::nullopt;
-}
+using Mono = nltest::MonoWav;
 
 // The Goertzel power at `hz` of samples [from, to), over their count.
 double PowerAt(const Mono& wav, size_t from, size_t to, double hz) {
@@ -117,7 +82,7 @@ TEST_F(GameMusicTest, MusicStartsWithoutErrorsAndRunsRepeat) {
   const std::string a = nltest::ReadFileBytes(dir_.File("a.wav"));
   EXPECT_EQ(a, nltest::ReadFileBytes(dir_.File("b.wav")));
 
-  const auto wav = ReadWav(a);
+  const auto wav = nltest::ReadMonoWav(a);
   ASSERT_TRUE(wav);
   // Nothing sounds before the title song: its first tick is the first sample heard.
   size_t onset = 0;

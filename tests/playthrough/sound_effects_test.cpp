@@ -21,6 +21,7 @@
 
 #include "tests/support/program_run.h"
 #include "tests/support/temp_dir.h"
+#include "tests/support/wav_file.h"
 #include "vexal/app/sound_decode.h"
 #include "vexal/app/stream.h"
 
@@ -46,28 +47,15 @@ struct Capture {
 };
 
 std::optional<Capture> ReadCapture(const std::string& path) {
-  const std::string s = nltest::ReadFileBytes(path);
-  if (s.size() < 12 || s.compare(0, 4, "RIFF") != 0 || s.compare(8, 4, "WAVE") != 0) return std::nullopt;
+  const auto wav = nltest::ReadPcm16Wav(nltest::ReadFileBytes(path));
+  if (!wav || wav->channels != 2) return std::nullopt;
   Capture out;
-  int channels = 0;
-  for (size_t at = 12; at + 8 <= s.size();) {
-    const size_t size = Le(s, at + 4, 4), body = at + 8;
-    if (body + size > s.size()) return std::nullopt;
-    if (s.compare(at, 4, "fmt ") == 0) {
-      if (Le(s, body, 2) != 1 || Le(s, body + 14, 2) != 16) return std::nullopt;
-      channels = int(Le(s, body + 2, 2));
-      out.rate = Le(s, body + 4, 4);
-    } else if (s.compare(at, 4, "data") == 0) {
-      if (channels != 2) return std::nullopt;
-      for (size_t i = 0; i + 3 < size; i += 4) {
-        out.left.push_back(int16_t(Le(s, body + i, 2)));
-        out.right.push_back(int16_t(Le(s, body + i + 2, 2)));
-      }
-      return out;
-    }
-    at = body + size + (size & 1);
+  out.rate = wav->rate;
+  for (size_t i = 0; i + 1 < wav->samples.size(); i += 2) {
+    out.left.push_back(wav->samples[i]);
+    out.right.push_back(wav->samples[i + 1]);
   }
-  return std::nullopt;
+  return out;
 }
 
 constexpr int kFrameMs = 35;

@@ -26,6 +26,7 @@
 #include "tests/support/png_file.h"
 #include "tests/support/program_run.h"
 #include "tests/support/temp_dir.h"
+#include "tests/support/wav_file.h"
 
 namespace {
 
@@ -94,43 +95,7 @@ std::string FieldInput() {
 
 // ---- Sound ----
 
-uint32_t Le(const std::string& s, size_t at, int bytes) {
-  uint32_t v = 0;
-  for (int i = 0; i < bytes; ++i) v |= uint32_t(uint8_t(s[at + i])) << (8 * i);
-  return v;
-}
-
-// A 16-bit PCM WAV mixed down to one channel.
-struct Mono {
-  uint32_t rate = 0;
-  std::vector<double> samples;
-};
-
-std::optional<Mono> ReadWav(const std::string& s) {
-  if (s.size() < 12 || s.compare(0, 4, "RIFF") != 0 || s.compare(8, 4, "WAVE") != 0) return std::nullopt;
-  Mono out;
-  int channels = 0;
-  for (size_t at = 12; at + 8 <= s.size();) {
-    const std::string id = s.substr(at, 4);
-    const size_t size = Le(s, at + 4, 4), body = at + 8;
-    if (body + size > s.size()) return std::nullopt;
-    if (id == "fmt ") {
-      if (size < 16 || Le(s, body, 2) != 1 || Le(s, body + 14, 2) != 16) return std::nullopt;
-      channels = int(Le(s, body + 2, 2));
-      out.rate = Le(s, body + 4, 4);
-    } else if (id == "data" && channels > 0) {
-      const size_t frame_bytes = 2 * size_t(channels);
-      for (size_t i = 0; i + frame_bytes <= size; i += frame_bytes) {
-        double sum = 0;
-        for (int c = 0; c < channels; ++c) sum += int16_t(Le(s, body + i + 2 * size_t(c), 2));
-        out.samples.push_back(sum / channels);
-      }
-      return out;
-    }
-    at = body + size + (size & 1);
-  }
-  return std::nullopt;
-}
+using Mono = nltest::MonoWav;
 
 double KeyHz(int key) { return 440.0 * std::pow(2.0, (key - 45) / 12.0); }
 
@@ -422,7 +387,7 @@ TEST_F(FieldBattleRunTest, AnEncounterIsWonAndTheFieldAndItsSongComeBack) {
 
   // The sound: the field's song climbing a semitone a beat, the battle song's beat every
   // 100 ms, then the field's song again where it stopped, fading in.
-  const auto wav = ReadWav(sound);
+  const auto wav = nltest::ReadMonoWav(sound);
   ASSERT_TRUE(wav);
   const std::vector<Note> notes = Notes(*wav);
   const auto is_ramp = [](const Note& n) { return n.key >= kRampFirstKey && n.key < kRampFirstKey + kRampBeats; };
