@@ -6,7 +6,6 @@
 // each expected effect must start there within its frames, and be the row's own sound
 // (its samples, played at the mixer's rate, line up with the difference).
 #include <gtest/gtest.h>
-#include <limits.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -26,13 +25,6 @@
 #include "vexal/app/stream.h"
 
 namespace {
-
-std::string ProgramPath() {
-  char self[PATH_MAX] = {};
-  const ssize_t n = readlink("/proc/self/exe", self, sizeof self - 1);
-  const std::string dir = n > 0 ? std::string(self, size_t(n)) : std::string();
-  return dir.substr(0, dir.rfind('/')) + "/../../game/entry/nightloom";
-}
 
 uint32_t Le(const std::string& s, size_t at, int bytes) {
   uint32_t v = 0;
@@ -175,7 +167,7 @@ double Rms(const std::vector<T>& v, size_t from, size_t count) {
 }
 
 TEST(SoundEffects, ThePlayThroughHearsEachEffectWhereItHappens) {
-  const std::string program = ProgramPath();
+  const std::string program = nltest::GameProgram();
   ASSERT_EQ(access(program.c_str(), X_OK), 0) << program << " is not built";
   nltest::TempDir dir;
   for (const char* name : {"with", "without"}) {

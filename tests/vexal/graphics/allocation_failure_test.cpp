@@ -1,6 +1,7 @@
 // Allocations that fail where the library names the failure: graph loading logs it and
 // gives -1, the fonts end the program with their message. The failure is made by this
-// test program's own operator new, which refuses the next request of one given size.
+// test program's own operator new (tests/support/refused_allocation), which refuses the
+// next request of one given size.
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 
@@ -9,6 +10,7 @@
 #include <new>
 #include <string>
 
+#include "tests/support/refused_allocation/refused_allocation.h"
 #include "tests/vexal/graphics/image_fixtures.h"
 #include "tests/vexal/graphics/screen_fixture.h"
 #include "vexal/graphics/fonts/font_table.h"
@@ -16,31 +18,9 @@
 
 namespace {
 
-std::atomic<size_t> g_refused_size{0};  // the next request of this size fails; 0: none
-
-void* Allocate(size_t size) {
-  size_t armed = size;
-  if (size != 0 && g_refused_size.compare_exchange_strong(armed, 0)) throw std::bad_alloc();
-  if (void* p = std::malloc(size != 0 ? size : 1)) return p;
-  throw std::bad_alloc();
-}
+std::atomic<size_t>& g_refused_size = nltest::refused_allocation_size;
 
 }  // namespace
-
-void* operator new(size_t size) { return Allocate(size); }
-void* operator new[](size_t size) { return Allocate(size); }
-void* operator new(size_t size, const std::nothrow_t&) noexcept {
-  try {
-    return Allocate(size);
-  } catch (const std::bad_alloc&) {
-    return nullptr;
-  }
-}
-void* operator new[](size_t size, const std::nothrow_t& tag) noexcept { return operator new(size, tag); }
-void operator delete(void* p) noexcept { std::free(p); }
-void operator delete[](void* p) noexcept { std::free(p); }
-void operator delete(void* p, size_t) noexcept { std::free(p); }
-void operator delete[](void* p, size_t) noexcept { std::free(p); }
 
 namespace {
 

@@ -23,17 +23,6 @@ namespace {
 using menutest::CellsAt;
 using menutest::ShowsText;
 
-std::string ReadBytes(const std::string& path) {
-  std::string bytes;
-  if (FILE* f = std::fopen(path.c_str(), "rb")) {
-    char buffer[4096];
-    size_t n;
-    while ((n = std::fread(buffer, 1, sizeof buffer, f)) > 0) bytes.append(buffer, n);
-    std::fclose(f);
-  }
-  return bytes;
-}
-
 uint32_t U32(const std::string& b, size_t at) {
   uint32_t v = 0;
   for (int i = 3; i >= 0; --i) v = v << 8 | static_cast<uint8_t>(b[at + i]);
@@ -60,12 +49,12 @@ class CommandSlotHealTest : public ::testing::Test {
   }
   // Slot 0's game state, unpacked with the game's codec.
   std::string SavedLayout() {
-    const std::string file = ReadBytes(data_ + "/save/data00.dat.ico");
+    const std::string file = nltest::ReadFileBytes(data_ + "/save/data00.dat.ico");
     if (file.size() <= kIconBytes) return {};
     const std::string packed = dir_.File("packed"), plain = dir_.File("plain");
     EXPECT_TRUE(nltest::WriteFileBytes(packed, std::string_view(file).substr(kIconBytes)));
     if (game::PackFile(packed, plain, game::kPackFileModeUnpack) != game::kPackFileOk) return {};
-    return ReadBytes(plain);
+    return nltest::ReadFileBytes(plain);
   }
 
   nltest::TempDir dir_;

@@ -32,17 +32,6 @@ using menutest::ShowsText;
 using nltest::CountNear;
 using nltest::Rgb;
 
-std::string ReadBytes(const std::string& path) {
-  std::string bytes;
-  if (FILE* f = std::fopen(path.c_str(), "rb")) {
-    char buffer[4096];
-    size_t n;
-    while ((n = std::fread(buffer, 1, sizeof buffer, f)) > 0) bytes.append(buffer, n);
-    std::fclose(f);
-  }
-  return bytes;
-}
-
 uint32_t U32(const std::string& b, size_t at) {
   uint32_t v = 0;
   for (int i = 3; i >= 0; --i) v = v << 8 | static_cast<uint8_t>(b[at + i]);
@@ -98,7 +87,7 @@ class ShopProgramTest : public ::testing::Test {
   std::optional<Party> ReadSlot(int n) {
     char name[32];
     std::snprintf(name, sizeof name, "/save/data%02d.dat.ico", n);
-    const std::string file = ReadBytes(data_ + name);
+    const std::string file = nltest::ReadFileBytes(data_ + name);
     if (file.size() <= kIconBytes) return std::nullopt;
     const std::string packed = dir_.File("packed"), plain = dir_.File("plain");
     FILE* f = std::fopen(packed.c_str(), "wb");
@@ -106,7 +95,7 @@ class ShopProgramTest : public ::testing::Test {
     std::fwrite(file.data() + kIconBytes, 1, file.size() - kIconBytes, f);
     std::fclose(f);
     if (game::PackFile(packed, plain, game::kPackFileModeUnpack) != game::kPackFileOk) return std::nullopt;
-    const std::string b = ReadBytes(plain);
+    const std::string b = nltest::ReadFileBytes(plain);
     if (b.size() < kLayoutBytes) return std::nullopt;
     Party p;
     p.money = U32(b, kScalarsAt);
@@ -123,7 +112,7 @@ class ShopProgramTest : public ::testing::Test {
 
 TEST_F(ShopProgramTest, BoughtUsedAndMixedItemsAreSavedAndComeBackFromTheTitle) {
   ASSERT_EQ(Run("shop", "shop_use_save.input", "375,385,455,615,625,775,790", "840"), 0);
-  const std::string log = ReadBytes(data_ + "/AppLog.txt");
+  const std::string log = nltest::ReadFileBytes(data_ + "/AppLog.txt");
   EXPECT_NE(log.find("treasure: flag 302 set, kind 1, 200"), std::string::npos) << "the shopkeeper's gift";
 
   // 200 from the gift, two herbs at 20; the brambles took 40 of 68 HP and the herb gave
@@ -139,7 +128,7 @@ TEST_F(ShopProgramTest, BoughtUsedAndMixedItemsAreSavedAndComeBackFromTheTitle) 
   EXPECT_EQ(saved->bag[2][0], 0);
 
   // The slot list: slot 0 holds member 0 with 58 of 68 HP in the town.
-  const std::string list = ReadBytes(data_ + "/save/nightloom.sav");
+  const std::string list = nltest::ReadFileBytes(data_ + "/save/nightloom.sav");
   ASSERT_EQ(list.size(), 16 * kSummaryBytes);
   EXPECT_EQ(U16(list, 0), 0);
   EXPECT_EQ(U32(list, 2), 58u);
