@@ -5,7 +5,7 @@
 #include <limits>
 
 #include "game/battle/battle.h"
-#include "game/battle/battle_math.h"
+#include "game/data/saturating_math.h"
 #include "game/text/bitmap_font.h"
 
 namespace game {

@@ -4,8 +4,8 @@
 #include <algorithm>
 
 #include "game/battle/battle.h"
-#include "game/battle/battle_math.h"
 #include "game/battle/battle_draw_calls.h"
+#include "game/data/saturating_math.h"
 
 namespace game {
 

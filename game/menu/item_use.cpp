@@ -2,9 +2,9 @@
 // its message, the sound, and what is used up.
 #include <algorithm>
 #include <cstdint>
-#include <limits>
 
 #include "game/data/game_data.h"
+#include "game/data/saturating_math.h"
 #include "game/entry/frame_loop.h"
 #include "game/menu/field_menu.h"
 #include "vexal/graphics/drawing/draw_calls.h"
@@ -20,12 +20,6 @@ constexpr int64_t kBigBaseValue = 99999999;
 
 bool TargetsWholeParty(int range) {
   return range == 2 || range == 3 || range == 6 || range == 7 || range == 8 || range == 9;
-}
-
-int32_t AddClamped(int32_t value, int64_t amount) {
-  return static_cast<int32_t>(std::clamp<int64_t>(static_cast<int64_t>(value) + amount,
-                                                  std::numeric_limits<int32_t>::min(),
-                                                  std::numeric_limits<int32_t>::max()));
 }
 
 // Counts are signed: the worn (0xFFC0) and unlimited (0xFFE0) markers read negative and
@@ -150,7 +144,7 @@ void FieldMenu::UseItemEffect(int which) {
         if (!down) {
           // The maxima rise in their base words: the derived ones are rebuilt at once.
           const int word = type == 11 ? kMemberBaseMaxHp : type == 12 ? kMemberBaseMaxPp : type - 1;
-          t[word] = AddClamped(t[word], amount);
+          AddSaturated(t[word], amount);
           changed = true, SetMenuLine(1, kRaised[type - 7]);
         } else if (!changed) {
           SetMenuLine(1, "しんでるぜ");

@@ -1,4 +1,4 @@
-// Arithmetic on the fight's numbers. Table and save values may be anywhere in the 32-bit
+// Arithmetic on the game's numbers. Table and save values may be anywhere in the 32-bit
 // range, so sums and products are taken in 64 bits and saturated back to 32: an extreme
 // value gives the largest (or smallest) number, never a wrapped one of the other sign.
 #pragma once
