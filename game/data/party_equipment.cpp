@@ -4,6 +4,7 @@
 #include <utility>
 
 #include "game/data/game_data.h"
+#include "game/data/saturating_math.h"
 #include "game/field/field_map.h"
 
 namespace game {
@@ -141,9 +142,9 @@ void GameData::RecalcPartyStats() {
       const int id = Equipment[m][s].id;
       if (id == 0) continue;
       const auto& v = Item(id).values;
-      p[kMemberMaxHp] += v[kItemMaxHpBonus];
-      p[kMemberMaxPp] += v[kItemMaxPpBonus];
-      for (int t = 0; t < 4; ++t) p[kMemberAttack + t] += v[kItemAttackBonus + t];
+      AddSaturated(p[kMemberMaxHp], v[kItemMaxHpBonus]);
+      AddSaturated(p[kMemberMaxPp], v[kItemMaxPpBonus]);
+      for (int t = 0; t < 4; ++t) AddSaturated(p[kMemberAttack + t], v[kItemAttackBonus + t]);
     }
     p[kMemberHp] = std::min(p[kMemberHp], p[kMemberMaxHp]);
     p[kMemberPp] = std::min(p[kMemberPp], p[kMemberMaxPp]);

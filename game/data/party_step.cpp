@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "game/data/game_data.h"
+#include "game/data/saturating_math.h"
 #include "game/field/field_map.h"
 
 namespace game {
@@ -31,7 +32,7 @@ int GameData::PartyStepUpdate() {
     PartyMember& p = Members[m];
     if (p[kMemberPresent] == 0 || Status[m][kStatusDown] != 0) continue;
     if (p[kMemberHp] > 1) all_weak = 0;
-    p[kMemberHp] -= d;
+    AddSaturated(p[kMemberHp], -int64_t{d});
     if (p[kMemberHp] >= 0) continue;
     p[kMemberHp] = 0;
     Status[m][kStatusDown] = 1;

@@ -1,5 +1,7 @@
 // Treasure (code 82) and fruit harvest (code 84): what a chest or a tree gives, and the
 // message that says so.
+#include <algorithm>
+#include <cstdint>
 #include <string>
 
 #include "game/data/game_data.h"
@@ -20,6 +22,10 @@ void AddName(std::span<const uint8_t> name) {
   size_t n = 0;
   while (n < name.size() && name[n] != 0) ++n;
   TheBitmapFont.ComposeAddCodes(name.subspan(0, n));
+}
+
+uint16_t AddToCount(uint16_t count, int64_t amount) {
+  return uint16_t(std::clamp<int64_t>(count + amount, 0, UINT16_MAX));
 }
 
 void AddMaterialName(int material) {
@@ -57,12 +63,13 @@ bool EventScript::Treasure(int flag, int thing, int kind) {
       given = true;
     }
   } else if (kind == 1) {
-    data.Scalars[kScalarMoney] += uint32_t(thing);
+    // Money and counts stop at the top of their words, as in the shop.
+    data.Scalars[kScalarMoney] = uint32_t(std::clamp<int64_t>(int64_t{data.Scalars[kScalarMoney]} + thing, 0, UINT32_MAX));
     TheBitmapFont.ComposeAddNumber(thing);
     TheBitmapFont.ComposeAddSjis("R＿てにいれた!");
     given = true;
   } else if (kind == 2 && thing >= 0 && thing < kMaterialNames) {
-    data.Materials[thing].count = uint16_t(data.Materials[thing].count + 1);
+    data.Materials[thing].count = AddToCount(data.Materials[thing].count, 1);
     TheBitmapFont.ComposeAddSjis("ざいりょう:");
     AddMaterialName(thing);
     TheBitmapFont.ComposeAddSjis("を＿てにいれた!");
@@ -88,7 +95,7 @@ bool EventScript::Harvest(int tree, int material, int amount, int regrowth) {
   uint32_t& stored = data.HarvestTimes[tree];
   TheBitmapFont.ComposeClear();
   if (stored < now) {
-    data.Materials[material].count = uint16_t(data.Materials[material].count + amount);
+    data.Materials[material].count = AddToCount(data.Materials[material].count, amount);
     stored = now + uint32_t(regrowth);
     TheBitmapFont.ComposeAddSjis("ざいりょう:");
     AddMaterialName(material);

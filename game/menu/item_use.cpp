@@ -17,6 +17,7 @@ constexpr int kItemFieldUse = 26;  // field-use type, 0 none
 constexpr int kItemSound = 22;
 constexpr int kBigBase = 999999;
 constexpr int64_t kBigBaseValue = 99999999;
+constexpr int64_t kAmountReach = int64_t{1} << 40;
 
 bool TargetsWholeParty(int range) {
   return range == 2 || range == 3 || range == 6 || range == 7 || range == 8 || range == 9;
@@ -81,12 +82,16 @@ void FieldMenu::UseItemEffect(int which) {
     if (factor <= 1.0) factor = 0.0;
     const int64_t base = v[kItemRaise] >= kBigBase ? kBigBaseValue : v[kItemRaise];
     const int64_t stat = from_bag ? 0 : g.Members[use_member][kMemberAttack + s];
+    // Every term is bounded by 2^62, and past kAmountReach the amount saturates any word the
+    // same way, so it is held there between the terms.
     int64_t amount = static_cast<int64_t>(static_cast<double>(stat) * factor + static_cast<double>(base));
+    amount = std::clamp(amount, -kAmountReach, kAmountReach);
     if (kind > 300) amount += static_cast<int64_t>(t[kMemberAttack + 3]) * v[kItemMultiplier];
+    amount = std::clamp(amount, -kAmountReach, kAmountReach);
 
     const auto heal_hp = [&] {
       const bool not_full = t[kMemberHp] < t[kMemberMaxHp];
-      t[kMemberHp] = static_cast<int32_t>(std::min<int64_t>(static_cast<int64_t>(t[kMemberHp]) + amount, t[kMemberMaxHp]));
+      t[kMemberHp] = Saturate32(std::min<int64_t>(int64_t{t[kMemberHp]} + amount, t[kMemberMaxHp]));
       return not_full;
     };
     switch (type) {
@@ -98,8 +103,8 @@ void FieldMenu::UseItemEffect(int which) {
         }
         break;
       case 2:
-        if (!down && t[kMemberPp] < t[kMemberMaxPp]) {
-          t[kMemberPp] = static_cast<int32_t>(std::min<int64_t>(static_cast<int64_t>(t[kMemberPp]) + amount, t[kMemberMaxPp]));
+        if (!down) {
+          t[kMemberPp] = Saturate32(std::min<int64_t>(int64_t{t[kMemberPp]} + amount, t[kMemberMaxPp]));
           changed = true, SetMenuLine(1, "PPかいふく!");
         } else {
           SetMenuLine(1, "かいふくできないぜ");
@@ -125,9 +130,7 @@ void FieldMenu::UseItemEffect(int which) {
         break;
       case 5:
       case 6: {
-        const bool not_full = t[kMemberHp] < t[kMemberMaxHp] || t[kMemberPp] < t[kMemberMaxPp] ||
-                              (type == 5 && AnyAilment(status));
-        if (!down && not_full) {
+        if (!down) {
           t[kMemberHp] = t[kMemberMaxHp];
           t[kMemberPp] = t[kMemberMaxPp];
           if (type == 5) std::fill(status.begin() + 1, status.begin() + 5, 0);
@@ -190,7 +193,7 @@ void FieldMenu::UseItemEffect(int which) {
     if (use_slot >= 0 && use_slot < kStackCount) UseUpOne(g.ItemBag[use_slot]);
   } else {
     if (use_slot >= 0 && use_slot < kEquipSlots) UseUpOne(g.Equipment[use_member][use_slot]);
-    g.Members[use_member][kMemberPp] -= v[kItemPpCost];
+    AddSaturated(g.Members[use_member][kMemberPp], -int64_t{v[kItemPpCost]});
   }
   g.RemoveUsedUpItems();
   g.RecalcPartyStats();

@@ -242,9 +242,9 @@ void FieldMenu::DrawMenuCursor() {
 
 void FieldMenu::DrawMenuHeader() {
   TheWindowFrame.DrawFrameBox(38, 0, 104, 22, 0);
-  TheBitmapFont.DrawGlyphCodes(48, 8, kMenuTitleGlyphs, 1, title_line);
+  DrawCodesClipped(48, 8, title_line, kMenuTitleGlyphs);
   TheWindowFrame.DrawFrameBox(37, 216, 283, 239, 0);
-  TheBitmapFont.DrawGlyphCodes(45, 224, kMenuHelpGlyphs, 1, help_line);
+  DrawCodesClipped(45, 224, help_line, kMenuHelpGlyphs);
 }
 
 void FieldMenu::DrawMenuShake() {

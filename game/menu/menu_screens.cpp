@@ -63,8 +63,10 @@ void FieldMenu::UpdateJump(const MenuKeys& keys) {
     return;
   }
   const LongJumpPoint& p = g.LongJumpPoints[jump_cursor];
-  // A point read from a save may name a map that does not exist.
-  if (p.area == kFreePoint || p.area >= static_cast<uint32_t>(kMapCount)) {
+  // A point read from a save may name a map with no file, or a tile off the map: the party
+  // would be left nowhere, and every later save refused on load.
+  const bool free = p.area == kFreePoint || p.area >= static_cast<uint32_t>(kMapCount);
+  if (free || p.x >= kMapSize || p.y >= kMapSize || !TheField.CanEnterMap(static_cast<int>(p.area))) {
     Refuse();
     return;
   }

@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <cstdint>
 #include <string>
 #include <vector>
 
@@ -286,6 +287,8 @@ TEST_F(PartyTest, StepDamageNeverWipesOutTheWholeParty) {
       {{10, 10, 10, 10}, 20, {1, 0, 0, 0}, {0, 1, 1, 1}, 0},
       {{1, 1, 1, 1}, 5, {1, 0, 0, 0}, {0, 1, 1, 1}, 1},
       {{5, 30, 30, 30}, 5, {0, 25, 25, 25}, {0, 0, 0, 0}, -1},  // exactly 0: still able
+      // A save's HP near the bottom of the word still falls to 0.
+      {{INT32_MIN + 5, 30, 30, 30}, 10, {0, 20, 20, 20}, {1, 0, 0, 0}, -1},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.hp[0]);
@@ -304,6 +307,37 @@ TEST_F(PartyTest, StepDamageNeverWipesOutTheWholeParty) {
       EXPECT_EQ(d.Status[m][kStatusDown], c.down_after[m]) << m;
     }
     EXPECT_EQ(TheField.PartyWipedOut(), c.wiped_flag);
+  }
+}
+
+// The derived words are the base words plus what is worn, held at the ends of the 32-bit
+// range: a base raised to the top by the menu or by growth stays there.
+TEST_F(PartyTest, DerivedStatsSaturateAtTheEndsOfTheirWords) {
+  constexpr int32_t kTop = INT32_MAX, kBottom = INT32_MIN;
+  const struct {
+    int32_t base, bonus;
+    int worn;  // how many of the item are worn
+    int32_t want;
+  } cases[] = {
+      {10, 3, 2, 16},           {kTop, 3, 1, kTop},         {kTop - 1, 1, 2, kTop},
+      {kBottom, -5, 1, kBottom}, {kTop, kBottom, 1, -1},     {kTop, kBottom, 2, kBottom},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(testing::Message() << c.base << " + " << c.worn << " x " << c.bonus);
+    GameData& d = Party();
+    SetItem(d, 620, 101);
+    auto& v = d.Items[620].values;
+    for (int t = 0; t < 4; ++t) v[kItemAttackBonus + t] = c.bonus;
+    v[kItemMaxHpBonus] = v[kItemMaxPpBonus] = c.bonus;
+    PartyMember& p = d.Members[1];
+    p[kMemberPresent] = 1;
+    for (int t = 0; t < 4; ++t) p[kMemberBaseAttack + t] = c.base;
+    p[kMemberBaseMaxHp] = p[kMemberBaseMaxPp] = c.base;
+    for (int k = 0; k < c.worn; ++k) d.Equipment[1][k] = {Id(620), 1};
+    d.RecalcPartyStats();
+    for (int t = 0; t < 4; ++t) EXPECT_EQ(p[kMemberAttack + t], c.want) << t;
+    EXPECT_EQ(p[kMemberMaxHp], c.want);
+    EXPECT_EQ(p[kMemberMaxPp], c.want);
   }
 }
 

@@ -1,7 +1,8 @@
 // Saves as a player could put them in the save folder, loaded from the title's CONTINUE by
 // the real program in a copy of the demo world: a sound save enters the town; a save whose
 // leader graphic, ESP level or map is out of reach is refused with the load pop-up and
-// changes nothing, and the program goes on without a sanitizer report.
+// changes nothing, and the program goes on without a sanitizer report; long-jump points
+// that lead nowhere are refused in play, so the next save loads again.
 #include <gtest/gtest.h>
 #include <unistd.h>
 
@@ -123,6 +124,69 @@ TEST_F(SaveProgramTest, ASaveTheGameCannotUseIsRefusedWithThePopUp) {
     EXPECT_LT(CountNear(*after, kTownGround), 320 * 240 / 100) << "not in the town";
     EXPECT_EQ(nltest::ReadFileBytes(dir_.File("save/data00.dat.ico")), slot) << "the slot is kept";
   }
+}
+
+// After CONTINUE: the menu, JUMP, teleport; point 0 (a map with no file) and point 1 (a
+// tile off the map) are refused, point 2 takes the party to the field by frame 300; then
+// the menu again (its hand still on JUMP), down to セーブ, slot 0, confirmed.
+constexpr char kJumpAndSaveInput[] =
+    "60 down X\n61 up X\n80 down X\n81 up X\n100 down X\n101 up X\n"
+    "200 down pad:0\n201 up pad:0\n210 down Up\n211 up Up\n220 down Up\n221 up Up\n"
+    "230 down pad:1\n231 up pad:1\n240 down pad:1\n241 up pad:1\n"
+    "250 down pad:1\n251 up pad:1\n260 down Down\n261 up Down\n270 down pad:1\n271 up pad:1\n"
+    "280 down Down\n281 up Down\n290 down pad:1\n291 up pad:1\n"
+    "400 down pad:0\n401 up pad:0\n410 down Down\n411 up Down\n"
+    "420 down pad:1\n421 up pad:1\n430 down pad:1\n431 up pad:1\n440 down pad:1\n441 up pad:1\n";
+constexpr Rgb kFieldGrass{36, 72, 48};
+
+// A save may hold long-jump points the field cannot enter: it still loads, the jumps there
+// are refused and leave the menu open, and a save made after a jump loads again.
+TEST_F(SaveProgramTest, JumpsToPointsTheFieldCannotEnterAreRefusedAndTheNextSaveLoads) {
+  datatest::WriteText(dir_.File("system/maplist.txt"),
+                      nltest::ReadFileBytes(dir_.File("system/maplist.txt")) + "40 gone.map なし\n");
+  ResetGameData();
+  SaveInTown([](GameData& d) {
+    d.Scalars[kScalarFlagWord] &= ~2u;  // teleporting allowed
+    d.Scalars[kScalarMenuValue] = 2;
+    d.LongJumpPoints[0] = {40, 130, 140, {}};
+    d.LongJumpPoints[1] = {34, 0xFFFF, 0xFFFF, {}};
+    d.LongJumpPoints[2] = {34, 130, 140, {}};
+  });
+  datatest::WriteText(dir_.File("jump.input"), kJumpAndSaveInput);
+  ASSERT_EQ(nltest::RunProgram({nltest::GameProgram(), dir_.path(),
+                                {{"NIGHTLOOM_INSTANCE_LOCK", dir_.File("instance.lock")},
+                                 {"NIGHTLOOM_CAPTURE", dir_.File("frames")},
+                                 {"NIGHTLOOM_CAPTURE_FRAMES", "195,285,395"},
+                                 {"NIGHTLOOM_EXIT_AFTER", "460"},
+                                 {"NIGHTLOOM_INPUT", dir_.File("jump.input")}},
+                                "/dev/null",
+                                ""}),
+            0);
+  EXPECT_EQ(Log().find("load: slot 0 refused"), std::string::npos);
+  const auto town = Frame(195), list = Frame(285), field = Frame(395);
+  ASSERT_TRUE(town && list && field);
+  EXPECT_GT(CountNear(*town, kTownGround), 240 * 100) << "the save loaded in the town";
+  // Still the jump list after both refusals: neither the town nor the field.
+  EXPECT_LT(CountNear(*list, kTownGround), 320 * 240 / 100);
+  EXPECT_LT(CountNear(*list, kFieldGrass), 320 * 240 / 100);
+  EXPECT_GT(CountNear(*field, kFieldGrass), 240 * 100) << "point 2 reached the field";
+
+  // The save made on the field loads, in this process and in the program.
+  GameData& d = Data();
+  d.LoadGameDatabase();  // the map list the load checks against
+  ASSERT_EQ(d.LoadGame(0), 0);
+  EXPECT_EQ(d.Scalars[kScalarCurrentMap], 34u);
+  EXPECT_EQ(d.LongJumpPoints[kSavedPositionPoint].area, 34u);
+  EXPECT_EQ(d.LongJumpPoints[kSavedPositionPoint].x, 130);
+  EXPECT_EQ(d.LongJumpPoints[kSavedPositionPoint].y, 140);
+  EXPECT_EQ(d.LongJumpPoints[1].x, 0xFFFF) << "the save keeps the points as they were";
+  std::filesystem::remove_all(dir_.File("frames"));
+  std::filesystem::remove(dir_.File("AppLog.txt"));
+  ASSERT_EQ(Run(), 0);
+  EXPECT_EQ(Log().find("load: slot 0 refused"), std::string::npos);
+  const auto again = Frame(300);
+  ASSERT_TRUE(again);
+  EXPECT_GT(CountNear(*again, kFieldGrass), 240 * 100) << "the field again";
 }
 
 }  // namespace

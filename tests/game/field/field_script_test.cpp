@@ -171,6 +171,25 @@ TEST_F(ScriptTest, TreasureWithAFullBagSetsNoFlag) {
   EXPECT_EQ(Shown.size(), 2u);
 }
 
+// What a chest or a tree gives stops at the top of the money and the counts.
+TEST_F(ScriptTest, TreasureAndHarvestStopAtTheTopOfTheirWords) {
+  auto& data = Data();
+  data.Scalars[game::kScalarMoney] = 0xFFFFFF00u;
+  data.Materials[2].count = 0xFFFF;
+  data.Materials[3].count = 0xFFF0;
+  data.Scalars[game::kScalarStepCount] = 20;
+  PutEvent(TheField.Map, 1, 10, 10);
+  Place();
+  Script("*1\r\n@82,300,1000,1\r\n@82,301,2,2\r\n@84,3,3,100,500\r\n");
+  TheEventScript.StartEventScript(1, -1, 1);
+  RunFrames(10);
+  EXPECT_EQ(data.Scalars[game::kScalarMoney], 0xFFFFFFFFu);
+  EXPECT_EQ(data.Materials[2].count, 0xFFFF);
+  EXPECT_EQ(data.Materials[3].count, 0xFFFF);
+  EXPECT_EQ(game::TheGameFlags.TestGameFlag(301), 1) << "the script ran to the harvest";
+  EXPECT_EQ(data.HarvestTimes[3], 520u);
+}
+
 // The commands a field script runs, one line each followed by the message "n": the state
 // before, what must follow, and whether "n" shows in the same frame (next = yes), in the
 // frame after (next = no), or never (the command ends the block).

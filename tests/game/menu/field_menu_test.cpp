@@ -2,12 +2,17 @@
 // bounds, jump gating, the load list, concoction and the two-step shop.
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <filesystem>
 #include <initializer_list>
 #include <string>
+#include <vector>
 
+#include "game/codec/lz_codec.h"
 #include "game/data/game_data.h"
 #include "game/entry/frame_loop.h"
 #include "game/field/field_map.h"
+#include "game/field/map_file.h"
 #include "game/menu/field_menu.h"
 #include "game/text/bitmap_font.h"
 #include "tests/game/data/data_fixture.h"
@@ -88,12 +93,18 @@ TEST_F(MenuRules, UseItemEffectTable) {
       {"heal full", 1, 50, 50, 0, 0, 0, 0, 0, 50, 0, "かいふくできないぜ", false},
       {"heal down", 1, 0, 50, 0, 0, 1, 0, 0, 0, 0, "かいふくできないぜ", false},
       {"pp", 2, 10, 50, 1, 9, 0, 0, 0, 10, 9, "PPかいふく!", true},
+      {"pp at full pp", 2, 10, 50, 9, 9, 0, 0, 0, 10, 9, "PPかいふく!", true},
+      {"pp down", 2, 0, 50, 1, 9, 1, 0, 0, 0, 1, "かいふくできないぜ", false},
       {"cure ailment at full hp", 3, 50, 50, 0, 0, 0, 1, 0, 50, 0, "げんきになった!", true},
       {"cure nothing", 3, 50, 50, 0, 0, 0, 0, 0, 50, 0, "かいふくできないぜ", false},
       {"revive", 4, 0, 50, 0, 0, 1, 0, 0, 25, 0, "いしきを＿とりもどした!", true},
       {"revive healthy", 4, 50, 50, 0, 0, 0, 0, 0, 50, 0, "げんきですよ", false},
       {"full", 5, 1, 50, 0, 9, 0, 1, 0, 50, 9, "かんぜんかいふく!", true},
       {"hp and pp", 6, 1, 50, 0, 9, 0, 0, 0, 50, 9, "HP・PPかいふく!", true},
+      {"full at full values", 5, 50, 50, 9, 9, 0, 0, 0, 50, 9, "かんぜんかいふく!", true},
+      {"hp and pp at full values", 6, 50, 50, 9, 9, 0, 0, 0, 50, 9, "HP・PPかいふく!", true},
+      {"full down", 5, 0, 50, 0, 9, 1, 0, 0, 0, 0, "かいふくできないぜ", false},
+      {"hp and pp down", 6, 0, 50, 0, 9, 1, 0, 0, 0, 0, "かいふくできないぜ", false},
       {"attack on the down", 7, 0, 50, 0, 0, 1, 0, 0, 0, 0, "しんでるぜ", false},
       {"esp right member", 14, 5, 50, 0, 0, 0, 0, 1, 5, 0, "ESPレベルが＿あがった!", true},
       {"esp other member", 14, 5, 50, 0, 0, 0, 0, 2, 5, 0, "そのひとには＿こうかがない", false},
@@ -121,8 +132,12 @@ TEST_F(MenuRules, UseItemEffectTable) {
     EXPECT_EQ(Data().ItemBag[0].count, c.used ? 2 : 3);
     ASSERT_FALSE(datatest::Sounds.empty());
     EXPECT_EQ(datatest::Sounds.front(), c.used ? 40 : kMenuSoundRefused);
-    if (c.ailment && c.used) EXPECT_EQ(Data().Status[0][2], 0);
-    if (c.type == 14 && c.used) EXPECT_EQ(Data().Members[0][kMemberEspLevel], 1);
+    if (c.ailment && c.used) {
+      EXPECT_EQ(Data().Status[0][2], 0);
+    }
+    if (c.type == 14 && c.used) {
+      EXPECT_EQ(Data().Members[0][kMemberEspLevel], 1);
+    }
   }
 }
 
@@ -168,6 +183,69 @@ TEST_F(MenuRules, StatItemsRaiseTheirWordsAndMaxHpStays) {
   menu().BeginUseItem(-1, 0, 5);
   menu().UseItemEffect(0);
   EXPECT_EQ(Data().Members[0][kMemberBaseAttack], 2147483647);
+}
+
+// A stat item used until the base word is full, on a member wearing a weapon that adds to
+// every derived word: the derived words stay at the top too.
+TEST_F(MenuRules, RaisingAStatToTheTopOfItsWordUnderWornBonuses) {
+  AddMember(0, 1, 10, 50, 5, 9);
+  auto& knife = Data().Items[30].values;
+  knife[kItemKind] = 101;
+  for (int t = 0; t < 4; ++t) knife[kItemAttackBonus + t] = 3;
+  knife[kItemMaxHpBonus] = knife[kItemMaxPpBonus] = 3;
+  Data().Equipment[0][0] = {30, 1};
+  for (int type = 7; type <= 12; ++type) {
+    SCOPED_TRACE(type);
+    GiveItem(type, 999999);  // 99999999 a use
+    Data().ItemBag[0].count = 30;
+    for (int use = 0; use < 22; ++use) {
+      menu().BeginUseItem(-1, 0, 5);
+      menu().UseItemEffect(0);
+    }
+  }
+  const PartyMember& p = Data().Members[0];
+  for (int t = 0; t < 4; ++t) {
+    EXPECT_EQ(p[kMemberBaseAttack + t], INT32_MAX) << t;
+    EXPECT_EQ(p[kMemberAttack + t], INT32_MAX) << t;
+  }
+  EXPECT_EQ(p[kMemberBaseMaxHp], INT32_MAX);
+  EXPECT_EQ(p[kMemberMaxHp], INT32_MAX);
+  EXPECT_EQ(p[kMemberMaxPp], INT32_MAX);
+  EXPECT_EQ(p[kMemberHp], 10);
+}
+
+// Heals add the amount to the current value and saturate like every other sum: an amount
+// far below the word leaves the value at the bottom, not wrapped round to the top; the PP
+// cost is taken off the same way.
+TEST_F(MenuRules, HealsAndThePpCostSaturate) {
+  const struct {
+    const char* name;
+    int type;
+    int32_t mult, base, cost;
+    int32_t user_pp, want_hp, want_pp, want_user_pp;
+  } cases[] = {
+      // Target spirit 3 x INT32_MIN = -6442450944, far below the word.
+      {"hp by a huge negative amount", 1, INT32_MIN, 10, 0, 9, INT32_MIN, 40, 9},
+      {"pp by a huge negative amount", 2, INT32_MIN, 10, 0, 9, 40, INT32_MIN, 9},
+      {"a negative cost at the top of pp", 1, 0, 10, INT32_MIN, 9, 50, 40, INT32_MAX},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.name);
+    SetUp();
+    AddMember(0, 0, 50, 50, c.user_pp, INT32_MAX);
+    AddMember(1, 1, 40, 50, 40, 50);
+    Data().Members[1][kMemberAttack + 3] = Data().Members[1][kMemberBaseAttack + 3] = 3;
+    GiveItem(c.type, c.base);
+    auto& v = Data().Items[5].values;
+    v[kItemKind] = 301, v[kItemMultiplier] = c.mult, v[kItemPpCost] = c.cost;
+    Data().Equipment[0][4] = {5, 2};
+    menu().BeginUseItem(0, 4, 5);
+    ASSERT_EQ(menu().state, kMenuStateItemTarget);
+    menu().UseItemEffect(1);
+    EXPECT_EQ(Data().Members[1][kMemberHp], c.want_hp);
+    EXPECT_EQ(Data().Members[1][kMemberPp], c.want_pp);
+    EXPECT_EQ(Data().Members[0][kMemberPp], c.want_user_pp);
+  }
 }
 
 TEST_F(MenuRules, WholePartyItemShowsTheLastPresentMembersMessage) {
@@ -468,6 +546,49 @@ TEST_F(MenuRules, TeleportToAFreePointIsRefusedAndRegisteringRecords) {
   EXPECT_EQ(menu().jump_mode, 0);
   ASSERT_FALSE(datatest::Popups.empty());
   EXPECT_EQ(datatest::Popups.back(), "1ばんに＿とうろくしました。");
+}
+
+// A point read from a save may name a map with no file, or a tile off the map: the jump
+// is refused as for a free point, and the party stays where it is.
+TEST_F(MenuRules, TeleportToAPointTheFieldCannotEnterIsRefused) {
+  std::filesystem::create_directories("map");
+  MapFileImage town;
+  const std::vector<uint8_t> bytes = SerializeMapFile(town);
+  ASSERT_TRUE(nltest::WriteFileBytes("plain.bin", std::string_view(reinterpret_cast<const char*>(bytes.data()), bytes.size())));
+  ASSERT_EQ(PackFile("plain.bin", "map\\town.map", kPackFileModePack), kPackFileOk);
+  const auto name_map = [&](int n, std::string_view name) {
+    Data().MapList[n].fill(0);
+    std::copy(name.begin(), name.end(), Data().MapList[n].begin());
+  };
+  name_map(34, "town.map");
+  name_map(40, "gone.map");
+  ASSERT_TRUE(TheField.CanEnterMap(34));
+  const struct {
+    const char* what;
+    LongJumpPoint point;
+  } cases[] = {
+      {"a map with no file", {40, 3, 3, {}}},
+      {"a map with no name", {41, 3, 3, {}}},
+      {"an area past the list", {512, 3, 3, {}}},
+      {"a tile off the map", {34, 0xFFFF, 0xFFFF, {}}},
+      {"a column off the map", {34, 256, 3, {}}},
+      {"a row off the map", {34, 3, 256, {}}},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.what);
+    Data().Scalars[kScalarCurrentMap] = 33;
+    GameMode = MODE_MENU;
+    Data().LongJumpPoints[0] = c.point;
+    menu().state = 12, menu().page = kMenuPageJump, menu().jump_mode = 0, menu().shake = 0;
+    datatest::Sounds.clear();
+    Step(Press(kMenuDecide));
+    EXPECT_EQ(menu().shake, kShakeFrames);
+    EXPECT_EQ(menu().state, 12);
+    EXPECT_EQ(GameMode, MODE_MENU);
+    EXPECT_EQ(Data().Scalars[kScalarCurrentMap], 33u);
+    menu().DrawMenuShake();
+    EXPECT_EQ(datatest::Sounds, std::vector<int>{kMenuSoundRefused});
+  }
 }
 
 TEST_F(MenuRules, LoadListRefusesAnEmptySlotAndCancelGoesToTheTitle) {

@@ -344,10 +344,10 @@ TEST_F(MenuPagesTest, HeaderLinesAreCutToTheirWidthsOnOneLine) {
     std::string title_shown, help_shown;
   };
   const Case cases[] = {
-      {false, "ABCDEFGHIJKL", help35, "ABCDEFGHI", help35.substr(0, 31)},
-      {true, "ABCDEFGHIJKL", help35, "ABCDEFGHI", help35.substr(0, 31)},
+      {false, "ABCDEFGHIJKL", help35, "ABCDEFGH", help35.substr(0, 30)},
+      {true, "ABCDEFGHIJKL", help35, "ABCDEFGH", help35.substr(0, 30)},
       {false, "MENU", "ESPのうりょくを_そうびします", "MENU", "ESPのうりょくを_そうびします"},
-      {true, "ABCDEFGHIJKLMNOPQR", "A\nB", "ABCDEFGHI", "A"},  // a line break ends the line
+      {true, "ABCDEFGHIJKLMNOPQR", "A\nB", "ABCDEFGH", "A"},  // a line break ends the line
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.title + (c.codes ? " as codes" : " as text"));

@@ -58,7 +58,7 @@ class MenuPagesProgramTest : public ::testing::Test {
                                 {"NIGHTLOOM_CAPTURE_FRAMES", "140,160,175,190,250,270,340,400,420,460,500"},
                                 {"NIGHTLOOM_EXIT_AFTER", "510"},
                                 {"NIGHTLOOM_INPUT", NL_MENU_PAGES_INPUT_DIR "/menu_pages.input"}},
-                               "/dev/null"});
+                               "/dev/null", ""});
   }
   nltest::Png Frame(int n) const {
     char name[32];

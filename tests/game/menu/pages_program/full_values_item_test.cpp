@@ -1,0 +1,89 @@
+// Items whose only condition is that the member is not down, used on a member whose values
+// are already full, in the real program in a copy of the demo world: PPドリンク from the bag
+// on みなみ at PP 43/43 shows its message and is used up, and the save made afterwards keeps
+// one fewer.
+#include <gtest/gtest.h>
+#include <unistd.h>
+
+#include <cstdio>
+#include <filesystem>
+#include <optional>
+#include <string>
+
+#include "tests/game/data/data_fixture.h"
+#include "tests/game/menu/frame_glyphs.h"
+#include "tests/support/png_file.h"
+#include "tests/support/program_run.h"
+
+namespace {
+
+using namespace game;
+using menutest::ShowsText;
+
+constexpr uint16_t kPpDrink = 2;
+
+// CONTINUE loads slot 0; the menu, アイテム, the bag's first entry chosen twice (use), the
+// target みなみ; after the result the bag is left for the main page, up to セーブ, slot 0,
+// confirmed.
+constexpr char kInput[] =
+    "60 down X\n61 up X\n80 down X\n81 up X\n100 down X\n101 up X\n"
+    "200 down pad:0\n201 up pad:0\n210 down Down\n211 up Down\n220 down pad:1\n221 up pad:1\n"
+    "230 down pad:1\n231 up pad:1\n240 down pad:1\n241 up pad:1\n250 down pad:1\n251 up pad:1\n"
+    "300 down pad:2\n301 up pad:2\n310 down pad:2\n311 up pad:2\n320 down Up\n321 up Up\n"
+    "330 down Up\n331 up Up\n340 down pad:1\n341 up pad:1\n350 down pad:1\n351 up pad:1\n"
+    "360 down pad:1\n361 up pad:1\n";
+
+class FullValuesItemTest : public datatest::DataTest {
+ protected:
+  void SetUp() override {
+    DataTest::SetUp();
+    ASSERT_EQ(access(nltest::GameProgram().c_str(), X_OK), 0) << nltest::GameProgram() << " is not built";
+    std::filesystem::copy(NL_DEMO_DATA_DIR, dir_.path(),
+                          std::filesystem::copy_options::recursive | std::filesystem::copy_options::overwrite_existing);
+    ASSERT_TRUE(menutest::UseSolidCellFont(dir_.path()));
+    ResetGameData();
+    TheSaveIconPack.LoadSaveIcons();
+    datatest::WriteText(dir_.File("use.input"), kInput);
+  }
+  std::optional<nltest::Png> Frame(int n) const {
+    char name[32];
+    std::snprintf(name, sizeof name, "/frame-%06d.png", n);
+    return nltest::ReadPng(dir_.File("frames") + name);
+  }
+};
+
+TEST_F(FullValuesItemTest, APpDrinkAtFullPpIsUsedUpWithItsMessage) {
+  // A new game in the town with two drinks in the bag; みなみ (member 0) starts at 43/43.
+  GameData& d = Data();
+  d.Scalars[kScalarCurrentMap] = 33;
+  TheField.SetPlayerTile(115, 132);
+  TheField.SetMapDisplayName("まち");
+  d.ItemBag[0] = {kPpDrink, 2};
+  ASSERT_EQ(d.Members[0][kMemberPp], d.Members[0][kMemberMaxPp]);
+  const int32_t pp = d.Members[0][kMemberPp];
+  ASSERT_EQ(d.SaveGame(0), 0);
+
+  ASSERT_EQ(nltest::RunProgram({nltest::GameProgram(), dir_.path(),
+                                {{"NIGHTLOOM_INSTANCE_LOCK", dir_.File("instance.lock")},
+                                 {"NIGHTLOOM_CAPTURE", dir_.File("frames")},
+                                 {"NIGHTLOOM_CAPTURE_FRAMES", "260"},
+                                 {"NIGHTLOOM_EXIT_AFTER", "400"},
+                                 {"NIGHTLOOM_INPUT", dir_.File("use.input")}},
+                                "/dev/null",
+                                ""}),
+            0);
+  const auto result = Frame(260);
+  ASSERT_TRUE(result);
+  EXPECT_TRUE(ShowsText(*result, 45, 224, "PPかいふく!"));
+  EXPECT_FALSE(ShowsText(*result, 45, 224, "かいふくできないぜ"));
+
+  ResetGameData();
+  GameData& saved = Data();
+  saved.LoadGameDatabase();
+  ASSERT_EQ(saved.LoadGame(0), 0);
+  EXPECT_EQ(saved.ItemBag[0].id, kPpDrink);
+  EXPECT_EQ(saved.ItemBag[0].count, 1) << "one drink used up";
+  EXPECT_EQ(saved.Members[0][kMemberPp], pp);
+}
+
+}  // namespace
