@@ -2,7 +2,8 @@
 // the readable table (demo/wav/effects.txt, its header tells the columns) into FOLDER,
 // the data tree's wav/, and writes the game's list of them, FOLDER/sound.csv: one line
 // "number,wav\name.ext,name" per row from 0 to the last one listed, a row the table
-// leaves out being "number,,-" (no file: the game plays nothing for it).
+// leaves out being "number,-,-": "-" names no file, so the game plays nothing for it. No
+// name is empty: a reader taking the name as "%[^,]" would stop at an empty one.
 //
 // Three codings, so that each of the game's decoders is heard in play: 16-bit PCM WAV,
 // IMA ADPCM WAV (4 bits, whole 512-byte blocks, the last one padded with silence), and
@@ -28,6 +29,7 @@ constexpr double kPi = 3.14159265358979323846;
 constexpr uint32_t kWaveRate = 22050;  // PCM and ADPCM
 constexpr uint32_t kMp3Rate = 44100;   // an MPEG-1 rate
 constexpr int kRows = 64;              // rows the game's list holds
+constexpr char kNoFile[] = "-";        // the name of a row without a sound
 constexpr size_t kNameBytes = 31;      // a row's file name, as the game reads it
 constexpr double kAttackSeconds = 0.002, kReleaseSeconds = 0.008;
 constexpr uint16_t kAdpcmBlockAlign = 512;
@@ -382,7 +384,7 @@ std::string SoundList(const std::vector<Effect>& effects) {
       out += std::to_string(row) + ",wav\\" + FileName(effects[next]) + "," + effects[next].name + "\n";
       ++next;
     } else {
-      out += std::to_string(row) + ",,-\n";
+      out += std::to_string(row) + "," + kNoFile + ",-\n";
     }
   }
   return out;

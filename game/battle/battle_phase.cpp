@@ -286,7 +286,7 @@ void Battle::EnterPhaseAfterHit() {
     SetMessageFromCompose();
     phase = kPhaseDefeat;
   }
-  if (phase == kPhaseVictory) vexal::LogWriteFmt("battle: won, %d R found\n", money_won);
+  if (phase == kPhaseVictory) vexal::LogWriteFmt("battle: won, %d R found", money_won);
   if (phase == kPhaseDefeat) vexal::LogWrite("battle: the party fell\n");
   redo = true;
 }

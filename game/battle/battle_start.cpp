@@ -164,7 +164,7 @@ void Battle::StartBattle(std::span<const int32_t, kBattleEnemies> ids, int useGr
     std::copy(e.name.begin(), e.name.end(), c.name.begin());
   }
   AppearanceMessage();
-  vexal::LogWriteFmt("battle: begins, enemies %d %d %d %d %d %d %d %d\n", listed[0], listed[1], listed[2],
+  vexal::LogWriteFmt("battle: begins, enemies %d %d %d %d %d %d %d %d", listed[0], listed[1], listed[2],
                      listed[3], listed[4], listed[5], listed[6], listed[7]);
 }
 
@@ -241,7 +241,7 @@ void Battle::EndBattle() {
   if (growth_line) data.RecalcPartyStats();
   data.RemoveUsedUpItems();
   hooks.stop_player_motion();
-  vexal::LogWriteFmt("battle: ends, money %u\n", data.Scalars[kScalarMoney]);
+  vexal::LogWriteFmt("battle: ends, money %u", data.Scalars[kScalarMoney]);
 }
 
 void ResetBattle() {

@@ -114,7 +114,7 @@ void GameData::ReadConcoctions() {
     });
     if (!IsItemId(result) || !materials_ok) {
       // A recipe's number is its row: a bad row stays empty and keeps its place.
-      vexal::LogWriteFmt("%s: recipe %d skipped (result %d, materials %d %d %d)\n", kConcoctionFile,
+      vexal::LogWriteFmt("%s: recipe %d skipped (result %d, materials %d %d %d)", kConcoctionFile,
                          recipe, result, m[0], m[1], m[2]);
       ++recipe;
       continue;
@@ -160,7 +160,7 @@ void GameData::ReadMapList() {
     int32_t row;
     if (!in.Number(&row) || !in.Word(&name) || !in.Word(&ignored)) break;
     if (row < 0 || row >= kMapCount) {
-      vexal::LogWriteFmt("%s: map %d skipped\n", kMapListFile, row);
+      vexal::LogWriteFmt("%s: map %d skipped", kMapListFile, row);
       continue;
     }
     auto& out = MapList[row];
@@ -186,7 +186,7 @@ void GameData::ReadEnemies() {
     }
     if (!complete) break;
     if (row < 0 || row >= kEnemyCount) {
-      vexal::LogWriteFmt("%s: enemy %d skipped\n", kEnemyFile, row);
+      vexal::LogWriteFmt("%s: enemy %d skipped", kEnemyFile, row);
       continue;
     }
     StoreCodes(name, Enemies[row].name);
@@ -213,7 +213,7 @@ void GameData::ReadEncounterGroups() {
     }
     if (!complete) break;
     if (row < 0 || row >= kMapCount || !ids_ok) {
-      vexal::LogWriteFmt("%s: group of map %d skipped\n", kEncounterFile, row);
+      vexal::LogWriteFmt("%s: group of map %d skipped", kEncounterFile, row);
       continue;
     }
     EncounterGroups[row] = group;

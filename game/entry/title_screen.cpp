@@ -5,6 +5,7 @@
 #include <cstring>
 
 #include "game/entry/frame_loop.h"
+#include "game/menu/field_menu.h"
 #include "game/text/bitmap_font.h"
 #include "game/text/hand_cursor.h"
 #include "music/music_manager.h"
@@ -53,6 +54,7 @@ void TitleScreen::EnterTitle() {
   music_number_ = 0;
   key_cast_pending_ = false;
   handed_over_ = false;
+  opened_load_list_ = false;
   music::TheMusicManager.PlayMusic(kTitleMusic);
   sparks_.fill(TitleSpark{});
   emitter_ = kFirstEmitter;
@@ -60,7 +62,11 @@ void TitleScreen::EnterTitle() {
 }
 
 void TitleScreen::TitleFrame() {
-  if (handed_over_) EnterTitle();
+  if (handed_over_ && LoadListCancelled()) {
+    handed_over_ = opened_load_list_ = false;
+  } else if (handed_over_) {
+    EnterTitle();
+  }
   DrawTitle();
   UpdateTitle();
   if (state_ == kTitleMenu) TheHandCursor.DrawHandCursor(kTitleHandX, kTitleHandY + kMenuRowHeight * cursor_, 0, 0);
@@ -69,6 +75,13 @@ void TitleScreen::TitleFrame() {
 void TitleScreen::HandOver(int mode) {
   GameMode = mode;
   handed_over_ = true;
+  opened_load_list_ = false;
+}
+
+bool TitleScreen::LoadListCancelled() const {
+  // A cancel leaves the list as it was; a load closes it, and a list opened in the game
+  // is not the title's.
+  return opened_load_list_ && TheFieldMenu.load_from_title && TheFieldMenu.state == kMenuStateLoadList;
 }
 
 void TitleModeFrame() { TheTitleScreen.TitleFrame(); }

@@ -5,7 +5,9 @@
 //
 // The game mode MODE_TITLE runs TitleFrame. EnterTitle starts the title afresh; a title
 // that handed the game to another mode starts afresh too when that mode hands it straight
-// back (the load list sets the mode back to the title without calling EnterTitle).
+// back (the field menu's load list sets the mode back to the title without calling
+// EnterTitle), except when the load list CONTINUE opened is cancelled: the title goes on
+// where it was, in its menu on CONTINUE, its song playing on.
 #pragma once
 
 #include <array>
@@ -133,6 +135,8 @@ class TitleScreen {
   void StartNewGame();
   // The game goes to another mode; the title starts afresh when it comes back.
   void HandOver(int mode);
+  // The mode came back to the title from the load list CONTINUE opened, left by cancel.
+  bool LoadListCancelled() const;
 
   void SpawnSparks(int x, int y);
   void MoveAndDrawSparks();
@@ -149,6 +153,7 @@ class TitleScreen {
   int scroll_tick_ = 0;           // frames towards the next pixel of the prologue
   bool key_cast_pending_ = false;  // the dialog opens once decide is released
   bool handed_over_ = false;      // another mode has the game; start afresh on return
+  bool opened_load_list_ = false;  // the hand-over was CONTINUE's load list
   int juke_presses_ = 0;
   int music_number_ = 0;          // juke-box selection
   std::array<TitleSpark, kTitleSparks> sparks_{};

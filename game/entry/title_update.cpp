@@ -86,6 +86,7 @@ void TitleScreen::UpdateMenu() {
         break;
       case kTitleContinue:
         HandOver(MODE_MENU);
+        opened_load_list_ = true;
         OpenLoadList();
         break;
       case kTitleKeyCast: key_cast_pending_ = true; break;

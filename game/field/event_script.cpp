@@ -240,8 +240,9 @@ bool EventScript::RunCommand(std::string_view line, bool& repage) {
       return true;
     case 31: {
       const int actor = p[1] == -1 ? block_ : p[1];
-      // A direction or speed outside its range makes the command do nothing.
-      if (actor < 0 || actor >= kMapEventCount || p[2] > 3 || p[3] < -1 || p[3] > 5) return false;
+      // Any negative speed index takes the actor's movement type; a direction or speed past
+      // the end of its range makes the command do nothing.
+      if (actor < 0 || actor >= kMapEventCount || p[2] > 3 || p[3] > 5) return false;
       TheField.FieldStartActorStep(actor, p[2], p[3]);
       return false;
     }

@@ -25,6 +25,7 @@ constexpr const char* kBitLabels[kAssignableBits] = {"1(Z)", "2(X)", "3(C)", "4(
 
 constexpr int32_t kAcceptedShowMs = 700;  // how long an accepted key stays on the screen
 constexpr int kTabKey = 0x0F;             // ends the dialog
+constexpr uint32_t kShowAgainMs = 35;     // the game's frame: the waiting picture is shown again
 
 // Index of the lowest assignable bit set in the pad state, or -1.
 int LowestAssignableBit(int pad_state) {
@@ -32,6 +33,28 @@ int LowestAssignableBit(int pad_state) {
     if ((static_cast<uint32_t>(pad_state) & (kFirstAssignableBit << i)) != 0) return i;
   }
   return -1;
+}
+
+// Waits until `answered` holds; false when the window closed first. Like the game's frame
+// wait it takes the messages and sleeps between looks, and it shows the log again once a
+// frame, so the window keeps its picture and whoever counts presented frames (the harness
+// that closes the window after so many) sees the wait go on.
+template <typename Answered>
+bool WaitForAnswer(Answered answered) {
+  uint32_t shown = vexal::GetTimeMs();
+  for (;;) {
+    if (vexal::PumpMessages() != 0) return false;
+    if (answered()) return true;
+    if (static_cast<int32_t>(vexal::GetTimeMs() - shown) >= static_cast<int32_t>(kShowAgainMs)) {
+      // The log is drawn over the picture at each presentation: over a cleared one, so a
+      // flip's other buffer shows the same.
+      vexal::ClearDrawTarget();
+      vexal::PresentScreen();
+      shown = vexal::GetTimeMs();
+    } else {
+      plat::timer::PauseUntil(shown + kShowAgainMs);
+    }
+  }
 }
 
 }  // namespace
@@ -48,19 +71,13 @@ void KeyCast::KeyCastDialog() {
         kButtonLabels[i]);
     vexal::PresentScreen();
     int bit = -1;
-    while (!quit) {
-      if (vexal::PumpMessages() != 0) {
-        quit = true;
-        break;
-      }
-      // Only the lowest key held counts, and a key already taken is refused.
-      int lowest = LowestAssignableBit(vexal::ReadPadState(kGamePadSelector));
-      if (lowest >= 0 && (taken & (kFirstAssignableBit << lowest)) == 0) {
-        bit = lowest;
-        break;
-      }
-      plat::timer::SpinPause();
-    }
+    // Only the lowest key held counts, and a key already taken is refused.
+    quit = quit || !WaitForAnswer([&] {
+      const int lowest = LowestAssignableBit(vexal::ReadPadState(kGamePadSelector));
+      if (lowest < 0 || (taken & (kFirstAssignableBit << lowest)) != 0) return false;
+      bit = lowest;
+      return true;
+    });
     if (bit < 0) continue;  // ended by the pump: the button keeps its mask
 
     uint32_t mask = kFirstAssignableBit << bit;
@@ -77,10 +94,7 @@ void KeyCast::KeyCastDialog() {
   vexal::ScreenLogPrintf(
       "キーキャストがすべて終了しました。\nこの設定は自動的に保存/読込されます。\n\n[TAB]キーで戻ります。\n");
   vexal::PresentScreen();
-  while (!quit) {
-    if (vexal::PumpMessages() != 0 || vexal::CheckKeyDown(kTabKey) != 0) break;
-    plat::timer::SpinPause();
-  }
+  if (!quit) WaitForAnswer([] { return vexal::CheckKeyDown(kTabKey) != 0; });
   vexal::ScreenLogClear();
   vexal::ClearDrawTarget();
   SaveKeyCastFile();

@@ -4,7 +4,8 @@
 // once with wav/sound.csv and once without. On the virtual clock the songs come out the
 // same sample for sample, so the difference of the two captures is the effects alone:
 // each expected effect must start there within its frames, and be the row's own sound
-// (its samples, played at the mixer's rate, line up with the difference).
+// (its file's samples, decoded here without the game's decoders and played at the mixer's
+// rate, line up with the difference).
 #include <gtest/gtest.h>
 #include <unistd.h>
 
@@ -12,25 +13,19 @@
 #include <cmath>
 #include <cstdint>
 #include <cstdio>
+#include <cstdlib>
 #include <filesystem>
 #include <map>
 #include <optional>
 #include <string>
 #include <vector>
 
+#include "tests/support/ima_adpcm_reference.h"
 #include "tests/support/program_run.h"
 #include "tests/support/temp_dir.h"
 #include "tests/support/wav_file.h"
-#include "vexal/app/sound_decode.h"
-#include "vexal/app/stream.h"
 
 namespace {
-
-uint32_t Le(const std::string& s, size_t at, int bytes) {
-  uint32_t v = 0;
-  for (int i = 0; i < bytes; ++i) v |= uint32_t(uint8_t(s[at + i])) << (8 * i);
-  return v;
-}
 
 // A capture: 16-bit stereo PCM.
 struct Capture {
@@ -56,19 +51,32 @@ constexpr double kSameSound = 0.9;  // correlation of the difference with the ro
 // How far before and after its first loud sample in the difference a sound may start.
 constexpr size_t kSearchBack = 1200, kSearchOn = 120;
 
-// A row's sound as the game loads it, mono, then played at the capture's rate as a
-// sound buffer is: each output sample a straight line between the two source samples
-// around it.
-std::vector<double> EffectAtRate(const std::string& file, uint32_t rate) {
-  std::FILE* f = std::fopen(file.c_str(), "rb");
-  if (f == nullptr) return {};
-  std::vector<uint8_t> pcm, format;
-  const int32_t size = vexal::ConvertSoundToPcm(vexal::SoundSource{vexal::GetFileStreamFuncs(), f}, &pcm, &format);
-  std::fclose(f);
-  if (size < 0 || format.size() < 16 || Le(std::string(format.begin(), format.end()), 2, 2) != 1) return {};
-  const uint32_t source_rate = Le(std::string(format.begin(), format.end()), 4, 4);
-  std::vector<double> source;
-  for (size_t i = 0; i + 1 < pcm.size(); i += 2) source.push_back(int16_t(pcm[i] | (pcm[i + 1] << 8)));
+// A row's sound as its file holds it, decoded without the game's decoders: PCM as the
+// effect tool wrote its samples, IMA ADPCM by the format's own decoding, MP3 by LAME's
+// decoder. Mono, at the file's rate; empty when it cannot be had.
+nltest::MonoWav FileSound(const std::string& file, const std::string& scratch) {
+  std::string bytes = nltest::ReadFileBytes(file);
+  if (file.size() > 4 && file.compare(file.size() - 4, 4, ".mp3") == 0) {
+    const std::string decoded = scratch + "/decoded.wav";
+    const std::string command = "lame --quiet --decode '" + file + "' '" + decoded + "'";
+    if (std::system(command.c_str()) != 0) return {};
+    bytes = nltest::ReadFileBytes(decoded);
+    std::remove(decoded.c_str());
+  }
+  if (const auto adpcm = nltest::DecodeImaAdpcmWav(bytes)) {
+    return {adpcm->rate, std::vector<double>(adpcm->samples.begin(), adpcm->samples.end())};
+  }
+  if (const auto pcm = nltest::ReadMonoWav(bytes)) return *pcm;
+  return {};
+}
+
+// A row's sound played at the capture's rate as a sound buffer is: each output sample a
+// straight line between the two source samples around it.
+std::vector<double> EffectAtRate(const std::string& file, uint32_t rate, const std::string& scratch) {
+  const nltest::MonoWav sound = FileSound(file, scratch);
+  if (sound.samples.empty()) return {};
+  const uint32_t source_rate = sound.rate;
+  std::vector<double> source = sound.samples;
   // From where it is heard: past the rise of the attack and an encoder's quiet start
   // (the MP3's), at a hundredth of the peak.
   double peak = 0;
@@ -95,7 +103,7 @@ std::map<int, std::string> SoundRows(const std::string& data) {
     start = end == std::string::npos ? csv.size() : end + 1;
     const size_t a = line.find(','), b = line.find(',', a + 1);
     std::string name = line.substr(a + 1, b - a - 1);
-    if (name.empty()) continue;
+    if (name.empty() || name == "-") continue;  // "-" names no file
     std::replace(name.begin(), name.end(), '\\', '/');
     rows[row] = data + "/" + name;
   }
@@ -192,12 +200,12 @@ TEST(SoundEffects, ThePlayThroughHearsEachEffectWhereItHappens) {
   ASSERT_EQ(with->left.size(), without->left.size());
   const uint32_t rate = with->rate;
 
-  // Every named file loads as the game loads it.
+  // Every named file decodes.
   const auto rows = SoundRows(dir.File("with/data"));
   ASSERT_FALSE(rows.empty());
   std::map<int, std::vector<double>> effects;
   for (const auto& [row, file] : rows) {
-    effects[row] = EffectAtRate(file, rate);
+    effects[row] = EffectAtRate(file, rate, dir.path());
     EXPECT_FALSE(effects[row].empty()) << "row " << row << " " << file;
   }
 

@@ -1,6 +1,7 @@
 // The sound-effect writer: the game's list with a line for every row up to the last, PCM
-// samples as the table describes them, ADPCM and MP3 files that the game's own loader
-// turns back into the same sound, and tables it refuses with the line that is wrong.
+// samples as the table describes them, ADPCM files that decode as the format defines into
+// the same sound (and the game's loader hears just that), MP3 files the game loads, and
+// tables it refuses with the line that is wrong.
 #include <gtest/gtest.h>
 #include <unistd.h>
 
@@ -14,6 +15,7 @@
 #include <string>
 #include <vector>
 
+#include "tests/support/ima_adpcm_reference.h"
 #include "tests/support/temp_dir.h"
 #include "vexal/app/sound_decode.h"
 #include "vexal/app/stream.h"
@@ -99,7 +101,23 @@ TEST(SoundEffects, TheListHasALineForEveryRowUpToTheLastAndGapsNameNoFile) {
                     nullptr),
             0);
   EXPECT_EQ(nltest::ReadFileBytes(dir.File("sound.csv")),
-            "0,wav\\tick.wav,tick\n1,,-\n2,wav\\buzz.wav,buzz\n3,,-\n4,,-\n5,wav\\long_name_here.wav,long_name_here\n");
+            "0,wav\\tick.wav,tick\n1,-,-\n2,wav\\buzz.wav,buzz\n3,-,-\n4,-,-\n5,wav\\long_name_here.wav,long_name_here\n");
+
+  // Read as the game's list is described: "%d,%[^,]%s" a row, the name up to 31 bytes.
+  std::FILE* list = std::fopen(dir.File("sound.csv").c_str(), "r");
+  ASSERT_NE(list, nullptr);
+  std::vector<std::string> names;
+  int number = 0;
+  char name[32], rest[256];
+  while (std::fscanf(list, "%d,%31[^,]%255s", &number, name, rest) == 3) {
+    EXPECT_EQ(number, int(names.size()));
+    EXPECT_EQ(rest[0], ',') << "row " << number;
+    names.push_back(name);
+  }
+  EXPECT_EQ(std::fgetc(list), EOF) << "every line read";
+  std::fclose(list);
+  EXPECT_EQ(names, (std::vector<std::string>{"wav\\tick.wav", "-", "wav\\buzz.wav", "-", "-",
+                                             "wav\\long_name_here.wav"}));
 }
 
 TEST(SoundEffects, ASquareHoldsItsLevelAndPitchAtTheGamesRate) {
@@ -131,12 +149,17 @@ TEST(SoundEffects, TheAdpcmFileLoadsInTheGameAsTheSameSoundAsItsPcmTwin) {
                     nullptr),
             0);
   const auto plain = ReadWaveByHand(dir.File("plain.wav"));
-  const auto packed = LoadAsTheGameDoes(dir.File("packed.wav"));
+  const auto packed = nltest::DecodeImaAdpcmWav(nltest::ReadFileBytes(dir.File("packed.wav")));
   ASSERT_TRUE(plain && packed);
-  EXPECT_EQ(packed->tag, 1);
   EXPECT_EQ(packed->rate, 22050u);
   // Whole 512-byte blocks of 1017 samples: the last one is padded with silence.
   ASSERT_EQ(packed->samples.size(), 11u * 1017u);
+  // The game hears what the format says the file holds.
+  const auto loaded = LoadAsTheGameDoes(dir.File("packed.wav"));
+  ASSERT_TRUE(loaded);
+  EXPECT_EQ(loaded->tag, 1);
+  EXPECT_EQ(loaded->rate, 22050u);
+  EXPECT_TRUE(loaded->samples == packed->samples) << "the game's decoding differs from the format's";
   double error = 0, energy = 0;
   for (size_t i = 0; i < plain->samples.size(); ++i) {
     const double d = packed->samples[i] - plain->samples[i];

@@ -115,7 +115,7 @@ int D3DCreateGraphStorage(GraphRecord* graph) {
   if (D3DObject == nullptr || graph == nullptr) return -1;
   std::vector<Piece> pieces;
   if (!PlanPieces(graph->Width, graph->Height, &pieces)) {
-    return LogWriteFmt("グラフィックに必要なテクスチャの数が多すぎます %d x %d\n", graph->Width, graph->Height);
+    return LogWriteFmt("グラフィックに必要なテクスチャの数が多すぎます %d x %d", graph->Width, graph->Height);
   }
   const int handle = GetGraphHandleFromRecord(graph);
   graph->PieceCount = 0;

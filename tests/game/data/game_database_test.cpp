@@ -5,6 +5,8 @@
 #include "game/data/save_icons.h"
 #include "game/text/bitmap_font.h"
 #include "tests/game/data/data_fixture.h"
+#include "vexal/app/app_state.h"
+#include "vexal/app/log_file.h"
 
 namespace {
 
@@ -89,8 +91,24 @@ TEST_F(DataTest, RowsOutsideTheirTablesAreSkipped) {
   WriteText(dir_.File("ene/party.txt"), "---\n512" + Values(24, 1) + "\n34 1 2 800" + Values(21, 0) +
                                             "\n33 1 2 3" + Values(21, 0) + "\n");
   WriteText(dir_.File("system/concoction.txt"), "780 0 1 2\n100 0 32 1\n101 2 1 0\n102 255 255 255\n");
+  vexal::ResetAppState();
+  vexal::AppState.StartDirectory = dir_.path();
+  vexal::StartLogFile();
   GameData& d = Data();
   d.LoadGameDatabase();
+  // Each skipped row is one stamped line of the log, with no empty line after it.
+  const std::string log = nltest::ReadFileBytes(dir_.File("AppLog.txt"));
+  vexal::ResetAppState();
+  for (const char* line : {"system\\maplist.txt: map -1 skipped", "system\\maplist.txt: map 512 skipped",
+                           "ene\\enemy.txt: enemy 800 skipped", "ene\\party.txt: group of map 512 skipped"}) {
+    EXPECT_NE(log.find(std::string(":") + line + "\n"), std::string::npos) << line << " in\n" << log;
+  }
+  EXPECT_NE(log.find("skipped (result"), std::string::npos) << log;
+  for (size_t at = 0; at < log.size(); at = log.find('\n', at) + 1) {
+    size_t digits = at;
+    while (digits < log.size() && log[digits] >= '0' && log[digits] <= '9') ++digits;
+    EXPECT_TRUE(digits > at && log[digits] == ':') << "an unstamped line at byte " << at << " of\n" << log;
+  }
   EXPECT_STREQ(d.MapList[3].data(), "town.map");
   EXPECT_EQ(std::string(d.MapList[1].data()), std::string("a_name_that_is_much_longer_than_forty_seven_bytes_of_room.map").substr(0, 47));
   EXPECT_EQ(d.MapList[0][0], 0);

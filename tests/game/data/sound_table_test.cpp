@@ -46,15 +46,17 @@ TEST_F(SoundTableTest, CsvRowsAreLinesWithANameField) {
                          "no number here\n"
                          "3,an overlong name of thirty-two b,x\n"
                          "4,exactly thirty-one bytes name..,x\n"
-                         "5,%[^,]%s,x\n");
+                         "5,%[^,]%s,x\n"
+                         "6,-,-\n");  // how the demo's list names a row without a sound
   game::SoundTable t;
   t.LoadSoundTable();
   const std::vector<std::string> want = {"wav\\a.wav", "wav\\b.wav", "", "", "exactly thirty-one bytes name..",
-                                         "%[^"};
+                                         "%[^", "-"};
   for (size_t row = 0; row < want.size(); ++row) EXPECT_EQ(t.RowName(row), want[row]) << "row " << row;
   EXPECT_EQ(t.VoiceHandle(0), 0x20000);
   EXPECT_EQ(t.VoiceRow(1), 1);
   EXPECT_EQ(t.VoiceHandle(1), -1);  // wav\b.wav does not exist
+  EXPECT_EQ(t.VoiceHandle(6), -1);
 }
 
 TEST_F(SoundTableTest, SharedVoicesAreTakenInTurn) {

@@ -6,6 +6,7 @@
 // text's conversion chose.
 #include <gtest/gtest.h>
 #include <limits.h>
+#include <signal.h>
 #include <stdlib.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
@@ -102,8 +103,17 @@ class GameProgramTest : public ::testing::Test {
       execl(program.c_str(), program.c_str(), static_cast<char*>(nullptr));
       _exit(121);
     }
+    // A run that never ends is stopped (and fails) after two minutes, a guard against a hang
+    // and no measure of speed.
     int status = 0;
-    waitpid(pid, &status, 0);
+    for (int waited_ms = 0; waitpid(pid, &status, WNOHANG) == 0; waited_ms += 50) {
+      if (waited_ms >= 120000) {
+        kill(pid, SIGKILL);
+        waitpid(pid, &status, 0);
+        return -1;
+      }
+      usleep(50000);
+    }
     return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
   }
 
@@ -282,6 +292,108 @@ TEST_F(TitleProgramTest, TheTitleMenuLeadsThroughTheWipeAndTheScreenBreakToTheFi
   std::optional<nltest::Png> after = Frame(break_start + 33);
   ASSERT_TRUE(after);
   EXPECT_EQ(after->rgb, std::vector<uint8_t>(320 * 240 * 3, 0));
+}
+
+// The hand's row on the title menu: 0 NEW_GAME, 1 CONTINUE, 2 KEY_CAST; -1 for none.
+int HandRow(const nltest::Png& frame) {
+  for (int row = 0; row < 3; ++row) {
+    if (PixelOf(frame, 110, 169 + 16 * row) == kHandColour) return row;
+  }
+  return -1;
+}
+
+// The "N" of NEW_GAME (glyph cell 39) where the title menu writes it.
+bool ShowsTheTitleMenu(const nltest::Png& frame) {
+  for (int y = 168; y < 176; ++y) {
+    for (int x = 128; x < 136; ++x) {
+      if (!(PixelOf(frame, x, y) == CellColour(39))) return false;
+    }
+  }
+  return true;
+}
+
+TEST_F(TitleProgramTest, CancellingTheLoadListOfContinueBringsBackTheTitleMenuOnContinue) {
+  // Decide opens the menu, decide on CONTINUE opens the load list, cancel (C) leaves it.
+  ASSERT_TRUE(nltest::WriteFileBytes(dir_.File("input.txt"),
+                                     "20 down X\n21 up X\n25 down X\n26 up X\n35 down C\n36 up C\n"));
+  EXPECT_EQ(Run({{"NIGHTLOOM_INPUT", dir_.File("input.txt")}, {"NIGHTLOOM_EXIT_AFTER", "50"}}), 0);
+  std::optional<nltest::Png> before = Frame(24);
+  ASSERT_TRUE(before);
+  EXPECT_TRUE(ShowsTheTitleMenu(*before));
+  EXPECT_EQ(HandRow(*before), 1);
+  std::optional<nltest::Png> list = Frame(30);
+  ASSERT_TRUE(list);
+  EXPECT_FALSE(ShowsTheTitleMenu(*list)) << "the load list is up";
+  for (int n = 37; n <= 50; ++n) {
+    std::optional<nltest::Png> f = Frame(n);
+    ASSERT_TRUE(f) << n;
+    EXPECT_TRUE(ShowsTheTitleMenu(*f)) << "frame " << n;
+    EXPECT_EQ(HandRow(*f), 1) << "frame " << n;
+  }
+}
+
+// KEY_CAST: decide on the menu, down to its row, decide; the dialog opens once decide is up.
+constexpr char kToKeyCast[] = "20 down X\n21 up X\n25 down Down\n26 up Down\n30 down X\n31 up X\n";
+
+// Whether a frame is the dialog's: the log's text on black, nothing of the title.
+bool ShowsTheKeyDialog(const nltest::Png& frame) {
+  bool text = false;
+  for (int y = 0; y < 240; ++y) {
+    for (int x = 0; x < 320; ++x) {
+      const nltools::Rgb p = PixelOf(frame, x, y);
+      const bool black = p.r == 0 && p.g == 0 && p.b == 0;
+      if (y >= 160 && !black) return false;  // the prompt's lines stay at the top
+      if (!black) text = true;
+    }
+  }
+  return text;
+}
+
+TEST_F(TitleProgramTest, AClosedWindowEndsTheKeyDialogsWaitAndTheGame) {
+  ASSERT_TRUE(nltest::WriteFileBytes(dir_.File("input.txt"), kToKeyCast));
+  EXPECT_EQ(Run({{"NIGHTLOOM_INPUT", dir_.File("input.txt")}, {"NIGHTLOOM_EXIT_AFTER", "80"}}), 0);
+  // The waiting dialog is shown frame after frame until the harness closes the window.
+  for (int n = 40; n <= 80; n += 10) {
+    std::optional<nltest::Png> f = Frame(n);
+    ASSERT_TRUE(f) << n;
+    EXPECT_TRUE(ShowsTheKeyDialog(*f)) << "frame " << n;
+  }
+  // The dialog's other prompts go by without waiting, and the game ends.
+  EXPECT_FALSE(Frame(80 + 7 + 1)) << "the game ended with the window";
+  // No button was answered: the file keeps the masks as they stood.
+  const std::string file = nltest::ReadFileBytes(dir_.File("keycast.ini"));
+  ASSERT_EQ(file.size(), 136u);
+  const uint32_t defaults[16] = {8, 1, 4, 2, 32, 64, 128, 16, 2048, 1024, 0, 0, 0, 0, 0, 0};
+  for (int i = 0; i < 16; ++i) {
+    uint32_t v = 0;
+    for (int b = 0; b < 4; ++b) v |= uint32_t(uint8_t(file[4 * i + b])) << (8 * b);
+    EXPECT_EQ(v, defaults[i]) << "mask " << i;
+  }
+}
+
+TEST_F(TitleProgramTest, AScriptedPlayerAnswersTheKeyDialogAndTheTitleComesBack) {
+  ASSERT_TRUE(nltest::WriteFileBytes(dir_.File("input.txt"),
+                                     std::string(kToKeyCast) +
+                                         "40 down D\n41 up D\n45 down S\n46 up S\n50 down A\n51 up A\n"
+                                         "55 down C\n56 up C\n60 down X\n61 up X\n65 down Z\n66 up Z\n"
+                                         "70 down Tab\n71 up Tab\n"));
+  EXPECT_EQ(Run({{"NIGHTLOOM_INPUT", dir_.File("input.txt")}, {"NIGHTLOOM_EXIT_AFTER", "100"}}), 0);
+  const std::string file = nltest::ReadFileBytes(dir_.File("keycast.ini"));
+  ASSERT_EQ(file.size(), 136u);
+  const uint32_t answered[10] = {8, 1, 4, 2, 0x200, 0x100, 0x80, 0x40, 0x20, 0x10};
+  for (int i = 0; i < 10; ++i) {
+    uint32_t v = 0;
+    for (int b = 0; b < 4; ++b) v |= uint32_t(uint8_t(file[4 * i + b])) << (8 * b);
+    EXPECT_EQ(v, answered[i]) << "mask " << i;
+  }
+  std::optional<nltest::Png> waiting = Frame(38);
+  ASSERT_TRUE(waiting);
+  EXPECT_TRUE(ShowsTheKeyDialog(*waiting));
+  // Back on the title's menu, the hand on KEY_CAST.
+  std::optional<nltest::Png> back = Frame(100);
+  ASSERT_TRUE(back);
+  EXPECT_TRUE(ShowsTheTitleMenu(*back));
+  EXPECT_EQ(HandRow(*back), 2);
 }
 
 }  // namespace

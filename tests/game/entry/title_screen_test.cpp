@@ -58,6 +58,7 @@ class TitleTest : public drawtest::DrawTest {
     pending::ResetCalls();
     music::ResetMusicForTests();
     game::ResetGameData();
+    game::ResetFieldMenu();
     sounds.clear();
     dialogs = wipes = 0;
     game::SetTitleHooks({[](int row) { sounds.push_back(row); }, [] { ++dialogs; }, [] { ++wipes; }});
@@ -243,17 +244,51 @@ TEST_F(TitleTest, TheTitleModeEnteredAgainWithoutEnterTitleStartsAfresh) {
   EXPECT_EQ(title_->Frame(), 1);
   EXPECT_EQ(game::TheGameData().Scalars[game::kScalarMoney], 500u) << "no second new game";
 
-  // CONTINUE opens the load list; cancelling it hands the game back.
+  // CONTINUE loads a game; the load list opened in that game and cancelled: afresh too.
   Update({}, {kDecide});
-  Update({}, {kDecide});
-  EXPECT_EQ(game::GameMode, game::MODE_MENU);
-  EXPECT_EQ(game::TheFieldMenu.state, game::kMenuStateLoadList);
-  EXPECT_EQ(game::TheFieldMenu.page, game::kMenuPageSaveLoad);
+  Update({}, {kDecide});  // CONTINUE
+  ASSERT_EQ(game::GameMode, game::MODE_MENU);
+  game::TheFieldMenu.OpenMenu(0, game::kMenuPageMain);  // a game loaded, its menu opened
+  game::TheFieldMenu.state = game::kMenuStateLoadList;
   game::TheFieldMenu.UpdateMenu(game::MenuKeys{1u << game::kMenuCancel, 1u << game::kMenuCancel, 0});
-  EXPECT_EQ(game::GameMode, game::MODE_TITLE);
+  ASSERT_EQ(game::GameMode, game::MODE_TITLE);
   Keys({});
   title_->TitleFrame();
   EXPECT_EQ(title_->State(), game::kTitlePress);
+  EXPECT_EQ(title_->Frame(), 1);
+}
+
+TEST_F(TitleTest, CancellingTheLoadListOfContinueLeavesTheTitleInItsMenuOnContinue) {
+  for (int frame = 0; frame < 5; ++frame) {
+    Keys({});
+    title_->TitleFrame();
+  }
+  Update({}, {kDecide});
+  Update({}, {kDecide});  // CONTINUE
+  EXPECT_EQ(game::GameMode, game::MODE_MENU);
+  EXPECT_EQ(game::TheFieldMenu.state, game::kMenuStateLoadList);
+  EXPECT_EQ(game::TheFieldMenu.page, game::kMenuPageSaveLoad);
+  // A probe: a title started afresh would play its song again.
+  music::TheMusicManager.currentSong = game::kSilence;
+  game::TheFieldMenu.UpdateMenu(game::MenuKeys{1u << game::kMenuCancel, 1u << game::kMenuCancel, 0});
+  EXPECT_EQ(game::GameMode, game::MODE_TITLE);
+  Keys({kCancel});  // still held: no new press
+  title_->TitleFrame();
+  EXPECT_EQ(title_->State(), game::kTitleMenu);
+  EXPECT_EQ(title_->Cursor(), game::kTitleContinue);
+  EXPECT_EQ(title_->Frame(), 6) << "the title goes on where it was";
+  EXPECT_EQ(music::TheMusicManager.currentSong, game::kSilence) << "the song is not started again";
+
+  // CONTINUE again opens the list again; a load that fails there closes it and leaves
+  // no game: the title then starts afresh.
+  Update({}, {kDecide});
+  ASSERT_EQ(game::GameMode, game::MODE_MENU);
+  game::TheFieldMenu.state = 0;
+  game::GameMode = game::MODE_TITLE;
+  Keys({});
+  title_->TitleFrame();
+  EXPECT_EQ(title_->State(), game::kTitlePress);
+  EXPECT_EQ(title_->Frame(), 1);
 }
 
 TEST_F(TitleTest, ThePrologueIsOneTokenHeldToItsBufferAndConvertedByEnterTitle) {

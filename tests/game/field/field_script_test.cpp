@@ -302,7 +302,6 @@ TEST_F(ScriptTest, OutOfRangeParametersAreIgnored) {
       "@31,1,4,0",         // direction 4
       "@31,1,9,0",
       "@31,1,0,6",         // speed index 6
-      "@31,1,0,-2",
       "@31,600,0,0",       // no event 600
       "@20,900,1,1,0,0",   // map 900
       "@20,-1,256,3,0,0",  // x 256
@@ -339,6 +338,33 @@ TEST_F(ScriptTest, OutOfRangeParametersAreIgnored) {
   RunFrames(10);
   EXPECT_EQ(TheField.States[1].Direction, 2);
   EXPECT_EQ(TheField.States[1].Moving, 1);
+}
+
+// Every negative speed index stands for the actor's own movement type: type 2 steps 2 a frame,
+// type 5 (speed 0) is taken as 1.
+TEST_F(ScriptTest, ANegativeSpeedIndexStepsAtTheActorsMovementType) {
+  struct Case {
+    const char* line;
+    int move_type, dx;
+  } cases[] = {
+      {"@31,1,2,-1", 2, 2}, {"@31,1,2,-2", 2, 2}, {"@31,1,2,-9", 2, 2}, {"@31,1,2,-2", 5, 1},
+      {"@31,1,2,0", 5, 4},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(testing::Message() << c.line << " movement type " << c.move_type);
+    Script(std::string("*1\r\n") + c.line + "\r\n");
+    TheField.Map.events[1] = {};
+    PutEvent(TheField.Map, 1, 10, 12);
+    TheField.Map.events[1][0][game::kPageMoveType] = uint16_t(c.move_type);
+    Place();
+    TheEventScript.StartEventScript(1, -1, 0);
+    RunFrames(10);
+    const auto& walker = TheField.States[1];
+    EXPECT_EQ(walker.Moving, 1);
+    EXPECT_EQ(walker.Direction, 2);
+    EXPECT_EQ(walker.Dx, c.dx);
+    EXPECT_EQ(walker.Dy, 0);
+  }
 }
 
 }  // namespace

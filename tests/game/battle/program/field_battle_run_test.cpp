@@ -288,6 +288,13 @@ std::vector<uint8_t> Borders(const nltest::Png& png) {
   return out;
 }
 
+// A log line from `at` begins with its time stamp: digits, then a colon.
+bool Stamped(const std::string& log, size_t at) {
+  size_t i = at;
+  while (i < log.size() && log[i] >= '0' && log[i] <= '9') ++i;
+  return i > at && i < log.size() && log[i] == ':';
+}
+
 class FieldBattleRunTest : public ::testing::Test {
  protected:
   void SetUp() override {
@@ -359,6 +366,17 @@ TEST_F(FieldBattleRunTest, AnEncounterIsWonAndTheFieldAndItsSongComeBack) {
   EXPECT_GT(log.find(won, begins), begins) << won;
   EXPECT_GT(log.find(ends, begins), log.find(won, begins)) << ends;
   EXPECT_EQ(log.find("battle: the party fell"), std::string::npos);
+  // Each is one line of its own: stamped, and the next line stamped too (no empty line).
+  for (const std::string& line : {std::string("battle: begins, enemies"), won, ends}) {
+    const size_t at = log.find(line, begins);
+    ASSERT_NE(at, std::string::npos) << line;
+    const size_t start = log.rfind('\n', at) + 1;  // npos + 1 is the log's start
+    EXPECT_TRUE(Stamped(log, start)) << line;
+    const size_t next = log.find('\n', at) + 1;
+    ASSERT_NE(next, 0u) << line << ": the line is not closed";
+    EXPECT_TRUE(next == log.size() || Stamped(log, next)) << "after " << line << ": \""
+                                                          << log.substr(next, log.find('\n', next) - next) << "\"";
+  }
 
   // The frames: the field, then the fight behind the frozen, dimmed field, then the field.
   int first_battle = 0, field_again = 0;
