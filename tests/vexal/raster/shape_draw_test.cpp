@@ -230,7 +230,10 @@ TEST_P(UnservedLayouts, ModeZeroStoresTheColourWithEveryShape) {
   }
 }
 
-INSTANTIATE_TEST_SUITE_P(Screens, UnservedLayouts, ::testing::Values(&kWide16, &kNoRed16),
+// Red split over both ends of the pixel: its mask is not one run.
+const Screen kSplitRed16{"SplitRed16", 16, pd::Layout16::k565, true, 0x8001, 0x07E0, 0x001E};
+
+INSTANTIATE_TEST_SUITE_P(Screens, UnservedLayouts, ::testing::Values(&kWide16, &kNoRed16, &kSplitRed16),
                          [](const auto& info) { return std::string("Rgb") + info.param->name; });
 
 }  // namespace
