@@ -148,7 +148,9 @@ TEST_P(ShapeDrawFormats, RandomShapesMatchTheReferenceAndStayInTheArea) {
       for (int px = 0; px < after.w; ++px) {
         const bool inside =
             px >= area.left + ox && px < area.right + ox && py >= area.top + oy && py < area.bottom + oy;
-        if (!inside) ASSERT_EQ(after.at(px, py), before.at(px, py)) << what << " wrote outside at " << px << "," << py;
+        if (!inside) {
+          ASSERT_EQ(after.at(px, py), before.at(px, py)) << what << " wrote outside at " << px << "," << py;
+        }
       }
     if (open) continue;
     if (!(after == expected)) {
