@@ -538,10 +538,13 @@ void BlitPiecePixels(const BlitSettings& settings, const BlitPixels& pixels) {
   if (f->RedMask == 0x7C00 && f->GreenMask == 0x03E0 && f->BlueMask == 0x001F)
     return Draw(Layout555{}, settings, pixels, 16);
   const int widths[kChannels] = {f->RedWidth, f->GreenWidth, f->BlueWidth};
+  const uint32_t masks[kChannels] = {f->RedMask, f->GreenMask, f->BlueMask};
   LayoutMasks16 layout{{f->RedShift, f->GreenShift, f->BlueShift}, {}};
   for (int c = 0; c < kChannels; ++c) {
     if (widths[c] > 8 || layout.Shift[c] + widths[c] > 16) return;
     layout.Max[c] = (1 << widths[c]) - 1;
+    // A mask split in several runs (0x8001) is not a channel the rows can serve.
+    if (masks[c] != static_cast<uint32_t>(layout.Max[c]) << layout.Shift[c]) return;
   }
   Draw(layout, settings, pixels, 16);
 }

@@ -1,9 +1,11 @@
 // A grid of tiles drawn with the graph blitter, one cell per map entry.
+#include <cstddef>
 #include <cstdint>
 
 #include "vexal/ddraw/draw_graph.h"
 #include "vexal/graphics/drawing/ddraw_row.h"
 #include "vexal/graphics/graphs/graph_record.h"
+#include "vexal/graphics/pictures/clip_rect.h"
 
 namespace vexal {
 namespace {
@@ -24,9 +26,12 @@ int G_DDraw_DrawChipMap(int x, int y, int columns, int rows, const uint32_t* map
       if (n == kEmptyCell || n >= static_cast<uint32_t>(count)) continue;
       const GraphRecord* g = graphs[n];
       if (g == nullptr || g->PieceCount == 0) continue;
-      G_DDraw_DrawGraph(x + c * cell_w, y + r * cell_h, static_cast<int>(g->Pieces[0]), trans);
+      // A cell beyond the int range lies beyond every draw area.
+      const int64_t cx = x + int64_t{c} * cell_w, cy = y + int64_t{r} * cell_h;
+      if (cx != SaturatedCoordinate(cx) || cy != SaturatedCoordinate(cy)) continue;
+      G_DDraw_DrawGraph(static_cast<int>(cx), static_cast<int>(cy), static_cast<int>(g->Pieces[0]), trans);
     }
-    if (r + 1 < rows) map += row_stride - columns;  // the map may be a window into a wider array
+    if (r + 1 < rows) map += static_cast<ptrdiff_t>(row_stride) - columns;  // the map may be a window into a wider array
   }
   return 0;
 }

@@ -67,7 +67,7 @@ ps::Surface* Destination(bool* is_mask) {
 // rectangle is also kept inside both surfaces, so that no lock or blit can reach past
 // them whatever the area says.
 bool Place(int x, int y, const BmpDataRecord& piece, ps::Surface* dest, Placement* out) {
-  Rect r{x, y, x + piece.Width, y + piece.Height};
+  Rect r = SaturatedRect(x, y, int64_t{x} + piece.Width, int64_t{y} + piece.Height);
   ClipRect(&r, &DrawState.DrawArea);
   if (r.bottom <= r.top || r.right <= r.left) return false;
   // ClipRect only moves edges inwards, so the cut from the left and top is never negative.

@@ -42,6 +42,19 @@ LineSegmentRecord Segment(const PrimitiveVertex& a, const PrimitiveVertex& b) {
   return {Trunc(a.x), Trunc(a.y), Trunc(b.x), Trunc(b.y), VertexColor(a), a.diffuse & 0xFF000000u};
 }
 
+// The draw area cut to the destination surface. The area follows the chosen target, and
+// while that is a Direct3D graph the surface drawn on is an older, maybe smaller one.
+Rect SurfaceDrawArea(w::ps::Surface* dest) {
+  const w::ps::SurfaceInfo info = w::ps::GetSurfaceInfo(dest);
+  const int ox = DrawState.TargetRect.left, oy = DrawState.TargetRect.top;
+  Rect area = DrawState.DrawArea;
+  area.left = std::max(area.left, -ox);
+  area.top = std::max(area.top, -oy);
+  area.right = std::min(area.right, info.width - ox);
+  area.bottom = std::min(area.bottom, info.height - oy);
+  return area;
+}
+
 int DrawTriangles(const PrimitiveVertex* vertices, const std::vector<int>& indices, GraphRecord* graph, int trans) {
   if (indices.empty()) return 0;
   bool dest_is_mask = false;
@@ -62,7 +75,8 @@ int DrawTriangles(const PrimitiveVertex* vertices, const std::vector<int>& indic
     min_x = std::min<int64_t>(min_x, r.x), max_x = std::max<int64_t>(max_x, r.x);
     min_y = std::min<int64_t>(min_y, r.y), max_y = std::max<int64_t>(max_y, r.y);
   }
-  const Rect& area = DrawState.DrawArea;
+  const Rect area = SurfaceDrawArea(dest);
+  if (area.left >= area.right || area.top >= area.bottom) return 0;
   auto clamp = [](int64_t v, int32_t lo, int32_t hi) { return static_cast<int32_t>(std::clamp<int64_t>(v, lo, hi)); };
   const Rect box{clamp(min_x - kMargin, area.left, area.right), clamp(min_y - kMargin, area.top, area.bottom),
                  clamp(max_x + kFarMargin, area.left, area.right), clamp(max_y + kFarMargin, area.top, area.bottom)};
@@ -70,9 +84,13 @@ int DrawTriangles(const PrimitiveVertex* vertices, const std::vector<int>& indic
   w::WarpLocks locks;
   w::TriangleTarget t;
   w::LockForTriangles(dest, dest_is_mask, box, textured ? &piece : nullptr, kLockMessages, &locks, &t);
+  // The rasteriser clips to the draw area; for this call it is the part on the surface.
+  const Rect kept = DrawState.DrawArea;
+  DrawState.DrawArea = area;
   for (size_t i = 0; i + 2 < raster.size(); i += 3)
     G_DDraw_RasterTriangle(&raster[i], textured ? graph : nullptr, trans, t.Dest, t.DestPitch, t.Src1, t.Src1Pitch,
                            t.Src2, t.Src2Pitch, 0);
+  DrawState.DrawArea = kept;
   locks.Unlock();
   return 0;
 }
@@ -100,11 +118,11 @@ std::vector<int> PrimitiveTriangles(int count, int type) {
   return out;
 }
 
+// The draw target's unusable flag is not tested here: with a Direct3D graph chosen, the
+// point and line sets refuse their records, and triangles go to the surface drawn on before.
 int G_DDraw_DrawPrimitive(const PrimitiveVertex* vertices, int count, int type, GraphRecord* graph, int trans) {
   if (GetDirectDrawObject() == nullptr) return -1;
   EndPending3DScene();
-  // A Direct3D graph as target has no surface to lock.
-  if (DDrawTargetUnusable != 0) return -1;
   if (vertices == nullptr || count <= 0) return 0;
   try {
     switch (type) {

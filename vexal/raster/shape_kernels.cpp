@@ -83,7 +83,10 @@ bool DescribeShapeFormat(int color_bits, const ColorFormatRecord& format, ShapeF
   out->Layout = ShapeLayout::kOther16;
   out->Bytes = 2;
   for (int c = 0; c < kShapeChannels; ++c) {
-    if (masks[c] == 0 || std::countr_one(masks[c] >> std::countr_zero(masks[c])) > kMaxChannelWidth) {
+    // A channel is one run of at most 8 bits: a split mask (0x8001) would index past the
+    // rows with its upper bits.
+    const uint32_t run = masks[c] == 0 ? 0 : masks[c] >> std::countr_zero(masks[c]);
+    if (run == 0 || !std::has_single_bit(run + 1) || std::countr_one(run) > kMaxChannelWidth) {
       // Stores need no channels.
       *out = ShapeFormat{};
       out->Layout = ShapeLayout::kOther16;

@@ -36,7 +36,11 @@ LayoutKind Classify(const ColorFormatRecord& f, GenericLayout* generic) {
   const uint32_t masks[kChannels] = {f.RedMask, f.GreenMask, f.BlueMask};
   uint32_t k = 0, b = 0, all = 0;
   for (int c = 0; c < kChannels; ++c) {
-    if (widths[c] == 0 || widths[c] > kMaxFieldWidth || shifts[c] + widths[c] > 16) {
+    // The mask must be the one run its shift and width describe: a split mask (0x8001)
+    // would index past the rows with its upper bits.
+    const bool one_run = widths[c] > 0 && widths[c] <= kMaxFieldWidth && shifts[c] + widths[c] <= 16 &&
+                         masks[c] == ((1u << widths[c]) - 1) << shifts[c];
+    if (!one_run) {
       // Copies read no channel.
       *generic = GenericLayout{};
       generic->Blends = false;

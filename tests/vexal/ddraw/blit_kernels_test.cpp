@@ -156,6 +156,27 @@ TEST_F(BlitTest, PixelsWorkedOutByHand) {
   }
 }
 
+// A channel mask split in two runs (red 0x8001) is served no more than a wide one: blends,
+// brightness and the alpha plane leave the destination as it was.
+TEST_F(BlitTest, SplitChannelMasksDrawNothing) {
+  const ColorFormatRecord split = MakeFormat(16, 0x8001, 0x07E0, 0x001E);
+  struct Case {
+    int mode, param;
+    uint32_t brightness;
+    int alpha;
+  };
+  const Case cases[] = {{1, 128, kFull, -1}, {2, 255, kFull, -1}, {3, 200, kFull, -1},
+                        {0, 0, kDim, -1},    {0, 0, kFull, 128}};
+  for (const Case& c : cases) {
+    BlitSettings st;
+    st.Format = &split;
+    st.BlendMode = c.mode;
+    st.BlendParam = c.param;
+    st.Brightness = c.brightness;
+    EXPECT_EQ(DrawOne(BlitPiecePixels, st, 0xFFFF, 0x8421, c.alpha), 0x8421u) << c.mode << " p" << c.param;
+  }
+}
+
 // A destination rectangle with a canary band round it and a non-zero origin in its surface.
 struct Surface {
   static constexpr int kBand = 2;  // pixels of canary on every side

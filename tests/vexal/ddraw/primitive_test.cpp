@@ -83,11 +83,32 @@ TEST_F(Primitives, TrianglesDrawThroughTheRasteriser) {
   after = Read(vexal::DDrawState.Back);
   for (int j = 0; j < 6; ++j)
     for (int i = 0; i < 8; ++i) EXPECT_EQ(after.at(40 + i, 50 + j), g->pixels.at(i, j)) << i << "," << j;
+}
 
-  // A Direct3D graph as target: -1, nothing locked.
+// With a Direct3D graph as target the list is not refused: points and lines are left to
+// the sets, which refuse them, and triangles land on the surface drawn on before. The
+// draw area is the Direct3D graph's, here 640 x 480 over the 320 x 240 back screen: what
+// lies past the surface is not drawn.
+TEST_F(Primitives, ADirect3DTargetLeavesTrianglesOnTheSurfaceDrawnBefore) {
+  Start(kXrgb32);
+  FillBack();
+  const Picture before = Read(vexal::DDrawState.Back);
   vexal::DDrawTargetUnusable = 1;
-  EXPECT_EQ(vexal::G_DDraw_DrawPrimitive(quad.data(), 6, 4, &g->record, 0), -1);
-  vexal::DDrawTargetUnusable = 0;
+  vexal::DrawState.DrawArea = {0, 0, 640, 480};
+  const std::vector<PrimitiveVertex> marks = {Vertex(5, 5, 0xFFFFFFFF), Vertex(50, 5, 0xFFFFFFFF),
+                                              Vertex(50, 50, 0xFFFFFFFF)};
+  for (int type : {1, 2, 3}) EXPECT_EQ(vexal::G_DDraw_DrawPrimitive(marks.data(), 3, type, nullptr, 0), 0) << type;
+  EXPECT_TRUE(Read(vexal::DDrawState.Back) == before);
+
+  // The box (300, 200) - (700, 500) as a fan, filled with colour value 0.
+  const std::vector<PrimitiveVertex> box = {Vertex(300, 200), Vertex(700, 200), Vertex(700, 500), Vertex(300, 500)};
+  EXPECT_EQ(vexal::G_DDraw_DrawPrimitive(box.data(), 4, 6, nullptr, 0), 0);
+  const Picture after = Read(vexal::DDrawState.Back);
+  for (int y = 0; y < 240; ++y)
+    for (int x = 0; x < 320; ++x) {
+      const bool inside = x >= 300 && y >= 200;
+      ASSERT_EQ(after.at(x, y), inside ? 0u : before.at(x, y)) << x << "," << y;
+    }
 }
 
 }  // namespace

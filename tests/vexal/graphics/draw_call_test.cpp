@@ -6,14 +6,17 @@
 #include <gtest/gtest.h>
 
 #include <array>
+#include <climits>
 #include <string>
 #include <tuple>
 #include <vector>
 
 #include "tests/vexal/graphics/call_record.h"
+#include "tests/vexal/graphics/screen_fixture.h"
 #include "vexal/app/app_state.h"
 #include "vexal/graphics/drawing/draw_backend_table.h"
 #include "vexal/graphics/drawing/graphics_seam.h"
+#include "vexal/graphics/fonts/font_table.h"
 #include "vexal/graphics/graphs/graph_table.h"
 #include "vexal/graphics/screen/ddraw_state.h"
 #include "vexal/graphics/screen/screen_access.h"
@@ -62,6 +65,11 @@ template <int Row>
 int Copy(int x1, int y1, int x2, int y2, vexal::GraphRecord*, int flag) {
   Record(Row, 23, {x1, y1, x2, y2, flag});
   return Row;
+}
+template <int Row>
+int String(int x, int y, const char*, uint32_t, int font, uint32_t, int) {
+  Record(Row, 36, {x, y, font});
+  return 0;
 }
 int Pre(vexal::Rect r) {
   Record(0, 38, {r.left, r.top, r.right, r.bottom});
@@ -135,6 +143,54 @@ TEST_F(DrawCallTest, EachDrawIsBracketedByTheMaskStepsWhileMaskedDrawingIsOn) {
   Calls.clear();
   EXPECT_EQ(vexal::DrawFillBox(0, 0, 1, 1, 0), -1);
   EXPECT_EQ(Calls.back(), "0:39 0,0,1,1");
+}
+
+// Mask rectangles of draws near the ends of the int range: each edge is held to the range,
+// where it clips as the true edge would; the slots get the coordinates as they were given.
+TEST_F(DrawCallTest, FarDrawsHoldTheirMaskRectanglesToTheIntRange) {
+  const std::string kMax = std::to_string(INT_MAX), kMin = std::to_string(INT_MIN);
+  struct Case {
+    const char* name;
+    int (*draw)(int graph);
+    std::string slot;
+    std::string mask;
+  };
+  const Case cases[] = {
+      {"graph right", [](int g) { return vexal::DrawGraph(INT_MAX - 20, 6, g, 1); },
+       "0:13 " + std::to_string(INT_MAX - 20) + ",6,1", std::to_string(INT_MAX - 20) + ",6," + kMax + ",36"},
+      {"graph bottom", [](int g) { return vexal::DrawGraph(5, INT_MAX, g, 0); }, "0:13 5," + kMax + ",0",
+       "5," + kMax + ",45," + kMax},
+      {"pixel", [](int) { return vexal::DrawPixel(INT_MAX, INT_MAX, 0); }, "0:33 " + kMax + "," + kMax,
+       kMax + "," + kMax + "," + kMax + "," + kMax},
+      {"circle left", [](int) { return vexal::DrawCircle(INT_MIN + 3, 0, 10, 0, 0); },
+       "0:30 " + std::to_string(INT_MIN + 3) + ",0,10,0", kMin + ",-11," + std::to_string(INT_MIN + 14) + ",11"},
+      {"circle of the largest radius", [](int) { return vexal::DrawCircle(0, 0, INT_MAX, 0, 1); },
+       "0:30 0,0," + kMax + ",1", kMin + "," + kMin + "," + kMax + "," + kMax},
+  };
+  vexal::DrawState.MaskedDrawing = 1;
+  for (const Case& c : cases) {
+    Calls.clear();
+    c.draw(graph_);
+    EXPECT_EQ(Calls, (std::vector<std::string>{"0:38 " + c.mask, c.slot, "0:39 " + c.mask})) << c.name;
+  }
+
+  // A part draw: its area is held to the range before it is clipped, and the graph's place
+  // worked out from the part lands at the end of the range.
+  vexal::DrawState.MaskedDrawing = 0;
+  vexal::DrawState.DrawArea = {0, 0, 100, 100};
+  Calls.clear();
+  vexal::DrawGraphPart(INT_MAX - 5, 50, INT_MIN + 1, 4, 20, 10, graph_, 1, 0);
+  EXPECT_EQ(Calls, (std::vector<std::string>{"0:13 " + kMax + ",46,1"}));
+  EXPECT_EQ(Edges(AreaAtDraw), (std::array<int, 4>{100, 50, 100, 60}));
+  Calls.clear();
+  vexal::DrawGraphPart(INT_MAX - 5, 50, 8, 4, 20, 10, graph_, 0, 1);
+  // x + srcX + w is past the range; 40 to the left of it is not.
+  EXPECT_EQ(Calls, (std::vector<std::string>{"0:14 " + kMax + ",46," + std::to_string(INT_MAX - 17) + ",76,0"}));
+  Calls.clear();
+  vexal::DrawGraphPart(INT_MIN + 5, 50, 8, 4, 20, 10, graph_, 0, 0);
+  EXPECT_EQ(Calls, (std::vector<std::string>{"0:13 " + kMin + ",46,0"}));
+  EXPECT_EQ(Edges(AreaAtDraw), (std::array<int, 4>{0, 50, 0, 60}));
+  EXPECT_EQ(Edges(vexal::DrawState.DrawArea), (std::array<int, 4>{0, 0, 100, 100}));
 }
 
 TEST_F(DrawCallTest, RefusedAndEmptyDrawsReachNoSlot) {
@@ -236,6 +292,55 @@ TEST_F(DrawCallTest, SubtractingOnDirect3DWhitensTheAreaAroundTheDraw) {
   Calls.clear();
   vexal::DrawGraph(5, 6, graph_, 1);
   EXPECT_EQ(Calls, (std::vector<std::string>{"0:13 5,6,1"}));
+}
+
+// A string's mask rectangle on a started library: from (x, y) to the draw area's right edge
+// and the default font's size plus 3 rows below y, whatever font draws the string.
+class StringMaskTest : public screentest::ScreenTest {
+ protected:
+  void TearDown() override {
+    vexal::SetDrawBackendTableForTests(nullptr);
+    vexal::LibraryEnd();
+    screentest::ScreenTest::TearDown();
+  }
+  vexal::DrawBackendRows rows_;
+};
+
+TEST_F(StringMaskTest, TheDefaultFontSizesTheMaskOfEveryString) {
+  Start(1);
+  rows_ = vexal::DrawBackendTable;
+  for (auto* row : {&rows_[0], &rows_[1]}) row->MaskPreDraw = Pre, row->MaskPostDraw = Post;
+  rows_[0].DrawString = String<0>, rows_[1].DrawString = String<1>;
+  vexal::SetDrawBackendTableForTests(&rows_);
+  vexal::DrawState.MaskedDrawing = 1;
+  vexal::DrawState.DrawArea = {0, 0, 200, 150};
+  const int big = vexal::CreateFontHandle(nullptr, 30, -1, 0, -1);
+  ASSERT_GE(big, 0);
+  std::string name;
+  int size = 0;
+  vexal::GetFontStateToHandle(vexal::GetDefaultFontHandle(), &name, &size, nullptr);
+  ASSERT_EQ(size, 16);
+  const std::string slot = "0:36 5,7," + std::to_string(big);
+  auto draw = [&](int y) {
+    Calls.clear();
+    vexal::DrawStringToHandle(5, y, "A", 0, big, 0, 0);
+  };
+  draw(7);
+  EXPECT_EQ(Calls, (std::vector<std::string>{"0:38 5,7,200,26", slot, "0:39 5,7,200,26"}));
+  // A string at the bottom of the int range: the mask's bottom held to it.
+  draw(INT_MAX - 5);
+  const std::string far = "5," + std::to_string(INT_MAX - 5) + ",200," + std::to_string(INT_MAX);
+  EXPECT_EQ(Calls.front(), "0:38 " + far);
+  EXPECT_EQ(Calls.back(), "0:39 " + far);
+
+  // A smaller default font: the mask follows it.
+  ASSERT_EQ(vexal::CreateDefaultFont("", 12, 6), 0);
+  draw(7);
+  EXPECT_EQ(Calls.front(), "0:38 5,7,200,22");
+  // No default font any more: the drawing font's size.
+  ASSERT_EQ(vexal::DeleteFontHandle(vexal::GetDefaultFontHandle()), 0);
+  draw(7);
+  EXPECT_EQ(Calls.front(), "0:38 5,7,200,40");
 }
 
 }  // namespace

@@ -136,6 +136,29 @@ TEST_F(ShapeKernelTest, ParametersThatDrawNothing) {
   EXPECT_EQ(vexal::BlendShapePixel(k, 0), 0x0F0F0Fu);
 }
 
+// A channel mask that is not one run of bits is not served by the blends, like a channel
+// wider than 8 bits: split red (0x8001) would index its rows at 32769. The colour is still
+// stored in mode 0 and at full strength of mode 1.
+TEST_F(ShapeKernelTest, SplitChannelMasksOnlyStore) {
+  const uint32_t split[][3] = {{0x8001, 0x07E0, 0x001E}, {0xF800, 0x0540, 0x001F}, {0xF800, 0x07E0, 0x0011}};
+  for (const auto& m : split) {
+    const ShapeFormat f = Format(16, m[0], m[1], m[2]);
+    EXPECT_FALSE(f.Blends) << std::hex << m[0] << " " << m[1] << " " << m[2];
+    for (const ShapeFamily family :
+         {ShapeFamily::kRound, ShapeFamily::kSpan, ShapeFamily::kBoxRow, ShapeFamily::kPoint}) {
+      for (int mode = 1; mode <= 3; ++mode)
+        for (const bool coarse : {false, true})
+          EXPECT_EQ(vexal::PrepareShapeKernel(family, f, mode, 128, coarse, 0xFFFF).Kind, ShapeKernelKind::kNone)
+              << std::hex << m[0] << " mode " << std::dec << mode;
+      for (const auto& [mode, p] : {std::pair{0, 7}, std::pair{1, 255}}) {
+        const vexal::ShapeKernel k = vexal::PrepareShapeKernel(family, f, mode, p, false, 0x8421);
+        ASSERT_EQ(k.Kind, ShapeKernelKind::kStore);
+        EXPECT_EQ(vexal::BlendShapePixel(k, 0xFFFF) & 0xFFFF, 0x8421u);
+      }
+    }
+  }
+}
+
 // Every loop body gives what the per-pixel form gives, in place and from a copy, at both
 // alignments of a 16-bit row (the coarse box rows go two pixels a word).
 TEST_F(ShapeKernelTest, LoopBodiesMatchThePerPixelForm) {

@@ -168,5 +168,36 @@ TEST_F(WarpTest, OneColourOnUnequalChannelsByHand) {
   }
 }
 
+// A 16-bit screen whose red mask is not one run (0x8001): the warps copy whole pixels and
+// store one colour, and every blend draws nothing, as on the other layouts they cannot
+// serve.
+TEST_F(WarpTest, SplitChannelMasksOnlyCopy) {
+  const Screen split{"SplitRed", 16, pd::Layout16::k565, Layout::kGeneric, 0x8001, 0x07E0, 0x001E};
+  Start(split);
+  auto g = Graph(16, 16, -1);
+  const struct {
+    int mode, p;
+    bool draws;
+  } cases[] = {{0, 255, true}, {1, 255, true}, {1, 128, false}, {2, 255, false}, {3, 200, false}};
+  for (const auto& c : cases) {
+    Look look;
+    look.mode = c.mode;
+    look.param = c.p;
+    Apply(look);
+    ps::Blt(vexal::DDrawState.Back, nullptr, nullptr, nullptr, ps::kBltColorFill, 0x8001);
+    EXPECT_EQ(vexal::G_DDraw_DrawExtendGraph(3, 5, 35, 37, &g->record, 0), 0);
+    ps::LockedRect d;
+    ASSERT_EQ(ps::Lock(vexal::DDrawState.Back, nullptr, ps::kLockWait, &d), ps::Result::kOk);
+    const vexal::RasterVertex v[3] = {{40, 30, 0, 0}, {40, 36, 0, 0}, {44, 36, 0, 0}};
+    EXPECT_EQ(vexal::G_DDraw_RasterTriangle(v, nullptr, 0, d.bits, d.pitch, nullptr, 0, d.bits, d.pitch, 0x1234), 0);
+    ps::Unlock(vexal::DDrawState.Back);
+    const Picture after = Read(vexal::DDrawState.Back);
+    for (int y = 0; y < 32; ++y)
+      for (int x = 0; x < 32; ++x)
+        ASSERT_EQ(after.at(3 + x, 5 + y), c.draws ? g->pixels.at(x / 2, y / 2) : 0x8001u) << c.mode << " p" << c.p;
+    EXPECT_EQ(after.at(40, 31), c.draws ? 0x1234u : 0x8001u) << c.mode << " p" << c.p;
+  }
+}
+
 }  // namespace
 }  // namespace warptest

@@ -1,7 +1,7 @@
 #include "vexal/graphics/drawing/draw_calls.h"
 
 #include <algorithm>
-#include <string>
+#include <cstdint>
 #include <utility>
 
 #include "vexal/app/fatal_exit.h"
@@ -9,6 +9,7 @@
 #include "vexal/app/window_access.h"
 #include "vexal/graphics/drawing/draw_backend_table.h"
 #include "vexal/graphics/drawing/graphics_seam.h"
+#include "vexal/graphics/fonts/font_table.h"
 #include "vexal/graphics/graphs/graph_table.h"
 #include "vexal/graphics/screen/screen_access.h"
 #include "vexal/graphics/screen/wait_active.h"
@@ -25,6 +26,14 @@ int ShapeRow() {
 int StringRow() { return GraphTable.Direct3DForbidden == 0 && Direct3DAvailable() ? kD3DRow : kDDrawRow; }
 
 bool DrawsNothing() { return DrawState.Suspended != 0 || DrawState.EmptyDrawArea != 0; }
+
+// Rows of a string's mask rectangle: the default font's size, whatever font draws; the
+// drawing font's once the default font has been deleted.
+int StringMaskHeight(int font) {
+  const FontRecord* sized = FindFontRecord(GetDefaultFontHandle());
+  if (sized == nullptr) sized = FindFontRecord(font);
+  return (sized != nullptr ? sized->Size : 0) + kStringMaskMargin;
+}
 
 // Subtracting on Direct3D: the area is turned into white minus itself, the draw adds
 // onto it, and the area is turned back.
@@ -227,7 +236,7 @@ int DrawGraph(int x, int y, int graph, int trans) {
   GraphRecord* record = GetGraphRecord(graph);
   if (record == nullptr) return -1;
   WaitActiveAndRestore();
-  const Rect mask{x, y, x + record->Width, y + record->Height};
+  const Rect mask = SaturatedRect(x, y, int64_t{x} + record->Width, int64_t{y} + record->Height);
   return RunDraw(record->Row, mask, [&](const DrawBackendRow& row) { return row.DrawGraph(x, y, record, trans); });
 }
 
@@ -242,15 +251,18 @@ int DrawExtendGraph(int x1, int y1, int x2, int y2, int graph, int trans) {
 
 int DrawGraphPart(int x, int y, int src_x, int src_y, int w, int h, int graph, int trans, int turn) {
   const Rect kept = DrawState.DrawArea;
-  DrawState.DrawArea = {x, y, x + w, y + h};
+  DrawState.DrawArea = SaturatedRect(x, y, int64_t{x} + w, int64_t{y} + h);
   ClipRect(&DrawState.DrawArea, &kept);
   int result = -1;
+  const int64_t left = int64_t{x} - src_x, top = int64_t{y} - src_y;
   if (turn == 0) {
-    result = DrawGraph(x - src_x, y - src_y, graph, trans);
+    result = DrawGraph(SaturatedCoordinate(left), SaturatedCoordinate(top), graph, trans);
   } else {
     int gw = 0, gh = 0;
     if (GetGraphRecord(graph) != nullptr && GetGraphDimensions(graph, &gw, &gh) == 0) {
-      result = DrawExtendGraph(x + src_x + w, y - src_y, x + src_x + w - gw, y - src_y + gh, graph, trans);
+      const int64_t right = int64_t{x} + src_x + w;
+      result = DrawExtendGraph(SaturatedCoordinate(right), SaturatedCoordinate(top), SaturatedCoordinate(right - gw),
+                               SaturatedCoordinate(top + gh), graph, trans);
     }
   }
   DrawState.DrawArea = kept;
@@ -280,14 +292,15 @@ int DrawBoxOutline(int x1, int y1, int x2, int y2, ColorValue color) {
 int DrawCircle(int x, int y, int r, ColorValue color, int fill) {
   if (DrawsNothing() || r < 0) return 0;
   WaitActiveAndRestore();
-  return RunDraw(ShapeRow(), Rect{x - r - 1, y - r - 1, x + r + 1, y + r + 1},
+  const int64_t reach = int64_t{r} + 1;
+  return RunDraw(ShapeRow(), SaturatedRect(x - reach, y - reach, x + reach, y + reach),
                  [&](const DrawBackendRow& row) { return row.DrawCircle(x, y, r, color, fill); });
 }
 
 int DrawPixel(int x, int y, ColorValue color) {
   if (DrawsNothing()) return 0;
   WaitActiveAndRestore();
-  return RunDraw(ShapeRow(), Rect{x, y, x + 1, y + 1},
+  return RunDraw(ShapeRow(), SaturatedRect(x, y, int64_t{x} + 1, int64_t{y} + 1),
                  [&](const DrawBackendRow& row) { return row.DestPixel(x, y, color); });
 }
 
@@ -301,10 +314,7 @@ int DrawStringToHandle(int x, int y, const char* text, ColorValue color, int fon
     FatalErrorExit("");
   }
   WaitActiveAndRestore();
-  std::string name;
-  int size = 0, thickness = 0;
-  GetFontStateToHandle(font, &name, &size, &thickness);
-  const Rect mask{x, y, DrawState.DrawArea.right, y + size + kStringMaskMargin};
+  const Rect mask = SaturatedRect(x, y, DrawState.DrawArea.right, int64_t{y} + StringMaskHeight(font));
   return RunDraw(StringRow(), mask, [&](const DrawBackendRow& row) {
     return row.DrawString(x, y, text, color, font, edge_color, flag);
   });

@@ -1,9 +1,13 @@
 // The Windows bitmap reader. Every field that sizes or places something is checked
 // before it is used: the reader refuses a file rather than read outside it.
+#include <algorithm>
+#include <cstdint>
 #include <cstdlib>
 #include <cstring>
 #include <memory>
+#include <new>
 #include <utility>
+#include <vector>
 
 #include "vexal/app/log_file.h"
 #include "vexal/graphics/pictures/image_loader_list.h"
@@ -56,6 +60,46 @@ void ReverseRows(uint8_t* bits, int64_t pitch, int32_t rows) {
     std::memcpy(b, tmp, static_cast<size_t>(pitch));
   }
   std::free(tmp);
+}
+
+// A run-length stream from the pixels on: biSizeImage bytes, or all that is left when it
+// is 0. A source shorter than biSizeImage gives what it has (a stream cut short is found
+// by the decoder), so nothing is allocated beyond what the source holds.
+bool ReadCodedStream(ImageSource* src, uint32_t sizeImage, std::vector<uint8_t>* out) {
+  constexpr size_t kChunk = 64 * 1024;
+  const size_t wanted = sizeImage != 0 ? sizeImage : SIZE_MAX;
+  try {
+    while (out->size() < wanted) {
+      const size_t have = out->size();
+      const size_t ask = std::min(kChunk, wanted - have);
+      out->resize(have + ask);
+      const size_t got = src->ReadSome(out->data() + have, ask);
+      out->resize(have + got);
+      if (got < ask) break;
+    }
+  } catch (const std::bad_alloc&) {
+    return false;
+  }
+  return true;
+}
+
+// The 24-bit picture handed out as the caller asked: a bitmap, or the image.
+int HandOut(int32_t width, int32_t rows, int64_t pitch24, Block bits, int wantDib, GraphImage* image,
+            BitmapInfo** outInfo, uint8_t** outBits) {
+  if (wantDib == 1) {
+    auto* out = static_cast<BitmapInfo*>(std::malloc(sizeof(BitmapInfo)));
+    if (out == nullptr) return LogWrite("BITMAPINFO を格納するメモリの確保に失敗しました\n");
+    SetDib24Info(out, width, rows);
+    *outInfo = out;
+    *outBits = bits.release();
+    return 0;
+  }
+  SetPixelFormat24(&image->ColorFormat);
+  image->Width = width;
+  image->Height = rows;
+  image->Pitch = static_cast<int32_t>(pitch24);
+  image->Pixels = bits.release();
+  return 0;
 }
 
 }  // namespace
@@ -115,15 +159,26 @@ int LoadBmpToDib(void* source, uint32_t size, int sourceKind, int wantDib, Graph
   }
 
   const int32_t rows = h.biHeight < 0 ? -h.biHeight : h.biHeight;
+  const int64_t pitch24 = DibRowBytes(h.biWidth, 24);
+  if (!src.SeekTo(offBits)) return -1;
+  Block bits;
+  if (IsRunLength(h.biCompression)) {
+    std::vector<uint8_t> stream;
+    if (!ReadCodedStream(&src, h.biSizeImage, &stream)) return -1;
+    layout.codedBytes = stream.size();
+    bits.reset(static_cast<uint8_t*>(std::malloc(static_cast<size_t>(pitch24 * rows))));
+    if (bits == nullptr)
+      return LogWrite("２４ビットカラー化したグラフィックを格納するメモリ領域の確保に失敗しました\n");
+    if (!DrawDibTo24(layout, stream.data(), bits.get())) return -1;
+    return HandOut(h.biWidth, rows, pitch24, std::move(bits), wantDib, image, outInfo, outBits);
+  }
+
   const int64_t rowBytes = DibRowBytes(h.biWidth, h.biBitCount);
   const size_t rawBytes = static_cast<size_t>(rowBytes * rows);
-  if (!src.SeekTo(offBits)) return -1;
   Block raw(static_cast<uint8_t*>(std::malloc(rawBytes)));
   if (raw == nullptr) return -1;
   if (!src.Read(raw.get(), rawBytes)) return -1;
 
-  const int64_t pitch24 = DibRowBytes(h.biWidth, 24);
-  Block bits;
   if (h.biBitCount == 24 && h.biCompression == kBiRgb) {
     if (h.biHeight > 0) ReverseRows(raw.get(), rowBytes, rows);
     bits = std::move(raw);
@@ -133,21 +188,7 @@ int LoadBmpToDib(void* source, uint32_t size, int sourceKind, int wantDib, Graph
       return LogWrite("２４ビットカラー化したグラフィックを格納するメモリ領域の確保に失敗しました\n");
     DrawDibTo24(layout, raw.get(), bits.get());
   }
-
-  if (wantDib == 1) {
-    auto* out = static_cast<BitmapInfo*>(std::malloc(sizeof(BitmapInfo)));
-    if (out == nullptr) return LogWrite("BITMAPINFO を格納するメモリの確保に失敗しました\n");
-    SetDib24Info(out, h.biWidth, rows);
-    *outInfo = out;
-    *outBits = bits.release();
-    return 0;
-  }
-  SetPixelFormat24(&image->ColorFormat);
-  image->Width = h.biWidth;
-  image->Height = rows;
-  image->Pitch = static_cast<int32_t>(pitch24);
-  image->Pixels = bits.release();
-  return 0;
+  return HandOut(h.biWidth, rows, pitch24, std::move(bits), wantDib, image, outInfo, outBits);
 }
 
 }  // namespace vexal

@@ -18,4 +18,11 @@ struct Rect {
 // the nearest clip edge (empty); an inverted one stays inverted. Always 0.
 int ClipRect(Rect* rect, const Rect* clip);
 
+// A rectangle whose edges were worked out in 64 bits, each held to the int range. Every
+// clip lies inside that range, so an edge held there clips as the true edge would.
+Rect SaturatedRect(int64_t left, int64_t top, int64_t right, int64_t bottom);
+
+// A coordinate worked out in 64 bits, held to the int range.
+int32_t SaturatedCoordinate(int64_t v);
+
 }  // namespace vexal

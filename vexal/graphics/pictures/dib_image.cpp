@@ -9,6 +9,7 @@
 
 #include "vexal/app/log_file.h"
 #include "vexal/d3d/convert_image_format.h"
+#include "vexal/graphics/pictures/bmp_run_length.h"
 
 namespace vexal {
 namespace {
@@ -130,6 +131,9 @@ bool DibHeaderReadable(const BitmapInfoHeader& h) {
   if (bits != 1 && bits != 4 && bits != 8 && bits != 16 && bits != 24 && bits != 32) return false;
   if (h.biCompression == kBiBitfields) {
     if (bits < 16) return false;
+  } else if (IsRunLength(h.biCompression)) {
+    // A coded stream has no top-down form.
+    if (bits != (h.biCompression == kBiRle8 ? 8 : 4) || h.biHeight < 0) return false;
   } else if (h.biCompression != kBiRgb) {
     return false;
   }
@@ -156,10 +160,15 @@ bool DibLayoutFromInfo(const BitmapInfo* info, DibLayout* layout) {
   const auto* bytes = reinterpret_cast<const uint8_t*>(info);
   if (h.biCompression == kBiBitfields) std::memcpy(layout->masks, bytes + kBitmapInfoHeaderSize, 12);
   std::memcpy(layout->palette, bytes + h.biSize, DibPaletteEntries(h) * 4);
+  if (IsRunLength(h.biCompression)) {
+    if (h.biSizeImage == 0) return false;
+    layout->codedBytes = h.biSizeImage;
+  }
   return true;
 }
 
-void DrawDibTo24(const DibLayout& l, const uint8_t* bits, uint8_t* out) {
+bool DrawDibTo24(const DibLayout& l, const uint8_t* bits, uint8_t* out) {
+  if (IsRunLength(l.compression)) return DrawRunLengthTo24(l, std::span(bits, l.codedBytes), out);
   const int64_t outPitch = DibRowBytes(l.width, 24);
   const int32_t rows = l.height < 0 ? -l.height : l.height;
   std::memset(out, 0, static_cast<size_t>(outPitch * rows));
@@ -178,6 +187,7 @@ void DrawDibTo24(const DibLayout& l, const uint8_t* bits, uint8_t* out) {
       break;
     default: DrawMaskedRows<4>(l, fields ? l.masks : kRgb888Masks, bits, out, outPitch, rows); break;
   }
+  return true;
 }
 
 int DibToGraphImage(const BitmapInfo* info, const uint8_t* bits, GraphImage* image, int copyFlag) {
@@ -216,7 +226,10 @@ int DibToGraphImage(const BitmapInfo* info, const uint8_t* bits, GraphImage* ima
   auto* block = static_cast<uint8_t*>(std::malloc(static_cast<size_t>(pitch * height)));
   if (block == nullptr)
     return LogWrite("２４ビットカラー化したグラフィックを格納するメモリ領域の確保に失敗しました\n");
-  DrawDibTo24(layout, bits, block);
+  if (!DrawDibTo24(layout, bits, block)) {
+    std::free(block);
+    return -1;
+  }
   SetPixelFormat24(&image->ColorFormat);
   image->Width = width;
   image->Height = height;

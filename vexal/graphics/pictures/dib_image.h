@@ -3,13 +3,15 @@
 // converters between it and GraphImage.
 //
 // Layouts understood: 1, 4 and 8 bits through a colour table of (blue, green, red, 0)
-// entries; 16 bits 5:5:5 or bit fields; 24 bits (blue in the lowest byte); 32 bits
-// (0x00RRGGBB) or bit fields. Rows are ((bits * width + 31) / 32) * 4 bytes; a positive
-// height stores the bottom row first, a negative one the top row first.
+// entries; 8 and 4 bits run-length coded (bottom row first, bmp_run_length.h); 16 bits
+// 5:5:5 or bit fields; 24 bits (blue in the lowest byte); 32 bits (0x00RRGGBB) or bit
+// fields. Rows are ((bits * width + 31) / 32) * 4 bytes; a positive height stores the
+// bottom row first, a negative one the top row first.
 //
 // Every block here (info and bits) is a std::malloc allocation, freed with std::free.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <span>
 
@@ -19,8 +21,8 @@ namespace vexal {
 
 // Compression codes of the info header.
 inline constexpr uint32_t kBiRgb = 0;        // plain pixels
-inline constexpr uint32_t kBiRle8 = 1;       // run-length coded (refused)
-inline constexpr uint32_t kBiRle4 = 2;       // run-length coded (refused)
+inline constexpr uint32_t kBiRle8 = 1;       // run-length coded 8 bits, bottom-up only
+inline constexpr uint32_t kBiRle4 = 2;       // run-length coded 4 bits, bottom-up only
 inline constexpr uint32_t kBiBitfields = 3;  // 16 or 32 bits; three masks follow the header
 
 // Bytes of the info header the library writes (larger ones are read from files).
@@ -33,7 +35,7 @@ struct BitmapInfoHeader {
   uint16_t biPlanes;
   uint16_t biBitCount;
   uint32_t biCompression;
-  uint32_t biSizeImage;
+  uint32_t biSizeImage;  // bytes of the bits; a run-length stream's length
   int32_t biXPelsPerMeter;
   int32_t biYPelsPerMeter;
   uint32_t biClrUsed;  // entries in the colour table; 0 means 2^biBitCount
@@ -59,18 +61,23 @@ struct DibLayout {
   int32_t width;          // >= 1
   int32_t height;         // as stored: negative means top row first, never 0
   int bitCount;           // 1, 4, 8, 16, 24 or 32
-  uint32_t compression;   // kBiRgb or kBiBitfields
+  uint32_t compression;   // kBiRgb, kBiBitfields, kBiRle8 or kBiRle4
   uint32_t masks[3];      // red, green, blue for kBiBitfields
   uint32_t palette[256];  // (blue, green, red, 0) entries; unused ones are 0
+  size_t codedBytes;      // bytes of a run-length stream
 };
+
+// True for the two run-length compressions.
+constexpr bool IsRunLength(uint32_t compression) { return compression == kBiRle8 || compression == kBiRle4; }
 
 // Fills the header of a top-down 24-bit bitmap of the given size (colour word 0).
 void SetDib24Info(BitmapInfo* info, int32_t width, int32_t height);
 
 // True when a header describes a bitmap the library can read: width 1 or more, height
 // not 0 (nor the one value whose size has no positive twin), both sides and the bits
-// within the image limits, 1, 4, 8, 16, 24 or 32 bits, kBiRgb, or kBiBitfields at 16,
-// 24 or 32 bits. Run-length and unknown compressions are refused.
+// within the image limits, 1, 4, 8, 16, 24 or 32 bits, kBiRgb, kBiBitfields at 16, 24
+// or 32 bits, or a bottom-up kBiRle8 at 8 bits or kBiRle4 at 4. Unknown compressions
+// are refused.
 bool DibHeaderReadable(const BitmapInfoHeader& header);
 
 // Colour-table entries a bitmap of this header stores: biClrUsed when it is 1 to
@@ -78,19 +85,22 @@ bool DibHeaderReadable(const BitmapInfoHeader& header);
 uint32_t DibPaletteEntries(const BitmapInfoHeader& header);
 
 // The layout of an info in memory (its colour table or masks directly after biSize
-// bytes, its masks at byte 40). false when DibHeaderReadable refuses it.
+// bytes, its masks at byte 40; a run-length stream of biSizeImage bytes). false when
+// DibHeaderReadable refuses it, or for a run-length stream of no stated length.
 bool DibLayoutFromInfo(const BitmapInfo* info, DibLayout* layout);
 
 // Draws bits of any layout above into a top-down 24-bit block of DibRowBytes(width,
 // 24) bytes per row (the padding is written as 0). Channels narrower than 8 bits are
-// scaled to the full range (31 of 5 bits becomes 255).
-void DrawDibTo24(const DibLayout& layout, const uint8_t* bits, uint8_t* out);
+// scaled to the full range (31 of 5 bits becomes 255). A run-length stream is the
+// layout's codedBytes bytes; false for one that is refused (bmp_run_length.h).
+bool DrawDibTo24(const DibLayout& layout, const uint8_t* bits, uint8_t* out);
 
 // A picture described by a bitmap. Top-down 16-bit (5:5:5 or bit fields), 24-bit and
 // 32-bit bit-field bitmaps are described as they are: with copyFlag other than 1 the
 // image uses the bits in place and the result is copyFlag; with 1 it gets a copy and
 // the result is 1. Every other layout is drawn into a new 24-bit block (result 1).
-// -1 for a layout or size the library cannot read, or no memory.
+// -1 for a layout or size the library cannot read, a refused run-length stream, or no
+// memory.
 int DibToGraphImage(const BitmapInfo* info, const uint8_t* bits, GraphImage* image,
                     int copyFlag);
 

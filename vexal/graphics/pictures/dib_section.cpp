@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <cstdlib>
 #include <memory>
+#include <new>
 #include <vector>
 
 #include "platform/gdi/gdi_bitmap.h"
@@ -69,9 +70,22 @@ DibHandle MakeSection(const pg::BitmapLayout& layout, const pg::BitmapLayout& so
 }
 
 // The layout of a bitmap in memory as the drawing interface reads it; false when the
-// library cannot read it.
-bool SourceLayout(const BitmapInfo* info, DibLayout* layout, pg::BitmapLayout* out) {
+// library cannot read it. A run-length stream, which the drawing interface does not take,
+// is drawn into `decoded` at 24 bits first, and *bits is pointed there.
+bool SourceLayout(const BitmapInfo* info, DibLayout* layout, pg::BitmapLayout* out, const uint8_t** bits,
+                  std::vector<uint8_t>* decoded) {
   if (info == nullptr || !DibLayoutFromInfo(info, layout)) return false;
+  if (IsRunLength(layout->compression)) {
+    try {
+      decoded->resize(static_cast<size_t>(DibRowBytes(layout->width, 24) * layout->height));
+    } catch (const std::bad_alloc&) {
+      return false;
+    }
+    if (!DrawDibTo24(*layout, *bits, decoded->data())) return false;
+    *bits = decoded->data();
+    *out = SectionLayout(layout->width, layout->height, 24);
+    return true;
+  }
   out->width = layout->width;
   out->height = layout->height;
   out->bit_count = layout->bitCount;
@@ -95,7 +109,9 @@ DibHandle CreateDIBGraph(const char* file, const void* memory, int memorySize, i
   DibLayout picture;
   pg::BitmapLayout source;
   DibHandle result = nullptr;
-  if (SourceLayout(info, &picture, &source)) {
+  const uint8_t* source_bits = bits;
+  std::vector<uint8_t> decoded;
+  if (SourceLayout(info, &picture, &source, &source_bits, &decoded)) {
     const int height = std::abs(picture.height);
     pg::BitmapLayout layout = SectionLayout(picture.width, height, 24);
     if (format != nullptr) {
@@ -116,7 +132,7 @@ DibHandle CreateDIBGraph(const char* file, const void* memory, int memorySize, i
         layout.bit_count = format->ColorBits;
       }
     }
-    result = MakeSection(layout, source, bits, mirror, "ＤＩＢの作成に失敗しました3\n");
+    result = MakeSection(layout, source, source_bits, mirror, "ＤＩＢの作成に失敗しました3\n");
   }
   std::free(info);
   std::free(bits);
@@ -126,7 +142,8 @@ DibHandle CreateDIBGraph(const char* file, const void* memory, int memorySize, i
 DibHandle CreateDIBInFormat(const BitmapInfo* info, const uint8_t* bits, int mirror, ColorFormatRecord* format) {
   DibLayout picture;
   pg::BitmapLayout source;
-  if (bits == nullptr || !SourceLayout(info, &picture, &source)) return nullptr;
+  std::vector<uint8_t> decoded;
+  if (bits == nullptr || !SourceLayout(info, &picture, &source, &bits, &decoded)) return nullptr;
   pg::BitmapLayout layout = SectionLayout(picture.width, std::abs(picture.height), 24);
   if (format != nullptr) {
     if (format->ColorBits == 16 || (format->ColorBits >= 25 && picture.bitCount != 24)) {

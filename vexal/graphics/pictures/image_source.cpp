@@ -26,6 +26,11 @@ bool ImageSource::Read(void* buffer, size_t bytes) {
   return funcs_->Read(buffer, 1, bytes, stream_) == bytes;
 }
 
+size_t ImageSource::ReadSome(void* buffer, size_t bytes) {
+  if (bytes == 0) return 0;
+  return funcs_->Read(buffer, 1, bytes, stream_);
+}
+
 bool ImageSource::SeekTo(int64_t offset) {
   if (offset < 0 || offset > INT32_MAX) return false;
   return funcs_->Seek(stream_, static_cast<int32_t>(offset), 0) == 0;

@@ -28,6 +28,8 @@ class ImageSource {
   bool ok() const { return stream_ != nullptr; }
   // Exactly `bytes` bytes, or false (a short read copies nothing beyond the source).
   bool Read(void* buffer, size_t bytes);
+  // Up to `bytes` bytes; how many there were.
+  size_t ReadSome(void* buffer, size_t bytes);
   // Moves to `offset` bytes from the start; false when it cannot be a stream position.
   bool SeekTo(int64_t offset);
 

@@ -1,0 +1,88 @@
+#include "vexal/graphics/pictures/bmp_run_length.h"
+
+#include <cstring>
+
+namespace vexal {
+namespace {
+
+// Escape codes after a first byte of 0.
+constexpr uint8_t kEndOfRow = 0;
+constexpr uint8_t kEndOfBitmap = 1;
+constexpr uint8_t kMove = 2;  // then right, up
+
+// The place the stream writes next, with rows counted from the bottom.
+class RunWriter {
+ public:
+  RunWriter(const DibLayout& l, uint8_t* out)
+      : layout_(l), out_(out), pitch_(DibRowBytes(l.width, 24)), rows_(l.height) {}
+
+  // Room for n more pixels on the current row.
+  bool Fits(int64_t n) const { return row_ < rows_ && x_ + n <= layout_.width; }
+  // One pixel of colour-table index `index` at the place, which moves right.
+  void Put(uint32_t index) {
+    const uint32_t entry = layout_.palette[index & 0xFF];
+    uint8_t* d = out_ + (rows_ - 1 - row_) * pitch_ + x_ * 3;
+    d[0] = static_cast<uint8_t>(entry);
+    d[1] = static_cast<uint8_t>(entry >> 8);
+    d[2] = static_cast<uint8_t>(entry >> 16);
+    ++x_;
+  }
+  void NextRow() {
+    x_ = 0;
+    ++row_;
+  }
+  // A move must land inside the picture (the end of a row counts as inside).
+  bool Move(int right, int up) {
+    if (x_ + right > layout_.width || row_ + up >= rows_) return false;
+    x_ += right;
+    row_ += up;
+    return true;
+  }
+
+ private:
+  const DibLayout& layout_;
+  uint8_t* out_;
+  int64_t pitch_;
+  int64_t rows_;
+  int64_t x_ = 0;
+  int64_t row_ = 0;
+};
+
+}  // namespace
+
+bool DrawRunLengthTo24(const DibLayout& l, std::span<const uint8_t> stream, uint8_t* out) {
+  const bool four = l.compression == kBiRle4 && l.bitCount == 4;
+  if (!four && !(l.compression == kBiRle8 && l.bitCount == 8)) return false;
+  if (l.width < 1 || l.height < 1) return false;
+  std::memset(out, 0, static_cast<size_t>(DibRowBytes(l.width, 24) * l.height));
+  RunWriter at(l, out);
+  size_t i = 0;
+  while (stream.size() - i >= 2) {
+    const uint8_t count = stream[i], value = stream[i + 1];
+    i += 2;
+    if (count != 0) {
+      if (!at.Fits(count)) return false;
+      for (int k = 0; k < count; ++k) at.Put(four ? (k % 2 == 0 ? value >> 4 : value & 0xF) : value);
+      continue;
+    }
+    if (value == kEndOfBitmap) return true;
+    if (value == kEndOfRow) {
+      at.NextRow();
+    } else if (value == kMove) {
+      if (stream.size() - i < 2 || !at.Move(stream[i], stream[i + 1])) return false;
+      i += 2;
+    } else {
+      // value indices as they stand, their bytes padded to an even count.
+      const size_t bytes = four ? (value + 1u) / 2 : value;
+      if (stream.size() - i < bytes + bytes % 2 || !at.Fits(value)) return false;
+      for (int k = 0; k < value; ++k) {
+        const uint8_t b = stream[i + (four ? k / 2 : k)];
+        at.Put(four ? (k % 2 == 0 ? b >> 4 : b & 0xF) : b);
+      }
+      i += bytes + bytes % 2;
+    }
+  }
+  return false;  // no end mark
+}
+
+}  // namespace vexal
