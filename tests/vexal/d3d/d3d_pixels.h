@@ -6,6 +6,8 @@
 #include <cstddef>
 #include <cstdint>
 #include <cstring>
+#include <set>
+#include <utility>
 #include <vector>
 
 #include "platform/surface/pixel_format.h"
@@ -42,6 +44,35 @@ inline std::vector<std::vector<int>> Screen(int x0, int y0, int w, int h) {
   std::vector<std::vector<int>> out(static_cast<size_t>(h), std::vector<int>(static_cast<size_t>(w)));
   for (int y = 0; y < h; ++y) {
     for (int x = 0; x < w; ++x) out[static_cast<size_t>(y)][static_cast<size_t>(x)] = Decompose(l.format, Read(l, x0 + x, y0 + y));
+  }
+  ps::Unlock(s);
+  return out;
+}
+
+// The back screen all black.
+inline void ClearScreen() {
+  ps::Surface* s = vexal::GetBackSurface();
+  ps::LockedRect l;
+  ASSERT_EQ(ps::Lock(s, nullptr, ps::kLockWait, &l), ps::Result::kOk);
+  for (int y = 0; y < l.height; ++y) {
+    std::memset(l.bits + static_cast<ptrdiff_t>(y) * l.pitch, 0, static_cast<size_t>(l.width * (l.format.bit_count / 8)));
+  }
+  ps::Unlock(s);
+}
+
+using PixelSet = std::set<std::pair<int, int>>;
+
+// The places of the back screen's pixels that are not black.
+inline PixelSet LitPixels() {
+  ps::Surface* s = vexal::GetBackSurface();
+  ps::LockedRect l;
+  PixelSet out;
+  EXPECT_EQ(ps::Lock(s, nullptr, ps::kLockWait | ps::kLockReadOnly, &l), ps::Result::kOk);
+  const uint32_t colour = l.format.red_mask | l.format.green_mask | l.format.blue_mask;
+  for (int y = 0; y < l.height; ++y) {
+    for (int x = 0; x < l.width; ++x) {
+      if ((Read(l, x, y) & colour) != 0) out.insert({x, y});
+    }
   }
   ps::Unlock(s);
   return out;
