@@ -2,6 +2,7 @@
 // span per row clipped to the draw area, and outline points batched forty to a list.
 #include <gtest/gtest.h>
 
+#include <climits>
 #include <set>
 #include <utility>
 #include <vector>
@@ -10,6 +11,7 @@
 #include "tests/vexal/d3d/d3d_pixels.h"
 #include "vexal/d3d/d3d_draw_state.h"
 #include "vexal/graphics/drawing/d3d_row.h"
+#include "vexal/graphics/drawing/ddraw_row.h"
 #include "vexal/graphics/drawing/draw_calls.h"
 #include "vexal/graphics/drawing/draw_state.h"
 #include "vexal/graphics/screen/color_value.h"
@@ -140,6 +142,72 @@ TEST_F(CircleOvalTest, OutlinePointsGoOutFortyToAList) {
   // Four axis points and eight per step of the walk.
   EXPECT_EQ(total % 8, 4u);
   EXPECT_EQ(counts.size(), (total + 39) / 40);
+}
+
+// A radius of 2^30 + 2 leaves the int range as soon as it is doubled; the walk goes on in
+// 64 bits to its end. The circle's top touches the middle row of the screen, so near the
+// top it is flat: x^2 < r - 1/2 keeps y = r for every x up to 32767. The outline is that
+// row alone; the fill is every row from it down, each clipped a column short of the right
+// edge. A negative radius draws nothing, as on row 0.
+TEST_F(CircleOvalTest, AHugeCircleIsWalkedToItsEndAndANegativeOneDrawsNothing) {
+  Prepare();
+  const int w = vexal::D3DDrawState->TargetWidth, h = vexal::D3DDrawState->TargetHeight;
+  const int r = (1 << 30) + 2;
+  const int cx = w / 2, cy = h / 2 + r;
+  d3dtest::PixelSet outline, fill;
+  for (int x = 0; x < w; ++x) outline.insert({x, h / 2});
+  for (int y = h / 2; y < h; ++y) {
+    for (int x = 0; x < w - 1; ++x) fill.insert({x, y});
+  }
+  d3dtest::ClearScreen();
+  EXPECT_EQ(vexal::G_D3D_DrawCircle(cx, cy, r, white_, 0), 0);
+  vexal::EndPending3DScene();
+  EXPECT_EQ(d3dtest::LitPixels(), outline);
+  d3dtest::ClearScreen();
+  EXPECT_EQ(vexal::G_D3D_DrawCircle(cx, cy, r, white_, 1), 0);
+  vexal::EndPending3DScene();
+  EXPECT_EQ(d3dtest::LitPixels(), fill);
+
+  d3dtest::ClearScreen();
+  for (int fill_flag : {0, 1}) {
+    EXPECT_EQ(vexal::G_D3D_DrawCircle(cx, h / 2, -5, white_, fill_flag), 0);
+    EXPECT_EQ(vexal::G_D3D_DrawCircle(cx, h / 2, INT_MIN, white_, fill_flag), 0);
+  }
+  vexal::EndPending3DScene();
+  EXPECT_EQ(d3dtest::LitPixels(), d3dtest::PixelSet{});
+}
+
+// Ovals are drawn as row 0 draws them: up to its largest radius, 46340, walked in 64 bits
+// (the pixels row 0 draws, the fill a column short at the right edge of the area), and not
+// at all beyond it, where the square of 50,000 leaves the int range.
+TEST_F(CircleOvalTest, OvalsUpToRowZerosLargestRadiusAreDrawnAsThereAndLargerOnesNot) {
+  Prepare();
+  const int w = vexal::D3DDrawState->TargetWidth, h = vexal::D3DDrawState->TargetHeight;
+  struct Case {
+    int rx, ry;
+    bool drawn;
+  };
+  const Case cases[] = {
+      {46340, 46339, true}, {-46340, 20000, true}, {20000, 46340, true},
+      {50000, 7, false},    {3, 50000, false},     {INT_MIN, 3, false},
+  };
+  for (const Case& c : cases) {
+    for (int fill : {0, 1}) {
+      // The top of the oval on the screen's middle row.
+      const int cx = w / 2, cy = h / 2 + (c.ry < 0 ? -c.ry : c.ry) % 100000;
+      d3dtest::ClearScreen();
+      EXPECT_EQ(vexal::G_DDraw_DrawOval(cx, cy, c.rx, c.ry, white_, fill), 0);
+      d3dtest::PixelSet want = d3dtest::LitPixels();
+      EXPECT_EQ(want.empty(), !c.drawn) << c.rx << " x " << c.ry;
+      if (fill != 0) {
+        for (int y = 0; y < h; ++y) want.erase({w - 1, y});
+      }
+      d3dtest::ClearScreen();
+      EXPECT_EQ(vexal::G_D3D_DrawOval(cx, cy, c.rx, c.ry, white_, fill), 0);
+      vexal::EndPending3DScene();
+      EXPECT_EQ(d3dtest::LitPixels(), want) << c.rx << " x " << c.ry << " fill " << fill;
+    }
+  }
 }
 
 }  // namespace
