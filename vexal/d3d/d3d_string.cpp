@@ -11,6 +11,7 @@
 #include <algorithm>
 #include <array>
 #include <cstring>
+#include <new>
 #include <vector>
 
 #include "platform/d3d/d3d.h"
@@ -166,7 +167,12 @@ int D3DDrawString(int x, int y, const char* text, uint32_t color, int font, uint
                               (D3DDeviceCaps.texture_caps & pd::kTextureSquareOnly) != 0);
   // A cell wider or higher than the texture makes no strip: no progress would be made.
   if (g.n == 0 || g.m == 0 || g.texH > MaxTextureSize) return software();
-  std::vector<Quad> quads(static_cast<size_t>(g.m));
+  std::vector<Quad> quads;
+  try {
+    quads.resize(static_cast<size_t>(g.m));
+  } catch (const std::bad_alloc&) {
+    return software();
+  }
 
   MakeTextTextures(g.texW, g.texH);
   ps::Surface* const work = D3DStringTextures[kWorkTexture];
