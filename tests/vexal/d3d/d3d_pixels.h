@@ -5,7 +5,9 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <algorithm>
 #include <cstring>
+#include <string>
 #include <set>
 #include <utility>
 #include <vector>
@@ -76,6 +78,41 @@ inline PixelSet LitPixels() {
   }
   ps::Unlock(s);
   return out;
+}
+
+// The back screen row by row, 1 where a pixel is not black: cheaper than a set where most
+// of the screen is lit.
+struct LitMask {
+  int width = 0;
+  std::vector<uint8_t> lit;
+};
+
+inline LitMask LitScreen() {
+  ps::Surface* s = vexal::GetBackSurface();
+  ps::LockedRect l;
+  LitMask out;
+  EXPECT_EQ(ps::Lock(s, nullptr, ps::kLockWait | ps::kLockReadOnly, &l), ps::Result::kOk);
+  const uint32_t colour = l.format.red_mask | l.format.green_mask | l.format.blue_mask;
+  out.width = l.width;
+  out.lit.reserve(static_cast<size_t>(l.width) * static_cast<size_t>(l.height));
+  for (int y = 0; y < l.height; ++y) {
+    for (int x = 0; x < l.width; ++x) out.lit.push_back((Read(l, x, y) & colour) != 0 ? 1 : 0);
+  }
+  ps::Unlock(s);
+  return out;
+}
+
+// "" when both are the same, else how many pixels differ and the first of them.
+inline std::string LitDifference(const LitMask& got, const LitMask& want) {
+  if (got.lit.size() != want.lit.size() || got.width != want.width) return "sizes differ";
+  size_t n = 0, first = 0;
+  for (size_t i = 0; i < got.lit.size(); ++i) {
+    if (got.lit[i] != want.lit[i] && n++ == 0) first = i;
+  }
+  if (n == 0) return "";
+  const int w = want.width;
+  return std::to_string(n) + " pixels differ, first at (" + std::to_string(static_cast<int>(first) % w) + ", " +
+         std::to_string(static_cast<int>(first) / w) + "), wanted " + std::to_string(want.lit[first]);
 }
 
 }  // namespace d3dtest
