@@ -32,9 +32,13 @@ struct ColorVertex {
   uint32_t diffuse;
 };
 
+// Coordinates in doubles, which hold every int and every difference or sum of two
+// exactly: shapes at the far ends of the int range are worked out without overflow.
 struct Pt {
-  int x, y;
+  double x, y;
 };
+
+Pt At(int x, int y) { return {static_cast<double>(x), static_cast<double>(y)}; }
 
 // The caller's colour under the brightness, with the blend parameter as alpha.
 uint32_t ShapeDiffuse(uint32_t color) {
@@ -59,7 +63,7 @@ int Send(pd::PrimitiveType type, const Pt* pts, int n, uint32_t color, bool alwa
   D3DDeviceRecord* rec = UsableD3DDevice(D3DCurrentDevice);
   const uint32_t diffuse = ShapeDiffuse(color);
   const bool shift = always_shift || IsDrawingToFront() == 1;
-  const int ox = shift ? OriginX() : 0, oy = shift ? OriginY() : 0;
+  const double ox = shift ? OriginX() : 0, oy = shift ? OriginY() : 0;
   std::array<ColorVertex, 8> v{};
   for (int i = 0; i < n; ++i) {
     v[static_cast<size_t>(i)] = {static_cast<float>(pts[i].x + ox), static_cast<float>(pts[i].y + oy), 0.0f, 1.0f,
@@ -117,24 +121,14 @@ int SendBatches(pd::PrimitiveType type, const Record* records, int count, Fill f
   return 0;
 }
 
-// A slope or intercept product made safe for an axis-aligned line, whose division gives
-// an infinity: the clamp that uses it is never reached for such a line except where the
-// line lies on the edge itself, and then it keeps the coordinate it had.
-int Truncated(double v, int fallback) {
-  if (!std::isfinite(v) || v > std::numeric_limits<int>::max() || v < std::numeric_limits<int>::min()) {
-    return fallback;
-  }
-  return static_cast<int>(v);
-}
-
 }  // namespace
 
 int G_D3D_DrawFillBox(int x1, int y1, int x2, int y2, uint32_t color) {
   if (D3DObject == nullptr) return -1;
   if (D3DTargetUnusable != 0) return G_DDraw_DrawFillBox(x1, y1, x2, y2, color);
   OrderCorners(x1, y1, x2, y2);
-  std::array<Pt, 4> p{{{x1, y1}, {x2, y1}, {x1, y2}, {x2, y2}}};
-  auto f = [](int v) { return static_cast<float>(v); };
+  std::array<Pt, 4> p{{At(x1, y1), At(x2, y1), At(x1, y2), At(x2, y2)}};
+  auto f = [](double v) { return static_cast<float>(v); };
   const float c1 = (f(p[2].y) - f(p[0].y)) * (f(p[1].x) - f(p[0].x)) - (f(p[1].y) - f(p[0].y)) * (f(p[2].x) - f(p[0].x));
   if (c1 <= 0.0f) {
     const float c2 =
@@ -148,41 +142,46 @@ int G_D3D_DrawLine(int x1, int y1, int x2, int y2, uint32_t color) {
   if (D3DObject == nullptr) return -1;
   if (D3DTargetUnusable != 0) return G_DDraw_DrawLine(x1, y1, x2, y2, color);
   OrderCorners(x1, y1, x2, y2);
-  const int dx = x2 - x1, dy = y2 - y1;
-  const double m = dx != 0 ? static_cast<double>(dy) / dx : std::numeric_limits<double>::infinity();
-  const double k = dy != 0 ? static_cast<double>(dx) / dy : std::numeric_limits<double>::infinity();
-  const int by = dx != 0 ? Truncated(y1 - x1 * m, y1) : y1;
-  const int bx = dy != 0 ? Truncated(x1 - y1 * k, x1) : x1;
+  const double dx = static_cast<double>(x2) - x1, dy = static_cast<double>(y2) - y1;
+  const double m = dx != 0 ? dy / dx : std::numeric_limits<double>::infinity();
+  const double k = dy != 0 ? dx / dy : std::numeric_limits<double>::infinity();
+  // The intercepts are whole numbers from here on, though not always ints.
+  const double by = dx != 0 ? std::trunc(y1 - x1 * m) : y1;
+  const double bx = dy != 0 ? std::trunc(x1 - y1 * k) : x1;
   const Rect a = D3DDrawState != nullptr ? D3DDrawState->DrawArea : Rect{};
-  const int L = a.left, T = a.top, R = a.right, B = a.bottom;
-  if (L > std::max(x1, x2) || T > std::max(y1, y2) || R < std::min(x1, x2) || B < std::min(y1, y2)) return 0;
+  const double L = a.left, T = a.top, R = a.right, B = a.bottom;
+  if (a.left > std::max(x1, x2) || a.top > std::max(y1, y2) || a.right < std::min(x1, x2) ||
+      a.bottom < std::min(y1, y2)) {
+    return 0;
+  }
+  Pt p1 = At(x1, y1), p2 = At(x2, y2);
   // A vertical line keeps its x and a horizontal one its y: their slope has no use.
-  auto clipX = [&](int& x, int& y) {
-    if (x < L) {
-      x = L;
-      if (dx != 0) y = Truncated(L * m + by, y);
+  auto clipX = [&](Pt& e) {
+    if (e.x < L) {
+      e.x = L;
+      if (dx != 0) e.y = std::trunc(L * m + by);
     }
-    if (x >= R) {
-      x = R;
-      if (dx != 0) y = Truncated(R * m + by, y);
-    }
-  };
-  auto clipY = [&](int& x, int& y) {
-    if (y < T) {
-      y = T;
-      if (dy != 0) x = Truncated(T * k + bx, x);
-    }
-    if (y >= B) {
-      y = B;
-      if (dy != 0) x = Truncated(B * k + bx, x);
+    if (e.x >= R) {
+      e.x = R;
+      if (dx != 0) e.y = std::trunc(R * m + by);
     }
   };
-  clipX(x1, y1);
-  clipX(x2, y2);
-  clipY(x1, y1);
-  clipY(x2, y2);
-  if (x1 == x2 && y1 == y2) return 0;
-  const std::array<Pt, 2> p{{{x1, y1}, {x2, y2}}};
+  auto clipY = [&](Pt& e) {
+    if (e.y < T) {
+      e.y = T;
+      if (dy != 0) e.x = std::trunc(T * k + bx);
+    }
+    if (e.y >= B) {
+      e.y = B;
+      if (dy != 0) e.x = std::trunc(B * k + bx);
+    }
+  };
+  clipX(p1);
+  clipX(p2);
+  clipY(p1);
+  clipY(p2);
+  if (p1.x == p2.x && p1.y == p2.y) return 0;
+  const std::array<Pt, 2> p{p1, p2};
   return Send(pd::PrimitiveType::kLineList, p.data(), 2, color);
 }
 
@@ -190,23 +189,17 @@ int G_D3D_DrawBoxOutline(int x1, int y1, int x2, int y2, uint32_t color) {
   if (D3DObject == nullptr) return -1;
   if (D3DTargetUnusable != 0) return G_DDraw_DrawBoxOutline(x1, y1, x2, y2, color);
   OrderCorners(x1, y1, x2, y2);
-  const std::array<Pt, 8> p{{{x1, y1},
-                             {x2 - 1, y1},
-                             {x2 - 1, y1},
-                             {x2 - 1, y2 - 1},
-                             {x1, y2 - 1},
-                             {x2, y2 - 1},
-                             {x1, y1},
-                             {x1, y2 - 1}}};
+  const double l = x1, t = y1, r = x2, b = y2;
+  const std::array<Pt, 8> p{
+      {{l, t}, {r - 1, t}, {r - 1, t}, {r - 1, b - 1}, {l, b - 1}, {r, b - 1}, {l, t}, {l, b - 1}}};
   return Send(pd::PrimitiveType::kLineList, p.data(), 8, color);
 }
 
 int G_D3D_DrawTriangle(int x1, int y1, int x2, int y2, int x3, int y3, uint32_t color, int fill) {
   if (D3DObject == nullptr) return -1;
   if (D3DTargetUnusable != 0) return G_DDraw_DrawTriangle(x1, y1, x2, y2, x3, y3, color, fill);
-  std::array<Pt, 4> p{{{x1, y1}, {x2, y2}, {x3, y3}, {x1, y1}}};
-  const double c = static_cast<double>(p[2].y - p[0].y) * (p[1].x - p[0].x) -
-                   static_cast<double>(p[1].y - p[0].y) * (p[2].x - p[0].x);
+  std::array<Pt, 4> p{{At(x1, y1), At(x2, y2), At(x3, y3), At(x1, y1)}};
+  const double c = (p[2].y - p[0].y) * (p[1].x - p[0].x) - (p[1].y - p[0].y) * (p[2].x - p[0].x);
   if (c <= 0.0) std::swap(p[1], p[2]);
   if (fill != 0) return Send(pd::PrimitiveType::kTriangleList, p.data(), 3, color);
   return Send(pd::PrimitiveType::kLineStrip, p.data(), 4, color);
@@ -215,7 +208,7 @@ int G_D3D_DrawTriangle(int x1, int y1, int x2, int y2, int x3, int y3, uint32_t 
 int G_D3D_DestPixel(int x, int y, uint32_t color) {
   if (D3DObject == nullptr) return -1;
   if (D3DTargetUnusable != 0) return G_DDraw_DestPixel(x, y, color);
-  const Pt p{x, y};
+  const Pt p = At(x, y);
   return Send(pd::PrimitiveType::kPointList, &p, 1, color, true);
 }
 

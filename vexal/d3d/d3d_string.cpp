@@ -11,6 +11,7 @@
 #include <algorithm>
 #include <array>
 #include <cstring>
+#include <new>
 #include <vector>
 
 #include "platform/d3d/d3d.h"
@@ -62,14 +63,11 @@ bool TakesD3DPath(const FontRecord* font, int vertical) {
            (s->BlendMode == kBlendAlpha && s->BlendParam == 255));
 }
 
-// A text colour in the texture's format, always opaque. Its colour bits never equal the
-// key, or black text would be keyed away with the background: black becomes the darkest
-// blue the format has.
+// A text colour in the texture's format, always opaque; the background the font cache
+// leaves is 0, transparent.
 uint32_t Texel(uint32_t color) {
   const ColorFormatRecord& f = TextFormat().Color;
-  uint32_t texel = ConvertColorByFormat(&f, GetPixelFormatPtr(), color) | f.AlphaMask;
-  if ((texel & ~f.AlphaMask) == kTextKey) texel |= f.BlueMask & (~f.BlueMask + 1);
-  return texel;
+  return ConvertColorByFormat(&f, GetPixelFormatPtr(), color) | f.AlphaMask;
 }
 
 uint32_t StringDiffuse() {
@@ -166,7 +164,12 @@ int D3DDrawString(int x, int y, const char* text, uint32_t color, int font, uint
                               (D3DDeviceCaps.texture_caps & pd::kTextureSquareOnly) != 0);
   // A cell wider or higher than the texture makes no strip: no progress would be made.
   if (g.n == 0 || g.m == 0 || g.texH > MaxTextureSize) return software();
-  std::vector<Quad> quads(static_cast<size_t>(g.m));
+  std::vector<Quad> quads;
+  try {
+    quads.resize(static_cast<size_t>(g.m));
+  } catch (const std::bad_alloc&) {
+    return software();
+  }
 
   MakeTextTextures(g.texW, g.texH);
   ps::Surface* const work = D3DStringTextures[kWorkTexture];
@@ -174,10 +177,6 @@ int D3DDrawString(int x, int y, const char* text, uint32_t color, int font, uint
   BindStageTexture(rec, draw);
   const ps::ColorKey key{kTextKey, kTextKey};
   ps::SetColorKey(draw, &key);
-  if (D3DColorKeySwitch != 1) {
-    pd::SetRenderState(rec->Device, pd::RenderState::kColorKeyEnable, 1);
-    D3DColorKeySwitch = 1;
-  }
 
   const bool front = IsDrawingToFront() == 1;
   const float ox = front ? static_cast<float>(D3DDrawState->TargetRect.left) : 0.0f;

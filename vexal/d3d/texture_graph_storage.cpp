@@ -4,6 +4,7 @@
 #include <algorithm>
 #include <array>
 #include <cstdint>
+#include <utility>
 #include <vector>
 
 #include "vexal/app/fatal_exit.h"
@@ -70,24 +71,32 @@ void FlagPiece(int index, const GraphRecord* graph) {
   if (TextureRecord* rec = GetTexData(index); rec != nullptr) SetUpperLeftFlags(rec, graph->Width, graph->Height);
 }
 
-// The cells of a shared texture take their pixels from where the graphics core says each
-// cell lies in the picture (a mirrored picture counts its cells from the right edge), so
-// that both rows show the same cell for the same handle. The texture holds the picture
-// from the leftmost and topmost of those places.
-void PlaceCellsAtTheirSources(GraphRecord** graphs, int count, int share) {
+// The picture's point that lies at a shared texture's corner: (0, 0) for a picture taken
+// as it is, whose cells lie at their column and row times their size; for a mirrored one,
+// whose cells the graphics core counts from its right edge, the leftmost and topmost of
+// their places.
+std::pair<int, int> CellOrigin(GraphRecord** graphs, int count, bool mirrored) {
+  if (!mirrored) return {0, 0};
   int ox = INT32_MAX, oy = INT32_MAX;
   for (int g = 0; g < count; ++g) {
     if (graphs[g] == nullptr || graphs[g]->PieceCount == 0) continue;
     ox = std::min<int>(ox, graphs[g]->SourceX);
     oy = std::min<int>(oy, graphs[g]->SourceY);
   }
+  return {ox, oy};
+}
+
+// The cells of a shared texture take their pixels from where the graphics core says each
+// cell lies in the picture, so that both rows show the same cell for the same handle. Every
+// load places them afresh: a division loaded mirrored and then plain moves back.
+void PlaceCellsAtTheirSources(GraphRecord** graphs, int count, int share, std::pair<int, int> origin) {
   for (int g = 0; g < count; ++g) {
     if (graphs[g] == nullptr || graphs[g]->PieceCount == 0) continue;
     TextureRecord* t = GetTexData(static_cast<int>(graphs[g]->Pieces[0]));
     if (t == nullptr || t->shareIndex != share) continue;
-    const int offX = graphs[g]->SourceX - ox, offY = graphs[g]->SourceY - oy;
+    const int offX = graphs[g]->SourceX - origin.first, offY = graphs[g]->SourceY - origin.second;
     // Cells of one division never spread wider than the texture made for them.
-    if (offX + t->usedWidth > t->texWidth || offY + t->usedHeight > t->texHeight) continue;
+    if (offX < 0 || offY < 0 || offX + t->usedWidth > t->texWidth || offY + t->usedHeight > t->texHeight) continue;
     t->texOffsetX = static_cast<uint16_t>(offX);
     t->texOffsetY = static_cast<uint16_t>(offY);
     const float uL = static_cast<float>(offX) / t->texWidth, uR = static_cast<float>(offX + t->usedWidth) / t->texWidth;
@@ -281,9 +290,10 @@ int D3DBltBmpToDivGraph(const ColorFormatRecord* format, const void* bitmap, con
     const TextureRecord* rec = GetTexData(first);
     const SurfaceManageRecord* share = rec != nullptr ? GetSurfaceManage(rec->shareIndex) : nullptr;
     if (share != nullptr && share->Flag == 1) {
-      const bool mirrored = graphs[0]->Mirror == 1;
-      if (mirrored) PlaceCellsAtTheirSources(graphs, count, rec->shareIndex);
-      const int x = mirrored ? graphs[0]->SourceX : 0, y = mirrored ? graphs[0]->SourceY : 0;
+      const std::pair<int, int> origin = CellOrigin(graphs, count, graphs[0]->Mirror == 1);
+      PlaceCellsAtTheirSources(graphs, count, rec->shareIndex, origin);
+      // The transfer is told the first cell's place; less that cell's offset it is the origin.
+      const int x = origin.first + rec->texOffsetX, y = origin.second + rec->texOffsetY;
       return TransferImageToTexture(format, bitmap, alpha_bitmap, x, y, first, kind, picture, alpha) == -1 ? -1 : 0;
     }
   }

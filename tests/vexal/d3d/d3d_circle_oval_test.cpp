@@ -2,6 +2,9 @@
 // span per row clipped to the draw area, and outline points batched forty to a list.
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <climits>
+#include <cmath>
 #include <set>
 #include <utility>
 #include <vector>
@@ -10,6 +13,7 @@
 #include "tests/vexal/d3d/d3d_pixels.h"
 #include "vexal/d3d/d3d_draw_state.h"
 #include "vexal/graphics/drawing/d3d_row.h"
+#include "vexal/graphics/drawing/ddraw_row.h"
 #include "vexal/graphics/drawing/draw_calls.h"
 #include "vexal/graphics/drawing/draw_state.h"
 #include "vexal/graphics/screen/color_value.h"
@@ -134,12 +138,126 @@ TEST_F(CircleOvalTest, OutlinePointsGoOutFortyToAList) {
   ASSERT_FALSE(counts.empty());
   uint32_t total = 0;
   for (size_t i = 0; i < counts.size(); ++i) {
-    if (i + 1 < counts.size()) EXPECT_EQ(counts[i], 40u) << i;
+    if (i + 1 < counts.size()) {
+      EXPECT_EQ(counts[i], 40u) << i;
+    }
     total += counts[i];
   }
   // Four axis points and eight per step of the walk.
   EXPECT_EQ(total % 8, 4u);
   EXPECT_EQ(counts.size(), (total + 39) / 40);
+}
+
+// A radius of 2^30 + 2 leaves the int range as soon as it is doubled; the walk goes on in
+// 64 bits to its end. The circle's top touches the middle row of the screen, so near the
+// top it is flat: x^2 < r - 1/2 keeps y = r for every x up to 32767. The outline is that
+// row alone; the fill is every row from it down, each clipped a column short of the right
+// edge. A negative radius draws nothing, as on row 0.
+TEST_F(CircleOvalTest, AHugeCircleIsWalkedToItsEndAndANegativeOneDrawsNothing) {
+  Prepare();
+  const int w = vexal::D3DDrawState->TargetWidth, h = vexal::D3DDrawState->TargetHeight;
+  const int r = (1 << 30) + 2;
+  const int cx = w / 2, cy = h / 2 + r;
+  d3dtest::PixelSet outline, fill;
+  for (int x = 0; x < w; ++x) outline.insert({x, h / 2});
+  for (int y = h / 2; y < h; ++y) {
+    for (int x = 0; x < w - 1; ++x) fill.insert({x, y});
+  }
+  d3dtest::ClearScreen();
+  EXPECT_EQ(vexal::G_D3D_DrawCircle(cx, cy, r, white_, 0), 0);
+  vexal::EndPending3DScene();
+  EXPECT_EQ(d3dtest::LitPixels(), outline);
+  d3dtest::ClearScreen();
+  EXPECT_EQ(vexal::G_D3D_DrawCircle(cx, cy, r, white_, 1), 0);
+  vexal::EndPending3DScene();
+  EXPECT_EQ(d3dtest::LitPixels(), fill);
+
+  d3dtest::ClearScreen();
+  for (int fill_flag : {0, 1}) {
+    EXPECT_EQ(vexal::G_D3D_DrawCircle(cx, h / 2, -5, white_, fill_flag), 0);
+    EXPECT_EQ(vexal::G_D3D_DrawCircle(cx, h / 2, INT_MIN, white_, fill_flag), 0);
+  }
+  vexal::EndPending3DScene();
+  EXPECT_EQ(d3dtest::LitPixels(), d3dtest::PixelSet{});
+}
+
+// Circles from radius 4096 up leap over the steps whose rows miss the area. Crossing the
+// area at every slant of their arc, far off it, or around it, each draws what row 0's
+// step-by-step walk draws (the fill a column short at the right edge of the area).
+TEST_F(CircleOvalTest, LargeCirclesDrawWhatRowZerosWalkDrawsWhereverTheyMeetTheArea) {
+  Prepare();
+  const int w = vexal::D3DDrawState->TargetWidth, h = vexal::D3DDrawState->TargetHeight;
+  const double kPi = 3.14159265358979323846;
+  struct Case {
+    int r;
+    double degrees;  // where on the arc the area's centre lies, seen from the circle's centre
+  };
+  std::vector<Case> cases;
+  for (int r : {4096, 5001, 46341, 1000003}) {
+    for (double degrees : {0.0, 30.0, 45.0, 60.0, 90.0, 135.0, 200.0, 315.0}) cases.push_back({r, degrees});
+  }
+  for (const Case& c : cases) {
+    const double a = c.degrees * kPi / 180.0;
+    const int cx = w / 2 - static_cast<int>(c.r * std::cos(a)), cy = h / 2 - static_cast<int>(c.r * std::sin(a));
+    for (int fill : {0, 1}) {
+      d3dtest::ClearScreen();
+      EXPECT_EQ(vexal::G_DDraw_DrawCircle(cx, cy, c.r, white_, fill), 0);
+      d3dtest::LitMask want = d3dtest::LitScreen();
+      EXPECT_NE(std::count(want.lit.begin(), want.lit.end(), 1), 0) << c.r << " at " << c.degrees;
+      if (fill != 0) {
+        for (int y = 0; y < h; ++y) want.lit[static_cast<size_t>(y * w + w - 1)] = 0;
+      }
+      d3dtest::ClearScreen();
+      EXPECT_EQ(vexal::G_D3D_DrawCircle(cx, cy, c.r, white_, fill), 0);
+      vexal::EndPending3DScene();
+      EXPECT_EQ(d3dtest::LitDifference(d3dtest::LitScreen(), want), "")
+          << c.r << " at " << c.degrees << " degrees, fill " << fill;
+    }
+  }
+  // Off the area, and around it with the whole area inside.
+  for (int fill : {0, 1}) {
+    d3dtest::ClearScreen();
+    EXPECT_EQ(vexal::G_D3D_DrawCircle(w / 2, h + 5000, 4900, white_, fill), 0);
+    vexal::EndPending3DScene();
+    EXPECT_EQ(d3dtest::LitPixels(), d3dtest::PixelSet{}) << fill;
+  }
+  d3dtest::ClearScreen();
+  EXPECT_EQ(vexal::G_D3D_DrawCircle(w / 2, h / 2, 100000, white_, 0), 0);
+  vexal::EndPending3DScene();
+  EXPECT_EQ(d3dtest::LitPixels(), d3dtest::PixelSet{});
+}
+
+// Ovals are drawn as row 0 draws them: up to its largest radius, 46340, walked in 64 bits
+// (the pixels row 0 draws, the fill a column short at the right edge of the area), and not
+// at all beyond it, where the square of 50,000 leaves the int range.
+TEST_F(CircleOvalTest, OvalsUpToRowZerosLargestRadiusAreDrawnAsThereAndLargerOnesNot) {
+  Prepare();
+  const int w = vexal::D3DDrawState->TargetWidth, h = vexal::D3DDrawState->TargetHeight;
+  struct Case {
+    int rx, ry;
+    bool drawn;
+  };
+  const Case cases[] = {
+      {46340, 46339, true}, {-46340, 20000, true}, {20000, 46340, true},
+      {50000, 7, false},    {3, 50000, false},     {INT_MIN, 3, false},
+  };
+  for (const Case& c : cases) {
+    for (int fill : {0, 1}) {
+      // The top of the oval on the screen's middle row.
+      const int cx = w / 2, cy = h / 2 + (c.ry < 0 ? -c.ry : c.ry) % 100000;
+      d3dtest::ClearScreen();
+      EXPECT_EQ(vexal::G_DDraw_DrawOval(cx, cy, c.rx, c.ry, white_, fill), 0);
+      d3dtest::LitMask want = d3dtest::LitScreen();
+      EXPECT_EQ(std::count(want.lit.begin(), want.lit.end(), 1) == 0, !c.drawn) << c.rx << " x " << c.ry;
+      if (fill != 0) {
+        for (int y = 0; y < h; ++y) want.lit[static_cast<size_t>(y * w + w - 1)] = 0;
+      }
+      d3dtest::ClearScreen();
+      EXPECT_EQ(vexal::G_D3D_DrawOval(cx, cy, c.rx, c.ry, white_, fill), 0);
+      vexal::EndPending3DScene();
+      EXPECT_EQ(d3dtest::LitDifference(d3dtest::LitScreen(), want), "") << c.rx << " x " << c.ry << " fill " << fill;
+    }
+  }
 }
 
 }  // namespace

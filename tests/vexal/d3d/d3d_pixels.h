@@ -5,7 +5,11 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <algorithm>
 #include <cstring>
+#include <string>
+#include <set>
+#include <utility>
 #include <vector>
 
 #include "platform/surface/pixel_format.h"
@@ -45,6 +49,70 @@ inline std::vector<std::vector<int>> Screen(int x0, int y0, int w, int h) {
   }
   ps::Unlock(s);
   return out;
+}
+
+// The back screen all black.
+inline void ClearScreen() {
+  ps::Surface* s = vexal::GetBackSurface();
+  ps::LockedRect l;
+  ASSERT_EQ(ps::Lock(s, nullptr, ps::kLockWait, &l), ps::Result::kOk);
+  for (int y = 0; y < l.height; ++y) {
+    std::memset(l.bits + static_cast<ptrdiff_t>(y) * l.pitch, 0, static_cast<size_t>(l.width * (l.format.bit_count / 8)));
+  }
+  ps::Unlock(s);
+}
+
+using PixelSet = std::set<std::pair<int, int>>;
+
+// The places of the back screen's pixels that are not black.
+inline PixelSet LitPixels() {
+  ps::Surface* s = vexal::GetBackSurface();
+  ps::LockedRect l;
+  PixelSet out;
+  EXPECT_EQ(ps::Lock(s, nullptr, ps::kLockWait | ps::kLockReadOnly, &l), ps::Result::kOk);
+  const uint32_t colour = l.format.red_mask | l.format.green_mask | l.format.blue_mask;
+  for (int y = 0; y < l.height; ++y) {
+    for (int x = 0; x < l.width; ++x) {
+      if ((Read(l, x, y) & colour) != 0) out.insert({x, y});
+    }
+  }
+  ps::Unlock(s);
+  return out;
+}
+
+// The back screen row by row, 1 where a pixel is not black: cheaper than a set where most
+// of the screen is lit.
+struct LitMask {
+  int width = 0;
+  std::vector<uint8_t> lit;
+};
+
+inline LitMask LitScreen() {
+  ps::Surface* s = vexal::GetBackSurface();
+  ps::LockedRect l;
+  LitMask out;
+  EXPECT_EQ(ps::Lock(s, nullptr, ps::kLockWait | ps::kLockReadOnly, &l), ps::Result::kOk);
+  const uint32_t colour = l.format.red_mask | l.format.green_mask | l.format.blue_mask;
+  out.width = l.width;
+  out.lit.reserve(static_cast<size_t>(l.width) * static_cast<size_t>(l.height));
+  for (int y = 0; y < l.height; ++y) {
+    for (int x = 0; x < l.width; ++x) out.lit.push_back((Read(l, x, y) & colour) != 0 ? 1 : 0);
+  }
+  ps::Unlock(s);
+  return out;
+}
+
+// "" when both are the same, else how many pixels differ and the first of them.
+inline std::string LitDifference(const LitMask& got, const LitMask& want) {
+  if (got.lit.size() != want.lit.size() || got.width != want.width) return "sizes differ";
+  size_t n = 0, first = 0;
+  for (size_t i = 0; i < got.lit.size(); ++i) {
+    if (got.lit[i] != want.lit[i] && n++ == 0) first = i;
+  }
+  if (n == 0) return "";
+  const int w = want.width;
+  return std::to_string(n) + " pixels differ, first at (" + std::to_string(static_cast<int>(first) % w) + ", " +
+         std::to_string(static_cast<int>(first) / w) + "), wanted " + std::to_string(want.lit[first]);
 }
 
 }  // namespace d3dtest

@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <bit>
+#include <climits>
 #include <cstring>
 #include <vector>
 
@@ -12,6 +13,7 @@
 #include "vexal/d3d/d3d_draw_state.h"
 #include "vexal/ddraw/point_line_records.h"
 #include "vexal/graphics/drawing/d3d_row.h"
+#include "vexal/graphics/drawing/ddraw_row.h"
 #include "vexal/graphics/drawing/draw_calls.h"
 #include "vexal/graphics/drawing/draw_state.h"
 #include "vexal/graphics/screen/color_value.h"
@@ -20,6 +22,7 @@
 namespace {
 
 using d3dtest::Direct3DTest;
+using d3dtest::PixelSet;
 using d3dtest::Screen;
 namespace pd = plat::d3d;
 namespace ps = plat::surface;
@@ -120,7 +123,9 @@ TEST_F(ShapeTest, TheColourIsScaledByTheBrightnessAndCarriesTheBlendParameter) {
   // 200 x 128 / 255 = 100 on a screen that keeps 200; in general the channel read back.
   const uint32_t want = static_cast<uint32_t>(r * 128 / 255) >> (8 - width) << shift;
   EXPECT_EQ(p & l.format.red_mask, want);
-  if (r == 200) EXPECT_EQ(r * 128 / 255, 100);
+  if (r == 200) {
+    EXPECT_EQ(r * 128 / 255, 100);
+  }
   EXPECT_EQ(p & (l.format.green_mask | l.format.blue_mask), 0u);
 }
 
@@ -157,6 +162,83 @@ TEST_F(ShapeTest, ATriangleGivenCounterClockwiseIsTurnedAndUnusableTargetsFallBa
   vexal::D3DTargetUnusable = 0;
   EXPECT_EQ(Screen(50, 50, 3, 1), (Grid{{7, 7, 0}}));
   EXPECT_EQ(Screen(60, 60, 1, 1), (Grid{{7}}));
+}
+
+// Lines that reach the ends of the int range, whose differences leave it. Each draws the
+// pixels worked out below from its equation (a half-open line clipped to the area
+// (20, 10)-(300, 230)), and row 0 draws the same for the same call.
+TEST_F(ShapeTest, LinesFromTheEndsOfTheIntRangeDrawTheirPartInTheAreaAsRowZeroDoes) {
+  Prepare();
+  const vexal::Rect area{20, 10, 300, 230};
+  SetArea(area);
+  const uint32_t white = vexal::MakeColorValue(255, 255, 255);
+  auto row = [](int y, int from, int to) {
+    PixelSet out;
+    for (int x = from; x <= to; ++x) out.insert({x, y});
+    return out;
+  };
+  auto column = [](int x, int from, int to) {
+    PixelSet out;
+    for (int y = from; y <= to; ++y) out.insert({x, y});
+    return out;
+  };
+  PixelSet diagonal;
+  for (int i = 20; i < 40; ++i) diagonal.insert({i, i});
+  struct Case {
+    const char* name;
+    int x1, y1, x2, y2;
+    PixelSet want;
+  };
+  const Case cases[] = {
+      {"across the whole range", INT_MIN, 100, INT_MAX, 100, row(100, 20, 299)},
+      {"across it backwards", INT_MAX, 101, INT_MIN, 101, row(101, 20, 299)},
+      {"down the whole range", 150, INT_MIN, 150, INT_MAX, column(150, 10, 229)},
+      // Rising by one over 2^32 - 1: y = 50 + 1/2 at x = 0, 50 once truncated.
+      {"almost level", INT_MIN, 50, INT_MAX, 51, row(50, 20, 299)},
+      // x = 120 + 1/2 where the line meets the top and the bottom of the area.
+      {"almost upright", 120, INT_MIN, 121, INT_MAX, column(120, 10, 229)},
+      // Slope 1 through the origin, in from the far corner: (20, 20) up to (40, 40).
+      {"in from the far corner", INT_MIN, INT_MIN, 40, 40, diagonal},
+  };
+  for (const Case& c : cases) {
+    d3dtest::ClearScreen();
+    EXPECT_EQ(vexal::G_D3D_DrawLine(c.x1, c.y1, c.x2, c.y2, white), 0) << c.name;
+    vexal::EndPending3DScene();
+    EXPECT_EQ(d3dtest::LitPixels(), c.want) << c.name;
+    d3dtest::ClearScreen();
+    EXPECT_EQ(vexal::G_DDraw_DrawLine(c.x1, c.y1, c.x2, c.y2, white), 0) << c.name;
+    EXPECT_EQ(d3dtest::LitPixels(), c.want) << "row 0: " << c.name;
+  }
+}
+
+// Outlines and triangles whose corners lie at the ends of the int range are worked out
+// without overflow: an outline beyond the area shows nothing, a triangle around it fills it.
+TEST_F(ShapeTest, OutlinesAndTrianglesAtTheEndsOfTheIntRangeStayExact) {
+  Prepare();
+  const vexal::Rect area{20, 10, 300, 230};
+  SetArea(area);
+  const uint32_t white = vexal::MakeColorValue(255, 255, 255);
+  d3dtest::ClearScreen();
+  EXPECT_EQ(vexal::G_D3D_DrawBoxOutline(INT_MIN, 0, INT_MIN, 50, white), 0);
+  EXPECT_EQ(vexal::G_D3D_DrawBoxOutline(0, INT_MIN, 50, INT_MIN, white), 0);
+  vexal::EndPending3DScene();
+  EXPECT_EQ(d3dtest::LitPixels(), PixelSet{});
+
+  PixelSet whole;
+  for (int y = area.top; y < area.bottom; ++y) {
+    for (int x = area.left; x < area.right; ++x) whole.insert({x, y});
+  }
+  // Given either way round: the winding test turns the second one.
+  for (bool turned : {false, true}) {
+    d3dtest::ClearScreen();
+    if (turned) {
+      EXPECT_EQ(vexal::G_D3D_DrawTriangle(INT_MIN, INT_MIN, 0, INT_MAX, INT_MAX, INT_MIN, white, 1), 0);
+    } else {
+      EXPECT_EQ(vexal::G_D3D_DrawTriangle(INT_MIN, INT_MIN, INT_MAX, INT_MIN, 0, INT_MAX, white, 1), 0);
+    }
+    vexal::EndPending3DScene();
+    EXPECT_EQ(d3dtest::LitPixels(), whole) << turned;
+  }
 }
 
 }  // namespace

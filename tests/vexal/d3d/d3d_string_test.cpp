@@ -3,6 +3,7 @@
 // which must be those the software road draws.
 #include <gtest/gtest.h>
 
+#include <bit>
 #include <cstring>
 #include <string>
 #include <vector>
@@ -180,7 +181,11 @@ TEST_F(StringDrawTest, ALongStringDrawsInStripsSideBySideAsTheSoftwareRoadDrawsI
   EXPECT_EQ(CountIds(Screen(0, 100 + Cell(), 640, 20), 0), 640 * 20);
 }
 
-TEST_F(StringDrawTest, BlackTextStaysVisibleAlthoughTheBackgroundIsKeyedBlack) {
+// A text texel is the colour with the alpha bit set, the background 0 (transparent, and
+// the texture's key). Black text at alpha 128 over white is an even grey, 255 x 127 / 255
+// = 127 in every channel (kept to each channel's width), and the string sends no
+// colour-key state of its own.
+TEST_F(StringDrawTest, BlackTextAtHalfAlphaOverWhiteIsAnEvenGrey) {
   Fill(0);
   ASSERT_EQ(vexal::SetBlendModeParam(0, 0), 0);
   ASSERT_EQ(vexal::D3DDrawString(0, 0, "Night", white_, font_, 0, 0), 0);
@@ -188,9 +193,35 @@ TEST_F(StringDrawTest, BlackTextStaysVisibleAlthoughTheBackgroundIsKeyedBlack) {
   ASSERT_GT(glyph_pixels, 0);
   Fill(7);
   ASSERT_EQ(vexal::SetBlendModeParam(1, 128), 0);
+  pd::RecordJournal(true);
   ASSERT_EQ(vexal::D3DDrawString(0, 0, "Night", vexal::MakeColorValue(0, 0, 0), font_, 0, 0), 0);
   vexal::EndPending3DScene();
-  EXPECT_EQ(CountIds(Screen(0, 0, 200, Cell()), 7), 200 * Cell() - glyph_pixels);
+  for (const pd::JournalEntry& e : pd::Journal()) {
+    if (e.call == pd::Call::kSetRenderState) {
+      EXPECT_NE(e.a, static_cast<uint32_t>(pd::RenderState::kColorKeyEnable)) << pd::Describe(e);
+    }
+  }
+  pd::RecordJournal(false);
+  ps::Surface* back = vexal::GetBackSurface();
+  ps::LockedRect l;
+  ASSERT_EQ(ps::Lock(back, nullptr, ps::kLockWait | ps::kLockReadOnly, &l), ps::Result::kOk);
+  auto grey = [](uint32_t mask) {
+    const int width = std::popcount(mask), shift = std::countr_zero(mask);
+    return (127u >> (8 - width)) << shift;
+  };
+  const uint32_t colour = l.format.red_mask | l.format.green_mask | l.format.blue_mask;
+  const uint32_t want = grey(l.format.red_mask) | grey(l.format.green_mask) | grey(l.format.blue_mask);
+  int white = 0, greys = 0;
+  for (int y = 0; y < Cell(); ++y) {
+    for (int x = 0; x < 200; ++x) {
+      const uint32_t p = d3dtest::Read(l, x, y) & colour;
+      white += p == colour ? 1 : 0;
+      greys += p == want ? 1 : 0;
+    }
+  }
+  ps::Unlock(back);
+  EXPECT_EQ(greys, glyph_pixels);
+  EXPECT_EQ(white, 200 * Cell() - glyph_pixels);
 }
 
 TEST_F(StringDrawTest, TextTexturesAreKeptUntilAStringNeedsAnotherSize) {

@@ -332,6 +332,30 @@ TEST_F(Direct3DTest, TheCellsOfAMirroredPictureInOneTextureAreTheCellsRowZeroSho
   }
 }
 
+// Cells placed for a mirrored load are placed again by the next load: loaded plain, cell c
+// is the picture from c x 32 on, and takes its texture offset and u from there.
+TEST_F(Direct3DTest, ADivisionLoadedMirroredAndThenPlainTakesBackThePlainPlaces) {
+  Start3D();
+  const int bits = vexal::TextureBitDepth;
+  std::vector<uint8_t> bytes;
+  const vexal::GraphImage img = Picture(64, 32, &bytes);
+  int handles[2] = {};
+  ASSERT_EQ(vexal::CreateDXDivGraph(&img, nullptr, 2, 2, 1, 32, 32, handles, 1), 0);
+  ASSERT_EQ(vexal::BltBmpToDivGraph(nullptr, nullptr, nullptr, "", 0, &img, nullptr, 2, 2, 1, 32, 32, handles, 1), 0);
+  ASSERT_EQ(vexal::BltBmpToDivGraph(nullptr, nullptr, nullptr, "", 0, &img, nullptr, 2, 2, 1, 32, 32, handles, 0), 0);
+  for (int c = 0; c < 2; ++c) {
+    const vexal::GraphRecord* cell = vexal::GetGraphRecord(handles[c]);
+    ASSERT_NE(cell, nullptr);
+    EXPECT_EQ(cell->SourceX, c * 32);
+    const vexal::TextureRecord* t = vexal::GetTexData(static_cast<int>(cell->Pieces[0]));
+    EXPECT_EQ(t->texOffsetX, c * 32) << "cell " << c;
+    EXPECT_FLOAT_EQ(t->vertices[0].u, c * 32 / 64.0f) << "cell " << c;
+    EXPECT_FLOAT_EQ(t->vertices[3].u, (c * 32 + 32) / 64.0f) << "cell " << c;
+    EXPECT_EQ(TexturePixel(t->surface, t->texOffsetX, 0), Expected(c * 32, 0, bits)) << "cell " << c;
+    EXPECT_EQ(TexturePixel(t->surface, t->texOffsetX + 31, 31), Expected(c * 32 + 31, 31, bits)) << "cell " << c;
+  }
+}
+
 TEST_F(Direct3DTest, TheTableRefusesItsTwelveThousandAndFirstRecordAndItsEndFollowsTheLastRecord) {
   Start3D();
   vexal::GraphRecord* parent = NewGraph(32, 32);
