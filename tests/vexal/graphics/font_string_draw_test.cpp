@@ -3,6 +3,9 @@
 // per-pixel reference over the cache.
 #include <gtest/gtest.h>
 
+#include <climits>
+#include <utility>
+
 #include <string>
 #include <vector>
 
@@ -213,6 +216,27 @@ TEST_F(StringDrawTest, AnEmptyStringDrawsNothingAndAFailedLockEndsTheProgram) {
   EXPECT_EQ(vexal::FontCacheStringDrawToHandle(1, 0, 0, nullptr, 0, s, nullptr, 0, nullptr, 32, 1, h, 0, -1, 0, nullptr), 0);
   ps::InjectFailure(ps::Operation::kLock, ps::Result::kSurfaceLost);
   EXPECT_EXIT(Draw(h, s, 32, 0, 0, "a", 0xFFFFFF, 0, nullptr), ::testing::ExitedWithCode(255), "");
+}
+
+// A string that starts at the far ends of the int range walks its pen past them without
+// wrapping round onto the surface; it draws nothing, and a string crossing x = 0 from the
+// left still shows its last glyph.
+TEST_F(StringDrawTest, StringsAtTheEndsOfTheIntRangeDrawNothingAndDoNotWrap) {
+  Start(1);
+  const int h = Font(0);
+  const std::string text = "AAAAAAAA";
+  constexpr uint32_t kCanary = 0x11111111;
+  ps::Surface* s = MakeSurface(32, 32, plat::kFormatXrgb8888, 0x11);
+  const std::vector<uint32_t> untouched(32 * 32, kCanary);
+  for (const auto& [x, y] : {std::pair{INT_MAX - 5, 0}, std::pair{0, INT_MAX - 5}, std::pair{INT_MAX, INT_MAX}}) {
+    Draw(h, s, 32, x, y, text, 0x00FFFFFF, 0, nullptr);
+    Draw(h, s, 32, x, y, text, 0x00FFFFFF, 0, nullptr, 1, nullptr, 0, 1);
+    EXPECT_EQ(Pixels(s), untouched) << x << "," << y;
+  }
+  const int width = vexal::MeasureFontString(text.c_str(), -1, h, 0);
+  const int one = vexal::MeasureFontString("A", -1, h, 0);
+  Draw(h, s, 32, one - width, 0, text, 0x00FFFFFF, 0, nullptr);
+  EXPECT_NE(Pixels(s), untouched);
 }
 
 }  // namespace

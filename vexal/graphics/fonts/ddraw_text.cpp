@@ -12,6 +12,7 @@
 #include "vexal/graphics/drawing/draw_target.h"
 #include "vexal/graphics/fonts/ddraw_text.h"
 #include "vexal/graphics/fonts/font_cache.h"
+#include "vexal/graphics/pictures/clip_rect.h"
 #include "vexal/graphics/graphs/bmp_data_table.h"
 #include "vexal/graphics/mask/mask.h"
 #include "vexal/graphics/screen/color_value.h"
@@ -73,7 +74,7 @@ int DDrawStringByWorkDC(int x, int y, const char* text, uint32_t color, int font
     GetDrawTargetOrigin(&ox, &oy);
     const Rect& a = DrawState.DrawArea;
     const Rect clip{a.left + ox, a.top + oy, a.right + ox, a.bottom + oy};
-    return FontCacheStringDrawToHandle(1, x + ox, y + oy, text, color, Destination(), nullptr, 0, &clip, bits, 1, font,
+    return FontCacheStringDrawToHandle(1, SaturatedCoordinate(int64_t{x} + ox), SaturatedCoordinate(int64_t{y} + oy), text, color, Destination(), nullptr, 0, &clip, bits, 1, font,
                                        edge_color, -1, vertical, nullptr) == -1
                ? -1
                : 0;
@@ -101,7 +102,7 @@ int DDrawStringByWorkDC(int x, int y, const char* text, uint32_t color, int font
                               bits, antialias ? 0 : 1, font, edge_color, -1, vertical, nullptr);
 
   const Rect kept = DrawState.DrawArea;
-  Rect area{x, y, x + size.cx, y + size.cy};
+  Rect area = SaturatedRect(x, y, int64_t{x} + size.cx, int64_t{y} + size.cy);
   ClipRect(&area, &kept);
   int result = 0;
   if (area.right > area.left && area.bottom > area.top) {

@@ -10,6 +10,7 @@
 #include "vexal/app/fatal_exit.h"
 #include "vexal/graphics/drawing/draw_state.h"
 #include "vexal/graphics/fonts/font_cache.h"
+#include "vexal/graphics/pictures/clip_rect.h"
 #include "vexal/graphics/screen/screen_access.h"
 
 namespace vexal {
@@ -268,7 +269,9 @@ int FontCacheStringDrawToHandle(int draw, int x, int y, const char* text, ColorV
   // rather than writing past the rows.
   const int bits = locked.format.bit_count == dest_bits ? dest_bits : 0;
   const ColorFormatRecord& format = *GetPixelFormatPtr();
-  int pen_x = x, pen_y = y;
+  // The pen runs in 64 bits: a string that starts near the end of the int range walks on
+  // past it, and its glyphs there lie outside every surface.
+  int64_t pen_x = x, pen_y = y;
   for (const ScannedChar& c : chars) {
     const FontCacheEntry* e = EntryOf(*f, c);
     if (e == nullptr) {
@@ -278,7 +281,7 @@ int FontCacheStringDrawToHandle(int draw, int x, int y, const char* text, ColorV
       LockOrDie(surface, &locked);
     }
     // The source never reaches past the glyph's own cell.
-    Rect dst{pen_x, pen_y, pen_x + std::min(e->Cx, f->Cell), pen_y + std::min(e->Cy, f->Cell)};
+    Rect dst = SaturatedRect(pen_x, pen_y, pen_x + std::min(e->Cx, f->Cell), pen_y + std::min(e->Cy, f->Cell));
     const Rect glyph_rect = dst;
     if (clip != nullptr) ClipRect(&dst, clip);
     const Rect bounds{0, 0, locked.width, locked.height};
