@@ -5,6 +5,7 @@
 #include <cstdio>
 #include <filesystem>
 #include <string>
+#include <vector>
 
 #include "game/text/bitmap_font.h"
 #include "tests/game/data/data_fixture.h"
@@ -79,6 +80,38 @@ TEST_F(DemoTablesTest, AStartingPartyCanConcoctFromItsMaterials) {
   EXPECT_EQ(d.ItemKind(result), 1);
   EXPECT_EQ(d.Concoct(0, 1, 2, 1), result);
   EXPECT_EQ(d.ItemBag[0].id, result);
+}
+
+TEST_F(DemoTablesTest, EveryBagRowAPlayerCanReachReadsRight) {
+  // The bag draws a count up to 9999, and 0xFFE0 as "-": worn things carry that marker,
+  // used-up things a count from 1; 0xFFFF (uses -1) would read "9999".
+  constexpr int32_t kDashUses = -32;
+  GameData& d = TheGameData();
+  std::vector<int> rows = {1, 2, 5, 213, 250, 260};  // the town shop's goods
+  for (int e = 1; e <= 4; ++e) {
+    rows.push_back(d.Enemies[e].values[22]);  // drops of the field's enemies and the shadow
+    rows.push_back(d.Enemies[e].values[23]);
+  }
+  for (uint32_t r : d.RecipeResults) {
+    if (r != 0) rows.push_back(static_cast<int>(r));
+  }
+  for (int m = 0; m < kMemberCount; ++m) {
+    for (const ItemStack& worn : d.Equipment[m]) {
+      if (worn.id != 0 && d.ItemKind(worn.id) < 300) rows.push_back(worn.id);  // taken off
+    }
+  }
+  for (int id : rows) {
+    const int32_t uses = d.Items[id].values[kItemUses];
+    const int kind = d.ItemKind(id);
+    SCOPED_TRACE(id);
+    if (kind >= 101 && kind <= 299) {
+      EXPECT_EQ(uses, kDashUses);
+      EXPECT_EQ(static_cast<uint16_t>(uses), 0xFFE0);
+    } else {
+      EXPECT_GE(uses, 1);
+      EXPECT_LE(uses, 9999);
+    }
+  }
 }
 
 TEST_F(DemoTablesTest, EverySaveIconReadsAsAThirtyTwoPixelIcon) {
