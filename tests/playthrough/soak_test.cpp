@@ -18,6 +18,7 @@
 
 #include "game/data/game_data.h"
 #include "game/data/play_timer.h"
+#include "game/data/sound_table.h"
 #include "game/entry/battle_wiring.h"
 #include "game/entry/debug_switch.h"
 #include "game/entry/frame_loop.h"
@@ -73,6 +74,9 @@ long ResidentKb() {
   return n == 2 ? pages_resident * (sysconf(_SC_PAGESIZE) / 1024) : -1;
 }
 
+// The sound-effect table's voices are a cache of at most 32 sounds (one buffer each) that
+// fills as rows are first played, whenever that is: its sounds are left out of the counts,
+// which then hold what nothing bounds.
 Counts CountHandles() {
   Counts c;
   c.graphs = vexal::GraphTable.Count;
@@ -81,6 +85,11 @@ Counts CountHandles() {
                                             [](const vexal::SoundRecord& r) { return r.InUse != 0; }));
   for (int h = 0; h < vexal::kFontHandleCount; ++h) c.fonts += vexal::CheckFontHandle(h);
   c.sound_buffers = static_cast<int>(plat::sound::LiveBufferCount());
+  for (int v = 0; v < game::kSoundVoices; ++v) {
+    if (game::TheSoundTable.VoiceRow(v) < 0 || game::TheSoundTable.VoiceHandle(v) == -1) continue;
+    c.sounds -= 1;
+    c.sound_buffers -= 1;
+  }
   return c;
 }
 
