@@ -14,9 +14,8 @@ struct Levels {
   uint32_t red = 0, green = 0, blue = 0;
 };
 
-// ((colour AND mask) >> shift) x 255 / (2^width - 1). A masked channel wider than 8 bits
-// gives levels past 255 (a mask split over the pixel's two ends does); a missing channel
-// reads 0 rather than dividing by zero.
+// ((colour AND mask) >> shift) x 255 / (2^width - 1). A mask that is not one run of bits
+// can give levels past 255; a missing channel reads 0 rather than dividing by zero.
 inline uint32_t ChannelLevel(uint32_t color, uint32_t mask, int shift, int width) {
   if (width == 0) return 0;
   const uint64_t bits = (color & mask) >> shift;
