@@ -3,12 +3,8 @@
 #include <cstring>
 #include <optional>
 
-#include "vexal/graphics/screen/blend_mul_table.h"
-
 namespace nltest {
 namespace {
-
-using vexal::BlendMulTable;
 
 struct Channel {
   int Shift;
@@ -19,7 +15,8 @@ struct Pixel {
   int C[3];
 };
 
-int T(int k, int v) { return BlendMulTable[k][v]; }
+// k x v / 256, truncated: both are at least 0.
+int T(int k, int v) { return (k * v) >> 8; }
 
 // v in k sixteenths, bit by bit.
 int Sixteenths(int k, int v) {

@@ -179,6 +179,14 @@ TEST(BlendMulTableTest, CornersAndEdges) {
   }
 }
 
+TEST(BlendMulTableTest, EveryEntryIsTheProductShiftedDownByEight) {
+  vexal::FillBlendMulTable();
+  for (int p = 0; p < 256; ++p) {
+    for (int v = 0; v < 256; ++v) ASSERT_EQ(vexal::BlendMulTable[p][v], (p * v) >> 8) << p << " x " << v;
+  }
+  vexal::ResetBlendMulTable();
+}
+
 TEST(BuiltInPaletteTest, FixedEntriesThenTheCubeAndGreysByBrightness) {
   const vexal::PaletteTable& p = vexal::kBuiltInPalette;
   using Rgb = std::tuple<int, int, int>;

@@ -4,7 +4,9 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <string>
+#include <tuple>
 
 #include "tests/vexal/graphics/font_fixture.h"
 #include "vexal/app/screen_log.h"
@@ -52,8 +54,17 @@ TEST_F(FontTest, AFontGetsTheLayoutOfItsFaceAndAScreenSizedTextCacheWhenFirstNee
   vexal::FontRecord* f = vexal::GetFontManageDataToHandle(h);
   pg::TextMetrics m;
   pg::GetTextMetrics(f->Font, &m);
-  const vexal::FontCacheGeometry g = vexal::ComputeFontCacheGeometry(m.max_char_width, 1);
-  EXPECT_EQ(std::tuple(f->Cell, f->EntryCount, f->DibHeight, f->CacheBitCount), std::tuple(g.Cell, g.EntryCount, g.DibHeight, 8));
+  // Type 1 is edged: the widest character raised to even, 2 for the edge and 10 more.
+  const int cell = m.max_char_width + m.max_char_width % 2 + 2 + 10;
+  // 327680 / cell^2 cells (at most 2024) in one column of cell x entries rows; from a cell
+  // of 20 up that is under 16384 rows, so no second column.
+  ASSERT_GE(cell, 20) << m.max_char_width;
+  const int entries = std::min(327680 / (cell * cell), 2024);
+  const int pitch = (cell + 3) / 4 * 4;  // one byte a pixel, rows of whole 4 bytes
+  EXPECT_EQ(std::tuple(f->Cell, f->EntryCount, f->DibWidth, f->DibHeight, f->CellsPerColumn, f->CacheBitCount,
+                       f->CachePitch),
+            std::tuple(cell, entries, cell, cell * entries, entries, 8, pitch))
+      << "widest " << m.max_char_width;
   EXPECT_EQ(std::tuple(f->Size, f->Thickness, f->Name), std::tuple(16, vexal::kDefaultFontThickness, std::string()));
   EXPECT_EQ(f->Entries[static_cast<size_t>(f->EntryCount)].Cell, -1);  // the end mark
   EXPECT_EQ(f->TextCache, -1);

@@ -15,6 +15,7 @@
 #include "platform/surface/display.h"
 #include "platform/surface/surface.h"
 #include "tests/support/surface_picture.h"
+#include "tests/vexal/raster/screen_color_formula.h"
 #include "tests/vexal/raster/shape_reference.h"
 #include "tests/vexal/app/library_fixture.h"
 #include "vexal/app/library.h"
@@ -25,7 +26,6 @@
 #include "vexal/graphics/drawing/draw_target.h"
 #include "vexal/graphics/mask/mask.h"
 #include "vexal/graphics/screen/blend_mul_table.h"
-#include "vexal/graphics/screen/color_value.h"
 #include "vexal/graphics/screen/ddraw_state.h"
 #include "vexal/graphics/screen/screen_access.h"
 #include "vexal/graphics/screen/screen_mode.h"
@@ -75,14 +75,15 @@ inline void Apply(const Look& look) {
   DrawState.TargetInVideoMemory = look.video ? 1 : 0;
 }
 
-// The drawing colour as the frame should make it: each channel times its brightness
-// byte / 255, then the screen's colour value (black for an 8-bit value past the palette).
+// The drawing colour as the frame should make it: each channel's level times its brightness
+// byte / 255, then the screen's value of those levels (black for an 8-bit value past the
+// palette).
 inline uint32_t Brightened(uint32_t color, uint32_t bright) {
-  int r = 0, g = 0, b = 0;
-  if (vexal::GetColorRGB(color, &r, &g, &b) != 0) r = g = b = 0;
-  return vexal::MakeColorValue(r * static_cast<int>((bright >> 8) & 0xFF) / 255,
-                               g * static_cast<int>((bright >> 16) & 0xFF) / 255,
-                               b * static_cast<int>(bright >> 24) / 255);
+  const rastertest::Levels l = rastertest::LevelsOf(color).value_or(rastertest::Levels{});
+  auto scale = [](uint32_t level, uint32_t byte) {
+    return static_cast<uint32_t>(uint64_t{level} * (byte & 0xFF) / 255);
+  };
+  return rastertest::ValueOf({scale(l.red, bright >> 8), scale(l.green, bright >> 16), scale(l.blue, bright >> 24)});
 }
 
 class ShapeDrawTest : public apptest::LibraryTest {

@@ -211,7 +211,7 @@ TEST_F(ShapeFrameTest, AnEightBitScreenStoresTheIndexInEveryMode) {
   // A value past the palette draws black.
   Apply({0, 255});
   EXPECT_EQ(vexal::G_DDraw_DrawFillBox(0, 0, 5, 5, 300), 0);
-  EXPECT_EQ(Back().at(0, 0), vexal::MakeColorValue(0, 0, 0));
+  EXPECT_EQ(Back().at(0, 0), rastertest::ValueOf({0, 0, 0}));
 }
 
 // Points and segments store their colour values as they are: no brightness, no blend.

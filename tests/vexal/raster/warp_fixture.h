@@ -16,6 +16,7 @@
 #include "platform/surface/surface.h"
 #include "tests/support/surface_picture.h"
 #include "tests/vexal/app/library_fixture.h"
+#include "tests/vexal/raster/screen_color_formula.h"
 #include "vexal/app/app_state.h"
 #include "vexal/app/library.h"
 #include "vexal/app/window_mode.h"
@@ -25,7 +26,6 @@
 #include "vexal/graphics/graphs/graph_record.h"
 #include "vexal/graphics/graphs/graph_table.h"
 #include "vexal/graphics/mask/mask.h"
-#include "vexal/graphics/screen/color_value.h"
 #include "vexal/graphics/screen/ddraw_state.h"
 #include "vexal/graphics/screen/screen_access.h"
 #include "vexal/graphics/screen/screen_mode.h"
@@ -184,8 +184,7 @@ class WarpTest : public apptest::LibraryTest {
   uint32_t KeyPixel(int32_t key) const {
     if (screen_->bits == 8) return 0;
     const uint32_t k = static_cast<uint32_t>(key);
-    return vexal::MakeColorValue(static_cast<int>((k >> 16) & 0xFF), static_cast<int>((k >> 8) & 0xFF),
-                                 static_cast<int>(k & 0xFF));
+    return rastertest::ValueOf({(k >> 16) & 0xFF, (k >> 8) & 0xFF, k & 0xFF});
   }
 
   void FillBack() {

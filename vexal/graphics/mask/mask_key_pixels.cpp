@@ -45,14 +45,4 @@ void KeyUnmaskedPixels(uint8_t* pixels, int32_t pixel_pitch, const uint8_t* mask
   }
 }
 
-void KeyUnmaskedPixelsReference(uint8_t* pixels, int32_t pixel_pitch, const uint8_t* mask, int32_t mask_pitch,
-                                int width, int height, int bytes_per_pixel) {
-  for (int y = 0; y < height; ++y) {
-    for (int x = 0; x < width; ++x) {
-      if (mask[y * mask_pitch + x] != 0) continue;
-      for (int b = 0; b < bytes_per_pixel; ++b) pixels[y * pixel_pitch + x * bytes_per_pixel + b] = 0;
-    }
-  }
-}
-
 }  // namespace vexal

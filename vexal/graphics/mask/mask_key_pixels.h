@@ -12,8 +12,4 @@ namespace vexal {
 void KeyUnmaskedPixels(uint8_t* pixels, int32_t pixel_pitch, const uint8_t* mask, int32_t mask_pitch, int width,
                        int height, int bytes_per_pixel);
 
-// The same one pixel at a time, for tests.
-void KeyUnmaskedPixelsReference(uint8_t* pixels, int32_t pixel_pitch, const uint8_t* mask, int32_t mask_pitch,
-                                int width, int height, int bytes_per_pixel);
-
 }  // namespace vexal
