@@ -378,17 +378,17 @@ TEST_F(PlaythroughTest, TitleToSaveAndBackAsAPlayerGetsItTheSameEachTime) {
   EXPECT_EQ(slot1->Bag(1).first, 0);
   EXPECT_EQ(slot1->Equipment(0, 1).first, 121) << "the sword still worn";
   EXPECT_EQ(slot1->Equipment(0, 2).first, 0) << "the cap's slot empty";
-  // HP: 68, 40 to the brambles, then the fight: some of the 28 left to the enemies' blows
+  // HP: 68, 3 to the brambles, then the fight: some of the 65 left to the enemies' blows
   // (the fight was won with her standing, so not all), and back what the jumper's healing
   // gives when the paging taps land on his fifth slot (each member's fifth slot is an
   // ability: so both spent PP); then 30 from the herb, up to her 68. The jumper (75) was
   // only hurt by the brambles.
   const uint32_t leader_hp = uint32_t(slot1->Member(0, 2));
-  EXPECT_GE(leader_hp, 68u - 40u - 27u + 30u) << "the leader's HP";
+  EXPECT_GE(leader_hp, 1u + 30u) << "the leader's HP";
   EXPECT_LE(leader_hp, 68u) << "the leader's HP";
   EXPECT_LT(slot1->Member(0, 4), 43) << "the leader's PP";
   EXPECT_LT(slot1->Member(1, 4), 38) << "the jumper's PP";
-  EXPECT_EQ(slot1->Member(1, 2), 75 - 40) << "the jumper's HP";
+  EXPECT_EQ(slot1->Member(1, 2), 75 - 3) << "the jumper's HP";
   EXPECT_EQ(slot1->Member(0, 11), 1 + 1) << "defence: base 1 and the boots' 1, the cap's 1 gone";
   EXPECT_EQ(slot1->Scalar(5), 34u) << "saved in the field";
   EXPECT_EQ(slot1->Position(), (std::array<uint32_t, 3>{34, 130, 142})) << "where the fight was met";
