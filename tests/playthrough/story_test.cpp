@@ -67,15 +67,16 @@ std::optional<Save> ReadSave(const nltest::TempDir& dir, const std::string& file
   return save;
 }
 
-// The captured frames of the first start: the townsman's talk, あいね's two lines with
-// her portrait and the card's message, the townsman's thoughts, the spring, the field, the
-// two wandering fights, the shadow's line, its fight, the closing words (two lines and
-// the shadow's light), the field after them, the stock page and the save list.
-constexpr int kTalkFrame = 150, kAineFrame = 700, kCardFrame = 760, kThoughtsFrame = 940, kSpringFrame = 1239,
-              kFieldFrame = 1760, kFirstFightFrame = 1990, kSecondFightFrame = 2700, kShadowLineFrame = 2985,
-              kShadowFightFrame = 3000, kClosingFrame = 3574, kQuietFrame = 3578, kLightFrame = 3582,
+// The captured frames of the first start: the townsman's talk, the chest's message, the
+// shop's goods, あいね's second line with her portrait and the card's message, the
+// townsman's thoughts, the spring, the field, the two wandering fights, the shadow's line,
+// its fight, the closing words (two lines and the shadow's light), the field after them,
+// the stock page and the save list.
+constexpr int kTalkFrame = 150, kChestFrame = 226, kShopFrame = 530, kAineFrame = 700, kCardFrame = 760,
+              kThoughtsFrame = 940, kSpringFrame = 1239, kFieldFrame = 1760, kFirstFightFrame = 1990,
+              kSecondFightFrame = 2700, kShadowLineFrame = 2985, kShadowFightFrame = 3000, kClosingFrame = 3574, kQuietFrame = 3578, kLightFrame = 3582,
               kAfterFrame = 3610, kStockFrame = 3695, kSaveListFrame = 3810;
-constexpr char kFirstFrames[] = "132,150,700,760,940,1239,1760,1990,2700,2985,3000,3574,3578,3582,3610,3695,3810";
+constexpr char kFirstFrames[] = "132,150,226,530,700,760,940,1239,1760,1990,2700,2985,3000,3574,3578,3582,3610,3695,3810";
 // ... and of the second: the loaded field, and the player on the shadow's cell.
 constexpr int kLoadedFrame = 200, kSteppedFrame = 260;
 constexpr char kSecondFrames[] = "200,260";
@@ -83,7 +84,7 @@ constexpr char kSecondFrames[] = "200,260";
 // Colours as the tools draw them: the town's and the field's ground, あいね's portrait
 // (her clothes), the shadow's violet rim, the telepathy mark beside the player.
 constexpr Rgb kTownGround{40, 36, 72}, kFieldGround{36, 72, 48}, kPortraitClothes{40, 130, 140},
-    kShadowRim{132, 72, 188}, kTelepathyMark{120, 240, 255};
+    kShadowRim{132, 72, 188}, kTelepathyMark{120, 240, 255}, kChestOpenInside{40, 24, 16};
 constexpr int kViewPixels = 320 * 240;
 
 // The message window and the menu: a gradient of deep blues.
@@ -180,7 +181,8 @@ TEST_F(StoryTest, FromANewGameTheShadowIsBeatenAndStaysGoneAfterTheLoad) {
   EXPECT_EQ(slot2->Scalar(7), 2u) << "the second save";
 
   // The frames, where the player sees each step.
-  const auto talk = Frame("first", kTalkFrame), aine = Frame("first", kAineFrame), card = Frame("first", kCardFrame),
+  const auto talk = Frame("first", kTalkFrame), chest = Frame("first", kChestFrame),
+             shop = Frame("first", kShopFrame), aine = Frame("first", kAineFrame), card = Frame("first", kCardFrame),
              thoughts = Frame("first", kThoughtsFrame), spring = Frame("first", kSpringFrame),
              field = Frame("first", kFieldFrame), first_fight = Frame("first", kFirstFightFrame),
              second_fight = Frame("first", kSecondFightFrame), shadow_line = Frame("first", kShadowLineFrame),
@@ -189,14 +191,14 @@ TEST_F(StoryTest, FromANewGameTheShadowIsBeatenAndStaysGoneAfterTheLoad) {
              after = Frame("first", kAfterFrame), stock = Frame("first", kStockFrame),
              save_list = Frame("first", kSaveListFrame), loaded = Frame("second", kLoadedFrame),
              stepped = Frame("second", kSteppedFrame);
-  ASSERT_TRUE(talk && aine && card && thoughts && spring && field && first_fight && second_fight && shadow_line &&
+  ASSERT_TRUE(talk && chest && shop && aine && card && thoughts && spring && field && first_fight && second_fight && shadow_line &&
               shadow_fight && closing && quiet && light && after && stock && save_list && loaded && stepped);
   // A bust is 200 x 272 pixels, most of it below the window's top: well over 2000 of her
   // clothes' pixels while she talks, none in the townsman's talk.
   EXPECT_GT(CountNear(*aine, kPortraitClothes), 2000) << "あいね's portrait";
   EXPECT_GT(CountNear(*card, kPortraitClothes), 2000) << "her portrait stays for the card";
   EXPECT_EQ(CountNear(*talk, kPortraitClothes), 0) << "no portrait for the townsman";
-  for (const auto* message : {&*talk, &*aine, &*card, &*thoughts, &*spring, &*shadow_line, &*closing, &*quiet, &*light})
+  for (const auto* message : {&*talk, &*chest, &*aine, &*card, &*thoughts, &*spring, &*shadow_line, &*closing, &*quiet, &*light})
     EXPECT_GT(CountWindowBlue(*message), 240 * 40) << "a message window";
   EXPECT_GT(CountNear(*thoughts, kTelepathyMark), 0) << "the thoughts come with telepathy on";
   EXPECT_EQ(CountNear(*talk, kTelepathyMark), 0);
@@ -213,7 +215,8 @@ TEST_F(StoryTest, FromANewGameTheShadowIsBeatenAndStaysGoneAfterTheLoad) {
   EXPECT_GT(CountNear(*closing, kFieldGround), kViewPixels / 8) << "the field behind the closing words";
   for (const auto* open : {&*after, &*loaded, &*stepped})
     EXPECT_GT(CountNear(*open, kFieldGround), kViewPixels / 4) << "the field goes on";
-  for (const auto* page : {&*stock, &*save_list}) EXPECT_GT(CountWindowBlue(*page), kViewPixels * 3 / 10);
+  EXPECT_GT(CountNear(*chest, kChestOpenInside), 0) << "the chest stands open";
+  for (const auto* page : {&*shop, &*stock, &*save_list}) EXPECT_GT(CountWindowBlue(*page), kViewPixels * 3 / 10);
 }
 
 }  // namespace
