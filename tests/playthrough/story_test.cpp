@@ -34,11 +34,11 @@ uint32_t Le(const std::string& s, size_t at, int bytes) {
 }
 
 // Offsets in the unpacked save layout.
-constexpr size_t kMembersAt = 128;      // 4 members x 128 values, i32
-constexpr size_t kStockAt = 3584;       // the ability stock: 256 stacks (u16 id, u16 count)
-constexpr size_t kScalarsAt = 5248;     // 128 u32
-constexpr size_t kJumpPointsAt = 22144; // 33 x (u32 area, u16 x, u16 y, 64 name bytes)
-constexpr size_t kFlagsAt = 24520;      // 160 u32, flag n is bit n % 32 of word n / 32
+constexpr size_t kMembersAt = 128;       // 4 members x 128 values, i32
+constexpr size_t kStockAt = 3584;        // the ability stock: 256 stacks (u16 id, u16 count)
+constexpr size_t kScalarsAt = 5248;      // 128 u32
+constexpr size_t kJumpPointsAt = 22144;  // 33 x (u32 area, u16 x, u16 y, 64 name bytes)
+constexpr size_t kFlagsAt = 24520;       // 160 u32, flag n is bit n % 32 of word n / 32
 constexpr size_t kLayoutBytes = 25160;
 constexpr size_t kIconBytes = 766;
 
@@ -74,9 +74,10 @@ std::optional<Save> ReadSave(const nltest::TempDir& dir, const std::string& file
 // the stock page and the save list.
 constexpr int kTalkFrame = 150, kChestFrame = 226, kShopFrame = 530, kAineFrame = 700, kCardFrame = 760,
               kThoughtsFrame = 940, kSpringFrame = 1239, kFieldFrame = 1760, kFirstFightFrame = 1990,
-              kSecondFightFrame = 2700, kShadowLineFrame = 2985, kShadowFightFrame = 3000, kClosingFrame = 3574, kQuietFrame = 3578, kLightFrame = 3582,
-              kAfterFrame = 3610, kStockFrame = 3695, kSaveListFrame = 3810;
-constexpr char kFirstFrames[] = "132,150,226,530,700,760,940,1239,1760,1990,2700,2985,3000,3574,3578,3582,3610,3695,3810";
+              kSecondFightFrame = 2700, kShadowLineFrame = 2985, kShadowFightFrame = 3000, kClosingFrame = 3574,
+              kQuietFrame = 3578, kLightFrame = 3582, kAfterFrame = 3610, kStockFrame = 3695, kSaveListFrame = 3810;
+constexpr char kFirstFrames[] =
+    "132,150,226,530,700,760,940,1239,1760,1990,2700,2985,3000,3574,3578,3582,3610,3695,3810";
 // ... and of the second: the loaded field, and the player on the shadow's cell.
 constexpr int kLoadedFrame = 200, kSteppedFrame = 260;
 constexpr char kSecondFrames[] = "200,260";
@@ -111,16 +112,16 @@ class StoryTest : public ::testing::Test {
   }
   // One start on the shared data tree; the log it leaves is returned and removed.
   std::pair<int, std::string> Start(const char* input, const char* capture, const char* frames, int limit) {
-    const int status = nltest::RunProgram(
-        {nltest::GameProgram(), data_,
-         {{"NIGHTLOOM_INSTANCE_LOCK", dir_.File("instance.lock")},
-          {"NIGHTLOOM_INPUT", std::string(NL_PLAYTHROUGH_DIR "/") + input},
-          {"NIGHTLOOM_CAPTURE", dir_.File(capture)},
-          {"NIGHTLOOM_CAPTURE_FRAMES", frames},
-          // Escape ends both starts; the limit only stops a run that went astray.
-          {"NIGHTLOOM_EXIT_AFTER", std::to_string(limit)}},
-         "/dev/null",
-         dir_.File(std::string(capture) + ".stderr")});
+    const int status = nltest::RunProgram({nltest::GameProgram(),
+                                           data_,
+                                           {{"NIGHTLOOM_INSTANCE_LOCK", dir_.File("instance.lock")},
+                                            {"NIGHTLOOM_INPUT", std::string(NL_PLAYTHROUGH_DIR "/") + input},
+                                            {"NIGHTLOOM_CAPTURE", dir_.File(capture)},
+                                            {"NIGHTLOOM_CAPTURE_FRAMES", frames},
+                                            // Escape ends both starts; the limit only stops a run that went astray.
+                                            {"NIGHTLOOM_EXIT_AFTER", std::to_string(limit)}},
+                                           "/dev/null",
+                                           dir_.File(std::string(capture) + ".stderr")});
     const std::string log = nltest::ReadFileBytes(data_ + "/AppLog.txt");
     std::filesystem::remove(data_ + "/AppLog.txt");
     return {status, log};
@@ -181,8 +182,8 @@ TEST_F(StoryTest, FromANewGameTheShadowIsBeatenAndStaysGoneAfterTheLoad) {
   EXPECT_EQ(slot2->Scalar(7), 2u) << "the second save";
 
   // The frames, where the player sees each step.
-  const auto talk = Frame("first", kTalkFrame), chest = Frame("first", kChestFrame),
-             shop = Frame("first", kShopFrame), aine = Frame("first", kAineFrame), card = Frame("first", kCardFrame),
+  const auto talk = Frame("first", kTalkFrame), chest = Frame("first", kChestFrame), shop = Frame("first", kShopFrame),
+             aine = Frame("first", kAineFrame), card = Frame("first", kCardFrame),
              thoughts = Frame("first", kThoughtsFrame), spring = Frame("first", kSpringFrame),
              field = Frame("first", kFieldFrame), first_fight = Frame("first", kFirstFightFrame),
              second_fight = Frame("first", kSecondFightFrame), shadow_line = Frame("first", kShadowLineFrame),
@@ -191,14 +192,16 @@ TEST_F(StoryTest, FromANewGameTheShadowIsBeatenAndStaysGoneAfterTheLoad) {
              after = Frame("first", kAfterFrame), stock = Frame("first", kStockFrame),
              save_list = Frame("first", kSaveListFrame), loaded = Frame("second", kLoadedFrame),
              stepped = Frame("second", kSteppedFrame);
-  ASSERT_TRUE(talk && chest && shop && aine && card && thoughts && spring && field && first_fight && second_fight && shadow_line &&
-              shadow_fight && closing && quiet && light && after && stock && save_list && loaded && stepped);
+  ASSERT_TRUE(talk && chest && shop && aine && card && thoughts && spring && field && first_fight && second_fight &&
+              shadow_line && shadow_fight && closing && quiet && light && after && stock && save_list && loaded &&
+              stepped);
   // A bust is 200 x 272 pixels, most of it below the window's top: well over 2000 of her
   // clothes' pixels while she talks, none in the townsman's talk.
   EXPECT_GT(CountNear(*aine, kPortraitClothes), 2000) << "あいね's portrait";
   EXPECT_GT(CountNear(*card, kPortraitClothes), 2000) << "her portrait stays for the card";
   EXPECT_EQ(CountNear(*talk, kPortraitClothes), 0) << "no portrait for the townsman";
-  for (const auto* message : {&*talk, &*chest, &*aine, &*card, &*thoughts, &*spring, &*shadow_line, &*closing, &*quiet, &*light})
+  for (const auto* message :
+       {&*talk, &*chest, &*aine, &*card, &*thoughts, &*spring, &*shadow_line, &*closing, &*quiet, &*light})
     EXPECT_GT(CountWindowBlue(*message), 240 * 40) << "a message window";
   EXPECT_GT(CountNear(*thoughts, kTelepathyMark), 0) << "the thoughts come with telepathy on";
   EXPECT_EQ(CountNear(*talk, kTelepathyMark), 0);
