@@ -17,6 +17,8 @@ namespace {
 using nltools::Picture;
 using nltools::Rgb;
 
+constexpr int kShadowCharacter = 4;  // the field's scripted fight (demo/map/field.txt)
+
 void Fill(Picture& p, int x, int y, int w, int h, Rgb c) {
   for (int j = y; j < y + h; ++j)
     for (int i = x; i < x + w; ++i) p.At(i, j) = c;
@@ -81,9 +83,34 @@ void DrawChips(Picture& p, bool town) {
   }
 }
 
+// The field's shadow (character 4): a hooded cloak of night with no face but two red
+// eyes, a violet rim, and a ragged hem that sways instead of legs.
+void DrawShadow(Picture& p, int x, int y, int d, int f) {
+  const Rgb cloak{44, 24, 76}, rim{132, 72, 188}, hollow{14, 8, 28}, eye{255, 56, 48};
+  Fill(p, x + 4, y + 4, 8, 12, cloak);  // hood
+  Fill(p, x + 5, y + 3, 6, 1, rim);
+  Fill(p, x + 3, y + 5, 1, 11, rim);
+  Fill(p, x + 12, y + 5, 1, 11, rim);
+  if (d != 1) {
+    const int face = d == 2 ? 1 : d == 3 ? -1 : 0;
+    Fill(p, x + 5 + face, y + 8, 6, 6, hollow);
+    if (d == 0) p.At(x + 6, y + 10) = p.At(x + 9, y + 10) = eye;
+    if (d == 2) p.At(x + 10, y + 10) = eye;
+    if (d == 3) p.At(x + 5, y + 10) = eye;
+  }
+  for (int j = 16; j < 30; ++j) {  // the cloak widens downwards
+    const int half = 5 + (j - 16) / 5;
+    Fill(p, x + 8 - half, y + j, 2 * half, 1, cloak);
+    p.At(x + 7 - half, y + j) = p.At(x + 8 + half, y + j) = rim;
+  }
+  const int sway = f == 0 ? 0 : f == 2 ? 2 : 1;
+  for (int i = 1 + sway % 2; i < 15; i += 3) Fill(p, x + i, y + 30, 2, 1 + (i + sway) % 2, cloak);
+}
+
 // Character c facing d (0 down, 1 up, 2 right, 3 left), frame f (0 a, 1 b stands, 2 c).
 void DrawCharacter(Picture& p, int x, int y, int c, int d, int f) {
   if (c == 0) return;
+  if (c == kShadowCharacter) return DrawShadow(p, x, y, d, f);
   const Rgb body{uint8_t(80 + c * 37 % 160), uint8_t(60 + c * 53 % 150), uint8_t(90 + c * 29 % 160)};
   const Rgb skin{240, 200, 160}, hair{uint8_t(40 + c * 13 % 100), 32, 24}, eye{16, 16, 32};
   Fill(p, x + 4, y + 8, 8, 8, skin);   // head

@@ -338,8 +338,8 @@ TEST_F(PlaythroughTest, TitleToSaveAndBackAsAPlayerGetsItTheSameEachTime) {
   const Scene scenes[] = {{"title", &*first, 10, 80, &kTitleTone},
                           {"town and its shop", &*first, 160, 590, &kTownTone},
                           {"field", &*first, 770, 990, &kFieldTone},
-                          {"battle", &*first, 1060, 1880, &kBattleTone},
-                          {"field after the fight, the menu", &*first, 2000, 2340, &kFieldTone},
+                          {"battle", &*first, 1030, 1195, &kBattleTone},
+                          {"field after the fight, the menu", &*first, 1230, 2340, &kFieldTone},
                           {"title again", &*second, 10, 60, &kTitleTone},
                           {"loaded field", &*second, 160, 230, &kFieldTone},
                           {"town again", &*second, 320, 640, &kTownTone}};
@@ -372,18 +372,23 @@ TEST_F(PlaythroughTest, TitleToSaveAndBackAsAPlayerGetsItTheSameEachTime) {
   EXPECT_EQ(slot1->MaterialCount(0), 1);
   EXPECT_EQ(slot1->Scalar(0), 200u - 20u + 18u + 12u) << "money: the gift, the herb, the slime and the bat";
   EXPECT_EQ(slot1->BagCount(1), 0) << "the herb, bought and used";
-  // The cap in the stack the herb left, with the unlimited uses of worn things (-64 as a u16).
-  EXPECT_EQ(slot1->Bag(0), std::make_pair(211, 0xFFC0)) << "the cap, taken off";
+  // The cap in the stack the herb left, with the level that equipment is given on file
+  // (999 and up read as -32, 0xFFE0 as a u16, which the bag shows as "-").
+  EXPECT_EQ(slot1->Bag(0), std::make_pair(211, 0xFFE0)) << "the cap, taken off";
   EXPECT_EQ(slot1->Bag(1).first, 0);
   EXPECT_EQ(slot1->Equipment(0, 1).first, 121) << "the sword still worn";
   EXPECT_EQ(slot1->Equipment(0, 2).first, 0) << "the cap's slot empty";
-  // HP: 68, 40 to the brambles, some of the 28 left to the enemies' blows (the fight was
-  // won, so not all), then 30 back from the herb. The jumper (75) was only hurt by the
-  // brambles.
+  // HP: 68, 3 to the brambles, then the fight: some of the 65 left to the enemies' blows
+  // (the fight was won with her standing, so not all), and back what the jumper's healing
+  // gives when the paging taps land on his fifth slot (each member's fifth slot is an
+  // ability: so both spent PP); then 30 from the herb, up to her 68. The jumper (75) was
+  // only hurt by the brambles.
   const uint32_t leader_hp = uint32_t(slot1->Member(0, 2));
-  EXPECT_GE(leader_hp, 68u - 40u - 27u + 30u) << "the leader's HP";
-  EXPECT_LT(leader_hp, 68u - 40u + 30u) << "the leader was hurt in the fight";
-  EXPECT_EQ(slot1->Member(1, 2), 75 - 40) << "the jumper's HP";
+  EXPECT_GE(leader_hp, 1u + 30u) << "the leader's HP";
+  EXPECT_LE(leader_hp, 68u) << "the leader's HP";
+  EXPECT_LT(slot1->Member(0, 4), 43) << "the leader's PP";
+  EXPECT_LT(slot1->Member(1, 4), 38) << "the jumper's PP";
+  EXPECT_EQ(slot1->Member(1, 2), 75 - 3) << "the jumper's HP";
   EXPECT_EQ(slot1->Member(0, 11), 1 + 1) << "defence: base 1 and the boots' 1, the cap's 1 gone";
   EXPECT_EQ(slot1->Scalar(5), 34u) << "saved in the field";
   EXPECT_EQ(slot1->Position(), (std::array<uint32_t, 3>{34, 130, 142})) << "where the fight was met";

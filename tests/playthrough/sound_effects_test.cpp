@@ -244,9 +244,9 @@ TEST(SoundEffects, ThePlayThroughHearsEachEffectWhereItHappens) {
                          {"shop: the herb paid for", 17, 544, 546},
                          {"shop: out of the goods (cancel)", 1, 564, 564},
                          {"field: the fight begins", 25, 1000, 1020},
-                         {"battle: a blow lands", 5, 1020, 1900},
-                         {"battle: an enemy falls (IMA ADPCM)", 23, 1020, 1930},
-                         {"battle: the fight is won (MP3)", 24, 1900, 1960},
+                         {"battle: a blow lands", 5, 1020, 1210},
+                         {"battle: an enemy falls (IMA ADPCM)", 23, 1020, 1210},
+                         {"battle: the fight is won (MP3)", 24, 1195, 1215},
                          {"menu: decide on the items", 3, 2070, 2070},
                          {"menu: the herb heals", 33, 2098, 2102},
                          {"menu: saved", 7, 2310, 2310}};

@@ -5,11 +5,13 @@
 #include <sys/wait.h>
 
 #include <cstdlib>
+#include <optional>
 #include <string>
 #include <vector>
 
 #include "tests/support/png_file.h"
 #include "tests/support/temp_dir.h"
+#include "game/codec/lz_codec.h"
 #include "tools/picture/picture_file.h"
 
 namespace {
@@ -116,6 +118,39 @@ TEST(FramePicturesTool, WritesTheFramesPicturesForTheGamesRules) {
     }
   }
   EXPECT_NE(pictures[3].At(10, 10), pictures[4].At(10, 10)) << "the two backgrounds differ";
+}
+
+// The field's shadow (character 4 of the character sheet) must read as the enemy, not as
+// one more townsperson: no skin anywhere in its twelve cells, red eyes in the front and
+// side views (two, one, one) and none from behind; a townsperson (character 2) has skin.
+TEST(FieldPicturesTool, TheShadowHasNoFaceButRedEyes) {
+  nltest::TempDir dir;
+  ASSERT_EQ(std::system((std::string(NL_FIELD_PICTURES_PATH) + " " + dir.path()).c_str()), 0);
+  ASSERT_EQ(game::PackFile(dir.File("system/chargrp.png"), dir.File("chargrp.plain.png"), game::kPackFileModeUnpack),
+            game::kPackFileOk);
+  const std::optional<nltest::Png> sheet = nltest::ReadPng(dir.File("chargrp.plain.png"));
+  ASSERT_TRUE(sheet);
+  ASSERT_EQ(sheet->width, 768);
+  // Cells of 16 x 32, 48 a row, character c facing d in frame f at (c x 4 + d) x 3 + f.
+  auto count = [&](int c, int d, int f, auto near) {
+    const int n = (c * 4 + d) * 3 + f, x0 = n % 48 * 16, y0 = n / 48 * 32;
+    int k = 0;
+    for (int y = y0; y < y0 + 32; ++y)
+      for (int x = x0; x < x0 + 16; ++x) {
+        const size_t at = (size_t(y) * size_t(sheet->width) + size_t(x)) * 3;
+        if (near(sheet->rgb[at], sheet->rgb[at + 1], sheet->rgb[at + 2])) ++k;
+      }
+    return k;
+  };
+  auto skin = [](int r, int g, int b) { return r == 240 && g == 200 && b == 160; };
+  auto red_eye = [](int r, int g, int b) { return r >= 200 && g < 100 && b < 100; };
+  constexpr int kEyes[4] = {2, 0, 1, 1};  // facing down, up, right, left
+  for (int d = 0; d < 4; ++d)
+    for (int f = 0; f < 3; ++f) {
+      EXPECT_EQ(count(4, d, f, skin), 0) << d << " " << f;
+      EXPECT_EQ(count(4, d, f, red_eye), kEyes[d]) << d << " " << f;
+    }
+  EXPECT_GT(count(2, 0, 1, skin), 0) << "the townsman's face";
 }
 
 }  // namespace

@@ -147,15 +147,16 @@ TEST_F(FieldProgramTest, WithScrollLockOnTheCameraKeepsThePlayerInTheMiddle) {
 // values are checked as strictly, and the map that fails is refused whole.
 TEST_F(FieldProgramTest, AFreeEventSlotWithAnOutOfRangePeriodRefusesTheTown) {
   SpoilTownMap([](game::MapFileImage& m) {
-    ASSERT_EQ(m.events[8][0][game::kPageX], game::kEmptyEventX);
+    // Slots 0-8 hold the town's events; 9 stays free before a real event in 10.
     ASSERT_EQ(m.events[9][0][game::kPageX], game::kEmptyEventX);
-    m.events[9][0][game::kPageX] = 101, m.events[9][0][game::kPageY] = 138;
-    m.events[9][0][game::kPageGraphic] = 1;
-    m.events[9][0][game::kPageAreaHighX] = m.events[9][0][game::kPageAreaHighY] = 255;
-    m.events[8][0][game::kPagePeriod] = 20;
+    ASSERT_EQ(m.events[10][0][game::kPageX], game::kEmptyEventX);
+    m.events[10][0][game::kPageX] = 101, m.events[10][0][game::kPageY] = 138;
+    m.events[10][0][game::kPageGraphic] = 1;
+    m.events[10][0][game::kPageAreaHighX] = m.events[10][0][game::kPageAreaHighY] = 255;
+    m.events[9][0][game::kPagePeriod] = 20;
   });
   ASSERT_EQ(Run("walk_town.input", "200", 200), 0) << "no sanitizer report, no abnormal exit";
-  EXPECT_NE(Log().find("map town.map refused: free event slot 8: animation period index above 5"),
+  EXPECT_NE(Log().find("map town.map refused: free event slot 9: animation period index above 5"),
             std::string::npos);
 }
 

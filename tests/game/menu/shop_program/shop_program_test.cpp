@@ -115,23 +115,24 @@ TEST_F(ShopProgramTest, BoughtUsedAndMixedItemsAreSavedAndComeBackFromTheTitle) 
   const std::string log = nltest::ReadFileBytes(data_ + "/AppLog.txt");
   EXPECT_NE(log.find("treasure: flag 302 set, kind 1, 200"), std::string::npos) << "the shopkeeper's gift";
 
-  // 200 from the gift, two herbs at 20; the brambles took 40 of 68 HP and the herb gave
-  // 30 back; the used herb's stack is gone, the other one stays.
+  // 200 from the gift, two herbs at 20; the brambles took 3 of 68 HP and the herb gave
+  // them back (its 30, up to the maximum); the used herb's stack is gone, the other one
+  // stays.
   const std::optional<Party> saved = ReadSlot(0);
   ASSERT_TRUE(saved);
   EXPECT_EQ(saved->money, 160u);
-  EXPECT_EQ(saved->hp, 58);
+  EXPECT_EQ(saved->hp, 68);
   EXPECT_EQ(saved->max_hp, 68);
   EXPECT_EQ(saved->bag[0][0], 0) << "the used herb";
   EXPECT_EQ(saved->bag[1][0], 1) << "the second herb";
   EXPECT_EQ(saved->bag[1][1], 1);
   EXPECT_EQ(saved->bag[2][0], 0);
 
-  // The slot list: slot 0 holds member 0 with 58 of 68 HP in the town.
+  // The slot list: slot 0 holds member 0 with 68 of 68 HP in the town.
   const std::string list = nltest::ReadFileBytes(data_ + "/save/nightloom.sav");
   ASSERT_EQ(list.size(), 16 * kSummaryBytes);
   EXPECT_EQ(U16(list, 0), 0);
-  EXPECT_EQ(U32(list, 2), 58u);
+  EXPECT_EQ(U32(list, 2), 68u);
   EXPECT_EQ(U32(list, 6), 68u);
   EXPECT_EQ(U16(list, kSummaryBytes), 0xFFFF) << "slot 1 still empty";
 
@@ -192,7 +193,7 @@ TEST_F(ShopProgramTest, BoughtUsedAndMixedItemsAreSavedAndComeBackFromTheTitle) 
   const std::optional<Party> again = ReadSlot(1);
   ASSERT_TRUE(again) << "the loaded game was saved to slot 1";
   EXPECT_EQ(again->money, 160u);
-  EXPECT_EQ(again->hp, 58);
+  EXPECT_EQ(again->hp, 68);
   EXPECT_EQ(again->bag[0][0], 3);
   EXPECT_EQ(again->bag[0][1], 1);
   EXPECT_EQ(again->bag[1][0], saved->bag[1][0]);
