@@ -14,6 +14,7 @@
 #include <fcntl.h>
 #include <poll.h>
 #include <signal.h>
+#include <sys/prctl.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -57,6 +58,8 @@ class VirtualScreen {
     if (pipe(fds) != 0) return;
     pid_ = fork();
     if (pid_ == 0) {
+      // The server goes with the test program, even when that one is killed.
+      prctl(PR_SET_PDEATHSIG, SIGTERM);
       close(fds[0]);
       const std::string fd = std::to_string(fds[1]);
       const std::string screen = std::to_string(kScreenWidth) + "x" + std::to_string(kScreenHeight) + "x24";
