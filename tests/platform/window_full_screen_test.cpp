@@ -182,7 +182,7 @@ class WindowFullScreenTest : public ::testing::Test {
     return info.info.x11.window;
   }
 
-  // A few frames of one colour, the events between them taken as the program's pump does.
+  // A few frames of one colour, the events before each taken as the program's pump does.
   void Present(uint32_t xrgb, bool full_screen) {
     std::vector<uint32_t> pixels(320 * 240, xrgb);
     pp::Picture p;
@@ -193,9 +193,9 @@ class WindowFullScreenTest : public ::testing::Test {
     p.format = plat::kFormatXrgb8888;
     p.full_screen = full_screen;
     for (int i = 0; i < 5; ++i) {
-      pp::PresentPicture(p);
       pw::Message m;
       while (pw::PeekMessage(&m, 0)) pw::DispatchMessage(m);
+      pp::PresentPicture(p);
       std::this_thread::sleep_for(std::chrono::milliseconds(20));
     }
     XSync(screen_.display(), False);
@@ -227,17 +227,21 @@ TEST_F(WindowFullScreenTest, CoversTheScreenWithoutAWindowManagerAndComesBackFro
   ASSERT_TRUE(pw::GetWindowRect(w, &outer));
   EXPECT_EQ(outer, (pw::Rect{0, 0, 640, 480}));
 
-  // Window mode: a 320 x 240 client area whose frame starts at (100, 50).
-  pw::SetWindowLong(w, pw::kGwlExStyle, kWindowExStyle);
-  pw::SetWindowLong(w, pw::kGwlStyle, kWindowStyle | pw::kWsVisible);
-  pw::Rect r{0, 0, 320, 240};
-  pw::AdjustWindowRectEx(&r, kWindowStyle, false, kWindowExStyle);
-  pw::SetWindowPos(w, pw::ZOrder::Top, 100, 50, r.right - r.left, r.bottom - r.top, pw::kSwpNoZOrder);
-  pw::Point client{0, 0};
-  pw::ClientToScreen(w, &client);
-  Present(0x3264C8, false);
-  EXPECT_EQ(ServerGeometry(screen_.display(), XWindowOf(w)), (Geometry{client.x, client.y, 320, 240, true}));
-  EXPECT_EQ(PixelsOtherThan(screen_.display(), 0x3264C8), kScreenWidth * kScreenHeight - 320 * 240);
+  // Window mode: a 320 x 240 client area whose frame starts at (100, 50); full screen
+  // again; and the same window once more, which must not keep the screen's size.
+  const auto window_mode = [&](uint32_t xrgb) {
+    pw::SetWindowLong(w, pw::kGwlExStyle, kWindowExStyle);
+    pw::SetWindowLong(w, pw::kGwlStyle, kWindowStyle | pw::kWsVisible);
+    pw::Rect r{0, 0, 320, 240};
+    pw::AdjustWindowRectEx(&r, kWindowStyle, false, kWindowExStyle);
+    pw::SetWindowPos(w, pw::ZOrder::Top, 100, 50, r.right - r.left, r.bottom - r.top, pw::kSwpNoZOrder);
+    pw::Point client{0, 0};
+    pw::ClientToScreen(w, &client);
+    Present(xrgb, false);
+    EXPECT_EQ(ServerGeometry(screen_.display(), XWindowOf(w)), (Geometry{client.x, client.y, 320, 240, true}));
+    EXPECT_EQ(PixelsOtherThan(screen_.display(), xrgb), kScreenWidth * kScreenHeight - 320 * 240);
+  };
+  window_mode(0x3264C8);
 
   pw::SetWindowLong(w, pw::kGwlExStyle, pw::kWsExTopmost);
   pw::SetWindowLong(w, pw::kGwlStyle, pw::kWsPopup);
@@ -245,6 +249,31 @@ TEST_F(WindowFullScreenTest, CoversTheScreenWithoutAWindowManagerAndComesBackFro
   Present(0x64C832, true);
   EXPECT_EQ(ServerGeometry(screen_.display(), XWindowOf(w)), whole);
   EXPECT_EQ(PixelsOtherThan(screen_.display(), 0x64C832), 0);
+
+  window_mode(0xC83264);
+}
+
+// Topmost and back without any other change: the window is given its own size again.
+TEST_F(WindowFullScreenTest, APopUpMadeTopmostAndBackGetsItsSizeAgain) {
+  pw::WindowCreate create;
+  create.class_name = "FullScreenTest";
+  create.title = "pop-up";
+  create.style = pw::kWsPopup | pw::kWsVisible;
+  create.x = 40;
+  create.y = 30;
+  create.width = 320;
+  create.height = 240;
+  const pw::WindowHandle w = pw::CreateWindow(create);
+  ASSERT_NE(w, 0u) << SDL_GetError();
+  const Geometry own{40, 30, 320, 240, true};
+  Present(0x3264C8, false);
+  EXPECT_EQ(ServerGeometry(screen_.display(), XWindowOf(w)), own);
+  pw::SetWindowLong(w, pw::kGwlExStyle, pw::kWsExTopmost);
+  Present(0x3264C8, true);
+  EXPECT_EQ(ServerGeometry(screen_.display(), XWindowOf(w)), (Geometry{0, 0, kScreenWidth, kScreenHeight, true}));
+  pw::SetWindowLong(w, pw::kGwlExStyle, 0);
+  Present(0x3264C8, false);
+  EXPECT_EQ(ServerGeometry(screen_.display(), XWindowOf(w)), own);
 }
 
 }  // namespace
