@@ -34,7 +34,8 @@
 //   window has no other way to appear). Clearing the bit does not hide a shown window;
 //   nothing here hides one.
 //   A caption (kWsCaption) gives an SDL window with decorations; a window without
-//   caption and with kWsExTopmost becomes SDL's full-screen-desktop window.
+//   caption and with kWsExTopmost becomes SDL's full-screen-desktop window, first moved
+//   and sized over the display it is on (a server without a window manager does neither).
 // - The cursor shows while the ShowCursor display count is >= 0 and the cursor shape
 //   set last is not Cursor::None.
 // - Regions are kept per window and can be read back; Linux windows stay rectangular.

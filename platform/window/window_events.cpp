@@ -50,6 +50,11 @@ uint32_t MouseButtonMessage(uint8_t button, bool down) {
   }
 }
 
+bool CoversDisplay(WindowHandle w) {
+  SDL_Window* sdl = GetSdlWindow(w);
+  return sdl != nullptr && (SDL_GetWindowFlags(sdl) & SDL_WINDOW_FULLSCREEN) != 0;
+}
+
 void TranslateWindowEvent(const SDL_WindowEvent& e) {
   WindowHandle w = internal::WindowOfSdlId(e.windowID);
   if (w == 0) return;
@@ -57,8 +62,13 @@ void TranslateWindowEvent(const SDL_WindowEvent& e) {
     case SDL_WINDOWEVENT_CLOSE: UserClose(w); break;
     case SDL_WINDOWEVENT_FOCUS_GAINED: UserFocus(w, true); break;
     case SDL_WINDOWEVENT_FOCUS_LOST: UserFocus(w, false); break;
-    case SDL_WINDOWEVENT_MOVED: UserMove(w, e.data1, e.data2); break;
-    case SDL_WINDOWEVENT_SIZE_CHANGED: UserResize(w, e.data1, e.data2, false); break;
+    // A full-screen SDL window covers its display, whatever size the window has.
+    case SDL_WINDOWEVENT_MOVED:
+      if (!CoversDisplay(w)) UserMove(w, e.data1, e.data2);
+      break;
+    case SDL_WINDOWEVENT_SIZE_CHANGED:
+      if (!CoversDisplay(w)) UserResize(w, e.data1, e.data2, false);
+      break;
     case SDL_WINDOWEVENT_MAXIMIZED: {
       int cw = 0, ch = 0;
       SDL_GetWindowSize(GetSdlWindow(w), &cw, &ch);

@@ -105,12 +105,26 @@ intptr_t PackWords(int32_t low, int32_t high) {
                                ((static_cast<uint32_t>(high) & 0xFFFFu) << 16));
 }
 
+// Full screen is the window manager's to do; an X server without one leaves the window
+// as it is, so it is put over its display first. The second time, in full screen, only
+// SDL's note of the place is set: it makes the window again there for its first renderer.
+void CoverDisplay(SDL_Window* sdl, const SDL_Rect& bounds) {
+  SDL_SetWindowPosition(sdl, bounds.x, bounds.y);
+  SDL_SetWindowSize(sdl, bounds.w, bounds.h);
+}
+
 void SyncSdl(WindowRecord& w) {
   if (w.sdl == nullptr) return;
   bool fullscreen = !HasCaption(w.style) && (w.ex_style & kWsExTopmost) != 0;
   if (fullscreen != w.sdl_fullscreen) {
+    SDL_Rect bounds;
+    const bool cover = fullscreen && SDL_GetDisplayBounds(std::max(0, SDL_GetWindowDisplayIndex(w.sdl)), &bounds) == 0;
+    if (cover) CoverDisplay(w.sdl, bounds);
     SDL_SetWindowFullscreen(w.sdl, fullscreen ? SDL_WINDOW_FULLSCREEN_DESKTOP : 0);
+    if (cover) CoverDisplay(w.sdl, bounds);
     w.sdl_fullscreen = fullscreen;
+    // Back in a window, the client area's place and size are given again.
+    w.sdl_client = Rect{-1, -1, -1, -1};
   }
   bool bordered = HasCaption(w.style);
   if (bordered != w.sdl_bordered) {
