@@ -3,10 +3,12 @@
 // play-through (the title, the town and its messages, the shop, the field, a fight won,
 // the field menu), at 16-bit colour (full screen, where the game sets a 5:6:5 screen mode)
 // and at 32-bit colour (window mode, where it follows the desktop's 32 bits). Every frame
-// of the play-through is compared: the Direct3D row must put every texel on the pixel the
-// software row puts it on, and the two may differ only as their blending rounds differently,
-// never by a shift. With the doubled screen as well, the Direct3D row copies the picture and
-// stretches it over the whole window.
+// of the play-through is compared, as the games run: the Direct3D row must put every
+// texel on the pixel the software row puts it on, and the two may differ only as their
+// blending rounds differently, never by a shift. The fight's frames are found from the
+// game's log, so the stretches follow the play-through when its timing changes. With the
+// doubled screen as well, the Direct3D row copies the picture and stretches it over the
+// whole window.
 //
 // Differences are counted in steps of the screen's channels: levels at 32 bits, 5:6:5 steps
 // at 16 bits (a red or blue step is 255 / 31, about 8.2 levels of the captured picture, a
@@ -84,11 +86,13 @@ struct Bound {
 Bound TitleBound(const Depth& d) { return {-2 * d.pass, 2 * d.pass}; }
 
 // The town, the field and the menu: the message and menu boxes are drawn opaque and then
-// once more at 225 over themselves, so s = d and the weights do not matter; the four terms
-// of 224 / 256 (x >> 1, >> 2, >> 3 and d >> 3) lose less than 1/2 + 3/4 + 7/8 + 7/8 = 3
-// steps and the device's store 1: 4 steps. The blinking hand is the one pass of any
+// once more at 225 over themselves (and over a portrait, where one shows). The software
+// row takes 224 / 256: the weights differ by 225 / 255 - 224 / 256 < 1 / 128, under 2
+// levels or half a green step on a full swing (nothing where s = d); its four terms
+// (x >> 1, >> 2, >> 3 and d >> 3) drop at most 1/2 + 3/4 + 7/8 + 7/8 = 3 steps; the
+// device's store 1 (2 at 16 bits): 6 steps. The blinking hand is the one pass of any
 // parameter (268 - 24 x frame), inside the hand's 16 x 10 picture: kPass there.
-Bound FieldBound(const Depth& d) { return {-4, 4, 16, 10, -d.pass, d.pass}; }
+Bound FieldBound(const Depth& d) { return {-6, 6, 16, 10, -d.pass, d.pass}; }
 
 // The fight: the frozen field is the screen copied, drawn sixteen times shifted at 96, 64,
 // 32 and 16 (exact sixteenths: the weights agree to 96 / 65280) and darkened by black at
