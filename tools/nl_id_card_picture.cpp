@@ -14,8 +14,9 @@ constexpr int kCards = 7, kCardWidth = 6, kHeight = 8;
 constexpr std::string_view kCard[kHeight] = {
     ".cccc.", "cchccc", "cccccc", "ssssss", "cccccc", "cscscc", "cccccc", ".cccc.",
 };
+// In the order the game names the cards: green, red, yellow, blue, silver, gold, master.
 constexpr std::array<nltools::Rgb, kCards> kColours = {{
-    {200, 60, 60}, {230, 150, 40}, {220, 210, 60}, {70, 180, 80}, {60, 150, 220}, {110, 80, 210}, {200, 90, 190},
+    {70, 180, 80}, {200, 60, 60}, {220, 210, 60}, {60, 110, 220}, {190, 195, 205}, {225, 170, 40}, {120, 70, 200},
 }};
 constexpr nltools::Rgb kStripe{240, 240, 230}, kHole{24, 16, 40};
 

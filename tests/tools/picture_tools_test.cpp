@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 #include <sys/wait.h>
 
+#include <algorithm>
 #include <cstdlib>
 #include <optional>
 #include <string>
@@ -151,6 +152,37 @@ TEST(FieldPicturesTool, TheShadowHasNoFaceButRedEyes) {
       EXPECT_EQ(count(4, d, f, red_eye), kEyes[d]) << d << " " << f;
     }
   EXPECT_GT(count(2, 0, 1, skin), 0) << "the townsman's face";
+}
+
+// The ID cards are named by colour in the game's messages ("グリーンIDカード" is card 0, then
+// red, yellow, blue, silver, gold, master): each card's body must read as the colour its name
+// says, in that order.
+TEST(IdCardPictureTool, EachCardHasTheColourOfItsName) {
+  nltest::TempDir dir;
+  ASSERT_EQ(std::system((std::string(NL_ID_CARD_PICTURE_PATH) + " " + dir.File("idcard.png")).c_str()), 0);
+  const std::optional<nltest::Png> cards = nltest::ReadPng(dir.File("idcard.png"));
+  ASSERT_TRUE(cards);
+  ASSERT_EQ(cards->width, 42);
+  ASSERT_EQ(cards->height, 8);
+  struct Hue {
+    const char* name;
+    bool (*reads)(int r, int g, int b);
+  };
+  const Hue hues[] = {
+      {"green", [](int r, int g, int b) { return g > r + 60 && g > b + 60; }},
+      {"red", [](int r, int g, int b) { return r > g + 80 && r > b + 80; }},
+      {"yellow", [](int r, int g, int b) { return r > 180 && g > 180 && b < 120; }},
+      {"blue", [](int r, int g, int b) { return b > r + 80 && b > g + 60; }},
+      {"silver", [](int r, int g, int b) { return std::min({r, g, b}) > 150 && std::max({r, g, b}) - std::min({r, g, b}) < 30; }},
+      {"gold", [](int r, int g, int b) { return r > 180 && g > 120 && g < r && b < g - 60; }},
+  };
+  for (int card = 0; card < 6; ++card) {
+    // (2, 2) of a card lies in its body, below the hole's row.
+    const size_t at = (size_t(2) * 42 + size_t(card * 6 + 2)) * 3;
+    const int r = cards->rgb[at], g = cards->rgb[at + 1], b = cards->rgb[at + 2];
+    EXPECT_TRUE(hues[card].reads(r, g, b)) << "card " << card << " should be " << hues[card].name << ": " << r << ","
+                                           << g << "," << b;
+  }
 }
 
 }  // namespace
