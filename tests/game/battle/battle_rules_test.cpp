@@ -6,6 +6,8 @@
 #include <initializer_list>
 
 #include "tests/game/battle/battle_fixture.h"
+#include "vexal/app/app_state.h"
+#include "vexal/app/log_file.h"
 
 namespace battletest {
 namespace {
@@ -138,9 +140,17 @@ TEST_F(BattleTest, DefeatWinsWhenTheLastEnemyAndMemberFallTogether) {
   TheBattle.order.fill(-1);
   TheBattle.order[0] = 0;
   TheBattle.phase = game::kPhaseAfterHit;
+  vexal::AppState.StartDirectory = dir_.path();
+  vexal::StartLogFile();
   TheBattle.UpdateBattlePhase();
   EXPECT_EQ(TheBattle.phase, game::kPhaseDefeat);
   EXPECT_EQ(Message(TheBattle), Codes("みなみたちは_ぜんめつした。"));
+  // The defeat is one stamped line of the log, with no empty line after it.
+  const std::string log = nltest::ReadFileBytes(dir_.File("AppLog.txt"));
+  vexal::ResetAppState();
+  const size_t at = log.find(":battle: the party fell\n");
+  ASSERT_NE(at, std::string::npos) << log;
+  EXPECT_EQ(log.size(), at + std::string(":battle: the party fell\n").size()) << log;
 }
 
 TEST_F(BattleTest, EnemyWithNobodyToAimAtPassesItsTurn) {
