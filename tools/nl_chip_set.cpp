@@ -1,5 +1,5 @@
 // Writes a chip-set file from its readable source: nl_chip_set <source.txt> <out.chp>.
-//   image town.png            the chip image under img\
+//   image town.png            the chip image in img\ (the data tree's)
 //   second town               the second name
 //   chip 3 frames=10,11 period=8 attr=0:1,4:3
 // A chip left out has no frames and no attributes.

@@ -91,7 +91,7 @@ std::string HostPath(std::string_view path) {
     }
     result = candidate + name;
   }
-  if (result.empty()) result = ".";
+  if (result.empty()) return ".";
   return result;
 }
 

@@ -204,7 +204,7 @@ void Show(const Picture& picture) {
   const int w = picture.view_width;
   const int h = picture.view_height;
   const uint32_t native = NativeTextureFormat(picture.format);
-  const uint32_t format = native != 0 ? native : SDL_PIXELFORMAT_RGB888;
+  const uint32_t format = native != 0 ? native : static_cast<uint32_t>(SDL_PIXELFORMAT_RGB888);
   if (g_screen.texture == nullptr || g_screen.texture_width != w || g_screen.texture_height != h ||
       g_screen.texture_format != format) {
     if (g_screen.texture != nullptr) SDL_DestroyTexture(g_screen.texture);

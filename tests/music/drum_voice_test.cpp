@@ -128,7 +128,7 @@ TEST_F(DrumVoiceTest, AFileThatCannotBeReadShowsTheHandleBox) {
     ASSERT_EQ(::seteuid(65534), 0);
   }
   const int loaded = LoadDrumSample("locked.wav", 2);
-  if (drop) ASSERT_EQ(::seteuid(0), 0);
+  if (drop) { ASSERT_EQ(::seteuid(0), 0); }
   EXPECT_EQ(loaded, 0);
   ASSERT_EQ(boxes_.size(), 1u);
   EXPECT_EQ(boxes_[0].text, "ファイルハンドル取得失敗");

@@ -201,7 +201,7 @@ TEST_F(MusicToolsTest, DemoSongsLoadWithTheirDrums) {
     ASSERT_EQ(OrgSong.LoadOrgSong(path), 1) << path;
     EXPECT_TRUE(boxes_.empty()) << path << ": " << (boxes_.empty() ? "" : boxes_[0].text);
     for (int t = kFirstDrumTrack; t < kTrackCount; ++t) {
-      if (OrgSong.tracks[t].firstNote != nullptr) EXPECT_NE(DrumBuffers[t - 8], nullptr) << path << t;
+      if (OrgSong.tracks[t].firstNote != nullptr) { EXPECT_NE(DrumBuffers[t - 8], nullptr) << path << t; }
     }
     ++songs;
   }

@@ -254,9 +254,9 @@ TEST_F(SoundMixerTest, FullAttenuationIsSilence) {
     PlayBuffer(b, 0);
     const std::vector<int16_t> out = Render(static_cast<uint32_t>(wave.size()));
     for (size_t n = 0; n < wave.size(); ++n) {
-      if (c.left_silent) EXPECT_EQ(out[2 * n], 0) << n;
-      if (c.right_silent) EXPECT_EQ(out[2 * n + 1], 0) << n;
-      if (!c.left_silent) EXPECT_EQ(out[2 * n], wave[n]) << n;
+      if (c.left_silent) { EXPECT_EQ(out[2 * n], 0) << n; }
+      if (c.right_silent) { EXPECT_EQ(out[2 * n + 1], 0) << n; }
+      if (!c.left_silent) { EXPECT_EQ(out[2 * n], wave[n]) << n; }
     }
     ReleaseBuffer(b);
   }

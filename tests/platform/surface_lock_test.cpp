@@ -195,8 +195,8 @@ TEST_F(SurfaceTest, RgbOntoAnEightBitContextTakesThePaletteEntryNearestInColour)
     ASSERT_EQ(ps::CreatePalette(device_, ramp, &pal), Result::kOk);
     ps::Surface* primary = Primary();
     ps::Surface* s = Offscreen(3, 2, plat::kFormatPalette8);
-    if (c.own_palette) ASSERT_EQ(ps::SetPalette(s, pal), Result::kOk);
-    if (c.primary_palette) ASSERT_EQ(ps::SetPalette(primary, pal), Result::kOk);
+    if (c.own_palette) { ASSERT_EQ(ps::SetPalette(s, pal), Result::kOk); }
+    if (c.primary_palette) { ASSERT_EQ(ps::SetPalette(primary, pal), Result::kOk); }
     ps::SurfaceDc d;
     ASSERT_EQ(ps::GetDC(s, &d), Result::kOk);
     ASSERT_EQ(ps::CopyBetweenDcs(d, 0, 0, 3, 2, picture.Dc(), 0, 0), Result::kOk) << c.name;

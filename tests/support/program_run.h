@@ -13,8 +13,8 @@ struct ProgramRun {
   std::string program;                                            // the executable
   std::string directory;                                          // its working directory
   std::vector<std::pair<std::string, std::string>> environment;  // set after the defaults
-  std::string stdout_file;                                        // "" keeps the test's
-  std::string stderr_file;                                        // "" keeps the test's
+  std::string stdout_file{};                                      // "" keeps the test's
+  std::string stderr_file{};                                      // "" keeps the test's
 };
 
 // The program's exit status once it ends; -1 when it did not exit by itself, 120-122 when

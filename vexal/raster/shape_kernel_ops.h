@@ -270,7 +270,7 @@ inline void PutRun(const Op& op, uint8_t* dst, const uint8_t* src, int n) {
     const A* in = reinterpret_cast<const A*>(src);
     int i = 0;
     for (; i + kLaneCount <= n; i += kLaneCount) {
-      Lanes v;
+      Lanes v{};  // a store reads nothing, yet its blend takes the lanes by value
       if constexpr (sizeof(P) == 4) {
         if constexpr (Op::kReads) std::memcpy(&v, in + i, sizeof v);
         v = op.Blend(v);

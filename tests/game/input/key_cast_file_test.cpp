@@ -46,7 +46,7 @@ TEST_F(KeyCastFileTest, StartReadsTheMasksTheFileHoldsWholeAndKeepsTheDirections
   };
   for (const Case& c : cases) {
     std::remove(IniPath().c_str());
-    if (c.file) ASSERT_TRUE(nltest::WriteFileBytes(IniPath(), *c.file));
+    if (c.file) { ASSERT_TRUE(nltest::WriteFileBytes(IniPath(), *c.file)); }
     game::KeyCast kc;
     EXPECT_EQ(kc.button_masks, c.masks) << c.name;
   }

@@ -120,7 +120,7 @@ TEST_F(InputDeviceTest, JoypadFailingAStepIsReleasedAndSkipped) {
     pi::SetCallObserver(nullptr);
     EXPECT_EQ(InputState.PadCount, c.pads) << c.line;
     EXPECT_EQ(PadName(c.pads - 1), "good") << c.line;
-    if (c.line != nullptr) EXPECT_TRUE(Logged(c.line)) << c.line;
+    if (c.line != nullptr) { EXPECT_TRUE(Logged(c.line)) << c.line; }
     bool created = c.call != pi::Call::CreateDevice;
     bool released = c.pads == 1 && created;
     EXPECT_EQ(std::count(calls_.begin(), calls_.end(), "ReleaseDevice " + std::to_string(bad)), released ? 1 : 0)

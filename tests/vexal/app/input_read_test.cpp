@@ -172,7 +172,7 @@ TEST_F(InputReadTest, LostKeyboardIsAcquiredAgainOrReadsAsNoKey) {
     std::array<uint8_t, 256> keys = AllKeys(&result);
     EXPECT_EQ(result, 0) << c.name;
     EXPECT_EQ(keys[pi::kKeyX], c.readable ? 1 : 0) << c.name;
-    if (!c.readable) EXPECT_TRUE(AllZero(keys)) << c.name;
+    if (!c.readable) { EXPECT_TRUE(AllZero(keys)) << c.name; }
     if (c.lose) pi::LoseDevice(pi::kSysKeyboard);
     EXPECT_EQ(vexal::ReadPadState(0x1000), c.readable ? 0x20 : 0) << c.name;
   }

@@ -146,7 +146,7 @@ TEST_F(ProgramTest, UnderTheHarnessItCapturesItsFramesAndEndsItself) {
     ASSERT_TRUE(png) << frame;
     EXPECT_EQ(png->width, 320) << frame;
     EXPECT_EQ(png->height, 240) << frame;
-    if (frame <= 6) EXPECT_EQ(png->rgb, std::vector<uint8_t>(320 * 240 * 3, 0)) << frame;
+    if (frame <= 6) { EXPECT_EQ(png->rgb, std::vector<uint8_t>(320 * 240 * 3, 0)) << frame; }
   }
   EXPECT_FALSE(ReadPng(frames + "/frame-000009.png"));
   std::string log = Messages(nltest::ReadFileBytes(dir_.File("first/AppLog.txt")));

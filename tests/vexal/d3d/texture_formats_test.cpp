@@ -142,8 +142,8 @@ TEST_F(Direct3DTest, TheStateCacheSendsOnlyWhatChanged) {
     pd::RecordJournal(true);
     EXPECT_EQ(s.call(), 0) << s.name;
     EXPECT_EQ(d3dtest::JournalLines(), s.sent) << s.name;
-    if (std::string(s.name) == "add step") EXPECT_EQ(Current().BlendParam, 255) << "the step keeps the parameter";
-    if (std::string(s.name) == "none") EXPECT_EQ(Current().BlendParam, -1);
+    if (std::string(s.name) == "add step") { EXPECT_EQ(Current().BlendParam, 255) << "the step keeps the parameter"; }
+    if (std::string(s.name) == "none") { EXPECT_EQ(Current().BlendParam, -1); }
     if (std::string(s.name) == "texture alpha on from none") {
       EXPECT_EQ(Current().BlendMode, 1);
       EXPECT_EQ(Current().BlendParam, 256);

@@ -203,7 +203,7 @@ TEST_F(GlyphCacheTest, AGlyphWritesOnlyIntoItsOwnCell) {
       }
     }
     EXPECT_TRUE(f->CacheBits == before) << "type " << type;
-    if (type >= 2) EXPECT_EQ(f->DibWidth, 2 * f->Cell) << "the small anti-aliased font has two columns";
+    if (type >= 2) { EXPECT_EQ(f->DibWidth, 2 * f->Cell) << "the small anti-aliased font has two columns"; }
   }
 }
 

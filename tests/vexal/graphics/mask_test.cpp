@@ -244,7 +244,7 @@ TEST_F(MaskTest, TheFrontScreenInAWindowIsReadAndWrittenAtTheClientCorner) {
   SetMaskBytes(10, 10, 20, 20, 0xFF);
   // Choosing the front screen again while masked keeps the mask surface's origin.
   for (const bool again : {false, true}) {
-    if (again) ASSERT_EQ(vexal::SetDrawTarget(vexal::kFrontScreen), 0);
+    if (again) { ASSERT_EQ(vexal::SetDrawTarget(vexal::kFrontScreen), 0); }
     Fill(front, 0x00445566);
     ASSERT_EQ(vexal::DrawFillBox(0, 0, 40, 40, 0x00FEDCBA), 0);
     ExpectPixels(

@@ -137,11 +137,11 @@ TEST_F(ShapeFrameTest, AClippedCircleFillsExactlyTheAreaItCovers) {
       for (int x = 0; x < p.w; ++x) {
         const bool inside = x >= 25 && x < 40 && y >= 20 && y < 30;
         if (p.at(x, y) != 0) ++written;
-        if (!inside) ASSERT_EQ(p.at(x, y), 0u) << x << "," << y;
-        if (fill && inside) ASSERT_EQ(p.at(x, y), 0x7FFFu) << x << "," << y;
+        if (!inside) { ASSERT_EQ(p.at(x, y), 0u) << x << "," << y; }
+        if (fill && inside) { ASSERT_EQ(p.at(x, y), 0x7FFFu) << x << "," << y; }
       }
     // The outline keeps only its points inside the area (the rim's right-hand arc).
-    if (!fill) EXPECT_GT(written, 0);
+    if (!fill) { EXPECT_GT(written, 0); }
   }
 }
 
