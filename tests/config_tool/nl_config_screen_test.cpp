@@ -10,7 +10,6 @@
 #include <X11/extensions/XTest.h>
 #include <X11/keysym.h>
 #include <fcntl.h>
-#include <poll.h>
 #include <signal.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -25,6 +24,7 @@
 #include <vector>
 
 #include "tests/support/temp_dir.h"
+#include "tests/support/xvfb_server.h"
 #include "tools/picture/picture_file.h"
 
 namespace {
@@ -68,19 +68,6 @@ Rect Inset(Rect r, int by) { return {r.left + by, r.top + by, r.width - 2 * by, 
 int CentreX(Rect r) { return r.left + r.width / 2; }
 int CentreY(Rect r) { return r.top + r.height / 2; }
 
-std::string FindOnPath(const char* program) {
-  const char* path = std::getenv("PATH");
-  std::string dirs = path ? path : "/usr/bin:/bin";
-  for (size_t start = 0; start <= dirs.size();) {
-    size_t end = dirs.find(':', start);
-    if (end == std::string::npos) end = dirs.size();
-    const std::string candidate = dirs.substr(start, end - start) + "/" + program;
-    if (access(candidate.c_str(), X_OK) == 0) return candidate;
-    start = end + 1;
-  }
-  return {};
-}
-
 bool WaitForExit(pid_t pid, int& status, std::chrono::milliseconds limit) {
   const auto until = Clock::now() + limit;
   while (Clock::now() < until) {
@@ -104,50 +91,22 @@ void Stop(pid_t& pid) {
 // A virtual X server on a free display, for one test.
 class VirtualScreen {
  public:
-  VirtualScreen() {
-    const std::string xvfb = FindOnPath("Xvfb");
-    if (xvfb.empty()) return;
-    int fds[2];
-    if (pipe(fds) != 0) return;
-    pid_ = fork();
-    if (pid_ == 0) {
-      close(fds[0]);
-      const std::string fd = std::to_string(fds[1]);
-      const std::string screen = std::to_string(kScreenWidth) + "x" + std::to_string(kScreenHeight) + "x24";
-      const int null = open("/dev/null", O_WRONLY);
-      dup2(null, 2);
-      execl(xvfb.c_str(), "Xvfb", "-displayfd", fd.c_str(), "-screen", "0", screen.c_str(), "-nolisten", "tcp",
-            "-ac", static_cast<char*>(nullptr));
-      _exit(127);
-    }
-    close(fds[1]);
-    std::string number;
-    pollfd p{fds[0], POLLIN, 0};
-    while (number.find('\n') == std::string::npos && poll(&p, 1, 10000) > 0) {
-      char buffer[16];
-      const ssize_t n = read(fds[0], buffer, sizeof buffer);
-      if (n <= 0) break;
-      number.append(buffer, static_cast<size_t>(n));
-    }
-    close(fds[0]);
-    if (number.find('\n') == std::string::npos) return;
-    name_ = ":" + number.substr(0, number.find('\n'));
+  VirtualScreen() : server_(kScreenWidth, kScreenHeight) {
+    if (server_.name().empty()) return;
     // A window can go between listing it and asking about it; Xlib's own handler would
     // end the test program there.
     XSetErrorHandler([](Display*, XErrorEvent*) { return 0; });
-    display_ = XOpenDisplay(name_.c_str());
+    display_ = XOpenDisplay(server_.name().c_str());
   }
   ~VirtualScreen() {
     if (display_) XCloseDisplay(display_);
-    Stop(pid_);
   }
   bool ok() const { return display_ != nullptr; }
   Display* display() const { return display_; }
-  const std::string& name() const { return name_; }
+  const std::string& name() const { return server_.name(); }
 
  private:
-  pid_t pid_ = 0;
-  std::string name_;
+  nltest::XvfbServer server_;
   Display* display_ = nullptr;
 };
 

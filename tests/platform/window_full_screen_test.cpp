@@ -6,17 +6,12 @@
 
 #include "platform/surface/presentation.h"
 #include "platform/window/window.h"
+#include "tests/support/xvfb_server.h"
 // After those and GoogleTest: Xlib's macros (None, Bool, Status) would break their headers.
 #include <SDL.h>
 #include <SDL_syswm.h>
 #include <X11/Xlib.h>
 #include <X11/Xutil.h>
-#include <fcntl.h>
-#include <poll.h>
-#include <signal.h>
-#include <sys/prctl.h>
-#include <sys/wait.h>
-#include <unistd.h>
 
 #include <chrono>
 #include <cstdint>
@@ -35,76 +30,21 @@ using Clock = std::chrono::steady_clock;
 // 4:3 like the pictures, so a picture fills it without bars.
 constexpr int kScreenWidth = 800, kScreenHeight = 600;
 
-std::string FindOnPath(const char* program) {
-  const char* path = std::getenv("PATH");
-  const std::string dirs = path ? path : "/usr/bin:/bin";
-  for (size_t start = 0; start <= dirs.size();) {
-    size_t end = dirs.find(':', start);
-    if (end == std::string::npos) end = dirs.size();
-    const std::string candidate = dirs.substr(start, end - start) + "/" + program;
-    if (access(candidate.c_str(), X_OK) == 0) return candidate;
-    start = end + 1;
-  }
-  return {};
-}
-
 // Xvfb on a display number it picks itself, and nothing else on it.
 class VirtualScreen {
  public:
-  VirtualScreen() {
-    const std::string xvfb = FindOnPath("Xvfb");
-    if (xvfb.empty()) return;
-    int fds[2];
-    if (pipe(fds) != 0) return;
-    pid_ = fork();
-    if (pid_ == 0) {
-      // The server goes with the test program, even when that one is killed.
-      prctl(PR_SET_PDEATHSIG, SIGTERM);
-      close(fds[0]);
-      const std::string fd = std::to_string(fds[1]);
-      const std::string screen = std::to_string(kScreenWidth) + "x" + std::to_string(kScreenHeight) + "x24";
-      const int null = open("/dev/null", O_WRONLY);
-      dup2(null, 2);
-      execl(xvfb.c_str(), "Xvfb", "-displayfd", fd.c_str(), "-screen", "0", screen.c_str(), "-nolisten", "tcp",
-            "-ac", static_cast<char*>(nullptr));
-      _exit(127);
-    }
-    close(fds[1]);
-    std::string number;
-    pollfd p{fds[0], POLLIN, 0};
-    while (number.find('\n') == std::string::npos && poll(&p, 1, 10000) > 0) {
-      char buffer[16];
-      const ssize_t n = read(fds[0], buffer, sizeof buffer);
-      if (n <= 0) break;
-      number.append(buffer, static_cast<size_t>(n));
-    }
-    close(fds[0]);
-    if (number.find('\n') == std::string::npos) return;
-    name_ = ":" + number.substr(0, number.find('\n'));
-    display_ = XOpenDisplay(name_.c_str());
+  VirtualScreen() : server_(kScreenWidth, kScreenHeight) {
+    if (!server_.name().empty()) display_ = XOpenDisplay(server_.name().c_str());
   }
   ~VirtualScreen() {
     if (display_) XCloseDisplay(display_);
-    if (pid_ <= 0) return;
-    kill(pid_, SIGTERM);
-    int status = 0;
-    const auto until = Clock::now() + std::chrono::seconds(5);
-    while (waitpid(pid_, &status, WNOHANG) != pid_) {
-      if (Clock::now() > until) {
-        kill(pid_, SIGKILL);
-        waitpid(pid_, &status, 0);
-        break;
-      }
-      std::this_thread::sleep_for(std::chrono::milliseconds(10));
-    }
   }
   bool ok() const { return display_ != nullptr; }
   Display* display() const { return display_; }
-  const std::string& name() const { return name_; }
+  const std::string& name() const { return server_.name(); }
 
  private:
-  pid_t pid_ = 0;
-  std::string name_;
+  nltest::XvfbServer server_;
   Display* display_ = nullptr;
 };
 
