@@ -30,25 +30,27 @@
 #include <utility>
 #include <vector>
 
-#include "game/codec/lz_codec.h"
 #include "tests/music/song_builder.h"
+#include "tests/playthrough/save_reader.h"
 #include "tests/support/png_file.h"
 #include "tests/support/program_run.h"
 #include "tests/support/temp_dir.h"
 
 namespace {
 
+using playtest::Le;
+using playtest::Logged;
+using playtest::ReadSave;
+using playtest::kFlagsAt;
+using playtest::kLayoutBytes;
+using playtest::kMembersAt;
+using playtest::kScalarsAt;
+
 std::string ProgramPath() {
   char self[PATH_MAX] = {};
   const ssize_t n = readlink("/proc/self/exe", self, sizeof self - 1);
   const std::string dir = n > 0 ? std::string(self, size_t(n)) : std::string();
   return dir.substr(0, dir.rfind('/')) + "/../../game/entry/nightloom";
-}
-
-uint32_t Le(const std::string& s, size_t at, int bytes) {
-  uint32_t v = 0;
-  for (int i = 0; i < bytes; ++i) v |= uint32_t(uint8_t(s[at + i])) << (8 * i);
-  return v;
 }
 
 // ---- Songs ----
@@ -126,57 +128,6 @@ const Tone* SongHeard(const Wav& wav, double from_s, double to_s) {
   }
   return std::sqrt(best_power) > 100 ? best : nullptr;
 }
-
-// ---- Saves ----
-
-// Offsets in the unpacked save layout: 32 noise words, then the party part.
-constexpr size_t kMembersAt = 128;             // 4 members x 128 values, i32
-constexpr size_t kEquipmentAt = 2304;          // 4 members x 16 stacks (u16 id, u16 count)
-constexpr size_t kBagAt = 2560;                // 256 stacks
-constexpr size_t kMaterialsAt = 4608;          // 32 stacks
-constexpr size_t kScalarsAt = 5248;            // 128 u32
-constexpr size_t kJumpPointsAt = 22144;        // 33 x (u32 area, u16 x, u16 y, 64 name bytes)
-constexpr size_t kFlagsAt = 24520;             // 160 u32, flag n is bit n % 32 of word n / 32
-constexpr size_t kLayoutBytes = 25160;
-constexpr size_t kIconBytes = 766;             // the icon in front of the packed layout
-
-struct Save {
-  std::string layout;
-  int32_t Member(int m, int value) const { return int32_t(Le(layout, kMembersAt + 4 * (128 * m + value), 4)); }
-  std::pair<int, int> Equipment(int m, int slot) const {
-    const size_t at = kEquipmentAt + 4 * (16 * m + slot);
-    return {int(Le(layout, at, 2)), int(Le(layout, at + 2, 2))};
-  }
-  std::pair<int, int> Bag(int slot) const { return {int(Le(layout, kBagAt + 4 * slot, 2)), int(Le(layout, kBagAt + 4 * slot + 2, 2))}; }
-  int MaterialCount(int n) const { return int(Le(layout, kMaterialsAt + 4 * n + 2, 2)); }
-  uint32_t Scalar(int n) const { return Le(layout, kScalarsAt + 4 * n, 4); }
-  bool Flag(int n) const { return (Le(layout, kFlagsAt + 4 * (n / 32), 4) >> (n % 32)) & 1u; }
-  // The saved position: map, x, y.
-  std::array<uint32_t, 3> Position() const {
-    const size_t at = kJumpPointsAt + 72 * 32;
-    return {Le(layout, at, 4), Le(layout, at + 4, 2), Le(layout, at + 6, 2)};
-  }
-  // Count of an item over the used bag slots.
-  int BagCount(int id) const {
-    int n = 0;
-    for (int s = 0; s < 64; ++s)
-      if (Bag(s).first == id) n += Bag(s).second;
-    return n;
-  }
-};
-
-// A slot file: the icon, then the packed layout.
-std::optional<Save> ReadSave(const nltest::TempDir& dir, const std::string& file) {
-  const std::string bytes = nltest::ReadFileBytes(file);
-  if (bytes.size() <= kIconBytes || bytes.compare(0, 4, std::string("\0\0\1\0", 4)) != 0) return std::nullopt;
-  const std::string packed = dir.File("packed.bin"), plain = dir.File("plain.bin");
-  if (!nltest::WriteFileBytes(packed, bytes.substr(kIconBytes))) return std::nullopt;
-  if (game::PackFile(packed, plain, game::kPackFileModeUnpack) != game::kPackFileOk) return std::nullopt;
-  Save save{nltest::ReadFileBytes(plain)};
-  if (save.layout.size() < kLayoutBytes) return std::nullopt;
-  return save;
-}
-
 
 // ---- Frames ----
 
@@ -290,8 +241,6 @@ class PlaythroughTest : public ::testing::Test {
 
   nltest::TempDir dir_;
 };
-
-bool Logged(const std::string& log, const std::string& line) { return log.find(line) != std::string::npos; }
 
 TEST_F(PlaythroughTest, TitleToSaveAndBackAsAPlayerGetsItTheSameEachTime) {
   const PlayThrough a = Play("a");

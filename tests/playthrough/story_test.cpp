@@ -17,7 +17,7 @@
 #include <string>
 #include <vector>
 
-#include "game/codec/lz_codec.h"
+#include "tests/playthrough/save_reader.h"
 #include "tests/support/png_file.h"
 #include "tests/support/program_run.h"
 #include "tests/support/temp_dir.h"
@@ -25,47 +25,10 @@
 namespace {
 
 using nltest::CountNear;
+using playtest::CountLogged;
+using playtest::Logged;
+using playtest::ReadSave;
 using nltest::Rgb;
-
-uint32_t Le(const std::string& s, size_t at, int bytes) {
-  uint32_t v = 0;
-  for (int i = 0; i < bytes; ++i) v |= uint32_t(uint8_t(s[at + i])) << (8 * i);
-  return v;
-}
-
-// Offsets in the unpacked save layout.
-constexpr size_t kMembersAt = 128;       // 4 members x 128 values, i32
-constexpr size_t kStockAt = 3584;        // the ability stock: 256 stacks (u16 id, u16 count)
-constexpr size_t kScalarsAt = 5248;      // 128 u32
-constexpr size_t kJumpPointsAt = 22144;  // 33 x (u32 area, u16 x, u16 y, 64 name bytes)
-constexpr size_t kFlagsAt = 24520;       // 160 u32, flag n is bit n % 32 of word n / 32
-constexpr size_t kLayoutBytes = 25160;
-constexpr size_t kIconBytes = 766;
-
-struct Save {
-  std::string layout;
-  int32_t Member(int m, int value) const { return int32_t(Le(layout, kMembersAt + 4 * (128 * m + value), 4)); }
-  std::pair<int, int> Stock(int slot) const {
-    return {int(Le(layout, kStockAt + 4 * slot, 2)), int(Le(layout, kStockAt + 4 * slot + 2, 2))};
-  }
-  uint32_t Scalar(int n) const { return Le(layout, kScalarsAt + 4 * n, 4); }
-  bool Flag(int n) const { return (Le(layout, kFlagsAt + 4 * (n / 32), 4) >> (n % 32)) & 1u; }
-  std::array<uint32_t, 3> Position() const {
-    const size_t at = kJumpPointsAt + 72 * 32;
-    return {Le(layout, at, 4), Le(layout, at + 4, 2), Le(layout, at + 6, 2)};
-  }
-};
-
-std::optional<Save> ReadSave(const nltest::TempDir& dir, const std::string& file) {
-  const std::string bytes = nltest::ReadFileBytes(file);
-  if (bytes.size() <= kIconBytes) return std::nullopt;
-  const std::string packed = dir.File("packed.bin"), plain = dir.File("plain.bin");
-  if (!nltest::WriteFileBytes(packed, bytes.substr(kIconBytes))) return std::nullopt;
-  if (game::PackFile(packed, plain, game::kPackFileModeUnpack) != game::kPackFileOk) return std::nullopt;
-  Save save{nltest::ReadFileBytes(plain)};
-  if (save.layout.size() < kLayoutBytes) return std::nullopt;
-  return save;
-}
 
 // The captured frames of the first start: the townsman's talk, the chest's message, the
 // shop's goods, あいね's second line with her portrait and the card's message, the
@@ -93,14 +56,6 @@ int CountWindowBlue(const nltest::Png& png) {
   int n = 0;
   for (size_t i = 0; i + 2 < png.rgb.size(); i += 3)
     if (png.rgb[i + 2] >= 100 && png.rgb[i + 2] >= png.rgb[i] + 60 && png.rgb[i + 2] >= png.rgb[i + 1] + 60) ++n;
-  return n;
-}
-
-bool Logged(const std::string& log, const std::string& line) { return log.find(line) != std::string::npos; }
-
-int CountLogged(const std::string& log, const std::string& line) {
-  int n = 0;
-  for (size_t at = log.find(line); at != std::string::npos; at = log.find(line, at + 1)) ++n;
   return n;
 }
 

@@ -163,11 +163,12 @@ class GameRun {
     result_ = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
     return result_;
   }
-  std::optional<nltest::Png> TryFrame(int n) const {
+  std::string FramePath(int n) const {
     char name[32];
     std::snprintf(name, sizeof name, "/frame-%06d.png", n);
-    return nltest::ReadPng(dir_.File("frames") + name);
+    return dir_.File("frames") + name;
   }
+  std::optional<nltest::Png> TryFrame(int n) const { return nltest::ReadPng(FramePath(n)); }
   nltest::Png Frame(int n) const {
     const std::optional<nltest::Png> png = TryFrame(n);
     EXPECT_TRUE(png) << "frame " << n;
@@ -180,11 +181,7 @@ class GameRun {
     for (const auto& e : std::filesystem::directory_iterator(dir_.File("frames"), ec)) n += e.is_regular_file() ? 1 : 0;
     return n;
   }
-  bool HasFrame(int n) const {
-    char name[32];
-    std::snprintf(name, sizeof name, "/frame-%06d.png", n);
-    return access((dir_.File("frames") + name).c_str(), F_OK) == 0;
-  }
+  bool HasFrame(int n) const { return access(FramePath(n).c_str(), F_OK) == 0; }
   std::string Log() const { return nltest::ReadFileBytes(data_ + "/AppLog.txt"); }
 
  private:
@@ -251,6 +248,7 @@ struct StepTable {
 // The stretch kinds, each with its bound.
 enum Kind { kTitleKind, kFieldKind, kFightKind, kKinds };
 using KindResults = std::array<StretchResult, kKinds>;
+std::array<Bound, kKinds> KindBounds(const Depth& d) { return {TitleBound(d), FieldBound(d), FightBound(d)}; }
 
 // Pixel against pixel at the same place (no shift is allowed), once under each kind's
 // bound, for the frame's stretch is known only when the game has ended.
@@ -340,7 +338,7 @@ void Merge(const StretchResult& from, StretchResult* into) {
 class FrameComparer {
  public:
   FrameComparer(const GameRun& d3d, const GameRun& soft, const Depth& depth)
-      : d3d_(d3d), soft_(soft), steps_(depth), bounds_{TitleBound(depth), FieldBound(depth), FightBound(depth)} {
+      : d3d_(d3d), soft_(soft), steps_(depth), bounds_(KindBounds(depth)) {
     const unsigned threads = std::clamp(std::thread::hardware_concurrency(), 1u, 4u);
     for (unsigned t = 0; t < threads; ++t) pool_.emplace_back([this] { Work(); });
   }
@@ -414,6 +412,10 @@ class Hardware3DFramesTest : public ::testing::Test {
     }
 
     // Both rows play the same game: the same frames and the same fight at the same time.
+    // The two depths do not: full screen starts its game 3 frames earlier on the virtual
+    // clock, so the field's encounter roll differs. At 16 bits the party meets three enemies,
+    // and with the play-through's taps (written for the two of the 32-bit game) that fight
+    // lasts almost to the Escape, so the menu and its blinking hand are compared at 32 bits.
     const int frames = soft.CapturedFrames();
     ASSERT_GT(frames, kTitleFrames);
     ASSERT_LT(frames, kMostFrames) << "the play-through did not end with its Escape";
@@ -438,7 +440,7 @@ class Hardware3DFramesTest : public ::testing::Test {
         {"fight", fight->first, fight->last, kFightKind},
         {"field and menu", fight->last + 1, frames, kFieldKind},
     };
-    const std::array<Bound, kKinds> bounds{TitleBound(depth), FieldBound(depth), FightBound(depth)};
+    const std::array<Bound, kKinds> bounds = KindBounds(depth);
     for (const Stretch& s : stretches) {
       StretchResult r;
       for (int n = s.first; n <= s.last; ++n) Merge(comparer.Results(n)[s.kind], &r);
