@@ -15,6 +15,7 @@
 #include <unistd.h>
 
 #include <chrono>
+#include <cstdint>
 #include <cstdlib>
 #include <filesystem>
 #include <functional>
@@ -474,6 +475,20 @@ TEST_F(NlConfigScreenTest, DoubleSizeWarningCancelKeepsTheDialogOkWrites) {
   answer(*warning, XK_Return);  // OK, the default button
   EXPECT_EQ(ExitStatus(), 0);
   EXPECT_EQ(SettingsNow(), SettingsText({0, 1, 1, 0, 1, 0, 0, 0, 2}));
+}
+
+TEST_F(NlConfigScreenTest, FreeEntriesBeyond16BitsOpenTheDialogAndKeepTheirValuesAfterOk) {
+  const std::string settings = SettingsText({0, 0, 0, 0, 0, 0, 0, 0, 0, 123456789, INT32_MIN, INT32_MAX, -70000});
+  Start(settings);
+  std::optional<FoundWindow> form = WaitForForm();
+  ASSERT_TRUE(form) << nltest::ReadFileBytes(data_.File("stderr.txt"));
+  SaveScreen(FormDrawn(*form), "free-entries.png");
+  const Rect ok = kControls[kCommand1].px;
+  Click(display(), form->on_screen.left + CentreX(ok), form->on_screen.top + CentreY(ok));
+  EXPECT_EQ(ExitStatus(), 0);
+  const std::string written = SettingsNow();
+  EXPECT_EQ(written, settings);
+  EXPECT_NE(written.find("\r\n 123456789 \r\n-2147483648 \r\n 2147483647 \r\n-70000 \r\n"), std::string::npos);
 }
 
 TEST_F(NlConfigScreenTest, TabFollowsTheFormsTabOrder) {
