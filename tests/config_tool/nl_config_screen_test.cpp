@@ -1,7 +1,8 @@
 // nl_config itself on a virtual X server: where its controls are drawn, the window's
 // hints, the hint box following the pointer, the double-size warning answered Cancel then
-// OK, the close button, and the error box for an unreadable file. Screenshots of the whole
-// screen are kept in config_tool_screens/ under the working directory for a person to see.
+// OK, the close button, free entries beyond 16 bits kept through OK, and the error box for
+// an unreadable file. Screenshots of the whole screen are kept in config_tool_screens/
+// under the working directory for a person to see.
 #include <gtest/gtest.h>
 // After GoogleTest: Xlib's macros (None, Bool, Status) would break its headers.
 #include <X11/Xatom.h>
