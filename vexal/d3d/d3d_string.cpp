@@ -188,7 +188,8 @@ int D3DDrawString(int x, int y, const char* text, uint32_t color, int font, uint
   const std::string_view all(text, static_cast<size_t>(length));
   std::array<char, kFontStringScanMax + 1> strip{};
   size_t pos = 0;
-  int x_run = x;
+  // The pen walks in 64 bits: a string may run on past the end of the int range.
+  int64_t x_run = x;
   while (pos < all.size()) {
     ClearRows(work, g.texW, g.m * f->Cell);
     int strips = 0, widest = 0;

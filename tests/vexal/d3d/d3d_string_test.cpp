@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <bit>
+#include <climits>
 #include <cstring>
 #include <string>
 #include <vector>
@@ -222,6 +223,24 @@ TEST_F(StringDrawTest, BlackTextAtHalfAlphaOverWhiteIsAnEvenGrey) {
   ps::Unlock(back);
   EXPECT_EQ(greys, glyph_pixels);
   EXPECT_EQ(white, 200 * Cell() - glyph_pixels);
+}
+
+// A string whose pen runs on past the end of the int range: its strips are placed in 64
+// bits, far beyond the screen, so nothing lands on it, whichever font and call.
+TEST_F(StringDrawTest, AStringWhosePenRunsPastTheEndOfTheIntRangeLandsNowhere) {
+  const int edged = vexal::CreateFontHandle(nullptr, 16, -1, vexal::kFontTypeEdge, -1);
+  ASSERT_GE(edged, 0);
+  const std::string text(40, 'W');  // two strips at least
+  ASSERT_EQ(vexal::SetBlendModeParam(1, 128), 0);
+  Fill(0);
+  pd::RecordJournal(true);
+  for (int font : {font_, edged}) {
+    EXPECT_EQ(vexal::D3DDrawString(INT_MAX - 5, 10, text.c_str(), white_, font, white_, 0), 0);
+    EXPECT_EQ(vexal::DrawStringToHandle(INT_MAX - 5, 40, text.c_str(), white_, font, white_, 0), 0);
+  }
+  vexal::EndPending3DScene();
+  EXPECT_GE(Count(pd::Call::kDrawPrimitive), 8);  // the device's road, strip by strip
+  EXPECT_EQ(CountIds(Screen(0, 0, 640, 480), 0), 640 * 480);
 }
 
 TEST_F(StringDrawTest, TextTexturesAreKeptUntilAStringNeedsAnotherSize) {
