@@ -177,6 +177,13 @@ int D3DDrawString(int x, int y, const char* text, uint32_t color, int font, uint
   BindStageTexture(rec, draw);
   const ps::ColorKey key{kTextKey, kTextKey};
   ps::SetColorKey(draw, &key);
+  // The background is transparent by its alpha under the blend set above. The device's
+  // key compares colour bits alone, so a key left on by a keyed graph would take black
+  // text with the background: the string draws with it off, as the first draw finds it.
+  if (D3DColorKeySwitch != 0) {
+    pd::SetRenderState(rec->Device, pd::RenderState::kColorKeyEnable, 0);
+    D3DColorKeySwitch = 0;
+  }
 
   const bool front = IsDrawingToFront() == 1;
   const float ox = front ? static_cast<float>(D3DDrawState->TargetRect.left) : 0.0f;
