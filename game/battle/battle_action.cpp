@@ -66,8 +66,9 @@ void Battle::PayAndStartAction() {
       } else {
         e = fighters[kBattleMembers + std::clamp(target, 0, kBattleEnemies - 1)].Word(kMemberAttack + s);
       }
-      int32_t p = Saturate32(int64_t{static_cast<int32_t>(SafeSqrt(e))} + 2 + e - a.Word(kMemberAttack + s));
-      p = std::max(p, -5);
+      // The points are summed in 64 bits and saturated once, where they are added.
+      int64_t p = int64_t{static_cast<int32_t>(SafeSqrt(e))} + 2 + e - a.Word(kMemberAttack + s);
+      p = std::max<int64_t>(p, -5);
       p += 5 + GameRandomUpTo(5);
       if (GameRandomUpTo(128) < 1) p += 100;
       if (GameRandomUpTo(128) < 10) p += 10;

@@ -3,11 +3,13 @@
 #include <cmath>
 
 #include "game/battle/battle.h"
+#include "game/data/saturating_math.h"
 
 namespace game {
 namespace {
 
 constexpr int kSpeedSpread = 15;
+constexpr int32_t kEmptyTurnKey = -32768;  // the key of the turn list's unused entries
 constexpr int kSkillDraws = 100;
 constexpr int kSkillDrawMax = 121;  // slot = 10 - trunc(sqrt(r))
 constexpr int kLastSkillSlot = 10;
@@ -18,13 +20,15 @@ constexpr int kTargetSearchSteps = 9;
 
 void Battle::BuildTurnOrder() {
   struct Entry {
-    int32_t key = -32768, who = -1;
+    int32_t key = kEmptyTurnKey, who = -1;
   };
   std::array<Entry, kTurnOrderLength> list{};
   int n = 0;
   for (int k = 0; k < kCombatants; ++k) {
     if (fighters[k].Kind() == kKindGone) continue;
-    list[n++] = {fighters[k].Word(kBlockBattleAttack + 2) + GameRandomUpTo(kSpeedSpread), k};
+    // No key falls below the empty entries', or the combatant would lose its turn behind them.
+    const int64_t key = int64_t{fighters[k].Word(kBlockBattleAttack + 2)} + GameRandomUpTo(kSpeedSpread);
+    list[n++] = {std::max(Saturate32(key), kEmptyTurnKey), k};
   }
   for (int i = 0; i < kTurnOrderLength - 1; ++i) {
     int best = i;

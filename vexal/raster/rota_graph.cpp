@@ -114,8 +114,8 @@ int G_DDraw_DrawRotaGraph(int x, int y, double ex_rate, double angle, GraphRecor
   auto pix = [](int64_t v) { return v / kOne; };
 
   if (turn != 0) {
-    auto px = [&](int i) { return w::SaturateInt32(pix(corner_x[i])); };
-    auto py = [&](int i) { return w::SaturateInt32(pix(corner_y[i])); };
+    auto px = [&](int i) { return SaturatedCoordinate(pix(corner_x[i])); };
+    auto py = [&](int i) { return SaturatedCoordinate(pix(corner_y[i])); };
     return G_DDraw_DrawModiGraph(px(3), py(3), px(0), py(0), px(2), py(2), px(1), py(1), graph, trans);
   }
 

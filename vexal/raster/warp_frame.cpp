@@ -176,9 +176,4 @@ int32_t SaturateInt32(double v) {
   return static_cast<int32_t>(v);
 }
 
-int32_t SaturateInt32(int64_t v) {
-  return static_cast<int32_t>(std::clamp<int64_t>(v, std::numeric_limits<int32_t>::min(),
-                                                  std::numeric_limits<int32_t>::max()));
-}
-
 }  // namespace vexal::warp

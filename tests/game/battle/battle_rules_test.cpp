@@ -569,5 +569,63 @@ TEST_F(BattleTest, GrowthOfAHugeMaximumHpDoesNotOverflow) {
   EXPECT_EQ(m.block[game::kMemberBaseMaxHp], base + 37417);
 }
 
+
+// Turn keys of speeds at the ends of the range: speed + the draw saturates at the top,
+// and a key is never put behind the empty entries (-32768), so even the slowest
+// combatant keeps its turn. Draws in combatant order: 7, 0, 0, 15, 15.
+TEST_F(BattleTest, TurnKeysOfExtremeSpeedsSaturateAndKeepEveryCombatantInTheOrder) {
+  constexpr int32_t kMax = 2147483647, kMin = -2147483647 - 1;
+  TheBattle = game::Battle();
+  const std::pair<int, int32_t> speeds[] = {{0, kMax}, {1, 100}, {2, -40000}, {4, kMax - 3}, {5, kMin}};
+  for (auto [who, speed] : speeds) {
+    TheBattle.fighters[who].block[0] = who < 4 ? 1 : -1;
+    TheBattle.fighters[who].block[game::kBlockBattleAttack + 2] = speed;
+  }
+  Script = {7, 0, 0, 15, 15};
+  TheBattle.BuildTurnOrder();
+  // Keys max, 100, -32768, max, -32768: the first of equal keys goes first.
+  const std::array<int32_t, 6> want = {0, 4, 1, 2, 5, -1};
+  for (int i = 0; i < 6; ++i) EXPECT_EQ(TheBattle.order[i], want[i]) << "at " << i;
+}
+
+// The growth points an attack earns against the strongest enemy there can be, summed in
+// 64 bits and saturated where they are added. Every draw gives 3: p = trunc(sqrt(max)) +
+// 2 + max - 10 = 2147529979, + 5 + 3, + 10 (3 < 10, not 3 < 1), + 3 with modifier 1.
+TEST_F(BattleTest, GrowthPointsAgainstTheStrongestEnemySaturateWhereTheyAreAdded) {
+  constexpr int32_t kMax = 2147483647, kMin = -2147483647 - 1;
+  struct Case {
+    const char* name;
+    int32_t points, modifier;
+    int32_t want;
+  };
+  const Case cases[] = {
+      {"from nothing", 0, 0, kMax},
+      {"from the bottom", kMin, 0, kMin + 2147529997},  // 46349
+      {"with the growth modifier", 0, 1, kMax},
+      {"without growth", 0, -1, 0},
+  };
+  SetMember(0, 30, {10, 2, 10, 3});
+  SetEnemy(1, "A", 40, {kMax, 0, 0, 0}, 5);
+  SetAction(5, 1, 0, 0, 1, 1, 0);
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    Start({1});
+    game::Combatant& a = TheBattle.fighters[0];
+    a.commands[0] = {5, 9};
+    a.status[game::kStatusSelected] = 0;
+    a.block[game::kBlockGrowthModifier] = c.modifier;
+    a.block[game::kBlockGrowthPoints] = c.points;
+    TheBattle.actor = 0;
+    TheBattle.target = 0;
+    TheBattle.side = -1;
+    Fallback = 3;
+    TheBattle.PayAndStartAction();
+    Fallback = 0;
+    EXPECT_EQ(a.block[game::kBlockGrowthPoints], c.want);
+    EXPECT_EQ(a.exercised[0], 1);  // 3 < 50
+    EXPECT_EQ(TheBattle.phase, game::kPhaseHit);
+  }
+}
+
 }  // namespace
 }  // namespace battletest

@@ -22,7 +22,8 @@ int ClipRect(Rect* rect, const Rect* clip);
 // clip lies inside that range, so an edge held there clips as the true edge would.
 Rect SaturatedRect(int64_t left, int64_t top, int64_t right, int64_t bottom);
 
-// A coordinate worked out in 64 bits, held to the int range.
+// A coordinate (or any other sum or product of int values) worked out in 64 bits, held to
+// the int range: the library's one saturating rule.
 int32_t SaturatedCoordinate(int64_t v);
 
 }  // namespace vexal
