@@ -1,0 +1,413 @@
+// The game on a desktop: the real nightloom on an X server of the test's own (Xvfb), bare
+// or under a window manager that frames its windows (twm), on the real clock, with the test
+// as a second X client that takes the focus, moves the game's window and closes it as a
+// player would.
+#include <gtest/gtest.h>
+#include <signal.h>
+#include <sys/prctl.h>
+#include <sys/wait.h>
+#include <time.h>
+#include <unistd.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <functional>
+#include <map>
+#include <optional>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "tests/support/png_file.h"
+#include "tests/support/temp_dir.h"
+#include "tests/support/xvfb_server.h"
+// After those and GoogleTest: Xlib's macros (None, Bool, Status) would break their headers.
+#include <X11/Xatom.h>
+#include <X11/Xlib.h>
+#include <X11/Xutil.h>
+
+namespace {
+
+using nltest::Rgb;
+
+// Twice the game's screen, so a full-screen picture fills the display pixel for pixel.
+constexpr int kDisplayWidth = 640, kDisplayHeight = 480;
+// Every wait polls for its condition; these bound them (in ms) generously for a loaded
+// machine. (<chrono> does not compile with the game's execution character set.)
+constexpr int64_t kStartTime = 60000;
+constexpr int64_t kEventTime = 30000;
+
+int64_t NowMs() {
+  timespec t{};
+  clock_gettime(CLOCK_MONOTONIC, &t);
+  return int64_t{t.tv_sec} * 1000 + t.tv_nsec / 1000000;
+}
+
+bool WaitUntil(const std::function<bool()>& condition, int64_t limit_ms) {
+  const int64_t end = NowMs() + limit_ms;
+  while (!condition()) {
+    if (NowMs() > end) return false;
+    usleep(20000);
+  }
+  return true;
+}
+
+size_t Occurrences(const std::string& text, const std::string& what) {
+  size_t n = 0;
+  for (size_t at = text.find(what); at != std::string::npos; at = text.find(what, at + what.size())) ++n;
+  return n;
+}
+
+// Log lines the tests wait for (Shift-JIS, as the log is written).
+const std::string kInactiveLine = "非アクティブになりました";
+const std::string kActiveLine = "アクティブになりました";
+const std::string kGraphsBackLine = "グラフィックを復帰します";
+const std::string kLoadFailed = "がロードできませんでした";
+const std::string kShutDownLine = "ＣＯＭを終了";
+
+// twm with the one font every X server has, placing new windows where they ask.
+constexpr char kTwmSettings[] =
+    "TitleFont \"fixed\"\nResizeFont \"fixed\"\nMenuFont \"fixed\"\nIconFont \"fixed\"\n"
+    "IconManagerFont \"fixed\"\nRandomPlacement\nUsePPosition \"on\"\n";
+
+int g_x_error = 0;  // the last X error code the handler saw
+int RecordXError(Display*, XErrorEvent* e) {
+  g_x_error = e->error_code;
+  return 0;
+}
+
+// An X server of the test's own, optionally with twm on it, and a small window of the
+// test's that takes the focus away from the game.
+class Desktop {
+ public:
+  Desktop(bool framing_manager, const nltest::TempDir& dir) : server_(kDisplayWidth, kDisplayHeight) {
+    if (server_.name().empty()) return;
+    display_ = XOpenDisplay(server_.name().c_str());
+    if (display_ == nullptr) return;
+    XSetErrorHandler(RecordXError);
+    if (framing_manager) {
+      const std::string twm = nltest::FindOnPath("twm");
+      if (twm.empty()) return;
+      const std::string settings = dir.File("twmrc");
+      nltest::WriteFileBytes(settings, kTwmSettings);
+      manager_ = fork();
+      if (manager_ == 0) {
+        prctl(PR_SET_PDEATHSIG, SIGTERM);
+        setenv("DISPLAY", server_.name().c_str(), 1);
+        setenv("LC_ALL", "C", 1);
+        freopen("/dev/null", "w", stderr);
+        execl(twm.c_str(), "twm", "-f", settings.c_str(), static_cast<char*>(nullptr));
+        _exit(127);
+      }
+      if (!WaitUntil([&] { return ManagerRuns(); }, kStartTime)) return;
+    }
+    MakeFocusTaker();
+    ready_ = true;
+  }
+  ~Desktop() {
+    if (manager_ > 0) {
+      kill(manager_, SIGTERM);
+      waitpid(manager_, nullptr, 0);
+    }
+    if (display_ != nullptr) XCloseDisplay(display_);
+  }
+  bool ready() const { return ready_; }
+  const std::string& name() const { return server_.name(); }
+  Display* display() const { return display_; }
+
+  // The game's own window (by its title), 0 while there is none.
+  Window GameWindow() { return Find(DefaultRootWindow(display_), "NIGHTLOOM"); }
+
+  // The window's client area in root coordinates, and whether it shows.
+  struct Geometry {
+    int x = 0, y = 0, width = 0, height = 0;
+    bool viewable = false;
+    bool operator==(const Geometry&) const = default;
+  };
+  Geometry GeometryOf(Window w) {
+    XSync(display_, False);
+    Geometry g;
+    XWindowAttributes a;
+    g_x_error = 0;
+    if (!XGetWindowAttributes(display_, w, &a) || g_x_error != 0) return g;
+    Window child;
+    XTranslateCoordinates(display_, w, DefaultRootWindow(display_), 0, 0, &g.x, &g.y, &child);
+    g.width = a.width;
+    g.height = a.height;
+    g.viewable = a.map_state == IsViewable;
+    return g;
+  }
+
+  void TakeFocus() {
+    XSetInputFocus(display_, focus_taker_, RevertToPointerRoot, CurrentTime);
+    XSync(display_, False);
+  }
+  void GiveFocus(Window game) {
+    XSetInputFocus(display_, game, RevertToPointerRoot, CurrentTime);
+    XSync(display_, False);
+  }
+  // As a window manager's keyboard move or a script's would: the client asks for a place.
+  void Move(Window game, int x, int y) {
+    XMoveWindow(display_, game, x, y);
+    XSync(display_, False);
+  }
+  // The close button: the manager's (or anyone's) delete request.
+  void Close(Window game) {
+    XEvent e{};
+    e.xclient.type = ClientMessage;
+    e.xclient.window = game;
+    e.xclient.message_type = XInternAtom(display_, "WM_PROTOCOLS", False);
+    e.xclient.format = 32;
+    e.xclient.data.l[0] = static_cast<long>(XInternAtom(display_, "WM_DELETE_WINDOW", False));
+    e.xclient.data.l[1] = CurrentTime;
+    XSendEvent(display_, game, False, NoEventMask, &e);
+    XSync(display_, False);
+  }
+  // The whole display as 8-bit RGB, top row first.
+  std::vector<uint8_t> Screen() {
+    std::vector<uint8_t> rgb;
+    XImage* image =
+        XGetImage(display_, DefaultRootWindow(display_), 0, 0, kDisplayWidth, kDisplayHeight, AllPlanes, ZPixmap);
+    if (image == nullptr) return rgb;
+    for (int y = 0; y < kDisplayHeight; ++y)
+      for (int x = 0; x < kDisplayWidth; ++x) {
+        const unsigned long p = XGetPixel(image, x, y);
+        rgb.push_back(static_cast<uint8_t>(p >> 16));
+        rgb.push_back(static_cast<uint8_t>(p >> 8));
+        rgb.push_back(static_cast<uint8_t>(p));
+      }
+    XDestroyImage(image);
+    return rgb;
+  }
+
+ private:
+  // Another client holds the root's redirection: a window manager is at work.
+  bool ManagerRuns() {
+    g_x_error = 0;
+    XSelectInput(display_, DefaultRootWindow(display_), SubstructureRedirectMask);
+    XSync(display_, False);
+    const bool taken = g_x_error == BadAccess;
+    XSelectInput(display_, DefaultRootWindow(display_), NoEventMask);
+    XSync(display_, False);
+    return taken;
+  }
+  void MakeFocusTaker() {
+    Window root = DefaultRootWindow(display_);
+    focus_taker_ = XCreateSimpleWindow(display_, root, kDisplayWidth - 60, kDisplayHeight - 60, 40, 40, 0, 0, 0);
+    XSizeHints hints{};
+    hints.flags = USPosition | USSize;
+    hints.x = kDisplayWidth - 60;
+    hints.y = kDisplayHeight - 60;
+    hints.width = hints.height = 40;
+    XSetWMNormalHints(display_, focus_taker_, &hints);
+    XStoreName(display_, focus_taker_, "focus taker");
+    XMapWindow(display_, focus_taker_);
+    WaitUntil([&] { return GeometryOf(focus_taker_).viewable; }, kStartTime);
+  }
+  Window Find(Window w, const char* title) {
+    char* name = nullptr;
+    g_x_error = 0;
+    if (XFetchName(display_, w, &name) && name != nullptr) {
+      const bool match = std::string(name) == title;
+      XFree(name);
+      if (match) return w;
+    }
+    Window root = 0, parent = 0, *children = nullptr;
+    unsigned int n = 0;
+    if (!XQueryTree(display_, w, &root, &parent, &children, &n)) return 0;
+    Window found = 0;
+    for (unsigned int i = 0; i < n && found == 0; ++i) found = Find(children[i], title);
+    if (children != nullptr) XFree(children);
+    return found;
+  }
+
+  nltest::XvfbServer server_;
+  Display* display_ = nullptr;
+  pid_t manager_ = 0;
+  Window focus_taker_ = 0;
+  bool ready_ = false;
+};
+
+// The real game in a copy of the demo world, on the desktop's server, every frame captured.
+class Game {
+ public:
+  Game(const nltest::TempDir& dir, const std::map<int, int>& settings, const std::string& input)
+      : dir_(dir), data_(dir.File("data")), frames_(dir.File("frames")) {
+    std::filesystem::copy(NL_DATA_DIR, data_, std::filesystem::copy_options::recursive);
+    std::filesystem::create_directories(frames_);
+    // The settings file: a header line, then one integer a line.
+    std::istringstream in(nltest::ReadFileBytes(data_ + "/system/nlconfig.inf"));
+    std::string line, out;
+    for (int i = -1; std::getline(in, line); ++i) {
+      if (auto s = settings.find(i); s != settings.end()) line = " " + std::to_string(s->second) + " ";
+      out += line + "\n";
+    }
+    nltest::WriteFileBytes(data_ + "/system/nlconfig.inf", out);
+    if (!input.empty()) nltest::WriteFileBytes(dir.File("input.txt"), input);
+    input_ = !input.empty();
+  }
+  ~Game() {
+    if (pid_ > 0) {
+      kill(pid_, SIGKILL);
+      waitpid(pid_, nullptr, 0);
+    }
+  }
+
+  void Start(const std::string& display) {
+    pid_ = fork();
+    if (pid_ == 0) {
+      prctl(PR_SET_PDEATHSIG, SIGKILL);
+      if (chdir(data_.c_str()) != 0) _exit(120);
+      freopen("/dev/null", "w", stdout);
+      freopen(dir_.File("stderr.txt").c_str(), "w", stderr);
+      setenv("DISPLAY", display.c_str(), 1);
+      setenv("SDL_VIDEODRIVER", "x11", 1);
+      setenv("SDL_AUDIODRIVER", "dummy", 1);
+      unsetenv("NIGHTLOOM_CLOCK");
+      setenv("NIGHTLOOM_CAPTURE", frames_.c_str(), 1);
+      setenv("NIGHTLOOM_INSTANCE_LOCK", dir_.File("instance.lock").c_str(), 1);
+      if (input_) setenv("NIGHTLOOM_INPUT", dir_.File("input.txt").c_str(), 1);
+      execl(NL_GAME_PROGRAM, NL_GAME_PROGRAM, static_cast<char*>(nullptr));
+      _exit(121);
+    }
+  }
+  // The exit status once the program ends within the limit; nullopt while it runs on.
+  std::optional<int> Exit(int64_t limit) {
+    int status = 0;
+    if (!WaitUntil([&] { return waitpid(pid_, &status, WNOHANG) == pid_; }, limit)) return std::nullopt;
+    pid_ = 0;
+    return WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
+  }
+  void Signal(int signal) { kill(pid_, signal); }
+
+  std::string Log() const { return nltest::ReadFileBytes(data_ + "/AppLog.txt"); }
+  size_t LogCount(const std::string& text) const { return Occurrences(Log(), text); }
+  // Lines whose message (after the time stamp and the indent) is exactly `message`.
+  size_t LineCount(const std::string& message) const {
+    std::istringstream in(Log());
+    size_t n = 0;
+    for (std::string line; std::getline(in, line);) {
+      const size_t colon = line.find(':');
+      if (colon == std::string::npos) continue;
+      const size_t text = line.find_first_not_of('\t', colon + 1);
+      if (text != std::string::npos && line.compare(text, std::string::npos, message) == 0) ++n;
+    }
+    return n;
+  }
+  // The number of the last frame captured, 0 before the first.
+  int LastFrame() const {
+    int last = 0;
+    std::error_code ec;
+    for (const auto& f : std::filesystem::directory_iterator(frames_, ec)) {
+      const std::string name = f.path().filename().string();
+      if (name.rfind("frame-", 0) == 0) last = std::max(last, std::atoi(name.c_str() + 6));
+    }
+    return last;
+  }
+  bool WaitForFrame(int n, int64_t limit) const { return WaitUntil([&] { return LastFrame() >= n; }, limit); }
+  // A captured frame, read again until it is whole.
+  std::optional<nltest::Png> Frame(int n) const {
+    char name[32];
+    std::snprintf(name, sizeof name, "/frame-%06d.png", n);
+    std::optional<nltest::Png> png;
+    WaitUntil([&] { return (png = nltest::ReadPng(frames_ + name)).has_value(); }, 5000);
+    return png;
+  }
+
+ private:
+  const nltest::TempDir& dir_;
+  const std::string data_, frames_;
+  bool input_ = false;
+  pid_t pid_ = 0;
+};
+
+struct Manager {
+  const char* name;
+  bool framing;
+};
+
+std::string Describe(const ::testing::TestParamInfo<Manager>& info) { return info.param.name; }
+void PrintTo(const Manager& m, std::ostream* out) { *out << m.name; }
+
+class DesktopTest : public ::testing::TestWithParam<Manager> {
+ protected:
+  void SetUp() override {
+    if (GetParam().framing && nltest::FindOnPath("twm").empty()) GTEST_SKIP() << "twm is not installed";
+    desktop_.emplace(GetParam().framing, dir_);
+    if (desktop_->name().empty()) GTEST_SKIP() << "no Xvfb to run the game on";
+    ASSERT_TRUE(desktop_->ready()) << "the desktop did not come up";
+  }
+  // Starts the game and waits for its window and its first frames (active by then).
+  Window StartGame(Game& game, int frames) {
+    game.Start(desktop_->name());
+    Window w = 0;
+    EXPECT_TRUE(WaitUntil([&] { return (w = desktop_->GameWindow()) != 0 && game.LastFrame() >= frames; },
+                          kStartTime))
+        << "the game's window and its frame " << frames;
+    return w;
+  }
+  // The focus goes to the test's window; true once the game has seen it.
+  bool FocusAway(Game& game) {
+    const size_t seen = game.LineCount(kInactiveLine);
+    desktop_->TakeFocus();
+    return WaitUntil([&] { return game.LineCount(kInactiveLine) > seen; }, kEventTime);
+  }
+  bool FocusBack(Game& game, Window w) {
+    const size_t seen = game.LineCount(kActiveLine);
+    desktop_->GiveFocus(w);
+    return WaitUntil([&] { return game.LineCount(kActiveLine) > seen; }, kEventTime);
+  }
+  // Moves the game's window by (dx, dy) and waits until the server has it there.
+  bool MoveBy(Window w, int dx, int dy) {
+    const Desktop::Geometry before = desktop_->GeometryOf(w);
+    desktop_->Move(w, before.x + dx, before.y + dy);
+    return WaitUntil(
+        [&] {
+          const Desktop::Geometry now = desktop_->GeometryOf(w);
+          return now.x != before.x || now.y != before.y;
+        },
+        kEventTime);
+  }
+
+  nltest::TempDir dir_;
+  std::optional<Desktop> desktop_;
+};
+
+INSTANTIATE_TEST_SUITE_P(Managers, DesktopTest,
+                         ::testing::Values(Manager{"Bare", false}, Manager{"Twm", true}), Describe);
+
+// In window mode a move while another program has the focus is handled inside the pump
+// that reads it, and waits there for the application to be active again: that wait must
+// see the activation (the game draws on) and the close button (it ends at once).
+TEST_P(DesktopTest, AWindowMovedWhileInactiveResumesWhenFocusedAndEndsWhenClosed) {
+  Game game(dir_, {{0, 1}}, "");
+  const Window w = StartGame(game, 20);
+  ASSERT_NE(w, 0u);
+  ASSERT_TRUE(FocusAway(game));
+  ASSERT_TRUE(MoveBy(w, 40, 30));
+  ASSERT_TRUE(FocusBack(game, w)) << "the activation after the move reached the game";
+  const int resumed = game.LastFrame();
+  EXPECT_TRUE(game.WaitForFrame(resumed + 20, kEventTime)) << "the game draws on after frame " << resumed;
+
+  // Moved again in the background, then closed there.
+  ASSERT_TRUE(FocusAway(game));
+  ASSERT_TRUE(MoveBy(w, -20, -10));
+  desktop_->Close(w);
+  EXPECT_EQ(game.Exit(kEventTime), std::optional<int>(0)) << "the close button ends the waiting game";
+  EXPECT_EQ(game.LogCount(kShutDownLine), 1u);
+}
+
+// The end request of SIGTERM reaches a game that waits inside its move handler.
+TEST_P(DesktopTest, AWindowMovedWhileInactiveEndsOnTheEndRequest) {
+  Game game(dir_, {{0, 1}}, "");
+  const Window w = StartGame(game, 20);
+  ASSERT_NE(w, 0u);
+  ASSERT_TRUE(FocusAway(game));
+  ASSERT_TRUE(MoveBy(w, 40, 30));
+  game.Signal(SIGTERM);
+  EXPECT_EQ(game.Exit(kEventTime), std::optional<int>(0));
+  EXPECT_EQ(game.LogCount(kShutDownLine), 1u);
+}
+
+}  // namespace
