@@ -330,13 +330,26 @@ struct Manager {
 std::string Describe(const ::testing::TestParamInfo<Manager>& info) { return info.param.name; }
 void PrintTo(const Manager& m, std::ostream* out) { *out << m.name; }
 
-class DesktopTest : public ::testing::TestWithParam<Manager> {
+class OnDesktop : public ::testing::Test {
  protected:
-  void SetUp() override {
-    if (GetParam().framing && nltest::FindOnPath("twm").empty()) GTEST_SKIP() << "twm is not installed";
-    desktop_.emplace(GetParam().framing, dir_);
+  void Up(bool framing) {
+    if (framing && nltest::FindOnPath("twm").empty()) GTEST_SKIP() << "twm is not installed";
+    desktop_.emplace(framing, dir_);
     if (desktop_->name().empty()) GTEST_SKIP() << "no Xvfb to run the game on";
     ASSERT_TRUE(desktop_->ready()) << "the desktop did not come up";
+  }
+  // NL_DESKTOP_KEEP=DIR keeps each case's frames and log in DIR/<case>/ to look at.
+  void TearDown() override {
+    const char* keep = std::getenv("NL_DESKTOP_KEEP");
+    if (keep == nullptr) return;
+    std::string name = ::testing::UnitTest::GetInstance()->current_test_info()->name();
+    for (char& c : name) c = c == '/' ? '-' : c;
+    const std::string to = std::string(keep) + "/" + name;
+    std::error_code ec;
+    std::filesystem::remove_all(to, ec);
+    std::filesystem::create_directories(to, ec);
+    std::filesystem::copy(dir_.File("frames"), to + "/frames", std::filesystem::copy_options::recursive, ec);
+    std::filesystem::copy(dir_.File("data/AppLog.txt"), to + "/AppLog.txt", ec);
   }
   // Starts the game and waits for its window and its first frames (active by then).
   Window StartGame(Game& game, int frames) {
@@ -372,6 +385,11 @@ class DesktopTest : public ::testing::TestWithParam<Manager> {
 
   nltest::TempDir dir_;
   std::optional<Desktop> desktop_;
+};
+
+class DesktopTest : public OnDesktop, public ::testing::WithParamInterface<Manager> {
+ protected:
+  void SetUp() override { Up(GetParam().framing); }
 };
 
 INSTANTIATE_TEST_SUITE_P(Managers, DesktopTest,
@@ -411,3 +429,54 @@ TEST_P(DesktopTest, AWindowMovedWhileInactiveEndsOnTheEndRequest) {
 }
 
 }  // namespace
+
+// The demo's start: the title's menu, NEW_GAME, the prologue skipped with decide + W; the
+// town is entered about frame 100 and the party then stands by the gate.
+constexpr char kIntoTheTown[] =
+    "60 down pad:1\n61 up pad:1\n70 down Up\n71 up Up\n80 down pad:1\n81 up pad:1\n90 down pad:1 W\n"
+    "92 up pad:1 W\n";
+// Every character's head is this colour (the field pictures' skin), 24 to 56 pixels of it
+// as the character faces; nothing else in the town has it.
+constexpr Rgb kSkin{240, 200, 160};
+constexpr int kHeadPixelsAtLeast = 24;
+
+struct Row {
+  const char* name;
+  int hardware_3d;  // settings entry 2
+};
+std::string DescribeRow(const ::testing::TestParamInfo<Row>& info) { return info.param.name; }
+void PrintTo(const Row& r, std::ostream* out) { *out << r.name; }
+
+class FullScreenTest : public OnDesktop, public ::testing::WithParamInterface<Row> {
+ protected:
+  void SetUp() override { Up(false); }
+};
+
+INSTANTIATE_TEST_SUITE_P(Rows, FullScreenTest, ::testing::Values(Row{"DirectDraw", 0}, Row{"Direct3D", 1}),
+                         DescribeRow);
+
+// In full screen a focus change loses the device: every picture comes back afterwards,
+// the character sheet too, which was loaded from a temporary file deleted at once.
+TEST_P(FullScreenTest, AfterAFocusChangeTheTownsCharactersAreDrawnAgain) {
+  Game game(dir_, {{0, 0}, {2, GetParam().hardware_3d}}, kIntoTheTown);
+  const Window w = StartGame(game, 150);
+  ASSERT_NE(w, 0u);
+  const auto before = game.Frame(150);
+  ASSERT_TRUE(before);
+  const int heads = nltest::CountNear(*before, kSkin);
+  ASSERT_GE(heads, 2 * kHeadPixelsAtLeast) << "the player and the townsman in the town";
+
+  const size_t restores = game.LineCount(kGraphsBackLine);
+  ASSERT_TRUE(FocusAway(game));
+  ASSERT_TRUE(FocusBack(game, w));
+  ASSERT_TRUE(WaitUntil([&] { return game.LineCount(kGraphsBackLine) > restores; }, kEventTime))
+      << "the device was rebuilt and the graphs restored";
+  const int back = game.LastFrame() + 10;
+  ASSERT_TRUE(game.WaitForFrame(back, kEventTime));
+  const auto after = game.Frame(back);
+  ASSERT_TRUE(after);
+  EXPECT_GE(nltest::CountNear(*after, kSkin), 2 * kHeadPixelsAtLeast) << "frame " << back;
+  EXPECT_EQ(game.LogCount(kLoadFailed), 0u) << "no graph failed to load again";
+  game.Signal(SIGTERM);
+  EXPECT_EQ(game.Exit(kEventTime), std::optional<int>(0));
+}
