@@ -26,6 +26,7 @@
 #include <X11/Xatom.h>
 #include <X11/Xlib.h>
 #include <X11/Xutil.h>
+#include <X11/extensions/XTest.h>
 
 namespace {
 
@@ -162,6 +163,11 @@ class Desktop {
     e.xclient.data.l[0] = static_cast<long>(XInternAtom(display_, "WM_DELETE_WINDOW", False));
     e.xclient.data.l[1] = CurrentTime;
     XSendEvent(display_, game, False, NoEventMask, &e);
+    XSync(display_, False);
+  }
+  // A real key press on the keyboard, as a player's (it goes where the focus is).
+  void Key(KeySym key, bool down) {
+    XTestFakeKeyEvent(display_, XKeysymToKeycode(display_, key), down ? True : False, CurrentTime);
     XSync(display_, False);
   }
   // The whole display as 8-bit RGB, top row first.
@@ -431,14 +437,26 @@ TEST_P(DesktopTest, AWindowMovedWhileInactiveEndsOnTheEndRequest) {
 }  // namespace
 
 // The demo's start: the title's menu, NEW_GAME, the prologue skipped with decide + W; the
-// town is entered about frame 100 and the party then stands by the gate.
+// town is entered about frame 100, and three steps up (frames 104-126) the player stands
+// below the townsman, facing him.
 constexpr char kIntoTheTown[] =
     "60 down pad:1\n61 up pad:1\n70 down Up\n71 up Up\n80 down pad:1\n81 up pad:1\n90 down pad:1 W\n"
-    "92 up pad:1 W\n";
+    "92 up pad:1 W\n104 down Up\n126 up Up\n";
 // Every character's head is this colour (the field pictures' skin), 24 to 56 pixels of it
 // as the character faces; nothing else in the town has it.
 constexpr Rgb kSkin{240, 200, 160};
 constexpr int kHeadPixelsAtLeast = 24;
+constexpr Rgb kTownGround{40, 36, 72};
+
+// The message window's pixels: deep blue (its shades differ between the rows, which blend
+// its background differently); nothing in the town is that blue.
+int MessageBluePixels(const nltest::Png& png) {
+  int n = 0;
+  for (size_t i = 0; i + 2 < png.rgb.size(); i += 3) {
+    if (png.rgb[i + 2] >= 100 && png.rgb[i] < 64 && png.rgb[i + 1] < 64) ++n;
+  }
+  return n;
+}
 
 struct Row {
   const char* name;
@@ -456,26 +474,56 @@ INSTANTIATE_TEST_SUITE_P(Rows, FullScreenTest, ::testing::Values(Row{"DirectDraw
                          DescribeRow);
 
 // In full screen a focus change loses the device: every picture comes back afterwards,
-// the character sheet too, which was loaded from a temporary file deleted at once.
-TEST_P(FullScreenTest, AfterAFocusChangeTheTownsCharactersAreDrawnAgain) {
+// the character sheet too, which was loaded from a temporary file deleted at once, and the
+// copy of the screen a message is shown over.
+TEST_P(FullScreenTest, AfterFocusChangesTheTownsCharactersAndAMessagesBackgroundAreDrawnAgain) {
   Game game(dir_, {{0, 0}, {2, GetParam().hardware_3d}}, kIntoTheTown);
   const Window w = StartGame(game, 150);
   ASSERT_NE(w, 0u);
-  const auto before = game.Frame(150);
-  ASSERT_TRUE(before);
-  const int heads = nltest::CountNear(*before, kSkin);
-  ASSERT_GE(heads, 2 * kHeadPixelsAtLeast) << "the player and the townsman in the town";
+  const auto town = game.Frame(150);
+  ASSERT_TRUE(town);
+  ASSERT_GE(nltest::CountNear(*town, kSkin), 2 * kHeadPixelsAtLeast) << "the player and the townsman";
+  ASSERT_GT(nltest::CountNear(*town, kTownGround), 240 * 100);
 
-  const size_t restores = game.LineCount(kGraphsBackLine);
-  ASSERT_TRUE(FocusAway(game));
-  ASSERT_TRUE(FocusBack(game, w));
-  ASSERT_TRUE(WaitUntil([&] { return game.LineCount(kGraphsBackLine) > restores; }, kEventTime))
-      << "the device was rebuilt and the graphs restored";
-  const int back = game.LastFrame() + 10;
-  ASSERT_TRUE(game.WaitForFrame(back, kEventTime));
-  const auto after = game.Frame(back);
-  ASSERT_TRUE(after);
-  EXPECT_GE(nltest::CountNear(*after, kSkin), 2 * kHeadPixelsAtLeast) << "frame " << back;
+  // The frame drawn 10 frames after the device came back from a focus change.
+  const auto after_focus_change = [&]() -> std::optional<nltest::Png> {
+    const size_t restores = game.LineCount(kGraphsBackLine);
+    if (!FocusAway(game) || !FocusBack(game, w)) return std::nullopt;
+    if (!WaitUntil([&] { return game.LineCount(kGraphsBackLine) > restores; }, kEventTime)) return std::nullopt;
+    const int n = game.LastFrame() + 10;
+    if (!game.WaitForFrame(n, kEventTime)) return std::nullopt;
+    return game.Frame(n);
+  };
+  const auto back = after_focus_change();
+  ASSERT_TRUE(back) << "the device was rebuilt and the game drew on";
+  EXPECT_GE(nltest::CountNear(*back, kSkin), 2 * kHeadPixelsAtLeast);
+  EXPECT_GT(nltest::CountNear(*back, kTownGround), 240 * 100);
+
+  // X talks to the townsman: his message over a copy of the field.
+  desktop_->Key(XK_x, true);
+  const int pressed = game.LastFrame();
+  ASSERT_TRUE(game.WaitForFrame(pressed + 3, kEventTime));
+  desktop_->Key(XK_x, false);
+  int shown = 0;
+  ASSERT_TRUE(WaitUntil(
+      [&] {
+        const int n = game.LastFrame();
+        const auto f = n > pressed ? game.Frame(n) : std::nullopt;
+        shown = n;
+        return f && MessageBluePixels(*f) > 240 * 40;
+      },
+      kEventTime))
+      << "the message window";
+  const auto message = game.Frame(shown);
+  ASSERT_TRUE(message);
+  const int ground = nltest::CountNear(*message, kTownGround);
+  ASSERT_GT(ground, 240 * 60) << "the town around the message";
+  const auto message_back = after_focus_change();
+  ASSERT_TRUE(message_back);
+  EXPECT_GT(MessageBluePixels(*message_back), 240 * 40);
+  EXPECT_EQ(nltest::CountNear(*message_back, kTownGround), ground) << "the copy of the field behind the message";
+  EXPECT_GE(nltest::CountNear(*message_back, kSkin), 2 * kHeadPixelsAtLeast);
+
   EXPECT_EQ(game.LogCount(kLoadFailed), 0u) << "no graph failed to load again";
   game.Signal(SIGTERM);
   EXPECT_EQ(game.Exit(kEventTime), std::optional<int>(0));
