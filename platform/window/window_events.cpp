@@ -61,9 +61,14 @@ void TranslateWindowEvent(const SDL_WindowEvent& e) {
     case SDL_WINDOWEVENT_CLOSE: UserClose(w); break;
     case SDL_WINDOWEVENT_FOCUS_GAINED: UserFocus(w, true); break;
     case SDL_WINDOWEVENT_FOCUS_LOST: UserFocus(w, false); break;
-    // A full-screen SDL window covers its display, whatever size the window has.
+    // A full-screen SDL window covers its display, whatever size the window has; it only
+    // has to start at the display's corner.
     case SDL_WINDOWEVENT_MOVED:
-      if (!CoversDisplay(w)) UserMove(w, e.data1, e.data2);
+      if (CoversDisplay(w)) {
+        internal::FullScreenMoved(w, e.data1, e.data2);
+      } else {
+        UserMove(w, e.data1, e.data2);
+      }
       break;
     case SDL_WINDOWEVENT_SIZE_CHANGED:
       if (!CoversDisplay(w)) UserResize(w, e.data1, e.data2, false);

@@ -11,10 +11,12 @@
 
 #include <cstdio>
 #include <cstdlib>
+#include <algorithm>
 #include <filesystem>
 #include <functional>
 #include <map>
 #include <optional>
+#include <ostream>
 #include <sstream>
 #include <string>
 #include <vector>
@@ -125,6 +127,9 @@ class Desktop {
     int x = 0, y = 0, width = 0, height = 0;
     bool viewable = false;
     bool operator==(const Geometry&) const = default;
+    friend std::ostream& operator<<(std::ostream& out, const Geometry& g) {
+      return out << g.width << "x" << g.height << "+" << g.x << "+" << g.y << (g.viewable ? " shown" : " hidden");
+    }
   };
   Geometry GeometryOf(Window w) {
     XSync(display_, False);
@@ -525,6 +530,49 @@ TEST_P(FullScreenTest, AfterFocusChangesTheTownsCharactersAndAMessagesBackground
   EXPECT_GE(nltest::CountNear(*message_back, kSkin), 2 * kHeadPixelsAtLeast);
 
   EXPECT_EQ(game.LogCount(kLoadFailed), 0u) << "no graph failed to load again";
+  game.Signal(SIGTERM);
+  EXPECT_EQ(game.Exit(kEventTime), std::optional<int>(0));
+}
+
+class FullScreenPlaceTest : public OnDesktop, public ::testing::WithParamInterface<Manager> {
+ protected:
+  void SetUp() override { Up(GetParam().framing); }
+  // Where the game's window is and what the display shows, against the frame it shows:
+  // the whole display, each pixel of the 320 x 240 frame a 2 x 2 block from the corner.
+  void ExpectCoversTheDisplay(Game& game, Window w) {
+    EXPECT_EQ(desktop_->GeometryOf(w), (Desktop::Geometry{0, 0, kDisplayWidth, kDisplayHeight, true}));
+    const auto shown = game.Frame(game.LastFrame());
+    ASSERT_TRUE(shown);
+    const std::vector<uint8_t> screen = desktop_->Screen();
+    ASSERT_EQ(screen.size(), size_t{kDisplayWidth} * kDisplayHeight * 3);
+    int differ = 0, first = -1;
+    for (int y = 0; y < kDisplayHeight; ++y)
+      for (int x = 0; x < kDisplayWidth; ++x) {
+        const size_t at = (size_t(y) * kDisplayWidth + x) * 3, from = (size_t(y / 2) * 320 + x / 2) * 3;
+        if (std::equal(&screen[at], &screen[at] + 3, &shown->rgb[from])) continue;
+        if (differ++ == 0) first = y * kDisplayWidth + x;
+      }
+    EXPECT_EQ(differ, 0) << "first at (" << first % kDisplayWidth << ", " << first / kDisplayWidth << ")";
+  }
+};
+
+INSTANTIATE_TEST_SUITE_P(Managers, FullScreenPlaceTest,
+                         ::testing::Values(Manager{"Bare", false}, Manager{"Twm", true}), Describe);
+
+// Full screen covers the display from its corner, with or without a manager's frame, and
+// again after the device came back from a focus change. The picture is looked at while
+// another window has the focus, when the game shows its last frame and draws no other.
+TEST_P(FullScreenPlaceTest, FullScreenCoversTheDisplayFromItsCorner) {
+  Game game(dir_, {{0, 0}, {1, 1}}, "");
+  const Window w = StartGame(game, 30);
+  ASSERT_NE(w, 0u);
+  ASSERT_TRUE(FocusAway(game));
+  ExpectCoversTheDisplay(game, w);
+  ASSERT_TRUE(FocusBack(game, w));
+  const int back = game.LastFrame();
+  ASSERT_TRUE(game.WaitForFrame(back + 10, kEventTime));
+  ASSERT_TRUE(FocusAway(game));
+  ExpectCoversTheDisplay(game, w);
   game.Signal(SIGTERM);
   EXPECT_EQ(game.Exit(kEventTime), std::optional<int>(0));
 }
