@@ -32,6 +32,7 @@
 #include "vexal/app/timing.h"
 #include "vexal/app/window_mode.h"
 #include "vexal/graphics/drawing/graphics_seam.h"
+#include "vexal/graphics/graphs/graph_manage.h"
 #include "vexal/graphics/graphs/graph_table.h"
 
 namespace game {
@@ -121,6 +122,7 @@ int InitGame() {
     return -1;
   }
   vexal::SetDrawTarget(vexal::kBackScreen);
+  vexal::SetGraphRestoreHandler(RestoreGraphsWithCharacterSheet);
   TheBitmapFont.LoadBitmapFont(ConfiguredFontSheet(config));
   TheScrollLockLamp.LampInit();
 

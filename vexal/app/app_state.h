@@ -28,6 +28,8 @@ struct AppStateRecord {
   int32_t WindowDestroyed = 0;  // the window's destruction was handled
   int32_t ActiveFlag = 0;       // 1: the application is active
   int32_t RestorePending = 0;   // full-screen surfaces must be rebuilt on re-activation
+  int32_t ScreenRebuilding = 0; // a screen rebuild is running (its waits pump messages)
+  int32_t RebuildAgain = 0;     // a desktop change came during a rebuild: 1 rebuild once more
   int32_t CursorVisible = 0;    // the window-mode style (visible cursor) is applied
 
   // Timer choice.

@@ -23,7 +23,7 @@ void PostCloseOnce() {
 
 // The screen after the device was lost. The input device is ended before the DirectDraw
 // device on re-activation and after it on a desktop change.
-void RebuildScreen(bool input_first) {
+void RebuildScreenSteps(bool input_first) {
   ReleaseDirect3D();
   DeleteMaskBuffer();
   ReleaseMainSurfaces();
@@ -45,6 +45,23 @@ void RebuildScreen(bool input_first) {
   RestoreMaskBuffer();
 }
 
+// A rebuild's own waits pump messages, so the focus can go and come back, or the desktop
+// change, while it runs: that asks for another rebuild once this one is done, never for
+// one inside it.
+void RebuildScreen(bool input_first) {
+  if (AppState.ScreenRebuilding) {
+    if (!input_first) AppState.RebuildAgain = 1;
+    return;
+  }
+  AppState.ScreenRebuilding = 1;
+  RebuildScreenSteps(input_first);
+  AppState.ScreenRebuilding = 0;
+  if (AppState.RebuildAgain) {
+    AppState.RebuildAgain = 0;
+    if (!AppState.QuitFlag) RebuildScreen(false);
+  }
+}
+
 void OnActivate(int32_t active) {
   AppState.ActiveFlag = active;
   if (!active) {
@@ -59,9 +76,12 @@ void OnActivate(int32_t active) {
     return;
   }
   LogWrite("アクティブになりました\n");
-  if (!AppState.WindowMode && AppState.RestorePending && AppState.LibraryInitialised) {
-    RebuildScreen(true);
+  if (AppState.WindowMode || !AppState.LibraryInitialised || AppState.ScreenRebuilding) return;
+  // Cleared first: a switch away during the rebuild sets it again, and the rebuild is made
+  // once more if the application is active by then.
+  while (AppState.RestorePending && AppState.ActiveFlag && !AppState.QuitFlag) {
     AppState.RestorePending = 0;
+    RebuildScreen(true);
   }
 }
 

@@ -8,6 +8,7 @@
 #include "vexal/app/log_file.h"
 #include "vexal/app/window_access.h"
 #include "vexal/graphics/drawing/draw_backend_table.h"
+#include "vexal/graphics/drawing/draw_target.h"
 #include "vexal/graphics/drawing/graphics_seam.h"
 #include "vexal/graphics/fonts/font_table.h"
 #include "vexal/graphics/graphs/graph_table.h"
@@ -120,6 +121,8 @@ int SetDrawTargetCore(int screen, bool may_fall_back) {
     if (may_fall_back) SetDrawTargetCore(old, false);
     return 0;
   }
+  // Drawn on from now, a graph no longer holds the screen copy it kept.
+  if (GraphRecord* target = GetGraphRecord(screen); target != nullptr) target->ScreenCopy = KeptScreenCopy{};
   int w = 0, h = 0;
   GetGraphDimensions(screen, &w, &h);
   const bool same_size = w == DrawState.TargetWidth && h == DrawState.TargetHeight;
@@ -213,7 +216,10 @@ int CopyScreenToGraph(int x1, int y1, int x2, int y2, int graph, int flag) {
   WaitActiveAndRestore();
   EndPending3DScene();
   const int row = record->Row == kD3DRow && Direct3DAvailable() ? kD3DRow : kDDrawRow;
-  return GetDrawBackendRow(row).CopyScreenToGraph(x1, y1, x2, y2, record, flag);
+  const int result = GetDrawBackendRow(row).CopyScreenToGraph(x1, y1, x2, y2, record, flag);
+  // No file can give this picture back after a device loss: the graph keeps it.
+  if (result == 0 && record->FileName.empty()) KeepScreenCopy(x1, y1, flag, record);
+  return result;
 }
 
 int SetGraphSuspend(int flag) {
