@@ -4,6 +4,8 @@
 #include <cstdio>
 #include <ctime>
 #include <memory>
+#include <optional>
+#include <string>
 
 #include "game/codec/lz_codec.h"
 #include "game/data/game_flags.h"
@@ -52,6 +54,19 @@ bool ReadWholeFile(std::string_view path, std::vector<uint8_t>* bytes) {
 
 bool RenameOver(std::string_view from, std::string_view to) {
   return std::rename(plat::fs::HostPath(from).c_str(), plat::fs::HostPath(to).c_str()) == 0;
+}
+
+// The one rule a slot is held to when it is written and when it is read, so that a save
+// the game writes is one it loads: the layout parses whole, every field the game indexes
+// with in range, and the field can enter the map the party stands on. Fills scratch and
+// flag_words from the layout and opens that map; empty when the slot loads, else why not.
+std::string WhyNotLoadable(std::span<const uint8_t> layout, GameData* scratch,
+                           std::array<uint32_t, kGameFlagWordCount>* flag_words, std::optional<MapEntry>* map) {
+  if (!ParseSaveLayout(layout, scratch, flag_words)) return "a damaged save";
+  const uint32_t area = scratch->LongJumpPoints[kSavedPositionPoint].area;
+  *map = TheField.OpenMap(static_cast<int>(area));
+  if (!*map) return "map " + std::to_string(area) + " cannot be entered";
+  return {};
 }
 
 }  // namespace
@@ -125,6 +140,17 @@ int GameData::SaveGame(int slot) {
   };
 
   const std::vector<uint8_t> layout = BuildSaveLayout(*this, noise, GameRandomUpTo(kMaxTrailingNoise));
+  {
+    // A slot the load would refuse is not written: the one it would replace is kept.
+    auto scratch = std::make_unique<GameData>(*this);
+    std::array<uint32_t, kGameFlagWordCount> flag_words{};
+    std::optional<MapEntry> map;
+    const std::string why = WhyNotLoadable(layout, scratch.get(), &flag_words, &map);
+    if (!why.empty()) {
+      vexal::LogWriteFmt("save: slot %d refused: %s", slot, why.c_str());
+      return fail();
+    }
+  }
   if (!WriteWholeFile(kUnpackedSaveFile, layout)) return fail();
   const int packed = PackFile(kUnpackedSaveFile, slot_new, kPackFileModePack);
   plat::fs::DeleteFile(kUnpackedSaveFile);
@@ -184,15 +210,11 @@ int GameData::LoadGame(int slot) {
 
   auto scratch = std::make_unique<GameData>(*this);
   std::array<uint32_t, kGameFlagWordCount> flag_words{};
-  if (!ParseSaveLayout(layout, scratch.get(), &flag_words)) {
-    vexal::LogWriteFmt("load: slot %d refused: a damaged save", slot);
-    ShowGamePopup(kLoadMissingMessage);
-    return -1;
-  }
-  // A save that names a map the field cannot enter would leave the party in the dark.
-  const uint32_t area = scratch->LongJumpPoints[kSavedPositionPoint].area;
-  if (!TheField.CanEnterMap(static_cast<int>(area))) {
-    vexal::LogWriteFmt("load: slot %d refused: map %u cannot be entered", slot, area);
+  // The map is opened before anything is taken, so the party is never left nowhere.
+  std::optional<MapEntry> map;
+  const std::string why = WhyNotLoadable(layout, scratch.get(), &flag_words, &map);
+  if (!why.empty()) {
+    vexal::LogWriteFmt("load: slot %d refused: %s", slot, why.c_str());
     ShowGamePopup(kLoadMissingMessage);
     return -1;
   }
@@ -210,7 +232,7 @@ int GameData::LoadGame(int slot) {
 
   ThePlayTimer.StartPlayTimer(Scalars[kScalarSavedSeconds]);
   const LongJumpPoint& saved = LongJumpPoints[kSavedPositionPoint];
-  TheField.EnterMap(static_cast<int>(saved.area), saved.x, saved.y, 0);
+  TheField.EnterMap(std::move(*map), saved.x, saved.y, 0);
   TheField.UpdateEventPages(1);
   return 0;
 }

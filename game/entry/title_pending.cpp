@@ -2,19 +2,21 @@
 #include "game/entry/title_pending.h"
 
 #include "game/entry/frame_loop.h"
-#include "game/field/field_map.h"
 #include "game/field/field_screens.h"
 
 namespace game::title_pending {
 
 CallRecord Calls;  // what the stand-ins were asked
 
-void EnterMap(int map, int x, int y, int direction) {
-  ++Calls.map_entries;
-  Calls.last_map = {map, x, y, direction};
-  // A new game on the map last played must load its pages again.
+std::optional<MapEntry> OpenMap(int map) {
   ForgetFieldMap();
-  TheField.EnterMap(map, x, y, direction);
+  return TheField.OpenMap(map);
+}
+
+void EnterMap(MapEntry entry, int x, int y, int direction) {
+  ++Calls.map_entries;
+  Calls.last_map = {entry.map, x, y, direction};
+  TheField.EnterMap(std::move(entry), x, y, direction);
 }
 
 void ResetCalls() {

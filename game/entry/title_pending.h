@@ -2,6 +2,9 @@
 #pragma once
 
 #include <array>
+#include <optional>
+
+#include "game/field/field_map.h"
 
 namespace game {
 
@@ -15,9 +18,13 @@ struct CallRecord {
 };
 extern CallRecord Calls;
 
-// The field enters map n with the player at (x, y) facing direction (forgetting the map
-// last played), which arms the screen break. Counted for tests.
-void EnterMap(int map, int x, int y, int direction);
+// Map n read afresh for a new game: the map last played is forgotten first, so a new
+// game on it takes its pages again. Empty when the field cannot enter it.
+std::optional<MapEntry> OpenMap(int map);
+
+// The field enters the opened map with the player at (x, y) facing direction, which arms
+// the screen break. Counted for tests.
+void EnterMap(MapEntry entry, int x, int y, int direction);
 
 // Back to the state at load, for tests.
 void ResetCalls();

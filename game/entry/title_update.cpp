@@ -1,6 +1,7 @@
 // The title's answer to the buttons, state by state.
 #include "game/data/game_data.h"
 #include "game/data/play_timer.h"
+#include "game/data/save_game.h"
 #include "game/data/sound_table.h"
 #include "game/entry/frame_loop.h"
 #include "game/entry/screen_wipe.h"
@@ -9,6 +10,7 @@
 #include "game/input/key_cast.h"
 #include "game/menu/field_menu.h"
 #include "music/music_manager.h"
+#include "vexal/app/log_file.h"
 
 namespace game {
 
@@ -104,10 +106,20 @@ void TitleScreen::UpdateMenu() {
 }
 
 void TitleScreen::StartNewGame() {
+  // A first map the field cannot read would leave the party nowhere, and every save made
+  // there refused on load: the new game is refused instead and the title keeps its menu.
+  std::optional<MapEntry> first = title_pending::OpenMap(kFirstMap);
+  if (!first) {
+    vexal::LogWriteFmt("new game refused: map %d cannot be entered", kFirstMap);
+    PlaySound(kTitleRefusedSound);
+    ShowGamePopup(kLoadMissingMessage);
+    state_ = kTitleMenu;
+    return;
+  }
   PlayWipe();
   HandOver(MODE_FIELD);
   TheGameData().NewGame();
-  title_pending::EnterMap(kFirstMap, kFirstMapX, kFirstMapY, kFirstMapDirection);
+  title_pending::EnterMap(std::move(*first), kFirstMapX, kFirstMapY, kFirstMapDirection);
   ThePlayTimer.StartPlayTimer(0);
 }
 

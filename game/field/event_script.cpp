@@ -2,6 +2,7 @@
 
 #include <cstdlib>
 #include <cstring>
+#include <optional>
 #include <string>
 
 #include "game/data/game_data.h"
@@ -22,6 +23,7 @@ EventScriptHooks hooks;
 constexpr int kCardCount = 7;
 constexpr int kPictureCount = 8;
 constexpr int kSongCount = 50;
+constexpr int kWarpRefusedSound = 4;  // the refusal buzz
 
 constexpr const char* kCardNames[kCardCount] = {"グリーンIDカード", "レッドIDカード", "イエローIDカード", "ブルーIDカード",
                                                 "シルバーIDカード", "ゴールドIDカード", "マスターIDカード"};
@@ -219,16 +221,24 @@ bool EventScript::RunCommand(std::string_view line, bool& repage) {
       ShowScriptMessage();
       return true;
     case 20: {
-      RedrawField();
-      PlayScreenWipe();
       running_ = 0;
       const int current = int(data.Scalars[kScalarCurrentMap]);
       const int map = p[1] == -1 ? current : p[1];
       const int direction = p[4] == -1 ? TheField.PlayerDirection() : p[4];
-      if (map < 0 || map >= kMapCount || !Field::OnMap(p[2], p[3]) || direction < 0 || direction > 3) return false;
+      std::optional<MapEntry> entry;
+      if (Field::OnMap(p[2], p[3]) && direction >= 0 && direction <= 3) entry = TheField.OpenMap(map);
+      // A warp the field cannot take is refused as the long jump refuses one: the party
+      // stays where it stands, on a map a save can load again.
+      if (!entry) {
+        vexal::LogWriteFmt("warp: map %d at (%d, %d) refused", map, p[2], p[3]);
+        PlayGameSound(kWarpRefusedSound);
+        return false;
+      }
+      RedrawField();
+      PlayScreenWipe();
       if (p[1] != current && p[5] == 0 && TheField.Map.header[0] == 1)
         data.AddMapMark(TheField.PlayerTileX(), TheField.PlayerTileY(), current, 0);
-      TheField.EnterMap(map, p[2], p[3], direction);
+      TheField.EnterMap(std::move(*entry), p[2], p[3], direction);
       if (p[1] != int(data.Scalars[kScalarCurrentMap]) && p[5] == 0 && TheField.Map.header[0] == 1)
         data.AddMapMark(p[2], p[3], map, 0);
       data.RollGaussValue();

@@ -1,5 +1,6 @@
 // The long-jump page, the save and load lists, the shop and the concoction screen.
 #include <algorithm>
+#include <optional>
 #include <string>
 
 #include "game/data/game_data.h"
@@ -66,7 +67,9 @@ void FieldMenu::UpdateJump(const MenuKeys& keys) {
   // A point read from a save may name a map with no file, or a tile off the map: the party
   // would be left nowhere, and every later save refused on load.
   const bool free = p.area == kFreePoint || p.area >= static_cast<uint32_t>(kMapCount);
-  if (free || p.x >= kMapSize || p.y >= kMapSize || !TheField.CanEnterMap(static_cast<int>(p.area))) {
+  std::optional<MapEntry> entry;
+  if (!free && p.x < kMapSize && p.y < kMapSize) entry = TheField.OpenMap(static_cast<int>(p.area));
+  if (!entry) {
     Refuse();
     return;
   }
@@ -74,7 +77,7 @@ void FieldMenu::UpdateJump(const MenuKeys& keys) {
   state = 0, page = kMenuPageMain;
   CloseMenu();
   TheScreenWipe.PlayScreenWipe();
-  TheField.EnterMap(static_cast<int>(p.area), p.x, p.y, 0);
+  TheField.EnterMap(std::move(*entry), p.x, p.y, 0);
   TheScreenWipe.ArmScreenBreak();
 }
 

@@ -346,6 +346,39 @@ TEST_F(SaveTest, AFailedSaveLeavesTheOldSlotAndListAsTheyWere) {
   EXPECT_EQ(State(d), old_state);
 }
 
+// A save the game writes is one it loads: a state the load would refuse is not written,
+// and the slot it would have replaced is kept whole.
+TEST_F(SaveTest, AStateTheLoadWouldRefuseIsNotSaved) {
+  GameData& d = Saved();
+  ASSERT_EQ(d.SaveGame(3), 0);
+  const std::string old_slot = Slot(3);
+  const std::string old_list = ReadFileBytes(dir_.File("save/nightloom.sav"));
+  const struct {
+    const char* what;
+    void (*spoil)(GameData&);
+  } cases[] = {
+      {"on map 35, listed without a file", [](GameData& g) { g.Scalars[kScalarCurrentMap] = 35; }},
+      {"on map 36, not in the list", [](GameData& g) { g.Scalars[kScalarCurrentMap] = 36; }},
+      {"ESP level 100", [](GameData& g) { g.Members[1][kMemberEspLevel] = 100; }},
+      {"leader graphic 64", [](GameData& g) { g.Scalars[kScalarLeaderGraphic] = 64; }},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.what);
+    auto before = std::make_unique<GameData>(d);
+    c.spoil(d);
+    const std::vector<uint8_t> spoiled = State(d);
+    Popups.clear();
+    EXPECT_EQ(d.SaveGame(3), -1);
+    EXPECT_EQ(Popups, std::vector<std::string>{kSaveFailed});
+    EXPECT_EQ(Slot(3), old_slot);
+    EXPECT_EQ(ReadFileBytes(dir_.File("save/nightloom.sav")), old_list);
+    EXPECT_EQ(State(d), spoiled) << "the save count, play seconds and saved place put back";
+    ExpectNoTemporaryFiles();
+    d = *before;
+  }
+  ASSERT_EQ(d.LoadGame(3), 0);
+}
+
 TEST_F(SaveTest, IconsAreStrippedAndAddedAroundAFile) {
   TheSaveIconPack.LoadSaveIcons();  // no package16.grp: zero icons
   EXPECT_EQ(TheSaveIconPack.Entries()[0], 0);

@@ -13,14 +13,18 @@
 #include <string>
 #include <vector>
 
+#include "game/codec/lz_codec.h"
 #include "game/data/game_data.h"
 #include "game/entry/frame_loop.h"
 #include "game/entry/screen_wipe.h"
 #include "game/entry/title_pending.h"
+#include "game/field/field_map.h"
+#include "game/field/map_file.h"
 #include "game/input/key_cast.h"
 #include "game/menu/field_menu.h"
 #include "music/music_manager.h"
 #include "tests/game/text/draw_fixture.h"
+#include "tests/support/temp_dir.h"
 
 namespace {
 
@@ -30,6 +34,19 @@ using drawtest::Calls;
 std::vector<int> sounds;  // sound-effect rows played
 int dialogs = 0;          // key dialogs opened
 int wipes = 0;            // wipes played
+std::vector<std::string> popups;  // pop-ups shown, Shift-JIS
+
+// Names map n "name" in the map list; with a map, writes it packed as map\name.
+void PutFirstMap(const std::string& name, const game::MapFileImage* map) {
+  auto& listed = game::TheGameData().MapList[game::kFirstMap];
+  listed.fill(0);
+  std::copy(name.begin(), name.end(), listed.begin());
+  if (map == nullptr) return;
+  mkdir("map", 0700);
+  const std::vector<uint8_t> bytes = game::SerializeMapFile(*map);
+  ASSERT_TRUE(nltest::WriteFileBytes("plain.bin", std::string(bytes.begin(), bytes.end())));
+  ASSERT_EQ(game::PackFile("plain.bin", "map\\" + name, game::kPackFileModePack), game::kPackFileOk);
+}
 
 constexpr int kUp = game::kButtonUp, kDown = game::kButtonDown, kLeft = game::kButtonLeft,
               kRight = game::kButtonRight, kDecide = game::kButtonDecide, kCancel = game::kButtonCancel,
@@ -60,14 +77,23 @@ class TitleTest : public drawtest::DrawTest {
     game::ResetGameData();
     game::ResetFieldMenu();
     sounds.clear();
+    popups.clear();
     dialogs = wipes = 0;
     game::SetTitleHooks({[](int row) { sounds.push_back(row); }, [] { ++dialogs; }, [] { ++wipes; }});
+    game::GameDataHooks data_hooks;
+    data_hooks.play_sound = [](int) {};
+    data_hooks.show_popup = [](std::string_view sjis) { popups.emplace_back(sjis); };
+    game::SetGameDataHooks(data_hooks);
+    const game::MapFileImage town;  // the new game's first map, for the field to enter
+    PutFirstMap("town.map", &town);
     Keys({});
     title_.emplace();
     title_->EnterTitle();
   }
   void TearDown() override {
     game::SetTitleHooks({});
+    game::SetGameDataHooks({});
+    game::ResetField();
     music::ResetMusicForTests();
     game::ResetGameData();
     Keys({});
@@ -215,6 +241,49 @@ TEST_F(TitleTest, DecideWithTheSkipButtonStartsTheNewGameAndNeitherAloneDoes) {
   EXPECT_EQ(game::TheGameData().Scalars[game::kScalarMoney], 0u) << "a new game";
   EXPECT_EQ(pending::Calls.map_entries, 1);
   EXPECT_EQ(pending::Calls.last_map, (std::array<int, 4>{33, 115, 132, 0}));
+}
+
+// A first map the field cannot read would leave the new game nowhere: the title refuses
+// it with the buzz and the pop-up, keeps its menu, and the game data is left alone.
+TEST_F(TitleTest, ANewGameWhoseFirstMapCannotBeReadIsRefused) {
+  game::MapFileImage damaged;
+  damaged.Cell(0, 3, 3) = 512;  // past the chip set
+  const struct {
+    const char* what;
+    std::string name;
+    const game::MapFileImage* map;
+  } cases[] = {
+      {"no name in the map list", "", nullptr},
+      {"a name with no file", "gone.map", nullptr},
+      {"a damaged file", "damaged.map", &damaged},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.what);
+    PutFirstMap(c.name, c.map);
+    title_->EnterTitle();
+    ToPrologue();
+    popups.clear();
+    wipes = 0;
+    game::TheGameData().Scalars[game::kScalarMoney] = 500;
+    Update({kDecide, kSkip});
+    EXPECT_EQ(wipes, 0);
+    EXPECT_EQ(game::GameMode, game::MODE_TITLE);
+    EXPECT_EQ(title_->State(), game::kTitleMenu);
+    EXPECT_EQ(title_->Cursor(), game::kTitleNewGame);
+    EXPECT_EQ(sounds, std::vector<int>{4});
+    EXPECT_EQ(popups, std::vector<std::string>{"ファイルが＿ないので＿こまっています。"});
+    EXPECT_EQ(game::TheGameData().Scalars[game::kScalarMoney], 500u) << "no new game";
+    EXPECT_EQ(pending::Calls.map_entries, 0);
+  }
+  // Mended, the same menu starts it.
+  const game::MapFileImage town;
+  PutFirstMap("town.map", &town);
+  title_->EnterTitle();
+  ToPrologue();
+  Update({kDecide, kSkip});
+  EXPECT_EQ(game::GameMode, game::MODE_FIELD);
+  EXPECT_EQ(game::TheGameData().Scalars[game::kScalarCurrentMap], 33u);
+  EXPECT_EQ(game::TheField.LoadedMapName(), "town.map");
 }
 
 TEST_F(TitleTest, ThePrologueRunsOutIntoANewGameOnceItsTopPassesMinus512) {

@@ -42,6 +42,7 @@ class FullValuesItemTest : public datatest::DataTest {
                           std::filesystem::copy_options::recursive | std::filesystem::copy_options::overwrite_existing);
     ASSERT_TRUE(menutest::UseSolidCellFont(dir_.path()));
     ResetGameData();
+    Data().LoadGameDatabase();  // the map list the save checks the town against
     TheSaveIconPack.LoadSaveIcons();
     datatest::WriteText(dir_.File("use.input"), kInput);
   }
