@@ -174,6 +174,94 @@ double Rms(const std::vector<T>& v, size_t from, size_t count) {
   return std::sqrt(sum / double(count));
 }
 
+// ---- Levels ----
+
+// The highest sample, in either channel, of each song of Org/music.csv as the game's
+// synthesiser plays it (two passes and more: 45 s), by music-list entry.
+std::map<int, int> SongPeaks(const std::string& data, const nltest::TempDir& dir) {
+  std::map<int, int> peaks;
+  const std::string csv = nltest::ReadFileBytes(data + "/Org/music.csv");
+  size_t start = 0;
+  while (start < csv.size()) {
+    const size_t end = std::min(csv.find('\n', start), csv.size());
+    const std::string line = csv.substr(start, end - start);
+    start = end + 1;
+    const size_t a = line.find(','), b = line.find(',', a + 1);
+    if (a == std::string::npos || b == std::string::npos) continue;
+    std::string song = line.substr(a + 1, b - a - 1);
+    std::replace(song.begin(), song.end(), '\\', '/');
+    const int entry = std::atoi(line.c_str());
+    const std::string out = dir.File("song" + std::to_string(entry) + ".wav");
+    const std::string command = "cd '" + data + "' && '" + NL_ORG_RENDER_PATH + "' --ms 45000 '" + song + "' '" + out + "'";
+    EXPECT_EQ(std::system(command.c_str()), 0) << command;
+    const auto wav = nltest::ReadPcm16Wav(nltest::ReadFileBytes(out));
+    EXPECT_TRUE(wav) << song;
+    int peak = 0;
+    if (wav) {
+      for (int16_t v : wav->samples) peak = std::max(peak, std::abs(int(v)));
+    }
+    peaks[entry] = peak;
+  }
+  return peaks;
+}
+
+// The music-list entries the demo's maps play (their scripts' code 61), and the standard
+// battle song (entry 0), under which every effect but the title's may sound.
+std::vector<int> SongsInPlay() {
+  std::vector<int> entries = {0};
+  for (const char* name : {"town", "field"}) {
+    const std::string script = nltest::ReadFileBytes(std::string(NL_DEMO_SOURCE_DIR) + "/map/" + name + "_script.txt");
+    for (size_t at = script.find("@61,"); at != std::string::npos; at = script.find("@61,", at + 1))
+      entries.push_back(std::atoi(script.c_str() + at + 4));
+  }
+  return entries;
+}
+
+// The mixer adds the effects to the song and saturates: an effect, or two started in one
+// frame, must stay below full scale on top of the loudest song it can be heard with,
+// however their peaks fall together. The title's decide and cancel sound over the title's
+// song and every song of the juke box; the victory's fanfare comes as the fight's song
+// stops; every other effect sounds under the songs of the town, the field and fights. Two
+// rows start in one frame: the bubbling spot's (6) with the spring's heal (33, the spring
+// is one) and with a fight's start (25, a step onto the field's bubbling spot that meets a
+// fight).
+TEST(SoundEffects, NoEffectAloneOrWithOneOfItsFrameClipsOverItsSongs) {
+  nltest::TempDir dir;
+  const std::string data = NL_DEMO_DATA_DIR;
+  const std::map<int, int> songs = SongPeaks(data, dir);
+  ASSERT_EQ(songs.size(), 15u);
+  int loudest_in_play = 0, loudest = 0;
+  for (int entry : SongsInPlay()) {
+    ASSERT_TRUE(songs.count(entry)) << entry;
+    loudest_in_play = std::max(loudest_in_play, songs.at(entry));
+  }
+  for (const auto& [entry, peak] : songs) loudest = std::max(loudest, peak);
+  // Each row's samples at the file's rate (all PCM and ADPCM rows share one), as magnitudes.
+  std::map<int, std::vector<double>> sounds;
+  for (const auto& [row, file] : SoundRows(data)) {
+    const nltest::MonoWav sound = FileSound(file, dir.path());
+    ASSERT_FALSE(sound.samples.empty()) << file;
+    for (double v : sound.samples) sounds[row].push_back(std::abs(v));
+  }
+  constexpr int kFull = 32767;
+  const std::vector<int> title_rows = {1, 3}, silent_rows = {24};
+  for (const auto& [row, sound] : sounds) {
+    const double peak = *std::max_element(sound.begin(), sound.end());
+    const bool title = std::find(title_rows.begin(), title_rows.end(), row) != title_rows.end();
+    const bool silent = std::find(silent_rows.begin(), silent_rows.end(), row) != silent_rows.end();
+    const int under = silent ? 0 : title ? loudest : loudest_in_play;
+    EXPECT_LT(peak + under, kFull) << "row " << row << ": peak " << peak << " over a song of " << under;
+  }
+  for (auto [a, b] : {std::pair{6, 33}, std::pair{6, 25}}) {
+    ASSERT_TRUE(sounds.count(a) && sounds.count(b));
+    const std::vector<double>&x = sounds[a], &y = sounds[b];
+    double together = 0;
+    for (size_t i = 0; i < std::max(x.size(), y.size()); ++i)
+      together = std::max(together, (i < x.size() ? x[i] : 0) + (i < y.size() ? y[i] : 0));
+    EXPECT_LT(together + loudest_in_play, kFull) << "rows " << a << " and " << b << ": " << together << " together";
+  }
+}
+
 TEST(SoundEffects, ThePlayThroughHearsEachEffectWhereItHappens) {
   const std::string program = nltest::GameProgram();
   ASSERT_EQ(access(program.c_str(), X_OK), 0) << program << " is not built";
