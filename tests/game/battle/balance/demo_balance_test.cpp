@@ -72,6 +72,7 @@ TEST_F(DemoBalanceTest, TheWalkAndThePurseAreThoseOfTheDataTree) {
   EXPECT_EQ(w.encounter_mean, 20);
   EXPECT_EQ(w.encounter_spread, 8);
   EXPECT_TRUE(balance::IsHerb(balance::kHerbItem));
+  EXPECT_TRUE(balance::IsHerb(401)) << "the herb the leader starts with";
   EXPECT_FALSE(balance::IsHerb(2)) << "the PP drink";
 }
 
