@@ -29,25 +29,15 @@
 
 #include "game/battle/battle.h"
 #include "game/data/game_data.h"
-#include "game/data/play_timer.h"
-#include "game/entry/battle_wiring.h"
-#include "game/entry/debug_switch.h"
 #include "game/entry/frame_loop.h"
-#include "game/entry/game_start.h"
-#include "game/entry/title_screen.h"
 #include "game/field/field_map.h"
-#include "game/menu/field_menu.h"
 #include "platform/input/input.h"
 #include "platform/surface/presentation.h"
+#include "tests/playthrough/game_in_process.h"
 #include "tests/playthrough/save_reader.h"
 #include "tests/support/png_file.h"
 #include "tests/support/program_run.h"
 #include "tests/support/temp_dir.h"
-#include "vexal/app/window_mode.h"
-#include "vexal/graphics/drawing/draw_target.h"
-#include "vexal/graphics/drawing/graphics_seam.h"
-#include "vexal/graphics/graphs/graph_table.h"
-#include "vexal/graphics/screen/screen_present.h"
 
 namespace {
 
@@ -271,25 +261,11 @@ FirstStart PlayFirstStart(const std::string& data, const nltest::TempDir& dir) {
   };
   settings();
 
-  vexal::ChangeWindowMode(1);
-  vexal::SetDrawTarget(vexal::kBackScreen);
-  vexal::AllowDirect3DGraphs(0);
-  vexal::SetDrawOptionFlag(1);
-  game::TheDebugOut.SetDebugOut(0);
-  EXPECT_EQ(game::InitGame(), 0);
-  game::SetGameModeHandler(game::MODE_TITLE, game::TitleModeFrame);
-  game::WireBattle();
-  game::SetGameModeHandler(game::MODE_MENU, game::FieldMenuFrame);
-  game::ThePlayTimer.StartPlayTimer(0);
-  game::TheTitleScreen.EnterTitle();
+  EXPECT_TRUE(playtest::StartGameHere());
 
   size_t fights_seen = 0;
   bool at_shadow = false;
-  for (;;) {
-    vexal::ClearDrawTarget();
-    game::RunGameModeFrame();
-    if (game::EndFrame() != 0 || game::QuitRequested != 0) break;
-    vexal::PresentScreen();
+  while (playtest::RunGameFrame()) {
     const long n = long(plat::presentation::PresentedFrames());
     if (n >= kMostFrames) break;
     player.AfterFrame(n);
