@@ -71,14 +71,14 @@ class StoryPlayer {
     }
   }
 
-  // The script for what comes after `presented` frames.
+  // The script as it stands: story.input's events where they now fall, and the player's taps.
   std::string Script() const {
     std::string out;
     for (const Event& e : events_) {
       const long at = RealFrame(e.frame);
-      if (at > 0) out += std::to_string(at) + rest_space(e.rest) + "\n";
+      if (at > 0) out += std::to_string(at) + Spaced(e.rest) + "\n";
     }
-    for (const Event& e : own_) out += std::to_string(e.frame) + rest_space(e.rest) + "\n";
+    for (const Event& e : own_) out += std::to_string(e.frame) + Spaced(e.rest) + "\n";
     return out;
   }
 
@@ -124,7 +124,7 @@ class StoryPlayer {
     long frame;
     std::string rest;  // " down X", " up Up"...
   };
-  static std::string rest_space(const std::string& rest) { return rest.empty() || rest[0] == ' ' ? rest : " " + rest; }
+  static std::string Spaced(const std::string& rest) { return rest.empty() || rest[0] == ' ' ? rest : " " + rest; }
 
   void Tap(long n, const char* key) {
     own_.push_back({n + 1, std::string(" down ") + key});
