@@ -76,7 +76,13 @@ void FieldMenu::DrawBagPage() {
     const ItemStack& s = g.ItemBag[first_pick];
     TheWindowFrame.DrawFrameBox(kAskX1, kAskY1, kAskX2, kAskY2, kStyleQuiet);
     DrawItemName(kAskX, kAskNameY, s.id, kAskNameGlyphs);
-    TheBitmapFont.DrawNumber(kAskCountX, kAskNameY, s.count, kAskCountDigits, kAskCountMax, 0, 0);
+    // Equipment counts its level, which the lists show as "-": so does the question, in
+    // the place of the count's last digit.
+    if (s.count == kDashCount) {
+      DrawStackCount(kAskCountX + kGlyphCellSize * (kAskCountDigits - 1), kAskNameY, s.count, kAskCountMax);
+    } else {
+      TheBitmapFont.DrawNumber(kAskCountX, kAskNameY, s.count, kAskCountDigits, kAskCountMax, 0, 0);
+    }
     TheBitmapFont.DrawSjisText(kAskTimesX, kAskNameY, "かい");
     const int64_t price = g.SellPrice(first_pick);
     if (price >= 0) {

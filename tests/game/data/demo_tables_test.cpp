@@ -73,6 +73,27 @@ TEST_F(DemoTablesTest, TheTablesHoldWhatTheWorldUses) {
   EXPECT_EQ(d.FruitGraphs[19], 119);
 }
 
+// A fight's commands are the member's slots, so a herb the shop sells is used in a fight
+// only once it is worn (the shopkeeper says so): the leader starts with one worn, which the
+// first fight shows in her list. It heals as the shop's does and goes when used up.
+TEST_F(DemoTablesTest, TheLeaderStartsWithAHerbInACommandSlot) {
+  const GameData& d = TheGameData();
+  const ItemRecord& shop_herb = d.Items[1];
+  int worn = 0;
+  for (int s = 0; s < kStartingEquipSlots; ++s) {
+    const ItemStack& stack = d.Equipment[0][s];
+    const ItemRecord& item = d.Items[stack.id];
+    if (stack.id == 0 || item.name != shop_herb.name) continue;
+    ++worn;
+    EXPECT_EQ(std::vector<int32_t>(item.values.begin(), item.values.end()),
+              std::vector<int32_t>(shop_herb.values.begin(), shop_herb.values.end()))
+        << "item " << stack.id << " is the shop's herb";
+    EXPECT_EQ(stack.count, 1) << "one use";
+  }
+  EXPECT_EQ(worn, 1);
+  EXPECT_EQ(d.Items[1].values[kItemKind], 1) << "a used-up herb is taken out of the slot";
+}
+
 TEST_F(DemoTablesTest, AStartingPartyCanConcoctFromItsMaterials) {
   GameData& d = TheGameData();
   const int result = d.Concoct(2, 0, 1, 0);

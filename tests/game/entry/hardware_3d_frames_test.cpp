@@ -1,11 +1,11 @@
 // The game as the player gets it with the hardware-3D setting, against the same game
 // without it: the real program on the demo world, under the virtual clock and the scripted
-// play-through (the title, the town and its messages, the shop, the field, a fight won,
-// the field menu), at 16-bit colour (full screen, where the game sets a 5:6:5 screen mode)
-// and at 32-bit colour (window mode, where it follows the desktop's 32 bits). Every frame
-// of the play-through is compared, as the games run: the Direct3D row must put every
-// texel on the pixel the software row puts it on, and the two may differ only as their
-// blending rounds differently, never by a shift. The fight's frames are found from the
+// play-through (the title, the town and its messages, the shop, the field, the fights won,
+// the menu back in the town), at 16-bit colour (full screen, where the game sets a 5:6:5
+// screen mode) and at 32-bit colour (window mode, where it follows the desktop's 32 bits).
+// Every frame of the play-through is compared, as the games run: the Direct3D row must put
+// every texel on the pixel the software row puts it on, and the two may differ only as their
+// blending rounds differently, never by a shift. The fights' frames are found from the
 // game's log, so the stretches follow the play-through when its timing changes. With the
 // doubled screen as well, the Direct3D row copies the picture and stretches it over the
 // whole window.
@@ -57,7 +57,7 @@ constexpr int kTitle = 60;
 // This number follows the play-through's input.
 constexpr int kTitleFrames = 99;
 constexpr int kFrameMs = 35;    // a frame of the virtual clock
-constexpr int kMostFrames = 4000;  // the play-through ends with its Escape long before
+constexpr int kMostFrames = 5000;  // the play-through ends with its Escape long before
 
 struct Depth {
   const char* name;
@@ -201,22 +201,34 @@ std::pair<long, size_t> LogTime(const std::string& log, const std::string& text,
   return {std::strtol(log.c_str() + start, nullptr, 10), at};
 }
 
-// The fight's frames, found from the game's own log: under the virtual clock a frame
-// lasts 35 ms, and the shut-down's first line (the DirectDraw one after the fight) comes
-// in the frame after the last one presented. The fight shows from the frame after
-// "battle: begins" to the one of "battle: ends".
+// The fights' frames, found from the game's own log: under the virtual clock a frame
+// lasts 35 ms, and the shut-down's first line (the DirectDraw one after the fights) comes
+// in the frame after the last one presented. A fight shows from the frame after its
+// "battle: begins" to the one of its "battle: ends".
 struct FightFrames {
   int first = 0, last = -1;
 };
-std::optional<FightFrames> FindFight(const std::string& log, int last_frame) {
-  const auto [begins, begins_at] = LogTime(log, "battle: begins");
-  const auto [ends, ends_at] = LogTime(log, "battle: ends");
-  if (begins < 0 || ends < begins) return std::nullopt;
-  const long end = LogTime(log, ":DirectDraw ", ends_at).first;
-  if (end < ends || (end - begins) % kFrameMs != 0 || (end - ends) % kFrameMs != 0) return std::nullopt;
+std::vector<FightFrames> FindFights(const std::string& log, int last_frame) {
+  std::vector<std::pair<long, long>> times;  // begins, ends (ms)
+  size_t from = 0;
+  for (;;) {
+    const auto [begins, begins_at] = LogTime(log, "battle: begins", from);
+    if (begins < 0) break;
+    const auto [ends, ends_at] = LogTime(log, "battle: ends", begins_at);
+    if (ends < begins) return {};
+    times.emplace_back(begins, ends);
+    from = ends_at;
+  }
+  if (times.empty()) return {};
+  const long end = LogTime(log, ":DirectDraw ", from).first;
+  std::vector<FightFrames> fights;
   const int after = last_frame + 1;
-  return FightFrames{after - static_cast<int>((end - begins) / kFrameMs) + 1,
-                     after - static_cast<int>((end - ends) / kFrameMs)};
+  for (const auto& [begins, ends] : times) {
+    if (end < ends || (end - begins) % kFrameMs != 0 || (end - ends) % kFrameMs != 0) return {};
+    fights.push_back({after - static_cast<int>((end - begins) / kFrameMs) + 1,
+                      after - static_cast<int>((end - ends) / kFrameMs)});
+  }
+  return fights;
 }
 
 // What one stretch of frames came to, per channel in steps.
@@ -411,35 +423,39 @@ class Hardware3DFramesTest : public ::testing::Test {
       }
     }
 
-    // Both rows play the same game: the same frames and the same fight at the same time.
+    // Both rows play the same game: the same frames and the same fights at the same time.
     // The two depths do not: full screen starts its game 3 frames earlier on the virtual
-    // clock, so the field's encounter roll differs. At 16 bits the party meets three enemies,
-    // and with the play-through's taps (written for the two of the 32-bit game) that fight
-    // lasts almost to the Escape, so the menu and its blinking hand are compared at 32 bits.
+    // clock, so the field's encounter rolls differ, and each depth meets the fights its
+    // own log tells; the taps fight them all through and walk back to the town's menu.
     const int frames = soft.CapturedFrames();
     ASSERT_GT(frames, kTitleFrames);
     ASSERT_LT(frames, kMostFrames) << "the play-through did not end with its Escape";
     ASSERT_EQ(d3d.CapturedFrames(), frames);
-    const std::optional<FightFrames> fight = FindFight(soft_log, frames);
-    ASSERT_TRUE(fight) << "no fight in the log";
-    const std::optional<FightFrames> d3d_fight = FindFight(d3d_log, frames);
-    ASSERT_TRUE(d3d_fight);
-    ASSERT_EQ(d3d_fight->first, fight->first);
-    ASSERT_EQ(d3d_fight->last, fight->last);
-    ASSERT_LT(kTitleFrames, fight->first);
-    ASSERT_LT(fight->last, frames);
+    const std::vector<FightFrames> fights = FindFights(soft_log, frames);
+    ASSERT_FALSE(fights.empty()) << "no fight in the log";
+    const std::vector<FightFrames> d3d_fights = FindFights(d3d_log, frames);
+    ASSERT_EQ(d3d_fights.size(), fights.size());
+    for (size_t i = 0; i < fights.size(); ++i) {
+      ASSERT_EQ(d3d_fights[i].first, fights[i].first);
+      ASSERT_EQ(d3d_fights[i].last, fights[i].last);
+      ASSERT_LT(i == 0 ? kTitleFrames : fights[i - 1].last, fights[i].first);
+    }
+    ASSERT_LT(fights.back().last, frames);
 
     struct Stretch {
-      const char* name;
+      std::string name;
       int first, last;  // frames, both included
       Kind kind;
     };
-    const Stretch stretches[] = {
-        {"title", 1, kTitleFrames, kTitleKind},
-        {"town and field", kTitleFrames + 1, fight->first - 1, kFieldKind},
-        {"fight", fight->first, fight->last, kFightKind},
-        {"field and menu", fight->last + 1, frames, kFieldKind},
-    };
+    std::vector<Stretch> stretches = {{"title", 1, kTitleFrames, kTitleKind}};
+    int field_from = kTitleFrames + 1;
+    for (size_t i = 0; i < fights.size(); ++i) {
+      const std::string n = std::to_string(i + 1);
+      stretches.push_back({i == 0 ? "town and field" : "field before fight " + n, field_from, fights[i].first - 1, kFieldKind});
+      stretches.push_back({"fight " + n, fights[i].first, fights[i].last, kFightKind});
+      field_from = fights[i].last + 1;
+    }
+    stretches.push_back({"field, town and menu", field_from, frames, kFieldKind});
     const std::array<Bound, kKinds> bounds = KindBounds(depth);
     for (const Stretch& s : stretches) {
       StretchResult r;
@@ -452,12 +468,12 @@ class Hardware3DFramesTest : public ::testing::Test {
       const Bound& b = bounds[s.kind];
       std::printf("%s %s, frames %d-%d: largest steps apart r %d g %d b %d (d3d - software %d..%d); "
                   "%ld pixels beyond [%d, %d] (frames %s), %ld more than 4 steps apart\n",
-                  depth.name, s.name, s.first, s.last, r.largest[0], r.largest[1], r.largest[2], r.lowest, r.highest,
+                  depth.name, s.name.c_str(), s.first, s.last, r.largest[0], r.largest[1], r.largest[2], r.lowest, r.highest,
                   r.pixels_beyond, b.low, b.high, Ranges(r.box_frames).c_str(), r.pixels_over_4);
     }
     // The stretches show what the play-through goes through, not one picture over and over.
     EXPECT_NE(d3d.Frame(kTitle).rgb, d3d.Frame(kTitleFrames + 40).rgb) << "the title and the town";
-    EXPECT_NE(d3d.Frame(fight->first + 20).rgb, d3d.Frame(fight->first - 20).rgb) << "the fight and the field";
+    EXPECT_NE(d3d.Frame(fights[0].first + 20).rgb, d3d.Frame(fights[0].first - 20).rgb) << "the fight and the field";
   }
 };
 

@@ -297,6 +297,14 @@ TEST_F(MenuPagesTest, BagSecondPageAndTheSellQuestion) {
   ExpectText(184, 88, "1かい");
   ExpectText(88, 120, "このねだんで＿うりますか？");
   EXPECT_TRUE(CellsAt(12, 136, 280).empty()) << "no sub-commands on the sell list";
+
+  // A piece of equipment: its level shows as the list shows it, "-", not as 999.
+  d.ItemBag[25] = {6, kDashCount};
+  glyphs.clear();
+  menu().first_pick = 25;
+  menu().DrawMenuPages();
+  ExpectText(184, 88, "-かい");
+  EXPECT_TRUE(CellsAt(88, 168, 183).empty()) << "no digits before the dash";
 }
 
 TEST_F(MenuPagesTest, MemberPageShowsValuesAndSlots) {
