@@ -195,7 +195,7 @@ TEST_P(WarpEdges, EveryWarpAcrossEachEdgeMatchesTheReference) {
 }
 
 INSTANTIATE_TEST_SUITE_P(Formats, WarpEdges, ::testing::Values(&kXrgb32, &k565, &k555, &k655, &kPalette8),
-                         [](const auto& info) { return std::string(info.param->name); });
+                         [](const auto& info) { return std::string("Rgb") + info.param->name; });
 
 }  // namespace
 }  // namespace warptest

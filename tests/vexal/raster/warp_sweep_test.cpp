@@ -76,7 +76,7 @@ TEST_P(WarpSweep, NeverWritesOutsideTheArea) {
 }
 
 INSTANTIATE_TEST_SUITE_P(Formats, WarpSweep, ::testing::Values(&kXrgb32, &k555, &kPalette8),
-                         [](const auto& info) { return std::string(info.param->name); });
+                         [](const auto& info) { return std::string("Rgb") + info.param->name; });
 
 }  // namespace
 }  // namespace warptest
