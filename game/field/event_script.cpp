@@ -89,8 +89,6 @@ void EventScript::ClearScriptLines() {
 }
 
 void EventScript::StartEventScript(int n, int m, int e) {
-  ClearScriptLines();
-  block_ = n, trigger_ = m, event_ = e;
   const std::string_view script(TheField.MapScriptText.get());
   const int start = FindText(script, "*" + std::to_string(n), 0);
   // A block that is not there starts nothing, whatever sub-label a later block holds.
@@ -102,6 +100,10 @@ void EventScript::StartEventScript(int n, int m, int e) {
     if (end > 0 && end < pos) return;
   }
   if (pos < 0) return;
+  // Only a block that starts replaces the one running: a talk to an event with nothing to
+  // say must not cut off a script waiting between its lines (and lose what it gives).
+  ClearScriptLines();
+  block_ = n, trigger_ = m, event_ = e;
 
   int line = 0, column = 0;
   last_line_ = kScriptLines - 1;

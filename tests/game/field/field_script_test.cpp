@@ -139,6 +139,21 @@ TEST_F(ScriptTest, AWaitDelaysTheNextLineByItsFrames) {
   EXPECT_EQ(frame, 5);
 }
 
+TEST_F(ScriptTest, ABlockThatDoesNotStartLeavesTheRunningScriptAsItWas) {
+  Script("*1\r\n@48,2\r\n@24,305,1\r\nafter\r\n*3\r\n+1\r\ntalk\r\n");
+  TheEventScript.StartEventScript(1, -1, 7);
+  TheEventScript.RunEventScript();  // the wait begins
+  ASSERT_TRUE(TheEventScript.Running());
+  // A missing block, a missing sub-label and one that belongs to a later block.
+  TheEventScript.StartEventScript(9, -1, 2);
+  TheEventScript.StartEventScript(1, 3, 2);
+  TheEventScript.StartEventScript(1, 1, 2);
+  EXPECT_EQ(TheEventScript.Line(1), "@48,2");
+  RunFrames(10);
+  EXPECT_EQ(Shown, std::vector<std::string>{"after"});
+  EXPECT_EQ(game::TheGameFlags.TestGameFlag(305), 1);
+}
+
 TEST_F(ScriptTest, AFullBufferEndsAfterItsLastLine) {
   std::string text = "*1\r\n";
   for (int i = 0; i < 300; ++i) text += "@24,310,1\r\n";
