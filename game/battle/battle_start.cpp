@@ -141,7 +141,7 @@ void Battle::StartBattle(std::span<const int32_t, kBattleEnemies> ids, int useGr
     if (id >= 0 && id < kMemberCount) {
       std::string_view name(data.MemberNames[id].data(),
                             std::find(data.MemberNames[id].begin(), data.MemberNames[id].end(), '\0'));
-      BitmapFont::SjisToGlyphCodes(name, c.name);
+      SjisToGlyphCodes(name, c.name);
     }
     c.commands[kLastCommandSlot] = {kAttackItem, static_cast<int16_t>(kAttackCount)};
   }

@@ -7,12 +7,12 @@
 #include <optional>
 #include <string>
 
+#include "game/codec/glyph_codes.h"
 #include "game/codec/lz_codec.h"
 #include "game/data/game_flags.h"
 #include "game/data/play_timer.h"
 #include "game/data/save_icons.h"
 #include "game/field/field_map.h"
-#include "game/text/bitmap_font.h"
 #include "platform/fs/fs.h"
 #include "platform/timer/timer.h"
 #include "vexal/app/log_file.h"
@@ -168,7 +168,7 @@ int GameData::SaveGame(int slot) {
   }
   s.play_seconds = Scalars[kScalarSavedSeconds];
   CopySjisBounded(TheField.MapDisplayName(), s.place);
-  BitmapFont::SjisToGlyphCodes(SaveDateText(save_clock()), s.date);
+  SjisToGlyphCodes(SaveDateText(save_clock()), s.date);
   for (int m = 0; m < kMemberCount; ++m) {
     s.graphics[m] = Members[m][kMemberPresent] != 0 ? static_cast<uint16_t>(Members[m][kMemberFieldGraphic]) : 0;
   }

@@ -58,7 +58,7 @@ void TitleScreen::EnterTitle() {
   music::TheMusicManager.PlayMusic(kTitleMusic);
   sparks_.fill(TitleSpark{});
   emitter_ = kFirstEmitter;
-  BitmapFont::SjisToGlyphCodes(PrologueText(), prologue_codes_);
+  SjisToGlyphCodes(PrologueText(), prologue_codes_);
 }
 
 void TitleScreen::TitleFrame() {

@@ -77,7 +77,7 @@ void FieldMenu::CloseMenu() {
 void FieldMenu::SetMenuLine(int which, std::string_view sjis) {
   const std::span<uint8_t> line = which == 0 ? std::span<uint8_t>(title_line) : std::span<uint8_t>(help_line);
   std::fill(line.begin(), line.end(), kGlyphEnd);
-  BitmapFont::SjisToGlyphCodes(sjis, line);
+  SjisToGlyphCodes(sjis, line);
 }
 
 void FieldMenu::SetMenuLineCodes(int which, std::span<const uint8_t> codes) {

@@ -76,7 +76,7 @@ inline game::BattleDrawCalls RecordingCalls() {
 
 inline std::vector<uint8_t> Codes(std::string_view sjis) {
   std::vector<uint8_t> out(512);
-  out.resize(game::BitmapFont::SjisToGlyphCodes(sjis, out));
+  out.resize(game::SjisToGlyphCodes(sjis, out));
   return out;
 }
 inline std::vector<uint8_t> Message(const game::Battle& b) {

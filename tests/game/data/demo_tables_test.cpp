@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "game/text/bitmap_font.h"
+#include "game/codec/glyph_codes.h"
 #include "tests/game/data/data_fixture.h"
 
 namespace {
@@ -35,7 +35,7 @@ class DemoTablesTest : public ::testing::Test {
 
 std::array<uint8_t, kNameCodes> Name(std::string_view sjis) {
   std::array<uint8_t, kNameCodes + 1> all{};
-  BitmapFont::SjisToGlyphCodes(sjis, all);
+  SjisToGlyphCodes(sjis, all);
   std::array<uint8_t, kNameCodes> out{};
   std::copy_n(all.begin(), kNameCodes, out.begin());
   return out;

@@ -2,8 +2,8 @@
 
 #include <string>
 
+#include "game/codec/glyph_codes.h"
 #include "game/data/save_icons.h"
-#include "game/text/bitmap_font.h"
 #include "tests/game/data/data_fixture.h"
 #include "vexal/app/app_state.h"
 #include "vexal/app/log_file.h"
@@ -29,7 +29,7 @@ std::string Values(int n, int value) {
 
 std::array<uint8_t, kNameCodes> Codes16(std::string_view sjis) {
   std::array<uint8_t, kNameCodes + 1> all{};
-  BitmapFont::SjisToGlyphCodes(sjis, all);
+  SjisToGlyphCodes(sjis, all);
   std::array<uint8_t, kNameCodes> out{};
   std::copy_n(all.begin(), kNameCodes, out.begin());
   return out;

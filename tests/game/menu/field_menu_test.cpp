@@ -27,7 +27,7 @@ constexpr int kSound = 22;
 // The help line as the Shift-JIS it was set from.
 std::array<uint8_t, kMenuHelpBytes> HelpCodes(std::string_view sjis) {
   std::array<uint8_t, kMenuHelpBytes> codes{};
-  BitmapFont::SjisToGlyphCodes(sjis, codes);
+  SjisToGlyphCodes(sjis, codes);
   return codes;
 }
 

@@ -34,7 +34,7 @@ void RecordGlyph(int x, int y, int cell, int) {
 // The cell of the first glyph code that a Shift-JIS character converts to.
 int CellOf(std::string_view sjis) {
   uint8_t codes[4] = {};
-  BitmapFont::SjisToGlyphCodes(sjis, codes);
+  SjisToGlyphCodes(sjis, codes);
   return GlyphCellOfCode(codes[0] == kGlyphVoicedMark ? codes[1] : codes[0]);
 }
 
@@ -150,7 +150,7 @@ TEST_F(ListPagesTest, SaveListShowsThreeSlotsFromTheScrollWithTheirSummaries) {
   s.values = {58, 68, 43, 43};
   s.play_seconds = 3725;  // 1:02
   CopySjisBounded("まち", s.place);
-  BitmapFont::SjisToGlyphCodes("12/08 09:05", s.date);
+  SjisToGlyphCodes("12/08 09:05", s.date);
   s.graphics = {34, 0, 35, 0};
   TheFieldGraphics.CharacterFrames[34 * 16] = TheHandCursor.Graph();
   TheFieldGraphics.CharacterFrames[35 * 16] = TheHandCursor.Graph();
@@ -192,9 +192,9 @@ TEST_F(ListPagesTest, SaveListShowsThreeSlotsFromTheScrollWithTheirSummaries) {
 TEST_F(ListPagesTest, ShopListsGoodsWithPricesAndAsksBeforeBuying) {
   GameData& g = data();
   g.Scalars[kScalarMoney] = 12345678;  // shown as 9999999
-  BitmapFont::SjisToGlyphCodes("やくそう", g.Items[1].name);
+  SjisToGlyphCodes("やくそう", g.Items[1].name);
   g.Items[1].values[kItemPrice] = 20;
-  BitmapFont::SjisToGlyphCodes("けむりだま", g.Items[5].name);
+  SjisToGlyphCodes("けむりだま", g.Items[5].name);
   g.Items[5].values[kItemPrice] = 1234567;
   menu().OpenShop({1, 0, 5, 0, 0, 0, 0, 0});
   menu().state = 32, menu().first_pick = 0;
@@ -236,9 +236,9 @@ TEST_F(ListPagesTest, ConcoctionMarksTheChosenAndShowsTheResultAndItsText) {
   EXPECT_NE(Pixel(55, 31), band) << "nor material 0";
 
   // A result: its name and the question; the help line is its description.
-  BitmapFont::SjisToGlyphCodes("げんきのみ", g.Items[3].name);
+  SjisToGlyphCodes("げんきのみ", g.Items[3].name);
   const char* text = "ＨＰを＿５０＿かいふく。ぱぴぷ、ESP!?";
-  BitmapFont::SjisToGlyphCodes(text, g.Items[3].description);
+  SjisToGlyphCodes(text, g.Items[3].description);
   menu().state = 42, menu().concoction_result = 3;
   Glyphs.clear();
   menu().MenuFrame();
@@ -252,7 +252,7 @@ TEST_F(ListPagesTest, ConcoctionMarksTheChosenAndShowsTheResultAndItsText) {
   menu().MenuFrame();
   EXPECT_TRUE(Drawn(72, 112, "こ")) << "この＿くみあわせでは＿なにもつくれない。";
   std::array<uint8_t, kMenuHelpBytes> nothing{};
-  const int n = BitmapFont::SjisToGlyphCodes("なーんにも＿できませんぜ。", nothing);
+  const int n = SjisToGlyphCodes("なーんにも＿できませんぜ。", nothing);
   EXPECT_EQ(std::memcmp(menu().help_line.data(), nothing.data(), n + 1), 0);
 }
 

@@ -59,7 +59,7 @@ std::vector<int> CellsAt(int y, int x0, int x1, uint32_t bright = kWhite) {
 // Glyph places a text takes on its line (glyphs and blanks; voicing marks take none).
 int Width(std::string_view sjis) {
   std::array<uint8_t, 64> codes{};
-  BitmapFont::SjisToGlyphCodes(sjis, codes);
+  SjisToGlyphCodes(sjis, codes);
   int n = 0;
   for (uint8_t c : codes) {
     if (c == 0) break;
@@ -90,7 +90,7 @@ int RecordNamedDraw(int x, int y, vexal::GraphRecord* record, int) {
 
 void SetName(ItemRecord& item, std::string_view sjis) {
   std::array<uint8_t, kNameCodes + 1> codes{};
-  BitmapFont::SjisToGlyphCodes(sjis, codes);
+  SjisToGlyphCodes(sjis, codes);
   std::copy_n(codes.begin(), kNameCodes, item.name.begin());
 }
 
@@ -353,9 +353,9 @@ TEST_F(MenuPagesTest, HeaderLinesAreCutToTheirWidthsOnOneLine) {
     SCOPED_TRACE(c.title + (c.codes ? " as codes" : " as text"));
     if (c.codes) {
       std::array<uint8_t, 600> codes{};
-      BitmapFont::SjisToGlyphCodes(c.title, codes);
+      SjisToGlyphCodes(c.title, codes);
       menu().SetMenuLineCodes(0, codes);
-      BitmapFont::SjisToGlyphCodes(c.help, codes);
+      SjisToGlyphCodes(c.help, codes);
       menu().SetMenuLineCodes(1, codes);
     } else {
       menu().SetMenuLine(0, c.title);
@@ -373,7 +373,7 @@ TEST_F(MenuPagesTest, HeaderLinesAreCutToTheirWidthsOnOneLine) {
   // Both ways the title buffer keeps 15 codes and its end.
   for (bool codes : {false, true}) {
     std::array<uint8_t, 32> long_title{};
-    BitmapFont::SjisToGlyphCodes("ABCDEFGHIJKLMNOPQR", long_title);
+    SjisToGlyphCodes("ABCDEFGHIJKLMNOPQR", long_title);
     if (codes) {
       menu().SetMenuLineCodes(0, long_title);
     } else {
