@@ -7,7 +7,7 @@
 
 #include "battle_fuzz.h"
 #include "game/battle/battle_effect.h"
-#include "game/entry/frame_loop.h"
+#include "game/frame/frame_loop.h"
 #include "game_data_fuzz.h"
 #include "scratch_files.h"
 

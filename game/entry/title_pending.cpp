@@ -1,8 +1,8 @@
 // The title's calls into the field, counted for tests.
 #include "game/entry/title_pending.h"
 
-#include "game/entry/frame_loop.h"
 #include "game/field/field_screens.h"
+#include "game/frame/frame_loop.h"
 
 namespace game::title_pending {
 

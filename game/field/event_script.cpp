@@ -7,9 +7,9 @@
 
 #include "game/data/game_data.h"
 #include "game/data/game_flags.h"
-#include "game/entry/frame_loop.h"
 #include "game/field/field_map.h"
 #include "game/field/field_screens.h"
+#include "game/frame/frame_loop.h"
 #include "game/text/bitmap_font.h"
 #include "game/text/message_window.h"
 #include "vexal/app/log_file.h"

@@ -3,11 +3,11 @@
 #include <cstdlib>
 
 #include "game/data/game_data.h"
-#include "game/entry/frame_loop.h"
 #include "game/field/event_script.h"
 #include "game/field/field_graphics.h"
 #include "game/field/field_map.h"
 #include "game/field/field_screens.h"
+#include "game/frame/frame_loop.h"
 #include "game/input/key_cast.h"
 #include "vexal/app/log_file.h"
 

@@ -5,10 +5,10 @@
 #include <array>
 
 #include "game/battle/battle.h"
-#include "game/entry/frame_loop.h"
-#include "game/entry/screen_wipe.h"
 #include "game/entry/title_screen.h"
 #include "game/field/field_map.h"
+#include "game/frame/frame_loop.h"
+#include "game/frame/screen_wipe.h"
 #include "game/menu/field_menu.h"
 #include "game/text/portrait.h"
 #include "music/music_manager.h"

@@ -4,8 +4,8 @@
 #include <algorithm>
 
 #include "game/data/game_data.h"
-#include "game/entry/frame_loop.h"
 #include "game/field/field_map.h"
+#include "game/frame/frame_loop.h"
 #include "game/input/key_cast.h"
 #include "game/text/bitmap_font.h"
 

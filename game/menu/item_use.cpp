@@ -5,7 +5,7 @@
 
 #include "game/data/game_data.h"
 #include "game/data/saturating_math.h"
-#include "game/entry/frame_loop.h"
+#include "game/frame/frame_loop.h"
 #include "game/menu/field_menu.h"
 #include "vexal/graphics/drawing/draw_calls.h"
 

@@ -6,8 +6,8 @@
 #include <string_view>
 
 #include "game/data/game_data.h"
-#include "game/data/play_timer.h"
-#include "game/entry/frame_loop.h"
+#include "game/frame/frame_loop.h"
+#include "game/frame/play_timer.h"
 #include "game/input/key_cast.h"
 #include "game/menu/field_menu.h"
 #include "game/menu/menu_draw_parts.h"

@@ -4,9 +4,9 @@
 #include <string>
 
 #include "game/data/game_data.h"
-#include "game/entry/frame_loop.h"
-#include "game/entry/screen_wipe.h"
 #include "game/field/field_map.h"
+#include "game/frame/frame_loop.h"
+#include "game/frame/screen_wipe.h"
 #include "game/menu/field_menu.h"
 
 namespace game {

@@ -17,13 +17,13 @@
 #include <vector>
 
 #include "game/data/game_data.h"
-#include "game/data/play_timer.h"
 #include "game/data/sound_table.h"
 #include "game/entry/battle_wiring.h"
 #include "game/entry/debug_switch.h"
-#include "game/entry/frame_loop.h"
 #include "game/entry/game_start.h"
 #include "game/entry/title_screen.h"
+#include "game/frame/frame_loop.h"
+#include "game/frame/play_timer.h"
 #include "game/input/key_cast.h"
 #include "game/menu/field_menu.h"
 #include "platform/sound/sound.h"

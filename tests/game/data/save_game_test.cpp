@@ -10,8 +10,8 @@
 
 #include "game/codec/glyph_codes.h"
 #include "game/codec/lz_codec.h"
-#include "game/data/play_timer.h"
 #include "game/field/map_file.h"
+#include "game/frame/play_timer.h"
 #include "tests/game/data/data_fixture.h"
 
 namespace {

@@ -15,7 +15,7 @@
 
 #include "game/codec/lz_codec.h"
 #include "game/codec/scrambled_copy.h"
-#include "game/data/play_timer.h"
+#include "game/frame/play_timer.h"
 #include "tests/game/data/data_fixture.h"
 #include "tests/support/png_file.h"
 #include "tests/support/program_run.h"

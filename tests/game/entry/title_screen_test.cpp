@@ -15,11 +15,11 @@
 
 #include "game/codec/lz_codec.h"
 #include "game/data/game_data.h"
-#include "game/entry/frame_loop.h"
-#include "game/entry/screen_wipe.h"
 #include "game/entry/title_pending.h"
 #include "game/field/field_map.h"
 #include "game/field/map_file.h"
+#include "game/frame/frame_loop.h"
+#include "game/frame/screen_wipe.h"
 #include "game/input/key_cast.h"
 #include "game/menu/field_menu.h"
 #include "music/music_manager.h"

@@ -1,8 +1,8 @@
 #include <gtest/gtest.h>
 
-#include "game/entry/frame_loop.h"
 #include "game/field/event_script.h"
 #include "game/field/field_graphics.h"
+#include "game/frame/frame_loop.h"
 #include "game/input/key_cast.h"
 #include "tests/game/field/field_fixture.h"
 

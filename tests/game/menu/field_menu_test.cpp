@@ -10,9 +10,9 @@
 
 #include "game/codec/lz_codec.h"
 #include "game/data/game_data.h"
-#include "game/entry/frame_loop.h"
 #include "game/field/field_map.h"
 #include "game/field/map_file.h"
+#include "game/frame/frame_loop.h"
 #include "game/menu/field_menu.h"
 #include "game/text/bitmap_font.h"
 #include "tests/game/data/data_fixture.h"

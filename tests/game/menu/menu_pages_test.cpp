@@ -11,8 +11,8 @@
 #include <vector>
 
 #include "game/data/game_data.h"
-#include "game/data/play_timer.h"
 #include "game/field/field_graphics.h"
+#include "game/frame/play_timer.h"
 #include "game/menu/field_menu.h"
 #include "game/menu/menu_draw_parts.h"
 #include "game/text/bitmap_font.h"

@@ -13,7 +13,7 @@
 #include <string_view>
 #include <vector>
 
-#include "game/entry/frame_loop.h"
+#include "game/frame/frame_loop.h"
 #include "game/input/key_cast.h"
 #include "game/text/bitmap_font.h"
 #include "game/text/window_frame.h"
