@@ -4,7 +4,7 @@
 // item, map, enemy, encounter and recipe tables read from the database files and the
 // save-slot summaries.
 //
-// The rules decide without a screen (only the item panel draws). The sounds and pop-ups
+// The rules decide without a screen. The sounds and pop-ups
 // the operations give, the random numbers they draw and the pictures they load go
 // through hooks, so tests can watch them.
 #pragma once
@@ -253,7 +253,6 @@ class GameData {
   int PartyStepUpdate();
   void EquipStarting(int member, int item);
   void UpdateOwnershipFlags();
-  void DrawItemInfo(int item) const;
 
   // Saves and loads.
   int SaveGame(int slot);

@@ -13,6 +13,7 @@
 #include "game/menu/menu_draw_parts.h"
 #include "game/text/bitmap_font.h"
 #include "game/text/hand_cursor.h"
+#include "game/text/item_info_panel.h"
 #include "game/text/window_frame.h"
 #include "vexal/graphics/drawing/draw_calls.h"
 
@@ -189,7 +190,7 @@ void FieldMenu::DrawMemberPage() {
 
 void FieldMenu::DrawMenuCursor() {
   // The step just run decided whether button 7 shows a description this frame.
-  if (const int item = DescribedItem(*this); description_shown && item >= 0) TheGameData().DrawItemInfo(item);
+  if (const int item = DescribedItem(*this); description_shown && item >= 0) DrawItemInfo(item);
   HandCursor& hand = TheHandCursor;
   int x = 0, y = 0;
   const auto at_member = [&](int m, int still) {
