@@ -181,7 +181,7 @@ struct SaveSlotSummary {
 };
 
 // What the operations tell the player, draw from and load pictures with; tests replace
-// them. Null restores the default (the sound table, the pop-up, vexal::RandomUpTo,
+// them. Null restores the default (the sound table, the pop-up window, vexal::RandomUpTo,
 // vexal::LoadDivGraph).
 struct GameDataHooks {
   void (*play_sound)(int row) = nullptr;
@@ -191,6 +191,9 @@ struct GameDataHooks {
                         int* handles) = nullptr;
 };
 void SetGameDataHooks(GameDataHooks hooks);
+// The default pop-up: the message window's, which lies above the game state, so game/entry
+// hands it over at start-up. Until then (and with null) a pop-up shows nothing.
+void SetPopupWindow(void (*show_popup)(std::string_view sjis));
 void PlayGameSound(int row);
 void ShowGamePopup(std::string_view sjis);
 int32_t GameRandomUpTo(int32_t max);
@@ -241,7 +244,9 @@ class GameData {
   // The price paid back; -1 when there is nothing to sell: an item with no uses to divide
   // by, or an index outside the bag.
   int64_t SellPrice(int bag_index) const;
-  void NextLeader();
+  // The next present member by id leads (scalar 8) and lends the party its field picture
+  // (scalar 9); false, with nothing changed, when no member is present.
+  bool NextLeader();
   // The field ESP that button 6 uses: the leader's own power, by member id (0 break,
   // 1 jump, 2 shield, 3 telepathy), so it changes with the leader and a save keeps it.
   int SelectedFieldEsp() const { return static_cast<int>(Scalars[kScalarLeader]); }
@@ -250,7 +255,11 @@ class GameData {
   int Concoct(int a, int b, int c, int apply);
   void RemoveUsedUpItems();
   void AddMapMark(int x, int y, int area, int map);
-  int PartyStepUpdate();
+  // A step on a floor that does `damage` to every able member: 1 when it hurt, 0 when the
+  // leader's shield kept it off. The member who would down the last able one keeps 1 HP,
+  // and *wiped_out becomes 1 when every member hurt was already at 1 HP or less (the
+  // field's wipe-out), else 0; it is left alone otherwise.
+  int PartyStepUpdate(int damage, int* wiped_out);
   void EquipStarting(int member, int item);
   void UpdateOwnershipFlags();
 
@@ -309,7 +318,8 @@ class GameData {
 GameData& TheGameData();
 // Constructs the game data now (reading files from the working directory).
 void CreateGameData();
-// Forgets it, so the next use constructs a fresh one; hooks go back to the defaults.
+// Forgets it, so the next use constructs a fresh one; hooks go back to the defaults (the
+// pop-up window and the party's field, which game/entry wires, stay).
 void ResetGameData();
 
 // GaussRandom's own 15-bit generator (0..32767), seeded from the time on first use.

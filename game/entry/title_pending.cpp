@@ -1,15 +1,12 @@
 // The title's calls into the field, counted for tests.
 #include "game/entry/title_pending.h"
 
-#include "game/field/field_screens.h"
-#include "game/frame/frame_loop.h"
-
 namespace game::title_pending {
 
 CallRecord Calls;  // what the stand-ins were asked
 
 std::optional<MapEntry> OpenMap(int map) {
-  ForgetFieldMap();
+  TheField.ForgetMapName();
   return TheField.OpenMap(map);
 }
 

@@ -55,6 +55,9 @@ inline constexpr int kMenuTitleBytes = 16;
 inline constexpr int kMenuHelpBytes = 512;
 inline constexpr int kMenuTitleGlyphs = 8;
 inline constexpr int kMenuHelpGlyphs = 30;
+// The field's character pictures: 4 directions x 4 walking frames for each character
+// graphic; frame 0 stands facing down.
+inline constexpr int kFramesPerCharacter = 16;
 
 // One frame's buttons: bit n for key-cast button n.
 struct MenuKeys {
@@ -78,7 +81,7 @@ class FieldMenu {
   void OpenMenu(int state, int page);
   void OpenShop(const std::array<int32_t, kGoodsCount>& goods);
   void OpenConcoction();
-  // Ownership flags, the field's event pages, then back to the field.
+  // Ownership flags, then back to the field (its event pages and walls again).
   void CloseMenu();
   // which 0 the title, 1 the help line: Shift-JIS text (converted), or glyph codes (up to
   // their first 0). A line longer than its buffer is cut.
@@ -163,5 +166,19 @@ void OpenConcoctionScreen();
 void OpenLoadList();
 // Back to the state at load, for tests.
 void ResetFieldMenu();
+
+// What the menu asks of the field, which lies above it: game/entry hands it over at
+// start-up (field_wiring.cpp). With none, closing the menu leaves the field as it was and
+// the party's pictures are not drawn.
+struct MenuFieldHooks {
+  // The field takes the party back: its event pages are chosen again and its walls
+  // rebuilt, since a page changed by an ownership flag may add or remove one.
+  void (*return_to_field)() = nullptr;
+  // The field's character pictures: kFramesPerCharacter handles for each character graphic.
+  std::span<const int> (*character_frames)() = nullptr;
+};
+void SetMenuFieldHooks(MenuFieldHooks hooks);
+// The field's character pictures (empty without a field).
+std::span<const int> FieldCharacterFrames();
 
 }  // namespace game

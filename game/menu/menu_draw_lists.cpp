@@ -4,7 +4,6 @@
 #include <cstring>
 
 #include "game/data/game_data.h"
-#include "game/field/field_graphics.h"
 #include "game/menu/field_menu.h"
 #include "game/menu/menu_list_parts.h"
 #include "game/text/bitmap_font.h"
@@ -36,8 +35,6 @@ constexpr int kSlotValueDx = 16, kSlotSlashDx = 56, kSlotMaxDx = 64, kSlotValueW
 constexpr int kSlotColonDx = 32, kSlotMinutesDx = 40;
 constexpr int kSlotPictureX = 200, kSlotPictureStep = 18;
 constexpr int kEmptyX = 140, kEmptyBelow = 3;
-constexpr int kFramesPerCharacter = 16;  // 4 directions of 4; frame 0 stands facing down
-constexpr int kMaxCharacterGraphic = kCharacterGroups * 4 / kFramesPerCharacter - 1;
 constexpr int kHpMax = 99999, kPpMax = 9999, kHoursMax = 9999;
 // The question before a save.
 constexpr int kAskX1 = 56, kAskY1 = 100, kAskX2 = 264, kAskY2 = 132, kAskTextX = 64, kAskTextY = 112;
@@ -116,10 +113,12 @@ void FieldMenu::DrawSaveLoadPage() {
       TheBitmapFont.DrawNumber(kSlotTextX + kSlotMaxDx, line_y, maximum, kSlotValueWidth, 0, 0, 0);
     }
     // The party's pictures, standing; a slot of 0 had no member.
+    const std::span<const int> frames = FieldCharacterFrames();
     for (int m = 0; m < kMemberCount; ++m) {
       const int graphic = s.graphics[m];
-      if (graphic == 0 || graphic > kMaxCharacterGraphic) continue;  // the list file may hold any number
-      vexal::DrawGraph(kSlotPictureX + kSlotPictureStep * m, y + kSlotPlaceDy, TheFieldGraphics.CharacterFrames[graphic * kFramesPerCharacter], 1);
+      // The list file may hold any number.
+      if (graphic == 0 || graphic >= static_cast<int>(frames.size()) / kFramesPerCharacter) continue;
+      vexal::DrawGraph(kSlotPictureX + kSlotPictureStep * m, y + kSlotPlaceDy, frames[graphic * kFramesPerCharacter], 1);
     }
   }
   TheHandCursor.DrawHandCursor(kSlotHandX, kSlotTopY + kSlotStep * (save_cursor - save_scroll), state == 19, 0);

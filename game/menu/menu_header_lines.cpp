@@ -3,7 +3,7 @@
 #include <string>
 
 #include "game/data/game_data.h"
-#include "game/field/field_map.h"
+#include "game/data/party_field.h"
 #include "game/menu/field_menu.h"
 
 namespace game {
@@ -25,7 +25,7 @@ void FieldMenu::UpdateHeaderLines() {
   };
   const auto title = [this](std::string_view t) { SetMenuLine(0, t); };
   switch (state) {
-    case 0: set("MENU", TheField.MapDisplayName()); break;
+    case 0: set("MENU", FieldMapDisplayName()); break;
     case 1: set("のうりょく", "のうりょくを_みたり_つかったり"); break;
     case 2: title("のうりょく"); break;
     case 3: title(sub_command == 1 ? "すてる" : "アイテム"); break;

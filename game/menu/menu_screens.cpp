@@ -1,10 +1,10 @@
 // The long-jump page, the save and load lists, the shop and the concoction screen.
 #include <algorithm>
-#include <optional>
 #include <string>
 
 #include "game/data/game_data.h"
-#include "game/field/field_map.h"
+#include "game/data/party_field.h"
+#include "game/field/map_file.h"
 #include "game/frame/frame_loop.h"
 #include "game/frame/screen_wipe.h"
 #include "game/menu/field_menu.h"
@@ -67,8 +67,8 @@ void FieldMenu::UpdateJump(const MenuKeys& keys) {
   // A point read from a save may name a map with no file, or a tile off the map: the party
   // would be left nowhere, and every later save refused on load.
   const bool free = p.area == kFreePoint || p.area >= static_cast<uint32_t>(kMapCount);
-  std::optional<MapEntry> entry;
-  if (!free && p.x < kMapSize && p.y < kMapSize) entry = TheField.OpenMap(static_cast<int>(p.area));
+  MapEntrance entry;
+  if (!free && p.x < kMapSize && p.y < kMapSize) entry = OpenFieldMap(static_cast<int>(p.area));
   if (!entry) {
     Refuse();
     return;
@@ -77,7 +77,7 @@ void FieldMenu::UpdateJump(const MenuKeys& keys) {
   state = 0, page = kMenuPageMain;
   CloseMenu();
   TheScreenWipe.PlayScreenWipe();
-  TheField.EnterMap(std::move(*entry), p.x, p.y, 0);
+  entry(p.x, p.y, 0);
   TheScreenWipe.ArmScreenBreak();
 }
 

@@ -20,7 +20,6 @@ class DemoTablesTest : public ::testing::Test {
     old_dir_ = plat::fs::CurrentDirectory();
     ASSERT_TRUE(plat::fs::SetCurrentDirectory(NL_DEMO_DATA_DIR));
     ResetGameData();
-    ResetField();
     datatest::PictureLoads.clear();
     SetGameDataHooks(datatest::kRecordingHooks);
     CreateGameData();

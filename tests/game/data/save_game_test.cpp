@@ -10,6 +10,8 @@
 
 #include "game/codec/glyph_codes.h"
 #include "game/codec/lz_codec.h"
+#include "game/entry/field_wiring.h"
+#include "game/field/field_map.h"
 #include "game/field/map_file.h"
 #include "game/frame/play_timer.h"
 #include "tests/game/data/data_fixture.h"
@@ -42,6 +44,15 @@ std::string IconEntry(int n) {
 
 class SaveTest : public DataTest {
  protected:
+  void SetUp() override {
+    DataTest::SetUp();
+    ResetField();
+    WireField();  // saves and loads go through the field's own map check and entry
+  }
+  void TearDown() override {
+    ResetField();
+    DataTest::TearDown();
+  }
   // A party on map 34 ("field.map", shown as the field's name) with things in every part.
   GameData& Saved() {
     std::string pack;

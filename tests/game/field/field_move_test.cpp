@@ -305,6 +305,23 @@ TEST_F(MoveTest, TheEspButtonUsesTheLeadersPower) {
   EXPECT_TRUE(datatest::Sounds.empty());
 }
 
+// Button 9 passes the lead to the next member present, and the player walks on in the new
+// leader's picture; with nobody else in the party the picture stays.
+TEST_F(MoveTest, TheLeaderButtonGivesThePlayerTheNextLeadersPicture) {
+  Place(50, 50, 0);
+  game::GameData& data = Data();
+  data.Members[2][game::kMemberPresent] = 1;  // id 2, picture 36
+  TheField.SetPlayerGraphic(34);
+  Hold({}, {9});
+  TheField.UpdatePlayer();
+  EXPECT_EQ(data.Scalars[game::kScalarLeader], 2u);
+  EXPECT_EQ(TheField.PlayerGraphic(), 36);
+  for (game::PartyMember& p : data.Members) p[game::kMemberPresent] = 0;
+  Hold({}, {9});
+  TheField.UpdatePlayer();
+  EXPECT_EQ(TheField.PlayerGraphic(), 36);
+}
+
 // The jumper faces east from (50, 50); walls are chip 2, a person stands where asked.
 TEST_F(MoveTest, AJumpLandsOnTheFirstFreeCellBeyondTheBlockedOnesWithinRange) {
   static constexpr struct {

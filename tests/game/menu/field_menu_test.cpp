@@ -10,6 +10,7 @@
 
 #include "game/codec/lz_codec.h"
 #include "game/data/game_data.h"
+#include "game/entry/field_wiring.h"
 #include "game/field/field_map.h"
 #include "game/field/map_file.h"
 #include "game/frame/frame_loop.h"
@@ -55,6 +56,7 @@ class MenuRules : public datatest::DataTest {
   void TearDown() override {
     ResetFieldMenu();
     ResetFrameLoop();
+    ResetField();
     DataTest::TearDown();
   }
   static FieldMenu& menu() { return TheFieldMenu; }
@@ -452,6 +454,7 @@ TEST_F(MenuRules, MainCancelClosesTheMenu) {
 // second page needs ownership flag 10 (item 32 held) stops being a wall once the item is
 // in the bag.
 TEST_F(MenuRules, CloseMenuRebuildsThePassGridAfterAnOwnershipFlagTurnsAPage) {
+  WireField();  // the menu hands the party back to the real field
   Field& f = TheField;
   f.EventCount = 2;
   MapEvent& e = f.Map.events[1];
