@@ -45,7 +45,7 @@ void FieldMenu::DrawJumpPage() {
   const GameData& g = TheGameData();
   const uint32_t flags = g.Scalars[kScalarFlagWord];
   TheWindowFrame.DrawFrameBox(kMenuPageX1, kMenuPageY1, kMenuPageX2, kMenuPageY2, 0);
-  TheWindowFrame.DrawFrameBox(kMenuListX1, kMenuListY1, kMenuListX2, kMenuListY2, state == 12 ? 1 : 0);
+  TheWindowFrame.DrawFrameBox(kMenuListX1, kMenuListY1, kMenuListX2, kMenuListY2, state == kMenuStateJumpPoints ? 1 : 0);
 
   const bool mode_allowed[2] = {(flags & kTeleportForbidden) == 0, (flags & kRegisterAllowed) != 0};
   static constexpr const char* kModeNames[2] = {"テレポート", "とうろく"};
@@ -73,8 +73,8 @@ void FieldMenu::DrawJumpPage() {
   }
 
   // The hand stands at the mode while the list has it.
-  TheHandCursor.DrawHandCursor(kJumpModeX + kJumpModeStep * jump_mode, kJumpModeY, state == 12, 0);
-  if (state == 12) {
+  TheHandCursor.DrawHandCursor(kJumpModeX + kJumpModeStep * jump_mode, kJumpModeY, state == kMenuStateJumpPoints, 0);
+  if (state == kMenuStateJumpPoints) {
     TheHandCursor.DrawHandCursor(kJumpNumberX, kMenuListRowY + kMenuListRowStep * (jump_cursor - jump_scroll), 0, 0);
   }
 }
@@ -121,8 +121,8 @@ void FieldMenu::DrawSaveLoadPage() {
       vexal::DrawGraph(kSlotPictureX + kSlotPictureStep * m, y + kSlotPlaceDy, frames[graphic * kFramesPerCharacter], 1);
     }
   }
-  TheHandCursor.DrawHandCursor(kSlotHandX, kSlotTopY + kSlotStep * (save_cursor - save_scroll), state == 19, 0);
-  if (state == 19) {
+  TheHandCursor.DrawHandCursor(kSlotHandX, kSlotTopY + kSlotStep * (save_cursor - save_scroll), state == kMenuStateSaveConfirm, 0);
+  if (state == kMenuStateSaveConfirm) {
     TheWindowFrame.DrawFrameBox(kAskX1, kAskY1, kAskX2, kAskY2, 0);
     TheBitmapFont.DrawSjisText(kAskTextX, kAskTextY, "このファイルに＿セーブします。よろしいですか?");
   }

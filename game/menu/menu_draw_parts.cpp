@@ -17,11 +17,10 @@ constexpr int kShadowAlpha = 128;
 constexpr int kShadowOffset = 2;
 constexpr int kWalkFrames = 4;
 constexpr int kStandingAway = 4;       // facing up, first frame
-constexpr int kFirstAilmentByte = 1, kLastAilmentByte = 4;
 
 }  // namespace
 
-bool HasFieldUse(int id) { return id != 0 && TheGameData().Item(id).values[kItemFieldUseType] != 0; }
+bool HasFieldUse(int id) { return id != 0 && TheGameData().Item(id).values[kItemFieldUse] != kFieldUseNone; }
 
 void SetTextTint(TextTint tint) {
   switch (tint) {
@@ -62,7 +61,7 @@ void DrawMemberPicture(int x, int y, int m, int frame) {
   if (graphic < 0 || graphic >= static_cast<int>(frames.size()) / kFramesPerCharacter) return;  // a bad number from a save
   const auto& status = g.Status[m];
   const bool down = status[kStatusDown] != 0;
-  const bool ailing = std::any_of(status.begin() + kFirstAilmentByte, status.begin() + kLastAilmentByte + 1,
+  const bool ailing = std::any_of(status.begin() + kStatusFirstAilment, status.begin() + kStatusLastAilment + 1,
                                   [](uint8_t b) { return b != 0; });
   const int step = down || ailing ? kStandingAway : ((frame % kWalkFrames) + kWalkFrames) % kWalkFrames;
   const int picture = frames[graphic * kFramesPerCharacter + step];

@@ -23,6 +23,7 @@ constexpr Label kLabels[] = {
 constexpr const char* kRangeLabels[] = {"1たい",         "ひとり",         "てきぜんたい", "みかたぜんたい",
                                         "てき１たい",    "みかたひとり",   "てきぜんたい", "みかたぜんたい",
                                         "てきみかたぜんたい", "てきみかたぜんたい", "じぶん"};
+static_assert(std::size(kRangeLabels) == kTargetSelf + 1, "a label for every target range");
 constexpr const char* kStatLabels[] = {"こうげき", "ぼうぎょ", "すばやさ", "せいしん"};
 constexpr int kSpiritStat = 3;
 constexpr int kBonusRowsY[] = {102, 114, 126, 138, 150, 162};

@@ -110,7 +110,7 @@ bool LoadWorld(const std::string& data_dir) {
   TheGameData().LoadGameDatabase();
   game::ResetEnemyGraphCache();
   game::ResetBattle();
-  return TheGameData().Enemies[kShadowEnemy].values[4] > 0;
+  return TheGameData().Enemies[kShadowEnemy].values[game::kEnemyHpValue] > 0;
 }
 
 void NewParty(const PartyPlan& plan) {

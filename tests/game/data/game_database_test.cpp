@@ -75,9 +75,9 @@ TEST_F(DataTest, AWordThatIsNotANumberEndsTheReadOfThatFile) {
   EXPECT_EQ(d.Items[1].values[kItemUses], 3);
   EXPECT_EQ(d.Items[2].values[kItemKind], 0);
   EXPECT_EQ(d.Items[3].values[kItemKind], 0);
-  EXPECT_EQ(d.Enemies[1].values[0], 1);
-  EXPECT_EQ(d.Enemies[2].values[0], 0);
-  EXPECT_EQ(d.Enemies[3].values[0], 0);
+  EXPECT_EQ(d.Enemies[1].values[kEnemySpriteValue], 1);
+  EXPECT_EQ(d.Enemies[2].values[kEnemySpriteValue], 0);
+  EXPECT_EQ(d.Enemies[3].values[kEnemySpriteValue], 0);
   EXPECT_EQ(d.EncounterGroups[5][1], 2u);
   EXPECT_EQ(d.EncounterGroups[7][0], 0u);
 }
@@ -112,7 +112,7 @@ TEST_F(DataTest, RowsOutsideTheirTablesAreSkipped) {
   EXPECT_STREQ(d.MapList[3].data(), "town.map");
   EXPECT_EQ(std::string(d.MapList[1].data()), std::string("a_name_that_is_much_longer_than_forty_seven_bytes_of_room.map").substr(0, 47));
   EXPECT_EQ(d.MapList[0][0], 0);
-  EXPECT_EQ(d.Enemies[799].values[0], 4);
+  EXPECT_EQ(d.Enemies[799].values[kEnemySpriteValue], 4);
   EXPECT_EQ(d.EncounterGroups[34][0], 0u);  // an enemy number past the table
   EXPECT_EQ(d.EncounterGroups[33][2], 3u);
   // A recipe's number is its row: the two bad rows stay empty and keep their places.

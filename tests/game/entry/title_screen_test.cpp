@@ -318,7 +318,7 @@ TEST_F(TitleTest, TheTitleModeEnteredAgainWithoutEnterTitleStartsAfresh) {
   Update({}, {kDecide});
   Update({}, {kDecide});  // CONTINUE
   ASSERT_EQ(game::GameMode, game::MODE_MENU);
-  game::TheFieldMenu.OpenMenu(0, game::kMenuPageMain);  // a game loaded, its menu opened
+  game::TheFieldMenu.OpenMenu(game::kMenuStateMain, game::kMenuPageMain);  // a game loaded, its menu opened
   game::TheFieldMenu.state = game::kMenuStateLoadList;
   game::TheFieldMenu.UpdateMenu(game::MenuKeys{1u << game::kMenuCancel, 1u << game::kMenuCancel, 0});
   ASSERT_EQ(game::GameMode, game::MODE_TITLE);
@@ -353,7 +353,7 @@ TEST_F(TitleTest, CancellingTheLoadListOfContinueLeavesTheTitleInItsMenuOnContin
   // no game: the title then starts afresh.
   Update({}, {kDecide});
   ASSERT_EQ(game::GameMode, game::MODE_MENU);
-  game::TheFieldMenu.state = 0;
+  game::TheFieldMenu.state = game::kMenuStateMain;
   game::GameMode = game::MODE_TITLE;
   Keys({});
   title_->TitleFrame();

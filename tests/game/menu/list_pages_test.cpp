@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "game/data/game_data.h"
+#include "game/entry/field_wiring.h"
 #include "game/field/field_graphics.h"
 #include "game/menu/field_menu.h"
 #include "game/text/bitmap_font.h"
@@ -50,6 +51,7 @@ class ListPagesTest : public windowtest::WindowTest {
     windowtest::GraphNames[TheHandCursor.Graph()] = "hand";
     ResetGameData();
     ResetFieldMenu();
+    WireField();  // the party's pictures are the field's
     SetGlyphDrawHook(RecordGlyph);
     Glyphs.clear();
   }
@@ -116,7 +118,7 @@ TEST_F(ListPagesTest, JumpPageDarkensForbiddenModesListsUpToTheMaximumAndStillsT
   CopySjisBounded("うみ", g.LongJumpPoints[10].name);
   g.LongJumpPoints[11].area = 36;  // below the 11 rows
   CopySjisBounded("やま", g.LongJumpPoints[11].name);
-  menu().state = 12, menu().page = kMenuPageJump, menu().jump_mode = 1, menu().jump_cursor = 1;
+  menu().state = kMenuStateJumpPoints, menu().page = kMenuPageJump, menu().jump_mode = 1, menu().jump_cursor = 1;
   menu().MenuFrame();
 
   EXPECT_TRUE(Drawn(167, 12, "テ", true)) << "teleport, forbidden by bit 1";
@@ -184,7 +186,7 @@ TEST_F(ListPagesTest, SaveListShowsThreeSlotsFromTheScrollWithTheirSummaries) {
   EXPECT_TRUE(Called("hand 25,116 trans 1"));
 
   Glyphs.clear();
-  menu().state = 19;
+  menu().state = kMenuStateSaveConfirm;
   menu().MenuFrame();
   EXPECT_TRUE(Drawn(64, 112, "こ")) << "the save question";
 }
@@ -197,7 +199,7 @@ TEST_F(ListPagesTest, ShopListsGoodsWithPricesAndAsksBeforeBuying) {
   SjisToGlyphCodes("けむりだま", g.Items[5].name);
   g.Items[5].values[kItemPrice] = 1234567;
   menu().OpenShop({1, 0, 5, 0, 0, 0, 0, 0});
-  menu().state = 32, menu().first_pick = 0;
+  menu().state = kMenuStateBuy, menu().first_pick = 0;
   menu().MenuFrame();
 
   EXPECT_TRUE(Drawn(167, 12, "か"));
@@ -239,7 +241,7 @@ TEST_F(ListPagesTest, ConcoctionMarksTheChosenAndShowsTheResultAndItsText) {
   SjisToGlyphCodes("げんきのみ", g.Items[3].name);
   const char* text = "ＨＰを＿５０＿かいふく。ぱぴぷ、ESP!?";
   SjisToGlyphCodes(text, g.Items[3].description);
-  menu().state = 42, menu().concoction_result = 3;
+  menu().state = kMenuStateConcoctionResult, menu().concoction_result = 3;
   Glyphs.clear();
   menu().MenuFrame();
   EXPECT_TRUE(Drawn(72, 104, "げ"));
