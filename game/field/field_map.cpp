@@ -102,7 +102,7 @@ void Field::PutMap(std::string_view name, MapFileImage&& image) {
   BuildPassGrid();
   const std::string_view shown(Map.strings[1].data());
   DisplayGlyphs.assign(shown.size() + 1, 0);
-  BitmapFont::SjisToGlyphCodes(shown, DisplayGlyphs);
+  SjisToGlyphCodes(shown, DisplayGlyphs);
   display_name_ = shown;
 }
 

@@ -15,7 +15,9 @@
 
 #include "game/codec/lz_codec.h"
 #include "game/codec/scrambled_copy.h"
-#include "game/data/play_timer.h"
+#include "game/entry/field_wiring.h"
+#include "game/field/field_map.h"
+#include "game/frame/play_timer.h"
 #include "tests/game/data/data_fixture.h"
 #include "tests/support/png_file.h"
 #include "tests/support/program_run.h"
@@ -40,6 +42,8 @@ class SaveProgramTest : public datatest::DataTest {
     std::filesystem::copy(NL_DEMO_DATA_DIR, dir_.path(),
                           std::filesystem::copy_options::recursive | std::filesystem::copy_options::overwrite_existing);
     ResetGameData();
+    ResetField();
+    WireField();  // saves are held to the field's own map check
     Data().LoadGameDatabase();  // a new game read from the copy, with its map list
     TheSaveIconPack.LoadSaveIcons();
     datatest::WriteText(dir_.File("continue.input"), kContinueInput);

@@ -7,9 +7,9 @@
 #include <string>
 #include <vector>
 
-#include "game/entry/frame_loop.h"
 #include "game/entry/game_start.h"
-#include "game/entry/scroll_lock_lamp.h"
+#include "game/frame/frame_loop.h"
+#include "game/frame/scroll_lock_lamp.h"
 #include "platform/fs/fs.h"
 #include "platform/window/window.h"
 #include "tests/support/temp_dir.h"

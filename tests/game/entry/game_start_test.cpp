@@ -12,7 +12,7 @@
 
 #include "game/battle/battle_effect.h"
 #include "game/data/game_data.h"
-#include "game/entry/frame_loop.h"
+#include "game/frame/frame_loop.h"
 #include "platform/input/input.h"
 #include "platform/surface/display.h"
 #include "platform/surface/presentation.h"

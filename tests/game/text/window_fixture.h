@@ -13,7 +13,7 @@
 #include <string_view>
 #include <vector>
 
-#include "game/entry/frame_loop.h"
+#include "game/frame/frame_loop.h"
 #include "game/input/key_cast.h"
 #include "game/text/bitmap_font.h"
 #include "game/text/window_frame.h"
@@ -55,7 +55,7 @@ inline int RecordDraw(int x, int y, vexal::GraphRecord* graph, int trans) {
 // The cells a text draws on its own row, in order (voicing marks are drawn raised).
 inline std::vector<int> GlyphCells(std::string_view sjis) {
   std::array<uint8_t, 64> codes{};
-  game::BitmapFont::SjisToGlyphCodes(sjis, codes);
+  game::SjisToGlyphCodes(sjis, codes);
   std::vector<int> cells;
   for (uint8_t c : codes) {
     if (c == 0) break;

@@ -9,6 +9,7 @@
 
 #include "game/data/game_data.h"
 #include "game/text/bitmap_font.h"
+#include "game/text/item_info_panel.h"
 #include "tests/game/text/window_fixture.h"
 #include "vexal/graphics/drawing/draw_state.h"
 
@@ -71,7 +72,7 @@ TEST_F(ItemInfoPanelTest, ShowsLabelsValuesAndSignsAndSkipsValuesOutsideItsTable
   v[kItemAttackBonus + 1] = 0;
   v[kItemAttackBonus + 2] = 5;
   v[kItemAttackBonus + 3] = INT_MIN;
-  d.DrawItemInfo(7);
+  DrawItemInfo(7);
 
   EXPECT_EQ(CellsAt(50, 74, 120, kCyan), GlyphCells("ぶんるい"));
   EXPECT_EQ(CellsAt(50, 130, 250, kWhite), GlyphCells("ソード"));
@@ -88,7 +89,7 @@ TEST_F(ItemInfoPanelTest, ShowsLabelsValuesAndSignsAndSkipsValuesOutsideItsTable
 }
 
 TEST_F(ItemInfoPanelTest, NoItemShowsOnlyTheLabels) {
-  TheGameData().DrawItemInfo(0);
+  DrawItemInfo(0);
   EXPECT_EQ(CellsAt(178, 74, 160, kCyan), GlyphCells("こうかはんい"));
   for (const Glyph& g : glyphs) EXPECT_EQ(g.bright, kCyan) << g.x << "," << g.y;
 }

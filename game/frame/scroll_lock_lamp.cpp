@@ -1,5 +1,5 @@
 // The Scroll Lock lamp controller, disabled for good: the game leaves the lamp as it is.
-#include "game/entry/scroll_lock_lamp.h"
+#include "game/frame/scroll_lock_lamp.h"
 
 namespace game {
 

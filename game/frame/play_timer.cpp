@@ -1,4 +1,4 @@
-#include "game/data/play_timer.h"
+#include "game/frame/play_timer.h"
 
 #include "vexal/app/timing.h"
 

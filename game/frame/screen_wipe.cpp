@@ -1,9 +1,9 @@
 // The mask wipe.
-#include "game/entry/screen_wipe.h"
+#include "game/frame/screen_wipe.h"
 
 #include <string>
 
-#include "game/entry/frame_loop.h"
+#include "game/frame/frame_loop.h"
 #include "vexal/graphics/drawing/draw_calls.h"
 #include "vexal/graphics/graphs/graph_load.h"
 #include "vexal/graphics/mask/mask.h"

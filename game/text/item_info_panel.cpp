@@ -1,4 +1,6 @@
-// The item information panel of the menus and the shop.
+// The item information panel of the menus, the shop and the battle.
+#include "game/text/item_info_panel.h"
+
 #include <algorithm>
 
 #include "game/data/game_data.h"
@@ -21,6 +23,7 @@ constexpr Label kLabels[] = {
 constexpr const char* kRangeLabels[] = {"1たい",         "ひとり",         "てきぜんたい", "みかたぜんたい",
                                         "てき１たい",    "みかたひとり",   "てきぜんたい", "みかたぜんたい",
                                         "てきみかたぜんたい", "てきみかたぜんたい", "じぶん"};
+static_assert(std::size(kRangeLabels) == kTargetSelf + 1, "a label for every target range");
 constexpr const char* kStatLabels[] = {"こうげき", "ぼうぎょ", "すばやさ", "せいしん"};
 constexpr int kSpiritStat = 3;
 constexpr int kBonusRowsY[] = {102, 114, 126, 138, 150, 162};
@@ -34,15 +37,16 @@ void White() { vexal::SetDrawBrightness(255, 255, 255); }
 
 }  // namespace
 
-void GameData::DrawItemInfo(int n) const {
+void DrawItemInfo(int n) {
   TheWindowFrame.DrawFrameBox(60, 24, 260, 200, 0);
   vexal::SetDrawBrightness(0, 255, 255);
   for (const Label& l : kLabels) TheBitmapFont.DrawSjisText(l.x, l.y, l.text);
   White();
   if (n <= 0 || n >= kItemCount) return;
-  const auto& v = Items[n].values;
+  const GameData& data = TheGameData();
+  const auto& v = data.Items[n].values;
   const int kind = v[kItemKind];
-  TheBitmapFont.DrawGlyphCodes(70, 36, kNameCodes, 1, Items[n].name);
+  TheBitmapFont.DrawGlyphCodes(70, 36, kNameCodes, 1, data.Items[n].name);
   TheBitmapFont.DrawSjisText(130, 50, ItemKindLabel(kind));
   if (kind < 200 || kind > 300) {
     const int range = v[kItemRange];

@@ -1,11 +1,11 @@
 // The frame loop's state and the end of every frame.
-#include "game/entry/frame_loop.h"
+#include "game/frame/frame_loop.h"
 
 #include <array>
 
-#include "game/data/play_timer.h"
-#include "game/entry/screen_wipe.h"
-#include "game/entry/scroll_lock_lamp.h"
+#include "game/frame/play_timer.h"
+#include "game/frame/screen_wipe.h"
+#include "game/frame/scroll_lock_lamp.h"
 #include "game/input/key_cast.h"
 #include "music/music_manager.h"
 #include "platform/timer/timer.h"

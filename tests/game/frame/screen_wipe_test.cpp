@@ -1,7 +1,7 @@
 // The map-change wipe and the screen break: what each of the wipe's frames shows (the old
 // picture, with the catch picture where the stage's mask is white), that it leaves masked
 // drawing off, and where the break puts the catch quarters at each frame's end.
-#include "game/entry/screen_wipe.h"
+#include "game/frame/screen_wipe.h"
 
 #include <gtest/gtest.h>
 
@@ -10,7 +10,7 @@
 #include <string>
 #include <vector>
 
-#include "game/entry/frame_loop.h"
+#include "game/frame/frame_loop.h"
 #include "platform/surface/presentation.h"
 #include "tests/game/text/draw_fixture.h"
 #include "tests/support/png_file.h"

@@ -1,6 +1,6 @@
 // The end of a frame on the virtual clock: the 35 ms pacing measured from each release,
 // the clock wrapping, the key sample at the release, and the ways the game is told to end.
-#include "game/entry/frame_loop.h"
+#include "game/frame/frame_loop.h"
 
 #include <gtest/gtest.h>
 

@@ -7,16 +7,16 @@
 #include <string_view>
 #include <vector>
 
-#include "game/text/bitmap_font.h"
+#include "game/codec/glyph_codes.h"
 
 namespace {
 
-using game::BitmapFont;
+using game::SjisToGlyphCodes;
 
 std::vector<int> Convert(std::string_view sjis) {
   std::array<uint8_t, 256> out;
   out.fill(0xEE);
-  int count = BitmapFont::SjisToGlyphCodes(sjis, out);
+  int count = SjisToGlyphCodes(sjis, out);
   EXPECT_EQ(out[count], 0) << "the codes end with a NUL";
   return std::vector<int>(out.begin(), out.begin() + count);
 }
@@ -102,13 +102,13 @@ TEST(SjisToGlyphCodes, StopsWhereTheOutputEnds) {
     SCOPED_TRACE(c.size);
     std::array<uint8_t, 8> out;
     out.fill(0xEE);
-    int count = BitmapFont::SjisToGlyphCodes(c.text, std::span(out).first(c.size));
+    int count = SjisToGlyphCodes(c.text, std::span(out).first(c.size));
     EXPECT_EQ(std::vector<int>(out.begin(), out.begin() + count), c.codes);
     EXPECT_EQ(out[count], 0);
     EXPECT_EQ(out[c.size], 0xEE) << "nothing written past the output";
   }
   std::array<uint8_t, 1> none = {0xEE};
-  EXPECT_EQ(BitmapFont::SjisToGlyphCodes("A", std::span(none).first(0)), 0);
+  EXPECT_EQ(SjisToGlyphCodes("A", std::span(none).first(0)), 0);
   EXPECT_EQ(none[0], 0xEE);
 }
 

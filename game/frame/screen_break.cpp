@@ -1,5 +1,5 @@
 // The screen break: the catch picture's quarters sliding out after a wipe.
-#include "game/entry/screen_wipe.h"
+#include "game/frame/screen_wipe.h"
 
 #include "vexal/graphics/drawing/draw_calls.h"
 
