@@ -15,6 +15,6 @@ function(nl_test_suite target)
                         GTest::gtest_main)
   nl_game_charset(${target})
   gtest_discover_tests(${target}
-    PROPERTIES ENVIRONMENT "SDL_VIDEODRIVER=dummy;SDL_AUDIODRIVER=dummy"
+    PROPERTIES ENVIRONMENT "SDL_VIDEODRIVER=dummy;SDL_AUDIODRIVER=dummy" TIMEOUT 300
     DISCOVERY_TIMEOUT 60)
 endfunction()
