@@ -1,6 +1,6 @@
 #include "game/data/play_timer.h"
 
-#include "vexal/app/timing.h"
+#include "vexal/app/system/timing.h"
 
 namespace game {
 

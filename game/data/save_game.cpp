@@ -15,7 +15,7 @@
 #include "game/text/bitmap_font.h"
 #include "platform/fs/fs.h"
 #include "platform/timer/timer.h"
-#include "vexal/app/log_file.h"
+#include "vexal/app/log/log_file.h"
 
 namespace game {
 namespace {

@@ -9,7 +9,7 @@
 #include "game/entry/title_screen.h"
 #include "game/input/key_cast.h"
 #include "game/menu/field_menu.h"
-#include "vexal/app/window_mode.h"
+#include "vexal/app/window/window_mode.h"
 #include "vexal/graphics/drawing/graphics_seam.h"
 #include "vexal/graphics/graphs/graph_table.h"
 

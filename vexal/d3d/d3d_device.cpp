@@ -4,8 +4,8 @@
 
 #include <algorithm>
 
-#include "vexal/app/fatal_exit.h"
-#include "vexal/app/log_file.h"
+#include "vexal/app/log/log_file.h"
+#include "vexal/app/startup/fatal_exit.h"
 #include "vexal/d3d/d3d_draw_state.h"
 #include "vexal/d3d/render_state_cache.h"
 #include "vexal/d3d/texture_formats.h"

@@ -2,7 +2,7 @@
 // fixed-function setters.
 #include "vexal/d3d/d3d_draw_state.h"
 
-#include "vexal/app/fatal_exit.h"
+#include "vexal/app/startup/fatal_exit.h"
 #include "vexal/d3d/d3d_device.h"
 #include "vexal/d3d/render_state_cache.h"
 #include "vexal/d3d/texture_formats.h"

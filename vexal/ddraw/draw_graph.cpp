@@ -10,7 +10,7 @@
 #include <cstdint>
 
 #include "platform/surface/surface.h"
-#include "vexal/app/fatal_exit.h"
+#include "vexal/app/startup/fatal_exit.h"
 #include "vexal/ddraw/blit_kernels.h"
 #include "vexal/graphics/drawing/ddraw_row.h"
 #include "vexal/graphics/drawing/draw_state.h"

@@ -5,7 +5,7 @@
 #include <cstring>
 #include <limits>
 
-#include "vexal/app/fatal_exit.h"
+#include "vexal/app/startup/fatal_exit.h"
 #include "vexal/graphics/drawing/draw_state.h"
 #include "vexal/graphics/graphs/bmp_data_table.h"
 #include "vexal/graphics/mask/mask.h"

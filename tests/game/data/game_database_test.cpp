@@ -5,8 +5,8 @@
 #include "game/data/save_icons.h"
 #include "game/text/bitmap_font.h"
 #include "tests/game/data/data_fixture.h"
-#include "vexal/app/app_state.h"
-#include "vexal/app/log_file.h"
+#include "vexal/app/log/log_file.h"
+#include "vexal/app/startup/app_state.h"
 
 namespace {
 

@@ -14,7 +14,7 @@
 #include "platform/window/window.h"
 #include "tests/support/temp_dir.h"
 #include "tests/vexal/app/library_fixture.h"
-#include "vexal/app/app_state.h"
+#include "vexal/app/startup/app_state.h"
 #include "vexal/graphics/drawing/graphics_seam.h"
 #include "vexal/graphics/graphs/graph_table.h"
 #include "vexal/graphics/screen/ddraw_state.h"

@@ -1,4 +1,4 @@
-#include "vexal/app/window_proc.h"
+#include "vexal/app/window/window_proc.h"
 
 #include <gtest/gtest.h>
 
@@ -12,12 +12,12 @@
 #include "platform/surface/surface.h"
 #include "platform/window/window.h"
 #include "tests/vexal/app/library_fixture.h"
-#include "vexal/app/app_state.h"
-#include "vexal/app/input_device.h"
-#include "vexal/app/library.h"
-#include "vexal/app/message_pump.h"
-#include "vexal/app/text_input.h"
-#include "vexal/app/window_mode.h"
+#include "vexal/app/input/input_device.h"
+#include "vexal/app/input/text_input.h"
+#include "vexal/app/startup/app_state.h"
+#include "vexal/app/startup/library.h"
+#include "vexal/app/window/message_pump.h"
+#include "vexal/app/window/window_mode.h"
 #include "vexal/graphics/drawing/draw_backend_table.h"
 #include "vexal/graphics/drawing/draw_state.h"
 #include "vexal/graphics/drawing/graphics_seam.h"

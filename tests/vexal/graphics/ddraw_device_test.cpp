@@ -10,8 +10,8 @@
 #include <vector>
 
 #include "tests/vexal/graphics/screen_fixture.h"
-#include "vexal/app/app_state.h"
-#include "vexal/app/log_file.h"
+#include "vexal/app/log/log_file.h"
+#include "vexal/app/startup/app_state.h"
 #include "vexal/graphics/drawing/graphics_seam.h"
 #include "vexal/graphics/graphs/bmp_data_surface.h"
 #include "vexal/graphics/screen/blend_mul_table.h"

@@ -13,7 +13,7 @@
 
 #include "tests/vexal/graphics/call_record.h"
 #include "tests/vexal/graphics/screen_fixture.h"
-#include "vexal/app/app_state.h"
+#include "vexal/app/startup/app_state.h"
 #include "vexal/graphics/drawing/draw_backend_table.h"
 #include "vexal/graphics/drawing/graphics_seam.h"
 #include "vexal/graphics/fonts/font_table.h"

@@ -9,7 +9,7 @@
 #include <vector>
 
 #include "tests/vexal/graphics/call_record.h"
-#include "vexal/app/app_state.h"
+#include "vexal/app/startup/app_state.h"
 #include "vexal/graphics/drawing/draw_backend_table.h"
 #include "vexal/graphics/drawing/draw_calls.h"
 #include "vexal/graphics/drawing/graphics_seam.h"

@@ -12,7 +12,7 @@
 
 #include "platform/window/window.h"
 #include "tests/vexal/graphics/screen_fixture.h"
-#include "vexal/app/app_state.h"
+#include "vexal/app/startup/app_state.h"
 #include "vexal/graphics/drawing/ddraw_row.h"
 #include "vexal/graphics/drawing/draw_backend_table.h"
 #include "vexal/graphics/drawing/draw_calls.h"

@@ -10,7 +10,7 @@
 
 #include "platform/timer/timer.h"
 #include "tests/vexal/graphics/screen_fixture.h"
-#include "vexal/app/app_state.h"
+#include "vexal/app/startup/app_state.h"
 #include "vexal/graphics/drawing/graphics_seam.h"
 #include "vexal/graphics/graphs/graph_table.h"
 #include "vexal/graphics/screen/ddraw_device.h"

@@ -4,9 +4,9 @@
 #include <cstdint>
 #include <utility>
 
-#include "vexal/app/fatal_exit.h"
-#include "vexal/app/log_file.h"
-#include "vexal/app/window_access.h"
+#include "vexal/app/log/log_file.h"
+#include "vexal/app/startup/fatal_exit.h"
+#include "vexal/app/window/window_access.h"
 #include "vexal/graphics/drawing/draw_backend_table.h"
 #include "vexal/graphics/drawing/draw_target.h"
 #include "vexal/graphics/drawing/graphics_seam.h"

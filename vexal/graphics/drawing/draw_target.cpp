@@ -2,7 +2,7 @@
 #include "vexal/graphics/drawing/draw_target.h"
 
 #include "platform/surface/surface.h"
-#include "vexal/app/window_access.h"
+#include "vexal/app/window/window_access.h"
 #include "vexal/graphics/drawing/draw_backend_table.h"
 #include "vexal/graphics/drawing/draw_state.h"
 #include "vexal/graphics/drawing/graphics_seam.h"

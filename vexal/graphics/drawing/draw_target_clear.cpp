@@ -2,7 +2,7 @@
 #include <algorithm>
 
 #include "platform/surface/surface.h"
-#include "vexal/app/window_access.h"
+#include "vexal/app/window/window_access.h"
 #include "vexal/graphics/drawing/ddraw_row.h"
 #include "vexal/graphics/drawing/draw_backend_table.h"
 #include "vexal/graphics/drawing/draw_state.h"

@@ -9,7 +9,7 @@
 
 #include "platform/surface/display.h"
 #include "platform/surface/surface.h"
-#include "vexal/app/window_access.h"
+#include "vexal/app/window/window_access.h"
 #include "vexal/graphics/drawing/ddraw_row.h"
 #include "vexal/graphics/drawing/draw_state.h"
 #include "vexal/graphics/drawing/draw_target.h"

@@ -2,7 +2,7 @@
 
 #include <algorithm>
 
-#include "vexal/app/screen_log.h"
+#include "vexal/app/log/screen_log.h"
 #include "vexal/graphics/drawing/draw_calls.h"
 #include "vexal/graphics/drawing/graphics_seam.h"
 #include "vexal/graphics/fonts/font_table.h"

@@ -2,7 +2,7 @@
 #include <algorithm>
 #include <cstdlib>
 
-#include "vexal/app/fatal_exit.h"
+#include "vexal/app/startup/fatal_exit.h"
 #include "vexal/d3d/convert_image_format.h"
 #include "vexal/graphics/drawing/graphics_seam.h"
 #include "vexal/graphics/graphs/bmp_data_table.h"

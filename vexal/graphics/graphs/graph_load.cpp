@@ -9,8 +9,8 @@
 
 #include "platform/fs/fs.h"
 #include "platform/text/text_encoding.h"
-#include "vexal/app/fatal_exit.h"
-#include "vexal/app/log_file.h"
+#include "vexal/app/log/log_file.h"
+#include "vexal/app/startup/fatal_exit.h"
 #include "vexal/graphics/drawing/draw_backend_table.h"
 #include "vexal/graphics/drawing/draw_state.h"
 #include "vexal/graphics/drawing/graphics_seam.h"

@@ -1,6 +1,6 @@
 #include "vexal/graphics/graphs/graph_manage.h"
 
-#include "vexal/app/log_file.h"
+#include "vexal/app/log/log_file.h"
 #include "vexal/graphics/drawing/draw_backend_table.h"
 #include "vexal/graphics/drawing/graphics_seam.h"
 #include "vexal/graphics/graphs/graph_restore.h"

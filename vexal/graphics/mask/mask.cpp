@@ -6,8 +6,8 @@
 #include <cstring>
 #include <new>
 
-#include "vexal/app/fatal_exit.h"
-#include "vexal/app/window_access.h"
+#include "vexal/app/startup/fatal_exit.h"
+#include "vexal/app/window/window_access.h"
 #include "vexal/graphics/drawing/draw_backend_table.h"
 #include "vexal/graphics/drawing/draw_state.h"
 #include "vexal/graphics/drawing/graphics_seam.h"

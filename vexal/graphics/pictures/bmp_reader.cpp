@@ -9,7 +9,7 @@
 #include <utility>
 #include <vector>
 
-#include "vexal/app/log_file.h"
+#include "vexal/app/log/log_file.h"
 #include "vexal/graphics/pictures/image_loader_list.h"
 #include "vexal/graphics/pictures/image_source.h"
 

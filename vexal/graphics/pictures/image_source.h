@@ -6,7 +6,7 @@
 #include <cstddef>
 #include <cstdint>
 
-#include "vexal/app/stream.h"
+#include "vexal/app/streams/stream.h"
 #include "vexal/graphics/screen/color_format.h"
 
 namespace vexal {

@@ -3,9 +3,9 @@
 #include <cstdio>
 
 #include "platform/surface/display.h"
-#include "vexal/app/fatal_exit.h"
-#include "vexal/app/log_file.h"
-#include "vexal/app/window_access.h"
+#include "vexal/app/log/log_file.h"
+#include "vexal/app/startup/fatal_exit.h"
+#include "vexal/app/window/window_access.h"
 #include "vexal/graphics/drawing/graphics_seam.h"
 #include "vexal/graphics/graphs/bmp_data_surface.h"
 #include "vexal/graphics/screen/blend_mul_table.h"

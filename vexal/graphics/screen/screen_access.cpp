@@ -1,6 +1,6 @@
 #include "vexal/graphics/screen/screen_access.h"
 
-#include "vexal/app/window_access.h"
+#include "vexal/app/window/window_access.h"
 #include "vexal/graphics/drawing/graphics_seam.h"
 #include "vexal/graphics/screen/ddraw_state.h"
 #include "vexal/graphics/screen/screen_mode.h"

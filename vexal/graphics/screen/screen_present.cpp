@@ -3,9 +3,9 @@
 #include <cstdint>
 
 #include "platform/timer/timer.h"
-#include "vexal/app/message_pump.h"
-#include "vexal/app/screen_log.h"
-#include "vexal/app/window_access.h"
+#include "vexal/app/log/screen_log.h"
+#include "vexal/app/window/message_pump.h"
+#include "vexal/app/window/window_access.h"
 #include "vexal/graphics/drawing/graphics_seam.h"
 #include "vexal/graphics/screen/ddraw_state.h"
 #include "vexal/graphics/screen/screen_access.h"

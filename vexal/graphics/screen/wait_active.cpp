@@ -1,7 +1,7 @@
 #include "vexal/graphics/screen/wait_active.h"
 
-#include "vexal/app/message_pump.h"
-#include "vexal/app/window_access.h"
+#include "vexal/app/window/message_pump.h"
+#include "vexal/app/window/window_access.h"
 #include "vexal/graphics/drawing/graphics_seam.h"
 
 namespace vexal {

@@ -1,6 +1,6 @@
-#include "vexal/app/window_access.h"
+#include "vexal/app/window/window_access.h"
 
-#include "vexal/app/app_state.h"
+#include "vexal/app/startup/app_state.h"
 
 namespace vexal {
 

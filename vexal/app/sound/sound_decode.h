@@ -8,7 +8,7 @@
 #include <vector>
 
 #include "platform/sound/sound.h"
-#include "vexal/app/stream.h"
+#include "vexal/app/streams/stream.h"
 
 namespace vexal {
 

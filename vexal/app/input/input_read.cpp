@@ -4,9 +4,9 @@
 // callers use the results as bits, where -1 would read as everything pressed.
 #include <algorithm>
 
-#include "vexal/app/input_device.h"
-#include "vexal/app/message_pump.h"
-#include "vexal/app/window_access.h"
+#include "vexal/app/input/input_device.h"
+#include "vexal/app/window/message_pump.h"
+#include "vexal/app/window/window_access.h"
 #include "vexal/graphics/screen/wait_active.h"
 
 namespace vexal {

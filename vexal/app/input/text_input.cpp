@@ -1,10 +1,10 @@
-#include "vexal/app/text_input.h"
+#include "vexal/app/input/text_input.h"
 
 #include <cstring>
 
 #include "platform/text/text_encoding.h"
 #include "platform/window/window.h"
-#include "vexal/app/app_state.h"
+#include "vexal/app/startup/app_state.h"
 #include "vexal/graphics/drawing/graphics_seam.h"
 
 namespace vexal {

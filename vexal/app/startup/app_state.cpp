@@ -1,4 +1,4 @@
-#include "vexal/app/app_state.h"
+#include "vexal/app/startup/app_state.h"
 
 #include <utility>
 

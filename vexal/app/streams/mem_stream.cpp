@@ -2,7 +2,7 @@
 #include <cstdlib>
 #include <cstring>
 
-#include "vexal/app/stream.h"
+#include "vexal/app/streams/stream.h"
 
 namespace vexal {
 namespace {

@@ -1,14 +1,14 @@
 // The fatal exit: the message, the whole shut-down, then the end of the process.
-#include "vexal/app/fatal_exit.h"
+#include "vexal/app/startup/fatal_exit.h"
 
 #include <cstdarg>
 #include <cstdio>
 #include <cstdlib>
 
-#include "vexal/app/app_state.h"
-#include "vexal/app/library.h"
-#include "vexal/app/log_file.h"
-#include "vexal/app/message_pump.h"
+#include "vexal/app/log/log_file.h"
+#include "vexal/app/startup/app_state.h"
+#include "vexal/app/startup/library.h"
+#include "vexal/app/window/message_pump.h"
 
 namespace vexal {
 namespace {

@@ -4,8 +4,8 @@
 #include <cstring>
 
 #include "platform/sound/sound.h"
-#include "vexal/app/sound_decode.h"
-#include "vexal/app/sound_stream_util.h"
+#include "vexal/app/sound/sound_decode.h"
+#include "vexal/app/sound/sound_stream_util.h"
 
 namespace vexal {
 namespace {

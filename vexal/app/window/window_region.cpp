@@ -1,8 +1,8 @@
-#include "vexal/app/window_region.h"
+#include "vexal/app/window/window_region.h"
 
 #include <cstdlib>
 
-#include "vexal/app/app_state.h"
+#include "vexal/app/startup/app_state.h"
 #include "vexal/graphics/drawing/graphics_seam.h"
 
 namespace vexal {

@@ -4,7 +4,7 @@
 
 #include <cstdint>
 
-#include "vexal/app/sound_decode.h"
+#include "vexal/app/sound/sound_decode.h"
 
 namespace vexal {
 

@@ -1,6 +1,6 @@
 // The log file. Written by absolute path in the start directory, so no message changes
 // the current directory (safe while other threads open files by relative names).
-#include "vexal/app/log_file.h"
+#include "vexal/app/log/log_file.h"
 
 #include <cstdarg>
 #include <cstdio>
@@ -9,7 +9,7 @@
 #include "platform/fs/fs.h"
 #include "platform/sys/debug_out.h"
 #include "platform/timer/timer.h"
-#include "vexal/app/app_state.h"
+#include "vexal/app/startup/app_state.h"
 
 namespace vexal {
 namespace {

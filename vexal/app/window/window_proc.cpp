@@ -1,11 +1,11 @@
-#include "vexal/app/window_proc.h"
+#include "vexal/app/window/window_proc.h"
 
-#include "vexal/app/app_state.h"
-#include "vexal/app/input_device.h"
-#include "vexal/app/log_file.h"
-#include "vexal/app/midi_music.h"
-#include "vexal/app/text_input.h"
-#include "vexal/app/window_mode.h"
+#include "vexal/app/input/input_device.h"
+#include "vexal/app/input/text_input.h"
+#include "vexal/app/log/log_file.h"
+#include "vexal/app/sound/midi_music.h"
+#include "vexal/app/startup/app_state.h"
+#include "vexal/app/window/window_mode.h"
 #include "vexal/graphics/drawing/draw_backend_table.h"
 #include "vexal/graphics/drawing/graphics_seam.h"
 

@@ -1,13 +1,13 @@
 // The sound device: start-up with its report, and shut-down.
-#include "vexal/app/sound_device.h"
+#include "vexal/app/sound/sound_device.h"
 
 #include <algorithm>
 #include <cstdarg>
 #include <cstdio>
 #include <string>
 
-#include "vexal/app/log_file.h"
-#include "vexal/app/sound_handle.h"
+#include "vexal/app/log/log_file.h"
+#include "vexal/app/sound/sound_handle.h"
 
 namespace vexal {
 

@@ -5,9 +5,9 @@
 
 #include "platform/codec/codec.h"
 #include "platform/sound/sound.h"
-#include "vexal/app/message_pump.h"
-#include "vexal/app/sound_decode.h"
-#include "vexal/app/sound_stream_util.h"
+#include "vexal/app/sound/sound_decode.h"
+#include "vexal/app/sound/sound_stream_util.h"
+#include "vexal/app/window/message_pump.h"
 
 namespace vexal {
 namespace {

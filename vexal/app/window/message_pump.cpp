@@ -1,12 +1,12 @@
 // The message pump. While the application is inactive it does not return: it keeps
 // taking messages and sleeping, so the whole program pauses in the background until it
 // is activated again or its window closes.
-#include "vexal/app/message_pump.h"
+#include "vexal/app/window/message_pump.h"
 
 #include "platform/timer/timer.h"
 #include "platform/window/window.h"
-#include "vexal/app/app_state.h"
-#include "vexal/app/text_input.h"
+#include "vexal/app/input/text_input.h"
+#include "vexal/app/startup/app_state.h"
 
 namespace vexal {
 namespace {

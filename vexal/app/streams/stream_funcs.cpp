@@ -1,7 +1,7 @@
 // The two stream function tables. Constant from load, so they are valid before start-up.
 #include <cstdio>
 
-#include "vexal/app/stream.h"
+#include "vexal/app/streams/stream.h"
 
 namespace vexal {
 namespace {

@@ -1,4 +1,4 @@
-#include "vexal/app/screen_log.h"
+#include "vexal/app/log/screen_log.h"
 
 #include <algorithm>
 #include <array>
@@ -9,8 +9,8 @@
 #include <memory>
 
 #include "platform/text/text_encoding.h"
-#include "vexal/app/fatal_exit.h"
-#include "vexal/app/log_file.h"
+#include "vexal/app/log/log_file.h"
+#include "vexal/app/startup/fatal_exit.h"
 #include "vexal/graphics/drawing/graphics_seam.h"
 
 namespace vexal {

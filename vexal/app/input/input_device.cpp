@@ -1,12 +1,12 @@
 // The input state table: start-up and end of the input object, the keyboard and the
 // joypads, and the F10 / F12 flags of the window procedure.
-#include "vexal/app/input_device.h"
+#include "vexal/app/input/input_device.h"
 
 #include "platform/window/window.h"
-#include "vexal/app/app_state.h"
-#include "vexal/app/fatal_exit.h"
-#include "vexal/app/log_file.h"
-#include "vexal/app/message_pump.h"
+#include "vexal/app/log/log_file.h"
+#include "vexal/app/startup/app_state.h"
+#include "vexal/app/startup/fatal_exit.h"
+#include "vexal/app/window/message_pump.h"
 
 namespace vexal {
 

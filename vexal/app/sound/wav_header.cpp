@@ -3,8 +3,8 @@
 #include <algorithm>
 #include <cstring>
 
-#include "vexal/app/sound_decode.h"
-#include "vexal/app/sound_stream_util.h"
+#include "vexal/app/sound/sound_decode.h"
+#include "vexal/app/sound/sound_stream_util.h"
 
 namespace vexal {
 namespace {

@@ -1,4 +1,4 @@
-#include "vexal/app/system_report.h"
+#include "vexal/app/system/system_report.h"
 
 #include <cstdio>
 #include <cstdlib>
@@ -7,8 +7,8 @@
 #include "platform/sys/message_box.h"
 #include "platform/sys/sys.h"
 #include "platform/timer/timer.h"
-#include "vexal/app/app_state.h"
-#include "vexal/app/log_file.h"
+#include "vexal/app/log/log_file.h"
+#include "vexal/app/startup/app_state.h"
 
 namespace vexal {
 namespace {

@@ -1,8 +1,8 @@
-#include "vexal/app/timing.h"
+#include "vexal/app/system/timing.h"
 
 #include "platform/timer/timer.h"
-#include "vexal/app/app_state.h"
-#include "vexal/app/message_pump.h"
+#include "vexal/app/startup/app_state.h"
+#include "vexal/app/window/message_pump.h"
 
 namespace vexal {
 

@@ -1,4 +1,4 @@
-#include "vexal/app/midi_music.h"
+#include "vexal/app/sound/midi_music.h"
 
 namespace vexal {
 

@@ -1,12 +1,12 @@
-#include "vexal/app/window_mode.h"
+#include "vexal/app/window/window_mode.h"
 
 #include <string>
 
 #include "platform/text/text_encoding.h"
 #include "platform/timer/timer.h"
-#include "vexal/app/app_state.h"
-#include "vexal/app/log_file.h"
-#include "vexal/app/message_pump.h"
+#include "vexal/app/log/log_file.h"
+#include "vexal/app/startup/app_state.h"
+#include "vexal/app/window/message_pump.h"
 #include "vexal/graphics/drawing/graphics_seam.h"
 
 namespace vexal {

@@ -1,5 +1,5 @@
 // The sound table: loading sounds into buffers, deleting them, and playing them.
-#include "vexal/app/sound_handle.h"
+#include "vexal/app/sound/sound_handle.h"
 
 #include <algorithm>
 #include <cstdio>
@@ -8,11 +8,11 @@
 
 #include "platform/fs/fs.h"
 #include "platform/timer/timer.h"
-#include "vexal/app/fatal_exit.h"
-#include "vexal/app/log_file.h"
-#include "vexal/app/message_pump.h"
-#include "vexal/app/sound_decode.h"
-#include "vexal/app/sound_device.h"
+#include "vexal/app/log/log_file.h"
+#include "vexal/app/sound/sound_decode.h"
+#include "vexal/app/sound/sound_device.h"
+#include "vexal/app/startup/fatal_exit.h"
+#include "vexal/app/window/message_pump.h"
 
 namespace vexal {
 
