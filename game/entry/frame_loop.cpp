@@ -11,7 +11,7 @@
 #include "platform/timer/timer.h"
 #include "vexal/app/system/timing.h"
 #include "vexal/app/window/message_pump.h"
-#include "vexal/graphics/drawing/graphics_seam.h"
+#include "vexal/graphics/drawing/draw_calls.h"
 
 namespace game {
 

@@ -31,9 +31,14 @@
 #include "vexal/app/startup/library.h"
 #include "vexal/app/system/timing.h"
 #include "vexal/app/window/window_mode.h"
-#include "vexal/graphics/drawing/graphics_seam.h"
+#include "vexal/d3d/texture_formats.h"
+#include "vexal/graphics/drawing/draw_calls.h"
+#include "vexal/graphics/drawing/draw_target.h"
 #include "vexal/graphics/graphs/graph_manage.h"
 #include "vexal/graphics/graphs/graph_table.h"
+#include "vexal/graphics/screen/screen_access.h"
+#include "vexal/graphics/screen/screen_mode.h"
+#include "vexal/graphics/screen/screen_present.h"
 
 namespace game {
 

@@ -6,7 +6,8 @@
 #include "vexal/app/log/screen_log.h"
 #include "vexal/app/system/timing.h"
 #include "vexal/app/window/message_pump.h"
-#include "vexal/graphics/drawing/graphics_seam.h"
+#include "vexal/graphics/drawing/draw_target.h"
+#include "vexal/graphics/screen/screen_present.h"
 
 namespace game {
 namespace {

@@ -30,11 +30,12 @@
 #include "tests/support/temp_dir.h"
 #include "vexal/app/sound/sound_handle.h"
 #include "vexal/app/window/window_mode.h"
+#include "vexal/graphics/drawing/draw_calls.h"
 #include "vexal/graphics/drawing/draw_target.h"
-#include "vexal/graphics/drawing/graphics_seam.h"
 #include "vexal/graphics/fonts/font_table.h"
 #include "vexal/graphics/graphs/bmp_data_table.h"
 #include "vexal/graphics/graphs/graph_table.h"
+#include "vexal/graphics/screen/screen_access.h"
 #include "vexal/graphics/screen/screen_present.h"
 
 // Freed memory goes back to the allocator at once, so that the resident size measures

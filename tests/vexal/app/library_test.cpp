@@ -18,7 +18,9 @@
 #include "vexal/app/startup/app_state.h"
 #include "vexal/app/window/message_pump.h"
 #include "vexal/app/window/window_mode.h"
-#include "vexal/graphics/drawing/graphics_seam.h"
+#include "vexal/graphics/screen/color_value.h"
+#include "vexal/graphics/screen/ddraw_device.h"
+#include "vexal/graphics/screen/screen_access.h"
 
 namespace {
 

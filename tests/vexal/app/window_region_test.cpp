@@ -14,7 +14,6 @@
 #include "vexal/app/startup/library.h"
 #include "vexal/app/window/window_access.h"
 #include "vexal/app/window/window_mode.h"
-#include "vexal/graphics/drawing/graphics_seam.h"
 
 namespace {
 

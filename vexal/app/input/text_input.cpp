@@ -5,7 +5,7 @@
 #include "platform/text/text_encoding.h"
 #include "platform/window/window.h"
 #include "vexal/app/startup/app_state.h"
-#include "vexal/graphics/drawing/graphics_seam.h"
+#include "vexal/graphics/screen/color_value.h"
 
 namespace vexal {
 namespace {

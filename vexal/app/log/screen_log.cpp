@@ -11,7 +11,8 @@
 #include "platform/text/text_encoding.h"
 #include "vexal/app/log/log_file.h"
 #include "vexal/app/startup/fatal_exit.h"
-#include "vexal/graphics/drawing/graphics_seam.h"
+#include "vexal/graphics/fonts/font_cache.h"
+#include "vexal/graphics/screen/screen_access.h"
 
 namespace vexal {
 namespace {

@@ -10,7 +10,7 @@
 #include "vexal/app/startup/library.h"
 #include "vexal/app/window/message_pump.h"
 #include "vexal/app/window/window_region.h"
-#include "vexal/graphics/drawing/graphics_seam.h"
+#include "vexal/graphics/screen/ddraw_device.h"
 
 namespace vexal {
 namespace {

@@ -10,7 +10,9 @@
 #include "vexal/app/startup/app_state.h"
 #include "vexal/app/startup/library.h"
 #include "vexal/app/system/system_report.h"
-#include "vexal/graphics/drawing/graphics_seam.h"
+#include "vexal/graphics/graphs/graph_manage.h"
+#include "vexal/graphics/screen/ddraw_device.h"
+#include "vexal/graphics/screen/screen_access.h"
 
 namespace vexal {
 namespace {

@@ -12,7 +12,7 @@
 #include "vexal/app/window/message_pump.h"
 #include "vexal/app/window/window_mode.h"
 #include "vexal/app/window/window_proc.h"
-#include "vexal/graphics/drawing/graphics_seam.h"
+#include "vexal/graphics/screen/screen_access.h"
 
 namespace vexal {
 namespace {

@@ -7,7 +7,11 @@
 #include "vexal/app/log/log_file.h"
 #include "vexal/app/startup/app_state.h"
 #include "vexal/app/window/message_pump.h"
-#include "vexal/graphics/drawing/graphics_seam.h"
+#include "vexal/graphics/drawing/draw_calls.h"
+#include "vexal/graphics/drawing/draw_state.h"
+#include "vexal/graphics/mask/mask.h"
+#include "vexal/graphics/screen/screen_access.h"
+#include "vexal/graphics/screen/screen_mode.h"
 
 namespace vexal {
 namespace {

@@ -6,8 +6,18 @@
 #include "vexal/app/sound/midi_music.h"
 #include "vexal/app/startup/app_state.h"
 #include "vexal/app/window/window_mode.h"
+#include "vexal/d3d/d3d_device.h"
 #include "vexal/graphics/drawing/draw_backend_table.h"
-#include "vexal/graphics/drawing/graphics_seam.h"
+#include "vexal/graphics/drawing/draw_calls.h"
+#include "vexal/graphics/drawing/draw_target.h"
+#include "vexal/graphics/fonts/font_table.h"
+#include "vexal/graphics/graphs/graph_manage.h"
+#include "vexal/graphics/mask/mask.h"
+#include "vexal/graphics/screen/ddraw_device.h"
+#include "vexal/graphics/screen/main_surfaces.h"
+#include "vexal/graphics/screen/palette.h"
+#include "vexal/graphics/screen/screen_access.h"
+#include "vexal/graphics/screen/screen_present.h"
 
 namespace vexal {
 namespace {

@@ -3,7 +3,7 @@
 #include <cstdlib>
 
 #include "vexal/app/startup/app_state.h"
-#include "vexal/graphics/drawing/graphics_seam.h"
+#include "vexal/graphics/pictures/dib_section.h"
 
 namespace vexal {
 

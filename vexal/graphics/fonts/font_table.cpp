@@ -11,7 +11,7 @@
 #include "vexal/app/log/log_file.h"
 #include "vexal/app/startup/fatal_exit.h"
 #include "vexal/graphics/drawing/draw_state.h"
-#include "vexal/graphics/drawing/graphics_seam.h"
+#include "vexal/graphics/graphs/bmp_data_record.h"
 #include "vexal/graphics/graphs/bmp_data_table.h"
 #include "vexal/graphics/graphs/graph_table.h"
 #include "vexal/graphics/pictures/clip_rect.h"

@@ -8,9 +8,9 @@
 
 #include "vexal/app/startup/fatal_exit.h"
 #include "vexal/app/window/window_access.h"
+#include "vexal/d3d/d3d_draw_state.h"
 #include "vexal/graphics/drawing/draw_backend_table.h"
 #include "vexal/graphics/drawing/draw_state.h"
-#include "vexal/graphics/drawing/graphics_seam.h"
 #include "vexal/graphics/graphs/graph_table.h"
 #include "vexal/graphics/mask/mask_data.h"
 #include "vexal/graphics/mask/mask_key_pixels.h"

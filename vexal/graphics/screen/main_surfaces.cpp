@@ -4,7 +4,7 @@
 #include "vexal/app/log/log_file.h"
 #include "vexal/app/startup/fatal_exit.h"
 #include "vexal/app/window/window_access.h"
-#include "vexal/graphics/drawing/graphics_seam.h"
+#include "vexal/graphics/drawing/draw_state.h"
 #include "vexal/graphics/screen/ddraw_state.h"
 
 namespace vexal {

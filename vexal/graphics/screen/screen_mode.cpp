@@ -13,7 +13,11 @@
 #include "vexal/app/window/message_pump.h"
 #include "vexal/app/window/window_access.h"
 #include "vexal/app/window/window_mode.h"
-#include "vexal/graphics/drawing/graphics_seam.h"
+#include "vexal/d3d/d3d_device.h"
+#include "vexal/graphics/drawing/draw_state.h"
+#include "vexal/graphics/fonts/font_table.h"
+#include "vexal/graphics/graphs/bmp_data_table.h"
+#include "vexal/graphics/graphs/graph_manage.h"
 #include "vexal/graphics/screen/color_format.h"
 #include "vexal/graphics/screen/ddraw_device.h"
 #include "vexal/graphics/screen/ddraw_state.h"
@@ -118,7 +122,7 @@ int ApplyFirstMode(const ScreenMode& requested, const ScreenMode& previous) {
 int ApplyLaterMode(const ScreenMode& requested, const ScreenMode& previous) {
   LogWrite("ＤｉｒｅｃｔＤｒａｗオブジェクトを解放します\n");
   if (!GetGraphSuspendFlag()) {
-    const int end = GetBmpDataEnd();
+    const int end = BmpDataTable.EndIndex;
     for (int i = 0; i < end; ++i) {
       if (GetBmpData(i) != nullptr) DeleteBmpData(i);
     }

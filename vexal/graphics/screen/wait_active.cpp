@@ -2,7 +2,7 @@
 
 #include "vexal/app/window/message_pump.h"
 #include "vexal/app/window/window_access.h"
-#include "vexal/graphics/drawing/graphics_seam.h"
+#include "vexal/graphics/graphs/graph_restore.h"
 
 namespace vexal {
 namespace {
