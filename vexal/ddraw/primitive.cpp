@@ -84,13 +84,13 @@ int DrawTriangles(const PrimitiveVertex* vertices, const std::vector<int>& indic
   w::WarpLocks locks;
   w::TriangleTarget t;
   w::LockForTriangles(dest, dest_is_mask, box, textured ? &piece : nullptr, kLockMessages, &locks, &t);
-  // The rasteriser clips to the draw area; for this call it is the part on the surface.
-  const Rect kept = DrawState.DrawArea;
-  DrawState.DrawArea = area;
-  for (size_t i = 0; i + 2 < raster.size(); i += 3)
-    G_DDraw_RasterTriangle(&raster[i], textured ? graph : nullptr, trans, t.Dest, t.DestPitch, t.Src1, t.Src1Pitch,
-                           t.Src2, t.Src2Pitch, 0);
-  DrawState.DrawArea = kept;
+  {
+    // The rasteriser clips to the draw area; for this call it is the part on the surface.
+    const ScopedDrawArea on_surface(area);
+    for (size_t i = 0; i + 2 < raster.size(); i += 3)
+      G_DDraw_RasterTriangle(&raster[i], textured ? graph : nullptr, trans, t.Dest, t.DestPitch, t.Src1, t.Src1Pitch,
+                             t.Src2, t.Src2Pitch, 0);
+  }
   locks.Unlock();
   return 0;
 }

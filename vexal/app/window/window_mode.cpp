@@ -148,11 +148,9 @@ int OnClientAreaChanged(intptr_t lparam) {
   auto y = static_cast<int16_t>((lparam >> 16) & 0xFFFF);
   AppState.ClientRect = {x, y, x + client.right, y + client.bottom};
   if (GetDrawTarget() == -4) {
-    int masked = GetMaskTargetFlag();
-    SetMaskTargetFlag(0);
+    const MaskedDrawingPause unmasked;
     const auto& c = AppState.ClientRect;
     DrawState.TargetRect = {c[0], c[1], c[2], c[3]};
-    SetMaskTargetFlag(masked);
   }
   const auto& d = AppState.DrawRect;
   SetDrawClipArea(d[0], d[1], d[2], d[3]);

@@ -147,6 +147,19 @@ int FillMaskBuffer(int flag) {
 
 int MaskBufferExists() { return MaskState.Buffer.empty() ? 0 : 1; }
 
+MaskedDrawingPause::MaskedDrawingPause() : paused_(MaskBufferExists() != 0), kept_(DrawState.MaskedDrawing) {
+  if (!paused_) return;
+  DrawState.MaskedDrawing = 0;
+  SyncTargetExtent();
+}
+
+void MaskedDrawingPause::Resume() {
+  if (!paused_) return;
+  paused_ = false;
+  DrawState.MaskedDrawing = kept_;
+  SyncTargetExtent();
+}
+
 ps::Surface* GetMaskSurface() { return MaskState.Surface; }
 
 int MaskPreDraw(Rect rect, ps::Surface* destination) {
