@@ -1,6 +1,9 @@
 // AppState: the library's one process-wide state record. Every Vexal module that keeps
 // window, log, timer or system-report state keeps it here, so a reader finds it in one
-// place; ResetAppState brings it back to its state at load for tests.
+// place; ResetAppState brings it back to its state at load for tests. Each group is
+// written by its own concern's files: the window's by window/ (and the shut-down's close
+// request), the timer choice by system/timing.cpp, the log's by log/log_file.cpp, the
+// system report's by system/system_report.cpp, the library's own flags by startup/.
 #pragma once
 
 #include <array>
@@ -32,7 +35,7 @@ struct AppStateRecord {
   int32_t RebuildAgain = 0;     // a desktop change came during a rebuild: 1 rebuild once more
   int32_t CursorVisible = 0;    // the window-mode style (visible cursor) is applied
 
-  // Timer choice.
+  // Timer choice (system/timing.cpp).
   int32_t UsePerfCounter = 0;   // 1: microsecond time comes from the performance counter
   int64_t PerfFrequency = 0;    // performance-counter ticks per second
 
@@ -43,7 +46,7 @@ struct AppStateRecord {
 
   int32_t ComInitialised = 0;   // COM was started here and not yet ended
 
-  // Log state.
+  // Log state (log/log_file.cpp).
   int32_t LogDisabled = 0;      // 1: no logging at all
   int32_t LogFile = 0;          // 1: the last opening of the log file succeeded (it is closed after each message)
   int32_t LogIndent = 0;        // tabs written at the start of a line, never below 0
@@ -59,7 +62,7 @@ struct AppStateRecord {
   std::string WindowTitle;
   int32_t StyleApplied = 0;     // the window-mode style was applied once after creation
 
-  // System report results.
+  // System report results (system/system_report.cpp).
   int32_t OsCode = 0;                 // Windows generation code, unchanged elsewhere
   uint32_t DirectXVersion = 0;        // 0xMMmmLL: major, minor, optional letter
   int32_t MmxUsable = 0;              // stays 0

@@ -1,7 +1,6 @@
 // Starting the library, in its fixed order: log, clocks, system report, COM, window,
 // input, sound, screen, text input.
 #include "platform/fs/fs.h"
-#include "platform/timer/timer.h"
 #include "platform/window/window.h"
 #include "vexal/app/input/input_device.h"
 #include "vexal/app/input/text_input.h"
@@ -10,6 +9,7 @@
 #include "vexal/app/startup/app_state.h"
 #include "vexal/app/startup/library.h"
 #include "vexal/app/system/system_report.h"
+#include "vexal/app/system/timing.h"
 #include "vexal/graphics/graphs/graph_manage.h"
 #include "vexal/graphics/screen/ddraw_device.h"
 #include "vexal/graphics/screen/screen_access.h"
@@ -40,8 +40,7 @@ void BringToFront() {
 int LibraryInit() {
   AppState.StartDirectory = plat::fs::CurrentDirectory();
   StartLogFile();
-  AppState.PerfFrequency = plat::timer::PerfFrequency();
-  AppState.UsePerfCounter = AppState.PerfFrequency != 0 ? 1 : 0;
+  TakePerfCounterWhenPresent();
   LogSystemInfo();
   // The two stream tables are constant; nothing to fill.
   SetGraphRestoreHandler(nullptr);

@@ -1,5 +1,5 @@
 // Creating the main window: the duplicate-start check, the window class and the window
-// for the chosen mode, and the choice of the microsecond timer.
+// for the chosen mode, and the choice of the microsecond timer while its messages settle.
 #include <cstdlib>
 
 #include "platform/sys/sys.h"
@@ -9,6 +9,7 @@
 #include "vexal/app/startup/app_state.h"
 #include "vexal/app/startup/library.h"
 #include "vexal/app/system/random.h"
+#include "vexal/app/system/timing.h"
 #include "vexal/app/window/message_pump.h"
 #include "vexal/app/window/window_mode.h"
 #include "vexal/app/window/window_proc.h"
@@ -19,41 +20,8 @@ namespace {
 
 namespace pw = plat::window;
 
-constexpr int kTimerTestChanges = 60;  // clock changes counted before the timers are compared
 constexpr uint32_t kSettleMs = 200;    // messages are pumped this long after creation
 constexpr double kBytesPerMegabyte = 1048576.0;
-
-// Counts how often each clock changes while the pump runs, and takes the one that moves
-// more often; a tie goes to the performance counter.
-void ChooseTimer() {
-  AppState.PerfFrequency = plat::timer::PerfFrequency();
-  AppState.UsePerfCounter = AppState.PerfFrequency != 0 ? 1 : 0;
-  const uint32_t period_min = plat::timer::kMinPeriodMs;
-  if (!AppState.UsePerfCounter) return;
-  LogWrite("タイマーの精度を検査します\n");
-  int ms_changes = 0, counter_changes = 0;
-  uint32_t last_ms = plat::timer::TimeMs();
-  int64_t last_counter = plat::timer::PerfCounter();
-  while (ms_changes < kTimerTestChanges && counter_changes < kTimerTestChanges) {
-    if (PumpMessages() != 0) break;
-    uint32_t ms = plat::timer::TimeMs();
-    int64_t counter = plat::timer::PerfCounter();
-    if (ms != last_ms) ++ms_changes;
-    if (counter != last_counter) ++counter_changes;
-    last_ms = ms;
-    last_counter = counter;
-    plat::timer::SpinPause();
-  }
-  LogWriteFmt("精度結果 更新回数 マルチメディアタイマー：%d  パフォーマンスカウンター：%d", ms_changes,
-              counter_changes);
-  if (ms_changes > counter_changes) {
-    LogWriteFmt("マルチメディアタイマーを使用します タイマー分解能 : %d.00 ms ", static_cast<int>(period_min));
-    AppState.UsePerfCounter = 0;
-  } else {
-    LogWriteFmt("パフォーマンスカウンターを使用します タイマー分解能 : %lf KHz ",
-                static_cast<double>(AppState.PerfFrequency) * 0.001);
-  }
-}
 
 }  // namespace
 
@@ -130,7 +98,7 @@ int CreateMainWindow() {
   pw::EnableIme(AppState.MainWindow, false);
   if (AppState.WindowMode) ReadClientRect();
 
-  ChooseTimer();
+  ChooseMicrosecondClock();
   SeedRandom(plat::timer::TimeMs());
 
   uint32_t start = plat::timer::TimeMs();
