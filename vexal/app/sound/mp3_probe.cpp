@@ -3,11 +3,16 @@
 // compression manager decodes from.
 #include <cstring>
 
+#include "platform/numeric/little_endian.h"
 #include "platform/sound/sound.h"
 #include "vexal/app/sound/sound_decode.h"
 #include "vexal/app/sound/sound_stream_util.h"
 
 namespace vexal {
+
+using plat::numeric::StoreLe16;
+using plat::numeric::StoreLe32;
+
 namespace {
 
 // kbit/s by bitrate index 1..14 (index 0, free format, has no entry and is refused).
@@ -110,18 +115,18 @@ int32_t ProbeMp3(const SoundSource& s, std::vector<uint8_t>* format) {
 
   format->assign(kMp3FormatBytes, 0);
   uint8_t* f = format->data();
-  StoreU16(f + 0, plat::sound::kFormatMpegLayer3);
-  StoreU16(f + 2, static_cast<uint16_t>(h.channels));
-  StoreU32(f + 4, static_cast<uint32_t>(h.sample_rate));
-  StoreU32(f + 8, static_cast<uint32_t>(h.kbps * 125));
-  StoreU16(f + 12, 1);  // block align
-  StoreU16(f + 14, 0);  // bits per sample
-  StoreU16(f + 16, kMp3FormatExtraBytes);
-  StoreU16(f + 18, kMp3FormatId);
-  StoreU32(f + 20, 0);  // flags: ISO padding
-  StoreU16(f + 24, static_cast<uint16_t>(Mp3FrameLength(h)));
-  StoreU16(f + 26, 1);  // frames per block
-  StoreU16(f + 28, kMp3CodecDelay);
+  StoreLe16(f + 0, plat::sound::kFormatMpegLayer3);
+  StoreLe16(f + 2, static_cast<uint16_t>(h.channels));
+  StoreLe32(f + 4, static_cast<uint32_t>(h.sample_rate));
+  StoreLe32(f + 8, static_cast<uint32_t>(h.kbps * 125));
+  StoreLe16(f + 12, 1);  // block align
+  StoreLe16(f + 14, 0);  // bits per sample
+  StoreLe16(f + 16, kMp3FormatExtraBytes);
+  StoreLe16(f + 18, kMp3FormatId);
+  StoreLe32(f + 20, 0);  // flags: ISO padding
+  StoreLe16(f + 24, static_cast<uint16_t>(Mp3FrameLength(h)));
+  StoreLe16(f + 26, 1);  // frames per block
+  StoreLe16(f + 28, kMp3CodecDelay);
   s.funcs->Seek(s.stream, static_cast<int32_t>(first), 0);
   return static_cast<int32_t>(data_size);
 }

@@ -1,5 +1,5 @@
-// Small readers the sound file decoders share: whole-byte reads through a stream and the
-// little-endian fields of the file layouts.
+// Small readers the sound file decoders share: whole-byte reads through a stream. The
+// little-endian fields of the file layouts are read with platform/numeric/little_endian.h.
 #pragma once
 
 #include <cstdint>
@@ -19,19 +19,6 @@ inline int64_t StreamSize(const SoundSource& s) {
   const int64_t size = s.funcs->Tell(s.stream);
   s.funcs->Seek(s.stream, 0, 0);
   return size < 0 ? 0 : size;
-}
-
-inline uint16_t LoadU16(const uint8_t* p) { return static_cast<uint16_t>(p[0] | (p[1] << 8)); }
-inline uint32_t LoadU32(const uint8_t* p) {
-  return static_cast<uint32_t>(p[0]) | (static_cast<uint32_t>(p[1]) << 8) |
-         (static_cast<uint32_t>(p[2]) << 16) | (static_cast<uint32_t>(p[3]) << 24);
-}
-inline void StoreU16(uint8_t* p, uint16_t v) {
-  p[0] = static_cast<uint8_t>(v);
-  p[1] = static_cast<uint8_t>(v >> 8);
-}
-inline void StoreU32(uint8_t* p, uint32_t v) {
-  for (int i = 0; i < 4; ++i) p[i] = static_cast<uint8_t>(v >> (8 * i));
 }
 
 }  // namespace vexal

@@ -3,10 +3,14 @@
 #include <algorithm>
 #include <cstring>
 
+#include "platform/numeric/little_endian.h"
 #include "vexal/app/sound/sound_decode.h"
 #include "vexal/app/sound/sound_stream_util.h"
 
 namespace vexal {
+
+using plat::numeric::LoadLe32;
+
 namespace {
 
 constexpr int kChunkHeaderBytes = 8;     // 4-byte id, 4-byte little-endian size
@@ -23,7 +27,7 @@ bool ReadChunkHeader(const SoundSource& s, ChunkHeader* out) {
   uint8_t raw[kChunkHeaderBytes];
   if (ReadBytes(s, raw, kChunkHeaderBytes) != kChunkHeaderBytes) return false;
   std::memcpy(out->id, raw, 4);
-  out->size = LoadU32(raw + 4);
+  out->size = LoadLe32(raw + 4);
   return true;
 }
 
