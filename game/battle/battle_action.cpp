@@ -2,11 +2,11 @@
 // each target, the deaths with the enemies' money and drops, and the action messages.
 #include <algorithm>
 #include <cmath>
-#include <limits>
 
 #include "game/battle/battle.h"
 #include "game/data/saturating_math.h"
 #include "game/text/bitmap_font.h"
+#include "platform/numeric/saturate.h"
 
 namespace game {
 namespace {
@@ -18,11 +18,8 @@ constexpr int kModeDefenceTriple = 1, kModeNoDefence = 2, kModePp = 3, kModeInst
               kModeWatching = 14, kModeAnger = 15;
 constexpr int kManyDeaths = 4;
 
-int32_t Trunc32(double v) {
-  if (!(v == v)) return 0;
-  v = std::clamp(v, -2147483648.0, 2147483647.0);
-  return static_cast<int32_t>(v);
-}
+using plat::numeric::TruncSaturated32;
+
 int64_t Trunc64(double v) {
   if (!(v == v)) return 0;
   v = std::clamp(v, -9.2e18, 9.2e18);
@@ -192,7 +189,7 @@ int Battle::ResolveActionOnTarget(int n) {
     int32_t r = GameRandomUpTo(32768);
     double m = (r * (1.0 / 32768) + I[kItemMultiplier]) * S;
     int64_t q = Trunc64(t.Word(kMemberBattleAttack + 3) * m) % 65535;
-    v = Trunc32(m - static_cast<double>(static_cast<int32_t>(q)) * 0.005);
+    v = TruncSaturated32(m - static_cast<double>(static_cast<int32_t>(q)) * 0.005);
   }
   bool killed = false, failed = false, no_number = false;
   int mode = I[kItemMode];
@@ -232,7 +229,7 @@ int Battle::ResolveActionOnTarget(int n) {
     int32_t d = Saturate32(int64_t{t.Word(kMemberBattleAttack + 1)} * f);
     result = Saturate32(std::max<int64_t>(int64_t{v} - d, 0));
     if (n < kBattleMembers && actor >= kBattleMembers) {
-      int32_t bonus = std::clamp(Trunc32(a.Word(kMemberMaxHp) * 1.3 - t.Word(kMemberMaxHp)), 0, 100);
+      int32_t bonus = std::clamp(TruncSaturated32(a.Word(kMemberMaxHp) * 1.3 - t.Word(kMemberMaxHp)), 0, 100);
       int32_t g = v;
       if (GameRandomUpTo(100) < 50) g = Saturate32(int64_t{v} + bonus);
       if (GameRandomUpTo(100) < 20) g = Saturate32(int64_t{2} * v);
@@ -240,7 +237,7 @@ int Battle::ResolveActionOnTarget(int n) {
       if (GameRandomUpTo(128) < 64) g = Saturate32(int64_t{v} - d / 2);
       g = Saturate32(std::max<int64_t>(int64_t{g} - d / 2, 0));
       if (t.status[kStatusDown] == 0 && t.Kind() == kKindMember) AddSaturated(t.Word(kMemberHpPoints), g);
-      if (int64_t{t.Word(kMemberHp)} - result < 0) AddSaturated(t.Word(kMemberHpPoints), Trunc32(g * 1.5));
+      if (int64_t{t.Word(kMemberHp)} - result < 0) AddSaturated(t.Word(kMemberHpPoints), TruncSaturated32(g * 1.5));
     }
   } else {
     result = Saturate32(std::max<int64_t>(int64_t{t.Word(kMemberBattleAttack + 3)} * I[kItemMultiplier] + v, 0));

@@ -6,7 +6,7 @@
 #include "game/battle/battle.h"
 #include "game/battle/battle_draw_calls.h"
 #include "game/text/bitmap_font.h"
-#include "vexal/app/log_file.h"
+#include "vexal/app/log/log_file.h"
 
 namespace game {
 

@@ -9,7 +9,7 @@
 #include "game/data/party_field.h"
 #include "game/data/save_icons.h"
 #include "game/data/sound_table.h"
-#include "vexal/app/random.h"
+#include "vexal/app/system/random.h"
 #include "vexal/graphics/graphs/graph_load.h"
 
 namespace game {

@@ -15,7 +15,7 @@
 #include "game/codec/glyph_codes.h"
 #include "game/data/game_data.h"
 #include "platform/fs/fs.h"
-#include "vexal/app/log_file.h"
+#include "vexal/app/log/log_file.h"
 
 namespace game {
 namespace {

@@ -14,7 +14,7 @@
 #include "game/frame/play_timer.h"
 #include "platform/fs/fs.h"
 #include "platform/timer/timer.h"
-#include "vexal/app/log_file.h"
+#include "vexal/app/log/log_file.h"
 
 namespace game {
 namespace {

@@ -13,7 +13,7 @@
 #include "game/input/key_cast.h"
 #include "game/menu/field_menu.h"
 #include "music/music_manager.h"
-#include "vexal/app/log_file.h"
+#include "vexal/app/log/log_file.h"
 
 namespace game {
 

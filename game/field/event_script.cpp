@@ -12,8 +12,8 @@
 #include "game/frame/frame_loop.h"
 #include "game/text/bitmap_font.h"
 #include "game/text/message_window.h"
-#include "vexal/app/log_file.h"
-#include "vexal/app/screen_log.h"
+#include "vexal/app/log/log_file.h"
+#include "vexal/app/log/screen_log.h"
 
 namespace game {
 namespace {

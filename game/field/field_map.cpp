@@ -11,7 +11,7 @@
 #include "game/field/field_screens.h"
 #include "game/text/bitmap_font.h"
 #include "platform/fs/fs.h"
-#include "vexal/app/log_file.h"
+#include "vexal/app/log/log_file.h"
 
 namespace game {
 namespace {

@@ -9,7 +9,7 @@
 #include "game/field/field_screens.h"
 #include "game/frame/frame_loop.h"
 #include "game/input/key_cast.h"
-#include "vexal/app/log_file.h"
+#include "vexal/app/log/log_file.h"
 
 namespace game {
 namespace {

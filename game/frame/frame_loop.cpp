@@ -9,9 +9,9 @@
 #include "game/input/key_cast.h"
 #include "music/music_manager.h"
 #include "platform/timer/timer.h"
-#include "vexal/app/message_pump.h"
-#include "vexal/app/timing.h"
-#include "vexal/graphics/drawing/graphics_seam.h"
+#include "vexal/app/system/timing.h"
+#include "vexal/app/window/message_pump.h"
+#include "vexal/graphics/drawing/draw_calls.h"
 
 namespace game {
 

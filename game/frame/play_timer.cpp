@@ -1,6 +1,6 @@
 #include "game/frame/play_timer.h"
 
-#include "vexal/app/timing.h"
+#include "vexal/app/system/timing.h"
 
 namespace game {
 

@@ -10,10 +10,11 @@
 #include "game/frame/frame_loop.h"
 #include "game/frame/play_timer.h"
 #include "game/menu/field_menu.h"
-#include "vexal/app/window_mode.h"
+#include "vexal/app/window/window_mode.h"
+#include "vexal/graphics/drawing/draw_calls.h"
 #include "vexal/graphics/drawing/draw_target.h"
-#include "vexal/graphics/drawing/graphics_seam.h"
 #include "vexal/graphics/graphs/graph_table.h"
+#include "vexal/graphics/screen/screen_access.h"
 #include "vexal/graphics/screen/screen_present.h"
 
 namespace playtest {

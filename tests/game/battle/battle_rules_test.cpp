@@ -6,8 +6,8 @@
 #include <initializer_list>
 
 #include "tests/game/battle/battle_fixture.h"
-#include "vexal/app/app_state.h"
-#include "vexal/app/log_file.h"
+#include "vexal/app/log/log_file.h"
+#include "vexal/app/startup/app_state.h"
 
 namespace battletest {
 namespace {

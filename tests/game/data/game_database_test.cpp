@@ -5,8 +5,8 @@
 #include "game/codec/glyph_codes.h"
 #include "game/data/save_icons.h"
 #include "tests/game/data/data_fixture.h"
-#include "vexal/app/app_state.h"
-#include "vexal/app/log_file.h"
+#include "vexal/app/log/log_file.h"
+#include "vexal/app/startup/app_state.h"
 
 namespace {
 

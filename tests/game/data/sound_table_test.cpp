@@ -12,7 +12,7 @@
 #include "platform/sys/debug_out.h"
 #include "tests/support/temp_dir.h"
 #include "tests/vexal/app/wav_fixture.h"
-#include "vexal/app/sound_device.h"
+#include "vexal/app/sound/sound_device.h"
 
 namespace {
 

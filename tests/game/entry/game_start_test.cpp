@@ -18,7 +18,7 @@
 #include "platform/surface/presentation.h"
 #include "platform/window/window.h"
 #include "tests/vexal/app/library_fixture.h"
-#include "vexal/app/app_state.h"
+#include "vexal/app/startup/app_state.h"
 #include "vexal/graphics/graphs/graph_table.h"
 #include "vexal/graphics/screen/ddraw_device.h"
 #include "vexal/graphics/screen/ddraw_state.h"

@@ -11,8 +11,8 @@
 #include "platform/input/input.h"
 #include "platform/timer/timer.h"
 #include "tests/vexal/app/input_fixture.h"
-#include "vexal/app/app_state.h"
-#include "vexal/app/timing.h"
+#include "vexal/app/startup/app_state.h"
+#include "vexal/app/system/timing.h"
 #include "vexal/graphics/drawing/draw_backend_table.h"
 #include "vexal/graphics/graphs/graph_table.h"
 

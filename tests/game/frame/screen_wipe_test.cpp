@@ -14,7 +14,7 @@
 #include "platform/surface/presentation.h"
 #include "tests/game/text/draw_fixture.h"
 #include "tests/support/png_file.h"
-#include "vexal/app/timing.h"
+#include "vexal/app/system/timing.h"
 #include "vexal/graphics/graphs/graph_load.h"
 #include "vexal/graphics/mask/mask.h"
 #include "vexal/graphics/screen/screen_present.h"
