@@ -7,7 +7,7 @@
 
 #include "battle_fuzz.h"
 #include "game/battle/battle_effect.h"
-#include "game/entry/frame_loop.h"
+#include "game/frame/frame_loop.h"
 #include "game_data_fuzz.h"
 #include "scratch_files.h"
 
@@ -49,9 +49,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     const game::EnemyDef& def = cache.Def(id);
     if (def.file[0] == 0 && def.width == 0 && def.height == 0 && def.last_cell == 0) continue;
     game::EnemyRecord& e = d.Enemies[named + 1];
-    e.values[0] = id;
-    e.values[1] = kFirstFrames[named];
-    e.values[4] = 1;  // HP
+    e.values[game::kEnemySpriteValue] = id;
+    e.values[game::kEnemyFirstFrameValue] = kFirstFrames[named];
+    e.values[game::kEnemyHpValue] = 1;
     group[named] = named + 1;
     ++named;
   }

@@ -4,8 +4,8 @@
 #include <initializer_list>
 #include <memory>
 
-#include "game/entry/frame_loop.h"
 #include "game/entry/title_screen.h"
+#include "game/frame/frame_loop.h"
 #include "game/input/key_cast.h"
 #include "game_data_fuzz.h"
 #include "music/music_manager.h"

@@ -27,7 +27,7 @@ void Battle::BuildTurnOrder() {
   for (int k = 0; k < kCombatants; ++k) {
     if (fighters[k].Kind() == kKindGone) continue;
     // No key falls below the empty entries', or the combatant would lose its turn behind them.
-    const int64_t key = int64_t{fighters[k].Word(kBlockBattleAttack + 2)} + GameRandomUpTo(kSpeedSpread);
+    const int64_t key = int64_t{fighters[k].Word(kMemberBattleAttack + 2)} + GameRandomUpTo(kSpeedSpread);
     list[n++] = {std::max(Saturate32(key), kEmptyTurnKey), k};
   }
   for (int i = 0; i < kTurnOrderLength - 1; ++i) {
@@ -69,12 +69,12 @@ void Battle::ChooseActionTarget(int itemId, int enemyMode) {
   no_able_target = false;
   if (enemyMode == 0) {
     switch (type) {
-      case 0: case 4: target = first_present(kBattleMembers, kBattleEnemies), side = -1; break;
-      case 1: case 5: target = first_present(0, kBattleMembers), side = 1; break;
-      case 2: case 6: target = -1, side = -1; break;
-      case 3: case 7: target = -1, side = 1; break;
-      case 8: case 9: target = -1, side = 0; break;
-      case 10: target = actor, side = 1; break;
+      case kTargetOneFoe: case kTargetOneFoeOnly: target = first_present(kBattleMembers, kBattleEnemies), side = -1; break;
+      case kTargetOneAlly: case kTargetOneAllyOnly: target = first_present(0, kBattleMembers), side = 1; break;
+      case kTargetAllFoes: case kTargetAllFoesOnly: target = -1, side = -1; break;
+      case kTargetAllAllies: case kTargetAllAlliesOnly: target = -1, side = 1; break;
+      case kTargetEveryone: case kTargetEveryoneToo: target = -1, side = 0; break;
+      case kTargetSelf: target = actor, side = 1; break;
       default: break;
     }
     return;
@@ -95,12 +95,12 @@ void Battle::ChooseActionTarget(int itemId, int enemyMode) {
     return list[std::clamp(pick, 0, n - 1)];
   };
   switch (type) {
-    case 0: case 4: target = random_of(0, kBattleMembers, true), side = 1; break;
-    case 1: case 5: target = random_of(kBattleMembers, kBattleEnemies, false), side = -1; break;
-    case 2: case 6: target = -1, side = 1; break;
-    case 3: case 7: target = -1, side = -1; break;
-    case 8: case 9: target = -1, side = 0; break;
-    case 10: target = actor - kBattleMembers, side = -1; break;
+    case kTargetOneFoe: case kTargetOneFoeOnly: target = random_of(0, kBattleMembers, true), side = 1; break;
+    case kTargetOneAlly: case kTargetOneAllyOnly: target = random_of(kBattleMembers, kBattleEnemies, false), side = -1; break;
+    case kTargetAllFoes: case kTargetAllFoesOnly: target = -1, side = 1; break;
+    case kTargetAllAllies: case kTargetAllAlliesOnly: target = -1, side = -1; break;
+    case kTargetEveryone: case kTargetEveryoneToo: target = -1, side = 0; break;
+    case kTargetSelf: target = actor - kBattleMembers, side = -1; break;
     default: break;
   }
 }

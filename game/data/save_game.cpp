@@ -4,18 +4,17 @@
 #include <cstdio>
 #include <ctime>
 #include <memory>
-#include <optional>
 #include <string>
 
+#include "game/codec/glyph_codes.h"
 #include "game/codec/lz_codec.h"
 #include "game/data/game_flags.h"
-#include "game/data/play_timer.h"
+#include "game/data/party_field.h"
 #include "game/data/save_icons.h"
-#include "game/field/field_map.h"
-#include "game/text/bitmap_font.h"
+#include "game/frame/play_timer.h"
 #include "platform/fs/fs.h"
 #include "platform/timer/timer.h"
-#include "vexal/app/log_file.h"
+#include "vexal/app/log/log_file.h"
 
 namespace game {
 namespace {
@@ -61,10 +60,10 @@ bool RenameOver(std::string_view from, std::string_view to) {
 // with in range, and the field can enter the map the party stands on. Fills scratch and
 // flag_words from the layout and opens that map; empty when the slot loads, else why not.
 std::string WhyNotLoadable(std::span<const uint8_t> layout, GameData* scratch,
-                           std::array<uint32_t, kGameFlagWordCount>* flag_words, std::optional<MapEntry>* map) {
+                           std::array<uint32_t, kGameFlagWordCount>* flag_words, MapEntrance* map) {
   if (!ParseSaveLayout(layout, scratch, flag_words)) return "a damaged save";
   const uint32_t area = scratch->LongJumpPoints[kSavedPositionPoint].area;
-  *map = TheField.OpenMap(static_cast<int>(area));
+  *map = OpenFieldMap(static_cast<int>(area));
   if (!*map) return "map " + std::to_string(area) + " cannot be entered";
   return {};
 }
@@ -90,10 +89,10 @@ void GameData::RecordLongJumpPoint(int n) {
   if (n < 0 || n >= kLongJumpPoints) return;
   LongJumpPoint& p = LongJumpPoints[n];
   p.area = Scalars[kScalarCurrentMap];
-  p.x = static_cast<uint16_t>(TheField.PlayerTileX());
-  p.y = static_cast<uint16_t>(TheField.PlayerTileY());
+  p.x = static_cast<uint16_t>(FieldPlayerTileX());
+  p.y = static_cast<uint16_t>(FieldPlayerTileY());
   p.name.fill('\0');
-  CopySjisBounded(TheField.MapDisplayName(), p.name);
+  CopySjisBounded(FieldMapDisplayName(), p.name);
 }
 
 void GameData::ReadSlotSummaries() {
@@ -144,7 +143,7 @@ int GameData::SaveGame(int slot) {
     // A slot the load would refuse is not written: the one it would replace is kept.
     auto scratch = std::make_unique<GameData>(*this);
     std::array<uint32_t, kGameFlagWordCount> flag_words{};
-    std::optional<MapEntry> map;
+    MapEntrance map;
     const std::string why = WhyNotLoadable(layout, scratch.get(), &flag_words, &map);
     if (!why.empty()) {
       vexal::LogWriteFmt("save: slot %d refused: %s", slot, why.c_str());
@@ -167,8 +166,8 @@ int GameData::SaveGame(int slot) {
     break;
   }
   s.play_seconds = Scalars[kScalarSavedSeconds];
-  CopySjisBounded(TheField.MapDisplayName(), s.place);
-  BitmapFont::SjisToGlyphCodes(SaveDateText(save_clock()), s.date);
+  CopySjisBounded(FieldMapDisplayName(), s.place);
+  SjisToGlyphCodes(SaveDateText(save_clock()), s.date);
   for (int m = 0; m < kMemberCount; ++m) {
     s.graphics[m] = Members[m][kMemberPresent] != 0 ? static_cast<uint16_t>(Members[m][kMemberFieldGraphic]) : 0;
   }
@@ -211,7 +210,7 @@ int GameData::LoadGame(int slot) {
   auto scratch = std::make_unique<GameData>(*this);
   std::array<uint32_t, kGameFlagWordCount> flag_words{};
   // The map is opened before anything is taken, so the party is never left nowhere.
-  std::optional<MapEntry> map;
+  MapEntrance map;
   const std::string why = WhyNotLoadable(layout, scratch.get(), &flag_words, &map);
   if (!why.empty()) {
     vexal::LogWriteFmt("load: slot %d refused: %s", slot, why.c_str());
@@ -232,8 +231,8 @@ int GameData::LoadGame(int slot) {
 
   ThePlayTimer.StartPlayTimer(Scalars[kScalarSavedSeconds]);
   const LongJumpPoint& saved = LongJumpPoints[kSavedPositionPoint];
-  TheField.EnterMap(std::move(*map), saved.x, saved.y, 0);
-  TheField.UpdateEventPages(1);
+  map(saved.x, saved.y, 0);
+  UpdateFieldEventPages(1);
   return 0;
 }
 

@@ -7,13 +7,13 @@
 
 #include "game/data/game_data.h"
 #include "game/data/game_flags.h"
-#include "game/entry/frame_loop.h"
 #include "game/field/field_map.h"
 #include "game/field/field_screens.h"
+#include "game/frame/frame_loop.h"
 #include "game/text/bitmap_font.h"
 #include "game/text/message_window.h"
-#include "vexal/app/log_file.h"
-#include "vexal/app/screen_log.h"
+#include "vexal/app/log/log_file.h"
+#include "vexal/app/log/screen_log.h"
 
 namespace game {
 namespace {
@@ -212,17 +212,17 @@ bool EventScript::RunCommand(std::string_view line, bool& repage) {
   const auto& p = c.p;
   GameData& data = TheGameData();
   auto compose_sjis = [](std::string_view s) { TheBitmapFont.ComposeAddSjis(s); };
-  switch (c.code) {
-    case 0:
+  switch (static_cast<ScriptCode>(c.code)) {
+    case ScriptCode::kUndefinedCode:
       vexal::ScreenLogPrintf("UNDEFINED CODE. ");
       return false;
-    case 11:
+    case ScriptCode::kEnd:
       running_ = 0;
       return false;
-    case 19:
+    case ScriptCode::kShowLastMessage:
       ShowScriptMessage();
       return true;
-    case 20: {
+    case ScriptCode::kWarp: {
       running_ = 0;
       const int current = int(data.Scalars[kScalarCurrentMap]);
       const int map = p[1] == -1 ? current : p[1];
@@ -246,11 +246,11 @@ bool EventScript::RunCommand(std::string_view line, bool& repage) {
       data.RollGaussValue();
       return false;
     }
-    case 24:
+    case ScriptCode::kSetGameFlag:
       TheGameFlags.SetGameFlag(p[1], p[2]);
       repage = true;
       return true;
-    case 31: {
+    case ScriptCode::kStartActorStep: {
       const int actor = p[1] == -1 ? block_ : p[1];
       // Any negative speed index takes the actor's movement type; a direction or speed past
       // the end of its range makes the command do nothing.
@@ -258,23 +258,23 @@ bool EventScript::RunCommand(std::string_view line, bool& repage) {
       TheField.FieldStartActorStep(actor, p[2], p[3]);
       return false;
     }
-    case 40:
+    case ScriptCode::kSetScriptParams:
       TheField.FieldSetScriptParams(p[1], p[2], p[3], p[4]);
       RedrawField();
       return true;
-    case 45:
+    case ScriptCode::kPlaySoundEffect:
       PlayGameSound(p[1]);
       return false;
-    case 48:
+    case ScriptCode::kWait:
       wait_ = p[1];
       return false;
-    case 50:
+    case ScriptCode::kShowBustUp:
       if (p[1] >= 0 && p[1] < kPictureCount && p[2] >= 0 && p[2] <= 1) ShowBustUp(p[1], p[2]);
       return true;
-    case 51:
+    case ScriptCode::kHideBustUp:
       if (p[1] >= 0 && p[1] < kPictureCount) HideBustUp(p[1]);
       return true;
-    case 61:
+    case ScriptCode::kPlayMusic:
       if (p[1] < -1 || p[1] >= kSongCount) return false;
       if (p[2] == 0)
         PlayMusic(p[1]);
@@ -282,23 +282,23 @@ bool EventScript::RunCommand(std::string_view line, bool& repage) {
         FadeToMusic(p[1]);
       SetSavedMusic(p[1]);
       return false;
-    case 65:
+    case ScriptCode::kEndConversation:
       TheField.Conversation = 0;
       return false;
-    case 66:
+    case ScriptCode::kBeginConversation:
       TheField.Conversation = 1;
       return false;
-    case 71:
+    case ScriptCode::kOpenShop:
       OpenShop(std::span<const int>(p.data() + 1, 8));
       data.UpdateOwnershipFlags();
       repage = true;
       return false;
-    case 72:
+    case ScriptCode::kOpenConcoction:
       OpenConcoction();
       data.UpdateOwnershipFlags();
       repage = true;
       return false;
-    case 81:
+    case ScriptCode::kHeal:
       for (int m = 0; m < kMemberCount; ++m) {
         PartyMember& mb = data.Members[m];
         const int32_t before = mb[kMemberHp];
@@ -315,11 +315,11 @@ bool EventScript::RunCommand(std::string_view line, bool& repage) {
       }
       if (p[2] == 0) PlayGameSound(33);
       return false;
-    case 82:
+    case ScriptCode::kTreasure:
       return Treasure(p[1], p[2], p[3]);
-    case 84:
+    case ScriptCode::kHarvest:
       return Harvest(p[1], p[2], p[3], p[4]);
-    case 85:
+    case ScriptCode::kSetEventBit:
       if (p[1] < 0 || p[1] >= kCardCount) return false;
       data.SetEventBit(p[1]);
       TheBitmapFont.ComposeClear();
@@ -328,7 +328,7 @@ bool EventScript::RunCommand(std::string_view line, bool& repage) {
       ComposedMessage();
       PlayGameSound(30);
       return false;
-    case 86: {
+    case ScriptCode::kJoinParty: {
       bool leader_present = false;
       for (PartyMember& mb : data.Members) {
         if (mb[kMemberId] == p[1]) mb[kMemberPresent] = p[2] != 0 ? 1 : 0;
@@ -341,10 +341,10 @@ bool EventScript::RunCommand(std::string_view line, bool& repage) {
       data.RecalcPartyStats();
       return true;
     }
-    case 100:
+    case ScriptCode::kEndIfGameFlag:
       if (TheGameFlags.TestGameFlag(p[1]) == (p[2] != 0 ? 1 : 0)) running_ = 0;
       return true;
-    case 101:
+    case ScriptCode::kEndIfEventBit:
       if (p[1] < 0 || p[1] >= kCardCount) return true;
       if (data.TestEventBit(p[1]) == (p[2] != 0 ? 1 : 0)) {
         if (p[2] == 0) {
@@ -356,7 +356,7 @@ bool EventScript::RunCommand(std::string_view line, bool& repage) {
         running_ = 0;
       }
       return true;
-    case 102:
+    case ScriptCode::kEndIfEspLevelBelow:
       for (const PartyMember& mb : data.Members)
         if (mb[kMemberId] == p[1] && mb[kMemberEspLevel] < p[2]) {
           running_ = 0;
@@ -367,18 +367,18 @@ bool EventScript::RunCommand(std::string_view line, bool& repage) {
           return false;
         }
       return true;
-    case 120:
-    case 121:
+    case ScriptCode::kIgnored120:
+    case ScriptCode::kIgnored121:
       return false;
-    case 122:
+    case ScriptCode::kRollGaussValue:
       data.Scalars[kScalarEncounterMean] = uint32_t(p[1]);
       data.Scalars[kScalarEncounterSpread] = uint32_t(p[2]);
       data.RollGaussValue();
       return false;
-    case 123:
+    case ScriptCode::kSetBattleMusic:
       if (p[1] >= -1 && p[1] < kSongCount) SetBattleMusic(p[1]);
       return false;
-    case 124: {
+    case ScriptCode::kStartBattle: {
       GameMode = MODE_BATTLE;
       std::array<int32_t, 16> list{};
       for (int k = 0; k < 14; ++k) list[k] = p[k + 2];
@@ -386,7 +386,7 @@ bool EventScript::RunCommand(std::string_view line, bool& repage) {
       StartBattle(BattleValues, p[1] == 0 ? 1 : p[1], list);
       return false;
     }
-    case 125:
+    case ScriptCode::kSetBattleValues:
       for (int k = 0; k < kBattleValues; ++k) BattleValues[k] = p[k + 1];
       return true;
     default:

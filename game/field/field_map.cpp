@@ -11,7 +11,7 @@
 #include "game/field/field_screens.h"
 #include "game/text/bitmap_font.h"
 #include "platform/fs/fs.h"
-#include "vexal/app/log_file.h"
+#include "vexal/app/log/log_file.h"
 
 namespace game {
 namespace {
@@ -102,7 +102,7 @@ void Field::PutMap(std::string_view name, MapFileImage&& image) {
   BuildPassGrid();
   const std::string_view shown(Map.strings[1].data());
   DisplayGlyphs.assign(shown.size() + 1, 0);
-  BitmapFont::SjisToGlyphCodes(shown, DisplayGlyphs);
+  SjisToGlyphCodes(shown, DisplayGlyphs);
   display_name_ = shown;
 }
 

@@ -3,17 +3,18 @@
 // tables, the story's player fights its fights. One start a process.
 #pragma once
 
-#include "game/data/play_timer.h"
 #include "game/entry/battle_wiring.h"
 #include "game/entry/debug_switch.h"
-#include "game/entry/frame_loop.h"
 #include "game/entry/game_start.h"
 #include "game/entry/title_screen.h"
+#include "game/frame/frame_loop.h"
+#include "game/frame/play_timer.h"
 #include "game/menu/field_menu.h"
-#include "vexal/app/window_mode.h"
+#include "vexal/app/window/window_mode.h"
+#include "vexal/graphics/drawing/draw_calls.h"
 #include "vexal/graphics/drawing/draw_target.h"
-#include "vexal/graphics/drawing/graphics_seam.h"
 #include "vexal/graphics/graphs/graph_table.h"
+#include "vexal/graphics/screen/screen_access.h"
 #include "vexal/graphics/screen/screen_present.h"
 
 namespace playtest {

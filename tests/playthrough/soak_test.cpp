@@ -22,7 +22,7 @@
 #include "platform/sound/sound.h"
 #include "tests/playthrough/game_in_process.h"
 #include "tests/support/game_run.h"
-#include "vexal/app/sound_handle.h"
+#include "vexal/app/sound/sound_handle.h"
 #include "vexal/graphics/fonts/font_table.h"
 #include "vexal/graphics/graphs/bmp_data_table.h"
 #include "vexal/graphics/graphs/graph_table.h"

@@ -29,8 +29,8 @@
 
 #include "game/battle/battle.h"
 #include "game/data/game_data.h"
-#include "game/entry/frame_loop.h"
 #include "game/field/field_map.h"
+#include "game/frame/frame_loop.h"
 #include "platform/input/input.h"
 #include "platform/surface/presentation.h"
 #include "tests/playthrough/data_tables.h"

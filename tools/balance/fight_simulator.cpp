@@ -197,7 +197,7 @@ bool LoadWorld(const std::string& data_dir) {
   TheGameData().LoadGameDatabase();
   game::ResetEnemyGraphCache();
   game::ResetBattle();
-  return TheGameData().Enemies[kShadowEnemy].values[4] > 0 && ReadWorldNumbers();
+  return TheGameData().Enemies[kShadowEnemy].values[game::kEnemyHpValue] > 0 && ReadWorldNumbers();
 }
 
 void NewParty(const PartyPlan& plan) {

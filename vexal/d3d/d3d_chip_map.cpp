@@ -5,7 +5,7 @@
 #include <memory>
 #include <new>
 
-#include "vexal/app/log_file.h"
+#include "vexal/app/log/log_file.h"
 #include "vexal/d3d/d3d_device.h"
 #include "vexal/d3d/d3d_draw_graph.h"
 #include "vexal/d3d/d3d_draw_state.h"

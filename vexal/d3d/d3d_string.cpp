@@ -17,7 +17,7 @@
 #include "platform/d3d/d3d.h"
 #include "platform/surface/surface.h"
 #include "platform/text/text_encoding.h"
-#include "vexal/app/fatal_exit.h"
+#include "vexal/app/startup/fatal_exit.h"
 #include "vexal/d3d/d3d_device.h"
 #include "vexal/d3d/d3d_draw_graph.h"
 #include "vexal/d3d/d3d_draw_state.h"

@@ -7,7 +7,7 @@
 #include <memory>
 #include <new>
 
-#include "vexal/app/fatal_exit.h"
+#include "vexal/app/startup/fatal_exit.h"
 #include "vexal/graphics/drawing/draw_state.h"
 #include "vexal/graphics/screen/ddraw_state.h"
 #include "vexal/raster/shape_frame.h"

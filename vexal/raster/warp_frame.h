@@ -96,8 +96,4 @@ void LockForTriangles(ps::Surface* dest, bool dest_is_mask, const Rect& box, con
 // A kernel request from the draw state, the screen's format and the coarse flag.
 WarpRequest RequestFromDrawState(bool alpha_plane, bool flat, bool keyed, uint32_t key);
 
-// The warps' doubles as ints: out-of-range values held to the range, NaN as 0. (Their
-// 64-bit integer values are held by SaturatedCoordinate.)
-int32_t SaturateInt32(double v);
-
 }  // namespace vexal::warp

@@ -21,24 +21,24 @@ TEST_F(BattleTest, EachTargetRangeAimsAtItsSideForMembersAndEnemies) {
   };
   const Case cases[] = {
       // A member chooses: the first present one of a side is the default.
-      {0, 0, {}, 1, -1},   // enemy slot 0 fell: slot 1, present though down
-      {1, 0, {}, 1, 1},    // member 0 absent; member 1 is present though down
-      {2, 0, {}, -1, -1},  {3, 0, {}, -1, 1},
-      {4, 0, {}, 1, -1},   {5, 0, {}, 1, 1},
-      {6, 0, {}, -1, -1},  {7, 0, {}, -1, 1},
-      {8, 0, {}, -1, 0},   {9, 0, {}, -1, 0},
-      {10, 0, {}, 2, 1},   // the actor itself
+      {game::kTargetOneFoe, 0, {}, 1, -1},   // enemy slot 0 fell: slot 1, present though down
+      {game::kTargetOneAlly, 0, {}, 1, 1},    // member 0 absent; member 1 is present though down
+      {game::kTargetAllFoes, 0, {}, -1, -1},  {game::kTargetAllAllies, 0, {}, -1, 1},
+      {game::kTargetOneFoeOnly, 0, {}, 1, -1},   {game::kTargetOneAllyOnly, 0, {}, 1, 1},
+      {game::kTargetAllFoesOnly, 0, {}, -1, -1},  {game::kTargetAllAlliesOnly, 0, {}, -1, 1},
+      {game::kTargetEveryone, 0, {}, -1, 0},   {game::kTargetEveryoneToo, 0, {}, -1, 0},
+      {game::kTargetSelf, 0, {}, 2, 1},   // the actor itself
       {11, 0, {}, 7, 7},   // no such range: unchanged
       // An enemy acts: the able members are 2 and 3 (index 0, 1), the present enemies
       // slots 1 and 2, down or not; a second draw below 15 takes index 0.
-      {0, 1, {1, 50}, 3, 1},
-      {4, 1, {1, 14}, 2, 1},
-      {1, 1, {0, 99}, 1, -1},
-      {5, 1, {1, 15}, 2, -1},
-      {2, 1, {}, -1, 1},   {6, 1, {}, -1, 1},
-      {3, 1, {}, -1, -1},  {7, 1, {}, -1, -1},
-      {8, 1, {}, -1, 0},   {9, 1, {}, -1, 0},
-      {10, 1, {}, 2, -1},  // its own slot, 6 - 4
+      {game::kTargetOneFoe, 1, {1, 50}, 3, 1},
+      {game::kTargetOneFoeOnly, 1, {1, 14}, 2, 1},
+      {game::kTargetOneAlly, 1, {0, 99}, 1, -1},
+      {game::kTargetOneAllyOnly, 1, {1, 15}, 2, -1},
+      {game::kTargetAllFoes, 1, {}, -1, 1},   {game::kTargetAllFoesOnly, 1, {}, -1, 1},
+      {game::kTargetAllAllies, 1, {}, -1, -1},  {game::kTargetAllAlliesOnly, 1, {}, -1, -1},
+      {game::kTargetEveryone, 1, {}, -1, 0},   {game::kTargetEveryoneToo, 1, {}, -1, 0},
+      {game::kTargetSelf, 1, {}, 2, -1},  // its own slot, 6 - 4
       {11, 1, {}, 7, 7},
   };
   D().Members[0].fill(0);
@@ -49,7 +49,7 @@ TEST_F(BattleTest, EachTargetRangeAimsAtItsSideForMembersAndEnemies) {
     Start({1, 1, 1});
     TheBattle.fighters[1].status[game::kStatusDown] = 1;
     TheBattle.fighters[5].status[game::kStatusDown] = 1;
-    TheBattle.fighters[4].block[0] = 0;
+    TheBattle.fighters[4].Word(game::kMemberPresent) = game::kKindGone;
     SetAction(7, 1, c.range, 0, 1, 0, 0);
     TheBattle.actor = c.mode == 0 ? 2 : 6;
     TheBattle.target = TheBattle.side = 7;

@@ -8,10 +8,12 @@
 #include <tuple>
 #include <vector>
 
+#include "game/codec/glyph_codes.h"
 #include "game/codec/lz_codec.h"
-#include "game/data/play_timer.h"
+#include "game/entry/field_wiring.h"
+#include "game/field/field_map.h"
 #include "game/field/map_file.h"
-#include "game/text/bitmap_font.h"
+#include "game/frame/play_timer.h"
 #include "tests/game/data/data_fixture.h"
 #include "tests/support/save_file.h"
 
@@ -44,6 +46,15 @@ std::string IconEntry(int n) {
 
 class SaveTest : public DataTest {
  protected:
+  void SetUp() override {
+    DataTest::SetUp();
+    ResetField();
+    WireField();  // saves and loads go through the field's own map check and entry
+  }
+  void TearDown() override {
+    ResetField();
+    DataTest::TearDown();
+  }
   // A party on map 34 ("field.map", shown as the field's name) with things in every part.
   GameData& Saved() {
     std::string pack;
@@ -209,7 +220,7 @@ TEST_F(SaveTest, TheSlotListTellsWhoWhereAndWhen) {
   SetSaveClock(EighthOfDecember);
   ASSERT_EQ(d.SaveGame(7), 0);
   std::array<uint8_t, kSlotDateCodes> date{};
-  BitmapFont::SjisToGlyphCodes("12/08 09:05 にセーブしました。", date);
+  SjisToGlyphCodes("12/08 09:05 にセーブしました。", date);
   const SaveSlotSummary& s = d.SlotSummaries[7];
   EXPECT_EQ(s.leader_id, 2);
   EXPECT_EQ(s.values, (std::array<uint32_t, 4>{50, 72, 40, 40}));

@@ -15,7 +15,9 @@
 
 #include "game/codec/lz_codec.h"
 #include "game/codec/scrambled_copy.h"
-#include "game/data/play_timer.h"
+#include "game/entry/field_wiring.h"
+#include "game/field/field_map.h"
+#include "game/frame/play_timer.h"
 #include "tests/game/data/data_fixture.h"
 #include "tests/support/game_run.h"
 #include "tests/support/png_file.h"
@@ -39,6 +41,8 @@ class SaveProgramTest : public datatest::DataTest {
     ASSERT_EQ(access(nltest::GameProgram().c_str(), X_OK), 0) << nltest::GameProgram() << " is not built";
     ASSERT_TRUE(run_.CopyDemoWorld());
     ResetGameData();
+    ResetField();
+    WireField();  // saves are held to the field's own map check
     Data().LoadGameDatabase();  // a new game read from the copy, with its map list
     TheSaveIconPack.LoadSaveIcons();
     datatest::WriteText(dir_.File("continue.input"), kContinueInput);

@@ -16,7 +16,7 @@
 #include "tests/support/temp_dir.h"
 #include "tests/support/wav_file.h"
 #include "tests/vexal/app/wav_fixture.h"
-#include "vexal/app/sound_device.h"
+#include "vexal/app/sound/sound_device.h"
 
 namespace {
 

@@ -2,7 +2,7 @@
 // the return to the title mode without EnterTitle, and where its picture goes frame by
 // frame. Sounds, the key dialog and the wipe are watched through the title's hooks; the
 // music through the manager's fields (no sound device: nothing sounds), the new game
-// through the game data, the first map and the load list through their stand-ins.
+// through the game data and the field, the load list through the menu.
 #include "game/entry/title_screen.h"
 
 #include <gtest/gtest.h>
@@ -15,11 +15,10 @@
 
 #include "game/codec/lz_codec.h"
 #include "game/data/game_data.h"
-#include "game/entry/frame_loop.h"
-#include "game/entry/screen_wipe.h"
-#include "game/entry/title_pending.h"
 #include "game/field/field_map.h"
 #include "game/field/map_file.h"
+#include "game/frame/frame_loop.h"
+#include "game/frame/screen_wipe.h"
 #include "game/input/key_cast.h"
 #include "game/menu/field_menu.h"
 #include "music/music_manager.h"
@@ -28,7 +27,6 @@
 
 namespace {
 
-namespace pending = game::title_pending;
 using drawtest::Calls;
 
 std::vector<int> sounds;  // sound-effect rows played
@@ -72,7 +70,7 @@ class TitleTest : public drawtest::DrawTest {
     DrawTest::SetUp();
     mkdir(dir_.File("system").c_str(), 0700);
     game::ResetFrameLoop();
-    pending::ResetCalls();
+    game::ResetField();
     music::ResetMusicForTests();
     game::ResetGameData();
     game::ResetFieldMenu();
@@ -239,8 +237,11 @@ TEST_F(TitleTest, DecideWithTheSkipButtonStartsTheNewGameAndNeitherAloneDoes) {
   EXPECT_EQ(wipes, 1);
   EXPECT_EQ(game::GameMode, game::MODE_FIELD);
   EXPECT_EQ(game::TheGameData().Scalars[game::kScalarMoney], 0u) << "a new game";
-  EXPECT_EQ(pending::Calls.map_entries, 1);
-  EXPECT_EQ(pending::Calls.last_map, (std::array<int, 4>{33, 115, 132, 0}));
+  EXPECT_EQ(game::TheField.LoadedMapName(), "town.map");
+  EXPECT_EQ(game::TheGameData().Scalars[game::kScalarCurrentMap], 33u);
+  EXPECT_EQ(game::TheField.PlayerTileX(), 115);
+  EXPECT_EQ(game::TheField.PlayerTileY(), 132);
+  EXPECT_EQ(game::TheField.PlayerDirection(), 0);
 }
 
 // A first map the field cannot read would leave the new game nowhere: the title refuses
@@ -273,7 +274,7 @@ TEST_F(TitleTest, ANewGameWhoseFirstMapCannotBeReadIsRefused) {
     EXPECT_EQ(sounds, std::vector<int>{4});
     EXPECT_EQ(popups, std::vector<std::string>{"ファイルが＿ないので＿こまっています。"});
     EXPECT_EQ(game::TheGameData().Scalars[game::kScalarMoney], 500u) << "no new game";
-    EXPECT_EQ(pending::Calls.map_entries, 0);
+    EXPECT_EQ(game::TheField.PlayerTileX(), 0) << "no map entered";
   }
   // Mended, the same menu starts it.
   const game::MapFileImage town;
@@ -317,7 +318,7 @@ TEST_F(TitleTest, TheTitleModeEnteredAgainWithoutEnterTitleStartsAfresh) {
   Update({}, {kDecide});
   Update({}, {kDecide});  // CONTINUE
   ASSERT_EQ(game::GameMode, game::MODE_MENU);
-  game::TheFieldMenu.OpenMenu(0, game::kMenuPageMain);  // a game loaded, its menu opened
+  game::TheFieldMenu.OpenMenu(game::kMenuStateMain, game::kMenuPageMain);  // a game loaded, its menu opened
   game::TheFieldMenu.state = game::kMenuStateLoadList;
   game::TheFieldMenu.UpdateMenu(game::MenuKeys{1u << game::kMenuCancel, 1u << game::kMenuCancel, 0});
   ASSERT_EQ(game::GameMode, game::MODE_TITLE);
@@ -352,7 +353,7 @@ TEST_F(TitleTest, CancellingTheLoadListOfContinueLeavesTheTitleInItsMenuOnContin
   // no game: the title then starts afresh.
   Update({}, {kDecide});
   ASSERT_EQ(game::GameMode, game::MODE_MENU);
-  game::TheFieldMenu.state = 0;
+  game::TheFieldMenu.state = game::kMenuStateMain;
   game::GameMode = game::MODE_TITLE;
   Keys({});
   title_->TitleFrame();

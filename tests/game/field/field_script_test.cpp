@@ -5,8 +5,8 @@
 #include <vector>
 
 #include "game/data/game_flags.h"
-#include "game/entry/frame_loop.h"
 #include "game/field/event_script.h"
+#include "game/frame/frame_loop.h"
 #include "tests/game/field/field_fixture.h"
 
 namespace {

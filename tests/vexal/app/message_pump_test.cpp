@@ -1,4 +1,4 @@
-#include "vexal/app/message_pump.h"
+#include "vexal/app/window/message_pump.h"
 
 #include <gtest/gtest.h>
 
@@ -11,10 +11,10 @@
 #include "platform/timer/timer.h"
 #include "platform/window/window.h"
 #include "tests/vexal/app/library_fixture.h"
-#include "vexal/app/app_state.h"
-#include "vexal/app/library.h"
-#include "vexal/app/text_input.h"
-#include "vexal/app/window_mode.h"
+#include "vexal/app/input/text_input.h"
+#include "vexal/app/startup/app_state.h"
+#include "vexal/app/startup/library.h"
+#include "vexal/app/window/window_mode.h"
 
 namespace {
 

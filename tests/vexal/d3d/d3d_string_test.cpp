@@ -13,6 +13,7 @@
 
 #include "tests/vexal/d3d/d3d_fixture.h"
 #include "tests/vexal/d3d/d3d_pixels.h"
+#include "vexal/d3d/d3d_draw_state.h"
 #include "vexal/d3d/d3d_string.h"
 #include "vexal/graphics/drawing/d3d_row.h"
 #include "vexal/graphics/drawing/draw_calls.h"

@@ -14,14 +14,15 @@
 #include <string>
 #include <vector>
 
+#include "tests/support/temp_dir.h"
 #include "tests/vexal/graphics/graph_pixels.h"
 #include "tests/vexal/graphics/image_fixtures.h"
 #include "tests/vexal/graphics/screen_fixture.h"
-#include "tests/support/temp_dir.h"
-#include "vexal/graphics/drawing/graphics_seam.h"
+#include "vexal/graphics/graphs/graph_load.h"
 #include "vexal/graphics/mask/mask_data.h"
 #include "vexal/graphics/pictures/dib_section.h"
 #include "vexal/graphics/pictures/image_loader_list.h"
+#include "vexal/graphics/screen/color_format.h"
 
 namespace {
 

@@ -9,7 +9,7 @@
 #include <tuple>
 
 #include "tests/vexal/graphics/font_fixture.h"
-#include "vexal/app/screen_log.h"
+#include "vexal/app/log/screen_log.h"
 #include "vexal/graphics/graphs/bmp_data_table.h"
 #include "vexal/graphics/graphs/graph_manage.h"
 #include "vexal/graphics/graphs/graph_table.h"

@@ -13,7 +13,7 @@
 #include "tests/vexal/graphics/graph_pixels.h"
 #include "tests/vexal/graphics/image_fixtures.h"
 #include "tests/vexal/graphics/screen_fixture.h"
-#include "vexal/graphics/drawing/graphics_seam.h"
+#include "vexal/graphics/drawing/draw_calls.h"
 #include "vexal/graphics/graphs/graph_load.h"
 #include "vexal/graphics/graphs/graph_table.h"
 #include "vexal/graphics/screen/screen_access.h"

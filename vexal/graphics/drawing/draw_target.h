@@ -40,6 +40,11 @@ int GetDrawTargetOrigin(int* x, int* y);
 // 8-bit screen or when the surface cannot be read; then an older copy is dropped.
 void KeepScreenCopy(int x1, int y1, int flag, GraphRecord* graph);
 
+// Before a graph is deleted: when it is the draw target, the back screen becomes the
+// target, so the rows never point at its freed surface. Where it cannot be chosen (drawing
+// suspended) it is stored as the target without the rows being asked.
+void LeaveDrawTargetGraph(int graph);
+
 // Back to the state at load, for tests.
 void ResetDDrawTarget();
 

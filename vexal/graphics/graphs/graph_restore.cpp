@@ -6,10 +6,9 @@
 #include <string>
 
 #include "platform/fs/fs.h"
-#include "vexal/app/log_file.h"
+#include "vexal/app/log/log_file.h"
 #include "vexal/graphics/drawing/draw_backend_table.h"
 #include "vexal/graphics/drawing/draw_state.h"
-#include "vexal/graphics/drawing/graphics_seam.h"
 #include "vexal/graphics/graphs/graph_load.h"
 #include "vexal/graphics/graphs/graph_table.h"
 #include "vexal/graphics/screen/main_surfaces.h"

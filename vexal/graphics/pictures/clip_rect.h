@@ -3,6 +3,8 @@
 
 #include <cstdint>
 
+#include "platform/numeric/saturate.h"
+
 namespace vexal {
 
 // Left, top, right, bottom; right and bottom are exclusive.
@@ -23,7 +25,7 @@ int ClipRect(Rect* rect, const Rect* clip);
 Rect SaturatedRect(int64_t left, int64_t top, int64_t right, int64_t bottom);
 
 // A coordinate (or any other sum or product of int values) worked out in 64 bits, held to
-// the int range: the library's one saturating rule.
-int32_t SaturatedCoordinate(int64_t v);
+// the int range by the program's one rule (plat::numeric::Saturate32).
+constexpr int32_t SaturatedCoordinate(int64_t v) { return plat::numeric::Saturate32(v); }
 
 }  // namespace vexal

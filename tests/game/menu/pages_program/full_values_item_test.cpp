@@ -10,6 +10,8 @@
 #include <optional>
 #include <string>
 
+#include "game/entry/field_wiring.h"
+#include "game/field/field_map.h"
 #include "tests/game/data/data_fixture.h"
 #include "tests/game/menu/frame_glyphs.h"
 #include "tests/support/game_run.h"
@@ -41,6 +43,8 @@ class FullValuesItemTest : public datatest::DataTest {
     ASSERT_TRUE(run_.CopyDemoWorld());
     ASSERT_TRUE(menutest::UseSolidCellFont(dir_.path()));
     ResetGameData();
+    ResetField();
+    WireField();  // the save is held to the field's own map check
     Data().LoadGameDatabase();  // the map list the save checks the town against
     TheSaveIconPack.LoadSaveIcons();
     datatest::WriteText(dir_.File("use.input"), kInput);
