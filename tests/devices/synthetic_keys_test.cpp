@@ -22,8 +22,8 @@
 #include "platform/input/input.h"
 #include "platform/surface/presentation.h"
 #include "platform/timer/timer.h"
+#include "tests/support/game_run.h"
 #include "tests/support/png_file.h"
-#include "tests/support/program_run.h"
 #include "tests/vexal/app/library_fixture.h"
 
 namespace {
@@ -95,7 +95,7 @@ class SyntheticKeysTest : public apptest::LibraryTest {
     alarm(300);
     ResetEverything();
     ASSERT_EQ(access(nltest::GameProgram().c_str(), X_OK), 0) << nltest::GameProgram() << " is not built";
-    std::filesystem::copy(NL_DATA_DIR, data_, std::filesystem::copy_options::recursive);
+    ASSERT_TRUE(reference_.CopyDemoWorld());
     plat::window::SetInstanceLockPath(dir_.File("instance.lock"));
     plat::timer::UseVirtualClock(true, 0);
     old_dir_ = plat::fs::CurrentDirectory();
@@ -106,31 +106,24 @@ class SyntheticKeysTest : public apptest::LibraryTest {
   }
   void TearDown() override {
     plat::input::SetCallObserver(nullptr);
-    for (const char* v : {"NIGHTLOOM_CAPTURE", "NIGHTLOOM_CAPTURE_FRAMES", "NIGHTLOOM_EXIT_AFTER"}) unsetenv(v);
+    nltest::ClearHarnessHere();
     LibraryTest::TearDown();
   }
 
-  static std::optional<nltest::Png> Frame(const std::string& dir, int n) {
-    char name[32];
-    std::snprintf(name, sizeof name, "/frame-%06d.png", n);
-    return nltest::ReadPng(dir + name);
-  }
-
   const std::string data_ = dir_.File("data");
+  // The program played by its input script, and the game played in this process; both on
+  // the same data folder, each with its own lock and frames.
+  nltest::GameRun reference_{data_, dir_.File("scripted")}, pushed_{data_, dir_.File("pushed")};
 };
 
 TEST_F(SyntheticKeysTest, PushedKeyEventsPlayTheTitleIntoTheTown) {
   // The reference: the program itself, the same presses from its input script.
-  ASSERT_TRUE(nltest::WriteFileBytes(dir_.File("play.input"), InputScript()));
-  ASSERT_EQ(nltest::RunProgram({nltest::GameProgram(), data_,
-                                {{"NIGHTLOOM_INSTANCE_LOCK", dir_.File("reference.lock")},
-                                 {"NIGHTLOOM_CAPTURE", dir_.File("scripted")},
-                                 {"NIGHTLOOM_CAPTURE_FRAMES", FrameList()},
-                                 {"NIGHTLOOM_EXIT_AFTER", std::to_string(kExitAfter)},
-                                 {"NIGHTLOOM_INPUT", dir_.File("play.input")}},
-                                "/dev/null", "/dev/null"}),
-            0);
-  std::filesystem::remove(data_ + "/AppLog.txt");
+  ASSERT_TRUE(reference_.InputText(InputScript()));
+  reference_.Capture(FrameList());
+  reference_.ExitAfter(kExitAfter);
+  reference_.Output("/dev/null", "/dev/null");
+  ASSERT_EQ(reference_.Run(), 0);
+  reference_.RemoveLog();
 
   // Every keyboard read of the game reports to the observer: the keys due are pushed
   // there, on the game's own thread, and the event pump takes them from SDL's queue.
@@ -139,23 +132,22 @@ TEST_F(SyntheticKeysTest, PushedKeyEventsPlayTheTitleIntoTheTown) {
   plat::input::SetCallObserver([](plat::input::Call call, plat::input::DeviceGuid device, int32_t) {
     if (call == plat::input::Call::GetDeviceState && device == plat::input::kSysKeyboard) PushDueKeys();
   });
-  setenv("NIGHTLOOM_CAPTURE", dir_.File("pushed").c_str(), 1);
-  setenv("NIGHTLOOM_CAPTURE_FRAMES", FrameList().c_str(), 1);
-  setenv("NIGHTLOOM_EXIT_AFTER", std::to_string(kExitAfter).c_str(), 1);
+  pushed_.Capture(FrameList());
+  pushed_.ExitAfter(kExitAfter);
+  pushed_.ApplyHere();
   EXPECT_EQ(game::RunGame(), 0);
 
   EXPECT_TRUE(pending.empty()) << pending.size() << " key events never pushed";
   EXPECT_EQ(plat::presentation::PresentedFrames(), uint64_t(kExitAfter));
   EXPECT_EQ(game::GameMode, game::MODE_FIELD) << "the game ended in the field";
   for (int n : kCompared) {
-    const std::optional<nltest::Png> scripted = Frame(dir_.File("scripted"), n), pushed = Frame(dir_.File("pushed"), n);
+    const std::optional<nltest::Png> scripted = reference_.Frame(n), pushed = pushed_.Frame(n);
     ASSERT_TRUE(scripted && pushed) << "frame " << n;
     EXPECT_TRUE(scripted->rgb == pushed->rgb) << "frame " << n << " differs from the scripted run's";
   }
   // The title moved on: its menu frame is not its opening frame, the cursor moved, and the
   // town is neither.
-  const auto title = Frame(dir_.File("pushed"), 59), menu = Frame(dir_.File("pushed"), 65),
-             moved = Frame(dir_.File("pushed"), 75), town = Frame(dir_.File("pushed"), 200);
+  const auto title = pushed_.Frame(59), menu = pushed_.Frame(65), moved = pushed_.Frame(75), town = pushed_.Frame(200);
   ASSERT_TRUE(title && menu && moved && town);
   EXPECT_TRUE(title->rgb != menu->rgb);
   EXPECT_TRUE(menu->rgb != moved->rgb);

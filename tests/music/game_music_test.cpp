@@ -15,7 +15,7 @@
 #include <string>
 #include <vector>
 
-#include "tests/support/program_run.h"
+#include "tests/support/game_run.h"
 #include "tests/support/temp_dir.h"
 #include "tests/support/wav_file.h"
 
@@ -25,20 +25,19 @@ class GameMusicTest : public ::testing::Test {
  protected:
   void SetUp() override {
     ASSERT_EQ(access(nltest::GameProgram().c_str(), X_OK), 0) << nltest::GameProgram() << " is not built";
-    std::filesystem::copy(NL_DATA_DIR, dir_.File("data"), std::filesystem::copy_options::recursive);
+    ASSERT_TRUE(run_.CopyDemoWorld());
     // No sound effects: the captured sound is the music's alone.
     std::filesystem::remove(dir_.File("data/wav/sound.csv"));
   }
   // Runs the game in the copied data folder for `frames` frames; its exit status.
   int Run(int frames, const std::string& audio) {
-    return nltest::RunProgram({nltest::GameProgram(), dir_.File("data"),
-                               {{"NIGHTLOOM_INSTANCE_LOCK", dir_.File("instance.lock")},
-                                {"NIGHTLOOM_EXIT_AFTER", std::to_string(frames)},
-                                {"NIGHTLOOM_AUDIO_OUT", dir_.File(audio)}},
-                               "",
-                               dir_.File("stderr-") + audio + ".txt"});
+    run_.ExitAfter(frames);
+    run_.AudioOut(audio);
+    run_.Output("", dir_.File("stderr-") + audio + ".txt");
+    return run_.Run();
   }
   nltest::TempDir dir_;
+  nltest::GameRun run_{dir_.File("data"), dir_.path()};
 };
 
 using Mono = nltest::MonoWav;

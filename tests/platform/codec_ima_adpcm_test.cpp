@@ -1,13 +1,15 @@
 // IMA ADPCM blocks to 16-bit PCM: hand-worked samples, clamping, lengths of whole and
-// cut-short blocks, and an independent slow decoder over random stereo blocks.
+// cut-short blocks, and the tests' own slow decoder over random stereo blocks.
 #include <gtest/gtest.h>
 
 #include <algorithm>
 #include <cstring>
 #include <random>
+#include <string_view>
 #include <vector>
 
 #include "platform/codec/codec.h"
+#include "tests/support/ima_adpcm_reference.h"
 
 namespace {
 
@@ -114,44 +116,6 @@ TEST(ImaAdpcm, LengthsOfWholeAndCutShortBlocks) {
   }
 }
 
-// A plain decoder: sample n of channel c sits in the block's data at group (n - 1) / 8,
-// nibble (n - 1) % 8 of that channel's 4 bytes.
-std::vector<int16_t> SlowDecode(const std::vector<uint8_t>& data, int channels, int align) {
-  static const int steps[89] = {
-      7, 8, 9, 10, 11, 12, 13, 14, 16, 17, 19, 21, 23, 25, 28, 31, 34, 37, 41, 45, 50, 55, 60,
-      66, 73, 80, 88, 97, 107, 118, 130, 143, 157, 173, 190, 209, 230, 253, 279, 307, 337, 371,
-      408, 449, 494, 544, 598, 658, 724, 796, 876, 963, 1060, 1166, 1282, 1411, 1552, 1707, 1878,
-      2066, 2272, 2499, 2749, 3024, 3327, 3660, 4026, 4428, 4871, 5358, 5894, 6484, 7132, 7845,
-      8630, 9493, 10442, 11487, 12635, 13899, 15289, 16818, 18500, 20350, 22385, 24623, 27086,
-      29794, 32767};
-  static const int index_change[16] = {-1, -1, -1, -1, 2, 4, 6, 8, -1, -1, -1, -1, 2, 4, 6, 8};
-  const int per_block = (align - 4 * channels) * 2 / channels + 1;
-  std::vector<int16_t> out;
-  for (size_t at = 0; at + align <= data.size(); at += align) {
-    const uint8_t* b = &data[at];
-    std::vector<std::vector<int16_t>> ch(channels);
-    for (int c = 0; c < channels; ++c) {
-      int pred = static_cast<int16_t>(b[4 * c] | (b[4 * c + 1] << 8));
-      int index = std::min<int>(b[4 * c + 2], 88);
-      ch[c].push_back(static_cast<int16_t>(pred));
-      for (int n = 1; n < per_block; ++n) {
-        const int group = (n - 1) / 8, k = (n - 1) % 8;
-        const uint8_t byte = b[4 * channels + (group * channels + c) * 4 + k / 2];
-        const int nib = k % 2 ? byte >> 4 : byte & 15;
-        const int step = steps[index];
-        int diff = step / 8 + ((nib & 4) ? step : 0) + ((nib & 2) ? step / 2 : 0) + ((nib & 1) ? step / 4 : 0);
-        pred = std::clamp(nib & 8 ? pred - diff : pred + diff, -32768, 32767);
-        index = std::clamp(index + index_change[nib], 0, 88);
-        ch[c].push_back(static_cast<int16_t>(pred));
-      }
-    }
-    for (int n = 0; n < per_block; ++n) {
-      for (int c = 0; c < channels; ++c) out.push_back(ch[c][n]);
-    }
-  }
-  return out;
-}
-
 TEST(ImaAdpcm, RandomBlocksMatchASlowDecoder) {
   std::mt19937 rng(7);
   for (int channels : {1, 2}) {
@@ -161,7 +125,8 @@ TEST(ImaAdpcm, RandomBlocksMatchASlowDecoder) {
       for (auto& byte : data) byte = static_cast<uint8_t>(rng());
       Decoded d = Decode(AdpcmRecord(static_cast<uint16_t>(channels), static_cast<uint16_t>(align)), data);
       ASSERT_EQ(d.result, Result::kOk);
-      EXPECT_EQ(d.samples, SlowDecode(data, channels, align));
+      const std::string_view bytes(reinterpret_cast<const char*>(data.data()), data.size());
+      EXPECT_EQ(d.samples, nltest::DecodeImaAdpcmBlocks(bytes, channels, size_t(align)));
     }
   }
 }

@@ -13,6 +13,7 @@
 
 #include "platform/sys/debug_out.h"
 #include "surface_fixture.h"
+#include "tests/support/captured_frames.h"
 #include "tests/support/png_file.h"
 #include "tests/support/temp_dir.h"
 
@@ -43,7 +44,7 @@ class PresentationTest : public SurfaceTest {
     s.capture_frames = std::move(frames);
     pp::SetHarnessSettings(s);
   }
-  std::string Frame(uint64_t n) { return pp::FrameFileName(dir_.path() + "/frames", n); }
+  std::string Frame(uint64_t n) { return nltest::FramePath(dir_.path() + "/frames", long(n)); }
 
   nltest::TempDir dir_;
 };

@@ -34,27 +34,28 @@
 #include <vector>
 
 #include "tests/music/song_builder.h"
-#include "tests/playthrough/save_reader.h"
+#include "tests/playthrough/data_tables.h"
+#include "tests/support/game_log.h"
+#include "tests/support/game_run.h"
 #include "tests/support/png_file.h"
-#include "tests/support/program_run.h"
+#include "tests/support/save_file.h"
 #include "tests/support/temp_dir.h"
+#include "tests/support/wav_file.h"
 
 namespace {
 
-using playtest::Le;
-using playtest::Logged;
-using playtest::ReadSave;
-using playtest::kFlagsAt;
-using playtest::kLayoutBytes;
-using playtest::kMembersAt;
-using playtest::kScalarsAt;
-
-std::string ProgramPath() {
-  char self[PATH_MAX] = {};
-  const ssize_t n = readlink("/proc/self/exe", self, sizeof self - 1);
-  const std::string dir = n > 0 ? std::string(self, size_t(n)) : std::string();
-  return dir.substr(0, dir.rfind('/')) + "/../../game/entry/nightloom";
-}
+using nltest::CountNear;
+using nltest::Logged;
+using nltest::ReadLe;
+using nltest::ReadSave;
+using nltest::Rgb;
+using nltest::save_layout::kFlagsAt;
+using nltest::save_layout::kFlagsBytes;
+using nltest::save_layout::kLayoutBytes;
+using nltest::save_layout::kMembersAt;
+using nltest::save_layout::kScalarsAt;
+using nltest::save_layout::kSummaryBytes;
+using Wav = nltest::Pcm16Wav;
 
 // ---- Songs ----
 
@@ -77,33 +78,6 @@ std::string ToneSong(int key) {
   spec.tracks[0].wave = 3;  // square
   for (int bar = 0; bar < 8; ++bar) spec.tracks[0].notes.push_back({bar * 8, uint8_t(key), 8, 160, 6});
   return musictest::SongBytes(spec);
-}
-
-struct Wav {
-  uint32_t rate = 0;
-  int channels = 0;
-  std::vector<int16_t> samples;
-};
-
-std::optional<Wav> ParseWav(const std::string& s) {
-  if (s.size() < 12 || s.compare(0, 4, "RIFF") != 0 || s.compare(8, 4, "WAVE") != 0) return std::nullopt;
-  Wav out;
-  for (size_t at = 12; at + 8 <= s.size();) {
-    const std::string id = s.substr(at, 4);
-    const size_t size = Le(s, at + 4, 4), body = at + 8;
-    if (body + size > s.size()) return std::nullopt;
-    if (id == "fmt ") {
-      if (size < 16 || Le(s, body, 2) != 1 || Le(s, body + 14, 2) != 16) return std::nullopt;
-      out.channels = int(Le(s, body + 2, 2));
-      out.rate = Le(s, body + 4, 4);
-    } else if (id == "data") {
-      if (out.channels <= 0) return std::nullopt;
-      for (size_t i = 0; i + 1 < size; i += 2) out.samples.push_back(int16_t(Le(s, body + i, 2)));
-      return out;
-    }
-    at = body + size + (size & 1);
-  }
-  return std::nullopt;
 }
 
 // Power of one frequency in the channels' sum over [from_s, to_s) (Goertzel).
@@ -139,18 +113,6 @@ const Tone* SongHeard(const Wav& wav, double from_s, double to_s) {
 }
 
 // ---- Frames ----
-
-struct Rgb {
-  int r, g, b;
-};
-
-// Pixels within 8 of a colour in every channel (the screen holds 16-bit colour).
-int CountNear(const nltest::Png& png, Rgb c) {
-  int n = 0;
-  for (size_t i = 0; i + 2 < png.rgb.size(); i += 3)
-    if (std::abs(png.rgb[i] - c.r) <= 8 && std::abs(png.rgb[i + 1] - c.g) <= 8 && std::abs(png.rgb[i + 2] - c.b) <= 8) ++n;
-  return n;
-}
 
 // The title's lettering: its core (190, 200, 255) added onto the night sky.
 int CountLettering(const nltest::Png& png) {
@@ -191,7 +153,7 @@ std::string FirstFrames() {
 // through its gate, the save list.
 constexpr int kLoadedFrame = 200, kFieldAgainFrame = 350;
 constexpr char kSecondFrames[] = "50,90,200,350,590";
-constexpr int kFrameMs = playtest::kFrameMs;
+constexpr int kFrameMs = nltest::kFrameMs;
 
 // Where in the captured audio a frame falls, near enough: each frame takes 35 ms, and the
 // sound starts during start-up, less than a second before the first frame. The scenes'
@@ -207,38 +169,39 @@ struct PlayThrough {
 
 class PlaythroughTest : public ::testing::Test {
  protected:
-  void SetUp() override { ASSERT_EQ(access(ProgramPath().c_str(), X_OK), 0) << ProgramPath() << " is not built"; }
+  void SetUp() override {
+    ASSERT_EQ(access(nltest::GameProgram().c_str(), X_OK), 0) << nltest::GameProgram() << " is not built";
+  }
 
   // A fresh copy of the demo world with tone songs under `name`, played twice: the new
-  // game, then the continue. Extra environment entries go to both starts; capture_every
-  // > 0 captures frames 1, 1 + n, 1 + 2n ... instead of the checked ones. A first_limit
-  // other than the whole new game's stops it there and leaves out the continue.
-  PlayThrough Play(const std::string& name, std::vector<std::pair<std::string, std::string>> extra = {},
-                   int capture_every = 0, int first_limit = kWholeFirstRun) {
+  // game, then the continue; on the real clock when asked. capture_every > 0 captures
+  // frames 1, 1 + n, 1 + 2n ... instead of the checked ones. A first_limit other than the
+  // whole new game's stops it there and leaves out the continue.
+  PlayThrough Play(const std::string& name, bool real_clock = false, int capture_every = 0,
+                   int first_limit = kWholeFirstRun) {
     const std::string data = dir_.File(name + "/data");
-    std::filesystem::create_directories(dir_.File(name));
-    std::filesystem::copy(NL_DEMO_DATA_DIR, data, std::filesystem::copy_options::recursive);
-    for (const Tone& t : kTones) EXPECT_TRUE(nltest::WriteFileBytes(data + "/Org/" + t.file, ToneSong(t.key)));
+    std::filesystem::create_directories(data);
+    nltest::GameRun run(data, dir_.File(name));
+    EXPECT_TRUE(run.CopyDemoWorld());
+    for (const Tone& t : kTones) EXPECT_TRUE(nltest::WriteFileBytes(run.DataFile("Org/") + t.file, ToneSong(t.key)));
+    if (real_clock) run.RealClock();
+    run.Output("/dev/null", run.File("stderr.txt"));
     PlayThrough p;
     auto start = [&](const char* input, const char* frames, const std::string& capture, const std::string& audio,
                      int limit) {
-      std::vector<std::pair<std::string, std::string>> env = {
-          {"NIGHTLOOM_INSTANCE_LOCK", dir_.File(name + "/instance.lock")},
-          {"NIGHTLOOM_INPUT", std::string(NL_PLAYTHROUGH_DIR "/") + input},
-          {"NIGHTLOOM_CAPTURE", dir_.File(name + "/" + capture)},
-          {"NIGHTLOOM_AUDIO_OUT", dir_.File(name + "/" + audio)},
-          // Escape ends both starts; the limit only stops a run that went astray.
-          {"NIGHTLOOM_EXIT_AFTER", std::to_string(limit)}};
+      run.Input(std::string(NL_PLAYTHROUGH_DIR "/") + input);
       std::string list = frames;
       if (capture_every > 0) {
         list = "1";
         for (int f = 1 + capture_every; f <= limit; f += capture_every) list += "," + std::to_string(f);
       }
-      env.emplace_back("NIGHTLOOM_CAPTURE_FRAMES", list);
-      env.insert(env.end(), extra.begin(), extra.end());
-      const int status = nltest::RunProgram({ProgramPath(), data, env, "/dev/null", dir_.File(name + "/stderr.txt")});
-      const std::string log = nltest::ReadFileBytes(data + "/AppLog.txt");
-      std::filesystem::remove(data + "/AppLog.txt");
+      run.Capture(list, capture);
+      run.AudioOut(audio);
+      // Escape ends both starts; the limit only stops a run that went astray.
+      run.ExitAfter(limit);
+      const int status = run.Run();
+      const std::string log = run.Log();
+      run.RemoveLog();
       return std::make_pair(status, log);
     };
     std::tie(p.first_status, p.first_log) = start("new_game.input", FirstFrames().c_str(), "first", "first.wav", first_limit);
@@ -250,9 +213,7 @@ class PlaythroughTest : public ::testing::Test {
   }
 
   std::optional<nltest::Png> Frame(const std::string& name, const std::string& start, int n) const {
-    char file[32];
-    std::snprintf(file, sizeof file, "/frame-%06d.png", n);
-    return nltest::ReadPng(dir_.File(name + "/" + start) + file);
+    return nltest::ReadFrame(dir_.File(name + "/" + start), n);
   }
 
   nltest::TempDir dir_;
@@ -280,10 +241,10 @@ TEST_F(PlaythroughTest, TitleToSaveAndBackAsAPlayerGetsItTheSameEachTime) {
   const auto groups = playtest::TableRows(nltest::ReadFileBytes(data + "/ene/party.txt"), 0, 24);
   ASSERT_TRUE(groups.count(34)) << "the field's encounter row";
   const std::vector<int>& field_table = groups.at(34);
-  const std::vector<playtest::LoggedFight> fights = playtest::Fights(a.first_log);
+  const std::vector<nltest::LoggedFight> fights = nltest::Fights(a.first_log);
   ASSERT_GE(fights.size(), 1u) << "no fight in the field";
   long purse = 200 - 20;
-  for (const playtest::LoggedFight& f : fights) {
+  for (const nltest::LoggedFight& f : fights) {
     SCOPED_TRACE("the fight at " + std::to_string(f.begins_ms) + " ms");
     EXPECT_TRUE(f.met) << "met in the field";
     EXPECT_TRUE(f.won);
@@ -315,7 +276,7 @@ TEST_F(PlaythroughTest, TitleToSaveAndBackAsAPlayerGetsItTheSameEachTime) {
   for (int f = kLastFrom; f <= kLastTo; ++f)
     if (Frame("a", "first", f)) last_frame = f;
   ASSERT_GT(last_frame, 0) << "the run's last frames";
-  auto frame_at = [&](long ms) { return playtest::FrameAt(a.first_log, ms, last_frame); };
+  auto frame_at = [&](long ms) { return nltest::FrameAt(a.first_log, ms, last_frame); };
   // A captured frame of the field's stretch at or after frame n.
   auto grid = [](int n) { return std::max(kFieldFrom, (n + kFieldEvery - 1) / kFieldEvery * kFieldEvery); };
   const int first_begins = frame_at(fights.front().begins_ms), first_ends = frame_at(fights.front().ends_ms);
@@ -325,7 +286,7 @@ TEST_F(PlaythroughTest, TitleToSaveAndBackAsAPlayerGetsItTheSameEachTime) {
   std::fflush(stdout);
   const int in_fight = grid(first_begins + 30);
   // The field after a fight met in the grass (a fight met on the gate warps into the town).
-  const auto in_grass = std::find_if(fights.begin(), fights.end(), [](const playtest::LoggedFight& f) {
+  const auto in_grass = std::find_if(fights.begin(), fights.end(), [](const nltest::LoggedFight& f) {
     return f.met && *f.met != std::pair{130, 144};
   });
   const int after_fight = in_grass == fights.end() ? 0 : grid(frame_at(in_grass->ends_ms) + 5);
@@ -361,8 +322,8 @@ TEST_F(PlaythroughTest, TitleToSaveAndBackAsAPlayerGetsItTheSameEachTime) {
 
   // What the player hears: each scene's own song (title 440 Hz, town 262, field 330, battle
   // 392); the shop keeps the town's. The field's song resumes after the fight.
-  const auto first = ParseWav(nltest::ReadFileBytes(dir_.File("a/first.wav")));
-  const auto second = ParseWav(nltest::ReadFileBytes(dir_.File("a/second.wav")));
+  const auto first = nltest::ReadPcm16Wav(nltest::ReadFileBytes(dir_.File("a/first.wav")));
+  const auto second = nltest::ReadPcm16Wav(nltest::ReadFileBytes(dir_.File("a/second.wav")));
   ASSERT_TRUE(first && second);
   struct Scene {
     const char* what;
@@ -389,7 +350,7 @@ TEST_F(PlaythroughTest, TitleToSaveAndBackAsAPlayerGetsItTheSameEachTime) {
   }
 
   // What the player keeps: slot 1 as the first start left it, in the town below its gate.
-  const auto slot1 = ReadSave(dir_, dir_.File("a/slot1-after-first.ico"));
+  const auto slot1 = ReadSave(dir_.File("a/slot1-after-first.ico"));
   ASSERT_TRUE(slot1);
   EXPECT_TRUE(slot1->Flag(300)) << "the chest is open";
   EXPECT_TRUE(slot1->Flag(302)) << "the gift was given";
@@ -434,23 +395,24 @@ TEST_F(PlaythroughTest, TitleToSaveAndBackAsAPlayerGetsItTheSameEachTime) {
 
   // Slot 2, saved after the load: the same party and purse, one save more, in the field
   // where the gate lands.
-  const auto slot2 = ReadSave(dir_, dir_.File("a/data/save/data01.dat.ico"));
+  const auto slot2 = ReadSave(dir_.File("a/data/save/data01.dat.ico"));
   ASSERT_TRUE(slot2);
   EXPECT_EQ(slot2->layout.substr(kMembersAt, kScalarsAt - kMembersAt),
             slot1->layout.substr(kMembersAt, kScalarsAt - kMembersAt))
       << "members, equipment, bag, stock and materials came back with the load";
-  EXPECT_EQ(slot2->layout.substr(kFlagsAt, 640), slot1->layout.substr(kFlagsAt, 640)) << "the flags came back";
+  EXPECT_EQ(slot2->layout.substr(kFlagsAt, kFlagsBytes), slot1->layout.substr(kFlagsAt, kFlagsBytes)) << "the flags came back";
   EXPECT_EQ(slot2->Scalar(0), slot1->Scalar(0));
   EXPECT_EQ(slot2->Scalar(7), 2u) << "the load kept the save count";
   EXPECT_EQ(slot2->Position(), (std::array<uint32_t, 3>{34, 130, 143})) << "in the field by the gate";
   const std::string list = nltest::ReadFileBytes(dir_.File("a/data/save/nightloom.sav"));
-  ASSERT_EQ(list.size(), 16u * 130u);
-  for (size_t slot : {0u, 1u}) {
-    EXPECT_EQ(Le(list, 130 * slot, 2), 0u) << "slot " << slot + 1 << " led by the first member";
-    EXPECT_EQ(Le(list, 130 * slot + 2, 4), uint32_t(leader_hp)) << "slot " << slot + 1 << "'s HP";
-    EXPECT_EQ(Le(list, 130 * slot + 6, 4), uint32_t(slot1->Member(0, 3)));
+  ASSERT_EQ(list.size(), 16u * kSummaryBytes);
+  const nltest::SlotList slots{list};
+  for (int slot : {0, 1}) {
+    EXPECT_EQ(slots.Leader(slot), 0) << "slot " << slot + 1 << " led by the first member";
+    EXPECT_EQ(slots.Value(slot, 0), uint32_t(leader_hp)) << "slot " << slot + 1 << "'s HP";
+    EXPECT_EQ(slots.Value(slot, 1), uint32_t(slot1->Member(0, 3)));
   }
-  EXPECT_EQ(Le(list, 260, 2), 0xFFFFu) << "slot 3 empty";
+  EXPECT_EQ(slots.Leader(2), 0xFFFF) << "slot 3 empty";
 
   // Two play-throughs from the same start give the same pictures and samples.
   const PlayThrough b = Play("b");
@@ -470,8 +432,8 @@ TEST_F(PlaythroughTest, TitleToSaveAndBackAsAPlayerGetsItTheSameEachTime) {
         << start << " audio";
   }
   // The saves differ only by their noise.
-  EXPECT_EQ(ReadSave(dir_, dir_.File("b/slot1-after-first.ico"))->layout.substr(128, kLayoutBytes - 128),
-            slot1->layout.substr(128, kLayoutBytes - 128));
+  EXPECT_EQ(ReadSave(dir_.File("b/slot1-after-first.ico"))->layout.substr(kMembersAt, kLayoutBytes - kMembersAt),
+            slot1->layout.substr(kMembersAt, kLayoutBytes - kMembersAt));
 }
 
 double MonotonicSeconds() {
@@ -502,7 +464,7 @@ TEST_F(PlaythroughTest, OnTheRealClockTheFramesKeepTheirPace) {
   constexpr int kEvery = 5;
   constexpr int kFrames = 400;
   const double started = MonotonicSeconds();
-  const PlayThrough p = Play("real", {{"NIGHTLOOM_CLOCK", "real"}}, kEvery, kFrames);
+  const PlayThrough p = Play("real", true, kEvery, kFrames);
   const double wall_s = MonotonicSeconds() - started;
   EXPECT_EQ(p.first_status, 0);
   const char* start = "first";

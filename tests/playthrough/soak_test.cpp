@@ -21,7 +21,7 @@
 #include "game/input/key_cast.h"
 #include "platform/sound/sound.h"
 #include "tests/playthrough/game_in_process.h"
-#include "tests/support/temp_dir.h"
+#include "tests/support/game_run.h"
 #include "vexal/app/sound/sound_handle.h"
 #include "vexal/graphics/fonts/font_table.h"
 #include "vexal/graphics/graphs/bmp_data_table.h"
@@ -127,19 +127,12 @@ int SoakFrames() {
 }
 
 TEST(SoakTest, WanderingAndBattlesHoldNoMoreMemoryOrHandlesOverTime) {
-  nltest::TempDir dir;
-  const std::string data = dir.File("data");
-  std::filesystem::copy(NL_DEMO_DATA_DIR, data, std::filesystem::copy_options::recursive);
+  nltest::GameRun run;
+  ASSERT_TRUE(run.CopyDemoWorld());
   const int frames = SoakFrames();
-  ASSERT_TRUE(nltest::WriteFileBytes(
-      dir.File("soak.input"),
-      WanderScript(nltest::ReadFileBytes(NL_PLAYTHROUGH_DIR "/new_game.input"), frames)));
-  setenv("SDL_VIDEODRIVER", "dummy", 1);
-  setenv("SDL_AUDIODRIVER", "dummy", 1);
-  setenv("NIGHTLOOM_CLOCK", "virtual", 1);
-  setenv("NIGHTLOOM_INPUT", dir.File("soak.input").c_str(), 1);
-  setenv("NIGHTLOOM_INSTANCE_LOCK", dir.File("instance.lock").c_str(), 1);
-  ASSERT_EQ(chdir(data.c_str()), 0);
+  ASSERT_TRUE(run.InputText(WanderScript(nltest::ReadFileBytes(NL_PLAYTHROUGH_DIR "/new_game.input"), frames)));
+  run.ApplyHere();
+  ASSERT_EQ(chdir(run.DataDir().c_str()), 0);
 
   // The program's own start and loop, with a look between frames.
   ASSERT_TRUE(playtest::StartGameHere());

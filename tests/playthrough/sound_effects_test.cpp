@@ -22,9 +22,9 @@
 #include <string>
 #include <vector>
 
-#include "tests/playthrough/save_reader.h"
+#include "tests/support/game_log.h"
+#include "tests/support/game_run.h"
 #include "tests/support/ima_adpcm_reference.h"
-#include "tests/support/program_run.h"
 #include "tests/support/temp_dir.h"
 #include "tests/support/wav_file.h"
 
@@ -283,38 +283,32 @@ TEST(SoundEffects, ThePlayThroughHearsEachEffectWhereItHappens) {
   nltest::TempDir dir;
   for (const char* name : {"with", "without"}) {
     const std::string data = dir.File(std::string(name) + "/data");
-    std::filesystem::create_directories(dir.File(name));
-    std::filesystem::copy(NL_DEMO_DATA_DIR, data, std::filesystem::copy_options::recursive);
+    std::filesystem::create_directories(data);
+    nltest::GameRun run(data, dir.File(name));
+    ASSERT_TRUE(run.CopyDemoWorld());
     if (std::string(name) == "without") {
-      ASSERT_TRUE(std::filesystem::remove(data + "/wav/sound.csv"));
+      ASSERT_TRUE(std::filesystem::remove(run.DataFile("wav/sound.csv")));
     }
-    const int status = nltest::RunProgram(
-        {program, data,
-         {{"NIGHTLOOM_INSTANCE_LOCK", dir.File(std::string(name) + "/instance.lock")},
-          {"NIGHTLOOM_INPUT", NL_PLAYTHROUGH_DIR "/new_game.input"},
-          {"NIGHTLOOM_AUDIO_OUT", dir.File(std::string(name) + ".wav")},
-          // The run's last frames, the last one presented anchoring the log's times.
-          {"NIGHTLOOM_CAPTURE", dir.File(std::string(name) + "/frames")},
-          {"NIGHTLOOM_CAPTURE_FRAMES", "4300-4500"},
-          {"NIGHTLOOM_EXIT_AFTER", "4500"}},  // Escape ends the run at frame 4340
-         "/dev/null",
-         dir.File(std::string(name) + "/stderr.txt")});
-    ASSERT_EQ(status, 0) << name;
+    run.Input(NL_PLAYTHROUGH_DIR "/new_game.input");
+    run.AudioOut("capture.wav");
+    // The run's last frames, the last one presented anchoring the log's times.
+    run.Capture("4300-4500");
+    run.ExitAfter(4500);  // Escape ends the run at frame 4340
+    run.Output("/dev/null", run.File("stderr.txt"));
+    ASSERT_EQ(run.Run(), 0) << name;
   }
-  const auto with = ReadCapture(dir.File("with.wav")), without = ReadCapture(dir.File("without.wav"));
+  const auto with = ReadCapture(dir.File("with/capture.wav")), without = ReadCapture(dir.File("without/capture.wav"));
   ASSERT_TRUE(with && without);
   ASSERT_EQ(with->left.size(), without->left.size());
   const uint32_t rate = with->rate;
   // The first fight, from the log: where it begins, is won and ends.
   const std::string log = nltest::ReadFileBytes(dir.File("with/data/AppLog.txt"));
-  const std::vector<playtest::LoggedFight> fights = playtest::Fights(log);
+  const std::vector<nltest::LoggedFight> fights = nltest::Fights(log);
   ASSERT_FALSE(fights.empty()) << "no fight";
-  int last_frame = 0;
-  for (const auto& entry : std::filesystem::directory_iterator(dir.File("with/frames")))
-    last_frame = std::max(last_frame, std::atoi(entry.path().filename().string().c_str() + 6));
+  const int last_frame = int(nltest::LastCapturedFrame(dir.File("with/frames")));
   ASSERT_GT(last_frame, 0);
-  auto frame_at = [&](long ms) { return playtest::FrameAt(log, ms, last_frame); };
-  const int fight_begins = frame_at(fights[0].begins_ms), fight_won = frame_at(playtest::LogTime(log, "battle: won").first),
+  auto frame_at = [&](long ms) { return nltest::FrameAt(log, ms, last_frame); };
+  const int fight_begins = frame_at(fights[0].begins_ms), fight_won = frame_at(nltest::LogTime(log, "battle: won").first),
             fight_ends = frame_at(fights[0].ends_ms);
 
   // Every named file decodes.
@@ -407,21 +401,18 @@ TEST(SoundEffects, ThePlayThroughHearsEachEffectWhereItHappens) {
 TEST(SoundEffects, TheStoryIsHeardWithoutClipping) {
   const std::string program = nltest::GameProgram();
   ASSERT_EQ(access(program.c_str(), X_OK), 0) << program << " is not built";
-  nltest::TempDir dir;
-  const std::string data = dir.File("data");
-  std::filesystem::copy(NL_DEMO_DATA_DIR, data, std::filesystem::copy_options::recursive);
-  const int status = nltest::RunProgram({program, data,
-                                         {{"NIGHTLOOM_INSTANCE_LOCK", dir.File("instance.lock")},
-                                          {"NIGHTLOOM_INPUT", NL_PLAYTHROUGH_DIR "/story.input"},
-                                          {"NIGHTLOOM_AUDIO_OUT", dir.File("story.wav")},
-                                          {"NIGHTLOOM_EXIT_AFTER", "15000"}},
-                                         "/dev/null", dir.File("stderr.txt")});
-  ASSERT_EQ(status, 0);
-  const std::string log = nltest::ReadFileBytes(data + "/AppLog.txt");
-  EXPECT_GE(playtest::CountLogged(log, "heal: member 3 HP"), 1) << "the spring";
-  EXPECT_TRUE(playtest::Logged(log, "jump: landed")) << "the garden's wall";
-  EXPECT_TRUE(playtest::Logged(log, "battle: begins, enemies 4 0 0 0 0 0 0 0")) << "the shadow's fight";
-  const auto story = ReadCapture(dir.File("story.wav"));
+  nltest::GameRun run;
+  ASSERT_TRUE(run.CopyDemoWorld());
+  run.Input(NL_PLAYTHROUGH_DIR "/story.input");
+  run.AudioOut("story.wav");
+  run.ExitAfter(15000);
+  run.Output("/dev/null", run.File("stderr.txt"));
+  ASSERT_EQ(run.Run(), 0);
+  const std::string log = run.Log();
+  EXPECT_GE(nltest::CountLogged(log, "heal: member 3 HP"), 1) << "the spring";
+  EXPECT_TRUE(nltest::Logged(log, "jump: landed")) << "the garden's wall";
+  EXPECT_TRUE(nltest::Logged(log, "battle: begins, enemies 4 0 0 0 0 0 0 0")) << "the shadow's fight";
+  const auto story = ReadCapture(run.File("story.wav"));
   ASSERT_TRUE(story);
   ASSERT_GT(story->left.size(), size_t(story->rate) * 60) << "a story's length of sound";
   size_t held = 0;

@@ -33,19 +33,21 @@
 #include "game/frame/frame_loop.h"
 #include "platform/input/input.h"
 #include "platform/surface/presentation.h"
+#include "tests/playthrough/data_tables.h"
 #include "tests/playthrough/game_in_process.h"
-#include "tests/playthrough/save_reader.h"
+#include "tests/support/game_log.h"
+#include "tests/support/game_run.h"
 #include "tests/support/png_file.h"
-#include "tests/support/program_run.h"
+#include "tests/support/save_file.h"
 #include "tests/support/temp_dir.h"
 
 namespace {
 
 using nltest::CountNear;
 using nltest::Rgb;
-using playtest::CountLogged;
-using playtest::Logged;
-using playtest::ReadSave;
+using nltest::CountLogged;
+using nltest::Logged;
+using nltest::ReadSave;
 
 constexpr int kMostFrames = 16000;  // the story ends with its Escape long before
 
@@ -218,11 +220,7 @@ int CountWindowBlue(const nltest::Png& png) {
   return n;
 }
 
-std::optional<nltest::Png> Frame(const std::string& dir, long n) {
-  char file[32];
-  std::snprintf(file, sizeof file, "/frame-%06ld.png", n);
-  return nltest::ReadPng(dir + file);
-}
+std::optional<nltest::Png> Frame(const std::string& dir, long n) { return nltest::ReadFrame(dir, n); }
 
 // The first start, played in this process; the log it leaves, and the player's fights.
 struct FirstStart {
@@ -238,11 +236,8 @@ FirstStart PlayFirstStart(const std::string& data, const nltest::TempDir& dir) {
   const std::string input = nltest::ReadFileBytes(NL_PLAYTHROUGH_DIR "/story.input");
   StoryPlayer player(input);
   EXPECT_TRUE(plat::input::SetInputScript(player.Script()));
-  setenv("SDL_VIDEODRIVER", "dummy", 1);
-  setenv("SDL_AUDIODRIVER", "dummy", 1);
-  setenv("NIGHTLOOM_CLOCK", "virtual", 1);
-  setenv("NIGHTLOOM_INSTANCE_LOCK", dir.File("instance.lock").c_str(), 1);
-  unsetenv("NIGHTLOOM_INPUT");
+  // Headless in this process, with no input script: the player presses the keys.
+  nltest::GameRun(data, dir.path()).ApplyHere();
   EXPECT_EQ(chdir(data.c_str()), 0);
   // Which frames are written is settled as the story goes: the town's now, the rest as the
   // fights move them.
@@ -306,25 +301,21 @@ FirstStart PlayFirstStart(const std::string& data, const nltest::TempDir& dir) {
 TEST(StoryTest, FromANewGameTheShadowIsBeatenByPlayAndStaysGoneAfterTheLoad) {
   nltest::TempDir dir;
   const std::string data = dir.File("data");
-  std::filesystem::copy(NL_DEMO_DATA_DIR, data, std::filesystem::copy_options::recursive);
+  // The second start's run has a lock of its own: the first start's is this process's
+  // until it ends.
+  nltest::GameRun second(data, dir.File("second"));
+  ASSERT_TRUE(second.CopyDemoWorld());
   const std::string first_dir = dir.File("first");
   const FirstStart first = PlayFirstStart(data, dir);
   ASSERT_TRUE(Logged(first.log, "ＣＯＭを終了... 完了")) << "the first start did not end with its Escape";
   std::error_code missing;
   std::filesystem::copy_file(data + "/save/data00.dat.ico", dir.File("slot1.ico"), missing);
-  const int second_status = nltest::RunProgram(
-      {nltest::GameProgram(),
-       data,
-       // A lock of its own: the first start's is this process's until it ends.
-       {{"NIGHTLOOM_INSTANCE_LOCK", dir.File("second.lock")},
-        {"NIGHTLOOM_INPUT", std::string(NL_PLAYTHROUGH_DIR "/story_continue.input")},
-        {"NIGHTLOOM_CAPTURE", dir.File("second")},
-        {"NIGHTLOOM_CAPTURE_FRAMES", kSecondFrames},
-        {"NIGHTLOOM_EXIT_AFTER", "600"}},
-       "/dev/null",
-       dir.File("second.stderr")});
-  ASSERT_EQ(second_status, 0);
-  const std::string second_log = nltest::ReadFileBytes(data + "/AppLog.txt");
+  second.Input(NL_PLAYTHROUGH_DIR "/story_continue.input");
+  second.Capture(kSecondFrames);
+  second.ExitAfter(600);
+  second.Output("/dev/null", second.File("stderr.txt"));
+  ASSERT_EQ(second.Run(), 0);
+  const std::string second_log = second.Log();
 
   // The log: the town's chest and gift, the spring's heal of the whole party (あいね in it)
   // on both visits; the fights: the field's wandering ones (at least one), then the shadow,
@@ -334,12 +325,12 @@ TEST(StoryTest, FromANewGameTheShadowIsBeatenByPlayAndStaysGoneAfterTheLoad) {
   EXPECT_TRUE(Logged(first.log, "treasure: flag 302 set, kind 1, 200"));
   EXPECT_EQ(CountLogged(first.log, "heal: member 3 HP"), 2) << "あいね, in the party, healed at the spring twice";
   const auto enemies = playtest::TableRows(nltest::ReadFileBytes(data + "/ene/enemy.txt"), 1, 64);
-  const std::vector<playtest::LoggedFight> fights = playtest::Fights(first.log);
+  const std::vector<nltest::LoggedFight> fights = nltest::Fights(first.log);
   ASSERT_GE(fights.size(), 2u) << "a wandering fight and the shadow";
   ASSERT_EQ(fights.size(), first.fights.size()) << "every fight the log tells was played";
   long purse = 200 - 9 * 20;
   for (size_t i = 0; i < fights.size(); ++i) {
-    const playtest::LoggedFight& f = fights[i];
+    const nltest::LoggedFight& f = fights[i];
     const bool shadow = i + 1 == fights.size();
     SCOPED_TRACE(shadow ? std::string("the shadow's fight") : "wandering fight " + std::to_string(i + 1));
     EXPECT_EQ(f.met.has_value(), !shadow) << "wandering fights are met in the field, the shadow's is its script's";
@@ -364,7 +355,7 @@ TEST(StoryTest, FromANewGameTheShadowIsBeatenByPlayAndStaysGoneAfterTheLoad) {
   // Slot 1, saved after the closing words: the shadow's flag, the garden's boulder,
   // あいね's join and her card, the light in the stock's first stack (a count of one), the
   // purse; the party stands on the cell where the shadow stood.
-  const auto slot1 = ReadSave(dir, dir.File("slot1.ico"));
+  const auto slot1 = ReadSave(dir.File("slot1.ico"));
   ASSERT_TRUE(slot1);
   EXPECT_TRUE(slot1->Flag(301)) << "the shadow beaten";
   EXPECT_TRUE(slot1->Flag(303)) << "the boulder broken";
@@ -378,7 +369,7 @@ TEST(StoryTest, FromANewGameTheShadowIsBeatenByPlayAndStaysGoneAfterTheLoad) {
   EXPECT_EQ(slot1->Position(), (std::array<uint32_t, 3>{34, 130, 126})) << "on the shadow's cell";
   // Slot 2, saved after the load: the flag came back, and the player stepped off the
   // shadow's cell and back onto it, which nothing blocks any more.
-  const auto slot2 = ReadSave(dir, data + "/save/data01.dat.ico");
+  const auto slot2 = second.Save(1);
   ASSERT_TRUE(slot2);
   EXPECT_TRUE(slot2->Flag(301));
   EXPECT_EQ(slot2->Position(), (std::array<uint32_t, 3>{34, 130, 126})) << "on the shadow's cell";
@@ -406,7 +397,7 @@ TEST(StoryTest, FromANewGameTheShadowIsBeatenByPlayAndStaysGoneAfterTheLoad) {
              wandering = Frame(first_dir, first_fight), shadow_line = Frame(first_dir, line_frame),
              shadow = Frame(first_dir, shadow_fight), stock = Frame(first_dir, first.frames.at("stock")),
              save_list = Frame(first_dir, first.frames.at("save list")),
-             loaded = Frame(dir.File("second"), kLoadedFrame), stepped = Frame(dir.File("second"), kSteppedFrame);
+             loaded = second.Frame(kLoadedFrame), stepped = second.Frame(kSteppedFrame);
   ASSERT_TRUE(talk && chest && shop && aine && card && thoughts && spring && field && wandering && shadow_line &&
               shadow && stock && save_list && loaded && stepped);
   // A bust is 200 x 272 pixels, most of it below the window's top: well over 2000 of her

@@ -1,7 +1,8 @@
 #include "tests/support/ima_adpcm_reference.h"
 
 #include <algorithm>
-#include <cstdint>
+
+#include "tests/support/temp_dir.h"
 
 namespace nltest {
 namespace {
@@ -15,12 +16,6 @@ constexpr int kSteps[89] = {
     2272,  2499,  2749,  3024,  3327,  3660,  4026,  4428,  4871,  5358,  5894,  6484,  7132,  7845,  8630,
     9493,  10442, 11487, 12635, 13899, 15289, 16818, 18500, 20350, 22385, 24623, 27086, 29794, 32767};
 constexpr int kIndexMoves[8] = {-1, -1, -1, -1, 2, 4, 6, 8};
-
-uint32_t Le(const std::string& s, size_t at, int bytes) {
-  uint32_t v = 0;
-  for (int i = 0; i < bytes; ++i) v |= uint32_t(uint8_t(s[at + i])) << (8 * i);
-  return v;
-}
 
 // One 4-bit code: the step's eighth, plus a quarter, a half and the whole step for the
 // magnitude bits; bit 3 the sign.
@@ -36,40 +31,48 @@ void DecodeCode(int code, int* sample, int* index) {
 
 }  // namespace
 
-std::optional<Pcm16Wav> DecodeImaAdpcmWav(const std::string& s) {
-  if (s.size() < 12 || s.compare(0, 4, "RIFF") != 0 || s.compare(8, 4, "WAVE") != 0) return std::nullopt;
-  Pcm16Wav out;
-  size_t block_bytes = 0;
-  for (size_t at = 12; at + 8 <= s.size();) {
-    const size_t size = Le(s, at + 4, 4), body = at + 8;
-    if (body + size > s.size()) return std::nullopt;
-    if (s.compare(at, 4, "fmt ") == 0) {
-      if (size < 16 || Le(s, body, 2) != 0x11 || Le(s, body + 2, 2) != 1 || Le(s, body + 14, 2) != 4) {
-        return std::nullopt;
+std::vector<int16_t> DecodeImaAdpcmBlocks(std::string_view data, int channels, size_t block_bytes, int* past_table) {
+  std::vector<int16_t> out;
+  const size_t header = 4 * size_t(channels);
+  if (channels < 1 || block_bytes <= header) return out;
+  // Sample n > 0 of channel c is nibble (n - 1) % 8 of that channel's 4 bytes in group (n - 1) / 8.
+  const auto byte_of = [&](size_t n, int c) { return header + ((n - 1) / 8 * size_t(channels) + size_t(c)) * 4 + (n - 1) % 8 / 2; };
+  for (size_t at = 0; at + header <= data.size(); at += block_bytes) {
+    const std::string_view block = data.substr(at, std::min(block_bytes, data.size() - at));
+    std::vector<int> sample(static_cast<size_t>(channels)), index(static_cast<size_t>(channels));
+    for (int c = 0; c < channels; ++c) {
+      sample[c] = int16_t(ReadLe(block, 4 * size_t(c), 2));
+      index[c] = uint8_t(block[4 * size_t(c) + 2]);
+      if (index[c] > 88) {
+        index[c] = 88;
+        if (past_table != nullptr) ++*past_table;
       }
-      out.channels = 1;
-      out.rate = Le(s, body + 4, 4);
-      block_bytes = Le(s, body + 12, 2);
-      if (block_bytes <= 4) return std::nullopt;
-    } else if (s.compare(at, 4, "data") == 0 && block_bytes > 0) {
-      for (size_t block = body; block + 4 <= body + size; block += block_bytes) {
-        int sample = int16_t(Le(s, block, 2));
-        int index = int(uint8_t(s[block + 2]));
-        if (index > 88) return std::nullopt;
-        out.samples.push_back(int16_t(sample));
-        const size_t end = std::min(block + block_bytes, body + size);
-        for (size_t i = block + 4; i < end; ++i) {
-          for (int code : {uint8_t(s[i]) & 0x0F, uint8_t(s[i]) >> 4}) {
-            DecodeCode(code, &sample, &index);
-            out.samples.push_back(int16_t(sample));
-          }
-        }
-      }
-      return out;
+      out.push_back(int16_t(sample[c]));
     }
-    at = body + size + (size & 1);
+    const size_t per_block = (block_bytes - header) * 2 / size_t(channels) + 1;
+    for (size_t n = 1; n < per_block && byte_of(n, channels - 1) < block.size(); ++n) {
+      for (int c = 0; c < channels; ++c) {
+        const uint8_t byte = uint8_t(block[byte_of(n, c)]);
+        DecodeCode((n - 1) % 2 ? byte >> 4 : byte & 0x0F, &sample[c], &index[c]);
+        out.push_back(int16_t(sample[c]));
+      }
+    }
   }
-  return std::nullopt;
+  return out;
+}
+
+std::optional<Pcm16Wav> DecodeImaAdpcmWav(std::string_view bytes) {
+  const auto wav = ReadWavChunks(bytes);
+  if (!wav || wav->format_tag != 0x11 || wav->channels != 1 || wav->bits != 4 || wav->block_align <= 4) {
+    return std::nullopt;
+  }
+  int past_table = 0;
+  Pcm16Wav out;
+  out.channels = 1;
+  out.rate = wav->rate;
+  out.samples = DecodeImaAdpcmBlocks(wav->data, 1, wav->block_align, &past_table);
+  if (past_table > 0) return std::nullopt;
+  return out;
 }
 
 }  // namespace nltest

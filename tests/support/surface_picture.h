@@ -1,9 +1,12 @@
 // A surface's pixels read into (and written back from) one uint32_t each, so that raster
-// tests compare whole pictures whatever the pixel size.
+// tests compare pictures whatever the pixel size: the whole surface, or the area round a
+// draw with the rest of the surface held byte for byte to what it was.
 #pragma once
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <climits>
 #include <cstdint>
 #include <cstring>
 #include <vector>
@@ -12,25 +15,34 @@
 
 namespace nltest {
 
+// A rectangle of a surface: columns x0 .. x1 - 1 of rows y0 .. y1 - 1.
+struct Area {
+  int x0, y0, x1, y1;
+};
+
+// Pixels of a surface, w x h from (x0, y0): at() takes the surface's coordinates.
 struct Picture {
   int w = 0, h = 0, bytes = 0;
   std::vector<uint32_t> px;
-  uint32_t& at(int x, int y) { return px[static_cast<size_t>(y) * w + x]; }
-  uint32_t at(int x, int y) const { return px[static_cast<size_t>(y) * w + x]; }
+  int x0 = 0, y0 = 0;
+  uint32_t& at(int x, int y) { return px[static_cast<size_t>(y - y0) * w + (x - x0)]; }
+  uint32_t at(int x, int y) const { return px[static_cast<size_t>(y - y0) * w + (x - x0)]; }
   bool operator==(const Picture& o) const {
-    return w == o.w && h == o.h && bytes == o.bytes && px.size() == o.px.size() &&
-           std::memcmp(px.data(), o.px.data(), px.size() * sizeof(uint32_t)) == 0;
+    return w == o.w && h == o.h && bytes == o.bytes && x0 == o.x0 && y0 == o.y0 && px.size() == o.px.size() &&
+           (px.empty() || std::memcmp(px.data(), o.px.data(), px.size() * sizeof(uint32_t)) == 0);
   }
 };
 
-inline Picture Read(plat::surface::Surface* s) {
+// The pixels of an area of the surface, cut to the surface.
+inline Picture Read(plat::surface::Surface* s, Area a) {
   namespace ps = plat::surface;
   ps::LockedRect l;
   EXPECT_EQ(ps::Lock(s, nullptr, ps::kLockWait | ps::kLockReadOnly, &l), ps::Result::kOk);
-  Picture p{l.width, l.height, l.format.bit_count / 8, {}};
+  a = {std::max(a.x0, 0), std::max(a.y0, 0), std::min(a.x1, l.width), std::min(a.y1, l.height)};
+  Picture p{std::max(a.x1 - a.x0, 0), std::max(a.y1 - a.y0, 0), l.format.bit_count / 8, {}, a.x0, a.y0};
   p.px.resize(static_cast<size_t>(p.w) * p.h);
-  for (int y = 0; y < p.h; ++y) {
-    const uint8_t* row = l.bits + y * l.pitch;
+  for (int y = 0; y < p.h && p.w > 0; ++y) {
+    const uint8_t* row = l.bits + (a.y0 + y) * l.pitch + a.x0 * p.bytes;
     uint32_t* out = p.px.data() + static_cast<size_t>(y) * p.w;
     if (p.bytes == 4) {
       std::memcpy(out, row, static_cast<size_t>(p.w) * 4);
@@ -44,16 +56,63 @@ inline Picture Read(plat::surface::Surface* s) {
   return p;
 }
 
+// The whole surface.
+inline Picture Read(plat::surface::Surface* s) { return Read(s, {0, 0, INT_MAX, INT_MAX}); }
+
+// The picture written back where it was read.
 inline void Write(plat::surface::Surface* s, const Picture& p) {
   namespace ps = plat::surface;
   ps::LockedRect l;
   ASSERT_EQ(ps::Lock(s, nullptr, ps::kLockWait, &l), ps::Result::kOk);
-  for (int y = 0; y < p.h; ++y)
-    for (int x = 0; x < p.w; ++x) {
+  for (int y = p.y0; y < p.y0 + p.h; ++y)
+    for (int x = p.x0; x < p.x0 + p.w; ++x) {
       const uint32_t v = p.at(x, y);
       std::memcpy(l.bits + y * l.pitch + x * p.bytes, &v, p.bytes);
     }
   ps::Unlock(s);
+}
+
+// The surface's rows as they are (their pixels' bytes, no padding), to hold it to later.
+inline std::vector<uint8_t> Bytes(plat::surface::Surface* s) {
+  namespace ps = plat::surface;
+  ps::LockedRect l;
+  EXPECT_EQ(ps::Lock(s, nullptr, ps::kLockWait | ps::kLockReadOnly, &l), ps::Result::kOk);
+  const size_t row = static_cast<size_t>(l.width) * (l.format.bit_count / 8);
+  std::vector<uint8_t> out(row * l.height);
+  for (int y = 0; y < l.height; ++y) std::memcpy(out.data() + row * y, l.bits + y * l.pitch, row);
+  ps::Unlock(s);
+  return out;
+}
+
+// Whether the surface still holds the bytes of Bytes() everywhere outside the area; where
+// it does not, the first pixel that changed.
+inline ::testing::AssertionResult UnchangedOutside(plat::surface::Surface* s, const std::vector<uint8_t>& before,
+                                                   Area a) {
+  namespace ps = plat::surface;
+  ps::LockedRect l;
+  EXPECT_EQ(ps::Lock(s, nullptr, ps::kLockWait | ps::kLockReadOnly, &l), ps::Result::kOk);
+  const int bytes = l.format.bit_count / 8;
+  const size_t row = static_cast<size_t>(l.width) * bytes;
+  a = {std::clamp(a.x0, 0, l.width), std::clamp(a.y0, 0, l.height), std::clamp(a.x1, 0, l.width),
+       std::clamp(a.y1, 0, l.height)};
+  int changed_x = -1, changed_y = -1;
+  for (int y = 0; y < l.height && changed_y < 0; ++y) {
+    const uint8_t* now = l.bits + y * l.pitch;
+    const uint8_t* was = before.data() + row * y;
+    const bool inside = y >= a.y0 && y < a.y1 && a.x0 < a.x1;
+    // The row whole, or its parts left and right of the area.
+    const int spans[2][2] = {{0, inside ? a.x0 : l.width}, {inside ? a.x1 : l.width, l.width}};
+    for (const auto& span : spans) {
+      const size_t from = static_cast<size_t>(span[0]) * bytes, to = static_cast<size_t>(span[1]) * bytes;
+      if (from >= to || std::memcmp(now + from, was + from, to - from) == 0) continue;
+      for (int x = span[0]; x < span[1] && changed_y < 0; ++x)
+        if (std::memcmp(now + x * bytes, was + x * bytes, bytes) != 0) changed_x = x, changed_y = y;
+    }
+  }
+  ps::Unlock(s);
+  if (changed_y < 0) return ::testing::AssertionSuccess();
+  return ::testing::AssertionFailure() << "pixel (" << changed_x << ", " << changed_y << ") outside (" << a.x0 << ", "
+                                       << a.y0 << ")-(" << a.x1 << ", " << a.y1 << ") changed";
 }
 
 // Every byte of the surface from a cheap generator of its own, so that scratch surfaces hold

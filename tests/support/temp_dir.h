@@ -1,6 +1,8 @@
 // A fresh directory for a test's files, removed with everything in it at the end.
 #pragma once
 
+#include <cstddef>
+#include <cstdint>
 #include <string>
 #include <string_view>
 
@@ -25,5 +27,11 @@ class TempDir {
 std::string ReadFileBytes(const std::string& path);
 // Writes bytes to a file, creating or replacing it; false on failure.
 bool WriteFileBytes(const std::string& path, std::string_view bytes);
+// The little-endian number of `count` bytes (1-4) at `at`; the bytes must be there.
+inline uint32_t ReadLe(std::string_view bytes, size_t at, int count) {
+  uint32_t v = 0;
+  for (int i = 0; i < count; ++i) v |= uint32_t(uint8_t(bytes[at + size_t(i)])) << (8 * i);
+  return v;
+}
 
 }  // namespace nltest

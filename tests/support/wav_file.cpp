@@ -1,30 +1,22 @@
 #include "tests/support/wav_file.h"
 
+#include "tests/support/temp_dir.h"
+
 namespace nltest {
-namespace {
 
-uint32_t Le(const std::string& s, size_t at, int bytes) {
-  uint32_t v = 0;
-  for (int i = 0; i < bytes; ++i) v |= uint32_t(uint8_t(s[at + i])) << (8 * i);
-  return v;
-}
-
-}  // namespace
-
-std::optional<Pcm16Wav> ReadPcm16Wav(const std::string& s) {
-  if (s.size() < 12 || s.compare(0, 4, "RIFF") != 0 || s.compare(8, 4, "WAVE") != 0) return std::nullopt;
-  Pcm16Wav out;
+std::optional<WavChunks> ReadWavChunks(std::string_view s) {
+  if (s.size() < 12 || s.substr(0, 4) != "RIFF" || s.substr(8, 4) != "WAVE") return std::nullopt;
+  std::optional<WavChunks> out;
   for (size_t at = 12; at + 8 <= s.size();) {
-    const size_t size = Le(s, at + 4, 4), body = at + 8;
+    const size_t size = ReadLe(s, at + 4, 4), body = at + 8;
     if (body + size > s.size()) return std::nullopt;
-    if (s.compare(at, 4, "fmt ") == 0) {
-      if (size < 16 || Le(s, body, 2) != 1 || Le(s, body + 14, 2) != 16) return std::nullopt;
-      out.channels = int(Le(s, body + 2, 2));
-      out.rate = Le(s, body + 4, 4);
-    } else if (s.compare(at, 4, "data") == 0 && out.channels > 0) {
-      const size_t frame_bytes = 2 * size_t(out.channels);
-      const size_t whole = size - size % frame_bytes;  // a cut last frame is dropped
-      for (size_t i = 0; i < whole; i += 2) out.samples.push_back(int16_t(Le(s, body + i, 2)));
+    const std::string_view id = s.substr(at, 4), chunk = s.substr(body, size);
+    if (id == "fmt ") {
+      if (size < 16) return std::nullopt;
+      out = WavChunks{uint16_t(ReadLe(chunk, 0, 2)),  uint16_t(ReadLe(chunk, 2, 2)), uint16_t(ReadLe(chunk, 12, 2)),
+                      uint16_t(ReadLe(chunk, 14, 2)), ReadLe(chunk, 4, 4),           chunk, {}};
+    } else if (id == "data" && out) {
+      out->data = chunk;
       return out;
     }
     at = body + size + (size & 1);
@@ -32,7 +24,19 @@ std::optional<Pcm16Wav> ReadPcm16Wav(const std::string& s) {
   return std::nullopt;
 }
 
-std::optional<MonoWav> ReadMonoWav(const std::string& bytes) {
+std::optional<Pcm16Wav> ReadPcm16Wav(std::string_view bytes) {
+  const auto wav = ReadWavChunks(bytes);
+  if (!wav || wav->format_tag != 1 || wav->bits != 16 || wav->channels == 0) return std::nullopt;
+  Pcm16Wav out;
+  out.channels = wav->channels;
+  out.rate = wav->rate;
+  const size_t frame_bytes = 2 * size_t(out.channels);
+  const size_t whole = wav->data.size() - wav->data.size() % frame_bytes;
+  for (size_t i = 0; i < whole; i += 2) out.samples.push_back(int16_t(ReadLe(wav->data, i, 2)));
+  return out;
+}
+
+std::optional<MonoWav> ReadMonoWav(std::string_view bytes) {
   const auto wav = ReadPcm16Wav(bytes);
   if (!wav) return std::nullopt;
   MonoWav out;

@@ -17,6 +17,7 @@
 
 #include "tests/support/ima_adpcm_reference.h"
 #include "tests/support/temp_dir.h"
+#include "tests/support/wav_file.h"
 #include "vexal/app/sound/sound_decode.h"
 #include "vexal/app/streams/stream.h"
 
@@ -41,33 +42,15 @@ struct Sound {
   std::vector<int16_t> samples;
 };
 
-uint32_t Le(const std::string& s, size_t at, int bytes) {
-  uint32_t v = 0;
-  for (int i = 0; i < bytes; ++i) v |= uint32_t(uint8_t(s[at + i])) << (8 * i);
-  return v;
-}
-
 // The file's own format and 16-bit samples, read by hand (PCM files only carry samples).
 std::optional<Sound> ReadWaveByHand(const std::string& path) {
   const std::string s = nltest::ReadFileBytes(path);
-  if (s.size() < 12 || s.compare(0, 4, "RIFF") != 0 || s.compare(8, 4, "WAVE") != 0) return std::nullopt;
-  Sound out;
-  for (size_t at = 12; at + 8 <= s.size();) {
-    const size_t size = Le(s, at + 4, 4), body = at + 8;
-    if (body + size > s.size()) return std::nullopt;
-    if (s.compare(at, 4, "fmt ") == 0) {
-      out.tag = uint16_t(Le(s, body, 2));
-      out.channels = uint16_t(Le(s, body + 2, 2));
-      out.rate = Le(s, body + 4, 4);
-      out.bits = uint16_t(Le(s, body + 14, 2));
-    } else if (s.compare(at, 4, "data") == 0) {
-      if (out.tag == 1)
-        for (size_t i = 0; i + 1 < size; i += 2) out.samples.push_back(int16_t(Le(s, body + i, 2)));
-      return out;
-    }
-    at = body + size + (size & 1);
-  }
-  return std::nullopt;
+  const auto wav = nltest::ReadWavChunks(s);
+  if (!wav) return std::nullopt;
+  Sound out{wav->format_tag, wav->channels, wav->bits, wav->rate, {}};
+  if (out.tag == 1)
+    for (size_t i = 0; i + 1 < wav->data.size(); i += 2) out.samples.push_back(int16_t(nltest::ReadLe(wav->data, i, 2)));
+  return out;
 }
 
 // The sound as the game loads it: any coding, through the game's own decoding.
@@ -79,7 +62,8 @@ std::optional<Sound> LoadAsTheGameDoes(const std::string& path) {
   std::fclose(file);
   if (size < 0 || format.size() < 16) return std::nullopt;
   const std::string f(format.begin(), format.end());
-  Sound out{uint16_t(Le(f, 0, 2)), uint16_t(Le(f, 2, 2)), uint16_t(Le(f, 14, 2)), Le(f, 4, 4), {}};
+  using nltest::ReadLe;
+  Sound out{uint16_t(ReadLe(f, 0, 2)), uint16_t(ReadLe(f, 2, 2)), uint16_t(ReadLe(f, 14, 2)), ReadLe(f, 4, 4), {}};
   for (size_t i = 0; i + 1 < pcm.size(); i += 2) out.samples.push_back(int16_t(pcm[i] | (pcm[i + 1] << 8)));
   return out;
 }

@@ -63,6 +63,11 @@ class DataTest : public ::testing::Test {
     std::filesystem::create_directories(dir_.File("save"));
     std::filesystem::create_directories(dir_.File("system"));
     ASSERT_TRUE(plat::fs::SetCurrentDirectory(dir_.path()));
+    ResetState();
+  }
+  // The recorders, the game data, field, random state, save clock and icons as each case
+  // starts; again before each row of a table that needs them fresh.
+  void ResetState() {
     Sounds.clear();
     Popups.clear();
     ScriptedRandom.clear();

@@ -15,10 +15,12 @@
 #include "game/field/map_file.h"
 #include "game/frame/play_timer.h"
 #include "tests/game/data/data_fixture.h"
+#include "tests/support/save_file.h"
 
 namespace {
 
 using namespace game;
+namespace layout_at = nltest::save_layout;
 using datatest::DataTest;
 using datatest::Popups;
 using nltest::ReadFileBytes;
@@ -91,11 +93,11 @@ class SaveTest : public DataTest {
     ASSERT_TRUE(nltest::WriteFileBytes(dir_.File("plain.bin"), std::string(bytes.begin(), bytes.end())));
     ASSERT_EQ(PackFile(dir_.File("plain.bin"), "map\\" + name, kPackFileModePack), kPackFileOk);
   }
-  // Bytes 128 on of the unpacked layout: the party part and the flags.
+  // The unpacked layout after its noise: the party part and the flags.
   static std::vector<uint8_t> State(const GameData& d) {
     const std::vector<uint32_t> no_noise(kNoiseWords, 0);
     std::vector<uint8_t> layout = BuildSaveLayout(d, no_noise, 0);
-    return {layout.begin() + kPartyPartOffset, layout.end()};
+    return {layout.begin() + layout_at::kMembersAt, layout.end()};
   }
   std::string Slot(int n) { return ReadFileBytes(dir_.File("save/data" + std::string(n < 10 ? "0" : "") + std::to_string(n) + ".dat.ico")); }
   void ExpectNoTemporaryFiles() {
@@ -110,23 +112,24 @@ TEST_F(SaveTest, TheLayoutPlacesEachPartAtItsOffset) {
   GameData& d = Saved();
   const std::vector<uint32_t> noise = {0x11223344, 5, 6};
   std::vector<uint8_t> layout = BuildSaveLayout(d, noise, 2);
-  ASSERT_EQ(layout.size(), static_cast<size_t>(kSaveLayoutMinBytes + 8));
+  using namespace layout_at;
+  ASSERT_EQ(layout.size(), kLayoutBytes + 8);
   auto u32 = [&](size_t at) {
     return layout[at] | layout[at + 1] << 8 | layout[at + 2] << 16 | static_cast<uint32_t>(layout[at + 3]) << 24;
   };
-  EXPECT_EQ(u32(0), 0x11223344u);
-  EXPECT_EQ(u32(kSaveLayoutMinBytes), 0x11223344u);
-  EXPECT_EQ(u32(kSaveLayoutMinBytes + 4), 5u);
-  EXPECT_EQ(u32(128 + 2 * 512), 1u);                    // member 2 present
-  EXPECT_EQ(layout[2176 + 3 * 32 + 5], 9);              // status
-  EXPECT_EQ(u32(2560), 30u | 2u << 16);                 // bag stack 0
-  EXPECT_EQ(u32(4736 + 100 * 4), 77u);                  // harvest time
-  EXPECT_EQ(u32(5248), 1234u);                          // money
-  EXPECT_EQ(u32(5760 + 1500 * 8), 1u | 2u << 16);       // map mark
-  EXPECT_EQ(u32(22144 + 4 * 72), 33u);                  // long-jump point 4
-  EXPECT_EQ(layout[kFlagsOffset], 1 << 5);
-  EXPECT_EQ(layout[kFlagsOffset + 50], 1);              // flag 400
-  EXPECT_EQ(layout[kFlagsOffset + 639], 0x80);          // flag 5119
+  EXPECT_EQ(u32(kNoiseAt), 0x11223344u);
+  EXPECT_EQ(u32(kLayoutBytes), 0x11223344u);
+  EXPECT_EQ(u32(kLayoutBytes + 4), 5u);
+  EXPECT_EQ(u32(MemberWordAt(2, 0)), 1u);           // member 2 present
+  EXPECT_EQ(layout[StatusAt(3, 5)], 9);             // status
+  EXPECT_EQ(u32(StackAt(kBagAt, 0)), 30u | 2u << 16);  // bag stack 0
+  EXPECT_EQ(u32(HarvestTimeAt(100)), 77u);          // harvest time
+  EXPECT_EQ(u32(ScalarAt(0)), 1234u);               // money
+  EXPECT_EQ(u32(MapMarkAt(1500)), 1u | 2u << 16);   // map mark
+  EXPECT_EQ(u32(JumpPointAt(4)), 33u);              // long-jump point 4
+  EXPECT_EQ(layout[kFlagsAt], 1 << 5);
+  EXPECT_EQ(layout[kFlagsAt + 50], 1);              // flag 400
+  EXPECT_EQ(layout[kFlagsAt + 639], 0x80);          // flag 5119
 }
 
 TEST_F(SaveTest, ALoadOnTheSameMapRestoresTheStateAndTheFlagsByteForByte) {
@@ -271,19 +274,20 @@ TEST_F(SaveTest, AMissingShortOrDamagedSlotChangesNothing) {
   std::vector<uint8_t> short_layout = BuildSaveLayout(d, noise, 0);
   short_layout.pop_back();
   std::vector<uint8_t> bad_member = BuildSaveLayout(d, noise, 0);
-  bad_member[kPartyPartOffset + 4] = 7;
+  bad_member[layout_at::MemberWordAt(0, 1)] = 7;
   std::vector<uint8_t> bad_item = BuildSaveLayout(d, noise, 0);
-  bad_item[2560 + 4] = 0x0C, bad_item[2560 + 5] = 0x03;  // bag stack 1: id 780
+  const size_t stack1 = layout_at::StackAt(layout_at::kBagAt, 1);
+  bad_item[stack1] = 0x0C, bad_item[stack1 + 1] = 0x03;  // bag stack 1: id 780
   std::vector<uint8_t> bad_point = BuildSaveLayout(d, noise, 0);
-  bad_point[22144 + 32 * 72 + 1] = 2;  // area 512
+  bad_point[layout_at::JumpPointAt(layout_at::kSavedPositionPoint) + 1] = 2;  // area 512
   // Words the game later indexes or multiplies with, spoiled one at a time.
   auto with_word = [&](size_t at, uint32_t v) {
     std::vector<uint8_t> layout = BuildSaveLayout(d, noise, 0);
     for (int k = 0; k < 4; ++k) layout[at + k] = static_cast<uint8_t>(v >> (8 * k));
     return packed_slot(layout);
   };
-  constexpr size_t kScalars = 5248, kSavedArea = 22144 + 32 * 72;
-  auto member_word = [](int m, int w) { return static_cast<size_t>(128 + m * 512 + w * 4); };
+  const size_t kScalars = layout_at::kScalarsAt, kSavedArea = layout_at::JumpPointAt(layout_at::kSavedPositionPoint);
+  auto member_word = [](int m, int w) { return layout_at::MemberWordAt(m, w); };
   std::string garbage(kSaveIconPrefixBytes, 'i');
   garbage += std::string("\x10\0\0\0", 4) + "garbage that is no code stream";
   const struct {

@@ -19,8 +19,8 @@
 #include "game/field/field_map.h"
 #include "game/frame/play_timer.h"
 #include "tests/game/data/data_fixture.h"
+#include "tests/support/game_run.h"
 #include "tests/support/png_file.h"
-#include "tests/support/program_run.h"
 
 namespace {
 
@@ -39,8 +39,7 @@ class SaveProgramTest : public datatest::DataTest {
   void SetUp() override {
     DataTest::SetUp();
     ASSERT_EQ(access(nltest::GameProgram().c_str(), X_OK), 0) << nltest::GameProgram() << " is not built";
-    std::filesystem::copy(NL_DEMO_DATA_DIR, dir_.path(),
-                          std::filesystem::copy_options::recursive | std::filesystem::copy_options::overwrite_existing);
+    ASSERT_TRUE(run_.CopyDemoWorld());
     ResetGameData();
     ResetField();
     WireField();  // saves are held to the field's own map check
@@ -71,26 +70,18 @@ class SaveProgramTest : public datatest::DataTest {
     ASSERT_EQ(TheSaveIconPack.AddSaveIcon(SaveSlotFile(0), 0), 0);
   }
   int Run(const std::string& input = "continue.input", const std::string& frames = "150,300", int exit_after = 300) {
-    return nltest::RunProgram({nltest::GameProgram(), dir_.path(),
-                               {{"NIGHTLOOM_INSTANCE_LOCK", dir_.File("instance.lock")},
-                                {"NIGHTLOOM_CAPTURE", dir_.File("frames")},
-                                {"NIGHTLOOM_CAPTURE_FRAMES", frames},
-                                {"NIGHTLOOM_EXIT_AFTER", std::to_string(exit_after)},
-                                {"NIGHTLOOM_INPUT", dir_.File(input)}},
-                               "/dev/null",
-                               ""});
+    return run_.Run(dir_.File(input), frames, exit_after);
   }
   // A fresh run's files: no frames, no log.
   void ClearRun() {
-    std::filesystem::remove_all(dir_.File("frames"));
-    std::filesystem::remove(dir_.File("AppLog.txt"));
+    std::filesystem::remove_all(run_.CaptureDir());
+    run_.RemoveLog();
   }
-  std::string Log() const { return nltest::ReadFileBytes(dir_.File("AppLog.txt")); }
-  std::optional<nltest::Png> Frame(int n) const {
-    char name[32];
-    std::snprintf(name, sizeof name, "/frame-%06d.png", n);
-    return nltest::ReadPng(dir_.File("frames") + name);
-  }
+  std::string Log() const { return run_.Log(); }
+  std::optional<nltest::Png> Frame(int n) const { return run_.Frame(n); }
+
+  // The game works in the test's folder, where this process reads and writes its saves.
+  nltest::GameRun run_{dir_.path(), dir_.path()};
 };
 
 TEST_F(SaveProgramTest, ASoundSaveContinuesInTheTown) {
@@ -181,15 +172,7 @@ TEST_F(SaveProgramTest, JumpsToPointsTheFieldCannotEnterAreRefusedAndTheNextSave
     d.LongJumpPoints[2] = {34, 130, 140, {}};
   });
   datatest::WriteText(dir_.File("jump.input"), kJumpAndSaveInput);
-  ASSERT_EQ(nltest::RunProgram({nltest::GameProgram(), dir_.path(),
-                                {{"NIGHTLOOM_INSTANCE_LOCK", dir_.File("instance.lock")},
-                                 {"NIGHTLOOM_CAPTURE", dir_.File("frames")},
-                                 {"NIGHTLOOM_CAPTURE_FRAMES", "195,285,395"},
-                                 {"NIGHTLOOM_EXIT_AFTER", "460"},
-                                 {"NIGHTLOOM_INPUT", dir_.File("jump.input")}},
-                                "/dev/null",
-                                ""}),
-            0);
+  ASSERT_EQ(Run("jump.input", "195,285,395", 460), 0);
   EXPECT_EQ(Log().find("load: slot 0 refused"), std::string::npos);
   const auto town = Frame(195), list = Frame(285), field = Frame(395);
   ASSERT_TRUE(town && list && field);

@@ -5,6 +5,7 @@
 
 #include <cstdlib>
 #include <cstring>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -13,18 +14,11 @@
 #include "platform/sys/debug_out.h"
 #include "platform/timer/timer.h"
 #include "tests/support/temp_dir.h"
+#include "tests/support/wav_file.h"
 #include "tests/vexal/app/wav_fixture.h"
 #include "vexal/app/sound/sound_device.h"
 
 namespace {
-
-uint32_t U32(const std::string& b, size_t at) {
-  return static_cast<uint8_t>(b[at]) | static_cast<uint8_t>(b[at + 1]) << 8 |
-         static_cast<uint8_t>(b[at + 2]) << 16 | static_cast<uint32_t>(static_cast<uint8_t>(b[at + 3])) << 24;
-}
-uint16_t U16(const std::string& b, size_t at) {
-  return static_cast<uint16_t>(static_cast<uint8_t>(b[at]) | static_cast<uint8_t>(b[at + 1]) << 8);
-}
 
 // What linear interpolation at the fixed-point step gives for output frame k of a one-shot
 // source: position k * step in 32.32, the fraction's top 16 bits weighting the next sample,
@@ -68,34 +62,17 @@ TEST(SoundCapture, AnEffectPlayedUnderTheVirtualClockIsWrittenResampled) {
   std::string wav = nltest::ReadFileBytes(out_path);
   ASSERT_GE(wav.size(), 44u);
   ASSERT_EQ(wav.substr(0, 4), "RIFF");
-  size_t at = 12, data = 0, data_size = 0;
-  uint16_t channels = 0, bits = 0;
-  uint32_t rate = 0;
-  while (at + 8 <= wav.size()) {
-    std::string id = wav.substr(at, 4);
-    uint32_t size = U32(wav, at + 4);
-    if (id == "fmt ") {
-      channels = U16(wav, at + 10);
-      rate = U32(wav, at + 12);
-      bits = U16(wav, at + 22);
-    } else if (id == "data") {
-      data = at + 8;
-      data_size = size;
-      break;
-    }
-    at += 8 + size + (size & 1);
-  }
-  ASSERT_NE(data, 0u);
-  ASSERT_EQ(bits, 16);
+  // A whole data chunk after a 16-bit PCM format chunk.
+  const std::optional<nltest::Pcm16Wav> pcm = nltest::ReadPcm16Wav(wav);
+  ASSERT_TRUE(pcm);
+  const int channels = pcm->channels;
+  const uint32_t rate = pcm->rate;
   ASSERT_GE(channels, 1);
-  ASSERT_LE(data + data_size, wav.size());
-  const size_t frames = data_size / (2u * channels);
+  const size_t frames = pcm->samples.size() / size_t(channels);
   // 120 ms of virtual time at the output rate, from the device's first play.
   EXPECT_GE(frames, static_cast<size_t>(rate) * 100 / 1000);
 
-  auto sample = [&](size_t frame, int ch) {
-    return static_cast<int16_t>(U16(wav, data + (frame * channels + ch) * 2));
-  };
+  auto sample = [&](size_t frame, int ch) { return pcm->samples[frame * size_t(channels) + size_t(ch)]; };
   size_t first = 0;
   while (first < frames && sample(first, 0) == 0) ++first;
   ASSERT_LT(first, frames) << "the effect never sounded";

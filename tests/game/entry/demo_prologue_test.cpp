@@ -8,9 +8,8 @@
 #include <filesystem>
 #include <string>
 
+#include "tests/support/game_run.h"
 #include "tests/support/png_file.h"
-#include "tests/support/program_run.h"
-#include "tests/support/temp_dir.h"
 
 namespace {
 
@@ -29,26 +28,20 @@ int TextPixels(const nltest::Png& png) {
 
 TEST(DemoPrologueTest, TextIsOnScreenUntilTheNewGameBegins) {
   ASSERT_EQ(access(nltest::GameProgram().c_str(), X_OK), 0) << nltest::GameProgram() << " is not built";
-  nltest::TempDir dir;
-  std::filesystem::copy(NL_DATA_DIR, dir.File("data"), std::filesystem::copy_options::recursive);
+  nltest::GameRun run;
+  ASSERT_TRUE(run.CopyDemoWorld());
   // Decide shows the menu, Up chooses NEW_GAME, decide starts it; then hands off.
-  ASSERT_TRUE(nltest::WriteFileBytes(dir.File("input.txt"),
-                                     "60 down X\n61 up X\n70 down Up\n71 up Up\n80 down X\n81 up X\n"));
+  ASSERT_TRUE(run.InputText("60 down X\n61 up X\n70 down Up\n71 up Up\n80 down X\n81 up X\n"));
   // Every 75 frames of the scroll, and its last frames.
   std::string frames;
   for (int f = kNewGameChosen + 6; f < kLastPrologueFrame; f += 75) frames += std::to_string(f) + ",";
-  frames += std::to_string(kLastPrologueFrame - 3) + "-" + std::to_string(kLastPrologueFrame);
-  ASSERT_EQ(nltest::RunProgram({nltest::GameProgram(), dir.File("data"),
-                                {{"NIGHTLOOM_INSTANCE_LOCK", dir.File("instance.lock")},
-                                 {"NIGHTLOOM_INPUT", dir.File("input.txt")},
-                                 {"NIGHTLOOM_CAPTURE", dir.File("frames")},
-                                 {"NIGHTLOOM_CAPTURE_FRAMES", frames},
-                                 {"NIGHTLOOM_EXIT_AFTER", std::to_string(kLastPrologueFrame + 1)}},
-                                "/dev/null",
-                                dir.File("stderr.txt")}),
-            0);
+  frames += nltest::FrameRange(kLastPrologueFrame - 3, kLastPrologueFrame);
+  run.Capture(frames);
+  run.ExitAfter(kLastPrologueFrame + 1);
+  run.Output("/dev/null", run.File("stderr.txt"));
+  ASSERT_EQ(run.Run(), 0);
   int looked_at = 0;
-  for (const auto& entry : std::filesystem::directory_iterator(dir.File("frames"))) {
+  for (const auto& entry : std::filesystem::directory_iterator(run.CaptureDir())) {
     const auto png = nltest::ReadPng(entry.path());
     ASSERT_TRUE(png) << entry.path();
     // A glyph lights some ten pixels; the story's last line has six.

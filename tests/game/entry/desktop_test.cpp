@@ -21,6 +21,8 @@
 #include <string>
 #include <vector>
 
+#include "tests/support/game_log.h"
+#include "tests/support/game_run.h"
 #include "tests/support/png_file.h"
 #include "tests/support/temp_dir.h"
 #include "tests/support/xvfb_server.h"
@@ -54,12 +56,6 @@ bool WaitUntil(const std::function<bool()>& condition, int64_t limit_ms) {
     usleep(20000);
   }
   return true;
-}
-
-size_t Occurrences(const std::string& text, const std::string& what) {
-  size_t n = 0;
-  for (size_t at = text.find(what); at != std::string::npos; at = text.find(what, at + what.size())) ++n;
-  return n;
 }
 
 // Log lines the tests wait for (Shift-JIS, as the log is written).
@@ -240,97 +236,48 @@ class Desktop {
   bool ready_ = false;
 };
 
-// The real game in a copy of the demo world, on the desktop's server, every frame captured.
+// The real game in a copy of the demo world, on the desktop's server and the real clock,
+// every frame captured; its frames and log stay in the test's folder.
 class Game {
  public:
   Game(const nltest::TempDir& dir, const std::map<int, int>& settings, const std::string& input)
-      : dir_(dir), data_(dir.File("data")), frames_(dir.File("frames")) {
-    std::filesystem::copy(NL_DATA_DIR, data_, std::filesystem::copy_options::recursive);
-    std::filesystem::create_directories(frames_);
-    // The settings file: a header line, then one integer a line.
-    std::istringstream in(nltest::ReadFileBytes(data_ + "/system/nlconfig.inf"));
-    std::string line, out;
-    for (int i = -1; std::getline(in, line); ++i) {
-      if (auto s = settings.find(i); s != settings.end()) line = " " + std::to_string(s->second) + " ";
-      out += line + "\n";
+      : run_(dir.File("data"), dir.path()) {
+    EXPECT_TRUE(run_.CopyDemoWorld());
+    EXPECT_TRUE(run_.ChangeSettings(settings));
+    if (!input.empty()) {
+      EXPECT_TRUE(run_.InputText(input));
     }
-    nltest::WriteFileBytes(data_ + "/system/nlconfig.inf", out);
-    if (!input.empty()) nltest::WriteFileBytes(dir.File("input.txt"), input);
-    input_ = !input.empty();
-  }
-  ~Game() {
-    if (pid_ > 0) {
-      kill(pid_, SIGKILL);
-      waitpid(pid_, nullptr, 0);
-    }
+    std::filesystem::create_directories(run_.File("frames"));
+    run_.Capture();
+    run_.RealClock();
+    run_.Set("SDL_VIDEODRIVER", "x11");
+    run_.Output("/dev/null", run_.File("stderr.txt"));
   }
 
   void Start(const std::string& display) {
-    pid_ = fork();
-    if (pid_ == 0) {
-      prctl(PR_SET_PDEATHSIG, SIGKILL);
-      if (chdir(data_.c_str()) != 0) _exit(120);
-      freopen("/dev/null", "w", stdout);
-      freopen(dir_.File("stderr.txt").c_str(), "w", stderr);
-      setenv("DISPLAY", display.c_str(), 1);
-      setenv("SDL_VIDEODRIVER", "x11", 1);
-      setenv("SDL_AUDIODRIVER", "dummy", 1);
-      unsetenv("NIGHTLOOM_CLOCK");
-      setenv("NIGHTLOOM_CAPTURE", frames_.c_str(), 1);
-      setenv("NIGHTLOOM_INSTANCE_LOCK", dir_.File("instance.lock").c_str(), 1);
-      if (input_) setenv("NIGHTLOOM_INPUT", dir_.File("input.txt").c_str(), 1);
-      execl(NL_GAME_PROGRAM, NL_GAME_PROGRAM, static_cast<char*>(nullptr));
-      _exit(121);
-    }
+    run_.Set("DISPLAY", display);
+    run_.Start();
   }
   // The exit status once the program ends within the limit; nullopt while it runs on.
-  std::optional<int> Exit(int64_t limit) {
-    int status = 0;
-    if (!WaitUntil([&] { return waitpid(pid_, &status, WNOHANG) == pid_; }, limit)) return std::nullopt;
-    pid_ = 0;
-    return WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
-  }
-  void Signal(int signal) { kill(pid_, signal); }
+  std::optional<int> Exit(int64_t limit) { return run_.WaitFor(long(limit)); }
+  void Signal(int signal) { run_.Signal(signal); }
 
-  std::string Log() const { return nltest::ReadFileBytes(data_ + "/AppLog.txt"); }
-  size_t LogCount(const std::string& text) const { return Occurrences(Log(), text); }
+  std::string Log() const { return run_.Log(); }
+  size_t LogCount(const std::string& text) const { return size_t(nltest::CountLogged(Log(), text)); }
   // Lines whose message (after the time stamp and the indent) is exactly `message`.
-  size_t LineCount(const std::string& message) const {
-    std::istringstream in(Log());
-    size_t n = 0;
-    for (std::string line; std::getline(in, line);) {
-      const size_t colon = line.find(':');
-      if (colon == std::string::npos) continue;
-      const size_t text = line.find_first_not_of('\t', colon + 1);
-      if (text != std::string::npos && line.compare(text, std::string::npos, message) == 0) ++n;
-    }
-    return n;
-  }
+  size_t LineCount(const std::string& message) const { return size_t(nltest::CountLines(Log(), message)); }
   // The number of the last frame captured, 0 before the first.
-  int LastFrame() const {
-    int last = 0;
-    std::error_code ec;
-    for (const auto& f : std::filesystem::directory_iterator(frames_, ec)) {
-      const std::string name = f.path().filename().string();
-      if (name.rfind("frame-", 0) == 0) last = std::max(last, std::atoi(name.c_str() + 6));
-    }
-    return last;
-  }
+  int LastFrame() const { return int(run_.LastFrame()); }
   bool WaitForFrame(int n, int64_t limit) const { return WaitUntil([&] { return LastFrame() >= n; }, limit); }
   // A captured frame, read again until it is whole.
   std::optional<nltest::Png> Frame(int n) const {
-    char name[32];
-    std::snprintf(name, sizeof name, "/frame-%06d.png", n);
     std::optional<nltest::Png> png;
-    WaitUntil([&] { return (png = nltest::ReadPng(frames_ + name)).has_value(); }, 5000);
+    WaitUntil([&] { return (png = run_.Frame(n)).has_value(); }, 5000);
     return png;
   }
 
  private:
-  const nltest::TempDir& dir_;
-  const std::string data_, frames_;
-  bool input_ = false;
-  pid_t pid_ = 0;
+  nltest::GameRun run_;
 };
 
 struct Manager {

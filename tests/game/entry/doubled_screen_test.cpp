@@ -3,59 +3,40 @@
 // quarter; the game's frames end with the 320 x 240 picture stretched over the whole
 // screen, every pixel a 2 x 2 block.
 #include <gtest/gtest.h>
-#include <limits.h>
-#include <stdlib.h>
-#include <sys/stat.h>
-#include <sys/wait.h>
 #include <unistd.h>
 
-#include <cstdio>
 #include <optional>
 #include <string>
 #include <vector>
 
+#include "tests/game/menu/frame_glyphs.h"
+#include "tests/support/game_run.h"
 #include "tests/support/png_file.h"
-#include "tests/support/program_run.h"
-#include "tests/support/temp_dir.h"
 #include "tools/picture/picture_file.h"
 
 namespace {
 
 // Every font cell one solid colour of its own: a glyph shows as an 8 x 8 block.
-nltools::Rgb CellColour(int cell) { return {static_cast<uint8_t>(16 + cell), 200, static_cast<uint8_t>(255 - cell)}; }
-
-nltools::Picture SolidCellSheet() {
-  nltools::Picture sheet(208, 64);
-  for (int y = 0; y < 64; ++y)
-    for (int x = 0; x < 208; ++x) sheet.At(x, y) = CellColour(y / 8 * 26 + x / 8);
-  return sheet;
-}
+using menutest::CellColour;
 
 class DoubledScreenTest : public ::testing::Test {
  protected:
   void SetUp() override {
     ASSERT_EQ(access(nltest::GameProgram().c_str(), X_OK), 0) << nltest::GameProgram() << " is not built";
-    mkdir(dir_.File("system").c_str(), 0700);
+    ASSERT_TRUE(menutest::UseSolidCellFont(run_.DataDir()));
     // Window mode, 32 bits, doubled screen.
-    ASSERT_TRUE(nltest::WriteFileBytes(dir_.File("system/nlconfig.inf"), "NLCONFIG\n1\n1\n0\n0\n1\n"));
-    ASSERT_TRUE(nltools::WriteBmp(dir_.File("system/letter.bmp"), SolidCellSheet()));
+    ASSERT_TRUE(run_.WriteSettings({1, 1, 0, 0, 1}));
+    run_.Capture();
   }
 
   int Run(int frames) {
-    return nltest::RunProgram({nltest::GameProgram(), dir_.path(),
-                               {{"NIGHTLOOM_INSTANCE_LOCK", dir_.File("instance.lock")},
-                                {"NIGHTLOOM_CAPTURE", frames_},
-                                {"NIGHTLOOM_EXIT_AFTER", std::to_string(frames)}}});
+    run_.ExitAfter(frames);
+    return run_.Run();
   }
 
-  std::optional<nltest::Png> Frame(int n) const {
-    char name[32];
-    std::snprintf(name, sizeof name, "/frame-%06d.png", n);
-    return nltest::ReadPng(frames_ + name);
-  }
+  std::optional<nltest::Png> Frame(int n) const { return run_.Frame(n); }
 
-  nltest::TempDir dir_;
-  const std::string frames_ = dir_.File("frames");
+  nltest::GameRun run_;
 };
 
 const uint8_t* PixelAt(const nltest::Png& png, int x, int y) { return &png.rgb[(static_cast<size_t>(y) * png.width + x) * 3]; }

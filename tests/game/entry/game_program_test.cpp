@@ -5,14 +5,9 @@
 // colour of its own, so each glyph shows as an 8 x 8 block naming the cell that the
 // text's conversion chose.
 #include <gtest/gtest.h>
-#include <limits.h>
-#include <signal.h>
-#include <stdlib.h>
 #include <sys/stat.h>
-#include <sys/wait.h>
 #include <unistd.h>
 
-#include <cstdio>
 #include <optional>
 #include <string>
 #include <utility>
@@ -20,24 +15,14 @@
 
 #include "game/codec/lz_codec.h"
 #include "game/field/map_file.h"
+#include "tests/game/menu/frame_glyphs.h"
+#include "tests/support/game_run.h"
 #include "tests/support/png_file.h"
-#include "tests/support/program_run.h"
-#include "tests/support/temp_dir.h"
 #include "tools/picture/picture_file.h"
 
 namespace {
 
-nltools::Rgb CellColour(int cell) {
-  return {static_cast<uint8_t>(16 + cell), 200, static_cast<uint8_t>(255 - cell)};
-}
-
-nltools::Picture SolidCellSheet() {
-  nltools::Picture sheet(208, 64);
-  for (int y = 0; y < 64; ++y) {
-    for (int x = 0; x < 208; ++x) sheet.At(x, y) = CellColour(y / 8 * 26 + x / 8);
-  }
-  return sheet;
-}
+using menutest::CellColour;
 
 // Glyph codes of the boot log's characters, as the text conversion assigns them; 1 is a
 // blank.
@@ -85,52 +70,31 @@ class GameProgramTest : public ::testing::Test {
  protected:
   void SetUp() override {
     ASSERT_EQ(access(nltest::GameProgram().c_str(), X_OK), 0) << nltest::GameProgram() << " is not built";
-    mkdir(dir_.File("system").c_str(), 0700);
-    ASSERT_TRUE(nltest::WriteFileBytes(dir_.File("system/nlconfig.inf"), "NLCONFIG\n1\n1\n"));
-    ASSERT_TRUE(nltools::WriteBmp(dir_.File("system/letter.bmp"), SolidCellSheet()));
+    ASSERT_TRUE(menutest::UseSolidCellFont(run_.DataDir()));
+    run_.Capture();
   }
 
-  // Runs the game there under the virtual clock, capturing every frame; its exit status.
-  int Run(const std::vector<std::pair<std::string, std::string>>& environment) {
-    pid_t pid = fork();
-    if (pid == 0) {
-      if (chdir(dir_.path().c_str()) != 0) _exit(120);
-      setenv("SDL_VIDEODRIVER", "dummy", 1);
-      setenv("SDL_AUDIODRIVER", "dummy", 1);
-      setenv("NIGHTLOOM_INSTANCE_LOCK", dir_.File("instance.lock").c_str(), 1);
-      setenv("NIGHTLOOM_CLOCK", "virtual", 1);
-      setenv("NIGHTLOOM_CAPTURE", frames_.c_str(), 1);
-      for (const auto& [name, value] : environment) setenv(name.c_str(), value.c_str(), 1);
-      const std::string program = nltest::GameProgram();
-      execl(program.c_str(), program.c_str(), static_cast<char*>(nullptr));
-      _exit(121);
-    }
+  // Runs the game there, capturing every frame, with an input script (a file of the data
+  // folder) and a frame limit when given; its exit status.
+  int Run(const std::string& input, int exit_after = 0) {
+    if (!input.empty()) run_.Input(DataFile(input));
+    if (exit_after > 0) run_.ExitAfter(exit_after);
+    run_.Start();
     // A run that never ends is stopped (and fails) after two minutes, a guard against a hang
     // and no measure of speed.
-    int status = 0;
-    for (int waited_ms = 0; waitpid(pid, &status, WNOHANG) == 0; waited_ms += 50) {
-      if (waited_ms >= 120000) {
-        kill(pid, SIGKILL);
-        waitpid(pid, &status, 0);
-        return -1;
-      }
-      usleep(50000);
-    }
-    return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+    const std::optional<int> status = run_.WaitFor(120000);
+    run_.Kill();
+    return status.value_or(-1);
   }
 
-  std::optional<nltest::Png> Frame(int n) const {
-    char name[32];
-    std::snprintf(name, sizeof name, "/frame-%06d.png", n);
-    return nltest::ReadPng(frames_ + name);
-  }
+  std::optional<nltest::Png> Frame(int n) const { return run_.Frame(n); }
+  std::string DataFile(const std::string& name) const { return run_.DataFile(name); }
 
-  nltest::TempDir dir_;
-  const std::string frames_ = dir_.File("frames");
+  nltest::GameRun run_;
 };
 
 TEST_F(GameProgramTest, BootLogLinesAreDrawnInTheBitmapFontAndThenTheGameClearsTheScreen) {
-  EXPECT_EQ(Run({{"NIGHTLOOM_EXIT_AFTER", "7"}}), 0);
+  EXPECT_EQ(Run("", 7), 0);
   auto frame = [this](int n) { return Frame(n); };
   // Frame 1 is the library's start-up; the boot log's first line is frame 2.
   std::optional<nltest::Png> first = frame(2);
@@ -175,8 +139,8 @@ TEST_F(GameProgramTest, BootLogLinesAreDrawnInTheBitmapFontAndThenTheGameClearsT
 }
 
 TEST_F(GameProgramTest, EscapeEndsTheGameAfterTheFrameThatSawItPressed) {
-  ASSERT_TRUE(nltest::WriteFileBytes(dir_.File("input.txt"), "10 down Esc\n"));
-  EXPECT_EQ(Run({{"NIGHTLOOM_INPUT", dir_.File("input.txt")}}), 0);
+  ASSERT_TRUE(nltest::WriteFileBytes(DataFile("input.txt"), "10 down Esc\n"));
+  EXPECT_EQ(Run("input.txt"), 0);
   // Frame 10 samples Escape at its end and is still shown; no frame follows.
   EXPECT_TRUE(Frame(10));
   EXPECT_FALSE(Frame(11));
@@ -216,27 +180,27 @@ class TitleProgramTest : public GameProgramTest {
  protected:
   void SetUp() override {
     GameProgramTest::SetUp();
-    ASSERT_TRUE(nltools::WriteBmp(dir_.File("system/handicon.bmp"), nltools::Picture(16, 10, kHandColour)));
-    mkdir(dir_.File("img").c_str(), 0700);
-    mkdir(dir_.File("img/ci").c_str(), 0700);
+    ASSERT_TRUE(nltools::WriteBmp(DataFile("system/handicon.bmp"), nltools::Picture(16, 10, kHandColour)));
+    mkdir(DataFile("img").c_str(), 0700);
+    mkdir(DataFile("img/ci").c_str(), 0700);
     nltools::Picture catch_picture(320, 240);
     for (int y = 0; y < 240; ++y) {
       for (int x = 0; x < 320; ++x) catch_picture.At(x, y) = kQuarter[(y / 120) * 2 + x / 160];
     }
-    ASSERT_TRUE(nltools::WritePng(dir_.File("img/ci/catch.png"), catch_picture));
+    ASSERT_TRUE(nltools::WritePng(DataFile("img/ci/catch.png"), catch_picture));
     for (int s = 0; s < 10; ++s) {
       nltools::Picture mask(320, 240);
       for (int y = 0; y < 240; ++y) {
         for (int x = 0; x < StageEdge(s); ++x) mask.At(x, y) = {255, 255, 255};
       }
-      ASSERT_TRUE(nltools::WritePng(dir_.File("img/ci/sc" + std::to_string(s) + ".png"), mask));
+      ASSERT_TRUE(nltools::WritePng(DataFile("img/ci/sc" + std::to_string(s) + ".png"), mask));
     }
     // A first map for the new game: no chips, no events, nothing the field draws.
-    ASSERT_TRUE(nltest::WriteFileBytes(dir_.File("system/maplist.txt"), "33 town.map town\n"));
-    mkdir(dir_.File("map").c_str(), 0700);
+    ASSERT_TRUE(nltest::WriteFileBytes(DataFile("system/maplist.txt"), "33 town.map town\n"));
+    mkdir(DataFile("map").c_str(), 0700);
     const std::vector<uint8_t> town = game::SerializeMapFile(game::MapFileImage());
-    ASSERT_TRUE(nltest::WriteFileBytes(dir_.File("town.bin"), std::string(town.begin(), town.end())));
-    ASSERT_EQ(game::PackFile(dir_.File("town.bin"), dir_.File("map/town.map"), game::kPackFileModePack),
+    ASSERT_TRUE(nltest::WriteFileBytes(DataFile("town.bin"), std::string(town.begin(), town.end())));
+    ASSERT_EQ(game::PackFile(DataFile("town.bin"), DataFile("map/town.map"), game::kPackFileModePack),
               game::kPackFileOk);
   }
 };
@@ -244,10 +208,10 @@ class TitleProgramTest : public GameProgramTest {
 TEST_F(TitleProgramTest, TheTitleMenuLeadsThroughTheWipeAndTheScreenBreakToTheField) {
   // Decide opens the menu, up chooses NEW_GAME, decide starts the prologue, and decide
   // with button 8 (X and W) skips it.
-  ASSERT_TRUE(nltest::WriteFileBytes(dir_.File("input.txt"),
+  ASSERT_TRUE(nltest::WriteFileBytes(DataFile("input.txt"),
                                      "20 down X\n21 up X\n25 down Up\n26 up Up\n30 down X\n31 up X\n"
                                      "40 down X W\n"));
-  EXPECT_EQ(Run({{"NIGHTLOOM_INPUT", dir_.File("input.txt")}, {"NIGHTLOOM_EXIT_AFTER", "100"}}), 0);
+  EXPECT_EQ(Run("input.txt", 100), 0);
 
   // The menu, the hand on CONTINUE; then on NEW_GAME. "N" is glyph cell 39.
   std::optional<nltest::Png> menu = Frame(24);
@@ -323,9 +287,9 @@ bool ShowsTheTitleMenu(const nltest::Png& frame) {
 
 TEST_F(TitleProgramTest, CancellingTheLoadListOfContinueBringsBackTheTitleMenuOnContinue) {
   // Decide opens the menu, decide on CONTINUE opens the load list, cancel (C) leaves it.
-  ASSERT_TRUE(nltest::WriteFileBytes(dir_.File("input.txt"),
+  ASSERT_TRUE(nltest::WriteFileBytes(DataFile("input.txt"),
                                      "20 down X\n21 up X\n25 down X\n26 up X\n35 down C\n36 up C\n"));
-  EXPECT_EQ(Run({{"NIGHTLOOM_INPUT", dir_.File("input.txt")}, {"NIGHTLOOM_EXIT_AFTER", "50"}}), 0);
+  EXPECT_EQ(Run("input.txt", 50), 0);
   std::optional<nltest::Png> before = Frame(24);
   ASSERT_TRUE(before);
   EXPECT_TRUE(ShowsTheTitleMenu(*before));
@@ -359,8 +323,8 @@ bool ShowsTheKeyDialog(const nltest::Png& frame) {
 }
 
 TEST_F(TitleProgramTest, AClosedWindowEndsTheKeyDialogsWaitAndTheGame) {
-  ASSERT_TRUE(nltest::WriteFileBytes(dir_.File("input.txt"), kToKeyCast));
-  EXPECT_EQ(Run({{"NIGHTLOOM_INPUT", dir_.File("input.txt")}, {"NIGHTLOOM_EXIT_AFTER", "80"}}), 0);
+  ASSERT_TRUE(nltest::WriteFileBytes(DataFile("input.txt"), kToKeyCast));
+  EXPECT_EQ(Run("input.txt", 80), 0);
   // The waiting dialog is shown frame after frame until the harness closes the window.
   for (int n = 40; n <= 80; n += 10) {
     std::optional<nltest::Png> f = Frame(n);
@@ -370,7 +334,7 @@ TEST_F(TitleProgramTest, AClosedWindowEndsTheKeyDialogsWaitAndTheGame) {
   // The dialog's other prompts go by without waiting, and the game ends.
   EXPECT_FALSE(Frame(80 + 7 + 1)) << "the game ended with the window";
   // No button was answered: the file keeps the masks as they stood.
-  const std::string file = nltest::ReadFileBytes(dir_.File("keycast.ini"));
+  const std::string file = nltest::ReadFileBytes(DataFile("keycast.ini"));
   ASSERT_EQ(file.size(), 136u);
   const uint32_t defaults[16] = {8, 1, 4, 2, 32, 64, 128, 16, 2048, 1024, 0, 0, 0, 0, 0, 0};
   for (int i = 0; i < 16; ++i) {
@@ -381,13 +345,13 @@ TEST_F(TitleProgramTest, AClosedWindowEndsTheKeyDialogsWaitAndTheGame) {
 }
 
 TEST_F(TitleProgramTest, AScriptedPlayerAnswersTheKeyDialogAndTheTitleComesBack) {
-  ASSERT_TRUE(nltest::WriteFileBytes(dir_.File("input.txt"),
+  ASSERT_TRUE(nltest::WriteFileBytes(DataFile("input.txt"),
                                      std::string(kToKeyCast) +
                                          "40 down D\n41 up D\n45 down S\n46 up S\n50 down A\n51 up A\n"
                                          "55 down C\n56 up C\n60 down X\n61 up X\n65 down Z\n66 up Z\n"
                                          "70 down Tab\n71 up Tab\n"));
-  EXPECT_EQ(Run({{"NIGHTLOOM_INPUT", dir_.File("input.txt")}, {"NIGHTLOOM_EXIT_AFTER", "100"}}), 0);
-  const std::string file = nltest::ReadFileBytes(dir_.File("keycast.ini"));
+  EXPECT_EQ(Run("input.txt", 100), 0);
+  const std::string file = nltest::ReadFileBytes(DataFile("keycast.ini"));
   ASSERT_EQ(file.size(), 136u);
   const uint32_t answered[10] = {8, 1, 4, 2, 0x200, 0x100, 0x80, 0x40, 0x20, 0x10};
   for (int i = 0; i < 10; ++i) {

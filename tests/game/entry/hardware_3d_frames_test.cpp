@@ -37,9 +37,7 @@
 // - The stretch bounds below add these up for what the stretch draws.
 #include <gtest/gtest.h>
 #include <limits.h>
-#include <signal.h>
 #include <stdlib.h>
-#include <sys/wait.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -55,8 +53,9 @@
 #include <utility>
 #include <vector>
 
+#include "tests/support/game_log.h"
+#include "tests/support/game_run.h"
 #include "tests/support/png_file.h"
-#include "tests/support/program_run.h"
 #include "tests/support/temp_dir.h"
 
 namespace {
@@ -132,89 +131,41 @@ Bound FightBound(const Depth& d) {
 
 // One run of the game in its own copy of the demo world, started at once and waited for
 // with Wait(), so that the runs go side by side.
-class GameRun {
+class PlayedGame {
  public:
-  GameRun(bool hardware_3d, const Depth& depth, bool doubled, int frames, const std::string& captured,
-          const char* input) {
-    std::filesystem::copy(NL_DATA_DIR, data_, std::filesystem::copy_options::recursive);
+  PlayedGame(bool hardware_3d, const Depth& depth, bool doubled, int frames, const std::string& captured,
+             const char* input) {
+    EXPECT_TRUE(run_.CopyDemoWorld());
     // Window or full screen, 16- or 32-bit colour, then the two settings under test.
-    char settings[128];
-    std::snprintf(settings, sizeof settings, "NIGHTLOOM_CONFIG\r\n %d \r\n %d \r\n %d \r\n 0 \r\n %d \r\n 0 \r\n 0 \r\n 0 \r\n 0 \r\n",
-                  depth.full_screen ? 0 : 1, depth.bits32 ? 1 : 0, hardware_3d ? 1 : 0, doubled ? 1 : 0);
-    nltest::WriteFileBytes(data_ + "/system/nlconfig.inf", settings);
-    const std::vector<std::pair<std::string, std::string>> env = {
-        {"SDL_VIDEODRIVER", "dummy"},
-        {"SDL_AUDIODRIVER", "dummy"},
-        {"NIGHTLOOM_CLOCK", "virtual"},
-        {"NIGHTLOOM_INSTANCE_LOCK", dir_.File("instance.lock")},
-        {"NIGHTLOOM_CAPTURE", dir_.File("frames")},
-        {"NIGHTLOOM_CAPTURE_FRAMES", captured},
-        {"NIGHTLOOM_EXIT_AFTER", std::to_string(frames)},
-        {"NIGHTLOOM_INPUT", input}};
-    const std::string program = nltest::GameProgram();
-    pid_ = fork();
-    if (pid_ == 0) {
-      if (chdir(data_.c_str()) != 0) _exit(120);
-      if (freopen("/dev/null", "w", stdout) == nullptr) _exit(122);
-      for (const auto& [name, value] : env) setenv(name.c_str(), value.c_str(), 1);
-      execl(program.c_str(), program.c_str(), static_cast<char*>(nullptr));
-      _exit(121);
-    }
+    EXPECT_TRUE(run_.WriteSettings(
+        {depth.full_screen ? 0 : 1, depth.bits32 ? 1 : 0, hardware_3d ? 1 : 0, 0, doubled ? 1 : 0, 0, 0, 0, 0}));
+    run_.Capture(captured);
+    run_.ExitAfter(frames);
+    run_.Input(input);
+    run_.Start();
   }
-  GameRun(const GameRun&) = delete;
-  GameRun& operator=(const GameRun&) = delete;
-  ~GameRun() {
-    if (pid_ > 0) {
-      kill(pid_, SIGKILL);
-      Wait();
-    }
-  }
-  // The program's exit status (-1 when it did not exit normally).
+  // The program's exit status.
   int Wait() {
-    if (pid_ <= 0) return result_;
-    int status = 0;
-    waitpid(pid_, &status, 0);
-    pid_ = 0;
-    result_ = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+    if (run_.Running()) result_ = run_.Wait();
     return result_;
   }
-  std::string FramePath(int n) const {
-    char name[32];
-    std::snprintf(name, sizeof name, "/frame-%06d.png", n);
-    return dir_.File("frames") + name;
-  }
-  std::optional<nltest::Png> TryFrame(int n) const { return nltest::ReadPng(FramePath(n)); }
+  std::optional<nltest::Png> TryFrame(int n) const { return run_.Frame(n); }
   nltest::Png Frame(int n) const {
     const std::optional<nltest::Png> png = TryFrame(n);
     EXPECT_TRUE(png) << "frame " << n;
     return png.value_or(nltest::Png{});
   }
   // The frames written, 1 to the last presented.
-  int CapturedFrames() const {
-    int n = 0;
-    std::error_code ec;
-    for (const auto& e : std::filesystem::directory_iterator(dir_.File("frames"), ec)) n += e.is_regular_file() ? 1 : 0;
-    return n;
-  }
-  bool HasFrame(int n) const { return access(FramePath(n).c_str(), F_OK) == 0; }
-  std::string Log() const { return nltest::ReadFileBytes(data_ + "/AppLog.txt"); }
+  int CapturedFrames() const { return int(nltest::CapturedFrames(run_.CaptureDir()).size()); }
+  bool HasFrame(int n) const { return access(run_.FramePath(n).c_str(), F_OK) == 0; }
+  std::string Log() const { return run_.Log(); }
 
  private:
-  nltest::TempDir dir_;
-  const std::string data_ = dir_.File("data");
-  pid_t pid_ = -1;
+  nltest::GameRun run_;
   int result_ = -1;
 };
 
-// The milliseconds of the first log line from `from` on that holds `text`, and where it
-// is; -1 when there is none. Lines read "<ms>:<tabs><text>".
-std::pair<long, size_t> LogTime(const std::string& log, const std::string& text, size_t from = 0) {
-  const size_t at = log.find(text, from);
-  if (at == std::string::npos) return {-1, at};
-  size_t start = log.rfind('\n', at);
-  start = start == std::string::npos ? 0 : start + 1;
-  return {std::strtol(log.c_str() + start, nullptr, 10), at};
-}
+using nltest::LogTime;
 
 // The fights' frames, found from the game's own log: under the virtual clock a frame
 // lasts 35 ms, and the shut-down's first line (the DirectDraw one after the fights) comes
@@ -401,7 +352,7 @@ void Merge(const StretchResult& from, StretchResult* into) {
 class FrameComparer {
  public:
   // title_end: the title's last frame, of the software run.
-  FrameComparer(const GameRun& d3d, const GameRun& soft, const StepTable& d3d_steps, const StepTable& soft_steps,
+  FrameComparer(const PlayedGame& d3d, const PlayedGame& soft, const StepTable& d3d_steps, const StepTable& soft_steps,
                 const std::array<Bound, kKinds>& bounds, int title_end, int lead = 0)
       : d3d_(d3d),
         soft_(soft),
@@ -436,8 +387,8 @@ class FrameComparer {
       CompareFrame(n, *a, *b, d3d_steps_, soft_steps_, bounds_, n <= title_end_, out);
     }
   }
-  const GameRun& d3d_;
-  const GameRun& soft_;
+  const PlayedGame& d3d_;
+  const PlayedGame& soft_;
   const StepTable d3d_steps_, soft_steps_;
   const std::array<Bound, kKinds> bounds_;
   const int title_end_;
@@ -528,7 +479,7 @@ struct RowRuns {
         comparer(d3d, soft, StepTable(d), StepTable(d), KindBounds(d), kTitleFrames + Lead(d)) {}
   static int Lead(const Depth& d) { return d.full_screen ? kFullScreenLead : 0; }
   const Depth& depth;
-  GameRun soft, d3d;
+  PlayedGame soft, d3d;
   FrameComparer comparer;
 };
 
@@ -638,8 +589,8 @@ TEST_F(Hardware3DFramesTest, AtThirtyTwoBitsTheDirect3DRowMatchesTheSoftwareRowF
 
 TEST(Hardware3DDoubledScreenTest, TheDoubledScreenStretchesTheDirect3DPicture) {
   ASSERT_EQ(access(nltest::GameProgram().c_str(), X_OK), 0) << nltest::GameProgram() << " is not built";
-  GameRun d3d(true, kDepth32, false, kTitle + 1, "60", NL_PLAYTHROUGH_INPUT);
-  GameRun doubled(true, kDepth32, true, kTitle + 1, "60", NL_PLAYTHROUGH_INPUT);
+  PlayedGame d3d(true, kDepth32, false, kTitle + 1, "60", NL_PLAYTHROUGH_INPUT);
+  PlayedGame doubled(true, kDepth32, true, kTitle + 1, "60", NL_PLAYTHROUGH_INPUT);
   ASSERT_EQ(d3d.Wait(), 0);
   ASSERT_EQ(doubled.Wait(), 0);
   // Each pixel of the Direct3D picture a 2 x 2 block.

@@ -3,20 +3,19 @@
 // note two ticks long every eight ticks of 50 ms), so the capture must not be silent and
 // its notes must start every 400 ms; two runs write the same samples.
 #include <gtest/gtest.h>
-#include <limits.h>
-#include <sys/wait.h>
 #include <unistd.h>
 
 #include <algorithm>
 #include <cmath>
 #include <cstdint>
-#include <filesystem>
+#include <optional>
 #include <string>
 #include <vector>
 
 #include "tests/music/song_builder.h"
-#include "tests/support/program_run.h"
+#include "tests/support/game_run.h"
 #include "tests/support/temp_dir.h"
+#include "tests/support/wav_file.h"
 
 namespace {
 
@@ -34,66 +33,30 @@ std::string BeatSong() {
   return musictest::SongBytes(spec);
 }
 
-uint32_t Le(const std::string& s, size_t at, int bytes) {
-  uint32_t v = 0;
-  for (int i = 0; i < bytes; ++i) v |= static_cast<uint32_t>(static_cast<uint8_t>(s[at + i])) << (8 * i);
-  return v;
-}
-
-// A 16-bit PCM WAV: its rate, channels and samples (channels interleaved).
-struct Wav {
-  uint32_t rate = 0;
-  int channels = 0;
-  std::vector<int16_t> samples;
-};
-
-bool ParseWav(const std::string& s, Wav* out) {
-  if (s.size() < 12 || s.compare(0, 4, "RIFF") != 0 || s.compare(8, 4, "WAVE") != 0) return false;
-  bool format = false;
-  for (size_t at = 12; at + 8 <= s.size();) {
-    const std::string id = s.substr(at, 4);
-    const size_t size = Le(s, at + 4, 4);
-    const size_t body = at + 8;
-    if (body + size > s.size()) return false;
-    if (id == "fmt ") {
-      if (size < 16 || Le(s, body, 2) != 1 || Le(s, body + 14, 2) != 16) return false;
-      out->channels = static_cast<int>(Le(s, body + 2, 2));
-      out->rate = Le(s, body + 4, 4);
-      format = true;
-    } else if (id == "data") {
-      if (!format || out->channels <= 0) return false;
-      for (size_t i = 0; i + 1 < size; i += 2) out->samples.push_back(static_cast<int16_t>(Le(s, body + i, 2)));
-      return true;
-    }
-    at = body + size + (size & 1);
-  }
-  return false;
-}
-
 class TitleMusicTest : public ::testing::Test {
  protected:
   void SetUp() override {
     ASSERT_EQ(access(nltest::GameProgram().c_str(), X_OK), 0) << nltest::GameProgram() << " is not built";
-    std::filesystem::copy(NL_DATA_DIR, dir_.File("data"), std::filesystem::copy_options::recursive);
-    ASSERT_TRUE(nltest::WriteFileBytes(dir_.File("data/Org/title.org"), BeatSong()));
+    ASSERT_TRUE(run_.CopyDemoWorld());
+    ASSERT_TRUE(nltest::WriteFileBytes(run_.DataFile("Org/title.org"), BeatSong()));
   }
   // Runs the game on the title for `frames` frames under the virtual clock; its exit status.
   int Run(int frames, const std::string& audio) {
-    return nltest::RunProgram({nltest::GameProgram(), dir_.File("data"),
-                               {{"NIGHTLOOM_INSTANCE_LOCK", dir_.File("instance.lock")},
-                                {"NIGHTLOOM_EXIT_AFTER", std::to_string(frames)},
-                                {"NIGHTLOOM_AUDIO_OUT", dir_.File(audio)}}});
+    run_.ExitAfter(frames);
+    run_.AudioOut(audio);
+    return run_.Run();
   }
-  nltest::TempDir dir_;
+  nltest::GameRun run_;
 };
 
 TEST_F(TitleMusicTest, TheTitlePlaysItsSongAtItsTempoTheSameEachRun) {
   ASSERT_EQ(Run(240, "a.wav"), 0);
   ASSERT_EQ(Run(240, "b.wav"), 0);
-  const std::string a = nltest::ReadFileBytes(dir_.File("a.wav"));
-  EXPECT_EQ(a, nltest::ReadFileBytes(dir_.File("b.wav"))) << "two runs, the same samples";
-  Wav wav;
-  ASSERT_TRUE(ParseWav(a, &wav));
+  const std::string a = nltest::ReadFileBytes(run_.File("a.wav"));
+  EXPECT_EQ(a, nltest::ReadFileBytes(run_.File("b.wav"))) << "two runs, the same samples";
+  const std::optional<nltest::Pcm16Wav> read = nltest::ReadPcm16Wav(a);
+  ASSERT_TRUE(read);
+  const nltest::Pcm16Wav& wav = *read;
   ASSERT_GT(wav.rate, 0u);
 
   // Energy in 10 ms windows of the left and right channels together.

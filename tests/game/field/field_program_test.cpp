@@ -19,8 +19,8 @@
 
 #include "game/codec/lz_codec.h"
 #include "game/field/map_file.h"
+#include "tests/support/game_run.h"
 #include "tests/support/png_file.h"
-#include "tests/support/program_run.h"
 #include "tests/support/temp_dir.h"
 
 namespace {
@@ -32,22 +32,16 @@ class FieldProgramTest : public ::testing::Test {
  protected:
   void SetUp() override {
     ASSERT_EQ(access(nltest::GameProgram().c_str(), X_OK), 0) << nltest::GameProgram() << " is not built";
-    std::filesystem::copy(NL_DEMO_DATA_DIR, data_, std::filesystem::copy_options::recursive);
+    ASSERT_TRUE(run_.CopyDemoWorld());
   }
+  // A run of an input script of this folder.
   int Run(const std::string& input, const std::string& frames, int exit_after) {
-    return nltest::RunProgram({nltest::GameProgram(), data_,
-                               {{"NIGHTLOOM_INSTANCE_LOCK", dir_.File("instance.lock")},
-                                {"NIGHTLOOM_CAPTURE", dir_.File("frames")},
-                                {"NIGHTLOOM_CAPTURE_FRAMES", frames},
-                                {"NIGHTLOOM_EXIT_AFTER", std::to_string(exit_after)},
-                                {"NIGHTLOOM_INPUT", std::string(NL_FIELD_TEST_DIR "/") + input}},
-                               "/dev/null",
-                               ""});
+    return run_.Run(std::string(NL_FIELD_TEST_DIR "/") + input, frames, exit_after);
   }
-  std::string Log() const { return nltest::ReadFileBytes(data_ + "/AppLog.txt"); }
+  std::string Log() const { return run_.Log(); }
   // The demo's town map read back, changed, and packed again in its place.
   void SpoilTownMap(void (*spoil)(game::MapFileImage&)) {
-    const std::string packed = data_ + "/map/town.map", plain = dir_.File("town.bin");
+    const std::string packed = run_.DataFile("map/town.map"), plain = run_.File("town.bin");
     ASSERT_EQ(game::PackFile(packed, plain, game::kPackFileModeUnpack), game::kPackFileOk);
     const std::string bytes = nltest::ReadFileBytes(plain);
     game::MapFileImage map;
@@ -57,14 +51,9 @@ class FieldProgramTest : public ::testing::Test {
     ASSERT_TRUE(nltest::WriteFileBytes(plain, std::string_view(reinterpret_cast<const char*>(out.data()), out.size())));
     ASSERT_EQ(game::PackFile(plain, packed, game::kPackFileModePack), game::kPackFileOk);
   }
-  std::optional<nltest::Png> Frame(int n) const {
-    char name[32];
-    std::snprintf(name, sizeof name, "/frame-%06d.png", n);
-    return nltest::ReadPng(dir_.File("frames") + name);
-  }
+  std::optional<nltest::Png> Frame(int n) const { return run_.Frame(n); }
 
-  nltest::TempDir dir_;
-  const std::string data_ = dir_.File("data");
+  nltest::GameRun run_;
 };
 
 TEST_F(FieldProgramTest, WalkTalkOpenTheChestAndLeaveTheTown) {
@@ -117,23 +106,15 @@ Box DressOf(const nltest::Png& png) {
 // cell in the middle of the screen: x 152-168, y 112-128, the dress filling the top of
 // the cell and symmetric about x = 160.
 TEST_F(FieldProgramTest, WithScrollLockOnTheCameraKeepsThePlayerInTheMiddle) {
-  const std::string lock_input = dir_.File("scroll_lock.input");
-  ASSERT_TRUE(nltest::WriteFileBytes(lock_input, nltest::ReadFileBytes(NL_FIELD_TEST_DIR "/walk_town.input") +
-                                                     "100 down ScrollLock\n101 up ScrollLock\n"));
   // After the three steps up (frames 104-126) toward the townsman.
   ASSERT_EQ(Run("walk_town.input", "132", 133), 0);
   const auto leading = Frame(132);
   ASSERT_TRUE(leading);
-  ASSERT_EQ(nltest::RunProgram({nltest::GameProgram(), data_,
-                                {{"NIGHTLOOM_INSTANCE_LOCK", dir_.File("instance.lock")},
-                                 {"NIGHTLOOM_CAPTURE", dir_.File("locked")},
-                                 {"NIGHTLOOM_CAPTURE_FRAMES", "132"},
-                                 {"NIGHTLOOM_EXIT_AFTER", "133"},
-                                 {"NIGHTLOOM_INPUT", lock_input}},
-                                "/dev/null",
-                                ""}),
-            0);
-  const auto locked = nltest::ReadPng(dir_.File("locked/frame-000132.png"));
+  const std::string lock_input = run_.File("scroll_lock.input");
+  ASSERT_TRUE(nltest::WriteFileBytes(lock_input, nltest::ReadFileBytes(NL_FIELD_TEST_DIR "/walk_town.input") +
+                                                     "100 down ScrollLock\n101 up ScrollLock\n"));
+  ASSERT_EQ(run_.Run(lock_input, "132", 133, "locked"), 0);
+  const auto locked = run_.Frame(132);
   ASSERT_TRUE(locked);
   const Box dress = DressOf(*locked);
   EXPECT_EQ(dress.left + dress.right + 1, 2 * 160) << "centred across";

@@ -13,6 +13,7 @@
 #include "game/frame/frame_loop.h"
 #include "platform/surface/presentation.h"
 #include "tests/game/text/draw_fixture.h"
+#include "tests/support/captured_frames.h"
 #include "tests/support/png_file.h"
 #include "vexal/app/system/timing.h"
 #include "vexal/graphics/graphs/graph_load.h"
@@ -73,10 +74,9 @@ TEST_F(ScreenWipeTest, EachFrameShowsTheCatchPictureThroughTheNextStageOverTheOl
   ASSERT_EQ(plat::presentation::PresentedFrames() - before, 11u) << "ten stages and the whole picture";
   for (int k = 0; k < 11; ++k) {
     const int edge = k < 10 ? StageEdge(9 - k) : 320;
-    char name[32];
-    std::snprintf(name, sizeof name, "/frame-%06d.png", static_cast<int>(before) + k + 1);
-    const std::optional<nltest::Png> png = nltest::ReadPng(frames + name);
-    ASSERT_TRUE(png) << name;
+    const long n = long(before) + k + 1;
+    const std::optional<nltest::Png> png = nltest::ReadFrame(frames, n);
+    ASSERT_TRUE(png) << nltest::FramePath(frames, n);
     int wrong = 0;
     for (int y = 0; y < 240; ++y) {
       for (int x = 0; x < 320; ++x) {

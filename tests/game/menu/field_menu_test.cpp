@@ -40,6 +40,12 @@ class MenuRules : public datatest::DataTest {
  protected:
   void SetUp() override {
     DataTest::SetUp();
+    StartCase();
+  }
+  // What each case starts from, again before each row of a table: fresh game data, and the
+  // menu open on its main page over an empty party and bag.
+  void StartCase() {
+    ResetState();
     ResetFieldMenu();
     ResetFrameLoop();
     GameData& d = Data();
@@ -113,7 +119,7 @@ TEST_F(MenuRules, UseItemEffectTable) {
   };
   for (const EffectCase& c : cases) {
     SCOPED_TRACE(c.name);
-    SetUp();
+    StartCase();
     AddMember(0, c.id, c.hp, c.max_hp, c.pp, c.max_pp);
     Data().Status[0][kStatusDown] = c.down;
     Data().Status[0][kStatusParalysed] = c.ailment;
@@ -150,7 +156,7 @@ TEST_F(MenuRules, TheEspItemStopsAtTheHighestLevelASaveKeeps) {
   } cases[] = {{98, 99, true}, {99, 99, false}};
   for (const auto& c : cases) {
     SCOPED_TRACE(c.level);
-    SetUp();
+    StartCase();
     AddMember(0, 1, 5, 50);
     Data().Members[0][kMemberEspLevel] = c.level;
     GiveItem(kFieldUseJumpLevel, 25);
@@ -231,7 +237,7 @@ TEST_F(MenuRules, HealsAndThePpCostSaturate) {
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.name);
-    SetUp();
+    StartCase();
     AddMember(0, 0, 50, 50, c.user_pp, INT32_MAX);
     AddMember(1, 1, 40, 50, 40, 50);
     Data().Members[1][kMemberAttack + 3] = Data().Members[1][kMemberBaseAttack + 3] = 3;
@@ -289,7 +295,7 @@ TEST_F(MenuRules, UsingAnItemLeavesMarkerCountsAlone) {
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(testing::Message() << (c.from_slot ? "slot " : "bag ") << c.count);
-    SetUp();
+    StartCase();
     AddMember(0, 0, 10, 50, 9, 9);
     AddMember(1, 1, 10, 50);
     GiveItem(kFieldUseHealHp, 25);
@@ -334,7 +340,7 @@ TEST_F(MenuRules, UseItemAmountFollowsTheRandomFactorAndTheEspTerm) {
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
-    SetUp();
+    StartCase();
     AddMember(0, 0, 50, 50, 9, 9);
     AddMember(1, 1, 1, 999);
     Data().Members[0][kMemberAttack] = 7, Data().Members[0][kMemberAttack + 1] = 11;
@@ -418,7 +424,7 @@ TEST_F(MenuRules, StateKeyTable) {
   };
   for (const StepCase& c : cases) {
     SCOPED_TRACE("state " + std::to_string(c.state) + " key " + std::to_string(c.key));
-    SetUp();
+    StartCase();
     if (c.member_present) AddMember(0, 0, 10, 50);
     menu().state = c.state, menu().page = c.page, menu().main_cursor = c.main_cursor;
     datatest::Sounds.clear();
@@ -613,7 +619,7 @@ TEST_F(MenuRules, LoadListRefusesAnEmptySlotAndCancelGoesToTheTitle) {
 TEST_F(MenuRules, FailedLoadKeepsARunningGameAndSendsTheTitlesListBack) {
   for (bool from_title : {false, true}) {
     SCOPED_TRACE(from_title ? "from the title" : "from the menu");
-    SetUp();
+    StartCase();
     Data().SlotSummaries[2].leader_id = 1;
     Data().Scalars[kScalarMoney] = 1234;
     if (from_title) {

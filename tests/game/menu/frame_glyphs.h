@@ -4,11 +4,13 @@
 #pragma once
 
 #include <cstdint>
+#include <filesystem>
 #include <string>
 #include <string_view>
 #include <vector>
 
 #include "game/text/bitmap_font.h"
+#include "tests/support/game_run.h"
 #include "tests/support/png_file.h"
 #include "tests/support/temp_dir.h"
 #include "tools/picture/picture_file.h"
@@ -21,13 +23,20 @@ inline nltools::Rgb CellColour(int cell) {
   return {static_cast<uint8_t>(16 + cell), 200, static_cast<uint8_t>(255 - cell)};
 }
 
-// The solid-cell sheet as system\letter.bmp, and settings for a 32-bit window.
-inline bool UseSolidCellFont(const std::string& data) {
+// The sheet of 26 x 8 cells, each one solid colour of its own.
+inline nltools::Picture SolidCellSheet() {
   nltools::Picture sheet(208, 64);
   for (int y = 0; y < 64; ++y)
     for (int x = 0; x < 208; ++x) sheet.At(x, y) = CellColour(y / 8 * 26 + x / 8);
-  return nltools::WriteBmp(data + "/system/letter.bmp", sheet) &&
-         nltest::WriteFileBytes(data + "/system/nlconfig.inf", "NLCONFIG\n1\n1\n");
+  return sheet;
+}
+
+// The solid-cell sheet as system\letter.bmp, and settings for a 32-bit window.
+inline bool UseSolidCellFont(const std::string& data) {
+  std::error_code ec;
+  std::filesystem::create_directories(data + "/system", ec);
+  return nltools::WriteBmp(data + "/system/letter.bmp", SolidCellSheet()) &&
+         nltest::WriteFileBytes(data + "/system/nlconfig.inf", nltest::SettingsText({1, 1}));
 }
 
 // The cell whose colour fills the place at (x, y) (its centre is read), or -1.

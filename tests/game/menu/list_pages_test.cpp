@@ -7,6 +7,7 @@
 
 #include <array>
 #include <cstring>
+#include <initializer_list>
 #include <string>
 #include <vector>
 
@@ -40,6 +41,15 @@ int CellOf(std::string_view sjis) {
 }
 
 constexpr nltools::Rgb kGlove{240, 236, 250};
+
+// A glyph a page must draw: where, the Shift-JIS character it shows, whether in black, and
+// what it stands for.
+struct DrawnGlyph {
+  int x, y;
+  const char* sjis;
+  bool black = false;
+  const char* what = "";
+};
 
 class ListPagesTest : public windowtest::WindowTest {
  protected:
@@ -83,6 +93,9 @@ class ListPagesTest : public windowtest::WindowTest {
                                            << y << ", want " << CellOf(sjis) << (black ? " black" : "");
     return ::testing::AssertionSuccess();
   }
+  static void ExpectDrawn(std::initializer_list<DrawnGlyph> glyphs) {
+    for (const DrawnGlyph& g : glyphs) EXPECT_TRUE(Drawn(g.x, g.y, g.sjis, g.black)) << g.what;
+  }
   // A recorded graph draw that begins so.
   static bool Called(const std::string& prefix) {
     for (const std::string& c : windowtest::Calls)
@@ -121,21 +134,23 @@ TEST_F(ListPagesTest, JumpPageDarkensForbiddenModesListsUpToTheMaximumAndStillsT
   menu().state = kMenuStateJumpPoints, menu().page = kMenuPageJump, menu().jump_mode = 1, menu().jump_cursor = 1;
   menu().MenuFrame();
 
-  EXPECT_TRUE(Drawn(167, 12, "テ", true)) << "teleport, forbidden by bit 1";
-  EXPECT_TRUE(Drawn(227, 12, "と")) << "register, allowed by bit 0";
-  // Rows 16 pixels apart from y 36: the number, then the name or the free mark.
-  EXPECT_TRUE(Drawn(56, 36, "0"));
-  EXPECT_TRUE(Drawn(64, 36, "1"));
-  EXPECT_TRUE(Drawn(80, 36, "ま"));
-  EXPECT_TRUE(Drawn(80, 52, "-")) << "- みとうろく -";
-  EXPECT_TRUE(Drawn(64, 68, "3"));
-  EXPECT_TRUE(Drawn(56, 84, "0"));
-  EXPECT_TRUE(Drawn(64, 84, "4"));
-  EXPECT_TRUE(Drawn(80, 84, "の")) << "point 4, used, beyond the maximum";
+  ExpectDrawn({
+      {167, 12, "テ", true, "teleport, forbidden by bit 1"},
+      {227, 12, "と", false, "register, allowed by bit 0"},
+      // Rows 16 pixels apart from y 36: the number, then the name or the free mark.
+      {56, 36, "0"},
+      {64, 36, "1"},
+      {80, 36, "ま"},
+      {80, 52, "-", false, "- みとうろく -"},
+      {64, 68, "3"},
+      {56, 84, "0"},
+      {64, 84, "4"},
+      {80, 84, "の", false, "point 4, used, beyond the maximum"},
+      {56, 196, "1"},
+      {64, 196, "1"},
+      {80, 196, "う", false, "point 11"},
+  });
   for (int y = 100; y <= 180; y += 16) EXPECT_TRUE(NothingOnRow(y)) << "free points beyond the maximum, row " << y;
-  EXPECT_TRUE(Drawn(56, 196, "1"));
-  EXPECT_TRUE(Drawn(64, 196, "1"));
-  EXPECT_TRUE(Drawn(80, 196, "う")) << "point 11";
   EXPECT_TRUE(NothingOnRow(212)) << "11 rows";
 
   // The mode hand stands still at (167 + 60, 12): the picture from (203, 10).
@@ -162,21 +177,23 @@ TEST_F(ListPagesTest, SaveListShowsThreeSlotsFromTheScrollWithTheirSummaries) {
   menu().MenuFrame();
 
   // Slots 1, 2, 3 at y 55, 118, 181.
-  EXPECT_TRUE(Drawn(140, 58, "E")) << "slot 1 empty";
-  EXPECT_TRUE(Drawn(140, 184, "E")) << "slot 3 empty";
-  EXPECT_TRUE(Drawn(52, 102, "1")) << "the date line";
-  EXPECT_TRUE(Drawn(100, 102, "0")) << "after the blank";
-  EXPECT_TRUE(Drawn(108, 102, "9"));
-  EXPECT_TRUE(Drawn(52, 114, "ま")) << "the place";
-  EXPECT_TRUE(Drawn(156, 114, "1")) << "hours, 4 wide from 132";
-  EXPECT_TRUE(Drawn(164, 114, ":"));
-  EXPECT_TRUE(Drawn(172, 114, "0"));
-  EXPECT_TRUE(Drawn(180, 114, "2"));
-  EXPECT_TRUE(Drawn(92, 126, "5")) << "HP 58, 5 wide from 68";
-  EXPECT_TRUE(Drawn(100, 126, "8"));
-  EXPECT_TRUE(Drawn(108, 126, "/"));
-  EXPECT_TRUE(Drawn(140, 126, "6"));
-  EXPECT_TRUE(Drawn(92, 138, "4")) << "PP 43";
+  ExpectDrawn({
+      {140, 58, "E", false, "slot 1 empty"},
+      {140, 184, "E", false, "slot 3 empty"},
+      {52, 102, "1", false, "the date line"},
+      {100, 102, "0", false, "after the blank"},
+      {108, 102, "9"},
+      {52, 114, "ま", false, "the place"},
+      {156, 114, "1", false, "hours, 4 wide from 132"},
+      {164, 114, ":"},
+      {172, 114, "0"},
+      {180, 114, "2"},
+      {92, 126, "5", false, "HP 58, 5 wide from 68"},
+      {100, 126, "8"},
+      {108, 126, "/"},
+      {140, 126, "6"},
+      {92, 138, "4", false, "PP 43"},
+  });
   EXPECT_TRUE(NothingOnRow(112)) << "no question before decide";
 
   EXPECT_TRUE(Called("hand 200,114 trans 1")) << "member 0's picture";
@@ -202,22 +219,24 @@ TEST_F(ListPagesTest, ShopListsGoodsWithPricesAndAsksBeforeBuying) {
   menu().state = kMenuStateBuy, menu().first_pick = 0;
   menu().MenuFrame();
 
-  EXPECT_TRUE(Drawn(167, 12, "か"));
-  EXPECT_TRUE(Drawn(227, 12, "う"));
-  EXPECT_TRUE(Drawn(56, 34, "C"));
-  EXPECT_TRUE(Drawn(96, 34, "9")) << "money, 7 digits at most";
-  EXPECT_TRUE(Drawn(152, 34, "R"));
-  // Goods 18 pixels apart from y 64: name at 64, price 7 wide at 176, then "R".
-  EXPECT_TRUE(Drawn(64, 64, "や"));
-  EXPECT_TRUE(Drawn(216, 64, "2"));
-  EXPECT_TRUE(Drawn(232, 64, "R"));
+  ExpectDrawn({
+      {167, 12, "か"},
+      {227, 12, "う"},
+      {56, 34, "C"},
+      {96, 34, "9", false, "money, 7 digits at most"},
+      {152, 34, "R"},
+      // Goods 18 pixels apart from y 64: name at 64, price 7 wide at 176, then "R".
+      {64, 64, "や"},
+      {216, 64, "2"},
+      {232, 64, "R"},
+      {64, 100, "け"},
+      {176, 100, "1"},
+      // The question box over the list.
+      {92, 90, "や"},
+      {132, 104, "2"},
+      {92, 120, "か", false, "かいますか？"},
+  });
   EXPECT_TRUE(NothingOnRow(82)) << "goods id 0";
-  EXPECT_TRUE(Drawn(64, 100, "け"));
-  EXPECT_TRUE(Drawn(176, 100, "1"));
-  // The question box over the list.
-  EXPECT_TRUE(Drawn(92, 90, "や"));
-  EXPECT_TRUE(Drawn(132, 104, "2"));
-  EXPECT_TRUE(Drawn(92, 120, "か")) << "かいますか？";
 }
 
 TEST_F(ListPagesTest, ConcoctionMarksTheChosenAndShowsTheResultAndItsText) {

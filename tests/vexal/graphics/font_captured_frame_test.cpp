@@ -8,6 +8,7 @@
 #include "platform/capture/frame_capture.h"
 #include "platform/surface/presentation.h"
 #include "platform/text/text_encoding.h"
+#include "tests/support/captured_frames.h"
 #include "tests/support/png_file.h"
 #include "tests/vexal/graphics/font_fixture.h"
 #include "vexal/app/log/screen_log.h"
@@ -27,9 +28,7 @@ std::string Sjis(std::u8string_view utf8) {
 TEST_F(FontTest, ACapturedFrameShowsJapaneseTextAndTheOnScreenLog) {
   const char* keep = std::getenv("NIGHTLOOM_FONT_FRAME_DIR");
   const std::string dir = keep != nullptr && *keep != '\0' ? std::string(keep) : dir_.File("frames");
-  setenv("NIGHTLOOM_CAPTURE", dir.c_str(), 1);
-  unsetenv("NIGHTLOOM_CAPTURE_FRAMES");
-  plat::presentation::ReloadHarnessSettings();
+  plat::presentation::SetHarnessSettings({dir, std::nullopt, std::nullopt});
   vexal::RequestScreenMode(320, 240, -1, -1);
   Start(1);
   vexal::SetDrawTarget(vexal::kBackScreen);
@@ -48,10 +47,9 @@ TEST_F(FontTest, ACapturedFrameShowsJapaneseTextAndTheOnScreenLog) {
   vexal::ScreenLogPrintf("line 2\tafter a tab, 'no question?'");
   ASSERT_EQ(vexal::PresentScreen(), 0);
   const uint64_t frame = plat::presentation::PresentedFrames();  // start-up presents too
-  unsetenv("NIGHTLOOM_CAPTURE");
-  plat::presentation::ReloadHarnessSettings();
+  plat::presentation::SetHarnessSettings({});
 
-  const auto png = nltest::ReadPng(plat::presentation::FrameFileName(dir, frame));
+  const auto png = nltest::ReadFrame(dir, long(frame));
   ASSERT_TRUE(png.has_value());
   ASSERT_EQ(std::pair(png->width, png->height), std::pair(320, 240));
   auto count = [&](int y0, int y1, uint8_t r, uint8_t g, uint8_t b) {

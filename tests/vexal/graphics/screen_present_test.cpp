@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "platform/surface/presentation.h"
+#include "tests/support/captured_frames.h"
 #include "tests/support/png_file.h"
 #include "tests/vexal/graphics/graph_pixels.h"
 #include "tests/vexal/graphics/screen_fixture.h"
@@ -121,7 +122,7 @@ TEST_F(ScreenPresentTest, DrawingOnTheFrontScreenShowsAtTheNextPresentation) {
   ASSERT_EQ(vexal::PresentScreen(), 0);
   ASSERT_EQ(plat::presentation::PresentedFrames(), frames + 1);
   plat::presentation::SetHarnessSettings({});
-  const auto png = nltest::ReadPng(plat::presentation::FrameFileName(dir_.File("frames"), frames + 1));
+  const auto png = nltest::ReadFrame(dir_.File("frames"), long(frames + 1));
   ASSERT_TRUE(png);
   ASSERT_EQ(std::tuple(png->width, png->height), std::tuple(16, 8));
   for (int y = 0; y < 8; ++y) {

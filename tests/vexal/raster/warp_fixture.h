@@ -187,8 +187,8 @@ class WarpTest : public apptest::LibraryTest {
     return rastertest::ValueOf({(k >> 16) & 0xFF, (k >> 8) & 0xFF, k & 0xFF});
   }
 
-  void FillBack() {
-    Picture p = Read(vexal::DDrawState.Back);
+  void FillBack(nltest::Area area = {0, 0, INT_MAX, INT_MAX}) {
+    Picture p = Read(vexal::DDrawState.Back, area);
     for (uint32_t& v : p.px) v = RandomPixel();
     Write(vexal::DDrawState.Back, p);
   }

@@ -15,6 +15,7 @@
 #include "platform/input/input.h"
 #include "platform/surface/display.h"
 #include "platform/surface/presentation.h"
+#include "tests/support/captured_frames.h"
 #include "tests/vexal/app/library_fixture.h"
 #include "vexal/graphics/drawing/draw_target.h"
 #include "vexal/graphics/screen/screen_present.h"
@@ -85,7 +86,7 @@ TEST_F(BattleProgramTest, FieldEncounterIsFoughtToTheEndAndTheFieldComesBack) {
   EXPECT_TRUE(saw_command && saw_effects && saw_victory);
   EXPECT_GT(data.Scalars[game::kScalarMoney], money);  // two bats pay 12 each
   EXPECT_EQ(data.Scalars[game::kScalarMoney], money + 24);
-  EXPECT_TRUE(std::filesystem::exists(capture_ + "/frame-000001.png"));
+  EXPECT_TRUE(std::filesystem::exists(nltest::FramePath(capture_, 1)));
   if (const char* keep = std::getenv("NL_BATTLE_FRAMES"); keep != nullptr) {
     std::filesystem::copy(capture_, keep, std::filesystem::copy_options::overwrite_existing |
                                               std::filesystem::copy_options::recursive);

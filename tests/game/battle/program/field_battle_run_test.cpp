@@ -1,7 +1,8 @@
 // A fight as the player meets it: the real program on a copy of the demo world, under the
 // virtual clock and scripted input, from the title's new game through the town onto the
 // field, walking the grass until enemies appear, fighting them with the fixed command to
-// the win, and walking on in the field afterwards.
+// the win, and walking on in the field afterwards. The fight's frames are found from the
+// first run's log, and the second run, the same game, captures them.
 //
 // The copy's songs are replaced by ones of known notes: the field's song climbs one
 // semitone a beat (48 beats of 200 ms, keys 48-95), the battle song repeats key 45
@@ -23,8 +24,9 @@
 #include <vector>
 
 #include "tests/music/song_builder.h"
+#include "tests/support/game_log.h"
+#include "tests/support/game_run.h"
 #include "tests/support/png_file.h"
-#include "tests/support/program_run.h"
 #include "tests/support/temp_dir.h"
 #include "tests/support/wav_file.h"
 
@@ -37,8 +39,9 @@ constexpr int kTickMs = 50;
 constexpr int kRampFirstKey = 48, kRampBeats = 48, kRampBeatTicks = 4;
 constexpr int kBattleKey = 45, kBattleBeatTicks = 2;
 constexpr int kFrames = 2000;          // presented frames of a run
-constexpr int kFirstCapture = 400;     // the field is entered shortly after
-constexpr int kFieldWalkFrom = 430;
+constexpr int kFieldWalkFrom = 430;    // the field is entered shortly before
+// Frames captured on either side of the fight the log tells of: the field before and after.
+constexpr int kAroundFight = 20;
 
 std::string Song(int beats, int beat_ticks, int first_key, int key_step) {
   musictest::SongSpec spec;
@@ -299,55 +302,42 @@ class FieldBattleRunTest : public ::testing::Test {
  protected:
   void SetUp() override {
     ASSERT_EQ(access(nltest::GameProgram().c_str(), X_OK), 0) << nltest::GameProgram() << " is not built";
-    std::filesystem::copy(NL_DEMO_DATA_DIR, data_, std::filesystem::copy_options::recursive);
-    ASSERT_TRUE(nltest::WriteFileBytes(data_ + "/Org/field.org", Song(kRampBeats, kRampBeatTicks, kRampFirstKey, 1)));
-    ASSERT_TRUE(nltest::WriteFileBytes(data_ + "/Org/battle.org", Song(8, kBattleBeatTicks, kBattleKey, 0)));
-    ASSERT_TRUE(nltest::WriteFileBytes(data_ + "/Org/title.org", SilentSong()));
-    ASSERT_TRUE(nltest::WriteFileBytes(data_ + "/Org/town.org", SilentSong()));
-    ASSERT_TRUE(nltest::WriteFileBytes(dir_.File("walk.input"), FieldInput()));
+    ASSERT_TRUE(run_.CopyDemoWorld());
+    ASSERT_TRUE(nltest::WriteFileBytes(run_.DataFile("Org/field.org"), Song(kRampBeats, kRampBeatTicks, kRampFirstKey, 1)));
+    ASSERT_TRUE(nltest::WriteFileBytes(run_.DataFile("Org/battle.org"), Song(8, kBattleBeatTicks, kBattleKey, 0)));
+    ASSERT_TRUE(nltest::WriteFileBytes(run_.DataFile("Org/title.org"), SilentSong()));
+    ASSERT_TRUE(nltest::WriteFileBytes(run_.DataFile("Org/town.org"), SilentSong()));
+    ASSERT_TRUE(run_.InputText(FieldInput()));
     // No sound effects: the captured sound is the music's alone.
-    std::filesystem::remove(data_ + "/wav/sound.csv");
+    std::filesystem::remove(run_.DataFile("wav/sound.csv"));
+    run_.ExitAfter(kFrames);
   }
   // One run in the data copy: the sound goes to `name`.wav, the log is kept as `name`.log
-  // and, when asked, the frames are captured into the folder `name`.
-  int Run(const std::string& name, bool frames) {
-    std::filesystem::remove(data_ + "/AppLog.txt");
-    std::vector<std::pair<std::string, std::string>> env = {
-        {"NIGHTLOOM_INSTANCE_LOCK", dir_.File("instance.lock")},
-        {"NIGHTLOOM_EXIT_AFTER", std::to_string(kFrames)},
-        {"NIGHTLOOM_INPUT", dir_.File("walk.input")},
-        {"NIGHTLOOM_AUDIO_OUT", dir_.File(name + ".wav")}};
-    if (frames) {
-      env.push_back({"NIGHTLOOM_CAPTURE", dir_.File(name)});
-      env.push_back({"NIGHTLOOM_CAPTURE_FRAMES", std::to_string(kFirstCapture) + "-" + std::to_string(kFrames)});
-    }
-    const int status = nltest::RunProgram({nltest::GameProgram(), data_, env, "/dev/null", ""});
-    std::filesystem::copy_file(data_ + "/AppLog.txt", dir_.File(name + ".log"),
+  // and the frames listed are captured into the folder `name`.
+  int Run(const std::string& name, const std::string& frames) {
+    run_.RemoveLog();
+    run_.AudioOut(name + ".wav");
+    run_.Capture(frames, name);
+    const int status = run_.Run();
+    std::filesystem::copy_file(run_.DataFile("AppLog.txt"), run_.File(name + ".log"),
                                std::filesystem::copy_options::overwrite_existing);
     if (const char* keep = std::getenv("NL_BATTLE_RUN_KEEP"); keep != nullptr) {
-      std::filesystem::copy(dir_.path(), keep, std::filesystem::copy_options::overwrite_existing |
-                                                   std::filesystem::copy_options::recursive);
+      std::filesystem::copy(run_.File(""), keep, std::filesystem::copy_options::overwrite_existing |
+                                                     std::filesystem::copy_options::recursive);
     }
     return status;
   }
-  std::optional<nltest::Png> Frame(const std::string& name, int n) const {
-    char file[32];
-    std::snprintf(file, sizeof file, "/frame-%06d.png", n);
-    return nltest::ReadPng(dir_.File(name) + file);
-  }
 
-  nltest::TempDir dir_;
-  const std::string data_ = dir_.File("data");
+  nltest::GameRun run_;
 };
 
 TEST_F(FieldBattleRunTest, AnEncounterIsWonAndTheFieldAndItsSongComeBack) {
-  ASSERT_EQ(Run("a", true), 0);
-  ASSERT_EQ(Run("b", false), 0);
-  const std::string sound = nltest::ReadFileBytes(dir_.File("a.wav"));
-  EXPECT_TRUE(sound == nltest::ReadFileBytes(dir_.File("b.wav"))) << "two runs, the same samples";
+  // The first run captures its last frames: the last one presented anchors the log's times.
+  ASSERT_EQ(Run("a", nltest::FrameRange(kFrames - 5, kFrames + 5)), 0);
+  const std::string sound = nltest::ReadFileBytes(run_.File("a.wav"));
 
   // The log: who was met, the win and its money, which the party keeps (a new game has none).
-  const std::string log = nltest::ReadFileBytes(dir_.File("a.log"));
+  const std::string log = nltest::ReadFileBytes(run_.File("a.log"));
   const size_t begins = log.find("battle: begins, enemies");
   ASSERT_NE(begins, std::string::npos) << "no fight began";
   int ids[8] = {};
@@ -378,11 +368,23 @@ TEST_F(FieldBattleRunTest, AnEncounterIsWonAndTheFieldAndItsSongComeBack) {
                                                           << log.substr(next, log.find('\n', next) - next) << "\"";
   }
 
+  // The fight's frames from the log, and the field's around them, captured by a second run
+  // of the same game, which writes the same samples.
+  const int last_frame = int(run_.LastFrame());
+  ASSERT_GT(last_frame, 0) << "the first run's last frames";
+  const std::vector<nltest::LoggedFight> fights = nltest::Fights(log);
+  ASSERT_FALSE(fights.empty());
+  const int from = nltest::FrameAt(log, fights[0].begins_ms, last_frame) - kAroundFight;
+  const int to = std::min(kFrames, nltest::FrameAt(log, fights[0].ends_ms, last_frame) + kAroundFight);
+  ASSERT_LT(from, to) << "the fight's frames";
+  ASSERT_EQ(Run("b", nltest::FrameRange(from, to)), 0);
+  EXPECT_TRUE(sound == nltest::ReadFileBytes(run_.File("b.wav"))) << "two runs, the same samples";
+
   // The frames: the field, then the fight behind the frozen, dimmed field, then the field.
   int first_battle = 0, field_again = 0;
   std::optional<nltest::Png> last_field;
-  for (int n = kFirstCapture; n <= kFrames && field_again == 0; ++n) {
-    const auto png = Frame("a", n);
+  for (int n = from; n <= to && field_again == 0; ++n) {
+    const auto png = run_.Frame(n);
     ASSERT_TRUE(png) << "frame " << n;
     if (first_battle == 0) {
       if (IsBattle(*png)) {

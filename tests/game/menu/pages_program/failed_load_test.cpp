@@ -13,9 +13,8 @@
 #include <string>
 
 #include "tests/game/menu/frame_glyphs.h"
+#include "tests/support/game_run.h"
 #include "tests/support/png_file.h"
-#include "tests/support/program_run.h"
-#include "tests/support/temp_dir.h"
 
 namespace {
 
@@ -25,35 +24,26 @@ class FailedLoadTest : public ::testing::Test {
  protected:
   void SetUp() override {
     ASSERT_EQ(access(nltest::GameProgram().c_str(), X_OK), 0) << nltest::GameProgram() << " is not built";
-    std::filesystem::copy(NL_DEMO_DATA_DIR, data_, std::filesystem::copy_options::recursive);
-    ASSERT_TRUE(menutest::UseSolidCellFont(data_));
+    ASSERT_TRUE(run_.CopyDemoWorld());
+    ASSERT_TRUE(menutest::UseSolidCellFont(run_.DataDir()));
   }
-  int Run(const char* frames_dir, const char* input, const char* frames, const char* exit_after) {
-    return nltest::RunProgram({nltest::GameProgram(), data_,
-                               {{"NIGHTLOOM_INSTANCE_LOCK", dir_.File("instance.lock")},
-                                {"NIGHTLOOM_CAPTURE", dir_.File(frames_dir)},
-                                {"NIGHTLOOM_CAPTURE_FRAMES", frames},
-                                {"NIGHTLOOM_EXIT_AFTER", exit_after},
-                                {"NIGHTLOOM_INPUT", std::string(NL_MENU_PAGES_INPUT_DIR "/") + input}},
-                               "/dev/null", ""});
+  int Run(const char* frames_dir, const char* input, const char* frames, int exit_after) {
+    return run_.Run(std::string(NL_MENU_PAGES_INPUT_DIR "/") + input, frames, exit_after, frames_dir);
   }
   nltest::Png Frame(const char* frames_dir, int n) const {
-    char name[32];
-    std::snprintf(name, sizeof name, "/frame-%06d.png", n);
-    std::optional<nltest::Png> png = nltest::ReadPng(dir_.File(frames_dir) + name);
+    std::optional<nltest::Png> png = run_.Frame(frames_dir, n);
     EXPECT_TRUE(png.has_value()) << "frame " << n;
     return png.value_or(nltest::Png{320, 240, std::vector<uint8_t>(320 * 240 * 3)});
   }
 
-  nltest::TempDir dir_;
-  const std::string data_ = dir_.File("data");
+  nltest::GameRun run_;
 };
 
 TEST_F(FailedLoadTest, AFailedLoadFromTheMenuLeavesThePlayerInTheTown) {
-  ASSERT_EQ(Run("save", "save_slot0.input", "195", "230"), 0);
-  ASSERT_TRUE(std::filesystem::remove(data_ + "/save/data00.dat.ico")) << "the save was written";
+  ASSERT_EQ(Run("save", "save_slot0.input", "195", 230), 0);
+  ASSERT_TRUE(std::filesystem::remove(run_.DataFile(nltest::SaveSlotName(0)))) << "the save was written";
 
-  ASSERT_EQ(Run("load", "load_missing.input", "140,180,210,260", "270"), 0);
+  ASSERT_EQ(Run("load", "load_missing.input", "140,180,210,260", 270), 0);
   constexpr nltest::Rgb kTownGround{40, 36, 72};
   const nltest::Png town = Frame("load", 140), list = Frame("load", 180), popup = Frame("load", 210);
   const nltest::Png after = Frame("load", 260);

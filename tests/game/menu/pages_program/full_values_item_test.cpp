@@ -14,8 +14,8 @@
 #include "game/field/field_map.h"
 #include "tests/game/data/data_fixture.h"
 #include "tests/game/menu/frame_glyphs.h"
+#include "tests/support/game_run.h"
 #include "tests/support/png_file.h"
-#include "tests/support/program_run.h"
 
 namespace {
 
@@ -40,8 +40,7 @@ class FullValuesItemTest : public datatest::DataTest {
   void SetUp() override {
     DataTest::SetUp();
     ASSERT_EQ(access(nltest::GameProgram().c_str(), X_OK), 0) << nltest::GameProgram() << " is not built";
-    std::filesystem::copy(NL_DEMO_DATA_DIR, dir_.path(),
-                          std::filesystem::copy_options::recursive | std::filesystem::copy_options::overwrite_existing);
+    ASSERT_TRUE(run_.CopyDemoWorld());
     ASSERT_TRUE(menutest::UseSolidCellFont(dir_.path()));
     ResetGameData();
     ResetField();
@@ -50,11 +49,9 @@ class FullValuesItemTest : public datatest::DataTest {
     TheSaveIconPack.LoadSaveIcons();
     datatest::WriteText(dir_.File("use.input"), kInput);
   }
-  std::optional<nltest::Png> Frame(int n) const {
-    char name[32];
-    std::snprintf(name, sizeof name, "/frame-%06d.png", n);
-    return nltest::ReadPng(dir_.File("frames") + name);
-  }
+
+  // The game works in the test's folder, where this process reads and writes its saves.
+  nltest::GameRun run_{dir_.path(), dir_.path()};
 };
 
 TEST_F(FullValuesItemTest, APpDrinkAtFullPpIsUsedUpWithItsMessage) {
@@ -68,16 +65,8 @@ TEST_F(FullValuesItemTest, APpDrinkAtFullPpIsUsedUpWithItsMessage) {
   const int32_t pp = d.Members[0][kMemberPp];
   ASSERT_EQ(d.SaveGame(0), 0);
 
-  ASSERT_EQ(nltest::RunProgram({nltest::GameProgram(), dir_.path(),
-                                {{"NIGHTLOOM_INSTANCE_LOCK", dir_.File("instance.lock")},
-                                 {"NIGHTLOOM_CAPTURE", dir_.File("frames")},
-                                 {"NIGHTLOOM_CAPTURE_FRAMES", "260"},
-                                 {"NIGHTLOOM_EXIT_AFTER", "400"},
-                                 {"NIGHTLOOM_INPUT", dir_.File("use.input")}},
-                                "/dev/null",
-                                ""}),
-            0);
-  const auto result = Frame(260);
+  ASSERT_EQ(run_.Run(dir_.File("use.input"), "260", 400), 0);
+  const auto result = run_.Frame(260);
   ASSERT_TRUE(result);
   EXPECT_TRUE(ShowsText(*result, 45, 224, "PPかいふく!"));
   EXPECT_FALSE(ShowsText(*result, 45, 224, "かいふくできないぜ"));

@@ -11,9 +11,8 @@
 #include <optional>
 #include <string>
 
+#include "tests/support/game_run.h"
 #include "tests/support/png_file.h"
-#include "tests/support/program_run.h"
-#include "tests/support/temp_dir.h"
 
 namespace {
 
@@ -49,27 +48,18 @@ class MenuPagesProgramTest : public ::testing::Test {
  protected:
   void SetUp() override {
     ASSERT_EQ(access(nltest::GameProgram().c_str(), X_OK), 0) << nltest::GameProgram() << " is not built";
-    std::filesystem::copy(NL_DEMO_DATA_DIR, data_, std::filesystem::copy_options::recursive);
+    ASSERT_TRUE(run_.CopyDemoWorld());
   }
   int Run() {
-    return nltest::RunProgram({nltest::GameProgram(), data_,
-                               {{"NIGHTLOOM_INSTANCE_LOCK", dir_.File("instance.lock")},
-                                {"NIGHTLOOM_CAPTURE", dir_.File("frames")},
-                                {"NIGHTLOOM_CAPTURE_FRAMES", "140,160,175,190,250,270,340,400,420,460,500"},
-                                {"NIGHTLOOM_EXIT_AFTER", "510"},
-                                {"NIGHTLOOM_INPUT", NL_MENU_PAGES_INPUT_DIR "/menu_pages.input"}},
-                               "/dev/null", ""});
+    return run_.Run(NL_MENU_PAGES_INPUT_DIR "/menu_pages.input", "140,160,175,190,250,270,340,400,420,460,500", 510);
   }
   nltest::Png Frame(int n) const {
-    char name[32];
-    std::snprintf(name, sizeof name, "/frame-%06d.png", n);
-    std::optional<nltest::Png> png = nltest::ReadPng(dir_.File("frames") + name);
+    std::optional<nltest::Png> png = run_.Frame(n);
     EXPECT_TRUE(png.has_value()) << "frame " << n;
     return png.value_or(nltest::Png{320, 240, std::vector<uint8_t>(320 * 240 * 3)});
   }
 
-  nltest::TempDir dir_;
-  const std::string data_ = dir_.File("data");
+  nltest::GameRun run_;
 };
 
 TEST_F(MenuPagesProgramTest, MenuKeyOpensThePartyPagesAndCancelLeaves) {

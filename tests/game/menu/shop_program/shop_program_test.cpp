@@ -3,7 +3,7 @@
 // walks through the brambles to the shop, takes the shopkeeper's gift, buys two herbs,
 // looks at the sell list, uses a herb from the menu and saves to slot 0. The second run
 // (load_save_again.input) loads slot 0 from the title's CONTINUE and saves it again to
-// slot 1. Both slot files are unpacked and read at the offsets of the save layout. Then
+// slot 1. Both slot files are read back with the test support's save reader. Then
 // the first run talks to the shopkeeper again and tries to buy what it cannot pay for.
 // The data folder's font paints each cell a colour of its own, so the texts a player
 // reads (the questions, the prices, the refusal) are read back cell by cell.
@@ -20,31 +20,16 @@
 #include <string>
 #include <vector>
 
-#include "game/codec/lz_codec.h"
 #include "tests/game/menu/frame_glyphs.h"
+#include "tests/support/game_run.h"
 #include "tests/support/png_file.h"
-#include "tests/support/program_run.h"
-#include "tests/support/temp_dir.h"
+#include "tests/support/save_file.h"
 
 namespace {
 
 using menutest::ShowsText;
 using nltest::CountNear;
 using nltest::Rgb;
-
-uint32_t U32(const std::string& b, size_t at) {
-  uint32_t v = 0;
-  for (int i = 3; i >= 0; --i) v = v << 8 | static_cast<uint8_t>(b[at + i]);
-  return v;
-}
-uint16_t U16(const std::string& b, size_t at) {
-  return static_cast<uint16_t>(static_cast<uint8_t>(b[at]) | static_cast<uint8_t>(b[at + 1]) << 8);
-}
-
-// The save layout's offsets: member blocks of 128 words, the bag's stacks, the scalars.
-constexpr size_t kMembersAt = 128, kBagAt = 2560, kMaterialsAt = 4608, kScalarsAt = 5248, kLayoutBytes = 25160;
-constexpr size_t kIconBytes = 766;  // icon header and entry before the packed data
-constexpr size_t kSummaryBytes = 130;
 
 // The same pixels in the area of both frames.
 bool SameArea(const nltest::Png& a, const nltest::Png& b, int x0, int y0, int w, int h) {
@@ -65,54 +50,35 @@ class ShopProgramTest : public ::testing::Test {
  protected:
   void SetUp() override {
     ASSERT_EQ(access(nltest::GameProgram().c_str(), X_OK), 0) << nltest::GameProgram() << " is not built";
-    std::filesystem::copy(NL_DEMO_DATA_DIR, data_, std::filesystem::copy_options::recursive);
-    ASSERT_TRUE(menutest::UseSolidCellFont(data_));
+    ASSERT_TRUE(run_.CopyDemoWorld());
+    ASSERT_TRUE(menutest::UseSolidCellFont(run_.DataDir()));
   }
   // Frames go to the folder named after the run.
-  int Run(const char* run, const char* input, const char* frames, const char* exit_after) {
-    return nltest::RunProgram({nltest::GameProgram(), data_,
-                               {{"NIGHTLOOM_INSTANCE_LOCK", dir_.File("instance.lock")},
-                                {"NIGHTLOOM_CAPTURE", dir_.File(run)},
-                                {"NIGHTLOOM_CAPTURE_FRAMES", frames},
-                                {"NIGHTLOOM_EXIT_AFTER", exit_after},
-                                {"NIGHTLOOM_INPUT", std::string(NL_MENU_SHOP_INPUT_DIR "/") + input}},
-                               "/dev/null", ""});
+  int Run(const char* run, const char* input, const char* frames, int exit_after) {
+    return run_.Run(std::string(NL_MENU_SHOP_INPUT_DIR "/") + input, frames, exit_after, run);
   }
-  std::optional<nltest::Png> Frame(const char* run, int n) const {
-    char name[32];
-    std::snprintf(name, sizeof name, "/frame-%06d.png", n);
-    return nltest::ReadPng(dir_.File(run) + name);
-  }
-  // Slot n's game state: the icon cut off, the rest unpacked with the game's codec.
+  std::optional<nltest::Png> Frame(const char* run, int n) const { return run_.Frame(run, n); }
+  // Slot n's game state.
   std::optional<Party> ReadSlot(int n) {
-    char name[32];
-    std::snprintf(name, sizeof name, "/save/data%02d.dat.ico", n);
-    const std::string file = nltest::ReadFileBytes(data_ + name);
-    if (file.size() <= kIconBytes) return std::nullopt;
-    const std::string packed = dir_.File("packed"), plain = dir_.File("plain");
-    FILE* f = std::fopen(packed.c_str(), "wb");
-    if (f == nullptr) return std::nullopt;
-    std::fwrite(file.data() + kIconBytes, 1, file.size() - kIconBytes, f);
-    std::fclose(f);
-    if (game::PackFile(packed, plain, game::kPackFileModeUnpack) != game::kPackFileOk) return std::nullopt;
-    const std::string b = nltest::ReadFileBytes(plain);
-    if (b.size() < kLayoutBytes) return std::nullopt;
+    const std::optional<nltest::SavedGame> save = run_.Save(n);
+    if (!save) return std::nullopt;
     Party p;
-    p.money = U32(b, kScalarsAt);
-    p.hp = static_cast<int32_t>(U32(b, kMembersAt + 4 * 2));
-    p.max_hp = static_cast<int32_t>(U32(b, kMembersAt + 4 * 3));
-    for (int i = 0; i < 3; ++i) p.bag[i][0] = U16(b, kBagAt + 4 * i), p.bag[i][1] = U16(b, kBagAt + 4 * i + 2);
-    for (int i = 0; i < 5; ++i) p.materials[i] = U16(b, kMaterialsAt + 4 * i + 2);
+    p.money = save->Scalar(0);
+    p.hp = save->Member(0, 2);
+    p.max_hp = save->Member(0, 3);
+    for (int i = 0; i < 3; ++i) {
+      p.bag[i][0] = uint16_t(save->Bag(i).first), p.bag[i][1] = uint16_t(save->Bag(i).second);
+    }
+    for (int i = 0; i < 5; ++i) p.materials[i] = uint16_t(save->MaterialCount(i));
     return p;
   }
 
-  nltest::TempDir dir_;
-  const std::string data_ = dir_.File("data");
+  nltest::GameRun run_;
 };
 
 TEST_F(ShopProgramTest, BoughtUsedAndMixedItemsAreSavedAndComeBackFromTheTitle) {
-  ASSERT_EQ(Run("shop", "shop_use_save.input", "365,395,405,475,635,645,795,810", "860"), 0);
-  const std::string log = nltest::ReadFileBytes(data_ + "/AppLog.txt");
+  ASSERT_EQ(Run("shop", "shop_use_save.input", "365,395,405,475,635,645,795,810", 860), 0);
+  const std::string log = run_.Log();
   EXPECT_NE(log.find("treasure: flag 302 set, kind 1, 200"), std::string::npos) << "the shopkeeper's gift";
 
   // 200 from the gift, two herbs at 20; the brambles took 3 of 68 HP and the herb gave
@@ -129,12 +95,12 @@ TEST_F(ShopProgramTest, BoughtUsedAndMixedItemsAreSavedAndComeBackFromTheTitle) 
   EXPECT_EQ(saved->bag[2][0], 0);
 
   // The slot list: slot 0 holds member 0 with 68 of 68 HP in the town.
-  const std::string list = nltest::ReadFileBytes(data_ + "/save/nightloom.sav");
-  ASSERT_EQ(list.size(), 16 * kSummaryBytes);
-  EXPECT_EQ(U16(list, 0), 0);
-  EXPECT_EQ(U32(list, 2), 68u);
-  EXPECT_EQ(U32(list, 6), 68u);
-  EXPECT_EQ(U16(list, kSummaryBytes), 0xFFFF) << "slot 1 still empty";
+  const std::optional<nltest::SlotList> list = run_.Slots();
+  ASSERT_TRUE(list) << "16 summaries";
+  EXPECT_EQ(list->Leader(0), 0);
+  EXPECT_EQ(list->Value(0, 0), 68u);
+  EXPECT_EQ(list->Value(0, 1), 68u);
+  EXPECT_EQ(list->Leader(1), 0xFFFF) << "slot 1 still empty";
 
   // Before the goods, the shopkeeper's word on herbs: two lines of the message box, broken
   // where the script breaks them.
@@ -177,7 +143,7 @@ TEST_F(ShopProgramTest, BoughtUsedAndMixedItemsAreSavedAndComeBackFromTheTitle) 
   EXPECT_TRUE(ShowsText(*armour_question, 124, 104, "500R"));
   EXPECT_TRUE(ShowsText(*refusal, 46, 112, "それでは＿たりないようですよ。"));
 
-  ASSERT_EQ(Run("load", "load_save_again.input", "85,140,485,495,515", "650"), 0);
+  ASSERT_EQ(Run("load", "load_save_again.input", "85,140,485,495,515", 650), 0);
   // The load list shows slot 0 filled where the save list showed it empty; then the
   // town again.
   constexpr Rgb kTownGround{40, 36, 72};
