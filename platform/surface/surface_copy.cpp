@@ -2,7 +2,6 @@
 
 #include <cstddef>
 #include <cstring>
-#include <vector>
 
 namespace plat::surface {
 namespace {
@@ -102,20 +101,6 @@ void FillAs(uint8_t* dst, int32_t pitch, int w, int h, uint32_t value) {
   }
 }
 
-uint32_t ReadRaw(const uint8_t* p, int bytes) {
-  uint32_t v = 0;
-  for (int i = 0; i < bytes; ++i) v |= static_cast<uint32_t>(p[i]) << (8 * i);
-  return v;
-}
-
-void WriteRaw(uint8_t* p, int bytes, uint32_t v) {
-  for (int i = 0; i < bytes; ++i) p[i] = static_cast<uint8_t>(v >> (8 * i));
-}
-
-uint32_t Truncate(uint32_t v, int bytes) {
-  return bytes >= 4 ? v : v & ((1u << (8 * bytes)) - 1);
-}
-
 }  // namespace
 
 void CopyPixels(uint8_t* dst, int32_t dst_pitch, const uint8_t* src, int32_t src_pitch, int w,
@@ -129,23 +114,6 @@ void CopyPixels(uint8_t* dst, int32_t dst_pitch, const uint8_t* src, int32_t src
   }
 }
 
-void ReferenceCopyPixels(uint8_t* dst, int32_t dst_pitch, const uint8_t* src, int32_t src_pitch,
-                         int w, int h, int bytes_per_pixel, const uint32_t* key) {
-  if (w <= 0 || h <= 0) return;
-  const int b = bytes_per_pixel;
-  std::vector<uint32_t> copy(static_cast<size_t>(w) * h);
-  for (int y = 0; y < h; ++y) {
-    for (int x = 0; x < w; ++x) copy[y * w + x] = ReadRaw(src + y * src_pitch + x * b, b);
-  }
-  for (int y = 0; y < h; ++y) {
-    for (int x = 0; x < w; ++x) {
-      uint32_t v = copy[y * w + x];
-      if (key != nullptr && v == Truncate(*key, b)) continue;
-      WriteRaw(dst + y * dst_pitch + x * b, b, v);
-    }
-  }
-}
-
 void FillPixels(uint8_t* dst, int32_t pitch, int w, int h, int bytes_per_pixel, uint32_t value) {
   if (w <= 0 || h <= 0) return;
   switch (bytes_per_pixel) {
@@ -153,13 +121,6 @@ void FillPixels(uint8_t* dst, int32_t pitch, int w, int h, int bytes_per_pixel, 
     case 2: FillAs<uint16_t>(dst, pitch, w, h, value); break;
     case 4: FillAs<uint32_t>(dst, pitch, w, h, value); break;
     default: break;
-  }
-}
-
-void ReferenceFillPixels(uint8_t* dst, int32_t pitch, int w, int h, int bytes_per_pixel,
-                         uint32_t value) {
-  for (int y = 0; y < h; ++y) {
-    for (int x = 0; x < w; ++x) WriteRaw(dst + y * pitch + x * bytes_per_pixel, bytes_per_pixel, value);
   }
 }
 

@@ -1,7 +1,6 @@
 // The kernels as loop bodies: one small type per (layout, rule), picked once per call by
 // WithShapeOp, so that a shape's walk is compiled once per kernel and tests nothing per
-// pixel. Each op gives the same pixel as BlendShapePixel (shape_kernels.h) for the same
-// kernel; the tests hold them to it.
+// pixel. The tests hold every op to a slow reference written from the rules.
 #pragma once
 
 #include <algorithm>
@@ -174,13 +173,36 @@ struct Halved {
   }
 };
 
-// Channel by channel (box rows of other 16-bit masks, the single pixel).
-template <class P>
+// Channel by channel with the full p (box rows of other 16-bit masks, the single pixel):
+// alpha (c * p + s * (255 - p)) >> 8; add ((s << 8) + c * p) >> 8, a sum reaching the bit
+// above the channel saturating; subtract ((s << 8) - c * p) >> 8, floored at 0.
+template <class P, ShapeKernelKind Kind>
 struct Channels {
   using Pixel = P;
   static constexpr bool kReads = true;
   const ShapeKernel* k;
-  P operator()(P s) const { return static_cast<P>(BlendShapePixel(*k, s)); }
+  P operator()(P s) const {
+    const ShapeFormat& f = k->Format;
+    const int p = k->Param;
+    uint32_t out = 0;
+    for (int c = 0; c < kShapeChannels; ++c) {
+      const int sc = static_cast<int>((k->Color & f.Mask[c]) >> f.Shift[c]);
+      const int dc = static_cast<int>((s & f.Mask[c]) >> f.Shift[c]);
+      int v;
+      if constexpr (Kind == ShapeKernelKind::kAlphaChannels) {
+        v = (sc * p + dc * (255 - p)) >> 8;
+      } else if constexpr (Kind == ShapeKernelKind::kAddChannels) {
+        const int top = (1 << f.Width[c]) - 1;
+        v = ((dc << 8) + sc * p) >> 8;
+        if (v & (top + 1)) v = top;
+      } else {
+        const int t = (dc << 8) - sc * p;
+        v = t < 0 ? 0 : t >> 8;
+      }
+      out |= static_cast<uint32_t>(v) << f.Shift[c];
+    }
+    return static_cast<P>(out);
+  }
 };
 
 // Calls f with the op of the kernel; nothing for a kernel that draws nothing.
@@ -220,10 +242,14 @@ void WithShapeOp(const ShapeKernel& k, F&& f) {
     case ShapeKernelKind::kSubtractHalved:
       return f(Halved<false>{k.HalfMask, k.HalfCarry, k.HalfLow, k.Constant, k.LowTerm});
     case ShapeKernelKind::kAlphaChannels:
+      if (wide) return f(Channels<uint32_t, ShapeKernelKind::kAlphaChannels>{&k});
+      return f(Channels<uint16_t, ShapeKernelKind::kAlphaChannels>{&k});
     case ShapeKernelKind::kAddChannels:
+      if (wide) return f(Channels<uint32_t, ShapeKernelKind::kAddChannels>{&k});
+      return f(Channels<uint16_t, ShapeKernelKind::kAddChannels>{&k});
     case ShapeKernelKind::kSubtractChannels:
-      if (wide) return f(Channels<uint32_t>{&k});
-      return f(Channels<uint16_t>{&k});
+      if (wide) return f(Channels<uint32_t, ShapeKernelKind::kSubtractChannels>{&k});
+      return f(Channels<uint16_t, ShapeKernelKind::kSubtractChannels>{&k});
   }
 }
 

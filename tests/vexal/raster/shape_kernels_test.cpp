@@ -1,5 +1,5 @@
-// The shape kernels: hand-worked pixels for every family's rules and shortcuts, and the fast
-// loop bodies held to the plain per-pixel form over random rows.
+// The shape kernels: hand-worked pixels for every family's rules and shortcuts, and the
+// loop bodies held over random rows to the slow reference written from the rules.
 #include "vexal/raster/shape_kernels.h"
 
 #include <gtest/gtest.h>
@@ -8,6 +8,7 @@
 #include <random>
 #include <vector>
 
+#include "tests/vexal/raster/shape_reference.h"
 #include "vexal/graphics/screen/blend_mul_table.h"
 #include "vexal/raster/shape_kernel_ops.h"
 
@@ -49,6 +50,51 @@ const ShapeFormat& FBgr() {
 const ShapeFormat& F8() {
   static const ShapeFormat f = Format(8);
   return f;
+}
+
+// The reference's view of the same layouts, from the same masks.
+shaperef::Layout ReferenceLayout(const ShapeFormat* f) {
+  struct Known {
+    const ShapeFormat* format;
+    int bits;
+    uint32_t red, green, blue;
+  };
+  const Known known[] = {{&F32(), 32, 0, 0, 0},
+                         {&F565(), 16, 0xF800, 0x07E0, 0x001F},
+                         {&F555(), 16, 0x7C00, 0x03E0, 0x001F},
+                         {&FBgr(), 16, 0x001F, 0x07E0, 0xF800},
+                         {&F8(), 8, 0, 0, 0}};
+  for (const Known& k : known) {
+    if (k.format != f) continue;
+    vexal::ColorFormatRecord record{};
+    record.RedMask = k.red;
+    record.GreenMask = k.green;
+    record.BlueMask = k.blue;
+    return shaperef::Layout::Of(k.bits, record);
+  }
+  ADD_FAILURE() << "unknown layout";
+  return {};
+}
+
+shaperef::Family ReferenceFamily(ShapeFamily family) {
+  switch (family) {
+    case ShapeFamily::kRound: return shaperef::Family::kRound;
+    case ShapeFamily::kSpan: return shaperef::Family::kSpan;
+    case ShapeFamily::kBoxRow: return shaperef::Family::kBox;
+    case ShapeFamily::kPoint: return shaperef::Family::kPoint;
+  }
+  return shaperef::Family::kRound;
+}
+
+// The kernel's loop body on one pixel, as a shape writes it.
+uint32_t Apply(const vexal::ShapeKernel& k, uint32_t s) {
+  uint8_t in[4], out[4];
+  std::memcpy(in, &s, 4);
+  std::memcpy(out, &s, 4);
+  vexal::shape_ops::WithShapeOp(k, [&](auto op) { vexal::shape_ops::PutPixel(op, out, in); });
+  uint32_t v;
+  std::memcpy(&v, out, 4);
+  return v;
 }
 
 class ShapeKernelTest : public ::testing::Test {
@@ -107,8 +153,7 @@ TEST_F(ShapeKernelTest, PixelsWorkedOutByHand) {
     const vexal::ShapeKernel k = vexal::PrepareShapeKernel(c.family, *c.format, c.mode, c.p, c.coarse, c.color);
     ASSERT_NE(k.Kind, ShapeKernelKind::kNone) << c.what;
     const uint32_t field = c.format->Bytes == 4 ? 0xFFFFFFFFu : c.format->Bytes == 2 ? 0xFFFFu : 0xFFu;
-    EXPECT_EQ(vexal::BlendShapePixel(k, c.old) & field, c.expected)
-        << c.what << std::hex << " got " << vexal::BlendShapePixel(k, c.old);
+    EXPECT_EQ(Apply(k, c.old) & field, c.expected) << c.what << std::hex << " got " << Apply(k, c.old);
   }
 }
 
@@ -133,7 +178,7 @@ TEST_F(ShapeKernelTest, ParametersThatDrawNothing) {
   // p = 15 with the flag set blends at one sixteenth.
   const vexal::ShapeKernel k = vexal::PrepareShapeKernel(ShapeFamily::kRound, F32(), 1, 15, true, 0xFFFFFF);
   EXPECT_EQ(k.Kind, ShapeKernelKind::kAlphaCoarse);
-  EXPECT_EQ(vexal::BlendShapePixel(k, 0), 0x0F0F0Fu);
+  EXPECT_EQ(Apply(k, 0), 0x0F0F0Fu);
 }
 
 // A channel mask that is not one run of bits is not served by the blends, like a channel
@@ -153,15 +198,15 @@ TEST_F(ShapeKernelTest, SplitChannelMasksOnlyStore) {
       for (const auto& [mode, p] : {std::pair{0, 7}, std::pair{1, 255}}) {
         const vexal::ShapeKernel k = vexal::PrepareShapeKernel(family, f, mode, p, false, 0x8421);
         ASSERT_EQ(k.Kind, ShapeKernelKind::kStore);
-        EXPECT_EQ(vexal::BlendShapePixel(k, 0xFFFF) & 0xFFFF, 0x8421u);
+        EXPECT_EQ(Apply(k, 0xFFFF) & 0xFFFF, 0x8421u);
       }
     }
   }
 }
 
-// Every loop body gives what the per-pixel form gives, in place and from a copy, at both
+// Every loop body gives what the reference's pen gives, in place and from a copy, at both
 // alignments of a 16-bit row (the coarse box rows go two pixels a word).
-TEST_F(ShapeKernelTest, LoopBodiesMatchThePerPixelForm) {
+TEST_F(ShapeKernelTest, LoopBodiesMatchTheReference) {
   std::mt19937 rng(17);
   const ShapeFormat* formats[] = {&F32(), &F565(), &F555(), &FBgr(), &F8()};
   const int params[] = {0, 1, 14, 15, 16, 31, 100, 127, 128, 200, 239, 240, 254, 255};
@@ -175,6 +220,14 @@ TEST_F(ShapeKernelTest, LoopBodiesMatchThePerPixelForm) {
           for (const bool coarse : {false, true}) {
             const uint32_t color = rng() & field;
             const vexal::ShapeKernel k = vexal::PrepareShapeKernel(family, *f, mode, p, coarse, color);
+            shaperef::Pen pen;
+            pen.family = ReferenceFamily(family);
+            pen.lay = ReferenceLayout(f);
+            pen.mode = mode;
+            pen.p = p;
+            pen.coarse = coarse;
+            pen.c = color;
+            const shaperef::Pen::What what = pen.Decide();
             for (const int offset : {0, 1}) {
               for (const bool in_place : {false, true}) {
                 std::vector<uint8_t> old((kRow + 2) * 4), out((kRow + 2) * 4);
@@ -188,12 +241,14 @@ TEST_F(ShapeKernelTest, LoopBodiesMatchThePerPixelForm) {
                   vexal::shape_ops::PutRun(op, dst, src, kRow - 1);
                   vexal::shape_ops::PutPixel(op, dst + (kRow - 1) * f->Bytes, src + (kRow - 1) * f->Bytes);
                 });
-                EXPECT_EQ(called, k.Kind != ShapeKernelKind::kNone);
+                EXPECT_EQ(called, what != shaperef::Pen::kNothing);
                 for (int i = 0; i < kRow; ++i) {
                   uint32_t s = 0, got = 0;
                   std::memcpy(&s, old.data() + (offset + i) * f->Bytes, f->Bytes);
                   std::memcpy(&got, out.data() + (offset + i) * f->Bytes, f->Bytes);
-                  const uint32_t want = vexal::BlendShapePixel(k, s) & field;
+                  const uint32_t want =
+                      (what == shaperef::Pen::kNothing ? s : what == shaperef::Pen::kStore ? pen.Stored() : pen.Blend(s)) &
+                      field;
                   ASSERT_EQ(got, want) << "bytes " << f->Bytes << " family " << static_cast<int>(family) << " mode "
                                        << mode << " p" << p << " coarse " << coarse << " pixel " << i;
                 }
