@@ -6,11 +6,28 @@
 #include <cstddef>
 #include <cstdint>
 #include <memory>
+#include <new>
 #include <vector>
 
 #include "platform/surface/surface.h"
 
 namespace plat::surface {
+
+// Surface memory starts on a cache line, so that rows whose pitch is a multiple of one are
+// read and written in whole lines by the pixel loops' vectors.
+template <class T>
+struct CacheLineAllocator {
+  using value_type = T;
+  static constexpr std::align_val_t kAlignment{64};
+  CacheLineAllocator() = default;
+  template <class U>
+  CacheLineAllocator(const CacheLineAllocator<U>&) {}
+  T* allocate(size_t n) { return static_cast<T*>(::operator new(n * sizeof(T), kAlignment)); }
+  void deallocate(T* p, size_t) { ::operator delete(p, kAlignment); }
+  friend bool operator==(const CacheLineAllocator&, const CacheLineAllocator&) { return true; }
+};
+
+using SurfaceMemory = std::vector<uint8_t, CacheLineAllocator<uint8_t>>;
 
 struct Device {
   size_t slot = 0;            // place in the device table
@@ -32,7 +49,7 @@ struct Surface {
   int height = 0;
   int32_t pitch = 0;
   PixelFormat format{};
-  std::vector<uint8_t> memory;    // pitch x height bytes; swapped along the chain by Flip
+  SurfaceMemory memory;           // pitch x height bytes; swapped along the chain by Flip
   uint64_t video_bytes = 0;       // video memory taken for it
   bool lost = false;
   bool locked = false;

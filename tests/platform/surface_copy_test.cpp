@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "platform/surface/surface_copy.h"
+#include "tests/support/vector_widths.h"
 
 namespace {
 
@@ -179,6 +180,38 @@ TEST(SurfaceCopyLoops, FillMatchesTheReference) {
     EXPECT_EQ(fast[pitch + bpp + 7 * bpp], 0xEE) << bpp;
     EXPECT_EQ(fast[0], 0xEE);
   }
+}
+
+// Rows long enough for whole vectors of either width and their overlapping last one, rows
+// that follow each other without a gap (one long row), and starts at every byte offset,
+// with each vector width.
+TEST(SurfaceCopyLoops, LongRowsInEachVectorWidth) {
+  nltest::ForEachVectorWidth([] {
+    std::mt19937 rng(4242);
+    for (int bpp : {1, 2, 4}) {
+      for (int trial = 0; trial < 300; ++trial) {
+        const int w = 1 + static_cast<int>(rng() % 70), h = 1 + static_cast<int>(rng() % 4);
+        const bool gapless = rng() % 3 == 0;
+        const int32_t src_pitch = gapless ? w * bpp : w * bpp + static_cast<int32_t>(rng() % 9);
+        const int32_t dst_pitch = gapless ? src_pitch : w * bpp + static_cast<int32_t>(rng() % 9);
+        const int src_skip = static_cast<int>(rng() % 32), dst_skip = static_cast<int>(rng() % 32);
+        const uint32_t key = (rng() % 3) * 0x01010101u;
+        const bool keyed = rng() % 2 == 0;
+        const std::vector<uint8_t> src = RandomBytes(rng, static_cast<size_t>(src_skip + src_pitch * h + 8));
+        std::vector<uint8_t> fast = RandomBytes(rng, static_cast<size_t>(dst_skip + dst_pitch * h + 8)), slow = fast;
+        ps::CopyPixels(fast.data() + dst_skip, dst_pitch, src.data() + src_skip, src_pitch, w, h, bpp,
+                       keyed ? &key : nullptr);
+        SlowCopy(slow.data() + dst_skip, dst_pitch, src.data() + src_skip, src_pitch, w, h, bpp, keyed ? &key : nullptr);
+        ASSERT_EQ(fast, slow) << "copy: bpp " << bpp << " trial " << trial << " w " << w << " h " << h;
+
+        const uint32_t value = rng();
+        fast = slow;
+        ps::FillPixels(fast.data() + dst_skip, dst_pitch, w, h, bpp, value);
+        SlowFill(slow.data() + dst_skip, dst_pitch, w, h, bpp, value);
+        ASSERT_EQ(fast, slow) << "fill: bpp " << bpp << " trial " << trial << " w " << w << " h " << h;
+      }
+    }
+  });
 }
 
 }  // namespace
