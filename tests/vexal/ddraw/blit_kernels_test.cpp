@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "blit_reference.h"
+#include "tests/support/vector_widths.h"
 #include "vexal/graphics/screen/blend_mul_table.h"
 
 namespace {
@@ -201,10 +202,11 @@ class BlitSweep : public ::testing::TestWithParam<SweepFormat> {
   void SetUp() override { vexal::FillBlendMulTable(); }
 };
 
-TEST_P(BlitSweep, RealLoopsMatchTheReferenceBitForBit) {
-  const ColorFormatRecord& f = *GetParam().format;
+// Every mode, parameter, brightness, coarse flag, alpha plane and key over a kW x kH
+// rectangle of random pixels, against the reference; nothing outside the rectangle moves.
+void SweepAgainstTheReference(const ColorFormatRecord& f, int width, int height) {
   const int bytes = f.BytesPerPixel;
-  constexpr int kW = 9, kH = 5;
+  const int kW = width, kH = height;
   std::mt19937 rng(0x5EED);
   const uint32_t fieldMask = f.ColorBits == 32 ? 0xFFFFFFFFu : 0xFFFFu;
   const uint32_t keys[2] = {White(f), Magenta(f)};
@@ -282,12 +284,63 @@ TEST_P(BlitSweep, RealLoopsMatchTheReferenceBitForBit) {
             }
 }
 
+TEST_P(BlitSweep, RealLoopsMatchTheReferenceBitForBit) { SweepAgainstTheReference(*GetParam().format, 9, 5); }
+
+// Rows long enough for several whole vectors and a part of one, in each vector width.
+TEST_P(BlitSweep, LongRowsInEachVectorWidth) {
+  nltest::ForEachVectorWidth([&] { SweepAgainstTheReference(*GetParam().format, 37, 2); });
+}
+
 INSTANTIATE_TEST_SUITE_P(Formats, BlitSweep,
                          ::testing::Values(SweepFormat{"Xrgb32", &kXrgb32},
                                            SweepFormat{"Rgb565", &k565},
                                            SweepFormat{"Rgb555", &k555},
                                            SweepFormat{"Bgr565", &kBgr565}),
                          [](const auto& info) { return std::string(info.param.name); });
+
+// The fine table blend in 32 bits works its products out in 16-bit lanes instead of reading
+// the rows: every channel value of the source and of the destination under every parameter
+// that blends, keyed and not, in each vector width, against the reference.
+TEST_F(BlitTest, FineMixOfEveryChannelValueAndParameter) {
+  nltest::ForEachVectorWidth([] {
+    constexpr int kW = 256;
+    std::vector<uint8_t> src(kW * 4), before(kW * 4);
+    for (int v = 0; v < kW; ++v) {
+      const uint32_t s = static_cast<uint32_t>(v) * 0x010101u | static_cast<uint32_t>(v * 37 & 255) << 24;
+      const uint32_t d = static_cast<uint32_t>((v * 151 + 7) & 255) * 0x010101u | static_cast<uint32_t>(v) << 24;
+      std::memcpy(&src[v * 4], &s, 4);
+      std::memcpy(&before[v * 4], &d, 4);
+    }
+    for (int p = 1; p <= 254; ++p)
+      for (const bool keyed : {false, true}) {
+        BlitSettings st;
+        st.Format = &kXrgb32;
+        st.BlendMode = 1;
+        st.BlendParam = p;
+        st.Keyed = keyed;
+        st.KeyValue = 0x5A5A5A | static_cast<uint32_t>(90 * 37 & 255) << 24;  // source pixel 90
+        std::vector<uint8_t> real = before, ref = before;
+        auto pixelsFor = [&](std::vector<uint8_t>& out) {
+          BlitPixels px;
+          px.Source = src.data();
+          px.SourcePitch = kW * 4;
+          px.DestRead = out.data();
+          px.DestReadPitch = kW * 4;
+          px.Dest = out.data();
+          px.DestPitch = kW * 4;
+          px.Width = kW;
+          px.Height = 1;
+          return px;
+        };
+        BlitPiecePixels(st, pixelsFor(real));
+        nltest::ReferenceBlit(st, pixelsFor(ref));
+        ASSERT_EQ(real, ref) << "p " << p << " keyed " << keyed;
+        if (keyed) {
+          ASSERT_EQ(std::memcmp(&real[90 * 4], &before[90 * 4], 4), 0) << "the key's pixel is kept";
+        }
+      }
+  });
+}
 
 // Reading d from a work copy gives the same picture as reading the destination itself.
 TEST_F(BlitTest, WorkCopyReadsLikeTheDestination) {
