@@ -8,6 +8,7 @@
 #include <random>
 #include <vector>
 
+#include "tests/support/vector_widths.h"
 #include "tests/vexal/raster/shape_reference.h"
 #include "vexal/graphics/screen/blend_mul_table.h"
 #include "vexal/raster/shape_kernel_ops.h"
@@ -259,6 +260,105 @@ TEST_F(ShapeKernelTest, LoopBodiesMatchTheReference) {
       }
     }
   }
+}
+
+// The alpha kernels work W(s) out in 16-bit lanes (a channel times 255 - p) instead of
+// reading the weight row: every channel value under every parameter that blends by table,
+// in each vector width, against the reference's pen, which reads its rows.
+TEST_F(ShapeKernelTest, AlphaOfEveryChannelValueAndParameter) {
+  nltest::ForEachVectorWidth([] {
+    struct Layout {
+      const ShapeFormat* format;
+      uint32_t (*pixel)(uint32_t v);  // a pixel with v (cut to each width) in every channel
+      int values;
+    };
+    const Layout layouts[] = {
+        {&F32(), [](uint32_t v) { return v * 0x010101u | (v * 37 & 255) << 24; }, 256},
+        {&F565(), [](uint32_t v) { return (v & 31) << 11 | v << 5 | (v & 31); }, 64},
+        {&F555(), [](uint32_t v) { return (v & 31) << 10 | (v & 31) << 5 | (v & 31) | (v & 1) << 15; }, 32},
+    };
+    for (const Layout& l : layouts) {
+      const int bytes = l.format->Bytes;
+      const uint32_t field = bytes == 4 ? 0xFFFFFFFFu : 0xFFFFu;
+      std::vector<uint8_t> old(static_cast<size_t>(l.values) * bytes);
+      for (int v = 0; v < l.values; ++v) {
+        const uint32_t s = l.pixel(static_cast<uint32_t>(v));
+        std::memcpy(&old[static_cast<size_t>(v) * bytes], &s, bytes);
+      }
+      for (int p = 1; p <= 254; ++p) {
+        const uint32_t color = l.pixel(static_cast<uint32_t>((p * 113) % l.values)) & field;
+        const vexal::ShapeKernel k = vexal::PrepareShapeKernel(ShapeFamily::kBoxRow, *l.format, 1, p, false, color);
+        ASSERT_EQ(k.Kind, ShapeKernelKind::kAlphaTable);
+        shaperef::Pen pen;
+        pen.family = shaperef::Family::kBox;
+        pen.lay = ReferenceLayout(l.format);
+        pen.mode = 1;
+        pen.p = p;
+        pen.c = color;
+        std::vector<uint8_t> out = old;
+        vexal::shape_ops::WithShapeOp(k, [&](auto op) {
+          vexal::shape_ops::PutRows(op, out.data(), 0, out.data(), 0, l.values, 1);
+        });
+        for (int v = 0; v < l.values; ++v) {
+          uint32_t s = 0, got = 0;
+          std::memcpy(&s, &old[static_cast<size_t>(v) * bytes], bytes);
+          std::memcpy(&got, &out[static_cast<size_t>(v) * bytes], bytes);
+          ASSERT_EQ(got, pen.Blend(s) & field) << "bytes " << bytes << " p " << p << " value " << v;
+        }
+      }
+    }
+  });
+}
+
+// A box's rows, several whole vectors and a part of one each, at both alignments of a 16-bit
+// row and in each vector width, against the reference's pen.
+TEST_F(ShapeKernelTest, BoxRowsInEachVectorWidth) {
+  nltest::ForEachVectorWidth([] {
+    std::mt19937 rng(23);
+    const ShapeFormat* formats[] = {&F32(), &F565(), &F555(), &FBgr(), &F8()};
+    const int params[] = {1, 15, 16, 100, 127, 128, 200, 240, 254, 255};
+    constexpr int kWidth = 45, kRows = 3;
+    for (const ShapeFormat* f : formats) {
+      const uint32_t field = f->Bytes == 4 ? 0xFFFFFFFFu : f->Bytes == 2 ? 0xFFFFu : 0xFFu;
+      const ptrdiff_t pitch = (kWidth + 3) * f->Bytes;
+      for (int mode = 0; mode <= 3; ++mode)
+        for (const int p : params)
+          for (const bool coarse : {false, true}) {
+            const uint32_t color = rng() & field;
+            const vexal::ShapeKernel k = vexal::PrepareShapeKernel(ShapeFamily::kBoxRow, *f, mode, p, coarse, color);
+            shaperef::Pen pen;
+            pen.family = shaperef::Family::kBox;
+            pen.lay = ReferenceLayout(f);
+            pen.mode = mode;
+            pen.p = p;
+            pen.coarse = coarse;
+            pen.c = color;
+            const shaperef::Pen::What what = pen.Decide();
+            for (const int offset : {0, 1})
+              for (const bool in_place : {false, true}) {
+                std::vector<uint8_t> old(static_cast<size_t>(pitch) * kRows + 8), out;
+                for (uint8_t& b : old) b = static_cast<uint8_t>(rng());
+                out = old;
+                const uint8_t* src = (in_place ? out.data() : old.data()) + offset * f->Bytes;
+                uint8_t* dst = out.data() + offset * f->Bytes;
+                vexal::shape_ops::WithShapeOp(
+                    k, [&](auto op) { vexal::shape_ops::PutRows(op, dst, pitch, src, pitch, kWidth, kRows); });
+                for (int y = 0; y < kRows; ++y)
+                  for (int i = 0; i < kWidth; ++i) {
+                    const size_t at = static_cast<size_t>(y * pitch + (offset + i) * f->Bytes);
+                    uint32_t s = 0, got = 0;
+                    std::memcpy(&s, old.data() + at, f->Bytes);
+                    std::memcpy(&got, out.data() + at, f->Bytes);
+                    const uint32_t want =
+                        (what == shaperef::Pen::kNothing ? s : what == shaperef::Pen::kStore ? pen.Stored() : pen.Blend(s)) &
+                        field;
+                    ASSERT_EQ(got, want) << "bytes " << f->Bytes << " mode " << mode << " p" << p << " coarse " << coarse
+                                         << " offset " << offset << " row " << y << " pixel " << i;
+                  }
+              }
+          }
+    }
+  });
 }
 
 }  // namespace
