@@ -72,14 +72,34 @@ using Lanes = typename std::conditional_t<
     sizeof(P) == 1, typename sys::Vectors<Bytes>::U8,
     std::conditional_t<sizeof(P) == 2, typename sys::Vectors<Bytes>::U16, typename sys::Vectors<Bytes>::U32>>;
 
-// A keyed row of n bytes in vectors of Bytes: whole vectors, then the last one from the end.
+// Keyed rows of n bytes, n at least one vector: whole vectors, then the last one from the
+// row's end. Rows of exactly one, two or four vectors (the tiles and glyphs) go unrolled.
 template <typename P, int Bytes>
-NL_VECTOR_BODY void KeyedRowVectors(uint8_t* d, const uint8_t* s, size_t n, P key) {
+NL_VECTOR_BODY void KeyedRows(uint8_t* d, int32_t dst_pitch, const uint8_t* s, int32_t src_pitch, size_t n, int h,
+                              P key) {
   using V = Lanes<P, Bytes>;
   const V k = V{} + key;
-  size_t i = 0;
-  for (; i + Bytes <= n; i += Bytes) KeyedVector<V>(d + i, s + i, k);
-  if (i < n) KeyedVector<V>(d + n - Bytes, s + n - Bytes, k);
+  if (n == Bytes) {
+    for (int y = 0; y < h; ++y, d += dst_pitch, s += src_pitch) KeyedVector<V>(d, s, k);
+  } else if (n == 2 * Bytes) {
+    for (int y = 0; y < h; ++y, d += dst_pitch, s += src_pitch) {
+      KeyedVector<V>(d, s, k);
+      KeyedVector<V>(d + Bytes, s + Bytes, k);
+    }
+  } else if (n == 4 * Bytes) {
+    for (int y = 0; y < h; ++y, d += dst_pitch, s += src_pitch) {
+      KeyedVector<V>(d, s, k);
+      KeyedVector<V>(d + Bytes, s + Bytes, k);
+      KeyedVector<V>(d + 2 * Bytes, s + 2 * Bytes, k);
+      KeyedVector<V>(d + 3 * Bytes, s + 3 * Bytes, k);
+    }
+  } else {
+    for (int y = 0; y < h; ++y, d += dst_pitch, s += src_pitch) {
+      size_t i = 0;
+      for (; i + Bytes <= n; i += Bytes) KeyedVector<V>(d + i, s + i, k);
+      if (i < n) KeyedVector<V>(d + n - Bytes, s + n - Bytes, k);
+    }
+  }
 }
 
 // Rows of two rectangles that share no byte.
@@ -91,14 +111,14 @@ NL_VECTOR_BODY void KeyedDisjointBody(uint8_t* dst, int32_t dst_pitch, const uin
     row *= static_cast<size_t>(h);
     h = 1;
   }
-  for (int y = 0; y < h; ++y) {
-    uint8_t* d = dst + static_cast<ptrdiff_t>(y) * dst_pitch;
-    const uint8_t* s = src + static_cast<ptrdiff_t>(y) * src_pitch;
-    if (Widest > kNarrow && row >= static_cast<size_t>(Widest)) {
-      KeyedRowVectors<P, Widest>(d, s, row, key);
-    } else if (row >= static_cast<size_t>(kNarrow)) {
-      KeyedRowVectors<P, kNarrow>(d, s, row, key);
-    } else {
+  if (Widest > kNarrow && row >= static_cast<size_t>(Widest)) {
+    KeyedRows<P, Widest>(dst, dst_pitch, src, src_pitch, row, h, key);
+  } else if (row >= static_cast<size_t>(kNarrow)) {
+    KeyedRows<P, kNarrow>(dst, dst_pitch, src, src_pitch, row, h, key);
+  } else {
+    for (int y = 0; y < h; ++y) {
+      uint8_t* d = dst + static_cast<ptrdiff_t>(y) * dst_pitch;
+      const uint8_t* s = src + static_cast<ptrdiff_t>(y) * src_pitch;
       for (size_t x = 0; x < row; x += sizeof(P)) {
         const P v = Load<P>(s + x);
         if (v != key) Store<P>(d + x, v);

@@ -116,10 +116,20 @@ extern std::array<InjectedFailure, static_cast<size_t>(Operation::kCount)> g_fai
 extern Counters g_counters;
 
 // True (and the failure taken) when a failure of op was injected.
-bool TakeInjectedFailure(Operation op, Result* result);
+inline bool TakeInjectedFailure(Operation op, Result* result) {
+  InjectedFailure& f = g_failures[static_cast<size_t>(op)];
+  if (f.times == 0) return false;
+  if (f.times > 0) --f.times;
+  *result = f.result;
+  return true;
+}
 
 // kSurfaceLost, kSurfaceBusy or kOk, in that order of precedence.
-Result UsableState(const Surface* s);
+inline Result UsableState(const Surface* s) {
+  if (s->lost) return Result::kSurfaceLost;
+  if (s->locked || s->dc_out) return Result::kSurfaceBusy;
+  return Result::kOk;
+}
 
 // The surface with all members of its chain.
 std::vector<Surface*> ChainOf(Surface* s);
@@ -139,6 +149,8 @@ void LoseDisplaySurfaces();
 void PresentPrimary(const Surface* primary, const Rect& view);
 
 // Whether r is a non-empty rectangle inside a w x h surface.
-bool RectInside(const Rect& r, int w, int h);
+inline bool RectInside(const Rect& r, int w, int h) {
+  return r.left >= 0 && r.top >= 0 && r.left < r.right && r.top < r.bottom && r.right <= w && r.bottom <= h;
+}
 
 }  // namespace plat::surface

@@ -4,6 +4,7 @@
 // are checked on one machine.
 #pragma once
 
+#include <atomic>
 #include <cstdint>
 #include <cstring>
 #include <optional>
@@ -21,8 +22,13 @@
 
 namespace plat::sys {
 
-// True when the 256-bit loops may run.
-bool UseWideVectors();
+namespace detail {
+extern std::atomic<bool> g_wide_vectors;  // set from the processor at load time, or by a test
+}
+
+// True when the 256-bit loops may run. Asked at every call of a pixel loop, so it is a
+// load; code run before the program's statics are set up gets the 128-bit loops.
+inline bool UseWideVectors() { return detail::g_wide_vectors.load(std::memory_order_relaxed); }
 // Test override; nullopt lets the processor decide again.
 void OverrideWideVectors(std::optional<bool> use);
 

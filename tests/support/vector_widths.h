@@ -14,7 +14,7 @@ namespace nltest {
 template <class Check>
 void ForEachVectorWidth(Check&& check) {
   plat::sys::OverrideWideVectors(std::nullopt);
-  const bool processor_has_wide = plat::sys::UseWideVectors();
+  const bool processor_has_wide = plat::sys::UseWideVectors();  // the processor's own answer
   for (const bool wide : {false, true}) {
     if (wide && !processor_has_wide) continue;
     plat::sys::OverrideWideVectors(wide);
