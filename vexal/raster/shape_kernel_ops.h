@@ -107,6 +107,21 @@ struct AlphaOther16 {
   }
 };
 
+// The sixteenths when 16 - L has one bit (L = 8, 12, 14, 15, the half blend among them):
+// H(s, 16 - L) is then the one term (s >> shift) & mask, the others being 0.
+template <class P>
+struct AlphaCoarseOneTerm {
+  using Pixel = P;
+  static constexpr bool kReads = true;
+  int shift;
+  uint32_t mask, hc;
+  template <class V>
+  NL_VECTOR_BODY void Blend(const V& v, V* out) const {
+    *out = ((v >> shift) & mask) + hc;
+  }
+  P operator()(P s) const { return static_cast<P>(((s >> shift) & mask) + hc); }
+};
+
 template <class P>
 struct AlphaCoarse {
   using Pixel = P;
@@ -248,6 +263,12 @@ void WithShapeOp(const ShapeKernel& k, F&& f) {
     }
     case ShapeKernelKind::kAlphaCoarse: {
       const uint32_t* m = k.OldShiftMask;
+      const int terms = (m[0] != 0) + (m[1] != 0) + (m[2] != 0) + (m[3] != 0);
+      if (terms == 1) {
+        const int i = m[0] != 0 ? 0 : m[1] != 0 ? 1 : m[2] != 0 ? 2 : 3;  // the term of v >> (i + 1)
+        if (wide) return f(AlphaCoarseOneTerm<uint32_t>{i + 1, m[i], k.Constant});
+        return f(AlphaCoarseOneTerm<uint16_t>{i + 1, m[i], k.Constant});
+      }
       if (wide) return f(AlphaCoarse<uint32_t>{m[0], m[1], m[2], m[3], k.Constant});
       return f(AlphaCoarse<uint16_t>{m[0], m[1], m[2], m[3], k.Constant});
     }

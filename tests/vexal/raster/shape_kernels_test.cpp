@@ -310,6 +310,52 @@ TEST_F(ShapeKernelTest, AlphaOfEveryChannelValueAndParameter) {
   });
 }
 
+// When 16 - L has one bit the sixteenths of the old pixel are one shifted, masked term: at
+// every level, every 16-bit pixel and every channel value of a 32-bit one, against the
+// reference's pen, which sums the terms of every bit, in each vector width.
+TEST_F(ShapeKernelTest, CoarseAlphaOfEveryPixelAndLevel) {
+  nltest::ForEachVectorWidth([] {
+    struct Layout {
+      const ShapeFormat* format;
+      int pixels;
+    };
+    const Layout layouts[] = {{&F32(), 256}, {&F565(), 65536}, {&F555(), 65536}};
+    for (const Layout& l : layouts) {
+      const int bytes = l.format->Bytes;
+      const uint32_t field = bytes == 4 ? 0xFFFFFFFFu : 0xFFFFu;
+      std::vector<uint8_t> old(static_cast<size_t>(l.pixels) * bytes);
+      for (int v = 0; v < l.pixels; ++v) {
+        const uint32_t s = bytes == 4 ? static_cast<uint32_t>(v) * 0x010101u | static_cast<uint32_t>(255 - v) << 24
+                                      : static_cast<uint32_t>(v);
+        std::memcpy(&old[static_cast<size_t>(v) * bytes], &s, bytes);
+      }
+      for (int level = 1; level <= 15; ++level) {
+        const int p = 16 * level;  // (p + 1) >> 4 is the level
+        const uint32_t color = (0x9A7B5Cu * static_cast<uint32_t>(level)) & field;
+        const vexal::ShapeKernel k = vexal::PrepareShapeKernel(ShapeFamily::kBoxRow, *l.format, 1, p, true, color);
+        ASSERT_EQ(k.Kind, ShapeKernelKind::kAlphaCoarse);
+        shaperef::Pen pen;
+        pen.family = shaperef::Family::kBox;
+        pen.lay = ReferenceLayout(l.format);
+        pen.mode = 1;
+        pen.p = p;
+        pen.coarse = true;
+        pen.c = color;
+        std::vector<uint8_t> out = old;
+        vexal::shape_ops::WithShapeOp(k, [&](auto op) {
+          vexal::shape_ops::PutRows(op, out.data(), 0, out.data(), 0, l.pixels, 1);
+        });
+        for (int v = 0; v < l.pixels; ++v) {
+          uint32_t s = 0, got = 0;
+          std::memcpy(&s, &old[static_cast<size_t>(v) * bytes], bytes);
+          std::memcpy(&got, &out[static_cast<size_t>(v) * bytes], bytes);
+          ASSERT_EQ(got, pen.Blend(s) & field) << "bytes " << bytes << " level " << level << " pixel " << v;
+        }
+      }
+    }
+  });
+}
+
 // A box's rows, several whole vectors and a part of one each, at both alignments of a 16-bit
 // row and in each vector width, against the reference's pen.
 TEST_F(ShapeKernelTest, BoxRowsInEachVectorWidth) {
