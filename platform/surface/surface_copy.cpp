@@ -138,6 +138,49 @@ NL_WIDE_VECTOR_TARGET void KeyedDisjointWide(uint8_t* dst, int32_t dst_pitch, co
   KeyedDisjointBody<P, kWide>(dst, dst_pitch, src, src_pitch, w, h, key);
 }
 
+// Rows of two rectangles that share no byte, short enough that a call of memmove a row
+// would cost more than the row (the chips of a map): whole vectors, then the last one from
+// the row's end (copying a byte twice copies the same byte).
+constexpr size_t kShortRow = 256;
+
+template <int Bytes>
+NL_VECTOR_BODY void ShortRows(uint8_t* d, int32_t dst_pitch, const uint8_t* s, int32_t src_pitch, size_t n, int h) {
+  using V = typename sys::Vectors<Bytes>::U8;
+  for (int y = 0; y < h; ++y, d += dst_pitch, s += src_pitch) {
+    V v;
+    size_t i = 0;
+    for (; i + Bytes <= n; i += Bytes) {
+      LoadVector(&v, s + i);
+      StoreVector(d + i, v);
+    }
+    if (i < n) {
+      LoadVector(&v, s + n - Bytes);
+      StoreVector(d + n - Bytes, v);
+    }
+  }
+}
+
+template <int Widest>
+NL_VECTOR_BODY void ShortRowsBody(uint8_t* dst, int32_t dst_pitch, const uint8_t* src, int32_t src_pitch, size_t row,
+                                  int h) {
+  if (Widest > kNarrow && row >= static_cast<size_t>(Widest)) {
+    ShortRows<Widest>(dst, dst_pitch, src, src_pitch, row, h);
+  } else if (row >= static_cast<size_t>(kNarrow)) {
+    ShortRows<kNarrow>(dst, dst_pitch, src, src_pitch, row, h);
+  } else {
+    for (int y = 0; y < h; ++y) std::memcpy(dst + static_cast<ptrdiff_t>(y) * dst_pitch, src + static_cast<ptrdiff_t>(y) * src_pitch, row);
+  }
+}
+
+void CopyShortRows(uint8_t* dst, int32_t dst_pitch, const uint8_t* src, int32_t src_pitch, size_t row, int h) {
+  ShortRowsBody<kNarrow>(dst, dst_pitch, src, src_pitch, row, h);
+}
+
+NL_WIDE_VECTOR_TARGET void CopyShortRowsWide(uint8_t* dst, int32_t dst_pitch, const uint8_t* src, int32_t src_pitch,
+                                             size_t row, int h) {
+  ShortRowsBody<kWide>(dst, dst_pitch, src, src_pitch, row, h);
+}
+
 bool Overlap(const uint8_t* a, int32_t a_pitch, const uint8_t* b, int32_t b_pitch, int w_bytes,
              int h) {
   const uintptr_t a0 = reinterpret_cast<uintptr_t>(a);
@@ -157,6 +200,11 @@ void CopyAs(uint8_t* dst, int32_t dst_pitch, const uint8_t* src, int32_t src_pit
     // Rows without gaps are one block, which memmove copies in the right direction.
     if (dst_pitch == src_pitch && static_cast<size_t>(dst_pitch) == row) {
       std::memmove(dst, src, row * static_cast<size_t>(h));
+    } else if (row <= kShortRow && !Overlap(dst, dst_pitch, src, src_pitch, static_cast<int>(row), h)) {
+      if (sys::UseWideVectors())
+        CopyShortRowsWide(dst, dst_pitch, src, src_pitch, row, h);
+      else
+        CopyShortRows(dst, dst_pitch, src, src_pitch, row, h);
     } else if (backward) {
       CopyLoop<P, false, true>(dst, dst_pitch, src, src_pitch, w, h, k);
     } else {
