@@ -1,7 +1,7 @@
 // Draws from the game's generator, one batch refill every 624 draws.
 #include <benchmark/benchmark.h>
 
-#include "vexal/app/random.h"
+#include "vexal/app/system/random.h"
 
 static void BM_RandomUpTo(benchmark::State& state) {
   vexal::SeedRandom(4357);

@@ -1,18 +1,5 @@
-# Helpers shared by every directory's CMakeLists.
-
-# The game program's code works on Shift-JIS text: its string literals are stored
-# as CP932 bytes, while the sources themselves stay UTF-8.
-function(nl_game_charset target)
-  target_compile_options(${target} PRIVATE -finput-charset=UTF-8 -fexec-charset=CP932)
-endfunction()
-
-# A static library made of every source in the calling directory and its module folders.
-function(nl_game_library target)
-  file(GLOB_RECURSE sources CONFIGURE_DEPENDS ${CMAKE_CURRENT_SOURCE_DIR}/*.cpp)
-  add_library(${target} STATIC ${sources})
-  target_include_directories(${target} PUBLIC ${PROJECT_SOURCE_DIR})
-  nl_game_charset(${target})
-endfunction()
+# Helpers of the main project's directories; the code's own (packages, folders,
+# nl_game_library) are in NightloomCode.cmake, shared with the fuzz build.
 
 # One GoogleTest program made of every test source in the calling directory (or of those
 # matching the SOURCES patterns); each test case runs in a process of its own under CTest.
@@ -28,6 +15,6 @@ function(nl_test_suite target)
                         GTest::gtest_main)
   nl_game_charset(${target})
   gtest_discover_tests(${target}
-    PROPERTIES ENVIRONMENT "SDL_VIDEODRIVER=dummy;SDL_AUDIODRIVER=dummy"
+    PROPERTIES ENVIRONMENT "SDL_VIDEODRIVER=dummy;SDL_AUDIODRIVER=dummy" TIMEOUT 300
     DISCOVERY_TIMEOUT 60)
 endfunction()

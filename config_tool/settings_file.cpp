@@ -4,6 +4,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstdint>
 #include <cstdlib>
@@ -53,8 +54,10 @@ class FieldReader {
   int field_line_ = 1;
 };
 
-// An optionally signed decimal integer and nothing else, within 16 bits.
-bool ParseEntry(std::string_view field, int& value, std::string& why) {
+// An optionally signed decimal integer and nothing else. A magnitude beyond what an int
+// holds is kept as one past the int range, which EntryFault refuses.
+bool ParseEntry(std::string_view field, int64_t& value, std::string& why) {
+  constexpr int64_t kBeyondInt = int64_t{std::numeric_limits<int32_t>::max()} + 2;
   size_t i = 0;
   const bool negative = !field.empty() && field[0] == '-';
   if (!field.empty() && (field[0] == '-' || field[0] == '+')) i = 1;
@@ -68,18 +71,9 @@ bool ParseEntry(std::string_view field, int& value, std::string& why) {
       why = "not a whole number";
       return false;
     }
-    magnitude = magnitude * 10 + (field[i] - '0');
-    if (magnitude > 32768) {
-      why = "beyond 16 bits";
-      return false;
-    }
+    magnitude = std::min(magnitude * 10 + (field[i] - '0'), kBeyondInt);
   }
-  const int64_t v = negative ? -magnitude : magnitude;
-  if (v > std::numeric_limits<int16_t>::max()) {
-    why = "beyond 16 bits";
-    return false;
-  }
-  value = static_cast<int>(v);
+  value = negative ? -magnitude : magnitude;
   return true;
 }
 
@@ -93,12 +87,14 @@ std::string HeaderFault(std::string_view header) {
   return {};
 }
 
-// What the dialog's controls cannot show, for an entry read or about to be written.
-std::string EntryFault(int entry, int value) {
-  if (value < std::numeric_limits<int16_t>::min() || value > std::numeric_limits<int16_t>::max())
-    return "beyond 16 bits";
+// What the dialog's controls cannot show, or the game's int could not hold, for an entry
+// read or about to be written. The entries past the font list take any int: the game
+// reads each entry as one, and they pass through the dialog unchanged.
+std::string EntryFault(int entry, int64_t value) {
   if (entry < kCheckBoxEntries && (value < 0 || value > kCheckGrey)) return "a check box takes 0, 1 or 2";
   if (entry == kFontEntry && (value < kNoFontSelected || value > kLastFontItem)) return "the font list takes -1 to 9";
+  if (value < std::numeric_limits<int32_t>::min() || value > std::numeric_limits<int32_t>::max())
+    return "beyond the 32 bits the game reads";
   return {};
 }
 
@@ -135,7 +131,7 @@ LoadResult ParseSettings(std::string_view text) {
       result.error = "the file ends after " + std::to_string(entry) + " of 256 entries";
       return result;
     }
-    int value = 0;
+    int64_t value = 0;
     std::string fault;
     if (ParseEntry(field, value, fault)) fault = EntryFault(entry, value);
     if (!fault.empty()) {
@@ -143,7 +139,7 @@ LoadResult ParseSettings(std::string_view text) {
                      std::string(field.substr(0, 40)) + "\": " + fault;
       return result;
     }
-    result.settings.GameConfig[entry] = value;
+    result.settings.GameConfig[entry] = static_cast<int>(value);
   }
   result.ok = true;
   return result;

@@ -2,8 +2,9 @@
 // rewrites: a header word on line 1, then entries 0-255 one a line, ASCII, CR LF.
 //
 // Reading takes fields, not lines (a field ends at a comma or a line end, leading blanks
-// skipped) and refuses anything the game or the dialog could not take back unchanged; a
-// refused file is never written. Writing goes to a temporary file beside the settings file
+// skipped) and refuses anything the game or the dialog could not take back unchanged (a
+// check box takes 0, 1 or 2, the font list -1 to 9, every other entry any value of the
+// game's 32-bit int); a refused file is never written. Writing goes to a temporary file beside the settings file
 // and replaces it only once complete, so a failed write keeps the player's settings.
 #pragma once
 

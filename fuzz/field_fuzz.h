@@ -8,9 +8,9 @@
 #include <filesystem>
 #include <span>
 
-#include "game/entry/frame_loop.h"
 #include "game/field/event_script.h"
 #include "game/field/field_map.h"
+#include "game/frame/frame_loop.h"
 #include "game/input/key_cast.h"
 #include "game_data_fuzz.h"
 #include "platform/timer/timer.h"

@@ -2,8 +2,8 @@
 // probe on its own.
 #include <vector>
 
-#include "vexal/app/sound_decode.h"
-#include "vexal/app/stream.h"
+#include "vexal/app/sound/sound_decode.h"
+#include "vexal/app/streams/stream.h"
 
 namespace {
 

@@ -1,11 +1,13 @@
 // A fresh game data object for each input, with hooks that do nothing (no sound, no
-// pop-up, no picture), in the scratch directory.
+// pop-up, no picture), in the scratch directory, tied to the field as the game ties it (a
+// load enters its map, a field frame opens the battle and the menu's screens).
 #pragma once
 #include <string_view>
 
 #include "game/data/game_data.h"
 #include "game/data/game_flags.h"
 #include "game/data/save_icons.h"
+#include "game/entry/field_wiring.h"
 #include "game/field/field_map.h"
 #include "scratch_files.h"
 
@@ -15,6 +17,7 @@ inline game::GameData& FreshGameData() {
   EnterScratchDir();
   game::ResetGameData();
   game::ResetField();
+  game::WireField();
   game::ResetGaussRandomState();
   game::TheGameFlags.ClearGameFlags();
   game::TheSaveIconPack = game::SaveIconPack();

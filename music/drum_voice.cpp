@@ -10,6 +10,7 @@
 #include "music/music_device.h"
 #include "music/org_error_log.h"
 #include "platform/fs/fs.h"
+#include "platform/numeric/little_endian.h"
 #include "platform/sys/message_box.h"
 
 namespace music {
@@ -27,10 +28,7 @@ constexpr char kLockFailed[] = "SoundBufferのLockに失敗した。";
 
 bool ValidDrum(int drum) { return drum >= 0 && drum < kDrumCount; }
 
-uint32_t GetU32(const uint8_t* p) {
-  return static_cast<uint32_t>(p[0]) | (static_cast<uint32_t>(p[1]) << 8) |
-         (static_cast<uint32_t>(p[2]) << 16) | (static_cast<uint32_t>(p[3]) << 24);
-}
+using plat::numeric::LoadLe32;
 
 }  // namespace
 
@@ -57,7 +55,7 @@ int LoadDrumSample(std::string_view path, int drum) {
                      &format);
   // A size field beyond the file is cut to the bytes that are there.
   const uint32_t size = static_cast<uint32_t>(
-      std::min<size_t>(GetU32(bytes.data() + kDrumSizeOffset), bytes.size() - kDrumHeaderBytes));
+      std::min<size_t>(LoadLe32(bytes.data() + kDrumSizeOffset), bytes.size() - kDrumHeaderBytes));
   ps::Buffer*& slot = DrumBuffers[drum];
   ps::BufferDesc desc{kVoiceBufferFlags, size, format};
   // The device takes PCM of 8 or 16 bits, mono or stereo, and at least one frame.

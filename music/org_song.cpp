@@ -11,6 +11,7 @@
 #include "music/drum_voice.h"
 #include "music/melody_voice.h"
 #include "platform/fs/fs.h"
+#include "platform/numeric/little_endian.h"
 #include "platform/sys/message_box.h"
 
 namespace music {
@@ -29,12 +30,8 @@ constexpr uint16_t kDefaultTickPeriod = 128;
 constexpr uint8_t kDefaultSpare = 4;
 constexpr int32_t kDefaultRepeatEnd = 4080;
 
-uint16_t GetU16(const uint8_t* p) { return static_cast<uint16_t>(p[0] | (p[1] << 8)); }
-int32_t GetS32(const uint8_t* p) {
-  return static_cast<int32_t>(static_cast<uint32_t>(p[0]) | (static_cast<uint32_t>(p[1]) << 8) |
-                              (static_cast<uint32_t>(p[2]) << 16) |
-                              (static_cast<uint32_t>(p[3]) << 24));
-}
+using plat::numeric::LoadLe16;
+using plat::numeric::LoadLe32;
 
 struct TrackRecord {
   uint16_t freq;
@@ -135,12 +132,12 @@ int Song::LoadOrgSong(std::string_view path) {
   if (usable) {
     for (int t = 0; t < kTrackCount; ++t) {
       const uint8_t* r = bytes.data() + 18 + kTrackRecordBytes * t;
-      records[t] = {GetU16(r), r[2], version == 2 ? r[3] : uint8_t{0}, GetU16(r + 4)};
+      records[t] = {LoadLe16(r), r[2], version == 2 ? r[3] : uint8_t{0}, LoadLe16(r + 4)};
       if (records[t].noteCount > kNotesPerTrack) usable = false;
       needed += kNoteFileBytes * records[t].noteCount;
     }
     if (bytes.size() < needed) usable = false;
-    if (GetS32(bytes.data() + 10) == std::numeric_limits<int32_t>::max()) usable = false;
+    if (static_cast<int32_t>(LoadLe32(bytes.data() + 10)) == std::numeric_limits<int32_t>::max()) usable = false;
   }
   if (!usable) {
     plat::ShowMessageBox(kUnusableFile, kLoadErrorCaption);
@@ -153,11 +150,11 @@ int Song::LoadOrgSong(std::string_view path) {
   }
 
   const uint8_t* h = bytes.data() + kSongMagicBytes;
-  tickPeriod = GetU16(h);
+  tickPeriod = LoadLe16(h);
   spare1 = h[2];
   spare2 = h[3];
-  repeatStart = GetS32(h + 4);
-  repeatEnd = GetS32(h + 8);
+  repeatStart = static_cast<int32_t>(LoadLe32(h + 4));
+  repeatEnd = static_cast<int32_t>(LoadLe32(h + 8));
   const uint8_t* p = bytes.data() + kSongNotesOffset;
   for (int t = 0; t < kTrackCount; ++t) {
     SongTrack& track = tracks[t];
@@ -175,7 +172,7 @@ int Song::LoadOrgSong(std::string_view path) {
       notes[i].next = i == n - 1 ? nullptr : &notes[i + 1];
     }
     track.firstNote = &notes[0];
-    for (int i = 0; i < n; ++i) notes[i].position = GetS32(p + 4 * i);
+    for (int i = 0; i < n; ++i) notes[i].position = static_cast<int32_t>(LoadLe32(p + 4 * i));
     p += 4 * n;
     for (int i = 0; i < n; ++i) notes[i].key = p[i];
     p += n;

@@ -60,18 +60,22 @@ int main(int argc, char** argv) {
     std::fprintf(stderr, "nl_balance: no demo tables in %s\n", data.c_str());
     return 1;
   }
+  const balance::WorldNumbers& world = balance::World();
+  std::printf("the data tree: gift %d R, herb %d R (%d herbs), path %d steps, encounters every %d +- %d steps\n",
+              world.gift, world.herb_price, world.TownHerbs(), world.path_steps, world.encounter_mean,
+              world.encounter_spread);
   const std::vector<PartyPlan> parties = {{{0, 1}, 0}, {{0, 1, 3}, 0}};
   for (const PartyPlan& base : parties) {
     std::printf("party of %zu (members", base.members.size());
     for (int m : base.members) std::printf(" %d", m);
-    std::printf("), %d seeds a case, herbs %d\n", seeds, balance::kTownHerbs);
+    std::printf("), %d seeds a case, herbs %d\n", seeds, world.TownHerbs());
     // The field's table, drawn as the game draws it for this party: each group's odds.
     balance::NewParty(base);
     std::map<Group, int> odds;
     for (int i = 0; i < kGroupDraws; ++i) ++odds[Sorted(balance::DrawFieldGroup(1000000u + i))];
     for (Policy policy : {Policy::kAttack, Policy::kAttackHerb}) {
       PartyPlan plan = base;
-      plan.herbs = policy == Policy::kAttack ? 0 : balance::kTownHerbs;
+      plan.herbs = policy == Policy::kAttack ? 0 : world.TownHerbs();
       std::printf(" policy %s\n", PolicyName(policy));
       for (const auto& [group, count] : odds) {
         Tally t;
@@ -106,7 +110,7 @@ int main(int argc, char** argv) {
         }
       }
       std::printf("  walk of %d steps: fights %.2f, reached %.1f%%, shadow beaten %.1f%% of walks\n",
-                  balance::kPathSteps, 1.0 * fights / seeds, 100.0 * reached / seeds, 100.0 * beaten / seeds);
+                  world.path_steps, 1.0 * fights / seeds, 100.0 * reached / seeds, 100.0 * beaten / seeds);
       after.Print("shadow after the walk", plan.members);
       // Wandering fights in a row without going back to the spring, up to 20.
       double in_row = 0;

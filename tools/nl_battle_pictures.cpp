@@ -121,10 +121,41 @@ constexpr Sprite kSprites[] = {
     {"bat.png", 48, 32, 2, {110, 70, 160}},
     {"slime.png", 40, 32, 2, {80, 200, 120}},
     {"firefly.png", 32, 32, 2, {240, 230, 90}},
-    {"lord.png", 96, 80, 2, {170, 40, 60}},
+    {"lord.png", 96, 80, 2, {44, 24, 76}},
 };
 
+// The shadow of the field (enemy 4), as its field figure is drawn (tools/nl_field_pictures):
+// a hooded cloak of night with a violet rim, no face but a hollow with two red eyes, a
+// cloak widening down to a ragged hem that sways from frame to frame. In the highlight
+// cell every part is white.
+void DrawShadow(Picture& p, int x0, int frame, bool highlight) {
+  const Rgb white{255, 255, 255};
+  const Rgb cloak = highlight ? white : Rgb{44, 24, 76}, rim = highlight ? white : Rgb{132, 72, 188},
+            hollow = highlight ? white : Rgb{14, 8, 28}, eye = highlight ? white : Rgb{255, 56, 48};
+  const int cx = x0 + 48;
+  // The cloak: a rim two pixels wide on each side of rows widening from 20 to 39 pixels
+  // each side of the middle (rows 34-73), then the hem's teeth (rows 74-79).
+  for (int y = 34; y < 74; ++y) {
+    const int half = 20 + (y - 34) / 2;
+    FillRect(p, cx - half, y, 2 * half, 1, rim);
+    FillRect(p, cx - half + 2, y, 2 * half - 4, 1, cloak);
+  }
+  const int sway = frame * 3;
+  for (int i = 0; i < 13; ++i) {
+    const int x = cx - 39 + sway + 6 * i;
+    if (x + 4 > cx + 39) break;
+    FillRect(p, x, 74, 4, i % 2 == 0 ? 6 : 3, cloak);
+  }
+  // The hood over the shoulders, rimmed, and the hollow of the face inside it.
+  FillEllipse(p, cx, 24, 19, 21, rim);
+  FillEllipse(p, cx, 24, 17, 19, cloak);
+  FillEllipse(p, cx, 28, 10, 11, hollow);
+  FillRect(p, cx - 7, 26, 3, 3, eye);
+  FillRect(p, cx + 4, 26, 3, 3, eye);
+}
+
 void DrawEnemy(Picture& p, int x0, int index, int frame, bool highlight) {
+  if (index == 3) return DrawShadow(p, x0, frame, highlight);
   const Sprite& s = kSprites[index];
   Rgb body = highlight ? Rgb{255, 255, 255} : s.body;
   Rgb eye = highlight ? Rgb{255, 255, 255} : Rgb{255, 250, 250};
@@ -144,16 +175,12 @@ void DrawEnemy(Picture& p, int x0, int index, int frame, bool highlight) {
       FillEllipse(p, cx, cy, frame == 0 ? 12 : 9, frame == 0 ? 12 : 9, highlight ? body : Rgb{120, 110, 30});
       FillEllipse(p, cx, cy, 5, 5, body);
       break;
-    default:  // the lord of the night: a cloaked shape
-      FillEllipse(p, cx, cy + 12, 40, 26, body);
-      FillEllipse(p, cx, cy - 16, 16, 16, body);
-      FillRect(p, cx - 30 + frame * 4, cy - 36, 8, 14, body);
-      FillRect(p, cx + 22 - frame * 4, cy - 36, 8, 14, body);
+    default:
       break;
   }
   if (!highlight) {
-    FillRect(p, cx - 5, cy - 2 - (index == 3 ? 16 : 0), 3, 3, eye);
-    FillRect(p, cx + 3, cy - 2 - (index == 3 ? 16 : 0), 3, 3, eye);
+    FillRect(p, cx - 5, cy - 2, 3, 3, eye);
+    FillRect(p, cx + 3, cy - 2, 3, 3, eye);
   }
 }
 

@@ -22,7 +22,7 @@
 #include <string_view>
 #include <vector>
 
-#include "game/text/bitmap_font.h"
+#include "game/codec/glyph_codes.h"
 #include "platform/text/text_encoding.h"
 #include "tools/picture/picture_file.h"
 
@@ -177,7 +177,7 @@ int main(int argc, char** argv) {
         return 1;
       }
       std::array<uint8_t, 4> converted;
-      int count = game::BitmapFont::SjisToGlyphCodes(plat::Utf8ToCp932(utf8), converted);
+      int count = game::SjisToGlyphCodes(plat::Utf8ToCp932(utf8), converted);
       if (count == 1 && converted[0] != code) {
         std::fprintf(stderr, "nl_font_sheet: %s is code %d in text, not %d\n", utf8.c_str(),
                      converted[0], code);

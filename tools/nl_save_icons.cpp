@@ -66,8 +66,8 @@ Pixels DrawIcon(int slot) {
   Fill(p, 20, 15, 21, 19, kSkin);
   Fill(p, 11, 22, 13, 24, kGrey);  // legs
   Fill(p, 16, 22, 18, 24, kGrey);
-  // The slot's number in stars.
-  for (int s = 0; s <= slot; ++s) {
+  // The slot's number in stars, two rows of eight: there are kIcons slots.
+  for (int s = 0; s <= slot && s < kIcons; ++s) {
     const int x = 2 + (s % 8) * 4, y = 27 + (s / 8) * 3;
     p[y][x] = kWhite;
     p[y][x + 1] = kSky;

@@ -11,8 +11,8 @@
 #include <string>
 #include <vector>
 
+#include "game/codec/glyph_codes.h"
 #include "game/codec/scrambled_copy.h"
-#include "game/text/bitmap_font.h"
 
 namespace {
 
@@ -68,7 +68,7 @@ int main(int argc, char** argv) {
       return 1;
     }
     codes.assign(sjis.size() + 1, 0);
-    const int n = game::BitmapFont::SjisToGlyphCodes(sjis, codes);
+    const int n = game::SjisToGlyphCodes(sjis, codes);
     for (int i = 0; i < n; ++i)
       if (codes[i] == '*' || codes[i] == '+' || codes[i] == '\r' || codes[i] == '\n') {
         std::fprintf(stderr, "%s: line %d: message holds a label byte\n", argv[1], number);

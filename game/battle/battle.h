@@ -52,19 +52,6 @@ inline constexpr int kSetupSong = 0, kSetupAfterSong = 1, kSetupStartSound = 4, 
 // Battle command buttons (the key assignment's numbers).
 inline constexpr int kButtonDescription = 7, kButtonPageDown = 8, kButtonPageUp = 9;
 
-// Item values the actions read beyond the game data's names.
-inline constexpr int kItemHelpful = 11, kItemMode = 14, kItemEffectKind = 20,
-                     kItemEffectPerSide = 21, kItemHitSound = 22, kItemCharges = 25;
-
-// Member-block words the battle reads beyond the party's names.
-inline constexpr int kBlockGrowthPoints = 14;   // 14-17 growth points of the four stats
-inline constexpr int kBlockGrowthModifier = 16;
-inline constexpr int kBlockHpPoints = 24, kBlockPpPoints = 25;
-inline constexpr int kBlockBattleAttack = 38;   // 38-41 battle attack, defence, speed, spirit
-
-// Status bytes.
-inline constexpr int kStatusSelected = 6, kStatusFirstRow = 7;
-
 enum BattlePhaseValue : int32_t {
   kPhaseAppear = 0, kPhaseCommand = 1, kPhaseTarget = 2, kPhaseEffects = 3, kPhaseResult = 4,
   kPhaseVictory = 5, kPhaseNewCycle = 6, kPhaseNextActor = 7, kPhaseEnemyDecides = 8,

@@ -2,11 +2,11 @@
 // each target, the deaths with the enemies' money and drops, and the action messages.
 #include <algorithm>
 #include <cmath>
-#include <limits>
 
 #include "game/battle/battle.h"
 #include "game/data/saturating_math.h"
 #include "game/text/bitmap_font.h"
+#include "platform/numeric/saturate.h"
 
 namespace game {
 namespace {
@@ -14,16 +14,12 @@ namespace {
 constexpr int kEspKind = 300;            // kinds above: ESP
 constexpr int kChargeSound = 39;
 constexpr int kEnemyDiedSound = 23;
-constexpr int kEnemyMoneyValue = 24, kEnemyDropValue = 22, kEnemyRareDropValue = 23;
 constexpr int kModeDefenceTriple = 1, kModeNoDefence = 2, kModePp = 3, kModeInstantKill = 4,
               kModeWatching = 14, kModeAnger = 15;
 constexpr int kManyDeaths = 4;
 
-int32_t Trunc32(double v) {
-  if (!(v == v)) return 0;
-  v = std::clamp(v, -2147483648.0, 2147483647.0);
-  return static_cast<int32_t>(v);
-}
+using plat::numeric::TruncSaturated32;
+
 int64_t Trunc64(double v) {
   if (!(v == v)) return 0;
   v = std::clamp(v, -9.2e18, 9.2e18);
@@ -66,18 +62,19 @@ void Battle::PayAndStartAction() {
       } else {
         e = fighters[kBattleMembers + std::clamp(target, 0, kBattleEnemies - 1)].Word(kMemberAttack + s);
       }
-      int32_t p = Saturate32(int64_t{static_cast<int32_t>(SafeSqrt(e))} + 2 + e - a.Word(kMemberAttack + s));
-      p = std::max(p, -5);
+      // The points are summed in 64 bits and saturated once, where they are added.
+      int64_t p = int64_t{static_cast<int32_t>(SafeSqrt(e))} + 2 + e - a.Word(kMemberAttack + s);
+      p = std::max<int64_t>(p, -5);
       p += 5 + GameRandomUpTo(5);
       if (GameRandomUpTo(128) < 1) p += 100;
       if (GameRandomUpTo(128) < 10) p += 10;
-      if (a.Word(kBlockGrowthModifier) == -1) p = 0;
-      if (a.Word(kBlockGrowthModifier) == 1) p += GameRandomUpTo(8);
-      AddSaturated(a.Word(kBlockGrowthPoints + s), p);
+      if (a.Word(kMemberGrowthModifier) == -1) p = 0;
+      if (a.Word(kMemberGrowthModifier) == 1) p += GameRandomUpTo(8);
+      AddSaturated(a.Word(kMemberGrowthPoints + s), p);
       bool chance = GameRandomUpTo(100) < 50;
-      if (chance || a.Word(kBlockGrowthPoints + s) > 199) a.exercised[s] = 1;
+      if (chance || a.Word(kMemberGrowthPoints + s) > 199) a.exercised[s] = 1;
     } else if (I[kItemHelpful] == 1) {
-      AddSaturated(a.Word(kBlockGrowthPoints + 3), a.Word(kBlockGrowthModifier) == -1 || side == -1 ? 0 : 7);
+      AddSaturated(a.Word(kMemberGrowthPoints + 3), a.Word(kMemberGrowthModifier) == -1 || side == -1 ? 0 : 7);
       if (GameRandomUpTo(100) < 50) a.exercised[3] = 1;
     }
     if (I[kItemKind] > kEspKind) ++a.esp_uses;
@@ -111,7 +108,7 @@ void Battle::RunOneHit() {
     StartHitEffect(side == 1 ? kAllMembersSlot : side == -1 ? kAllEnemiesSlot : kEveryoneSlot, kind);
   }
   ReportAction();
-  PlayGameSound(I[kItemHitSound]);
+  PlayGameSound(I[kItemSound]);
   phase = kPhaseEffects;
   redo = true;
 }
@@ -184,15 +181,15 @@ int Battle::ResolveActionOnTarget(int n) {
   const auto& I = TheGameData().Item(ActingItem()).values;
   bool esp = I[kItemKind] > kEspKind;
   int s = esp ? 3 : std::clamp(I[kItemDependsOn], 0, 3);
-  int32_t S = a.Word(kBlockBattleAttack + s);
+  int32_t S = a.Word(kMemberBattleAttack + s);
   int32_t v;
   if (!esp) {
     v = Saturate32(int64_t{I[kItemMultiplier]} * S + I[kItemRaise]);
   } else {
     int32_t r = GameRandomUpTo(32768);
     double m = (r * (1.0 / 32768) + I[kItemMultiplier]) * S;
-    int64_t q = Trunc64(t.Word(kBlockBattleAttack + 3) * m) % 65535;
-    v = Trunc32(m - static_cast<double>(static_cast<int32_t>(q)) * 0.005);
+    int64_t q = Trunc64(t.Word(kMemberBattleAttack + 3) * m) % 65535;
+    v = TruncSaturated32(m - static_cast<double>(static_cast<int32_t>(q)) * 0.005);
   }
   bool killed = false, failed = false, no_number = false;
   int mode = I[kItemMode];
@@ -204,7 +201,7 @@ int Battle::ResolveActionOnTarget(int n) {
     }
     int32_t r5 = GameRandomUpTo(5);
     int64_t limit = (int64_t{5} * b - 3 + S + r5) * I[kItemMultiplier] + I[kItemRaise] -
-                    int64_t{5} * t.Word(kBlockBattleAttack + 1);
+                    int64_t{5} * t.Word(kMemberBattleAttack + 1);
     v = 0;
     if (t.Word(kMemberHp) < limit) {
       killed = no_number = true;
@@ -229,21 +226,21 @@ int Battle::ResolveActionOnTarget(int n) {
   bool healing = false;
   if (I[kItemHelpful] == 0) {
     int f = esp || mode == kModeNoDefence ? 0 : mode == kModeDefenceTriple ? 3 : 5;
-    int32_t d = Saturate32(int64_t{t.Word(kBlockBattleAttack + 1)} * f);
+    int32_t d = Saturate32(int64_t{t.Word(kMemberBattleAttack + 1)} * f);
     result = Saturate32(std::max<int64_t>(int64_t{v} - d, 0));
     if (n < kBattleMembers && actor >= kBattleMembers) {
-      int32_t bonus = std::clamp(Trunc32(a.Word(kMemberMaxHp) * 1.3 - t.Word(kMemberMaxHp)), 0, 100);
+      int32_t bonus = std::clamp(TruncSaturated32(a.Word(kMemberMaxHp) * 1.3 - t.Word(kMemberMaxHp)), 0, 100);
       int32_t g = v;
       if (GameRandomUpTo(100) < 50) g = Saturate32(int64_t{v} + bonus);
       if (GameRandomUpTo(100) < 20) g = Saturate32(int64_t{2} * v);
       if (GameRandomUpTo(128) < 4) g = Saturate32(int64_t{5} * v);
       if (GameRandomUpTo(128) < 64) g = Saturate32(int64_t{v} - d / 2);
       g = Saturate32(std::max<int64_t>(int64_t{g} - d / 2, 0));
-      if (t.status[kStatusDown] == 0 && t.Kind() == kKindMember) AddSaturated(t.Word(kBlockHpPoints), g);
-      if (int64_t{t.Word(kMemberHp)} - result < 0) AddSaturated(t.Word(kBlockHpPoints), Trunc32(g * 1.5));
+      if (t.status[kStatusDown] == 0 && t.Kind() == kKindMember) AddSaturated(t.Word(kMemberHpPoints), g);
+      if (int64_t{t.Word(kMemberHp)} - result < 0) AddSaturated(t.Word(kMemberHpPoints), TruncSaturated32(g * 1.5));
     }
   } else {
-    result = Saturate32(std::max<int64_t>(int64_t{t.Word(kBlockBattleAttack + 3)} * I[kItemMultiplier] + v, 0));
+    result = Saturate32(std::max<int64_t>(int64_t{t.Word(kMemberBattleAttack + 3)} * I[kItemMultiplier] + v, 0));
     healing = true;
     if (result == 0) no_number = true;
   }

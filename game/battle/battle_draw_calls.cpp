@@ -4,6 +4,7 @@
 #include "game/data/game_data.h"
 #include "game/text/bitmap_font.h"
 #include "game/text/hand_cursor.h"
+#include "game/text/item_info_panel.h"
 #include "game/text/message_window.h"
 #include "game/text/window_frame.h"
 #include "vexal/graphics/drawing/draw_calls.h"
@@ -36,7 +37,7 @@ void DefaultFillBox(int x1, int y1, int x2, int y2, uint32_t rgb) {
 }
 void DefaultCopyScreen(int graph) { vexal::CopyScreenToGraph(0, 0, 320, 240, graph, 1); }
 void DefaultHand(int x, int y, int still, int blink) { TheHandCursor.DrawHandCursor(x, y, still, blink); }
-void DefaultItemInfo(int item) { TheGameData().DrawItemInfo(item); }
+void DefaultItemInfo(int item) { DrawItemInfo(item); }
 void DefaultMessageWindow(std::span<const uint8_t> codes) {
   TheMessageWindow.SetMessageText(codes);
   TheMessageWindow.ShowMessage(1);

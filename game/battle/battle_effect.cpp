@@ -106,11 +106,12 @@ void BattleEffect::RequestEffect(int id) {
   const EffectDef& d = defs_[id];
   std::string file = std::string(kEffectPictureFolder) + d.name.data();
   if (d.frames > 0) {
-    std::array<int, kEffectMaxFrames * kEffectMaxRowsAcross> cells;
+    std::array<int, kEffectMaxFrames> cells;
     cells.fill(-1);
-    // The picture is cut as written (across x rows cells); only the first frames are kept.
+    // The picture is cut as written (across x rows cells), as many cells as there are
+    // frames: a cell loaded beyond them would never be freed.
     int across = std::max<int>(d.across, 1);
-    int all = std::min<int>(across * d.rows, static_cast<int>(cells.size()));
+    int all = std::min<int>(across * d.rows, d.frames);
     BattleDraw().load_div_graph(file, all, across, d.rows, d.width, d.height, cells.data());
     std::copy_n(cells.begin(), d.frames, graphs_[id].begin());
   }

@@ -23,32 +23,32 @@ void Battle::GrowMembers() {
   bool line_written = false;
   for (int k = 0; k < kBattleMembers; ++k) {
     Combatant& m = fighters[k];
-    if (m.Kind() == kKindGone || m.status[0] || m.status[1] || m.status[2]) continue;
+    if (m.Kind() == kKindGone || m.status[kStatusDown] || m.status[kStatusIll] || m.status[kStatusParalysed]) continue;
     for (int s = 0; s < 4; ++s) {
-      if (m.exercised[s] && m.Word(kBlockGrowthPoints + s) >= kStatStep) {
+      if (m.exercised[s] && m.Word(kMemberGrowthPoints + s) >= kStatStep) {
         m.raised[s] = 1;
-        m.Word(kBlockGrowthPoints + s) -= kStatStep;
+        m.Word(kMemberGrowthPoints + s) -= kStatStep;
         AddSaturated(m.Word(kMemberBaseAttack + s), 1);
       }
     }
     int32_t max_hp = m.Word(kMemberMaxHp);
-    if (m.Word(kBlockHpPoints) >= static_cast<int64_t>(max_hp) * 13 / 10.0 && GameRandomUpTo(100) < 25) {
+    if (m.Word(kMemberHpPoints) >= static_cast<int64_t>(max_hp) * 13 / 10.0 && GameRandomUpTo(100) < 25) {
       const int64_t eighths = int64_t{max_hp} * 7 / 8;
       double root = eighths > 0 ? std::sqrt(static_cast<double>(eighths)) : 0.0;
       int32_t gain = Saturate32(int64_t{GameRandomUpTo(3)} + 1 + static_cast<int64_t>(root));
-      m.Word(kBlockHpPoints) = Saturate32(std::max<int64_t>(int64_t{m.Word(kBlockHpPoints)} - int64_t{2} * max_hp, 0) >> 1);
+      m.Word(kMemberHpPoints) = Saturate32(std::max<int64_t>(int64_t{m.Word(kMemberHpPoints)} - int64_t{2} * max_hp, 0) >> 1);
       AddSaturated(m.Word(kMemberBaseMaxHp), gain);
       m.hp_gain = gain;
     }
     if (m.esp_uses <= 4950) {
       int j = 1;
       while (j < kMaxTriangleStep && j * (j + 1) / 2 < m.esp_uses) ++j;
-      AddSaturated(m.Word(kBlockPpPoints), j);
+      AddSaturated(m.Word(kMemberPpPoints), j);
     }
     int32_t max_pp = m.Word(kMemberMaxPp);
-    if (m.Word(kBlockPpPoints) >= max_pp) {
+    if (m.Word(kMemberPpPoints) >= max_pp) {
       int32_t gain = GameRandomUpTo(2) + 3;
-      AddSaturated(m.Word(kBlockPpPoints), -(int64_t{gain} * max_pp / 5));
+      AddSaturated(m.Word(kMemberPpPoints), -(int64_t{gain} * max_pp / 5));
       AddSaturated(m.Word(kMemberBaseMaxPp), gain);
       m.pp_gain = gain;
     }

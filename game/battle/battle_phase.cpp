@@ -4,7 +4,7 @@
 #include "game/battle/battle.h"
 #include "game/battle/battle_draw_calls.h"
 #include "game/text/bitmap_font.h"
-#include "vexal/app/log_file.h"
+#include "vexal/app/log/log_file.h"
 
 namespace game {
 
@@ -120,16 +120,17 @@ void Battle::UpdateBattleInput() {
         break;
       }
       int type = data.Item(ActingItem()).values[kItemRange];
-      if (target != -1 && type != 10) {
+      if (target != -1 && type != kTargetSelf) {
         if (keys.repeat(kButtonLeft)) MoveTarget(-1);
         if (keys.repeat(kButtonRight)) MoveTarget(1);
       }
-      // A whole-side item (types 2 and 3) turns onto the other side as a whole.
-      if (type >= 0 && type <= 3) {
+      // The side of a range that may switch sides; a whole-side range turns onto the other
+      // side as a whole.
+      if (type == kTargetOneFoe || type == kTargetOneAlly || type == kTargetAllFoes || type == kTargetAllAllies) {
         int new_side = keys.pressed(kButtonUp) ? -1 : keys.pressed(kButtonDown) ? 1 : 0;
         if (new_side != 0) {
           side = new_side;
-          if (type <= 1) {
+          if (type == kTargetOneFoe || type == kTargetOneAlly) {
             int from = side == 1 ? 0 : kBattleMembers, count = side == 1 ? kBattleMembers : kBattleEnemies;
             target = 0;
             for (int i = 0; i < count; ++i) {

@@ -128,10 +128,10 @@ void Battle::DrawBattleScreen() {
       draw.text(104, 52, "盾");
       draw.text(104, 64, "魔");
       draw.bright(255, 255, 255);
-      draw.number(68, 52, m.Word(kBlockBattleAttack), 3, 999);
-      draw.number(112, 52, m.Word(kBlockBattleAttack + 1), 3, 999);
-      draw.number(68, 64, m.Word(kBlockBattleAttack + 2), 3, 999);
-      draw.number(112, 64, m.Word(kBlockBattleAttack + 3), 3, 999);
+      draw.number(68, 52, m.Word(kMemberBattleAttack), 3, 999);
+      draw.number(112, 52, m.Word(kMemberBattleAttack + 1), 3, 999);
+      draw.number(68, 64, m.Word(kMemberBattleAttack + 2), 3, 999);
+      draw.number(112, 64, m.Word(kMemberBattleAttack + 3), 3, 999);
       int first = m.status[kStatusFirstRow];
       for (int r = 0; r < kVisibleCommandRows; ++r) {
         int slot = first + r;

@@ -6,7 +6,7 @@
 #include "game/battle/battle.h"
 #include "game/battle/battle_draw_calls.h"
 #include "game/text/bitmap_font.h"
-#include "vexal/app/log_file.h"
+#include "vexal/app/log/log_file.h"
 
 namespace game {
 
@@ -15,9 +15,6 @@ Battle TheBattle;  // the game's one battle
 namespace {
 
 constexpr int kStandardStartSound = 25;
-constexpr int kEnemySpriteValue = 0, kEnemyFirstFrameValue = 1;  // EnemyRecord values
-constexpr int kEnemyEspValue = 3, kEnemyHpValue = 4, kEnemyPpValue = 5, kEnemyStatValue = 6;
-constexpr int kEnemyCommandValue = 10;
 constexpr int kAttackItem = 90;  // command slot 11 of every member
 constexpr uint16_t kAttackCount = 0xFFC0;
 constexpr int kEnemyCentreY = 128;
@@ -128,7 +125,7 @@ void Battle::StartBattle(std::span<const int32_t, kBattleEnemies> ids, int useGr
   for (int k = 0; k < kBattleMembers; ++k) {
     Combatant& c = fighters[k];
     c.block = data.Members[k];
-    for (int s = 0; s < 4; ++s) c.Word(kBlockBattleAttack + s) = c.Word(kMemberAttack + s);
+    for (int s = 0; s < 4; ++s) c.Word(kMemberBattleAttack + s) = c.Word(kMemberAttack + s);
     c.status = data.Status[k];
     c.status[kStatusSelected] = std::min<uint8_t>(c.status[kStatusSelected], kMaxStatusSelected);
     c.status[kStatusFirstRow] = std::min<uint8_t>(c.status[kStatusFirstRow], kMaxStatusFirstRow);
@@ -141,7 +138,7 @@ void Battle::StartBattle(std::span<const int32_t, kBattleEnemies> ids, int useGr
     if (id >= 0 && id < kMemberCount) {
       std::string_view name(data.MemberNames[id].data(),
                             std::find(data.MemberNames[id].begin(), data.MemberNames[id].end(), '\0'));
-      BitmapFont::SjisToGlyphCodes(name, c.name);
+      SjisToGlyphCodes(name, c.name);
     }
     c.commands[kLastCommandSlot] = {kAttackItem, static_cast<int16_t>(kAttackCount)};
   }
@@ -153,7 +150,7 @@ void Battle::StartBattle(std::span<const int32_t, kBattleEnemies> ids, int useGr
     c.Word(kMemberHp) = c.Word(kMemberMaxHp) = e.values[kEnemyHpValue];
     c.Word(kMemberPp) = c.Word(kMemberMaxPp) = e.values[kEnemyPpValue];
     for (int s = 0; s < 4; ++s) {
-      c.Word(kMemberBaseAttack + s) = c.Word(kMemberAttack + s) = c.Word(kBlockBattleAttack + s) =
+      c.Word(kMemberBaseAttack + s) = c.Word(kMemberAttack + s) = c.Word(kMemberBattleAttack + s) =
           e.values[kEnemyStatValue + s];
     }
     c.Word(kMemberEspLevel) = e.values[kEnemyEspValue];

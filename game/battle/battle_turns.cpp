@@ -3,11 +3,13 @@
 #include <cmath>
 
 #include "game/battle/battle.h"
+#include "game/data/saturating_math.h"
 
 namespace game {
 namespace {
 
 constexpr int kSpeedSpread = 15;
+constexpr int32_t kEmptyTurnKey = -32768;  // the key of the turn list's unused entries
 constexpr int kSkillDraws = 100;
 constexpr int kSkillDrawMax = 121;  // slot = 10 - trunc(sqrt(r))
 constexpr int kLastSkillSlot = 10;
@@ -18,13 +20,15 @@ constexpr int kTargetSearchSteps = 9;
 
 void Battle::BuildTurnOrder() {
   struct Entry {
-    int32_t key = -32768, who = -1;
+    int32_t key = kEmptyTurnKey, who = -1;
   };
   std::array<Entry, kTurnOrderLength> list{};
   int n = 0;
   for (int k = 0; k < kCombatants; ++k) {
     if (fighters[k].Kind() == kKindGone) continue;
-    list[n++] = {fighters[k].Word(kBlockBattleAttack + 2) + GameRandomUpTo(kSpeedSpread), k};
+    // No key falls below the empty entries', or the combatant would lose its turn behind them.
+    const int64_t key = int64_t{fighters[k].Word(kMemberBattleAttack + 2)} + GameRandomUpTo(kSpeedSpread);
+    list[n++] = {std::max(Saturate32(key), kEmptyTurnKey), k};
   }
   for (int i = 0; i < kTurnOrderLength - 1; ++i) {
     int best = i;
@@ -65,12 +69,12 @@ void Battle::ChooseActionTarget(int itemId, int enemyMode) {
   no_able_target = false;
   if (enemyMode == 0) {
     switch (type) {
-      case 0: case 4: target = first_present(kBattleMembers, kBattleEnemies), side = -1; break;
-      case 1: case 5: target = first_present(0, kBattleMembers), side = 1; break;
-      case 2: case 6: target = -1, side = -1; break;
-      case 3: case 7: target = -1, side = 1; break;
-      case 8: case 9: target = -1, side = 0; break;
-      case 10: target = actor, side = 1; break;
+      case kTargetOneFoe: case kTargetOneFoeOnly: target = first_present(kBattleMembers, kBattleEnemies), side = -1; break;
+      case kTargetOneAlly: case kTargetOneAllyOnly: target = first_present(0, kBattleMembers), side = 1; break;
+      case kTargetAllFoes: case kTargetAllFoesOnly: target = -1, side = -1; break;
+      case kTargetAllAllies: case kTargetAllAlliesOnly: target = -1, side = 1; break;
+      case kTargetEveryone: case kTargetEveryoneToo: target = -1, side = 0; break;
+      case kTargetSelf: target = actor, side = 1; break;
       default: break;
     }
     return;
@@ -91,12 +95,12 @@ void Battle::ChooseActionTarget(int itemId, int enemyMode) {
     return list[std::clamp(pick, 0, n - 1)];
   };
   switch (type) {
-    case 0: case 4: target = random_of(0, kBattleMembers, true), side = 1; break;
-    case 1: case 5: target = random_of(kBattleMembers, kBattleEnemies, false), side = -1; break;
-    case 2: case 6: target = -1, side = 1; break;
-    case 3: case 7: target = -1, side = -1; break;
-    case 8: case 9: target = -1, side = 0; break;
-    case 10: target = actor - kBattleMembers, side = -1; break;
+    case kTargetOneFoe: case kTargetOneFoeOnly: target = random_of(0, kBattleMembers, true), side = 1; break;
+    case kTargetOneAlly: case kTargetOneAllyOnly: target = random_of(kBattleMembers, kBattleEnemies, false), side = -1; break;
+    case kTargetAllFoes: case kTargetAllFoesOnly: target = -1, side = 1; break;
+    case kTargetAllAllies: case kTargetAllAlliesOnly: target = -1, side = -1; break;
+    case kTargetEveryone: case kTargetEveryoneToo: target = -1, side = 0; break;
+    case kTargetSelf: target = actor - kBattleMembers, side = -1; break;
     default: break;
   }
 }

@@ -6,10 +6,10 @@
 #include <cstring>
 
 #include "game/data/game_flags.h"
+#include "game/data/party_field.h"
 #include "game/data/save_icons.h"
 #include "game/data/sound_table.h"
-#include "game/text/message_window.h"
-#include "vexal/app/random.h"
+#include "vexal/app/system/random.h"
 #include "vexal/graphics/graphs/graph_load.h"
 
 namespace game {
@@ -17,6 +17,7 @@ namespace {
 
 std::unique_ptr<GameData> the_game_data;  // made at start-up or on first use
 GameDataHooks hooks;                         // null members: the defaults
+void (*popup_window)(std::string_view sjis) = nullptr;  // the default pop-up, none shown
 
 constexpr const char* kMemberNameTexts[kMemberCount] = {"みなみ", "しば", "みさ", "あいね"};
 constexpr const char* kMemberLabelTexts[kMemberCount] = {"ブレイク", "ジャンプ", "シールド",
@@ -66,11 +67,15 @@ void CopyText(const char* text, std::array<char, N>& out) {
 bool IsSjisLead(unsigned char c) { return (c >= 0x81 && c <= 0x9F) || (c >= 0xE0 && c <= 0xFC); }
 
 void DefaultPlaySound(int row) { TheSoundTable.PlaySoundEffect(row); }
-void DefaultShowPopup(std::string_view sjis) { TheMessageWindow.ShowPopup(sjis); }
+void DefaultShowPopup(std::string_view sjis) {
+  if (popup_window != nullptr) popup_window(sjis);
+}
 
 }  // namespace
 
 void SetGameDataHooks(GameDataHooks h) { hooks = h; }
+
+void SetPopupWindow(void (*show_popup)(std::string_view sjis)) { popup_window = show_popup; }
 
 void PlayGameSound(int row) { (hooks.play_sound ? hooks.play_sound : DefaultPlaySound)(row); }
 
@@ -106,7 +111,7 @@ void CopySjisBounded(std::string_view text, std::span<char> out) {
     if (n + width >= out.size() || n + width > text.size()) break;
     n += width;
   }
-  std::memcpy(out.data(), text.data(), n);
+  if (n > 0) std::memcpy(out.data(), text.data(), n);  // an empty view may have no data
   out[n] = '\0';
 }
 

@@ -4,7 +4,7 @@
 // item, map, enemy, encounter and recipe tables read from the database files and the
 // save-slot summaries.
 //
-// The rules decide without a screen (only the item panel draws). The sounds and pop-ups
+// The rules decide without a screen. The sounds and pop-ups
 // the operations give, the random numbers they draw and the pictures they load go
 // through hooks, so tests can watch them.
 #pragma once
@@ -75,7 +75,23 @@ inline constexpr int kMemberEspLevel = 19;
 inline constexpr int kMaxEspLevel = 99;
 inline constexpr int kMemberBaseMaxHp = 22;
 inline constexpr int kMemberBaseMaxPp = 23;
-inline constexpr int kStatusDown = 0;         // status byte: 1 while the member is down
+// Words a battle keeps in the member's block (a combatant is laid out as a member, its
+// word 0 the combatant's kind).
+inline constexpr int kMemberGrowthPoints = 14;    // 14-17 growth points of the four stats
+inline constexpr int kMemberGrowthModifier = 16;  // also speed's growth points: -1 none, 1 more
+inline constexpr int kMemberHpPoints = 24;        // growth points of HP and PP
+inline constexpr int kMemberPpPoints = 25;
+inline constexpr int kMemberBattleAttack = 38;    // 38-41 battle attack, defence, speed, spirit
+
+// Status bytes of a member.
+inline constexpr int kStatusDown = 0;         // 1 while the member is down
+inline constexpr int kStatusIll = 1;          // bytes 1-4: the ailments
+inline constexpr int kStatusParalysed = 2;    // no command slot can be used
+inline constexpr int kStatusPoisoned = 3;
+inline constexpr int kStatusBlind = 4;
+inline constexpr int kStatusFirstAilment = kStatusIll, kStatusLastAilment = kStatusBlind;
+inline constexpr int kStatusSelected = 6;     // the battle's chosen command slot
+inline constexpr int kStatusFirstRow = 7;     // the first command row the battle shows
 
 // Scalar indexes.
 inline constexpr int kScalarMoney = 0;
@@ -105,11 +121,56 @@ inline constexpr int kItemKind = 3;
 inline constexpr int kItemAttackBonus = 4;  // 4-7 attack, defence, speed, spirit
 inline constexpr int kItemMaxHpBonus = 8;
 inline constexpr int kItemMaxPpBonus = 9;
-inline constexpr int kItemRange = 10;
-inline constexpr int kItemRaise = 12;
+inline constexpr int kItemRange = 10;        // a TargetRange
+inline constexpr int kItemHelpful = 11;      // 0 harmful, 1 helpful
+inline constexpr int kItemRaise = 12;        // the base amount
 inline constexpr int kItemMultiplier = 13;
-inline constexpr int kItemDependsOn = 15;
+inline constexpr int kItemMode = 14;         // the battle's special modes
+inline constexpr int kItemDependsOn = 15;    // the stat used, 0-3
 inline constexpr int kItemHits = 17;
+inline constexpr int kItemEffectKind = 20;   // the battle's hit effect
+inline constexpr int kItemEffectPerSide = 21;  // 0: one effect per combatant of a side
+inline constexpr int kItemSound = 22;        // the sound-table row of each hit or use
+inline constexpr int kItemCharges = 25;      // above 0: the action charges first
+inline constexpr int kItemFieldUse = 26;     // a FieldUseType
+
+// Item word 10: whom an action reaches. A member choosing may switch the side of 0-3;
+// 4-7 keep theirs. Foes and allies are the acting side's.
+enum TargetRange : int32_t {
+  kTargetOneFoe = 0,          // "1たい"
+  kTargetOneAlly = 1,         // "ひとり"
+  kTargetAllFoes = 2,         // "てきぜんたい"
+  kTargetAllAllies = 3,       // "みかたぜんたい"
+  kTargetOneFoeOnly = 4,      // "てき１たい"
+  kTargetOneAllyOnly = 5,     // "みかたひとり"
+  kTargetAllFoesOnly = 6,     // "てきぜんたい"
+  kTargetAllAlliesOnly = 7,   // "みかたぜんたい"
+  kTargetEveryone = 8,        // "てきみかたぜんたい"
+  kTargetEveryoneToo = 9,     // the same as 8
+  kTargetSelf = 10,           // "じぶん"
+};
+
+// Item word 26: what an item does used from the field menu.
+enum FieldUseType : int32_t {
+  kFieldUseNone = 0,
+  kFieldUseHealHp = 1,
+  kFieldUseHealPp = 2,
+  kFieldUseCure = 3,          // the ailments, and HP
+  kFieldUseRevive = 4,
+  kFieldUseFullHeal = 5,      // HP and PP to their maxima, the ailments cured
+  kFieldUseRestore = 6,       // HP and PP to their maxima
+  kFieldUseRaiseAttack = 7,   // 7-10 the base stats, in order
+  kFieldUseRaiseDefence = 8,
+  kFieldUseRaiseSpeed = 9,
+  kFieldUseRaiseSpirit = 10,
+  kFieldUseRaiseMaxHp = 11,
+  kFieldUseRaiseMaxPp = 12,
+  kFieldUseBreakLevel = 13,   // 13-16 the ESP level of member id (type - 13), whose power it is
+  kFieldUseJumpLevel = 14,
+  kFieldUseShieldLevel = 15,
+  kFieldUseTelepathyLevel = 16,
+  kFieldUseJumpPoints = 17,   // one more long-jump point, for member id 1
+};
 
 // Item kinds with a rule of their own.
 inline constexpr int kFirstAbilityKind = 301;   // kinds from here live in the stock
@@ -164,6 +225,18 @@ struct ItemRecord {
   std::array<uint8_t, kDescriptionCodes> description{};  // glyph codes
 };
 
+// `EnemyRecord` value indexes.
+inline constexpr int kEnemySpriteValue = 0;      // the enemy sprite list's entry
+inline constexpr int kEnemyFirstFrameValue = 1;
+inline constexpr int kEnemyEspValue = 3;
+inline constexpr int kEnemyHpValue = 4;
+inline constexpr int kEnemyPpValue = 5;
+inline constexpr int kEnemyStatValue = 6;        // 6-9 attack, defence, speed, spirit
+inline constexpr int kEnemyCommandValue = 10;    // 10-20 the items of command slots 0-10
+inline constexpr int kEnemyDropValue = 22;
+inline constexpr int kEnemyRareDropValue = 23;
+inline constexpr int kEnemyMoneyValue = 24;
+
 struct EnemyRecord {
   std::array<uint8_t, kNameCodes> name{};
   std::array<int32_t, kEnemyValues> values{};
@@ -181,7 +254,7 @@ struct SaveSlotSummary {
 };
 
 // What the operations tell the player, draw from and load pictures with; tests replace
-// them. Null restores the default (the sound table, the pop-up, vexal::RandomUpTo,
+// them. Null restores the default (the sound table, the pop-up window, vexal::RandomUpTo,
 // vexal::LoadDivGraph).
 struct GameDataHooks {
   void (*play_sound)(int row) = nullptr;
@@ -191,6 +264,9 @@ struct GameDataHooks {
                         int* handles) = nullptr;
 };
 void SetGameDataHooks(GameDataHooks hooks);
+// The default pop-up: the message window's, which lies above the game state, so game/entry
+// hands it over at start-up. Until then (and with null) a pop-up shows nothing.
+void SetPopupWindow(void (*show_popup)(std::string_view sjis));
 void PlayGameSound(int row);
 void ShowGamePopup(std::string_view sjis);
 int32_t GameRandomUpTo(int32_t max);
@@ -241,7 +317,9 @@ class GameData {
   // The price paid back; -1 when there is nothing to sell: an item with no uses to divide
   // by, or an index outside the bag.
   int64_t SellPrice(int bag_index) const;
-  void NextLeader();
+  // The next present member by id leads (scalar 8) and lends the party its field picture
+  // (scalar 9); false, with nothing changed, when no member is present.
+  bool NextLeader();
   // The field ESP that button 6 uses: the leader's own power, by member id (0 break,
   // 1 jump, 2 shield, 3 telepathy), so it changes with the leader and a save keeps it.
   int SelectedFieldEsp() const { return static_cast<int>(Scalars[kScalarLeader]); }
@@ -250,10 +328,13 @@ class GameData {
   int Concoct(int a, int b, int c, int apply);
   void RemoveUsedUpItems();
   void AddMapMark(int x, int y, int area, int map);
-  int PartyStepUpdate();
+  // A step on a floor that does `damage` to every able member: 1 when it hurt, 0 when the
+  // leader's shield kept it off. The member who would down the last able one keeps 1 HP,
+  // and *wiped_out becomes 1 when every member hurt was already at 1 HP or less (the
+  // field's wipe-out), else 0; it is left alone otherwise.
+  int PartyStepUpdate(int damage, int* wiped_out);
   void EquipStarting(int member, int item);
   void UpdateOwnershipFlags();
-  void DrawItemInfo(int item) const;
 
   // Saves and loads.
   int SaveGame(int slot);
@@ -310,7 +391,8 @@ class GameData {
 GameData& TheGameData();
 // Constructs the game data now (reading files from the working directory).
 void CreateGameData();
-// Forgets it, so the next use constructs a fresh one; hooks go back to the defaults.
+// Forgets it, so the next use constructs a fresh one; hooks go back to the defaults (the
+// pop-up window and the party's field, which game/entry wires, stay).
 void ResetGameData();
 
 // GaussRandom's own 15-bit generator (0..32767), seeded from the time on first use.

@@ -12,10 +12,10 @@
 #include <cstring>
 #include <string>
 
+#include "game/codec/glyph_codes.h"
 #include "game/data/game_data.h"
-#include "game/text/bitmap_font.h"
 #include "platform/fs/fs.h"
-#include "vexal/app/log_file.h"
+#include "vexal/app/log/log_file.h"
 
 namespace game {
 namespace {
@@ -83,7 +83,7 @@ class WordReader {
 template <size_t N>
 void StoreCodes(const std::string& word, std::array<uint8_t, N>& out) {
   std::array<uint8_t, N + 1> codes{};
-  BitmapFont::SjisToGlyphCodes(word, codes);
+  SjisToGlyphCodes(word, codes);
   std::copy_n(codes.begin(), N, out.begin());
 }
 

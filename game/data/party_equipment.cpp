@@ -5,7 +5,6 @@
 
 #include "game/data/game_data.h"
 #include "game/data/saturating_math.h"
-#include "game/field/field_map.h"
 
 namespace game {
 namespace {
@@ -168,17 +167,17 @@ void GameData::EquipStarting(int member, int item) {
   }
 }
 
-void GameData::NextLeader() {
+bool GameData::NextLeader() {
   for (int tries = 0; tries < kMemberCount; ++tries) {
     Scalars[kScalarLeader] = (Scalars[kScalarLeader] + 1) % kMemberCount;
     for (const PartyMember& p : Members) {
       if (p[kMemberPresent] != 0 && static_cast<uint32_t>(p[kMemberId]) == Scalars[kScalarLeader]) {
         Scalars[kScalarLeaderGraphic] = static_cast<uint32_t>(p[kMemberFieldGraphic]);
-        TheField.SetPlayerGraphic(p[kMemberFieldGraphic]);
-        return;
+        return true;
       }
     }
   }
+  return false;
 }
 
 int GameData::FirstEmptyBagSlot() const {

@@ -4,7 +4,6 @@
 
 #include "game/data/game_data.h"
 #include "game/data/saturating_math.h"
-#include "game/field/field_map.h"
 
 namespace game {
 namespace {
@@ -15,8 +14,7 @@ constexpr int kTopEspLevel = 13;
 
 }  // namespace
 
-int GameData::PartyStepUpdate() {
-  const int d = TheField.StepDamage();
+int GameData::PartyStepUpdate(int d, int* wiped_out) {
   int shield_level = Members[0][kMemberEspLevel];
   for (const PartyMember& p : Members) {
     if (p[kMemberId] == kShieldMemberId) {
@@ -43,7 +41,7 @@ int GameData::PartyStepUpdate() {
     if (wiped) {
       p[kMemberHp] = 1;
       Status[m][kStatusDown] = 0;
-      TheField.SetPartyWipedOut(all_weak);
+      *wiped_out = all_weak;
     }
   }
   return 1;

@@ -3,16 +3,13 @@
 // value gives the largest (or smallest) number, never a wrapped one of the other sign.
 #pragma once
 
-#include <algorithm>
 #include <cstdint>
-#include <limits>
+
+#include "platform/numeric/saturate.h"
 
 namespace game {
 
-constexpr int32_t Saturate32(int64_t v) {
-  return static_cast<int32_t>(std::clamp<int64_t>(v, std::numeric_limits<int32_t>::min(),
-                                                  std::numeric_limits<int32_t>::max()));
-}
+using plat::numeric::Saturate32;
 
 // a += b, saturated.
 constexpr void AddSaturated(int32_t& a, int64_t b) { a = Saturate32(int64_t{a} + b); }

@@ -4,16 +4,17 @@
 #include <cstdio>
 #include <ctime>
 #include <memory>
+#include <string>
 
+#include "game/codec/glyph_codes.h"
 #include "game/codec/lz_codec.h"
 #include "game/data/game_flags.h"
-#include "game/data/play_timer.h"
+#include "game/data/party_field.h"
 #include "game/data/save_icons.h"
-#include "game/field/field_map.h"
-#include "game/text/bitmap_font.h"
+#include "game/frame/play_timer.h"
 #include "platform/fs/fs.h"
 #include "platform/timer/timer.h"
-#include "vexal/app/log_file.h"
+#include "vexal/app/log/log_file.h"
 
 namespace game {
 namespace {
@@ -54,6 +55,19 @@ bool RenameOver(std::string_view from, std::string_view to) {
   return std::rename(plat::fs::HostPath(from).c_str(), plat::fs::HostPath(to).c_str()) == 0;
 }
 
+// The one rule a slot is held to when it is written and when it is read, so that a save
+// the game writes is one it loads: the layout parses whole, every field the game indexes
+// with in range, and the field can enter the map the party stands on. Fills scratch and
+// flag_words from the layout and opens that map; empty when the slot loads, else why not.
+std::string WhyNotLoadable(std::span<const uint8_t> layout, GameData* scratch,
+                           std::array<uint32_t, kGameFlagWordCount>* flag_words, MapEntrance* map) {
+  if (!ParseSaveLayout(layout, scratch, flag_words)) return "a damaged save";
+  const uint32_t area = scratch->LongJumpPoints[kSavedPositionPoint].area;
+  *map = OpenFieldMap(static_cast<int>(area));
+  if (!*map) return "map " + std::to_string(area) + " cannot be entered";
+  return {};
+}
+
 }  // namespace
 
 std::string SaveSlotFile(int slot) {
@@ -75,10 +89,10 @@ void GameData::RecordLongJumpPoint(int n) {
   if (n < 0 || n >= kLongJumpPoints) return;
   LongJumpPoint& p = LongJumpPoints[n];
   p.area = Scalars[kScalarCurrentMap];
-  p.x = static_cast<uint16_t>(TheField.PlayerTileX());
-  p.y = static_cast<uint16_t>(TheField.PlayerTileY());
+  p.x = static_cast<uint16_t>(FieldPlayerTileX());
+  p.y = static_cast<uint16_t>(FieldPlayerTileY());
   p.name.fill('\0');
-  CopySjisBounded(TheField.MapDisplayName(), p.name);
+  CopySjisBounded(FieldMapDisplayName(), p.name);
 }
 
 void GameData::ReadSlotSummaries() {
@@ -125,6 +139,17 @@ int GameData::SaveGame(int slot) {
   };
 
   const std::vector<uint8_t> layout = BuildSaveLayout(*this, noise, GameRandomUpTo(kMaxTrailingNoise));
+  {
+    // A slot the load would refuse is not written: the one it would replace is kept.
+    auto scratch = std::make_unique<GameData>(*this);
+    std::array<uint32_t, kGameFlagWordCount> flag_words{};
+    MapEntrance map;
+    const std::string why = WhyNotLoadable(layout, scratch.get(), &flag_words, &map);
+    if (!why.empty()) {
+      vexal::LogWriteFmt("save: slot %d refused: %s", slot, why.c_str());
+      return fail();
+    }
+  }
   if (!WriteWholeFile(kUnpackedSaveFile, layout)) return fail();
   const int packed = PackFile(kUnpackedSaveFile, slot_new, kPackFileModePack);
   plat::fs::DeleteFile(kUnpackedSaveFile);
@@ -141,8 +166,8 @@ int GameData::SaveGame(int slot) {
     break;
   }
   s.play_seconds = Scalars[kScalarSavedSeconds];
-  CopySjisBounded(TheField.MapDisplayName(), s.place);
-  BitmapFont::SjisToGlyphCodes(SaveDateText(save_clock()), s.date);
+  CopySjisBounded(FieldMapDisplayName(), s.place);
+  SjisToGlyphCodes(SaveDateText(save_clock()), s.date);
   for (int m = 0; m < kMemberCount; ++m) {
     s.graphics[m] = Members[m][kMemberPresent] != 0 ? static_cast<uint16_t>(Members[m][kMemberFieldGraphic]) : 0;
   }
@@ -184,15 +209,11 @@ int GameData::LoadGame(int slot) {
 
   auto scratch = std::make_unique<GameData>(*this);
   std::array<uint32_t, kGameFlagWordCount> flag_words{};
-  if (!ParseSaveLayout(layout, scratch.get(), &flag_words)) {
-    vexal::LogWriteFmt("load: slot %d refused: a damaged save", slot);
-    ShowGamePopup(kLoadMissingMessage);
-    return -1;
-  }
-  // A save that names a map the field cannot enter would leave the party in the dark.
-  const uint32_t area = scratch->LongJumpPoints[kSavedPositionPoint].area;
-  if (!TheField.CanEnterMap(static_cast<int>(area))) {
-    vexal::LogWriteFmt("load: slot %d refused: map %u cannot be entered", slot, area);
+  // The map is opened before anything is taken, so the party is never left nowhere.
+  MapEntrance map;
+  const std::string why = WhyNotLoadable(layout, scratch.get(), &flag_words, &map);
+  if (!why.empty()) {
+    vexal::LogWriteFmt("load: slot %d refused: %s", slot, why.c_str());
     ShowGamePopup(kLoadMissingMessage);
     return -1;
   }
@@ -210,8 +231,8 @@ int GameData::LoadGame(int slot) {
 
   ThePlayTimer.StartPlayTimer(Scalars[kScalarSavedSeconds]);
   const LongJumpPoint& saved = LongJumpPoints[kSavedPositionPoint];
-  TheField.EnterMap(static_cast<int>(saved.area), saved.x, saved.y, 0);
-  TheField.UpdateEventPages(1);
+  map(saved.x, saved.y, 0);
+  UpdateFieldEventPages(1);
   return 0;
 }
 

@@ -12,7 +12,7 @@
 #include <string_view>
 
 #include "platform/fs/fs.h"
-#include "vexal/app/sound_handle.h"
+#include "vexal/app/sound/sound_handle.h"
 
 namespace game {
 namespace {

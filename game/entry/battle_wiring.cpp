@@ -3,10 +3,10 @@
 #include "game/entry/battle_wiring.h"
 
 #include "game/battle/battle.h"
-#include "game/entry/frame_loop.h"
 #include "game/entry/title_screen.h"
 #include "game/field/field_graphics.h"
 #include "game/field/field_map.h"
+#include "game/frame/frame_loop.h"
 #include "music/music_manager.h"
 #include "vexal/graphics/drawing/draw_calls.h"
 

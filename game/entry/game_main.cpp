@@ -1,17 +1,20 @@
 // The program's entry and its frame loop.
 #include "game/entry/game_main.h"
 
-#include "game/data/play_timer.h"
 #include "game/entry/battle_wiring.h"
 #include "game/entry/debug_switch.h"
-#include "game/entry/frame_loop.h"
 #include "game/entry/game_start.h"
 #include "game/entry/title_screen.h"
+#include "game/frame/frame_loop.h"
+#include "game/frame/play_timer.h"
 #include "game/input/key_cast.h"
 #include "game/menu/field_menu.h"
-#include "vexal/app/window_mode.h"
-#include "vexal/graphics/drawing/graphics_seam.h"
+#include "vexal/app/window/window_mode.h"
+#include "vexal/graphics/drawing/draw_calls.h"
+#include "vexal/graphics/drawing/draw_target.h"
 #include "vexal/graphics/graphs/graph_table.h"
+#include "vexal/graphics/screen/screen_access.h"
+#include "vexal/graphics/screen/screen_present.h"
 
 namespace game {
 

@@ -8,12 +8,13 @@
 #include "game/battle/battle_effect.h"
 #include "game/data/game_data.h"
 #include "game/data/sound_table.h"
-#include "game/entry/frame_loop.h"
-#include "game/entry/screen_wipe.h"
-#include "game/entry/scroll_lock_lamp.h"
+#include "game/entry/field_wiring.h"
 #include "game/field/field_frame.h"
 #include "game/field/field_graphics.h"
 #include "game/field/field_map.h"
+#include "game/frame/frame_loop.h"
+#include "game/frame/screen_wipe.h"
+#include "game/frame/scroll_lock_lamp.h"
 #include "game/menu/field_menu.h"
 #include "game/text/bitmap_font.h"
 #include "game/text/hand_cursor.h"
@@ -26,13 +27,19 @@
 #include "platform/input/input.h"
 #include "platform/sys/sys.h"
 #include "platform/window/window.h"
-#include "vexal/app/library.h"
-#include "vexal/app/log_file.h"
-#include "vexal/app/sound_device.h"
-#include "vexal/app/timing.h"
-#include "vexal/app/window_mode.h"
-#include "vexal/graphics/drawing/graphics_seam.h"
+#include "vexal/app/log/log_file.h"
+#include "vexal/app/sound/sound_device.h"
+#include "vexal/app/startup/library.h"
+#include "vexal/app/system/timing.h"
+#include "vexal/app/window/window_mode.h"
+#include "vexal/d3d/texture_formats.h"
+#include "vexal/graphics/drawing/draw_calls.h"
+#include "vexal/graphics/drawing/draw_target.h"
+#include "vexal/graphics/graphs/graph_manage.h"
 #include "vexal/graphics/graphs/graph_table.h"
+#include "vexal/graphics/screen/screen_access.h"
+#include "vexal/graphics/screen/screen_mode.h"
+#include "vexal/graphics/screen/screen_present.h"
 
 namespace game {
 
@@ -121,6 +128,7 @@ int InitGame() {
     return -1;
   }
   vexal::SetDrawTarget(vexal::kBackScreen);
+  vexal::SetGraphRestoreHandler(RestoreGraphsWithCharacterSheet);
   TheBitmapFont.LoadBitmapFont(ConfiguredFontSheet(config));
   TheScrollLockLamp.LampInit();
 
@@ -135,10 +143,12 @@ int InitGame() {
   TheBustUp.LoadBustUp();
   // A closed message leaves the field in the back screen, not the box over its copy.
   SetMessageWindowHooks({[] { TheBustUp.DrawBustUp(); }, [] { TheField.DrawField(); }});
+  SetPopupWindow([](std::string_view sjis) { TheMessageWindow.ShowPopup(sjis); });
   boot.Add(free_memory + kBootFreeMemory);
   CreateGameData();  // reads its tables from the data folder, the working directory
   LoadFieldGraphics();
   RegisterFieldHandler();
+  WireField();
   SetScrollLockQuery(plat::input::ScrollLockOn);
   TheFieldMenu.LoadIdCardImages();
   TheEnemyGraphCache.LoadEnemyDef();

@@ -2,10 +2,10 @@
 // band that rises after a long wait, and each state's words.
 #include <algorithm>
 
-#include "game/entry/frame_loop.h"
 #include "game/entry/title_screen.h"
+#include "game/frame/frame_loop.h"
 #include "game/text/bitmap_font.h"
-#include "vexal/app/random.h"
+#include "vexal/app/system/random.h"
 #include "vexal/graphics/drawing/draw_calls.h"
 #include "vexal/graphics/screen/color_value.h"
 

@@ -4,7 +4,7 @@
 #include <cstdio>
 #include <cstring>
 
-#include "game/entry/frame_loop.h"
+#include "game/frame/frame_loop.h"
 #include "game/menu/field_menu.h"
 #include "game/text/bitmap_font.h"
 #include "game/text/hand_cursor.h"
@@ -58,7 +58,7 @@ void TitleScreen::EnterTitle() {
   music::TheMusicManager.PlayMusic(kTitleMusic);
   sparks_.fill(TitleSpark{});
   emitter_ = kFirstEmitter;
-  BitmapFont::SjisToGlyphCodes(PrologueText(), prologue_codes_);
+  SjisToGlyphCodes(PrologueText(), prologue_codes_);
 }
 
 void TitleScreen::TitleFrame() {

@@ -44,6 +44,7 @@ inline constexpr int kTitleMusic = 14;
 inline constexpr int kSilence = -1;
 inline constexpr int kTitleDecideSound = 3;
 inline constexpr int kTitleCancelSound = 1;
+inline constexpr int kTitleRefusedSound = 4;  // a new game whose first map cannot be read
 
 // The prologue: Shift-JIS bytes held (NUL included), and as many glyph codes (a
 // character never gives more codes than it has bytes).

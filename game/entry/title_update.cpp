@@ -1,14 +1,19 @@
 // The title's answer to the buttons, state by state.
+#include <optional>
+#include <utility>
+
 #include "game/data/game_data.h"
-#include "game/data/play_timer.h"
+#include "game/data/save_game.h"
 #include "game/data/sound_table.h"
-#include "game/entry/frame_loop.h"
-#include "game/entry/screen_wipe.h"
-#include "game/entry/title_pending.h"
 #include "game/entry/title_screen.h"
+#include "game/field/field_map.h"
+#include "game/frame/frame_loop.h"
+#include "game/frame/play_timer.h"
+#include "game/frame/screen_wipe.h"
 #include "game/input/key_cast.h"
 #include "game/menu/field_menu.h"
 #include "music/music_manager.h"
+#include "vexal/app/log/log_file.h"
 
 namespace game {
 
@@ -104,10 +109,22 @@ void TitleScreen::UpdateMenu() {
 }
 
 void TitleScreen::StartNewGame() {
+  // A first map the field cannot read would leave the party nowhere, and every save made
+  // there refused on load: the new game is refused instead and the title keeps its menu.
+  // The map last played is forgotten first, so a new game on it takes its pages again.
+  TheField.ForgetMapName();
+  std::optional<MapEntry> first = TheField.OpenMap(kFirstMap);
+  if (!first) {
+    vexal::LogWriteFmt("new game refused: map %d cannot be entered", kFirstMap);
+    PlaySound(kTitleRefusedSound);
+    ShowGamePopup(kLoadMissingMessage);
+    state_ = kTitleMenu;
+    return;
+  }
   PlayWipe();
   HandOver(MODE_FIELD);
   TheGameData().NewGame();
-  title_pending::EnterMap(kFirstMap, kFirstMapX, kFirstMapY, kFirstMapDirection);
+  TheField.EnterMap(std::move(*first), kFirstMapX, kFirstMapY, kFirstMapDirection);
   ThePlayTimer.StartPlayTimer(0);
 }
 

@@ -2,10 +2,12 @@
 
 #include <cstring>
 
+#include "platform/numeric/little_endian.h"
+
 namespace game {
 namespace {
 
-uint16_t U16(std::span<const uint8_t> b, size_t at) { return uint16_t(b[at] | b[at + 1] << 8); }
+using plat::numeric::LoadLe16;
 
 }  // namespace
 
@@ -19,10 +21,10 @@ std::string ParseChipSet(std::span<const uint8_t> bytes, ChipSetImage& out) {
   size_t at = 2 * kChipNameBytes;
   for (int i = 0; i < kChipRecordCount; ++i) {
     ChipRecord& r = s.Records[i];
-    r.FrameCount = U16(bytes, at);
-    r.Period = U16(bytes, at + 2);
-    for (int f = 0; f < kChipFrameCount; ++f) r.Frames[f] = U16(bytes, at + 4 + 2 * f);
-    for (int a = 0; a < kChipAttributeCount; ++a) r.Attributes[a] = U16(bytes, at + 20 + 2 * a);
+    r.FrameCount = LoadLe16(&bytes[at]);
+    r.Period = LoadLe16(&bytes[at + 2]);
+    for (int f = 0; f < kChipFrameCount; ++f) r.Frames[f] = LoadLe16(&bytes[at + 4 + 2 * f]);
+    for (int a = 0; a < kChipAttributeCount; ++a) r.Attributes[a] = LoadLe16(&bytes[at + 20 + 2 * a]);
     at += kChipRecordBytes;
     const std::string where = "chip " + std::to_string(i) + ": ";
     if (r.FrameCount > kChipFrameCount) return where + "frame count above 8";

@@ -2,17 +2,18 @@
 
 #include <cstdlib>
 #include <cstring>
+#include <optional>
 #include <string>
 
 #include "game/data/game_data.h"
 #include "game/data/game_flags.h"
-#include "game/entry/frame_loop.h"
 #include "game/field/field_map.h"
 #include "game/field/field_screens.h"
+#include "game/frame/frame_loop.h"
 #include "game/text/bitmap_font.h"
 #include "game/text/message_window.h"
-#include "vexal/app/log_file.h"
-#include "vexal/app/screen_log.h"
+#include "vexal/app/log/log_file.h"
+#include "vexal/app/log/screen_log.h"
 
 namespace game {
 namespace {
@@ -22,6 +23,7 @@ EventScriptHooks hooks;
 constexpr int kCardCount = 7;
 constexpr int kPictureCount = 8;
 constexpr int kSongCount = 50;
+constexpr int kWarpRefusedSound = 4;  // the refusal buzz
 
 constexpr const char* kCardNames[kCardCount] = {"グリーンIDカード", "レッドIDカード", "イエローIDカード", "ブルーIDカード",
                                                 "シルバーIDカード", "ゴールドIDカード", "マスターIDカード"};
@@ -87,8 +89,6 @@ void EventScript::ClearScriptLines() {
 }
 
 void EventScript::StartEventScript(int n, int m, int e) {
-  ClearScriptLines();
-  block_ = n, trigger_ = m, event_ = e;
   const std::string_view script(TheField.MapScriptText.get());
   const int start = FindText(script, "*" + std::to_string(n), 0);
   // A block that is not there starts nothing, whatever sub-label a later block holds.
@@ -100,6 +100,10 @@ void EventScript::StartEventScript(int n, int m, int e) {
     if (end > 0 && end < pos) return;
   }
   if (pos < 0) return;
+  // Only a block that starts replaces the one running: a talk to an event with nothing to
+  // say must not cut off a script waiting between its lines (and lose what it gives).
+  ClearScriptLines();
+  block_ = n, trigger_ = m, event_ = e;
 
   int line = 0, column = 0;
   last_line_ = kScriptLines - 1;
@@ -208,37 +212,45 @@ bool EventScript::RunCommand(std::string_view line, bool& repage) {
   const auto& p = c.p;
   GameData& data = TheGameData();
   auto compose_sjis = [](std::string_view s) { TheBitmapFont.ComposeAddSjis(s); };
-  switch (c.code) {
-    case 0:
+  switch (static_cast<ScriptCode>(c.code)) {
+    case ScriptCode::kUndefinedCode:
       vexal::ScreenLogPrintf("UNDEFINED CODE. ");
       return false;
-    case 11:
+    case ScriptCode::kEnd:
       running_ = 0;
       return false;
-    case 19:
+    case ScriptCode::kShowLastMessage:
       ShowScriptMessage();
       return true;
-    case 20: {
-      RedrawField();
-      PlayScreenWipe();
+    case ScriptCode::kWarp: {
       running_ = 0;
       const int current = int(data.Scalars[kScalarCurrentMap]);
       const int map = p[1] == -1 ? current : p[1];
       const int direction = p[4] == -1 ? TheField.PlayerDirection() : p[4];
-      if (map < 0 || map >= kMapCount || !Field::OnMap(p[2], p[3]) || direction < 0 || direction > 3) return false;
+      std::optional<MapEntry> entry;
+      if (Field::OnMap(p[2], p[3]) && direction >= 0 && direction <= 3) entry = TheField.OpenMap(map);
+      // A warp the field cannot take is refused as the long jump refuses one: the party
+      // stays where it stands, on a map a save can load again.
+      if (!entry) {
+        vexal::LogWriteFmt("warp: map %d at (%d, %d) refused", map, p[2], p[3]);
+        PlayGameSound(kWarpRefusedSound);
+        return false;
+      }
+      RedrawField();
+      PlayScreenWipe();
       if (p[1] != current && p[5] == 0 && TheField.Map.header[0] == 1)
         data.AddMapMark(TheField.PlayerTileX(), TheField.PlayerTileY(), current, 0);
-      TheField.EnterMap(map, p[2], p[3], direction);
+      TheField.EnterMap(std::move(*entry), p[2], p[3], direction);
       if (p[1] != int(data.Scalars[kScalarCurrentMap]) && p[5] == 0 && TheField.Map.header[0] == 1)
         data.AddMapMark(p[2], p[3], map, 0);
       data.RollGaussValue();
       return false;
     }
-    case 24:
+    case ScriptCode::kSetGameFlag:
       TheGameFlags.SetGameFlag(p[1], p[2]);
       repage = true;
       return true;
-    case 31: {
+    case ScriptCode::kStartActorStep: {
       const int actor = p[1] == -1 ? block_ : p[1];
       // Any negative speed index takes the actor's movement type; a direction or speed past
       // the end of its range makes the command do nothing.
@@ -246,23 +258,23 @@ bool EventScript::RunCommand(std::string_view line, bool& repage) {
       TheField.FieldStartActorStep(actor, p[2], p[3]);
       return false;
     }
-    case 40:
+    case ScriptCode::kSetScriptParams:
       TheField.FieldSetScriptParams(p[1], p[2], p[3], p[4]);
       RedrawField();
       return true;
-    case 45:
+    case ScriptCode::kPlaySoundEffect:
       PlayGameSound(p[1]);
       return false;
-    case 48:
+    case ScriptCode::kWait:
       wait_ = p[1];
       return false;
-    case 50:
+    case ScriptCode::kShowBustUp:
       if (p[1] >= 0 && p[1] < kPictureCount && p[2] >= 0 && p[2] <= 1) ShowBustUp(p[1], p[2]);
       return true;
-    case 51:
+    case ScriptCode::kHideBustUp:
       if (p[1] >= 0 && p[1] < kPictureCount) HideBustUp(p[1]);
       return true;
-    case 61:
+    case ScriptCode::kPlayMusic:
       if (p[1] < -1 || p[1] >= kSongCount) return false;
       if (p[2] == 0)
         PlayMusic(p[1]);
@@ -270,23 +282,23 @@ bool EventScript::RunCommand(std::string_view line, bool& repage) {
         FadeToMusic(p[1]);
       SetSavedMusic(p[1]);
       return false;
-    case 65:
+    case ScriptCode::kEndConversation:
       TheField.Conversation = 0;
       return false;
-    case 66:
+    case ScriptCode::kBeginConversation:
       TheField.Conversation = 1;
       return false;
-    case 71:
+    case ScriptCode::kOpenShop:
       OpenShop(std::span<const int>(p.data() + 1, 8));
       data.UpdateOwnershipFlags();
       repage = true;
       return false;
-    case 72:
+    case ScriptCode::kOpenConcoction:
       OpenConcoction();
       data.UpdateOwnershipFlags();
       repage = true;
       return false;
-    case 81:
+    case ScriptCode::kHeal:
       for (int m = 0; m < kMemberCount; ++m) {
         PartyMember& mb = data.Members[m];
         const int32_t before = mb[kMemberHp];
@@ -303,11 +315,11 @@ bool EventScript::RunCommand(std::string_view line, bool& repage) {
       }
       if (p[2] == 0) PlayGameSound(33);
       return false;
-    case 82:
+    case ScriptCode::kTreasure:
       return Treasure(p[1], p[2], p[3]);
-    case 84:
+    case ScriptCode::kHarvest:
       return Harvest(p[1], p[2], p[3], p[4]);
-    case 85:
+    case ScriptCode::kSetEventBit:
       if (p[1] < 0 || p[1] >= kCardCount) return false;
       data.SetEventBit(p[1]);
       TheBitmapFont.ComposeClear();
@@ -316,7 +328,7 @@ bool EventScript::RunCommand(std::string_view line, bool& repage) {
       ComposedMessage();
       PlayGameSound(30);
       return false;
-    case 86: {
+    case ScriptCode::kJoinParty: {
       bool leader_present = false;
       for (PartyMember& mb : data.Members) {
         if (mb[kMemberId] == p[1]) mb[kMemberPresent] = p[2] != 0 ? 1 : 0;
@@ -329,10 +341,10 @@ bool EventScript::RunCommand(std::string_view line, bool& repage) {
       data.RecalcPartyStats();
       return true;
     }
-    case 100:
+    case ScriptCode::kEndIfGameFlag:
       if (TheGameFlags.TestGameFlag(p[1]) == (p[2] != 0 ? 1 : 0)) running_ = 0;
       return true;
-    case 101:
+    case ScriptCode::kEndIfEventBit:
       if (p[1] < 0 || p[1] >= kCardCount) return true;
       if (data.TestEventBit(p[1]) == (p[2] != 0 ? 1 : 0)) {
         if (p[2] == 0) {
@@ -344,7 +356,7 @@ bool EventScript::RunCommand(std::string_view line, bool& repage) {
         running_ = 0;
       }
       return true;
-    case 102:
+    case ScriptCode::kEndIfEspLevelBelow:
       for (const PartyMember& mb : data.Members)
         if (mb[kMemberId] == p[1] && mb[kMemberEspLevel] < p[2]) {
           running_ = 0;
@@ -355,18 +367,18 @@ bool EventScript::RunCommand(std::string_view line, bool& repage) {
           return false;
         }
       return true;
-    case 120:
-    case 121:
+    case ScriptCode::kIgnored120:
+    case ScriptCode::kIgnored121:
       return false;
-    case 122:
+    case ScriptCode::kRollGaussValue:
       data.Scalars[kScalarEncounterMean] = uint32_t(p[1]);
       data.Scalars[kScalarEncounterSpread] = uint32_t(p[2]);
       data.RollGaussValue();
       return false;
-    case 123:
+    case ScriptCode::kSetBattleMusic:
       if (p[1] >= -1 && p[1] < kSongCount) SetBattleMusic(p[1]);
       return false;
-    case 124: {
+    case ScriptCode::kStartBattle: {
       GameMode = MODE_BATTLE;
       std::array<int32_t, 16> list{};
       for (int k = 0; k < 14; ++k) list[k] = p[k + 2];
@@ -374,7 +386,7 @@ bool EventScript::RunCommand(std::string_view line, bool& repage) {
       StartBattle(BattleValues, p[1] == 0 ? 1 : p[1], list);
       return false;
     }
-    case 125:
+    case ScriptCode::kSetBattleValues:
       for (int k = 0; k < kBattleValues; ++k) BattleValues[k] = p[k + 1];
       return true;
     default:

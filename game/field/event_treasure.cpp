@@ -9,7 +9,7 @@
 #include "game/field/event_script.h"
 #include "game/field/field_map.h"
 #include "game/text/bitmap_font.h"
-#include "vexal/app/log_file.h"
+#include "vexal/app/log/log_file.h"
 
 namespace game {
 namespace {

@@ -9,6 +9,7 @@
 #include "platform/fs/fs.h"
 #include "vexal/graphics/drawing/draw_calls.h"
 #include "vexal/graphics/graphs/graph_load.h"
+#include "vexal/graphics/graphs/graph_restore.h"
 #include "vexal/graphics/screen/color_value.h"
 
 namespace game {
@@ -20,6 +21,23 @@ constexpr double kJumpHeight = 12;  // pixels at the top of a jump's arc
 
 FieldGraphics TheFieldGraphics;
 
+namespace {
+
+// The character sheet is packed; it is loaded from its unpacked copy, a temporary file
+// that is deleted again at once. true when the copy was made.
+bool UnpackCharacterSheet() {
+  return PackFile(kCharacterSheetFile, kCharacterTempFile, kPackFileModeUnpack) == kPackFileOk;
+}
+
+}  // namespace
+
+int RestoreGraphsWithCharacterSheet() {
+  const bool unpacked = UnpackCharacterSheet();
+  vexal::RestoreGraphFromFiles();
+  if (unpacked) plat::fs::DeleteFile(kCharacterTempFile);
+  return 0;
+}
+
 void LoadFieldGraphics() {
   FieldGraphics& g = TheFieldGraphics;
   vexal::LoadDivGraph("img\\black.png", kChipCellCount, 32, 32, 16, 16, g.ChipCells.data());
@@ -30,7 +48,7 @@ void LoadFieldGraphics() {
   vexal::LoadDivGraph("system\\telep.png", 4, 4, 1, 48, 16, g.Teleport.data());
   vexal::LoadDivGraph("img\\lader.png", 2, 2, 1, 80, 80, g.Radar.data());
   g.EmptyChip = vexal::LoadGraph("system\\system0.png");
-  if (PackFile("system\\chargrp.png", kCharacterTempFile, kPackFileModeUnpack) == kPackFileOk) {
+  if (UnpackCharacterSheet()) {
     std::array<int, kCharacterSheetCells> cells{};
     cells.fill(-1);
     vexal::LoadDivGraph(kCharacterTempFile, kCharacterSheetCells, 48, 16, 16, 32, cells.data());

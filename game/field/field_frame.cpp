@@ -3,11 +3,11 @@
 #include <cmath>
 
 #include "game/data/game_data.h"
-#include "game/entry/frame_loop.h"
 #include "game/field/event_script.h"
 #include "game/field/field_frame.h"
 #include "game/field/field_map.h"
 #include "game/field/field_screens.h"
+#include "game/frame/frame_loop.h"
 #include "game/text/bitmap_font.h"
 #include "game/text/message_window.h"
 #include "vexal/graphics/drawing/draw_target.h"

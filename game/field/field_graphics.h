@@ -8,7 +8,8 @@ namespace game {
 
 inline constexpr int kCharacterSheetCells = 768;  // 48 x 16 cells of 16 x 32
 inline constexpr int kCharacterGroups = 256;      // 4 x character + direction
-inline constexpr char kCharacterTempFile[] = "img\\9vwk2ju.wma";
+inline constexpr char kCharacterSheetFile[] = "system\\chargrp.png";  // packed
+inline constexpr char kCharacterTempFile[] = "img\\9vwk2ju.wma";     // unpacked, deleted after loading
 
 struct FieldGraphics {
   std::array<int, 1024> ChipCells{};
@@ -32,6 +33,10 @@ inline constexpr double kBubbleRestartSpeed = -3.04;  // the lowest particle's s
 extern FieldGraphics TheFieldGraphics;
 // Loads every field picture (at start-up).
 void LoadFieldGraphics();
+// The game's restore handler, for after the device lost the graphs: the library's reload
+// of every graph from its file, with the character sheet's temporary file there again
+// meanwhile. 0.
+int RestoreGraphsWithCharacterSheet();
 // One frame of the bubble particles.
 void StepBubbles(FieldGraphics& g);
 // The chip cells again from a chip set's image, into the same handles.

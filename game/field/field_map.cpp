@@ -11,7 +11,7 @@
 #include "game/field/field_screens.h"
 #include "game/text/bitmap_font.h"
 #include "platform/fs/fs.h"
-#include "vexal/app/log_file.h"
+#include "vexal/app/log/log_file.h"
 
 namespace game {
 namespace {
@@ -69,14 +69,20 @@ void Field::ResetEventStates() {
 }
 
 bool Field::LoadMapFile(std::string_view name) {
-  if (name == map_name_) return false;
+  if (!map_name_.empty() && name == map_name_) return true;
+  auto image = std::make_unique<MapFileImage>();
+  if (!ReadMapImage(name, *image)) return false;
+  PutMap(name, std::move(*image));
+  return true;
+}
+
+void Field::PutMap(std::string_view name, MapFileImage&& image) {
   ResetEventStates();
   for (int i = 0; i < kMapLocalFlagCount; ++i) TheGameFlags.SetGameFlag(i, 0);
   GameData& data = TheGameData();
   data.UpdateOwnershipFlags();
   map_name_ = name;
-  map_loaded_ = ReadMapImage(name, Map);
-  if (!map_loaded_) return false;
+  Map = std::move(image);
   if (Map.header[0] == 1)
     data.Scalars[kScalarFlagWord] |= kFlagWordMarkedMap;
   else
@@ -96,9 +102,8 @@ bool Field::LoadMapFile(std::string_view name) {
   BuildPassGrid();
   const std::string_view shown(Map.strings[1].data());
   DisplayGlyphs.assign(shown.size() + 1, 0);
-  BitmapFont::SjisToGlyphCodes(shown, DisplayGlyphs);
+  SjisToGlyphCodes(shown, DisplayGlyphs);
   display_name_ = shown;
-  return true;
 }
 
 void Field::LoadChipSet(std::string_view path) {
@@ -193,27 +198,34 @@ void Field::PlacePlayer(int x, int y, int direction) {
   if (direction >= 0 && direction <= 3) States[0].Direction = int16_t(direction);
 }
 
-bool Field::CanEnterMap(int n) const {
-  if (n < 0 || n >= kMapCount) return false;
-  const auto& entry = TheGameData().MapList[n];
-  const std::string_view name(entry.data(), strnlen(entry.data(), entry.size()));
-  if (name.empty()) return false;
-  if (name == map_name_) return map_loaded_;
-  auto probe = std::make_unique<MapFileImage>();
-  return ReadMapImage(name, *probe);
+std::optional<MapEntry> Field::OpenMap(int n) const {
+  if (n < 0 || n >= kMapCount) return std::nullopt;
+  const auto& listed = TheGameData().MapList[n];
+  MapEntry entry{n, std::string(listed.data(), strnlen(listed.data(), listed.size())), nullptr};
+  if (entry.name.empty()) return std::nullopt;
+  if (entry.name == map_name_) return entry;
+  entry.image = std::make_unique<MapFileImage>();
+  if (!ReadMapImage(entry.name, *entry.image)) return std::nullopt;
+  return entry;
 }
 
-void Field::EnterMap(int n, int x, int y, int direction) {
+void Field::EnterMap(MapEntry entry, int x, int y, int direction) {
   FieldClearScriptParams();
-  GameData& data = TheGameData();
-  if (n >= 0 && n < kMapCount) LoadMapFile(data.MapList[n].data());
+  if (entry.image != nullptr) PutMap(entry.name, std::move(*entry.image));
   PlacePlayer(x, y, direction);
-  data.Scalars[kScalarCurrentMap] = static_cast<uint32_t>(n);
+  TheGameData().Scalars[kScalarCurrentMap] = static_cast<uint32_t>(entry.map);
   ClearFieldEffects();
   ArmScreenBreak();
   StartScriptBegun = 0;
   LoadMapMarks();
   FieldResetPlayerMotion();
+}
+
+bool Field::EnterMap(int n, int x, int y, int direction) {
+  std::optional<MapEntry> entry = OpenMap(n);
+  if (!entry) return false;
+  EnterMap(std::move(*entry), x, y, direction);
+  return true;
 }
 
 void ResetField() { TheField = Field(); }

@@ -6,6 +6,7 @@
 #include <array>
 #include <cstdint>
 #include <memory>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -49,6 +50,13 @@ struct EventState {
   uint8_t Moving = 0;
 };
 
+// A map made ready to enter: read and checked, or the map already in place.
+struct MapEntry {
+  int map = -1;                          // its number in the map list
+  std::string name;                      // its file name
+  std::unique_ptr<MapFileImage> image;   // null: the map in place, not read again
+};
+
 class Field {
  public:
   Field();
@@ -56,13 +64,20 @@ class Field {
   Field(Field&&) = default;
   Field& operator=(Field&&) = default;
 
-  // Loads map n (flags 0-299 cleared when its file differs from the loaded one), places
-  // the player at tile (x, y) facing direction and makes n the current map.
-  void EnterMap(int n, int x, int y, int direction);
-  // Whether EnterMap(n) would find a map: map n is the one in place, or its file reads
-  // and passes the checks. Changes nothing.
-  bool CanEnterMap(int n) const;
-  // Reads "map\" + name unless it is the loaded map; false when it was not read.
+  // Map n ready to enter: the map in place, or its file read and checked. Empty when the
+  // field cannot enter it (no name in the map list, a file that does not read or is
+  // refused). Changes nothing.
+  std::optional<MapEntry> OpenMap(int n) const;
+  bool CanEnterMap(int n) const { return OpenMap(n).has_value(); }
+  // Puts an opened map in place (flags 0-299 cleared when it is not the map already
+  // there), places the player at tile (x, y) facing direction and makes it the current map.
+  void EnterMap(MapEntry entry, int x, int y, int direction);
+  // OpenMap, then EnterMap; false, with nothing changed, when map n cannot be entered.
+  // The party is never left on a map the field could not read: a save made there would
+  // not load.
+  bool EnterMap(int n, int x, int y, int direction);
+  // Reads "map\" + name unless it is the loaded map; false, with nothing changed, when it
+  // cannot be read.
   bool LoadMapFile(std::string_view name);
   void LoadChipSet(std::string_view path);
   void LoadMapScript(std::string_view path);
@@ -172,8 +187,11 @@ class Field {
   static bool OnMap(int x, int y) { return x >= 0 && x < kMapSize && y >= 0 && y < kMapSize; }
 
  private:
-  std::string map_name_;
-  bool map_loaded_ = false;  // whether map_name_ was read and passed the checks
+  // Puts a read map in place as the map file name: the map-local state of the old one is
+  // reset, the new one's pages, chip set, script and name taken.
+  void PutMap(std::string_view name, MapFileImage&& image);
+
+  std::string map_name_;  // the map in place, read and checked; empty before the first
   std::string chip_set_path_;
   std::string display_name_;  // Shift-JIS
   int step_damage_ = 0;

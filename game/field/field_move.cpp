@@ -3,13 +3,13 @@
 #include <cstdlib>
 
 #include "game/data/game_data.h"
-#include "game/entry/frame_loop.h"
 #include "game/field/event_script.h"
 #include "game/field/field_graphics.h"
 #include "game/field/field_map.h"
 #include "game/field/field_screens.h"
+#include "game/frame/frame_loop.h"
 #include "game/input/key_cast.h"
-#include "vexal/app/log_file.h"
+#include "vexal/app/log/log_file.h"
 
 namespace game {
 namespace {
@@ -285,11 +285,11 @@ void Field::UpdatePlayer() {
     MenuRequest = 0;
     KeyInput.ClearKeyCast();
     GameMode = MODE_MENU;
-    OpenMenu(0, 0);
+    OpenMenu();
     return;
   }
   if (KeyInput.IsButtonPressed(kLeaderButton)) {
-    data.NextLeader();
+    if (data.NextLeader()) SetPlayerGraphic(static_cast<int>(data.Scalars[kScalarLeaderGraphic]));
     Effects[2].Timer = 0;
     PlayGameSound(5);
   }
@@ -322,7 +322,7 @@ void Field::CheckFieldContact() {
 
     if (chip.Attributes[kChipDamage] != 0) {
       SetStepDamage(chip.Attributes[kChipDamage]);
-      if (data.PartyStepUpdate() != 0) {
+      if (data.PartyStepUpdate(StepDamage(), &party_wiped_out_) != 0) {
         StartFieldEffect(3, 4);
         PlayGameSound(10);
       }

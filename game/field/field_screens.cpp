@@ -1,40 +1,34 @@
 // The field's calls into the other screens.
 #include "game/field/field_screens.h"
 
-#include <algorithm>
-#include <array>
-
-#include "game/battle/battle.h"
-#include "game/entry/frame_loop.h"
-#include "game/entry/screen_wipe.h"
-#include "game/entry/title_screen.h"
-#include "game/field/field_map.h"
-#include "game/menu/field_menu.h"
+#include "game/frame/screen_wipe.h"
 #include "game/text/portrait.h"
 #include "music/music_manager.h"
 
 namespace game {
 namespace {
 
-// Copies what the caller gave into a fixed block, zeros after it.
-template <size_t N>
-std::array<int32_t, N> Block(std::span<const int32_t> values) {
-  std::array<int32_t, N> block{};
-  std::copy_n(values.begin(), std::min(values.size(), N), block.begin());
-  return block;
-}
+FieldScreenHooks hooks;  // null members: nothing opens
 
 }  // namespace
 
+void SetFieldScreenHooks(FieldScreenHooks h) { hooks = h; }
+
 void StartBattle(std::span<const int32_t> battle_values, int group, std::span<const int32_t> list) {
-  const auto enemies = Block<kBattleEnemies>(battle_values);
-  const auto setup = Block<kBattleSetupWords>(list);
-  EnterBattle(enemies, group, setup);
+  if (hooks.start_battle) hooks.start_battle(battle_values, group, list);
 }
-void OpenShop(std::span<const int32_t> goods) { OpenShopScreen(Block<kGoodsCount>(goods)); }
-void OpenConcoction() { OpenConcoctionScreen(); }
-void OpenMenu(int, int) { OpenFieldMenu(); }
-void EnterTitle() { TheTitleScreen.EnterTitle(); }
+void OpenShop(std::span<const int32_t> goods) {
+  if (hooks.open_shop) hooks.open_shop(goods);
+}
+void OpenConcoction() {
+  if (hooks.open_concoction) hooks.open_concoction();
+}
+void OpenMenu() {
+  if (hooks.open_menu) hooks.open_menu();
+}
+void EnterTitle() {
+  if (hooks.enter_title) hooks.enter_title();
+}
 void ShowBustUp(int picture, int slot) { TheBustUp.ShowBustUp(picture, slot); }
 void HideBustUp(int picture) { TheBustUp.HideBustUp(picture); }
 void HideBothBustUps() { TheBustUp.ResetBustUp(); }
@@ -44,7 +38,5 @@ void PlayMusic(int entry) { music::TheMusicManager.PlayMusic(entry); }
 void FadeToMusic(int entry) { music::TheMusicManager.FadeToMusic(entry); }
 void SetSavedMusic(int entry) { music::TheMusicManager.SetSavedMusic(entry); }
 void SetBattleMusic(int entry) { music::TheMusicManager.SetBattleMusic(entry); }
-
-void ForgetFieldMap() { TheField.ForgetMapName(); }
 
 }  // namespace game

@@ -1,5 +1,7 @@
-// The screens and effects the field and its scripts open: battles, shops, the menu, the
-// title, portraits, the wipe and the break, music. Each forwards to its owner.
+// The screens and effects the field and its scripts open. Battles, the shop, the
+// concoction screen, the field menu and the title lie above the field: game/entry hands
+// them over at start-up (field_wiring.cpp), and a field without them opens none.
+// Portraits, the wipe and the break, and music lie below it and are called directly.
 #pragma once
 
 #include <cstdint>
@@ -7,14 +9,21 @@
 
 namespace game {
 
-// A battle with the given enemies (eight values), group choice and set-up (sixteen words);
-// the game mode becomes the battle's.
+struct FieldScreenHooks {
+  // A battle with the given enemies (eight values), group choice and set-up (sixteen
+  // words); the game mode becomes the battle's.
+  void (*start_battle)(std::span<const int32_t> battle_values, int group, std::span<const int32_t> list) = nullptr;
+  void (*open_shop)(std::span<const int32_t> goods) = nullptr;  // up to eight goods
+  void (*open_concoction)() = nullptr;
+  void (*open_menu)() = nullptr;
+  void (*enter_title)() = nullptr;  // after a wipe-out
+};
+void SetFieldScreenHooks(FieldScreenHooks hooks);
+
 void StartBattle(std::span<const int32_t> battle_values, int group, std::span<const int32_t> list);
-// A shop with up to eight goods, the concoction screen and the field menu.
 void OpenShop(std::span<const int32_t> goods);
 void OpenConcoction();
-void OpenMenu(int a, int b);
-// The title screen after a wipe-out.
+void OpenMenu();
 void EnterTitle();
 // Portraits and screen effects.
 void ShowBustUp(int picture, int slot);
@@ -27,8 +36,5 @@ void PlayMusic(int entry);
 void FadeToMusic(int entry);
 void SetSavedMusic(int entry);
 void SetBattleMusic(int entry);
-
-// Forgets the loaded map's name, so a new game on the last map reloads its pages.
-void ForgetFieldMap();
 
 }  // namespace game

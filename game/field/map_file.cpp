@@ -2,14 +2,15 @@
 
 #include <cstring>
 
+#include "platform/numeric/little_endian.h"
+
 namespace game {
 namespace {
 
-uint16_t U16(std::span<const uint8_t> b, size_t at) { return uint16_t(b[at] | b[at + 1] << 8); }
-void PutU16(std::vector<uint8_t>& b, size_t at, uint16_t v) {
-  b[at] = uint8_t(v);
-  b[at + 1] = uint8_t(v >> 8);
-}
+using plat::numeric::LoadLe16;
+using plat::numeric::LoadLe32;
+using plat::numeric::StoreLe16;
+using plat::numeric::StoreLe32;
 
 }  // namespace
 
@@ -43,20 +44,19 @@ std::string CheckEventPages(const MapEvent& event) {
 std::string ParseMapFile(std::span<const uint8_t> bytes, MapFileImage& out) {
   if (bytes.size() != kMapFileBytes) return "unpacked map is not 664332 bytes";
   MapFileImage m;
-  for (size_t i = 0; i < m.planes.size(); ++i) m.planes[i] = U16(bytes, i * 2);
+  for (size_t i = 0; i < m.planes.size(); ++i) m.planes[i] = LoadLe16(&bytes[i * 2]);
   for (int plane : {0, 1})
     for (int i = 0; i < kMapCells; ++i)
       if (m.planes[size_t(plane) * kMapCells + i] >= kChipRecordCount) return "chip number above 511";
   size_t at = kMapPlanesBytes;
   for (int32_t& w : m.header) {
-    w = int32_t(uint32_t(bytes[at]) | uint32_t(bytes[at + 1]) << 8 | uint32_t(bytes[at + 2]) << 16 |
-                uint32_t(bytes[at + 3]) << 24);
+    w = int32_t(LoadLe32(&bytes[at]));
     at += 4;
   }
   for (MapEvent& e : m.events)
     for (MapEventPage& p : e)
       for (uint16_t& w : p) {
-        w = U16(bytes, at);
+        w = LoadLe16(&bytes[at]);
         at += 2;
       }
   for (auto& s : m.strings) {
@@ -80,16 +80,16 @@ std::string ParseMapFile(std::span<const uint8_t> bytes, MapFileImage& out) {
 
 std::vector<uint8_t> SerializeMapFile(const MapFileImage& map) {
   std::vector<uint8_t> b(kMapFileBytes);
-  for (size_t i = 0; i < map.planes.size(); ++i) PutU16(b, i * 2, map.planes[i]);
+  for (size_t i = 0; i < map.planes.size(); ++i) StoreLe16(&b[i * 2], map.planes[i]);
   size_t at = kMapPlanesBytes;
   for (int32_t w : map.header) {
-    for (int k = 0; k < 4; ++k) b[at + k] = uint8_t(uint32_t(w) >> (8 * k));
+    StoreLe32(&b[at], uint32_t(w));
     at += 4;
   }
   for (const MapEvent& e : map.events)
     for (const MapEventPage& p : e)
       for (uint16_t w : p) {
-        PutU16(b, at, w);
+        StoreLe16(&b[at], w);
         at += 2;
       }
   for (const auto& s : map.strings) {

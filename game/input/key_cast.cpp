@@ -1,7 +1,7 @@
 // The per-frame sample of keys and logical buttons, with their auto-repeat.
 #include "game/input/key_cast.h"
 
-#include "vexal/app/input_device.h"
+#include "vexal/app/input/input_device.h"
 
 namespace game {
 

@@ -2,11 +2,12 @@
 // buttons 4-9 in turn, on the on-screen log; the result is kept in keycast.ini.
 #include "game/input/key_cast.h"
 #include "platform/timer/timer.h"
-#include "vexal/app/input_device.h"
-#include "vexal/app/message_pump.h"
-#include "vexal/app/screen_log.h"
-#include "vexal/app/timing.h"
-#include "vexal/graphics/drawing/graphics_seam.h"
+#include "vexal/app/input/input_device.h"
+#include "vexal/app/log/screen_log.h"
+#include "vexal/app/system/timing.h"
+#include "vexal/app/window/message_pump.h"
+#include "vexal/graphics/drawing/draw_target.h"
+#include "vexal/graphics/screen/screen_present.h"
 
 namespace game {
 namespace {

@@ -4,8 +4,8 @@
 #include <algorithm>
 
 #include "game/data/game_data.h"
-#include "game/entry/frame_loop.h"
-#include "game/field/field_map.h"
+#include "game/data/party_field.h"
+#include "game/frame/frame_loop.h"
 #include "game/input/key_cast.h"
 #include "game/text/bitmap_font.h"
 
@@ -16,7 +16,15 @@ FieldMenu TheFieldMenu;
 namespace {
 constexpr char kIdCardFile[] = "system\\idcard.png";
 constexpr int kIdCardPieces = 7;
+
+MenuFieldHooks field_hooks;  // null members: no field
 }  // namespace
+
+void SetMenuFieldHooks(MenuFieldHooks hooks) { field_hooks = hooks; }
+
+std::span<const int> FieldCharacterFrames() {
+  return field_hooks.character_frames ? field_hooks.character_frames() : std::span<const int>();
+}
 
 MenuKeys SampleMenuKeys() {
   MenuKeys keys;
@@ -41,7 +49,7 @@ void FieldMenu::OpenMenu(int new_state, int new_page) {
   shake = 0;
   load_from_title = false;
   SetMenuLine(0, "MENU");
-  SetMenuLine(1, TheField.MapDisplayName());
+  SetMenuLine(1, FieldMapDisplayName());
 }
 
 void FieldMenu::OpenShop(const std::array<int32_t, kGoodsCount>& new_goods) {
@@ -67,9 +75,7 @@ void FieldMenu::OpenConcoction() {
 
 void FieldMenu::CloseMenu() {
   TheGameData().UpdateOwnershipFlags();
-  TheField.UpdateEventPages(0);
-  // A page changed by an ownership flag may add or remove a wall.
-  TheField.BuildPassGrid();
+  if (field_hooks.return_to_field) field_hooks.return_to_field();
   GameMode = MODE_FIELD;
 }
 
@@ -77,7 +83,7 @@ void FieldMenu::CloseMenu() {
 void FieldMenu::SetMenuLine(int which, std::string_view sjis) {
   const std::span<uint8_t> line = which == 0 ? std::span<uint8_t>(title_line) : std::span<uint8_t>(help_line);
   std::fill(line.begin(), line.end(), kGlyphEnd);
-  BitmapFont::SjisToGlyphCodes(sjis, line);
+  SjisToGlyphCodes(sjis, line);
 }
 
 void FieldMenu::SetMenuLineCodes(int which, std::span<const uint8_t> codes) {

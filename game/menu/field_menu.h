@@ -24,14 +24,36 @@ inline constexpr int kMenuPageShop = 7;
 inline constexpr int kMenuPageConcoction = 8;
 inline constexpr int kMenuPageItemTarget = 9;
 
-// States the callers open the menu in.
-inline constexpr int kMenuStateMain = 0;
-inline constexpr int kMenuStateSaveList = 18;
-inline constexpr int kMenuStateLoadList = 20;
-inline constexpr int kMenuStateShop = 31;
-inline constexpr int kMenuStateConcoction = 41;
-inline constexpr int kMenuStateItemTarget = 50;
-inline constexpr int kMenuStateItemResult = 51;
+// The states of the menu's machine, by the screen each shows (the page in brackets).
+enum MenuState : int {
+  kMenuStateMain = 0,               // the main page's entries (main)
+  kMenuStateSlotsMember = 1,        // choose a member for its command slots (main)
+  kMenuStateSlots = 2,              // the member's command slots: use or swap (member)
+  kMenuStateBag = 3,                // the bag: use, discard or swap (bag)
+  kMenuStateEquipMember = 4,        // choose a member to equip (main)
+  kMenuStateEquipSlots = 5,         // the member's equipment slots (member)
+  kMenuStateEquipFromBag = 6,       // the bag item to wear in the slot (bag)
+  kMenuStateEspMember = 7,          // choose a member for its ESP (main)
+  kMenuStateEspSlots = 8,           // the member's ESP slots (member)
+  kMenuStateEspFromStock = 9,       // the ability to take into the slot (stock)
+  kMenuStateMaterials = 10,         // the materials held (materials)
+  kMenuStatePartyOrder = 11,        // two members change places (main)
+  kMenuStateJumpPoints = 12,        // the long-jump points (jump)
+  kMenuStateBagCommand = 15,        // use, discard or sort the bag (bag)
+  kMenuStateAllMaterials = 16,      // all twenty materials (materials)
+  kMenuStateJumpMode = 17,          // teleport or register (jump)
+  kMenuStateSaveList = 18,          // the save list (save and load)
+  kMenuStateSaveConfirm = 19,       // "save here?" (save and load)
+  kMenuStateLoadList = 20,          // the load list (save and load)
+  kMenuStateShop = 31,              // buy or sell (shop)
+  kMenuStateBuy = 32,               // the goods (shop)
+  kMenuStateSell = 33,              // the bag as the sell list (bag)
+  kMenuStateConcoction = 41,        // choose three materials (concoction)
+  kMenuStateConcoctionResult = 42,  // what they make (concoction)
+  kMenuStateConcoctionConfirm = 43, // "make it?" (concoction)
+  kMenuStateItemTarget = 50,        // who an item is used on (item target)
+  kMenuStateItemResult = 51,        // what it did (item target)
+};
 
 // Menu buttons: the key-cast numbers.
 inline constexpr int kMenuUp = 0, kMenuDown = 1, kMenuRight = 2, kMenuLeft = 3, kMenuDecide = 4,
@@ -55,6 +77,9 @@ inline constexpr int kMenuTitleBytes = 16;
 inline constexpr int kMenuHelpBytes = 512;
 inline constexpr int kMenuTitleGlyphs = 8;
 inline constexpr int kMenuHelpGlyphs = 30;
+// The field's character pictures: 4 directions x 4 walking frames for each character
+// graphic; frame 0 stands facing down.
+inline constexpr int kFramesPerCharacter = 16;
 
 // One frame's buttons: bit n for key-cast button n.
 struct MenuKeys {
@@ -78,7 +103,7 @@ class FieldMenu {
   void OpenMenu(int state, int page);
   void OpenShop(const std::array<int32_t, kGoodsCount>& goods);
   void OpenConcoction();
-  // Ownership flags, the field's event pages, then back to the field.
+  // Ownership flags, then back to the field (its event pages and walls again).
   void CloseMenu();
   // which 0 the title, 1 the help line: Shift-JIS text (converted), or glyph codes (up to
   // their first 0). A line longer than its buffer is cut.
@@ -163,5 +188,19 @@ void OpenConcoctionScreen();
 void OpenLoadList();
 // Back to the state at load, for tests.
 void ResetFieldMenu();
+
+// What the menu asks of the field, which lies above it: game/entry hands it over at
+// start-up (field_wiring.cpp). With none, closing the menu leaves the field as it was and
+// the party's pictures are not drawn.
+struct MenuFieldHooks {
+  // The field takes the party back: its event pages are chosen again and its walls
+  // rebuilt, since a page changed by an ownership flag may add or remove one.
+  void (*return_to_field)() = nullptr;
+  // The field's character pictures: kFramesPerCharacter handles for each character graphic.
+  std::span<const int> (*character_frames)() = nullptr;
+};
+void SetMenuFieldHooks(MenuFieldHooks hooks);
+// The field's character pictures (empty without a field).
+std::span<const int> FieldCharacterFrames();
 
 }  // namespace game

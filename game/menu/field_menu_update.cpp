@@ -30,22 +30,24 @@ void FieldMenu::MoveBagCursor(const MenuKeys& keys, int16_t& cursor, int last) {
 
 void FieldMenu::UpdateMenu(const MenuKeys& keys) {
   switch (state) {
-    case 0: case 1: case 2: case 4: case 5: case 7: case 8: case 11:
+    case kMenuStateMain: case kMenuStateSlotsMember: case kMenuStateSlots: case kMenuStateEquipMember:
+    case kMenuStateEquipSlots: case kMenuStateEspMember: case kMenuStateEspSlots: case kMenuStatePartyOrder:
       UpdateMainAndMembers(keys);
       break;
-    case 3: case 6: case 9: case 10: case 15: case 16:
+    case kMenuStateBag: case kMenuStateEquipFromBag: case kMenuStateEspFromStock: case kMenuStateMaterials:
+    case kMenuStateBagCommand: case kMenuStateAllMaterials:
       UpdateLists(keys);
       break;
-    case 12: case 17:
+    case kMenuStateJumpPoints: case kMenuStateJumpMode:
       UpdateJump(keys);
       break;
-    case 18: case 19: case 20:
+    case kMenuStateSaveList: case kMenuStateSaveConfirm: case kMenuStateLoadList:
       UpdateSaveLoad(keys);
       break;
-    case 31: case 32: case 33:
+    case kMenuStateShop: case kMenuStateBuy: case kMenuStateSell:
       UpdateShop(keys);
       break;
-    case 41: case 42: case 43:
+    case kMenuStateConcoction: case kMenuStateConcoctionResult: case kMenuStateConcoctionConfirm:
       UpdateConcoction(keys);
       break;
     case kMenuStateItemTarget: case kMenuStateItemResult:
@@ -58,7 +60,7 @@ void FieldMenu::UpdateMenu(const MenuKeys& keys) {
 
 void FieldMenu::UpdateMainAndMembers(const MenuKeys& keys) {
   GameData& g = TheGameData();
-  if (state == 0) {
+  if (state == kMenuStateMain) {
     if (keys.Repeat(kMenuDown)) main_cursor = Wrap(main_cursor + 1, 8);
     if (keys.Repeat(kMenuUp)) main_cursor = Wrap(main_cursor - 1, 8);
     if (keys.Pressed(kMenuCancel)) {
@@ -66,7 +68,9 @@ void FieldMenu::UpdateMainAndMembers(const MenuKeys& keys) {
       CloseMenu();
     } else if (keys.Pressed(kMenuDecide)) {
       PlayGameSound(kMenuSoundDecide);
-      static constexpr int kNext[8] = {1, 3, 4, 7, 10, 11, 17, 18};
+      static constexpr MenuState kNext[8] = {kMenuStateSlotsMember, kMenuStateBag,     kMenuStateEquipMember,
+                                             kMenuStateEspMember,   kMenuStateMaterials, kMenuStatePartyOrder,
+                                             kMenuStateJumpMode,    kMenuStateSaveList};
       static constexpr int kPage[8] = {0, kMenuPageBag, 0, 0, kMenuPageMaterials, 0, kMenuPageJump, kMenuPageSaveLoad};
       state = kNext[main_cursor];
       page = kPage[main_cursor];
@@ -78,29 +82,31 @@ void FieldMenu::UpdateMainAndMembers(const MenuKeys& keys) {
     }
     return;
   }
-  if (state == 1 || state == 4 || state == 7) {
+  if (state == kMenuStateSlotsMember || state == kMenuStateEquipMember || state == kMenuStateEspMember) {
     if (keys.Repeat(kMenuDown)) member_cursor = Wrap(member_cursor + 1, kMemberCount);
     if (keys.Repeat(kMenuUp)) member_cursor = Wrap(member_cursor - 1, kMemberCount);
     if (keys.Pressed(kMenuCancel)) {
       PlayGameSound(kMenuSoundCancel);
-      state = 0;
+      state = kMenuStateMain;
     } else if (keys.Pressed(kMenuDecide)) {
       if (!Present(member_cursor)) {
         Refuse();
       } else {
         PlayGameSound(kMenuSoundDecide);
-        state += 1;
+        state = state == kMenuStateSlotsMember ? kMenuStateSlots
+                : state == kMenuStateEquipMember ? kMenuStateEquipSlots
+                                                 : kMenuStateEspSlots;
         page = kMenuPageMember;
       }
     }
     return;
   }
-  if (state == 11) {
+  if (state == kMenuStatePartyOrder) {
     if (keys.Repeat(kMenuDown)) member_cursor = Wrap(member_cursor + 1, kMemberCount);
     if (keys.Repeat(kMenuUp)) member_cursor = Wrap(member_cursor - 1, kMemberCount);
     if (keys.Pressed(kMenuCancel)) {
       PlayGameSound(kMenuSoundCancel);
-      state = 0, main_cursor = 0, first_pick = -1;
+      state = kMenuStateMain, main_cursor = 0, first_pick = -1;
     } else if (keys.Pressed(kMenuDecide)) {
       PlayGameSound(kMenuSoundDecide);
       if (first_pick < 0) {
@@ -113,7 +119,7 @@ void FieldMenu::UpdateMainAndMembers(const MenuKeys& keys) {
     }
     return;
   }
-  // States 2, 5 and 8: a member's slots.
+  // A member's slots: command slots, equipment or ESP.
   const int m = member_cursor;
   int16_t& slot = slot_cursor[m];
   if (keys.Repeat(kMenuDown)) slot = Wrap(slot + 1, kUsedEquipSlots);
@@ -122,30 +128,30 @@ void FieldMenu::UpdateMainAndMembers(const MenuKeys& keys) {
     if (keys.Pressed(kMenuPageUp)) SelectNextMember(-1);
     if (keys.Pressed(kMenuPageDown)) SelectNextMember(1);
   }
-  if (state == 2 && keys.Down(kMenuDescribe)) description_shown = true;
+  if (state == kMenuStateSlots && keys.Down(kMenuDescribe)) description_shown = true;
   if (keys.Pressed(kMenuCancel)) {
     PlayGameSound(kMenuSoundCancel);
-    if (state == 2) {
+    if (state == kMenuStateSlots) {
       if (first_pick >= 0) {
         first_pick = -1;
       } else {
-        state = 1, page = kMenuPageMain;
+        state = kMenuStateSlotsMember, page = kMenuPageMain;
       }
     } else {
-      state -= 1;
+      state = state == kMenuStateEquipSlots ? kMenuStateEquipMember : kMenuStateEspMember;
       page = kMenuPageMain;
     }
     return;
   }
   if (keys.Pressed(kMenuDecide)) {
     PlayGameSound(kMenuSoundDecide);
-    if (state == 2) {
+    if (state == kMenuStateSlots) {
       const int s = slot_cursor[member_cursor];
       if (first_pick < 0) {
         first_pick = s;
       } else if (first_pick == s) {
         first_pick = -1;
-        if (g.Status[member_cursor][kStatusDown] != 0 || g.Status[member_cursor][2] != 0) {
+        if (g.Status[member_cursor][kStatusDown] != 0 || g.Status[member_cursor][kStatusParalysed] != 0) {
           Refuse();
         } else if (g.Equipment[member_cursor][s].count != 0) {
           BeginUseItem(member_cursor, s, g.Equipment[member_cursor][s].id);
@@ -154,34 +160,35 @@ void FieldMenu::UpdateMainAndMembers(const MenuKeys& keys) {
         g.SwapEquipSlots(member_cursor, first_pick, s);
         first_pick = -1;
       }
+    } else if (state == kMenuStateEquipSlots) {
+      state = kMenuStateEquipFromBag, page = kMenuPageBag;
     } else {
-      state += 1;
-      page = state == 6 ? kMenuPageBag : kMenuPageStock;
+      state = kMenuStateEspFromStock, page = kMenuPageStock;
     }
     return;
   }
-  if (state != 2 && keys.Pressed(kMenuDescribe)) {
+  if (state != kMenuStateSlots && keys.Pressed(kMenuDescribe)) {
     g.Unequip(member_cursor, slot_cursor[member_cursor]);
     PlayGameSound(kMenuSoundChanged);
-  } else if (state != 2 && keys.Pressed(kMenuSwitch)) {
-    state = state == 5 ? 8 : 5;
-    main_cursor = state == 8 ? 3 : 2;
+  } else if (state != kMenuStateSlots && keys.Pressed(kMenuSwitch)) {
+    state = state == kMenuStateEquipSlots ? kMenuStateEspSlots : kMenuStateEquipSlots;
+    main_cursor = state == kMenuStateEspSlots ? 3 : 2;
     PlayGameSound(kMenuSoundDecide);
   }
 }
 
 void FieldMenu::UpdateLists(const MenuKeys& keys) {
   GameData& g = TheGameData();
-  if (state == 15) {
+  if (state == kMenuStateBagCommand) {
     if (keys.Repeat(kMenuRight)) sub_command = static_cast<int16_t>(std::min(sub_command + 1, 2));
     if (keys.Repeat(kMenuLeft)) sub_command = static_cast<int16_t>(std::max(sub_command - 1, 0));
     if (keys.Pressed(kMenuCancel)) {
       PlayGameSound(kMenuSoundCancel);
-      state = 0, page = kMenuPageMain;
+      state = kMenuStateMain, page = kMenuPageMain;
     } else if (keys.Pressed(kMenuDecide)) {
       if (sub_command < 2) {
         PlayGameSound(kMenuSoundDecide);
-        state = 3, page = kMenuPageBag;
+        state = kMenuStateBag, page = kMenuPageBag;
       } else {
         g.SortBag();
         bag_cursor = 0, sub_command = 0, bag_scroll = 0;
@@ -190,24 +197,24 @@ void FieldMenu::UpdateLists(const MenuKeys& keys) {
     }
     return;
   }
-  if (state == 10 || state == 16) {
+  if (state == kMenuStateMaterials || state == kMenuStateAllMaterials) {
     MoveBagCursor(MenuKeys{0, 0, static_cast<uint16_t>(keys.repeat & 0xF)}, material_cursor, kMaterialNames - 1);
     if (keys.Pressed(kMenuCancel)) {
       PlayGameSound(kMenuSoundCancel);
-      state = 0, page = kMenuPageMain;
+      state = kMenuStateMain, page = kMenuPageMain;
     } else if (keys.Pressed(kMenuSwitch)) {
-      state = state == 10 ? 16 : 10;
+      state = state == kMenuStateMaterials ? kMenuStateAllMaterials : kMenuStateMaterials;
       PlayGameSound(kMenuSoundCancel);
     }
     return;
   }
-  if (state == 9) {
+  if (state == kMenuStateEspFromStock) {
     MoveBagCursor(keys, stock_cursor, kStackCount - 1);
     if (keys.Down(kMenuDescribe)) description_shown = true;
     if (keys.Pressed(kMenuCancel)) {
       PlayGameSound(kMenuSoundCancel);
       if (first_pick < 0) {
-        state = 8, page = kMenuPageMember;
+        state = kMenuStateEspSlots, page = kMenuPageMember;
       } else {
         first_pick = -1;
       }
@@ -218,7 +225,7 @@ void FieldMenu::UpdateLists(const MenuKeys& keys) {
       } else if (first_pick == stock_cursor) {
         g.EquipAbility(member_cursor, slot_cursor[member_cursor], stock_cursor);
         first_pick = -1;
-        state = 8, page = kMenuPageMember;
+        state = kMenuStateEspSlots, page = kMenuPageMember;
       } else {
         g.SwapStockSlots(first_pick, stock_cursor);
         first_pick = -1;
@@ -227,26 +234,26 @@ void FieldMenu::UpdateLists(const MenuKeys& keys) {
     stock_scroll = std::clamp(stock_scroll, stock_cursor / 2 * 2 - kBagPageEntries + 2, stock_cursor / 2 * 2);
     return;
   }
-  // States 3 and 6: the bag.
+  // The bag, to use from or to equip from.
   MoveBagCursor(keys, bag_cursor, kUsedBagSlots - 1);
   bag_scroll = std::clamp(bag_scroll, bag_cursor / 2 * 2 - kBagPageEntries + 2, bag_cursor / 2 * 2);
   if (keys.Down(kMenuDescribe)) description_shown = true;
   if (keys.Pressed(kMenuCancel)) {
     PlayGameSound(kMenuSoundCancel);
     g.UpdateOwnershipFlags();
-    if (state == 6) {
-      state = 5, page = kMenuPageMember;
+    if (state == kMenuStateEquipFromBag) {
+      state = kMenuStateEquipSlots, page = kMenuPageMember;
     } else if (first_pick < 0) {
-      state = 15;
+      state = kMenuStateBagCommand;
     } else {
       first_pick = -1;
     }
     return;
   }
   if (!keys.Pressed(kMenuDecide)) return;
-  if (state == 6) {
+  if (state == kMenuStateEquipFromBag) {
     if (g.EquipFromBag(member_cursor, slot_cursor[member_cursor], bag_cursor) == 0) PlayGameSound(kMenuSoundDecide);
-    state = 5, page = kMenuPageMember;
+    state = kMenuStateEquipSlots, page = kMenuPageMember;
     return;
   }
   if (first_pick < 0) {

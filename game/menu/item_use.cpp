@@ -5,7 +5,7 @@
 
 #include "game/data/game_data.h"
 #include "game/data/saturating_math.h"
-#include "game/entry/frame_loop.h"
+#include "game/frame/frame_loop.h"
 #include "game/menu/field_menu.h"
 #include "vexal/graphics/drawing/draw_calls.h"
 
@@ -13,14 +13,19 @@ namespace game {
 
 namespace {
 
-constexpr int kItemFieldUse = 26;  // field-use type, 0 none
-constexpr int kItemSound = 22;
 constexpr int kBigBase = 999999;
+constexpr int kJumpPointsMemberId = 1;  // the jumper
 constexpr int64_t kBigBaseValue = 99999999;
 constexpr int64_t kAmountReach = int64_t{1} << 40;
 
 bool TargetsWholeParty(int range) {
-  return range == 2 || range == 3 || range == 6 || range == 7 || range == 8 || range == 9;
+  switch (range) {
+    case kTargetAllFoes: case kTargetAllAllies: case kTargetAllFoesOnly: case kTargetAllAlliesOnly:
+    case kTargetEveryone: case kTargetEveryoneToo:
+      return true;
+    default:
+      return false;
+  }
 }
 
 // Counts are signed: the worn (0xFFC0) and unlimited (0xFFE0) markers read negative and
@@ -31,7 +36,12 @@ void UseUpOne(ItemStack& stack) {
 }
 
 bool AnyAilment(const std::array<uint8_t, kStatusBytes>& status) {
-  return status[1] || status[2] || status[3] || status[4];
+  return std::any_of(status.begin() + kStatusFirstAilment, status.begin() + kStatusLastAilment + 1,
+                     [](uint8_t b) { return b != 0; });
+}
+
+void CureAilments(std::array<uint8_t, kStatusBytes>& status) {
+  std::fill(status.begin() + kStatusFirstAilment, status.begin() + kStatusLastAilment + 1, 0);
 }
 
 }  // namespace
@@ -39,7 +49,7 @@ bool AnyAilment(const std::array<uint8_t, kStatusBytes>& status) {
 void FieldMenu::BeginUseItem(int user, int slot, int item) {
   GameData& g = TheGameData();
   const auto& v = g.Item(item).values;
-  if (v[kItemFieldUse] == 0) return;
+  if (v[kItemFieldUse] == kFieldUseNone) return;
   if (user >= 0 && user < kMemberCount && g.Members[user][kMemberPp] < v[kItemPpCost]) {
     Refuse();
     return;
@@ -95,14 +105,14 @@ void FieldMenu::UseItemEffect(int which) {
       return not_full;
     };
     switch (type) {
-      case 1:
+      case kFieldUseHealHp:
         if (!down && heal_hp()) {
           changed = true, SetMenuLine(1, "HPかいふく!");
         } else {
           SetMenuLine(1, "かいふくできないぜ");
         }
         break;
-      case 2:
+      case kFieldUseHealPp:
         if (!down) {
           t[kMemberPp] = Saturate32(std::min<int64_t>(int64_t{t[kMemberPp]} + amount, t[kMemberMaxPp]));
           changed = true, SetMenuLine(1, "PPかいふく!");
@@ -110,17 +120,17 @@ void FieldMenu::UseItemEffect(int which) {
           SetMenuLine(1, "かいふくできないぜ");
         }
         break;
-      case 3: {
+      case kFieldUseCure: {
         const bool ailing = AnyAilment(status);
         if (!down && (heal_hp() || ailing)) {
-          std::fill(status.begin() + 1, status.begin() + 5, 0);
+          CureAilments(status);
           changed = true, SetMenuLine(1, "げんきになった!");
         } else {
           SetMenuLine(1, "かいふくできないぜ");
         }
         break;
       }
-      case 4:
+      case kFieldUseRevive:
         status[kStatusDown] = 0;
         if (heal_hp() || down) {
           changed = true, SetMenuLine(1, "いしきを＿とりもどした!");
@@ -128,35 +138,38 @@ void FieldMenu::UseItemEffect(int which) {
           SetMenuLine(1, "げんきですよ");
         }
         break;
-      case 5:
-      case 6: {
+      case kFieldUseFullHeal:
+      case kFieldUseRestore: {
         if (!down) {
           t[kMemberHp] = t[kMemberMaxHp];
           t[kMemberPp] = t[kMemberMaxPp];
-          if (type == 5) std::fill(status.begin() + 1, status.begin() + 5, 0);
-          changed = true, SetMenuLine(1, type == 5 ? "かんぜんかいふく!" : "HP・PPかいふく!");
+          if (type == kFieldUseFullHeal) CureAilments(status);
+          changed = true, SetMenuLine(1, type == kFieldUseFullHeal ? "かんぜんかいふく!" : "HP・PPかいふく!");
         } else {
           SetMenuLine(1, "かいふくできないぜ");
         }
         break;
       }
-      case 7: case 8: case 9: case 10: case 11: case 12: {
+      case kFieldUseRaiseAttack: case kFieldUseRaiseDefence: case kFieldUseRaiseSpeed: case kFieldUseRaiseSpirit:
+      case kFieldUseRaiseMaxHp: case kFieldUseRaiseMaxPp: {
         static constexpr const char* kRaised[] = {"こうげきが＿あがった!", "ぼうぎょが＿あがった!",
                                                   "すばやさが＿あがった!", "せいしんが＿あがった!",
                                                   "さいだいHPが＿あがった!", "さいだいPPが＿あがった!"};
         if (!down) {
           // The maxima rise in their base words: the derived ones are rebuilt at once.
-          const int word = type == 11 ? kMemberBaseMaxHp : type == 12 ? kMemberBaseMaxPp : type - 1;
+          const int word = type == kFieldUseRaiseMaxHp   ? kMemberBaseMaxHp
+                           : type == kFieldUseRaiseMaxPp ? kMemberBaseMaxPp
+                                                         : kMemberBaseAttack + (type - kFieldUseRaiseAttack);
           AddSaturated(t[word], amount);
-          changed = true, SetMenuLine(1, kRaised[type - 7]);
+          changed = true, SetMenuLine(1, kRaised[type - kFieldUseRaiseAttack]);
         } else if (!changed) {
           SetMenuLine(1, "しんでるぜ");
         }
         break;
       }
-      case 13: case 14: case 15: case 16:
+      case kFieldUseBreakLevel: case kFieldUseJumpLevel: case kFieldUseShieldLevel: case kFieldUseTelepathyLevel:
         // At the highest level the item works no more, so a saved game always loads again.
-        if (!down && t[kMemberId] == type - 13 && t[kMemberEspLevel] < kMaxEspLevel) {
+        if (!down && t[kMemberId] == type - kFieldUseBreakLevel && t[kMemberEspLevel] < kMaxEspLevel) {
           t[kMemberEspLevel] += 1;
           changed = true, SetMenuLine(1, "ESPレベルが＿あがった!");
         } else if (!down) {
@@ -165,8 +178,8 @@ void FieldMenu::UseItemEffect(int which) {
           SetMenuLine(1, "しんでるぜ");
         }
         break;
-      case 17:
-        if (!down && t[kMemberId] == 1) {
+      case kFieldUseJumpPoints:
+        if (!down && t[kMemberId] == kJumpPointsMemberId) {
           uint32_t& limit = g.Scalars[kScalarMenuValue];
           if (limit < static_cast<uint32_t>(kMaxJumpPointLimit)) {
             ++limit;

@@ -6,13 +6,14 @@
 #include <string_view>
 
 #include "game/data/game_data.h"
-#include "game/data/play_timer.h"
-#include "game/entry/frame_loop.h"
+#include "game/frame/frame_loop.h"
+#include "game/frame/play_timer.h"
 #include "game/input/key_cast.h"
 #include "game/menu/field_menu.h"
 #include "game/menu/menu_draw_parts.h"
 #include "game/text/bitmap_font.h"
 #include "game/text/hand_cursor.h"
+#include "game/text/item_info_panel.h"
 #include "game/text/window_frame.h"
 #include "vexal/graphics/drawing/draw_calls.h"
 
@@ -74,15 +75,15 @@ int DescribedItem(const FieldMenu& f) {
   const int m = std::clamp<int>(f.member_cursor, 0, kMemberCount - 1);
   const auto in = [](int i, int count) { return i >= 0 && i < count; };
   switch (f.state) {
-    case 2:
+    case kMenuStateSlots:
       return in(f.slot_cursor[m], kUsedEquipSlots) ? g.Equipment[m][f.slot_cursor[m]].id : 0;
-    case 3: case 6:
+    case kMenuStateBag: case kMenuStateEquipFromBag:
       return in(f.bag_cursor, kUsedBagSlots) ? g.ItemBag[f.bag_cursor].id : 0;
-    case 9:
+    case kMenuStateEspFromStock:
       return in(f.stock_cursor, kStackCount) ? g.AbilityStock[f.stock_cursor].id : 0;
-    case 32:
+    case kMenuStateBuy:
       return in(f.goods_cursor, kGoodsCount) ? f.goods[f.goods_cursor] : 0;
-    case 33:
+    case kMenuStateSell:
       return in(f.sell_cursor, kUsedBagSlots) ? g.ItemBag[f.sell_cursor].id : 0;
     default:
       return -1;
@@ -179,7 +180,7 @@ void FieldMenu::DrawMemberPage() {
     if (stack.id == 0) continue;
     int x = 0, y = 0;
     SlotPosition(s, &x, &y);
-    SetTextTint(state == 2 && HasFieldUse(stack.id) ? TextTint::kGreen : TextTint::kWhite);
+    SetTextTint(state == kMenuStateSlots && HasFieldUse(stack.id) ? TextTint::kGreen : TextTint::kWhite);
     DrawItemName(x, y, stack.id, kSlotNameGlyphs);
     SetTextTint(TextTint::kWhite);
     // A worn ability's count is a marker, not a number.
@@ -189,7 +190,7 @@ void FieldMenu::DrawMemberPage() {
 
 void FieldMenu::DrawMenuCursor() {
   // The step just run decided whether button 7 shows a description this frame.
-  if (const int item = DescribedItem(*this); description_shown && item >= 0) TheGameData().DrawItemInfo(item);
+  if (const int item = DescribedItem(*this); description_shown && item >= 0) DrawItemInfo(item);
   HandCursor& hand = TheHandCursor;
   int x = 0, y = 0;
   const auto at_member = [&](int m, int still) {
@@ -197,15 +198,15 @@ void FieldMenu::DrawMenuCursor() {
   };
   const auto mark = [&](int px, int py) { hand.DrawHandCursor(px, py, 1, 1); };
   switch (state) {
-    case 0:
+    case kMenuStateMain:
       hand.DrawHandCursor(kCommandTextX, kCommandTextY + kCommandRowHeight * main_cursor, 0, 0);
       break;
-    case 1: case 4: case 7: case 11:
-      if (state == 11 && first_pick >= 0 && first_pick < kMemberCount) mark(kNameX, MemberRowY(first_pick) - kNameAbove);
+    case kMenuStateSlotsMember: case kMenuStateEquipMember: case kMenuStateEspMember: case kMenuStatePartyOrder:
+      if (state == kMenuStatePartyOrder && first_pick >= 0 && first_pick < kMemberCount) mark(kNameX, MemberRowY(first_pick) - kNameAbove);
       at_member(std::clamp<int>(member_cursor, 0, kMemberCount - 1), 0);
       break;
-    case 2: case 5: case 8:
-      if (state == 2 && first_pick >= 0 && first_pick < kUsedEquipSlots) {
+    case kMenuStateSlots: case kMenuStateEquipSlots: case kMenuStateEspSlots:
+      if (state == kMenuStateSlots && first_pick >= 0 && first_pick < kUsedEquipSlots) {
         SlotPosition(first_pick, &x, &y);
         mark(x, y);
       }
@@ -213,18 +214,18 @@ void FieldMenu::DrawMenuCursor() {
                    &x, &y);
       hand.DrawHandCursor(x, y, 0, 0);
       break;
-    case 3: case 6: case 9: case 33: {
-      const int cursor = state == 9 ? stock_cursor : state == 33 ? sell_cursor : bag_cursor;
-      const int scroll = state == 9 ? stock_scroll : state == 33 ? sell_scroll : bag_scroll;
-      if (state != 6 && first_pick >= 0 && ListEntryPosition(first_pick, scroll, &x, &y)) mark(x, y);
+    case kMenuStateBag: case kMenuStateEquipFromBag: case kMenuStateEspFromStock: case kMenuStateSell: {
+      const int cursor = state == kMenuStateEspFromStock ? stock_cursor : state == kMenuStateSell ? sell_cursor : bag_cursor;
+      const int scroll = state == kMenuStateEspFromStock ? stock_scroll : state == kMenuStateSell ? sell_scroll : bag_scroll;
+      if (state != kMenuStateEquipFromBag && first_pick >= 0 && ListEntryPosition(first_pick, scroll, &x, &y)) mark(x, y);
       if (ListEntryPosition(cursor, scroll, &x, &y)) hand.DrawHandCursor(x, y, 0, 0);
       break;
     }
-    case 10: case 16:
+    case kMenuStateMaterials: case kMenuStateAllMaterials:
       MaterialPosition(material_cursor, &x, &y);
       hand.DrawHandCursor(x, y + kMaterialTextBelow, 0, 0);
       break;
-    case 15:
+    case kMenuStateBagCommand:
       hand.DrawHandCursor(kSubCommandX + kSubCommandStep * std::clamp<int>(sub_command, 0, 2), kSubCommandY, 0, 0);
       break;
     case kMenuStateItemTarget:

@@ -21,7 +21,6 @@ constexpr int kMarkerBobFrames = 8;  // the stock's marker goes down and up in 8
 constexpr int kNameGlyphs = 11;
 constexpr int kBagCountMax = 9999, kStockCountMax = 9;
 constexpr int kMaterialCountDigits = 2, kMaterialCountMax = 99;
-constexpr int kSellState = 33;
 
 // The sell list's money box and its question box.
 constexpr int kCashX1 = 152, kCashY1 = 2, kCashX2 = 280, kCashY2 = 24;
@@ -54,7 +53,7 @@ void DrawStackList(std::span<const ItemStack> stacks, int scroll, bool green_usa
 
 void FieldMenu::DrawBagPage() {
   const GameData& g = TheGameData();
-  const bool selling = state == kSellState;
+  const bool selling = state == kMenuStateSell;
   const int scroll = selling ? sell_scroll : bag_scroll;
   TheWindowFrame.DrawFrameBox(kPageX1, kPageY1, kPageX2, kPageY2, kStyleQuiet);
   if (selling) {
@@ -66,8 +65,8 @@ void FieldMenu::DrawBagPage() {
   } else {
     for (int c = 0; c < 3; ++c) TheBitmapFont.DrawSjisText(kSubCommandX + kSubCommandStep * c, kSubCommandY, kSubCommands[c]);
   }
-  TheWindowFrame.DrawFrameBox(kListX1, kListY1, kListX2, kListY2, state == 15 ? kStyleQuiet : kStyleHighlit);
-  DrawStackList(std::span(g.ItemBag).first(kUsedBagSlots), scroll, state == 3 || state == 15,
+  TheWindowFrame.DrawFrameBox(kListX1, kListY1, kListX2, kListY2, state == kMenuStateBagCommand ? kStyleQuiet : kStyleHighlit);
+  DrawStackList(std::span(g.ItemBag).first(kUsedBagSlots), scroll, state == kMenuStateBag || state == kMenuStateBagCommand,
                 [](int x, int y, uint16_t count) { DrawStackCount(x, y, count, kBagCountMax); });
   TheWindowFrame.DrawFrameBox(kMarkerX1, kMarkerY1 + kMarkerStep * scroll, kMarkerX2, kMarkerY2 + kMarkerStep * scroll,
                               kStyleQuiet);
@@ -76,7 +75,13 @@ void FieldMenu::DrawBagPage() {
     const ItemStack& s = g.ItemBag[first_pick];
     TheWindowFrame.DrawFrameBox(kAskX1, kAskY1, kAskX2, kAskY2, kStyleQuiet);
     DrawItemName(kAskX, kAskNameY, s.id, kAskNameGlyphs);
-    TheBitmapFont.DrawNumber(kAskCountX, kAskNameY, s.count, kAskCountDigits, kAskCountMax, 0, 0);
+    // Equipment counts its level, which the lists show as "-": so does the question, in
+    // the place of the count's last digit.
+    if (s.count == kDashCount) {
+      DrawStackCount(kAskCountX + kGlyphCellSize * (kAskCountDigits - 1), kAskNameY, s.count, kAskCountMax);
+    } else {
+      TheBitmapFont.DrawNumber(kAskCountX, kAskNameY, s.count, kAskCountDigits, kAskCountMax, 0, 0);
+    }
     TheBitmapFont.DrawSjisText(kAskTimesX, kAskNameY, "かい");
     const int64_t price = g.SellPrice(first_pick);
     if (price >= 0) {
@@ -106,7 +111,7 @@ void FieldMenu::DrawMaterialsPage() {
   TheWindowFrame.DrawFrameBox(kPageX1, kPageY1, kPageX2, kPageY2, kStyleQuiet);
   for (int n = 0; n < kMaterialNames; ++n) {
     const int count = g.Materials[n].count;
-    if (state == 10 && count <= 0) continue;
+    if (state == kMenuStateMaterials && count <= 0) continue;
     int x = 0, y = 0;
     MaterialPosition(n, &x, &y);
     vexal::DrawGraph(x, y, g.FruitGraphs[n], 1);

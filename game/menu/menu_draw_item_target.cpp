@@ -4,7 +4,7 @@
 #include <string_view>
 
 #include "game/data/game_data.h"
-#include "game/entry/frame_loop.h"
+#include "game/frame/frame_loop.h"
 #include "game/menu/field_menu.h"
 #include "game/menu/menu_draw_parts.h"
 #include "game/text/bitmap_font.h"

@@ -4,7 +4,6 @@
 #include <cstring>
 
 #include "game/data/game_data.h"
-#include "game/field/field_graphics.h"
 #include "game/menu/field_menu.h"
 #include "game/menu/menu_list_parts.h"
 #include "game/text/bitmap_font.h"
@@ -36,8 +35,6 @@ constexpr int kSlotValueDx = 16, kSlotSlashDx = 56, kSlotMaxDx = 64, kSlotValueW
 constexpr int kSlotColonDx = 32, kSlotMinutesDx = 40;
 constexpr int kSlotPictureX = 200, kSlotPictureStep = 18;
 constexpr int kEmptyX = 140, kEmptyBelow = 3;
-constexpr int kFramesPerCharacter = 16;  // 4 directions of 4; frame 0 stands facing down
-constexpr int kMaxCharacterGraphic = kCharacterGroups * 4 / kFramesPerCharacter - 1;
 constexpr int kHpMax = 99999, kPpMax = 9999, kHoursMax = 9999;
 // The question before a save.
 constexpr int kAskX1 = 56, kAskY1 = 100, kAskX2 = 264, kAskY2 = 132, kAskTextX = 64, kAskTextY = 112;
@@ -48,7 +45,7 @@ void FieldMenu::DrawJumpPage() {
   const GameData& g = TheGameData();
   const uint32_t flags = g.Scalars[kScalarFlagWord];
   TheWindowFrame.DrawFrameBox(kMenuPageX1, kMenuPageY1, kMenuPageX2, kMenuPageY2, 0);
-  TheWindowFrame.DrawFrameBox(kMenuListX1, kMenuListY1, kMenuListX2, kMenuListY2, state == 12 ? 1 : 0);
+  TheWindowFrame.DrawFrameBox(kMenuListX1, kMenuListY1, kMenuListX2, kMenuListY2, state == kMenuStateJumpPoints ? 1 : 0);
 
   const bool mode_allowed[2] = {(flags & kTeleportForbidden) == 0, (flags & kRegisterAllowed) != 0};
   static constexpr const char* kModeNames[2] = {"テレポート", "とうろく"};
@@ -76,8 +73,8 @@ void FieldMenu::DrawJumpPage() {
   }
 
   // The hand stands at the mode while the list has it.
-  TheHandCursor.DrawHandCursor(kJumpModeX + kJumpModeStep * jump_mode, kJumpModeY, state == 12, 0);
-  if (state == 12) {
+  TheHandCursor.DrawHandCursor(kJumpModeX + kJumpModeStep * jump_mode, kJumpModeY, state == kMenuStateJumpPoints, 0);
+  if (state == kMenuStateJumpPoints) {
     TheHandCursor.DrawHandCursor(kJumpNumberX, kMenuListRowY + kMenuListRowStep * (jump_cursor - jump_scroll), 0, 0);
   }
 }
@@ -116,14 +113,16 @@ void FieldMenu::DrawSaveLoadPage() {
       TheBitmapFont.DrawNumber(kSlotTextX + kSlotMaxDx, line_y, maximum, kSlotValueWidth, 0, 0, 0);
     }
     // The party's pictures, standing; a slot of 0 had no member.
+    const std::span<const int> frames = FieldCharacterFrames();
     for (int m = 0; m < kMemberCount; ++m) {
       const int graphic = s.graphics[m];
-      if (graphic == 0 || graphic > kMaxCharacterGraphic) continue;  // the list file may hold any number
-      vexal::DrawGraph(kSlotPictureX + kSlotPictureStep * m, y + kSlotPlaceDy, TheFieldGraphics.CharacterFrames[graphic * kFramesPerCharacter], 1);
+      // The list file may hold any number.
+      if (graphic == 0 || graphic >= static_cast<int>(frames.size()) / kFramesPerCharacter) continue;
+      vexal::DrawGraph(kSlotPictureX + kSlotPictureStep * m, y + kSlotPlaceDy, frames[graphic * kFramesPerCharacter], 1);
     }
   }
-  TheHandCursor.DrawHandCursor(kSlotHandX, kSlotTopY + kSlotStep * (save_cursor - save_scroll), state == 19, 0);
-  if (state == 19) {
+  TheHandCursor.DrawHandCursor(kSlotHandX, kSlotTopY + kSlotStep * (save_cursor - save_scroll), state == kMenuStateSaveConfirm, 0);
+  if (state == kMenuStateSaveConfirm) {
     TheWindowFrame.DrawFrameBox(kAskX1, kAskY1, kAskX2, kAskY2, 0);
     TheBitmapFont.DrawSjisText(kAskTextX, kAskTextY, "このファイルに＿セーブします。よろしいですか?");
   }

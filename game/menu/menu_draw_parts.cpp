@@ -4,7 +4,6 @@
 #include <algorithm>
 
 #include "game/data/game_data.h"
-#include "game/field/field_graphics.h"
 #include "game/menu/field_menu.h"
 #include "game/text/bitmap_font.h"
 #include "vexal/graphics/drawing/draw_calls.h"
@@ -16,14 +15,12 @@ namespace {
 constexpr int kBlendOff = 0, kBlendAlpha = 1;
 constexpr int kShadowAlpha = 128;
 constexpr int kShadowOffset = 2;
-constexpr int kFramesPerGraphic = 16;  // 4 directions x 4 walking frames
 constexpr int kWalkFrames = 4;
 constexpr int kStandingAway = 4;       // facing up, first frame
-constexpr int kFirstAilmentByte = 1, kLastAilmentByte = 4;
 
 }  // namespace
 
-bool HasFieldUse(int id) { return id != 0 && TheGameData().Item(id).values[kItemFieldUseType] != 0; }
+bool HasFieldUse(int id) { return id != 0 && TheGameData().Item(id).values[kItemFieldUse] != kFieldUseNone; }
 
 void SetTextTint(TextTint tint) {
   switch (tint) {
@@ -60,14 +57,14 @@ void DrawValuePair(int x, int y, int32_t value, int32_t maximum, int digits, int
 void DrawMemberPicture(int x, int y, int m, int frame) {
   const GameData& g = TheGameData();
   const int graphic = g.Members[m][kMemberFieldGraphic];
-  const int frames = static_cast<int>(TheFieldGraphics.CharacterFrames.size());
-  if (graphic < 0 || graphic >= frames / kFramesPerGraphic) return;  // a bad number from a save
+  const std::span<const int> frames = FieldCharacterFrames();
+  if (graphic < 0 || graphic >= static_cast<int>(frames.size()) / kFramesPerCharacter) return;  // a bad number from a save
   const auto& status = g.Status[m];
   const bool down = status[kStatusDown] != 0;
-  const bool ailing = std::any_of(status.begin() + kFirstAilmentByte, status.begin() + kLastAilmentByte + 1,
+  const bool ailing = std::any_of(status.begin() + kStatusFirstAilment, status.begin() + kStatusLastAilment + 1,
                                   [](uint8_t b) { return b != 0; });
   const int step = down || ailing ? kStandingAway : ((frame % kWalkFrames) + kWalkFrames) % kWalkFrames;
-  const int picture = TheFieldGraphics.CharacterFrames[graphic * kFramesPerGraphic + step];
+  const int picture = frames[graphic * kFramesPerCharacter + step];
   if (down) {
     vexal::SetDrawBrightness(0, 0, 255);
     vexal::DrawGraph(x, y, picture, 1);

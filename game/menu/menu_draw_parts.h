@@ -7,7 +7,6 @@
 
 namespace game {
 
-inline constexpr int kItemFieldUseType = 26;  // ItemRecord word: field-use type, 0 none
 inline constexpr uint16_t kDashCount = 0xFFE0;  // a count shown as "-"
 
 // Frame box styles: quiet, and highlit where the keys act.

@@ -53,7 +53,7 @@ void FieldMenu::DrawShopPage() {
   TheBitmapFont.DrawSjisText(kCashLabelX, kCashY, "CASH");
   DrawMoney(kCashX, kCashY, g.Scalars[kScalarMoney]);
 
-  TheWindowFrame.DrawFrameBox(kMenuListX1, kGoodsBoxY1, kMenuListX2, kGoodsBoxY2, state == 32 ? 1 : 0);
+  TheWindowFrame.DrawFrameBox(kMenuListX1, kGoodsBoxY1, kMenuListX2, kGoodsBoxY2, state == kMenuStateBuy ? 1 : 0);
   for (int i = 0; i < kGoodsCount; ++i) {
     if (goods[i] <= 0) continue;
     const int y = kGoodsY + kGoodsStep * i;
@@ -61,12 +61,12 @@ void FieldMenu::DrawShopPage() {
     DrawMoney(kPriceX, y, g.Item(goods[i]).values[kItemPrice]);
   }
 
-  if (state == 32) {
+  if (state == kMenuStateBuy) {
     TheHandCursor.DrawHandCursor(kGoodsX, kGoodsY + kGoodsStep * goods_cursor, first_pick >= 0, 0);
   } else {
     TheHandCursor.DrawHandCursor(kChoiceX + kChoiceStep * shop_choice, kChoiceY, 0, 0);
   }
-  if (state == 32 && first_pick >= 0) {
+  if (state == kMenuStateBuy && first_pick >= 0) {
     const int id = goods[goods_cursor];
     TheWindowFrame.DrawFrameBox(kAskX1, kAskY1, kAskX2, kAskY2, 0);
     DrawItemName(kAskX, kAskNameY, kAskNameGlyphs, id);
@@ -78,7 +78,7 @@ void FieldMenu::DrawShopPage() {
 void FieldMenu::DrawConcoctionPage() {
   const GameData& g = TheGameData();
   TheWindowFrame.DrawFrameBox(kMenuPageX1, kMenuPageY1, kMenuPageX2, kMenuPageY2, 0);
-  TheWindowFrame.DrawFrameBox(kMenuListX1, kMenuListY1, kMenuListX2, kMaterialBoxY2, state == 41 ? 1 : 0);
+  TheWindowFrame.DrawFrameBox(kMenuListX1, kMenuListY1, kMenuListX2, kMaterialBoxY2, state == kMenuStateConcoction ? 1 : 0);
   const auto at = [](int m, int& x, int& y) {
     x = kBagColumnX[m % 2];
     y = kMaterialRowY + kMaterialRowStep * (m / 2);
@@ -102,8 +102,8 @@ void FieldMenu::DrawConcoctionPage() {
   }
   int hand_x, hand_y;
   at(material_cursor, hand_x, hand_y);
-  TheHandCursor.DrawHandCursor(hand_x, hand_y, state != 41, 0);
-  if (state == 42 || state == 43) {
+  TheHandCursor.DrawHandCursor(hand_x, hand_y, state != kMenuStateConcoction, 0);
+  if (state == kMenuStateConcoctionResult || state == kMenuStateConcoctionConfirm) {
     TheWindowFrame.DrawFrameBox(kResultX1, kResultY1, kResultX2, kResultY2, 0);
     if (concoction_result > 0) {
       DrawItemName(kResultX, kResultY1 + 12, 16, concoction_result);

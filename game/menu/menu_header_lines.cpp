@@ -3,7 +3,7 @@
 #include <string>
 
 #include "game/data/game_data.h"
-#include "game/field/field_map.h"
+#include "game/data/party_field.h"
 #include "game/menu/field_menu.h"
 
 namespace game {
@@ -25,36 +25,36 @@ void FieldMenu::UpdateHeaderLines() {
   };
   const auto title = [this](std::string_view t) { SetMenuLine(0, t); };
   switch (state) {
-    case 0: set("MENU", TheField.MapDisplayName()); break;
-    case 1: set("のうりょく", "のうりょくを_みたり_つかったり"); break;
-    case 2: title("のうりょく"); break;
-    case 3: title(sub_command == 1 ? "すてる" : "アイテム"); break;
-    case 4: set("そうび", "アイテムを_そうびします"); break;
-    case 5: case 6: title("そうび"); break;
-    case 7: set("ESPそうび", "ESPのうりょくを_そうびします"); break;
-    case 8: title("ESPそうび"); break;
-    case 9: title("ESP"); break;
-    case 10: case 16: set("ざいりょう", "あつめた＿ざいりょうを＿ひょうじしています"); break;
-    case 11:
+    case kMenuStateMain: set("MENU", FieldMapDisplayName()); break;
+    case kMenuStateSlotsMember: set("のうりょく", "のうりょくを_みたり_つかったり"); break;
+    case kMenuStateSlots: title("のうりょく"); break;
+    case kMenuStateBag: title(sub_command == 1 ? "すてる" : "アイテム"); break;
+    case kMenuStateEquipMember: set("そうび", "アイテムを_そうびします"); break;
+    case kMenuStateEquipSlots: case kMenuStateEquipFromBag: title("そうび"); break;
+    case kMenuStateEspMember: set("ESPそうび", "ESPのうりょくを_そうびします"); break;
+    case kMenuStateEspSlots: title("ESPそうび"); break;
+    case kMenuStateEspFromStock: title("ESP"); break;
+    case kMenuStateMaterials: case kMenuStateAllMaterials: set("ざいりょう", "あつめた＿ざいりょうを＿ひょうじしています"); break;
+    case kMenuStatePartyOrder:
       set("たいれつ", first_pick >= 0 ? "いれかえる＿いちを＿えらんでください" : "ならびかたの＿じゅんじょを＿へんこうします");
       break;
-    case 15: {
+    case kMenuStateBagCommand: {
       static constexpr const char* kHelp[] = {"アイテムを_つかいます", "すてるときの_かくにんメッセージは_ありません",
                                               "アイテムリストを＿しゅるいごとに＿せいとんします"};
       set("アイテム", kHelp[sub_command]);
       break;
     }
-    case 12: case 17:
+    case kMenuStateJumpPoints: case kMenuStateJumpMode:
       set("JUMP", jump_mode == 0 ? "ロングジャンプで＿していのばしょに＿いどうします"
                                  : "ロングジャンプでの＿いどうさきを＿とうろくします");
       break;
-    case 18: case 19: set("セーブ", SlotPlace(save_cursor)); break;
-    case 20: set("ロード", SlotPlace(save_cursor)); break;
-    case 31: set("ショップ", "なんの＿ようだ!?"); break;
-    case 32: title("かいます"); break;
-    case 33: title("うります"); break;
-    case 41: set("ちょうごう", "ざいりょうを＿3つ＿えらんでください。"); break;
-    case 42: case 43:
+    case kMenuStateSaveList: case kMenuStateSaveConfirm: set("セーブ", SlotPlace(save_cursor)); break;
+    case kMenuStateLoadList: set("ロード", SlotPlace(save_cursor)); break;
+    case kMenuStateShop: set("ショップ", "なんの＿ようだ!?"); break;
+    case kMenuStateBuy: title("かいます"); break;
+    case kMenuStateSell: title("うります"); break;
+    case kMenuStateConcoction: set("ちょうごう", "ざいりょうを＿3つ＿えらんでください。"); break;
+    case kMenuStateConcoctionResult: case kMenuStateConcoctionConfirm:
       title("ちょうごう");
       if (concoction_result > 0) {
         SetMenuLineCodes(1, TheGameData().Item(concoction_result).description);

@@ -20,7 +20,7 @@ inline constexpr int kBagColumnX[2] = {57, 173};
 // Shift-JIS text on one line of at most `glyphs` glyphs.
 inline void DrawSjisLine(int x, int y, int glyphs, std::string_view sjis) {
   std::array<uint8_t, kSjisTextBufferBytes> codes{};
-  BitmapFont::SjisToGlyphCodes(sjis, codes);
+  SjisToGlyphCodes(sjis, codes);
   TheBitmapFont.DrawGlyphCodes(x, y, glyphs, 1, codes);
 }
 

@@ -3,9 +3,10 @@
 #include <string>
 
 #include "game/data/game_data.h"
-#include "game/entry/frame_loop.h"
-#include "game/entry/screen_wipe.h"
-#include "game/field/field_map.h"
+#include "game/data/party_field.h"
+#include "game/field/map_file.h"
+#include "game/frame/frame_loop.h"
+#include "game/frame/screen_wipe.h"
 #include "game/menu/field_menu.h"
 
 namespace game {
@@ -26,17 +27,17 @@ int FieldMenu::JumpLimit() const {
 void FieldMenu::UpdateJump(const MenuKeys& keys) {
   GameData& g = TheGameData();
   const uint32_t flags = g.Scalars[kScalarFlagWord];
-  if (state == 17) {
+  if (state == kMenuStateJumpMode) {
     if (keys.Repeat(kMenuRight)) jump_mode = static_cast<int16_t>(std::min(jump_mode + 1, 1));
     if (keys.Repeat(kMenuLeft)) jump_mode = static_cast<int16_t>(std::max(jump_mode - 1, 0));
     if (keys.Pressed(kMenuCancel)) {
       PlayGameSound(kMenuSoundCancel);
-      state = 0, page = kMenuPageMain;
+      state = kMenuStateMain, page = kMenuPageMain;
     } else if (keys.Pressed(kMenuDecide)) {
       const bool allowed = jump_mode == 0 ? (flags & kTeleportForbidden) == 0 : (flags & kRegisterAllowed) != 0;
       if (allowed) {
         PlayGameSound(kMenuSoundDecide);
-        state = 12;
+        state = kMenuStateJumpPoints;
       } else {
         Refuse();
       }
@@ -50,13 +51,13 @@ void FieldMenu::UpdateJump(const MenuKeys& keys) {
   jump_scroll = std::clamp(jump_scroll, jump_cursor - kJumpRows + 1, static_cast<int>(jump_cursor));
   if (keys.Pressed(kMenuCancel)) {
     PlayGameSound(kMenuSoundCancel);
-    state = 17;
+    state = kMenuStateJumpMode;
     return;
   }
   if (!keys.Pressed(kMenuDecide)) return;
   if (jump_mode == 1) {
     PlayGameSound(kMenuSoundDecide);
-    state = 17;
+    state = kMenuStateJumpMode;
     g.RecordLongJumpPoint(jump_cursor);
     ShowGamePopup(std::to_string(jump_cursor + 1) + "ばんに＿とうろくしました。");
     jump_mode = 0;
@@ -66,28 +67,30 @@ void FieldMenu::UpdateJump(const MenuKeys& keys) {
   // A point read from a save may name a map with no file, or a tile off the map: the party
   // would be left nowhere, and every later save refused on load.
   const bool free = p.area == kFreePoint || p.area >= static_cast<uint32_t>(kMapCount);
-  if (free || p.x >= kMapSize || p.y >= kMapSize || !TheField.CanEnterMap(static_cast<int>(p.area))) {
+  MapEntrance entry;
+  if (!free && p.x < kMapSize && p.y < kMapSize) entry = OpenFieldMap(static_cast<int>(p.area));
+  if (!entry) {
     Refuse();
     return;
   }
   PlayGameSound(kMenuSoundJump);
-  state = 0, page = kMenuPageMain;
+  state = kMenuStateMain, page = kMenuPageMain;
   CloseMenu();
   TheScreenWipe.PlayScreenWipe();
-  TheField.EnterMap(static_cast<int>(p.area), p.x, p.y, 0);
+  entry(p.x, p.y, 0);
   TheScreenWipe.ArmScreenBreak();
 }
 
 void FieldMenu::UpdateSaveLoad(const MenuKeys& keys) {
   GameData& g = TheGameData();
-  if (state == 19) {
+  if (state == kMenuStateSaveConfirm) {
     if (keys.Pressed(kMenuCancel)) {
       PlayGameSound(kMenuSoundCancel);
-      state = 18;
+      state = kMenuStateSaveList;
     } else if (keys.Pressed(kMenuDecide)) {
       PlayGameSound(kMenuSoundSaved);
       g.SaveGame(save_cursor);
-      state = 18;
+      state = kMenuStateSaveList;
     }
     return;
   }
@@ -100,17 +103,17 @@ void FieldMenu::UpdateSaveLoad(const MenuKeys& keys) {
   save_scroll = std::clamp(save_scroll, save_cursor - kSaveRows + 1, static_cast<int>(save_cursor));
   if (keys.Pressed(kMenuCancel)) {
     PlayGameSound(kMenuSoundCancel);
-    if (state == 18) {
-      state = 0, page = kMenuPageMain;
+    if (state == kMenuStateSaveList) {
+      state = kMenuStateMain, page = kMenuPageMain;
     } else {
       GameMode = MODE_TITLE;
     }
     return;
   }
   if (!keys.Pressed(kMenuDecide)) return;
-  if (state == 18) {
+  if (state == kMenuStateSaveList) {
     PlayGameSound(kMenuSoundDecide);
-    state = 19;
+    state = kMenuStateSaveConfirm;
     return;
   }
   if (g.SlotSummaries[save_cursor].leader_id == kEmptySlotLeader) {
@@ -118,7 +121,7 @@ void FieldMenu::UpdateSaveLoad(const MenuKeys& keys) {
     return;
   }
   PlayGameSound(kMenuSoundDecide);
-  state = 0, page = kMenuPageMain;
+  state = kMenuStateMain, page = kMenuPageMain;
   CloseMenu();
   TheScreenWipe.PlayScreenWipe();
   // A failed load changes nothing: a game under way goes on in the field (its pop-up was
@@ -132,7 +135,7 @@ void FieldMenu::UpdateSaveLoad(const MenuKeys& keys) {
 
 void FieldMenu::UpdateShop(const MenuKeys& keys) {
   GameData& g = TheGameData();
-  if (state == 31) {
+  if (state == kMenuStateShop) {
     if (keys.Repeat(kMenuRight)) shop_choice = static_cast<int16_t>(std::min(shop_choice + 1, 1));
     if (keys.Repeat(kMenuLeft)) shop_choice = static_cast<int16_t>(std::max(shop_choice - 1, 0));
     if (keys.Pressed(kMenuCancel)) {
@@ -141,14 +144,14 @@ void FieldMenu::UpdateShop(const MenuKeys& keys) {
     } else if (keys.Pressed(kMenuDecide)) {
       PlayGameSound(kMenuSoundDecide);
       if (shop_choice == 0) {
-        state = 32;
+        state = kMenuStateBuy;
       } else {
-        state = 33, page = kMenuPageBag;
+        state = kMenuStateSell, page = kMenuPageBag;
       }
     }
     return;
   }
-  if (state == 32) {
+  if (state == kMenuStateBuy) {
     if (first_pick < 0) {
       if (keys.Repeat(kMenuDown)) goods_cursor = static_cast<int16_t>(std::min(goods_cursor + 1, kGoodsCount - 1));
       if (keys.Repeat(kMenuUp)) goods_cursor = static_cast<int16_t>(std::max(goods_cursor - 1, 0));
@@ -159,7 +162,7 @@ void FieldMenu::UpdateShop(const MenuKeys& keys) {
       if (first_pick >= 0) {
         first_pick = -1;
       } else {
-        state = 31;
+        state = kMenuStateShop;
       }
     } else if (keys.Pressed(kMenuDecide)) {
       if (first_pick >= 0) {
@@ -179,7 +182,7 @@ void FieldMenu::UpdateShop(const MenuKeys& keys) {
   if (keys.Pressed(kMenuCancel)) {
     PlayGameSound(kMenuSoundCancel);
     if (first_pick < 0) {
-      state = 31, page = kMenuPageShop;
+      state = kMenuStateShop, page = kMenuPageShop;
     } else {
       first_pick = -1;
     }
@@ -201,7 +204,7 @@ void FieldMenu::UpdateShop(const MenuKeys& keys) {
 
 void FieldMenu::UpdateConcoction(const MenuKeys& keys) {
   GameData& g = TheGameData();
-  if (state == 41) {
+  if (state == kMenuStateConcoction) {
     MoveBagCursor(MenuKeys{0, 0, static_cast<uint16_t>(keys.repeat & 0xF)}, material_cursor, kMaterialNames - 1);
     if (keys.Pressed(kMenuDecide)) {
       const int m = material_cursor;
@@ -214,7 +217,7 @@ void FieldMenu::UpdateConcoction(const MenuKeys& keys) {
       PlayGameSound(kMenuSoundDecide);
       if (chosen_count == 3) {
         concoction_result = static_cast<int16_t>(std::max(g.Concoct(chosen[0], chosen[1], chosen[2], 0), 0));
-        state = 42;
+        state = kMenuStateConcoctionResult;
       }
     } else if (keys.Pressed(kMenuCancel)) {
       PlayGameSound(kMenuSoundCancel);
@@ -226,26 +229,26 @@ void FieldMenu::UpdateConcoction(const MenuKeys& keys) {
     }
     return;
   }
-  if (state == 42) {
+  if (state == kMenuStateConcoctionResult) {
     if (keys.Pressed(kMenuDecide)) {
       if (concoction_result > 0) {
         PlayGameSound(kMenuSoundDecide);
-        state = 43;
+        state = kMenuStateConcoctionConfirm;
       } else {
-        state = 41, chosen_count = 0;
+        state = kMenuStateConcoction, chosen_count = 0;
         PlayGameSound(kMenuSoundCancel);
       }
     } else if (keys.Pressed(kMenuCancel)) {
-      state = 41, chosen_count = 2;
+      state = kMenuStateConcoction, chosen_count = 2;
       PlayGameSound(kMenuSoundCancel);
     }
     return;
   }
   if (keys.Pressed(kMenuDecide)) {
-    state = 41, chosen_count = 0;
+    state = kMenuStateConcoction, chosen_count = 0;
     PlayGameSound(g.Concoct(chosen[0], chosen[1], chosen[2], 1) > 0 ? kMenuSoundConcocted : kMenuSoundCancel);
   } else if (keys.Pressed(kMenuCancel)) {
-    state = 41, chosen_count = 0;
+    state = kMenuStateConcoction, chosen_count = 0;
     PlayGameSound(kMenuSoundCancel);
   }
 }

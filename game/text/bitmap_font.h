@@ -1,10 +1,7 @@
 // The 8 x 8 bitmap font in which all game text is drawn, and the compose buffer in which
 // messages are built from pieces.
 //
-// Text is Shift-JIS; it is converted once into one-byte glyph codes: 0 ends the text,
-// 1 is a blank, 5 a line break, codes 48 and up name a cell of the font sheet (26 x 8
-// cells of 8 x 8 pixels, read row by row), other codes below 48 draw nothing. Item,
-// enemy and map names and script messages are stored already converted.
+// Text is Shift-JIS, converted once into the glyph codes of game/codec/glyph_codes.h.
 //
 // Texts and names come from data files, so every buffer here is bounded: conversions and
 // appends stop where the room ends (never between a voicing mark and its kana), and code
@@ -16,13 +13,10 @@
 #include <span>
 #include <string_view>
 
+#include "game/codec/glyph_codes.h"
+
 namespace game {
 
-// The font sheet.
-inline constexpr int kGlyphSheetColumns = 26;
-inline constexpr int kGlyphSheetRows = 8;
-inline constexpr int kGlyphCellSize = 8;                                    // pixels a side
-inline constexpr int kGlyphCellCount = kGlyphSheetColumns * kGlyphSheetRows;  // 208
 inline constexpr int kGlyphGraphSlots = 256;  // room in the handle table; 208 are used
 
 // Buffers.
@@ -30,30 +24,6 @@ inline constexpr int kComposeBufferBytes = 512;   // compose buffer, NUL include
 inline constexpr int kSjisTextBufferBytes = 256;  // DrawSjisText's converted text
 inline constexpr int kSjisTextWidth = 50;         // DrawSjisText and DrawNumber: glyphs a line
 inline constexpr int kSjisTextLineLimit = 999;    // DrawSjisText: lines
-
-// Glyph codes with a meaning of their own.
-inline constexpr uint8_t kGlyphEnd = 0;
-inline constexpr uint8_t kGlyphBlank = 1;       // advances 8 pixels, not at a line's start
-inline constexpr uint8_t kGlyphLineBreak = 5;
-inline constexpr uint8_t kGlyphFirstCellCode = 48;  // code of cell 0, the digit "0"
-inline constexpr uint8_t kGlyphVoicedMark = 58;     // drawn raised over the next glyph
-inline constexpr uint8_t kGlyphSemiVoicedMark = 59;
-inline constexpr uint8_t kGlyphComma = 60;      // 60, 61, 69, 70 may hang past the width
-inline constexpr uint8_t kGlyphFullStop = 61;
-inline constexpr uint8_t kGlyphOpenQuote = 66;  // indents the wrapped lines after it
-inline constexpr uint8_t kGlyphAsciiComma = 69;
-inline constexpr uint8_t kGlyphAsciiFullStop = 70;
-inline constexpr uint8_t kGlyphMinus = 164;        // a number's sign
-inline constexpr uint8_t kGlyphRaisedKanji = 242;  // drawn raised over the next glyph
-// Codes 229 and up skip cell 181, so the last code, 255, points past the sheet.
-inline constexpr uint8_t kGlyphFirstShiftedCode = 229;
-
-// The sheet cell that glyph code `code` draws, or -1 when it draws none.
-constexpr int GlyphCellOfCode(int code) {
-  if (code < kGlyphFirstCellCode || code > 255) return -1;
-  int cell = code < kGlyphFirstShiftedCode ? code - kGlyphFirstCellCode : code - 47;
-  return cell < kGlyphCellCount ? cell : -1;
-}
 
 // Draws one glyph cell at (x, y), transparent; graph is the cell's graph handle (-1
 // until a sheet is loaded). The default draws the cell's graph with DrawGraph.
@@ -77,10 +47,6 @@ class BitmapFont {
   // counts as 0); a numbered sheet that fails falls back to the standard one. 0, or -1
   // when no sheet loaded.
   int LoadBitmapFont(int n);
-
-  // Converts Shift-JIS text, up to its first NUL, into glyph codes in out, NUL-terminated
-  // (nothing is written when out is empty). Returns the number of codes before the NUL.
-  static int SjisToGlyphCodes(std::string_view text, std::span<uint8_t> out);
 
   // Draws codes from (x, y), wrapping after `width` glyphs (a comma or full stop may hang
   // one place further) onto lines 16 pixels apart, at most lineLimit lines.

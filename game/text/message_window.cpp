@@ -3,7 +3,7 @@
 
 #include <algorithm>
 
-#include "game/entry/frame_loop.h"
+#include "game/frame/frame_loop.h"
 #include "game/input/key_cast.h"
 #include "game/text/bitmap_font.h"
 #include "game/text/window_frame.h"

@@ -6,6 +6,7 @@
 #include <mutex>
 #include <string>
 
+#include "platform/numeric/little_endian.h"
 #include "platform/sys/debug_out.h"
 
 namespace plat::audio_capture {
@@ -22,30 +23,22 @@ uint64_t g_data_bytes = 0;             // sample bytes written
 uint64_t g_unflushed_bytes = 0;        // written since the header was last brought up to date
 bool g_full_reported = false;          // the size limit has been reported
 
-void PutU16(uint8_t* p, uint32_t v) {
-  p[0] = static_cast<uint8_t>(v);
-  p[1] = static_cast<uint8_t>(v >> 8);
-}
-void PutU32(uint8_t* p, uint32_t v) {
-  for (int i = 0; i < 4; ++i) p[i] = static_cast<uint8_t>(v >> (8 * i));
-}
-
 // Rewrites the header at the start of the file and returns to its end.
 bool WriteHeader() {
   uint8_t h[kHeaderBytes];
   const uint32_t data = static_cast<uint32_t>(g_data_bytes);
   std::copy_n("RIFF", 4, h);
-  PutU32(h + 4, data + 36);
+  numeric::StoreLe32(h + 4, data + 36);
   std::copy_n("WAVEfmt ", 8, h + 8);
-  PutU32(h + 16, 16);
-  PutU16(h + 20, g_format.format_tag);
-  PutU16(h + 22, g_format.channels);
-  PutU32(h + 24, g_format.samples_per_sec);
-  PutU32(h + 28, g_format.avg_bytes_per_sec);
-  PutU16(h + 32, g_format.block_align);
-  PutU16(h + 34, g_format.bits_per_sample);
+  numeric::StoreLe32(h + 16, 16);
+  numeric::StoreLe16(h + 20, g_format.format_tag);
+  numeric::StoreLe16(h + 22, g_format.channels);
+  numeric::StoreLe32(h + 24, g_format.samples_per_sec);
+  numeric::StoreLe32(h + 28, g_format.avg_bytes_per_sec);
+  numeric::StoreLe16(h + 32, g_format.block_align);
+  numeric::StoreLe16(h + 34, g_format.bits_per_sample);
   std::copy_n("data", 4, h + 36);
-  PutU32(h + 40, data);
+  numeric::StoreLe32(h + 40, data);
   if (std::fseek(g_file, 0, SEEK_SET) != 0) return false;
   if (std::fwrite(h, 1, kHeaderBytes, g_file) != kHeaderBytes) return false;
   if (std::fseek(g_file, 0, SEEK_END) != 0) return false;

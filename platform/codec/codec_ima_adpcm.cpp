@@ -5,6 +5,7 @@
 #include <array>
 
 #include "platform/codec/codec_decoder.h"
+#include "platform/numeric/little_endian.h"
 
 namespace plat::codec {
 namespace {
@@ -94,7 +95,7 @@ class ImaAdpcmDecoder final : public Decoder {
     std::array<ChannelState, 2> state;
     for (uint32_t c = 0; c < channels_; ++c) {
       const uint8_t* hdr = block + c * kHeaderBytesPerChannel;
-      state[c].predictor = static_cast<int16_t>(static_cast<uint16_t>(hdr[0] | (hdr[1] << 8)));
+      state[c].predictor = static_cast<int16_t>(numeric::LoadLe16(hdr));
       // A step index beyond the table is damaged data; the nearest entry keeps it safe.
       state[c].index = std::min<int>(hdr[2], kMaxStepIndex);
       PutSample(out, c, static_cast<int16_t>(state[c].predictor));
@@ -129,7 +130,7 @@ bool ImaAdpcmTarget(const sound::WaveFormat& source, std::span<const uint8_t> ex
   if (source.block_align <= header || (source.block_align - header) % (kGroupBytes * source.channels) != 0) {
     return false;
   }
-  const uint32_t samples_per_block = static_cast<uint32_t>(extra[0] | (extra[1] << 8));
+  const uint32_t samples_per_block = uint32_t{numeric::LoadLe16(extra.data())};
   if (samples_per_block != (source.block_align - header) * 2u / source.channels + 1) return false;
   *pcm = sound::PcmFormat(source.samples_per_sec, source.channels, 16);
   return true;

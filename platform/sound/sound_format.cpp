@@ -2,49 +2,42 @@
 // formats the mixer plays.
 #include <cstdint>
 
+#include "platform/numeric/little_endian.h"
 #include "platform/sound/sound.h"
 #include "platform/sound/sound_state.h"
 
 namespace plat::sound {
 namespace {
 
-uint16_t GetU16(const uint8_t* p) { return static_cast<uint16_t>(p[0] | (p[1] << 8)); }
-uint32_t GetU32(const uint8_t* p) {
-  return static_cast<uint32_t>(p[0]) | (static_cast<uint32_t>(p[1]) << 8) |
-         (static_cast<uint32_t>(p[2]) << 16) | (static_cast<uint32_t>(p[3]) << 24);
-}
-void PutU16(uint8_t* p, uint16_t v) {
-  p[0] = static_cast<uint8_t>(v);
-  p[1] = static_cast<uint8_t>(v >> 8);
-}
-void PutU32(uint8_t* p, uint32_t v) {
-  for (int i = 0; i < 4; ++i) p[i] = static_cast<uint8_t>(v >> (8 * i));
-}
+using numeric::LoadLe16;
+using numeric::LoadLe32;
+using numeric::StoreLe16;
+using numeric::StoreLe32;
 
 }  // namespace
 
 bool ReadWaveFormat(std::span<const uint8_t> record, WaveFormat* out) {
   if (record.size() < kWaveFormatShortBytes) return false;
   const uint8_t* p = record.data();
-  out->format_tag = GetU16(p);
-  out->channels = GetU16(p + 2);
-  out->samples_per_sec = GetU32(p + 4);
-  out->avg_bytes_per_sec = GetU32(p + 8);
-  out->block_align = GetU16(p + 12);
-  out->bits_per_sample = GetU16(p + 14);
-  out->extra_size = record.size() >= kWaveFormatBytes ? GetU16(p + 16) : 0;
+  out->format_tag = LoadLe16(p);
+  out->channels = LoadLe16(p + 2);
+  out->samples_per_sec = LoadLe32(p + 4);
+  out->avg_bytes_per_sec = LoadLe32(p + 8);
+  out->block_align = LoadLe16(p + 12);
+  out->bits_per_sample = LoadLe16(p + 14);
+  out->extra_size = record.size() >= kWaveFormatBytes ? LoadLe16(p + 16) : 0;
   return true;
 }
 
 std::array<uint8_t, kWaveFormatBytes> WriteWaveFormat(const WaveFormat& f) {
   std::array<uint8_t, kWaveFormatBytes> r{};
-  PutU16(r.data(), f.format_tag);
-  PutU16(r.data() + 2, f.channels);
-  PutU32(r.data() + 4, f.samples_per_sec);
-  PutU32(r.data() + 8, f.avg_bytes_per_sec);
-  PutU16(r.data() + 12, f.block_align);
-  PutU16(r.data() + 14, f.bits_per_sample);
-  PutU16(r.data() + 16, f.extra_size);
+  StoreLe16(r.data(), f.format_tag);
+  StoreLe16(r.data() + 2, f.channels);
+  StoreLe32(r.data() + 4, f.samples_per_sec);
+  StoreLe32(r.data() + 8, f.avg_bytes_per_sec);
+  StoreLe16(r.data() + 12, f.block_align);
+  StoreLe16(r.data() + 14, f.bits_per_sample);
+  StoreLe16(r.data() + 16, f.extra_size);
   return r;
 }
 

@@ -67,6 +67,7 @@ CpuInfo GetCpuInfo() { return g_cpu ? *g_cpu : RealCpuInfo(); }
 
 MemoryStatus GetMemoryStatus() {
   if (g_memory) return *g_memory;
+  if (timer::IsVirtualClock()) return kVirtualClockMemory;
   MemoryStatus m;
   struct sysinfo si;
   if (::sysinfo(&si) == 0) {

@@ -35,6 +35,10 @@ struct MemoryStatus {
   uint64_t available_physical = 0;
 };
 
+// What the memory query answers under the virtual clock: the free memory the game prints
+// on its boot screen would otherwise make two runs with the same input draw apart.
+inline constexpr MemoryStatus kVirtualClockMemory{8ull << 30, 6ull << 30};
+
 // Steps of the DirectX generation probe, in the order they are asked.
 enum DirectXProbeStep {
   kProbeDDrawLibrary,      // the drawing library loads

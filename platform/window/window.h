@@ -15,7 +15,11 @@
 //   inside a procedure: nothing holds a position in it across a dispatch.
 // - PeekMessage first lets the event source run once (unless told not to): SDL's event queue, or a test's
 //   scripted source (SetEventSource), which drives the windows through the user-action
-//   calls below exactly as SDL's events do.
+//   calls below exactly as SDL's events do. A procedure that an event reached (a move is
+//   sent at once) may peek again, inside that poll: the inner poll reads on from the next
+//   event, so every event reaches the windows once and in order, and a wait inside a
+//   handler sees the activation, close or quit that ends it. A scripted source may thus be
+//   entered again from one of its own actions; it takes each action before doing it.
 // - SDL's events become: quit (the close button of the last window, Ctrl-C, SIGTERM) and
 //   a window's close request -> kWmClose to the window(s), as a user closing them;
 //   focus gained / lost -> kWmActivateApp and kWmActivate (1 / 0); moved -> the client

@@ -12,7 +12,6 @@ namespace plat::window {
 namespace {
 
 std::function<void()> g_source;  // test's scripted source; empty: SDL's events
-bool g_polling = false;          // a poll is running (the source may peek itself)
 
 uint32_t VirtualKeyOf(SDL_Keycode key) {
   if (key >= SDLK_a && key <= SDLK_z) return static_cast<uint32_t>('A' + (key - SDLK_a));
@@ -62,9 +61,14 @@ void TranslateWindowEvent(const SDL_WindowEvent& e) {
     case SDL_WINDOWEVENT_CLOSE: UserClose(w); break;
     case SDL_WINDOWEVENT_FOCUS_GAINED: UserFocus(w, true); break;
     case SDL_WINDOWEVENT_FOCUS_LOST: UserFocus(w, false); break;
-    // A full-screen SDL window covers its display, whatever size the window has.
+    // A full-screen SDL window covers its display, whatever size the window has; it only
+    // has to start at the display's corner.
     case SDL_WINDOWEVENT_MOVED:
-      if (!CoversDisplay(w)) UserMove(w, e.data1, e.data2);
+      if (CoversDisplay(w)) {
+        internal::FullScreenMoved(w, e.data1, e.data2);
+      } else {
+        UserMove(w, e.data1, e.data2);
+      }
       break;
     case SDL_WINDOWEVENT_SIZE_CHANGED:
       if (!CoversDisplay(w)) UserResize(w, e.data1, e.data2, false);
@@ -120,16 +124,16 @@ intptr_t PackWords(int32_t low, int32_t high) {
 
 namespace internal {
 
+// A poll may begin inside another: an event sent to a window procedure (a move) can reach
+// a wait that pumps again. SDL hands out each event once, so the inner poll reads on
+// from the next one and the outer finds only what came after.
 void PollEvents() {
-  if (g_polling) return;
-  g_polling = true;
   if (g_source) {
     g_source();
   } else if (SDL_WasInit(SDL_INIT_VIDEO) != 0) {
     SDL_Event e;
     while (SDL_PollEvent(&e) != 0) Translate(e);
   }
-  g_polling = false;
 }
 
 void ResetEvents() { g_source = nullptr; }

@@ -20,6 +20,8 @@ namespace plat::window {
 namespace internal {
 
 inline constexpr int kMaxClasses = 8;  // classes registered at once
+// A manager that keeps moving a full-screen window elsewhere is not followed for ever.
+inline constexpr int kMaxCornerMoves = 8;
 
 struct ClassRecord {
   bool used = false;
@@ -46,6 +48,8 @@ struct WindowRecord {
   bool sdl_visible = false;
   bool sdl_bordered = true;
   bool sdl_fullscreen = false;
+  int corner_moves = 0;  // requests for the display's corner since full screen began
+  Point corner_request;  // the place last asked of the X server for it
 };
 
 }  // namespace internal
@@ -123,6 +127,8 @@ void SyncSdl(WindowRecord& w) {
     SDL_SetWindowFullscreen(w.sdl, fullscreen ? SDL_WINDOW_FULLSCREEN_DESKTOP : 0);
     if (cover) CoverDisplay(w.sdl, bounds);
     w.sdl_fullscreen = fullscreen;
+    w.corner_moves = 0;
+    if (cover) w.corner_request = Point{bounds.x, bounds.y};
     // Back in a window, the client area's place and size are given again.
     w.sdl_client = Rect{-1, -1, -1, -1};
   }
@@ -199,6 +205,12 @@ std::vector<WindowHandle> LiveWindows() {
     if (w.handle != 0 && !w.destroying) out.push_back(w.handle);
   }
   return out;
+}
+
+void FullScreenMoved(WindowHandle window, int32_t x, int32_t y) {
+  WindowRecord* w = Find(window);
+  if (w == nullptr || w->sdl == nullptr || w->corner_moves >= kMaxCornerMoves) return;
+  if (PutFullScreenCorner(w->sdl, x, y, &w->corner_request)) ++w->corner_moves;
 }
 
 void NoteFocus(WindowHandle window, bool active) {

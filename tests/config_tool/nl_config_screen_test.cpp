@@ -1,7 +1,8 @@
 // nl_config itself on a virtual X server: where its controls are drawn, the window's
 // hints, the hint box following the pointer, the double-size warning answered Cancel then
-// OK, the close button, and the error box for an unreadable file. Screenshots of the whole
-// screen are kept in config_tool_screens/ under the working directory for a person to see.
+// OK, the close button, free entries beyond 16 bits kept through OK, and the error box for
+// an unreadable file. Screenshots of the whole screen are kept in config_tool_screens/
+// under the working directory for a person to see.
 #include <gtest/gtest.h>
 // After GoogleTest: Xlib's macros (None, Bool, Status) would break its headers.
 #include <X11/Xatom.h>
@@ -15,6 +16,7 @@
 #include <unistd.h>
 
 #include <chrono>
+#include <cstdint>
 #include <cstdlib>
 #include <filesystem>
 #include <functional>
@@ -474,6 +476,20 @@ TEST_F(NlConfigScreenTest, DoubleSizeWarningCancelKeepsTheDialogOkWrites) {
   answer(*warning, XK_Return);  // OK, the default button
   EXPECT_EQ(ExitStatus(), 0);
   EXPECT_EQ(SettingsNow(), SettingsText({0, 1, 1, 0, 1, 0, 0, 0, 2}));
+}
+
+TEST_F(NlConfigScreenTest, FreeEntriesBeyond16BitsOpenTheDialogAndKeepTheirValuesAfterOk) {
+  const std::string settings = SettingsText({0, 0, 0, 0, 0, 0, 0, 0, 0, 123456789, INT32_MIN, INT32_MAX, -70000});
+  Start(settings);
+  std::optional<FoundWindow> form = WaitForForm();
+  ASSERT_TRUE(form) << nltest::ReadFileBytes(data_.File("stderr.txt"));
+  SaveScreen(FormDrawn(*form), "free-entries.png");
+  const Rect ok = kControls[kCommand1].px;
+  Click(display(), form->on_screen.left + CentreX(ok), form->on_screen.top + CentreY(ok));
+  EXPECT_EQ(ExitStatus(), 0);
+  const std::string written = SettingsNow();
+  EXPECT_EQ(written, settings);
+  EXPECT_NE(written.find("\r\n 123456789 \r\n-2147483648 \r\n 2147483647 \r\n-70000 \r\n"), std::string::npos);
 }
 
 TEST_F(NlConfigScreenTest, TabFollowsTheFormsTabOrder) {

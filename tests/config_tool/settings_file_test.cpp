@@ -6,7 +6,9 @@
 #include <gtest/gtest.h>
 #include <sys/resource.h>
 
+#include <algorithm>
 #include <csignal>
+#include <cstdint>
 #include <filesystem>
 #include <string>
 #include <vector>
@@ -140,8 +142,11 @@ TEST_F(SettingsFileTest, RefusedFilesAreAnErrorAndStayAsTheyWere) {
       {"check box -1", with(7, "-1")},
       {"font 10", with(8, "10")},
       {"font -2", with(8, "-2")},
-      {"above 16 bits", with(20, "32768")},
-      {"below 16 bits", with(20, "-32769")},
+      {"check box 65537", with(3, "65537")},
+      {"check box beyond 32 bits", with(3, "4294967297")},
+      {"font 123456789", with(8, "123456789")},
+      {"above the game's int", with(20, "2147483648")},
+      {"below the game's int", with(20, "-2147483649")},
       {"a long number", with(20, "123456789012345678901234567890")},
       {"a fraction", with(20, "1.5")},
       {"a word", with(30, "abc")},
@@ -171,7 +176,8 @@ TEST_F(SettingsFileTest, LimitsThatAreStillAccepted) {
     std::string header;
     int entry, value;
   } cases[] = {
-      {"16-bit extremes", ToolForm("h", Entries({0, 0, 0, 0, 0, 0, 0, 0, 0, -32768, 32767})), "h", 10, 32767},
+      {"the int's lowest", ToolForm("h", Entries({0, 0, 0, 0, 0, 0, 0, 0, 0, INT32_MIN, INT32_MAX})), "h", 9, INT32_MIN},
+      {"the int's highest", ToolForm("h", Entries({0, 0, 0, 0, 0, 0, 0, 0, 0, INT32_MIN, INT32_MAX})), "h", 10, INT32_MAX},
       {"a header of 255 characters", ToolForm(std::string(255, 'H'), Entries({1})), std::string(255, 'H'), 0, 1},
       {"blank lines before the header", "\r\n\r\n" + ToolForm("h", Entries({0, 1})), "h", 1, 1},
       {"no line end after the last entry", ToolForm("h", Entries({1})).substr(0, 3 + 256 * 5 - 2), "h", 0, 1},
@@ -219,13 +225,31 @@ TEST_F(SettingsFileTest, WriteThatFailsHalfwayKeepsTheOldFile) {
 TEST_F(SettingsFileTest, SavingRefusesWhatCouldNotBeReadBack) {
   nlconfig::Settings settings;
   settings.ConfigHeader = "h";
-  for (auto [header, entry, value] : {std::tuple{"two words", 0, 0}, {"", 0, 0}, {"h", 4, 3}, {"h", 8, 10}, {"h", 200, 40000}}) {
+  for (auto [header, entry, value] : {std::tuple{"two words", 0, 0}, {"", 0, 0}, {"h", 4, 3}, {"h", 8, 10}, {"h", 7, 65536}}) {
     nlconfig::Settings s = settings;
     s.ConfigHeader = header;
     s.GameConfig[entry] = value;
     EXPECT_NE(nlconfig::SaveSettings(Path(), s), "") << header << " " << entry << " " << value;
     EXPECT_FALSE(std::filesystem::exists(Path()));
   }
+}
+
+// The entries past the font list hold any int the game reads: values beyond 16 bits open
+// the dialog, come back after OK in the tool's own form, and read the same in the game.
+TEST_F(SettingsFileTest, FreeEntriesBeyond16BitsKeepTheirValuesThroughOk) {
+  const std::vector<int> free = {123456789, -123456789, 32768, -32769, 65536, 65537, INT32_MAX, INT32_MIN, 2000000000};
+  std::vector<int> want = Entries({1, 0, 2, 0, 0, 1, 0, 0, 4});
+  std::copy(free.begin(), free.end(), want.begin() + 9);
+  want[255] = -70000;
+  // Spelled as a player might write them: a plus sign, leading zeros.
+  std::string text = ToolForm("NLCONFIG", want);
+  text.replace(text.find(" 123456789 "), 11, "+000123456789");
+  Write(text);
+  nlconfig::SettingsForm form;
+  LoadAndOk(form);
+  EXPECT_EQ(Read(), ToolForm("NLCONFIG", want));
+  const game::GameConfigTable read = game::ReadGameConfig(Path());
+  for (int i = 0; i < 256; ++i) EXPECT_EQ(read[i], want[i]) << "entry " << i;
 }
 
 TEST_F(SettingsFileTest, TheGamesReaderTakesWhatTheToolWrote) {

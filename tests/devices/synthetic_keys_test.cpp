@@ -15,9 +15,9 @@
 #include <string>
 #include <vector>
 
-#include "game/entry/frame_loop.h"
 #include "game/entry/game_main.h"
 #include "game/entry/title_screen.h"
+#include "game/frame/frame_loop.h"
 #include "game/input/key_cast.h"
 #include "platform/input/input.h"
 #include "platform/surface/presentation.h"

@@ -11,9 +11,9 @@
 
 #include "game/input/key_cast.h"
 #include "tests/vexal/app/library_fixture.h"
-#include "vexal/app/input_device.h"
-#include "vexal/app/library.h"
-#include "vexal/app/window_mode.h"
+#include "vexal/app/input/input_device.h"
+#include "vexal/app/startup/library.h"
+#include "vexal/app/window/window_mode.h"
 
 namespace {
 

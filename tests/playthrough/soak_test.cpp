@@ -17,25 +17,15 @@
 #include <vector>
 
 #include "game/data/game_data.h"
-#include "game/data/play_timer.h"
 #include "game/data/sound_table.h"
-#include "game/entry/battle_wiring.h"
-#include "game/entry/debug_switch.h"
-#include "game/entry/frame_loop.h"
-#include "game/entry/game_start.h"
-#include "game/entry/title_screen.h"
 #include "game/input/key_cast.h"
-#include "game/menu/field_menu.h"
 #include "platform/sound/sound.h"
+#include "tests/playthrough/game_in_process.h"
 #include "tests/support/temp_dir.h"
-#include "vexal/app/sound_handle.h"
-#include "vexal/app/window_mode.h"
-#include "vexal/graphics/drawing/draw_target.h"
-#include "vexal/graphics/drawing/graphics_seam.h"
+#include "vexal/app/sound/sound_handle.h"
 #include "vexal/graphics/fonts/font_table.h"
 #include "vexal/graphics/graphs/bmp_data_table.h"
 #include "vexal/graphics/graphs/graph_table.h"
-#include "vexal/graphics/screen/screen_present.h"
 
 // Freed memory goes back to the allocator at once, so that the resident size measures
 // what the game holds rather than the sanitizer's quarantine.
@@ -151,18 +141,8 @@ TEST(SoakTest, WanderingAndBattlesHoldNoMoreMemoryOrHandlesOverTime) {
   setenv("NIGHTLOOM_INSTANCE_LOCK", dir.File("instance.lock").c_str(), 1);
   ASSERT_EQ(chdir(data.c_str()), 0);
 
-  // The program's own start and loop (game_main.cpp), with a look between frames.
-  vexal::ChangeWindowMode(1);
-  vexal::SetDrawTarget(vexal::kBackScreen);
-  vexal::AllowDirect3DGraphs(0);
-  vexal::SetDrawOptionFlag(1);
-  game::TheDebugOut.SetDebugOut(0);
-  ASSERT_EQ(game::InitGame(), 0);
-  game::SetGameModeHandler(game::MODE_TITLE, game::TitleModeFrame);
-  game::WireBattle();
-  game::SetGameModeHandler(game::MODE_MENU, game::FieldMenuFrame);
-  game::ThePlayTimer.StartPlayTimer(0);
-  game::TheTitleScreen.EnterTitle();
+  // The program's own start and loop, with a look between frames.
+  ASSERT_TRUE(playtest::StartGameHere());
 
   std::vector<Window> windows;
   windows.reserve(frames / kSampleEvery + 1);  // no allocation while memory is measured
@@ -170,10 +150,7 @@ TEST(SoakTest, WanderingAndBattlesHoldNoMoreMemoryOrHandlesOverTime) {
   int battles = 0, first_battle_end = -1, frame = 1;
   int last_mode = game::GameMode;
   for (; frame <= frames; ++frame) {
-    vexal::ClearDrawTarget();
-    game::RunGameModeFrame();
-    if (game::EndFrame() != 0 || game::QuitRequested != 0) break;
-    vexal::PresentScreen();
+    if (!playtest::RunGameFrame()) break;
     if (game::GameMode == game::MODE_BATTLE && last_mode != game::MODE_BATTLE) ++battles;
     if (game::GameMode == game::MODE_FIELD && last_mode == game::MODE_BATTLE && first_battle_end < 0)
       first_battle_end = frame;

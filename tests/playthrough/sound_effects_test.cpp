@@ -1,11 +1,13 @@
 // The demo world's sound effects as a player hears them: the first start of the
-// play-through (new_game.input: the title, the town with its chest, brambles and shop, a
-// fight in the field, the menu's herb and a save) is played twice by the real program,
+// play-through (new_game.input: the title, the town with its chest, brambles and shop, the
+// fights in the field, the menu's herb and a save) is played twice by the real program,
 // once with wav/sound.csv and once without. On the virtual clock the songs come out the
 // same sample for sample, so the difference of the two captures is the effects alone:
 // each expected effect must start there within its frames, and be the row's own sound
 // (its file's samples, decoded here without the game's decoders and played at the mixer's
-// rate, line up with the difference).
+// rate, line up with the difference). The story's play-through (story.input: the spring,
+// the jumps and breaks, the fights and the shadow's) is heard too, for clipping; and the
+// table's levels are held against the songs they are heard over.
 #include <gtest/gtest.h>
 #include <unistd.h>
 
@@ -20,6 +22,7 @@
 #include <string>
 #include <vector>
 
+#include "tests/playthrough/save_reader.h"
 #include "tests/support/ima_adpcm_reference.h"
 #include "tests/support/program_run.h"
 #include "tests/support/temp_dir.h"
@@ -174,6 +177,106 @@ double Rms(const std::vector<T>& v, size_t from, size_t count) {
   return std::sqrt(sum / double(count));
 }
 
+// ---- Levels ----
+
+// The highest sample, in either channel, of each song of Org/music.csv as the game's
+// synthesiser plays it (two passes and more: 45 s), by music-list entry.
+std::map<int, int> SongPeaks(const std::string& data, const nltest::TempDir& dir) {
+  std::map<int, int> peaks;
+  const std::string csv = nltest::ReadFileBytes(data + "/Org/music.csv");
+  size_t start = 0;
+  while (start < csv.size()) {
+    const size_t end = std::min(csv.find('\n', start), csv.size());
+    const std::string line = csv.substr(start, end - start);
+    start = end + 1;
+    const size_t a = line.find(','), b = line.find(',', a + 1);
+    if (a == std::string::npos || b == std::string::npos) continue;
+    std::string song = line.substr(a + 1, b - a - 1);
+    std::replace(song.begin(), song.end(), '\\', '/');
+    const int entry = std::atoi(line.c_str());
+    const std::string out = dir.File("song" + std::to_string(entry) + ".wav");
+    const std::string command = "cd '" + data + "' && '" + NL_ORG_RENDER_PATH + "' --ms 45000 '" + song + "' '" + out + "'";
+    EXPECT_EQ(std::system(command.c_str()), 0) << command;
+    const auto wav = nltest::ReadPcm16Wav(nltest::ReadFileBytes(out));
+    EXPECT_TRUE(wav) << song;
+    int peak = 0;
+    if (wav) {
+      for (int16_t v : wav->samples) peak = std::max(peak, std::abs(int(v)));
+    }
+    peaks[entry] = peak;
+  }
+  return peaks;
+}
+
+// The music-list entries the demo's maps play (their scripts' code 61), and the standard
+// battle song (entry 0), under which every effect but the title's may sound.
+std::vector<int> SongsInPlay() {
+  std::vector<int> entries = {0};
+  for (const char* name : {"town", "field"}) {
+    const std::string script = nltest::ReadFileBytes(std::string(NL_DEMO_SOURCE_DIR) + "/map/" + name + "_script.txt");
+    for (size_t at = script.find("@61,"); at != std::string::npos; at = script.find("@61,", at + 1))
+      entries.push_back(std::atoi(script.c_str() + at + 4));
+  }
+  return entries;
+}
+
+// The mixer adds the effects to the song and saturates: an effect, or two started in one
+// frame, must stay below full scale on top of the loudest song it can be heard with,
+// however their peaks fall together. The title's decide and cancel sound over the title's
+// song and every song of the juke box; the victory's fanfare comes as the fight's song
+// stops; every other effect sounds under the songs of the town, the field and fights. Two
+// rows start in one frame: the bubbling spot's (6) with the spring's heal (33, the spring
+// is one) and with a fight's start (25, a step onto the field's bubbling spot that meets a
+// fight). Decide, cancel and the refusal may be pressed again two frames later.
+TEST(SoundEffects, NoEffectAloneOrWithOneOfItsFrameClipsOverItsSongs) {
+  nltest::TempDir dir;
+  const std::string data = NL_DEMO_DATA_DIR;
+  const std::map<int, int> songs = SongPeaks(data, dir);
+  ASSERT_EQ(songs.size(), 15u);
+  int loudest_in_play = 0, loudest = 0;
+  for (int entry : SongsInPlay()) {
+    ASSERT_TRUE(songs.count(entry)) << entry;
+    loudest_in_play = std::max(loudest_in_play, songs.at(entry));
+  }
+  for (const auto& [entry, peak] : songs) loudest = std::max(loudest, peak);
+  // Each row's samples at the file's rate (all PCM and ADPCM rows share one), as magnitudes.
+  std::map<int, std::vector<double>> sounds;
+  for (const auto& [row, file] : SoundRows(data)) {
+    const nltest::MonoWav sound = FileSound(file, dir.path());
+    ASSERT_FALSE(sound.samples.empty()) << file;
+    for (double v : sound.samples) sounds[row].push_back(std::abs(v));
+  }
+  constexpr int kFull = 32767;
+  const std::vector<int> title_rows = {1, 3}, silent_rows = {24};
+  for (const auto& [row, sound] : sounds) {
+    const double peak = *std::max_element(sound.begin(), sound.end());
+    const bool title = std::find(title_rows.begin(), title_rows.end(), row) != title_rows.end();
+    const bool silent = std::find(silent_rows.begin(), silent_rows.end(), row) != silent_rows.end();
+    const int under = silent ? 0 : title ? loudest : loudest_in_play;
+    EXPECT_LT(peak + under, kFull) << "row " << row << ": peak " << peak << " over a song of " << under;
+  }
+  // The pairs, the second row started `frames` after the first: the two of one frame, and
+  // decide, cancel and the refusal pressed again at once (two frames later: a menu or a
+  // fight takes a press in every frame, and a refused command leaves the choice open).
+  struct Pair {
+    int a, b, frames;
+  };
+  std::vector<Pair> pairs = {{6, 33, 0}, {6, 25, 0}};
+  for (int a : {1, 3, 4})
+    for (int b : {1, 3, 4}) pairs.push_back({a, b, 2});
+  const uint32_t file_rate = FileSound(SoundRows(data).at(3), dir.path()).rate;
+  for (const Pair& p : pairs) {
+    ASSERT_TRUE(sounds.count(p.a) && sounds.count(p.b));
+    const std::vector<double>&x = sounds[p.a], &y = sounds[p.b];
+    const size_t late = size_t(p.frames) * file_rate * 35 / 1000;
+    double together = 0;
+    for (size_t i = 0; i < std::max(x.size(), y.size() + late); ++i)
+      together = std::max(together, (i < x.size() ? x[i] : 0) + (i >= late && i - late < y.size() ? y[i - late] : 0));
+    EXPECT_LT(together + loudest_in_play, kFull)
+        << "rows " << p.a << " and " << p.b << " " << p.frames << " frames later: " << together << " together";
+  }
+}
+
 TEST(SoundEffects, ThePlayThroughHearsEachEffectWhereItHappens) {
   const std::string program = nltest::GameProgram();
   ASSERT_EQ(access(program.c_str(), X_OK), 0) << program << " is not built";
@@ -190,7 +293,10 @@ TEST(SoundEffects, ThePlayThroughHearsEachEffectWhereItHappens) {
          {{"NIGHTLOOM_INSTANCE_LOCK", dir.File(std::string(name) + "/instance.lock")},
           {"NIGHTLOOM_INPUT", NL_PLAYTHROUGH_DIR "/new_game.input"},
           {"NIGHTLOOM_AUDIO_OUT", dir.File(std::string(name) + ".wav")},
-          {"NIGHTLOOM_EXIT_AFTER", "2400"}},  // Escape ends the run at frame 2360
+          // The run's last frames, the last one presented anchoring the log's times.
+          {"NIGHTLOOM_CAPTURE", dir.File(std::string(name) + "/frames")},
+          {"NIGHTLOOM_CAPTURE_FRAMES", "4300-4500"},
+          {"NIGHTLOOM_EXIT_AFTER", "4500"}},  // Escape ends the run at frame 4340
          "/dev/null",
          dir.File(std::string(name) + "/stderr.txt")});
     ASSERT_EQ(status, 0) << name;
@@ -199,6 +305,17 @@ TEST(SoundEffects, ThePlayThroughHearsEachEffectWhereItHappens) {
   ASSERT_TRUE(with && without);
   ASSERT_EQ(with->left.size(), without->left.size());
   const uint32_t rate = with->rate;
+  // The first fight, from the log: where it begins, is won and ends.
+  const std::string log = nltest::ReadFileBytes(dir.File("with/data/AppLog.txt"));
+  const std::vector<playtest::LoggedFight> fights = playtest::Fights(log);
+  ASSERT_FALSE(fights.empty()) << "no fight";
+  int last_frame = 0;
+  for (const auto& entry : std::filesystem::directory_iterator(dir.File("with/frames")))
+    last_frame = std::max(last_frame, std::atoi(entry.path().filename().string().c_str() + 6));
+  ASSERT_GT(last_frame, 0);
+  auto frame_at = [&](long ms) { return playtest::FrameAt(log, ms, last_frame); };
+  const int fight_begins = frame_at(fights[0].begins_ms), fight_won = frame_at(playtest::LogTime(log, "battle: won").first),
+            fight_ends = frame_at(fights[0].ends_ms);
 
   // Every named file decodes.
   const auto rows = SoundRows(dir.File("with/data"));
@@ -241,24 +358,28 @@ TEST(SoundEffects, ThePlayThroughHearsEachEffectWhereItHappens) {
                          {"town: the chest opened", 30, 234, 236},
                          {"town: a step into the brambles", 10, 330, 334},
                          {"shop: the shopkeeper's gift", 30, 504, 506},
-                         {"shop: the herb paid for", 17, 544, 546},
-                         {"shop: out of the goods (cancel)", 1, 564, 564},
-                         {"field: the fight begins", 25, 1000, 1020},
-                         {"battle: a blow lands", 5, 1020, 1210},
-                         {"battle: an enemy falls (IMA ADPCM)", 23, 1020, 1210},
-                         {"battle: the fight is won (MP3)", 24, 1195, 1215},
-                         {"menu: decide on the items", 3, 2070, 2070},
-                         {"menu: the herb heals", 33, 2098, 2102},
-                         {"menu: saved", 7, 2310, 2310}};
+                         {"shop: the herb paid for", 17, 564, 566},
+                         {"shop: out of the goods (cancel)", 1, 584, 584},
+                         {"field: the fight begins", 25, fight_begins - 3, fight_begins + 3},
+                         {"battle: a blow lands", 5, fight_begins, fight_ends},
+                         {"battle: an enemy falls (IMA ADPCM)", 23, fight_begins, fight_ends},
+                         {"battle: the fight is won (MP3)", 24, fight_won - 2, fight_won + 2},
+                         {"menu: decide on the items", 3, 4050, 4050},
+                         {"menu: the herb heals", 33, 4078, 4082},
+                         {"menu: saved", 7, 4290, 4290}};
   for (const Heard& h : heard) {
     ASSERT_FALSE(effects[h.row].empty()) << h.what;
+    // The sound is told by its first 150 ms: the next sound of a fight (a blow, the
+    // fanfare) may start over the tail of one that falls away.
+    const std::vector<double> head(effects[h.row].begin(),
+                                   effects[h.row].begin() + long(std::min<size_t>(effects[h.row].size(), rate * 3 / 20)));
     const double from_s = (h.from * kFrameMs - kFrameMs) / 1000.0 - lead,
                  to_s = (h.to * kFrameMs + kFrameMs) / 1000.0 - lead;
     double best = -1;
     size_t where = 0;
     for (size_t onset : onsets) {
       if (onset < from_s * rate || onset > to_s * rate + kSearchBack) continue;
-      const auto [c, start] = Match(difference, onset, effects[h.row]);
+      const auto [c, start] = Match(difference, onset, head);
       if (c > best && start >= from_s * rate && start <= to_s * rate) best = c, where = start;
     }
     EXPECT_GE(best, kSameSound) << h.what << " (row " << h.row << ")";
@@ -278,6 +399,40 @@ TEST(SoundEffects, ThePlayThroughHearsEachEffectWhereItHappens) {
                 h.row, double(where) / rate, (double(where) / rate + lead) * 1000 / kFrameMs, best, effect_rms,
                 song_rms);
   }
+}
+
+// The story as story.input plays it (the real program, the real songs): the spring's two
+// sounds of one frame over the town's song, the garden's jump, the boulder, the fights and
+// the shadow's, and never a sample held at full scale.
+TEST(SoundEffects, TheStoryIsHeardWithoutClipping) {
+  const std::string program = nltest::GameProgram();
+  ASSERT_EQ(access(program.c_str(), X_OK), 0) << program << " is not built";
+  nltest::TempDir dir;
+  const std::string data = dir.File("data");
+  std::filesystem::copy(NL_DEMO_DATA_DIR, data, std::filesystem::copy_options::recursive);
+  const int status = nltest::RunProgram({program, data,
+                                         {{"NIGHTLOOM_INSTANCE_LOCK", dir.File("instance.lock")},
+                                          {"NIGHTLOOM_INPUT", NL_PLAYTHROUGH_DIR "/story.input"},
+                                          {"NIGHTLOOM_AUDIO_OUT", dir.File("story.wav")},
+                                          {"NIGHTLOOM_EXIT_AFTER", "15000"}},
+                                         "/dev/null", dir.File("stderr.txt")});
+  ASSERT_EQ(status, 0);
+  const std::string log = nltest::ReadFileBytes(data + "/AppLog.txt");
+  EXPECT_GE(playtest::CountLogged(log, "heal: member 3 HP"), 1) << "the spring";
+  EXPECT_TRUE(playtest::Logged(log, "jump: landed")) << "the garden's wall";
+  EXPECT_TRUE(playtest::Logged(log, "battle: begins, enemies 4 0 0 0 0 0 0 0")) << "the shadow's fight";
+  const auto story = ReadCapture(dir.File("story.wav"));
+  ASSERT_TRUE(story);
+  ASSERT_GT(story->left.size(), size_t(story->rate) * 60) << "a story's length of sound";
+  size_t held = 0;
+  for (size_t i = 0; i < story->left.size(); ++i) {
+    for (int16_t v : {story->left[i], story->right[i]}) {
+      if (v == -32768 || v == 32767) {
+        if (held++ == 0) ADD_FAILURE() << "clipped at " << double(i) / story->rate << " s";
+      }
+    }
+  }
+  EXPECT_EQ(held, 0u) << "samples held at full scale";
 }
 
 }  // namespace

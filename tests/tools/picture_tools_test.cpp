@@ -154,6 +154,73 @@ TEST(FieldPicturesTool, TheShadowHasNoFaceButRedEyes) {
   EXPECT_GT(count(2, 0, 1, skin), 0) << "the townsman's face";
 }
 
+// The shadow's battle strip (enemy 4's ene/lord.png: the white highlight cell, then two
+// frames of 96 x 80) is the figure the field shows, larger: drawn in the field figure's
+// own colours and no others, with no skin, two red eyes (3 x 3 each, side by side in the
+// hood's hollow) and a hem that sways between the frames; the highlight cell is its
+// first frame's shape in white.
+TEST(BattlePicturesTool, TheShadowFightsInTheHoodedLookOfItsFieldFigure) {
+  nltest::TempDir dir;
+  ASSERT_EQ(std::system((std::string(NL_FIELD_PICTURES_PATH) + " " + dir.path()).c_str()), 0);
+  ASSERT_EQ(std::system((std::string(NL_BATTLE_PICTURES_PATH) + " " + dir.path()).c_str()), 0);
+  ASSERT_EQ(game::PackFile(dir.File("system/chargrp.png"), dir.File("chargrp.plain.png"), game::kPackFileModeUnpack),
+            game::kPackFileOk);
+  const std::optional<nltest::Png> sheet = nltest::ReadPng(dir.File("chargrp.plain.png"));
+  const std::optional<nltest::Png> strip = nltest::ReadPng(dir.File("ene/lord.png"));
+  ASSERT_TRUE(sheet && strip);
+  ASSERT_EQ(strip->width, 3 * 96);
+  ASSERT_EQ(strip->height, 80);
+  auto pixel = [](const nltest::Png& png, int x, int y) {
+    const size_t at = (size_t(y) * size_t(png.width) + size_t(x)) * 3;
+    return Rgb{png.rgb[at], png.rgb[at + 1], png.rgb[at + 2]};
+  };
+  auto key = [](Rgb c) { return c.r << 16 | c.g << 8 | c.b; };
+  // The field figure's colours: its twelve cells (character 4, four directions, three frames).
+  std::vector<int> field_colours;
+  for (int n = 4 * 12; n < 5 * 12; ++n)
+    for (int y = n / 48 * 32; y < n / 48 * 32 + 32; ++y)
+      for (int x = n % 48 * 16; x < n % 48 * 16 + 16; ++x) {
+        const Rgb c = pixel(*sheet, x, y);
+        if (key(c) != 0) field_colours.push_back(key(c));
+      }
+  std::sort(field_colours.begin(), field_colours.end());
+  field_colours.erase(std::unique(field_colours.begin(), field_colours.end()), field_colours.end());
+  ASSERT_EQ(field_colours.size(), 4u) << "cloak, rim, hollow and eyes";
+
+  const Rgb eye{255, 56, 48};
+  std::vector<int> shapes[3];  // the drawn pixels of each cell, as y * 96 + x
+  for (int cell = 0; cell < 3; ++cell) {
+    SCOPED_TRACE(cell);
+    std::vector<int> colours, eye_rows, eye_columns;
+    for (int y = 0; y < 80; ++y)
+      for (int x = 0; x < 96; ++x) {
+        const Rgb c = pixel(*strip, 96 * cell + x, y);
+        if (key(c) == 0) continue;
+        shapes[cell].push_back(y * 96 + x);
+        colours.push_back(key(c));
+        if (c == eye) eye_rows.push_back(y), eye_columns.push_back(x);
+      }
+    std::sort(colours.begin(), colours.end());
+    colours.erase(std::unique(colours.begin(), colours.end()), colours.end());
+    if (cell == 0) {
+      EXPECT_EQ(colours, std::vector<int>{0xFFFFFF}) << "the highlight is white";
+      continue;
+    }
+    EXPECT_EQ(colours, field_colours) << "the field figure's colours, no others";
+    ASSERT_EQ(eye_rows.size(), 18u) << "two eyes of 3 x 3";
+    EXPECT_EQ(*std::max_element(eye_rows.begin(), eye_rows.end()) - *std::min_element(eye_rows.begin(), eye_rows.end()), 2);
+    EXPECT_LT(eye_rows.front(), 40) << "in the hood, above the cloak";
+    std::sort(eye_columns.begin(), eye_columns.end());
+    eye_columns.erase(std::unique(eye_columns.begin(), eye_columns.end()), eye_columns.end());
+    ASSERT_EQ(eye_columns.size(), 6u) << "side by side";
+    EXPECT_GT(eye_columns[3] - eye_columns[2], 1) << "apart";
+    EXPECT_LT(eye_columns.front(), 48);
+    EXPECT_GT(eye_columns.back(), 48);
+  }
+  EXPECT_EQ(shapes[0], shapes[1]) << "the highlight is the first frame's shape";
+  EXPECT_NE(shapes[1], shapes[2]) << "the hem sways";
+}
+
 // The ID cards are named by colour in the game's messages ("グリーンIDカード" is card 0, then
 // red, yellow, blue, silver, gold, master): each card's body must read as the colour its name
 // says, in that order.

@@ -17,8 +17,8 @@
 
 #include "tests/support/ima_adpcm_reference.h"
 #include "tests/support/temp_dir.h"
-#include "vexal/app/sound_decode.h"
-#include "vexal/app/stream.h"
+#include "vexal/app/sound/sound_decode.h"
+#include "vexal/app/streams/stream.h"
 
 namespace {
 

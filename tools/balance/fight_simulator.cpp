@@ -2,11 +2,22 @@
 // command chosen for the member whose turn it is.
 #include "tools/balance/fight_simulator.h"
 
+#include <unistd.h>
+
 #include <algorithm>
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <sstream>
 
 #include "game/battle/battle.h"
 #include "game/battle/battle_draw_calls.h"
+#include "game/codec/lz_codec.h"
+#include "game/codec/scrambled_copy.h"
 #include "game/data/game_data.h"
+#include "game/field/map_file.h"
 #include "platform/fs/fs.h"
 
 namespace balance {
@@ -18,8 +29,9 @@ using game::TheGameData;
 constexpr int kFrameLimit = 200000;  // a fight that runs longer is taken as lost
 constexpr int kFieldMode = 0, kBattleMode = 2;
 constexpr int kShadowStartSound = 27;  // the field script's sixth value of its battle code
-// The field script's encounter countdown: mean and spread of the steps between fights.
-constexpr int32_t kEncounterMean = 20, kEncounterSpread = 8;
+constexpr int kWarpCode = 20, kTreasureCode = 82, kMoneyTreasure = 1, kEncounterCode = 122, kBattleCode = 124;
+
+WorldNumbers world;  // what LoadWorld read
 
 // splitmix64: small, fast, and the same on every standard library.
 uint64_t rng_state = 0;
@@ -75,10 +87,77 @@ int CountHerbs() {
   int n = 0;
   for (const auto& worn : TheGameData().Equipment) {
     for (int s = 0; s < game::kUsedEquipSlots; ++s) {
-      if (worn[s].id == kHerbItem) n += static_cast<int16_t>(worn[s].count) > 0 ? 1 : 0;
+      if (IsHerb(worn[s].id)) n += static_cast<int16_t>(worn[s].count) > 0 ? 1 : 0;
     }
   }
   return n;
+}
+
+// ---- The walk's and the purse's numbers from the data tree ----
+
+// A file of the data tree turned back from its stored form (scrambled or packed) through a
+// scratch file outside the tree; empty when that fails.
+std::string Unstored(const std::string& game_path, bool packed) {
+  const std::string scratch =
+      (std::filesystem::temp_directory_path() / ("nl_balance_" + std::to_string(getpid()) + ".plain")).string();
+  const bool ok = packed ? game::PackFile(game_path, scratch, game::kPackFileModeUnpack) == game::kPackFileOk
+                         : game::XorCopyFile(game_path, scratch) == 0;
+  std::string text;
+  if (ok) {
+    std::ifstream in(scratch, std::ios::binary);
+    text.assign(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+  }
+  std::remove(scratch.c_str());
+  return text;
+}
+
+// The script's command lines, each as its code and parameters, with the block they stand in.
+struct Command {
+  int block = -1;
+  std::vector<int> values;  // code, then p1...
+};
+std::vector<Command> Commands(const std::string& script) {
+  std::vector<Command> out;
+  std::istringstream lines(script);
+  int block = -1;
+  for (std::string line; std::getline(lines, line);) {
+    if (!line.empty() && line[0] == '*') block = std::atoi(line.c_str() + 1);
+    if (line.empty() || line[0] != '@') continue;
+    Command c{block, {}};
+    std::istringstream values(line.substr(1));
+    for (std::string v; std::getline(values, v, ',');) c.values.push_back(std::atoi(v.c_str()));
+    out.push_back(c);
+  }
+  return out;
+}
+
+bool ReadWorldNumbers() {
+  world = {};
+  const game::GameData& d = TheGameData();
+  world.herb_price = d.Items[kHerbItem].values[game::kItemPrice];
+  int entry_x = -1, entry_y = -1;
+  for (const Command& c : Commands(Unstored("map\\town.scr", false))) {
+    const auto& v = c.values;
+    if (v[0] == kTreasureCode && v.size() > 3 && v[3] == kMoneyTreasure && world.gift == 0) world.gift = v[2];
+    if (v[0] == kWarpCode && v.size() > 3 && v[1] == kFieldMap) entry_x = v[2], entry_y = v[3];
+  }
+  int shadow_block = -1;
+  for (const Command& c : Commands(Unstored("map\\field.scr", false))) {
+    const auto& v = c.values;
+    if (v[0] == kEncounterCode && v.size() > 2 && c.block == 0) world.encounter_mean = v[1], world.encounter_spread = v[2];
+    if (v[0] == kBattleCode) shadow_block = c.block;
+  }
+  const std::string map = Unstored("map\\" + std::string(d.MapList[kFieldMap].data()), true);
+  game::MapFileImage image;
+  if (map.empty() || !game::ParseMapFile(std::span(reinterpret_cast<const uint8_t*>(map.data()), map.size()), image).empty())
+    return false;
+  for (int e = 1; e < game::kMapEventCount; ++e) {
+    const game::MapEventPage& page = image.events[e][0];
+    if (page[game::kPageX] == game::kEmptyEventX || page[game::kPageBlock] != shadow_block) continue;
+    world.path_steps = std::abs(entry_x - page[game::kPageX]) + std::abs(entry_y - (page[game::kPageY] + 1));
+    break;
+  }
+  return world.gift > 0 && world.herb_price > 0 && entry_x >= 0 && world.path_steps > 0;
 }
 
 // The able member below a third of its maximum HP with the least HP left, or -1.
@@ -95,12 +174,20 @@ int MemberInNeed() {
 
 int HerbSlot(const game::Combatant& c) {
   for (int s = 0; s < game::kLastCommandSlot; ++s) {
-    if (c.commands[s].id == kHerbItem && c.commands[s].count > 0) return s;
+    if (IsHerb(c.commands[s].id) && c.commands[s].count > 0) return s;
   }
   return -1;
 }
 
 }  // namespace
+
+const WorldNumbers& World() { return world; }
+
+bool IsHerb(int id) {
+  const game::GameData& d = TheGameData();
+  return id > 0 && id < game::kItemCount && d.Items[id].name == d.Items[kHerbItem].name &&
+         d.Items[id].values == d.Items[kHerbItem].values;
+}
 
 bool LoadWorld(const std::string& data_dir) {
   if (!plat::fs::SetCurrentDirectory(data_dir)) return false;
@@ -110,7 +197,7 @@ bool LoadWorld(const std::string& data_dir) {
   TheGameData().LoadGameDatabase();
   game::ResetEnemyGraphCache();
   game::ResetBattle();
-  return TheGameData().Enemies[kShadowEnemy].values[4] > 0;
+  return TheGameData().Enemies[kShadowEnemy].values[game::kEnemyHpValue] > 0 && ReadWorldNumbers();
 }
 
 void NewParty(const PartyPlan& plan) {
@@ -203,8 +290,8 @@ FightResult Fight(const Group& group, Policy policy, uint64_t seed) {
 int RollEncounterSteps(uint64_t seed) {
   game::GameData& d = TheGameData();
   game::SeedGaussRand(static_cast<uint32_t>(seed * 2654435761u + 1));
-  d.Scalars[game::kScalarEncounterMean] = static_cast<uint32_t>(kEncounterMean);
-  d.Scalars[game::kScalarEncounterSpread] = static_cast<uint32_t>(kEncounterSpread);
+  d.Scalars[game::kScalarEncounterMean] = static_cast<uint32_t>(world.encounter_mean);
+  d.Scalars[game::kScalarEncounterSpread] = static_cast<uint32_t>(world.encounter_spread);
   return static_cast<int>(d.RollGaussValue());
 }
 
@@ -213,7 +300,7 @@ WalkResult Walk(const PartyPlan& plan, Policy policy, uint64_t seed) {
   game::GameData& d = TheGameData();
   RollEncounterSteps(seed);
   WalkResult w;
-  for (int step = 0; step < kPathSteps; ++step) {
+  for (int step = 0; step < world.path_steps; ++step) {
     d.Scalars[game::kScalarEncounterSteps] -= 1;
     if (static_cast<int32_t>(d.Scalars[game::kScalarEncounterSteps]) > 0) continue;
     ++w.fights;

@@ -14,11 +14,19 @@ namespace balance {
 inline constexpr int kMembers = 4;
 inline constexpr int kFieldMap = 34;
 inline constexpr int kShadowEnemy = 4;
-inline constexpr int kHerbItem = 1;
-// What the town gives a new player: the shop's 200 R gift spent on herbs at 20 R each.
-inline constexpr int kTownHerbs = 10;
-// The path from the town gate (130, 144) north to the shadow at (130, 126).
-inline constexpr int kPathSteps = 18;
+inline constexpr int kHerbItem = 1;  // the shop's herb
+
+// The numbers of the walk and the purse, as the built data tree has them.
+struct WorldNumbers {
+  int gift = 0;        // R, the money the town's script gives (the shopkeeper's gift)
+  int herb_price = 0;  // R, the shop's herb
+  // Steps from where the town's gate lands the party in the field to the cell below the
+  // shadow (the event whose script starts the field's fight), one each way.
+  int path_steps = 0;
+  int encounter_mean = 0, encounter_spread = 0;  // the field's start block (script code 122)
+  // What the town gives a new player: the gift spent on herbs.
+  int TownHerbs() const { return herb_price > 0 ? gift / herb_price : 0; }
+};
 
 enum class Policy {
   kAttack,      // every member takes the fixed attack on the first enemy
@@ -41,8 +49,13 @@ struct PartyPlan {
 };
 
 // Loads the demo world's tables from a built data folder (the working directory moves
-// there). False when the folder does not hold them.
+// there), and reads the walk's and the purse's numbers from its maps and scripts. False
+// when the folder does not hold them.
 bool LoadWorld(const std::string& data_dir);
+// The numbers LoadWorld read.
+const WorldNumbers& World();
+// Whether an item is the herb: the shop's, or a record that is the same herb.
+bool IsHerb(int id);
 
 // A new game's party (the town's start script done), with the plan's herbs carried.
 void NewParty(const PartyPlan& plan);

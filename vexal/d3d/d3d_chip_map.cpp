@@ -1,10 +1,11 @@
 // Slot 18 of row 1: a map of chips drawn one list per row when every chip is a cell of
 // one shared texture, chip by chip otherwise.
+#include <cstddef>
 #include <cstdint>
 #include <memory>
 #include <new>
 
-#include "vexal/app/log_file.h"
+#include "vexal/app/log/log_file.h"
 #include "vexal/d3d/d3d_device.h"
 #include "vexal/d3d/d3d_draw_graph.h"
 #include "vexal/d3d/d3d_draw_state.h"
@@ -12,6 +13,7 @@
 #include "vexal/graphics/drawing/d3d_row.h"
 #include "vexal/graphics/drawing/draw_state.h"
 #include "vexal/graphics/graphs/graph_record.h"
+#include "vexal/graphics/pictures/clip_rect.h"
 #include "vexal/graphics/screen/screen_access.h"
 #include "vexal/graphics/screen/surface_table.h"
 
@@ -53,20 +55,25 @@ int G_D3D_DrawChipMap(int x, int y, int columns, int rows, const uint32_t* map, 
   const uint32_t diffuse = GraphDiffuse();
   const int cw = graphs[0]->Width, ch = graphs[0]->Height;
   const SurfaceManageRecord* share = GetSurfaceManage(first->shareIndex);
+  // Cell places are worked out in 64 bits; the map may be a window into a wider array.
+  auto entry = [&](int r, int c) { return map[static_cast<ptrdiff_t>(r) * row_stride + c]; };
   if (share == nullptr || share->Flag != kShareFlagDivided) {
     for (int r = 0; r < rows; ++r) {
       for (int c = 0; c < columns; ++c) {
         int e = 0;
-        if (ChipIndex(map[static_cast<size_t>(r) * row_stride + c], count, &e)) {
-          D3DDrawGraph(x + c * cw, y + r * ch, graphs[e], trans);
-        }
+        if (!ChipIndex(entry(r, c), count, &e)) continue;
+        // A cell beyond the int range lies beyond every draw area.
+        const int64_t cx = x + int64_t{c} * cw, cy = y + int64_t{r} * ch;
+        if (cx != SaturatedCoordinate(cx) || cy != SaturatedCoordinate(cy)) continue;
+        D3DDrawGraph(static_cast<int>(cx), static_cast<int>(cy), graphs[e], trans);
       }
     }
     return 0;
   }
+  int64_t left = x, top = y;
   if (IsDrawingToFront() == 1 && D3DDrawState != nullptr) {
-    x += D3DDrawState->TargetRect.left;
-    y += D3DDrawState->TargetRect.top;
+    left += D3DDrawState->TargetRect.left;
+    top += D3DDrawState->TargetRect.top;
   }
   // The buffer is refilled for every row, so one row's worth is enough. A failed
   // allocation is reported and returned, never thrown.
@@ -83,12 +90,13 @@ int G_D3D_DrawChipMap(int x, int y, int columns, int rows, const uint32_t* map, 
     size_t n = 0;
     for (int c = 0; c < columns; ++c) {
       int e = 0;
-      if (!ChipIndex(map[static_cast<size_t>(r) * row_stride + c], count, &e)) continue;
+      if (!ChipIndex(entry(r, c), count, &e)) continue;
       const TextureRecord* t = records[static_cast<size_t>(e)];
       if (t == nullptr) continue;
       // The cells' vertices are in graph pixels; the half-pixel offset puts texel centres
       // on pixel centres as the single draws do.
-      const float dx = static_cast<float>(x + c * cw) - 0.5f, dy = static_cast<float>(y + r * ch) - 0.5f;
+      const float dx = static_cast<float>(left + int64_t{c} * cw) - 0.5f;
+      const float dy = static_cast<float>(top + int64_t{r} * ch) - 0.5f;
       for (int k : kOrder) {
         TexVertex v = t->vertices[static_cast<size_t>(k)];
         v.x += dx;

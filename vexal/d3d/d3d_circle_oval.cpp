@@ -10,7 +10,7 @@
 #include <optional>
 #include <vector>
 
-#include "vexal/app/fatal_exit.h"
+#include "vexal/app/startup/fatal_exit.h"
 #include "vexal/d3d/d3d_device.h"
 #include "vexal/d3d/d3d_draw_graph.h"
 #include "vexal/d3d/d3d_draw_state.h"

@@ -4,15 +4,15 @@
 
 #include <algorithm>
 
-#include "vexal/app/fatal_exit.h"
-#include "vexal/app/log_file.h"
+#include "vexal/app/log/log_file.h"
+#include "vexal/app/startup/fatal_exit.h"
 #include "vexal/d3d/d3d_draw_state.h"
 #include "vexal/d3d/render_state_cache.h"
 #include "vexal/d3d/texture_formats.h"
 #include "vexal/d3d/texture_records.h"
 #include "vexal/graphics/drawing/draw_state.h"
-#include "vexal/graphics/drawing/graphics_seam.h"
 #include "vexal/graphics/graphs/graph_table.h"
+#include "vexal/graphics/screen/color_format.h"
 #include "vexal/graphics/screen/color_value.h"
 #include "vexal/graphics/screen/screen_access.h"
 #include "vexal/graphics/screen/surface_table.h"

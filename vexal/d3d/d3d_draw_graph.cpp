@@ -6,9 +6,9 @@
 #include <array>
 #include <cmath>
 #include <cstdint>
-#include <limits>
 #include <utility>
 
+#include "platform/numeric/saturate.h"
 #include "vexal/d3d/d3d_device.h"
 #include "vexal/d3d/d3d_draw_state.h"
 #include "vexal/d3d/render_state_cache.h"
@@ -30,12 +30,7 @@ using Quad = std::array<TexVertex, 4>;
 D3DDeviceRecord* Current() { return UsableD3DDevice(D3DCurrentDevice); }
 
 // Truncated toward zero, held inside the int range (NaN: 0), as row 0 converts.
-int Saturate(double v) {
-  if (std::isnan(v)) return 0;
-  if (v >= static_cast<double>(std::numeric_limits<int>::max())) return std::numeric_limits<int>::max();
-  if (v <= static_cast<double>(std::numeric_limits<int>::min())) return std::numeric_limits<int>::min();
-  return static_cast<int>(v);
-}
+using plat::numeric::TruncSaturated32;
 
 const TextureRecord* PieceOf(const GraphRecord* graph, int i) {
   return GetTexData(static_cast<int>(graph->Pieces[static_cast<size_t>(i)]));
@@ -238,10 +233,10 @@ int G_D3D_DrawRotaGraph(int x, int y, double scale, double angle, GraphRecord* g
   const int w = graph->Width, h = graph->Height;
   if (angle == 0.0) {
     if (scale == 1.0 && turn == 0) return D3DDrawGraph(x - (w >> 1), y - (h >> 1), graph, trans);
-    int ex1 = Saturate(x - w * 0.5 * scale);
-    const int ey1 = Saturate(y - h * 0.5 * scale);
-    int ex2 = Saturate(ex1 + w * scale);
-    const int ey2 = Saturate(ey1 + h * scale);
+    int ex1 = TruncSaturated32(x - w * 0.5 * scale);
+    const int ey1 = TruncSaturated32(y - h * 0.5 * scale);
+    int ex2 = TruncSaturated32(ex1 + w * scale);
+    const int ey2 = TruncSaturated32(ey1 + h * scale);
     if (turn != 0) std::swap(ex1, ex2);
     return G_D3D_DrawExtendGraph(ex1, ey1, ex2, ey2, graph, trans);
   }

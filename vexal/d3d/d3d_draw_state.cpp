@@ -2,16 +2,17 @@
 // fixed-function setters.
 #include "vexal/d3d/d3d_draw_state.h"
 
-#include "vexal/app/fatal_exit.h"
+#include "vexal/app/startup/fatal_exit.h"
 #include "vexal/d3d/d3d_device.h"
 #include "vexal/d3d/render_state_cache.h"
 #include "vexal/d3d/texture_formats.h"
 #include "vexal/graphics/drawing/d3d_row.h"
 #include "vexal/graphics/drawing/draw_state.h"
-#include "vexal/graphics/drawing/graphics_seam.h"
+#include "vexal/graphics/graphs/bmp_data_record.h"
 #include "vexal/graphics/graphs/bmp_data_table.h"
 #include "vexal/graphics/graphs/graph_table.h"
 #include "vexal/graphics/mask/mask.h"
+#include "vexal/graphics/screen/color_format.h"
 #include "vexal/graphics/screen/screen_access.h"
 
 namespace vexal {

@@ -17,7 +17,7 @@
 #include "platform/d3d/d3d.h"
 #include "platform/surface/surface.h"
 #include "platform/text/text_encoding.h"
-#include "vexal/app/fatal_exit.h"
+#include "vexal/app/startup/fatal_exit.h"
 #include "vexal/d3d/d3d_device.h"
 #include "vexal/d3d/d3d_draw_graph.h"
 #include "vexal/d3d/d3d_draw_state.h"
@@ -177,6 +177,13 @@ int D3DDrawString(int x, int y, const char* text, uint32_t color, int font, uint
   BindStageTexture(rec, draw);
   const ps::ColorKey key{kTextKey, kTextKey};
   ps::SetColorKey(draw, &key);
+  // The background is transparent by its alpha under the blend set above. The device's
+  // key compares colour bits alone, so a key left on by a keyed graph would take black
+  // text with the background: the string draws with it off, as the first draw finds it.
+  if (D3DColorKeySwitch != 0) {
+    pd::SetRenderState(rec->Device, pd::RenderState::kColorKeyEnable, 0);
+    D3DColorKeySwitch = 0;
+  }
 
   const bool front = IsDrawingToFront() == 1;
   const float ox = front ? static_cast<float>(D3DDrawState->TargetRect.left) : 0.0f;
@@ -188,7 +195,8 @@ int D3DDrawString(int x, int y, const char* text, uint32_t color, int font, uint
   const std::string_view all(text, static_cast<size_t>(length));
   std::array<char, kFontStringScanMax + 1> strip{};
   size_t pos = 0;
-  int x_run = x;
+  // The pen walks in 64 bits: a string may run on past the end of the int range.
+  int64_t x_run = x;
   while (pos < all.size()) {
     ClearRows(work, g.texW, g.m * f->Cell);
     int strips = 0, widest = 0;

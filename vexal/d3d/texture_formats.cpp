@@ -3,7 +3,8 @@
 #include "vexal/d3d/texture_formats.h"
 
 #include "vexal/d3d/d3d_device.h"
-#include "vexal/graphics/drawing/graphics_seam.h"
+#include "vexal/graphics/drawing/call_trace.h"
+#include "vexal/graphics/screen/color_format.h"
 #include "vexal/graphics/screen/screen_access.h"
 
 namespace vexal {
@@ -80,9 +81,9 @@ const ColorFormatRecord* GetTextureColorFormat(int alpha, int colorKey, int dept
 int TextureDepthIndex() { return TextureBitDepth != 16 ? 1 : 0; }
 
 int SetTextureBitDepth(int bits) {
-  if (D3DObject == nullptr || (bits != 16 && bits != 32)) return SeamTraced("SetTextureBitDepth", -1);
+  if (D3DObject == nullptr || (bits != 16 && bits != 32)) return TraceCall("SetTextureBitDepth", -1);
   TextureBitDepth = bits;
-  return SeamTraced("SetTextureBitDepth", 0);
+  return TraceCall("SetTextureBitDepth", 0);
 }
 
 int GetImageConvOption() { return ImageConvOption; }

@@ -4,8 +4,8 @@
 #include <new>
 #include <unordered_map>
 
-#include "vexal/app/fatal_exit.h"
-#include "vexal/app/log_file.h"
+#include "vexal/app/log/log_file.h"
+#include "vexal/app/startup/fatal_exit.h"
 #include "vexal/d3d/d3d_device.h"
 #include "vexal/d3d/texture_formats.h"
 #include "vexal/graphics/drawing/draw_state.h"

@@ -5,7 +5,7 @@
 #include <cstdlib>
 
 #include "platform/gdi/gdi_bitmap.h"
-#include "vexal/app/fatal_exit.h"
+#include "vexal/app/startup/fatal_exit.h"
 #include "vexal/d3d/convert_image_format.h"
 #include "vexal/d3d/convert_to_texture_format.h"
 #include "vexal/d3d/d3d_device.h"

@@ -10,12 +10,13 @@
 #include <cstdint>
 
 #include "platform/surface/surface.h"
-#include "vexal/app/fatal_exit.h"
+#include "vexal/app/startup/fatal_exit.h"
+#include "vexal/d3d/d3d_draw_state.h"
 #include "vexal/ddraw/blit_kernels.h"
 #include "vexal/graphics/drawing/ddraw_row.h"
 #include "vexal/graphics/drawing/draw_state.h"
 #include "vexal/graphics/drawing/draw_target.h"
-#include "vexal/graphics/drawing/graphics_seam.h"
+#include "vexal/graphics/graphs/bmp_data_record.h"
 #include "vexal/graphics/graphs/bmp_data_table.h"
 #include "vexal/graphics/graphs/graph_record.h"
 #include "vexal/graphics/mask/mask.h"

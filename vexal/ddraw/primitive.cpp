@@ -9,6 +9,7 @@
 #include <new>
 #include <vector>
 
+#include "platform/numeric/saturate.h"
 #include "vexal/d3d/d3d_draw_state.h"
 #include "vexal/ddraw/point_line_records.h"
 #include "vexal/graphics/drawing/ddraw_row.h"
@@ -21,6 +22,8 @@
 
 namespace vexal {
 namespace {
+
+using plat::numeric::TruncSaturated32;
 
 namespace w = warp;
 
@@ -36,7 +39,7 @@ ColorValue VertexColor(const PrimitiveVertex& v) {
                         static_cast<int>(v.diffuse & 0xFF));
 }
 
-int Trunc(float v) { return w::SaturateInt32(static_cast<double>(v)); }
+int Trunc(float v) { return TruncSaturated32(static_cast<double>(v)); }
 
 LineSegmentRecord Segment(const PrimitiveVertex& a, const PrimitiveVertex& b) {
   return {Trunc(a.x), Trunc(a.y), Trunc(b.x), Trunc(b.y), VertexColor(a), a.diffuse & 0xFF000000u};
@@ -84,13 +87,13 @@ int DrawTriangles(const PrimitiveVertex* vertices, const std::vector<int>& indic
   w::WarpLocks locks;
   w::TriangleTarget t;
   w::LockForTriangles(dest, dest_is_mask, box, textured ? &piece : nullptr, kLockMessages, &locks, &t);
-  // The rasteriser clips to the draw area; for this call it is the part on the surface.
-  const Rect kept = DrawState.DrawArea;
-  DrawState.DrawArea = area;
-  for (size_t i = 0; i + 2 < raster.size(); i += 3)
-    G_DDraw_RasterTriangle(&raster[i], textured ? graph : nullptr, trans, t.Dest, t.DestPitch, t.Src1, t.Src1Pitch,
-                           t.Src2, t.Src2Pitch, 0);
-  DrawState.DrawArea = kept;
+  {
+    // The rasteriser clips to the draw area; for this call it is the part on the surface.
+    const ScopedDrawArea on_surface(area);
+    for (size_t i = 0; i + 2 < raster.size(); i += 3)
+      G_DDraw_RasterTriangle(&raster[i], textured ? graph : nullptr, trans, t.Dest, t.DestPitch, t.Src1, t.Src1Pitch,
+                             t.Src2, t.Src2Pitch, 0);
+  }
   locks.Unlock();
   return 0;
 }

@@ -6,6 +6,7 @@
 #include "vexal/graphics/drawing/ddraw_row.h"
 #include "vexal/graphics/drawing/draw_state.h"
 #include "vexal/graphics/drawing/draw_target.h"
+#include "vexal/graphics/pictures/clip_rect.h"
 #include "vexal/graphics/screen/ddraw_state.h"
 #include "vexal/graphics/screen/screen_access.h"
 #include "vexal/raster/line_walk.h"
@@ -50,10 +51,13 @@ int G_DDraw_DrawLine(int x1, int y1, int x2, int y2, uint32_t color) {
 int G_DDraw_DrawBoxOutline(int x1, int y1, int x2, int y2, uint32_t color) {
   if (GetDirectDrawObject() == nullptr) return -1;
   EndPending3DScene();
+  // One pixel in from the far edges, held to the int range: a far edge at its low end
+  // draws as one a pixel inside it would.
+  const int x2_in = SaturatedCoordinate(int64_t{x2} - 1), y2_in = SaturatedCoordinate(int64_t{y2} - 1);
   G_DDraw_DrawLine(x1, y1, x2, y1, color);
-  G_DDraw_DrawLine(x2 - 1, y1, x2, y2, color);
-  G_DDraw_DrawLine(x2 - 1, y2 - 1, x1, y2, color);
-  G_DDraw_DrawLine(x1, y2 - 1, x1, y1, color);
+  G_DDraw_DrawLine(x2_in, y1, x2, y2, color);
+  G_DDraw_DrawLine(x2_in, y2_in, x1, y2, color);
+  G_DDraw_DrawLine(x1, y2_in, x1, y1, color);
   return 0;
 }
 

@@ -2,18 +2,13 @@
 #include "vexal/raster/line_walk.h"
 
 #include <algorithm>
-#include <cmath>
-#include <limits>
+
+#include "platform/numeric/saturate.h"
 
 namespace vexal {
 namespace {
 
-// Truncation toward zero that stays an int for any double (NaN gives 0).
-int TruncToInt(double v) {
-  if (!(v == v)) return 0;
-  constexpr double kLow = std::numeric_limits<int>::min(), kHigh = std::numeric_limits<int>::max();
-  return static_cast<int>(std::clamp(std::trunc(v), kLow, kHigh));
-}
+using plat::numeric::TruncSaturated32;
 
 int Clamp(int v, int low, int high) {
   if (v < low) v = low;
@@ -32,8 +27,8 @@ bool ClipLine(int x1, int y1, int x2, int y2, const Rect& area, LineEnds* out) {
   const double ky = dy / dx, by = y1 - x1 * ky;
   const double kx = dx / dy, bx = x1 - y1 * kx;
   if (L > std::max(x1, x2) || T > std::max(y1, y2) || R <= std::min(x1, x2) || B <= std::min(y1, y2)) return false;
-  auto Y = [&](int x) { return TruncToInt(x * ky + by); };
-  auto X = [&](int y) { return TruncToInt(y * kx + bx); };
+  auto Y = [&](int x) { return TruncSaturated32(x * ky + by); };
+  auto X = [&](int y) { return TruncSaturated32(y * kx + bx); };
   if (x1 < L) {
     x1 = L, y1 = Y(x1);
   } else if (x1 >= R) {

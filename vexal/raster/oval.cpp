@@ -14,8 +14,7 @@ namespace {
 constexpr RoundMessages kOvalMessages{
     "転送先サーフェスのロックに失敗しました in G_DDraw_DrawOval ",
     "転送元サーフェスのロックに失敗しました in G_DDraw_DrawOval",
-    // The row flags' failure is reported under the circle's name, as the Direct3D row expects.
-    "メモリの確保に失敗しました in G_DDraw_DrawCircle",
+    "メモリの確保に失敗しました in G_DDraw_DrawOval",
 };
 
 int64_t Magnitude(int v) { return v < 0 ? -static_cast<int64_t>(v) : v; }

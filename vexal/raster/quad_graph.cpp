@@ -4,6 +4,7 @@
 #include <algorithm>
 #include <cstdint>
 
+#include "platform/numeric/saturate.h"
 #include "vexal/d3d/d3d_draw_state.h"
 #include "vexal/graphics/drawing/ddraw_row.h"
 #include "vexal/graphics/drawing/draw_state.h"
@@ -14,6 +15,8 @@
 
 namespace vexal {
 namespace {
+
+using plat::numeric::TruncSaturated32;
 
 namespace w = warp;
 
@@ -59,7 +62,7 @@ int G_DDraw_DrawModiGraph(int x1, int y1, int x2, int y2, int x3, int y3, int x4
 
 int G_DDraw_DrawModiGraphFloat(float x1, float y1, float x2, float y2, float x3, float y3, float x4, float y4,
                                GraphRecord* graph, int trans) {
-  auto i = [](float v) { return w::SaturateInt32(static_cast<double>(v)); };
+  auto i = [](float v) { return TruncSaturated32(static_cast<double>(v)); };
   return G_DDraw_DrawModiGraph(i(x1), i(y1), i(x2), i(y2), i(x3), i(y3), i(x4), i(y4), graph, trans);
 }
 

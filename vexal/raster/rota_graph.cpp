@@ -10,6 +10,7 @@
 #include <cmath>
 #include <cstdint>
 
+#include "platform/numeric/saturate.h"
 #include "vexal/d3d/d3d_draw_state.h"
 #include "vexal/graphics/drawing/ddraw_row.h"
 #include "vexal/graphics/drawing/draw_state.h"
@@ -22,6 +23,8 @@
 
 namespace vexal {
 namespace {
+
+using plat::numeric::TruncSaturated32;
 
 namespace w = warp;
 
@@ -130,12 +133,12 @@ int G_DDraw_DrawRotaGraph(int x, int y, double ex_rate, double angle, GraphRecor
   // A NaN factor or angle places nothing (the sine and cosine of an infinite angle are NaN).
   if (!has_piece || dest == nullptr || std::isnan(ex_rate) || !std::isfinite(angle)) return -1;
 
-  const int64_t cos_p = w::SaturateInt32(std::cos(angle) * kOneDouble);
-  const int64_t sin_p = w::SaturateInt32(std::sin(angle) * kOneDouble);
-  const int64_t cos_n = w::SaturateInt32(std::cos(-angle) * kOneDouble);
-  const int64_t sin_n = w::SaturateInt32(std::sin(-angle) * kOneDouble);
+  const int64_t cos_p = TruncSaturated32(std::cos(angle) * kOneDouble);
+  const int64_t sin_p = TruncSaturated32(std::sin(angle) * kOneDouble);
+  const int64_t cos_n = TruncSaturated32(std::cos(-angle) * kOneDouble);
+  const int64_t sin_n = TruncSaturated32(std::sin(-angle) * kOneDouble);
   const int gw = piece.Width, gh = piece.Height;
-  const int64_t half_w = w::SaturateInt32(gw * ex_rate * 0.5), half_h = w::SaturateInt32(gh * ex_rate * 0.5);
+  const int64_t half_w = TruncSaturated32(gw * ex_rate * 0.5), half_h = TruncSaturated32(gh * ex_rate * 0.5);
 
   const int64_t cx = int64_t{x} * kOne, cy = int64_t{y} * kOne;
   const int64_t wc = half_w * cos_p, ws = half_w * sin_p, hc = half_h * cos_p, hs = half_h * sin_p;
@@ -145,8 +148,8 @@ int G_DDraw_DrawRotaGraph(int x, int y, double ex_rate, double angle, GraphRecor
   auto pix = [](int64_t v) { return v / kOne; };
 
   if (turn != 0) {
-    auto px = [&](int i) { return w::SaturateInt32(pix(corner_x[i])); };
-    auto py = [&](int i) { return w::SaturateInt32(pix(corner_y[i])); };
+    auto px = [&](int i) { return SaturatedCoordinate(pix(corner_x[i])); };
+    auto py = [&](int i) { return SaturatedCoordinate(pix(corner_y[i])); };
     return G_DDraw_DrawModiGraph(px(3), py(3), px(0), py(0), px(2), py(2), px(1), py(1), graph, trans);
   }
 
@@ -160,11 +163,11 @@ int G_DDraw_DrawRotaGraph(int x, int y, double ex_rate, double angle, GraphRecor
            Clamp(max_x + kFarMargin, area.left, area.right), Clamp(max_y + kFarMargin, area.top, area.bottom)};
   if (s.Box.left >= s.Box.right || s.Box.top >= s.Box.bottom) return 0;
 
-  s.DuX = w::SaturateInt32(static_cast<double>(cos_p) / ex_rate);
-  s.DvX = w::SaturateInt32(static_cast<double>(sin_n) / ex_rate);
+  s.DuX = TruncSaturated32(static_cast<double>(cos_p) / ex_rate);
+  s.DvX = TruncSaturated32(static_cast<double>(sin_n) / ex_rate);
   auto source_at = [&](int64_t dx, int64_t dy, int64_t* u, int64_t* v) {
-    *u = w::SaturateInt32(static_cast<double>(dx * cos_n - dy * sin_n) / ex_rate) + (int64_t{gw >> 1} << kFracBits);
-    *v = w::SaturateInt32(static_cast<double>(dy * cos_n + dx * sin_n) / ex_rate) + (int64_t{gh >> 1} << kFracBits);
+    *u = TruncSaturated32(static_cast<double>(dx * cos_n - dy * sin_n) / ex_rate) + (int64_t{gw >> 1} << kFracBits);
+    *v = TruncSaturated32(static_cast<double>(dy * cos_n + dx * sin_n) / ex_rate) + (int64_t{gh >> 1} << kFracBits);
   };
   int64_t u1 = 0, v1 = 0;
   source_at(int64_t{s.Box.left} - x, int64_t{s.Box.top} - y, &s.U0, &s.V0);

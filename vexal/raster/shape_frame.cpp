@@ -3,7 +3,7 @@
 
 #include <algorithm>
 
-#include "vexal/app/fatal_exit.h"
+#include "vexal/app/startup/fatal_exit.h"
 #include "vexal/graphics/drawing/draw_state.h"
 #include "vexal/graphics/mask/mask.h"
 #include "vexal/graphics/screen/color_value.h"

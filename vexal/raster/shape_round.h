@@ -2,11 +2,12 @@
 // locks, the row flags and the walk through the sink that writes the pixels.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
-#include <cstdlib>
 #include <memory>
+#include <new>
 
-#include "vexal/app/fatal_exit.h"
+#include "vexal/app/startup/fatal_exit.h"
 #include "vexal/graphics/drawing/draw_state.h"
 #include "vexal/graphics/screen/ddraw_state.h"
 #include "vexal/raster/shape_frame.h"
@@ -54,9 +55,9 @@ int DrawRoundShape(plat::surface::Surface* dest, bool dest_is_mask, const Rect& 
                                                 DrawState.BlendParam, DDrawState.CoarseBlendFlag != 0, color);
   ShapeLock lock(dest, plat::surface::kLockWait, ShapeNeedsReadBack(dest_is_mask), box, messages.dest_lock,
                  messages.source_lock);
-  std::unique_ptr<uint8_t, decltype(&std::free)> rows(nullptr, &std::free);
+  std::unique_ptr<uint8_t[]> rows;
   if (filled) {
-    rows.reset(static_cast<uint8_t*>(std::calloc(static_cast<size_t>(area.bottom - area.top), 1)));
+    rows.reset(new (std::nothrow) uint8_t[static_cast<size_t>(area.bottom - area.top)]());
     if (rows == nullptr) FatalErrorExit(messages.no_memory);
   }
   if (!drawable) return 0;

@@ -1,11 +1,9 @@
 #include "vexal/raster/warp_frame.h"
 
 #include <algorithm>
-#include <cmath>
 #include <cstring>
-#include <limits>
 
-#include "vexal/app/fatal_exit.h"
+#include "vexal/app/startup/fatal_exit.h"
 #include "vexal/graphics/drawing/draw_state.h"
 #include "vexal/graphics/graphs/bmp_data_table.h"
 #include "vexal/graphics/mask/mask.h"
@@ -167,18 +165,6 @@ WarpRequest RequestFromDrawState(bool alpha_plane, bool flat, bool keyed, uint32
   rq.Keyed = keyed;
   rq.Key = key;
   return rq;
-}
-
-int32_t SaturateInt32(double v) {
-  if (std::isnan(v)) return 0;
-  if (v >= static_cast<double>(std::numeric_limits<int32_t>::max())) return std::numeric_limits<int32_t>::max();
-  if (v <= static_cast<double>(std::numeric_limits<int32_t>::min())) return std::numeric_limits<int32_t>::min();
-  return static_cast<int32_t>(v);
-}
-
-int32_t SaturateInt32(int64_t v) {
-  return static_cast<int32_t>(std::clamp<int64_t>(v, std::numeric_limits<int32_t>::min(),
-                                                  std::numeric_limits<int32_t>::max()));
 }
 
 }  // namespace vexal::warp

@@ -96,8 +96,4 @@ void LockForTriangles(ps::Surface* dest, bool dest_is_mask, const Rect& box, con
 // A kernel request from the draw state, the screen's format and the coarse flag.
 WarpRequest RequestFromDrawState(bool alpha_plane, bool flat, bool keyed, uint32_t key);
 
-// Saturating conversions: out-of-range and NaN values of the warps' arithmetic.
-int32_t SaturateInt32(double v);
-int32_t SaturateInt32(int64_t v);
-
 }  // namespace vexal::warp

@@ -24,6 +24,7 @@ TEST_F(BattleTest, EffectListIsReadAfterTheMarkerWithClampedEntries) {
                       "2 8 2 32 24 hit.png a\n"
                       "4 20 1 16 16 big.png b\n"
                       "5 3 0 8 8 zero.png c\n"
+                      "6 8 22 8 8 tall.png t\n"
                       "600 1 1 8 8 far.png d\n"
                       "9 4 1 8 8 end.png e\n"
                       "oops 1 1 1 1 never.png f\n"
@@ -40,15 +41,24 @@ TEST_F(BattleTest, EffectListIsReadAfterTheMarkerWithClampedEntries) {
   EXPECT_EQ(fx.Def(10).frames, 0);  // the word that is not a number ended the read
   EXPECT_STREQ(fx.Def(2).name.data(), "hit.png");
 
+  EXPECT_EQ(fx.Def(6).rows, 16);
+  EXPECT_EQ(fx.Def(6).across, 0);   // 8 frames over 22 rows
+
+  // As many cells as frames are loaded, from the grid as written, and all are freed.
   fx.RequestEffect(2);
   fx.RequestEffect(2);
   fx.RequestEffect(4);
-  EXPECT_EQ(Calls, std::vector<std::string>({"load img\\effect\\hit.png 8", "load img\\effect\\big.png 20"}));
+  fx.RequestEffect(6);
+  EXPECT_EQ(Calls, std::vector<std::string>({"load img\\effect\\hit.png 8", "load img\\effect\\big.png 16",
+                                             "load img\\effect\\tall.png 8"}));
   Calls.clear();
   fx.DrawEffect(100, 50, 2, 1);  // centred: 100 - 16, 50 - 12
   fx.DrawEffect(100, 50, 2, 8);  // past the frames: nothing
   ASSERT_EQ(Calls.size(), 1u);
   EXPECT_EQ(Calls[0].substr(0, 13), "graph 84 38 1");
+  Calls.clear();
+  fx.ReleaseEffects();
+  EXPECT_EQ(CountCalls("delete"), 8 + 16 + 8);
 }
 
 TEST_F(BattleTest, MissingEffectListLeavesTheTableEmpty) {

@@ -76,7 +76,7 @@ inline game::BattleDrawCalls RecordingCalls() {
 
 inline std::vector<uint8_t> Codes(std::string_view sjis) {
   std::vector<uint8_t> out(512);
-  out.resize(game::BitmapFont::SjisToGlyphCodes(sjis, out));
+  out.resize(game::SjisToGlyphCodes(sjis, out));
   return out;
 }
 inline std::vector<uint8_t> Message(const game::Battle& b) {
@@ -158,11 +158,11 @@ class BattleTest : public datatest::DataTest {
     auto codes = Codes(name);
     e.name.fill(0);
     std::copy_n(codes.begin(), std::min<size_t>(codes.size(), 16), e.name.begin());
-    e.values[4] = hp;
-    for (int s = 0; s < 4; ++s) e.values[6 + s] = stats[s];
-    e.values[10] = skill;
-    e.values[22] = drop;
-    e.values[24] = money;
+    e.values[game::kEnemyHpValue] = hp;
+    for (int s = 0; s < 4; ++s) e.values[game::kEnemyStatValue + s] = stats[s];
+    e.values[game::kEnemyCommandValue] = skill;
+    e.values[game::kEnemyDropValue] = drop;
+    e.values[game::kEnemyMoneyValue] = money;
   }
   void Start(std::array<int32_t, 8> group) {
     std::array<int32_t, 16> setup{};

@@ -6,8 +6,8 @@
 #include <initializer_list>
 
 #include "tests/game/battle/battle_fixture.h"
-#include "vexal/app/app_state.h"
-#include "vexal/app/log_file.h"
+#include "vexal/app/log/log_file.h"
+#include "vexal/app/startup/app_state.h"
 
 namespace battletest {
 namespace {
@@ -74,8 +74,8 @@ TEST_F(BattleTest, TurnOrderPlacesTheFirstOfEqualKeysFirst) {
   for (const Case& c : cases) {
     TheBattle = game::Battle();
     for (auto [who, speed] : c.speeds) {
-      TheBattle.fighters[who].block[0] = who < 4 ? 1 : -1;
-      TheBattle.fighters[who].block[40] = speed;
+      TheBattle.fighters[who].block[game::kMemberPresent] = who < 4 ? game::kKindMember : game::kKindEnemy;
+      TheBattle.fighters[who].block[game::kMemberBattleAttack + 2] = speed;
     }
     Script = c.random;
     TheBattle.BuildTurnOrder();
@@ -120,7 +120,7 @@ TEST_F(BattleTest, EnemySkillSlotFollowsTheRootTable) {
   for (const Case& c : cases) {
     game::Combatant& e = TheBattle.fighters[4];
     e = {};
-    e.block[0] = -1;
+    e.block[game::kMemberPresent] = game::kKindEnemy;
     for (int j = 0; j < c.filled; ++j) e.commands[j].id = static_cast<int16_t>(10 + j);
     Script = c.random;
     TheBattle.ChooseEnemySkill(4);
@@ -134,8 +134,8 @@ TEST_F(BattleTest, DefeatWinsWhenTheLastEnemyAndMemberFallTogether) {
   for (int k = 1; k < 4; ++k) D().Members[k].fill(0);
   SetEnemy(1, "A", 5, {0, 0, 0, 0}, 0);
   Start({1});
-  TheBattle.fighters[0].status[0] = 1;
-  TheBattle.fighters[4].block[0] = 0;
+  TheBattle.fighters[0].status[game::kStatusDown] = 1;
+  TheBattle.fighters[4].block[game::kMemberPresent] = game::kKindGone;
   TheBattle.order = {};
   TheBattle.order.fill(-1);
   TheBattle.order[0] = 0;
@@ -159,7 +159,7 @@ TEST_F(BattleTest, EnemyWithNobodyToAimAtPassesItsTurn) {
   SetAction(2, 1, 0, 0, 3, 1, 0);
   SetEnemy(1, "A", 5, {0, 0, 0, 0}, 2);
   Start({1});
-  TheBattle.fighters[0].status[0] = 1;
+  TheBattle.fighters[0].status[game::kStatusDown] = 1;
   TheBattle.order.fill(-1);
   TheBattle.order[0] = 4;
   TheBattle.actor = 4;
@@ -260,7 +260,7 @@ TEST_F(BattleTest, TargetMovesAndTurnsSidesByTypeAndKey) {
   for (const Case& c : cases) {
     SCOPED_TRACE(testing::Message() << "row " << (&c - cases));
     Start({1, 1, 1});
-    TheBattle.fighters[4].block[0] = 0;
+    TheBattle.fighters[4].block[game::kMemberPresent] = game::kKindGone;
     SetAction(7, 1, c.type, 0, 1, 0, 0);
     TheBattle.fighters[1].commands[0] = {7, 1};
     TheBattle.fighters[1].status[game::kStatusSelected] = 0;
@@ -327,7 +327,7 @@ TEST_F(BattleTest, DamageFollowsModeHelpfulnessTargetAndEsp) {
   }
   // The enemy's blow gave the member HP growth points: g = 12 + 22, 24, 60, then
   // 12 - 5, less 5.
-  EXPECT_EQ(TheBattle.fighters[0].block[game::kBlockHpPoints], 2);
+  EXPECT_EQ(TheBattle.fighters[0].block[game::kMemberHpPoints], 2);
 }
 
 TEST_F(BattleTest, GrowthLinesJoinStatsWithToAndGainsWithout) {
@@ -352,15 +352,15 @@ TEST_F(BattleTest, GrowthLinesJoinStatsWithToAndGainsWithout) {
     game::Combatant& m = TheBattle.fighters[0];
     for (int s = 0; s < 4; ++s) {
       m.exercised[s] = c.stats[s];
-      m.block[14 + s] = c.stats[s] ? 100 : 0;
+      m.block[game::kMemberGrowthPoints + s] = c.stats[s] ? 100 : 0;
     }
-    m.block[24] = c.hp ? 42 : 0;  // 32 x 1.3 = 41.6; gain 0 + 1 + trunc(sqrt 28)
-    m.block[25] = c.pp ? 9 : 0;   // + 1 for no ESP use reaches max PP 10
+    m.block[game::kMemberHpPoints] = c.hp ? 42 : 0;  // 32 x 1.3 = 41.6; gain 0 + 1 + trunc(sqrt 28)
+    m.block[game::kMemberPpPoints] = c.pp ? 9 : 0;   // + 1 for no ESP use reaches max PP 10
     TheBattle.GrowMembers();
     EXPECT_EQ(Message(TheBattle), Codes(c.line)) << c.line;
     EXPECT_EQ(TheBattle.phase, *c.line ? game::kPhaseGrowthMessage : game::kPhaseLeave);
     if (c.hp) {
-      EXPECT_EQ(m.block[24], 0);  // 42 - 64, at least 0, halved
+      EXPECT_EQ(m.block[game::kMemberHpPoints], 0);  // 42 - 64, at least 0, halved
     }
   }
 }
@@ -372,13 +372,13 @@ TEST_F(BattleTest, DeathsAreTakenOnlyAfterTheLastHitAndManyAreCounted) {
   for (int n = 4; n < 9; ++n) TheBattle.SetPendingResult(n, 9, false, false, false, false, false);
   TheBattle.hits_left = 1;
   TheBattle.CheckBattleDeaths();
-  EXPECT_EQ(TheBattle.fighters[4].block[0], -1);
+  EXPECT_EQ(TheBattle.fighters[4].block[game::kMemberPresent], game::kKindEnemy);
   EXPECT_EQ(TheBattle.fighters[4].block[game::kMemberHp], -4);
   for (int n = 4; n < 9; ++n) TheBattle.SetPendingResult(n, 1, false, false, false, false, false);
   TheBattle.hits_left = 0;
   Fallback = 50;
   TheBattle.CheckBattleDeaths();
-  for (int n = 4; n < 9; ++n) EXPECT_EQ(TheBattle.fighters[n].block[0], 0);
+  for (int n = 4; n < 9; ++n) EXPECT_EQ(TheBattle.fighters[n].block[game::kMemberPresent], game::kKindGone);
   EXPECT_EQ(TheBattle.money_won, 50);
   EXPECT_EQ(Message(TheBattle), Codes("5たい_たおした。"));
   EXPECT_EQ(TheBattle.enemy_layout[0].fade, 1);
@@ -465,9 +465,9 @@ TEST_F(BattleTest, DeathCheckTakesCombatantsThatWereNotHit) {
   TheBattle.hits_left = 0;
   Fallback = 120;  // no drops
   TheBattle.CheckBattleDeaths();
-  EXPECT_EQ(TheBattle.fighters[4].block[0], -1);
+  EXPECT_EQ(TheBattle.fighters[4].block[game::kMemberPresent], game::kKindEnemy);
   EXPECT_EQ(TheBattle.fighters[4].block[game::kMemberHp], 17);
-  EXPECT_EQ(TheBattle.fighters[5].block[0], 0) << "the enemy with 0 HP fell";
+  EXPECT_EQ(TheBattle.fighters[5].block[game::kMemberPresent], game::kKindGone) << "the enemy with 0 HP fell";
   EXPECT_EQ(TheBattle.fighters[1].status[game::kStatusDown], 1) << "the member at 0 HP fell";
   EXPECT_EQ(TheBattle.fighters[0].status[game::kStatusDown], 0);
   EXPECT_EQ(TheBattle.money_won, 11);
@@ -508,13 +508,13 @@ TEST_F(BattleTest, ExtremeValuesSaturateInsteadOfOverflowing) {
     SetAction(5, 1, 0, c.helpful, c.raise, c.mult, c.mode);
     TheBattle.fighters[c.actor].commands[0] = {5, 1};
     TheBattle.fighters[c.actor].status[game::kStatusSelected] = 0;
-    TheBattle.fighters[c.target].block[game::kBlockBattleAttack + 1] = c.target_defence;
+    TheBattle.fighters[c.target].block[game::kMemberBattleAttack + 1] = c.target_defence;
     TheBattle.actor = c.actor;
     EXPECT_EQ(TheBattle.ResolveActionOnTarget(c.target), c.result);
     Fallback = 0;
   }
   // The last row: g = max - 5 - 5, then trunc(1.5 g) on top since the blow kills.
-  EXPECT_EQ(TheBattle.fighters[0].block[game::kBlockHpPoints], kMax);
+  EXPECT_EQ(TheBattle.fighters[0].block[game::kMemberHpPoints], kMax);
 
   // Applying results: HP, PP and the damage taken stop at the ends; money from two
   // enemies worth the most stops at the top, and the party's money at the u32 top.
@@ -560,13 +560,71 @@ TEST_F(BattleTest, GrowthOfAHugeMaximumHpDoesNotOverflow) {
   SetEnemy(1, "A", 5, {0, 0, 0, 0}, 0);
   Start({1});
   game::Combatant& m = TheBattle.fighters[0];
-  m.block[game::kBlockHpPoints] = 2147483647;  // at least 1.3 x max HP
+  m.block[game::kMemberHpPoints] = 2147483647;  // at least 1.3 x max HP
   const int32_t base = m.block[game::kMemberBaseMaxHp];
   Fallback = 0;
   TheBattle.GrowMembers();
   EXPECT_EQ(m.hp_gain, 0 + 1 + 37416);  // trunc(sqrt(1400000000))
-  EXPECT_EQ(m.block[game::kBlockHpPoints], 0);
+  EXPECT_EQ(m.block[game::kMemberHpPoints], 0);
   EXPECT_EQ(m.block[game::kMemberBaseMaxHp], base + 37417);
+}
+
+
+// Turn keys of speeds at the ends of the range: speed + the draw saturates at the top,
+// and a key is never put behind the empty entries (-32768), so even the slowest
+// combatant keeps its turn. Draws in combatant order: 7, 0, 0, 15, 15.
+TEST_F(BattleTest, TurnKeysOfExtremeSpeedsSaturateAndKeepEveryCombatantInTheOrder) {
+  constexpr int32_t kMax = 2147483647, kMin = -2147483647 - 1;
+  TheBattle = game::Battle();
+  const std::pair<int, int32_t> speeds[] = {{0, kMax}, {1, 100}, {2, -40000}, {4, kMax - 3}, {5, kMin}};
+  for (auto [who, speed] : speeds) {
+    TheBattle.fighters[who].block[game::kMemberPresent] = who < 4 ? game::kKindMember : game::kKindEnemy;
+    TheBattle.fighters[who].block[game::kMemberBattleAttack + 2] = speed;
+  }
+  Script = {7, 0, 0, 15, 15};
+  TheBattle.BuildTurnOrder();
+  // Keys max, 100, -32768, max, -32768: the first of equal keys goes first.
+  const std::array<int32_t, 6> want = {0, 4, 1, 2, 5, -1};
+  for (int i = 0; i < 6; ++i) EXPECT_EQ(TheBattle.order[i], want[i]) << "at " << i;
+}
+
+// The growth points an attack earns against the strongest enemy there can be, summed in
+// 64 bits and saturated where they are added. Every draw gives 3: p = trunc(sqrt(max)) +
+// 2 + max - 10 = 2147529979, + 5 + 3, + 10 (3 < 10, not 3 < 1), + 3 with modifier 1.
+TEST_F(BattleTest, GrowthPointsAgainstTheStrongestEnemySaturateWhereTheyAreAdded) {
+  constexpr int32_t kMax = 2147483647, kMin = -2147483647 - 1;
+  struct Case {
+    const char* name;
+    int32_t points, modifier;
+    int32_t want;
+  };
+  const Case cases[] = {
+      {"from nothing", 0, 0, kMax},
+      {"from the bottom", kMin, 0, kMin + 2147529997},  // 46349
+      {"with the growth modifier", 0, 1, kMax},
+      {"without growth", 0, -1, 0},
+  };
+  SetMember(0, 30, {10, 2, 10, 3});
+  SetEnemy(1, "A", 40, {kMax, 0, 0, 0}, 5);
+  SetAction(5, 1, 0, 0, 1, 1, 0);
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    Start({1});
+    game::Combatant& a = TheBattle.fighters[0];
+    a.commands[0] = {5, 9};
+    a.status[game::kStatusSelected] = 0;
+    a.block[game::kMemberGrowthModifier] = c.modifier;
+    a.block[game::kMemberGrowthPoints] = c.points;
+    TheBattle.actor = 0;
+    TheBattle.target = 0;
+    TheBattle.side = -1;
+    Fallback = 3;
+    TheBattle.PayAndStartAction();
+    Fallback = 0;
+    EXPECT_EQ(a.block[game::kMemberGrowthPoints], c.want);
+    EXPECT_EQ(a.exercised[0], 1);  // 3 < 50
+    EXPECT_EQ(TheBattle.phase, game::kPhaseHit);
+  }
 }
 
 }  // namespace

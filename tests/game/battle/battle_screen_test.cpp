@@ -50,14 +50,14 @@ TEST_F(BattleScreenTest, MemberPoseFollowsStateInOrder) {
     TheBattle.phase = c.phase;
     TheBattle.actor = c.actor;
     m.block[game::kMemberHp] = c.hp;
-    m.status[0] = static_cast<uint8_t>(c.down);
-    m.status[2] = static_cast<uint8_t>(c.ailment);
+    m.status[game::kStatusDown] = static_cast<uint8_t>(c.down);
+    m.status[game::kStatusParalysed] = static_cast<uint8_t>(c.ailment);
     TheBattle.pending[0] = {};
     if (c.pending) TheBattle.SetPendingResult(0, c.pending, false, false, false, false, false);
     Fallback = 1;
     EXPECT_EQ(MemberDraw(), c.draw) << "row " << (&c - cases);
   }
-  TheBattle.fighters[0].block[0] = 0;
+  TheBattle.fighters[0].block[game::kMemberPresent] = game::kKindGone;
   EXPECT_EQ(MemberDraw(), "graph 66 174 524 1");  // absent
 }
 
@@ -85,7 +85,7 @@ TEST_F(BattleScreenTest, HitShakeStaysWithinTenPixels) {
 
 TEST_F(BattleScreenTest, FallenEnemyFadesForThirtyFrames) {
   TheBattle.phase = game::kPhaseVictory;
-  TheBattle.fighters[4].block[0] = 0;
+  TheBattle.fighters[4].block[game::kMemberPresent] = game::kKindGone;
   TheBattle.enemy_layout[0].fade = 1;
   std::vector<std::string> fades;
   for (int frame = 0; frame < 32; ++frame) {

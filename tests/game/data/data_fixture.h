@@ -1,6 +1,7 @@
 // A data folder of the test's own as the working directory (with save\ and system\), a
-// fresh game data object, field and flags, and hooks recording the sounds and pop-ups
-// and handing out scripted random numbers.
+// fresh game data object and flags, and hooks recording the sounds and pop-ups
+// and handing out scripted random numbers. The game data sees no field until a test
+// wires one (game/entry/field_wiring.h).
 #pragma once
 
 #include <gtest/gtest.h>
@@ -12,9 +13,9 @@
 
 #include "game/data/game_data.h"
 #include "game/data/game_flags.h"
+#include "game/data/party_field.h"
 #include "game/data/save_game.h"
 #include "game/data/save_icons.h"
-#include "game/field/field_map.h"
 #include "platform/fs/fs.h"
 #include "tests/support/temp_dir.h"
 
@@ -70,14 +71,14 @@ class DataTest : public ::testing::Test {
     UseScriptedRandom = false;
     game::ResetGameData();
     game::SetGameDataHooks(kRecordingHooks);
-    game::ResetField();
+    game::SetPopupWindow(nullptr);
+    game::SetPartyFieldHooks({});
     game::ResetGaussRandomState();
     game::SetSaveClock(nullptr);
     game::TheSaveIconPack = game::SaveIconPack();
   }
   void TearDown() override {
     game::ResetGameData();
-    game::ResetField();
     game::TheGameFlags.ClearGameFlags();
     plat::fs::SetCurrentDirectory(old_dir_);
   }

@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "game/text/bitmap_font.h"
+#include "game/codec/glyph_codes.h"
 #include "tests/game/data/data_fixture.h"
 
 namespace {
@@ -20,7 +20,6 @@ class DemoTablesTest : public ::testing::Test {
     old_dir_ = plat::fs::CurrentDirectory();
     ASSERT_TRUE(plat::fs::SetCurrentDirectory(NL_DEMO_DATA_DIR));
     ResetGameData();
-    ResetField();
     datatest::PictureLoads.clear();
     SetGameDataHooks(datatest::kRecordingHooks);
     CreateGameData();
@@ -35,7 +34,7 @@ class DemoTablesTest : public ::testing::Test {
 
 std::array<uint8_t, kNameCodes> Name(std::string_view sjis) {
   std::array<uint8_t, kNameCodes + 1> all{};
-  BitmapFont::SjisToGlyphCodes(sjis, all);
+  SjisToGlyphCodes(sjis, all);
   std::array<uint8_t, kNameCodes> out{};
   std::copy_n(all.begin(), kNameCodes, out.begin());
   return out;
@@ -64,13 +63,34 @@ TEST_F(DemoTablesTest, TheTablesHoldWhatTheWorldUses) {
   EXPECT_EQ(d.EncounterGroups[33][0], 0u);
   for (uint32_t e : d.EncounterGroups[34]) {
     if (e != 0) {
-      EXPECT_GT(d.Enemies[e].values[4], 0) << e;  // every enemy met has HP
+      EXPECT_GT(d.Enemies[e].values[kEnemyHpValue], 0) << e;  // every enemy met has HP
     }
   }
-  EXPECT_GT(d.Enemies[4].values[4], d.Enemies[1].values[4]);
+  EXPECT_GT(d.Enemies[4].values[kEnemyHpValue], d.Enemies[1].values[kEnemyHpValue]);
   EXPECT_EQ(d.Enemies[1].name, Name("よるのこうもり"));
   EXPECT_EQ(datatest::PictureLoads, std::vector<std::string>{"system\\fruit.png 20 20 1 16 16"});
   EXPECT_EQ(d.FruitGraphs[19], 119);
+}
+
+// A fight's commands are the member's slots, so a herb the shop sells is used in a fight
+// only once it is worn (the shopkeeper says so): the leader starts with one worn, which the
+// first fight shows in her list. It heals as the shop's does and goes when used up.
+TEST_F(DemoTablesTest, TheLeaderStartsWithAHerbInACommandSlot) {
+  const GameData& d = TheGameData();
+  const ItemRecord& shop_herb = d.Items[1];
+  int worn = 0;
+  for (int s = 0; s < kStartingEquipSlots; ++s) {
+    const ItemStack& stack = d.Equipment[0][s];
+    const ItemRecord& item = d.Items[stack.id];
+    if (stack.id == 0 || item.name != shop_herb.name) continue;
+    ++worn;
+    EXPECT_EQ(std::vector<int32_t>(item.values.begin(), item.values.end()),
+              std::vector<int32_t>(shop_herb.values.begin(), shop_herb.values.end()))
+        << "item " << stack.id << " is the shop's herb";
+    EXPECT_EQ(stack.count, 1) << "one use";
+  }
+  EXPECT_EQ(worn, 1);
+  EXPECT_EQ(d.Items[1].values[kItemKind], 1) << "a used-up herb is taken out of the slot";
 }
 
 TEST_F(DemoTablesTest, AStartingPartyCanConcoctFromItsMaterials) {
@@ -89,8 +109,8 @@ TEST_F(DemoTablesTest, EveryBagRowAPlayerCanReachReadsRight) {
   GameData& d = TheGameData();
   std::vector<int> rows = {1, 2, 5, 213, 250, 260};  // the town shop's goods
   for (int e = 1; e <= 4; ++e) {
-    rows.push_back(d.Enemies[e].values[22]);  // drops of the field's enemies and the shadow
-    rows.push_back(d.Enemies[e].values[23]);
+    rows.push_back(d.Enemies[e].values[kEnemyDropValue]);  // drops of the field's enemies and the shadow
+    rows.push_back(d.Enemies[e].values[kEnemyRareDropValue]);
   }
   for (uint32_t r : d.RecipeResults) {
     if (r != 0) rows.push_back(static_cast<int>(r));

@@ -2,11 +2,11 @@
 
 #include <string>
 
+#include "game/codec/glyph_codes.h"
 #include "game/data/save_icons.h"
-#include "game/text/bitmap_font.h"
 #include "tests/game/data/data_fixture.h"
-#include "vexal/app/app_state.h"
-#include "vexal/app/log_file.h"
+#include "vexal/app/log/log_file.h"
+#include "vexal/app/startup/app_state.h"
 
 namespace {
 
@@ -29,7 +29,7 @@ std::string Values(int n, int value) {
 
 std::array<uint8_t, kNameCodes> Codes16(std::string_view sjis) {
   std::array<uint8_t, kNameCodes + 1> all{};
-  BitmapFont::SjisToGlyphCodes(sjis, all);
+  SjisToGlyphCodes(sjis, all);
   std::array<uint8_t, kNameCodes> out{};
   std::copy_n(all.begin(), kNameCodes, out.begin());
   return out;
@@ -75,9 +75,9 @@ TEST_F(DataTest, AWordThatIsNotANumberEndsTheReadOfThatFile) {
   EXPECT_EQ(d.Items[1].values[kItemUses], 3);
   EXPECT_EQ(d.Items[2].values[kItemKind], 0);
   EXPECT_EQ(d.Items[3].values[kItemKind], 0);
-  EXPECT_EQ(d.Enemies[1].values[0], 1);
-  EXPECT_EQ(d.Enemies[2].values[0], 0);
-  EXPECT_EQ(d.Enemies[3].values[0], 0);
+  EXPECT_EQ(d.Enemies[1].values[kEnemySpriteValue], 1);
+  EXPECT_EQ(d.Enemies[2].values[kEnemySpriteValue], 0);
+  EXPECT_EQ(d.Enemies[3].values[kEnemySpriteValue], 0);
   EXPECT_EQ(d.EncounterGroups[5][1], 2u);
   EXPECT_EQ(d.EncounterGroups[7][0], 0u);
 }
@@ -112,7 +112,7 @@ TEST_F(DataTest, RowsOutsideTheirTablesAreSkipped) {
   EXPECT_STREQ(d.MapList[3].data(), "town.map");
   EXPECT_EQ(std::string(d.MapList[1].data()), std::string("a_name_that_is_much_longer_than_forty_seven_bytes_of_room.map").substr(0, 47));
   EXPECT_EQ(d.MapList[0][0], 0);
-  EXPECT_EQ(d.Enemies[799].values[0], 4);
+  EXPECT_EQ(d.Enemies[799].values[kEnemySpriteValue], 4);
   EXPECT_EQ(d.EncounterGroups[34][0], 0u);  // an enemy number past the table
   EXPECT_EQ(d.EncounterGroups[33][2], 3u);
   // A recipe's number is its row: the two bad rows stay empty and keep their places.

@@ -270,8 +270,9 @@ TEST_F(PartyTest, StepDamageIsKeptOffByTheShieldLeaderWithinItsEspLevel) {
       d.Members[m][kMemberEspLevel] = m == 0 ? 3 : 0;
     }
     d.Scalars[kScalarLeader] = 2;
-    TheField.SetStepDamage(c.damage);
-    EXPECT_EQ(d.PartyStepUpdate(), c.applied);
+    int wiped_out = -1;
+    EXPECT_EQ(d.PartyStepUpdate(c.damage, &wiped_out), c.applied);
+    EXPECT_EQ(wiped_out, -1);
     for (int m = 0; m < kMemberCount; ++m) EXPECT_EQ(d.Members[m][kMemberHp], c.hp_after) << m;
   }
 }
@@ -293,20 +294,18 @@ TEST_F(PartyTest, StepDamageNeverWipesOutTheWholeParty) {
   for (const auto& c : cases) {
     SCOPED_TRACE(c.hp[0]);
     GameData& d = Party();
-    ResetField();
     for (int m = 0; m < kMemberCount; ++m) {
       d.Members[m][kMemberPresent] = 1;
       d.Members[m][kMemberHp] = c.hp[m];
       d.Status[m][kStatusDown] = 0;
     }
-    TheField.SetStepDamage(c.damage);
-    TheField.SetPartyWipedOut(-1);
-    EXPECT_EQ(d.PartyStepUpdate(), 1);
+    int wiped_out = -1;
+    EXPECT_EQ(d.PartyStepUpdate(c.damage, &wiped_out), 1);
     for (int m = 0; m < kMemberCount; ++m) {
       EXPECT_EQ(d.Members[m][kMemberHp], c.hp_after[m]) << m;
       EXPECT_EQ(d.Status[m][kStatusDown], c.down_after[m]) << m;
     }
-    EXPECT_EQ(TheField.PartyWipedOut(), c.wiped_flag);
+    EXPECT_EQ(wiped_out, c.wiped_flag);
   }
 }
 
@@ -399,12 +398,14 @@ TEST_F(PartyTest, UsedUpItemsVanishAndOwnedItemsSetTheirFlags) {
 TEST_F(PartyTest, NextLeaderSkipsMembersNotInTheParty) {
   GameData& d = Party();
   d.Members[2][kMemberPresent] = 1;  // id 2, graphic 36
-  d.NextLeader();
+  EXPECT_TRUE(d.NextLeader());
   EXPECT_EQ(d.Scalars[kScalarLeader], 2u);
   EXPECT_EQ(d.Scalars[kScalarLeaderGraphic], 36u);
-  EXPECT_EQ(TheField.PlayerGraphic(), 36);
-  d.NextLeader();
+  EXPECT_TRUE(d.NextLeader());
   EXPECT_EQ(d.Scalars[kScalarLeader], 0u);
+  for (PartyMember& p : d.Members) p[kMemberPresent] = 0;
+  EXPECT_FALSE(d.NextLeader()) << "nobody to lead";
+  EXPECT_EQ(d.Scalars[kScalarLeaderGraphic], 34u) << "the picture stays";
 }
 
 }  // namespace

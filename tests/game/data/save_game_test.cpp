@@ -8,10 +8,12 @@
 #include <tuple>
 #include <vector>
 
+#include "game/codec/glyph_codes.h"
 #include "game/codec/lz_codec.h"
-#include "game/data/play_timer.h"
+#include "game/entry/field_wiring.h"
+#include "game/field/field_map.h"
 #include "game/field/map_file.h"
-#include "game/text/bitmap_font.h"
+#include "game/frame/play_timer.h"
 #include "tests/game/data/data_fixture.h"
 
 namespace {
@@ -42,6 +44,15 @@ std::string IconEntry(int n) {
 
 class SaveTest : public DataTest {
  protected:
+  void SetUp() override {
+    DataTest::SetUp();
+    ResetField();
+    WireField();  // saves and loads go through the field's own map check and entry
+  }
+  void TearDown() override {
+    ResetField();
+    DataTest::TearDown();
+  }
   // A party on map 34 ("field.map", shown as the field's name) with things in every part.
   GameData& Saved() {
     std::string pack;
@@ -206,7 +217,7 @@ TEST_F(SaveTest, TheSlotListTellsWhoWhereAndWhen) {
   SetSaveClock(EighthOfDecember);
   ASSERT_EQ(d.SaveGame(7), 0);
   std::array<uint8_t, kSlotDateCodes> date{};
-  BitmapFont::SjisToGlyphCodes("12/08 09:05 にセーブしました。", date);
+  SjisToGlyphCodes("12/08 09:05 にセーブしました。", date);
   const SaveSlotSummary& s = d.SlotSummaries[7];
   EXPECT_EQ(s.leader_id, 2);
   EXPECT_EQ(s.values, (std::array<uint32_t, 4>{50, 72, 40, 40}));
@@ -344,6 +355,39 @@ TEST_F(SaveTest, AFailedSaveLeavesTheOldSlotAndListAsTheyWere) {
   }
   ASSERT_EQ(d.LoadGame(3), 0);
   EXPECT_EQ(State(d), old_state);
+}
+
+// A save the game writes is one it loads: a state the load would refuse is not written,
+// and the slot it would have replaced is kept whole.
+TEST_F(SaveTest, AStateTheLoadWouldRefuseIsNotSaved) {
+  GameData& d = Saved();
+  ASSERT_EQ(d.SaveGame(3), 0);
+  const std::string old_slot = Slot(3);
+  const std::string old_list = ReadFileBytes(dir_.File("save/nightloom.sav"));
+  const struct {
+    const char* what;
+    void (*spoil)(GameData&);
+  } cases[] = {
+      {"on map 35, listed without a file", [](GameData& g) { g.Scalars[kScalarCurrentMap] = 35; }},
+      {"on map 36, not in the list", [](GameData& g) { g.Scalars[kScalarCurrentMap] = 36; }},
+      {"ESP level 100", [](GameData& g) { g.Members[1][kMemberEspLevel] = 100; }},
+      {"leader graphic 64", [](GameData& g) { g.Scalars[kScalarLeaderGraphic] = 64; }},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.what);
+    auto before = std::make_unique<GameData>(d);
+    c.spoil(d);
+    const std::vector<uint8_t> spoiled = State(d);
+    Popups.clear();
+    EXPECT_EQ(d.SaveGame(3), -1);
+    EXPECT_EQ(Popups, std::vector<std::string>{kSaveFailed});
+    EXPECT_EQ(Slot(3), old_slot);
+    EXPECT_EQ(ReadFileBytes(dir_.File("save/nightloom.sav")), old_list);
+    EXPECT_EQ(State(d), spoiled) << "the save count, play seconds and saved place put back";
+    ExpectNoTemporaryFiles();
+    d = *before;
+  }
+  ASSERT_EQ(d.LoadGame(3), 0);
 }
 
 TEST_F(SaveTest, IconsAreStrippedAndAddedAroundAFile) {

@@ -14,7 +14,7 @@
 #include "platform/timer/timer.h"
 #include "tests/support/temp_dir.h"
 #include "tests/vexal/app/wav_fixture.h"
-#include "vexal/app/sound_device.h"
+#include "vexal/app/sound/sound_device.h"
 
 namespace {
 

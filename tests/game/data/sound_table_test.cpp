@@ -1,4 +1,4 @@
-// The sound-effect table's voices and csv rows, and the play-time clock.
+// The sound-effect table's voices and csv rows.
 #include "game/data/sound_table.h"
 
 #include <gtest/gtest.h>
@@ -7,14 +7,12 @@
 #include <string>
 #include <vector>
 
-#include "game/data/play_timer.h"
 #include "platform/fs/fs.h"
 #include "platform/sound/sound.h"
 #include "platform/sys/debug_out.h"
-#include "platform/timer/timer.h"
 #include "tests/support/temp_dir.h"
 #include "tests/vexal/app/wav_fixture.h"
-#include "vexal/app/sound_device.h"
+#include "vexal/app/sound/sound_device.h"
 
 namespace {
 
@@ -77,19 +75,6 @@ TEST_F(SoundTableTest, SharedVoicesAreTakenInTurn) {
   EXPECT_EQ(t.VoiceRow(17), 21);
   EXPECT_EQ(t.FreeSoundTable(), -1);
   EXPECT_EQ(t.VoiceRow(0), -1);
-}
-
-TEST(PlayTimerTest, CountsWholeSecondsOnFromTheBase) {
-  plat::timer::UseVirtualClock(true, 0xFFFFF000u);  // wraps during the test
-  game::PlayTimer p;
-  p.StartPlayTimer(3720);
-  plat::timer::Sleep(5999);
-  p.TickPlayTimer();
-  EXPECT_EQ(p.GetPlaySeconds(), 3725u);
-  EXPECT_EQ(p.GetPlayTimePart(0), 1u);
-  EXPECT_EQ(p.GetPlayTimePart(1), 2u);
-  EXPECT_EQ(p.GetPlayTimePart(2), 5u);
-  EXPECT_EQ(p.GetPlayTimePart(3), 0u);
 }
 
 }  // namespace

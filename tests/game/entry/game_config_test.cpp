@@ -7,15 +7,15 @@
 #include <string>
 #include <vector>
 
-#include "game/entry/frame_loop.h"
 #include "game/entry/game_start.h"
-#include "game/entry/scroll_lock_lamp.h"
+#include "game/frame/frame_loop.h"
+#include "game/frame/scroll_lock_lamp.h"
 #include "platform/fs/fs.h"
 #include "platform/window/window.h"
 #include "tests/support/temp_dir.h"
 #include "tests/vexal/app/library_fixture.h"
-#include "vexal/app/app_state.h"
-#include "vexal/graphics/drawing/graphics_seam.h"
+#include "vexal/app/startup/app_state.h"
+#include "vexal/graphics/drawing/call_trace.h"
 #include "vexal/graphics/graphs/graph_table.h"
 #include "vexal/graphics/screen/ddraw_state.h"
 
@@ -72,12 +72,12 @@ class ApplyGameConfigTest : public apptest::LibraryTest {
  protected:
   void SetUp() override {
     LibraryTest::SetUp();
-    vexal::SeamSetTraceHook([this](std::string_view call) {
+    vexal::SetCallTraceHook([this](std::string_view call) {
       if (call == "SetTextureBitDepth") texture_depth_at_bits_.push_back(vexal::DDrawState.ScreenColorBits);
     });
   }
   void TearDown() override {
-    vexal::SeamSetTraceHook(nullptr);
+    vexal::SetCallTraceHook(nullptr);
     plat::window::SetScreenSaverEnabled(true);
     LibraryTest::TearDown();
   }

@@ -18,6 +18,8 @@
 #include <utility>
 #include <vector>
 
+#include "game/codec/lz_codec.h"
+#include "game/field/map_file.h"
 #include "tests/support/png_file.h"
 #include "tests/support/program_run.h"
 #include "tests/support/temp_dir.h"
@@ -229,6 +231,13 @@ class TitleProgramTest : public GameProgramTest {
       }
       ASSERT_TRUE(nltools::WritePng(dir_.File("img/ci/sc" + std::to_string(s) + ".png"), mask));
     }
+    // A first map for the new game: no chips, no events, nothing the field draws.
+    ASSERT_TRUE(nltest::WriteFileBytes(dir_.File("system/maplist.txt"), "33 town.map town\n"));
+    mkdir(dir_.File("map").c_str(), 0700);
+    const std::vector<uint8_t> town = game::SerializeMapFile(game::MapFileImage());
+    ASSERT_TRUE(nltest::WriteFileBytes(dir_.File("town.bin"), std::string(town.begin(), town.end())));
+    ASSERT_EQ(game::PackFile(dir_.File("town.bin"), dir_.File("map/town.map"), game::kPackFileModePack),
+              game::kPackFileOk);
   }
 };
 

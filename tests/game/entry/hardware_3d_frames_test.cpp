@@ -1,14 +1,23 @@
 // The game as the player gets it with the hardware-3D setting, against the same game
 // without it: the real program on the demo world, under the virtual clock and the scripted
-// play-through (the title, the town and its messages, the shop, the field, a fight won,
-// the field menu), at 16-bit colour (full screen, where the game sets a 5:6:5 screen mode)
-// and at 32-bit colour (window mode, where it follows the desktop's 32 bits). Every frame
-// of the play-through is compared, as the games run: the Direct3D row must put every
-// texel on the pixel the software row puts it on, and the two may differ only as their
-// blending rounds differently, never by a shift. The fight's frames are found from the
+// play-through (the title, the town and its messages, the shop, the field, the fights won,
+// the menu back in the town), at 16-bit colour (full screen, where the game sets a 5:6:5
+// screen mode) and at 32-bit colour (window mode, where it follows the desktop's 32 bits).
+// Every frame of the play-through is compared, as the games run: the Direct3D row must put
+// every texel on the pixel the software row puts it on, and the two may differ only as their
+// blending rounds differently, never by a shift. The fights' frames are found from the
 // game's log, so the stretches follow the play-through when its timing changes. With the
 // doubled screen as well, the Direct3D row copies the picture and stretches it over the
 // whole window.
+//
+// At 16 bits the software row blends so coarsely (below) that a device blending with a
+// wrong weight still passes against it. So the 16-bit game is also held to the window game
+// at 32 bits: full screen presents kFullScreenLead frames more than the window while it sets
+// its mode, and with every tap that much later the 16-bit game meets what the window game
+// meets at the same moments of the virtual clock (the same fight, its frames that many
+// frames on). The device's 16-bit frames must then lie within a few steps of its own
+// 32-bit frames of the window game (ReplayBound), and those within the 32-bit bounds of the
+// software row's.
 //
 // Differences are counted in steps of the screen's channels: levels at 32 bits, 5:6:5 steps
 // at 16 bits (a red or blue step is 255 / 31, about 8.2 levels of the captured picture, a
@@ -57,7 +66,10 @@ constexpr int kTitle = 60;
 // This number follows the play-through's input.
 constexpr int kTitleFrames = 99;
 constexpr int kFrameMs = 35;    // a frame of the virtual clock
-constexpr int kMostFrames = 4000;  // the play-through ends with its Escape long before
+// Full screen presents its boot log's first picture this many times more than the window
+// while it sets its mode; every later frame comes that many frames on.
+constexpr int kFullScreenLead = 3;
+constexpr int kMostFrames = 5000;  // the play-through ends with its Escape long before
 
 struct Depth {
   const char* name;
@@ -69,13 +81,16 @@ struct Depth {
 const Depth kDepth16{"16-bit", true, false, {31, 63, 31}, 10};
 const Depth kDepth32{"32-bit", false, true, {255, 255, 255}, 20};
 
-// What a stretch allows, in steps: every pixel within [low, high]; the pixels beyond must
-// lie in one box of at most box_w x box_h, and there within [box_low, box_high].
+// What a stretch allows, in steps, per channel (red, green, blue): every pixel within
+// [low, high]; the pixels beyond must lie in one box of at most box_w x box_h, and there
+// within [box_low, box_high].
+using Channels = std::array<int, 3>;
 struct Bound {
-  int low, high;
+  Channels low, high;
   int box_w = 0, box_h = 0;
-  int box_low = 0, box_high = 0;
+  Channels box_low{}, box_high{};
 };
+constexpr Channels All(int v) { return {v, v, v}; }
 
 // The title: the picture fading in over the fill (its parameter climbs from 64 by a
 // quarter a frame), the logo's glow (an add whose parameter rises and falls, lit only in
@@ -83,7 +98,7 @@ struct Bound {
 // with parameters of any value; no pixel goes through more than two of them at once (the
 // sparks are plain pixels, the logo's first add is at full strength, the whole saturating
 // sum in both rows): 2 x kPass.
-Bound TitleBound(const Depth& d) { return {-2 * d.pass, 2 * d.pass}; }
+Bound TitleBound(const Depth& d) { return {All(-2 * d.pass), All(2 * d.pass)}; }
 
 // The town, the field and the menu: the message and menu boxes are drawn opaque and then
 // once more at 225 over themselves (and over a portrait, where one shows). The software
@@ -92,7 +107,7 @@ Bound TitleBound(const Depth& d) { return {-2 * d.pass, 2 * d.pass}; }
 // (x >> 1, >> 2, >> 3 and d >> 3) drop at most 1/2 + 3/4 + 7/8 + 7/8 = 3 steps; the
 // device's store 1 (2 at 16 bits): 6 steps. The blinking hand is the one pass of any
 // parameter (268 - 24 x frame), inside the hand's 16 x 10 picture: kPass there.
-Bound FieldBound(const Depth& d) { return {-6, 6, 16, 10, -d.pass, d.pass}; }
+Bound FieldBound(const Depth& d) { return {All(-6), All(6), 16, 10, All(-d.pass), All(d.pass)}; }
 
 // The fight: the frozen field is the screen copied, drawn sixteen times shifted at 96, 64,
 // 32 and 16 (exact sixteenths: the weights agree to 96 / 65280) and darkened by black at
@@ -112,7 +127,7 @@ Bound FieldBound(const Depth& d) { return {-6, 6, 16, 10, -d.pass, d.pass}; }
 // passes' worth more.
 Bound FightBound(const Depth& d) {
   const int low = d.bits32 ? -8 : -10, high = d.bits32 ? 21 : 27;
-  return {low, high, 48, 48, low - 2 * d.pass, high + 2 * d.pass};
+  return {All(low), All(high), 48, 48, All(low - 2 * d.pass), All(high + 2 * d.pass)};
 }
 
 // One run of the game in its own copy of the demo world, started at once and waited for
@@ -201,22 +216,34 @@ std::pair<long, size_t> LogTime(const std::string& log, const std::string& text,
   return {std::strtol(log.c_str() + start, nullptr, 10), at};
 }
 
-// The fight's frames, found from the game's own log: under the virtual clock a frame
-// lasts 35 ms, and the shut-down's first line (the DirectDraw one after the fight) comes
-// in the frame after the last one presented. The fight shows from the frame after
-// "battle: begins" to the one of "battle: ends".
+// The fights' frames, found from the game's own log: under the virtual clock a frame
+// lasts 35 ms, and the shut-down's first line (the DirectDraw one after the fights) comes
+// in the frame after the last one presented. A fight shows from the frame after its
+// "battle: begins" to the one of its "battle: ends".
 struct FightFrames {
   int first = 0, last = -1;
 };
-std::optional<FightFrames> FindFight(const std::string& log, int last_frame) {
-  const auto [begins, begins_at] = LogTime(log, "battle: begins");
-  const auto [ends, ends_at] = LogTime(log, "battle: ends");
-  if (begins < 0 || ends < begins) return std::nullopt;
-  const long end = LogTime(log, ":DirectDraw ", ends_at).first;
-  if (end < ends || (end - begins) % kFrameMs != 0 || (end - ends) % kFrameMs != 0) return std::nullopt;
+std::vector<FightFrames> FindFights(const std::string& log, int last_frame) {
+  std::vector<std::pair<long, long>> times;  // begins, ends (ms)
+  size_t from = 0;
+  for (;;) {
+    const auto [begins, begins_at] = LogTime(log, "battle: begins", from);
+    if (begins < 0) break;
+    const auto [ends, ends_at] = LogTime(log, "battle: ends", begins_at);
+    if (ends < begins) return {};
+    times.emplace_back(begins, ends);
+    from = ends_at;
+  }
+  if (times.empty()) return {};
+  const long end = LogTime(log, ":DirectDraw ", from).first;
+  std::vector<FightFrames> fights;
   const int after = last_frame + 1;
-  return FightFrames{after - static_cast<int>((end - begins) / kFrameMs) + 1,
-                     after - static_cast<int>((end - ends) / kFrameMs)};
+  for (const auto& [begins, ends] : times) {
+    if (end < ends || (end - begins) % kFrameMs != 0 || (end - ends) % kFrameMs != 0) return {};
+    fights.push_back({after - static_cast<int>((end - begins) / kFrameMs) + 1,
+                      after - static_cast<int>((end - ends) / kFrameMs)});
+  }
+  return fights;
 }
 
 // What one stretch of frames came to, per channel in steps.
@@ -230,15 +257,21 @@ struct StretchResult {
   std::vector<std::string> failures;
 };
 
+// The bits of a level that a 16-bit channel of `max` drops.
+int DroppedBits(int max) { return max == 31 ? 3 : max == 63 ? 2 : 0; }
+
 // A captured channel value as a step of the screen's channel, or -1 when a 16-bit screen
-// cannot have shown it (every 5:6:5 step is widened to 8 bits as step x 255 / max).
+// cannot have shown it (every 5:6:5 step is widened to 8 bits as step x 255 / max). A
+// 32-bit picture read in the steps of a 16-bit one is narrowed as the 16-bit device stores
+// a pixel: its low bits dropped.
 struct StepTable {
-  explicit StepTable(const Depth& d) {
+  explicit StepTable(const Depth& d, const Depth* in_steps_of = nullptr) {
     for (int k = 0; k < 3; ++k) {
       const int max = d.levels[k];
       for (int c = 0; c < 256; ++c) {
         const int level = (c * max + 127) / 255;
         step[k][c] = level * 255 / max == c ? level : -1;
+        if (in_steps_of != nullptr) step[k][c] = c >> DroppedBits(in_steps_of->levels[k]);
       }
     }
   }
@@ -250,10 +283,36 @@ enum Kind { kTitleKind, kFieldKind, kFightKind, kKinds };
 using KindResults = std::array<StretchResult, kKinds>;
 std::array<Bound, kKinds> KindBounds(const Depth& d) { return {TitleBound(d), FieldBound(d), FightBound(d)}; }
 
-// Pixel against pixel at the same place (no shift is allowed), once under each kind's
-// bound, for the frame's stretch is known only when the game has ended.
-void CompareFrame(int n, const nltest::Png& d3d, const nltest::Png& soft, const StepTable& steps,
-                  const std::array<Bound, kKinds>& bounds, KindResults* out) {
+// The 16-bit device against its own 32-bit frames, of the window game it replays: its steps
+// against the 32-bit device's levels narrowed (StepTable). Where both devices blend alike,
+// the 16-bit one differs only by its own widening and narrowing: each pass widens a step to
+// 8 bits as v x 255 / 31 (or / 63) and drops the low bits of its result, and the share of
+// the old pixel it keeps carries what earlier passes lost. Outside the fight no pixel goes
+// through more than two passes, within 2 steps (the runs give -2 .. 1); the fight's frozen
+// field goes through its chain of copies and the darkening, within 5 (the runs give -4 ..
+// 3).
+Bound ReplayBound(Kind kind) {
+  const int own = kind == kFightKind ? 5 : 2;
+  return {All(-own), All(own)};
+}
+std::array<Bound, kKinds> ReplayBounds() {
+  return {ReplayBound(kTitleKind), ReplayBound(kFieldKind), ReplayBound(kFightKind)};
+}
+
+// " [-6, 6]", or per channel where they differ.
+std::string Span(const Channels& low, const Channels& high) {
+  auto one = [](int a, int b) { return "[" + std::to_string(a) + ", " + std::to_string(b) + "]"; };
+  if (low == All(low[0]) && high == All(high[0])) return one(low[0], high[0]);
+  return "r " + one(low[0], high[0]) + " g " + one(low[1], high[1]) + " b " + one(low[2], high[2]);
+}
+
+// Pixel against pixel at the same place (no shift is allowed), once under the bound of each
+// kind the frame may belong to (the title's frames are known from the taps; whether a later
+// one is the fight's is known only when the game has ended).
+void CompareFrame(int n, const nltest::Png& d3d, const nltest::Png& soft, const StepTable& d3d_steps,
+                  const StepTable& soft_steps, const std::array<Bound, kKinds>& bounds, bool title,
+                  KindResults* out) {
+  auto compared = [&](int kind) { return (kind == kTitleKind) == title; };
   char where[64];
   std::snprintf(where, sizeof where, "frame %d", n);
   if (d3d.width != 320 || soft.width != 320 || d3d.height != 240 || soft.height != 240) {
@@ -274,12 +333,13 @@ void CompareFrame(int n, const nltest::Png& d3d, const nltest::Png& soft, const 
     for (int x = 0; x < 320; ++x) {
       std::array<int, 3> d{};
       for (int k = 0; k < 3; ++k) {
-        const int da = steps.step[k][a[3 * x + k]], ds = steps.step[k][s[3 * x + k]];
+        const int da = d3d_steps.step[k][a[3 * x + k]], ds = soft_steps.step[k][s[3 * x + k]];
         off_steps |= da < 0 || ds < 0;
         d[k] = da - ds;
       }
-      if (same_row) continue;
+      if (same_row || (d[0] == 0 && d[1] == 0 && d[2] == 0)) continue;
       for (int kind = 0; kind < kKinds; ++kind) {
+        if (!compared(kind)) continue;
         const Bound& b = bounds[kind];
         StretchResult& r = (*out)[kind];
         bool beyond = false, over_box = false, over_4 = false;
@@ -287,8 +347,8 @@ void CompareFrame(int n, const nltest::Png& d3d, const nltest::Png& soft, const 
           r.largest[k] = std::max(r.largest[k], std::abs(d[k]));
           r.lowest = std::min(r.lowest, d[k]);
           r.highest = std::max(r.highest, d[k]);
-          beyond |= d[k] < b.low || d[k] > b.high;
-          over_box |= d[k] < b.box_low || d[k] > b.box_high;
+          beyond |= d[k] < b.low[k] || d[k] > b.high[k];
+          over_box |= d[k] < b.box_low[k] || d[k] > b.box_high[k];
           over_4 |= std::abs(d[k]) > 4;
         }
         r.pixels_over_4 += over_4 ? 1 : 0;
@@ -301,6 +361,7 @@ void CompareFrame(int n, const nltest::Png& d3d, const nltest::Png& soft, const 
     }
   }
   for (int kind = 0; kind < kKinds; ++kind) {
+    if (!compared(kind)) continue;
     const Bound& b = bounds[kind];
     const Beyond& e = beyond_at[kind];
     StretchResult& r = (*out)[kind];
@@ -308,14 +369,15 @@ void CompareFrame(int n, const nltest::Png& d3d, const nltest::Png& soft, const 
     if (off_steps) r.failures.push_back(std::string(where) + ": a colour off the screen's steps");
     if (e.x1 < 0) continue;
     r.box_frames.push_back(n);
-    char text[160];
-    if (e.x1 - e.x0 + 1 > b.box_w || e.y1 - e.y0 + 1 > b.box_h) {
-      std::snprintf(text, sizeof text, "%s: pixels beyond [%d, %d] steps over (%d,%d)-(%d,%d)", where, b.low,
-                    b.high, e.x0, e.y0, e.x1, e.y1);
+    const int w = e.x1 - e.x0 + 1, h = e.y1 - e.y0 + 1;
+    char text[224];
+    if (w > b.box_w || h > b.box_h) {
+      std::snprintf(text, sizeof text, "%s: pixels beyond %s steps over (%d,%d)-(%d,%d)", where,
+                    Span(b.low, b.high).c_str(), e.x0, e.y0, e.x1, e.y1);
       r.failures.push_back(text);
     } else if (e.outside_box_bound > 0) {
-      std::snprintf(text, sizeof text, "%s: %ld pixels beyond [%d, %d] steps in (%d,%d)-(%d,%d)", where,
-                    e.outside_box_bound, b.box_low, b.box_high, e.x0, e.y0, e.x1, e.y1);
+      std::snprintf(text, sizeof text, "%s: %ld pixels beyond %s steps in (%d,%d)-(%d,%d)", where,
+                    e.outside_box_bound, Span(b.box_low, b.box_high).c_str(), e.x0, e.y0, e.x1, e.y1);
       r.failures.push_back(text);
     }
   }
@@ -334,11 +396,20 @@ void Merge(const StretchResult& from, StretchResult* into) {
 
 // Compares the frames of two running games as they come, on a few threads, so that the
 // comparison ends soon after the games do: frame n is complete once frame n + 1 is there
-// (each is written before the next is presented), or once the games have ended.
+// (each is written before the next is presented), or once the games have ended. Frame n of
+// the software run is held to frame n + lead of the device's.
 class FrameComparer {
  public:
-  FrameComparer(const GameRun& d3d, const GameRun& soft, const Depth& depth)
-      : d3d_(d3d), soft_(soft), steps_(depth), bounds_(KindBounds(depth)) {
+  // title_end: the title's last frame, of the software run.
+  FrameComparer(const GameRun& d3d, const GameRun& soft, const StepTable& d3d_steps, const StepTable& soft_steps,
+                const std::array<Bound, kKinds>& bounds, int title_end, int lead = 0)
+      : d3d_(d3d),
+        soft_(soft),
+        d3d_steps_(d3d_steps),
+        soft_steps_(soft_steps),
+        bounds_(bounds),
+        title_end_(title_end),
+        lead_(lead) {
     const unsigned threads = std::clamp(std::thread::hardware_concurrency(), 1u, 4u);
     for (unsigned t = 0; t < threads; ++t) pool_.emplace_back([this] { Work(); });
   }
@@ -358,16 +429,19 @@ class FrameComparer {
  private:
   void Work() {
     for (int n = next_++; n <= kMostFrames; n = next_++) {
-      while (!games_over_ && !(d3d_.HasFrame(n + 1) && soft_.HasFrame(n + 1))) usleep(20000);
-      const std::optional<nltest::Png> a = d3d_.TryFrame(n), b = soft_.TryFrame(n);
+      while (!games_over_ && !(d3d_.HasFrame(n + lead_ + 1) && soft_.HasFrame(n + 1))) usleep(20000);
+      const std::optional<nltest::Png> a = d3d_.TryFrame(n + lead_), b = soft_.TryFrame(n);
       if (!a || !b) return;  // past the last frame (a missing one shows in the counts)
-      CompareFrame(n, *a, *b, steps_, bounds_, &results_[static_cast<size_t>(n)]);
+      KindResults* out = &results_[static_cast<size_t>(n)];
+      CompareFrame(n, *a, *b, d3d_steps_, soft_steps_, bounds_, n <= title_end_, out);
     }
   }
   const GameRun& d3d_;
   const GameRun& soft_;
-  const StepTable steps_;
+  const StepTable d3d_steps_, soft_steps_;
   const std::array<Bound, kKinds> bounds_;
+  const int title_end_;
+  const int lead_;
   std::vector<KindResults> results_ = std::vector<KindResults>(kMostFrames + 1);
   std::atomic<int> next_{1};
   std::atomic<bool> games_over_{false};
@@ -386,22 +460,89 @@ std::string Ranges(const std::vector<int>& frames) {
   return out.empty() ? "none" : out;
 }
 
-// The play-through at one depth, on both rows side by side.
+// The play-through's input with every frame number `by` frames later.
+std::string LaterInput(const std::string& text, int by) {
+  std::string out;
+  for (size_t at = 0; at < text.size();) {
+    size_t end = text.find('\n', at);
+    if (end == std::string::npos) end = text.size();
+    std::string line = text.substr(at, end - at);
+    size_t digits = 0;
+    while (digits < line.size() && line[digits] >= '0' && line[digits] <= '9') ++digits;
+    if (digits > 0) line = std::to_string(std::stoi(line.substr(0, digits)) + by) + line.substr(digits);
+    out += line + "\n";
+    at = end + 1;
+  }
+  return out;
+}
+
+// The play-through's stretches of frames, each compared under its kind's bound.
+struct Stretch {
+  std::string name;
+  int first, last;  // frames, both included
+  Kind kind;
+};
+
+// Merges each stretch's frames, reports what they came to and fails on what broke a bound.
+void CheckStretches(const std::string& what, const FrameComparer& comparer, const std::vector<Stretch>& stretches,
+                    const std::array<Bound, kKinds>& bounds) {
+  for (const Stretch& s : stretches) {
+    StretchResult r;
+    for (int n = s.first; n <= s.last; ++n) Merge(comparer.Results(n)[s.kind], &r);
+    std::sort(r.box_frames.begin(), r.box_frames.end());
+    EXPECT_EQ(r.frames, s.last - s.first + 1) << what << " " << s.name << ": frames compared";
+    for (size_t i = 0; i < r.failures.size() && i < 20; ++i) {
+      ADD_FAILURE() << what << " " << s.name << ": " << r.failures[i];
+    }
+    const Bound& b = bounds[s.kind];
+    std::printf("%s %s, frames %d-%d: largest steps apart r %d g %d b %d (d3d - software %d..%d); "
+                "%ld pixels beyond %s (frames %s), %ld more than 4 steps apart\n",
+                what.c_str(), s.name.c_str(), s.first, s.last, r.largest[0], r.largest[1], r.largest[2], r.lowest, r.highest,
+                r.pixels_beyond, Span(b.low, b.high).c_str(), Ranges(r.box_frames).c_str(), r.pixels_over_4);
+  }
+}
+
+// The stretches of a run: the title, then the town and field before each fight and the
+// fight, and the field, town and menu after the last; the title's end follows the run's
+// own taps.
+std::vector<Stretch> Stretches(int title_end, const std::vector<FightFrames>& fights, int frames) {
+  std::vector<Stretch> stretches = {{"title", 1, title_end, kTitleKind}};
+  int field_from = title_end + 1;
+  for (size_t i = 0; i < fights.size(); ++i) {
+    const std::string n = std::to_string(i + 1);
+    stretches.push_back({i == 0 ? "town and field" : "field before fight " + n, field_from, fights[i].first - 1,
+                         kFieldKind});
+    stretches.push_back({"fight " + n, fights[i].first, fights[i].last, kFightKind});
+    field_from = fights[i].last + 1;
+  }
+  stretches.push_back({"field, town and menu", field_from, frames, kFieldKind});
+  return stretches;
+}
+
+// The play-through at one depth on both rows, side by side, its frames compared as they come.
+struct RowRuns {
+  RowRuns(const Depth& d, const std::string& all, const std::string& input)
+      : depth(d),
+        soft(false, d, false, kMostFrames, all, input.c_str()),
+        d3d(true, d, false, kMostFrames, all, input.c_str()),
+        comparer(d3d, soft, StepTable(d), StepTable(d), KindBounds(d), kTitleFrames + Lead(d)) {}
+  static int Lead(const Depth& d) { return d.full_screen ? kFullScreenLead : 0; }
+  const Depth& depth;
+  GameRun soft, d3d;
+  FrameComparer comparer;
+};
+
+// The play-through at one depth on both rows; at 16 bits also the window game at 32 bits,
+// which the full-screen game replays.
 class Hardware3DFramesTest : public ::testing::Test {
  protected:
-  void PlayThrough(const Depth& depth) {
-    ASSERT_EQ(access(nltest::GameProgram().c_str(), X_OK), 0) << nltest::GameProgram() << " is not built";
-    const std::string all = "1-" + std::to_string(kMostFrames);
-    GameRun soft(false, depth, false, kMostFrames, all, NL_PLAYTHROUGH_INPUT);
-    GameRun d3d(true, depth, false, kMostFrames, all, NL_PLAYTHROUGH_INPUT);
-    FrameComparer comparer(d3d, soft, depth);
-    const int soft_status = soft.Wait(), d3d_status = d3d.Wait();
-    comparer.Finish();
-    ASSERT_EQ(soft_status, 0);
-    ASSERT_EQ(d3d_status, 0);
-    const std::string d3d_log = d3d.Log(), soft_log = soft.Log();
+  // Both rows played the same game, drew through the rows they were meant to, and stayed
+  // within the depth's bounds; the fights' frames in *fights.
+  void CheckRows(RowRuns& runs, std::vector<FightFrames>* fights) {
+    const Depth& depth = runs.depth;
+    const std::string d3d_log = runs.d3d.Log(), soft_log = runs.soft.Log();
     ASSERT_NE(d3d_log.find("Direct3D 関連の初期化は正常に終了しました"), std::string::npos)
-        << "the hardware-3D run did not draw through the device";
+        << depth.name << ": the hardware-3D run did not draw through the device";
     ASSERT_EQ(soft_log.find("Direct3D 関連の初期化は正常に終了しました"), std::string::npos);
     if (!depth.bits32) {
       // The full-screen mode the game asked for, on the 5:6:5 layout of the fake display.
@@ -410,54 +551,82 @@ class Hardware3DFramesTest : public ::testing::Test {
         ASSERT_NE(log->find("B:0000f800  G:000007e0  B:0000001f"), std::string::npos);
       }
     }
-
-    // Both rows play the same game: the same frames and the same fight at the same time.
-    // The two depths do not: full screen starts its game 3 frames earlier on the virtual
-    // clock, so the field's encounter roll differs. At 16 bits the party meets three enemies,
-    // and with the play-through's taps (written for the two of the 32-bit game) that fight
-    // lasts almost to the Escape, so the menu and its blinking hand are compared at 32 bits.
-    const int frames = soft.CapturedFrames();
-    ASSERT_GT(frames, kTitleFrames);
-    ASSERT_LT(frames, kMostFrames) << "the play-through did not end with its Escape";
-    ASSERT_EQ(d3d.CapturedFrames(), frames);
-    const std::optional<FightFrames> fight = FindFight(soft_log, frames);
-    ASSERT_TRUE(fight) << "no fight in the log";
-    const std::optional<FightFrames> d3d_fight = FindFight(d3d_log, frames);
-    ASSERT_TRUE(d3d_fight);
-    ASSERT_EQ(d3d_fight->first, fight->first);
-    ASSERT_EQ(d3d_fight->last, fight->last);
-    ASSERT_LT(kTitleFrames, fight->first);
-    ASSERT_LT(fight->last, frames);
-
-    struct Stretch {
-      const char* name;
-      int first, last;  // frames, both included
-      Kind kind;
-    };
-    const Stretch stretches[] = {
-        {"title", 1, kTitleFrames, kTitleKind},
-        {"town and field", kTitleFrames + 1, fight->first - 1, kFieldKind},
-        {"fight", fight->first, fight->last, kFightKind},
-        {"field and menu", fight->last + 1, frames, kFieldKind},
-    };
-    const std::array<Bound, kKinds> bounds = KindBounds(depth);
-    for (const Stretch& s : stretches) {
-      StretchResult r;
-      for (int n = s.first; n <= s.last; ++n) Merge(comparer.Results(n)[s.kind], &r);
-      std::sort(r.box_frames.begin(), r.box_frames.end());
-      EXPECT_EQ(r.frames, s.last - s.first + 1) << s.name << ": frames compared";
-      for (size_t i = 0; i < r.failures.size() && i < 20; ++i) {
-        ADD_FAILURE() << depth.name << " " << s.name << ": " << r.failures[i];
-      }
-      const Bound& b = bounds[s.kind];
-      std::printf("%s %s, frames %d-%d: largest steps apart r %d g %d b %d (d3d - software %d..%d); "
-                  "%ld pixels beyond [%d, %d] (frames %s), %ld more than 4 steps apart\n",
-                  depth.name, s.name, s.first, s.last, r.largest[0], r.largest[1], r.largest[2], r.lowest, r.highest,
-                  r.pixels_beyond, b.low, b.high, Ranges(r.box_frames).c_str(), r.pixels_over_4);
+    // Both rows play the same game: the same frames and the same fights at the same time.
+    const int lead = RowRuns::Lead(depth);
+    const int frames = runs.soft.CapturedFrames();
+    ASSERT_GT(frames, kTitleFrames + lead);
+    ASSERT_LT(frames, kMostFrames) << depth.name << ": the play-through did not end with its Escape";
+    ASSERT_EQ(runs.d3d.CapturedFrames(), frames);
+    const std::vector<FightFrames> found = FindFights(soft_log, frames);
+    ASSERT_FALSE(found.empty()) << depth.name << ": no fight in the log";
+    const std::vector<FightFrames> d3d_fights = FindFights(d3d_log, frames);
+    ASSERT_EQ(d3d_fights.size(), found.size());
+    for (size_t i = 0; i < found.size(); ++i) {
+      ASSERT_EQ(d3d_fights[i].first, found[i].first);
+      ASSERT_EQ(d3d_fights[i].last, found[i].last);
+      ASSERT_LT(i == 0 ? kTitleFrames + lead : found[i - 1].last, found[i].first);
     }
+    ASSERT_LT(found.back().last, frames);
+    CheckStretches(depth.name, runs.comparer, Stretches(kTitleFrames + lead, found, frames), KindBounds(depth));
     // The stretches show what the play-through goes through, not one picture over and over.
-    EXPECT_NE(d3d.Frame(kTitle).rgb, d3d.Frame(kTitleFrames + 40).rgb) << "the title and the town";
-    EXPECT_NE(d3d.Frame(fight->first + 20).rgb, d3d.Frame(fight->first - 20).rgb) << "the fight and the field";
+    EXPECT_NE(runs.d3d.Frame(kTitle).rgb, runs.d3d.Frame(kTitleFrames + 40).rgb) << "the title and the town";
+    EXPECT_NE(runs.d3d.Frame(found[0].first + 20).rgb, runs.d3d.Frame(found[0].first - 20).rgb)
+        << "the fight and the field";
+    *fights = found;
+  }
+
+  void PlayThrough(const Depth& depth) {
+    ASSERT_EQ(access(nltest::GameProgram().c_str(), X_OK), 0) << nltest::GameProgram() << " is not built";
+    const std::string all = "1-" + std::to_string(kMostFrames);
+    const int lead = RowRuns::Lead(depth);
+    nltest::TempDir inputs;
+    std::string input = NL_PLAYTHROUGH_INPUT;
+    if (lead != 0) {
+      input = inputs.File("later.input");
+      ASSERT_TRUE(nltest::WriteFileBytes(input, LaterInput(nltest::ReadFileBytes(NL_PLAYTHROUGH_INPUT), lead)));
+    }
+    RowRuns runs(depth, all, input);
+    std::optional<RowRuns> window;
+    std::optional<FrameComparer> replayed;
+    if (lead != 0) {
+      window.emplace(kDepth32, all, NL_PLAYTHROUGH_INPUT);
+      replayed.emplace(runs.d3d, window->d3d, StepTable(depth), StepTable(kDepth32, &depth), ReplayBounds(),
+                       kTitleFrames, lead);
+    }
+    std::vector<int> statuses = {runs.soft.Wait(), runs.d3d.Wait()};
+    if (window) statuses.insert(statuses.end(), {window->soft.Wait(), window->d3d.Wait()});
+    runs.comparer.Finish();
+    if (window) window->comparer.Finish(), replayed->Finish();
+    for (const int status : statuses) ASSERT_EQ(status, 0);
+
+    std::vector<FightFrames> fights;
+    CheckRows(runs, &fights);
+    if (HasFatalFailure() || !window) return;
+    std::vector<FightFrames> window_fights;
+    CheckRows(*window, &window_fights);
+    if (HasFatalFailure()) return;
+    // The full-screen game replays the window game: the same fights, met and ended at the
+    // same moments of the virtual clock and `lead` frames on, and as many frames after them.
+    const std::string log = runs.d3d.Log(), window_log = window->d3d.Log();
+    const int window_frames = window->soft.CapturedFrames();
+    ASSERT_EQ(runs.soft.CapturedFrames(), window_frames + lead) << "the full-screen game does not replay the window game";
+    ASSERT_EQ(fights.size(), window_fights.size());
+    for (size_t i = 0; i < fights.size(); ++i) {
+      ASSERT_EQ(fights[i].first, window_fights[i].first + lead);
+      ASSERT_EQ(fights[i].last, window_fights[i].last + lead);
+    }
+    // Every fight's lines, time stamps included.
+    auto fight_lines = [](const std::string& text) {
+      std::string lines;
+      for (size_t at = text.find("battle: "); at != std::string::npos; at = text.find("battle: ", at + 1)) {
+        const size_t from = text.rfind('\n', at) + 1;
+        lines += text.substr(from, text.find('\n', at) - from) + "\n";
+      }
+      return lines;
+    };
+    EXPECT_EQ(fight_lines(log), fight_lines(window_log)) << "the full-screen game does not replay the window game";
+    CheckStretches(std::string(depth.name) + " against its own 32-bit window game", *replayed,
+                   Stretches(kTitleFrames, window_fights, window_frames), ReplayBounds());
   }
 };
 

@@ -2,7 +2,7 @@
 // the return to the title mode without EnterTitle, and where its picture goes frame by
 // frame. Sounds, the key dialog and the wipe are watched through the title's hooks; the
 // music through the manager's fields (no sound device: nothing sounds), the new game
-// through the game data, the first map and the load list through their stand-ins.
+// through the game data and the field, the load list through the menu.
 #include "game/entry/title_screen.h"
 
 #include <gtest/gtest.h>
@@ -13,23 +13,38 @@
 #include <string>
 #include <vector>
 
+#include "game/codec/lz_codec.h"
 #include "game/data/game_data.h"
-#include "game/entry/frame_loop.h"
-#include "game/entry/screen_wipe.h"
-#include "game/entry/title_pending.h"
+#include "game/field/field_map.h"
+#include "game/field/map_file.h"
+#include "game/frame/frame_loop.h"
+#include "game/frame/screen_wipe.h"
 #include "game/input/key_cast.h"
 #include "game/menu/field_menu.h"
 #include "music/music_manager.h"
 #include "tests/game/text/draw_fixture.h"
+#include "tests/support/temp_dir.h"
 
 namespace {
 
-namespace pending = game::title_pending;
 using drawtest::Calls;
 
 std::vector<int> sounds;  // sound-effect rows played
 int dialogs = 0;          // key dialogs opened
 int wipes = 0;            // wipes played
+std::vector<std::string> popups;  // pop-ups shown, Shift-JIS
+
+// Names map n "name" in the map list; with a map, writes it packed as map\name.
+void PutFirstMap(const std::string& name, const game::MapFileImage* map) {
+  auto& listed = game::TheGameData().MapList[game::kFirstMap];
+  listed.fill(0);
+  std::copy(name.begin(), name.end(), listed.begin());
+  if (map == nullptr) return;
+  mkdir("map", 0700);
+  const std::vector<uint8_t> bytes = game::SerializeMapFile(*map);
+  ASSERT_TRUE(nltest::WriteFileBytes("plain.bin", std::string(bytes.begin(), bytes.end())));
+  ASSERT_EQ(game::PackFile("plain.bin", "map\\" + name, game::kPackFileModePack), game::kPackFileOk);
+}
 
 constexpr int kUp = game::kButtonUp, kDown = game::kButtonDown, kLeft = game::kButtonLeft,
               kRight = game::kButtonRight, kDecide = game::kButtonDecide, kCancel = game::kButtonCancel,
@@ -55,19 +70,28 @@ class TitleTest : public drawtest::DrawTest {
     DrawTest::SetUp();
     mkdir(dir_.File("system").c_str(), 0700);
     game::ResetFrameLoop();
-    pending::ResetCalls();
+    game::ResetField();
     music::ResetMusicForTests();
     game::ResetGameData();
     game::ResetFieldMenu();
     sounds.clear();
+    popups.clear();
     dialogs = wipes = 0;
     game::SetTitleHooks({[](int row) { sounds.push_back(row); }, [] { ++dialogs; }, [] { ++wipes; }});
+    game::GameDataHooks data_hooks;
+    data_hooks.play_sound = [](int) {};
+    data_hooks.show_popup = [](std::string_view sjis) { popups.emplace_back(sjis); };
+    game::SetGameDataHooks(data_hooks);
+    const game::MapFileImage town;  // the new game's first map, for the field to enter
+    PutFirstMap("town.map", &town);
     Keys({});
     title_.emplace();
     title_->EnterTitle();
   }
   void TearDown() override {
     game::SetTitleHooks({});
+    game::SetGameDataHooks({});
+    game::ResetField();
     music::ResetMusicForTests();
     game::ResetGameData();
     Keys({});
@@ -213,8 +237,54 @@ TEST_F(TitleTest, DecideWithTheSkipButtonStartsTheNewGameAndNeitherAloneDoes) {
   EXPECT_EQ(wipes, 1);
   EXPECT_EQ(game::GameMode, game::MODE_FIELD);
   EXPECT_EQ(game::TheGameData().Scalars[game::kScalarMoney], 0u) << "a new game";
-  EXPECT_EQ(pending::Calls.map_entries, 1);
-  EXPECT_EQ(pending::Calls.last_map, (std::array<int, 4>{33, 115, 132, 0}));
+  EXPECT_EQ(game::TheField.LoadedMapName(), "town.map");
+  EXPECT_EQ(game::TheGameData().Scalars[game::kScalarCurrentMap], 33u);
+  EXPECT_EQ(game::TheField.PlayerTileX(), 115);
+  EXPECT_EQ(game::TheField.PlayerTileY(), 132);
+  EXPECT_EQ(game::TheField.PlayerDirection(), 0);
+}
+
+// A first map the field cannot read would leave the new game nowhere: the title refuses
+// it with the buzz and the pop-up, keeps its menu, and the game data is left alone.
+TEST_F(TitleTest, ANewGameWhoseFirstMapCannotBeReadIsRefused) {
+  game::MapFileImage damaged;
+  damaged.Cell(0, 3, 3) = 512;  // past the chip set
+  const struct {
+    const char* what;
+    std::string name;
+    const game::MapFileImage* map;
+  } cases[] = {
+      {"no name in the map list", "", nullptr},
+      {"a name with no file", "gone.map", nullptr},
+      {"a damaged file", "damaged.map", &damaged},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.what);
+    PutFirstMap(c.name, c.map);
+    title_->EnterTitle();
+    ToPrologue();
+    popups.clear();
+    wipes = 0;
+    game::TheGameData().Scalars[game::kScalarMoney] = 500;
+    Update({kDecide, kSkip});
+    EXPECT_EQ(wipes, 0);
+    EXPECT_EQ(game::GameMode, game::MODE_TITLE);
+    EXPECT_EQ(title_->State(), game::kTitleMenu);
+    EXPECT_EQ(title_->Cursor(), game::kTitleNewGame);
+    EXPECT_EQ(sounds, std::vector<int>{4});
+    EXPECT_EQ(popups, std::vector<std::string>{"ファイルが＿ないので＿こまっています。"});
+    EXPECT_EQ(game::TheGameData().Scalars[game::kScalarMoney], 500u) << "no new game";
+    EXPECT_EQ(game::TheField.PlayerTileX(), 0) << "no map entered";
+  }
+  // Mended, the same menu starts it.
+  const game::MapFileImage town;
+  PutFirstMap("town.map", &town);
+  title_->EnterTitle();
+  ToPrologue();
+  Update({kDecide, kSkip});
+  EXPECT_EQ(game::GameMode, game::MODE_FIELD);
+  EXPECT_EQ(game::TheGameData().Scalars[game::kScalarCurrentMap], 33u);
+  EXPECT_EQ(game::TheField.LoadedMapName(), "town.map");
 }
 
 TEST_F(TitleTest, ThePrologueRunsOutIntoANewGameOnceItsTopPassesMinus512) {
@@ -248,7 +318,7 @@ TEST_F(TitleTest, TheTitleModeEnteredAgainWithoutEnterTitleStartsAfresh) {
   Update({}, {kDecide});
   Update({}, {kDecide});  // CONTINUE
   ASSERT_EQ(game::GameMode, game::MODE_MENU);
-  game::TheFieldMenu.OpenMenu(0, game::kMenuPageMain);  // a game loaded, its menu opened
+  game::TheFieldMenu.OpenMenu(game::kMenuStateMain, game::kMenuPageMain);  // a game loaded, its menu opened
   game::TheFieldMenu.state = game::kMenuStateLoadList;
   game::TheFieldMenu.UpdateMenu(game::MenuKeys{1u << game::kMenuCancel, 1u << game::kMenuCancel, 0});
   ASSERT_EQ(game::GameMode, game::MODE_TITLE);
@@ -283,7 +353,7 @@ TEST_F(TitleTest, CancellingTheLoadListOfContinueLeavesTheTitleInItsMenuOnContin
   // no game: the title then starts afresh.
   Update({}, {kDecide});
   ASSERT_EQ(game::GameMode, game::MODE_MENU);
-  game::TheFieldMenu.state = 0;
+  game::TheFieldMenu.state = game::kMenuStateMain;
   game::GameMode = game::MODE_TITLE;
   Keys({});
   title_->TitleFrame();

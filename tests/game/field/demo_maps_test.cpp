@@ -1,7 +1,11 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <sstream>
+#include <string>
+#include <vector>
 
+#include "game/codec/scrambled_copy.h"
 #include "game/data/game_flags.h"
 #include "tests/game/field/field_fixture.h"
 #include "tools/map_source/map_source.h"
@@ -67,6 +71,81 @@ TEST_F(DemoMapsTest, TownAndFieldHoldWhatTheGameNeeds) {
   EXPECT_EQ(TheField.LoadedMapName(), "field.map");
   EXPECT_EQ(TheField.ChipAt(130, 143).Attributes[game::kChipBlocks], 0);
   EXPECT_EQ(std::string_view(TheField.MapScriptText.get()).substr(0, 12), "*0\r\n@122,20,");
+}
+
+
+// The message box holds 4 lines of 25 glyph places (the window's text width); a line that
+// would pass it wraps, and the wrap must fall on a blank or an explicit line break, never
+// inside a word. The wrap is walked here as the bitmap font's rules give it: a glyph takes
+// a place (voicing marks take none, the opening quote indents the lines after it), a blank
+// takes one except at a line's start, a line break forces the wrap, and a comma or full
+// stop may hang one place past the width.
+constexpr int kBoxGlyphs = 25, kBoxLines = 4;
+constexpr uint8_t kBlank = 1, kBreak = 5, kFirstGlyph = 48, kQuote = 66;
+bool Hangs(uint8_t c) { return c == 60 || c == 61 || c == 69 || c == 70; }
+bool TakesNoPlace(uint8_t c) { return c == 58 || c == 59 || c == 242; }
+
+// Why the codes do not sit well in the box, or "" when they do.
+std::string BoxFault(const std::string& codes) {
+  int column = 0, lines = 0, indent = 0;
+  for (size_t i = 0; i < codes.size(); ++i) {
+    const uint8_t c = uint8_t(codes[i]);
+    bool forced = false;
+    if (c == kBreak) {
+      column = kBoxGlyphs + 5, forced = true;
+    } else if (c == kBlank) {
+      if (column != 0 && !(column == 1 && indent == 1)) ++column;
+    } else if (c >= kFirstGlyph && !TakesNoPlace(c)) {
+      ++column;
+      if (c == kQuote) indent = 1;
+    }
+    const bool last = i + 1 == codes.size();
+    const uint8_t next = last ? 0 : uint8_t(codes[i + 1]);
+    if (column <= kBoxGlyphs || (!last && Hangs(next) && column <= kBoxGlyphs + 1)) continue;
+    if (!forced && !last && next != kBlank && next != kBreak)
+      return "wraps inside a word after " + std::to_string(i + 1) + " codes";
+    if (++lines >= kBoxLines && !last) return "longer than the box's " + std::to_string(kBoxLines) + " lines";
+    column = indent;
+  }
+  return "";
+}
+
+// Every message of the demo's map scripts, as the game reads them (glyph codes, one line
+// each), sits in the message box.
+TEST_F(DemoMapsTest, EveryMessageLineFitsTheBoxOrBreaksAtABlank) {
+  // The rule itself, on lines worked by hand: 26 places fit (the wrap comes after the 26th),
+  // a blank or a break after them is fine, a glyph is not; a full stop may hang.
+  const std::string glyphs25(26, char(100)), glyph(1, char(100));
+  EXPECT_EQ(BoxFault(glyphs25), "");
+  EXPECT_EQ(BoxFault(glyphs25 + char(kBlank) + glyph), "");
+  EXPECT_EQ(BoxFault(glyphs25 + char(61)), "");
+  EXPECT_NE(BoxFault(glyphs25 + glyph), "");
+  EXPECT_NE(BoxFault(glyphs25 + char(58) + glyph), "") << "a voiced kana is one glyph";
+  EXPECT_EQ(BoxFault(std::string(20, char(100)) + char(kBreak) + glyph), "");
+  EXPECT_NE(BoxFault(glyph + char(kBreak) + glyph + char(kBreak) + glyph + char(kBreak) + glyph + char(kBreak) + glyph),
+            "");
+
+  int messages = 0;
+  for (const char* name : {"town", "field"}) {
+    ASSERT_EQ(game::XorCopyFile(std::string("map\\") + name + ".scr", "plain.scr"), 0) << name;
+    const std::string plain = nltest::ReadFileBytes(dir_.File("plain.scr"));
+    // The source's message lines, in the same order, to name a fault in readable text.
+    std::vector<std::string> sources;
+    std::istringstream source(nltest::ReadFileBytes(std::string(NL_DEMO_SOURCE_DIR) + "/map/" + name + "_script.txt"));
+    for (std::string line; std::getline(source, line);)
+      if (!line.empty() && std::string("#*+@").find(line[0]) == std::string::npos) sources.push_back(line);
+    std::istringstream lines(plain);
+    size_t n = 0;
+    for (std::string line; std::getline(lines, line);) {
+      if (!line.empty() && line.back() == '\r') line.pop_back();
+      if (line.empty() || line[0] == '*' || line[0] == '+' || line[0] == '@') continue;
+      const std::string text = n < sources.size() ? sources[n] : "?";
+      ++n, ++messages;
+      EXPECT_EQ(BoxFault(line), "") << name << " script: " << text;
+    }
+    EXPECT_EQ(n, sources.size()) << name;
+  }
+  EXPECT_GT(messages, 10);
 }
 
 }  // namespace

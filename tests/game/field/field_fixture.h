@@ -8,6 +8,7 @@
 
 #include "game/codec/lz_codec.h"
 #include "game/codec/scrambled_copy.h"
+#include "game/entry/field_wiring.h"
 #include "game/field/field_map.h"
 #include "tests/game/data/data_fixture.h"
 
@@ -17,8 +18,14 @@ class FieldTest : public datatest::DataTest {
  protected:
   void SetUp() override {
     DataTest::SetUp();
+    game::ResetField();
+    game::WireField();  // the game data's view of the field, and the screens the field opens
     std::filesystem::create_directories(dir_.File("map"));
     std::filesystem::create_directories(dir_.File("img"));
+  }
+  void TearDown() override {
+    game::ResetField();
+    DataTest::TearDown();
   }
 
   // A map whose strings name chip set "t.chp" and script "t.scr"; no events but 0.

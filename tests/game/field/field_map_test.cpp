@@ -152,15 +152,46 @@ TEST_F(FieldTest, DamagedMapsAreRefusedWhole) {
   short_file.pop_back();
   EXPECT_FALSE(game::ParseMapFile(short_file, out).empty());
 
-  // Through the loader: the refused map leaves event 0 only and its name remembered.
+}
+
+// A map the field cannot read is not entered, and nothing of the map in place is lost:
+// its events, its map-local flags, the player's place and the current map number. A save
+// made there loads again.
+TEST_F(FieldTest, AMapThatCannotBeReadIsNotEnteredAndTheMapInPlaceStays) {
+  game::MapFileImage good = NewMap();
+  PutEvent(good, 4, 3, 3);
+  WriteMap("good.map", good);
+  NameMap(1, "good.map");
   game::MapFileImage bad = NewMap();
-  PutEvent(bad, 4, 3, 3, 70);
+  PutEvent(bad, 4, 3, 3, 70);  // past the 64 characters
   WriteMap("bad.map", bad);
-  NameMap(1, "bad.map");
-  TheField.EnterMap(1, 9, 9, 2);
-  EXPECT_EQ(TheField.PlayerTileX(), 9);
-  EXPECT_EQ(TheField.States[4].Visible, 0);
-  EXPECT_FALSE(std::filesystem::exists(dir_.File("map/u8wh4kf.map")));
+  NameMap(2, "bad.map");
+  NameMap(3, "gone.map");
+  WritePackedMap("short.map", std::vector<uint8_t>(100, 1));
+  NameMap(4, "short.map");
+  ASSERT_TRUE(TheField.EnterMap(1, 5, 6, 1));
+  for (int n : {2, 3, 4, 5, 512, -1}) {  // damaged, no file, short, no name, past the list
+    SCOPED_TRACE(n);
+    TheGameFlags.SetGameFlag(7, 1);
+    EXPECT_FALSE(TheField.CanEnterMap(n));
+    EXPECT_FALSE(TheField.EnterMap(n, 9, 9, 2));
+    EXPECT_EQ(TheField.LoadedMapName(), "good.map");
+    EXPECT_EQ(Data().Scalars[game::kScalarCurrentMap], 1u);
+    EXPECT_EQ(TheField.PlayerTileX(), 5);
+    EXPECT_EQ(TheField.PlayerTileY(), 6);
+    EXPECT_EQ(TheField.PlayerDirection(), 1);
+    EXPECT_EQ(TheField.States[4].Visible, 1);
+    EXPECT_EQ(TheField.States[4].Graphic, 1);
+    EXPECT_EQ(TheField.EventCount, 5);
+    EXPECT_EQ(TheGameFlags.TestGameFlag(7), 1);
+    EXPECT_FALSE(std::filesystem::exists(dir_.File("map/u8wh4kf.map")));
+  }
+  EXPECT_TRUE(TheField.CanEnterMap(1)) << "the map in place";
+  TheField.SetPlayerTile(7, 8);
+  Data().RecordLongJumpPoint(game::kSavedPositionPoint);
+  EXPECT_EQ(Data().SaveGame(0), 0);
+  EXPECT_EQ(Data().LoadGame(0), 0);
+  EXPECT_EQ(TheField.PlayerTileX(), 7);
 }
 
 TEST_F(FieldTest, AFailedUnpackIsNotRead) {

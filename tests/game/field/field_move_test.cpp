@@ -1,8 +1,8 @@
 #include <gtest/gtest.h>
 
-#include "game/entry/frame_loop.h"
 #include "game/field/event_script.h"
 #include "game/field/field_graphics.h"
+#include "game/frame/frame_loop.h"
 #include "game/input/key_cast.h"
 #include "tests/game/field/field_fixture.h"
 
@@ -303,6 +303,23 @@ TEST_F(MoveTest, TheEspButtonUsesTheLeadersPower) {
   TheField.UpdatePlayer();
   EXPECT_EQ(TheField.Effects[2].Timer, 0);
   EXPECT_TRUE(datatest::Sounds.empty());
+}
+
+// Button 9 passes the lead to the next member present, and the player walks on in the new
+// leader's picture; with nobody else in the party the picture stays.
+TEST_F(MoveTest, TheLeaderButtonGivesThePlayerTheNextLeadersPicture) {
+  Place(50, 50, 0);
+  game::GameData& data = Data();
+  data.Members[2][game::kMemberPresent] = 1;  // id 2, picture 36
+  TheField.SetPlayerGraphic(34);
+  Hold({}, {9});
+  TheField.UpdatePlayer();
+  EXPECT_EQ(data.Scalars[game::kScalarLeader], 2u);
+  EXPECT_EQ(TheField.PlayerGraphic(), 36);
+  for (game::PartyMember& p : data.Members) p[game::kMemberPresent] = 0;
+  Hold({}, {9});
+  TheField.UpdatePlayer();
+  EXPECT_EQ(TheField.PlayerGraphic(), 36);
 }
 
 // The jumper faces east from (50, 50); walls are chip 2, a person stands where asked.

@@ -5,8 +5,8 @@
 #include <vector>
 
 #include "game/data/game_flags.h"
-#include "game/entry/frame_loop.h"
 #include "game/field/event_script.h"
+#include "game/frame/frame_loop.h"
 #include "tests/game/field/field_fixture.h"
 
 namespace {
@@ -137,6 +137,21 @@ TEST_F(ScriptTest, AWaitDelaysTheNextLineByItsFrames) {
   }
   // Frame 1 runs the wait; frames 2-4 wait; frame 5 shows. Without the wait: frame 1.
   EXPECT_EQ(frame, 5);
+}
+
+TEST_F(ScriptTest, ABlockThatDoesNotStartLeavesTheRunningScriptAsItWas) {
+  Script("*1\r\n@48,2\r\n@24,305,1\r\nafter\r\n*3\r\n+1\r\ntalk\r\n");
+  TheEventScript.StartEventScript(1, -1, 7);
+  TheEventScript.RunEventScript();  // the wait begins
+  ASSERT_TRUE(TheEventScript.Running());
+  // A missing block, a missing sub-label and one that belongs to a later block.
+  TheEventScript.StartEventScript(9, -1, 2);
+  TheEventScript.StartEventScript(1, 3, 2);
+  TheEventScript.StartEventScript(1, 1, 2);
+  EXPECT_EQ(TheEventScript.Line(1), "@48,2");
+  RunFrames(10);
+  EXPECT_EQ(Shown, std::vector<std::string>{"after"});
+  EXPECT_EQ(game::TheGameFlags.TestGameFlag(305), 1);
 }
 
 TEST_F(ScriptTest, AFullBufferEndsAfterItsLastLine) {
@@ -338,6 +353,48 @@ TEST_F(ScriptTest, OutOfRangeParametersAreIgnored) {
   RunFrames(10);
   EXPECT_EQ(TheField.States[1].Direction, 2);
   EXPECT_EQ(TheField.States[1].Moving, 1);
+}
+
+// A warp to a map the field cannot enter is refused before its wipe, as the long jump
+// refuses one: the buzz, the block ends, and the party stays where it stands on the map in
+// place. A map the field can enter, the one in place too, is taken.
+TEST_F(ScriptTest, AWarpToAMapTheFieldCannotEnterIsRefused) {
+  WriteMap("a.map", NewMap());
+  NameMap(1, "a.map");
+  game::MapFileImage bad = NewMap();
+  bad.Cell(1, 4, 4) = 600;  // past the chip set
+  WriteMap("bad.map", bad);
+  NameMap(2, "bad.map");
+  NameMap(3, "gone.map");
+  WriteMap("b.map", NewMap());
+  NameMap(4, "b.map");
+  ASSERT_TRUE(TheField.EnterMap(1, 20, 20, 0));
+  const struct {
+    const char* line;
+    int map, x, y;
+    bool refused;
+  } cases[] = {
+      {"@20,2,3,3,0,0", 1, 20, 20, true},   // a damaged file
+      {"@20,3,3,3,0,0", 1, 20, 20, true},   // no file
+      {"@20,5,3,3,0,0", 1, 20, 20, true},   // no name in the list
+      {"@20,-1,3,4,0,0", 1, 3, 4, false},   // the map in place
+      {"@20,4,5,6,2,0", 4, 5, 6, false},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.line);
+    Script(std::string("*1\r\n") + c.line + "\r\nafter\r\n");
+    Shown.clear();
+    datatest::Sounds.clear();
+    TheEventScript.StartEventScript(1, -1, 0);
+    RunFrames(10);
+    EXPECT_FALSE(TheEventScript.Running());
+    EXPECT_TRUE(Shown.empty()) << "the block ends at the warp";
+    EXPECT_EQ(datatest::Sounds, c.refused ? std::vector<int>{4} : std::vector<int>{});
+    EXPECT_EQ(Data().Scalars[game::kScalarCurrentMap], uint32_t(c.map));
+    EXPECT_EQ(TheField.LoadedMapName(), c.map == 1 ? "a.map" : "b.map");
+    EXPECT_EQ(TheField.PlayerTileX(), c.x);
+    EXPECT_EQ(TheField.PlayerTileY(), c.y);
+  }
 }
 
 // Every negative speed index stands for the actor's own movement type: type 2 steps 2 a frame,

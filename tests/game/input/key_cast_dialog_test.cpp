@@ -12,8 +12,8 @@
 #include "platform/window/window.h"
 #include "tests/support/temp_dir.h"
 #include "tests/vexal/app/input_fixture.h"
-#include "vexal/app/app_state.h"
-#include "vexal/app/screen_log.h"
+#include "vexal/app/log/screen_log.h"
+#include "vexal/app/startup/app_state.h"
 
 namespace {
 

@@ -10,9 +10,10 @@
 
 #include "game/codec/lz_codec.h"
 #include "game/data/game_data.h"
-#include "game/entry/frame_loop.h"
+#include "game/entry/field_wiring.h"
 #include "game/field/field_map.h"
 #include "game/field/map_file.h"
+#include "game/frame/frame_loop.h"
 #include "game/menu/field_menu.h"
 #include "game/text/bitmap_font.h"
 #include "tests/game/data/data_fixture.h"
@@ -21,13 +22,11 @@ namespace {
 
 using namespace game;
 
-constexpr int kFieldUse = 26;
-constexpr int kSound = 22;
 
 // The help line as the Shift-JIS it was set from.
 std::array<uint8_t, kMenuHelpBytes> HelpCodes(std::string_view sjis) {
   std::array<uint8_t, kMenuHelpBytes> codes{};
-  BitmapFont::SjisToGlyphCodes(sjis, codes);
+  SjisToGlyphCodes(sjis, codes);
   return codes;
 }
 
@@ -55,6 +54,7 @@ class MenuRules : public datatest::DataTest {
   void TearDown() override {
     ResetFieldMenu();
     ResetFrameLoop();
+    ResetField();
     DataTest::TearDown();
   }
   static FieldMenu& menu() { return TheFieldMenu; }
@@ -68,7 +68,7 @@ class MenuRules : public datatest::DataTest {
   // Item 5 with a field-use type, a fixed amount and sound 40, single target, in bag 0.
   void GiveItem(int type, int base, int range = 0) {
     auto& v = Data().Items[5].values;
-    v[kItemKind] = 1, v[kItemUses] = 3, v[kFieldUse] = type, v[kItemRaise] = base, v[kSound] = 40;
+    v[kItemKind] = 1, v[kItemUses] = 3, v[kItemFieldUse] = type, v[kItemRaise] = base, v[kItemSound] = 40;
     v[kItemRange] = range;
     Data().ItemBag[0] = {5, 3};
   }
@@ -88,27 +88,27 @@ struct EffectCase {
 
 TEST_F(MenuRules, UseItemEffectTable) {
   const EffectCase cases[] = {
-      {"heal", 1, 10, 50, 0, 0, 0, 0, 0, 35, 0, "HPかいふく!", true},
-      {"heal capped", 1, 40, 50, 0, 0, 0, 0, 0, 50, 0, "HPかいふく!", true},
-      {"heal full", 1, 50, 50, 0, 0, 0, 0, 0, 50, 0, "かいふくできないぜ", false},
-      {"heal down", 1, 0, 50, 0, 0, 1, 0, 0, 0, 0, "かいふくできないぜ", false},
-      {"pp", 2, 10, 50, 1, 9, 0, 0, 0, 10, 9, "PPかいふく!", true},
-      {"pp at full pp", 2, 10, 50, 9, 9, 0, 0, 0, 10, 9, "PPかいふく!", true},
-      {"pp down", 2, 0, 50, 1, 9, 1, 0, 0, 0, 1, "かいふくできないぜ", false},
-      {"cure ailment at full hp", 3, 50, 50, 0, 0, 0, 1, 0, 50, 0, "げんきになった!", true},
-      {"cure nothing", 3, 50, 50, 0, 0, 0, 0, 0, 50, 0, "かいふくできないぜ", false},
-      {"revive", 4, 0, 50, 0, 0, 1, 0, 0, 25, 0, "いしきを＿とりもどした!", true},
-      {"revive healthy", 4, 50, 50, 0, 0, 0, 0, 0, 50, 0, "げんきですよ", false},
-      {"full", 5, 1, 50, 0, 9, 0, 1, 0, 50, 9, "かんぜんかいふく!", true},
-      {"hp and pp", 6, 1, 50, 0, 9, 0, 0, 0, 50, 9, "HP・PPかいふく!", true},
-      {"full at full values", 5, 50, 50, 9, 9, 0, 0, 0, 50, 9, "かんぜんかいふく!", true},
-      {"hp and pp at full values", 6, 50, 50, 9, 9, 0, 0, 0, 50, 9, "HP・PPかいふく!", true},
-      {"full down", 5, 0, 50, 0, 9, 1, 0, 0, 0, 0, "かいふくできないぜ", false},
-      {"hp and pp down", 6, 0, 50, 0, 9, 1, 0, 0, 0, 0, "かいふくできないぜ", false},
-      {"attack on the down", 7, 0, 50, 0, 0, 1, 0, 0, 0, 0, "しんでるぜ", false},
-      {"esp right member", 14, 5, 50, 0, 0, 0, 0, 1, 5, 0, "ESPレベルが＿あがった!", true},
-      {"esp other member", 14, 5, 50, 0, 0, 0, 0, 2, 5, 0, "そのひとには＿こうかがない", false},
-      {"jump other member", 17, 5, 50, 0, 0, 0, 0, 0, 5, 0, "そのひとには＿こうかがない", false},
+      {"heal", kFieldUseHealHp, 10, 50, 0, 0, 0, 0, 0, 35, 0, "HPかいふく!", true},
+      {"heal capped", kFieldUseHealHp, 40, 50, 0, 0, 0, 0, 0, 50, 0, "HPかいふく!", true},
+      {"heal full", kFieldUseHealHp, 50, 50, 0, 0, 0, 0, 0, 50, 0, "かいふくできないぜ", false},
+      {"heal down", kFieldUseHealHp, 0, 50, 0, 0, 1, 0, 0, 0, 0, "かいふくできないぜ", false},
+      {"pp", kFieldUseHealPp, 10, 50, 1, 9, 0, 0, 0, 10, 9, "PPかいふく!", true},
+      {"pp at full pp", kFieldUseHealPp, 10, 50, 9, 9, 0, 0, 0, 10, 9, "PPかいふく!", true},
+      {"pp down", kFieldUseHealPp, 0, 50, 1, 9, 1, 0, 0, 0, 1, "かいふくできないぜ", false},
+      {"cure ailment at full hp", kFieldUseCure, 50, 50, 0, 0, 0, 1, 0, 50, 0, "げんきになった!", true},
+      {"cure nothing", kFieldUseCure, 50, 50, 0, 0, 0, 0, 0, 50, 0, "かいふくできないぜ", false},
+      {"revive", kFieldUseRevive, 0, 50, 0, 0, 1, 0, 0, 25, 0, "いしきを＿とりもどした!", true},
+      {"revive healthy", kFieldUseRevive, 50, 50, 0, 0, 0, 0, 0, 50, 0, "げんきですよ", false},
+      {"full", kFieldUseFullHeal, 1, 50, 0, 9, 0, 1, 0, 50, 9, "かんぜんかいふく!", true},
+      {"hp and pp", kFieldUseRestore, 1, 50, 0, 9, 0, 0, 0, 50, 9, "HP・PPかいふく!", true},
+      {"full at full values", kFieldUseFullHeal, 50, 50, 9, 9, 0, 0, 0, 50, 9, "かんぜんかいふく!", true},
+      {"hp and pp at full values", kFieldUseRestore, 50, 50, 9, 9, 0, 0, 0, 50, 9, "HP・PPかいふく!", true},
+      {"full down", kFieldUseFullHeal, 0, 50, 0, 9, 1, 0, 0, 0, 0, "かいふくできないぜ", false},
+      {"hp and pp down", kFieldUseRestore, 0, 50, 0, 9, 1, 0, 0, 0, 0, "かいふくできないぜ", false},
+      {"attack on the down", kFieldUseRaiseAttack, 0, 50, 0, 0, 1, 0, 0, 0, 0, "しんでるぜ", false},
+      {"esp right member", kFieldUseJumpLevel, 5, 50, 0, 0, 0, 0, 1, 5, 0, "ESPレベルが＿あがった!", true},
+      {"esp other member", kFieldUseJumpLevel, 5, 50, 0, 0, 0, 0, 2, 5, 0, "そのひとには＿こうかがない", false},
+      {"jump other member", kFieldUseJumpPoints, 5, 50, 0, 0, 0, 0, 0, 5, 0, "そのひとには＿こうかがない", false},
       {"unknown type", 30, 5, 50, 0, 0, 0, 0, 0, 5, 0, "", false},
   };
   for (const EffectCase& c : cases) {
@@ -116,7 +116,7 @@ TEST_F(MenuRules, UseItemEffectTable) {
     SetUp();
     AddMember(0, c.id, c.hp, c.max_hp, c.pp, c.max_pp);
     Data().Status[0][kStatusDown] = c.down;
-    Data().Status[0][2] = c.ailment;
+    Data().Status[0][kStatusParalysed] = c.ailment;
     GiveItem(c.type, 25);
     menu().SetMenuLine(1, "");
     datatest::Sounds.clear();
@@ -133,9 +133,9 @@ TEST_F(MenuRules, UseItemEffectTable) {
     ASSERT_FALSE(datatest::Sounds.empty());
     EXPECT_EQ(datatest::Sounds.front(), c.used ? 40 : kMenuSoundRefused);
     if (c.ailment && c.used) {
-      EXPECT_EQ(Data().Status[0][2], 0);
+      EXPECT_EQ(Data().Status[0][kStatusParalysed], 0);
     }
-    if (c.type == 14 && c.used) {
+    if (c.type == kFieldUseJumpLevel && c.used) {
       EXPECT_EQ(Data().Members[0][kMemberEspLevel], 1);
     }
   }
@@ -153,7 +153,7 @@ TEST_F(MenuRules, TheEspItemStopsAtTheHighestLevelASaveKeeps) {
     SetUp();
     AddMember(0, 1, 5, 50);
     Data().Members[0][kMemberEspLevel] = c.level;
-    GiveItem(14, 25);
+    GiveItem(kFieldUseJumpLevel, 25);
     menu().BeginUseItem(-1, 0, 5);
     menu().UseItemEffect(0);
     EXPECT_EQ(Data().Members[0][kMemberEspLevel], c.want_level);
@@ -165,13 +165,13 @@ TEST_F(MenuRules, TheEspItemStopsAtTheHighestLevelASaveKeeps) {
 
 TEST_F(MenuRules, StatItemsRaiseTheirWordsAndMaxHpStays) {
   AddMember(0, 0, 10, 50);
-  GiveItem(7, 3);
+  GiveItem(kFieldUseRaiseAttack, 3);
   menu().BeginUseItem(-1, 0, 5);
   menu().UseItemEffect(0);
   EXPECT_EQ(Data().Members[0][kMemberBaseAttack], 3);
   EXPECT_EQ(menu().help_line, HelpCodes("こうげきが＿あがった!"));
 
-  GiveItem(11, 7);
+  GiveItem(kFieldUseRaiseMaxHp, 7);
   menu().BeginUseItem(-1, 0, 5);
   menu().UseItemEffect(0);
   EXPECT_EQ(Data().Members[0][kMemberBaseMaxHp], 57);
@@ -179,7 +179,7 @@ TEST_F(MenuRules, StatItemsRaiseTheirWordsAndMaxHpStays) {
 
   // A huge raise stays within the word.
   Data().Members[0][kMemberBaseAttack] = 2147483000;
-  GiveItem(7, 999999);
+  GiveItem(kFieldUseRaiseAttack, 999999);
   menu().BeginUseItem(-1, 0, 5);
   menu().UseItemEffect(0);
   EXPECT_EQ(Data().Members[0][kMemberBaseAttack], 2147483647);
@@ -194,7 +194,7 @@ TEST_F(MenuRules, RaisingAStatToTheTopOfItsWordUnderWornBonuses) {
   for (int t = 0; t < 4; ++t) knife[kItemAttackBonus + t] = 3;
   knife[kItemMaxHpBonus] = knife[kItemMaxPpBonus] = 3;
   Data().Equipment[0][0] = {30, 1};
-  for (int type = 7; type <= 12; ++type) {
+  for (int type = kFieldUseRaiseAttack; type <= kFieldUseRaiseMaxPp; ++type) {
     SCOPED_TRACE(type);
     GiveItem(type, 999999);  // 99999999 a use
     Data().ItemBag[0].count = 30;
@@ -225,9 +225,9 @@ TEST_F(MenuRules, HealsAndThePpCostSaturate) {
     int32_t user_pp, want_hp, want_pp, want_user_pp;
   } cases[] = {
       // Target spirit 3 x INT32_MIN = -6442450944, far below the word.
-      {"hp by a huge negative amount", 1, INT32_MIN, 10, 0, 9, INT32_MIN, 40, 9},
-      {"pp by a huge negative amount", 2, INT32_MIN, 10, 0, 9, 40, INT32_MIN, 9},
-      {"a negative cost at the top of pp", 1, 0, 10, INT32_MIN, 9, 50, 40, INT32_MAX},
+      {"hp by a huge negative amount", kFieldUseHealHp, INT32_MIN, 10, 0, 9, INT32_MIN, 40, 9},
+      {"pp by a huge negative amount", kFieldUseHealPp, INT32_MIN, 10, 0, 9, 40, INT32_MIN, 9},
+      {"a negative cost at the top of pp", kFieldUseHealHp, 0, 10, INT32_MIN, 9, 50, 40, INT32_MAX},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.name);
@@ -251,7 +251,7 @@ TEST_F(MenuRules, HealsAndThePpCostSaturate) {
 TEST_F(MenuRules, WholePartyItemShowsTheLastPresentMembersMessage) {
   AddMember(0, 0, 10, 50);
   AddMember(2, 2, 50, 50);  // full: the last present member, nothing to heal
-  GiveItem(1, 25, 2);
+  GiveItem(kFieldUseHealHp, 25, kTargetAllFoes);  // any whole-side range: the party
   menu().BeginUseItem(-1, 0, 5);
   EXPECT_EQ(menu().target, -1);
   menu().UseItemEffect(-1);
@@ -262,7 +262,7 @@ TEST_F(MenuRules, WholePartyItemShowsTheLastPresentMembersMessage) {
 
 TEST_F(MenuRules, MemberSlotItemCostsPpAndRefusesWithoutIt) {
   AddMember(0, 0, 10, 50, 4, 9);
-  GiveItem(1, 25);
+  GiveItem(kFieldUseHealHp, 25);
   Data().Items[5].values[kItemPpCost] = 5;
   Data().Equipment[0][2] = {5, 2};
   menu().BeginUseItem(0, 2, 5);
@@ -292,7 +292,7 @@ TEST_F(MenuRules, UsingAnItemLeavesMarkerCountsAlone) {
     SetUp();
     AddMember(0, 0, 10, 50, 9, 9);
     AddMember(1, 1, 10, 50);
-    GiveItem(1, 25);
+    GiveItem(kFieldUseHealHp, 25);
     Data().Items[5].values[kItemPpCost] = 2;
     if (c.from_slot) {
       Data().Equipment[0][4] = {5, c.count};
@@ -340,7 +340,7 @@ TEST_F(MenuRules, UseItemAmountFollowsTheRandomFactorAndTheEspTerm) {
     Data().Members[0][kMemberAttack] = 7, Data().Members[0][kMemberAttack + 1] = 11;
     Data().Members[0][kMemberAttack + 3] = 20;
     Data().Members[1][kMemberAttack + 3] = 6;
-    GiveItem(1, c.base);
+    GiveItem(kFieldUseHealHp, c.base);
     auto& v = Data().Items[5].values;
     v[kItemKind] = c.kind, v[kItemDependsOn] = c.stat, v[kItemMultiplier] = c.mult;
     datatest::ScriptedRandom = {c.random};
@@ -359,7 +359,7 @@ TEST_F(MenuRules, UseItemAmountFollowsTheRandomFactorAndTheEspTerm) {
 
 TEST_F(MenuRules, JumpPointMaximumStopsAt32) {
   AddMember(0, 1, 10, 50);
-  GiveItem(17, 0);
+  GiveItem(kFieldUseJumpPoints, 0);
   Data().ItemBag[0].count = 50;
   Data().Scalars[kScalarMenuValue] = 31;
   for (int i = 0; i < 2; ++i) {
@@ -452,6 +452,7 @@ TEST_F(MenuRules, MainCancelClosesTheMenu) {
 // second page needs ownership flag 10 (item 32 held) stops being a wall once the item is
 // in the bag.
 TEST_F(MenuRules, CloseMenuRebuildsThePassGridAfterAnOwnershipFlagTurnsAPage) {
+  WireField();  // the menu hands the party back to the real field
   Field& f = TheField;
   f.EventCount = 2;
   MapEvent& e = f.Map.events[1];
@@ -479,7 +480,7 @@ TEST_F(MenuRules, BagCursorBounds) {
   };
   for (const Move& m : moves) {
     SCOPED_TRACE(std::to_string(m.from) + " key " + std::to_string(m.key));
-    menu().state = 3, menu().page = kMenuPageBag, menu().first_pick = -1;
+    menu().state = kMenuStateBag, menu().page = kMenuPageBag, menu().first_pick = -1;
     menu().bag_cursor = static_cast<int16_t>(m.from);
     Step(Press(m.key));
     EXPECT_EQ(menu().bag_cursor, m.want);
@@ -489,13 +490,13 @@ TEST_F(MenuRules, BagCursorBounds) {
 }
 
 TEST_F(MenuRules, BagUseOnEmptyEntryDoesNothingAndDiscardEmpties) {
-  GiveItem(1, 25);
+  GiveItem(kFieldUseHealHp, 25);
   Data().ItemBag[0] = {5, 0};
-  menu().state = 3, menu().page = kMenuPageBag;
+  menu().state = kMenuStateBag, menu().page = kMenuPageBag;
   Step(Press(kMenuDecide));
   EXPECT_EQ(menu().first_pick, 0);
   Step(Press(kMenuDecide));
-  EXPECT_EQ(menu().state, 3);
+  EXPECT_EQ(menu().state, kMenuStateBag);
   EXPECT_EQ(menu().first_pick, -1);
   EXPECT_EQ(Data().ItemBag[0], (ItemStack{5, 0}));
 
@@ -508,7 +509,7 @@ TEST_F(MenuRules, BagUseOnEmptyEntryDoesNothingAndDiscardEmpties) {
 }
 
 TEST_F(MenuRules, JumpPointCursorStopsAtTheMaximum) {
-  menu().state = 12, menu().page = kMenuPageJump;
+  menu().state = kMenuStateJumpPoints, menu().page = kMenuPageJump;
   Data().Scalars[kScalarMenuValue] = 2;
   for (int i = 0; i < 5; ++i) Step(Press(kMenuDown));
   EXPECT_EQ(menu().jump_cursor, 2);
@@ -522,7 +523,7 @@ TEST_F(MenuRules, JumpGatingByFlagBits) {
   const Gate gates[] = {{0, 0, true}, {2, 0, false}, {0, 1, false}, {1, 1, true}, {3, 1, true}, {3, 0, false}};
   for (const Gate& g : gates) {
     SCOPED_TRACE(std::to_string(g.flags) + " mode " + std::to_string(g.mode));
-    menu().state = 17, menu().page = kMenuPageJump, menu().shake = 0;
+    menu().state = kMenuStateJumpMode, menu().page = kMenuPageJump, menu().shake = 0;
     menu().jump_mode = static_cast<int16_t>(g.mode);
     Data().Scalars[kScalarFlagWord] = g.flags;
     Step(Press(kMenuDecide));
@@ -533,16 +534,16 @@ TEST_F(MenuRules, JumpGatingByFlagBits) {
 
 TEST_F(MenuRules, TeleportToAFreePointIsRefusedAndRegisteringRecords) {
   Data().LongJumpPoints[0].area = 0xFFFFFFFFu;
-  menu().state = 12, menu().page = kMenuPageJump, menu().jump_mode = 0;
+  menu().state = kMenuStateJumpPoints, menu().page = kMenuPageJump, menu().jump_mode = 0;
   Step(Press(kMenuDecide));
   EXPECT_EQ(menu().shake, kShakeFrames);
-  EXPECT_EQ(menu().state, 12);
+  EXPECT_EQ(menu().state, kMenuStateJumpPoints);
 
   Data().Scalars[kScalarCurrentMap] = 7;
   menu().jump_mode = 1;
   Step(Press(kMenuDecide));
   EXPECT_EQ(Data().LongJumpPoints[0].area, 7u);
-  EXPECT_EQ(menu().state, 17);
+  EXPECT_EQ(menu().state, kMenuStateJumpMode);
   EXPECT_EQ(menu().jump_mode, 0);
   ASSERT_FALSE(datatest::Popups.empty());
   EXPECT_EQ(datatest::Popups.back(), "1ばんに＿とうろくしました。");
@@ -579,11 +580,11 @@ TEST_F(MenuRules, TeleportToAPointTheFieldCannotEnterIsRefused) {
     Data().Scalars[kScalarCurrentMap] = 33;
     GameMode = MODE_MENU;
     Data().LongJumpPoints[0] = c.point;
-    menu().state = 12, menu().page = kMenuPageJump, menu().jump_mode = 0, menu().shake = 0;
+    menu().state = kMenuStateJumpPoints, menu().page = kMenuPageJump, menu().jump_mode = 0, menu().shake = 0;
     datatest::Sounds.clear();
     Step(Press(kMenuDecide));
     EXPECT_EQ(menu().shake, kShakeFrames);
-    EXPECT_EQ(menu().state, 12);
+    EXPECT_EQ(menu().state, kMenuStateJumpPoints);
     EXPECT_EQ(GameMode, MODE_MENU);
     EXPECT_EQ(Data().Scalars[kScalarCurrentMap], 33u);
     menu().DrawMenuShake();
@@ -647,7 +648,7 @@ TEST_F(MenuRules, ConcoctionRefusesADuplicateAndCancelKeepsTwo) {
   for (int m : {0, 1, 2}) Data().Materials[m].count = 2;
   Data().RecipeMaterials[0] = {0, 1, 2};
   Data().RecipeResults[0] = 5;
-  GiveItem(1, 25);
+  GiveItem(kFieldUseHealHp, 25);
   Data().ItemBag = {};
   OpenConcoctionScreen();
   Step(Press(kMenuDecide));
@@ -663,30 +664,30 @@ TEST_F(MenuRules, ConcoctionRefusesADuplicateAndCancelKeepsTwo) {
     menu().material_cursor = static_cast<int16_t>(m);
     Step(Press(kMenuDecide));
   }
-  EXPECT_EQ(menu().state, 42);
+  EXPECT_EQ(menu().state, kMenuStateConcoctionResult);
   EXPECT_EQ(menu().concoction_result, 5);
   Step(Press(kMenuCancel));
-  EXPECT_EQ(menu().state, 41);
+  EXPECT_EQ(menu().state, kMenuStateConcoction);
   EXPECT_EQ(menu().chosen_count, 2);
   Step(Press(kMenuDecide));  // cursor still on material 2
-  EXPECT_EQ(menu().state, 42);
+  EXPECT_EQ(menu().state, kMenuStateConcoctionResult);
   Step(Press(kMenuDecide));
-  EXPECT_EQ(menu().state, 43);
+  EXPECT_EQ(menu().state, kMenuStateConcoctionConfirm);
   Step(Press(kMenuDecide));
-  EXPECT_EQ(menu().state, 41);
+  EXPECT_EQ(menu().state, kMenuStateConcoction);
   EXPECT_EQ(datatest::Sounds.back(), kMenuSoundConcocted);
   EXPECT_EQ(Data().ItemBag[0].id, 5);
 }
 
 TEST_F(MenuRules, BuyAndSellTakeTwoSteps) {
-  GiveItem(1, 25);
+  GiveItem(kFieldUseHealHp, 25);
   Data().Items[5].values[kItemPrice] = 100;
   Data().ItemBag = {};
   Data().Scalars[kScalarMoney] = 250;
   OpenShopScreen({0, 5, 0, 0, 0, 0, 0, 0});
   EXPECT_EQ(menu().state, kMenuStateShop);
   Step(Press(kMenuDecide));
-  EXPECT_EQ(menu().state, 32);
+  EXPECT_EQ(menu().state, kMenuStateBuy);
   Step(Press(kMenuDecide));  // goods 0 is empty
   EXPECT_EQ(menu().first_pick, -1);
   Step(Press(kMenuDown));
@@ -703,7 +704,7 @@ TEST_F(MenuRules, BuyAndSellTakeTwoSteps) {
   Step(Press(kMenuCancel));
   Step(Press(kMenuRight));
   Step(Press(kMenuDecide));
-  EXPECT_EQ(menu().state, 33);
+  EXPECT_EQ(menu().state, kMenuStateSell);
   EXPECT_EQ(menu().page, kMenuPageBag);
   Step(Press(kMenuDecide));
   EXPECT_EQ(menu().first_pick, 0);

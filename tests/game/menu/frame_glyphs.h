@@ -43,7 +43,7 @@ inline int CellAt(const nltest::Png& png, int x, int y) {
 // to the next glyph (it is drawn raised over it).
 inline std::vector<int> TextPlaces(std::string_view sjis) {
   std::vector<uint8_t> codes(sjis.size() * 2 + 1);
-  codes.resize(game::BitmapFont::SjisToGlyphCodes(sjis, codes));
+  codes.resize(game::SjisToGlyphCodes(sjis, codes));
   std::vector<int> places;
   for (uint8_t c : codes) {
     if (c == game::kGlyphBlank) places.push_back(-1);

@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "game/data/game_data.h"
+#include "game/entry/field_wiring.h"
 #include "game/field/field_graphics.h"
 #include "game/menu/field_menu.h"
 #include "game/text/bitmap_font.h"
@@ -34,7 +35,7 @@ void RecordGlyph(int x, int y, int cell, int) {
 // The cell of the first glyph code that a Shift-JIS character converts to.
 int CellOf(std::string_view sjis) {
   uint8_t codes[4] = {};
-  BitmapFont::SjisToGlyphCodes(sjis, codes);
+  SjisToGlyphCodes(sjis, codes);
   return GlyphCellOfCode(codes[0] == kGlyphVoicedMark ? codes[1] : codes[0]);
 }
 
@@ -50,6 +51,7 @@ class ListPagesTest : public windowtest::WindowTest {
     windowtest::GraphNames[TheHandCursor.Graph()] = "hand";
     ResetGameData();
     ResetFieldMenu();
+    WireField();  // the party's pictures are the field's
     SetGlyphDrawHook(RecordGlyph);
     Glyphs.clear();
   }
@@ -116,7 +118,7 @@ TEST_F(ListPagesTest, JumpPageDarkensForbiddenModesListsUpToTheMaximumAndStillsT
   CopySjisBounded("うみ", g.LongJumpPoints[10].name);
   g.LongJumpPoints[11].area = 36;  // below the 11 rows
   CopySjisBounded("やま", g.LongJumpPoints[11].name);
-  menu().state = 12, menu().page = kMenuPageJump, menu().jump_mode = 1, menu().jump_cursor = 1;
+  menu().state = kMenuStateJumpPoints, menu().page = kMenuPageJump, menu().jump_mode = 1, menu().jump_cursor = 1;
   menu().MenuFrame();
 
   EXPECT_TRUE(Drawn(167, 12, "テ", true)) << "teleport, forbidden by bit 1";
@@ -150,7 +152,7 @@ TEST_F(ListPagesTest, SaveListShowsThreeSlotsFromTheScrollWithTheirSummaries) {
   s.values = {58, 68, 43, 43};
   s.play_seconds = 3725;  // 1:02
   CopySjisBounded("まち", s.place);
-  BitmapFont::SjisToGlyphCodes("12/08 09:05", s.date);
+  SjisToGlyphCodes("12/08 09:05", s.date);
   s.graphics = {34, 0, 35, 0};
   TheFieldGraphics.CharacterFrames[34 * 16] = TheHandCursor.Graph();
   TheFieldGraphics.CharacterFrames[35 * 16] = TheHandCursor.Graph();
@@ -184,7 +186,7 @@ TEST_F(ListPagesTest, SaveListShowsThreeSlotsFromTheScrollWithTheirSummaries) {
   EXPECT_TRUE(Called("hand 25,116 trans 1"));
 
   Glyphs.clear();
-  menu().state = 19;
+  menu().state = kMenuStateSaveConfirm;
   menu().MenuFrame();
   EXPECT_TRUE(Drawn(64, 112, "こ")) << "the save question";
 }
@@ -192,12 +194,12 @@ TEST_F(ListPagesTest, SaveListShowsThreeSlotsFromTheScrollWithTheirSummaries) {
 TEST_F(ListPagesTest, ShopListsGoodsWithPricesAndAsksBeforeBuying) {
   GameData& g = data();
   g.Scalars[kScalarMoney] = 12345678;  // shown as 9999999
-  BitmapFont::SjisToGlyphCodes("やくそう", g.Items[1].name);
+  SjisToGlyphCodes("やくそう", g.Items[1].name);
   g.Items[1].values[kItemPrice] = 20;
-  BitmapFont::SjisToGlyphCodes("けむりだま", g.Items[5].name);
+  SjisToGlyphCodes("けむりだま", g.Items[5].name);
   g.Items[5].values[kItemPrice] = 1234567;
   menu().OpenShop({1, 0, 5, 0, 0, 0, 0, 0});
-  menu().state = 32, menu().first_pick = 0;
+  menu().state = kMenuStateBuy, menu().first_pick = 0;
   menu().MenuFrame();
 
   EXPECT_TRUE(Drawn(167, 12, "か"));
@@ -236,10 +238,10 @@ TEST_F(ListPagesTest, ConcoctionMarksTheChosenAndShowsTheResultAndItsText) {
   EXPECT_NE(Pixel(55, 31), band) << "nor material 0";
 
   // A result: its name and the question; the help line is its description.
-  BitmapFont::SjisToGlyphCodes("げんきのみ", g.Items[3].name);
+  SjisToGlyphCodes("げんきのみ", g.Items[3].name);
   const char* text = "ＨＰを＿５０＿かいふく。ぱぴぷ、ESP!?";
-  BitmapFont::SjisToGlyphCodes(text, g.Items[3].description);
-  menu().state = 42, menu().concoction_result = 3;
+  SjisToGlyphCodes(text, g.Items[3].description);
+  menu().state = kMenuStateConcoctionResult, menu().concoction_result = 3;
   Glyphs.clear();
   menu().MenuFrame();
   EXPECT_TRUE(Drawn(72, 104, "げ"));
@@ -252,7 +254,7 @@ TEST_F(ListPagesTest, ConcoctionMarksTheChosenAndShowsTheResultAndItsText) {
   menu().MenuFrame();
   EXPECT_TRUE(Drawn(72, 112, "こ")) << "この＿くみあわせでは＿なにもつくれない。";
   std::array<uint8_t, kMenuHelpBytes> nothing{};
-  const int n = BitmapFont::SjisToGlyphCodes("なーんにも＿できませんぜ。", nothing);
+  const int n = SjisToGlyphCodes("なーんにも＿できませんぜ。", nothing);
   EXPECT_EQ(std::memcmp(menu().help_line.data(), nothing.data(), n + 1), 0);
 }
 

@@ -11,8 +11,9 @@
 #include <vector>
 
 #include "game/data/game_data.h"
-#include "game/data/play_timer.h"
+#include "game/entry/field_wiring.h"
 #include "game/field/field_graphics.h"
+#include "game/frame/play_timer.h"
 #include "game/menu/field_menu.h"
 #include "game/menu/menu_draw_parts.h"
 #include "game/text/bitmap_font.h"
@@ -27,7 +28,6 @@ namespace {
 using namespace game;
 namespace ps = plat::surface;
 
-constexpr int kFieldUse = 26;
 constexpr uint32_t kWhite = vexal::MakeBrightValue(255, 255, 255);
 constexpr uint32_t kGreen = vexal::MakeBrightValue(0, 255, 0);
 constexpr uint32_t kBlack = vexal::MakeBrightValue(0, 0, 0);
@@ -59,7 +59,7 @@ std::vector<int> CellsAt(int y, int x0, int x1, uint32_t bright = kWhite) {
 // Glyph places a text takes on its line (glyphs and blanks; voicing marks take none).
 int Width(std::string_view sjis) {
   std::array<uint8_t, 64> codes{};
-  BitmapFont::SjisToGlyphCodes(sjis, codes);
+  SjisToGlyphCodes(sjis, codes);
   int n = 0;
   for (uint8_t c : codes) {
     if (c == 0) break;
@@ -90,7 +90,7 @@ int RecordNamedDraw(int x, int y, vexal::GraphRecord* record, int) {
 
 void SetName(ItemRecord& item, std::string_view sjis) {
   std::array<uint8_t, kNameCodes + 1> codes{};
-  BitmapFont::SjisToGlyphCodes(sjis, codes);
+  SjisToGlyphCodes(sjis, codes);
   std::copy_n(codes.begin(), kNameCodes, item.name.begin());
 }
 
@@ -104,6 +104,7 @@ class MenuPagesTest : public windowtest::WindowTest {
     SetGlyphDrawHook(RecordGlyph);
     ResetGameData();
     ResetFieldMenu();
+    WireField();  // the members' pictures are the field's
     GameData& d = TheGameData();
     for (int m = 0; m < kMemberCount; ++m) {
       d.Members[m] = {};
@@ -112,7 +113,7 @@ class MenuPagesTest : public windowtest::WindowTest {
     }
     d.ItemBag = {};
     d.Items[5] = {};
-    d.Items[5].values[kFieldUse] = 1;
+    d.Items[5].values[kItemFieldUse] = kFieldUseHealHp;
     SetName(d.Items[5], "やくそう");
     d.Items[6] = {};
     SetName(d.Items[6], "ABCDEFGHIJKL");
@@ -164,7 +165,7 @@ TEST_F(MenuPagesTest, MainPageShowsMembersValuesAndCounters) {
   d.Members[0][kMemberHp] = 123456, d.Members[0][kMemberMaxHp] = 150000;  // both shown as 99999
   d.Members[0][kMemberPp] = 12, d.Members[0][kMemberMaxPp] = 40;
   d.Members[2][kMemberHp] = 7, d.Members[2][kMemberMaxHp] = 80;
-  d.Status[2][2] = 1, d.Status[2][4] = 1;
+  d.Status[2][kStatusParalysed] = 1, d.Status[2][kStatusBlind] = 1;
   d.Scalars[kScalarMoney] = 12345678;
   d.Scalars[kScalarStepCount] = 42;
   ThePlayTimer.StartPlayTimer(3 * 3600 + 7 * 60 + 5);
@@ -221,7 +222,7 @@ TEST_F(MenuPagesTest, BoxesAreHighlitWhereTheyTakeTheKeys) {
     EXPECT_EQ(ScreenPixel(c.x, c.y), c.want) << "page " << c.page << " state " << c.state << " at " << c.x << "," << c.y;
   }
   // The bag's scroll marker (270, 28 + 3 s)-(281, 88 + 3 s): its lower corner.
-  menu().page = kMenuPageBag, menu().state = 3, menu().bag_scroll = 20;
+  menu().page = kMenuPageBag, menu().state = kMenuStateBag, menu().bag_scroll = 20;
   menu().DrawMenuPages();
   EXPECT_EQ(ScreenPixel(281, 148), corner);
   EXPECT_NE(ScreenPixel(281, 149), corner);
@@ -282,14 +283,14 @@ TEST_F(MenuPagesTest, BagSecondPageAndTheSellQuestion) {
   GameData& d = TheGameData();
   d.ItemBag[24] = {5, 1};
   d.Scalars[kScalarMoney] = 450;
-  menu().page = kMenuPageBag, menu().state = 3, menu().bag_scroll = 22;
+  menu().page = kMenuPageBag, menu().state = kMenuStateBag, menu().bag_scroll = 22;
   menu().DrawMenuPages();
   ExpectText(57, 52, "やくそう", kGreen);  // entry 24 is the third shown: row 1, column 0
   ExpectText(136, 12, "つかう");
   ExpectText(232, 12, "せいとん");
 
   glyphs.clear();
-  menu().state = 33, menu().sell_scroll = 22, menu().first_pick = 24;
+  menu().state = kMenuStateSell, menu().sell_scroll = 22, menu().first_pick = 24;
   menu().DrawMenuPages();
   ExpectText(160, 10, "CASH");
   ExpectText(232, 10, "450R");
@@ -297,6 +298,14 @@ TEST_F(MenuPagesTest, BagSecondPageAndTheSellQuestion) {
   ExpectText(184, 88, "1かい");
   ExpectText(88, 120, "このねだんで＿うりますか？");
   EXPECT_TRUE(CellsAt(12, 136, 280).empty()) << "no sub-commands on the sell list";
+
+  // A piece of equipment: its level shows as the list shows it, "-", not as 999.
+  d.ItemBag[25] = {6, kDashCount};
+  glyphs.clear();
+  menu().first_pick = 25;
+  menu().DrawMenuPages();
+  ExpectText(184, 88, "-かい");
+  EXPECT_TRUE(CellsAt(88, 168, 183).empty()) << "no digits before the dash";
 }
 
 TEST_F(MenuPagesTest, MemberPageShowsValuesAndSlots) {
@@ -353,9 +362,9 @@ TEST_F(MenuPagesTest, HeaderLinesAreCutToTheirWidthsOnOneLine) {
     SCOPED_TRACE(c.title + (c.codes ? " as codes" : " as text"));
     if (c.codes) {
       std::array<uint8_t, 600> codes{};
-      BitmapFont::SjisToGlyphCodes(c.title, codes);
+      SjisToGlyphCodes(c.title, codes);
       menu().SetMenuLineCodes(0, codes);
-      BitmapFont::SjisToGlyphCodes(c.help, codes);
+      SjisToGlyphCodes(c.help, codes);
       menu().SetMenuLineCodes(1, codes);
     } else {
       menu().SetMenuLine(0, c.title);
@@ -373,7 +382,7 @@ TEST_F(MenuPagesTest, HeaderLinesAreCutToTheirWidthsOnOneLine) {
   // Both ways the title buffer keeps 15 codes and its end.
   for (bool codes : {false, true}) {
     std::array<uint8_t, 32> long_title{};
-    BitmapFont::SjisToGlyphCodes("ABCDEFGHIJKLMNOPQR", long_title);
+    SjisToGlyphCodes("ABCDEFGHIJKLMNOPQR", long_title);
     if (codes) {
       menu().SetMenuLineCodes(0, long_title);
     } else {
@@ -410,7 +419,7 @@ TEST_F(MenuPagesTest, MaterialsAndStockCounts) {
   glyphs.clear();
   d.AbilityStock[0] = {5, kStockUnlimited};
   d.AbilityStock[1] = {6, 12};
-  menu().page = kMenuPageStock, menu().state = 9;
+  menu().page = kMenuPageStock, menu().state = kMenuStateEspFromStock;
   menu().DrawMenuPages();
   ExpectText(57, 36, "やくそう");  // white: abilities are never marked usable here
   EXPECT_TRUE(CellsAt(36, 130, 170).empty()) << "an unlimited count shows nothing";
@@ -430,7 +439,7 @@ TEST_F(MenuPagesTest, MemberPicturesByCondition) {
   AddMember(1, 1, 35);
   AddMember(2, 2, 36);
   AddMember(3, 3, 9999);  // a number no sheet has: no picture
-  TheGameData().Status[1][3] = 1;
+  TheGameData().Status[1][kStatusPoisoned] = 1;
   TheGameData().Status[2][kStatusDown] = 1;
   menu().frame_counter = 6;
   RecordNamed();
@@ -521,7 +530,7 @@ TEST_F(MenuPagesTest, ButtonSevenDescribesTheItemUnderTheCursor) {
     }
   }
   glyphs.clear();
-  menu().state = 3, menu().description_shown = false;
+  menu().state = kMenuStateBag, menu().description_shown = false;
   menu().DrawMenuCursor();
   EXPECT_TRUE(glyphs.empty());
 }
@@ -530,7 +539,7 @@ TEST_F(MenuPagesTest, ItemTargetPageLiesOverTheFrozenScreen) {
   AddMember(1, 1);
   TheGameData().Members[1][kMemberHp] = 30, TheGameData().Members[1][kMemberMaxHp] = 75;
   names = {{ScreenCopyGraph, "frozen"}};
-  menu().page = kMenuPageItemTarget, menu().state = 50;
+  menu().page = kMenuPageItemTarget, menu().state = kMenuStateItemTarget;
   RecordNamed();
   menu().DrawMenuPages();
   ASSERT_FALSE(draws.empty());

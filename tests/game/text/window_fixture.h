@@ -13,7 +13,7 @@
 #include <string_view>
 #include <vector>
 
-#include "game/entry/frame_loop.h"
+#include "game/frame/frame_loop.h"
 #include "game/input/key_cast.h"
 #include "game/text/bitmap_font.h"
 #include "game/text/window_frame.h"
@@ -22,9 +22,9 @@
 #include "platform/surface/display.h"
 #include "tests/vexal/app/library_fixture.h"
 #include "tools/picture/picture_file.h"
-#include "vexal/app/library.h"
-#include "vexal/app/timing.h"
-#include "vexal/app/window_mode.h"
+#include "vexal/app/startup/library.h"
+#include "vexal/app/system/timing.h"
+#include "vexal/app/window/window_mode.h"
 #include "vexal/graphics/drawing/draw_backend_table.h"
 #include "vexal/graphics/drawing/draw_calls.h"
 #include "vexal/graphics/drawing/draw_state.h"
@@ -55,7 +55,7 @@ inline int RecordDraw(int x, int y, vexal::GraphRecord* graph, int trans) {
 // The cells a text draws on its own row, in order (voicing marks are drawn raised).
 inline std::vector<int> GlyphCells(std::string_view sjis) {
   std::array<uint8_t, 64> codes{};
-  game::BitmapFont::SjisToGlyphCodes(sjis, codes);
+  game::SjisToGlyphCodes(sjis, codes);
   std::vector<int> cells;
   for (uint8_t c : codes) {
     if (c == 0) break;

@@ -1,4 +1,4 @@
-#include "vexal/app/fatal_exit.h"
+#include "vexal/app/startup/fatal_exit.h"
 
 #include <gtest/gtest.h>
 
@@ -10,10 +10,10 @@
 #include "tests/support/temp_dir.h"
 #include "tests/vexal/app/device_log_lines.h"
 #include "tests/vexal/app/library_fixture.h"
-#include "vexal/app/app_state.h"
-#include "vexal/app/library.h"
-#include "vexal/app/message_pump.h"
-#include "vexal/app/window_mode.h"
+#include "vexal/app/startup/app_state.h"
+#include "vexal/app/startup/library.h"
+#include "vexal/app/window/message_pump.h"
+#include "vexal/app/window/window_mode.h"
 
 namespace {
 

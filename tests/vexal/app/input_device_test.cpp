@@ -1,5 +1,5 @@
 // Start-up and end of the keyboard and joypads.
-#include "vexal/app/input_device.h"
+#include "vexal/app/input/input_device.h"
 
 #include <gtest/gtest.h>
 
@@ -10,7 +10,7 @@
 
 #include "platform/input/input.h"
 #include "tests/vexal/app/input_fixture.h"
-#include "vexal/app/app_state.h"
+#include "vexal/app/startup/app_state.h"
 
 namespace {
 

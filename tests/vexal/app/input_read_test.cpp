@@ -11,9 +11,9 @@
 #include "platform/input/input.h"
 #include "platform/window/window.h"
 #include "tests/vexal/app/input_fixture.h"
-#include "vexal/app/app_state.h"
-#include "vexal/app/input_device.h"
-#include "vexal/app/window_proc.h"
+#include "vexal/app/input/input_device.h"
+#include "vexal/app/startup/app_state.h"
+#include "vexal/app/window/window_proc.h"
 #include "vexal/graphics/screen/wait_active.h"
 
 namespace {

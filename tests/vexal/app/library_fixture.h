@@ -22,14 +22,14 @@
 #include "platform/timer/timer.h"
 #include "platform/window/window.h"
 #include "tests/support/temp_dir.h"
-#include "vexal/app/app_state.h"
-#include "vexal/app/input_device.h"
-#include "vexal/app/sound_device.h"
-#include "vexal/app/sound_handle.h"
+#include "vexal/app/input/input_device.h"
+#include "vexal/app/sound/sound_device.h"
+#include "vexal/app/sound/sound_handle.h"
+#include "vexal/app/startup/app_state.h"
 #include "vexal/d3d/d3d_device.h"
+#include "vexal/graphics/drawing/call_trace.h"
 #include "vexal/graphics/drawing/draw_state.h"
 #include "vexal/graphics/drawing/draw_target.h"
-#include "vexal/graphics/drawing/graphics_seam.h"
 #include "vexal/graphics/fonts/font_table.h"
 #include "vexal/graphics/graphs/bmp_data_table.h"
 #include "vexal/graphics/graphs/graph_table.h"
@@ -72,7 +72,7 @@ class LibraryTest : public ::testing::Test {
     vexal::ResetDDrawTarget();
     vexal::ResetDrawState();
     vexal::ResetDDrawState();
-    vexal::ResetGraphicsSeam();
+    vexal::ResetCallTrace();
     vexal::ResetInputState();
     vexal::ResetSoundTableForTests();
     vexal::ResetSoundDeviceForTests();

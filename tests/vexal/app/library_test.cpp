@@ -1,4 +1,4 @@
-#include "vexal/app/library.h"
+#include "vexal/app/startup/library.h"
 
 #include <fcntl.h>
 #include <gtest/gtest.h>
@@ -10,15 +10,17 @@
 
 #include "platform/window/window.h"
 #include "tests/vexal/app/library_fixture.h"
-#include "vexal/app/app_state.h"
-#include "vexal/app/input_device.h"
-#include "vexal/app/log_file.h"
-#include "vexal/app/message_pump.h"
-#include "vexal/app/midi_music.h"
-#include "vexal/app/sound_device.h"
-#include "vexal/app/text_input.h"
-#include "vexal/app/window_mode.h"
-#include "vexal/graphics/drawing/graphics_seam.h"
+#include "vexal/app/input/input_device.h"
+#include "vexal/app/input/text_input.h"
+#include "vexal/app/log/log_file.h"
+#include "vexal/app/sound/midi_music.h"
+#include "vexal/app/sound/sound_device.h"
+#include "vexal/app/startup/app_state.h"
+#include "vexal/app/window/message_pump.h"
+#include "vexal/app/window/window_mode.h"
+#include "vexal/graphics/screen/color_value.h"
+#include "vexal/graphics/screen/ddraw_device.h"
+#include "vexal/graphics/screen/screen_access.h"
 
 namespace {
 

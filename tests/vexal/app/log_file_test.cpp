@@ -1,4 +1,4 @@
-#include "vexal/app/log_file.h"
+#include "vexal/app/log/log_file.h"
 
 #include <gtest/gtest.h>
 
@@ -8,7 +8,7 @@
 #include "platform/sys/debug_out.h"
 #include "platform/timer/timer.h"
 #include "tests/support/temp_dir.h"
-#include "vexal/app/app_state.h"
+#include "vexal/app/startup/app_state.h"
 
 namespace {
 

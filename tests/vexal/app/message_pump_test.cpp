@@ -1,17 +1,20 @@
-#include "vexal/app/message_pump.h"
+#include "vexal/app/window/message_pump.h"
 
 #include <gtest/gtest.h>
 
+#include <array>
+#include <functional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "platform/timer/timer.h"
 #include "platform/window/window.h"
 #include "tests/vexal/app/library_fixture.h"
-#include "vexal/app/app_state.h"
-#include "vexal/app/library.h"
-#include "vexal/app/text_input.h"
-#include "vexal/app/window_mode.h"
+#include "vexal/app/input/text_input.h"
+#include "vexal/app/startup/app_state.h"
+#include "vexal/app/startup/library.h"
+#include "vexal/app/window/window_mode.h"
 
 namespace {
 
@@ -92,6 +95,47 @@ TEST_F(PumpTest, InactiveApplicationWaitsUntilTheWindowCloses) {
   At(30, [] { pw::UserClose(AppState.MainWindow); });
   EXPECT_EQ(vexal::PumpMessages(), -1);
   EXPECT_GE(plat::timer::TimeMs() - start, 30u);
+  EXPECT_EQ(AppState.ActiveFlag, 0);
+}
+
+// A move reaches the window procedure inside the poll that read it, and its handler waits
+// while the application is inactive: the pump it runs there must read the events that
+// follow. Runs a focus loss, the move, text, then `last`, one a poll (each taken before it
+// is done, as SDL's queue hands out events), and returns what the pump returned.
+int MoveWhileInactiveThen(const std::function<void(pw::WindowHandle)>& last, int* polls) {
+  const pw::WindowHandle w = AppState.MainWindow;
+  std::vector<std::function<void()>> actions = {
+      [w] { pw::UserFocus(w, false); },
+      [w] { pw::UserMove(w, AppState.ClientRect[0] + 40, AppState.ClientRect[1] + 30); },
+      [w] { pw::UserText(w, "a"); }, [w, &last] { last(w); }};
+  size_t next = 0;
+  pw::SetEventSource([&] {
+    ++*polls;
+    if (next < actions.size()) actions[next++]();
+  });
+  const int result = vexal::PumpMessages();
+  pw::SetEventSource(nullptr);
+  EXPECT_EQ(next, actions.size());
+  return result;
+}
+
+TEST_F(PumpTest, AWaitInsideTheMoveHandlerEndsWhenTheNextEventActivates) {
+  const int input = vexal::CreateTextInputForTest(16, 0, 0, 0);
+  const std::array<int32_t, 4> before = AppState.ClientRect;
+  int polls = 0;
+  EXPECT_EQ(MoveWhileInactiveThen([](pw::WindowHandle w) { pw::UserFocus(w, true); }, &polls), 0);
+  EXPECT_LT(polls, 10) << "no pass waited for an event it could not read";
+  EXPECT_EQ(AppState.ActiveFlag, 1);
+  EXPECT_EQ(AppState.ClientRect,
+            (std::array<int32_t, 4>{before[0] + 40, before[1] + 30, before[2] + 40, before[3] + 30}));
+  EXPECT_EQ(std::string(vexal::TextInputState.Records[input].Buffer.get()), "a") << "the text, once";
+}
+
+TEST_F(PumpTest, AWaitInsideTheMoveHandlerEndsWhenTheNextEventClosesTheWindow) {
+  int polls = 0;
+  EXPECT_EQ(MoveWhileInactiveThen([](pw::WindowHandle w) { pw::UserClose(w); }, &polls), -1);
+  EXPECT_LT(polls, 10);
+  EXPECT_EQ(AppState.QuitFlag, 1);
   EXPECT_EQ(AppState.ActiveFlag, 0);
 }
 

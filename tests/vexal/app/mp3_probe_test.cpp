@@ -10,8 +10,8 @@
 #include "platform/fs/fs.h"
 #include "tests/support/temp_dir.h"
 #include "tests/vexal/app/wav_fixture.h"
-#include "vexal/app/sound_decode.h"
-#include "vexal/app/stream.h"
+#include "vexal/app/sound/sound_decode.h"
+#include "vexal/app/streams/stream.h"
 
 namespace {
 

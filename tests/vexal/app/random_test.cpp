@@ -1,4 +1,4 @@
-#include "vexal/app/random.h"
+#include "vexal/app/system/random.h"
 
 #include <gtest/gtest.h>
 

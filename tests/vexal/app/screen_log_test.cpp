@@ -1,4 +1,4 @@
-#include "vexal/app/screen_log.h"
+#include "vexal/app/log/screen_log.h"
 
 #include <gtest/gtest.h>
 

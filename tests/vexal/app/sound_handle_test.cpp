@@ -10,10 +10,10 @@
 #include "platform/timer/timer.h"
 #include "tests/support/temp_dir.h"
 #include "tests/vexal/app/wav_fixture.h"
-#include "vexal/app/app_state.h"
-#include "vexal/app/log_file.h"
-#include "vexal/app/sound_device.h"
-#include "vexal/app/sound_handle.h"
+#include "vexal/app/log/log_file.h"
+#include "vexal/app/sound/sound_device.h"
+#include "vexal/app/sound/sound_handle.h"
+#include "vexal/app/startup/app_state.h"
 
 namespace {
 

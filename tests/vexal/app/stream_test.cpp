@@ -1,4 +1,4 @@
-#include "vexal/app/stream.h"
+#include "vexal/app/streams/stream.h"
 
 #include <gtest/gtest.h>
 

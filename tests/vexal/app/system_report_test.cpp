@@ -1,4 +1,4 @@
-#include "vexal/app/system_report.h"
+#include "vexal/app/system/system_report.h"
 
 #include <gtest/gtest.h>
 
@@ -9,8 +9,8 @@
 #include "platform/sys/sys.h"
 #include "platform/timer/timer.h"
 #include "tests/support/temp_dir.h"
-#include "vexal/app/app_state.h"
-#include "vexal/app/log_file.h"
+#include "vexal/app/log/log_file.h"
+#include "vexal/app/startup/app_state.h"
 
 namespace {
 

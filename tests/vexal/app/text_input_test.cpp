@@ -1,4 +1,4 @@
-#include "vexal/app/text_input.h"
+#include "vexal/app/input/text_input.h"
 
 #include <gtest/gtest.h>
 

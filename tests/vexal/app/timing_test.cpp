@@ -1,9 +1,9 @@
-#include "vexal/app/timing.h"
+#include "vexal/app/system/timing.h"
 
 #include <gtest/gtest.h>
 
 #include "platform/timer/timer.h"
-#include "vexal/app/app_state.h"
+#include "vexal/app/startup/app_state.h"
 
 namespace {
 

@@ -5,8 +5,8 @@
 #include <vector>
 
 #include "tests/vexal/app/wav_fixture.h"
-#include "vexal/app/sound_decode.h"
-#include "vexal/app/stream.h"
+#include "vexal/app/sound/sound_decode.h"
+#include "vexal/app/streams/stream.h"
 
 namespace {
 

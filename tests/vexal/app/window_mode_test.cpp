@@ -1,4 +1,4 @@
-#include "vexal/app/window_mode.h"
+#include "vexal/app/window/window_mode.h"
 
 #include <gtest/gtest.h>
 
@@ -8,9 +8,9 @@
 #include "platform/timer/timer.h"
 #include "platform/window/window.h"
 #include "tests/vexal/app/library_fixture.h"
-#include "vexal/app/app_state.h"
-#include "vexal/app/library.h"
-#include "vexal/app/window_access.h"
+#include "vexal/app/startup/app_state.h"
+#include "vexal/app/startup/library.h"
+#include "vexal/app/window/window_access.h"
 #include "vexal/graphics/screen/screen_mode.h"
 
 namespace {

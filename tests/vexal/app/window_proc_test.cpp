@@ -1,4 +1,4 @@
-#include "vexal/app/window_proc.h"
+#include "vexal/app/window/window_proc.h"
 
 #include <gtest/gtest.h>
 
@@ -12,17 +12,23 @@
 #include "platform/surface/surface.h"
 #include "platform/window/window.h"
 #include "tests/vexal/app/library_fixture.h"
-#include "vexal/app/app_state.h"
-#include "vexal/app/input_device.h"
-#include "vexal/app/library.h"
-#include "vexal/app/message_pump.h"
-#include "vexal/app/text_input.h"
-#include "vexal/app/window_mode.h"
+#include "vexal/app/input/input_device.h"
+#include "vexal/app/input/text_input.h"
+#include "vexal/app/startup/app_state.h"
+#include "vexal/app/startup/library.h"
+#include "vexal/app/window/message_pump.h"
+#include "vexal/app/window/window_mode.h"
 #include "vexal/graphics/drawing/draw_backend_table.h"
+#include "vexal/graphics/drawing/draw_calls.h"
 #include "vexal/graphics/drawing/draw_state.h"
-#include "vexal/graphics/drawing/graphics_seam.h"
+#include "vexal/graphics/drawing/draw_target.h"
+#include "vexal/graphics/graphs/graph_manage.h"
+#include "vexal/graphics/graphs/graph_table.h"
 #include "vexal/graphics/mask/mask.h"
+#include "vexal/graphics/screen/ddraw_device.h"
 #include "vexal/graphics/screen/ddraw_state.h"
+#include "vexal/graphics/screen/screen_access.h"
+#include "vexal/graphics/screen/screen_mode.h"
 
 namespace {
 
@@ -175,7 +181,7 @@ TEST_F(WindowProcTest, FullScreenDeactivationAndReturn) {
     Start(0);
     ASSERT_EQ(vexal::IsDisplayModeChanged(), 1) << c.name;  // full screen sets the display mode
     vexal::DDrawState.DisplayModeChanged = c.mode_changed;
-    if (!c.handler) vexal::SeamClearGraphRestoreHandler();
+    if (!c.handler) vexal::GraphTable.RestoreHandler = nullptr;
     pw::SendMessage(AppState.MainWindow, pw::kWmActivate, 0, 0);
     EXPECT_EQ(AppState.ActiveFlag, 0) << c.name;
     EXPECT_EQ(AppState.RestorePending, c.restore_pending) << c.name;
@@ -226,7 +232,7 @@ TEST_F(WindowProcTest, DesktopChangeInWindowMode) {
     pw::SetInstanceLockPath(dir_.File("instance.lock"));
     pw::OverrideDesktopMode(pw::DesktopMode{1024, 768, 32});
     Start(1);
-    if (!c.handler) vexal::SeamClearGraphRestoreHandler();
+    if (!c.handler) vexal::GraphTable.RestoreHandler = nullptr;
     std::vector<std::string> steps = Steps([&] {
       plat::display::SetDesktop(c.width, c.height, c.bits);
       pw::DesktopChanged(c.bits, c.width, c.height);

@@ -1,4 +1,4 @@
-#include "vexal/app/window_region.h"
+#include "vexal/app/window/window_region.h"
 
 #include <gtest/gtest.h>
 
@@ -10,11 +10,10 @@
 #include "platform/window/window.h"
 #include "tests/support/temp_dir.h"
 #include "tests/vexal/app/library_fixture.h"
-#include "vexal/app/app_state.h"
-#include "vexal/app/library.h"
-#include "vexal/app/window_access.h"
-#include "vexal/app/window_mode.h"
-#include "vexal/graphics/drawing/graphics_seam.h"
+#include "vexal/app/startup/app_state.h"
+#include "vexal/app/startup/library.h"
+#include "vexal/app/window/window_access.h"
+#include "vexal/app/window/window_mode.h"
 
 namespace {
 

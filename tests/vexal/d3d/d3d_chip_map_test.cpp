@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <array>
+#include <climits>
 #include <cstring>
 #include <vector>
 
@@ -99,6 +100,35 @@ TEST_F(ChipMapTest, ACellOfASharedTextureDrawnOnItsOwnLandsWhereTheMapPutsIt) {
   ASSERT_EQ(vexal::G_D3D_DrawChipMap(100, 100, 1, 1, one.data(), 1, 16, cells.data(), 0), 0);
   EXPECT_EQ(DrawCounts(), (std::vector<uint32_t>{6}));
   EXPECT_EQ(d3dtest::Screen(99, 99, 6, 6), got);
+}
+
+// Cells past the end of the int range, on the back and on the front screen (whose origin
+// moves every cell on), are placed without overflow and lie beyond every draw area; those
+// of separate graphs are skipped, those of a shared texture still go in each row's list.
+TEST_F(ChipMapTest, CellsPastTheEndOfTheIntRangeAreWorkedOutWithoutOverflowAndShowNothing) {
+  std::vector<vexal::GraphRecord*> shared = Prepare();
+  std::vector<vexal::GraphRecord*> separate;
+  for (int i = 0; i < 2; ++i) {
+    separate.push_back(NewGraph(4, 4));
+    ASSERT_EQ(vexal::D3DCreateGraphStorage(separate.back()), 0);
+  }
+  const std::vector<uint32_t> map(64, 1);  // 8 x 8 cells of 4 x 4: 28 pixels on from the first
+  const int far = INT_MAX - 20;
+  for (int target : {vexal::kBackScreen, vexal::kFrontScreen}) {
+    ASSERT_EQ(vexal::SetDrawTarget(target), 0);
+    for (std::vector<vexal::GraphRecord*>* cells : {&shared, &separate}) {
+      SCOPED_TRACE(testing::Message() << "target " << target << (cells == &shared ? ", shared" : ", separate"));
+      d3dtest::ClearScreen();
+      pd::RecordJournal(true);
+      EXPECT_EQ(vexal::G_D3D_DrawChipMap(far, 40, 8, 8, map.data(), 8, 2, cells->data(), 0), 0);
+      EXPECT_EQ(vexal::G_D3D_DrawChipMap(40, far, 8, 8, map.data(), 8, 2, cells->data(), 0), 0);
+      vexal::EndPending3DScene();
+      if (cells == &shared) {
+        EXPECT_EQ(DrawCounts(), std::vector<uint32_t>(16, 48));
+      }
+      EXPECT_EQ(d3dtest::LitPixels(), d3dtest::PixelSet{});
+    }
+  }
 }
 
 TEST_F(Direct3DTest, APrimitiveListForTheFrontScreenMovesTheCallersOwnVerticesAtEachCall) {

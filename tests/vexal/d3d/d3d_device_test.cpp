@@ -10,7 +10,7 @@
 
 #include "tests/support/temp_dir.h"
 #include "tests/vexal/d3d/d3d_fixture.h"
-#include "vexal/app/message_pump.h"
+#include "vexal/app/window/message_pump.h"
 #include "vexal/d3d/d3d_draw_state.h"
 #include "vexal/d3d/render_state_cache.h"
 #include "vexal/d3d/texture_formats.h"

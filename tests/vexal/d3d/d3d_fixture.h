@@ -10,7 +10,7 @@
 
 #include "platform/d3d/d3d.h"
 #include "tests/vexal/graphics/screen_fixture.h"
-#include "vexal/app/library.h"
+#include "vexal/app/startup/library.h"
 #include "vexal/d3d/d3d_device.h"
 #include "vexal/graphics/graphs/graph_table.h"
 

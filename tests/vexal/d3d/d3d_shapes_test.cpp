@@ -241,4 +241,23 @@ TEST_F(ShapeTest, OutlinesAndTrianglesAtTheEndsOfTheIntRangeStayExact) {
   }
 }
 
+// While the target is one the device cannot draw on, a box outline goes to row 0, whose
+// sides one pixel in from a far edge at the bottom of the int range stay there: the
+// pixels of x2 = INT_MIN + 1, worked out in the raster tests (row 5 from x 5 down to 0,
+// row 49 from 0 to 4, column 5 from y 49 up to 6).
+TEST_F(ShapeTest, AnOutlineHandedToRowZeroWithItsFarEdgeAtTheBottomOfTheIntRangeDrawsAsOneInsideIt) {
+  Prepare();
+  PixelSet want;
+  for (int x = 0; x <= 5; ++x) want.insert({x, 5});
+  for (int x = 0; x <= 4; ++x) want.insert({x, 49});
+  for (int y = 6; y <= 49; ++y) want.insert({5, y});
+  d3dtest::ClearScreen();
+  vexal::D3DTargetUnusable = 1;
+  pd::RecordJournal(true);
+  EXPECT_EQ(vexal::DrawBox(5, 5, INT_MIN, 50, vexal::MakeColorValue(255, 255, 255), 0), 0);
+  EXPECT_TRUE(DrawCounts().empty());
+  vexal::D3DTargetUnusable = 0;
+  EXPECT_EQ(d3dtest::LitPixels(), want);
+}
+
 }  // namespace

@@ -3,13 +3,17 @@
 // which must be those the software road draws.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <bit>
+#include <climits>
 #include <cstring>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "tests/vexal/d3d/d3d_fixture.h"
 #include "tests/vexal/d3d/d3d_pixels.h"
+#include "vexal/d3d/d3d_draw_state.h"
 #include "vexal/d3d/d3d_string.h"
 #include "vexal/graphics/drawing/d3d_row.h"
 #include "vexal/graphics/drawing/draw_calls.h"
@@ -183,8 +187,8 @@ TEST_F(StringDrawTest, ALongStringDrawsInStripsSideBySideAsTheSoftwareRoadDrawsI
 
 // A text texel is the colour with the alpha bit set, the background 0 (transparent, and
 // the texture's key). Black text at alpha 128 over white is an even grey, 255 x 127 / 255
-// = 127 in every channel (kept to each channel's width), and the string sends no
-// colour-key state of its own.
+// = 127 in every channel (kept to each channel's width), and with the key already off
+// the string sends no colour-key state.
 TEST_F(StringDrawTest, BlackTextAtHalfAlphaOverWhiteIsAnEvenGrey) {
   Fill(0);
   ASSERT_EQ(vexal::SetBlendModeParam(0, 0), 0);
@@ -222,6 +226,82 @@ TEST_F(StringDrawTest, BlackTextAtHalfAlphaOverWhiteIsAnEvenGrey) {
   ps::Unlock(back);
   EXPECT_EQ(greys, glyph_pixels);
   EXPECT_EQ(white, 200 * Cell() - glyph_pixels);
+}
+
+// A string whose pen runs on past the end of the int range: its strips are placed in 64
+// bits, far beyond the screen, so nothing lands on it, whichever font and call.
+TEST_F(StringDrawTest, AStringWhosePenRunsPastTheEndOfTheIntRangeLandsNowhere) {
+  const int edged = vexal::CreateFontHandle(nullptr, 16, -1, vexal::kFontTypeEdge, -1);
+  ASSERT_GE(edged, 0);
+  const std::string text(40, 'W');  // two strips at least
+  ASSERT_EQ(vexal::SetBlendModeParam(1, 128), 0);
+  Fill(0);
+  pd::RecordJournal(true);
+  for (int font : {font_, edged}) {
+    EXPECT_EQ(vexal::D3DDrawString(INT_MAX - 5, 10, text.c_str(), white_, font, white_, 0), 0);
+    EXPECT_EQ(vexal::DrawStringToHandle(INT_MAX - 5, 40, text.c_str(), white_, font, white_, 0), 0);
+  }
+  vexal::EndPending3DScene();
+  EXPECT_GE(Count(pd::Call::kDrawPrimitive), 8);  // the device's road, strip by strip
+  EXPECT_EQ(CountIds(Screen(0, 0, 640, 480), 0), 640 * 480);
+}
+
+// Text drawn after a graph drawn with its colour key reads as text drawn first: black
+// text at alpha 128 over white keeps every grey pixel of the first drawing, and an edged
+// font keeps its black edges. The next keyed graph turns its key on again.
+TEST_F(StringDrawTest, TextAfterAKeyedGraphReadsAsTextDrawnFirst) {
+  const int edged = vexal::CreateFontHandle(nullptr, 16, -1, vexal::kFontTypeEdge, -1);
+  ASSERT_GE(edged, 0);
+  vexal::GraphRecord* graph = NewGraph(8, 8);
+  ASSERT_EQ(vexal::D3DCreateGraphStorage(graph), 0);
+  const uint32_t black = vexal::MakeColorValue(0, 0, 0);
+  auto pixels = [] {
+    ps::Surface* back = vexal::GetBackSurface();
+    ps::LockedRect l;
+    std::vector<uint32_t> out;
+    EXPECT_EQ(ps::Lock(back, nullptr, ps::kLockWait | ps::kLockReadOnly, &l), ps::Result::kOk);
+    for (int y = 0; y < 40; ++y)
+      for (int x = 0; x < 200; ++x) out.push_back(d3dtest::Read(l, x, y));
+    ps::Unlock(back);
+    return out;
+  };
+  auto text = [&] {
+    Fill(7);
+    EXPECT_EQ(vexal::D3DDrawString(0, 0, "Night", black, font_, 0, 0), 0);
+    EXPECT_EQ(vexal::D3DDrawString(0, 20, "Night", white_, edged, black, 0), 0);
+    vexal::EndPending3DScene();
+    return pixels();
+  };
+  ASSERT_EQ(vexal::SetBlendModeParam(1, 128), 0);
+  const std::vector<uint32_t> first = text();
+  const uint32_t white_pixel = first[static_cast<size_t>(199)];  // past the text
+  // Pixels that are not white: the plain line's grey glyphs, the edged line's black edges.
+  auto marked = [&](const std::vector<uint32_t>& p) {
+    auto count = [&](size_t from, size_t to) {
+      return std::count_if(p.begin() + static_cast<ptrdiff_t>(from), p.begin() + static_cast<ptrdiff_t>(to),
+                           [&](uint32_t v) { return v != white_pixel; });
+    };
+    return std::pair(count(0, 200 * 20), count(200 * 20, p.size()));
+  };
+  ASSERT_GT(marked(first).first, 0);
+  ASSERT_GT(marked(first).second, 0);
+
+  pd::RecordJournal(true);
+  ASSERT_EQ(vexal::D3DDrawGraph(250, 200, graph, 1), 0);
+  ASSERT_EQ(vexal::D3DColorKeySwitch, 1u);
+  const std::vector<uint32_t> after = text();
+  EXPECT_EQ(marked(after), marked(first));
+  EXPECT_TRUE(after == first);
+  ASSERT_EQ(vexal::D3DDrawGraph(250, 200, graph, 1), 0);
+  vexal::EndPending3DScene();
+  std::vector<uint32_t> key_states;
+  for (const pd::JournalEntry& e : pd::Journal()) {
+    if (e.call == pd::Call::kSetRenderState && e.a == static_cast<uint32_t>(pd::RenderState::kColorKeyEnable)) {
+      key_states.push_back(e.b);
+    }
+  }
+  pd::RecordJournal(false);
+  EXPECT_EQ(key_states, (std::vector<uint32_t>{1, 0, 1}));
 }
 
 TEST_F(StringDrawTest, TextTexturesAreKeptUntilAStringNeedsAnotherSize) {

@@ -11,8 +11,9 @@
 #include "tests/vexal/graphics/screen_fixture.h"
 #include "vexal/graphics/drawing/draw_calls.h"
 #include "vexal/graphics/drawing/draw_state.h"
-#include "vexal/graphics/drawing/graphics_seam.h"
+#include "vexal/graphics/graphs/bmp_data_record.h"
 #include "vexal/graphics/graphs/graph_table.h"
+#include "vexal/graphics/screen/ddraw_device.h"
 #include "vexal/graphics/screen/ddraw_state.h"
 #include "vexal/graphics/screen/surface_table.h"
 

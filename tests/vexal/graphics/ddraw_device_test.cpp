@@ -10,10 +10,11 @@
 #include <vector>
 
 #include "tests/vexal/graphics/screen_fixture.h"
-#include "vexal/app/app_state.h"
-#include "vexal/app/log_file.h"
-#include "vexal/graphics/drawing/graphics_seam.h"
+#include "vexal/app/log/log_file.h"
+#include "vexal/app/startup/app_state.h"
+#include "vexal/graphics/graphs/bmp_data_record.h"
 #include "vexal/graphics/graphs/bmp_data_surface.h"
+#include "vexal/graphics/graphs/bmp_data_table.h"
 #include "vexal/graphics/screen/blend_mul_table.h"
 #include "vexal/graphics/screen/color_value.h"
 #include "vexal/graphics/screen/main_surfaces.h"
@@ -118,7 +119,7 @@ TEST_F(DDrawDeviceTest, ReleaseAndRecreateBringEverySurfaceRecordBackOnce) {
   ASSERT_EQ(vexal::CreateBmpDataSurface(8, 8, 0, 0, 0x10002, 0, 32, 0, &c, dd, 0, nullptr, 0, 0), 0);
   c.SurfaceEntry = entry_c;
   vexal::BmpDataRecord* table[] = {&share, nullptr, &a, &c};
-  vexal::SeamSetBmpDataTable(table);
+  vexal::SetBmpDataTableForTests(table);
   const uint8_t* alpha = a.AlphaPlane.get();
   const int live = ps::LiveSurfaceCount();
 
@@ -156,7 +157,7 @@ TEST_F(DDrawDeviceTest, ReleaseAndRecreateBringEverySurfaceRecordBackOnce) {
   EXPECT_EQ(vexal::CreateMainSurfaces(), 0);
   EXPECT_EQ(vexal::CreateMainSurfaces(), -1);  // a primary exists
   EXPECT_EQ(ps::LiveSurfaceCount(), live);
-  vexal::SeamSetBmpDataTable({});
+  vexal::SetBmpDataTableForTests({});
 }
 
 TEST_F(DDrawDeviceTest, BmpDataSurfaceSetUp) {

@@ -9,11 +9,14 @@
 #include "platform/gdi/gdi_bitmap.h"
 #include "tests/vexal/graphics/screen_fixture.h"
 #include "vexal/graphics/drawing/ddraw_row.h"
-#include "vexal/graphics/drawing/graphics_seam.h"
+#include "vexal/graphics/graphs/bmp_data_record.h"
 #include "vexal/graphics/graphs/bmp_data_table.h"
 #include "vexal/graphics/graphs/graph_table.h"
+#include "vexal/graphics/pictures/dib_section.h"
 #include "vexal/graphics/pictures/graph_image.h"
+#include "vexal/graphics/screen/color_format.h"
 #include "vexal/graphics/screen/palette.h"
+#include "vexal/graphics/screen/screen_access.h"
 
 namespace {
 

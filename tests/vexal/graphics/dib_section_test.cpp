@@ -10,8 +10,8 @@
 #include "platform/gdi/gdi_bitmap.h"
 #include "tests/vexal/app/library_fixture.h"
 #include "tests/vexal/graphics/image_fixtures.h"
-#include "vexal/app/library.h"
-#include "vexal/app/window_mode.h"
+#include "vexal/app/startup/library.h"
+#include "vexal/app/window/window_mode.h"
 
 namespace {
 

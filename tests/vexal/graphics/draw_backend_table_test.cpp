@@ -14,7 +14,9 @@
 
 #include "tests/vexal/graphics/screen_fixture.h"
 #include "vexal/graphics/drawing/ddraw_row.h"
-#include "vexal/graphics/drawing/graphics_seam.h"
+#include "vexal/graphics/graphs/bmp_data_record.h"
+#include "vexal/graphics/graphs/bmp_data_table.h"
+#include "vexal/graphics/screen/color_format.h"
 #include "vexal/graphics/screen/ddraw_state.h"
 
 namespace {
@@ -111,7 +113,7 @@ class DDrawGraphStorageTest : public screentest::ScreenTest {};
 TEST_F(DDrawGraphStorageTest, DeletingAGraphsStorageDeletesEachOfItsPieces) {
   vexal::BmpDataRecord records[3];
   std::array<vexal::BmpDataRecord*, 3> table = {&records[0], &records[1], &records[2]};
-  vexal::SeamSetBmpDataTable(table);
+  vexal::SetBmpDataTableForTests(table);
   vexal::GraphRecord graph;
   graph.PieceCount = 2;
   graph.Pieces[0] = 2;
@@ -125,7 +127,7 @@ TEST_F(DDrawGraphStorageTest, DeletingAGraphsStorageDeletesEachOfItsPieces) {
   EXPECT_EQ(table[0], nullptr);
   EXPECT_EQ(table[1], &records[1]);
   EXPECT_EQ(table[2], nullptr);
-  vexal::SeamSetBmpDataTable({});
+  vexal::SetBmpDataTableForTests({});
 }
 
 }  // namespace

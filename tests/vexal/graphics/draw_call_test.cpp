@@ -13,11 +13,13 @@
 
 #include "tests/vexal/graphics/call_record.h"
 #include "tests/vexal/graphics/screen_fixture.h"
-#include "vexal/app/app_state.h"
+#include "vexal/app/startup/app_state.h"
 #include "vexal/graphics/drawing/draw_backend_table.h"
-#include "vexal/graphics/drawing/graphics_seam.h"
+#include "vexal/graphics/drawing/draw_state.h"
 #include "vexal/graphics/fonts/font_table.h"
 #include "vexal/graphics/graphs/graph_table.h"
+#include "vexal/graphics/mask/mask.h"
+#include "vexal/graphics/screen/color_format.h"
 #include "vexal/graphics/screen/ddraw_state.h"
 #include "vexal/graphics/screen/screen_access.h"
 

@@ -9,12 +9,13 @@
 #include <vector>
 
 #include "tests/vexal/graphics/call_record.h"
-#include "vexal/app/app_state.h"
+#include "vexal/app/startup/app_state.h"
 #include "vexal/graphics/drawing/draw_backend_table.h"
 #include "vexal/graphics/drawing/draw_calls.h"
-#include "vexal/graphics/drawing/graphics_seam.h"
 #include "vexal/graphics/graphs/graph_table.h"
+#include "vexal/graphics/mask/mask.h"
 #include "vexal/graphics/screen/ddraw_state.h"
+#include "vexal/graphics/screen/screen_access.h"
 
 namespace {
 

@@ -10,7 +10,7 @@
 #include "platform/text/text_encoding.h"
 #include "tests/support/png_file.h"
 #include "tests/vexal/graphics/font_fixture.h"
-#include "vexal/app/screen_log.h"
+#include "vexal/app/log/screen_log.h"
 #include "vexal/graphics/drawing/draw_calls.h"
 #include "vexal/graphics/screen/color_value.h"
 #include "vexal/graphics/screen/screen_mode.h"

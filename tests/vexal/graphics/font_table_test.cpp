@@ -9,7 +9,7 @@
 #include <tuple>
 
 #include "tests/vexal/graphics/font_fixture.h"
-#include "vexal/app/screen_log.h"
+#include "vexal/app/log/screen_log.h"
 #include "vexal/graphics/graphs/bmp_data_table.h"
 #include "vexal/graphics/graphs/graph_manage.h"
 #include "vexal/graphics/graphs/graph_table.h"
@@ -120,6 +120,17 @@ TEST_F(FontTest, ARefusedFontLeavesItsSlotFreeAndTheTableFullIsFatal) {
   EXPECT_EQ(vexal::CreateFontHandle(nullptr, 16, 6, 0, -1), 3);
   for (int h = 4; h < vexal::kFontHandleCount; ++h) ASSERT_EQ(vexal::CreateFontHandle(nullptr, 8, 6, 0, -1), h);
   EXPECT_EXIT(vexal::CreateFontHandle(nullptr, 8, 6, 0, -1), ::testing::ExitedWithCode(255), "");
+}
+
+// The weight is the thickness x 100, held to the int range: a thickness whose weight
+// passes the end of the range is refused like any other weight past 1000, and never
+// wraps round to one the font system takes (42949673 x 100 = 2^32 + 4).
+TEST_F(FontTest, AThicknessWhoseWeightPassesTheIntRangeIsRefused) {
+  Start(1);
+  EXPECT_GE(vexal::CreateFontHandle(nullptr, 16, 10, 0, -1), 0);  // weight 1000, the heaviest
+  for (int thickness : {11, 21474837, 42949673, -21474837, -2147483647 - 1}) {
+    EXPECT_EQ(vexal::CreateFontHandle(nullptr, 16, thickness, 0, -1), -1) << thickness;
+  }
 }
 
 TEST_F(FontTest, ABadHandleEndsTheCallsThatTakeOne) {

@@ -7,7 +7,7 @@
 #include <vector>
 
 #include "tests/vexal/graphics/font_fixture.h"
-#include "vexal/app/screen_log.h"
+#include "vexal/app/log/screen_log.h"
 #include "vexal/graphics/drawing/draw_calls.h"
 #include "vexal/graphics/fonts/ddraw_text.h"
 #include "vexal/graphics/fonts/screen_log_draw.h"

@@ -13,7 +13,6 @@
 #include "tests/vexal/graphics/image_fixtures.h"
 #include "tests/vexal/graphics/screen_fixture.h"
 #include "vexal/graphics/drawing/draw_state.h"
-#include "vexal/graphics/drawing/graphics_seam.h"
 #include "vexal/graphics/graphs/graph_table.h"
 
 namespace {

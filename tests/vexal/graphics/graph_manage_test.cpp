@@ -9,8 +9,10 @@
 
 #include "tests/vexal/graphics/screen_fixture.h"
 #include "vexal/graphics/drawing/draw_backend_table.h"
-#include "vexal/graphics/drawing/graphics_seam.h"
+#include "vexal/graphics/drawing/draw_calls.h"
+#include "vexal/graphics/drawing/draw_state.h"
 #include "vexal/graphics/graphs/graph_table.h"
+#include "vexal/graphics/screen/screen_access.h"
 
 namespace {
 

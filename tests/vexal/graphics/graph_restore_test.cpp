@@ -6,15 +6,17 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <cstring>
 #include <string>
 #include <vector>
 
 #include "tests/vexal/graphics/graph_pixels.h"
 #include "tests/vexal/graphics/image_fixtures.h"
 #include "tests/vexal/graphics/screen_fixture.h"
-#include "vexal/graphics/drawing/graphics_seam.h"
+#include "vexal/graphics/drawing/draw_calls.h"
 #include "vexal/graphics/graphs/graph_load.h"
 #include "vexal/graphics/graphs/graph_table.h"
+#include "vexal/graphics/screen/screen_access.h"
 
 namespace {
 
@@ -139,6 +141,43 @@ TEST_F(GraphRestoreTest, AGraphLoadedInALongDirectoryComesBackFromIt) {
   LoseAndRestore();
   EXPECT_EQ(GraphPixel(g, 1, 1), SheetColor(1, 1));
   EXPECT_EQ(plat::fs::CurrentDirectory(), start);
+}
+
+// A blank graph holds what was copied into it from the screen, which no file can give
+// back: it keeps the copy and gets it again; drawn on, it keeps nothing.
+TEST_F(GraphRestoreTest, ABlankGraphGetsTheScreenCopyItHeldBack) {
+  Start(1);
+  ASSERT_EQ(vexal::SetDrawTarget(vexal::kBackScreen), 0);
+  // The back screen's pixel (x, y) is SheetColor(x, y).
+  ps::Surface* back = vexal::GetDrawSurface();
+  ps::LockedRect l;
+  ASSERT_EQ(ps::Lock(back, nullptr, ps::kLockWait, &l), ps::Result::kOk);
+  for (int y = 0; y < l.height; ++y)
+    for (int x = 0; x < l.width; ++x) {
+      const uint32_t v = SheetColor(x, y);
+      std::memcpy(l.bits + static_cast<ptrdiff_t>(y) * l.pitch + x * 4, &v, 4);
+    }
+  ps::Unlock(back);
+  const int right = l.width;  // the screen's width
+  const int inside = vexal::CreateBlankGraph(8, 6), edge = vexal::CreateBlankGraph(6, 4),
+            drawn_on = vexal::CreateBlankGraph(4, 4);
+  ASSERT_EQ(vexal::CopyScreenToGraph(2, 3, 10, 9, inside, 1), 0);
+  ASSERT_EQ(vexal::CopyScreenToGraph(right - 4, 0, right, 4, edge, 1), 0);  // two columns beyond the screen
+  ASSERT_EQ(vexal::CopyScreenToGraph(0, 0, 4, 4, drawn_on, 1), 0);
+  ASSERT_EQ(vexal::SetDrawTarget(drawn_on), 0);
+  ASSERT_EQ(vexal::SetDrawTarget(vexal::kBackScreen), 0);
+
+  LoseAndRestore();
+  for (int y = 0; y < 6; ++y)
+    for (int x = 0; x < 8; ++x) EXPECT_EQ(GraphPixel(inside, x, y), SheetColor(2 + x, 3 + y)) << x << "," << y;
+  for (int y = 0; y < 4; ++y)
+    for (int x = 0; x < 6; ++x) EXPECT_EQ(GraphPixel(edge, x, y), x < 4 ? SheetColor(right - 4 + x, y) : 0u) << x << "," << y;
+  EXPECT_EQ(vexal::GetGraphRecord(inside)->NeedsRestore, 0);
+  EXPECT_EQ(GraphPixel(drawn_on, 1, 1), 0u);
+  EXPECT_EQ(vexal::GetGraphRecord(drawn_on)->NeedsRestore, 1);
+  // Kept for a later loss too.
+  LoseAndRestore();
+  EXPECT_EQ(GraphPixel(inside, 7, 5), SheetColor(9, 8));
 }
 
 TEST_F(GraphRestoreTest, RestoringNeedsAGraphAndARunningLibrary) {

@@ -14,9 +14,9 @@
 #include "platform/surface/surface.h"
 #include "platform/window/window.h"
 #include "tests/vexal/app/library_fixture.h"
-#include "vexal/app/app_state.h"
-#include "vexal/app/library.h"
-#include "vexal/app/window_mode.h"
+#include "vexal/app/startup/app_state.h"
+#include "vexal/app/startup/library.h"
+#include "vexal/app/window/window_mode.h"
 #include "vexal/graphics/screen/ddraw_device.h"
 #include "vexal/graphics/screen/ddraw_state.h"
 

@@ -10,8 +10,8 @@
 
 #include "platform/timer/timer.h"
 #include "tests/vexal/graphics/screen_fixture.h"
-#include "vexal/app/app_state.h"
-#include "vexal/graphics/drawing/graphics_seam.h"
+#include "vexal/app/startup/app_state.h"
+#include "vexal/graphics/drawing/draw_calls.h"
 #include "vexal/graphics/graphs/graph_table.h"
 #include "vexal/graphics/screen/ddraw_device.h"
 #include "vexal/graphics/screen/main_surfaces.h"

@@ -15,12 +15,15 @@
 #include "tests/support/png_file.h"
 #include "tests/vexal/graphics/graph_pixels.h"
 #include "tests/vexal/graphics/screen_fixture.h"
-#include "vexal/app/app_state.h"
-#include "vexal/app/message_pump.h"
-#include "vexal/app/screen_log.h"
+#include "vexal/app/log/screen_log.h"
+#include "vexal/app/startup/app_state.h"
+#include "vexal/app/window/message_pump.h"
+#include "vexal/graphics/drawing/call_trace.h"
 #include "vexal/graphics/drawing/draw_backend_table.h"
-#include "vexal/graphics/drawing/graphics_seam.h"
+#include "vexal/graphics/drawing/draw_calls.h"
+#include "vexal/graphics/drawing/draw_state.h"
 #include "vexal/graphics/graphs/graph_table.h"
+#include "vexal/graphics/screen/ddraw_device.h"
 #include "vexal/graphics/screen/ddraw_state.h"
 #include "vexal/graphics/screen/screen_access.h"
 #include "vexal/graphics/screen/screen_mode.h"
@@ -225,13 +228,13 @@ TEST_F(ScreenPresentTest, TheOnScreenLogIsDrawnOverTheWholeScreenWithoutBlending
   vexal::SetBlendModeParam(1, 128);
   DDrawState.CoarseBlendFlag = 1;
   std::vector<std::string> calls;
-  vexal::SeamSetTraceHook([&](std::string_view call) { calls.emplace_back(call); });
+  vexal::SetCallTraceHook([&](std::string_view call) { calls.emplace_back(call); });
   EXPECT_EQ(vexal::PresentScreen(), 0);
   EXPECT_TRUE(calls.empty());  // nothing logged on the screen yet
   vexal::ScreenLogPrintf("x");
   int area[4] = {};
   int mode = 0, param = 0;
-  vexal::SeamSetTraceHook([&](std::string_view call) {
+  vexal::SetCallTraceHook([&](std::string_view call) {
     if (call == "ScreenLogDraw") {
       vexal::GetDrawClipArea(area);
       vexal::GetBlendModeParam(&mode, &param);
@@ -239,7 +242,7 @@ TEST_F(ScreenPresentTest, TheOnScreenLogIsDrawnOverTheWholeScreenWithoutBlending
     calls.emplace_back(call);
   });
   EXPECT_EQ(vexal::PresentScreen(), 0);
-  vexal::SeamSetTraceHook(nullptr);
+  vexal::SetCallTraceHook(nullptr);
   EXPECT_EQ(calls, (std::vector<std::string>{"ScreenLogDraw"}));
   EXPECT_EQ(std::vector<int>(area, area + 4), (std::vector<int>{0, 0, 16, 8}));
   EXPECT_EQ(std::pair(mode, param), std::pair(0, 0));

@@ -5,8 +5,8 @@
 #include <string>
 
 #include "tests/support/temp_dir.h"
-#include "vexal/app/app_state.h"
-#include "vexal/app/log_file.h"
+#include "vexal/app/log/log_file.h"
+#include "vexal/app/startup/app_state.h"
 
 namespace {
 

@@ -1,11 +1,16 @@
 // The shape drawers against the slow reference of shape_reference.h, over a sweep of
-// random shapes in every layout.
+// random shapes of each layout's own and of shapes across each edge of the draw area, with
+// work surface 1 full of noise before every draw.
 #include "shape_draw_fixture.h"
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdlib>
 #include <string>
+#include <vector>
+
+#include "layout_seed.h"
 
 namespace shapetest {
 
@@ -15,20 +20,154 @@ using shaperef::Family;
 // walk says.
 constexpr int64_t kOvalRadiusSettled = 46340;
 
-class ShapeDrawFormats : public ShapeDrawTest, public ::testing::WithParamInterface<const Screen*> {};
+enum class Kind { kCircle, kOval, kBox, kLine, kOutline, kPixel, kLineSet };
+
+// One call: a circle at (x, y) of radius rx, an oval of radii rx, ry, a box, line or outline
+// from (x, y) to (x2, y2), one pixel at (x, y), or two segments from (x, y) over (x2, y2).
+struct ShapeCase {
+  Kind kind = Kind::kCircle;
+  int x = 0, y = 0, x2 = 0, y2 = 0, rx = 0, ry = 0;
+  bool fill = false;
+  Look look;
+  uint32_t color = 0;
+};
+
+std::string Describe(const ShapeCase& c) {
+  const char* names[] = {"circle", "oval", "box", "line", "outline", "pixel", "line set"};
+  return std::string(names[static_cast<int>(c.kind)]) + " " + std::to_string(c.x) + "," + std::to_string(c.y) + " " +
+         std::to_string(c.x2) + "," + std::to_string(c.y2) + " r " + std::to_string(c.rx) + "x" + std::to_string(c.ry) +
+         " fill " + std::to_string(c.fill) + " mode " + std::to_string(c.look.mode) + " p " +
+         std::to_string(c.look.param) + " coarse " + std::to_string(c.look.coarse) + " video " +
+         std::to_string(c.look.video);
+}
+
+class ShapeDrawFormats : public ShapeDrawTest, public ::testing::WithParamInterface<const Screen*> {
+ protected:
+  static constexpr int kOx = 7, kOy = 5;  // the target origin
+  static constexpr vexal::Rect kArea{10, 6, 290, 214};
+
+  void StartSweep() {
+    Start(*GetParam());
+    rng_.seed(rastertest::LayoutSeed(GetParam()->name));
+    noise_ = rastertest::LayoutSeed(GetParam()->name) ^ 0x9E3779B9u;
+    Scramble(DDrawState.Back);
+    DrawState.TargetRect = {kOx, kOy, kOx + 300, kOy + 220};
+    DrawState.DrawArea = kArea;
+  }
+
+  uint32_t Field() const { return screen_->bits == 32 ? 0xFFFFFFu : screen_->bits == 16 ? 0xFFFFu : 0x1FFu; }
+
+  // Draws the case, with work surface 1 full of noise, and holds the surface to the
+  // reference: the whole of it, so nothing outside the area may change either.
+  void DrawAndCheck(const ShapeCase& c) {
+    Apply(c.look);
+    noise_ = nltest::FillWithNoise(DDrawState.Work1, noise_);
+    ps::Surface* dest = DDrawState.Back;
+    const vexal::Rect area = kArea;
+    const Picture before = Read(dest);
+    Picture expected = before;
+    const bool copy = c.look.video && screen_->bits != 8 && c.look.mode != 0;
+    shaperef::Canvas ref(before, &expected, area.left, area.top, area.right, area.bottom, kOx, kOy, copy);
+    int result = 0, want = 0;
+    bool open = false;
+    switch (c.kind) {
+      case Kind::kCircle:
+        result = vexal::G_DDraw_DrawCircle(c.x, c.y, c.rx, c.color, c.fill);
+        ref.Use(Pen(Family::kRound, c.color));
+        ref.Circle(c.x, c.y, c.rx, c.fill);
+        break;
+      case Kind::kOval: {
+        result = vexal::G_DDraw_DrawOval(c.x, c.y, c.rx, c.ry, c.color, c.fill);
+        const int64_t ax = std::abs(static_cast<int64_t>(c.rx)), ay = std::abs(static_cast<int64_t>(c.ry));
+        if (ax == 0 || ay == 0) {
+          want = -1;
+        } else if (std::max(ax, ay) > kOvalRadiusSettled) {
+          // Past the radii whose square fits 32 bits what an oval draws is open: it stays in
+          // the area, that is all.
+          open = true;
+        } else {
+          ref.Use(Pen(Family::kRound, c.color));
+          ref.Oval(c.x, c.y, ax, ay, c.fill);
+        }
+        break;
+      }
+      case Kind::kBox:
+        result = vexal::G_DDraw_DrawFillBox(c.x, c.y, c.x2, c.y2, c.color);
+        ref.Use(Pen(Family::kBox, c.color));
+        for (int64_t py = std::max(c.y, area.top); py < std::min(c.y2, area.bottom); ++py)
+          for (int64_t px = std::max(c.x, area.left); px < std::min(c.x2, area.right); ++px) ref.Write(px, py);
+        break;
+      case Kind::kLine:
+        result = vexal::G_DDraw_DrawLine(c.x, c.y, c.x2, c.y2, c.color);
+        ref.Use(Pen(Family::kSpan, c.color));
+        ref.Line(c.x, c.y, c.x2, c.y2);
+        break;
+      case Kind::kOutline: {
+        result = vexal::G_DDraw_DrawBoxOutline(c.x, c.y, c.x2, c.y2, c.color);
+        // Four lines: each one's copy of the old pixels holds the sides before it.
+        const int sides[4][4] = {{c.x, c.y, c.x2, c.y},
+                                 {c.x2 - 1, c.y, c.x2, c.y2},
+                                 {c.x2 - 1, c.y2 - 1, c.x, c.y2},
+                                 {c.x, c.y2 - 1, c.x, c.y}};
+        for (const auto& side : sides) {
+          const Picture now = expected;
+          shaperef::Canvas line(now, &expected, area.left, area.top, area.right, area.bottom, kOx, kOy, copy);
+          line.Use(Pen(Family::kSpan, c.color));
+          line.Line(side[0], side[1], side[2], side[3]);
+        }
+        break;
+      }
+      case Kind::kPixel: {
+        result = vexal::G_DDraw_DestPixel(c.x, c.y, c.color);
+        const bool inside = c.x >= area.left && c.x < area.right && c.y >= area.top && c.y < area.bottom;
+        want = inside ? 0 : -1;
+        // One pixel reads its old value where it stands.
+        shaperef::Canvas at(before, &expected, area.left, area.top, area.right, area.bottom, kOx, kOy, false);
+        at.Use(Pen(Family::kPoint, c.color));
+        at.Write(c.x, c.y);
+        break;
+      }
+      case Kind::kLineSet: {
+        const vexal::LineSegmentRecord segs[] = {{c.x, c.y, c.x2, c.y2, c.color, 0},
+                                                 {c.x2, c.y2, 0, 0, c.color ^ 0x55, 0}};
+        result = vexal::G_DDraw_DrawLineSet(segs, 2);
+        for (const auto& seg : segs) {
+          ref.Use(Pen(Family::kStore, seg.color));
+          ref.Line(seg.x1, seg.y1, seg.x2, seg.y2);
+        }
+        break;
+      }
+    }
+    const std::string what = Describe(c);
+    EXPECT_EQ(result, want) << what;
+    const Picture after = Read(dest);
+    if (open) {
+      for (int py = 0; py < after.h; ++py)
+        for (int px = 0; px < after.w; ++px) {
+          const bool inside =
+              px >= area.left + kOx && px < area.right + kOx && py >= area.top + kOy && py < area.bottom + kOy;
+          if (!inside) {
+            ASSERT_EQ(after.at(px, py), before.at(px, py)) << what << " wrote outside at " << px << "," << py;
+          }
+        }
+      return;
+    }
+    if (!(after == expected)) {
+      for (int py = 0; py < after.h; ++py)
+        for (int px = 0; px < after.w; ++px)
+          ASSERT_EQ(after.at(px, py), expected.at(px, py)) << what << " at " << px << "," << py << std::hex
+                                                          << " was " << before.at(px, py) << " colour " << c.color;
+    }
+  }
+
+  uint32_t noise_ = 0;
+};
 
 // Random shapes, huge, negative, inverted and clipped-away ones among them, in every mode,
 // with and without the copy of the old pixels, under a target origin: each call leaves the
 // surface exactly as the slow reference does, and nothing outside the draw area changes.
 TEST_P(ShapeDrawFormats, RandomShapesMatchTheReferenceAndStayInTheArea) {
-  Start(*GetParam());
-  ps::Surface* dest = DDrawState.Back;
-  Scramble(dest);
-  const int ox = 7, oy = 5;
-  DrawState.TargetRect = {ox, oy, ox + 300, oy + 220};
-  DrawState.DrawArea = {10, 6, 290, 214};
-  const vexal::Rect area = DrawState.DrawArea;
-  const uint32_t field = screen_->bits == 32 ? 0xFFFFFFu : screen_->bits == 16 ? 0xFFFFu : 0x1FFu;
+  StartSweep();
   auto coord = [&] {
     switch (rng_() % 8) {
       case 0: return static_cast<int>(rng_() % 2 ? 2000000000u : -2000000000);
@@ -48,117 +187,114 @@ TEST_P(ShapeDrawFormats, RandomShapesMatchTheReferenceAndStayInTheArea) {
     }
   };
   for (int i = 0; i < 160; ++i) {
-    Look look;
-    look.mode = static_cast<int>(rng_() % 6);  // 4 and 5 draw nothing
-    if (rng_() % 8 == 0) look.mode -= 3;       // nor do negative modes
+    ShapeCase c;
+    c.look.mode = static_cast<int>(rng_() % 6);  // 4 and 5 draw nothing
+    if (rng_() % 8 == 0) c.look.mode -= 3;       // nor do negative modes
     const int params[] = {0, 14, 15, 128, 200, 255, static_cast<int>(rng_() % 256)};
-    look.param = params[rng_() % 7];
-    look.coarse = rng_() % 2 != 0;
-    look.video = rng_() % 2 != 0;
-    if (rng_() % 4 == 0) look.bright = vexal::MakeBrightValue(rng_() % 256, rng_() % 256, rng_() % 256);
-    Apply(look);
-    const uint32_t color = rng_() & field;
-    const Picture before = Read(dest);
-    Picture expected = before;
-    const bool copy = look.video && screen_->bits != 8 && look.mode != 0;
-    shaperef::Canvas ref(before, &expected, area.left, area.top, area.right, area.bottom, ox, oy, copy);
+    c.look.param = params[rng_() % 7];
+    c.look.coarse = rng_() % 2 != 0;
+    c.look.video = rng_() % 2 != 0;
+    if (rng_() % 4 == 0) c.look.bright = vexal::MakeBrightValue(rng_() % 256, rng_() % 256, rng_() % 256);
+    c.color = rng_() & Field();
     const int kind = static_cast<int>(rng_() % 7);
-    const int x = coord(), y = coord(), x2 = coord(), y2 = coord();
-    const bool fill = rng_() % 2 != 0;
-    std::string what;
-    int result = 0, want = 0;
-    bool open = false;
+    c.x = coord(), c.y = coord(), c.x2 = coord(), c.y2 = coord();
+    c.fill = rng_() % 2 != 0;
     if (kind == 0) {
-      const int r = radius();
-      what = "circle r " + std::to_string(r);
-      result = vexal::G_DDraw_DrawCircle(x, y, r, color, fill);
-      ref.Use(Pen(Family::kRound, color));
-      ref.Circle(x, y, r, fill);
+      c.kind = Kind::kCircle;
+      c.rx = radius();
     } else if (kind == 1) {
-      int rx = radius(), ry = radius();
-      int64_t ax = std::abs(static_cast<int64_t>(rx)), ay = std::abs(static_cast<int64_t>(ry));
+      c.kind = Kind::kOval;
+      c.rx = radius(), c.ry = radius();
+      int64_t ax = std::abs(static_cast<int64_t>(c.rx)), ay = std::abs(static_cast<int64_t>(c.ry));
       // The walk of an oval takes about (larger radius)^2 / smaller radius steps; keep the
       // slow reference to a few million of them.
       while (ax != 0 && ay != 0 && std::max(ax, ay) * std::max(ax, ay) / std::min(ax, ay) > 4000000) {
-        (ax > ay ? rx : ry) /= 4;
-        ax = std::abs(static_cast<int64_t>(rx)), ay = std::abs(static_cast<int64_t>(ry));
-      }
-      what = "oval " + std::to_string(rx) + "x" + std::to_string(ry);
-      result = vexal::G_DDraw_DrawOval(x, y, rx, ry, color, fill);
-      if (rx == 0 || ry == 0) {
-        want = -1;
-      } else if (std::max(ax, ay) > kOvalRadiusSettled) {
-        // Past the radii whose square fits 32 bits what an oval draws is open: it stays in
-        // the area, that is all.
-        open = true;
-      } else {
-        ref.Use(Pen(Family::kRound, color));
-        ref.Oval(x, y, ax, ay, fill);
+        (ax > ay ? c.rx : c.ry) /= 4;
+        ax = std::abs(static_cast<int64_t>(c.rx)), ay = std::abs(static_cast<int64_t>(c.ry));
       }
     } else if (kind == 2) {
-      what = "box";
-      result = vexal::G_DDraw_DrawFillBox(x, y, x2, y2, color);
-      ref.Use(Pen(Family::kBox, color));
-      for (int64_t py = std::max(y, area.top); py < std::min(y2, area.bottom); ++py)
-        for (int64_t px = std::max(x, area.left); px < std::min(x2, area.right); ++px) ref.Write(px, py);
+      c.kind = Kind::kBox;
     } else if (kind == 3) {
-      what = "line";
-      result = vexal::G_DDraw_DrawLine(x, y, x2, y2, color);
-      ref.Use(Pen(Family::kSpan, color));
-      ref.Line(x, y, x2, y2);
+      c.kind = Kind::kLine;
     } else if (kind == 4) {
       // Small boxes so that the outline's sides meet inside the area.
-      const int bx = static_cast<int>(rng_() % 300), by = static_cast<int>(rng_() % 220);
-      const int bx2 = bx + static_cast<int>(rng_() % 40) - 5, by2 = by + static_cast<int>(rng_() % 40) - 5;
-      what = "outline";
-      result = vexal::G_DDraw_DrawBoxOutline(bx, by, bx2, by2, color);
-      // Four lines: each one's copy of the old pixels holds the sides before it.
-      const int sides[4][4] = {{bx, by, bx2, by}, {bx2 - 1, by, bx2, by2}, {bx2 - 1, by2 - 1, bx, by2}, {bx, by2 - 1, bx, by}};
-      for (const auto& side : sides) {
-        const Picture now = expected;
-        shaperef::Canvas line(now, &expected, area.left, area.top, area.right, area.bottom, ox, oy, copy);
-        line.Use(Pen(Family::kSpan, color));
-        line.Line(side[0], side[1], side[2], side[3]);
-      }
+      c.kind = Kind::kOutline;
+      c.x = static_cast<int>(rng_() % 300), c.y = static_cast<int>(rng_() % 220);
+      c.x2 = c.x + static_cast<int>(rng_() % 40) - 5, c.y2 = c.y + static_cast<int>(rng_() % 40) - 5;
     } else if (kind == 5) {
-      const int px = static_cast<int>(rng_() % 320) - 10, py = static_cast<int>(rng_() % 240) - 10;
-      what = "pixel";
-      result = vexal::G_DDraw_DestPixel(px, py, color);
-      const bool inside = px >= area.left && px < area.right && py >= area.top && py < area.bottom;
-      want = inside ? 0 : -1;
-      // One pixel reads its old value where it stands.
-      shaperef::Canvas at(before, &expected, area.left, area.top, area.right, area.bottom, ox, oy, false);
-      at.Use(Pen(Family::kPoint, color));
-      at.Write(px, py);
+      c.kind = Kind::kPixel;
+      c.x = static_cast<int>(rng_() % 320) - 10, c.y = static_cast<int>(rng_() % 240) - 10;
     } else {
-      what = "line set";
-      const vexal::LineSegmentRecord segs[] = {{x, y, x2, y2, color, 0}, {x2, y2, 0, 0, color ^ 0x55, 0}};
-      result = vexal::G_DDraw_DrawLineSet(segs, 2);
-      for (const auto& seg : segs) {
-        ref.Use(Pen(Family::kStore, seg.color));
-        ref.Line(seg.x1, seg.y1, seg.x2, seg.y2);
-      }
+      c.kind = Kind::kLineSet;
     }
-    what += " at " + std::to_string(x) + "," + std::to_string(y) + " fill " + std::to_string(fill) + " mode " +
-            std::to_string(look.mode) + " p " + std::to_string(look.param) + " coarse " + std::to_string(look.coarse) +
-            " video " + std::to_string(look.video);
-    EXPECT_EQ(result, want) << what;
-    const Picture after = Read(dest);
-    for (int py = 0; py < after.h; ++py)
-      for (int px = 0; px < after.w; ++px) {
-        const bool inside =
-            px >= area.left + ox && px < area.right + ox && py >= area.top + oy && py < area.bottom + oy;
-        if (!inside) {
-          ASSERT_EQ(after.at(px, py), before.at(px, py)) << what << " wrote outside at " << px << "," << py;
-        }
+    DrawAndCheck(c);
+    if (HasFatalFailure()) return;
+  }
+}
+
+// Every shape across each edge of the area, in each blend mode, fine and coarse, with the
+// old pixels read back: the pixels next to the edge, inside and out, are the ones a short
+// clip or a short read-back gets wrong.
+TEST_P(ShapeDrawFormats, ShapesAcrossEachEdgeMatchTheReferenceInEveryMode) {
+  StartSweep();
+  std::vector<Look> looks = {{0, 255}};
+  for (int mode = 1; mode <= 3; ++mode) {
+    looks.push_back({mode, 128, vexal::kBrightNone, false, true});
+    looks.push_back({mode, 100, vexal::kBrightNone, true, true});
+  }
+  // Each edge as a place on it (the first pixel in, next to the edge) and the way inwards.
+  const vexal::Rect a = kArea;
+  const struct {
+    const char* name;
+    int x, y, in_x, in_y;
+  } edges[] = {{"left", a.left, 100, 1, 0},
+               {"right", a.right - 1, 100, -1, 0},
+               {"top", 150, a.top, 0, 1},
+               {"bottom", 150, a.bottom - 1, 0, -1}};
+  for (const auto& e : edges) {
+    SCOPED_TRACE(e.name);
+    // A point `in` pixels inwards of the edge place (negative: outwards) and `side` along it.
+    auto at = [&](int in, int side, int* x, int* y) {
+      *x = e.x + e.in_x * in + e.in_y * side;
+      *y = e.y + e.in_y * in + e.in_x * side;
+    };
+    std::vector<ShapeCase> shapes;
+    auto add = [&](Kind kind, int in, int side, int in2, int side2, int rx, int ry, bool fill) {
+      ShapeCase c;
+      c.kind = kind;
+      at(in, side, &c.x, &c.y);
+      at(in2, side2, &c.x2, &c.y2);
+      if (kind == Kind::kBox || kind == Kind::kOutline) {
+        if (c.x > c.x2) std::swap(c.x, c.x2);
+        if (c.y > c.y2) std::swap(c.y, c.y2);
       }
-    if (open) continue;
-    if (!(after == expected)) {
-      for (int py = 0; py < after.h; ++py)
-        for (int px = 0; px < after.w; ++px)
-          ASSERT_EQ(after.at(px, py), expected.at(px, py)) << what << " at " << px << "," << py << std::hex
-                                                          << " was " << before.at(px, py) << " colour " << color;
+      c.rx = rx, c.ry = ry, c.fill = fill;
+      shapes.push_back(c);
+    };
+    for (const bool fill : {false, true}) {
+      add(Kind::kCircle, 3, 0, 0, 0, 8, 0, fill);
+      add(Kind::kOval, 2, 5, 0, 0, 9, 4, fill);   // wide
+      add(Kind::kOval, 4, -5, 0, 0, 2, 11, fill);  // tall: the tips pass ry
+      add(Kind::kOval, 5, 9, 0, 0, 1, 7, fill);
     }
+    add(Kind::kLine, 12, 0, -9, 5, 0, 0, false);   // leaving, steep across the edge
+    add(Kind::kLine, 20, 3, -6, 30, 0, 0, false);  // leaving, shallow
+    add(Kind::kLine, -9, -5, 12, 0, 0, 0, false);  // entering
+    add(Kind::kLine, -6, 30, 20, 3, 0, 0, false);
+    add(Kind::kLine, 0, -20, 0, 20, 0, 0, false);  // along the edge's own pixels
+    add(Kind::kBox, -5, -4, 7, 5, 0, 0, false);
+    add(Kind::kOutline, -5, -4, 7, 5, 0, 0, false);
+    add(Kind::kOutline, 0, -4, 3, 5, 0, 0, false);
+    add(Kind::kPixel, 0, 0, 0, 0, 0, 0, false);
+    add(Kind::kPixel, -1, 0, 0, 0, 0, 0, false);
+    add(Kind::kLineSet, 12, 0, -9, 5, 0, 0, false);
+    for (const Look& look : looks)
+      for (ShapeCase c : shapes) {
+        c.look = look;
+        c.color = rng_() & Field();
+        DrawAndCheck(c);
+        if (HasFatalFailure()) return;
+      }
   }
 }
 

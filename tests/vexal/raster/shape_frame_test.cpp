@@ -3,13 +3,17 @@
 // the triangle, the fatal lock failures; and a captured scene of every shape in each mode.
 #include <gtest/gtest.h>
 
+#include <climits>
 #include <cstdlib>
+#include <set>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "platform/capture/frame_capture.h"
 #include "shape_draw_fixture.h"
 #include "triangle_reference.h"
+#include "vexal/graphics/drawing/draw_calls.h"
 #include "vexal/graphics/graphs/bmp_data_table.h"
 
 namespace shapetest {
@@ -106,6 +110,54 @@ TEST_F(ShapeFrameTest, RepeatedWritesBlendAgainUnlessTheOldPixelsAreCopied) {
   for (int y = 27; y < 33; ++y)
     for (int x = 8; x < 22; ++x)
       EXPECT_EQ(band.at(x, y), (y == 29 || y == 30) && x >= 10 && x < 20 ? kWhite : 0u) << x << "," << y;
+}
+
+// A box outline whose far edge is the bottom of the int range: its sides one pixel in
+// from that edge stay there, so it draws what a far edge one pixel inside the range
+// draws. Worked out from the half-open lines clipped to (0, 0)-(320, 240):
+// (5, 5, INT_MIN, 50): row 5 from x 5 down to 0, row 49 from x 0 to 4 (the bottom side
+// enters at (0, 49.99...)), column 5 from y 49 up to 6; the right side lies left of the
+// area. (5, 5, 50, INT_MIN): row 5 from x 5 to 49, column 49 from y 4 up to 0 (the right
+// side leaves the top at x = 49.00...), column 5 from y 0 to 4; the bottom side lies above.
+TEST_F(ShapeFrameTest, ABoxOutlineWhoseFarEdgeIsTheBottomOfTheIntRangeDrawsAsOneInsideIt) {
+  Start(kXrgb32);
+  using Pixels = std::set<std::pair<int, int>>;
+  auto run = [](Pixels& out, bool across, int at, int from, int to) {
+    for (int i = from; i <= to; ++i) out.insert(across ? std::pair{i, at} : std::pair{at, i});
+  };
+  Pixels left_far, top_far;
+  run(left_far, true, 5, 0, 5);
+  run(left_far, true, 49, 0, 4);
+  run(left_far, false, 5, 6, 49);
+  run(top_far, true, 5, 5, 49);
+  run(top_far, false, 49, 0, 4);
+  run(top_far, false, 5, 0, 4);
+  ASSERT_EQ(left_far.size(), 55u);
+  ASSERT_EQ(top_far.size(), 55u);
+  auto lit = [&] {
+    const Picture p = Back();
+    Pixels out;
+    for (int y = 0; y < p.h; ++y)
+      for (int x = 0; x < p.w; ++x)
+        if (p.at(x, y) != 0) out.insert({x, y});
+    return out;
+  };
+  struct Case {
+    const char* name;
+    int (*draw)();
+    const Pixels& want;
+  };
+  const Case cases[] = {
+      {"DrawBox, x2 at the bottom", [] { return vexal::DrawBox(5, 5, INT_MIN, 50, kWhite, 0); }, left_far},
+      {"x2 one inside", [] { return vexal::G_DDraw_DrawBoxOutline(5, 5, INT_MIN + 1, 50, kWhite); }, left_far},
+      {"DrawBox, y2 at the bottom", [] { return vexal::DrawBox(5, 5, 50, INT_MIN, kWhite, 0); }, top_far},
+      {"y2 one inside", [] { return vexal::G_DDraw_DrawBoxOutline(5, 5, 50, INT_MIN + 1, kWhite); }, top_far},
+  };
+  for (const Case& c : cases) {
+    Clear();
+    EXPECT_EQ(c.draw(), 0) << c.name;
+    EXPECT_EQ(lit(), c.want) << c.name;
+  }
 }
 
 TEST_F(ShapeFrameTest, BrightnessScalesTheColourBeforeTheBlend) {

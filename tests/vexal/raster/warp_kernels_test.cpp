@@ -78,13 +78,17 @@ class WarpKernels : public WarpTest, public ::testing::WithParamInterface<std::t
 TEST_P(WarpKernels, EveryRuleMatchesTheReference) {
   const auto [screen, walker] = GetParam();
   Start(*screen);
+  uint32_t noise = 0xC0FFEE;
   for (bool with_alpha : {false, true}) {
     const int size = walker == Walker::kStretch ? 8 : 16;
     auto g = Graph(size, size, 0xFF00FF, with_alpha ? std::vector<uint8_t>{0, 1, 77, 200, 255} : std::vector<uint8_t>{});
     for (const Look& look : Looks()) {
-      // The reads back of a video-memory target must give the same pixels.
+      // The reads back of a video-memory target must give the same pixels, and the work
+      // surfaces hold noise, not an earlier copy of the same place.
       vexal::DrawState.TargetInVideoMemory = rng_() % 2;
       FillBack();
+      noise = nltest::FillWithNoise(vexal::DDrawState.Work1, noise);
+      noise = nltest::FillWithNoise(vexal::DDrawState.Work2, noise);
       Apply(look);
       Picture expected;
       DrawAndExpect(walker, *g, look, &expected);

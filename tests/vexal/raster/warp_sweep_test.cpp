@@ -8,6 +8,7 @@
 #include <limits>
 #include <random>
 
+#include "layout_seed.h"
 #include "vexal/ddraw/primitive.h"
 #include "vexal/graphics/drawing/ddraw_row.h"
 #include "warp_fixture.h"
@@ -24,7 +25,7 @@ TEST_P(WarpSweep, NeverWritesOutsideTheArea) {
   vexal::DrawState.DrawArea = area;
   FillBack();
   const Picture before = Read(vexal::DDrawState.Back);
-  std::mt19937 rng(77);
+  std::mt19937 rng(rastertest::LayoutSeed(GetParam()->name));  // each layout its own calls
   const int kExtremes[] = {INT_MIN, INT_MIN + 1, -100000, -8193, -1, 0, 1, 8192, 65535, 65536, 100000, INT_MAX - 1, INT_MAX};
   auto coordinate = [&]() -> int {
     switch (rng() % 3) {
@@ -75,7 +76,7 @@ TEST_P(WarpSweep, NeverWritesOutsideTheArea) {
 }
 
 INSTANTIATE_TEST_SUITE_P(Formats, WarpSweep, ::testing::Values(&kXrgb32, &k555, &kPalette8),
-                         [](const auto& info) { return std::string(info.param->name); });
+                         [](const auto& info) { return std::string("Rgb") + info.param->name; });
 
 }  // namespace
 }  // namespace warptest

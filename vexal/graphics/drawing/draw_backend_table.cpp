@@ -1,8 +1,12 @@
 #include "vexal/graphics/drawing/draw_backend_table.h"
 
+#include "vexal/d3d/d3d_draw_state.h"
 #include "vexal/graphics/drawing/d3d_row.h"
 #include "vexal/graphics/drawing/ddraw_row.h"
-#include "vexal/graphics/drawing/graphics_seam.h"
+#include "vexal/graphics/drawing/draw_calls.h"
+#include "vexal/graphics/drawing/draw_target.h"
+#include "vexal/graphics/graphs/graph_load.h"
+#include "vexal/graphics/mask/mask.h"
 
 namespace vexal {
 namespace {

@@ -4,13 +4,17 @@
 #include <cstdint>
 #include <utility>
 
-#include "vexal/app/fatal_exit.h"
-#include "vexal/app/log_file.h"
-#include "vexal/app/window_access.h"
+#include "vexal/app/log/log_file.h"
+#include "vexal/app/startup/fatal_exit.h"
+#include "vexal/app/window/window_access.h"
+#include "vexal/d3d/d3d_draw_state.h"
 #include "vexal/graphics/drawing/draw_backend_table.h"
-#include "vexal/graphics/drawing/graphics_seam.h"
+#include "vexal/graphics/drawing/draw_state.h"
+#include "vexal/graphics/drawing/draw_target.h"
 #include "vexal/graphics/fonts/font_table.h"
 #include "vexal/graphics/graphs/graph_table.h"
+#include "vexal/graphics/mask/mask.h"
+#include "vexal/graphics/screen/color_value.h"
 #include "vexal/graphics/screen/screen_access.h"
 #include "vexal/graphics/screen/wait_active.h"
 
@@ -73,41 +77,13 @@ Rect ClientRect() {
   return {c[0], c[1], c[2], c[3]};
 }
 
-// The target rectangle the mask code reads, and the rows told the masked flag. Masked draws
-// go to the screen-sized mask surface, so only unmasked ones start at the client area.
-void SyncMaskedTarget() {
-  if (IsDrawingToFront() && DrawState.MaskedDrawing == 0) {
-    DrawState.TargetRect = ClientRect();
-  } else {
-    int w = 0, h = 0;
-    GetGraphDimensions(DrawState.DrawScreen, &w, &h);
-    DrawState.TargetRect = {0, 0, w, h};
-  }
-  const int masked = static_cast<int>(DrawState.MaskedDrawing);
-  GetDrawBackendRow(kDDrawRow).SyncDrawTarget(masked);
-  if (Direct3DAvailable()) GetDrawBackendRow(kD3DRow).SyncDrawTarget(masked);
-}
-
 int SetDrawTargetCore(int screen, bool may_fall_back) {
   if (GraphTable.Initialised == 0) return -1;
   if (DrawState.Suspended != 0) return 0;
   WaitActiveAndRestore();
-  const bool mask = MaskBufferExists() != 0;
-  const uint32_t kept_masked = DrawState.MaskedDrawing;
-  if (mask) {
-    DrawState.MaskedDrawing = 0;
-    SyncMaskedTarget();
-  }
-  // Masked drawing comes back whichever way the call ends.
-  auto restore_mask = [&] {
-    if (!mask) return;
-    DrawState.MaskedDrawing = kept_masked;
-    SyncMaskedTarget();
-  };
-  if (screen >= 0 && screen < kGraphMax && GraphTable.Slots[screen] == nullptr) {
-    restore_mask();
-    return -1;
-  }
+  // Masked drawing is off while the target changes and comes back whichever way the call ends.
+  MaskedDrawingPause unmasked;
+  if (screen >= 0 && screen < kGraphMax && GraphTable.Slots[screen] == nullptr) return -1;
   const int old = DrawState.DrawScreen;
   DrawState.DrawScreen = screen;
   DrawState.TargetRect = IsWindowMode() != 0 && screen == kFrontScreen ? ClientRect() : Rect{};
@@ -115,11 +91,13 @@ int SetDrawTargetCore(int screen, bool may_fall_back) {
   if (Direct3DAvailable()) d3d_result = GetDrawBackendRow(kD3DRow).SetDrawTarget(screen);
   const int ddraw_result = GetDrawBackendRow(kDDrawRow).SetDrawTarget(screen);
   if (ddraw_result == -1 && d3d_result == -1) {
-    restore_mask();
+    unmasked.Resume();
     // The old target again; if that is refused too, it stays stored without another try.
     if (may_fall_back) SetDrawTargetCore(old, false);
     return 0;
   }
+  // Drawn on from now, a graph no longer holds the screen copy it kept.
+  if (GraphRecord* target = GetGraphRecord(screen); target != nullptr) target->ScreenCopy = KeptScreenCopy{};
   int w = 0, h = 0;
   GetGraphDimensions(screen, &w, &h);
   const bool same_size = w == DrawState.TargetWidth && h == DrawState.TargetHeight;
@@ -131,7 +109,6 @@ int SetDrawTargetCore(int screen, bool may_fall_back) {
   } else {
     SetDrawClipArea(0, 0, w, h);
   }
-  restore_mask();
   return 0;
 }
 
@@ -213,7 +190,10 @@ int CopyScreenToGraph(int x1, int y1, int x2, int y2, int graph, int flag) {
   WaitActiveAndRestore();
   EndPending3DScene();
   const int row = record->Row == kD3DRow && Direct3DAvailable() ? kD3DRow : kDDrawRow;
-  return GetDrawBackendRow(row).CopyScreenToGraph(x1, y1, x2, y2, record, flag);
+  const int result = GetDrawBackendRow(row).CopyScreenToGraph(x1, y1, x2, y2, record, flag);
+  // No file can give this picture back after a device loss: the graph keeps it.
+  if (result == 0 && record->FileName.empty()) KeepScreenCopy(x1, y1, flag, record);
+  return result;
 }
 
 int SetGraphSuspend(int flag) {
@@ -250,9 +230,9 @@ int DrawExtendGraph(int x1, int y1, int x2, int y2, int graph, int trans) {
 }
 
 int DrawGraphPart(int x, int y, int src_x, int src_y, int w, int h, int graph, int trans, int turn) {
-  const Rect kept = DrawState.DrawArea;
-  DrawState.DrawArea = SaturatedRect(x, y, int64_t{x} + w, int64_t{y} + h);
-  ClipRect(&DrawState.DrawArea, &kept);
+  Rect part = SaturatedRect(x, y, int64_t{x} + w, int64_t{y} + h);
+  ClipRect(&part, &DrawState.DrawArea);
+  const ScopedDrawArea part_area(part);
   int result = -1;
   const int64_t left = int64_t{x} - src_x, top = int64_t{y} - src_y;
   if (turn == 0) {
@@ -265,7 +245,6 @@ int DrawGraphPart(int x, int y, int src_x, int src_y, int w, int h, int graph, i
                                SaturatedCoordinate(top + gh), graph, trans);
     }
   }
-  DrawState.DrawArea = kept;
   return result;
 }
 

@@ -1,6 +1,9 @@
 // DrawStateBlock: the one record of current drawing state. Both backend rows read it
 // (they are handed its address at the start of graph management), and the public drawing
-// calls keep it. The calls that set it live in draw_calls.h.
+// calls keep it. The calls that set it live in draw_calls.h; the mask code (mask.h) keeps
+// the masked flag with the target rectangle that follows it, the draw target
+// (draw_target.h) what a graph's deletion leaves, and a step that clips one draw more
+// narrowly sets the draw area through ScopedDrawArea below.
 #pragma once
 
 #include <cstdint>
@@ -35,6 +38,19 @@ struct DrawStateBlock {
 };
 
 extern DrawStateBlock DrawState;
+
+// The draw area set for one scope and the one before put back at its end, for a step that
+// clips a single draw more narrowly than its caller did.
+class ScopedDrawArea {
+ public:
+  explicit ScopedDrawArea(const Rect& area) : kept_(DrawState.DrawArea) { DrawState.DrawArea = area; }
+  ~ScopedDrawArea() { DrawState.DrawArea = kept_; }
+  ScopedDrawArea(const ScopedDrawArea&) = delete;
+  ScopedDrawArea& operator=(const ScopedDrawArea&) = delete;
+
+ private:
+  Rect kept_;  // the area before the scope
+};
 
 // Back to the state at load (also what starting graph management gives).
 void ResetDrawState();

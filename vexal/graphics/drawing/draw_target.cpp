@@ -2,10 +2,11 @@
 #include "vexal/graphics/drawing/draw_target.h"
 
 #include "platform/surface/surface.h"
-#include "vexal/app/window_access.h"
+#include "vexal/app/window/window_access.h"
 #include "vexal/graphics/drawing/draw_backend_table.h"
+#include "vexal/graphics/drawing/draw_calls.h"
 #include "vexal/graphics/drawing/draw_state.h"
-#include "vexal/graphics/drawing/graphics_seam.h"
+#include "vexal/graphics/graphs/bmp_data_record.h"
 #include "vexal/graphics/graphs/bmp_data_table.h"
 #include "vexal/graphics/graphs/graph_table.h"
 #include "vexal/graphics/screen/ddraw_state.h"
@@ -71,6 +72,15 @@ int GetDrawTargetOrigin(int* x, int* y) {
   if (x != nullptr) *x = DrawState.TargetRect.left;
   if (y != nullptr) *y = DrawState.TargetRect.top;
   return 0;
+}
+
+void LeaveDrawTargetGraph(int graph) {
+  if (DrawState.DrawScreen != graph) return;
+  SetDrawTarget(kBackScreen);
+  if (DrawState.DrawScreen == graph) {
+    DrawState.DrawScreen = kBackScreen;
+    DDrawState.DrawSurface = DDrawState.Back;
+  }
 }
 
 void ResetDDrawTarget() { DDrawTargetUnusable = 0; }

@@ -12,6 +12,8 @@
 
 namespace vexal {
 
+struct GraphRecord;
+
 // 1 while the chosen target is a Direct3D-row graph: every row-0 drawing slot then
 // returns -1 at once. Written only by DDrawSetDrawTarget.
 extern int32_t DDrawTargetUnusable;
@@ -31,6 +33,17 @@ int ClearDrawTarget();
 // desktop while the front screen is drawn in window mode, else (0, 0). Either pointer
 // may be null. 0.
 int GetDrawTargetOrigin(int* x, int* y);
+
+// After a copy of the screen into a graph that came from no file: the same pixels, read
+// from the draw surface as slot 23 reads them (zero where it reaches past the source),
+// kept with the graph so that they come back after a device loss. Nothing is kept on an
+// 8-bit screen or when the surface cannot be read; then an older copy is dropped.
+void KeepScreenCopy(int x1, int y1, int flag, GraphRecord* graph);
+
+// Before a graph is deleted: when it is the draw target, the back screen becomes the
+// target, so the rows never point at its freed surface. Where it cannot be chosen (drawing
+// suspended) it is stored as the target without the rows being asked.
+void LeaveDrawTargetGraph(int graph);
 
 // Back to the state at load, for tests.
 void ResetDDrawTarget();

@@ -2,12 +2,12 @@
 #include <algorithm>
 
 #include "platform/surface/surface.h"
-#include "vexal/app/window_access.h"
+#include "vexal/app/window/window_access.h"
+#include "vexal/d3d/d3d_draw_state.h"
 #include "vexal/graphics/drawing/ddraw_row.h"
 #include "vexal/graphics/drawing/draw_backend_table.h"
 #include "vexal/graphics/drawing/draw_state.h"
 #include "vexal/graphics/drawing/draw_target.h"
-#include "vexal/graphics/drawing/graphics_seam.h"
 #include "vexal/graphics/graphs/graph_table.h"
 #include "vexal/graphics/screen/ddraw_state.h"
 #include "vexal/graphics/screen/screen_access.h"

@@ -1,17 +1,23 @@
-// Slot 23 of row 0: part of the draw target copied into a graph's pieces.
+// Slot 23 of row 0: part of the draw target copied into a graph's pieces; and the copy a
+// blank graph keeps of it for after a device loss.
 //
 // Only (x1, y1) places the copy: each piece receives the screen pixels at its own place
 // in the graph moved by (x1, y1), as far as the source reaches; x2 and y2 serve the
 // validation alone.
+#include <algorithm>
+#include <cstring>
+
 #include "platform/surface/display.h"
 #include "platform/surface/surface.h"
-#include "vexal/app/window_access.h"
+#include "vexal/app/window/window_access.h"
+#include "vexal/d3d/d3d_draw_state.h"
 #include "vexal/graphics/drawing/ddraw_row.h"
 #include "vexal/graphics/drawing/draw_state.h"
 #include "vexal/graphics/drawing/draw_target.h"
-#include "vexal/graphics/drawing/graphics_seam.h"
+#include "vexal/graphics/graphs/bmp_data_record.h"
 #include "vexal/graphics/graphs/bmp_data_table.h"
 #include "vexal/graphics/graphs/graph_table.h"
+#include "vexal/graphics/screen/color_format.h"
 #include "vexal/graphics/screen/ddraw_state.h"
 #include "vexal/graphics/screen/screen_access.h"
 #include "vexal/graphics/screen/screen_present.h"
@@ -76,6 +82,33 @@ int DDrawCopyScreenToGraph(int x1, int y1, int x2, int y2, GraphRecord* graph, i
     if (piece != nullptr) CopyPiece(*piece, x1, y1, area);
   }
   return 0;
+}
+
+void KeepScreenCopy(int x1, int y1, int flag, GraphRecord* graph) {
+  if (graph == nullptr) return;
+  KeptScreenCopy& kept = graph->ScreenCopy;
+  kept = KeptScreenCopy{};
+  SourceArea area;
+  ps::Surface* const surface = DDrawState.DrawSurface;
+  if (surface == nullptr || DDrawState.ScreenColorBits == 8 || !Source(flag, &area)) return;
+  const ColorFormatRecord& format = DDrawState.Screen.Format;
+  const int bytes = format.BytesPerPixel;
+  if (bytes < 1 || graph->Width == 0 || graph->Height == 0) return;
+  ps::LockedRect locked;
+  if (ps::Lock(surface, nullptr, ps::kLockWait | ps::kLockReadOnly, &locked) != ps::Result::kOk) return;
+  kept.Width = graph->Width;
+  kept.Height = graph->Height;
+  kept.Pitch = kept.Width * bytes;
+  kept.Format = format;
+  kept.Pixels.assign(static_cast<size_t>(kept.Pitch) * static_cast<size_t>(kept.Height), 0);
+  // Graph pixel (x, y) holds the source's (x1 + x, y1 + y), as far as the source reaches.
+  const int w = std::min(kept.Width, area.w - x1), h = std::min(kept.Height, area.h - y1);
+  for (int y = 0; y < h; ++y) {
+    const uint8_t* from = locked.bits + static_cast<ptrdiff_t>(area.y + y1 + y) * locked.pitch +
+                          static_cast<ptrdiff_t>(area.x + x1) * bytes;
+    std::memcpy(kept.Pixels.data() + static_cast<size_t>(y) * kept.Pitch, from, static_cast<size_t>(w) * bytes);
+  }
+  ps::Unlock(surface);
 }
 
 }  // namespace vexal

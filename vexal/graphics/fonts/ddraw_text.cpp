@@ -101,14 +101,12 @@ int DDrawStringByWorkDC(int x, int y, const char* text, uint32_t color, int font
   FontCacheStringDrawToHandle(1, 0, 0, text, color, cache->Surface, cache->AlphaPlane.get(), cache->AlphaPitch, &own,
                               bits, antialias ? 0 : 1, font, edge_color, -1, vertical, nullptr);
 
-  const Rect kept = DrawState.DrawArea;
   Rect area = SaturatedRect(x, y, int64_t{x} + size.cx, int64_t{y} + size.cy);
-  ClipRect(&area, &kept);
+  ClipRect(&area, &DrawState.DrawArea);
   int result = 0;
   if (area.right > area.left && area.bottom > area.top) {
-    DrawState.DrawArea = area;
+    const ScopedDrawArea string_area(area);
     result = G_DDraw_DrawGraph(x, y, f->TextCache, keyed ? 1 : 0);
-    DrawState.DrawArea = kept;
   }
   return result == -1 ? -1 : 0;
 }

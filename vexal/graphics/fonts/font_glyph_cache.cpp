@@ -7,7 +7,7 @@
 #include <new>
 #include <vector>
 
-#include "vexal/app/fatal_exit.h"
+#include "vexal/app/startup/fatal_exit.h"
 #include "vexal/graphics/drawing/draw_state.h"
 #include "vexal/graphics/fonts/font_cache.h"
 #include "vexal/graphics/screen/screen_access.h"

@@ -7,7 +7,7 @@
 #include <span>
 
 #include "platform/text/text_encoding.h"
-#include "vexal/app/fatal_exit.h"
+#include "vexal/app/startup/fatal_exit.h"
 #include "vexal/graphics/drawing/draw_state.h"
 #include "vexal/graphics/fonts/font_cache.h"
 #include "vexal/graphics/pictures/clip_rect.h"

@@ -8,12 +8,13 @@
 #include <cstdarg>
 #include <cstdio>
 
-#include "vexal/app/fatal_exit.h"
-#include "vexal/app/log_file.h"
+#include "vexal/app/log/log_file.h"
+#include "vexal/app/startup/fatal_exit.h"
 #include "vexal/graphics/drawing/draw_state.h"
-#include "vexal/graphics/drawing/graphics_seam.h"
+#include "vexal/graphics/graphs/bmp_data_record.h"
 #include "vexal/graphics/graphs/bmp_data_table.h"
 #include "vexal/graphics/graphs/graph_table.h"
+#include "vexal/graphics/pictures/clip_rect.h"
 #include "vexal/graphics/screen/screen_access.h"
 
 namespace vexal {
@@ -32,7 +33,8 @@ FontTableRecord FontTable;  // every font handle
 bool FontsUnavailable() { return GetGraphSuspendFlag() != 0 || GetDirectDrawObject() == nullptr; }
 
 pg::Font* MakeSystemFont(const char* name, int size, int thickness) {
-  const int weight = thickness * 100;
+  // Held to the int range, a thickness past the weights the font system takes is refused.
+  const int weight = SaturatedCoordinate(int64_t{thickness} * 100);
   const bool named = name != nullptr && name[0] != '\0';
   const char* face = named ? name : nullptr;
   const int first_charset = named ? pg::kDefaultCharset : pg::kShiftJisCharset;

@@ -2,9 +2,9 @@
 
 #include <algorithm>
 
-#include "vexal/app/screen_log.h"
+#include "vexal/app/log/screen_log.h"
+#include "vexal/graphics/drawing/call_trace.h"
 #include "vexal/graphics/drawing/draw_calls.h"
-#include "vexal/graphics/drawing/graphics_seam.h"
 #include "vexal/graphics/fonts/font_table.h"
 #include "vexal/graphics/screen/color_value.h"
 #include "vexal/graphics/screen/screen_access.h"
@@ -12,7 +12,7 @@
 namespace vexal {
 
 int ScreenLogDraw() {
-  SeamTraced("ScreenLogDraw");  // the presentation's tests watch this step
+  TraceCall("ScreenLogDraw");  // the presentation's tests watch this step
   const int font = ScreenLogFontHandle();
   // Without its font the log has nothing to draw with; drawing with a bad handle would end
   // the program.

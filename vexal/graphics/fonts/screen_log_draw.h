@@ -1,4 +1,4 @@
-// Drawing the on-screen log (its lines are kept by vexal/app/screen_log.h) over the picture.
+// Drawing the on-screen log (its lines are kept by vexal/app/log/screen_log.h) over the picture.
 #pragma once
 
 namespace vexal {

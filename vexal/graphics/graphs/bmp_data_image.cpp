@@ -2,13 +2,15 @@
 #include <algorithm>
 #include <cstdlib>
 
-#include "vexal/app/fatal_exit.h"
+#include "vexal/app/startup/fatal_exit.h"
 #include "vexal/d3d/convert_image_format.h"
-#include "vexal/graphics/drawing/graphics_seam.h"
+#include "vexal/graphics/drawing/draw_state.h"
+#include "vexal/graphics/graphs/bmp_data_record.h"
 #include "vexal/graphics/graphs/bmp_data_table.h"
 #include "vexal/graphics/pictures/dib_image.h"
 #include "vexal/graphics/pictures/dib_section.h"
 #include "vexal/graphics/pictures/graph_image.h"
+#include "vexal/graphics/screen/color_format.h"
 #include "vexal/graphics/screen/color_value.h"
 #include "vexal/graphics/screen/ddraw_state.h"
 #include "vexal/graphics/screen/screen_access.h"

@@ -3,10 +3,12 @@
 #include <vector>
 
 #include "vexal/graphics/drawing/ddraw_row.h"
-#include "vexal/graphics/drawing/graphics_seam.h"
+#include "vexal/graphics/drawing/draw_state.h"
+#include "vexal/graphics/graphs/bmp_data_record.h"
 #include "vexal/graphics/graphs/bmp_data_table.h"
 #include "vexal/graphics/graphs/graph_restore.h"
 #include "vexal/graphics/graphs/graph_table.h"
+#include "vexal/graphics/screen/color_format.h"
 #include "vexal/graphics/screen/screen_access.h"
 
 namespace vexal {

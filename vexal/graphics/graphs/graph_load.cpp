@@ -9,13 +9,14 @@
 
 #include "platform/fs/fs.h"
 #include "platform/text/text_encoding.h"
-#include "vexal/app/fatal_exit.h"
-#include "vexal/app/log_file.h"
+#include "vexal/app/log/log_file.h"
+#include "vexal/app/startup/fatal_exit.h"
+#include "vexal/d3d/d3d_draw_state.h"
 #include "vexal/graphics/drawing/draw_backend_table.h"
 #include "vexal/graphics/drawing/draw_state.h"
-#include "vexal/graphics/drawing/graphics_seam.h"
 #include "vexal/graphics/graphs/graph_table.h"
 #include "vexal/graphics/pictures/image_loader_list.h"
+#include "vexal/graphics/screen/color_format.h"
 #include "vexal/graphics/screen/wait_active.h"
 
 namespace vexal {

@@ -1,10 +1,14 @@
 #include "vexal/graphics/graphs/graph_manage.h"
 
-#include "vexal/app/log_file.h"
+#include "vexal/app/log/log_file.h"
+#include "vexal/d3d/texture_formats.h"
 #include "vexal/graphics/drawing/draw_backend_table.h"
-#include "vexal/graphics/drawing/graphics_seam.h"
+#include "vexal/graphics/drawing/draw_calls.h"
+#include "vexal/graphics/drawing/draw_state.h"
+#include "vexal/graphics/fonts/font_table.h"
 #include "vexal/graphics/graphs/graph_restore.h"
 #include "vexal/graphics/graphs/graph_table.h"
+#include "vexal/graphics/mask/mask.h"
 #include "vexal/graphics/screen/screen_access.h"
 #include "vexal/graphics/screen/wait_active.h"
 

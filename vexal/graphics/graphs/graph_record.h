@@ -8,6 +8,7 @@
 #include <cstdint>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "vexal/graphics/screen/color_format.h"
 
@@ -17,6 +18,15 @@ namespace vexal {
 inline constexpr int kGraphPieceMax = 64;
 // Longest file name a graph can be loaded again from (a 60-byte field with its end byte).
 inline constexpr size_t kGraphFileNameMax = 59;
+
+// The last copy of the screen put into a graph that no file gives back (a blank graph),
+// in the screen's format: the restore handler puts it in again after a device loss.
+struct KeptScreenCopy {
+  std::vector<uint8_t> Pixels;  // Height rows of Pitch bytes; empty: nothing kept
+  int32_t Pitch = 0;
+  int32_t Width = 0, Height = 0;
+  ColorFormatRecord Format{};
+};
 
 struct GraphRecord {
   uint8_t Row = 0;          // backend row: 0 DirectDraw, 1 Direct3D
@@ -35,6 +45,7 @@ struct GraphRecord {
   uint8_t PieceFlag = 0;    // one piece of a divided graph
   uint8_t NeedsRestore = 0; // to be loaded again by the restore handler
   uint8_t NotRestorable = 0;  // its file name is too long to load it again from
+  KeptScreenCopy ScreenCopy;  // a blank graph's picture, kept by CopyScreenToGraph
 };
 
 // Records where a graph was loaded from. A name longer than kGraphFileNameMax is kept for

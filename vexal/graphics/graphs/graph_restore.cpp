@@ -6,10 +6,9 @@
 #include <string>
 
 #include "platform/fs/fs.h"
-#include "vexal/app/log_file.h"
+#include "vexal/app/log/log_file.h"
 #include "vexal/graphics/drawing/draw_backend_table.h"
 #include "vexal/graphics/drawing/draw_state.h"
-#include "vexal/graphics/drawing/graphics_seam.h"
 #include "vexal/graphics/graphs/graph_load.h"
 #include "vexal/graphics/graphs/graph_table.h"
 #include "vexal/graphics/screen/main_surfaces.h"
@@ -64,6 +63,14 @@ struct LoadedFile {
   }
 };
 
+// A blank graph's kept copy of the screen put in again; the copy stays for a later loss.
+void PutScreenCopyBack(GraphRecord* r, int handle) {
+  KeptScreenCopy& kept = r->ScreenCopy;
+  const GraphImage picture{kept.Format, kept.Width, kept.Height, kept.Pitch, kept.Pixels.data()};
+  SetGraphImage(nullptr, nullptr, nullptr, "", 0, &picture, nullptr, 0, 0, handle, 0);
+  r->NeedsRestore = 0;
+}
+
 }  // namespace
 
 int RestoreGraph(int graph) {
@@ -91,7 +98,12 @@ int RestoreGraphFromFiles() {
   LoadedFile current;
   for (int i = 0; i < GraphTable.EndIndex; ++i) {
     GraphRecord* r = GraphTable.Slots[i].get();
-    if (r == nullptr || r->NeedsRestore != 1 || r->FileName.empty() || r->NotRestorable != 0) continue;
+    if (r == nullptr || r->NeedsRestore != 1) continue;
+    if (r->FileName.empty() && !r->ScreenCopy.Pixels.empty()) {
+      PutScreenCopyBack(r, static_cast<int>(kGraphHandleTag | static_cast<uint32_t>(i)));
+      continue;
+    }
+    if (r->FileName.empty() || r->NotRestorable != 0) continue;
     if (!current.Holds(*r)) {
       LogWriteFmt("パス:%s ファイル:%s をロードします", r->Directory.c_str(), r->FileName.c_str());
       if (!current.Load(*r)) {

@@ -2,13 +2,11 @@
 
 #include <new>
 
-#include "vexal/app/fatal_exit.h"
-#include "vexal/app/log_file.h"
+#include "vexal/app/log/log_file.h"
+#include "vexal/app/startup/fatal_exit.h"
 #include "vexal/graphics/drawing/draw_backend_table.h"
-#include "vexal/graphics/drawing/draw_calls.h"
 #include "vexal/graphics/drawing/draw_state.h"
-#include "vexal/graphics/drawing/graphics_seam.h"
-#include "vexal/graphics/screen/ddraw_state.h"
+#include "vexal/graphics/drawing/draw_target.h"
 #include "vexal/graphics/screen/screen_access.h"
 
 namespace vexal {
@@ -87,14 +85,7 @@ int DeleteGraphHandle(int handle, int log) {
   GraphRecord* record = GetGraphRecord(handle);
   if (record == nullptr) return -1;
   const int index = static_cast<int>(static_cast<uint32_t>(handle) & kGraphHandleIndexMask);
-  // A graph drawn on must not leave the rows pointing at its freed surface.
-  if (DrawState.DrawScreen == handle) {
-    SetDrawTarget(kBackScreen);
-    if (DrawState.DrawScreen == handle) {
-      DrawState.DrawScreen = kBackScreen;
-      DDrawState.DrawSurface = DDrawState.Back;
-    }
-  }
+  LeaveDrawTargetGraph(handle);
   GetDrawBackendRow(record->Row).DeleteGraphStorage(record);
   if (log != 0) LogWriteFmt("グラフィック %s の削除", record->FileName.c_str());
   GraphTable.Count -= 1;

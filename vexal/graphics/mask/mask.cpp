@@ -6,11 +6,11 @@
 #include <cstring>
 #include <new>
 
-#include "vexal/app/fatal_exit.h"
-#include "vexal/app/window_access.h"
+#include "vexal/app/startup/fatal_exit.h"
+#include "vexal/app/window/window_access.h"
+#include "vexal/d3d/d3d_draw_state.h"
 #include "vexal/graphics/drawing/draw_backend_table.h"
 #include "vexal/graphics/drawing/draw_state.h"
-#include "vexal/graphics/drawing/graphics_seam.h"
 #include "vexal/graphics/graphs/graph_table.h"
 #include "vexal/graphics/mask/mask_data.h"
 #include "vexal/graphics/mask/mask_key_pixels.h"
@@ -146,6 +146,19 @@ int FillMaskBuffer(int flag) {
 }
 
 int MaskBufferExists() { return MaskState.Buffer.empty() ? 0 : 1; }
+
+MaskedDrawingPause::MaskedDrawingPause() : paused_(MaskBufferExists() != 0), kept_(DrawState.MaskedDrawing) {
+  if (!paused_) return;
+  DrawState.MaskedDrawing = 0;
+  SyncTargetExtent();
+}
+
+void MaskedDrawingPause::Resume() {
+  if (!paused_) return;
+  paused_ = false;
+  DrawState.MaskedDrawing = kept_;
+  SyncTargetExtent();
+}
 
 ps::Surface* GetMaskSurface() { return MaskState.Surface; }
 

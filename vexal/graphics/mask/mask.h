@@ -62,6 +62,23 @@ int SetMaskTargetFlag(int flag);
 int FillMaskBuffer(int flag);
 // Non-zero while the mask buffer exists.
 int MaskBufferExists();
+
+// Masked drawing off for one scope while the mask buffer exists, and back as it was at
+// Resume or at the end of the scope; each time the draw target's extent is recomputed and
+// both rows are told. Without a buffer at the start nothing changes.
+class MaskedDrawingPause {
+ public:
+  MaskedDrawingPause();
+  ~MaskedDrawingPause() { Resume(); }
+  MaskedDrawingPause(const MaskedDrawingPause&) = delete;
+  MaskedDrawingPause& operator=(const MaskedDrawingPause&) = delete;
+  // Masked drawing as before the pause; later calls do nothing.
+  void Resume();
+
+ private:
+  bool paused_;    // the flag was turned off and is not yet back
+  uint32_t kept_;  // the flag before the pause
+};
 // The mask surface, null when not made.
 plat::surface::Surface* GetMaskSurface();
 

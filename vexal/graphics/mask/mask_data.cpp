@@ -116,8 +116,7 @@ int PutMaskData(int x, int y, int handle, int mode) {
   const MaskDataRecord* record = TakenRecord(handle);
   if (record == nullptr) return -1;
   // Corners far outside the buffer stay outside it without overflowing.
-  auto edge = [](int64_t v) { return static_cast<int32_t>(std::clamp<int64_t>(v, INT32_MIN, INT32_MAX)); };
-  Rect at{x, y, edge(int64_t{x} + record->Width), edge(int64_t{y} + record->Height)};
+  Rect at = SaturatedRect(x, y, int64_t{x} + record->Width, int64_t{y} + record->Height);
   ClipRect(&at, &DrawState.DrawArea);
   const Rect buffer{0, 0, MaskState.Width, MaskState.Height};
   ClipRect(&at, &buffer);

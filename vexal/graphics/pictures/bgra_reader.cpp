@@ -2,10 +2,14 @@
 #include <cstdlib>
 #include <cstring>
 
+#include "platform/numeric/little_endian.h"
 #include "vexal/graphics/pictures/image_loader_list.h"
 #include "vexal/graphics/pictures/image_source.h"
 
 namespace vexal {
+
+using plat::numeric::LoadLe32;
+
 namespace {
 
 constexpr int kBgraHeaderSize = 16;
@@ -19,10 +23,10 @@ int LoadBgraToDib(void* source, uint32_t size, int sourceKind, int wantDib, Grap
   uint8_t header[kBgraHeaderSize];
   if (!src.Read(header, sizeof header)) return -1;
   if (std::memcmp(header, "BGRA", 4) != 0) return -1;
-  const uint32_t depth = Le32(header + 4);
+  const uint32_t depth = LoadLe32(header + 4);
   if (depth != kBgraDepth8 && depth != kBgraDepth16) return -1;
-  const int64_t width = Le32(header + 8);
-  const int64_t height = Le32(header + 12);
+  const int64_t width = LoadLe32(header + 8);
+  const int64_t height = LoadLe32(header + 12);
   // Both sides are bounded before they are multiplied, so the size cannot wrap.
   if (!ImageSizeAllowed(width, height, width * 4)) return -1;
   const int64_t pitch = width * 4;

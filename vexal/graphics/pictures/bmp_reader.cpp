@@ -9,11 +9,16 @@
 #include <utility>
 #include <vector>
 
-#include "vexal/app/log_file.h"
+#include "platform/numeric/little_endian.h"
+#include "vexal/app/log/log_file.h"
 #include "vexal/graphics/pictures/image_loader_list.h"
 #include "vexal/graphics/pictures/image_source.h"
 
 namespace vexal {
+
+using plat::numeric::LoadLe16;
+using plat::numeric::LoadLe32;
+
 namespace {
 
 constexpr int kFileHeaderSize = 14;
@@ -27,17 +32,17 @@ using Block = std::unique_ptr<uint8_t, FreeDeleter>;
 
 BitmapInfoHeader ParseInfoHeader(const uint8_t* b) {
   BitmapInfoHeader h;
-  h.biSize = Le32(b);
-  h.biWidth = static_cast<int32_t>(Le32(b + 4));
-  h.biHeight = static_cast<int32_t>(Le32(b + 8));
-  h.biPlanes = Le16(b + 12);
-  h.biBitCount = Le16(b + 14);
-  h.biCompression = Le32(b + 16);
-  h.biSizeImage = Le32(b + 20);
-  h.biXPelsPerMeter = static_cast<int32_t>(Le32(b + 24));
-  h.biYPelsPerMeter = static_cast<int32_t>(Le32(b + 28));
-  h.biClrUsed = Le32(b + 32);
-  h.biClrImportant = Le32(b + 36);
+  h.biSize = LoadLe32(b);
+  h.biWidth = static_cast<int32_t>(LoadLe32(b + 4));
+  h.biHeight = static_cast<int32_t>(LoadLe32(b + 8));
+  h.biPlanes = LoadLe16(b + 12);
+  h.biBitCount = LoadLe16(b + 14);
+  h.biCompression = LoadLe32(b + 16);
+  h.biSizeImage = LoadLe32(b + 20);
+  h.biXPelsPerMeter = static_cast<int32_t>(LoadLe32(b + 24));
+  h.biYPelsPerMeter = static_cast<int32_t>(LoadLe32(b + 28));
+  h.biClrUsed = LoadLe32(b + 32);
+  h.biClrImportant = LoadLe32(b + 36);
   return h;
 }
 
@@ -112,14 +117,14 @@ int LoadBmpToDib(void* source, uint32_t size, int sourceKind, int wantDib, Graph
   uint8_t fileHeader[kFileHeaderSize];
   if (!src.Read(fileHeader, sizeof fileHeader)) return -1;
   if (fileHeader[0] != 'B' || fileHeader[1] != 'M') return -1;
-  const uint32_t offBits = Le32(fileHeader + 10);
+  const uint32_t offBits = LoadLe32(fileHeader + 10);
 
   // The header's own size says where the colour table starts. Every size from the
   // classic 40 bytes up is taken (writers use 52, 56, 64, 108 and 124); fields past the
   // largest known header are not read.
   uint8_t info[kInfoHeaderV5Size] = {};
   if (!src.Read(info, 4)) return -1;
-  const uint32_t infoSize = Le32(info);
+  const uint32_t infoSize = LoadLe32(info);
   if (infoSize < kBitmapInfoHeaderSize) return -1;
   const uint32_t kept = infoSize < kInfoHeaderV5Size ? infoSize : kInfoHeaderV5Size;
   if (!src.Read(info + 4, kept - 4)) return -1;
@@ -143,7 +148,7 @@ int LoadBmpToDib(void* source, uint32_t size, int sourceKind, int wantDib, Graph
       if (!src.SeekTo(kMasksAt) || !src.Read(masks, sizeof masks)) return -1;
       if (tableStart < kMasksAt + kMaskBytes) tableStart = kMasksAt + kMaskBytes;
     }
-    for (int c = 0; c < 3; ++c) layout.masks[c] = Le32(masks + 4 * c);
+    for (int c = 0; c < 3; ++c) layout.masks[c] = LoadLe32(masks + 4 * c);
   }
   if (offBits < tableStart) return -1;
 
@@ -155,7 +160,7 @@ int LoadBmpToDib(void* source, uint32_t size, int sourceKind, int wantDib, Graph
   if (entries > 0) {
     uint8_t table[256 * 4];
     if (!src.SeekTo(tableStart) || !src.Read(table, static_cast<size_t>(entries) * 4)) return -1;
-    for (int64_t i = 0; i < entries; ++i) layout.palette[i] = Le32(table + 4 * i) & 0x00FFFFFFu;
+    for (int64_t i = 0; i < entries; ++i) layout.palette[i] = LoadLe32(table + 4 * i) & 0x00FFFFFFu;
   }
 
   const int32_t rows = h.biHeight < 0 ? -h.biHeight : h.biHeight;

@@ -1,5 +1,6 @@
 #include "vexal/graphics/pictures/bmp_run_length.h"
 
+#include <algorithm>
 #include <cstring>
 
 namespace vexal {
@@ -10,22 +11,29 @@ constexpr uint8_t kEndOfRow = 0;
 constexpr uint8_t kEndOfBitmap = 1;
 constexpr uint8_t kMove = 2;  // then right, up
 
-// The place the stream writes next, with rows counted from the bottom.
+// The place the stream writes next, with rows counted from the bottom. The place never
+// goes right of the row's end: a run that reaches past it draws what lies inside and
+// leaves the place there.
 class RunWriter {
  public:
   RunWriter(const DibLayout& l, uint8_t* out)
       : layout_(l), out_(out), pitch_(DibRowBytes(l.width, 24)), rows_(l.height) {}
 
-  // Room for n more pixels on the current row.
-  bool Fits(int64_t n) const { return row_ < rows_ && x_ + n <= layout_.width; }
-  // One pixel of colour-table index `index` at the place, which moves right.
-  void Put(uint32_t index) {
-    const uint32_t entry = layout_.palette[index & 0xFF];
+  // A run may start only on one of the picture's rows.
+  bool OnARow() const { return row_ < rows_; }
+  // n pixels from the place, the k-th of colour-table index index_of(k); those right of
+  // the row's end are dropped.
+  template <typename IndexOf>
+  void Run(int n, IndexOf index_of) {
+    const int64_t inside = std::min<int64_t>(n, layout_.width - x_);
     uint8_t* d = out_ + (rows_ - 1 - row_) * pitch_ + x_ * 3;
-    d[0] = static_cast<uint8_t>(entry);
-    d[1] = static_cast<uint8_t>(entry >> 8);
-    d[2] = static_cast<uint8_t>(entry >> 16);
-    ++x_;
+    for (int k = 0; k < inside; ++k, d += 3) {
+      const uint32_t entry = layout_.palette[index_of(k) & 0xFF];
+      d[0] = static_cast<uint8_t>(entry);
+      d[1] = static_cast<uint8_t>(entry >> 8);
+      d[2] = static_cast<uint8_t>(entry >> 16);
+    }
+    x_ += inside;
   }
   void NextRow() {
     x_ = 0;
@@ -61,8 +69,8 @@ bool DrawRunLengthTo24(const DibLayout& l, std::span<const uint8_t> stream, uint
     const uint8_t count = stream[i], value = stream[i + 1];
     i += 2;
     if (count != 0) {
-      if (!at.Fits(count)) return false;
-      for (int k = 0; k < count; ++k) at.Put(four ? (k % 2 == 0 ? value >> 4 : value & 0xF) : value);
+      if (!at.OnARow()) return false;
+      at.Run(count, [&](int k) { return four ? (k % 2 == 0 ? value >> 4 : value & 0xF) : value; });
       continue;
     }
     if (value == kEndOfBitmap) return true;
@@ -74,11 +82,9 @@ bool DrawRunLengthTo24(const DibLayout& l, std::span<const uint8_t> stream, uint
     } else {
       // value indices as they stand, their bytes padded to an even count.
       const size_t bytes = four ? (value + 1u) / 2 : value;
-      if (stream.size() - i < bytes + bytes % 2 || !at.Fits(value)) return false;
-      for (int k = 0; k < value; ++k) {
-        const uint8_t b = stream[i + (four ? k / 2 : k)];
-        at.Put(four ? (k % 2 == 0 ? b >> 4 : b & 0xF) : b);
-      }
+      if (stream.size() - i < bytes + bytes % 2 || !at.OnARow()) return false;
+      const uint8_t* b = stream.data() + i;
+      at.Run(value, [&](int k) { return four ? (k % 2 == 0 ? b[k / 2] >> 4 : b[k / 2] & 0xF) : b[k]; });
       i += bytes + bytes % 2;
     }
   }

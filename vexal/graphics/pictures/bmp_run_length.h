@@ -17,8 +17,10 @@ namespace vexal {
 
 // Draws the coded stream of a bottom-up layout of kBiRle8 (8 bits) or kBiRle4 (4 bits)
 // into a top-down 24-bit block of DibRowBytes(width, 24) bytes a row. Pixels the stream
-// passes over stay black. False, with the block in no particular state, for a run that
-// leaves the picture, a move out of it, or a stream that ends before its end mark.
+// passes over stay black. Pixels of a run right of the row's end are dropped: encoders
+// code each row to its padded width. False, with the block in no particular state, for a
+// run past the last row, a move out of the picture, or a stream that ends (or is cut)
+// before its end mark.
 bool DrawRunLengthTo24(const DibLayout& layout, std::span<const uint8_t> stream, uint8_t* out);
 
 }  // namespace vexal

@@ -1,8 +1,5 @@
 #include "vexal/graphics/pictures/clip_rect.h"
 
-#include <algorithm>
-#include <limits>
-
 namespace vexal {
 namespace {
 
@@ -22,11 +19,6 @@ int ClipRect(Rect* rect, const Rect* clip) {
   rect->right = Limit(rect->right, clip->left, clip->right);
   rect->left = Limit(rect->left, clip->left, clip->right);
   return 0;
-}
-
-int32_t SaturatedCoordinate(int64_t v) {
-  return static_cast<int32_t>(
-      std::clamp<int64_t>(v, std::numeric_limits<int32_t>::min(), std::numeric_limits<int32_t>::max()));
 }
 
 Rect SaturatedRect(int64_t left, int64_t top, int64_t right, int64_t bottom) {

@@ -3,6 +3,8 @@
 
 #include <cstdint>
 
+#include "platform/numeric/saturate.h"
+
 namespace vexal {
 
 // Left, top, right, bottom; right and bottom are exclusive.
@@ -22,7 +24,8 @@ int ClipRect(Rect* rect, const Rect* clip);
 // clip lies inside that range, so an edge held there clips as the true edge would.
 Rect SaturatedRect(int64_t left, int64_t top, int64_t right, int64_t bottom);
 
-// A coordinate worked out in 64 bits, held to the int range.
-int32_t SaturatedCoordinate(int64_t v);
+// A coordinate (or any other sum or product of int values) worked out in 64 bits, held to
+// the int range by the program's one rule (plat::numeric::Saturate32).
+constexpr int32_t SaturatedCoordinate(int64_t v) { return plat::numeric::Saturate32(v); }
 
 }  // namespace vexal

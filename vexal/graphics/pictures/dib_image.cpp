@@ -7,7 +7,7 @@
 #include <cstdlib>
 #include <cstring>
 
-#include "vexal/app/log_file.h"
+#include "vexal/app/log/log_file.h"
 #include "vexal/d3d/convert_image_format.h"
 #include "vexal/graphics/pictures/bmp_run_length.h"
 

@@ -9,8 +9,8 @@
 #include <vector>
 
 #include "platform/gdi/gdi_bitmap.h"
-#include "vexal/app/fatal_exit.h"
-#include "vexal/app/log_file.h"
+#include "vexal/app/log/log_file.h"
+#include "vexal/app/startup/fatal_exit.h"
 #include "vexal/graphics/pictures/image_loader_list.h"
 
 namespace vexal {

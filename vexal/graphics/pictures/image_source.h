@@ -1,12 +1,13 @@
 // What the three picture readers share: the source they read (a file or a block of
-// memory, through its stream function table), exact reads, little-endian fields and
-// the 32-bit picture format. Internal to the readers.
+// memory, through its stream function table), exact reads and the 32-bit picture format.
+// Internal to the readers; their little-endian fields go through
+// platform/numeric/little_endian.h.
 #pragma once
 
 #include <cstddef>
 #include <cstdint>
 
-#include "vexal/app/stream.h"
+#include "vexal/app/streams/stream.h"
 #include "vexal/graphics/screen/color_format.h"
 
 namespace vexal {
@@ -38,12 +39,6 @@ class ImageSource {
   void* stream_;                  // the FILE* or mem_; null when not usable
   MemStream* mem_;                // the stream this source opened, or null
 };
-
-inline uint16_t Le16(const uint8_t* p) { return static_cast<uint16_t>(p[0] | (p[1] << 8)); }
-inline uint32_t Le32(const uint8_t* p) {
-  return static_cast<uint32_t>(p[0]) | (static_cast<uint32_t>(p[1]) << 8) |
-         (static_cast<uint32_t>(p[2]) << 16) | (static_cast<uint32_t>(p[3]) << 24);
-}
 
 // 32 bits with alpha: 0xAARRGGBB, blue in the lowest byte.
 void SetPixelFormat32Alpha(ColorFormatRecord* format);

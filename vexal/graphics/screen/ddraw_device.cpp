@@ -3,11 +3,17 @@
 #include <cstdio>
 
 #include "platform/surface/display.h"
-#include "vexal/app/fatal_exit.h"
-#include "vexal/app/log_file.h"
-#include "vexal/app/window_access.h"
-#include "vexal/graphics/drawing/graphics_seam.h"
+#include "vexal/app/log/log_file.h"
+#include "vexal/app/startup/fatal_exit.h"
+#include "vexal/app/window/window_access.h"
+#include "vexal/d3d/d3d_device.h"
+#include "vexal/graphics/drawing/draw_calls.h"
+#include "vexal/graphics/drawing/draw_state.h"
+#include "vexal/graphics/drawing/draw_target.h"
+#include "vexal/graphics/graphs/bmp_data_record.h"
 #include "vexal/graphics/graphs/bmp_data_surface.h"
+#include "vexal/graphics/graphs/bmp_data_table.h"
+#include "vexal/graphics/graphs/graph_manage.h"
 #include "vexal/graphics/screen/blend_mul_table.h"
 #include "vexal/graphics/screen/color_format.h"
 #include "vexal/graphics/screen/ddraw_state.h"
@@ -87,7 +93,7 @@ void ReleasePaletteObject() {
 }
 
 void DeleteEveryBmpData() {
-  const int end = GetBmpDataEnd();
+  const int end = BmpDataTable.EndIndex;
   for (int i = 0; i < end; ++i) {
     if (GetBmpData(i) != nullptr) DeleteBmpData(i);
   }
@@ -96,7 +102,7 @@ void DeleteEveryBmpData() {
 // Drops the surfaces of every BMP data record, each shared surface once.
 void DropBmpDataSurfaces() {
   ClearSurfaceLostFlags();
-  const int end = GetBmpDataEnd();
+  const int end = BmpDataTable.EndIndex;
   for (int i = 0; i < end; ++i) {
     BmpDataRecord* bmp = GetBmpData(i);
     if (bmp == nullptr) continue;
@@ -116,7 +122,7 @@ void DropBmpDataSurfaces() {
 // whole surface's size (a share covers only part of it) and the record's colour key.
 void RemakeBmpDataSurfaces() {
   ClearSurfaceLostFlags();
-  const int end = GetBmpDataEnd();
+  const int end = BmpDataTable.EndIndex;
   for (int i = 0; i < end; ++i) {
     BmpDataRecord* bmp = GetBmpData(i);
     if (bmp == nullptr || bmp->Surface != nullptr) continue;

@@ -1,10 +1,10 @@
 #include "vexal/graphics/screen/main_surfaces.h"
 
 #include "platform/surface/surface.h"
-#include "vexal/app/fatal_exit.h"
-#include "vexal/app/log_file.h"
-#include "vexal/app/window_access.h"
-#include "vexal/graphics/drawing/graphics_seam.h"
+#include "vexal/app/log/log_file.h"
+#include "vexal/app/startup/fatal_exit.h"
+#include "vexal/app/window/window_access.h"
+#include "vexal/graphics/drawing/draw_state.h"
 #include "vexal/graphics/screen/ddraw_state.h"
 
 namespace vexal {

@@ -3,8 +3,8 @@
 #include <cstdint>
 #include <iterator>
 
-#include "vexal/app/fatal_exit.h"
-#include "vexal/app/window_access.h"
+#include "vexal/app/startup/fatal_exit.h"
+#include "vexal/app/window/window_access.h"
 #include "vexal/graphics/screen/ddraw_state.h"
 
 namespace vexal {

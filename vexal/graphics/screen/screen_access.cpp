@@ -1,7 +1,9 @@
 #include "vexal/graphics/screen/screen_access.h"
 
-#include "vexal/app/window_access.h"
-#include "vexal/graphics/drawing/graphics_seam.h"
+#include "vexal/app/window/window_access.h"
+#include "vexal/graphics/drawing/draw_calls.h"
+#include "vexal/graphics/graphs/graph_manage.h"
+#include "vexal/graphics/screen/color_format.h"
 #include "vexal/graphics/screen/ddraw_state.h"
 #include "vexal/graphics/screen/screen_mode.h"
 

@@ -6,14 +6,18 @@
 #include "platform/surface/presentation.h"
 #include "platform/surface/surface.h"
 #include "platform/timer/timer.h"
-#include "vexal/app/fatal_exit.h"
-#include "vexal/app/log_file.h"
-#include "vexal/app/message_pump.h"
-#include "vexal/app/screen_log.h"
-#include "vexal/app/timing.h"
-#include "vexal/app/window_access.h"
-#include "vexal/app/window_mode.h"
-#include "vexal/graphics/drawing/graphics_seam.h"
+#include "vexal/app/log/log_file.h"
+#include "vexal/app/log/screen_log.h"
+#include "vexal/app/startup/fatal_exit.h"
+#include "vexal/app/system/timing.h"
+#include "vexal/app/window/message_pump.h"
+#include "vexal/app/window/window_access.h"
+#include "vexal/app/window/window_mode.h"
+#include "vexal/d3d/d3d_device.h"
+#include "vexal/graphics/drawing/draw_state.h"
+#include "vexal/graphics/fonts/font_table.h"
+#include "vexal/graphics/graphs/bmp_data_table.h"
+#include "vexal/graphics/graphs/graph_manage.h"
 #include "vexal/graphics/screen/color_format.h"
 #include "vexal/graphics/screen/ddraw_device.h"
 #include "vexal/graphics/screen/ddraw_state.h"
@@ -118,7 +122,7 @@ int ApplyFirstMode(const ScreenMode& requested, const ScreenMode& previous) {
 int ApplyLaterMode(const ScreenMode& requested, const ScreenMode& previous) {
   LogWrite("ＤｉｒｅｃｔＤｒａｗオブジェクトを解放します\n");
   if (!GetGraphSuspendFlag()) {
-    const int end = GetBmpDataEnd();
+    const int end = BmpDataTable.EndIndex;
     for (int i = 0; i < end; ++i) {
       if (GetBmpData(i) != nullptr) DeleteBmpData(i);
     }

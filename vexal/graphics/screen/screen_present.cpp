@@ -3,10 +3,14 @@
 #include <cstdint>
 
 #include "platform/timer/timer.h"
-#include "vexal/app/message_pump.h"
-#include "vexal/app/screen_log.h"
-#include "vexal/app/window_access.h"
-#include "vexal/graphics/drawing/graphics_seam.h"
+#include "vexal/app/log/screen_log.h"
+#include "vexal/app/window/message_pump.h"
+#include "vexal/app/window/window_access.h"
+#include "vexal/d3d/d3d_draw_state.h"
+#include "vexal/graphics/drawing/draw_calls.h"
+#include "vexal/graphics/drawing/draw_state.h"
+#include "vexal/graphics/fonts/screen_log_draw.h"
+#include "vexal/graphics/graphs/graph_restore.h"
 #include "vexal/graphics/screen/ddraw_state.h"
 #include "vexal/graphics/screen/screen_access.h"
 

@@ -3,7 +3,7 @@
 #include <cstdint>
 #include <new>
 
-#include "vexal/app/log_file.h"
+#include "vexal/app/log/log_file.h"
 
 namespace vexal {
 

@@ -1,8 +1,8 @@
 #include "vexal/graphics/screen/wait_active.h"
 
-#include "vexal/app/message_pump.h"
-#include "vexal/app/window_access.h"
-#include "vexal/graphics/drawing/graphics_seam.h"
+#include "vexal/app/window/message_pump.h"
+#include "vexal/app/window/window_access.h"
+#include "vexal/graphics/graphs/graph_restore.h"
 
 namespace vexal {
 namespace {

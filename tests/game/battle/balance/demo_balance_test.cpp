@@ -58,6 +58,24 @@ class DemoBalanceTest : public ::testing::TestWithParam<PartyPlan> {
   std::string old_dir_;
 };
 
+// The numbers the walk and the purse take come from the data tree: the town's gate lands
+// the party at (130, 143) in the field (demo/map/town_script.txt), the shadow stands at
+// (130, 126) (demo/map/field.txt), so the path to below it is 16 steps; the shopkeeper
+// gives 200 R, the herb costs 20 R (demo/system/backup.txt): 10 herbs; the field's
+// start block counts 20 +- 8 steps between fights.
+TEST_F(DemoBalanceTest, TheWalkAndThePurseAreThoseOfTheDataTree) {
+  const balance::WorldNumbers& w = balance::World();
+  EXPECT_EQ(w.path_steps, 16);
+  EXPECT_EQ(w.gift, 200);
+  EXPECT_EQ(w.herb_price, 20);
+  EXPECT_EQ(w.TownHerbs(), 10);
+  EXPECT_EQ(w.encounter_mean, 20);
+  EXPECT_EQ(w.encounter_spread, 8);
+  EXPECT_TRUE(balance::IsHerb(balance::kHerbItem));
+  EXPECT_TRUE(balance::IsHerb(401)) << "the herb the leader starts with";
+  EXPECT_FALSE(balance::IsHerb(2)) << "the PP drink";
+}
+
 TEST_P(DemoBalanceTest, AttackAloneWinsTheFieldAndMostlyTheShadow) {
   const PartyPlan& plan = GetParam();
   const int wander = Wins(plan, Group{}, kWanderSeeds, kFirstSeed);

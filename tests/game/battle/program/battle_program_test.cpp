@@ -8,9 +8,9 @@
 
 #include "game/battle/battle.h"
 #include "game/entry/battle_wiring.h"
-#include "game/entry/frame_loop.h"
 #include "game/entry/game_start.h"
 #include "game/field/field_map.h"
+#include "game/frame/frame_loop.h"
 #include "platform/fs/fs.h"
 #include "platform/input/input.h"
 #include "platform/surface/display.h"

@@ -10,6 +10,8 @@
 #include <optional>
 #include <string>
 
+#include "game/entry/field_wiring.h"
+#include "game/field/field_map.h"
 #include "tests/game/data/data_fixture.h"
 #include "tests/game/menu/frame_glyphs.h"
 #include "tests/support/png_file.h"
@@ -42,6 +44,9 @@ class FullValuesItemTest : public datatest::DataTest {
                           std::filesystem::copy_options::recursive | std::filesystem::copy_options::overwrite_existing);
     ASSERT_TRUE(menutest::UseSolidCellFont(dir_.path()));
     ResetGameData();
+    ResetField();
+    WireField();  // the save is held to the field's own map check
+    Data().LoadGameDatabase();  // the map list the save checks the town against
     TheSaveIconPack.LoadSaveIcons();
     datatest::WriteText(dir_.File("use.input"), kInput);
   }

@@ -111,7 +111,7 @@ class ShopProgramTest : public ::testing::Test {
 };
 
 TEST_F(ShopProgramTest, BoughtUsedAndMixedItemsAreSavedAndComeBackFromTheTitle) {
-  ASSERT_EQ(Run("shop", "shop_use_save.input", "375,385,455,615,625,775,790", "840"), 0);
+  ASSERT_EQ(Run("shop", "shop_use_save.input", "365,395,405,475,635,645,795,810", "860"), 0);
   const std::string log = nltest::ReadFileBytes(data_ + "/AppLog.txt");
   EXPECT_NE(log.find("treasure: flag 302 set, kind 1, 200"), std::string::npos) << "the shopkeeper's gift";
 
@@ -136,10 +136,17 @@ TEST_F(ShopProgramTest, BoughtUsedAndMixedItemsAreSavedAndComeBackFromTheTitle) 
   EXPECT_EQ(U32(list, 6), 68u);
   EXPECT_EQ(U16(list, kSummaryBytes), 0xFFFF) << "slot 1 still empty";
 
+  // Before the goods, the shopkeeper's word on herbs: two lines of the message box, broken
+  // where the script breaks them.
+  const auto herb_word = Frame("shop", 365);
+  ASSERT_TRUE(herb_word);
+  EXPECT_TRUE(ShowsText(*herb_word, 54, 170, "やくそうは＿メニューの＿そうびで＿みにつけておけ。"));
+  EXPECT_TRUE(ShowsText(*herb_word, 54, 186, "そうびした＿ものしか＿たたかいでは＿つかえないぞ。"));
+
   // What the player saw: the buy question's box (80, 80)-(240, 136) over the goods, the
   // sell question in the same place over the bag, the save question over slot 1.
-  const auto goods = Frame("shop", 375), buy_question = Frame("shop", 385), sell_question = Frame("shop", 455);
-  const auto save_list = Frame("shop", 615), save_question = Frame("shop", 625);
+  const auto goods = Frame("shop", 395), buy_question = Frame("shop", 405), sell_question = Frame("shop", 475);
+  const auto save_list = Frame("shop", 635), save_question = Frame("shop", 645);
   ASSERT_TRUE(goods && buy_question && sell_question && save_list && save_question);
   EXPECT_TRUE(SameArea(*goods, *buy_question, 0, 138, 320, 70)) << "the goods below the box stay";
   EXPECT_FALSE(SameArea(*goods, *buy_question, 80, 80, 161, 57));
@@ -164,7 +171,7 @@ TEST_F(ShopProgramTest, BoughtUsedAndMixedItemsAreSavedAndComeBackFromTheTitle) 
   EXPECT_TRUE(ShowsText(*sell_question, 128, 104, "15R"));
   EXPECT_TRUE(ShowsText(*sell_question, 88, 120, "このねだんで＿うりますか？"));
   // 500 R against 160: the question, then the refusal's pop-up.
-  const auto armour_question = Frame("shop", 775), refusal = Frame("shop", 790);
+  const auto armour_question = Frame("shop", 795), refusal = Frame("shop", 810);
   ASSERT_TRUE(armour_question && refusal);
   EXPECT_TRUE(ShowsText(*armour_question, 92, 90, "よろい"));
   EXPECT_TRUE(ShowsText(*armour_question, 124, 104, "500R"));
