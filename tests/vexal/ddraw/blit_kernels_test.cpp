@@ -299,47 +299,59 @@ INSTANTIATE_TEST_SUITE_P(Formats, BlitSweep,
                          [](const auto& info) { return std::string(info.param.name); });
 
 // The fine table blend in 32 bits works its products out in 16-bit lanes instead of reading
-// the rows: every channel value of the source and of the destination under every parameter
-// that blends, keyed and not, in each vector width, against the reference.
-TEST_F(BlitTest, FineMixOfEveryChannelValueAndParameter) {
-  nltest::ForEachVectorWidth([] {
-    constexpr int kW = 256;
-    std::vector<uint8_t> src(kW * 4), before(kW * 4);
-    for (int v = 0; v < kW; ++v) {
-      const uint32_t s = static_cast<uint32_t>(v) * 0x010101u | static_cast<uint32_t>(v * 37 & 255) << 24;
-      const uint32_t d = static_cast<uint32_t>((v * 151 + 7) & 255) * 0x010101u | static_cast<uint32_t>(v) << 24;
-      std::memcpy(&src[v * 4], &s, 4);
-      std::memcpy(&before[v * 4], &d, 4);
-    }
-    for (int p = 1; p <= 254; ++p)
-      for (const bool keyed : {false, true}) {
-        BlitSettings st;
-        st.Format = &kXrgb32;
-        st.BlendMode = 1;
-        st.BlendParam = p;
-        st.Keyed = keyed;
-        st.KeyValue = 0x5A5A5A | static_cast<uint32_t>(90 * 37 & 255) << 24;  // source pixel 90
-        std::vector<uint8_t> real = before, ref = before;
-        auto pixelsFor = [&](std::vector<uint8_t>& out) {
-          BlitPixels px;
-          px.Source = src.data();
-          px.SourcePitch = kW * 4;
-          px.DestRead = out.data();
-          px.DestReadPitch = kW * 4;
-          px.Dest = out.data();
-          px.DestPitch = kW * 4;
-          px.Width = kW;
-          px.Height = 1;
-          return px;
-        };
-        BlitPiecePixels(st, pixelsFor(real));
-        nltest::ReferenceBlit(st, pixelsFor(ref));
-        ASSERT_EQ(real, ref) << "p " << p << " keyed " << keyed;
-        if (keyed) {
-          ASSERT_EQ(std::memcmp(&real[90 * 4], &before[90 * 4], 4), 0) << "the key's pixel is kept";
-        }
+// the rows: every pair of a source and a destination channel value in each channel (pixel x
+// holds blue x & 255 over x >> 8, green x >> 8 over x & 255, red (x & 255) ^ (x >> 8) over
+// x >> 8), under every parameter that blends, keyed and not, in each vector width, against
+// the reference.
+TEST_F(BlitTest, FineMixOfEveryPairOfChannelValuesAndParameter) {
+  constexpr int kW = 65536, kKeyAt = 0x5A3C;
+  std::vector<uint8_t> src(kW * 4), before(kW * 4);
+  for (uint32_t x = 0; x < kW; ++x) {
+    const uint32_t lo = x & 255, hi = x >> 8;
+    const uint32_t s = (lo ^ hi) << 16 | hi << 8 | lo | (x * 37 & 255) << 24;
+    const uint32_t d = hi << 16 | lo << 8 | hi | (x * 101 & 255) << 24;
+    std::memcpy(&src[x * 4], &s, 4);
+    std::memcpy(&before[x * 4], &d, 4);
+  }
+  uint32_t key;
+  std::memcpy(&key, &src[kKeyAt * 4], 4);
+  auto pixelsFor = [&](std::vector<uint8_t>& out) {
+    BlitPixels px;
+    px.Source = src.data();
+    px.SourcePitch = kW * 4;
+    px.DestRead = out.data();
+    px.DestReadPitch = kW * 4;
+    px.Dest = out.data();
+    px.DestPitch = kW * 4;
+    px.Width = kW;
+    px.Height = 1;
+    return px;
+  };
+  // The first pixel where two rows differ, or -1.
+  auto firstDifference = [](const std::vector<uint8_t>& a, const std::vector<uint8_t>& b) {
+    for (size_t i = 0; i < a.size(); i += 4)
+      if (std::memcmp(&a[i], &b[i], 4) != 0) return static_cast<int>(i / 4);
+    return -1;
+  };
+  for (int p = 1; p <= 254; ++p)
+    for (const bool keyed : {false, true}) {
+      BlitSettings st;
+      st.Format = &kXrgb32;
+      st.BlendMode = 1;
+      st.BlendParam = p;
+      st.Keyed = keyed;
+      st.KeyValue = key;
+      std::vector<uint8_t> ref = before;
+      nltest::ReferenceBlit(st, pixelsFor(ref));
+      if (keyed) {
+        ASSERT_EQ(std::memcmp(&ref[kKeyAt * 4], &before[kKeyAt * 4], 4), 0) << "the key's pixel is kept";
       }
-  });
+      nltest::ForEachVectorWidth([&] {
+        std::vector<uint8_t> real = before;
+        BlitPiecePixels(st, pixelsFor(real));
+        ASSERT_EQ(firstDifference(real, ref), -1) << "p " << p << " keyed " << keyed;
+      });
+    }
 }
 
 // Reading d from a work copy gives the same picture as reading the destination itself.

@@ -6,6 +6,8 @@
 
 #include <cstring>
 #include <random>
+#include <sstream>
+#include <string>
 #include <vector>
 
 #include "tests/support/vector_widths.h"
@@ -262,98 +264,157 @@ TEST_F(ShapeKernelTest, LoopBodiesMatchTheReference) {
   }
 }
 
-// The alpha kernels work W(s) out in 16-bit lanes (a channel times 255 - p) instead of
-// reading the weight row: every channel value under every parameter that blends by table,
-// in each vector width, against the reference's pen, which reads its rows.
-TEST_F(ShapeKernelTest, AlphaOfEveryChannelValueAndParameter) {
-  nltest::ForEachVectorWidth([] {
-    struct Layout {
-      const ShapeFormat* format;
-      uint32_t (*pixel)(uint32_t v);  // a pixel with v (cut to each width) in every channel
-      int values;
-    };
-    const Layout layouts[] = {
-        {&F32(), [](uint32_t v) { return v * 0x010101u | (v * 37 & 255) << 24; }, 256},
-        {&F565(), [](uint32_t v) { return (v & 31) << 11 | v << 5 | (v & 31); }, 64},
-        {&F555(), [](uint32_t v) { return (v & 31) << 10 | (v & 31) << 5 | (v & 31) | (v & 1) << 15; }, 32},
-    };
-    for (const Layout& l : layouts) {
-      const int bytes = l.format->Bytes;
-      const uint32_t field = bytes == 4 ? 0xFFFFFFFFu : 0xFFFFu;
-      std::vector<uint8_t> old(static_cast<size_t>(l.values) * bytes);
-      for (int v = 0; v < l.values; ++v) {
-        const uint32_t s = l.pixel(static_cast<uint32_t>(v));
-        std::memcpy(&old[static_cast<size_t>(v) * bytes], &s, bytes);
-      }
-      for (int p = 1; p <= 254; ++p) {
-        const uint32_t color = l.pixel(static_cast<uint32_t>((p * 113) % l.values)) & field;
-        const vexal::ShapeKernel k = vexal::PrepareShapeKernel(ShapeFamily::kBoxRow, *l.format, 1, p, false, color);
-        ASSERT_EQ(k.Kind, ShapeKernelKind::kAlphaTable);
-        shaperef::Pen pen;
-        pen.family = shaperef::Family::kBox;
-        pen.lay = ReferenceLayout(l.format);
-        pen.mode = 1;
-        pen.p = p;
-        pen.c = color;
-        std::vector<uint8_t> out = old;
-        vexal::shape_ops::WithShapeOp(k, [&](auto op) {
-          vexal::shape_ops::PutRows(op, out.data(), 0, out.data(), 0, l.values, 1);
-        });
-        for (int v = 0; v < l.values; ++v) {
-          uint32_t s = 0, got = 0;
-          std::memcpy(&s, &old[static_cast<size_t>(v) * bytes], bytes);
-          std::memcpy(&got, &out[static_cast<size_t>(v) * bytes], bytes);
-          ASSERT_EQ(got, pen.Blend(s) & field) << "bytes " << bytes << " p " << p << " value " << v;
+// The reference's pen for a box's rows.
+shaperef::Pen BoxPen(const ShapeFormat* f, int mode, int p, bool coarse, uint32_t colour) {
+  shaperef::Pen pen;
+  pen.family = shaperef::Family::kBox;
+  pen.lay = ReferenceLayout(f);
+  pen.mode = mode;
+  pen.p = p;
+  pen.coarse = coarse;
+  pen.c = colour;
+  return pen;
+}
+
+// Blends the pixels `old` as one row of a box, in place, starting `offset` pixels into a
+// buffer for each of `offsets`, in each vector width; the first pixel that differs from the
+// pen's, told in words, or nothing.
+std::string RowOffThePen(const vexal::ShapeKernel& k, const shaperef::Pen& pen, const std::vector<uint32_t>& old,
+                         std::initializer_list<int> offsets) {
+  const int bytes = k.Format.Bytes;
+  const uint32_t field = bytes == 4 ? 0xFFFFFFFFu : 0xFFFFu;
+  std::vector<uint32_t> want(old.size());
+  for (size_t i = 0; i < old.size(); ++i) want[i] = pen.Blend(old[i]) & field;
+  std::string off;
+  nltest::ForEachVectorWidth([&] {
+    for (const int offset : offsets) {
+      if (!off.empty()) return;
+      std::vector<uint8_t> row((old.size() + 1) * bytes);
+      uint8_t* first = row.data() + offset * bytes;
+      for (size_t i = 0; i < old.size(); ++i) std::memcpy(first + i * bytes, &old[i], bytes);
+      vexal::shape_ops::WithShapeOp(k, [&](auto op) {
+        vexal::shape_ops::PutRows(op, first, 0, first, 0, static_cast<int>(old.size()), 1);
+      });
+      for (size_t i = 0; i < old.size() && off.empty(); ++i) {
+        uint32_t got = 0;
+        std::memcpy(&got, first + i * bytes, bytes);
+        if (got != want[i]) {
+          std::ostringstream say;
+          say << (plat::sys::UseWideVectors() ? "256" : "128") << "-bit vectors, offset " << offset << ", old "
+              << std::hex << old[i] << ": got " << got << ", want " << want[i];
+          off = say.str();
         }
       }
     }
   });
+  return off;
+}
+
+// The alpha kernels work W(s) out in 16-bit lanes (a channel times 255 - p) instead of
+// reading the weight row: every channel value under every parameter that blends by table,
+// in each vector width, against the reference's pen, which reads its rows.
+TEST_F(ShapeKernelTest, AlphaOfEveryChannelValueAndParameter) {
+  struct Layout {
+    const ShapeFormat* format;
+    uint32_t (*pixel)(uint32_t v);  // a pixel with v (cut to each width) in every channel
+    int values;
+  };
+  const Layout layouts[] = {
+      {&F32(), [](uint32_t v) { return v * 0x010101u | (v * 37 & 255) << 24; }, 256},
+      {&F565(), [](uint32_t v) { return (v & 31) << 11 | v << 5 | (v & 31); }, 64},
+      {&F555(), [](uint32_t v) { return (v & 31) << 10 | (v & 31) << 5 | (v & 31) | (v & 1) << 15; }, 32},
+  };
+  for (const Layout& l : layouts) {
+    const uint32_t field = l.format->Bytes == 4 ? 0xFFFFFFFFu : 0xFFFFu;
+    std::vector<uint32_t> old(static_cast<size_t>(l.values));
+    for (int v = 0; v < l.values; ++v) old[v] = l.pixel(static_cast<uint32_t>(v));
+    for (int p = 1; p <= 254; ++p) {
+      const uint32_t color = l.pixel(static_cast<uint32_t>((p * 113) % l.values)) & field;
+      const vexal::ShapeKernel k = vexal::PrepareShapeKernel(ShapeFamily::kBoxRow, *l.format, 1, p, false, color);
+      ASSERT_EQ(k.Kind, ShapeKernelKind::kAlphaTable);
+      ASSERT_EQ(RowOffThePen(k, BoxPen(l.format, 1, p, false, color), old, {0}), "")
+          << "bytes " << l.format->Bytes << " p " << p;
+    }
+  }
 }
 
 // When 16 - L has one bit the sixteenths of the old pixel are one shifted, masked term: at
 // every level, every 16-bit pixel and every channel value of a 32-bit one, against the
 // reference's pen, which sums the terms of every bit, in each vector width.
 TEST_F(ShapeKernelTest, CoarseAlphaOfEveryPixelAndLevel) {
-  nltest::ForEachVectorWidth([] {
-    struct Layout {
-      const ShapeFormat* format;
-      int pixels;
-    };
-    const Layout layouts[] = {{&F32(), 256}, {&F565(), 65536}, {&F555(), 65536}};
-    for (const Layout& l : layouts) {
-      const int bytes = l.format->Bytes;
-      const uint32_t field = bytes == 4 ? 0xFFFFFFFFu : 0xFFFFu;
-      std::vector<uint8_t> old(static_cast<size_t>(l.pixels) * bytes);
-      for (int v = 0; v < l.pixels; ++v) {
-        const uint32_t s = bytes == 4 ? static_cast<uint32_t>(v) * 0x010101u | static_cast<uint32_t>(255 - v) << 24
-                                      : static_cast<uint32_t>(v);
-        std::memcpy(&old[static_cast<size_t>(v) * bytes], &s, bytes);
-      }
-      for (int level = 1; level <= 15; ++level) {
-        const int p = 16 * level;  // (p + 1) >> 4 is the level
-        const uint32_t color = (0x9A7B5Cu * static_cast<uint32_t>(level)) & field;
-        const vexal::ShapeKernel k = vexal::PrepareShapeKernel(ShapeFamily::kBoxRow, *l.format, 1, p, true, color);
-        ASSERT_EQ(k.Kind, ShapeKernelKind::kAlphaCoarse);
-        shaperef::Pen pen;
-        pen.family = shaperef::Family::kBox;
-        pen.lay = ReferenceLayout(l.format);
-        pen.mode = 1;
-        pen.p = p;
-        pen.coarse = true;
-        pen.c = color;
-        std::vector<uint8_t> out = old;
-        vexal::shape_ops::WithShapeOp(k, [&](auto op) {
-          vexal::shape_ops::PutRows(op, out.data(), 0, out.data(), 0, l.pixels, 1);
-        });
-        for (int v = 0; v < l.pixels; ++v) {
-          uint32_t s = 0, got = 0;
-          std::memcpy(&s, &old[static_cast<size_t>(v) * bytes], bytes);
-          std::memcpy(&got, &out[static_cast<size_t>(v) * bytes], bytes);
-          ASSERT_EQ(got, pen.Blend(s) & field) << "bytes " << bytes << " level " << level << " pixel " << v;
-        }
-      }
+  struct Layout {
+    const ShapeFormat* format;
+    int pixels;
+  };
+  const Layout layouts[] = {{&F32(), 256}, {&F565(), 65536}, {&F555(), 65536}};
+  for (const Layout& l : layouts) {
+    const uint32_t field = l.format->Bytes == 4 ? 0xFFFFFFFFu : 0xFFFFu;
+    std::vector<uint32_t> old(static_cast<size_t>(l.pixels));
+    for (int v = 0; v < l.pixels; ++v)
+      old[v] = l.format->Bytes == 4 ? static_cast<uint32_t>(v) * 0x010101u | static_cast<uint32_t>(255 - v) << 24
+                                    : static_cast<uint32_t>(v);
+    for (int level = 1; level <= 15; ++level) {
+      const int p = 16 * level;  // (p + 1) >> 4 is the level
+      const uint32_t color = (0x9A7B5Cu * static_cast<uint32_t>(level)) & field;
+      const vexal::ShapeKernel k = vexal::PrepareShapeKernel(ShapeFamily::kBoxRow, *l.format, 1, p, true, color);
+      ASSERT_EQ(k.Kind, ShapeKernelKind::kAlphaCoarse);
+      ASSERT_EQ(RowOffThePen(k, BoxPen(l.format, 1, p, true, color), old, {0}), "")
+          << "bytes " << l.format->Bytes << " level " << level;
     }
-  });
+  }
+}
+
+// The halved 16-bit box rows take two pixels in each 32-bit lane, the vectors a pair in each
+// of theirs: every 16-bit pixel, in the low and the high half of a lane (the row starting on
+// each half), beside partners in two orders, under colours that give each channel every
+// value (at level 16 the scaled colour is the colour), adding and subtracting, in each
+// vector width, against the reference's one-pixel form.
+TEST_F(ShapeKernelTest, HalvedPairsOfEveryPixelAndColour) {
+  struct Layout {
+    const ShapeFormat* format;
+    int colours;
+    uint32_t (*colour)(uint32_t i);
+  };
+  const Layout layouts[] = {
+      {&F565(), 64, [](uint32_t i) { return (i & 31) << 11 | i << 5 | (31 - (i & 31)); }},
+      {&F555(), 32, [](uint32_t i) { return i << 10 | (31 - i) << 5 | i; }},
+  };
+  // Every 16-bit pixel in order, and in a second order (0x9E37 is odd: a permutation).
+  std::vector<uint32_t> orders[2];
+  for (uint32_t j = 0; j < 65536; ++j) {
+    orders[0].push_back(j);
+    orders[1].push_back(j * 0x9E37u & 0xFFFF);
+  }
+  for (const Layout& l : layouts)
+    for (const int mode : {2, 3})
+      for (int i = 0; i < l.colours; ++i) {
+        const uint32_t colour = l.colour(static_cast<uint32_t>(i));
+        const vexal::ShapeKernel k = vexal::PrepareShapeKernel(ShapeFamily::kBoxRow, *l.format, mode, 255, true, colour);
+        ASSERT_EQ(k.Kind, mode == 2 ? ShapeKernelKind::kAddHalved : ShapeKernelKind::kSubtractHalved);
+        for (const std::vector<uint32_t>& old : orders)
+          ASSERT_EQ(RowOffThePen(k, BoxPen(l.format, mode, 255, true, colour), old, {0, 1}), "")
+              << "mode " << mode << " colour " << std::hex << colour;
+      }
+}
+
+// The 32-bit box's packed add and subtract in vector lanes: every pair of a channel value of
+// the old pixel and of the scaled colour (at level 16 the colour itself), in two colour
+// patterns so that neighbouring channels differ, in each vector width, against the
+// reference's one-pixel form.
+TEST_F(ShapeKernelTest, PackedAddAndSubtractOfEveryPairOfChannelValues) {
+  std::vector<uint32_t> old;
+  for (uint32_t u = 0; u < 256; ++u) old.push_back(u * 0x010101u | (255 - u) << 24);
+  const auto patterns = {+[](uint32_t v) { return v * 0x010101u; },
+                         +[](uint32_t v) { return v << 16 | (255 - v) << 8 | (v ^ 0x5A) | 0xC3000000u; }};
+  for (const auto pattern : patterns)
+    for (const int mode : {2, 3})
+      for (uint32_t v = 0; v < 256; ++v) {
+        const uint32_t colour = pattern(v);
+        const vexal::ShapeKernel k = vexal::PrepareShapeKernel(ShapeFamily::kBoxRow, F32(), mode, 255, true, colour);
+        ASSERT_EQ(k.Kind, mode == 2 ? ShapeKernelKind::kAdd : ShapeKernelKind::kSubtract);
+        ASSERT_EQ(RowOffThePen(k, BoxPen(&F32(), mode, 255, true, colour), old, {0}), "")
+            << "mode " << mode << " colour " << std::hex << colour;
+      }
 }
 
 // A box's rows, several whole vectors and a part of one each, at both alignments of a 16-bit
@@ -372,13 +433,7 @@ TEST_F(ShapeKernelTest, BoxRowsInEachVectorWidth) {
           for (const bool coarse : {false, true}) {
             const uint32_t color = rng() & field;
             const vexal::ShapeKernel k = vexal::PrepareShapeKernel(ShapeFamily::kBoxRow, *f, mode, p, coarse, color);
-            shaperef::Pen pen;
-            pen.family = shaperef::Family::kBox;
-            pen.lay = ReferenceLayout(f);
-            pen.mode = mode;
-            pen.p = p;
-            pen.coarse = coarse;
-            pen.c = color;
+            const shaperef::Pen pen = BoxPen(f, mode, p, coarse, color);
             const shaperef::Pen::What what = pen.Decide();
             for (const int offset : {0, 1})
               for (const bool in_place : {false, true}) {
