@@ -123,8 +123,9 @@ inline typename L::Pixel Load(const uint8_t* row, int x) {
 
 // Mix without brightness or alpha plane: T[p][s_c] + T[256 - p][d_c], or the sixteenths
 // of k and 16 - k by shift-and-add. No channel carries: the two shares add up to at most
-// the channel's top, so whole pixels add.
-template <class L, bool Keyed, bool Coarse>
+// the channel's top, so whole pixels add. At k = 8 (the half blend) each share is its one
+// term, v >> 1, and Halves leaves out the three terms whose masks are 0.
+template <class L, bool Keyed, bool Coarse, bool Halves = false>
 struct MixLoop {
   template <int VectorBytes>
   NL_VECTOR_BODY static void Run(const L* layout, const Rows* rows, const BlitPixels* px) {
@@ -143,7 +144,9 @@ struct MixLoop {
       for (int x = 0; x < width; ++x) {
         const Calc s = src[x], d = dread[x];
         Calc v;
-        if constexpr (Coarse) {
+        if constexpr (Coarse && Halves) {
+          v = static_cast<Calc>(((s >> 1) & sm[0]) + ((d >> 1) & dm[0]));
+        } else if constexpr (Coarse) {
           v = static_cast<Calc>(((s >> 1) & sm[0]) + ((s >> 2) & sm[1]) + ((s >> 3) & sm[2]) + ((s >> 4) & sm[3]) +
                                 ((d >> 1) & dm[0]) + ((d >> 2) & dm[1]) + ((d >> 3) & dm[2]) + ((d >> 4) & dm[3]));
         } else {
@@ -263,7 +266,11 @@ void BlitLoop(const L& layout, const Rows& rows, const BlitPixels& px) {
     }
   }
   if constexpr (R == Rule::Mix && !HasAlpha && !Bright) {
-    if (local.CoarseMix)
+    const bool halves = local.SourceShift[1] == 0 && local.SourceShift[2] == 0 && local.SourceShift[3] == 0 &&
+                        local.DestShift[1] == 0 && local.DestShift[2] == 0 && local.DestShift[3] == 0;
+    if (local.CoarseMix && halves)
+      plat::sys::RunVectorLoop<MixLoop<L, Keyed, true, true>>(&layout, &local, &px);
+    else if (local.CoarseMix)
       plat::sys::RunVectorLoop<MixLoop<L, Keyed, true>>(&layout, &local, &px);
     else
       plat::sys::RunVectorLoop<MixLoop<L, Keyed, false>>(&layout, &local, &px);

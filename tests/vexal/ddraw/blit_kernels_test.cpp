@@ -298,6 +298,27 @@ INSTANTIATE_TEST_SUITE_P(Formats, BlitSweep,
                                            SweepFormat{"Bgr565", &kBgr565}),
                          [](const auto& info) { return std::string(info.param.name); });
 
+// src drawn over the row `out` (read and written in place), one row of pixels.
+BlitPixels OneRow(const std::vector<uint8_t>& src, std::vector<uint8_t>& out, int bytes) {
+  BlitPixels px;
+  px.Source = src.data();
+  px.SourcePitch = static_cast<int>(src.size());
+  px.DestRead = out.data();
+  px.DestReadPitch = static_cast<int>(out.size());
+  px.Dest = out.data();
+  px.DestPitch = static_cast<int>(out.size());
+  px.Width = static_cast<int>(src.size()) / bytes;
+  px.Height = 1;
+  return px;
+}
+
+// The first pixel where two rows differ, or -1.
+int FirstDifference(const std::vector<uint8_t>& a, const std::vector<uint8_t>& b, int bytes) {
+  for (size_t i = 0; i < a.size(); i += bytes)
+    if (std::memcmp(&a[i], &b[i], bytes) != 0) return static_cast<int>(i / bytes);
+  return -1;
+}
+
 // The fine table blend in 32 bits works its products out in 16-bit lanes instead of reading
 // the rows: every pair of a source and a destination channel value in each channel (pixel x
 // holds blue x & 255 over x >> 8, green x >> 8 over x & 255, red (x & 255) ^ (x >> 8) over
@@ -315,24 +336,6 @@ TEST_F(BlitTest, FineMixOfEveryPairOfChannelValuesAndParameter) {
   }
   uint32_t key;
   std::memcpy(&key, &src[kKeyAt * 4], 4);
-  auto pixelsFor = [&](std::vector<uint8_t>& out) {
-    BlitPixels px;
-    px.Source = src.data();
-    px.SourcePitch = kW * 4;
-    px.DestRead = out.data();
-    px.DestReadPitch = kW * 4;
-    px.Dest = out.data();
-    px.DestPitch = kW * 4;
-    px.Width = kW;
-    px.Height = 1;
-    return px;
-  };
-  // The first pixel where two rows differ, or -1.
-  auto firstDifference = [](const std::vector<uint8_t>& a, const std::vector<uint8_t>& b) {
-    for (size_t i = 0; i < a.size(); i += 4)
-      if (std::memcmp(&a[i], &b[i], 4) != 0) return static_cast<int>(i / 4);
-    return -1;
-  };
   for (int p = 1; p <= 254; ++p)
     for (const bool keyed : {false, true}) {
       BlitSettings st;
@@ -342,16 +345,62 @@ TEST_F(BlitTest, FineMixOfEveryPairOfChannelValuesAndParameter) {
       st.Keyed = keyed;
       st.KeyValue = key;
       std::vector<uint8_t> ref = before;
-      nltest::ReferenceBlit(st, pixelsFor(ref));
+      nltest::ReferenceBlit(st, OneRow(src, ref, 4));
       if (keyed) {
         ASSERT_EQ(std::memcmp(&ref[kKeyAt * 4], &before[kKeyAt * 4], 4), 0) << "the key's pixel is kept";
       }
       nltest::ForEachVectorWidth([&] {
         std::vector<uint8_t> real = before;
-        BlitPiecePixels(st, pixelsFor(real));
-        ASSERT_EQ(firstDifference(real, ref), -1) << "p " << p << " keyed " << keyed;
+        BlitPiecePixels(st, OneRow(src, real, 4));
+        ASSERT_EQ(FirstDifference(real, ref, 4), -1) << "p " << p << " keyed " << keyed;
       });
     }
+}
+
+// The sixteenths of the coarse blend on whole pixels, the half blend's two terms alone:
+// every pair of a source and a destination channel value (each channel a different
+// one-to-one map of a value, so neighbouring channels differ) at every level, keyed and
+// not, in each layout and vector width, against the reference.
+TEST_F(BlitTest, CoarseMixOfEveryPairOfChannelValuesAndLevel) {
+  struct Layout {
+    const ColorFormatRecord* format;
+    int values;                     // of the widest channel
+    uint32_t (*pixel)(uint32_t v);  // v in every channel, each by its own map
+  };
+  const Layout layouts[] = {
+      {&kXrgb32, 256, [](uint32_t v) { return (v ^ 0x5A) << 16 | v << 8 | (255 - v) | (v * 37 & 255) << 24; }},
+      {&k565, 64, [](uint32_t v) { return ((v ^ 0x15) & 31) << 11 | v << 5 | (31 - (v & 31)); }},
+      {&k555, 32, [](uint32_t v) { return (v ^ 0x15) << 10 | v << 5 | (31 - v); }},
+      {&kBgr565, 64, [](uint32_t v) { return (31 - (v & 31)) << 11 | v << 5 | ((v ^ 0x15) & 31); }},
+  };
+  for (const Layout& l : layouts) {
+    const int bytes = l.format->BytesPerPixel, n = l.values * l.values;
+    std::vector<uint8_t> src(static_cast<size_t>(n) * bytes), before(src.size());
+    for (int a = 0; a < l.values; ++a)
+      for (int b = 0; b < l.values; ++b) {
+        const uint32_t s = l.pixel(static_cast<uint32_t>(a)), d = l.pixel(static_cast<uint32_t>(b));
+        std::memcpy(&src[static_cast<size_t>(a * l.values + b) * bytes], &s, bytes);
+        std::memcpy(&before[static_cast<size_t>(a * l.values + b) * bytes], &d, bytes);
+      }
+    for (int level = 1; level <= 15; ++level)
+      for (const bool keyed : {false, true}) {
+        BlitSettings st;
+        st.Format = l.format;
+        st.BlendMode = 1;
+        st.BlendParam = 16 * level;  // (p + 1) >> 4 is the level
+        st.Coarse = true;
+        st.Keyed = keyed;
+        st.KeyValue = l.pixel(static_cast<uint32_t>(l.values / 3)) & (bytes == 4 ? 0xFFFFFFFFu : 0xFFFFu);
+        std::vector<uint8_t> ref = before;
+        nltest::ReferenceBlit(st, OneRow(src, ref, bytes));
+        nltest::ForEachVectorWidth([&] {
+          std::vector<uint8_t> real = before;
+          BlitPiecePixels(st, OneRow(src, real, bytes));
+          ASSERT_EQ(FirstDifference(real, ref, bytes), -1)
+              << "bits " << l.format->ColorBits << " level " << level << " keyed " << keyed;
+        });
+      }
+  }
 }
 
 // Reading d from a work copy gives the same picture as reading the destination itself.
