@@ -1,5 +1,5 @@
-// The fast blit of a 320 x 240 screen, side by side with a plain memcpy of the same rows
-// and with the reference loop, in 16 and 32 bits, with and without a colour key.
+// The fast blit of a 320 x 240 screen, side by side with a plain memcpy of the same rows,
+// in 16 and 32 bits, with and without a colour key.
 #include <benchmark/benchmark.h>
 
 #include <cstring>
@@ -44,20 +44,7 @@ void BM_FastBlit(benchmark::State& state) {
   state.SetBytesProcessed(state.iterations() * kW * kH * s.bpp);
 }
 
-void BM_ReferenceBlit(benchmark::State& state) {
-  Screens s(static_cast<int>(state.range(0)));
-  const uint32_t key = 0;
-  const uint32_t* k = state.range(1) != 0 ? &key : nullptr;
-  for (auto _ : state) {
-    plat::surface::ReferenceCopyPixels(s.dst.data(), s.pitch, s.src.data(), s.pitch, kW, kH,
-                                       s.bpp, k);
-    benchmark::DoNotOptimize(s.dst.data());
-  }
-  state.SetBytesProcessed(state.iterations() * kW * kH * s.bpp);
-}
-
 }  // namespace
 
 BENCHMARK(BM_Memcpy)->Arg(2)->Arg(4);
 BENCHMARK(BM_FastBlit)->Args({2, 0})->Args({2, 1})->Args({4, 0})->Args({4, 1});
-BENCHMARK(BM_ReferenceBlit)->Args({2, 0})->Args({2, 1})->Args({4, 0})->Args({4, 1});

@@ -225,9 +225,8 @@ Result GetBufferFormat(Buffer* buffer, WaveFormat* out);
 // The output stream's format (the primary's).
 WaveFormat OutputFormat();
 // Renders out.size() / block align frames of every playing buffer in the output format,
-// advancing them as playback does. `reference` uses the plain loop that the specialised
-// ones are checked against. Meant for the manual backend.
-Result MixFrames(std::span<uint8_t> out, bool reference = false);
+// advancing them as playback does. Meant for the manual backend.
+Result MixFrames(std::span<uint8_t> out);
 
 // --- Test hooks -----------------------------------------------------------------------
 

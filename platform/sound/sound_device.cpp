@@ -77,10 +77,10 @@ WaveFormat OutputFormat() {
   return g_sound.output;
 }
 
-Result MixFrames(std::span<uint8_t> out, bool reference) {
+Result MixFrames(std::span<uint8_t> out) {
   auto lock = EnterSound();
   const uint32_t frames = static_cast<uint32_t>(out.size() / g_sound.output.block_align);
-  RenderFrames(out.data(), frames, reference);
+  RenderFrames(out.data(), frames);
   return Result::kOk;
 }
 

@@ -1,7 +1,7 @@
 // The software mixer: resamples every playing buffer with a 32.32 fixed-point phase
 // accumulator and linear interpolation, applies its gains and sums into stereo. The
-// arithmetic is the one documented in sound.h; the specialised loops (one per sample
-// size and channel count) and the plain reference loop must agree bit for bit.
+// arithmetic is the one documented in sound.h, in one loop per sample size and channel
+// count.
 #include <algorithm>
 #include <cmath>
 #include <cstring>
@@ -83,37 +83,7 @@ bool MixBuffer(Buffer& b, int32_t* sums, uint32_t frames, uint64_t step) {
   return true;
 }
 
-// The plain loop: one frame at a time, every choice made per sample.
-bool MixBufferReference(Buffer& b, int32_t* sums, uint32_t frames, uint64_t step) {
-  const uint64_t length = static_cast<uint64_t>(b.frames) << 32;
-  const int channels = b.format.channels;
-  const bool wide = b.format.bits_per_sample == 16;
-  for (uint32_t n = 0; n < frames; ++n) {
-    const uint32_t i = static_cast<uint32_t>(b.position >> 32);
-    const uint32_t j = NextFrame(i, b.frames, b.looping);
-    const int32_t f = static_cast<int32_t>((b.position >> 16) & 0xFFFF);
-    int32_t v[2] = {0, 0};
-    for (int c = 0; c < channels; ++c) {
-      const uint8_t* pa = &b.data[static_cast<size_t>(i) * b.frame_bytes + c * (wide ? 2 : 1)];
-      const uint8_t* pb = &b.data[static_cast<size_t>(j) * b.frame_bytes + c * (wide ? 2 : 1)];
-      const int32_t a = wide ? Sample16(pa) : Sample8(pa);
-      const int32_t z = wide ? Sample16(pb) : Sample8(pb);
-      v[c] = Lerp(a, z, f);
-    }
-    if (channels == 1) v[1] = v[0];
-    sums[2 * n] += (v[0] * b.gain_left) / 65536;
-    sums[2 * n + 1] += (v[1] * b.gain_right) / 65536;
-    if (!Step(&b.position, step, length, b.looping)) {
-      b.position = 0;
-      b.playing = false;
-      return false;
-    }
-  }
-  return true;
-}
-
-bool MixOne(Buffer& b, int32_t* sums, uint32_t frames, uint64_t step, bool reference) {
-  if (reference) return MixBufferReference(b, sums, frames, step);
+bool MixOne(Buffer& b, int32_t* sums, uint32_t frames, uint64_t step) {
   const bool wide = b.format.bits_per_sample == 16;
   if (b.format.channels == 1) {
     return wide ? MixBuffer<true, 1>(b, sums, frames, step) : MixBuffer<false, 1>(b, sums, frames, step);
@@ -146,11 +116,11 @@ void ForgetPlaying(Buffer* buffer) {
   list.pop_back();
 }
 
-void MixPlaying(std::span<int32_t> sums, uint32_t frames, uint32_t output_rate, bool reference) {
+void MixPlaying(std::span<int32_t> sums, uint32_t frames, uint32_t output_rate) {
   auto& list = g_sound.playing;
   for (size_t k = 0; k < list.size();) {
     Buffer& b = *list[k];
-    if (MixOne(b, sums.data(), frames, StepFor(b.frequency, output_rate), reference)) {
+    if (MixOne(b, sums.data(), frames, StepFor(b.frequency, output_rate))) {
       ++k;
     } else {
       list[k] = list.back();
@@ -204,14 +174,14 @@ void WriteOutputFrames(std::span<const int32_t> sums, uint32_t frames, const Wav
   }
 }
 
-void RenderFrames(uint8_t* out, uint32_t frames, bool reference) {
+void RenderFrames(uint8_t* out, uint32_t frames) {
   const WaveFormat& output = g_sound.output;
   const uint32_t frame_bytes = output.block_align;
   auto& sums = g_sound.mix_scratch;
   while (frames > 0) {
     const uint32_t n = std::min(frames, kChunkFrames);
     sums.assign(static_cast<size_t>(n) * 2, 0);
-    MixPlaying(sums, n, output.samples_per_sec, reference);
+    MixPlaying(sums, n, output.samples_per_sec);
     WriteOutputFrames(sums, n, output, out);
     audio_capture::Write(std::span<const uint8_t>(out, static_cast<size_t>(n) * frame_bytes));
     out += static_cast<size_t>(n) * frame_bytes;

@@ -27,7 +27,7 @@ void SdlPull(void*, Uint8* stream, int len) {
     return;
   }
   const uint32_t frames = static_cast<uint32_t>(len) / out.block_align;
-  RenderFrames(stream, frames, false);
+  RenderFrames(stream, frames);
   const size_t used = static_cast<size_t>(frames) * out.block_align;
   std::memset(stream + used, silence, static_cast<size_t>(len) - used);
 }
@@ -97,7 +97,7 @@ void CatchUp() {
   while (owed > 0) {
     const uint32_t n = static_cast<uint32_t>(std::min(owed, kCatchUpChunkFrames));
     g_sound.out_scratch.resize(static_cast<size_t>(n) * g_sound.output.block_align);
-    RenderFrames(g_sound.out_scratch.data(), n, false);
+    RenderFrames(g_sound.out_scratch.data(), n);
     owed -= n;
   }
 }

@@ -87,7 +87,7 @@ void ComputeGains(int32_t volume, int32_t pan, int32_t* left, int32_t* right);
 uint64_t StepFor(uint32_t frequency, uint32_t output_rate);
 // Adds `frames` stereo frames of every playing buffer to `sums` and advances them; a
 // buffer that ends leaves the playing list. Caller holds the lock.
-void MixPlaying(std::span<int32_t> sums, uint32_t frames, uint32_t output_rate, bool reference);
+void MixPlaying(std::span<int32_t> sums, uint32_t frames, uint32_t output_rate);
 // Advances every playing buffer by `frames` output frames without producing samples,
 // to the very state that mixing them would leave.
 void AdvancePlaying(uint64_t frames, uint32_t output_rate);
@@ -95,7 +95,7 @@ void AdvancePlaying(uint64_t frames, uint32_t output_rate);
 void WriteOutputFrames(std::span<const int32_t> sums, uint32_t frames, const WaveFormat& output,
                        uint8_t* out);
 // Mixes, converts and hands the frames to the capture. Caller holds the lock.
-void RenderFrames(uint8_t* out, uint32_t frames, bool reference);
+void RenderFrames(uint8_t* out, uint32_t frames);
 // Takes a buffer out of the playing list.
 void ForgetPlaying(Buffer* buffer);
 

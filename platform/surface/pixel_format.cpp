@@ -38,8 +38,6 @@ uint32_t ReadPixel(const uint8_t* p, int bytes) {
 
 }  // namespace
 
-int BytesPerPixel(const PixelFormat& format) { return format.bit_count / 8; }
-
 bool IsSurfaceFormat(const PixelFormat& format) {
   if (format.fourcc != 0) return false;
   if (format.bit_count == 8) {

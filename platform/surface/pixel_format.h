@@ -42,7 +42,7 @@ constexpr PixelFormat kFormatXrgb8888{32, false, 0x00FF0000, 0x0000FF00, 0x00000
 constexpr PixelFormat kFormatRgb888{24, false, 0x00FF0000, 0x0000FF00, 0x000000FF, 0, 0};
 
 // Bytes of one pixel (bit_count / 8).
-int BytesPerPixel(const PixelFormat& format);
+inline int BytesPerPixel(const PixelFormat& format) { return format.bit_count / 8; }
 
 // True for the formats a surface can take: 8-bit palettised, or 16 or 32 bits whose
 // masks fit the pixel and do not overlap (masks may all be 0, e.g. a depth buffer).

@@ -1,11 +1,26 @@
+// The copies and fills move whole vectors of pixels: a keyed copy selects between the
+// source and the old destination lane by lane, and a row that does not end on a whole
+// vector takes its last vector from its end, overlapping the one before (a keyed copy
+// between two rectangles that share no byte gives the same pixels when a lane is done
+// twice, and so does a fill). Rectangles whose rows follow each other without a gap are
+// one long row. Each loop body is compiled for 128-bit vectors, which every x86-64 has,
+// and for 256-bit ones, taken when the processor has them.
 #include "platform/surface/surface_copy.h"
 
 #include <cstddef>
 #include <cstring>
-#include <vector>
+#include <type_traits>
+
+#include "platform/sys/vector_width.h"
 
 namespace plat::surface {
 namespace {
+
+using sys::LoadVector;
+using sys::StoreVector;
+
+constexpr int kNarrow = 16;  // bytes of a vector every x86-64 has
+constexpr int kWide = 32;    // bytes of the wider ones
 
 template <typename P>
 P Load(const uint8_t* p) {
@@ -41,24 +56,129 @@ void CopyLoop(uint8_t* dst, int32_t dst_pitch, const uint8_t* src, int32_t src_p
   }
 }
 
-// Pixel types that may be read and written over the surfaces' byte buffers.
-template <typename P> struct MayAlias;
-template <> struct MayAlias<uint8_t> { typedef uint8_t __attribute__((may_alias)) type; };
-template <> struct MayAlias<uint16_t> { typedef uint16_t __attribute__((may_alias)) type; };
-template <> struct MayAlias<uint32_t> { typedef uint32_t __attribute__((may_alias)) type; };
+// One vector of a keyed copy: the source lane, or the old destination where the source
+// is the key.
+template <class V>
+NL_VECTOR_BODY void KeyedVector(uint8_t* d, const uint8_t* s, const V& key) {
+  V sv, dv;
+  LoadVector(&sv, s);
+  LoadVector(&dv, d);
+  const V out = sv == key ? dv : sv;
+  StoreVector(d, out);
+}
 
-// Rows of two rectangles that share no byte: the keyed copy reads the old destination and
-// selects, without a branch, so that the loop can be vectorised.
-template <typename P>
-void KeyedDisjointLoop(uint8_t* __restrict dst, int32_t dst_pitch, const uint8_t* __restrict src,
-                       int32_t src_pitch, int w, int h, P key) {
-  using Pixel = typename MayAlias<P>::type;
-  for (int y = 0; y < h; ++y) {
-    Pixel* __restrict d = reinterpret_cast<Pixel*>(dst + static_cast<ptrdiff_t>(y) * dst_pitch);
-    const Pixel* __restrict s =
-        reinterpret_cast<const Pixel*>(src + static_cast<ptrdiff_t>(y) * src_pitch);
-    for (int x = 0; x < w; ++x) d[x] = s[x] == key ? d[x] : s[x];
+template <typename P, int Bytes>
+using Lanes = typename std::conditional_t<
+    sizeof(P) == 1, typename sys::Vectors<Bytes>::U8,
+    std::conditional_t<sizeof(P) == 2, typename sys::Vectors<Bytes>::U16, typename sys::Vectors<Bytes>::U32>>;
+
+// Keyed rows of n bytes, n at least one vector: whole vectors, then the last one from the
+// row's end. Rows of exactly one, two or four vectors (the tiles and glyphs) go unrolled.
+template <typename P, int Bytes>
+NL_VECTOR_BODY void KeyedRows(uint8_t* d, int32_t dst_pitch, const uint8_t* s, int32_t src_pitch, size_t n, int h,
+                              P key) {
+  using V = Lanes<P, Bytes>;
+  const V k = V{} + key;
+  if (n == Bytes) {
+    for (int y = 0; y < h; ++y, d += dst_pitch, s += src_pitch) KeyedVector<V>(d, s, k);
+  } else if (n == 2 * Bytes) {
+    for (int y = 0; y < h; ++y, d += dst_pitch, s += src_pitch) {
+      KeyedVector<V>(d, s, k);
+      KeyedVector<V>(d + Bytes, s + Bytes, k);
+    }
+  } else if (n == 4 * Bytes) {
+    for (int y = 0; y < h; ++y, d += dst_pitch, s += src_pitch) {
+      KeyedVector<V>(d, s, k);
+      KeyedVector<V>(d + Bytes, s + Bytes, k);
+      KeyedVector<V>(d + 2 * Bytes, s + 2 * Bytes, k);
+      KeyedVector<V>(d + 3 * Bytes, s + 3 * Bytes, k);
+    }
+  } else {
+    for (int y = 0; y < h; ++y, d += dst_pitch, s += src_pitch) {
+      size_t i = 0;
+      for (; i + Bytes <= n; i += Bytes) KeyedVector<V>(d + i, s + i, k);
+      if (i < n) KeyedVector<V>(d + n - Bytes, s + n - Bytes, k);
+    }
   }
+}
+
+// Rows of two rectangles that share no byte.
+template <typename P, int Widest>
+NL_VECTOR_BODY void KeyedDisjointBody(uint8_t* dst, int32_t dst_pitch, const uint8_t* src, int32_t src_pitch, int w,
+                                      int h, P key) {
+  size_t row = static_cast<size_t>(w) * sizeof(P);
+  if (dst_pitch == src_pitch && static_cast<size_t>(dst_pitch) == row) {
+    row *= static_cast<size_t>(h);
+    h = 1;
+  }
+  if (Widest > kNarrow && row >= static_cast<size_t>(Widest)) {
+    KeyedRows<P, Widest>(dst, dst_pitch, src, src_pitch, row, h, key);
+  } else if (row >= static_cast<size_t>(kNarrow)) {
+    KeyedRows<P, kNarrow>(dst, dst_pitch, src, src_pitch, row, h, key);
+  } else {
+    for (int y = 0; y < h; ++y) {
+      uint8_t* d = dst + static_cast<ptrdiff_t>(y) * dst_pitch;
+      const uint8_t* s = src + static_cast<ptrdiff_t>(y) * src_pitch;
+      for (size_t x = 0; x < row; x += sizeof(P)) {
+        const P v = Load<P>(s + x);
+        if (v != key) Store<P>(d + x, v);
+      }
+    }
+  }
+}
+
+template <typename P>
+void KeyedDisjoint(uint8_t* dst, int32_t dst_pitch, const uint8_t* src, int32_t src_pitch, int w, int h, P key) {
+  KeyedDisjointBody<P, kNarrow>(dst, dst_pitch, src, src_pitch, w, h, key);
+}
+
+template <typename P>
+NL_WIDE_VECTOR_TARGET void KeyedDisjointWide(uint8_t* dst, int32_t dst_pitch, const uint8_t* src, int32_t src_pitch,
+                                             int w, int h, P key) {
+  KeyedDisjointBody<P, kWide>(dst, dst_pitch, src, src_pitch, w, h, key);
+}
+
+// Rows of two rectangles that share no byte, short enough that a call of memmove a row
+// would cost more than the row (the chips of a map): whole vectors, then the last one from
+// the row's end (copying a byte twice copies the same byte).
+constexpr size_t kShortRow = 256;
+
+template <int Bytes>
+NL_VECTOR_BODY void ShortRows(uint8_t* d, int32_t dst_pitch, const uint8_t* s, int32_t src_pitch, size_t n, int h) {
+  using V = typename sys::Vectors<Bytes>::U8;
+  for (int y = 0; y < h; ++y, d += dst_pitch, s += src_pitch) {
+    V v;
+    size_t i = 0;
+    for (; i + Bytes <= n; i += Bytes) {
+      LoadVector(&v, s + i);
+      StoreVector(d + i, v);
+    }
+    if (i < n) {
+      LoadVector(&v, s + n - Bytes);
+      StoreVector(d + n - Bytes, v);
+    }
+  }
+}
+
+template <int Widest>
+NL_VECTOR_BODY void ShortRowsBody(uint8_t* dst, int32_t dst_pitch, const uint8_t* src, int32_t src_pitch, size_t row,
+                                  int h) {
+  if (Widest > kNarrow && row >= static_cast<size_t>(Widest)) {
+    ShortRows<Widest>(dst, dst_pitch, src, src_pitch, row, h);
+  } else if (row >= static_cast<size_t>(kNarrow)) {
+    ShortRows<kNarrow>(dst, dst_pitch, src, src_pitch, row, h);
+  } else {
+    for (int y = 0; y < h; ++y) std::memcpy(dst + static_cast<ptrdiff_t>(y) * dst_pitch, src + static_cast<ptrdiff_t>(y) * src_pitch, row);
+  }
+}
+
+void CopyShortRows(uint8_t* dst, int32_t dst_pitch, const uint8_t* src, int32_t src_pitch, size_t row, int h) {
+  ShortRowsBody<kNarrow>(dst, dst_pitch, src, src_pitch, row, h);
+}
+
+NL_WIDE_VECTOR_TARGET void CopyShortRowsWide(uint8_t* dst, int32_t dst_pitch, const uint8_t* src, int32_t src_pitch,
+                                             size_t row, int h) {
+  ShortRowsBody<kWide>(dst, dst_pitch, src, src_pitch, row, h);
 }
 
 bool Overlap(const uint8_t* a, int32_t a_pitch, const uint8_t* b, int32_t b_pitch, int w_bytes,
@@ -75,45 +195,92 @@ void CopyAs(uint8_t* dst, int32_t dst_pitch, const uint8_t* src, int32_t src_pit
             const uint32_t* key) {
   const bool backward = reinterpret_cast<uintptr_t>(dst) > reinterpret_cast<uintptr_t>(src);
   const P k = key != nullptr ? static_cast<P>(*key) : P{};
+  const size_t row = static_cast<size_t>(w) * sizeof(P);
   if (key == nullptr) {
-    if (backward) CopyLoop<P, false, true>(dst, dst_pitch, src, src_pitch, w, h, k);
-    else CopyLoop<P, false, false>(dst, dst_pitch, src, src_pitch, w, h, k);
-  } else if (!Overlap(dst, dst_pitch, src, src_pitch, w * static_cast<int>(sizeof(P)), h) &&
-             reinterpret_cast<uintptr_t>(dst) % sizeof(P) == 0 &&
-             reinterpret_cast<uintptr_t>(src) % sizeof(P) == 0 && dst_pitch % sizeof(P) == 0 &&
-             src_pitch % sizeof(P) == 0) {
-    KeyedDisjointLoop<P>(dst, dst_pitch, src, src_pitch, w, h, k);
+    // Rows without gaps are one block, which memmove copies in the right direction.
+    if (dst_pitch == src_pitch && static_cast<size_t>(dst_pitch) == row) {
+      std::memmove(dst, src, row * static_cast<size_t>(h));
+    } else if (row <= kShortRow && !Overlap(dst, dst_pitch, src, src_pitch, static_cast<int>(row), h)) {
+      if (sys::UseWideVectors())
+        CopyShortRowsWide(dst, dst_pitch, src, src_pitch, row, h);
+      else
+        CopyShortRows(dst, dst_pitch, src, src_pitch, row, h);
+    } else if (backward) {
+      CopyLoop<P, false, true>(dst, dst_pitch, src, src_pitch, w, h, k);
+    } else {
+      CopyLoop<P, false, false>(dst, dst_pitch, src, src_pitch, w, h, k);
+    }
+  } else if (!Overlap(dst, dst_pitch, src, src_pitch, static_cast<int>(row), h)) {
+    if (sys::UseWideVectors())
+      KeyedDisjointWide<P>(dst, dst_pitch, src, src_pitch, w, h, k);
+    else
+      KeyedDisjoint<P>(dst, dst_pitch, src, src_pitch, w, h, k);
   } else {
     if (backward) CopyLoop<P, true, true>(dst, dst_pitch, src, src_pitch, w, h, k);
     else CopyLoop<P, true, false>(dst, dst_pitch, src, src_pitch, w, h, k);
   }
 }
 
-template <typename P>
-void FillAs(uint8_t* dst, int32_t pitch, int w, int h, uint32_t value) {
-  const P v = static_cast<P>(value);
+// n bytes of the repeated pixel value from d on, in vectors of Bytes: the first and the last
+// unaligned, those between aligned (their pattern turned to the phase of the first one).
+template <typename P, int Bytes>
+NL_VECTOR_BODY void FillRowVectors(uint8_t* d, size_t n, P value) {
+  using V = typename sys::Vectors<Bytes>::U8;
+  uint8_t pattern[2 * Bytes];
+  for (int i = 0; i < 2 * Bytes; ++i) pattern[i] = static_cast<uint8_t>(value >> (8 * (i % sizeof(P))));
+  V first, turned;
+  LoadVector(&first, pattern);
+  StoreVector(d, first);
+  const size_t skip = (Bytes - (reinterpret_cast<uintptr_t>(d) & (Bytes - 1))) & (Bytes - 1);
+  LoadVector(&turned, pattern + skip % sizeof(P));
+  size_t i = skip;
+  for (; i + Bytes <= n; i += Bytes) StoreVector(d + i, turned);
+  if (i < n) StoreVector(d + n - Bytes, first);  // n is whole pixels: the phase of the first
+}
+
+template <typename P, int Widest>
+NL_VECTOR_BODY void FillBody(uint8_t* dst, int32_t pitch, int w, int h, P value) {
+  size_t row = static_cast<size_t>(w) * sizeof(P);
+  if (static_cast<size_t>(pitch) == row) {
+    row *= static_cast<size_t>(h);
+    h = 1;
+  }
   for (int y = 0; y < h; ++y) {
     uint8_t* d = dst + static_cast<ptrdiff_t>(y) * pitch;
-    if constexpr (sizeof(P) == 1) {
-      std::memset(d, v, static_cast<size_t>(w));
+    if (Widest > kNarrow && row >= static_cast<size_t>(Widest)) {
+      FillRowVectors<P, Widest>(d, row, value);
+    } else if (row >= static_cast<size_t>(kNarrow)) {
+      FillRowVectors<P, kNarrow>(d, row, value);
     } else {
-      for (int x = 0; x < w; ++x) Store<P>(d + x * sizeof(P), v);
+      for (size_t x = 0; x < row; x += sizeof(P)) Store<P>(d + x, value);
     }
   }
 }
 
-uint32_t ReadRaw(const uint8_t* p, int bytes) {
-  uint32_t v = 0;
-  for (int i = 0; i < bytes; ++i) v |= static_cast<uint32_t>(p[i]) << (8 * i);
-  return v;
+template <typename P>
+void Fill(uint8_t* dst, int32_t pitch, int w, int h, P value) {
+  FillBody<P, kNarrow>(dst, pitch, w, h, value);
 }
 
-void WriteRaw(uint8_t* p, int bytes, uint32_t v) {
-  for (int i = 0; i < bytes; ++i) p[i] = static_cast<uint8_t>(v >> (8 * i));
+template <typename P>
+NL_WIDE_VECTOR_TARGET void FillWide(uint8_t* dst, int32_t pitch, int w, int h, P value) {
+  FillBody<P, kWide>(dst, pitch, w, h, value);
 }
 
-uint32_t Truncate(uint32_t v, int bytes) {
-  return bytes >= 4 ? v : v & ((1u << (8 * bytes)) - 1);
+template <typename P>
+void FillAs(uint8_t* dst, int32_t pitch, int w, int h, uint32_t value) {
+  const P v = static_cast<P>(value);
+  if constexpr (sizeof(P) == 1) {
+    if (pitch == w) {
+      std::memset(dst, v, static_cast<size_t>(w) * static_cast<size_t>(h));
+      return;
+    }
+    for (int y = 0; y < h; ++y) std::memset(dst + static_cast<ptrdiff_t>(y) * pitch, v, static_cast<size_t>(w));
+  } else if (sys::UseWideVectors()) {
+    FillWide<P>(dst, pitch, w, h, v);
+  } else {
+    Fill<P>(dst, pitch, w, h, v);
+  }
 }
 
 }  // namespace
@@ -129,23 +296,6 @@ void CopyPixels(uint8_t* dst, int32_t dst_pitch, const uint8_t* src, int32_t src
   }
 }
 
-void ReferenceCopyPixels(uint8_t* dst, int32_t dst_pitch, const uint8_t* src, int32_t src_pitch,
-                         int w, int h, int bytes_per_pixel, const uint32_t* key) {
-  if (w <= 0 || h <= 0) return;
-  const int b = bytes_per_pixel;
-  std::vector<uint32_t> copy(static_cast<size_t>(w) * h);
-  for (int y = 0; y < h; ++y) {
-    for (int x = 0; x < w; ++x) copy[y * w + x] = ReadRaw(src + y * src_pitch + x * b, b);
-  }
-  for (int y = 0; y < h; ++y) {
-    for (int x = 0; x < w; ++x) {
-      uint32_t v = copy[y * w + x];
-      if (key != nullptr && v == Truncate(*key, b)) continue;
-      WriteRaw(dst + y * dst_pitch + x * b, b, v);
-    }
-  }
-}
-
 void FillPixels(uint8_t* dst, int32_t pitch, int w, int h, int bytes_per_pixel, uint32_t value) {
   if (w <= 0 || h <= 0) return;
   switch (bytes_per_pixel) {
@@ -153,13 +303,6 @@ void FillPixels(uint8_t* dst, int32_t pitch, int w, int h, int bytes_per_pixel, 
     case 2: FillAs<uint16_t>(dst, pitch, w, h, value); break;
     case 4: FillAs<uint32_t>(dst, pitch, w, h, value); break;
     default: break;
-  }
-}
-
-void ReferenceFillPixels(uint8_t* dst, int32_t pitch, int w, int h, int bytes_per_pixel,
-                         uint32_t value) {
-  for (int y = 0; y < h; ++y) {
-    for (int x = 0; x < w; ++x) WriteRaw(dst + y * pitch + x * bytes_per_pixel, bytes_per_pixel, value);
   }
 }
 

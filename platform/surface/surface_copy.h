@@ -1,7 +1,6 @@
 // The pixel loops behind blits and fills: rectangles of 1-, 2- or 4-byte pixels given by
-// the address of their first pixel and a row pitch in bytes. The fast versions are chosen
-// once per call (pixel size, key on or off, direction); the reference versions are plain
-// loops kept for tests and benchmarks.
+// the address of their first pixel and a row pitch in bytes, chosen once per call (pixel
+// size, key on or off, direction).
 #pragma once
 
 #include <cstdint>
@@ -14,14 +13,7 @@ namespace plat::surface {
 void CopyPixels(uint8_t* dst, int32_t dst_pitch, const uint8_t* src, int32_t src_pitch, int w,
                 int h, int bytes_per_pixel, const uint32_t* key);
 
-// The same, by way of a copy of the whole source rectangle taken first.
-void ReferenceCopyPixels(uint8_t* dst, int32_t dst_pitch, const uint8_t* src, int32_t src_pitch,
-                         int w, int h, int bytes_per_pixel, const uint32_t* key);
-
 // Sets w x h pixels to value (truncated to the pixel size).
 void FillPixels(uint8_t* dst, int32_t pitch, int w, int h, int bytes_per_pixel, uint32_t value);
-
-void ReferenceFillPixels(uint8_t* dst, int32_t pitch, int w, int h, int bytes_per_pixel,
-                         uint32_t value);
 
 }  // namespace plat::surface

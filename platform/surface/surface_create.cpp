@@ -40,7 +40,7 @@ Surface* MakeSurface(Device* device, uint32_t caps, int w, int h, const PixelFor
       video = false;
     }
   }
-  std::vector<uint8_t> memory;
+  SurfaceMemory memory;
   try {
     memory.assign(static_cast<size_t>(bytes), 0);
   } catch (const std::bad_alloc&) {

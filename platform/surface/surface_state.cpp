@@ -14,20 +14,6 @@ Table<Clipper> g_clippers;   // every clipper
 std::array<InjectedFailure, static_cast<size_t>(Operation::kCount)> g_failures;  // by operation
 Counters g_counters;         // calls seen since the last reset
 
-bool TakeInjectedFailure(Operation op, Result* result) {
-  InjectedFailure& f = g_failures[static_cast<size_t>(op)];
-  if (f.times == 0) return false;
-  if (f.times > 0) --f.times;
-  *result = f.result;
-  return true;
-}
-
-Result UsableState(const Surface* s) {
-  if (s->lost) return Result::kSurfaceLost;
-  if (s->locked || s->dc_out) return Result::kSurfaceBusy;
-  return Result::kOk;
-}
-
 std::vector<Surface*> ChainOf(Surface* s) {
   if (s->chain_head == nullptr) return {s};
   return s->chain_head->chain;
@@ -59,11 +45,6 @@ void PresentPrimary(const Surface* primary, const Rect& view) {
   picture.view_height = view.bottom - view.top;
   picture.full_screen = primary->device->exclusive;
   presentation::PresentPicture(picture);
-}
-
-bool RectInside(const Rect& r, int w, int h) {
-  return r.left >= 0 && r.top >= 0 && r.left < r.right && r.top < r.bottom && r.right <= w &&
-         r.bottom <= h;
 }
 
 void InjectFailure(Operation op, Result result, int times) {

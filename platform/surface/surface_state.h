@@ -6,11 +6,28 @@
 #include <cstddef>
 #include <cstdint>
 #include <memory>
+#include <new>
 #include <vector>
 
 #include "platform/surface/surface.h"
 
 namespace plat::surface {
+
+// Surface memory starts on a cache line, so that rows whose pitch is a multiple of one are
+// read and written in whole lines by the pixel loops' vectors.
+template <class T>
+struct CacheLineAllocator {
+  using value_type = T;
+  static constexpr std::align_val_t kAlignment{64};
+  CacheLineAllocator() = default;
+  template <class U>
+  CacheLineAllocator(const CacheLineAllocator<U>&) {}
+  T* allocate(size_t n) { return static_cast<T*>(::operator new(n * sizeof(T), kAlignment)); }
+  void deallocate(T* p, size_t) { ::operator delete(p, kAlignment); }
+  friend bool operator==(const CacheLineAllocator&, const CacheLineAllocator&) { return true; }
+};
+
+using SurfaceMemory = std::vector<uint8_t, CacheLineAllocator<uint8_t>>;
 
 struct Device {
   size_t slot = 0;            // place in the device table
@@ -32,7 +49,7 @@ struct Surface {
   int height = 0;
   int32_t pitch = 0;
   PixelFormat format{};
-  std::vector<uint8_t> memory;    // pitch x height bytes; swapped along the chain by Flip
+  SurfaceMemory memory;           // pitch x height bytes; swapped along the chain by Flip
   uint64_t video_bytes = 0;       // video memory taken for it
   bool lost = false;
   bool locked = false;
@@ -99,10 +116,20 @@ extern std::array<InjectedFailure, static_cast<size_t>(Operation::kCount)> g_fai
 extern Counters g_counters;
 
 // True (and the failure taken) when a failure of op was injected.
-bool TakeInjectedFailure(Operation op, Result* result);
+inline bool TakeInjectedFailure(Operation op, Result* result) {
+  InjectedFailure& f = g_failures[static_cast<size_t>(op)];
+  if (f.times == 0) return false;
+  if (f.times > 0) --f.times;
+  *result = f.result;
+  return true;
+}
 
 // kSurfaceLost, kSurfaceBusy or kOk, in that order of precedence.
-Result UsableState(const Surface* s);
+inline Result UsableState(const Surface* s) {
+  if (s->lost) return Result::kSurfaceLost;
+  if (s->locked || s->dc_out) return Result::kSurfaceBusy;
+  return Result::kOk;
+}
 
 // The surface with all members of its chain.
 std::vector<Surface*> ChainOf(Surface* s);
@@ -122,6 +149,8 @@ void LoseDisplaySurfaces();
 void PresentPrimary(const Surface* primary, const Rect& view);
 
 // Whether r is a non-empty rectangle inside a w x h surface.
-bool RectInside(const Rect& r, int w, int h);
+inline bool RectInside(const Rect& r, int w, int h) {
+  return r.left >= 0 && r.top >= 0 && r.left < r.right && r.top < r.bottom && r.right <= w && r.bottom <= h;
+}
 
 }  // namespace plat::surface

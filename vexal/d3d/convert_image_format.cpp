@@ -42,15 +42,6 @@ uint32_t ReadPixelAny(const uint8_t* p, int bytes) {
   }
 }
 
-void WritePixelAny(uint8_t* p, int bytes, uint32_t v) {
-  switch (bytes) {
-    case 1: WritePixel<1>(p, v); break;
-    case 2: WritePixel<2>(p, v); break;
-    case 3: WritePixel<3>(p, v); break;
-    default: WritePixel<4>(p, v); break;
-  }
-}
-
 // Shifts that stay defined for any count a format record can hold.
 uint32_t ShiftRight(uint32_t v, int n) { return n >= 32 ? 0 : v >> n; }
 uint32_t ShiftLeft(uint32_t v, int n) { return n >= 32 ? 0 : v << n; }
@@ -247,73 +238,6 @@ int ConvertImageFormat(void* destBits, int32_t destPitch, const ColorFormatRecor
     case 2: ConvertRowsFrom<2>(plan, r); break;
     case 3: ConvertRowsFrom<3>(plan, r); break;
     default: ConvertRowsFrom<4>(plan, r); break;
-  }
-  return 0;
-}
-
-int ConvertImageFormatReference(void* destBits, int32_t destPitch,
-                                const ColorFormatRecord* destFormat, const void* srcBits,
-                                int32_t srcPitch, const ColorFormatRecord* srcFormat,
-                                const void* alphaBits, int32_t alphaPitch,
-                                const ColorFormatRecord* alphaFormat, int32_t destX, int32_t destY,
-                                const Rect* srcRect, int mirror, int keyToAlpha,
-                                uint32_t /*transparentColor*/, uint32_t /*option*/, int alphaOnly) {
-  if (!ValidPixelSize(destFormat) || !ValidPixelSize(srcFormat)) return -1;
-  if (alphaBits != nullptr && alphaFormat != nullptr && !ValidPixelSize(alphaFormat)) return -1;
-  const ColorFormatRecord& d = *destFormat;
-  const ColorFormatRecord& s = *srcFormat;
-  const bool dstAlpha = d.AlphaMask != 0;
-  const bool srcAlpha = s.AlphaMask != 0;
-  const bool useAlpha = dstAlpha && (alphaBits != nullptr || srcAlpha);
-  const bool separate = dstAlpha && alphaBits != nullptr && alphaFormat != nullptr && !srcAlpha;
-  const bool key = keyToAlpha != 0 && dstAlpha && !useAlpha;
-  const bool same = !key && !separate && alphaOnly == 0 && s.ColorBits == d.ColorBits &&
-                    s.RedMask == d.RedMask && s.GreenMask == d.GreenMask &&
-                    s.BlueMask == d.BlueMask && s.AlphaMask == d.AlphaMask;
-  const int sb = s.ColorBits / 8, db = d.ColorBits / 8;
-  const int ab = separate ? alphaFormat->ColorBits / 8 : 0;
-  auto* dst = static_cast<uint8_t*>(destBits);
-  auto* src = static_cast<const uint8_t*>(srcBits);
-  auto* alp = static_cast<const uint8_t*>(alphaBits);
-
-  for (int32_t y = srcRect->top; y < srcRect->bottom; ++y) {
-    for (int32_t x = srcRect->left; x < srcRect->right; ++x) {
-      const int32_t i = x - srcRect->left;
-      const int32_t w = srcRect->right - srcRect->left;
-      const int32_t dx = destX + (mirror == 1 ? w - 1 - i : i);
-      const int32_t dy = destY + (y - srcRect->top);
-      const uint8_t* sp = src + static_cast<ptrdiff_t>(y) * srcPitch + static_cast<ptrdiff_t>(x) * sb;
-      uint8_t* dp = dst + static_cast<ptrdiff_t>(dy) * destPitch + static_cast<ptrdiff_t>(dx) * db;
-      if (same) {
-        for (int k = 0; k < sb; ++k) dp[k] = sp[k];
-        continue;
-      }
-      const uint32_t p = ReadPixelAny(sp, sb);
-      auto channel = [](uint32_t v, uint32_t mask, int shift, int sw, int dw) {
-        uint32_t c = ShiftRight(v & mask, shift);
-        return sw >= dw ? ShiftRight(c, sw - dw) : ShiftLeft(c, dw - sw);
-      };
-      uint32_t a;
-      if (separate) {
-        const uint32_t q = ReadPixelAny(
-            alp + static_cast<ptrdiff_t>(y) * alphaPitch + static_cast<ptrdiff_t>(x) * ab, ab);
-        a = channel(q, alphaFormat->RedMask, alphaFormat->RedShift, alphaFormat->RedWidth,
-                    d.AlphaWidth);
-      } else if (srcAlpha) {
-        a = dstAlpha ? channel(p, s.AlphaMask, s.AlphaShift, s.AlphaWidth, d.AlphaWidth) : 0;
-      } else {
-        a = ShiftRight(d.AlphaMask, d.AlphaShift);
-      }
-      uint32_t r = 0, g = 0, b = 0;
-      if (alphaOnly == 0) {
-        r = channel(p, s.RedMask, s.RedShift, s.RedWidth, d.RedWidth);
-        g = channel(p, s.GreenMask, s.GreenShift, s.GreenWidth, d.GreenWidth);
-        b = channel(p, s.BlueMask, s.BlueShift, s.BlueWidth, d.BlueWidth);
-      }
-      WritePixelAny(dp, db,
-                    ShiftLeft(r, d.RedShift) | ShiftLeft(g, d.GreenShift) |
-                        ShiftLeft(b, d.BlueShift) | ShiftLeft(a, d.AlphaShift));
-    }
   }
   return 0;
 }

@@ -35,14 +35,4 @@ int ConvertImageFormat(void* destBits, int32_t destPitch, const ColorFormatRecor
                        const Rect* srcRect, int mirror, int keyToAlpha, uint32_t transparentColor,
                        uint32_t option, int alphaOnly);
 
-// The same rules one pixel at a time with no specialisation: the yardstick tests hold
-// ConvertImageFormat to.
-int ConvertImageFormatReference(void* destBits, int32_t destPitch,
-                                const ColorFormatRecord* destFormat, const void* srcBits,
-                                int32_t srcPitch, const ColorFormatRecord* srcFormat,
-                                const void* alphaBits, int32_t alphaPitch,
-                                const ColorFormatRecord* alphaFormat, int32_t destX, int32_t destY,
-                                const Rect* srcRect, int mirror, int keyToAlpha,
-                                uint32_t transparentColor, uint32_t option, int alphaOnly);
-
 }  // namespace vexal

@@ -5,13 +5,15 @@
 //
 // The blends the game draws most (a constant blend without brightness, and the alpha plane
 // without brightness) have their own loops in plain arithmetic on whole pixels, with the key
-// and the alpha byte as selects, so that the compiler can vectorise them; their results are
-// the rows' to the bit (both reduce to (p * v) >> 8 and shifts per channel).
+// and the alpha byte as selects, so that they run as vectors (128-bit, or 256-bit where the
+// processor has them); their results are the rows' to the bit (both reduce to (p * v) >> 8
+// and shifts per channel).
 #include "vexal/ddraw/blit_kernels.h"
 
 #include <algorithm>
 #include <cstring>
 
+#include "platform/sys/vector_width.h"
 #include "vexal/graphics/screen/blend_mul_table.h"
 
 namespace vexal {
@@ -76,14 +78,6 @@ struct Rows {
   uint32_t DestShift[4];     // the same for 16 - k
 };
 
-// The arithmetic loops are also built for 256-bit vectors, chosen at load time where the
-// processor has them (GCC only: clang cannot clone templates).
-#if defined(__x86_64__) && !defined(__clang__)
-#define NL_WIDE_VECTORS __attribute__((target_clones("avx2", "default")))
-#else
-#define NL_WIDE_VECTORS
-#endif
-
 // Pixel pointers that may be read and written over the surfaces' byte buffers.
 template <class P>
 struct MayAlias;
@@ -129,111 +123,129 @@ inline typename L::Pixel Load(const uint8_t* row, int x) {
 
 // Mix without brightness or alpha plane: T[p][s_c] + T[256 - p][d_c], or the sixteenths
 // of k and 16 - k by shift-and-add. No channel carries: the two shares add up to at most
-// the channel's top, so whole pixels add.
-template <class L, bool Keyed, bool Coarse>
-NL_WIDE_VECTORS void MixLoop(const L& layout, const Rows& rows, const BlitPixels& px) {
-  using Calc = typename L::Pixel;
-  using Pixel = typename MayAlias<Calc>::type;
-  const Calc key = static_cast<Calc>(rows.Key);
-  const Calc sp = static_cast<Calc>(rows.SourceParam), dp = static_cast<Calc>(rows.DestParam);
-  Calc sm[4], dm[4];
-  for (int i = 0; i < 4; ++i) sm[i] = static_cast<Calc>(rows.SourceShift[i]), dm[i] = static_cast<Calc>(rows.DestShift[i]);
-  const int width = px.Width;
-  for (int y = 0; y < px.Height; ++y) {
-    const Pixel* src = reinterpret_cast<const Pixel*>(px.Source + y * px.SourcePitch);
-    const Pixel* dread = reinterpret_cast<const Pixel*>(px.DestRead + y * px.DestReadPitch);
-    Pixel* out = reinterpret_cast<Pixel*>(px.Dest + y * px.DestPitch);
-    for (int x = 0; x < width; ++x) {
-      const Calc s = src[x], d = dread[x];
-      Calc v;
-      if constexpr (Coarse) {
-        v = static_cast<Calc>(((s >> 1) & sm[0]) + ((s >> 2) & sm[1]) + ((s >> 3) & sm[2]) + ((s >> 4) & sm[3]) +
-                              ((d >> 1) & dm[0]) + ((d >> 2) & dm[1]) + ((d >> 3) & dm[2]) + ((d >> 4) & dm[3]));
-      } else {
-        v = static_cast<Calc>(ScaleChannels(layout, s, sp) + ScaleChannels(layout, d, dp));
-      }
-      if constexpr (Keyed) v = s == key ? d : v;
-      out[x] = v;
-    }
-  }
-}
-
-// The fine Mix in 32 bits, byte by byte: each channel byte is a byte times a byte, which
-// 16-bit lanes hold, so the products need no 32-bit multiply. A chunk of the row is
-// blended into a local buffer, then the top byte is cleared and the key selects (the old
-// pixel may be the one being written, so it is read before the chunk is stored).
-template <bool Keyed>
-NL_WIDE_VECTORS void Mix32FineLoop(const Rows& rows, const BlitPixels& px) {
-  using Pixel = MayAlias<uint32_t>::type;
-  constexpr int kChunk = 64;  // pixels blended at a time
-  constexpr uint32_t kChannelBytes = 0x00FFFFFF;
-  const uint32_t key = rows.Key;
-  const uint16_t sp = static_cast<uint16_t>(rows.SourceParam), dp = static_cast<uint16_t>(rows.DestParam);
-  const int width = px.Width;
-  for (int y = 0; y < px.Height; ++y) {
-    const uint8_t* src = px.Source + y * px.SourcePitch;
-    const uint8_t* dread = px.DestRead + y * px.DestReadPitch;
-    uint8_t* out = px.Dest + y * px.DestPitch;
-    for (int x0 = 0; x0 < width; x0 += kChunk) {
-      const int n = std::min(kChunk, width - x0);
-      alignas(16) uint8_t mixed[kChunk * 4];
-      const uint8_t* s8 = src + x0 * 4;
-      const uint8_t* d8 = dread + x0 * 4;
-      for (int i = 0; i < n * 4; ++i)
-        mixed[i] = static_cast<uint8_t>(static_cast<uint16_t>(s8[i] * sp) >> 8) +
-                   static_cast<uint8_t>(static_cast<uint16_t>(d8[i] * dp) >> 8);
-      const Pixel* s32 = reinterpret_cast<const Pixel*>(s8);
-      const Pixel* d32 = reinterpret_cast<const Pixel*>(d8);
-      const uint32_t* m32 = reinterpret_cast<const uint32_t*>(mixed);
-      Pixel* o32 = reinterpret_cast<Pixel*>(out + x0 * 4);
-      for (int i = 0; i < n; ++i) {
-        uint32_t v = m32[i] & kChannelBytes;
-        if constexpr (Keyed) {
-          const uint32_t kept = d32[i];
-          v = s32[i] == key ? kept : v;
+// the channel's top, so whole pixels add. At k = 8 (the half blend) each share is its one
+// term, v >> 1, and Halves leaves out the three terms whose masks are 0.
+template <class L, bool Keyed, bool Coarse, bool Halves = false>
+struct MixLoop {
+  template <int VectorBytes>
+  NL_VECTOR_BODY static void Run(const L* layout, const Rows* rows, const BlitPixels* px) {
+    using Calc = typename L::Pixel;
+    using Pixel = typename MayAlias<Calc>::type;
+    const Calc key = static_cast<Calc>(rows->Key);
+    const Calc sp = static_cast<Calc>(rows->SourceParam), dp = static_cast<Calc>(rows->DestParam);
+    Calc sm[4], dm[4];
+    for (int i = 0; i < 4; ++i)
+      sm[i] = static_cast<Calc>(rows->SourceShift[i]), dm[i] = static_cast<Calc>(rows->DestShift[i]);
+    const int width = px->Width;
+    for (int y = 0; y < px->Height; ++y) {
+      const Pixel* src = reinterpret_cast<const Pixel*>(px->Source + y * px->SourcePitch);
+      const Pixel* dread = reinterpret_cast<const Pixel*>(px->DestRead + y * px->DestReadPitch);
+      Pixel* out = reinterpret_cast<Pixel*>(px->Dest + y * px->DestPitch);
+      for (int x = 0; x < width; ++x) {
+        const Calc s = src[x], d = dread[x];
+        Calc v;
+        if constexpr (Coarse && Halves) {
+          v = static_cast<Calc>(((s >> 1) & sm[0]) + ((d >> 1) & dm[0]));
+        } else if constexpr (Coarse) {
+          v = static_cast<Calc>(((s >> 1) & sm[0]) + ((s >> 2) & sm[1]) + ((s >> 3) & sm[2]) + ((s >> 4) & sm[3]) +
+                                ((d >> 1) & dm[0]) + ((d >> 2) & dm[1]) + ((d >> 3) & dm[2]) + ((d >> 4) & dm[3]));
+        } else {
+          v = static_cast<Calc>(ScaleChannels(*layout, s, sp) + ScaleChannels(*layout, d, dp));
         }
-        o32[i] = v;
+        if constexpr (Keyed) v = s == key ? d : v;
+        out[x] = v;
       }
     }
   }
-}
+};
+
+// The fine Mix in 32 bits, a vector of pixels at a time. Seen as 16-bit lanes a pixel is
+// green:blue and top:red; each byte times a parameter below 256 fits a lane, so the low
+// bytes take (v & 0xFF) * p >> 8 and green ((v >> 8) * p) & 0xFF00, which is the same
+// product shifted back into place; the top byte's products are masked away with it. The
+// key selects the old pixel (read before the vector is stored: it may be the one being
+// written).
+template <bool Keyed>
+struct Mix32FineLoop {
+  template <int VectorBytes>
+  NL_VECTOR_BODY static void Run(const Rows* rows, const BlitPixels* px) {
+    using V = typename plat::sys::Vectors<VectorBytes>::U32;
+    using W = typename plat::sys::Vectors<VectorBytes>::U16;
+    constexpr int kLanes = VectorBytes / 4;
+    constexpr uint32_t kGreen = 0x0000FF00;
+    const uint32_t key = rows->Key;
+    const uint16_t sp = static_cast<uint16_t>(rows->SourceParam), dp = static_cast<uint16_t>(rows->DestParam);
+    const V keys = V{} + key;
+    const int width = px->Width;
+    for (int y = 0; y < px->Height; ++y) {
+      const uint8_t* src = px->Source + y * px->SourcePitch;
+      const uint8_t* dread = px->DestRead + y * px->DestReadPitch;
+      uint8_t* out = px->Dest + y * px->DestPitch;
+      int x = 0;
+      for (; x + kLanes <= width; x += kLanes) {
+        V sv, dv;
+        plat::sys::LoadVector(&sv, src + x * 4);
+        plat::sys::LoadVector(&dv, dread + x * 4);
+        const W s16 = reinterpret_cast<W>(sv), d16 = reinterpret_cast<W>(dv);
+        const W low = (((s16 & 0xFF) * sp) >> 8) + (((d16 & 0xFF) * dp) >> 8);
+        const V green = reinterpret_cast<V>(((s16 >> 8) * sp) & 0xFF00) + reinterpret_cast<V>(((d16 >> 8) * dp) & 0xFF00);
+        V v = reinterpret_cast<V>(low) | (green & kGreen);
+        if constexpr (Keyed) v = sv == keys ? dv : v;
+        plat::sys::StoreVector(out + x * 4, v);
+      }
+      for (; x < width; ++x) {
+        uint32_t s, d;
+        std::memcpy(&s, src + x * 4, 4);
+        std::memcpy(&d, dread + x * 4, 4);
+        uint32_t v = 0;
+        for (int shift = 0; shift < 24; shift += 8)
+          v |= ((((s >> shift) & 0xFF) * sp >> 8) + (((d >> shift) & 0xFF) * dp >> 8)) << shift;
+        if constexpr (Keyed) v = s == key ? d : v;
+        std::memcpy(out + x * 4, &v, 4);
+      }
+    }
+  }
+};
 
 // Mode 0 with an alpha plane and no brightness: a = 255 copies the pixel, a = 0 keeps it,
 // others lerp each channel by a.
 template <class L, bool Keyed>
-NL_WIDE_VECTORS void CopyAlphaLoop(const L& layout, const Rows& rows, const BlitPixels& px) {
-  using Pixel = typename MayAlias<typename L::Pixel>::type;
-  const Pixel key = static_cast<Pixel>(rows.Key);
-  const int width = px.Width;
-  for (int y = 0; y < px.Height; ++y) {
-    const Pixel* src = reinterpret_cast<const Pixel*>(px.Source + y * px.SourcePitch);
-    const Pixel* dread = reinterpret_cast<const Pixel*>(px.DestRead + y * px.DestReadPitch);
-    const uint8_t* alpha = px.Alpha + y * px.AlphaPitch;
-    Pixel* out = reinterpret_cast<Pixel*>(px.Dest + y * px.DestPitch);
-    for (int x = 0; x < width; ++x) {
-      const uint32_t s = src[x], d = dread[x];
-      const int a = alpha[x];
-      uint32_t v = 0;
-      if constexpr (L::kPackedXrgb) {
-        // d + ((s - d) * a >> 8) is (s * a + d * (256 - a)) >> 8 exactly, and that sum stays
-        // below 65536, so red with blue and green alone fit in one 32-bit product each.
-        const uint32_t ua = static_cast<uint32_t>(a), ud = 256 - ua;
-        v = ((((s & 0xFF00FFu) * ua + (d & 0xFF00FFu) * ud) >> 8) & 0xFF00FFu) |
-            ((((s & 0xFF00u) * ua + (d & 0xFF00u) * ud) >> 8) & 0xFF00u);
-      } else {
-        for (int c = 0; c < kChannels; ++c) {
-          const int sc = static_cast<int>(s >> layout.Shift[c]) & layout.Max[c];
-          const int dc = static_cast<int>(d >> layout.Shift[c]) & layout.Max[c];
-          v |= static_cast<uint32_t>(dc + (((sc - dc) * a) >> 8)) << layout.Shift[c];
+struct CopyAlphaLoop {
+  template <int VectorBytes>
+  NL_VECTOR_BODY static void Run(const L* layout, const Rows* rows, const BlitPixels* px) {
+    using Pixel = typename MayAlias<typename L::Pixel>::type;
+    const Pixel key = static_cast<Pixel>(rows->Key);
+    const int width = px->Width;
+    for (int y = 0; y < px->Height; ++y) {
+      const Pixel* src = reinterpret_cast<const Pixel*>(px->Source + y * px->SourcePitch);
+      const Pixel* dread = reinterpret_cast<const Pixel*>(px->DestRead + y * px->DestReadPitch);
+      const uint8_t* alpha = px->Alpha + y * px->AlphaPitch;
+      Pixel* out = reinterpret_cast<Pixel*>(px->Dest + y * px->DestPitch);
+      for (int x = 0; x < width; ++x) {
+        const uint32_t s = src[x], d = dread[x];
+        const int a = alpha[x];
+        uint32_t v = 0;
+        if constexpr (L::kPackedXrgb) {
+          // d + ((s - d) * a >> 8) is (s * a + d * (256 - a)) >> 8 exactly, and that sum stays
+          // below 65536, so red with blue and green alone fit in one 32-bit product each.
+          const uint32_t ua = static_cast<uint32_t>(a), ud = 256 - ua;
+          v = ((((s & 0xFF00FFu) * ua + (d & 0xFF00FFu) * ud) >> 8) & 0xFF00FFu) |
+              ((((s & 0xFF00u) * ua + (d & 0xFF00u) * ud) >> 8) & 0xFF00u);
+        } else {
+          for (int c = 0; c < kChannels; ++c) {
+            const int sc = static_cast<int>(s >> layout->Shift[c]) & layout->Max[c];
+            const int dc = static_cast<int>(d >> layout->Shift[c]) & layout->Max[c];
+            v |= static_cast<uint32_t>(dc + (((sc - dc) * a) >> 8)) << layout->Shift[c];
+          }
         }
+        v = a == kOpaqueAlpha ? s : v;
+        v = a == 0 ? d : v;
+        if constexpr (Keyed) v = s == key ? d : v;
+        out[x] = static_cast<Pixel>(v);
       }
-      v = a == kOpaqueAlpha ? s : v;
-      v = a == 0 ? d : v;
-      if constexpr (Keyed) v = s == key ? d : v;
-      out[x] = static_cast<Pixel>(v);
     }
   }
-}
+};
 
 template <class L, Rule R, bool Keyed, bool HasAlpha, bool Bright>
 void BlitLoop(const L& layout, const Rows& rows, const BlitPixels& px) {
@@ -249,19 +261,23 @@ void BlitLoop(const L& layout, const Rows& rows, const BlitPixels& px) {
   }
   if constexpr (R == Rule::Mix && !HasAlpha && !Bright && L::kPackedXrgb) {
     if (!local.CoarseMix) {
-      Mix32FineLoop<Keyed>(local, px);
+      plat::sys::RunVectorLoop<Mix32FineLoop<Keyed>>(&local, &px);
       return;
     }
   }
   if constexpr (R == Rule::Mix && !HasAlpha && !Bright) {
-    if (local.CoarseMix)
-      MixLoop<L, Keyed, true>(layout, local, px);
+    const bool halves = local.SourceShift[1] == 0 && local.SourceShift[2] == 0 && local.SourceShift[3] == 0 &&
+                        local.DestShift[1] == 0 && local.DestShift[2] == 0 && local.DestShift[3] == 0;
+    if (local.CoarseMix && halves)
+      plat::sys::RunVectorLoop<MixLoop<L, Keyed, true, true>>(&layout, &local, &px);
+    else if (local.CoarseMix)
+      plat::sys::RunVectorLoop<MixLoop<L, Keyed, true>>(&layout, &local, &px);
     else
-      MixLoop<L, Keyed, false>(layout, local, px);
+      plat::sys::RunVectorLoop<MixLoop<L, Keyed, false>>(&layout, &local, &px);
     return;
   }
   if constexpr (R == Rule::CopyAlpha && HasAlpha && !Bright) {
-    CopyAlphaLoop<L, Keyed>(layout, local, px);
+    plat::sys::RunVectorLoop<CopyAlphaLoop<L, Keyed>>(&layout, &local, &px);
     return;
   }
   if constexpr (R == Rule::Copy && !HasAlpha) {

@@ -58,8 +58,8 @@ int G_DDraw_DrawFillBox(int x1, int y1, int x2, int y2, uint32_t color) {
   ShapeLock lock(dest, ps::kLockWait, ShapeNeedsReadBack(is_mask), box, kDestLockFailed, kSourceLockFailed);
   const ShapeCanvas& canvas = lock.canvas();
   shape_ops::WithShapeOp(kernel, [&](auto op) {
-    for (int y = box.top; y < box.bottom; ++y)
-      shape_ops::PutRun(op, canvas.Dest(box.left, y), canvas.Src(box.left, y), width);
+    shape_ops::PutRows(op, canvas.Dest(box.left, box.top), canvas.dest_pitch, canvas.Src(box.left, box.top),
+                       canvas.src_pitch, width, height);
   });
   return 0;
 }

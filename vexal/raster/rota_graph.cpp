@@ -1,6 +1,7 @@
 // A graph scaled by a factor and turned about its centre, the centre placed at a point of
 // the draw target. Every pixel of the turned picture's bounding box is mapped back into
-// the graph in 14.18 fixed point; pixels that map outside it are left alone. The mirrored
+// the graph in 14.18 fixed point; pixels that map outside it are left alone (each row's
+// run of pixels that map inside is worked out from the row's steps, texel_span.h). The mirrored
 // form goes to the quadrilateral draw with the corners exchanged.
 //
 // Positions are 64-bit and every conversion from double saturates, so far-off centres,
@@ -16,6 +17,7 @@
 #include "vexal/graphics/drawing/draw_target.h"
 #include "vexal/graphics/screen/ddraw_state.h"
 #include "vexal/graphics/screen/screen_access.h"
+#include "vexal/raster/texel_span.h"
 #include "vexal/raster/warp_frame.h"
 #include "vexal/raster/warp_kernels.h"
 
@@ -54,16 +56,24 @@ struct Scan {
   uint64_t Width, Height;
 };
 
-// Calls pixel(x, y, ui, vi) for every box pixel whose source lies in the graph.
+// Calls pixel(x, y, ui, vi) for every box pixel whose source lies in the graph: on each row
+// the run of them, found from the row's start and steps.
 template <class F>
 void ScanBox(const Scan& s, F&& pixel) {
   int64_t ur = s.U0, vr = s.V0;
-  for (int y = s.Box.top; y < s.Box.bottom; ++y, ur += s.DuY, vr += s.DvY) {
-    int64_t u = ur, v = vr;
-    for (int x = s.Box.left; x < s.Box.right; ++x, u += s.DuX, v += s.DvX) {
-      const int64_t ui = u / kOne, vi = v / kOne;  // truncated: -0.5 is texel 0
-      if (static_cast<uint64_t>(ui) < s.Width && static_cast<uint64_t>(vi) < s.Height)
-        pixel(x, y, static_cast<ptrdiff_t>(ui), static_cast<ptrdiff_t>(vi));
+  const int left = s.Box.left, top = s.Box.top, bottom = s.Box.bottom;
+  const int64_t n = int64_t{s.Box.right} - left;
+  const int64_t du = s.DuX, dv = s.DvX, width = static_cast<int64_t>(s.Width), height = static_cast<int64_t>(s.Height);
+  for (int y = top; y < bottom; ++y, ur += s.DuY, vr += s.DvY) {
+    int64_t first = 0, last = n;
+    NarrowToTexels(ur, du, width, kFracBits, &first, &last);
+    NarrowToTexels(vr, dv, height, kFracBits, &first, &last);
+    int64_t u = ur + first * du, v = vr + first * dv;
+    const int end = left + static_cast<int>(last);
+    for (int x = left + static_cast<int>(first); x < end; ++x, u += du, v += dv) {
+      // Truncated toward zero: a position above -1 texel and below 0 is texel 0.
+      const int64_t ui = std::max<int64_t>(u, 0) >> kFracBits, vi = std::max<int64_t>(v, 0) >> kFracBits;
+      pixel(x, y, static_cast<ptrdiff_t>(ui), static_cast<ptrdiff_t>(vi));
     }
   }
 }
@@ -74,18 +84,39 @@ struct RotaWalker {
 
   template <class K>
   void Run(const K& kernel) {
+    if (T.Keyed) {
+      if (S.Alpha != nullptr) RunWith<K, true, true>(kernel);
+      else RunWith<K, true, false>(kernel);
+    } else {
+      if (S.Alpha != nullptr) RunWith<K, false, true>(kernel);
+      else RunWith<K, false, false>(kernel);
+    }
+  }
+
+  // The pointers and the key are held in locals: the stores could otherwise alias them.
+  template <class K, bool Keyed, bool HasAlpha>
+  void RunWith(const K& kernel) {
     using Pixel = typename K::Pixel;
     constexpr int bpp = sizeof(Pixel);
+    const uint8_t* const source = S.Source;
+    const ptrdiff_t source_pitch = S.SourcePitch;
+    const uint8_t* const alpha = S.Alpha;
+    const ptrdiff_t alpha_pitch = S.AlphaPitch;
+    const uint8_t* const old = S.Old;
+    const ptrdiff_t old_pitch = S.OldPitch;
+    uint8_t* const dest = S.Dest;
+    const ptrdiff_t dest_pitch = S.DestPitch;
+    const uint32_t key = T.Key;
     ScanBox(S, [&](int x, int y, ptrdiff_t ui, ptrdiff_t vi) {
-      const uint32_t s = w::LoadPixel<Pixel>(S.Source + vi * S.SourcePitch + ui * bpp);
-      if (T.Keyed && s == T.Key) return;
+      const uint32_t s = w::LoadPixel<Pixel>(source + vi * source_pitch + ui * bpp);
+      if (Keyed && s == key) return;
       int a = w::kOpaque;
-      if (S.Alpha != nullptr) {
-        a = S.Alpha[vi * S.AlphaPitch + ui];
+      if constexpr (HasAlpha) {
+        a = alpha[vi * alpha_pitch + ui];
         if (a == 0) return;
       }
-      const uint32_t d = w::LoadPixel<Pixel>(S.Old + y * S.OldPitch + x * bpp);
-      w::StorePixel<Pixel>(S.Dest + y * S.DestPitch + x * bpp, kernel.Apply(kernel.Prepare(s), a, d));
+      const uint32_t d = w::LoadPixel<Pixel>(old + y * old_pitch + x * bpp);
+      w::StorePixel<Pixel>(dest + y * dest_pitch + x * bpp, kernel.Apply(kernel.Prepare(s), a, d));
     });
   }
 };

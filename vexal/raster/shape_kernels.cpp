@@ -1,4 +1,4 @@
-// The kernel's constants, worked out once per call, and the plain per-pixel rules.
+// The kernel's constants, worked out once per call.
 #include "vexal/raster/shape_kernels.h"
 
 #include <bit>
@@ -175,68 +175,6 @@ ShapeKernel PrepareShapeKernel(ShapeFamily family, const ShapeFormat& format, in
   }
   k.Constant = scaled & ~format.Carry;
   return done(ShapeKernelKind::kSubtract);
-}
-
-uint32_t BlendShapePixel(const ShapeKernel& k, uint32_t s) {
-  const ShapeFormat& f = k.Format;
-  switch (k.Kind) {
-    case ShapeKernelKind::kNone:
-      return s;
-    case ShapeKernelKind::kStore:
-      return k.Color;
-    case ShapeKernelKind::kAlphaTable: {
-      uint32_t out = 0;
-      for (int c = 0; c < kShapeChannels; ++c) out |= (k.Weight[Channel(f, s, c)] + k.Term[c]) << f.Shift[c];
-      return out;
-    }
-    case ShapeKernelKind::kAlphaCoarse: {
-      uint32_t out = k.Constant;
-      for (int i = 0; i < 4; ++i) out += (s >> (i + 1)) & k.OldShiftMask[i];
-      return out;
-    }
-    case ShapeKernelKind::kAdd: {
-      const uint32_t t = (s & f.Lanes) + k.Constant;
-      const uint32_t m = t & f.Carry;
-      return (m - (m >> f.Spread)) | ((s | k.LowTerm) & f.LowBits) | t;
-    }
-    case ShapeKernelKind::kSubtract: {
-      const uint32_t t = (s | f.Carry) - k.Constant;
-      const uint32_t m = t & f.Carry;
-      return t & (m - (m >> f.Spread));
-    }
-    case ShapeKernelKind::kAddHalved: {
-      const uint32_t t = ((s >> 1) & k.HalfMask) + k.Constant;
-      const uint32_t m = t & k.HalfCarry;
-      return (((m - (m >> 4)) << 1) | ((s | k.LowTerm) & k.HalfLow) | (t << 1)) & 0xFFFF;
-    }
-    case ShapeKernelKind::kSubtractHalved: {
-      const uint32_t t = ((s >> 1) | k.HalfCarry) - k.Constant;
-      const uint32_t m = t & k.HalfCarry;
-      return (((m - (m >> 4)) << 1) & (t << 1)) & 0xFFFF;
-    }
-    case ShapeKernelKind::kAlphaChannels:
-    case ShapeKernelKind::kAddChannels:
-    case ShapeKernelKind::kSubtractChannels: {
-      uint32_t out = 0;
-      const int p = k.Param;
-      for (int c = 0; c < kShapeChannels; ++c) {
-        const int sc = Channel(f, k.Color, c), dc = Channel(f, s, c), top = (1 << f.Width[c]) - 1;
-        int v;
-        if (k.Kind == ShapeKernelKind::kAlphaChannels) {
-          v = (sc * p + dc * (kMaxParam - p)) >> 8;
-        } else if (k.Kind == ShapeKernelKind::kAddChannels) {
-          v = ((dc << 8) + sc * p) >> 8;
-          if (v & (top + 1)) v = top;
-        } else {
-          const int t = (dc << 8) - sc * p;
-          v = t < 0 ? 0 : t >> 8;
-        }
-        out |= static_cast<uint32_t>(v) << f.Shift[c];
-      }
-      return out;
-    }
-  }
-  return s;
 }
 
 }  // namespace vexal

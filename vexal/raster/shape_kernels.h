@@ -1,7 +1,6 @@
 // What one pixel of a one-colour shape becomes: the colour (brightness already applied)
 // combined with the old pixel by the blend mode, in the screen's pixel layout. A kernel is
-// prepared once per shape call; BlendShapePixel is the plain per-pixel form of it, kept as
-// the reference the fast loops (shape_kernel_ops.h) are tested against.
+// prepared once per shape call; its loop bodies are in shape_kernel_ops.h.
 //
 // Three families of shapes share the arithmetic and differ in a few places:
 // - round shapes (circle, oval): the coarse add keeps only the old pixel's low channel
@@ -79,9 +78,6 @@ bool DescribeShapeFormat(int color_bits, const ColorFormatRecord& format, ShapeF
 // The kernel of one call. coarse is CoarseBlendFlag; p outside 0..255 draws nothing.
 ShapeKernel PrepareShapeKernel(ShapeFamily family, const ShapeFormat& format, int mode, int p, bool coarse,
                                uint32_t color);
-
-// The pixel to write over old pixel s (the low 16 or 8 bits count at those depths).
-uint32_t BlendShapePixel(const ShapeKernel& kernel, uint32_t s);
 
 // H(x, level) of the sixteenths: the sum of (x >> j) & q over the bits of level 1..15.
 uint32_t ScaleSixteenths(const ShapeFormat& format, uint32_t x, int level);

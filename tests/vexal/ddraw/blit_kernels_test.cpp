@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "blit_reference.h"
+#include "tests/support/vector_widths.h"
 #include "vexal/graphics/screen/blend_mul_table.h"
 
 namespace {
@@ -201,10 +202,11 @@ class BlitSweep : public ::testing::TestWithParam<SweepFormat> {
   void SetUp() override { vexal::FillBlendMulTable(); }
 };
 
-TEST_P(BlitSweep, RealLoopsMatchTheReferenceBitForBit) {
-  const ColorFormatRecord& f = *GetParam().format;
+// Every mode, parameter, brightness, coarse flag, alpha plane and key over a kW x kH
+// rectangle of random pixels, against the reference; nothing outside the rectangle moves.
+void SweepAgainstTheReference(const ColorFormatRecord& f, int width, int height) {
   const int bytes = f.BytesPerPixel;
-  constexpr int kW = 9, kH = 5;
+  const int kW = width, kH = height;
   std::mt19937 rng(0x5EED);
   const uint32_t fieldMask = f.ColorBits == 32 ? 0xFFFFFFFFu : 0xFFFFu;
   const uint32_t keys[2] = {White(f), Magenta(f)};
@@ -282,12 +284,124 @@ TEST_P(BlitSweep, RealLoopsMatchTheReferenceBitForBit) {
             }
 }
 
+TEST_P(BlitSweep, RealLoopsMatchTheReferenceBitForBit) { SweepAgainstTheReference(*GetParam().format, 9, 5); }
+
+// Rows long enough for several whole vectors and a part of one, in each vector width.
+TEST_P(BlitSweep, LongRowsInEachVectorWidth) {
+  nltest::ForEachVectorWidth([&] { SweepAgainstTheReference(*GetParam().format, 37, 2); });
+}
+
 INSTANTIATE_TEST_SUITE_P(Formats, BlitSweep,
                          ::testing::Values(SweepFormat{"Xrgb32", &kXrgb32},
                                            SweepFormat{"Rgb565", &k565},
                                            SweepFormat{"Rgb555", &k555},
                                            SweepFormat{"Bgr565", &kBgr565}),
                          [](const auto& info) { return std::string(info.param.name); });
+
+// src drawn over the row `out` (read and written in place), one row of pixels.
+BlitPixels OneRow(const std::vector<uint8_t>& src, std::vector<uint8_t>& out, int bytes) {
+  BlitPixels px;
+  px.Source = src.data();
+  px.SourcePitch = static_cast<int>(src.size());
+  px.DestRead = out.data();
+  px.DestReadPitch = static_cast<int>(out.size());
+  px.Dest = out.data();
+  px.DestPitch = static_cast<int>(out.size());
+  px.Width = static_cast<int>(src.size()) / bytes;
+  px.Height = 1;
+  return px;
+}
+
+// The first pixel where two rows differ, or -1.
+int FirstDifference(const std::vector<uint8_t>& a, const std::vector<uint8_t>& b, int bytes) {
+  for (size_t i = 0; i < a.size(); i += bytes)
+    if (std::memcmp(&a[i], &b[i], bytes) != 0) return static_cast<int>(i / bytes);
+  return -1;
+}
+
+// The fine table blend in 32 bits works its products out in 16-bit lanes instead of reading
+// the rows: every pair of a source and a destination channel value in each channel (pixel x
+// holds blue x & 255 over x >> 8, green x >> 8 over x & 255, red (x & 255) ^ (x >> 8) over
+// x >> 8), under every parameter that blends, keyed and not, in each vector width, against
+// the reference.
+TEST_F(BlitTest, FineMixOfEveryPairOfChannelValuesAndParameter) {
+  constexpr int kW = 65536, kKeyAt = 0x5A3C;
+  std::vector<uint8_t> src(kW * 4), before(kW * 4);
+  for (uint32_t x = 0; x < kW; ++x) {
+    const uint32_t lo = x & 255, hi = x >> 8;
+    const uint32_t s = (lo ^ hi) << 16 | hi << 8 | lo | (x * 37 & 255) << 24;
+    const uint32_t d = hi << 16 | lo << 8 | hi | (x * 101 & 255) << 24;
+    std::memcpy(&src[x * 4], &s, 4);
+    std::memcpy(&before[x * 4], &d, 4);
+  }
+  uint32_t key;
+  std::memcpy(&key, &src[kKeyAt * 4], 4);
+  for (int p = 1; p <= 254; ++p)
+    for (const bool keyed : {false, true}) {
+      BlitSettings st;
+      st.Format = &kXrgb32;
+      st.BlendMode = 1;
+      st.BlendParam = p;
+      st.Keyed = keyed;
+      st.KeyValue = key;
+      std::vector<uint8_t> ref = before;
+      nltest::ReferenceBlit(st, OneRow(src, ref, 4));
+      if (keyed) {
+        ASSERT_EQ(std::memcmp(&ref[kKeyAt * 4], &before[kKeyAt * 4], 4), 0) << "the key's pixel is kept";
+      }
+      nltest::ForEachVectorWidth([&] {
+        std::vector<uint8_t> real = before;
+        BlitPiecePixels(st, OneRow(src, real, 4));
+        ASSERT_EQ(FirstDifference(real, ref, 4), -1) << "p " << p << " keyed " << keyed;
+      });
+    }
+}
+
+// The sixteenths of the coarse blend on whole pixels, the half blend's two terms alone:
+// every pair of a source and a destination channel value (each channel a different
+// one-to-one map of a value, so neighbouring channels differ) at every level, keyed and
+// not, in each layout and vector width, against the reference.
+TEST_F(BlitTest, CoarseMixOfEveryPairOfChannelValuesAndLevel) {
+  struct Layout {
+    const ColorFormatRecord* format;
+    int values;                     // of the widest channel
+    uint32_t (*pixel)(uint32_t v);  // v in every channel, each by its own map
+  };
+  const Layout layouts[] = {
+      {&kXrgb32, 256, [](uint32_t v) { return (v ^ 0x5A) << 16 | v << 8 | (255 - v) | (v * 37 & 255) << 24; }},
+      {&k565, 64, [](uint32_t v) { return ((v ^ 0x15) & 31) << 11 | v << 5 | (31 - (v & 31)); }},
+      {&k555, 32, [](uint32_t v) { return (v ^ 0x15) << 10 | v << 5 | (31 - v); }},
+      {&kBgr565, 64, [](uint32_t v) { return (31 - (v & 31)) << 11 | v << 5 | ((v ^ 0x15) & 31); }},
+  };
+  for (const Layout& l : layouts) {
+    const int bytes = l.format->BytesPerPixel, n = l.values * l.values;
+    std::vector<uint8_t> src(static_cast<size_t>(n) * bytes), before(src.size());
+    for (int a = 0; a < l.values; ++a)
+      for (int b = 0; b < l.values; ++b) {
+        const uint32_t s = l.pixel(static_cast<uint32_t>(a)), d = l.pixel(static_cast<uint32_t>(b));
+        std::memcpy(&src[static_cast<size_t>(a * l.values + b) * bytes], &s, bytes);
+        std::memcpy(&before[static_cast<size_t>(a * l.values + b) * bytes], &d, bytes);
+      }
+    for (int level = 1; level <= 15; ++level)
+      for (const bool keyed : {false, true}) {
+        BlitSettings st;
+        st.Format = l.format;
+        st.BlendMode = 1;
+        st.BlendParam = 16 * level;  // (p + 1) >> 4 is the level
+        st.Coarse = true;
+        st.Keyed = keyed;
+        st.KeyValue = l.pixel(static_cast<uint32_t>(l.values / 3)) & (bytes == 4 ? 0xFFFFFFFFu : 0xFFFFu);
+        std::vector<uint8_t> ref = before;
+        nltest::ReferenceBlit(st, OneRow(src, ref, bytes));
+        nltest::ForEachVectorWidth([&] {
+          std::vector<uint8_t> real = before;
+          BlitPiecePixels(st, OneRow(src, real, bytes));
+          ASSERT_EQ(FirstDifference(real, ref, bytes), -1)
+              << "bits " << l.format->ColorBits << " level " << level << " keyed " << keyed;
+        });
+      }
+  }
+}
 
 // Reading d from a work copy gives the same picture as reading the destination itself.
 TEST_F(BlitTest, WorkCopyReadsLikeTheDestination) {
