@@ -36,9 +36,7 @@ namespace ps = plat::surface;
 
 constexpr int kScreenW = 320, kScreenH = 240;
 
-void UseScreen(int bits) {
-  nlbench::UseBenchScreen(kScreenW, kScreenH, bits);
-}
+void UseScreen(int bits) { nlbench::UseBenchScreen(kScreenW, kScreenH, bits); }
 
 // A piece of random pixels with magenta holes (and an alpha plane of ramps, when asked).
 int MakePiece(int w, int h, bool alpha_plane) {
@@ -71,9 +69,9 @@ enum class PixmanOp { kNone, kCopy, kConstantBlend, kAlphaPlane };
 // format, and the mask the composite needs.
 struct PixmanScene {
   PixmanScene(int bits, int w, int h, PixmanOp op)
-      : w(w), h(h), op(op), format(bits == 32 ? PIXMAN_x8r8g8b8 : PIXMAN_r5g6b5),
-        stride(((w * bits / 8) + 3) & ~3), src(static_cast<size_t>(stride / 4) * h),
-        dst(static_cast<size_t>(stride / 4) * kScreenH * 2), alpha(static_cast<size_t>((w + 3) & ~3) * h) {
+      : w(w), h(h), op(op), format(bits == 32 ? PIXMAN_x8r8g8b8 : PIXMAN_r5g6b5), stride(((w * bits / 8) + 3) & ~3),
+        src(static_cast<size_t>(stride / 4) * h), dst(static_cast<size_t>(stride / 4) * kScreenH * 2),
+        alpha(static_cast<size_t>((w + 3) & ~3) * h) {
     std::mt19937 rng(5);
     for (uint32_t& v : src) v = rng();
     for (uint32_t& v : dst) v = rng();
@@ -152,22 +150,36 @@ void RunCase(benchmark::State& state, int bits, const Case& c) {
   vexal::DeleteBmpData(piece);
 }
 
-void BM_Tile16Keyed(benchmark::State& s) { RunCase(s, static_cast<int>(s.range(0)), {16, 16, true, false, 0, 0, true, PixmanOp::kNone}); }
-void BM_Glyph8Keyed(benchmark::State& s) { RunCase(s, static_cast<int>(s.range(0)), {8, 8, true, false, 0, 0, true, PixmanOp::kNone}); }
-void BM_OpaqueCopy(benchmark::State& s) { RunCase(s, static_cast<int>(s.range(0)), {320, 240, false, false, 0, 0, true, PixmanOp::kCopy}); }
-void BM_BlendHalf(benchmark::State& s) { RunCase(s, static_cast<int>(s.range(0)), {320, 240, false, false, 1, 128, false, PixmanOp::kConstantBlend}); }
-void BM_BlendHalfCoarse(benchmark::State& s) { RunCase(s, static_cast<int>(s.range(0)), {320, 240, false, false, 1, 128, true, PixmanOp::kConstantBlend}); }
-void BM_AlphaPlaneSprite(benchmark::State& s) { RunCase(s, static_cast<int>(s.range(0)), {32, 32, true, true, 0, 0, true, PixmanOp::kAlphaPlane}); }
-void BM_KeyedBlendTile(benchmark::State& s) { RunCase(s, static_cast<int>(s.range(0)), {16, 16, true, false, 1, 128, true, PixmanOp::kNone}); }
+void BM_Tile16Keyed(benchmark::State& s) {
+  RunCase(s, static_cast<int>(s.range(0)), {16, 16, true, false, 0, 0, true, PixmanOp::kNone});
+}
+void BM_Glyph8Keyed(benchmark::State& s) {
+  RunCase(s, static_cast<int>(s.range(0)), {8, 8, true, false, 0, 0, true, PixmanOp::kNone});
+}
+void BM_OpaqueCopy(benchmark::State& s) {
+  RunCase(s, static_cast<int>(s.range(0)), {320, 240, false, false, 0, 0, true, PixmanOp::kCopy});
+}
+void BM_BlendHalf(benchmark::State& s) {
+  RunCase(s, static_cast<int>(s.range(0)), {320, 240, false, false, 1, 128, false, PixmanOp::kConstantBlend});
+}
+void BM_BlendHalfCoarse(benchmark::State& s) {
+  RunCase(s, static_cast<int>(s.range(0)), {320, 240, false, false, 1, 128, true, PixmanOp::kConstantBlend});
+}
+void BM_AlphaPlaneSprite(benchmark::State& s) {
+  RunCase(s, static_cast<int>(s.range(0)), {32, 32, true, true, 0, 0, true, PixmanOp::kAlphaPlane});
+}
+void BM_KeyedBlendTile(benchmark::State& s) {
+  RunCase(s, static_cast<int>(s.range(0)), {16, 16, true, false, 1, 128, true, PixmanOp::kNone});
+}
 
 // All 16-bit cases first, then all 32-bit ones: each depth change rebuilds the screen.
-#define NL_BLITTER_CASES(bits)                 \
-  BENCHMARK(BM_Tile16Keyed)->Arg(bits);         \
-  BENCHMARK(BM_Glyph8Keyed)->Arg(bits);         \
-  BENCHMARK(BM_OpaqueCopy)->Arg(bits);          \
-  BENCHMARK(BM_BlendHalf)->Arg(bits);           \
-  BENCHMARK(BM_BlendHalfCoarse)->Arg(bits);     \
-  BENCHMARK(BM_AlphaPlaneSprite)->Arg(bits);    \
+#define NL_BLITTER_CASES(bits)               \
+  BENCHMARK(BM_Tile16Keyed)->Arg(bits);      \
+  BENCHMARK(BM_Glyph8Keyed)->Arg(bits);      \
+  BENCHMARK(BM_OpaqueCopy)->Arg(bits);       \
+  BENCHMARK(BM_BlendHalf)->Arg(bits);        \
+  BENCHMARK(BM_BlendHalfCoarse)->Arg(bits);  \
+  BENCHMARK(BM_AlphaPlaneSprite)->Arg(bits); \
   BENCHMARK(BM_KeyedBlendTile)->Arg(bits)
 
 NL_BLITTER_CASES(16);

@@ -29,9 +29,7 @@ namespace {
 
 constexpr int kScreenW = 320, kScreenH = 240;
 
-void UseScreen(int bits) {
-  nlbench::UseBenchScreen(kScreenW, kScreenH, bits);
-}
+void UseScreen(int bits) { nlbench::UseBenchScreen(kScreenW, kScreenH, bits); }
 
 using nlbench::NowNs;
 using nlbench::TimeSideBySide;
@@ -41,8 +39,8 @@ enum class PixmanOp { kNone, kFill, kOver, kAdd };
 // pixman doing a full-screen box's work on a screen-sized image of the same format.
 struct PixmanBox {
   PixmanBox(int bits, PixmanOp op)
-      : op(op), format(bits == 32 ? PIXMAN_x8r8g8b8 : PIXMAN_r5g6b5), stride(kScreenW * bits / 8),
-        bits(bits), pixels(static_cast<size_t>(stride / 4) * kScreenH) {
+      : op(op), format(bits == 32 ? PIXMAN_x8r8g8b8 : PIXMAN_r5g6b5), stride(kScreenW * bits / 8), bits(bits),
+        pixels(static_cast<size_t>(stride / 4) * kScreenH) {
     std::mt19937 rng(5);
     for (uint32_t& v : pixels) v = rng();
     image = pixman_image_create_bits(format, kScreenW, kScreenH, pixels.data(), stride);
@@ -57,8 +55,8 @@ struct PixmanBox {
     if (op == PixmanOp::kFill) {
       pixman_fill(pixels.data(), stride / 4, bits, 0, 0, kScreenW, kScreenH, 0x123456);
     } else {
-      pixman_image_composite32(op == PixmanOp::kOver ? PIXMAN_OP_OVER : PIXMAN_OP_ADD, solid, nullptr, image, 0, 0,
-                               0, 0, 0, 0, kScreenW, kScreenH);
+      pixman_image_composite32(op == PixmanOp::kOver ? PIXMAN_OP_OVER : PIXMAN_OP_ADD, solid, nullptr, image, 0, 0, 0,
+                               0, 0, 0, kScreenW, kScreenH);
     }
   }
   PixmanOp op;
@@ -104,8 +102,8 @@ void FullScreenBox(benchmark::State& state, const Case& c) {
   const int bits = static_cast<int>(state.range(0));
   Prepare(bits, c);
   const uint32_t color = vexal::MakeColorValue(200, 100, 50);
-  Report(state, bits, [&] { vexal::G_DDraw_DrawFillBox(0, 0, kScreenW, kScreenH, color); }, kScreenW * kScreenH,
-         c.pixman);
+  Report(
+      state, bits, [&] { vexal::G_DDraw_DrawFillBox(0, 0, kScreenW, kScreenH, color); }, kScreenW * kScreenH, c.pixman);
   vexal::SetBlendModeParam(0, 0);
 }
 
@@ -129,11 +127,13 @@ void Circles(benchmark::State& state, const Case& c) {
   Prepare(bits, c);
   const uint32_t color = vexal::MakeColorValue(200, 100, 50);
   constexpr int kRadius = 8, kCount = 100;
-  Report(state, bits,
-         [&] {
-           for (int i = 0; i < kCount; ++i) vexal::G_DDraw_DrawCircle(10 + (i % 10) * 30, 10 + (i / 10) * 22, kRadius, color, 1);
-         },
-         kCount * DiscPixels(kRadius), PixmanOp::kNone);
+  Report(
+      state, bits,
+      [&] {
+        for (int i = 0; i < kCount; ++i)
+          vexal::G_DDraw_DrawCircle(10 + (i % 10) * 30, 10 + (i / 10) * 22, kRadius, color, 1);
+      },
+      kCount * DiscPixels(kRadius), PixmanOp::kNone);
   vexal::SetBlendModeParam(0, 0);
 }
 
@@ -151,11 +151,13 @@ void Lines(benchmark::State& state, const Case& c) {
     const int dy = (rng() % 2 ? 1 : -1) * (kLength - std::abs(dx) / 2);
     ends.insert(ends.end(), {x, y, x + dx, y + dy});
   }
-  Report(state, bits,
-         [&] {
-           for (size_t i = 0; i < ends.size(); i += 4) vexal::G_DDraw_DrawLine(ends[i], ends[i + 1], ends[i + 2], ends[i + 3], color);
-         },
-         kCount * kLength, PixmanOp::kNone);
+  Report(
+      state, bits,
+      [&] {
+        for (size_t i = 0; i < ends.size(); i += 4)
+          vexal::G_DDraw_DrawLine(ends[i], ends[i + 1], ends[i + 2], ends[i + 3], color);
+      },
+      kCount * kLength, PixmanOp::kNone);
   vexal::SetBlendModeParam(0, 0);
 }
 
@@ -171,16 +173,16 @@ void BM_Lines16(benchmark::State& s) { Lines(s, {0, 255, false, PixmanOp::kNone}
 void BM_Lines16Half(benchmark::State& s) { Lines(s, {1, 128, false, PixmanOp::kNone}); }
 
 // All 16-bit cases first, then all 32-bit ones: each depth change rebuilds the screen.
-#define NL_SHAPE_CASES(bits)                \
-  BENCHMARK(BM_BoxOpaque)->Arg(bits);       \
-  BENCHMARK(BM_BoxHalf)->Arg(bits);         \
-  BENCHMARK(BM_BoxHalfCoarse)->Arg(bits);   \
-  BENCHMARK(BM_BoxAdd)->Arg(bits);          \
-  BENCHMARK(BM_BoxAddCoarse)->Arg(bits);    \
-  BENCHMARK(BM_BoxSubtract)->Arg(bits);     \
-  BENCHMARK(BM_Circles16)->Arg(bits);       \
-  BENCHMARK(BM_Circles16Half)->Arg(bits);   \
-  BENCHMARK(BM_Lines16)->Arg(bits);         \
+#define NL_SHAPE_CASES(bits)              \
+  BENCHMARK(BM_BoxOpaque)->Arg(bits);     \
+  BENCHMARK(BM_BoxHalf)->Arg(bits);       \
+  BENCHMARK(BM_BoxHalfCoarse)->Arg(bits); \
+  BENCHMARK(BM_BoxAdd)->Arg(bits);        \
+  BENCHMARK(BM_BoxAddCoarse)->Arg(bits);  \
+  BENCHMARK(BM_BoxSubtract)->Arg(bits);   \
+  BENCHMARK(BM_Circles16)->Arg(bits);     \
+  BENCHMARK(BM_Circles16Half)->Arg(bits); \
+  BENCHMARK(BM_Lines16)->Arg(bits);       \
   BENCHMARK(BM_Lines16Half)->Arg(bits)
 
 NL_SHAPE_CASES(16);

@@ -12,8 +12,7 @@ namespace {
 constexpr int kW = 320, kH = 240;
 
 struct Screens {
-  explicit Screens(int bpp)
-      : bpp(bpp), pitch(kW * bpp), src(static_cast<size_t>(pitch) * kH), dst(src.size()) {
+  explicit Screens(int bpp) : bpp(bpp), pitch(kW * bpp), src(static_cast<size_t>(pitch) * kH), dst(src.size()) {
     // One pixel in four is the key value 0, as in a sprite sheet with holes.
     for (size_t i = 0; i < src.size(); ++i) src[i] = (i / bpp) % 4 == 0 ? 0 : static_cast<uint8_t>(i | 1);
   }

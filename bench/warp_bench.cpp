@@ -139,7 +139,8 @@ void BM_TurnedSprite(benchmark::State& state) {
   constexpr int kBox = 90;
   pixman_transform_t t;
   pixman_transform_init_translate(&t, pixman_int_to_fixed(-kBox / 2), pixman_int_to_fixed(-kBox / 2));
-  pixman_transform_rotate(nullptr, &t, pixman_double_to_fixed(std::cos(-angle)), pixman_double_to_fixed(std::sin(-angle)));
+  pixman_transform_rotate(nullptr, &t, pixman_double_to_fixed(std::cos(-angle)),
+                          pixman_double_to_fixed(std::sin(-angle)));
   pixman_transform_translate(nullptr, &t, pixman_int_to_fixed(32), pixman_int_to_fixed(32));
   PixmanTransform px(bits, 64, 64, kBox, kBox, t);
   Report(state, draw, static_cast<size_t>(64) * 64 * (bits / 8), &px);
@@ -154,7 +155,9 @@ void BM_ChipMap(benchmark::State& state) {
   for (BenchGraph* c : chips) graphs.push_back(&c->record);
   std::vector<uint32_t> map(20 * 15);
   for (size_t i = 0; i < map.size(); ++i) map[i] = static_cast<uint32_t>(i % 8);
-  auto draw = [&] { vexal::G_DDraw_DrawChipMap(0, 0, 20, 15, map.data(), 20, static_cast<int>(graphs.size()), graphs.data(), 0); };
+  auto draw = [&] {
+    vexal::G_DDraw_DrawChipMap(0, 0, 20, 15, map.data(), 20, static_cast<int>(graphs.size()), graphs.data(), 0);
+  };
   for (auto _ : state) draw();
   state.SetItemsProcessed(state.iterations() * 320 * 240);
   Report(state, draw, static_cast<size_t>(320) * 240 * (bits / 8), nullptr);

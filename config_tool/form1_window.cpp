@@ -39,9 +39,7 @@ struct Form1 {
   int exit_status = 0;
 };
 
-int CheckIndex(GtkWidget* widget) {
-  return GPOINTER_TO_INT(g_object_get_data(G_OBJECT(widget), "nl-check-index"));
-}
+int CheckIndex(GtkWidget* widget) { return GPOINTER_TO_INT(g_object_get_data(G_OBJECT(widget), "nl-check-index")); }
 
 // The check box shows the form's value: 2 as GTK's inconsistent (grey) state.
 void ShowCheckValue(Form1& f, int index) {
@@ -100,10 +98,8 @@ void OnOkClicked(GtkButton*, gpointer data) {
   Form1& f = *static_cast<Form1*>(data);
   std::string error;
   switch (f.form->Command1_Click([&] { return AskDoubleSize(GTK_WINDOW(f.window)); }, error)) {
-    case SettingsForm::ClickResult::kStayed:
-      return;
-    case SettingsForm::ClickResult::kWritten:
-      break;
+    case SettingsForm::ClickResult::kStayed: return;
+    case SettingsForm::ClickResult::kWritten: break;
     case SettingsForm::ClickResult::kWriteFailed:
       ShowErrorBox("設定ファイル " + std::string(kSettingsPath) + " を書き込めませんでした。\n\n" + error);
       f.exit_status = 1;
@@ -181,8 +177,8 @@ std::string FittingFont(GtkWidget* window) {
   while (points > 6 && !fits()) points -= 0.5;
   g_object_unref(layout);
   const char* family = pango_font_description_get_family(font);
-  std::string css = "#Form1 { font-family: \"" + std::string(family ? family : "Sans") + "\"; font-size: " +
-                    std::to_string(points) + "pt; }";
+  std::string css = "#Form1 { font-family: \"" + std::string(family ? family : "Sans") +
+                    "\"; font-size: " + std::to_string(points) + "pt; }";
   pango_font_description_free(font);
   return css;
 }
@@ -225,7 +221,8 @@ GtkWidget* MakeControl(Form1& f, int index, const FormControl& control) {
         gtk_combo_box_text_append_text(GTK_COMBO_BOX_TEXT(combo), std::string(item).c_str());
       // An item wider than the list is cut short instead of widening it.
       GList* cells = gtk_cell_layout_get_cells(GTK_CELL_LAYOUT(combo));
-      for (GList* cell = cells; cell; cell = cell->next) g_object_set(cell->data, "ellipsize", PANGO_ELLIPSIZE_END, nullptr);
+      for (GList* cell = cells; cell; cell = cell->next)
+        g_object_set(cell->data, "ellipsize", PANGO_ELLIPSIZE_END, nullptr);
       g_list_free(cells);
       gtk_combo_box_set_active(GTK_COMBO_BOX(combo), f.form->ListIndex());
       g_signal_connect(combo, "changed", G_CALLBACK(OnFontChanged), &f);

@@ -19,7 +19,7 @@ const std::array<FormControl, kFormControlCount> kFormControls = {{
 }};
 
 const std::array<std::string_view, kFontItemCount> kFontItems = {
-    "0 - Default",       "1 - SQUARE",        "2 - Nintendo",      "3 - ENIX",          "4 - ユーザー定義",
+    "0 - Default",      "1 - SQUARE",       "2 - Nintendo",     "3 - ENIX",         "4 - ユーザー定義",
     "5 - ユーザー定義", "6 - ユーザー定義", "7 - ユーザー定義", "8 - ユーザー定義", "9 - ユーザー定義",
 };
 

@@ -23,7 +23,7 @@ struct ControlRect {
 };
 
 struct FormControl {
-  std::string_view name;     // "Check1(3)", "Label1", ...
+  std::string_view name;  // "Check1(3)", "Label1", ...
   ControlKind kind;
   std::string_view caption;  // empty for the font list and the hint box
   ControlRect twips;

@@ -35,12 +35,12 @@ inline game::Field& FreshField() {
 }
 
 // Runs field frames, holding each direction in turn (a few frames each) so the player
-// walks, and pressing decide every fourth frame to talk to whoever stands in front; a script that opened another mode is left behind and the field goes on.
+// walks, and pressing decide every fourth frame to talk to whoever stands in front; a script that opened another mode
+// is left behind and the field goes on.
 inline void RunFieldFrames(int frames) {
-  static constexpr uint32_t kWalk[] = {game::kDefaultButtonMasks[game::kButtonDown],
-                                       game::kDefaultButtonMasks[game::kButtonRight],
-                                       game::kDefaultButtonMasks[game::kButtonUp],
-                                       game::kDefaultButtonMasks[game::kButtonLeft]};
+  static constexpr uint32_t kWalk[] = {
+      game::kDefaultButtonMasks[game::kButtonDown], game::kDefaultButtonMasks[game::kButtonRight],
+      game::kDefaultButtonMasks[game::kButtonUp], game::kDefaultButtonMasks[game::kButtonLeft]};
   for (int f = 0; f < frames; ++f) {
     game::KeyInput.pad_before = game::KeyInput.pad_now;
     game::KeyInput.pad_now = kWalk[f / 4 % 4];

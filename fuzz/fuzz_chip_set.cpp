@@ -14,7 +14,8 @@ constexpr int kStart = 128;  // the player's tile, both ways
 game::MapFileImage ChipMap() {
   game::MapFileImage m;
   for (int y = 0; y < game::kMapSize; ++y)
-    for (int x = 0; x < game::kMapSize; ++x) m.Cell(0, x, y) = uint16_t((y * game::kMapSize + x) % game::kChipRecordCount);
+    for (int x = 0; x < game::kMapSize; ++x)
+      m.Cell(0, x, y) = uint16_t((y * game::kMapSize + x) % game::kChipRecordCount);
   auto place = [&](int e, int x, int y, int fixed, int graphic, int move_type) {
     auto& p = m.events[e][0];
     p[game::kPageX] = uint16_t(x);
@@ -39,7 +40,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   if (!nlfuzz::WriteGameFile(kChipSetPath, data, size)) return 0;
   field.Map = map;
   field.EventCount = 4;
-  for (int e = 0; e < field.EventCount; ++e) field.Map.Cell(2, map.events[e][0][game::kPageX], map.events[e][0][game::kPageY]) = uint16_t(e);
+  for (int e = 0; e < field.EventCount; ++e)
+    field.Map.Cell(2, map.events[e][0][game::kPageX], map.events[e][0][game::kPageY]) = uint16_t(e);
   field.UpdateEventPages(1);
   field.LoadChipSet(kChipSetPath);
   if (field.LoadedChipSetPath() != kChipSetPath) return 0;

@@ -7,8 +7,8 @@
 
 #include "vexal/graphics/pictures/image_loader_list.h"
 
-using PictureReader = int (*)(void* source, uint32_t size, int sourceKind, int wantDib,
-                              vexal::GraphImage* image, vexal::BitmapInfo** info, uint8_t** bits);
+using PictureReader = int (*)(void* source, uint32_t size, int sourceKind, int wantDib, vexal::GraphImage* image,
+                              vexal::BitmapInfo** info, uint8_t** bits);
 
 inline int FuzzPictureReader(PictureReader reader, const uint8_t* data, size_t size) {
   std::vector<uint8_t> bytes(data, data + size);  // the readers take a non-const pointer

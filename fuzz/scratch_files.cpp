@@ -1,9 +1,9 @@
 #include "scratch_files.h"
 
+#include <unistd.h>
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
-#include <unistd.h>
 
 namespace nlfuzz {
 

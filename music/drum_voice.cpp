@@ -51,8 +51,7 @@ int LoadDrumSample(std::string_view path, int drum) {
   if (bytes.size() < kDrumHeaderBytes || std::memcmp(bytes.data(), "RIFF", 4) != 0) return 0;
 
   ps::WaveFormat format;
-  ps::ReadWaveFormat(std::span<const uint8_t>(bytes).subspan(kDrumFormatOffset, ps::kWaveFormatBytes),
-                     &format);
+  ps::ReadWaveFormat(std::span<const uint8_t>(bytes).subspan(kDrumFormatOffset, ps::kWaveFormatBytes), &format);
   // A size field beyond the file is cut to the bytes that are there.
   const uint32_t size = static_cast<uint32_t>(
       std::min<size_t>(LoadLe32(bytes.data() + kDrumSizeOffset), bytes.size() - kDrumHeaderBytes));

@@ -15,15 +15,14 @@
 
 namespace music {
 
-inline constexpr int kDrumCount = 8;          // drum tracks 8..15
-inline constexpr int kDrumSampleKinds = 12;   // a drum track's wave 0..11
-inline constexpr int kStrikeMode = 1;         // PlayDrum's one mode
+inline constexpr int kDrumCount = 8;         // drum tracks 8..15
+inline constexpr int kDrumSampleKinds = 12;  // a drum track's wave 0..11
+inline constexpr int kStrikeMode = 1;        // PlayDrum's one mode
 
 // Paths relative to the song file's folder.
 inline constexpr std::array<const char*, kDrumSampleKinds> DrumSampleTable{
-    "Org\\Bass01.wav", "Org\\Bass02.wav", "Org\\Snare01.wav", "Org\\Snare02.wav",
-    "Org\\Tom01.wav",  "Org\\HiClose.wav", "Org\\HiOpen.wav", "Org\\Crash.wav",
-    "Org\\Per01.wav",  "Org\\Per02.wav",  "Org\\Bass03.wav", "Org\\Tom02.wav"};
+    "Org\\Bass01.wav", "Org\\Bass02.wav", "Org\\Snare01.wav", "Org\\Snare02.wav", "Org\\Tom01.wav",  "Org\\HiClose.wav",
+    "Org\\HiOpen.wav", "Org\\Crash.wav",  "Org\\Per01.wav",   "Org\\Per02.wav",   "Org\\Bass03.wav", "Org\\Tom02.wav"};
 
 // Fixed offsets of a drum file.
 inline constexpr size_t kDrumFormatOffset = 20;

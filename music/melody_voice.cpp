@@ -11,8 +11,9 @@ namespace music {
 namespace ps = plat::sound;
 
 std::array<std::array<std::array<ps::Buffer*, kBuffersPerOctave>, kOctaves>, kMelodyTracks>
-    MelodyBuffers{};                                                // null when absent
-std::array<std::atomic<uint8_t>, kMelodyTracks> SoundingKey{  // kNoKey at start
+    MelodyBuffers{};  // null when absent
+std::array<std::atomic<uint8_t>, kMelodyTracks> SoundingKey{
+    // kNoKey at start
     kNoKey, kNoKey, kNoKey, kNoKey, kNoKey, kNoKey, kNoKey, kNoKey};
 std::array<std::atomic<uint8_t>, kMelodyTracks> BufferToggle{};  // 0 at start
 
@@ -20,9 +21,7 @@ namespace {
 
 bool ValidTrack(int track) { return track >= 0 && track < kMelodyTracks; }
 
-ps::Buffer*& Slot(int track, int key, int toggle) {
-  return MelodyBuffers[track][key / kKeysPerOctave][toggle];
-}
+ps::Buffer*& Slot(int track, int key, int toggle) { return MelodyBuffers[track][key / kKeysPerOctave][toggle]; }
 
 void Play(ps::Buffer* buffer, uint32_t flags) {
   if (buffer != nullptr) ps::PlayBuffer(buffer, flags);
@@ -45,8 +44,7 @@ ps::Buffer* CurrentBuffer(int track) {
 
 int32_t MelodyRate(int octave, int note, uint16_t freq) {
   const OctaveRow& row = OctaveTable[octave];
-  return row.samples_per_cycle * row.pitch_multiplier * NoteFrequencyTable[note] / 8 + freq -
-         kNoFrequencyShift;
+  return row.samples_per_cycle * row.pitch_multiplier * NoteFrequencyTable[note] / 8 + freq - kNoFrequencyShift;
 }
 
 int MakeMelodyVoice(int track, uint8_t wave, uint8_t oneShot) {
@@ -65,8 +63,7 @@ int CreateMelodyBuffers(const Waveform& waveform, int track, uint8_t oneShot) {
   OrgProgressHook(progress++);
   for (int o = 0; o < kOctaves; ++o) {
     const OctaveRow& row = OctaveTable[o];
-    const uint32_t size =
-        static_cast<uint32_t>(row.samples_per_cycle) * (oneShot != 0 ? row.one_shot_cycles : 1);
+    const uint32_t size = static_cast<uint32_t>(row.samples_per_cycle) * (oneShot != 0 ? row.one_shot_cycles : 1);
     for (int b = 0; b < kBuffersPerOctave; ++b) {
       OrgProgressHook(progress++);
       ps::BufferDesc desc{kVoiceBufferFlags, size, ps::PcmFormat(kMelodyRate, 1, 8)};
@@ -89,8 +86,7 @@ int CreateMelodyBuffers(const Waveform& waveform, int track, uint8_t oneShot) {
       if (!ps::Succeeded(ps::LockBuffer(slot, 0, size, &regions, 0))) return 0;
       std::memcpy(regions.first.data(), block.data(), regions.first.size());
       if (!regions.second.empty()) {
-        std::memcpy(regions.second.data(), block.data() + regions.first.size(),
-                    regions.second.size());
+        std::memcpy(regions.second.data(), block.data() + regions.first.size(), regions.second.size());
       }
       ps::UnlockBuffer(slot, regions);
       ps::SetBufferPosition(slot, 0);

@@ -3,8 +3,8 @@
 
 namespace music {
 
-plat::sound::Device* MusicDirectSound = nullptr;             // null: music off
-std::atomic<int32_t> MusicMasterVolume{kMaxMusicVolume};     // 0..127
+plat::sound::Device* MusicDirectSound = nullptr;          // null: music off
+std::atomic<int32_t> MusicMasterVolume{kMaxMusicVolume};  // 0..127
 
 void ResetMusicDeviceForTests() {
   MusicDirectSound = nullptr;

@@ -10,8 +10,8 @@
 namespace music {
 
 inline constexpr int kMusicListEntries = 50;
-inline constexpr size_t kMusicPathBytes = 32;  // a path of at most 31 bytes and its NUL
-inline constexpr size_t kMusicWordBytes = 100; // the third field, at most 99 bytes
+inline constexpr size_t kMusicPathBytes = 32;   // a path of at most 31 bytes and its NUL
+inline constexpr size_t kMusicWordBytes = 100;  // the third field, at most 99 bytes
 
 using MusicListTable = std::array<std::array<char, kMusicPathBytes>, kMusicListEntries>;
 

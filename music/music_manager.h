@@ -44,7 +44,7 @@ class MusicManager {
   int32_t savedPosition = 0;      // ticks ResumeMusic seeks to
   uint8_t fadingOut = 0;
   uint8_t fadingIn = 0;
-  int32_t listCount = 0;          // list entries + 1; 0 when the list was not read
+  int32_t listCount = 0;  // list entries + 1; 0 when the list was not read
 };
 
 // The game's one manager.

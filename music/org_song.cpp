@@ -16,8 +16,8 @@
 
 namespace music {
 
-Song OrgSong;                                             // the one song
-std::atomic<int32_t> PlayPosition{0};                     // current tick
+Song OrgSong;                                                    // the one song
+std::atomic<int32_t> PlayPosition{0};                            // current tick
 std::array<std::atomic<SongNote*>, kTrackCount> CurrentNotes{};  // next note per track
 
 namespace {
@@ -51,8 +51,7 @@ bool ReadWholeFile(std::FILE* file, std::vector<uint8_t>* out) {
 // The folder of the song (up to and including its last backslash) and a drum name.
 std::string DrumPath(std::string_view song_path, uint8_t wave) {
   const size_t slash = song_path.rfind('\\');
-  std::string path = slash == std::string_view::npos ? std::string()
-                                                     : std::string(song_path.substr(0, slash + 1));
+  std::string path = slash == std::string_view::npos ? std::string() : std::string(song_path.substr(0, slash + 1));
   return path + DrumSampleTable[wave];
 }
 

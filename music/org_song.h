@@ -27,26 +27,26 @@ inline constexpr size_t kSongMagicBytes = 6;
 inline constexpr size_t kSongHeaderBytes = 108;  // offsets 6..113, read in one piece
 inline constexpr size_t kTrackRecordBytes = 6;
 inline constexpr size_t kSongNotesOffset = kSongMagicBytes + kSongHeaderBytes;  // 114
-inline constexpr size_t kNoteFileBytes = 8;      // position, key, length, volume, pan
+inline constexpr size_t kNoteFileBytes = 8;                                     // position, key, length, volume, pan
 inline constexpr char kSongMagicV1[] = "Org-01";
 inline constexpr char kSongMagicV2[] = "Org-02";
 
 struct SongNote {
-  SongNote* prev = nullptr;  // null for the first of a chain
-  SongNote* next = nullptr;  // null for the last
-  int32_t position = 0;      // tick at which the note takes effect
-  uint8_t length = 0;        // ticks a melody note sounds
-  uint8_t key = kNoValue;    // melody 0..95; drums: rate; 255 = nothing struck
-  uint8_t volume = kNoValue; // 0..254; 255 = unchanged
-  uint8_t pan = kNoValue;    // 0..12; 255 = unchanged
+  SongNote* prev = nullptr;   // null for the first of a chain
+  SongNote* next = nullptr;   // null for the last
+  int32_t position = 0;       // tick at which the note takes effect
+  uint8_t length = 0;         // ticks a melody note sounds
+  uint8_t key = kNoValue;     // melody 0..95; drums: rate; 255 = nothing struck
+  uint8_t volume = kNoValue;  // 0..254; 255 = unchanged
+  uint8_t pan = kNoValue;     // 0..12; 255 = unchanged
 };
 
 struct SongTrack {
-  uint16_t freq = 0;                // melody: rate shift + 1000
-  uint8_t wave = 0;                 // melody: waveform 0..99; drums: sample 0..11
-  uint8_t oneShot = 0;              // melody: non-zero plays one-shot notes
-  std::unique_ptr<SongNote[]> pool; // notesPerTrack notes; null until AllocNotePools
-  SongNote* firstNote = nullptr;    // null when the track has no notes
+  uint16_t freq = 0;                 // melody: rate shift + 1000
+  uint8_t wave = 0;                  // melody: waveform 0..99; drums: sample 0..11
+  uint8_t oneShot = 0;               // melody: non-zero plays one-shot notes
+  std::unique_ptr<SongNote[]> pool;  // notesPerTrack notes; null until AllocNotePools
+  SongNote* firstNote = nullptr;     // null when the track has no notes
 };
 
 // CopySongInfo mask bits.
@@ -59,8 +59,8 @@ inline constexpr int kCopyOneShot = 64;
 
 class Song {
  public:
-  uint16_t tickPeriod = 0;     // milliseconds per tick
-  uint8_t spare1 = 0;          // kept, never used
+  uint16_t tickPeriod = 0;  // milliseconds per tick
+  uint8_t spare1 = 0;       // kept, never used
   uint8_t spare2 = 0;
   uint16_t notesPerTrack = 0;  // pool size of every track
   int32_t repeatStart = 0;     // tick to which playing returns

@@ -10,14 +10,14 @@
 
 namespace music {
 
-std::array<int32_t, 8> NoteTicksLeft{};               // ticks until a melody note ends
-std::array<int32_t, kTrackCount> TrackVolumes{};      // volumes the notes gave
-std::atomic<uint32_t> SongTimerId{0};                 // not cleared by a kill
-uint32_t SongTimerPeriod = kInitialTimerPeriod;       // ms
-std::mutex SongPlayMutex;                             // tick versus seek, load, volume, stop
-std::atomic<bool> SongStopping{false};                // a stop is under way or done
+std::array<int32_t, 8> NoteTicksLeft{};           // ticks until a melody note ends
+std::array<int32_t, kTrackCount> TrackVolumes{};  // volumes the notes gave
+std::atomic<uint32_t> SongTimerId{0};             // not cleared by a kill
+uint32_t SongTimerPeriod = kInitialTimerPeriod;   // ms
+std::mutex SongPlayMutex;                         // tick versus seek, load, volume, stop
+std::atomic<bool> SongStopping{false};            // a stop is under way or done
 namespace {
-std::atomic<LampFlashFunction> lamp_flash{nullptr};   // the game's lamp, or null
+std::atomic<LampFlashFunction> lamp_flash{nullptr};  // the game's lamp, or null
 }  // namespace
 
 void SetLampFlashHook(LampFlashFunction flash) { lamp_flash = flash; }
@@ -30,8 +30,7 @@ int BeginTimerPeriod() {
 }
 
 int StartSongTimerEvent(uint32_t period) {
-  SongTimerId = plat::timer::SetEvent(period, kTimerResolution, &OrgTimerCallback, 0,
-                                      plat::timer::kEventPeriodic);
+  SongTimerId = plat::timer::SetEvent(period, kTimerResolution, &OrgTimerCallback, 0, plat::timer::kEventPeriodic);
   return 1;
 }
 

@@ -24,12 +24,12 @@ inline constexpr uint32_t kInitialTimerPeriod = 13;  // ms, or the system minimu
 inline constexpr uint32_t kTimerResolution = 10;     // ms asked of the timer event
 inline constexpr int kLampFlashMs = 100;
 
-extern std::array<int32_t, 8> NoteTicksLeft;   // per melody track; only the tick writes it
+extern std::array<int32_t, 8> NoteTicksLeft;           // per melody track; only the tick writes it
 extern std::array<int32_t, kTrackCount> TrackVolumes;  // last volume a note gave, 0..254
-extern std::atomic<uint32_t> SongTimerId;      // last event id; 0 until one was set
-extern uint32_t SongTimerPeriod;               // resolution begun and ended around play
-extern std::mutex SongPlayMutex;               // the tick versus the game thread's changes
-extern std::atomic<bool> SongStopping;         // set by a stop: ticks do nothing
+extern std::atomic<uint32_t> SongTimerId;              // last event id; 0 until one was set
+extern uint32_t SongTimerPeriod;                       // resolution begun and ended around play
+extern std::mutex SongPlayMutex;                       // the tick versus the game thread's changes
+extern std::atomic<bool> SongStopping;                 // set by a stop: ticks do nothing
 
 // The game's lamp, flashed once in every tick that strikes a drum.
 using LampFlashFunction = void (*)(int ms);

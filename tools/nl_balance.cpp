@@ -109,8 +109,8 @@ int main(int argc, char** argv) {
           beaten += w.shadow.won ? 1 : 0;
         }
       }
-      std::printf("  walk of %d steps: fights %.2f, reached %.1f%%, shadow beaten %.1f%% of walks\n",
-                  world.path_steps, 1.0 * fights / seeds, 100.0 * reached / seeds, 100.0 * beaten / seeds);
+      std::printf("  walk of %d steps: fights %.2f, reached %.1f%%, shadow beaten %.1f%% of walks\n", world.path_steps,
+                  1.0 * fights / seeds, 100.0 * reached / seeds, 100.0 * beaten / seeds);
       after.Print("shadow after the walk", plan.members);
       // Wandering fights in a row without going back to the spring, up to 20.
       double in_row = 0;

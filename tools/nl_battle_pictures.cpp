@@ -94,7 +94,8 @@ Picture BattleCharacters() {
       if (m == 4 && pose == 4) continue;  // cell 24 stands for an absent member: empty
       int x0 = m * 48, y0 = pose * 64;
       Rgb coat = coats[m];
-      if (pose == 4) coat = {static_cast<uint8_t>(coat.r / 2), static_cast<uint8_t>(coat.g / 2), static_cast<uint8_t>(coat.b / 2)};
+      if (pose == 4)
+        coat = {static_cast<uint8_t>(coat.r / 2), static_cast<uint8_t>(coat.g / 2), static_cast<uint8_t>(coat.b / 2)};
       if (pose == 3) {  // lying
         FillRect(p, x0 + 6, y0 + 48, 30, 10, coat);
         FillEllipse(p, x0 + 40, y0 + 52, 5, 5, skin);
@@ -175,8 +176,7 @@ void DrawEnemy(Picture& p, int x0, int index, int frame, bool highlight) {
       FillEllipse(p, cx, cy, frame == 0 ? 12 : 9, frame == 0 ? 12 : 9, highlight ? body : Rgb{120, 110, 30});
       FillEllipse(p, cx, cy, 5, 5, body);
       break;
-    default:
-      break;
+    default: break;
   }
   if (!highlight) {
     FillRect(p, cx - 5, cy - 2, 3, 3, eye);
@@ -246,7 +246,7 @@ int main(int argc, char** argv) {
     int shape;
   };
   const EffectPicture effects[] = {
-      {"slash.png", {255, 255, 255}, 2}, {"burst.png", {255, 200, 80}, 0}, {"heal.png", {90, 255, 160}, 1},
+      {"slash.png", {255, 255, 255}, 2}, {"burst.png", {255, 200, 80}, 0},  {"heal.png", {90, 255, 160}, 1},
       {"flame.png", {255, 110, 40}, 0},  {"spark.png", {120, 200, 255}, 0}, {"psy.png", {200, 120, 255}, 1},
   };
   for (const EffectPicture& e : effects) ok &= Write(root / "img" / "effect" / e.file, Effect(e.colour, e.shape));

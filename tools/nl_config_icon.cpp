@@ -14,8 +14,17 @@ constexpr unsigned kPalette[16] = {
     0x000000, 0x800000, 0x008000, 0x808000, 0x000080, 0x800080, 0x008080, 0xC0C0C0,
     0x808080, 0xFF0000, 0x00FF00, 0xFFFF00, 0x0000FF, 0xFF00FF, 0x00FFFF, 0xFFFFFF,
 };
-enum Colour : char { kBlack = '0', kGreen = '2', kNavy = '4', kSilver = '7', kGrey = '8', kLime = 'A',
-                     kYellow = 'B', kWhite = 'F', kClear = '.' };
+enum Colour : char {
+  kBlack = '0',
+  kGreen = '2',
+  kNavy = '4',
+  kSilver = '7',
+  kGrey = '8',
+  kLime = 'A',
+  kYellow = 'B',
+  kWhite = 'F',
+  kClear = '.'
+};
 
 char icon[kSize][kSize];
 
@@ -46,8 +55,10 @@ void Draw() {
         c = x == 16 || y == 16 || x == 28 || y == 28 ? kBlack : x == 17 || y == 17 ? kGrey : kWhite;
         if (c == kWhite) {
           const double d = std::fmin(ToSegment(x, y, 19, 22, 21.5, 25), ToSegment(x, y, 21.5, 25, 26, 19));
-          if (d <= 1.0) c = kGreen;
-          else if (d <= 1.6) c = kLime;
+          if (d <= 1.0)
+            c = kGreen;
+          else if (d <= 1.6)
+            c = kLime;
         }
       }
       icon[y][x] = c;

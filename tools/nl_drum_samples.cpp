@@ -35,18 +35,12 @@ struct Drum {
 };
 
 constexpr Drum kDrums[] = {
-    {"Bass01.wav", 0.30, 110, 45, 1.0, 0.05, 14, 0},
-    {"Bass02.wav", 0.40, 90, 38, 1.0, 0.10, 10, 0},
-    {"Snare01.wav", 0.25, 220, 180, 0.4, 0.8, 18, 0.6},
-    {"Snare02.wav", 0.30, 250, 200, 0.3, 0.9, 14, 0.8},
-    {"Tom01.wav", 0.35, 180, 120, 1.0, 0.15, 11, 0},
-    {"HiClose.wav", 0.08, 0, 0, 0.0, 1.0, 60, 1},
-    {"HiOpen.wav", 0.40, 0, 0, 0.0, 1.0, 9, 1},
-    {"Crash.wav", 0.90, 0, 0, 0.0, 1.0, 4, 0.9},
-    {"Per01.wav", 0.12, 800, 780, 1.0, 0.05, 35, 0},
-    {"Per02.wav", 0.15, 1200, 900, 0.8, 0.3, 30, 0.5},
-    {"Bass03.wav", 0.25, 140, 60, 1.0, 0.0, 16, 0},
-    {"Tom02.wav", 0.35, 130, 85, 1.0, 0.15, 10, 0},
+    {"Bass01.wav", 0.30, 110, 45, 1.0, 0.05, 14, 0},    {"Bass02.wav", 0.40, 90, 38, 1.0, 0.10, 10, 0},
+    {"Snare01.wav", 0.25, 220, 180, 0.4, 0.8, 18, 0.6}, {"Snare02.wav", 0.30, 250, 200, 0.3, 0.9, 14, 0.8},
+    {"Tom01.wav", 0.35, 180, 120, 1.0, 0.15, 11, 0},    {"HiClose.wav", 0.08, 0, 0, 0.0, 1.0, 60, 1},
+    {"HiOpen.wav", 0.40, 0, 0, 0.0, 1.0, 9, 1},         {"Crash.wav", 0.90, 0, 0, 0.0, 1.0, 4, 0.9},
+    {"Per01.wav", 0.12, 800, 780, 1.0, 0.05, 35, 0},    {"Per02.wav", 0.15, 1200, 900, 0.8, 0.3, 30, 0.5},
+    {"Bass03.wav", 0.25, 140, 60, 1.0, 0.0, 16, 0},     {"Tom02.wav", 0.35, 130, 85, 1.0, 0.15, 10, 0},
 };
 
 std::vector<int16_t> Render(const Drum& d) {
@@ -107,8 +101,7 @@ int main(int argc, char** argv) {
     const std::string path = std::string(argv[1]) + "/" + d.name;
     const std::string bytes = DrumFile(Render(d));
     std::FILE* out = std::fopen(path.c_str(), "wb");
-    if (out == nullptr || std::fwrite(bytes.data(), 1, bytes.size(), out) != bytes.size() ||
-        std::fclose(out) != 0) {
+    if (out == nullptr || std::fwrite(bytes.data(), 1, bytes.size(), out) != bytes.size() || std::fclose(out) != 0) {
       std::fprintf(stderr, "nl_drum_samples: cannot write %s\n", path.c_str());
       return 1;
     }

@@ -113,7 +113,7 @@ void DrawCharacter(Picture& p, int x, int y, int c, int d, int f) {
   if (c == kShadowCharacter) return DrawShadow(p, x, y, d, f);
   const Rgb body{uint8_t(80 + c * 37 % 160), uint8_t(60 + c * 53 % 150), uint8_t(90 + c * 29 % 160)};
   const Rgb skin{240, 200, 160}, hair{uint8_t(40 + c * 13 % 100), 32, 24}, eye{16, 16, 32};
-  Fill(p, x + 4, y + 8, 8, 8, skin);   // head
+  Fill(p, x + 4, y + 8, 8, 8, skin);  // head
   Fill(p, x + 4, y + 6, 8, 3, hair);
   if (d == 1) Fill(p, x + 4, y + 6, 8, 7, hair);
   if (d == 0) p.At(x + 6, y + 11) = eye, p.At(x + 9, y + 11) = eye;
@@ -156,7 +156,9 @@ int main(int argc, char** argv) {
   for (int i = 0; i < 2; ++i) Fill(bubble, i * 48 + 20, 4 + i * 2, 8 - i * 2, 8 - i * 2, Rgb{160, 200, 255});
   ok &= Save(dir + "/img/wakka.bmp", bubble, true);
   Picture burst(768, 96);
-  for (int i = 0; i < 8; ++i) Fill(burst, i * 96 + 48 - 4 * i - 4, 48 - 4 * i - 4, 8 * i + 8, 8 * i + 8, Rgb{uint8_t(255 - 24 * i), uint8_t(200 - 20 * i), 64});
+  for (int i = 0; i < 8; ++i)
+    Fill(burst, i * 96 + 48 - 4 * i - 4, 48 - 4 * i - 4, 8 * i + 8, 8 * i + 8,
+         Rgb{uint8_t(255 - 24 * i), uint8_t(200 - 20 * i), 64});
   ok &= Save(dir + "/img/fldbreak.png", burst);
   Picture telep(192, 16);
   for (int i = 0; i < 4; ++i) Fill(telep, i * 48 + 8 + i * 8, 6, 8, 4, Rgb{120, 240, 255});

@@ -32,7 +32,7 @@ constexpr const char* kFamily = "MisakiGothic";
 constexpr const char* kDebianPath = "/usr/share/fonts/truetype/misaki/misaki_gothic.ttf";
 constexpr int kSheetWidth = game::kGlyphSheetColumns * game::kGlyphCellSize;  // 208
 constexpr int kSheetHeight = game::kGlyphSheetRows * game::kGlyphCellSize;    // 64
-constexpr int kLastCode = 254;  // 255 points past the sheet
+constexpr int kLastCode = 254;                                                // 255 points past the sheet
 
 // Runs of consecutive glyph codes and the characters their cells show.
 struct CellRun {
@@ -40,12 +40,15 @@ struct CellRun {
   std::string_view characters;  // UTF-8
 };
 constexpr CellRun kCellRuns[] = {
-    {48, "０１２３４５６７８９゛゜、。！？著終「：；，．＜＞／"
-         "ＡＢＣＤＥＦＧＨＩＪＫＬＭＮＯＰＱＲＳＴＵＶＷＸＹＺ"},
-    {100, "あいうえおかきくけこさしすせそたちつてとなにぬねの　はひふへほまみむめもや○ゆ×よ"
-          "らりるれろわ剣盾靴を魔んっゃゅょーぁぃぅぇぉ＋－＂＊＝＃＆Ⅲ［］離押～・」"},
-    {178, "アイウエオカキクケコサシスセソタチツテトナニヌネノ♪ハヒフヘホマミムメモヤ□ユ△ヨ"
-          "ラリルレロワ鎧兜薬ヲンッャュョ…ァィゥェォ体賽膿←→↑↓☆★◇◆％（）※"},
+    {48,
+     "０１２３４５６７８９゛゜、。！？著終「：；，．＜＞／"
+     "ＡＢＣＤＥＦＧＨＩＪＫＬＭＮＯＰＱＲＳＴＵＶＷＸＹＺ"},
+    {100,
+     "あいうえおかきくけこさしすせそたちつてとなにぬねの　はひふへほまみむめもや○ゆ×よ"
+     "らりるれろわ剣盾靴を魔んっゃゅょーぁぃぅぇぉ＋－＂＊＝＃＆Ⅲ［］離押～・」"},
+    {178,
+     "アイウエオカキクケコサシスセソタチツテトナニヌネノ♪ハヒフヘホマミムメモヤ□ユ△ヨ"
+     "ラリルレロワ鎧兜薬ヲンッャュョ…ァィゥェォ体賽膿←→↑↓☆★◇◆％（）※"},
 };
 
 // The voicing marks are drawn 8 pixels up and 2 right of the kana they belong to, so
@@ -104,8 +107,7 @@ bool RenderCell(FT_Face face, char32_t cp, Cell& cell) {
   for (unsigned r = 0; r < bitmap.rows; ++r) {
     const uint8_t* row = bitmap.buffer + static_cast<long>(r) * bitmap.pitch;
     for (unsigned c = 0; c < bitmap.width; ++c) {
-      bool ink = bitmap.pixel_mode == FT_PIXEL_MODE_MONO ? (row[c / 8] >> (7 - c % 8)) & 1
-                                                         : row[c] >= 128;
+      bool ink = bitmap.pixel_mode == FT_PIXEL_MODE_MONO ? (row[c / 8] >> (7 - c % 8)) & 1 : row[c] >= 128;
       int y = top + static_cast<int>(r);
       int x = slot->bitmap_left + static_cast<int>(c);
       if (ink && y >= 0 && y < game::kGlyphCellSize && x >= 0 && x < game::kGlyphCellSize) {
@@ -136,8 +138,7 @@ void PlaceMark(Cell& cell) {
     for (int x = 0; x < game::kGlyphCellSize; ++x) {
       int ty = y + dy;
       int tx = x + dx;
-      if (cell[y][x] && ty >= 0 && ty < game::kGlyphCellSize && tx >= 0 &&
-          tx < game::kGlyphCellSize) {
+      if (cell[y][x] && ty >= 0 && ty < game::kGlyphCellSize && tx >= 0 && tx < game::kGlyphCellSize) {
         moved[ty][tx] = 1;
       }
     }
@@ -179,8 +180,7 @@ int main(int argc, char** argv) {
       std::array<uint8_t, 4> converted;
       int count = game::SjisToGlyphCodes(plat::Utf8ToCp932(utf8), converted);
       if (count == 1 && converted[0] != code) {
-        std::fprintf(stderr, "nl_font_sheet: %s is code %d in text, not %d\n", utf8.c_str(),
-                     converted[0], code);
+        std::fprintf(stderr, "nl_font_sheet: %s is code %d in text, not %d\n", utf8.c_str(), converted[0], code);
         return 1;
       }
       characters[code] = {cp, utf8};
@@ -201,10 +201,8 @@ int main(int argc, char** argv) {
     std::fprintf(stderr, "nl_font_sheet: cannot start FreeType\n");
     return 1;
   }
-  if (FT_New_Face(library, facePath.c_str(), 0, &face) != 0 ||
-      FT_Set_Pixel_Sizes(face, 0, game::kGlyphCellSize) != 0) {
-    std::fprintf(stderr, "nl_font_sheet: cannot use the face %s (install fonts-misaki)\n",
-                 facePath.c_str());
+  if (FT_New_Face(library, facePath.c_str(), 0, &face) != 0 || FT_Set_Pixel_Sizes(face, 0, game::kGlyphCellSize) != 0) {
+    std::fprintf(stderr, "nl_font_sheet: cannot use the face %s (install fonts-misaki)\n", facePath.c_str());
     FT_Done_FreeType(library);
     return 1;
   }
@@ -215,8 +213,7 @@ int main(int argc, char** argv) {
     const auto& [cp, utf8] = characters[code];
     Cell cell;
     if (!RenderCell(face, cp, cell)) {
-      std::fprintf(stderr, "nl_font_sheet: %s has no glyph %s\n", facePath.c_str(),
-                   utf8.c_str());
+      std::fprintf(stderr, "nl_font_sheet: %s has no glyph %s\n", facePath.c_str(), utf8.c_str());
       status = 1;
       break;
     }

@@ -39,10 +39,10 @@ Picture Corners() {
       double d = kCorner - 1 - std::hypot(kCorner - 1 - x, kCorner - 1 - y) + 0.5;
       Rgb c = BandAt(d);
       const int fx = 2 * kCorner - 1 - x, fy = 2 * kCorner - 1 - y;
-      p.At(x, y) = c;     // top-left
-      p.At(fx, y) = c;    // top-right
-      p.At(x, fy) = c;    // bottom-left
-      p.At(fx, fy) = c;   // bottom-right
+      p.At(x, y) = c;    // top-left
+      p.At(fx, y) = c;   // top-right
+      p.At(x, fy) = c;   // bottom-left
+      p.At(fx, fy) = c;  // bottom-right
     }
   }
   return p;
@@ -68,9 +68,7 @@ Picture Vertical() {
 Picture Background(Rgb top) {
   Picture p(kScreenWidth, kScreenHeight);
   for (int y = 0; y < kScreenHeight; ++y) {
-    auto shade = [y](uint8_t v) {
-      return static_cast<uint8_t>(v - v * y / (2 * (kScreenHeight - 1)));
-    };
+    auto shade = [y](uint8_t v) { return static_cast<uint8_t>(v - v * y / (2 * (kScreenHeight - 1))); };
     Rgb c{shade(top.r), shade(top.g), shade(top.b)};
     for (int x = 0; x < kScreenWidth; ++x) p.At(x, y) = c;
   }
@@ -89,11 +87,8 @@ int main(int argc, char** argv) {
     const char* name;
     Picture picture;
   } files[] = {
-      {"wakuwaku7.bmp", Corners()},
-      {"wakuyoko.bmp", Horizontal()},
-      {"wakutate.bmp", Vertical()},
-      {"wna.bmp", Background({32, 32, 156})},
-      {"wac.bmp", Background({64, 64, 188})},
+      {"wakuwaku7.bmp", Corners()},           {"wakuyoko.bmp", Horizontal()},         {"wakutate.bmp", Vertical()},
+      {"wna.bmp", Background({32, 32, 156})}, {"wac.bmp", Background({64, 64, 188})},
   };
   for (const auto& f : files) {
     if (!nltools::WriteBmp(dir + f.name, f.picture)) {

@@ -16,10 +16,11 @@ constexpr int kMaterials = 20;
 constexpr int kBerries = 12;
 constexpr int kFlasks = 5;
 
-constexpr Rgb kBerryColours[kBerries] = {
-    {200, 48, 64},  {232, 120, 48}, {224, 200, 64}, {96, 184, 80},  {72, 160, 216}, {120, 96, 216},
-    {200, 96, 200}, {240, 160, 176}, {168, 64, 40}, {248, 232, 200}, {96, 72, 168}, {48, 120, 96}};
-constexpr Rgb kFlaskColours[kFlasks] = {{216, 80, 80}, {120, 200, 240}, {160, 224, 120}, {240, 240, 240}, {232, 200, 240}};
+constexpr Rgb kBerryColours[kBerries] = {{200, 48, 64},  {232, 120, 48},  {224, 200, 64}, {96, 184, 80},
+                                         {72, 160, 216}, {120, 96, 216},  {200, 96, 200}, {240, 160, 176},
+                                         {168, 64, 40},  {248, 232, 200}, {96, 72, 168},  {48, 120, 96}};
+constexpr Rgb kFlaskColours[kFlasks] = {
+    {216, 80, 80}, {120, 200, 240}, {160, 224, 120}, {240, 240, 240}, {232, 200, 240}};
 constexpr Rgb kStem{64, 144, 48};
 constexpr Rgb kOutline{40, 32, 72};
 constexpr Rgb kGlass{184, 200, 224};

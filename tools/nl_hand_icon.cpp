@@ -11,16 +11,8 @@ namespace {
 constexpr int kWidth = 16, kHeight = 10;
 // '#' outline, 'o' glove, '.' transparent.
 constexpr std::string_view kHand[kHeight] = {
-    "..######........",
-    ".#oooooo#######.",
-    "#oooooooooooooo#",
-    "#oooooo########.",
-    "#ooooooo#.......",
-    "#oooooo##.......",
-    "#ooooooo#.......",
-    "#oooooo##.......",
-    ".#ooooo#........",
-    "..#####.........",
+    "..######........", ".#oooooo#######.", "#oooooooooooooo#", "#oooooo########.", "#ooooooo#.......",
+    "#oooooo##.......", "#ooooooo#.......", "#oooooo##.......", ".#ooooo#........", "..#####.........",
 };
 constexpr nltools::Rgb kOutline{48, 32, 96}, kGlove{240, 236, 250};
 

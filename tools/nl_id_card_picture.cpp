@@ -16,7 +16,13 @@ constexpr std::string_view kCard[kHeight] = {
 };
 // In the order the game names the cards: green, red, yellow, blue, silver, gold, master.
 constexpr std::array<nltools::Rgb, kCards> kColours = {{
-    {70, 180, 80}, {200, 60, 60}, {220, 210, 60}, {60, 110, 220}, {190, 195, 205}, {225, 170, 40}, {120, 70, 200},
+    {70, 180, 80},
+    {200, 60, 60},
+    {220, 210, 60},
+    {60, 110, 220},
+    {190, 195, 205},
+    {225, 170, 40},
+    {120, 70, 200},
 }};
 constexpr nltools::Rgb kStripe{240, 240, 230}, kHole{24, 16, 40};
 

@@ -45,9 +45,12 @@ int main(int argc, char** argv) {
   std::string wave = "Org\\Wave100.dat";
   int i = 1;
   for (; i + 1 < argc && argv[i][0] == '-'; i += 2) {
-    if (std::strcmp(argv[i], "--ms") == 0) ms = std::strtol(argv[i + 1], nullptr, 10);
-    else if (std::strcmp(argv[i], "--wave") == 0) wave = argv[i + 1];
-    else return Usage();
+    if (std::strcmp(argv[i], "--ms") == 0)
+      ms = std::strtol(argv[i + 1], nullptr, 10);
+    else if (std::strcmp(argv[i], "--wave") == 0)
+      wave = argv[i + 1];
+    else
+      return Usage();
   }
   if (argc - i != 2) return Usage();
   const std::string song = GamePath(argv[i]);
@@ -61,8 +64,7 @@ int main(int argc, char** argv) {
   const ps::WaveFormat format = ps::PcmFormat(kOutputRate, 2, 16);
   ps::BufferDesc primary_desc{ps::kBufferPrimary, 0, {}};
   ps::BufferDesc silence_desc{ps::kBufferStatic, kSilenceBytes, format};
-  if (!ps::Succeeded(ps::CreateDevice(&device)) ||
-      !ps::Succeeded(ps::CreateBuffer(device, primary_desc, &primary)) ||
+  if (!ps::Succeeded(ps::CreateDevice(&device)) || !ps::Succeeded(ps::CreateBuffer(device, primary_desc, &primary)) ||
       !ps::Succeeded(ps::SetBufferFormat(primary, format)) ||
       !ps::Succeeded(ps::CreateBuffer(device, silence_desc, &silence))) {
     std::fprintf(stderr, "nl_org_render: no sound device\n");

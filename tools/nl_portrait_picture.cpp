@@ -26,14 +26,14 @@ struct Person {
 };
 
 constexpr Person kPeople[kColumns * kRows] = {
-    {{244, 206, 178}, {40, 50, 120}, {40, 60, 150}, Hair::kShort, false},     // the first of the two
-    {{250, 214, 190}, {120, 60, 150}, {150, 40, 70}, Hair::kLong, false},     // the second
-    {{240, 200, 170}, {230, 200, 90}, {70, 140, 80}, Hair::kShort, false},    // a later member
-    {{236, 204, 186}, {200, 200, 220}, {40, 130, 140}, Hair::kLong, false},   // the last member
-    {{226, 190, 160}, {190, 190, 190}, {110, 70, 40}, Hair::kShort, true},    // the elder
-    {{240, 196, 160}, {120, 70, 40}, {220, 140, 50}, Hair::kShort, false},    // the shopkeeper
-    {{232, 196, 168}, {150, 160, 180}, {80, 90, 110}, Hair::kCap, false},     // the gate guard
-    {{252, 220, 200}, {240, 130, 170}, {240, 210, 80}, Hair::kLong, false},   // the child
+    {{244, 206, 178}, {40, 50, 120}, {40, 60, 150}, Hair::kShort, false},    // the first of the two
+    {{250, 214, 190}, {120, 60, 150}, {150, 40, 70}, Hair::kLong, false},    // the second
+    {{240, 200, 170}, {230, 200, 90}, {70, 140, 80}, Hair::kShort, false},   // a later member
+    {{236, 204, 186}, {200, 200, 220}, {40, 130, 140}, Hair::kLong, false},  // the last member
+    {{226, 190, 160}, {190, 190, 190}, {110, 70, 40}, Hair::kShort, true},   // the elder
+    {{240, 196, 160}, {120, 70, 40}, {220, 140, 50}, Hair::kShort, false},   // the shopkeeper
+    {{232, 196, 168}, {150, 160, 180}, {80, 90, 110}, Hair::kCap, false},    // the gate guard
+    {{252, 220, 200}, {240, 130, 170}, {240, 210, 80}, Hair::kLong, false},  // the child
 };
 
 bool InEllipse(double x, double y, double cx, double cy, double rx, double ry) {
@@ -41,7 +41,9 @@ bool InEllipse(double x, double y, double cx, double cy, double rx, double ry) {
   return dx * dx + dy * dy <= 1.0;
 }
 
-Rgb Darker(Rgb c) { return {static_cast<uint8_t>(c.r / 2), static_cast<uint8_t>(c.g / 2), static_cast<uint8_t>(c.b / 2 + 8)}; }
+Rgb Darker(Rgb c) {
+  return {static_cast<uint8_t>(c.r / 2), static_cast<uint8_t>(c.g / 2), static_cast<uint8_t>(c.b / 2 + 8)};
+}
 
 // One bust in its own cell-sized picture.
 Picture Bust(const Person& who) {
@@ -94,9 +96,8 @@ Picture Bust(const Person& who) {
   for (int y = 0; y < kCellH; ++y) {
     for (int x = 0; x < kCellW; ++x) {
       if (p.At(x, y) == kClear) continue;
-      const bool edge = x == 0 || y == 0 || x == kCellW - 1 || p.At(x - 1, y) == kClear ||
-                        p.At(x + 1, y) == kClear || p.At(x, y - 1) == kClear ||
-                        (y + 1 < kCellH && p.At(x, y + 1) == kClear);
+      const bool edge = x == 0 || y == 0 || x == kCellW - 1 || p.At(x - 1, y) == kClear || p.At(x + 1, y) == kClear ||
+                        p.At(x, y - 1) == kClear || (y + 1 < kCellH && p.At(x, y + 1) == kClear);
       if (edge) out.At(x, y) = Darker(p.At(x, y));
     }
   }

@@ -22,12 +22,41 @@ constexpr int kColourRowBytes = kSize / 2;
 constexpr int kMaskRowBytes = kSize / 8;
 
 // Palette indexes.
-enum : uint8_t { kBlack, kNight, kViolet, kDeepNight, kLamp, kPaleGreen, kWhite, kSkin, kRed, kBlue, kGreen, kPurple, kGrey, kDarkViolet, kOrange, kSky };
-constexpr std::array<std::array<uint8_t, 3>, 16> kPalette = {{  // red, green, blue
-    {0, 0, 0},       {24, 28, 72},   {88, 56, 136},  {12, 14, 40},
-    {248, 208, 96},  {168, 224, 152}, {248, 248, 248}, {240, 200, 168},
-    {216, 64, 72},   {64, 112, 224}, {72, 176, 96},  {160, 88, 200},
-    {128, 128, 144}, {56, 36, 88},   {240, 144, 56}, {136, 184, 240}}};
+enum : uint8_t {
+  kBlack,
+  kNight,
+  kViolet,
+  kDeepNight,
+  kLamp,
+  kPaleGreen,
+  kWhite,
+  kSkin,
+  kRed,
+  kBlue,
+  kGreen,
+  kPurple,
+  kGrey,
+  kDarkViolet,
+  kOrange,
+  kSky
+};
+constexpr std::array<std::array<uint8_t, 3>, 16> kPalette = {{// red, green, blue
+                                                              {0, 0, 0},
+                                                              {24, 28, 72},
+                                                              {88, 56, 136},
+                                                              {12, 14, 40},
+                                                              {248, 208, 96},
+                                                              {168, 224, 152},
+                                                              {248, 248, 248},
+                                                              {240, 200, 168},
+                                                              {216, 64, 72},
+                                                              {64, 112, 224},
+                                                              {72, 176, 96},
+                                                              {160, 88, 200},
+                                                              {128, 128, 144},
+                                                              {56, 36, 88},
+                                                              {240, 144, 56},
+                                                              {136, 184, 240}}};
 constexpr uint8_t kMemberColours[4] = {kRed, kBlue, kGreen, kPurple};
 
 using Pixels = std::array<std::array<uint8_t, kSize>, kSize>;  // [y][x], top row first
@@ -58,11 +87,11 @@ Pixels DrawIcon(int slot) {
   }
   // The member: head, hair, body in the member's colour, legs.
   const uint8_t colour = kMemberColours[slot % 4];
-  Fill(p, 11, 6, 18, 7, colour);   // hair
-  Fill(p, 11, 8, 18, 13, kSkin);   // face
+  Fill(p, 11, 6, 18, 7, colour);       // hair
+  Fill(p, 11, 8, 18, 13, kSkin);       // face
   p[10][13] = p[10][16] = kDeepNight;  // eyes
-  Fill(p, 10, 14, 19, 21, colour);  // body
-  Fill(p, 8, 15, 9, 19, kSkin);    // arms
+  Fill(p, 10, 14, 19, 21, colour);     // body
+  Fill(p, 8, 15, 9, 19, kSkin);        // arms
   Fill(p, 20, 15, 21, 19, kSkin);
   Fill(p, 11, 22, 13, 24, kGrey);  // legs
   Fill(p, 16, 22, 18, 24, kGrey);

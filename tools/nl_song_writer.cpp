@@ -80,8 +80,7 @@ long Number(int line, const std::string& word, long lo, long hi) {
 
 // "C3", "D#4", "Bb2" or a key number.
 int MelodyKey(int line, const std::string& name) {
-  static const std::map<char, int> kNotes{{'C', 0}, {'D', 2}, {'E', 4}, {'F', 5},
-                                          {'G', 7}, {'A', 9}, {'B', 11}};
+  static const std::map<char, int> kNotes{{'C', 0}, {'D', 2}, {'E', 4}, {'F', 5}, {'G', 7}, {'A', 9}, {'B', 11}};
   if (!name.empty() && std::isdigit(static_cast<unsigned char>(name[0]))) {
     return static_cast<int>(Number(line, name, 0, kMaxMelodyKey));
   }
@@ -89,8 +88,10 @@ int MelodyKey(int line, const std::string& name) {
   if (it == kNotes.end()) Fail(line, "not a note: " + name);
   int note = it->second;
   size_t i = 1;
-  if (i < name.size() && name[i] == '#') ++note, ++i;
-  else if (i < name.size() && name[i] == 'b') --note, ++i;
+  if (i < name.size() && name[i] == '#')
+    ++note, ++i;
+  else if (i < name.size() && name[i] == 'b')
+    --note, ++i;
   const int key = static_cast<int>(Number(line, name.substr(i), 0, 7)) * 12 + note;
   if (key < 0 || key > kMaxMelodyKey) Fail(line, "no such key: " + name);
   return key;
@@ -104,8 +105,7 @@ std::vector<std::string> Split(const std::string& s, char sep) {
   return parts;
 }
 
-void AddSequence(int line, Track& track, bool drum, int32_t start, int times,
-                 const std::vector<std::string>& words) {
+void AddSequence(int line, Track& track, bool drum, int32_t start, int times, const std::vector<std::string>& words) {
   int32_t at = start;
   for (int n = 0; n < times; ++n) {
     int volume = kNone, pan = kNone;
@@ -126,9 +126,12 @@ void AddSequence(int line, Track& track, bool drum, int32_t start, int times,
       if (name != "r") {
         int key;
         if (drum) {
-          if (name == "x") key = track.key;
-          else if (name[0] == 'k') key = static_cast<int>(Number(line, name.substr(1), 0, kMaxDrumKey));
-          else Fail(line, "a drum note is x or kKEY: " + word);
+          if (name == "x")
+            key = track.key;
+          else if (name[0] == 'k')
+            key = static_cast<int>(Number(line, name.substr(1), 0, kMaxDrumKey));
+          else
+            Fail(line, "a drum note is x or kKEY: " + word);
           length = 0;
         } else {
           key = MelodyKey(line, name);
@@ -170,13 +173,20 @@ Score Read(std::istream& in) {
       drum = t >= kFirstDrumTrack;
       for (size_t i = 2; i < w.size(); i += 2) {
         const std::string& k = w[i];
-        if (k == "wave") track->wave = static_cast<int>(Number(line, w[i + 1], 0, drum ? 11 : 99));
-        else if (k == "freq") track->freq = static_cast<int>(Number(line, w[i + 1], 0, 65535));
-        else if (k == "oneshot") track->one_shot = static_cast<int>(Number(line, w[i + 1], 0, 1));
-        else if (k == "volume") track->volume = static_cast<int>(Number(line, w[i + 1], 0, 254));
-        else if (k == "pan") track->pan = static_cast<int>(Number(line, w[i + 1], 0, 12));
-        else if (k == "key" && drum) track->key = static_cast<int>(Number(line, w[i + 1], 0, kMaxDrumKey));
-        else Fail(line, "unknown track setting: " + k);
+        if (k == "wave")
+          track->wave = static_cast<int>(Number(line, w[i + 1], 0, drum ? 11 : 99));
+        else if (k == "freq")
+          track->freq = static_cast<int>(Number(line, w[i + 1], 0, 65535));
+        else if (k == "oneshot")
+          track->one_shot = static_cast<int>(Number(line, w[i + 1], 0, 1));
+        else if (k == "volume")
+          track->volume = static_cast<int>(Number(line, w[i + 1], 0, 254));
+        else if (k == "pan")
+          track->pan = static_cast<int>(Number(line, w[i + 1], 0, 12));
+        else if (k == "key" && drum)
+          track->key = static_cast<int>(Number(line, w[i + 1], 0, kMaxDrumKey));
+        else
+          Fail(line, "unknown track setting: " + k);
       }
     } else if (w[0] == "at" && w.size() >= 2) {
       if (track == nullptr) Fail(line, "notes before any track");
@@ -193,8 +203,8 @@ Score Read(std::istream& in) {
         first = 3;
       }
       if (!colon) Fail(line, "'at TICK [xN]:' ends with a colon");
-      AddSequence(line, *track, drum, static_cast<int32_t>(Number(line, tick, -0x7FFFFFFF, 0x7FFFFFFE)),
-                  times, std::vector<std::string>(w.begin() + first, w.end()));
+      AddSequence(line, *track, drum, static_cast<int32_t>(Number(line, tick, -0x7FFFFFFF, 0x7FFFFFFE)), times,
+                  std::vector<std::string>(w.begin() + first, w.end()));
     } else {
       Fail(line, "cannot read: " + text);
     }

@@ -74,10 +74,8 @@ constexpr std::array<std::pair<std::string_view, Wave>, 5> kWaves{{{"square", Wa
                                                                    {"sine", Wave::kSine},
                                                                    {"saw", Wave::kSaw},
                                                                    {"noise", Wave::kNoise}}};
-constexpr std::array<std::pair<std::string_view, Envelope>, 4> kEnvelopes{{{"decay", Envelope::kDecay},
-                                                                           {"flat", Envelope::kFlat},
-                                                                           {"notes", Envelope::kNotes},
-                                                                           {"swell", Envelope::kSwell}}};
+constexpr std::array<std::pair<std::string_view, Envelope>, 4> kEnvelopes{
+    {{"decay", Envelope::kDecay}, {"flat", Envelope::kFlat}, {"notes", Envelope::kNotes}, {"swell", Envelope::kSwell}}};
 
 // "a-b/c" into steps {a, b}, {c, c}; false on anything else or a pitch out of 20..20,000 Hz.
 bool ParsePitch(const std::string& text, std::vector<Step>* steps) {
@@ -140,14 +138,22 @@ std::optional<std::vector<Effect>> ReadTable(const char* path) {
     const auto w = Lookup(wave, kWaves);
     const auto v = Lookup(envelope, kEnvelopes);
     const char* fault = nullptr;
-    if (!read || (words >> extra)) fault = "want: number name coding wave pitch envelope seconds level";
-    else if (!c || !w || !v) fault = "unknown coding, wave or envelope";
-    else if (!PlainName(e.name)) fault = "a name is letters, digits, '_' and '-'";
-    else if (!ParsePitch(pitch, &e.steps)) fault = "bad pitch";
-    else if (e.number < 0 || e.number >= kRows) fault = "row number outside 0-63";
-    else if (!effects.empty() && e.number <= effects.back().number) fault = "row numbers must ascend";
-    else if (e.seconds <= 0.02 || e.seconds > 2) fault = "length outside 0.02-2 s";
-    else if (e.level <= 0 || e.level > 1) fault = "level outside 0-1";
+    if (!read || (words >> extra))
+      fault = "want: number name coding wave pitch envelope seconds level";
+    else if (!c || !w || !v)
+      fault = "unknown coding, wave or envelope";
+    else if (!PlainName(e.name))
+      fault = "a name is letters, digits, '_' and '-'";
+    else if (!ParsePitch(pitch, &e.steps))
+      fault = "bad pitch";
+    else if (e.number < 0 || e.number >= kRows)
+      fault = "row number outside 0-63";
+    else if (!effects.empty() && e.number <= effects.back().number)
+      fault = "row numbers must ascend";
+    else if (e.seconds <= 0.02 || e.seconds > 2)
+      fault = "length outside 0.02-2 s";
+    else if (e.level <= 0 || e.level > 1)
+      fault = "level outside 0-1";
     if (fault == nullptr) {
       e.coding = *c;
       e.wave = *w;
@@ -272,12 +278,12 @@ std::string PcmWave(const std::vector<int16_t>& samples, uint32_t rate) {
 // IMA ADPCM, mono: each block is the first sample, the step index and a zero byte, then
 // the other samples as nibbles, low nibble first.
 constexpr std::array<int32_t, 89> kImaSteps = {
-    7,     8,     9,     10,    11,    12,    13,    14,    16,    17,    19,    21,    23,    25,    28,
-    31,    34,    37,    41,    45,    50,    55,    60,    66,    73,    80,    88,    97,    107,   118,
-    130,   143,   157,   173,   190,   209,   230,   253,   279,   307,   337,   371,   408,   449,   494,
-    544,   598,   658,   724,   796,   876,   963,   1060,  1166,  1282,  1411,  1552,  1707,  1878,  2066,
-    2272,  2499,  2749,  3024,  3327,  3660,  4026,  4428,  4871,  5358,  5894,  6484,  7132,  7845,  8630,
-    9493,  10442, 11487, 12635, 13899, 15289, 16818, 18500, 20350, 22385, 24623, 27086, 29794, 32767};
+    7,    8,     9,     10,    11,    12,    13,    14,    16,    17,    19,    21,    23,    25,   28,
+    31,   34,    37,    41,    45,    50,    55,    60,    66,    73,    80,    88,    97,    107,  118,
+    130,  143,   157,   173,   190,   209,   230,   253,   279,   307,   337,   371,   408,   449,  494,
+    544,  598,   658,   724,   796,   876,   963,   1060,  1166,  1282,  1411,  1552,  1707,  1878, 2066,
+    2272, 2499,  2749,  3024,  3327,  3660,  4026,  4428,  4871,  5358,  5894,  6484,  7132,  7845, 8630,
+    9493, 10442, 11487, 12635, 13899, 15289, 16818, 18500, 20350, 22385, 24623, 27086, 29794, 32767};
 constexpr std::array<int, 8> kImaIndexStep = {-1, -1, -1, -1, 2, 4, 6, 8};
 
 struct ImaState {
@@ -365,8 +371,7 @@ bool WriteEffect(const Effect& e, const std::string& folder, const char* lame) {
       const std::string source = folder + "/" + e.name + ".mp3-source.wav";
       if (!WriteFile(source, PcmWave(Render(e, kMp3Rate), kMp3Rate))) return false;
       // Mono MPEG-1 Layer III at a constant rate, no tag frame and no ID3 tags.
-      const std::string command =
-          Quoted(lame) + " --quiet -t -m m -b 96 " + Quoted(source) + " " + Quoted(path);
+      const std::string command = Quoted(lame) + " --quiet -t -m m -b 96 " + Quoted(source) + " " + Quoted(path);
       const int status = std::system(command.c_str());
       std::remove(source.c_str());
       if (status != 0) std::fprintf(stderr, "nl_sound_effects: %s failed for %s\n", lame, FileName(e).c_str());

@@ -18,8 +18,7 @@ int main(int argc, char** argv) {
   }
   std::fclose(probe);
   if (game::PackFile(argv[1], argv[2], game::kPackFileModeUnpack) != game::kPackFileOk) {
-    std::fprintf(stderr, "nl_unpack: %s is not a valid packed file, or %s cannot be written\n",
-                 argv[1], argv[2]);
+    std::fprintf(stderr, "nl_unpack: %s is not a valid packed file, or %s cannot be written\n", argv[1], argv[2]);
     return 1;
   }
   return 0;

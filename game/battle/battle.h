@@ -20,8 +20,8 @@ namespace game {
 
 inline constexpr int kBattleMembers = 4;
 inline constexpr int kBattleEnemies = 8;
-inline constexpr int kCombatants = 12;          // 0-3 members, 4-11 enemies
-inline constexpr int kHitEffectSlots = 15;      // 0-11 combatants, 12 enemies, 13 members, 14 all
+inline constexpr int kCombatants = 12;      // 0-3 members, 4-11 enemies
+inline constexpr int kHitEffectSlots = 15;  // 0-11 combatants, 12 enemies, 13 members, 14 all
 inline constexpr int kAllEnemiesSlot = 12, kAllMembersSlot = 13, kEveryoneSlot = 14;
 inline constexpr int kResultPopups = 32;
 inline constexpr int kFoundItemSlots = 12;
@@ -29,11 +29,11 @@ inline constexpr int kTurnOrderLength = 24;
 inline constexpr int kBattleMessageBytes = 512;
 inline constexpr int kBattleSetupWords = 16;
 inline constexpr int kCommandSlots = 16;
-inline constexpr int kLastCommandSlot = 11;     // selectable command slots 0-11
+inline constexpr int kLastCommandSlot = 11;  // selectable command slots 0-11
 inline constexpr int kVisibleCommandRows = 4;
 inline constexpr int kBattleNameBytes = 24;
-inline constexpr int kBattleLetterCells = 40;   // system\battleletter.png, 16 x 16
-inline constexpr int kBattleCharCells = 25;     // img\battlechar_new.png, 48 x 64, 5 across
+inline constexpr int kBattleLetterCells = 40;  // system\battleletter.png, 16 x 16
+inline constexpr int kBattleCharCells = 25;    // img\battlechar_new.png, 48 x 64, 5 across
 inline constexpr int kBattleCharColumns = 5;
 inline constexpr int kAbsentMemberCell = 24;
 inline constexpr int kChargeFrames = 25;
@@ -42,7 +42,7 @@ inline constexpr char kBattleLetterFile[] = "system\\battleletter.png";
 inline constexpr char kBattleCharFile[] = "img\\battlechar_new.png";
 
 // Combatant kinds (member-block word 0).
-inline constexpr int32_t kKindGone = 0;     // absent member, fallen enemy
+inline constexpr int32_t kKindGone = 0;  // absent member, fallen enemy
 inline constexpr int32_t kKindMember = 1;
 inline constexpr int32_t kKindEnemy = -1;
 
@@ -53,17 +53,31 @@ inline constexpr int kSetupSong = 0, kSetupAfterSong = 1, kSetupStartSound = 4, 
 inline constexpr int kButtonDescription = 7, kButtonPageDown = 8, kButtonPageUp = 9;
 
 enum BattlePhaseValue : int32_t {
-  kPhaseAppear = 0, kPhaseCommand = 1, kPhaseTarget = 2, kPhaseEffects = 3, kPhaseResult = 4,
-  kPhaseVictory = 5, kPhaseNewCycle = 6, kPhaseNextActor = 7, kPhaseEnemyDecides = 8,
-  kPhasePay = 9, kPhaseHit = 10, kPhaseAfterHit = 11, kPhaseDefeat = 12, kPhaseContinue = 13,
-  kPhaseGrowth = 20, kPhaseGrowthMessage = 21, kPhaseLeave = 22, kPhaseCharge = 30,
+  kPhaseAppear = 0,
+  kPhaseCommand = 1,
+  kPhaseTarget = 2,
+  kPhaseEffects = 3,
+  kPhaseResult = 4,
+  kPhaseVictory = 5,
+  kPhaseNewCycle = 6,
+  kPhaseNextActor = 7,
+  kPhaseEnemyDecides = 8,
+  kPhasePay = 9,
+  kPhaseHit = 10,
+  kPhaseAfterHit = 11,
+  kPhaseDefeat = 12,
+  kPhaseContinue = 13,
+  kPhaseGrowth = 20,
+  kPhaseGrowthMessage = 21,
+  kPhaseLeave = 22,
+  kPhaseCharge = 30,
 };
 
 // Death-message styles.
 inline constexpr int32_t kStylePlain = 0, kStyleTorn = 1, kStyleAnger = 2, kStyleWatching = 3;
 
 struct Combatant {
-  int32_t slot = 0;  // 0-11
+  int32_t slot = 0;     // 0-11
   PartyMember block{};  // laid out as a party member; word 0 the kind
   // Battle words, cleared at the start.
   int32_t damage_taken = 0;  // since the combatant's own last action
@@ -87,8 +101,8 @@ struct Combatant {
 
 // The result of the current action on one slot, applied when its hit effects end.
 struct PendingResult {
-  bool valid = false;      // cleared results read as "no number"
-  bool no_number = true;   // also set once the number has been shown
+  bool valid = false;     // cleared results read as "no number"
+  bool no_number = true;  // also set once the number has been shown
   int32_t value = 0;
   bool healing = false, killed = false, failed = false, pp = false;
 };
@@ -124,14 +138,14 @@ void SetBattleKeys(BattleKeys keys);  // null members: the game's key input
 // Music, the title and the field, which the battle calls on but does not own. Null
 // members do nothing (draw_field draws nothing; background_graph answers -1).
 struct BattleHooks {
-  void (*play_music)(int entry) = nullptr;       // -1 silence
-  void (*resume_music)() = nullptr;              // the song the battle music interrupted
+  void (*play_music)(int entry) = nullptr;         // -1 silence
+  void (*resume_music)() = nullptr;                // the song the battle music interrupted
   void (*play_battle_music)(int entry) = nullptr;  // -1 the standard battle song
   void (*enter_title)() = nullptr;
   void (*draw_field)() = nullptr;
-  void (*draw_field_frame)() = nullptr;          // the field's pieces at (0,0) and (280,0)
+  void (*draw_field_frame)() = nullptr;  // the field's pieces at (0,0) and (280,0)
   void (*stop_player_motion)() = nullptr;
-  int (*background_graph)() = nullptr;           // the 320 x 240 graph that freezes the screen
+  int (*background_graph)() = nullptr;  // the 320 x 240 graph that freezes the screen
   void (*set_game_mode)(int mode) = nullptr;
 };
 void SetBattleHooks(BattleHooks hooks);
@@ -161,8 +175,7 @@ class Battle {
   void RunOneHit();
   void ReportAction();
   int ResolveActionOnTarget(int n);
-  void SetPendingResult(int n, int value, bool healing, bool failed, bool killed, bool pp,
-                        bool noNumber);
+  void SetPendingResult(int n, int value, bool healing, bool failed, bool killed, bool pp, bool noNumber);
   void TriggerResultPopup(int n);
   void SpawnResultPopup(int n, int value, bool healing, bool failed, bool killed);
   void CheckBattleDeaths();

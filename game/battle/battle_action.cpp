@@ -11,11 +11,11 @@
 namespace game {
 namespace {
 
-constexpr int kEspKind = 300;            // kinds above: ESP
+constexpr int kEspKind = 300;  // kinds above: ESP
 constexpr int kChargeSound = 39;
 constexpr int kEnemyDiedSound = 23;
-constexpr int kModeDefenceTriple = 1, kModeNoDefence = 2, kModePp = 3, kModeInstantKill = 4,
-              kModeWatching = 14, kModeAnger = 15;
+constexpr int kModeDefenceTriple = 1, kModeNoDefence = 2, kModePp = 3, kModeInstantKill = 4, kModeWatching = 14,
+              kModeAnger = 15;
 constexpr int kManyDeaths = 4;
 
 using plat::numeric::TruncSaturated32;
@@ -248,8 +248,7 @@ int Battle::ResolveActionOnTarget(int n) {
   return result;
 }
 
-void Battle::SetPendingResult(int n, int value, bool healing, bool failed, bool killed, bool pp,
-                              bool noNumber) {
+void Battle::SetPendingResult(int n, int value, bool healing, bool failed, bool killed, bool pp, bool noNumber) {
   if (n < 0 || n >= kHitEffectSlots) return;
   pending[n] = {true, noNumber, value, healing, killed, failed, pp};
 }

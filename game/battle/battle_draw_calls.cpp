@@ -19,9 +19,7 @@ void DefaultGraph(int x, int y, int graph, int trans) {
 }
 void DefaultBlend(int mode, int param) { vexal::SetBlendModeParam(mode, param); }
 void DefaultBright(int r, int g, int b) { vexal::SetDrawBrightness(r, g, b); }
-void DefaultFrameBox(int x1, int y1, int x2, int y2, int style) {
-  TheWindowFrame.DrawFrameBox(x1, y1, x2, y2, style);
-}
+void DefaultFrameBox(int x1, int y1, int x2, int y2, int style) { TheWindowFrame.DrawFrameBox(x1, y1, x2, y2, style); }
 void DefaultGlyphs(int x, int y, int width, int lines, std::span<const uint8_t> codes) {
   TheBitmapFont.DrawGlyphCodes(x, y, width, lines, codes);
 }

@@ -27,8 +27,7 @@ struct BattleDrawCalls {
   // The field's message box (not the battle's) with a glyph-code text, into this frame.
   void (*message_window)(std::span<const uint8_t> codes) = nullptr;
   // Picture loads and frees of the effect table and the sprite cache.
-  int (*load_div_graph)(std::string_view file, int all, int across, int down, int w, int h,
-                        int* handles) = nullptr;
+  int (*load_div_graph)(std::string_view file, int all, int across, int down, int w, int h, int* handles) = nullptr;
   void (*delete_graph)(int graph) = nullptr;
 };
 // Null members go back to the defaults.

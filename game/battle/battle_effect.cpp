@@ -80,8 +80,8 @@ void BattleEffect::ReadEffectList() {
   if (!reader.Open() || !reader.SkipToMarker()) return;
   for (;;) {
     long id, frames, rows, width, height;
-    if (!reader.Number(id) || !reader.Number(frames) || !reader.Number(rows) ||
-        !reader.Number(width) || !reader.Number(height))
+    if (!reader.Number(id) || !reader.Number(frames) || !reader.Number(rows) || !reader.Number(width) ||
+        !reader.Number(height))
       return;
     std::string name, extra;
     if (!reader.Word(name)) return;

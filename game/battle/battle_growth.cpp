@@ -9,8 +9,8 @@
 namespace game {
 namespace {
 
-constexpr int kStatStep = 100;          // growth points a stat point costs
-constexpr int kMaxTriangleStep = 99;    // PP points: 1 + 2 + ... + j reaching the uses
+constexpr int kStatStep = 100;        // growth points a stat point costs
+constexpr int kMaxTriangleStep = 99;  // PP points: 1 + 2 + ... + j reaching the uses
 constexpr int kItemsSound = 30, kGrowthSound = 34;
 constexpr const char* kStatWords[4] = {"こうげき", "ぼうぎょ", "すばやさ", "せいしん"};
 
@@ -36,7 +36,8 @@ void Battle::GrowMembers() {
       const int64_t eighths = int64_t{max_hp} * 7 / 8;
       double root = eighths > 0 ? std::sqrt(static_cast<double>(eighths)) : 0.0;
       int32_t gain = Saturate32(int64_t{GameRandomUpTo(3)} + 1 + static_cast<int64_t>(root));
-      m.Word(kMemberHpPoints) = Saturate32(std::max<int64_t>(int64_t{m.Word(kMemberHpPoints)} - int64_t{2} * max_hp, 0) >> 1);
+      m.Word(kMemberHpPoints) =
+          Saturate32(std::max<int64_t>(int64_t{m.Word(kMemberHpPoints)} - int64_t{2} * max_hp, 0) >> 1);
       AddSaturated(m.Word(kMemberBaseMaxHp), gain);
       m.hp_gain = gain;
     }

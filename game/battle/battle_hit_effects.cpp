@@ -17,11 +17,13 @@ struct KindTiming {
 KindTiming TimingOf(int kind) {
   switch (kind) {
     case 0: return {2, 4};
-    case 1: case 5: return {14, 15};
+    case 1:
+    case 5: return {14, 15};
     case 2: return {6, 7};
     case 3: return {8, 9};
     case 4: return {90, 111};
-    case 11: case 12: return {12, 15};
+    case 11:
+    case 12: return {12, 15};
     default: return {6, 7};
   }
 }
@@ -38,9 +40,9 @@ void Battle::DrawHitEffects() {
       int x = anchors[n].x, y = anchors[n].y;
       draw.blend(kBattleBlendAdd, kBlendFull);
       switch (h.kind) {
-        case 0:
-          break;
-        case 1: case 5:
+        case 0: break;
+        case 1:
+        case 5:
           if (t % 2 == 0) draw.blend(kBattleBlendAlpha, 128);
           effects.DrawEffect(x, y, h.kind, t / 2);
           drew = true;
@@ -54,7 +56,8 @@ void Battle::DrawHitEffects() {
           if (t >= 80) effects.DrawEffect(x, y + 16, 4, (t - 80) / 4);
           drew = true;
           break;
-        case 11: case 12:
+        case 11:
+        case 12:
           for (int j = 0; j < 3; ++j) {
             int f = t - 4 * j;
             if (f < 0 || f > 4) continue;

@@ -177,8 +177,7 @@ void Battle::UpdateBattleInput() {
         }
       }
       break;
-    default:
-      break;
+    default: break;
   }
 }
 
@@ -226,18 +225,10 @@ void Battle::UpdateBattlePhase() {
       phase = no_able_target ? kPhaseAfterHit : kPhasePay;
       redo = true;
       break;
-    case kPhasePay:
-      PayAndStartAction();
-      break;
-    case kPhaseHit:
-      RunOneHit();
-      break;
-    case kPhaseAfterHit:
-      EnterPhaseAfterHit();
-      break;
-    case kPhaseGrowth:
-      GrowMembers();
-      break;
+    case kPhasePay: PayAndStartAction(); break;
+    case kPhaseHit: RunOneHit(); break;
+    case kPhaseAfterHit: EnterPhaseAfterHit(); break;
+    case kPhaseGrowth: GrowMembers(); break;
     case kPhaseLeave:
       phase = kPhaseAppear;
       redo = true;
@@ -249,8 +240,7 @@ void Battle::UpdateBattlePhase() {
       phase = kPhaseHit;
       redo = true;
       break;
-    default:
-      break;
+    default: break;
   }
 }
 

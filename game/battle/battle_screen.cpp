@@ -162,7 +162,10 @@ void Battle::DrawBattleScreen() {
       draw.text(216, 128, "もうねぇよ");
       draw.text(216, 144, "あんただれ?");
       break;
-    case 21: case 22: case 23: case 24:
+    case 21:
+    case 22:
+    case 23:
+    case 24:
       draw.frame_box(60, 4, 260, 240, 0);
       draw.glyphs(68, 16, 22, 14, message);
       break;

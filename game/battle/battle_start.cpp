@@ -18,8 +18,7 @@ constexpr int kStandardStartSound = 25;
 constexpr int kAttackItem = 90;  // command slot 11 of every member
 constexpr uint16_t kAttackCount = 0xFFC0;
 constexpr int kEnemyCentreY = 128;
-constexpr int kMemberLeft = 66, kMemberStep = 48, kMemberTop = 174, kMemberCentreDx = 22,
-              kMemberCentreY = 206;
+constexpr int kMemberLeft = 66, kMemberStep = 48, kMemberTop = 174, kMemberCentreDx = 22, kMemberCentreY = 206;
 constexpr int kMaxStatusSelected = 11, kMaxStatusFirstRow = 8;
 
 }  // namespace
@@ -33,8 +32,7 @@ Battle::Battle() {
 void Battle::LoadBattleGraphics() {
   const BattleDrawCalls& draw = BattleDraw();
   draw.load_div_graph(kBattleLetterFile, kBattleLetterCells, 10, 4, 16, 16, letter_graphs.data());
-  draw.load_div_graph(kBattleCharFile, kBattleCharCells, kBattleCharColumns, 5, 48, 64,
-                      char_graphs.data());
+  draw.load_div_graph(kBattleCharFile, kBattleCharCells, kBattleCharColumns, 5, 48, 64, char_graphs.data());
 }
 
 void Battle::SetMessageFromCompose() { TheBitmapFont.ComposeGet(message); }
@@ -65,10 +63,9 @@ void Battle::StartBattle(std::span<const int32_t, kBattleEnemies> ids, int useGr
     struct Shift {
       int dx, dy, alpha;
     };
-    static constexpr Shift kShifts[] = {
-        {1, 0, 96},  {-1, 0, 96}, {0, 1, 96},  {0, -1, 96}, {2, 0, 64},  {-2, 0, 64},
-        {0, 2, 64},  {0, -2, 64}, {3, 3, 32},  {-3, 3, 32}, {3, 3, 32},  {3, -3, 32},
-        {5, 5, 16},  {-5, 5, 16}, {5, 5, 16},  {5, -5, 16}};
+    static constexpr Shift kShifts[] = {{1, 0, 96}, {-1, 0, 96}, {0, 1, 96}, {0, -1, 96}, {2, 0, 64}, {-2, 0, 64},
+                                        {0, 2, 64}, {0, -2, 64}, {3, 3, 32}, {-3, 3, 32}, {3, 3, 32}, {3, -3, 32},
+                                        {5, 5, 16}, {-5, 5, 16}, {5, 5, 16}, {5, -5, 16}};
     for (const Shift& s : kShifts) {
       draw.blend(kBattleBlendAlpha, s.alpha);
       draw.graph(s.dx, s.dy, background, 0);
@@ -130,8 +127,7 @@ void Battle::StartBattle(std::span<const int32_t, kBattleEnemies> ids, int useGr
     c.status[kStatusSelected] = std::min<uint8_t>(c.status[kStatusSelected], kMaxStatusSelected);
     c.status[kStatusFirstRow] = std::min<uint8_t>(c.status[kStatusFirstRow], kMaxStatusFirstRow);
     for (int j = 0; j < kCommandSlots; ++j) {
-      c.commands[j] = {static_cast<int16_t>(data.Equipment[k][j].id),
-                       static_cast<int16_t>(data.Equipment[k][j].count)};
+      c.commands[j] = {static_cast<int16_t>(data.Equipment[k][j].id), static_cast<int16_t>(data.Equipment[k][j].count)};
     }
     if (c.Kind() != 0) c.Word(kMemberPresent) = kKindMember;
     int id = c.Word(kMemberId);
@@ -161,8 +157,8 @@ void Battle::StartBattle(std::span<const int32_t, kBattleEnemies> ids, int useGr
     std::copy(e.name.begin(), e.name.end(), c.name.begin());
   }
   AppearanceMessage();
-  vexal::LogWriteFmt("battle: begins, enemies %d %d %d %d %d %d %d %d", listed[0], listed[1], listed[2],
-                     listed[3], listed[4], listed[5], listed[6], listed[7]);
+  vexal::LogWriteFmt("battle: begins, enemies %d %d %d %d %d %d %d %d", listed[0], listed[1], listed[2], listed[3],
+                     listed[4], listed[5], listed[6], listed[7]);
 }
 
 // The distinct enemy names in list order, then "appeared".
@@ -233,8 +229,8 @@ void Battle::EndBattle() {
     data.Status[k] = c.status;
     for (int j = 0; j < kCommandSlots; ++j) data.Equipment[k][j].count = static_cast<uint16_t>(c.commands[j].count);
   }
-  data.Scalars[kScalarMoney] = static_cast<uint32_t>(
-      std::clamp<int64_t>(int64_t{data.Scalars[kScalarMoney]} + money_won, 0, UINT32_MAX));
+  data.Scalars[kScalarMoney] =
+      static_cast<uint32_t>(std::clamp<int64_t>(int64_t{data.Scalars[kScalarMoney]} + money_won, 0, UINT32_MAX));
   if (growth_line) data.RecalcPartyStats();
   data.RemoveUsedUpItems();
   hooks.stop_player_motion();

@@ -69,11 +69,16 @@ void Battle::ChooseActionTarget(int itemId, int enemyMode) {
   no_able_target = false;
   if (enemyMode == 0) {
     switch (type) {
-      case kTargetOneFoe: case kTargetOneFoeOnly: target = first_present(kBattleMembers, kBattleEnemies), side = -1; break;
-      case kTargetOneAlly: case kTargetOneAllyOnly: target = first_present(0, kBattleMembers), side = 1; break;
-      case kTargetAllFoes: case kTargetAllFoesOnly: target = -1, side = -1; break;
-      case kTargetAllAllies: case kTargetAllAlliesOnly: target = -1, side = 1; break;
-      case kTargetEveryone: case kTargetEveryoneToo: target = -1, side = 0; break;
+      case kTargetOneFoe:
+      case kTargetOneFoeOnly: target = first_present(kBattleMembers, kBattleEnemies), side = -1; break;
+      case kTargetOneAlly:
+      case kTargetOneAllyOnly: target = first_present(0, kBattleMembers), side = 1; break;
+      case kTargetAllFoes:
+      case kTargetAllFoesOnly: target = -1, side = -1; break;
+      case kTargetAllAllies:
+      case kTargetAllAlliesOnly: target = -1, side = 1; break;
+      case kTargetEveryone:
+      case kTargetEveryoneToo: target = -1, side = 0; break;
       case kTargetSelf: target = actor, side = 1; break;
       default: break;
     }
@@ -95,11 +100,16 @@ void Battle::ChooseActionTarget(int itemId, int enemyMode) {
     return list[std::clamp(pick, 0, n - 1)];
   };
   switch (type) {
-    case kTargetOneFoe: case kTargetOneFoeOnly: target = random_of(0, kBattleMembers, true), side = 1; break;
-    case kTargetOneAlly: case kTargetOneAllyOnly: target = random_of(kBattleMembers, kBattleEnemies, false), side = -1; break;
-    case kTargetAllFoes: case kTargetAllFoesOnly: target = -1, side = 1; break;
-    case kTargetAllAllies: case kTargetAllAlliesOnly: target = -1, side = -1; break;
-    case kTargetEveryone: case kTargetEveryoneToo: target = -1, side = 0; break;
+    case kTargetOneFoe:
+    case kTargetOneFoeOnly: target = random_of(0, kBattleMembers, true), side = 1; break;
+    case kTargetOneAlly:
+    case kTargetOneAllyOnly: target = random_of(kBattleMembers, kBattleEnemies, false), side = -1; break;
+    case kTargetAllFoes:
+    case kTargetAllFoesOnly: target = -1, side = 1; break;
+    case kTargetAllAllies:
+    case kTargetAllAlliesOnly: target = -1, side = -1; break;
+    case kTargetEveryone:
+    case kTargetEveryoneToo: target = -1, side = 0; break;
     case kTargetSelf: target = actor - kBattleMembers, side = -1; break;
     default: break;
   }

@@ -16,17 +16,17 @@ namespace game {
 // The font sheet the codes index.
 inline constexpr int kGlyphSheetColumns = 26;
 inline constexpr int kGlyphSheetRows = 8;
-inline constexpr int kGlyphCellSize = 8;                                    // pixels a side
+inline constexpr int kGlyphCellSize = 8;                                      // pixels a side
 inline constexpr int kGlyphCellCount = kGlyphSheetColumns * kGlyphSheetRows;  // 208
 
 // Glyph codes with a meaning of their own.
 inline constexpr uint8_t kGlyphEnd = 0;
-inline constexpr uint8_t kGlyphBlank = 1;       // advances 8 pixels, not at a line's start
+inline constexpr uint8_t kGlyphBlank = 1;  // advances 8 pixels, not at a line's start
 inline constexpr uint8_t kGlyphLineBreak = 5;
 inline constexpr uint8_t kGlyphFirstCellCode = 48;  // code of cell 0, the digit "0"
 inline constexpr uint8_t kGlyphVoicedMark = 58;     // drawn raised over the next glyph
 inline constexpr uint8_t kGlyphSemiVoicedMark = 59;
-inline constexpr uint8_t kGlyphComma = 60;      // 60, 61, 69, 70 may hang past the width
+inline constexpr uint8_t kGlyphComma = 60;  // 60, 61, 69, 70 may hang past the width
 inline constexpr uint8_t kGlyphFullStop = 61;
 inline constexpr uint8_t kGlyphOpenQuote = 66;  // indents the wrapped lines after it
 inline constexpr uint8_t kGlyphAsciiComma = 69;

@@ -60,8 +60,14 @@ void UnlinkRecency(uint16_t code) {
   LzCodecStateRecord& s = LzState;
   uint16_t newer = s.Newer[code];
   uint16_t older = s.Older[code];
-  if (newer != kLzNoCode) s.Older[newer] = older; else s.RecencyHead = older;
-  if (older != kLzNoCode) s.Newer[older] = newer; else s.RecencyTail = newer;
+  if (newer != kLzNoCode)
+    s.Older[newer] = older;
+  else
+    s.RecencyHead = older;
+  if (older != kLzNoCode)
+    s.Newer[older] = newer;
+  else
+    s.RecencyTail = newer;
   s.Newer[code] = kLzNoCode;
   s.Older[code] = kLzNoCode;
 }
@@ -72,8 +78,14 @@ void LinkRecencyAfter(uint16_t after, uint16_t code) {
   uint16_t older = after == kLzNoCode ? s.RecencyHead : s.Older[after];
   s.Newer[code] = after;
   s.Older[code] = older;
-  if (after != kLzNoCode) s.Older[after] = code; else s.RecencyHead = code;
-  if (older != kLzNoCode) s.Newer[older] = code; else s.RecencyTail = code;
+  if (after != kLzNoCode)
+    s.Older[after] = code;
+  else
+    s.RecencyHead = code;
+  if (older != kLzNoCode)
+    s.Newer[older] = code;
+  else
+    s.RecencyTail = code;
 }
 
 void MoveRecencyAfter(uint16_t after, uint16_t code) {
@@ -85,7 +97,10 @@ void UnlinkChild(uint16_t code) {
   LzCodecStateRecord& s = LzState;
   uint16_t prev = s.PrevSibling[code];
   uint16_t next = s.NextSibling[code];
-  if (prev != kLzNoCode) s.NextSibling[prev] = next; else s.FirstChild[s.Parent[code]] = next;
+  if (prev != kLzNoCode)
+    s.NextSibling[prev] = next;
+  else
+    s.FirstChild[s.Parent[code]] = next;
   if (next != kLzNoCode) s.PrevSibling[next] = prev;
 }
 

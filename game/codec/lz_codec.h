@@ -21,12 +21,12 @@ inline constexpr int kPackFileModeUnpack = 1;  // PackFile mode: packed -> plain
 inline constexpr int kPackFileOk = 0;          // PackFile result on success
 inline constexpr int kPackFileFailed = 1;      // PackFile result on any failure
 
-inline constexpr int kLzCodeCount = 8192;         // codes 0-255 bytes, 256-8191 phrases
-inline constexpr uint16_t kLzNoCode = 8192;       // "no code" in every link
-inline constexpr int kLzFirstPhraseCode = 256;    // first code handed out to a phrase
-inline constexpr int kLzMaxPhraseLength = 100;    // bytes in the longest phrase
-inline constexpr int kLzMaxCodeWidth = 13;        // W once the table is full
-inline constexpr int kLzHeaderBytes = 4;          // the u32 unpacked length
+inline constexpr int kLzCodeCount = 8192;       // codes 0-255 bytes, 256-8191 phrases
+inline constexpr uint16_t kLzNoCode = 8192;     // "no code" in every link
+inline constexpr int kLzFirstPhraseCode = 256;  // first code handed out to a phrase
+inline constexpr int kLzMaxPhraseLength = 100;  // bytes in the longest phrase
+inline constexpr int kLzMaxCodeWidth = 13;      // W once the table is full
+inline constexpr int kLzHeaderBytes = 4;        // the u32 unpacked length
 
 // Packs (mode 0) or unpacks (mode 1) the file `input` into the file `output` (game paths,
 // opened "rb" and "wb"). 0 on success; 1 when a file cannot be opened, a byte cannot be

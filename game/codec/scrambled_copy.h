@@ -7,8 +7,8 @@
 
 namespace game {
 
-inline constexpr uint8_t kScrambleKey = 0xC5;      // XOR-ed into every byte
-inline constexpr int kScrambleBlockBytes = 5000;   // bytes copied per read
+inline constexpr uint8_t kScrambleKey = 0xC5;     // XOR-ed into every byte
+inline constexpr int kScrambleBlockBytes = 5000;  // bytes copied per read
 
 // Copies the file `input` to `output` (game paths, "rb" / "wb") with every byte XOR-ed
 // with the key. 0 on success; 1 when either file cannot be opened (nothing is copied,

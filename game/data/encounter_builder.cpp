@@ -7,8 +7,8 @@ namespace game {
 namespace {
 
 constexpr int kMaxGroupSize = 5;
-constexpr uint32_t kPoorMoney = 300;     // below it a lone member meets single enemies
-constexpr int kOddsOfPartySize = 35;     // in 101: the group matches the party's size
+constexpr uint32_t kPoorMoney = 300;  // below it a lone member meets single enemies
+constexpr int kOddsOfPartySize = 35;  // in 101: the group matches the party's size
 constexpr uint32_t kBossMap = 53;
 constexpr int kBossMapMinSize = 5;
 constexpr uint32_t kBossMapEnemy = 38;
@@ -22,11 +22,9 @@ struct ListRow {
   int picks[kMaxGroupSize];
 };
 constexpr ListRow kListRows[] = {
-    {2, 2, 2, {0, 1}},          {2, 0, 2, {0, 0}},
-    {3, 3, 3, {0, 1, 2}},       {3, 2, 3, {0, 1, 1}},       {3, 0, 3, {0, 0, 0}},
-    {4, 4, 4, {0, 1, 2, 3}},    {4, 3, 4, {0, 1, 1, 2}},    {4, 2, 4, {0, 0, 1, 1}},
-    {4, 0, 4, {0, 0, 0, 0}},
-    {5, 5, 5, {0, 1, 2, 3, 4}}, {5, 4, 5, {0, 1, 1, 1, 1}}, {5, 3, 5, {0, 0, 1, 2, 2}},
+    {2, 2, 2, {0, 1}},          {2, 0, 2, {0, 0}},          {3, 3, 3, {0, 1, 2}},       {3, 2, 3, {0, 1, 1}},
+    {3, 0, 3, {0, 0, 0}},       {4, 4, 4, {0, 1, 2, 3}},    {4, 3, 4, {0, 1, 1, 2}},    {4, 2, 4, {0, 0, 1, 1}},
+    {4, 0, 4, {0, 0, 0, 0}},    {5, 5, 5, {0, 1, 2, 3, 4}}, {5, 4, 5, {0, 1, 1, 1, 1}}, {5, 3, 5, {0, 0, 1, 2, 2}},
     {5, 2, 5, {0, 1, 3, 1, 2}}, {5, 0, 5, {0, 0, 0, 0, 0}},
 };
 

@@ -15,37 +15,62 @@
 namespace game {
 namespace {
 
-std::unique_ptr<GameData> the_game_data;  // made at start-up or on first use
-GameDataHooks hooks;                         // null members: the defaults
+std::unique_ptr<GameData> the_game_data;                // made at start-up or on first use
+GameDataHooks hooks;                                    // null members: the defaults
 void (*popup_window)(std::string_view sjis) = nullptr;  // the default pop-up, none shown
 
 constexpr const char* kMemberNameTexts[kMemberCount] = {"みなみ", "しば", "みさ", "あいね"};
-constexpr const char* kMemberLabelTexts[kMemberCount] = {"ブレイク", "ジャンプ", "シールド",
-                                                         "テレパシ"};
+constexpr const char* kMemberLabelTexts[kMemberCount] = {"ブレイク", "ジャンプ", "シールド", "テレパシ"};
 constexpr const char* kStatNameTexts[4] = {"こうげき", "ぼうぎょ", "すばやさ", "せいしん"};
 constexpr const char* kMaterialNameTexts[kMaterialNames] = {
-    "やむのみ", "るくのみ", "あえのみ", "えくのみ", "ういのみ", "きえのみ", "さとのみ",
-    "ゆかのみ", "まいのみ", "よしのみ", "しいのみ", "まくのみ", "フェノール", "アセトン",
+    "やむのみ",   "るくのみ",   "あえのみ", "えくのみ",     "ういのみ",   "きえのみ",   "さとのみ",
+    "ゆかのみ",   "まいのみ",   "よしのみ", "しいのみ",     "まくのみ",   "フェノール", "アセトン",
     "モルホリン", "アスピリン", "コカイン", "ダークマター", "クリスタル", "にこちゃん"};
 
 struct KindLabel {
   int kind;
   const char* label;
 };
-constexpr KindLabel kKindLabels[kItemKindRows] = {
-    {1, "くすり"}, {2, "バトルアイテム"}, {3, "とくしゅアイテム"}, {4, "キーアイテム"},
-    {51, "とくしゅのうりょく"},
-    {101, "つえ"}, {102, "こうぐ"}, {103, "ナイフ"}, {104, "ソード"}, {105, "フレイル"},
-    {106, "どんき"}, {107, "やり"}, {108, "むち"}, {109, "かぎづめ"}, {110, "とうき"},
-    {111, "サイコウェポン"}, {112, "じゅうかき"}, {113, "かくとうぎ"},
-    {151, "たて"},
-    {201, "ぼうぐ＿あたま"}, {202, "ぼうぐ＿うで"}, {203, "ぼうぐ＿からだ"},
-    {204, "ぼうぐ＿あし"}, {205, "ぼうぐ＿ぜんしん"}, {206, "アクセサリ"},
-    {301, "サイコキネシス"}, {302, "パイロキネシス"}, {303, "エレクトロキネシス"},
-    {304, "ハイドロキネシス"}, {305, "エアロキネシス"}, {306, "ジオキネシス"},
-    {307, "ジャンプ"}, {308, "パワーアップ"}, {309, "シールド"}, {310, "テレパシー"},
-    {311, "ヒーリング"}, {312, "とくしゅ"}, {313, "こゆうのうりょく"}, {314, "コピーアーツ"},
-    {315, "とくしゅこうか"}};
+constexpr KindLabel kKindLabels[kItemKindRows] = {{1, "くすり"},
+                                                  {2, "バトルアイテム"},
+                                                  {3, "とくしゅアイテム"},
+                                                  {4, "キーアイテム"},
+                                                  {51, "とくしゅのうりょく"},
+                                                  {101, "つえ"},
+                                                  {102, "こうぐ"},
+                                                  {103, "ナイフ"},
+                                                  {104, "ソード"},
+                                                  {105, "フレイル"},
+                                                  {106, "どんき"},
+                                                  {107, "やり"},
+                                                  {108, "むち"},
+                                                  {109, "かぎづめ"},
+                                                  {110, "とうき"},
+                                                  {111, "サイコウェポン"},
+                                                  {112, "じゅうかき"},
+                                                  {113, "かくとうぎ"},
+                                                  {151, "たて"},
+                                                  {201, "ぼうぐ＿あたま"},
+                                                  {202, "ぼうぐ＿うで"},
+                                                  {203, "ぼうぐ＿からだ"},
+                                                  {204, "ぼうぐ＿あし"},
+                                                  {205, "ぼうぐ＿ぜんしん"},
+                                                  {206, "アクセサリ"},
+                                                  {301, "サイコキネシス"},
+                                                  {302, "パイロキネシス"},
+                                                  {303, "エレクトロキネシス"},
+                                                  {304, "ハイドロキネシス"},
+                                                  {305, "エアロキネシス"},
+                                                  {306, "ジオキネシス"},
+                                                  {307, "ジャンプ"},
+                                                  {308, "パワーアップ"},
+                                                  {309, "シールド"},
+                                                  {310, "テレパシー"},
+                                                  {311, "ヒーリング"},
+                                                  {312, "とくしゅ"},
+                                                  {313, "こゆうのうりょく"},
+                                                  {314, "コピーアーツ"},
+                                                  {315, "とくしゅこうか"}};
 
 // Start values by member: HP, PP, attack, defence, speed, spirit.
 constexpr int kStartValues[kMemberCount][6] = {
@@ -79,13 +104,9 @@ void SetPopupWindow(void (*show_popup)(std::string_view sjis)) { popup_window = 
 
 void PlayGameSound(int row) { (hooks.play_sound ? hooks.play_sound : DefaultPlaySound)(row); }
 
-void ShowGamePopup(std::string_view sjis) {
-  (hooks.show_popup ? hooks.show_popup : DefaultShowPopup)(sjis);
-}
+void ShowGamePopup(std::string_view sjis) { (hooks.show_popup ? hooks.show_popup : DefaultShowPopup)(sjis); }
 
-int32_t GameRandomUpTo(int32_t max) {
-  return (hooks.random_up_to ? hooks.random_up_to : vexal::RandomUpTo)(max);
-}
+int32_t GameRandomUpTo(int32_t max) { return (hooks.random_up_to ? hooks.random_up_to : vexal::RandomUpTo)(max); }
 
 int GameLoadDivGraph(std::string_view file, int all, int across, int down, int w, int h, int* handles) {
   return (hooks.load_div_graph ? hooks.load_div_graph : vexal::LoadDivGraph)(file, all, across, down, w, h, handles);
@@ -188,17 +209,13 @@ void GameData::NewGame() {
 
 void GameData::SetEventBit(int n) { Scalars[kScalarEventBits] |= 1u << (n & 31); }
 
-int GameData::TestEventBit(int n) const {
-  return (Scalars[kScalarEventBits] >> (n & 31)) & 1u;
-}
+int GameData::TestEventBit(int n) const { return (Scalars[kScalarEventBits] >> (n & 31)) & 1u; }
 
-const ItemRecord& GameData::Item(int id) const {
-  return Items[id >= 0 && id < kItemCount ? id : 0];
-}
+const ItemRecord& GameData::Item(int id) const { return Items[id >= 0 && id < kItemCount ? id : 0]; }
 
 int GameData::PresentMemberCount() const {
-  return static_cast<int>(std::count_if(Members.begin(), Members.end(),
-                                        [](const PartyMember& p) { return p[kMemberPresent] != 0; }));
+  return static_cast<int>(
+      std::count_if(Members.begin(), Members.end(), [](const PartyMember& p) { return p[kMemberPresent] != 0; }));
 }
 
 GameData& TheGameData() {

@@ -31,14 +31,14 @@ inline constexpr int kMaterialCount = 32;
 inline constexpr int kHarvestTimes = 128;
 inline constexpr int kScalarCount = 128;
 inline constexpr int kMapMarkCount = 2048;
-inline constexpr int kNewGameMapMarks = 512;    // marks a new game clears
-inline constexpr int kLongJumpPoints = 33;      // 0-31 destinations, 32 the saved position
+inline constexpr int kNewGameMapMarks = 512;  // marks a new game clears
+inline constexpr int kLongJumpPoints = 33;    // 0-31 destinations, 32 the saved position
 inline constexpr int kSavedPositionPoint = 32;
 inline constexpr int kLongJumpNameBytes = 64;
 inline constexpr int kRecipeCount = 512;
 inline constexpr int kItemCount = 780;
 inline constexpr int kItemValues = 64;
-inline constexpr int kNameCodes = 16;           // item and enemy names, drawn as exactly 16
+inline constexpr int kNameCodes = 16;  // item and enemy names, drawn as exactly 16
 inline constexpr int kDescriptionCodes = 36;
 inline constexpr int kMapCount = 512;
 inline constexpr int kMapNameBytes = 48;
@@ -53,10 +53,10 @@ inline constexpr int kSlotPlaceBytes = 64;
 inline constexpr int kSlotDateCodes = 36;
 
 // Stack counts with a meaning of their own.
-inline constexpr uint16_t kAbilityCount = 0xFFC0;   // an ability worn in an equipment slot
-inline constexpr uint16_t kStockUnlimited = 0xFFFF; // a stock count a new game sets
+inline constexpr uint16_t kAbilityCount = 0xFFC0;    // an ability worn in an equipment slot
+inline constexpr uint16_t kStockUnlimited = 0xFFFF;  // a stock count a new game sets
 inline constexpr uint8_t kRecipeUnsetMaterial = 0xFF;
-inline constexpr uint16_t kMapMarkEnd = 0xFFFF;     // area of the ring's end marker
+inline constexpr uint16_t kMapMarkEnd = 0xFFFF;  // area of the ring's end marker
 inline constexpr uint16_t kEmptySlotLeader = 0xFFFF;
 
 // `PartyMember` value indexes.
@@ -66,8 +66,8 @@ inline constexpr int kMemberHp = 2;
 inline constexpr int kMemberMaxHp = 3;
 inline constexpr int kMemberPp = 4;
 inline constexpr int kMemberMaxPp = 5;
-inline constexpr int kMemberBaseAttack = 6;   // 6-9 base attack, defence, speed, spirit
-inline constexpr int kMemberAttack = 10;      // 10-13 the same with equipment
+inline constexpr int kMemberBaseAttack = 6;  // 6-9 base attack, defence, speed, spirit
+inline constexpr int kMemberAttack = 10;     // 10-13 the same with equipment
 inline constexpr int kMemberFieldGraphic = 18;
 inline constexpr int kMemberEspLevel = 19;
 // The member page shows two digits; the battle multiplies the level, so a larger one on file
@@ -81,17 +81,17 @@ inline constexpr int kMemberGrowthPoints = 14;    // 14-17 growth points of the 
 inline constexpr int kMemberGrowthModifier = 16;  // also speed's growth points: -1 none, 1 more
 inline constexpr int kMemberHpPoints = 24;        // growth points of HP and PP
 inline constexpr int kMemberPpPoints = 25;
-inline constexpr int kMemberBattleAttack = 38;    // 38-41 battle attack, defence, speed, spirit
+inline constexpr int kMemberBattleAttack = 38;  // 38-41 battle attack, defence, speed, spirit
 
 // Status bytes of a member.
-inline constexpr int kStatusDown = 0;         // 1 while the member is down
-inline constexpr int kStatusIll = 1;          // bytes 1-4: the ailments
-inline constexpr int kStatusParalysed = 2;    // no command slot can be used
+inline constexpr int kStatusDown = 0;       // 1 while the member is down
+inline constexpr int kStatusIll = 1;        // bytes 1-4: the ailments
+inline constexpr int kStatusParalysed = 2;  // no command slot can be used
 inline constexpr int kStatusPoisoned = 3;
 inline constexpr int kStatusBlind = 4;
 inline constexpr int kStatusFirstAilment = kStatusIll, kStatusLastAilment = kStatusBlind;
-inline constexpr int kStatusSelected = 6;     // the battle's chosen command slot
-inline constexpr int kStatusFirstRow = 7;     // the first command row the battle shows
+inline constexpr int kStatusSelected = 6;  // the battle's chosen command slot
+inline constexpr int kStatusFirstRow = 7;  // the first command row the battle shows
 
 // Scalar indexes.
 inline constexpr int kScalarMoney = 0;
@@ -121,33 +121,33 @@ inline constexpr int kItemKind = 3;
 inline constexpr int kItemAttackBonus = 4;  // 4-7 attack, defence, speed, spirit
 inline constexpr int kItemMaxHpBonus = 8;
 inline constexpr int kItemMaxPpBonus = 9;
-inline constexpr int kItemRange = 10;        // a TargetRange
-inline constexpr int kItemHelpful = 11;      // 0 harmful, 1 helpful
-inline constexpr int kItemRaise = 12;        // the base amount
+inline constexpr int kItemRange = 10;    // a TargetRange
+inline constexpr int kItemHelpful = 11;  // 0 harmful, 1 helpful
+inline constexpr int kItemRaise = 12;    // the base amount
 inline constexpr int kItemMultiplier = 13;
-inline constexpr int kItemMode = 14;         // the battle's special modes
-inline constexpr int kItemDependsOn = 15;    // the stat used, 0-3
+inline constexpr int kItemMode = 14;       // the battle's special modes
+inline constexpr int kItemDependsOn = 15;  // the stat used, 0-3
 inline constexpr int kItemHits = 17;
-inline constexpr int kItemEffectKind = 20;   // the battle's hit effect
+inline constexpr int kItemEffectKind = 20;     // the battle's hit effect
 inline constexpr int kItemEffectPerSide = 21;  // 0: one effect per combatant of a side
-inline constexpr int kItemSound = 22;        // the sound-table row of each hit or use
-inline constexpr int kItemCharges = 25;      // above 0: the action charges first
-inline constexpr int kItemFieldUse = 26;     // a FieldUseType
+inline constexpr int kItemSound = 22;          // the sound-table row of each hit or use
+inline constexpr int kItemCharges = 25;        // above 0: the action charges first
+inline constexpr int kItemFieldUse = 26;       // a FieldUseType
 
 // Item word 10: whom an action reaches. A member choosing may switch the side of 0-3;
 // 4-7 keep theirs. Foes and allies are the acting side's.
 enum TargetRange : int32_t {
-  kTargetOneFoe = 0,          // "1たい"
-  kTargetOneAlly = 1,         // "ひとり"
-  kTargetAllFoes = 2,         // "てきぜんたい"
-  kTargetAllAllies = 3,       // "みかたぜんたい"
-  kTargetOneFoeOnly = 4,      // "てき１たい"
-  kTargetOneAllyOnly = 5,     // "みかたひとり"
-  kTargetAllFoesOnly = 6,     // "てきぜんたい"
-  kTargetAllAlliesOnly = 7,   // "みかたぜんたい"
-  kTargetEveryone = 8,        // "てきみかたぜんたい"
-  kTargetEveryoneToo = 9,     // the same as 8
-  kTargetSelf = 10,           // "じぶん"
+  kTargetOneFoe = 0,         // "1たい"
+  kTargetOneAlly = 1,        // "ひとり"
+  kTargetAllFoes = 2,        // "てきぜんたい"
+  kTargetAllAllies = 3,      // "みかたぜんたい"
+  kTargetOneFoeOnly = 4,     // "てき１たい"
+  kTargetOneAllyOnly = 5,    // "みかたひとり"
+  kTargetAllFoesOnly = 6,    // "てきぜんたい"
+  kTargetAllAlliesOnly = 7,  // "みかたぜんたい"
+  kTargetEveryone = 8,       // "てきみかたぜんたい"
+  kTargetEveryoneToo = 9,    // the same as 8
+  kTargetSelf = 10,          // "じぶん"
 };
 
 // Item word 26: what an item does used from the field menu.
@@ -155,28 +155,28 @@ enum FieldUseType : int32_t {
   kFieldUseNone = 0,
   kFieldUseHealHp = 1,
   kFieldUseHealPp = 2,
-  kFieldUseCure = 3,          // the ailments, and HP
+  kFieldUseCure = 3,  // the ailments, and HP
   kFieldUseRevive = 4,
-  kFieldUseFullHeal = 5,      // HP and PP to their maxima, the ailments cured
-  kFieldUseRestore = 6,       // HP and PP to their maxima
-  kFieldUseRaiseAttack = 7,   // 7-10 the base stats, in order
+  kFieldUseFullHeal = 5,     // HP and PP to their maxima, the ailments cured
+  kFieldUseRestore = 6,      // HP and PP to their maxima
+  kFieldUseRaiseAttack = 7,  // 7-10 the base stats, in order
   kFieldUseRaiseDefence = 8,
   kFieldUseRaiseSpeed = 9,
   kFieldUseRaiseSpirit = 10,
   kFieldUseRaiseMaxHp = 11,
   kFieldUseRaiseMaxPp = 12,
-  kFieldUseBreakLevel = 13,   // 13-16 the ESP level of member id (type - 13), whose power it is
+  kFieldUseBreakLevel = 13,  // 13-16 the ESP level of member id (type - 13), whose power it is
   kFieldUseJumpLevel = 14,
   kFieldUseShieldLevel = 15,
   kFieldUseTelepathyLevel = 16,
-  kFieldUseJumpPoints = 17,   // one more long-jump point, for member id 1
+  kFieldUseJumpPoints = 17,  // one more long-jump point, for member id 1
 };
 
 // Item kinds with a rule of their own.
-inline constexpr int kFirstAbilityKind = 301;   // kinds from here live in the stock
+inline constexpr int kFirstAbilityKind = 301;  // kinds from here live in the stock
 inline constexpr int kFirstArmourKind = 201;
 inline constexpr int kWholeBodyArmourKind = 205;
-inline constexpr int kOwnAbilityKind = 313;     // cannot be unequipped
+inline constexpr int kOwnAbilityKind = 313;  // cannot be unequipped
 inline constexpr int kItemKindRows = 40;
 
 // The clamped uses of an item read from the database.
@@ -226,13 +226,13 @@ struct ItemRecord {
 };
 
 // `EnemyRecord` value indexes.
-inline constexpr int kEnemySpriteValue = 0;      // the enemy sprite list's entry
+inline constexpr int kEnemySpriteValue = 0;  // the enemy sprite list's entry
 inline constexpr int kEnemyFirstFrameValue = 1;
 inline constexpr int kEnemyEspValue = 3;
 inline constexpr int kEnemyHpValue = 4;
 inline constexpr int kEnemyPpValue = 5;
-inline constexpr int kEnemyStatValue = 6;        // 6-9 attack, defence, speed, spirit
-inline constexpr int kEnemyCommandValue = 10;    // 10-20 the items of command slots 0-10
+inline constexpr int kEnemyStatValue = 6;      // 6-9 attack, defence, speed, spirit
+inline constexpr int kEnemyCommandValue = 10;  // 10-20 the items of command slots 0-10
 inline constexpr int kEnemyDropValue = 22;
 inline constexpr int kEnemyRareDropValue = 23;
 inline constexpr int kEnemyMoneyValue = 24;
@@ -260,8 +260,7 @@ struct GameDataHooks {
   void (*play_sound)(int row) = nullptr;
   void (*show_popup)(std::string_view sjis) = nullptr;
   int32_t (*random_up_to)(int32_t max) = nullptr;
-  int (*load_div_graph)(std::string_view file, int all, int across, int down, int w, int h,
-                        int* handles) = nullptr;
+  int (*load_div_graph)(std::string_view file, int all, int across, int down, int w, int h, int* handles) = nullptr;
 };
 void SetGameDataHooks(GameDataHooks hooks);
 // The default pop-up: the message window's, which lies above the game state, so game/entry
@@ -398,7 +397,7 @@ void ResetGameData();
 // GaussRandom's own 15-bit generator (0..32767), seeded from the time on first use.
 struct GaussRandomStateRecord {
   int32_t Seeded = 0;
-  uint32_t Next = 1;       // generator state
+  uint32_t Next = 1;  // generator state
   int32_t HasSpare = 0;
   float Spare = 0.0f;
 };

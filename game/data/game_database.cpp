@@ -114,8 +114,8 @@ void GameData::ReadConcoctions() {
     });
     if (!IsItemId(result) || !materials_ok) {
       // A recipe's number is its row: a bad row stays empty and keeps its place.
-      vexal::LogWriteFmt("%s: recipe %d skipped (result %d, materials %d %d %d)", kConcoctionFile,
-                         recipe, result, m[0], m[1], m[2]);
+      vexal::LogWriteFmt("%s: recipe %d skipped (result %d, materials %d %d %d)", kConcoctionFile, recipe, result, m[0],
+                         m[1], m[2]);
       ++recipe;
       continue;
     }
@@ -221,8 +221,7 @@ void GameData::ReadEncounterGroups() {
 }
 
 void GameData::LoadFruitGraphs() {
-  GameLoadDivGraph(kFruitFile, kFruitGraphs, kFruitGraphs, 1, kFruitCell, kFruitCell,
-                   FruitGraphs.data());
+  GameLoadDivGraph(kFruitFile, kFruitGraphs, kFruitGraphs, 1, kFruitCell, kFruitCell, FruitGraphs.data());
 }
 
 }  // namespace game

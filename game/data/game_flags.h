@@ -12,8 +12,8 @@
 
 namespace game {
 
-inline constexpr int kGameFlagCount = 5120;                    // flags 0..5119
-inline constexpr int kGameFlagWordCount = kGameFlagCount / 32;  // u32 words holding them
+inline constexpr int kGameFlagCount = 5120;                        // flags 0..5119
+inline constexpr int kGameFlagWordCount = kGameFlagCount / 32;     // u32 words holding them
 inline constexpr int kGameFlagFileBytes = kGameFlagWordCount * 4;  // 640 on file
 
 class GameFlags {

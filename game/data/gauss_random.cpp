@@ -29,9 +29,8 @@ int GaussRand15() {
   // Under the virtual clock "now" is that clock's, so that two headless runs meet their
   // encounters on the same steps.
   if (GaussRandomState.Seeded == 0) {
-    SeedGaussRand(plat::timer::IsVirtualClock()
-                      ? plat::timer::TimeMs()
-                      : static_cast<uint32_t>(plat::timer::WallClockSeconds()));
+    SeedGaussRand(plat::timer::IsVirtualClock() ? plat::timer::TimeMs()
+                                                : static_cast<uint32_t>(plat::timer::WallClockSeconds()));
   }
   GaussRandomState.Next = GaussRandomState.Next * 1103515245u + 12345u;
   return static_cast<int>((GaussRandomState.Next / 65536u) % 32768u);
@@ -61,8 +60,7 @@ float GameData::GaussRandom() {
 uint32_t GameData::RollGaussValue() {
   const double spread = static_cast<int32_t>(Scalars[kScalarEncounterSpread]);
   const double mean = static_cast<int32_t>(Scalars[kScalarEncounterMean]);
-  const double v = std::clamp(GaussRandom() * spread + mean, kMinEncounterSteps,
-                              static_cast<double>(INT32_MAX));
+  const double v = std::clamp(GaussRandom() * spread + mean, kMinEncounterSteps, static_cast<double>(INT32_MAX));
   Scalars[kScalarEncounterSteps] = static_cast<uint32_t>(v);
   return Scalars[kScalarEncounterSteps];
 }

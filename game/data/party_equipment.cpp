@@ -15,7 +15,7 @@ constexpr char kBagFullUnequipMessage[] = "アイテムが＿いっぱいで＿�
 constexpr char kOwnAbilityMessage[] = "だいじな＿のうりょくなので＿はずすことは＿できません!";
 
 constexpr int kLastArmourKind = 299;
-constexpr int kPartArmourKinds = 4;  // head, arm, body and leg armour: 201-204
+constexpr int kPartArmourKinds = 4;          // head, arm, body and leg armour: 201-204
 constexpr int kSpecialItems[] = {505, 321};  // wearing either sets a bit of the flag word
 
 bool IsMember(int m) { return m >= 0 && m < kMemberCount; }

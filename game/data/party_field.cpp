@@ -10,7 +10,9 @@ PartyFieldHooks hooks;  // null members: no field
 
 void SetPartyFieldHooks(PartyFieldHooks h) { hooks = h; }
 
-std::string_view FieldMapDisplayName() { return hooks.map_display_name ? hooks.map_display_name() : std::string_view(); }
+std::string_view FieldMapDisplayName() {
+  return hooks.map_display_name ? hooks.map_display_name() : std::string_view();
+}
 int FieldPlayerTileX() { return hooks.player_tile_x ? hooks.player_tile_x() : 0; }
 int FieldPlayerTileY() { return hooks.player_tile_y ? hooks.player_tile_y() : 0; }
 MapEntrance OpenFieldMap(int map) { return hooks.open_map ? hooks.open_map(map) : MapEntrance(); }

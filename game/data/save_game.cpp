@@ -80,8 +80,7 @@ void SetSaveClock(SaveClock clock) { save_clock = clock != nullptr ? clock : Loc
 
 std::string SaveDateText(const SaveClockTime& t) {
   char text[16];
-  std::snprintf(text, sizeof text, "%02d/%02d %02d:%02d", t.month % 100, t.day % 100, t.hour % 100,
-                t.minute % 100);
+  std::snprintf(text, sizeof text, "%02d/%02d %02d:%02d", t.month % 100, t.day % 100, t.hour % 100, t.minute % 100);
   return std::string(text) + kSavedDateSuffix;
 }
 
@@ -190,8 +189,7 @@ int GameData::LoadGame(int slot) {
     return -1;
   }
   const bool stripped = TheSaveIconPack.StripSaveIcon(SaveSlotFile(slot), kStrippedSaveFile) == 0;
-  const bool unpacked =
-      stripped && PackFile(kStrippedSaveFile, kUnpackedSaveFile, kPackFileModeUnpack) == kPackFileOk;
+  const bool unpacked = stripped && PackFile(kStrippedSaveFile, kUnpackedSaveFile, kPackFileModeUnpack) == kPackFileOk;
   plat::fs::DeleteFile(kStrippedSaveFile);
   if (!unpacked) {
     plat::fs::DeleteFile(kUnpackedSaveFile);

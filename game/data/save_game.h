@@ -48,12 +48,10 @@ void SetSaveClock(SaveClock clock);
 std::string SaveDateText(const SaveClockTime& t);
 
 // The unpacked layout of data and the game flags with the given noise.
-std::vector<uint8_t> BuildSaveLayout(const GameData& data, std::span<const uint32_t> noise,
-                                     int trailing_words);
+std::vector<uint8_t> BuildSaveLayout(const GameData& data, std::span<const uint32_t> noise, int trailing_words);
 // Reads a layout into data's party part and flag_words; false (data partly written)
 // when it is short or a field that indexes a table is out of range.
-bool ParseSaveLayout(std::span<const uint8_t> bytes, GameData* data,
-                     std::array<uint32_t, 160>* flag_words);
+bool ParseSaveLayout(std::span<const uint8_t> bytes, GameData* data, std::array<uint32_t, 160>* flag_words);
 
 // The 16 summaries in the slot-list file's order (2080 bytes), and back.
 std::vector<uint8_t> PackSlotSummaries(std::span<const SaveSlotSummary, kSaveSlots> summaries);

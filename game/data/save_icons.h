@@ -10,8 +10,8 @@
 namespace game {
 
 inline constexpr int kSaveIconHeaderBytes = 16;
-inline constexpr int kSaveIconEntryBytes = 756;   // per icon in package16.grp
-inline constexpr int kSaveIconUsedBytes = 750;    // of it, what follows the header
+inline constexpr int kSaveIconEntryBytes = 756;  // per icon in package16.grp
+inline constexpr int kSaveIconUsedBytes = 750;   // of it, what follows the header
 inline constexpr int kSaveIconCount = 16;
 inline constexpr int kSaveIconPrefixBytes = kSaveIconHeaderBytes + kSaveIconUsedBytes;  // 766
 inline constexpr int kSaveIconFileBytes = kSaveIconCount * kSaveIconEntryBytes;         // 12096

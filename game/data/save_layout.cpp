@@ -124,8 +124,7 @@ bool PartyPartSound(const GameData& d) {
 
 }  // namespace
 
-std::vector<uint8_t> BuildSaveLayout(const GameData& data, std::span<const uint32_t> noise,
-                                     int trailing_words) {
+std::vector<uint8_t> BuildSaveLayout(const GameData& data, std::span<const uint32_t> noise, int trailing_words) {
   std::vector<uint8_t> out;
   out.reserve(kSaveLayoutMinBytes + 4 * kMaxTrailingNoise);
   ByteWriter w(&out);
@@ -143,8 +142,7 @@ std::vector<uint8_t> BuildSaveLayout(const GameData& data, std::span<const uint3
   return out;
 }
 
-bool ParseSaveLayout(std::span<const uint8_t> bytes, GameData* data,
-                     std::array<uint32_t, 160>* flag_words) {
+bool ParseSaveLayout(std::span<const uint8_t> bytes, GameData* data, std::array<uint32_t, 160>* flag_words) {
   if (bytes.size() < static_cast<size_t>(kSaveLayoutMinBytes)) return false;
   ByteReader r(bytes.subspan(kPartyPartOffset));
   WalkPartyPart(r, *data);

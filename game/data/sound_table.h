@@ -7,10 +7,10 @@
 
 namespace game {
 
-inline constexpr int kSoundRows = 64;            // rows the file can name
-inline constexpr int kSoundNameBytes = 32;       // a row's file name, terminator included
+inline constexpr int kSoundRows = 64;       // rows the file can name
+inline constexpr int kSoundNameBytes = 32;  // a row's file name, terminator included
 inline constexpr int kSoundVoices = 32;
-inline constexpr int kFixedSoundVoices = 16;     // voices 0-15 hold rows 0-15
+inline constexpr int kFixedSoundVoices = 16;  // voices 0-15 hold rows 0-15
 inline constexpr char kSoundListFile[] = "wav\\sound.csv";
 
 class SoundTable {
@@ -34,10 +34,10 @@ class SoundTable {
   void FreeVoice(int voice);
   void Restart(int voice);
 
-  std::array<int, kSoundVoices> voice_handles_;                         // loaded sound of each voice
-  int voice_count_ = kSoundVoices;                                       // voices in use: all 32
-  std::array<int, kSoundVoices> voice_rows_;                            // row in each voice, -1 empty
-  int next_shared_voice_ = kFixedSoundVoices;                           // 16..31, the next to take
+  std::array<int, kSoundVoices> voice_handles_;                            // loaded sound of each voice
+  int voice_count_ = kSoundVoices;                                         // voices in use: all 32
+  std::array<int, kSoundVoices> voice_rows_;                               // row in each voice, -1 empty
+  int next_shared_voice_ = kFixedSoundVoices;                              // 16..31, the next to take
   std::array<std::array<char, kSoundNameBytes>, kSoundRows> row_names_{};  // file name of each row
 };
 

@@ -19,8 +19,8 @@ class DebugOut {
   bool IsOn() const { return switch_ != 0; }
 
  private:
-  uint8_t switch_ = 0;          // the debug switch
-  std::FILE* file_ = nullptr;   // open only while the file is being emptied
+  uint8_t switch_ = 0;         // the debug switch
+  std::FILE* file_ = nullptr;  // open only while the file is being emptied
 };
 
 // The game's one debug switch.

@@ -22,7 +22,7 @@ inline constexpr int kConfigDoubledScreen = 4;        // 640 x 480
 inline constexpr int kConfigKeepPowerSaving = 5;      // leave the screen saver alone
 inline constexpr int kConfigNoLampControl = 6;
 inline constexpr int kConfigNoLogFile = 7;
-inline constexpr int kConfigFontSheet = 8;            // 0 standard, 1..9 numbered sheets
+inline constexpr int kConfigFontSheet = 8;  // 0 standard, 1..9 numbered sheets
 inline constexpr int kLastFontSheet = 9;
 
 using GameConfigTable = std::array<int, kGameConfigEntries>;

@@ -41,7 +41,7 @@ constexpr int kSparkGreenLess = 16, kSparkBlue = 190;
 constexpr int kMenuX = 128, kMenuY = 168, kMenuRowHeight = 16;
 constexpr int kShadowLevel = 16, kFullLevel = 255;
 constexpr const char* kMenuWords[kTitleMenuRows] = {"NEW_GAME", "CONTINUE", "KEY_CAST"};
-constexpr int kVeilLevel = 16;                        // the box over the picture
+constexpr int kVeilLevel = 16;  // the box over the picture
 constexpr int kPrologueVeilMax = 192, kPrologueVeilPerPixel = 4;
 constexpr int kJukeVeil = 128;
 constexpr int kJukeX = 32, kJukeY = 100, kJukeNumberX = 144, kJukeNumberY = 116;

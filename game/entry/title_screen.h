@@ -50,11 +50,11 @@ inline constexpr int kTitleRefusedSound = 4;  // a new game whose first map cann
 // character never gives more codes than it has bytes).
 inline constexpr int kPrologueBytes = 1700;
 inline constexpr int kPrologueStartY = 240;
-inline constexpr int kPrologueEndY = -512;    // the new game starts once the text is above this
+inline constexpr int kPrologueEndY = -512;  // the new game starts once the text is above this
 inline constexpr int kPrologueTicksPerPixel = 3;
 inline constexpr int kPrologueFastPixels = 4;  // more a frame while decide is held
 inline constexpr int kPrologueX = 40;
-inline constexpr int kPrologueWidth = 29;      // glyphs a line
+inline constexpr int kPrologueWidth = 29;  // glyphs a line
 inline constexpr int kPrologueLines = 90;
 
 // The first map of a new game: map, x, y, direction.
@@ -143,24 +143,24 @@ class TitleScreen {
   void MoveAndDrawSparks();
   void DrawMenuWords() const;
 
-  bool loaded_ = false;           // the three graphs are loaded
-  int band_graph_ = -1;           // rises over the picture after a long wait
-  int title_graph_ = -1;          // the title's lettering
-  int background_graph_ = -1;     // the night picture
-  int frame_ = 0;                 // frames since EnterTitle
+  bool loaded_ = false;        // the three graphs are loaded
+  int band_graph_ = -1;        // rises over the picture after a long wait
+  int title_graph_ = -1;       // the title's lettering
+  int background_graph_ = -1;  // the night picture
+  int frame_ = 0;              // frames since EnterTitle
   int state_ = kTitlePress;
-  int cursor_ = kTitleContinue;   // menu row
+  int cursor_ = kTitleContinue;     // menu row
   int scroll_y_ = kPrologueStartY;  // top of the prologue text
-  int scroll_tick_ = 0;           // frames towards the next pixel of the prologue
-  bool key_cast_pending_ = false;  // the dialog opens once decide is released
-  bool handed_over_ = false;      // another mode has the game; start afresh on return
-  bool opened_load_list_ = false;  // the hand-over was CONTINUE's load list
+  int scroll_tick_ = 0;             // frames towards the next pixel of the prologue
+  bool key_cast_pending_ = false;   // the dialog opens once decide is released
+  bool handed_over_ = false;        // another mode has the game; start afresh on return
+  bool opened_load_list_ = false;   // the hand-over was CONTINUE's load list
   int juke_presses_ = 0;
-  int music_number_ = 0;          // juke-box selection
+  int music_number_ = 0;  // juke-box selection
   std::array<TitleSpark, kTitleSparks> sparks_{};
   TitleEmitter emitter_ = kFirstEmitter;
-  std::array<char, kPrologueBytes> prologue_text_{};       // Shift-JIS, NUL-terminated
-  std::array<uint8_t, kPrologueBytes> prologue_codes_{};   // glyph codes, NUL-terminated
+  std::array<char, kPrologueBytes> prologue_text_{};      // Shift-JIS, NUL-terminated
+  std::array<uint8_t, kPrologueBytes> prologue_codes_{};  // glyph codes, NUL-terminated
 };
 
 // The game's one title.

@@ -20,10 +20,10 @@ inline constexpr size_t kChipRecordBytes = 54;
 inline constexpr size_t kChipSetFileBytes = 2 * kChipNameBytes + kChipRecordCount * kChipRecordBytes;  // 27,904
 
 // Attribute words the field reads.
-inline constexpr int kChipBlocks = 0;        // non-zero: the cell is blocked
-inline constexpr int kChipEventMark = 2;     // a chip event on it blocks with pass value 3
-inline constexpr int kChipDamage = 3;        // non-zero: a step on it may hurt the party
-inline constexpr int kChipGround = 4;        // 1 ladder, 2 no steps counted, 3 counter
+inline constexpr int kChipBlocks = 0;     // non-zero: the cell is blocked
+inline constexpr int kChipEventMark = 2;  // a chip event on it blocks with pass value 3
+inline constexpr int kChipDamage = 3;     // non-zero: a step on it may hurt the party
+inline constexpr int kChipGround = 4;     // 1 ladder, 2 no steps counted, 3 counter
 inline constexpr int kGroundLadder = 1, kGroundNoSteps = 2, kGroundCounter = 3;
 
 struct ChipRecord {

@@ -25,8 +25,9 @@ constexpr int kPictureCount = 8;
 constexpr int kSongCount = 50;
 constexpr int kWarpRefusedSound = 4;  // the refusal buzz
 
-constexpr const char* kCardNames[kCardCount] = {"グリーンIDカード", "レッドIDカード", "イエローIDカード", "ブルーIDカード",
-                                                "シルバーIDカード", "ゴールドIDカード", "マスターIDカード"};
+constexpr const char* kCardNames[kCardCount] = {"グリーンIDカード", "レッドIDカード",   "イエローIDカード",
+                                                "ブルーIDカード",   "シルバーIDカード", "ゴールドIDカード",
+                                                "マスターIDカード"};
 
 void ShowCodes(std::span<const uint8_t> codes) {
   if (hooks.show_message != nullptr) {
@@ -213,15 +214,9 @@ bool EventScript::RunCommand(std::string_view line, bool& repage) {
   GameData& data = TheGameData();
   auto compose_sjis = [](std::string_view s) { TheBitmapFont.ComposeAddSjis(s); };
   switch (static_cast<ScriptCode>(c.code)) {
-    case ScriptCode::kUndefinedCode:
-      vexal::ScreenLogPrintf("UNDEFINED CODE. ");
-      return false;
-    case ScriptCode::kEnd:
-      running_ = 0;
-      return false;
-    case ScriptCode::kShowLastMessage:
-      ShowScriptMessage();
-      return true;
+    case ScriptCode::kUndefinedCode: vexal::ScreenLogPrintf("UNDEFINED CODE. "); return false;
+    case ScriptCode::kEnd: running_ = 0; return false;
+    case ScriptCode::kShowLastMessage: ShowScriptMessage(); return true;
     case ScriptCode::kWarp: {
       running_ = 0;
       const int current = int(data.Scalars[kScalarCurrentMap]);
@@ -262,12 +257,8 @@ bool EventScript::RunCommand(std::string_view line, bool& repage) {
       TheField.FieldSetScriptParams(p[1], p[2], p[3], p[4]);
       RedrawField();
       return true;
-    case ScriptCode::kPlaySoundEffect:
-      PlayGameSound(p[1]);
-      return false;
-    case ScriptCode::kWait:
-      wait_ = p[1];
-      return false;
+    case ScriptCode::kPlaySoundEffect: PlayGameSound(p[1]); return false;
+    case ScriptCode::kWait: wait_ = p[1]; return false;
     case ScriptCode::kShowBustUp:
       if (p[1] >= 0 && p[1] < kPictureCount && p[2] >= 0 && p[2] <= 1) ShowBustUp(p[1], p[2]);
       return true;
@@ -282,12 +273,8 @@ bool EventScript::RunCommand(std::string_view line, bool& repage) {
         FadeToMusic(p[1]);
       SetSavedMusic(p[1]);
       return false;
-    case ScriptCode::kEndConversation:
-      TheField.Conversation = 0;
-      return false;
-    case ScriptCode::kBeginConversation:
-      TheField.Conversation = 1;
-      return false;
+    case ScriptCode::kEndConversation: TheField.Conversation = 0; return false;
+    case ScriptCode::kBeginConversation: TheField.Conversation = 1; return false;
     case ScriptCode::kOpenShop:
       OpenShop(std::span<const int>(p.data() + 1, 8));
       data.UpdateOwnershipFlags();
@@ -315,10 +302,8 @@ bool EventScript::RunCommand(std::string_view line, bool& repage) {
       }
       if (p[2] == 0) PlayGameSound(33);
       return false;
-    case ScriptCode::kTreasure:
-      return Treasure(p[1], p[2], p[3]);
-    case ScriptCode::kHarvest:
-      return Harvest(p[1], p[2], p[3], p[4]);
+    case ScriptCode::kTreasure: return Treasure(p[1], p[2], p[3]);
+    case ScriptCode::kHarvest: return Harvest(p[1], p[2], p[3], p[4]);
     case ScriptCode::kSetEventBit:
       if (p[1] < 0 || p[1] >= kCardCount) return false;
       data.SetEventBit(p[1]);
@@ -368,8 +353,7 @@ bool EventScript::RunCommand(std::string_view line, bool& repage) {
         }
       return true;
     case ScriptCode::kIgnored120:
-    case ScriptCode::kIgnored121:
-      return false;
+    case ScriptCode::kIgnored121: return false;
     case ScriptCode::kRollGaussValue:
       data.Scalars[kScalarEncounterMean] = uint32_t(p[1]);
       data.Scalars[kScalarEncounterSpread] = uint32_t(p[2]);
@@ -389,8 +373,7 @@ bool EventScript::RunCommand(std::string_view line, bool& repage) {
     case ScriptCode::kSetBattleValues:
       for (int k = 0; k < kBattleValues; ++k) BattleValues[k] = p[k + 1];
       return true;
-    default:
-      return false;
+    default: return false;
   }
 }
 

@@ -28,9 +28,7 @@ uint16_t AddToCount(uint16_t count, int64_t amount) {
   return uint16_t(std::clamp<int64_t>(count + amount, 0, UINT16_MAX));
 }
 
-void AddMaterialName(int material) {
-  TheBitmapFont.ComposeAddSjis(TheGameData().MaterialNames[material].data());
-}
+void AddMaterialName(int material) { TheBitmapFont.ComposeAddSjis(TheGameData().MaterialNames[material].data()); }
 
 }  // namespace
 
@@ -64,7 +62,8 @@ bool EventScript::Treasure(int flag, int thing, int kind) {
     }
   } else if (kind == 1) {
     // Money and counts stop at the top of their words, as in the shop.
-    data.Scalars[kScalarMoney] = uint32_t(std::clamp<int64_t>(int64_t{data.Scalars[kScalarMoney]} + thing, 0, UINT32_MAX));
+    data.Scalars[kScalarMoney] =
+        uint32_t(std::clamp<int64_t>(int64_t{data.Scalars[kScalarMoney]} + thing, 0, UINT32_MAX));
     TheBitmapFont.ComposeAddNumber(thing);
     TheBitmapFont.ComposeAddSjis("R＿てにいれた!");
     given = true;

@@ -23,9 +23,7 @@ void Field::UseFieldEsp() {
       if (e >= 0) TheEventScript.StartEventScript(States[e].Block, kTriggerEsp, e);
       break;
     }
-    case kFieldEspJump:
-      StartJump();
-      break;
+    case kFieldEspJump: StartJump(); break;
     case kFieldEspTelepathy:
       if (Effects[2].Timer != 0) {
         Effects[2].Timer = 0;
@@ -34,8 +32,7 @@ void Field::UseFieldEsp() {
         PlayGameSound(kTelepathySound);
       }
       break;
-    default:
-      break;
+    default: break;
   }
 }
 

@@ -6,10 +6,10 @@
 
 namespace game {
 
-inline constexpr int kCharacterSheetCells = 768;  // 48 x 16 cells of 16 x 32
-inline constexpr int kCharacterGroups = 256;      // 4 x character + direction
+inline constexpr int kCharacterSheetCells = 768;                      // 48 x 16 cells of 16 x 32
+inline constexpr int kCharacterGroups = 256;                          // 4 x character + direction
 inline constexpr char kCharacterSheetFile[] = "system\\chargrp.png";  // packed
-inline constexpr char kCharacterTempFile[] = "img\\9vwk2ju.wma";     // unpacked, deleted after loading
+inline constexpr char kCharacterTempFile[] = "img\\9vwk2ju.wma";      // unpacked, deleted after loading
 
 struct FieldGraphics {
   std::array<int, 1024> ChipCells{};

@@ -18,8 +18,8 @@ namespace {
 
 // Animation periods (page word 6), speeds (6 + movement type), walk chances per 10,000
 // (12 + page word 8).
-constexpr std::array<int32_t, kMoveTableSize> kMoveTableStart = {
-    2, 3, 6, 14, 24, -1, 4, 4, 2, 1, 1, 0, 1000, 500, 200, 80, 50};
+constexpr std::array<int32_t, kMoveTableSize> kMoveTableStart = {2, 3, 6, 14,   24,  -1,  4,  4, 2,
+                                                                 1, 1, 0, 1000, 500, 200, 80, 50};
 constexpr int kPeriodTable = 0;
 
 // A whole file, or nothing when it cannot be read.
@@ -138,8 +138,7 @@ void Field::LoadMapScript(std::string_view path) {
 
 bool Field::PagePasses(int e, int p) const {
   const MapEventPage& page = Map.events[e][p];
-  if (page[kPageFirstTest] == 0)
-    return p == 0 || page[kPageGraphic] != 0 || page[kPageDirection] != 0;
+  if (page[kPageFirstTest] == 0) return p == 0 || page[kPageGraphic] != 0 || page[kPageDirection] != 0;
   for (int t = 0; t < kPageTestCount; ++t) {
     const uint16_t test = page[kPageFirstTest + t];
     if (test == 0) break;

@@ -16,9 +16,9 @@
 
 namespace game {
 
-inline constexpr int kMapLocalFlagCount = 300;            // flags 0-299 belong to the map visited
-inline constexpr size_t kMapScriptBytes = 640000;         // script text buffer
-inline constexpr char kMapTempFile[] = "map\\u8wh4kf.map";     // unpacked map, deleted after reading
+inline constexpr int kMapLocalFlagCount = 300;                    // flags 0-299 belong to the map visited
+inline constexpr size_t kMapScriptBytes = 640000;                 // script text buffer
+inline constexpr char kMapTempFile[] = "map\\u8wh4kf.map";        // unpacked map, deleted after reading
 inline constexpr char kScriptTempFile[] = "system\\ddraw9x.ocx";  // plain script, deleted after reading
 inline constexpr int kMoveTableSize = 17;
 
@@ -52,9 +52,9 @@ struct EventState {
 
 // A map made ready to enter: read and checked, or the map already in place.
 struct MapEntry {
-  int map = -1;                          // its number in the map list
-  std::string name;                      // its file name
-  std::unique_ptr<MapFileImage> image;   // null: the map in place, not read again
+  int map = -1;                         // its number in the map list
+  std::string name;                     // its file name
+  std::unique_ptr<MapFileImage> image;  // null: the map in place, not read again
 };
 
 class Field {
@@ -117,7 +117,7 @@ class Field {
   std::unique_ptr<char[]> MapScriptText = std::make_unique<char[]>(kMapScriptBytes);
   size_t MapScriptLength = 0;
   std::array<int32_t, kMoveTableSize> MoveTable{};
-  std::vector<uint8_t> DisplayGlyphs;   // the display name in glyph codes
+  std::vector<uint8_t> DisplayGlyphs;  // the display name in glyph codes
   int StartScriptBegun = 0;
   int BlinkPhase = 1;
   std::array<int32_t, 4> ScriptParams{};  // screen tint set by the script
@@ -140,7 +140,7 @@ class Field {
   std::array<uint8_t, 32> AnimCounters{};
   std::vector<uint8_t> PassGrid = std::vector<uint8_t>(kMapCells);       // [y][x]
   std::vector<uint8_t> OccupancyGrid = std::vector<uint8_t>(kMapCells);  // [y][x]
-  std::array<int, 2 * kActiveLimit> TaggedCells{};  // the occupancy cells set, to clear them
+  std::array<int, 2 * kActiveLimit> TaggedCells{};                       // the occupancy cells set, to clear them
   int TaggedCount = 0;
   uint8_t Conversation = 0;
   int32_t TeleportState = 0;

@@ -99,7 +99,7 @@ void Field::StopActor(int i) {
 
 void Field::TryStep(int i) {
   EventState& s = States[i];
-  const bool left = s.Dx < 0, right = s.Dx > 0, up = s.Dy < 0, down = s.Dy > 0;
+  const bool left = s.Dx<0, right = s.Dx> 0, up = s.Dy<0, down = s.Dy> 0;
   if (i != 0 && ((left && s.X == s.AreaLowX) || (right && s.X == s.AreaHighX) || (up && s.Y == s.AreaLowY) ||
                  (down && s.Y == s.AreaHighY))) {
     StopActor(i);

@@ -17,12 +17,12 @@ namespace game {
 
 inline constexpr int kGameModeCount = 4;  // MODE_FIELD .. MODE_TITLE
 
-int GameMode = MODE_TITLE;       // which handler runs each frame
-uint8_t QuitRequested = 0;       // set by EndFrame when the game must end
-uint32_t FrameClock = 0;         // time of the current frame's release, ms
-uint8_t WindowSizeDoubled = 0;   // settings entry 4 asked for 640 x 480
-int ScreenCopyGraph = -1;        // made at start-up
-int StretchGraph = -1;           // made at start-up when doubled
+int GameMode = MODE_TITLE;      // which handler runs each frame
+uint8_t QuitRequested = 0;      // set by EndFrame when the game must end
+uint32_t FrameClock = 0;        // time of the current frame's release, ms
+uint8_t WindowSizeDoubled = 0;  // settings entry 4 asked for 640 x 480
+int ScreenCopyGraph = -1;       // made at start-up
+int StretchGraph = -1;          // made at start-up when doubled
 namespace {
 
 std::array<GameModeHandler, kGameModeCount> mode_handlers{};  // frame handler per mode, null none

@@ -11,9 +11,9 @@
 
 namespace game {
 
-inline constexpr uint32_t kFrameMs = 35;  // shortest frame; every frame counter assumes it
-inline constexpr int kEscapeKey = 1;      // key code of Escape
-inline constexpr int kGameScreenWidth = 320;   // every game drawing call works in these
+inline constexpr uint32_t kFrameMs = 35;      // shortest frame; every frame counter assumes it
+inline constexpr int kEscapeKey = 1;          // key code of Escape
+inline constexpr int kGameScreenWidth = 320;  // every game drawing call works in these
 inline constexpr int kGameScreenHeight = 240;
 inline constexpr int kDoubledScreenWidth = 640;
 inline constexpr int kDoubledScreenHeight = 480;

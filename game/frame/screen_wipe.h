@@ -46,10 +46,10 @@ class ScreenWipe {
   // The catch picture whole, from its four quarters.
   void DrawCatch() const;
 
-  std::array<int, kWipeStages> stages_;   // mask data of stage 0..9, -1 not loaded
+  std::array<int, kWipeStages> stages_;    // mask data of stage 0..9, -1 not loaded
   std::array<int, kCatchQuarters> catch_;  // top-left, top-right, bottom-left, bottom-right
-  int32_t break_counter_ = 0;             // frames of the break left
-  int32_t after_wipe_ = 0;                // set after a wipe; nothing reads it
+  int32_t break_counter_ = 0;              // frames of the break left
+  int32_t after_wipe_ = 0;                 // set after a wipe; nothing reads it
 };
 
 // The game's one screen wipe.

@@ -75,9 +75,7 @@ void KeyCast::UpdateKeyCast() {
   }
 }
 
-bool KeyCast::IsButtonDown(int n) const {
-  return n >= 0 && n < kButtonMasks && (button_masks[n] & pad_now) != 0;
-}
+bool KeyCast::IsButtonDown(int n) const { return n >= 0 && n < kButtonMasks && (button_masks[n] & pad_now) != 0; }
 
 bool KeyCast::IsButtonPressed(int n) const {
   return n >= 0 && n < kButtonMasks && (button_masks[n] & pad_pressed) != 0;

@@ -11,8 +11,8 @@
 
 namespace game {
 
-inline constexpr int kKeyCastKeys = 256;   // key codes
-inline constexpr int kButtonMasks = 16;    // mask slots; buttons 0-9 are used
+inline constexpr int kKeyCastKeys = 256;  // key codes
+inline constexpr int kButtonMasks = 16;   // mask slots; buttons 0-9 are used
 inline constexpr int kLogicalButtons = 10;
 
 // Logical buttons.
@@ -36,8 +36,8 @@ inline constexpr uint8_t kRepeatRepeating = 2;
 inline constexpr int kGamePadSelector = 0x1001;
 
 // The masks a fresh start uses: directions (always these), then the player's buttons.
-inline constexpr std::array<uint32_t, kButtonMasks> kDefaultButtonMasks = {
-    8, 1, 4, 2, 32, 64, 128, 16, 2048, 1024, 0, 0, 0, 0, 0, 0};
+inline constexpr std::array<uint32_t, kButtonMasks> kDefaultButtonMasks = {8,    1,    4, 2, 32, 64, 128, 16,
+                                                                           2048, 1024, 0, 0, 0,  0,  0,   0};
 
 // keycast.ini: the 16 masks as little-endian u32, then the note below with its zero byte.
 inline constexpr char kKeyCastFile[] = "keycast.ini";
@@ -71,12 +71,12 @@ class KeyCast {
   void LoadKeyCastFile();
   bool SaveKeyCastFile() const;
 
-  std::array<uint8_t, kKeyCastKeys> keys{};          // 1 while down (this frame's sample)
-  std::array<uint8_t, kKeyCastKeys> previous{};      // down in the last sample
-  std::array<uint8_t, kKeyCastKeys> pressed{};       // 1 in the frame the key went down
+  std::array<uint8_t, kKeyCastKeys> keys{};      // 1 while down (this frame's sample)
+  std::array<uint8_t, kKeyCastKeys> previous{};  // down in the last sample
+  std::array<uint8_t, kKeyCastKeys> pressed{};   // 1 in the frame the key went down
   std::array<uint8_t, kKeyCastKeys> key_repeat_state{};
   std::array<uint8_t, kKeyCastKeys> key_repeat_counter{};  // frames in the current state
-  std::array<uint8_t, kKeyCastKeys> key_pulse{};     // press or repeat pulse this frame
+  std::array<uint8_t, kKeyCastKeys> key_pulse{};           // press or repeat pulse this frame
   std::array<uint32_t, kButtonMasks> button_masks = kDefaultButtonMasks;
   uint32_t pad_now = 0;      // this frame's pad state
   uint32_t pad_before = 0;   // the previous frame's

@@ -21,8 +21,7 @@ static_assert(kFirstAssignedButton + kDialogButtons == kLogicalButtons);
 // lowest first, and how the dialog names each.
 constexpr uint32_t kFirstAssignableBit = 0x10;
 constexpr int kAssignableBits = 8;
-constexpr const char* kBitLabels[kAssignableBits] = {"1(Z)", "2(X)", "3(C)", "4(A)",
-                                                      "5(S)", "6(D)", "7(Q)", "8(W)"};
+constexpr const char* kBitLabels[kAssignableBits] = {"1(Z)", "2(X)", "3(C)", "4(A)", "5(S)", "6(D)", "7(Q)", "8(W)"};
 
 constexpr int32_t kAcceptedShowMs = 700;  // how long an accepted key stays on the screen
 constexpr int kTabKey = 0x0F;             // ends the dialog
@@ -61,24 +60,25 @@ bool WaitForAnswer(Answered answered) {
 }  // namespace
 
 void KeyCast::KeyCastDialog() {
-  bool quit = false;  // the pump reported the end: every remaining wait ends at once
+  bool quit = false;   // the pump reported the end: every remaining wait ends at once
   uint32_t taken = 0;  // bits given to earlier buttons of this dialog
 
   vexal::ClearDrawTarget();
   vexal::ScreenLogPrintf("キーキャストの設定をします。\n○,×,□,△,Ｒ,Ｌボタンの順に設定します。\n");
   for (int i = 0; i < kDialogButtons; ++i) {
     vexal::ScreenLogPrintf(
-        "使用できるキーはZXCASDQWです。\nゲーム中で【%sボタン】として当てるキーまたはジョイパッドのボタンを押してください。\n>",
+        "使用できるキーはZXCASDQWです。\nゲーム中で【%"
+        "sボタン】として当てるキーまたはジョイパッドのボタンを押してください。\n>",
         kButtonLabels[i]);
     vexal::PresentScreen();
     int bit = -1;
     // Only the lowest key held counts, and a key already taken is refused.
     quit = quit || !WaitForAnswer([&] {
-      const int lowest = LowestAssignableBit(vexal::ReadPadState(kGamePadSelector));
-      if (lowest < 0 || (taken & (kFirstAssignableBit << lowest)) != 0) return false;
-      bit = lowest;
-      return true;
-    });
+             const int lowest = LowestAssignableBit(vexal::ReadPadState(kGamePadSelector));
+             if (lowest < 0 || (taken & (kFirstAssignableBit << lowest)) != 0) return false;
+             bit = lowest;
+             return true;
+           });
     if (bit < 0) continue;  // ended by the pump: the button keeps its mask
 
     uint32_t mask = kFirstAssignableBit << bit;

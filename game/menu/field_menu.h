@@ -26,50 +26,48 @@ inline constexpr int kMenuPageItemTarget = 9;
 
 // The states of the menu's machine, by the screen each shows (the page in brackets).
 enum MenuState : int {
-  kMenuStateMain = 0,               // the main page's entries (main)
-  kMenuStateSlotsMember = 1,        // choose a member for its command slots (main)
-  kMenuStateSlots = 2,              // the member's command slots: use or swap (member)
-  kMenuStateBag = 3,                // the bag: use, discard or swap (bag)
-  kMenuStateEquipMember = 4,        // choose a member to equip (main)
-  kMenuStateEquipSlots = 5,         // the member's equipment slots (member)
-  kMenuStateEquipFromBag = 6,       // the bag item to wear in the slot (bag)
-  kMenuStateEspMember = 7,          // choose a member for its ESP (main)
-  kMenuStateEspSlots = 8,           // the member's ESP slots (member)
-  kMenuStateEspFromStock = 9,       // the ability to take into the slot (stock)
-  kMenuStateMaterials = 10,         // the materials held (materials)
-  kMenuStatePartyOrder = 11,        // two members change places (main)
-  kMenuStateJumpPoints = 12,        // the long-jump points (jump)
-  kMenuStateBagCommand = 15,        // use, discard or sort the bag (bag)
-  kMenuStateAllMaterials = 16,      // all twenty materials (materials)
-  kMenuStateJumpMode = 17,          // teleport or register (jump)
-  kMenuStateSaveList = 18,          // the save list (save and load)
-  kMenuStateSaveConfirm = 19,       // "save here?" (save and load)
-  kMenuStateLoadList = 20,          // the load list (save and load)
-  kMenuStateShop = 31,              // buy or sell (shop)
-  kMenuStateBuy = 32,               // the goods (shop)
-  kMenuStateSell = 33,              // the bag as the sell list (bag)
-  kMenuStateConcoction = 41,        // choose three materials (concoction)
-  kMenuStateConcoctionResult = 42,  // what they make (concoction)
-  kMenuStateConcoctionConfirm = 43, // "make it?" (concoction)
-  kMenuStateItemTarget = 50,        // who an item is used on (item target)
-  kMenuStateItemResult = 51,        // what it did (item target)
+  kMenuStateMain = 0,                // the main page's entries (main)
+  kMenuStateSlotsMember = 1,         // choose a member for its command slots (main)
+  kMenuStateSlots = 2,               // the member's command slots: use or swap (member)
+  kMenuStateBag = 3,                 // the bag: use, discard or swap (bag)
+  kMenuStateEquipMember = 4,         // choose a member to equip (main)
+  kMenuStateEquipSlots = 5,          // the member's equipment slots (member)
+  kMenuStateEquipFromBag = 6,        // the bag item to wear in the slot (bag)
+  kMenuStateEspMember = 7,           // choose a member for its ESP (main)
+  kMenuStateEspSlots = 8,            // the member's ESP slots (member)
+  kMenuStateEspFromStock = 9,        // the ability to take into the slot (stock)
+  kMenuStateMaterials = 10,          // the materials held (materials)
+  kMenuStatePartyOrder = 11,         // two members change places (main)
+  kMenuStateJumpPoints = 12,         // the long-jump points (jump)
+  kMenuStateBagCommand = 15,         // use, discard or sort the bag (bag)
+  kMenuStateAllMaterials = 16,       // all twenty materials (materials)
+  kMenuStateJumpMode = 17,           // teleport or register (jump)
+  kMenuStateSaveList = 18,           // the save list (save and load)
+  kMenuStateSaveConfirm = 19,        // "save here?" (save and load)
+  kMenuStateLoadList = 20,           // the load list (save and load)
+  kMenuStateShop = 31,               // buy or sell (shop)
+  kMenuStateBuy = 32,                // the goods (shop)
+  kMenuStateSell = 33,               // the bag as the sell list (bag)
+  kMenuStateConcoction = 41,         // choose three materials (concoction)
+  kMenuStateConcoctionResult = 42,   // what they make (concoction)
+  kMenuStateConcoctionConfirm = 43,  // "make it?" (concoction)
+  kMenuStateItemTarget = 50,         // who an item is used on (item target)
+  kMenuStateItemResult = 51,         // what it did (item target)
 };
 
 // Menu buttons: the key-cast numbers.
-inline constexpr int kMenuUp = 0, kMenuDown = 1, kMenuRight = 2, kMenuLeft = 3, kMenuDecide = 4,
-                     kMenuCancel = 5, kMenuSwitch = 6, kMenuDescribe = 7, kMenuPageDown = 8,
-                     kMenuPageUp = 9;
+inline constexpr int kMenuUp = 0, kMenuDown = 1, kMenuRight = 2, kMenuLeft = 3, kMenuDecide = 4, kMenuCancel = 5,
+                     kMenuSwitch = 6, kMenuDescribe = 7, kMenuPageDown = 8, kMenuPageUp = 9;
 
 // Menu sounds.
-inline constexpr int kMenuSoundCancel = 1, kMenuSoundSort = 2, kMenuSoundDecide = 3,
-                     kMenuSoundRefused = 4, kMenuSoundChanged = 5, kMenuSoundJump = 6,
-                     kMenuSoundSaved = 7, kMenuSoundConcocted = 30;
+inline constexpr int kMenuSoundCancel = 1, kMenuSoundSort = 2, kMenuSoundDecide = 3, kMenuSoundRefused = 4,
+                     kMenuSoundChanged = 5, kMenuSoundJump = 6, kMenuSoundSaved = 7, kMenuSoundConcocted = 30;
 
 inline constexpr int kShakeFrames = 5;
 inline constexpr int kItemResultFrames = 30;
 inline constexpr int kMaxJumpPointLimit = 32;  // scalar 4 never rises above it
 inline constexpr int kGoodsCount = 8;
-inline constexpr int kBagPageEntries = 22;      // 11 rows of 2
+inline constexpr int kBagPageEntries = 22;  // 11 rows of 2
 inline constexpr int kJumpRows = 11;
 inline constexpr int kSaveRows = 3;
 // The header lines: buffers of glyph codes, and the glyphs a line shows.
@@ -146,7 +144,7 @@ class FieldMenu {
   int shake = 0;
   bool description_shown = false;
   int frame_counter = 0;
-  bool load_from_title = false;  // the load list was opened by the title's CONTINUE
+  bool load_from_title = false;                       // the load list was opened by the title's CONTINUE
   std::array<uint8_t, kMenuTitleBytes> title_line{};  // glyph codes, 0-terminated
   std::array<uint8_t, kMenuHelpBytes> help_line{};
 

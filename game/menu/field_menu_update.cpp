@@ -30,31 +30,34 @@ void FieldMenu::MoveBagCursor(const MenuKeys& keys, int16_t& cursor, int last) {
 
 void FieldMenu::UpdateMenu(const MenuKeys& keys) {
   switch (state) {
-    case kMenuStateMain: case kMenuStateSlotsMember: case kMenuStateSlots: case kMenuStateEquipMember:
-    case kMenuStateEquipSlots: case kMenuStateEspMember: case kMenuStateEspSlots: case kMenuStatePartyOrder:
-      UpdateMainAndMembers(keys);
-      break;
-    case kMenuStateBag: case kMenuStateEquipFromBag: case kMenuStateEspFromStock: case kMenuStateMaterials:
-    case kMenuStateBagCommand: case kMenuStateAllMaterials:
-      UpdateLists(keys);
-      break;
-    case kMenuStateJumpPoints: case kMenuStateJumpMode:
-      UpdateJump(keys);
-      break;
-    case kMenuStateSaveList: case kMenuStateSaveConfirm: case kMenuStateLoadList:
-      UpdateSaveLoad(keys);
-      break;
-    case kMenuStateShop: case kMenuStateBuy: case kMenuStateSell:
-      UpdateShop(keys);
-      break;
-    case kMenuStateConcoction: case kMenuStateConcoctionResult: case kMenuStateConcoctionConfirm:
-      UpdateConcoction(keys);
-      break;
-    case kMenuStateItemTarget: case kMenuStateItemResult:
-      UpdateItemUse(keys);
-      break;
-    default:
-      break;
+    case kMenuStateMain:
+    case kMenuStateSlotsMember:
+    case kMenuStateSlots:
+    case kMenuStateEquipMember:
+    case kMenuStateEquipSlots:
+    case kMenuStateEspMember:
+    case kMenuStateEspSlots:
+    case kMenuStatePartyOrder: UpdateMainAndMembers(keys); break;
+    case kMenuStateBag:
+    case kMenuStateEquipFromBag:
+    case kMenuStateEspFromStock:
+    case kMenuStateMaterials:
+    case kMenuStateBagCommand:
+    case kMenuStateAllMaterials: UpdateLists(keys); break;
+    case kMenuStateJumpPoints:
+    case kMenuStateJumpMode: UpdateJump(keys); break;
+    case kMenuStateSaveList:
+    case kMenuStateSaveConfirm:
+    case kMenuStateLoadList: UpdateSaveLoad(keys); break;
+    case kMenuStateShop:
+    case kMenuStateBuy:
+    case kMenuStateSell: UpdateShop(keys); break;
+    case kMenuStateConcoction:
+    case kMenuStateConcoctionResult:
+    case kMenuStateConcoctionConfirm: UpdateConcoction(keys); break;
+    case kMenuStateItemTarget:
+    case kMenuStateItemResult: UpdateItemUse(keys); break;
+    default: break;
   }
 }
 
@@ -68,7 +71,7 @@ void FieldMenu::UpdateMainAndMembers(const MenuKeys& keys) {
       CloseMenu();
     } else if (keys.Pressed(kMenuDecide)) {
       PlayGameSound(kMenuSoundDecide);
-      static constexpr MenuState kNext[8] = {kMenuStateSlotsMember, kMenuStateBag,     kMenuStateEquipMember,
+      static constexpr MenuState kNext[8] = {kMenuStateSlotsMember, kMenuStateBag,       kMenuStateEquipMember,
                                              kMenuStateEspMember,   kMenuStateMaterials, kMenuStatePartyOrder,
                                              kMenuStateJumpMode,    kMenuStateSaveList};
       static constexpr int kPage[8] = {0, kMenuPageBag, 0, 0, kMenuPageMaterials, 0, kMenuPageJump, kMenuPageSaveLoad};
@@ -93,7 +96,7 @@ void FieldMenu::UpdateMainAndMembers(const MenuKeys& keys) {
         Refuse();
       } else {
         PlayGameSound(kMenuSoundDecide);
-        state = state == kMenuStateSlotsMember ? kMenuStateSlots
+        state = state == kMenuStateSlotsMember   ? kMenuStateSlots
                 : state == kMenuStateEquipMember ? kMenuStateEquipSlots
                                                  : kMenuStateEspSlots;
         page = kMenuPageMember;

@@ -20,11 +20,13 @@ constexpr int64_t kAmountReach = int64_t{1} << 40;
 
 bool TargetsWholeParty(int range) {
   switch (range) {
-    case kTargetAllFoes: case kTargetAllAllies: case kTargetAllFoesOnly: case kTargetAllAlliesOnly:
-    case kTargetEveryone: case kTargetEveryoneToo:
-      return true;
-    default:
-      return false;
+    case kTargetAllFoes:
+    case kTargetAllAllies:
+    case kTargetAllFoesOnly:
+    case kTargetAllAlliesOnly:
+    case kTargetEveryone:
+    case kTargetEveryoneToo: return true;
+    default: return false;
   }
 }
 
@@ -150,10 +152,14 @@ void FieldMenu::UseItemEffect(int which) {
         }
         break;
       }
-      case kFieldUseRaiseAttack: case kFieldUseRaiseDefence: case kFieldUseRaiseSpeed: case kFieldUseRaiseSpirit:
-      case kFieldUseRaiseMaxHp: case kFieldUseRaiseMaxPp: {
-        static constexpr const char* kRaised[] = {"こうげきが＿あがった!", "ぼうぎょが＿あがった!",
-                                                  "すばやさが＿あがった!", "せいしんが＿あがった!",
+      case kFieldUseRaiseAttack:
+      case kFieldUseRaiseDefence:
+      case kFieldUseRaiseSpeed:
+      case kFieldUseRaiseSpirit:
+      case kFieldUseRaiseMaxHp:
+      case kFieldUseRaiseMaxPp: {
+        static constexpr const char* kRaised[] = {"こうげきが＿あがった!",   "ぼうぎょが＿あがった!",
+                                                  "すばやさが＿あがった!",   "せいしんが＿あがった!",
                                                   "さいだいHPが＿あがった!", "さいだいPPが＿あがった!"};
         if (!down) {
           // The maxima rise in their base words: the derived ones are rebuilt at once.
@@ -167,7 +173,10 @@ void FieldMenu::UseItemEffect(int which) {
         }
         break;
       }
-      case kFieldUseBreakLevel: case kFieldUseJumpLevel: case kFieldUseShieldLevel: case kFieldUseTelepathyLevel:
+      case kFieldUseBreakLevel:
+      case kFieldUseJumpLevel:
+      case kFieldUseShieldLevel:
+      case kFieldUseTelepathyLevel:
         // At the highest level the item works no more, so a saved game always loads again.
         if (!down && t[kMemberId] == type - kFieldUseBreakLevel && t[kMemberEspLevel] < kMaxEspLevel) {
           t[kMemberEspLevel] += 1;
@@ -190,8 +199,7 @@ void FieldMenu::UseItemEffect(int which) {
           SetMenuLine(1, "そのひとには＿こうかがない");
         }
         break;
-      default:
-        break;
+      default: break;
     }
   }
 

@@ -75,18 +75,13 @@ int DescribedItem(const FieldMenu& f) {
   const int m = std::clamp<int>(f.member_cursor, 0, kMemberCount - 1);
   const auto in = [](int i, int count) { return i >= 0 && i < count; };
   switch (f.state) {
-    case kMenuStateSlots:
-      return in(f.slot_cursor[m], kUsedEquipSlots) ? g.Equipment[m][f.slot_cursor[m]].id : 0;
-    case kMenuStateBag: case kMenuStateEquipFromBag:
-      return in(f.bag_cursor, kUsedBagSlots) ? g.ItemBag[f.bag_cursor].id : 0;
-    case kMenuStateEspFromStock:
-      return in(f.stock_cursor, kStackCount) ? g.AbilityStock[f.stock_cursor].id : 0;
-    case kMenuStateBuy:
-      return in(f.goods_cursor, kGoodsCount) ? f.goods[f.goods_cursor] : 0;
-    case kMenuStateSell:
-      return in(f.sell_cursor, kUsedBagSlots) ? g.ItemBag[f.sell_cursor].id : 0;
-    default:
-      return -1;
+    case kMenuStateSlots: return in(f.slot_cursor[m], kUsedEquipSlots) ? g.Equipment[m][f.slot_cursor[m]].id : 0;
+    case kMenuStateBag:
+    case kMenuStateEquipFromBag: return in(f.bag_cursor, kUsedBagSlots) ? g.ItemBag[f.bag_cursor].id : 0;
+    case kMenuStateEspFromStock: return in(f.stock_cursor, kStackCount) ? g.AbilityStock[f.stock_cursor].id : 0;
+    case kMenuStateBuy: return in(f.goods_cursor, kGoodsCount) ? f.goods[f.goods_cursor] : 0;
+    case kMenuStateSell: return in(f.sell_cursor, kUsedBagSlots) ? g.ItemBag[f.sell_cursor].id : 0;
+    default: return -1;
   }
 }
 
@@ -136,16 +131,18 @@ void FieldMenu::DrawMainPage() {
                                  ? "のうりょく\nアイテム\nそうび\nESP\nざいりょう\nたいれつ\nJUMP\nロード"
                                  : "のうりょく\nアイテム\nそうび\nESP\nざいりょう\nたいれつ\nJUMP\nセーブ");
 
-  TheBitmapFont.DrawNumber(kCountersX, kMoneyY, static_cast<int>(std::min<uint32_t>(g.Scalars[kScalarMoney], kMoneyMax)),
-                           kMoneyDigits, kMoneyMax, 0, 0);
+  TheBitmapFont.DrawNumber(kCountersX, kMoneyY,
+                           static_cast<int>(std::min<uint32_t>(g.Scalars[kScalarMoney], kMoneyMax)), kMoneyDigits,
+                           kMoneyMax, 0, 0);
   TheBitmapFont.DrawSjisText(kCountersX + kGlyphCellSize * kMoneyDigits, kMoneyY, "R");
   TheBitmapFont.DrawSjisText(kIdLabelX, kIdY, "ID");
   for (int i = 0; i < static_cast<int>(id_card.size()); ++i) {
     if (g.TestEventBit(i) != 0) vexal::DrawGraph(kIdCardX + kIdCardStep * i, kIdY, id_card[i], 1);
   }
   TheBitmapFont.DrawSjisText(kCountersX, kStepLabelY, "STEP");
-  TheBitmapFont.DrawNumber(kCountersX, kStepY, static_cast<int>(std::min<uint32_t>(g.Scalars[kScalarStepCount], kStepMax)),
-                           kMoneyDigits, kStepMax, 0, 0);
+  TheBitmapFont.DrawNumber(kCountersX, kStepY,
+                           static_cast<int>(std::min<uint32_t>(g.Scalars[kScalarStepCount], kStepMax)), kMoneyDigits,
+                           kStepMax, 0, 0);
   const int hours = static_cast<int>(std::min<uint32_t>(ThePlayTimer.GetPlayTimePart(0), kHoursMax));
   TheBitmapFont.DrawNumber(kCountersX, kTimeY, hours, kHoursDigits, kHoursMax, 0, 0);
   TheBitmapFont.DrawSjisText(kCountersX + kGlyphCellSize * kHoursDigits, kTimeY, ":");
@@ -193,35 +190,49 @@ void FieldMenu::DrawMenuCursor() {
   if (const int item = DescribedItem(*this); description_shown && item >= 0) DrawItemInfo(item);
   HandCursor& hand = TheHandCursor;
   int x = 0, y = 0;
-  const auto at_member = [&](int m, int still) {
-    hand.DrawHandCursor(kNameX, MemberRowY(m) - kNameAbove, still, 0);
-  };
+  const auto at_member = [&](int m, int still) { hand.DrawHandCursor(kNameX, MemberRowY(m) - kNameAbove, still, 0); };
   const auto mark = [&](int px, int py) { hand.DrawHandCursor(px, py, 1, 1); };
   switch (state) {
     case kMenuStateMain:
       hand.DrawHandCursor(kCommandTextX, kCommandTextY + kCommandRowHeight * main_cursor, 0, 0);
       break;
-    case kMenuStateSlotsMember: case kMenuStateEquipMember: case kMenuStateEspMember: case kMenuStatePartyOrder:
-      if (state == kMenuStatePartyOrder && first_pick >= 0 && first_pick < kMemberCount) mark(kNameX, MemberRowY(first_pick) - kNameAbove);
+    case kMenuStateSlotsMember:
+    case kMenuStateEquipMember:
+    case kMenuStateEspMember:
+    case kMenuStatePartyOrder:
+      if (state == kMenuStatePartyOrder && first_pick >= 0 && first_pick < kMemberCount)
+        mark(kNameX, MemberRowY(first_pick) - kNameAbove);
       at_member(std::clamp<int>(member_cursor, 0, kMemberCount - 1), 0);
       break;
-    case kMenuStateSlots: case kMenuStateEquipSlots: case kMenuStateEspSlots:
+    case kMenuStateSlots:
+    case kMenuStateEquipSlots:
+    case kMenuStateEspSlots:
       if (state == kMenuStateSlots && first_pick >= 0 && first_pick < kUsedEquipSlots) {
         SlotPosition(first_pick, &x, &y);
         mark(x, y);
       }
-      SlotPosition(std::clamp<int>(slot_cursor[std::clamp<int>(member_cursor, 0, kMemberCount - 1)], 0, kUsedEquipSlots - 1),
-                   &x, &y);
+      SlotPosition(
+          std::clamp<int>(slot_cursor[std::clamp<int>(member_cursor, 0, kMemberCount - 1)], 0, kUsedEquipSlots - 1), &x,
+          &y);
       hand.DrawHandCursor(x, y, 0, 0);
       break;
-    case kMenuStateBag: case kMenuStateEquipFromBag: case kMenuStateEspFromStock: case kMenuStateSell: {
-      const int cursor = state == kMenuStateEspFromStock ? stock_cursor : state == kMenuStateSell ? sell_cursor : bag_cursor;
-      const int scroll = state == kMenuStateEspFromStock ? stock_scroll : state == kMenuStateSell ? sell_scroll : bag_scroll;
-      if (state != kMenuStateEquipFromBag && first_pick >= 0 && ListEntryPosition(first_pick, scroll, &x, &y)) mark(x, y);
+    case kMenuStateBag:
+    case kMenuStateEquipFromBag:
+    case kMenuStateEspFromStock:
+    case kMenuStateSell: {
+      const int cursor = state == kMenuStateEspFromStock ? stock_cursor
+                         : state == kMenuStateSell       ? sell_cursor
+                                                         : bag_cursor;
+      const int scroll = state == kMenuStateEspFromStock ? stock_scroll
+                         : state == kMenuStateSell       ? sell_scroll
+                                                         : bag_scroll;
+      if (state != kMenuStateEquipFromBag && first_pick >= 0 && ListEntryPosition(first_pick, scroll, &x, &y))
+        mark(x, y);
       if (ListEntryPosition(cursor, scroll, &x, &y)) hand.DrawHandCursor(x, y, 0, 0);
       break;
     }
-    case kMenuStateMaterials: case kMenuStateAllMaterials:
+    case kMenuStateMaterials:
+    case kMenuStateAllMaterials:
       MaterialPosition(material_cursor, &x, &y);
       hand.DrawHandCursor(x, y + kMaterialTextBelow, 0, 0);
       break;

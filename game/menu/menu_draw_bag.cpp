@@ -59,14 +59,18 @@ void FieldMenu::DrawBagPage() {
   if (selling) {
     TheWindowFrame.DrawFrameBox(kCashX1, kCashY1, kCashX2, kCashY2, kStyleQuiet);
     TheBitmapFont.DrawSjisText(kCashTextX, kCashY, "CASH");
-    TheBitmapFont.DrawNumber(kCashMoneyX, kCashY, static_cast<int>(std::min<uint32_t>(g.Scalars[kScalarMoney], kMoneyMax)),
-                             kMoneyDigits, kMoneyMax, 0, 0);
+    TheBitmapFont.DrawNumber(kCashMoneyX, kCashY,
+                             static_cast<int>(std::min<uint32_t>(g.Scalars[kScalarMoney], kMoneyMax)), kMoneyDigits,
+                             kMoneyMax, 0, 0);
     TheBitmapFont.DrawSjisText(kCashMoneyX + kGlyphCellSize * kMoneyDigits, kCashY, "R");
   } else {
-    for (int c = 0; c < 3; ++c) TheBitmapFont.DrawSjisText(kSubCommandX + kSubCommandStep * c, kSubCommandY, kSubCommands[c]);
+    for (int c = 0; c < 3; ++c)
+      TheBitmapFont.DrawSjisText(kSubCommandX + kSubCommandStep * c, kSubCommandY, kSubCommands[c]);
   }
-  TheWindowFrame.DrawFrameBox(kListX1, kListY1, kListX2, kListY2, state == kMenuStateBagCommand ? kStyleQuiet : kStyleHighlit);
-  DrawStackList(std::span(g.ItemBag).first(kUsedBagSlots), scroll, state == kMenuStateBag || state == kMenuStateBagCommand,
+  TheWindowFrame.DrawFrameBox(kListX1, kListY1, kListX2, kListY2,
+                              state == kMenuStateBagCommand ? kStyleQuiet : kStyleHighlit);
+  DrawStackList(std::span(g.ItemBag).first(kUsedBagSlots), scroll,
+                state == kMenuStateBag || state == kMenuStateBagCommand,
                 [](int x, int y, uint16_t count) { DrawStackCount(x, y, count, kBagCountMax); });
   TheWindowFrame.DrawFrameBox(kMarkerX1, kMarkerY1 + kMarkerStep * scroll, kMarkerX2, kMarkerY2 + kMarkerStep * scroll,
                               kStyleQuiet);

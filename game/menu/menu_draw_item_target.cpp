@@ -33,7 +33,8 @@ void FieldMenu::DrawItemTargetPage() {
     const int id = p[kMemberId];
     if (id >= 0 && id < kMemberCount) {
       const auto& name = g.MemberNames[id];
-      TheBitmapFont.DrawSjisText(kTextX, y - kNameAbove, std::string_view(name.data(), strnlen(name.data(), name.size())));
+      TheBitmapFont.DrawSjisText(kTextX, y - kNameAbove,
+                                 std::string_view(name.data(), strnlen(name.data(), name.size())));
     }
     TheBitmapFont.DrawSjisText(kTextX, y + kHpBelow, "HP");
     DrawValuePair(kValueX, y + kHpBelow, p[kMemberHp], p[kMemberMaxHp], kHpDigits, kHpMax);

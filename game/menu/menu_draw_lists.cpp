@@ -45,7 +45,8 @@ void FieldMenu::DrawJumpPage() {
   const GameData& g = TheGameData();
   const uint32_t flags = g.Scalars[kScalarFlagWord];
   TheWindowFrame.DrawFrameBox(kMenuPageX1, kMenuPageY1, kMenuPageX2, kMenuPageY2, 0);
-  TheWindowFrame.DrawFrameBox(kMenuListX1, kMenuListY1, kMenuListX2, kMenuListY2, state == kMenuStateJumpPoints ? 1 : 0);
+  TheWindowFrame.DrawFrameBox(kMenuListX1, kMenuListY1, kMenuListX2, kMenuListY2,
+                              state == kMenuStateJumpPoints ? 1 : 0);
 
   const bool mode_allowed[2] = {(flags & kTeleportForbidden) == 0, (flags & kRegisterAllowed) != 0};
   static constexpr const char* kModeNames[2] = {"テレポート", "とうろく"};
@@ -86,7 +87,8 @@ void FieldMenu::DrawSaveLoadPage() {
     const int slot = save_scroll + row;
     if (slot >= kSaveSlots) break;
     const int y = kSlotTopY + kSlotStep * row;
-    TheWindowFrame.DrawFrameBox(kSlotBoxX1, y - kSlotBoxAbove, kSlotBoxX2, y + kSlotBoxBelow, slot == save_cursor ? 1 : 0);
+    TheWindowFrame.DrawFrameBox(kSlotBoxX1, y - kSlotBoxAbove, kSlotBoxX2, y + kSlotBoxBelow,
+                                slot == save_cursor ? 1 : 0);
     const SaveSlotSummary& s = g.SlotSummaries[slot];
     if (s.leader_id == kEmptySlotLeader) {
       TheBitmapFont.DrawSjisText(kEmptyX, y + kEmptyBelow, "EMPTY");
@@ -118,10 +120,12 @@ void FieldMenu::DrawSaveLoadPage() {
       const int graphic = s.graphics[m];
       // The list file may hold any number.
       if (graphic == 0 || graphic >= static_cast<int>(frames.size()) / kFramesPerCharacter) continue;
-      vexal::DrawGraph(kSlotPictureX + kSlotPictureStep * m, y + kSlotPlaceDy, frames[graphic * kFramesPerCharacter], 1);
+      vexal::DrawGraph(kSlotPictureX + kSlotPictureStep * m, y + kSlotPlaceDy, frames[graphic * kFramesPerCharacter],
+                       1);
     }
   }
-  TheHandCursor.DrawHandCursor(kSlotHandX, kSlotTopY + kSlotStep * (save_cursor - save_scroll), state == kMenuStateSaveConfirm, 0);
+  TheHandCursor.DrawHandCursor(kSlotHandX, kSlotTopY + kSlotStep * (save_cursor - save_scroll),
+                               state == kMenuStateSaveConfirm, 0);
   if (state == kMenuStateSaveConfirm) {
     TheWindowFrame.DrawFrameBox(kAskX1, kAskY1, kAskX2, kAskY2, 0);
     TheBitmapFont.DrawSjisText(kAskTextX, kAskTextY, "このファイルに＿セーブします。よろしいですか?");

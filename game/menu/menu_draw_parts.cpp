@@ -16,7 +16,7 @@ constexpr int kBlendOff = 0, kBlendAlpha = 1;
 constexpr int kShadowAlpha = 128;
 constexpr int kShadowOffset = 2;
 constexpr int kWalkFrames = 4;
-constexpr int kStandingAway = 4;       // facing up, first frame
+constexpr int kStandingAway = 4;  // facing up, first frame
 
 }  // namespace
 
@@ -58,7 +58,8 @@ void DrawMemberPicture(int x, int y, int m, int frame) {
   const GameData& g = TheGameData();
   const int graphic = g.Members[m][kMemberFieldGraphic];
   const std::span<const int> frames = FieldCharacterFrames();
-  if (graphic < 0 || graphic >= static_cast<int>(frames.size()) / kFramesPerCharacter) return;  // a bad number from a save
+  if (graphic < 0 || graphic >= static_cast<int>(frames.size()) / kFramesPerCharacter)
+    return;  // a bad number from a save
   const auto& status = g.Status[m];
   const bool down = status[kStatusDown] != 0;
   const bool ailing = std::any_of(status.begin() + kStatusFirstAilment, status.begin() + kStatusLastAilment + 1,

@@ -78,7 +78,8 @@ void FieldMenu::DrawShopPage() {
 void FieldMenu::DrawConcoctionPage() {
   const GameData& g = TheGameData();
   TheWindowFrame.DrawFrameBox(kMenuPageX1, kMenuPageY1, kMenuPageX2, kMenuPageY2, 0);
-  TheWindowFrame.DrawFrameBox(kMenuListX1, kMenuListY1, kMenuListX2, kMaterialBoxY2, state == kMenuStateConcoction ? 1 : 0);
+  TheWindowFrame.DrawFrameBox(kMenuListX1, kMenuListY1, kMenuListX2, kMaterialBoxY2,
+                              state == kMenuStateConcoction ? 1 : 0);
   const auto at = [](int m, int& x, int& y) {
     x = kBagColumnX[m % 2];
     y = kMaterialRowY + kMaterialRowStep * (m / 2);
@@ -94,8 +95,9 @@ void FieldMenu::DrawConcoctionPage() {
     const int count = g.Materials[m].count;
     if (count == 0) vexal::SetDrawBrightness(128, 128, 128);
     vexal::DrawGraph(x, y - 4, g.FruitGraphs[m], 1);
-    DrawSjisLine(x + 20, y, kMaterialNameGlyphs,
-                 std::string_view(g.MaterialNames[m].data(), strnlen(g.MaterialNames[m].data(), g.MaterialNames[m].size())));
+    DrawSjisLine(
+        x + 20, y, kMaterialNameGlyphs,
+        std::string_view(g.MaterialNames[m].data(), strnlen(g.MaterialNames[m].data(), g.MaterialNames[m].size())));
     TheBitmapFont.DrawSjisText(x + 76, y, ":");
     TheBitmapFont.DrawNumber(x + 84, y, count, 2, kMaterialCountMax, 0, 0);
     vexal::SetDrawBrightness(255, 255, 255);

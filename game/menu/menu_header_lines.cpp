@@ -30,13 +30,16 @@ void FieldMenu::UpdateHeaderLines() {
     case kMenuStateSlots: title("のうりょく"); break;
     case kMenuStateBag: title(sub_command == 1 ? "すてる" : "アイテム"); break;
     case kMenuStateEquipMember: set("そうび", "アイテムを_そうびします"); break;
-    case kMenuStateEquipSlots: case kMenuStateEquipFromBag: title("そうび"); break;
+    case kMenuStateEquipSlots:
+    case kMenuStateEquipFromBag: title("そうび"); break;
     case kMenuStateEspMember: set("ESPそうび", "ESPのうりょくを_そうびします"); break;
     case kMenuStateEspSlots: title("ESPそうび"); break;
     case kMenuStateEspFromStock: title("ESP"); break;
-    case kMenuStateMaterials: case kMenuStateAllMaterials: set("ざいりょう", "あつめた＿ざいりょうを＿ひょうじしています"); break;
+    case kMenuStateMaterials:
+    case kMenuStateAllMaterials: set("ざいりょう", "あつめた＿ざいりょうを＿ひょうじしています"); break;
     case kMenuStatePartyOrder:
-      set("たいれつ", first_pick >= 0 ? "いれかえる＿いちを＿えらんでください" : "ならびかたの＿じゅんじょを＿へんこうします");
+      set("たいれつ",
+          first_pick >= 0 ? "いれかえる＿いちを＿えらんでください" : "ならびかたの＿じゅんじょを＿へんこうします");
       break;
     case kMenuStateBagCommand: {
       static constexpr const char* kHelp[] = {"アイテムを_つかいます", "すてるときの_かくにんメッセージは_ありません",
@@ -44,17 +47,20 @@ void FieldMenu::UpdateHeaderLines() {
       set("アイテム", kHelp[sub_command]);
       break;
     }
-    case kMenuStateJumpPoints: case kMenuStateJumpMode:
+    case kMenuStateJumpPoints:
+    case kMenuStateJumpMode:
       set("JUMP", jump_mode == 0 ? "ロングジャンプで＿していのばしょに＿いどうします"
                                  : "ロングジャンプでの＿いどうさきを＿とうろくします");
       break;
-    case kMenuStateSaveList: case kMenuStateSaveConfirm: set("セーブ", SlotPlace(save_cursor)); break;
+    case kMenuStateSaveList:
+    case kMenuStateSaveConfirm: set("セーブ", SlotPlace(save_cursor)); break;
     case kMenuStateLoadList: set("ロード", SlotPlace(save_cursor)); break;
     case kMenuStateShop: set("ショップ", "なんの＿ようだ!?"); break;
     case kMenuStateBuy: title("かいます"); break;
     case kMenuStateSell: title("うります"); break;
     case kMenuStateConcoction: set("ちょうごう", "ざいりょうを＿3つ＿えらんでください。"); break;
-    case kMenuStateConcoctionResult: case kMenuStateConcoctionConfirm:
+    case kMenuStateConcoctionResult:
+    case kMenuStateConcoctionConfirm:
       title("ちょうごう");
       if (concoction_result > 0) {
         SetMenuLineCodes(1, TheGameData().Item(concoction_result).description);

@@ -16,12 +16,11 @@ BitmapFont TheBitmapFont;  // the font every screen draws with
 namespace {
 
 void DrawCellGraph(int x, int y, int, int graph) { vexal::DrawGraph(x, y, graph, 1); }
-int LoadSheetGraphs(const char* file, int allNum, int xNum, int yNum, int w, int h, int* handles,
-                    int notUse3D) {
+int LoadSheetGraphs(const char* file, int allNum, int xNum, int yNum, int w, int h, int* handles, int notUse3D) {
   return vexal::LoadDivGraphFlag(file, allNum, xNum, yNum, w, h, handles, notUse3D);
 }
 
-GlyphDrawHook glyph_draw_hook = DrawCellGraph;        // draws a glyph cell
+GlyphDrawHook glyph_draw_hook = DrawCellGraph;          // draws a glyph cell
 GlyphSheetLoader glyph_sheet_loader = LoadSheetGraphs;  // loads a sheet into cell graphs
 
 constexpr const char* kStandardSheet = "system\\letter.bmp";
@@ -43,16 +42,14 @@ void NumberText(int value, int width, bool zeroPad, char (&text)[kNumberTextByte
 int NumberCodes(const char* text, std::span<uint8_t> out) {
   int n = 0;
   for (; text[n] != 0 && n + 1 < static_cast<int>(out.size()); ++n) {
-    out[n] = text[n] == '-' ? kGlyphMinus
-                            : static_cast<uint8_t>(kGlyphFirstCellCode + text[n] - '0');
+    out[n] = text[n] == '-' ? kGlyphMinus : static_cast<uint8_t>(kGlyphFirstCellCode + text[n] - '0');
   }
   if (!out.empty()) out[n] = kGlyphEnd;
   return n;
 }
 
 bool MayHang(uint8_t code) {
-  return code == kGlyphComma || code == kGlyphFullStop || code == kGlyphAsciiComma ||
-         code == kGlyphAsciiFullStop;
+  return code == kGlyphComma || code == kGlyphFullStop || code == kGlyphAsciiComma || code == kGlyphAsciiFullStop;
 }
 
 // Length of a code span up to its first 0.
@@ -64,17 +61,14 @@ size_t CodeLength(std::span<const uint8_t> codes) {
 
 void SetGlyphDrawHook(GlyphDrawHook hook) { glyph_draw_hook = hook != nullptr ? hook : DrawCellGraph; }
 
-void SetGlyphSheetLoader(GlyphSheetLoader loader) {
-  glyph_sheet_loader = loader != nullptr ? loader : LoadSheetGraphs;
-}
+void SetGlyphSheetLoader(GlyphSheetLoader loader) { glyph_sheet_loader = loader != nullptr ? loader : LoadSheetGraphs; }
 
 BitmapFont::BitmapFont() { glyph_graphs_.fill(-1); }
 
 int BitmapFont::LoadBitmapFont(int n) {
   auto load = [this](const char* file) {
-    return glyph_sheet_loader(file, kGlyphCellCount, kGlyphSheetColumns, kGlyphSheetRows,
-                              kGlyphCellSize, kGlyphCellSize, glyph_graphs_.data(),
-                              kSheetNotUse3D);
+    return glyph_sheet_loader(file, kGlyphCellCount, kGlyphSheetColumns, kGlyphSheetRows, kGlyphCellSize,
+                              kGlyphCellSize, glyph_graphs_.data(), kSheetNotUse3D);
   };
   if (n >= 1 && n <= kLastNumberedSheet) {
     char file[32];
@@ -90,8 +84,7 @@ void BitmapFont::DrawGlyph(int x, int y, int code) const {
   glyph_draw_hook(x, y, cell, glyph_graphs_[cell]);
 }
 
-void BitmapFont::DrawGlyphCodes(int x0, int y, int width, int lineLimit,
-                                std::span<const uint8_t> codes) const {
+void BitmapFont::DrawGlyphCodes(int x0, int y, int width, int lineLimit, std::span<const uint8_t> codes) const {
   codes = codes.first(CodeLength(codes));
   int x = x0;
   int column = 0;
@@ -134,8 +127,7 @@ void BitmapFont::DrawSjisText(int x, int y, std::string_view text) const {
   DrawGlyphCodes(x, y, kSjisTextWidth, kSjisTextLineLimit, codes);
 }
 
-void BitmapFont::DrawNumber(int x, int y, int value, int width, int max, int min,
-                            int zeroPad) const {
+void BitmapFont::DrawNumber(int x, int y, int value, int width, int max, int min, int zeroPad) const {
   if (value < min) value = min;
   if (max >= 1 && value > max) value = max;
   char text[kNumberTextBytes];

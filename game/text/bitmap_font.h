@@ -30,8 +30,8 @@ inline constexpr int kSjisTextLineLimit = 999;    // DrawSjisText: lines
 using GlyphDrawHook = void (*)(int x, int y, int cell, int graph);
 // Loads a sheet as `LoadDivGraphFlag` does: file, allNum, xNum, yNum, w, h, handles
 // (allNum entries, filled), notUse3D; 0 or -1. The default is LoadDivGraphFlag.
-using GlyphSheetLoader = int (*)(const char* file, int allNum, int xNum, int yNum, int w,
-                                 int h, int* handles, int notUse3D);
+using GlyphSheetLoader = int (*)(const char* file, int allNum, int xNum, int yNum, int w, int h, int* handles,
+                                 int notUse3D);
 
 // Replace the glyph drawing and the sheet loading (tests watch them); null puts the
 // default back.
@@ -50,8 +50,7 @@ class BitmapFont {
 
   // Draws codes from (x, y), wrapping after `width` glyphs (a comma or full stop may hang
   // one place further) onto lines 16 pixels apart, at most lineLimit lines.
-  void DrawGlyphCodes(int x, int y, int width, int lineLimit,
-                      std::span<const uint8_t> codes) const;
+  void DrawGlyphCodes(int x, int y, int width, int lineLimit, std::span<const uint8_t> codes) const;
   // Converts text (at most 255 codes) and draws it 50 glyphs wide, 999 lines at most.
   void DrawSjisText(int x, int y, std::string_view text) const;
   // Draws value clamped to min..max (max only when max >= 1) in decimal, right-aligned in
@@ -74,7 +73,7 @@ class BitmapFont {
   // The free room of the compose buffer, its NUL included.
   std::span<uint8_t> ComposeRoom();
 
-  std::array<int, kGlyphGraphSlots> glyph_graphs_;            // graph per sheet cell, -1 none
+  std::array<int, kGlyphGraphSlots> glyph_graphs_;             // graph per sheet cell, -1 none
   std::array<uint8_t, kComposeBufferBytes> compose_buffer_{};  // glyph codes, NUL-terminated
 };
 

@@ -7,11 +7,11 @@
 namespace game {
 
 inline constexpr char kHandCursorFile[] = "system\\handicon.bmp";
-inline constexpr int32_t kHandBounceKick = -8;  // speed a bounce starts with
+inline constexpr int32_t kHandBounceKick = -8;    // speed a bounce starts with
 inline constexpr int32_t kHandBounceGravity = 2;  // added to the speed every draw
-inline constexpr int kHandBounceShift = 3;      // offset / 8 is the pixels moved
-inline constexpr int32_t kHandFrameLast = 10;   // the blink counter runs 0..10
-inline constexpr int kHandX = -24, kHandY = -2;  // the hand's corner from the point given
+inline constexpr int kHandBounceShift = 3;        // offset / 8 is the pixels moved
+inline constexpr int32_t kHandFrameLast = 10;     // the blink counter runs 0..10
+inline constexpr int kHandX = -24, kHandY = -2;   // the hand's corner from the point given
 inline constexpr int kHandBlinkX = -16;
 inline constexpr int kHandBlinkBase = 268, kHandBlinkStep = 24;  // blend = base - step x frame
 
@@ -31,10 +31,10 @@ class HandCursor {
   int32_t Frame() const { return frame_; }
 
  private:
-  int graph_ = -1;                     // the hand picture
-  int32_t offset_ = 0;                 // bounce position, eighths of a pixel, at most 0
-  int32_t speed_ = kHandBounceKick;    // bounce speed
-  int32_t frame_ = 0;                  // blink counter, 0..kHandFrameLast
+  int graph_ = -1;                   // the hand picture
+  int32_t offset_ = 0;               // bounce position, eighths of a pixel, at most 0
+  int32_t speed_ = kHandBounceKick;  // bounce speed
+  int32_t frame_ = 0;                // blink counter, 0..kHandFrameLast
 };
 
 // The game's one hand cursor.

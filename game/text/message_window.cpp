@@ -21,9 +21,7 @@ MessageWindowHooks hooks;  // portraits and field, drawn by their owners
 constexpr int kBlendOff = 0;
 constexpr int kBlendAlpha = 1;
 
-void CopyScreen() {
-  vexal::CopyScreenToGraph(0, 0, kGameScreenWidth, kGameScreenHeight, ScreenCopyGraph, 1);
-}
+void CopyScreen() { vexal::CopyScreenToGraph(0, 0, kGameScreenWidth, kGameScreenHeight, ScreenCopyGraph, 1); }
 
 bool Answered() { return KeyInput.IsButtonPressed(kButtonDecide) || KeyInput.IsButtonPressed(kButtonCancel); }
 

@@ -17,8 +17,8 @@ namespace game {
 // The message box and its text.
 inline constexpr int kMessageBoxX = 48, kMessageBoxY = 160, kMessageBoxW = 224, kMessageBoxH = 74;
 inline constexpr int kMessageTextX = 54, kMessageTextY = 170;
-inline constexpr int kMessageTextWidth = 25;  // glyphs a line
-inline constexpr int kMessageTextLines = 4;   // further lines are cut
+inline constexpr int kMessageTextWidth = 25;   // glyphs a line
+inline constexpr int kMessageTextLines = 4;    // further lines are cut
 inline constexpr int kMessageTextBytes = 512;  // glyph codes, NUL included
 inline constexpr int kMessageSlideFrames = 3;
 inline constexpr int kMessageBoxOverBlend = 225;  // alpha of the box drawn over the portraits

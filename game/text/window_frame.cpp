@@ -14,8 +14,8 @@ constexpr int kCornerCells = 4;
 constexpr int kCornerColumns = 2;
 constexpr int kCornerRows = 2;
 constexpr int kCornersNotUse3D = 1;
-constexpr int kBackgroundInset = 4;            // the background starts this far inside
-constexpr int kEdgeInset = 8;                  // the edges start past the corners
+constexpr int kBackgroundInset = 4;  // the background starts this far inside
+constexpr int kEdgeInset = 8;        // the edges start past the corners
 constexpr int kFarCornerOffset = kFrameCornerSize - 1;
 constexpr int kBlendOff = 0;
 constexpr FrameColour kFrameColour0{32, 32, 156};

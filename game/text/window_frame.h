@@ -42,11 +42,11 @@ class WindowFrame {
   const std::array<FrameColour, 2>& Colours() const { return colours_; }
 
  private:
-  std::array<int, 4> corners_;                   // top-left, top-right, bottom-left, bottom-right
-  int horizontal_ = -1;                          // top and bottom edge
-  int vertical_ = -1;                            // left and right edge
-  std::array<int, kFrameStyles> backgrounds_;    // per style
-  std::array<FrameColour, 2> colours_{};         // set by the loader
+  std::array<int, 4> corners_;                 // top-left, top-right, bottom-left, bottom-right
+  int horizontal_ = -1;                        // top and bottom edge
+  int vertical_ = -1;                          // left and right edge
+  std::array<int, kFrameStyles> backgrounds_;  // per style
+  std::array<FrameColour, 2> colours_{};       // set by the loader
 };
 
 // The game's one window frame.

@@ -12,16 +12,16 @@
 namespace plat::audio_capture {
 namespace {
 
-constexpr uint32_t kHeaderBytes = 44;                    // RIFF, WAVE, 16-byte fmt, data header
-constexpr uint64_t kMaxDataBytes = 0xFFFFFFFFull - 36;   // what the RIFF size field can hold
-constexpr uint64_t kFlushEveryBytes = 176400;            // about a second of CD-quality audio
+constexpr uint32_t kHeaderBytes = 44;                   // RIFF, WAVE, 16-byte fmt, data header
+constexpr uint64_t kMaxDataBytes = 0xFFFFFFFFull - 36;  // what the RIFF size field can hold
+constexpr uint64_t kFlushEveryBytes = 176400;           // about a second of CD-quality audio
 
-std::mutex g_mutex;                    // guards everything below
-std::FILE* g_file = nullptr;           // open capture, or null
-sound::WaveFormat g_format{};          // the file's format
-uint64_t g_data_bytes = 0;             // sample bytes written
-uint64_t g_unflushed_bytes = 0;        // written since the header was last brought up to date
-bool g_full_reported = false;          // the size limit has been reported
+std::mutex g_mutex;              // guards everything below
+std::FILE* g_file = nullptr;     // open capture, or null
+sound::WaveFormat g_format{};    // the file's format
+uint64_t g_data_bytes = 0;       // sample bytes written
+uint64_t g_unflushed_bytes = 0;  // written since the header was last brought up to date
+bool g_full_reported = false;    // the size limit has been reported
 
 // Rewrites the header at the start of the file and returns to its end.
 bool WriteHeader() {

@@ -59,8 +59,7 @@ std::string FrameFileName(const std::string& dir, uint64_t frame) {
 }
 
 bool WriteRgbPng(const std::string& path, int width, int height, std::span<const uint8_t> rgb) {
-  if (width <= 0 || height <= 0 ||
-      rgb.size() < static_cast<size_t>(width) * static_cast<size_t>(height) * 3) {
+  if (width <= 0 || height <= 0 || rgb.size() < static_cast<size_t>(width) * static_cast<size_t>(height) * 3) {
     return false;
   }
   std::FILE* file = std::fopen(path.c_str(), "wb");
@@ -70,9 +69,8 @@ bool WriteRgbPng(const std::string& path, int width, int height, std::span<const
   volatile bool ok = false;  // survives a longjmp out of libpng
   if (info != nullptr && setjmp(png_jmpbuf(png)) == 0) {
     png_init_io(png, file);
-    png_set_IHDR(png, info, static_cast<png_uint_32>(width), static_cast<png_uint_32>(height), 8,
-                 PNG_COLOR_TYPE_RGB, PNG_INTERLACE_NONE, PNG_COMPRESSION_TYPE_DEFAULT,
-                 PNG_FILTER_TYPE_DEFAULT);
+    png_set_IHDR(png, info, static_cast<png_uint_32>(width), static_cast<png_uint_32>(height), 8, PNG_COLOR_TYPE_RGB,
+                 PNG_INTERLACE_NONE, PNG_COMPRESSION_TYPE_DEFAULT, PNG_FILTER_TYPE_DEFAULT);
     png_write_info(png, info);
     for (int y = 0; y < height; ++y) {
       png_write_row(png, rgb.data() + static_cast<size_t>(y) * width * 3);

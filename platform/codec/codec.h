@@ -32,7 +32,7 @@ enum class Result : int32_t {
   kBusy,           // the header is still in use (only a test injects it); try again
   kUnprepared,     // the header was not prepared
   kOutOfMemory,
-  kFailed,         // the decoder failed, or a test injected it
+  kFailed,  // the decoder failed, or a test injected it
 };
 
 struct Stream;  // opaque
@@ -42,12 +42,10 @@ struct Stream;  // opaque
 constexpr uint32_t kSuggestFormatTag = 0x00010000;
 
 // Fills `dest` with the PCM format the source converts to.
-Result SuggestFormat(std::span<const uint8_t> source_format, sound::WaveFormat* dest,
-                     uint32_t flags);
+Result SuggestFormat(std::span<const uint8_t> source_format, sound::WaveFormat* dest, uint32_t flags);
 
 // Opens a conversion from the source format to `dest`, which must be the suggested one.
-Result OpenStream(Stream** out, std::span<const uint8_t> source_format,
-                  const sound::WaveFormat& dest);
+Result OpenStream(Stream** out, std::span<const uint8_t> source_format, const sound::WaveFormat& dest);
 
 // StreamSize directions: from a source size, the destination size that surely holds its
 // conversion; from a destination size, the largest source whose conversion surely fits.
@@ -61,7 +59,7 @@ constexpr uint32_t kHeaderDone = 0x0002;
 
 struct StreamHeader {
   std::span<const uint8_t> source;
-  uint32_t source_used = 0;       // set by Convert
+  uint32_t source_used = 0;  // set by Convert
   std::span<uint8_t> destination;
   uint32_t destination_used = 0;  // set by Convert
   uint32_t status = 0;

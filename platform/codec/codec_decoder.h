@@ -22,13 +22,11 @@ class Decoder {
 
 // The decoder for a source format (its record already checked to hold 18 bytes and the
 // extra bytes it announces), or null when it cannot be decoded.
-std::unique_ptr<Decoder> MakeImaAdpcmDecoder(const sound::WaveFormat& source,
-                                             std::span<const uint8_t> extra);
+std::unique_ptr<Decoder> MakeImaAdpcmDecoder(const sound::WaveFormat& source, std::span<const uint8_t> extra);
 std::unique_ptr<Decoder> MakeMpegDecoder(const sound::WaveFormat& source);
 
 // The PCM format a source converts to; false when the decoder does not take the source.
-bool ImaAdpcmTarget(const sound::WaveFormat& source, std::span<const uint8_t> extra,
-                    sound::WaveFormat* pcm);
+bool ImaAdpcmTarget(const sound::WaveFormat& source, std::span<const uint8_t> extra, sound::WaveFormat* pcm);
 bool MpegTarget(const sound::WaveFormat& source, sound::WaveFormat* pcm);
 
 }  // namespace plat::codec

@@ -12,13 +12,12 @@ namespace {
 
 constexpr int kMaxStepIndex = 88;
 constexpr std::array<int32_t, kMaxStepIndex + 1> kStepTable = {
-    7,     8,     9,     10,    11,    12,    13,    14,    16,    17,    19,    21,    23,
-    25,    28,    31,    34,    37,    41,    45,    50,    55,    60,    66,    73,    80,
-    88,    97,    107,   118,   130,   143,   157,   173,   190,   209,   230,   253,   279,
-    307,   337,   371,   408,   449,   494,   544,   598,   658,   724,   796,   876,   963,
-    1060,  1166,  1282,  1411,  1552,  1707,  1878,  2066,  2272,  2499,  2749,  3024,  3327,
-    3660,  4026,  4428,  4871,  5358,  5894,  6484,  7132,  7845,  8630,  9493,  10442, 11487,
-    12635, 13899, 15289, 16818, 18500, 20350, 22385, 24623, 27086, 29794, 32767};
+    7,    8,     9,     10,    11,    12,    13,    14,    16,    17,    19,    21,    23,    25,   28,
+    31,   34,    37,    41,    45,    50,    55,    60,    66,    73,    80,    88,    97,    107,  118,
+    130,  143,   157,   173,   190,   209,   230,   253,   279,   307,   337,   371,   408,   449,  494,
+    544,  598,   658,   724,   796,   876,   963,   1060,  1166,  1282,  1411,  1552,  1707,  1878, 2066,
+    2272, 2499,  2749,  3024,  3327,  3660,  4026,  4428,  4871,  5358,  5894,  6484,  7132,  7845, 8630,
+    9493, 10442, 11487, 12635, 13899, 15289, 16818, 18500, 20350, 22385, 24623, 27086, 29794, 32767};
 constexpr std::array<int, 8> kIndexStep = {-1, -1, -1, -1, 2, 4, 6, 8};
 
 constexpr uint32_t kHeaderBytesPerChannel = 4;
@@ -121,8 +120,7 @@ class ImaAdpcmDecoder final : public Decoder {
 
 }  // namespace
 
-bool ImaAdpcmTarget(const sound::WaveFormat& source, std::span<const uint8_t> extra,
-                    sound::WaveFormat* pcm) {
+bool ImaAdpcmTarget(const sound::WaveFormat& source, std::span<const uint8_t> extra, sound::WaveFormat* pcm) {
   if (source.format_tag != sound::kFormatImaAdpcm || source.bits_per_sample != 4) return false;
   if (source.channels != 1 && source.channels != 2) return false;
   if (source.samples_per_sec == 0 || extra.size() < 2) return false;
@@ -136,8 +134,7 @@ bool ImaAdpcmTarget(const sound::WaveFormat& source, std::span<const uint8_t> ex
   return true;
 }
 
-std::unique_ptr<Decoder> MakeImaAdpcmDecoder(const sound::WaveFormat& source,
-                                             std::span<const uint8_t> extra) {
+std::unique_ptr<Decoder> MakeImaAdpcmDecoder(const sound::WaveFormat& source, std::span<const uint8_t> extra) {
   sound::WaveFormat pcm;
   if (!ImaAdpcmTarget(source, extra, &pcm)) return nullptr;
   const uint32_t header = kHeaderBytesPerChannel * source.channels;

@@ -18,10 +18,10 @@ struct SmallestFrame {
   uint32_t length_numerator;  // length = numerator / rate (Layer I: x 4 after the division)
   bool layer1;
 };
-constexpr std::array<SmallestFrame, 3> kMpeg1Smallest = {{
-    {384, 12000 * 32, true}, {1152, 144000 * 32, false}, {1152, 144000 * 32, false}}};
-constexpr std::array<SmallestFrame, 3> kMpeg2Smallest = {{
-    {384, 12000 * 32, true}, {1152, 144000 * 8, false}, {576, 72000 * 8, false}}};
+constexpr std::array<SmallestFrame, 3> kMpeg1Smallest = {
+    {{384, 12000 * 32, true}, {1152, 144000 * 32, false}, {1152, 144000 * 32, false}}};
+constexpr std::array<SmallestFrame, 3> kMpeg2Smallest = {
+    {{384, 12000 * 32, true}, {1152, 144000 * 8, false}, {576, 72000 * 8, false}}};
 constexpr uint32_t kHeaderBytes = 4;
 
 bool IsMpeg1Rate(uint32_t r) { return r == 32000 || r == 44100 || r == 48000; }
@@ -132,8 +132,7 @@ std::unique_ptr<Decoder> MakeMpegDecoder(const sound::WaveFormat& source) {
   const bool ready =
       mpg123_param(h, MPG123_FLAGS, MPG123_QUIET | MPG123_GAPLESS, 0) == MPG123_OK &&
       mpg123_format_none(h) == MPG123_OK &&
-      mpg123_format(h, static_cast<long>(source.samples_per_sec),
-                    source.channels == 1 ? MPG123_MONO : MPG123_STEREO,
+      mpg123_format(h, static_cast<long>(source.samples_per_sec), source.channels == 1 ? MPG123_MONO : MPG123_STEREO,
                     MPG123_ENC_SIGNED_16) == MPG123_OK &&
       mpg123_open_feed(h) == MPG123_OK;
   if (!ready) {

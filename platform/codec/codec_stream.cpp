@@ -17,7 +17,7 @@ struct Stream {
 
 namespace {
 
-std::mutex g_mutex;                                               // guards the table and hook
+std::mutex g_mutex;                                              // guards the table and hook
 std::unordered_map<Stream*, std::unique_ptr<Stream>> g_streams;  // every open stream
 std::function<Result(Op)> g_hook;                                // test injection, or empty
 
@@ -26,8 +26,7 @@ Result AskHook(Op op) { return g_hook ? g_hook(op) : Result::kOk; }
 Stream* Find(Stream* s) { return s != nullptr && g_streams.count(s) != 0 ? s : nullptr; }
 
 // Reads a source record: the 18-byte format and the extra bytes it announces.
-bool ParseSource(std::span<const uint8_t> record, sound::WaveFormat* format,
-                 std::span<const uint8_t>* extra) {
+bool ParseSource(std::span<const uint8_t> record, sound::WaveFormat* format, std::span<const uint8_t>* extra) {
   if (record.size() < sound::kWaveFormatBytes) return false;
   sound::ReadWaveFormat(record, format);
   if (format->extra_size > record.size() - sound::kWaveFormatBytes) return false;
@@ -35,8 +34,7 @@ bool ParseSource(std::span<const uint8_t> record, sound::WaveFormat* format,
   return true;
 }
 
-bool TargetFor(const sound::WaveFormat& source, std::span<const uint8_t> extra,
-               sound::WaveFormat* pcm) {
+bool TargetFor(const sound::WaveFormat& source, std::span<const uint8_t> extra, sound::WaveFormat* pcm) {
   switch (source.format_tag) {
     case sound::kFormatImaAdpcm: return ImaAdpcmTarget(source, extra, pcm);
     case sound::kFormatMpegLayer3: return MpegTarget(source, pcm);
@@ -53,15 +51,13 @@ std::unique_ptr<Decoder> DecoderFor(const Stream& s) {
 }
 
 bool SameFormat(const sound::WaveFormat& a, const sound::WaveFormat& b) {
-  return a.format_tag == b.format_tag && a.channels == b.channels &&
-         a.samples_per_sec == b.samples_per_sec && a.bits_per_sample == b.bits_per_sample &&
-         a.block_align == b.block_align;
+  return a.format_tag == b.format_tag && a.channels == b.channels && a.samples_per_sec == b.samples_per_sec &&
+         a.bits_per_sample == b.bits_per_sample && a.block_align == b.block_align;
 }
 
 }  // namespace
 
-Result SuggestFormat(std::span<const uint8_t> source_format, sound::WaveFormat* dest,
-                     uint32_t flags) {
+Result SuggestFormat(std::span<const uint8_t> source_format, sound::WaveFormat* dest, uint32_t flags) {
   std::lock_guard<std::mutex> lock(g_mutex);
   if (Result r = AskHook(Op::kSuggest); r != Result::kOk) return r;
   if (dest == nullptr || (flags & ~kSuggestFormatTag) != 0) return Result::kInvalidParam;
@@ -77,8 +73,7 @@ Result SuggestFormat(std::span<const uint8_t> source_format, sound::WaveFormat* 
   return Result::kOk;
 }
 
-Result OpenStream(Stream** out, std::span<const uint8_t> source_format,
-                  const sound::WaveFormat& dest) {
+Result OpenStream(Stream** out, std::span<const uint8_t> source_format, const sound::WaveFormat& dest) {
   if (out == nullptr) return Result::kInvalidParam;
   *out = nullptr;
   std::lock_guard<std::mutex> lock(g_mutex);
@@ -89,8 +84,7 @@ Result OpenStream(Stream** out, std::span<const uint8_t> source_format,
   if (!TargetFor(s->source, extra, &s->dest) || !SameFormat(s->dest, dest)) {
     return Result::kNotPossible;
   }
-  s->record.assign(source_format.begin(),
-                   source_format.begin() + sound::kWaveFormatBytes + s->source.extra_size);
+  s->record.assign(source_format.begin(), source_format.begin() + sound::kWaveFormatBytes + s->source.extra_size);
   s->decoder = DecoderFor(*s);
   if (s->decoder == nullptr) return Result::kFailed;
   Stream* raw = s.get();

@@ -44,12 +44,12 @@ enum class Result : int32_t {
   kOk = 0,
   kSurfaceLost = static_cast<int32_t>(0x887601C2),
   kInvalidParams = -200,
-  kInvalidState,      // scene nesting
-  kNotFound,          // no such device in the profile
-  kNoDevice,          // the surface device behind it is gone
-  kNo3DSurface,       // the surface was made without 3-D capability
+  kInvalidState,  // scene nesting
+  kNotFound,      // no such device in the profile
+  kNoDevice,      // the surface device behind it is gone
+  kNo3DSurface,   // the surface was made without 3-D capability
   kUnsupportedFormat,
-  kTextureSize,       // a side breaks the device's texture limits
+  kTextureSize,  // a side breaks the device's texture limits
   kOutOfMemory,
 };
 
@@ -250,8 +250,8 @@ surface::Surface* GetRenderTarget(const Device* device);
 
 // Copies src_rect (null: all of src) of one texture to (x, y) of another of the same
 // format, as the device loads a system-memory texture into a managed one.
-Result Load(Device* device, surface::Surface* dst, int x, int y, surface::Surface* src,
-            const surface::Rect* src_rect, uint32_t flags);
+Result Load(Device* device, surface::Surface* dst, int x, int y, surface::Surface* src, const surface::Rect* src_rect,
+            uint32_t flags);
 
 // Vertex layouts: x, y, z, rhw (floats, already on the screen), then the diffuse colour
 // 0xAARRGGBB with kFvfDiffuse, then u and v with kFvfTex1.

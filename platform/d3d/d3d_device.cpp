@@ -149,14 +149,14 @@ Result Load(Device* device, surface::Surface* dst, int x, int y, surface::Surfac
   surface::LockedRect from, to;
   surface::Result lr = surface::Lock(src, &sr, surface::kLockWait | surface::kLockReadOnly, &from);
   if (lr != surface::Result::kOk) {
-    return Note(Call::kLoad, lr == surface::Result::kSurfaceLost ? Result::kSurfaceLost : Result::kInvalidParams,
-                dst, ux, uy, flags);
+    return Note(Call::kLoad, lr == surface::Result::kSurfaceLost ? Result::kSurfaceLost : Result::kInvalidParams, dst,
+                ux, uy, flags);
   }
   lr = surface::Lock(dst, &dr, surface::kLockWait | surface::kLockWriteOnly, &to);
   if (lr != surface::Result::kOk) {
     surface::Unlock(src);
-    return Note(Call::kLoad, lr == surface::Result::kSurfaceLost ? Result::kSurfaceLost : Result::kInvalidParams,
-                dst, ux, uy, flags);
+    return Note(Call::kLoad, lr == surface::Result::kSurfaceLost ? Result::kSurfaceLost : Result::kInvalidParams, dst,
+                ux, uy, flags);
   }
   const size_t row = static_cast<size_t>(from.width) * static_cast<size_t>(BytesPerPixel(si.format));
   for (int j = 0; j < from.height; ++j) {

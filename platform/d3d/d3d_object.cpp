@@ -152,8 +152,8 @@ Result CreateTexture(surface::Device* device, const TextureDesc& desc, surface::
   sd.format = format;
   const surface::Result sr = surface::CreateSurface(device, sd, out);
   if (sr != surface::Result::kOk) {
-    return Note(Call::kCreateTexture, sr == surface::Result::kOutOfMemory ? Result::kOutOfMemory : Result::kInvalidParams,
-                nullptr, w, h);
+    return Note(Call::kCreateTexture,
+                sr == surface::Result::kOutOfMemory ? Result::kOutOfMemory : Result::kInvalidParams, nullptr, w, h);
   }
   return Note(Call::kCreateTexture, Result::kOk, *out, w, h, desc.system_memory ? 1u : 0u);
 }

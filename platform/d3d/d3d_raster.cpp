@@ -36,8 +36,8 @@ Field FieldOf(uint32_t mask) {
 // Reads and writes pixels of one surface format as 8-bit channels.
 struct Layout {
   explicit Layout(const PixelFormat& f)
-      : bytes(f.bit_count / 8), red(FieldOf(f.red_mask)), green(FieldOf(f.green_mask)),
-        blue(FieldOf(f.blue_mask)), alpha(FieldOf(f.alpha_mask)) {}
+      : bytes(f.bit_count / 8), red(FieldOf(f.red_mask)), green(FieldOf(f.green_mask)), blue(FieldOf(f.blue_mask)),
+        alpha(FieldOf(f.alpha_mask)) {}
   static int Expand(uint32_t pixel, const Field& f, int missing) {
     if (f.width == 0) return missing;
     const uint32_t v = (pixel & f.mask) >> f.shift;
@@ -129,8 +129,7 @@ class PixelWriter {
     clip_left_ = static_cast<int>(std::min<uint32_t>(v.x, static_cast<uint32_t>(target.width)));
     clip_top_ = static_cast<int>(std::min<uint32_t>(v.y, static_cast<uint32_t>(target.height)));
     clip_right_ = static_cast<int>(std::min<uint64_t>(uint64_t{v.x} + v.width, static_cast<uint64_t>(target.width)));
-    clip_bottom_ =
-        static_cast<int>(std::min<uint64_t>(uint64_t{v.y} + v.height, static_cast<uint64_t>(target.height)));
+    clip_bottom_ = static_cast<int>(std::min<uint64_t>(uint64_t{v.y} + v.height, static_cast<uint64_t>(target.height)));
   }
   int left() const { return clip_left_; }
   int top() const { return clip_top_; }
@@ -262,9 +261,7 @@ std::vector<Vertex> ReadVertices(const Device& d, uint32_t fvf, const void* data
 }
 
 Rgba Mix(const Rgba& a, const Rgba& b, const Rgba& c, float wa, float wb, float wc) {
-  auto one = [&](int x, int y, int z) {
-    return std::clamp(static_cast<int>(x * wa + y * wb + z * wc + 0.5f), 0, 255);
-  };
+  auto one = [&](int x, int y, int z) { return std::clamp(static_cast<int>(x * wa + y * wb + z * wc + 0.5f), 0, 255); };
   return {one(a.r, b.r, c.r), one(a.g, b.g, c.g), one(a.b, b.b, c.b), one(a.a, b.a, c.a)};
 }
 

@@ -20,24 +20,24 @@ struct FailureRule {
   int skip = 0;
 };
 
-bool g_recording = false;                // the journal is on
-std::vector<JournalEntry> g_journal;     // calls recorded since it was started or cleared
-std::vector<FailureRule> g_failures;     // injected failures, in order of injection
+bool g_recording = false;             // the journal is on
+std::vector<JournalEntry> g_journal;  // calls recorded since it was started or cleared
+std::vector<FailureRule> g_failures;  // injected failures, in order of injection
 
 constexpr const char* kCallNames[] = {
-    "QueryDirect3D",   "ReleaseDirect3D",      "EnumDevices",   "EnumZBufferFormats", "CreateDevice",
-    "ReleaseDevice",   "EnumTextureFormats",   "CreateTexture", "SetRenderState",     "SetTextureStageState",
-    "SetTexture",      "BeginScene",           "EndScene",      "SetViewport",        "SetRenderTarget",
-    "Load",            "SetTransform",         "SetLight",      "LightEnable",        "SetMaterial",
-    "DrawPrimitive",   "DrawIndexedPrimitive"};
+    "QueryDirect3D", "ReleaseDirect3D",     "EnumDevices",   "EnumZBufferFormats", "CreateDevice",
+    "ReleaseDevice", "EnumTextureFormats",  "CreateTexture", "SetRenderState",     "SetTextureStageState",
+    "SetTexture",    "BeginScene",          "EndScene",      "SetViewport",        "SetRenderTarget",
+    "Load",          "SetTransform",        "SetLight",      "LightEnable",        "SetMaterial",
+    "DrawPrimitive", "DrawIndexedPrimitive"};
 static_assert(std::size(kCallNames) == static_cast<size_t>(Call::kCount));
 
-constexpr const char* kRenderStateNames[] = {"kZEnable",  "kShadeMode",      "kLighting", "kAlphaBlendEnable",
-                                             "kSrcBlend", "kDestBlend",      "kColorKeyEnable", "kCullMode",
-                                             "kAmbient"};
+constexpr const char* kRenderStateNames[] = {"kZEnable",          "kShadeMode", "kLighting",
+                                             "kAlphaBlendEnable", "kSrcBlend",  "kDestBlend",
+                                             "kColorKeyEnable",   "kCullMode",  "kAmbient"};
 static_assert(std::size(kRenderStateNames) == static_cast<size_t>(RenderState::kCount));
-constexpr const char* kStageStateNames[] = {"kColorOp",  "kColorArg1", "kColorArg2", "kAlphaOp", "kAlphaArg1",
-                                            "kAlphaArg2", "kAddress",  "kMagFilter", "kMinFilter"};
+constexpr const char* kStageStateNames[] = {"kColorOp",   "kColorArg1", "kColorArg2", "kAlphaOp",  "kAlphaArg1",
+                                            "kAlphaArg2", "kAddress",   "kMagFilter", "kMinFilter"};
 static_assert(std::size(kStageStateNames) == static_cast<size_t>(StageState::kCount));
 
 }  // namespace
@@ -58,8 +58,8 @@ Profile DefaultProfile() {
   hardware.min_texture_width = hardware.min_texture_height = 1;
   p.devices = {software, hardware};
   p.depth_formats = {kDepth32, kDepth24Stencil8, kDepth16};
-  p.texture_formats = {kTexR5G6B5, kTexX1R5G5B5, kTexA1R5G5B5, kTexA4R4G4B4, kTexX8R8G8B8,
-                       kTexA8R8G8B8, kTexL8,        kTexA8,       kTexV8U8,     kTexDxt1};
+  p.texture_formats = {kTexR5G6B5,   kTexX1R5G5B5, kTexA1R5G5B5, kTexA4R4G4B4, kTexX8R8G8B8,
+                       kTexA8R8G8B8, kTexL8,       kTexA8,       kTexV8U8,     kTexDxt1};
   return p;
 }
 

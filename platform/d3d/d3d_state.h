@@ -21,8 +21,8 @@ struct LightSlot {
 };
 
 struct Device {
-  DeviceDesc desc{};                           // the profile's entry it was made from
-  surface::Surface* target = nullptr;          // current render target
+  DeviceDesc desc{};                   // the profile's entry it was made from
+  surface::Surface* target = nullptr;  // current render target
   std::array<uint32_t, static_cast<size_t>(RenderState::kCount)> render{};
   std::array<uint32_t, static_cast<size_t>(StageState::kCount)> stage0{};
   std::array<surface::Surface*, kStageCount> textures{};
@@ -38,8 +38,8 @@ extern std::vector<std::unique_ptr<Device>> g_devices;    // every device not ye
 extern Profile g_profile;                                 // what the objects enumerate
 
 // Records the call when the journal is on; gives back result.
-Result Note(Call call, Result result, const void* object = nullptr, uint32_t a = 0, uint32_t b = 0,
-            uint32_t c = 0, uint32_t d = 0);
+Result Note(Call call, Result result, const void* object = nullptr, uint32_t a = 0, uint32_t b = 0, uint32_t c = 0,
+            uint32_t d = 0);
 // True (and the failure taken) when a failure of call with first argument `arg` was injected.
 bool TakeInjectedFailure(Call call, int64_t arg, Result* result);
 

@@ -39,7 +39,7 @@ constexpr int kAntialiasedQuality = 4;
 
 constexpr int kBoldWeight = 600;  // from this weight on the strokes are thickened
 constexpr int kMaxWeight = 1000;
-constexpr int kMaxFontHeight = 1024;  // pixels
+constexpr int kMaxFontHeight = 1024;      // pixels
 constexpr size_t kMaxFaceNameBytes = 31;  // longer names are refused
 
 struct Font;  // opaque
@@ -51,8 +51,8 @@ Font* CreateFont(int height, int weight, int charset, int quality, const char* f
 void DeleteFont(Font* font);  // null is ignored
 
 struct TextMetrics {
-  int height = 0;          // ascent + descent = the font's height
-  int ascent = 0;          // baseline from the top of a line
+  int height = 0;  // ascent + descent = the font's height
+  int ascent = 0;  // baseline from the top of a line
   int descent = 0;
   int ave_char_width = 0;  // advance of a half-width character ("x")
   int max_char_width = 0;  // the widest advance of the face
@@ -87,8 +87,7 @@ struct TextColors {
 // and the text's extent box (x, y)-(x + cx, y + cy), so text drawn into one cell of a
 // bitmap never touches its neighbours. On a 1-bit bitmap only bit 0 of an index counts.
 // False for a bad font or bitmap.
-bool TextOut(const Font* font, const Dib& target, int x, int y, std::string_view text,
-             const TextColors& colors);
+bool TextOut(const Font* font, const Dib& target, int x, int y, std::string_view text, const TextColors& colors);
 
 // A glyph's box of ink and where it sits: origin_x is the box's left edge from the pen,
 // origin_y its top edge above the baseline; advance is the pen's move.
@@ -106,8 +105,7 @@ struct GlyphMetrics {
 // levels 0..16. With an empty buffer only the size is reported. Returns the bitmap's size
 // in bytes (0 for an empty glyph, whose box is 0 x 0), or -1 for a bad font, a code above
 // 0xFFFF or a buffer too small.
-int64_t GetGlyphOutlineGray4(const Font* font, uint32_t code, GlyphMetrics* metrics,
-                             std::span<uint8_t> buffer);
+int64_t GetGlyphOutlineGray4(const Font* font, uint32_t code, GlyphMetrics* metrics, std::span<uint8_t> buffer);
 
 namespace test {
 // The next `count` CreateFont calls (-1: every call) return null.

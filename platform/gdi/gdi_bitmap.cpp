@@ -7,16 +7,16 @@
 namespace plat::gdi {
 
 struct Bitmap {
-  BitmapLayout layout;             // palette left empty
-  std::unique_ptr<uint8_t[]> bits; // null for a bitmap made without bits
+  BitmapLayout layout;              // palette left empty
+  std::unique_ptr<uint8_t[]> bits;  // null for a bitmap made without bits
   int pitch = 0;
 };
 
 namespace {
 
-int LiveBitmaps = 0;                              // made and not deleted
-test::BitmapFailure InjectedFailure{};            // how the next creations fail
-int InjectedFailures = 0;                         // creations left to fail
+int LiveBitmaps = 0;                    // made and not deleted
+test::BitmapFailure InjectedFailure{};  // how the next creations fail
+int InjectedFailures = 0;               // creations left to fail
 
 // The masks a layout without bit fields implies.
 constexpr uint32_t kMasks555[3] = {0x7C00u, 0x03E0u, 0x001Fu};

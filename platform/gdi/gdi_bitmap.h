@@ -22,10 +22,10 @@
 namespace plat::gdi {
 
 struct BitmapLayout {
-  int width = 0;            // 1 or more
-  int height = 0;           // negative: top row first; never 0
-  int bit_count = 0;        // 1, 4, 8, 16, 24 or 32
-  bool bit_fields = false;  // masks below (16, 24 or 32 bits); else the plain layout
+  int width = 0;                      // 1 or more
+  int height = 0;                     // negative: top row first; never 0
+  int bit_count = 0;                  // 1, 4, 8, 16, 24 or 32
+  bool bit_fields = false;            // masks below (16, 24 or 32 bits); else the plain layout
   uint32_t masks[3] = {0, 0, 0};      // red, green, blue
   std::span<const uint32_t> palette;  // 1, 4 and 8 bits: the colour table
 };
@@ -48,9 +48,9 @@ Bitmap* CreateDibSection(const BitmapLayout& layout);
 void DeleteBitmap(const Bitmap* bitmap);
 
 struct BitmapBits {
-  BitmapLayout layout;     // as created
-  uint8_t* bits = nullptr; // the rows, in the layout's order; null when it has none
-  int pitch = 0;           // BitmapRowBytes of the layout
+  BitmapLayout layout;      // as created
+  uint8_t* bits = nullptr;  // the rows, in the layout's order; null when it has none
+  int pitch = 0;            // BitmapRowBytes of the layout
 };
 // false for null.
 bool GetBitmapBits(const Bitmap* bitmap, BitmapBits* out);

@@ -33,15 +33,15 @@ namespace {
 
 constexpr char kDefaultFamily[] = "IPAGothic";
 constexpr FcChar32 kJapaneseProbe = 0x3042;  // a kana every Japanese face holds
-constexpr int kNormalWeight = 400;          // what weight 0 means
-constexpr uint8_t kLevels = 16;             // grey outline levels 0..16
-constexpr uint8_t kHalfCoverage = 128;      // kept by text output of grey quality
-constexpr int kBoldStrengthDivisor = 24;    // bold strokes grow by 1/24 of the em
+constexpr int kNormalWeight = 400;           // what weight 0 means
+constexpr uint8_t kLevels = 16;              // grey outline levels 0..16
+constexpr uint8_t kHalfCoverage = 128;       // kept by text output of grey quality
+constexpr int kBoldStrengthDivisor = 24;     // bold strokes grow by 1/24 of the em
 
-FT_Library g_library = nullptr;  // made on first use and kept for the process
-bool g_fontconfig_ready = false; // FcInit has run
-int g_refusals = 0;              // CreateFont calls still to refuse (-1: every call)
-int g_live_fonts = 0;            // fonts made and not yet deleted
+FT_Library g_library = nullptr;   // made on first use and kept for the process
+bool g_fontconfig_ready = false;  // FcInit has run
+int g_refusals = 0;               // CreateFont calls still to refuse (-1: every call)
+int g_live_fonts = 0;             // fonts made and not yet deleted
 
 // One character of Shift-JIS text.
 struct Char {
@@ -203,13 +203,11 @@ Font* CreateFont(int height, int weight, int charset, int quality, const char* f
   font->weight = weight == 0 ? kNormalWeight : weight;
   font->quality = quality;
   font->bold = font->weight >= kBoldWeight;
-  font->bold_strength =
-      FT_MulFix(ft->units_per_EM, ft->size->metrics.y_scale) / kBoldStrengthDivisor;
+  font->bold_strength = FT_MulFix(ft->units_per_EM, ft->size->metrics.y_scale) / kBoldStrengthDivisor;
   // The descent is the face's rounded up, so descenders stay inside the height.
   const long span = static_cast<long>(ft->ascender) - ft->descender;
   const long below = -static_cast<long>(ft->descender);
-  const int descent =
-      span > 0 && below > 0 ? static_cast<int>((height * below + span - 1) / span) : 0;
+  const int descent = span > 0 && below > 0 ? static_cast<int>((height * below + span - 1) / span) : 0;
   font->ascent = height - std::clamp(descent, 0, height);
   font->space_advance = (height + 1) / 2;  // for a face without a space
   if (FT_UInt space = FT_Get_Char_Index(ft, ' '); space != 0) {
@@ -252,8 +250,7 @@ bool GetTextExtent(const Font* font, std::string_view text, Size* out) {
   return true;
 }
 
-bool TextOut(const Font* font, const Dib& target, int x, int y, std::string_view text,
-             const TextColors& colors) {
+bool TextOut(const Font* font, const Dib& target, int x, int y, std::string_view text, const TextColors& colors) {
   if (font == nullptr || !ValidDib(target)) return false;
   Size extent;
   GetTextExtent(font, text, &extent);
@@ -270,16 +267,14 @@ bool TextOut(const Font* font, const Dib& target, int x, int y, std::string_view
       }
     }
   }
-  const FT_Render_Mode mode =
-      font->quality == kNonAntialiasedQuality ? FT_RENDER_MODE_MONO : FT_RENDER_MODE_NORMAL;
+  const FT_Render_Mode mode = font->quality == kNonAntialiasedQuality ? FT_RENDER_MODE_MONO : FT_RENDER_MODE_NORMAL;
   const int64_t baseline = int64_t{y} + font->ascent;
   int64_t pen = x;
   for (size_t pos = 0; pos < text.size();) {
     Char c = NextChar(font, text, pos);
     pos += static_cast<size_t>(c.bytes);
     const int advance = Advance(font, c);
-    if (c.glyph != 0 && LoadGlyph(font, c.glyph) &&
-        FT_Render_Glyph(font->face->glyph, mode) == 0) {
+    if (c.glyph != 0 && LoadGlyph(font, c.glyph) && FT_Render_Glyph(font->face->glyph, mode) == 0) {
       const FT_GlyphSlot slot = font->face->glyph;
       const FT_Bitmap& b = slot->bitmap;
       for (unsigned j = 0; j < b.rows; ++j) {
@@ -299,8 +294,7 @@ bool TextOut(const Font* font, const Dib& target, int x, int y, std::string_view
   return true;
 }
 
-int64_t GetGlyphOutlineGray4(const Font* font, uint32_t code, GlyphMetrics* metrics,
-                             std::span<uint8_t> buffer) {
+int64_t GetGlyphOutlineGray4(const Font* font, uint32_t code, GlyphMetrics* metrics, std::span<uint8_t> buffer) {
   if (font == nullptr || metrics == nullptr || code > 0xFFFF) return -1;
   char bytes[2] = {static_cast<char>(code >> 8), static_cast<char>(code & 0xFF)};
   std::string_view chars(bytes, 2);

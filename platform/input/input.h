@@ -72,9 +72,9 @@ inline constexpr int kKeyCount = 256;   // keyboard state bytes
 inline constexpr int kPadButtons = 32;  // buttons of a joypad state
 inline constexpr uint8_t kDown = 0x80;  // state byte of a key or button that is down
 
-inline constexpr DeviceGuid kAnyDevice = 0;         // failure rules: any device
-inline constexpr DeviceGuid kSysKeyboard = 1;       // the system keyboard
-inline constexpr DeviceGuid kScriptJoypad = 2;      // the joypad of the input script
+inline constexpr DeviceGuid kAnyDevice = 0;     // failure rules: any device
+inline constexpr DeviceGuid kSysKeyboard = 1;   // the system keyboard
+inline constexpr DeviceGuid kScriptJoypad = 2;  // the joypad of the input script
 
 // Results (the values of the system the game was written for).
 inline constexpr int32_t kOk = 0;
@@ -104,12 +104,11 @@ inline constexpr uint32_t kAnyAxis = 0xFFFFFFFFu;  // failure rules: either axis
 inline constexpr uint32_t kDeadZoneFull = 10000;   // a dead zone of the whole travel
 
 // Key codes the library and the harness name (the rest are in the key table).
-inline constexpr uint8_t kKeyEscape = 0x01, kKeyTab = 0x0F, kKeyQ = 0x10, kKeyW = 0x11,
-                         kKeyEnter = 0x1C, kKeyA = 0x1E, kKeyS = 0x1F, kKeyD = 0x20,
-                         kKeyZ = 0x2C, kKeyX = 0x2D, kKeyC = 0x2E, kKeySpace = 0x39,
+inline constexpr uint8_t kKeyEscape = 0x01, kKeyTab = 0x0F, kKeyQ = 0x10, kKeyW = 0x11, kKeyEnter = 0x1C, kKeyA = 0x1E,
+                         kKeyS = 0x1F, kKeyD = 0x20, kKeyZ = 0x2C, kKeyX = 0x2D, kKeyC = 0x2E, kKeySpace = 0x39,
                          kKeyF10 = 0x44, kKeyScrollLock = 0x46, kKeyNumpad8 = 0x48, kKeyNumpad4 = 0x4B,
-                         kKeyNumpad6 = 0x4D, kKeyNumpad2 = 0x50, kKeyF12 = 0x58,
-                         kKeyUp = 0xC8, kKeyLeft = 0xCB, kKeyRight = 0xCD, kKeyDown = 0xD0;
+                         kKeyNumpad6 = 0x4D, kKeyNumpad2 = 0x50, kKeyF12 = 0x58, kKeyUp = 0xC8, kKeyLeft = 0xCB,
+                         kKeyRight = 0xCD, kKeyDown = 0xD0;
 
 enum class DataFormat { Keyboard, Joystick };
 
@@ -197,9 +196,21 @@ void DetachFakeJoypad(DeviceGuid pad);
 void LoseDevice(DeviceGuid guid);
 
 enum class Call {
-  CreateInputObject, Initialize, EnumJoypads, CreateDevice, GetDeviceInfo, SetDataFormat,
-  SetCooperativeLevel, SetAxisRange, SetAxisDeadZone, Acquire, Unacquire, Poll, GetDeviceState,
-  ReleaseDevice, ReleaseObject
+  CreateInputObject,
+  Initialize,
+  EnumJoypads,
+  CreateDevice,
+  GetDeviceInfo,
+  SetDataFormat,
+  SetCooperativeLevel,
+  SetAxisRange,
+  SetAxisDeadZone,
+  Acquire,
+  Unacquire,
+  Poll,
+  GetDeviceState,
+  ReleaseDevice,
+  ReleaseObject
 };
 std::string_view CallName(Call call);
 

@@ -10,7 +10,7 @@
 namespace plat::input {
 namespace {
 
-constexpr int32_t kDefaultAxisMin = 0;       // range of an axis nobody has set
+constexpr int32_t kDefaultAxisMin = 0;  // range of an axis nobody has set
 constexpr int32_t kDefaultAxisMax = 65535;
 constexpr uint32_t kHatCentred = 0xFFFFFFFFu;
 constexpr char kKeyboardName[] = "Keyboard";
@@ -31,19 +31,19 @@ struct AxisRecord {
 struct DeviceRecord {
   bool in_use = false;
   DeviceGuid guid = 0;
-  bool keyboard = false;                     // else a joypad
-  std::optional<DataFormat> format;          // set by SetDataFormat
-  plat::window::WindowHandle window = 0;     // cooperative level: window and flags
+  bool keyboard = false;                  // else a joypad
+  std::optional<DataFormat> format;       // set by SetDataFormat
+  plat::window::WindowHandle window = 0;  // cooperative level: window and flags
   uint32_t cooperation = 0;
   bool acquired = false;
-  bool lost = false;                         // reads fail with kErrInputLost until acquired
+  bool lost = false;  // reads fail with kErrInputLost until acquired
   AxisRecord x, y;
-  std::string name, product;                 // CP932
+  std::string name, product;  // CP932
 };
 
-std::array<ObjectRecord, kMaxObjects> g_objects;   // slot i is handle i + 1
-std::array<DeviceRecord, kMaxDevices> g_devices;   // slot i is handle i + 1
-std::vector<Failure> g_failures;                   // injected failure rules, in order
+std::array<ObjectRecord, kMaxObjects> g_objects;            // slot i is handle i + 1
+std::array<DeviceRecord, kMaxDevices> g_devices;            // slot i is handle i + 1
+std::vector<Failure> g_failures;                            // injected failure rules, in order
 std::function<void(Call, DeviceGuid, int32_t)> g_observer;  // watches every call, or empty
 
 int32_t Report(Call call, DeviceGuid guid, int32_t result) {

@@ -15,11 +15,11 @@ struct FakePad {
   bool attached = true;
 };
 
-bool g_fake_mode = false;                  // SDL is replaced by the fakes
-std::array<uint8_t, kKeyCount> g_keys{};   // fake key states, kDown or 0
-bool g_scroll_lock = false;                // the fake keyboard's Scroll Lock
-std::vector<FakePad> g_pads;               // attached (and detached) fakes, in attach order
-uint32_t g_next_number = 1;                // number of the next fake's guid
+bool g_fake_mode = false;                 // SDL is replaced by the fakes
+std::array<uint8_t, kKeyCount> g_keys{};  // fake key states, kDown or 0
+bool g_scroll_lock = false;               // the fake keyboard's Scroll Lock
+std::vector<FakePad> g_pads;              // attached (and detached) fakes, in attach order
+uint32_t g_next_number = 1;               // number of the next fake's guid
 
 FakePad* Find(DeviceGuid guid) {
   auto it = std::find_if(g_pads.begin(), g_pads.end(), [&](const FakePad& p) { return p.guid == guid; });

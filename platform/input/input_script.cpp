@@ -19,19 +19,19 @@ constexpr char kPadPrefix[] = "pad:";
 struct ScriptEvent {
   uint64_t frame = 0;  // presented-frame number, from 1
   bool down = false;
-  bool pad = false;    // a button of the scripted joypad, else a key
-  uint8_t index = 0;   // key code or button number
+  bool pad = false;   // a button of the scripted joypad, else a key
+  uint8_t index = 0;  // key code or button number
 };
 
 struct ScriptState {
-  bool loaded = false;                          // the environment (or a test's text) was read
-  std::vector<ScriptEvent> events;              // by frame, file order within a frame
-  bool has_pad = false;                         // some event names a pad button
-  size_t applied = 0;                           // events already applied to the state below
-  uint64_t frame = 0;                           // frame the state was brought to
-  std::array<uint8_t, kKeyCount> keys{};        // scripted keys, kDown or 0
-  std::array<uint8_t, kPadButtons> buttons{};   // scripted pad buttons, kDown or 0
-  bool scroll_lock_switched = false;            // odd number of Scroll Lock presses
+  bool loaded = false;                         // the environment (or a test's text) was read
+  std::vector<ScriptEvent> events;             // by frame, file order within a frame
+  bool has_pad = false;                        // some event names a pad button
+  size_t applied = 0;                          // events already applied to the state below
+  uint64_t frame = 0;                          // frame the state was brought to
+  std::array<uint8_t, kKeyCount> keys{};       // scripted keys, kDown or 0
+  std::array<uint8_t, kPadButtons> buttons{};  // scripted pad buttons, kDown or 0
+  bool scroll_lock_switched = false;           // odd number of Scroll Lock presses
 };
 
 ScriptState g_script;  // the one script

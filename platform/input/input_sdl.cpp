@@ -23,9 +23,9 @@ struct OpenPad {
   int users = 0;                             // devices made on it
 };
 
-int g_starts = 0;              // SdlStart calls not yet matched by SdlStop
-bool g_subsystem_up = false;   // SDL's game controller subsystem started here
-std::vector<OpenPad> g_open;   // the joypads devices are made on
+int g_starts = 0;             // SdlStart calls not yet matched by SdlStop
+bool g_subsystem_up = false;  // SDL's game controller subsystem started here
+std::vector<OpenPad> g_open;  // the joypads devices are made on
 // Scancodes held according to the key events in SDL's queue. SDL's own keyboard state
 // only follows the keyboard SDL reads itself; a key event pushed into the queue reaches
 // the window but not that state. Written by the event watch, on whichever thread pushed.

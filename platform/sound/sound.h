@@ -91,13 +91,13 @@ WaveFormat PcmFormat(uint32_t rate, uint16_t channels, uint16_t bits);
 
 enum class Result : int32_t {
   kOk = 0,
-  kInvalidParam,    // an argument out of range, or an object this module does not know
-  kInvalidCall,     // not allowed in this state (a second device, unlock without lock ...)
-  kBadFormat,       // a format the device cannot play
-  kNoControl,       // the buffer was made without the control this call needs
+  kInvalidParam,  // an argument out of range, or an object this module does not know
+  kInvalidCall,   // not allowed in this state (a second device, unlock without lock ...)
+  kBadFormat,     // a format the device cannot play
+  kNoControl,     // the buffer was made without the control this call needs
   kOutOfMemory,
-  kNoDriver,        // the device cannot be made
-  kFailed,          // injected by a test, or an unexpected failure
+  kNoDriver,  // the device cannot be made
+  kFailed,    // injected by a test, or an unexpected failure
 };
 inline bool Succeeded(Result r) { return r == Result::kOk; }
 
@@ -169,8 +169,8 @@ constexpr uint32_t kMaxBufferBytes = 0x0FFFFFFF;
 
 struct BufferDesc {
   uint32_t flags = 0;
-  uint32_t bytes = 0;     // 0 for the primary; else at least one frame
-  WaveFormat format{};    // unused for the primary
+  uint32_t bytes = 0;   // 0 for the primary; else at least one frame
+  WaveFormat format{};  // unused for the primary
 };
 
 // Play flags, status bits and lock flags.
@@ -195,8 +195,7 @@ Result ReleaseBuffer(Buffer* buffer);
 
 // Locks `bytes` from `offset` (or from the write cursor, or the whole buffer by flag);
 // past the end the lock goes on at the start in the second region.
-Result LockBuffer(Buffer* buffer, uint32_t offset, uint32_t bytes, LockedRegions* out,
-                  uint32_t flags = 0);
+Result LockBuffer(Buffer* buffer, uint32_t offset, uint32_t bytes, LockedRegions* out, uint32_t flags = 0);
 Result UnlockBuffer(Buffer* buffer, const LockedRegions& regions);
 
 // kInvalidCall while no device exists: with no output nothing would ever move the buffer.
@@ -231,9 +230,24 @@ Result MixFrames(std::span<uint8_t> out);
 // --- Test hooks -----------------------------------------------------------------------
 
 enum class Op {
-  kCreateDevice, kSetCooperativeLevel, kGetDeviceCaps, kCreatePrimary, kCreateBuffer,
-  kLock, kUnlock, kPlay, kStop, kGetStatus, kGetPosition, kSetPosition, kSetFrequency,
-  kSetVolume, kSetPan, kSetFormat, kEnumerate, kRelease,
+  kCreateDevice,
+  kSetCooperativeLevel,
+  kGetDeviceCaps,
+  kCreatePrimary,
+  kCreateBuffer,
+  kLock,
+  kUnlock,
+  kPlay,
+  kStop,
+  kGetStatus,
+  kGetPosition,
+  kSetPosition,
+  kSetFrequency,
+  kSetVolume,
+  kSetPan,
+  kSetFormat,
+  kEnumerate,
+  kRelease,
 };
 // Asked before each operation named in Op (after its arguments were found valid enough
 // to name a buffer or the device): kOk lets it run, anything else is returned instead and

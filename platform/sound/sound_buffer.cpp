@@ -89,8 +89,7 @@ Result ReleaseBuffer(Buffer* buffer) {
   return Result::kOk;
 }
 
-Result LockBuffer(Buffer* buffer, uint32_t offset, uint32_t bytes, LockedRegions* out,
-                  uint32_t flags) {
+Result LockBuffer(Buffer* buffer, uint32_t offset, uint32_t bytes, LockedRegions* out, uint32_t flags) {
   if (out == nullptr) return Result::kInvalidParam;
   *out = {};
   auto lock = EnterSound();

@@ -15,12 +15,8 @@ Result CreateDevice(Device** out) {
     case Backend::kAuto:
       g_sound.active = timer::IsVirtualClock() ? ActiveBackend::kClockDriven : ActiveBackend::kSdl;
       break;
-    case Backend::kClockDriven:
-      g_sound.active = ActiveBackend::kClockDriven;
-      break;
-    case Backend::kManual:
-      g_sound.active = ActiveBackend::kManual;
-      break;
+    case Backend::kClockDriven: g_sound.active = ActiveBackend::kClockDriven; break;
+    case Backend::kManual: g_sound.active = ActiveBackend::kManual; break;
   }
   g_sound.device = std::make_unique<Device>();
   g_sound.stream_running = false;

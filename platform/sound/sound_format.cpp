@@ -56,8 +56,8 @@ bool IsPlayableFormat(const WaveFormat& f) {
   // Block align and bytes per second are not checked: frames are taken as channels x
   // sample size, whatever a file's header claims.
   return f.format_tag == kFormatPcm && (f.channels == 1 || f.channels == 2) &&
-         (f.bits_per_sample == 8 || f.bits_per_sample == 16) &&
-         f.samples_per_sec >= kMinFrequency && f.samples_per_sec <= kMaxFrequency;
+         (f.bits_per_sample == 8 || f.bits_per_sample == 16) && f.samples_per_sec >= kMinFrequency &&
+         f.samples_per_sec <= kMaxFrequency;
 }
 
 WaveFormat DefaultOutputFormat() { return PcmFormat(22050, 2, 8); }

@@ -151,8 +151,7 @@ void AdvancePlaying(uint64_t frames, uint32_t output_rate) {
   }
 }
 
-void WriteOutputFrames(std::span<const int32_t> sums, uint32_t frames, const WaveFormat& output,
-                       uint8_t* out) {
+void WriteOutputFrames(std::span<const int32_t> sums, uint32_t frames, const WaveFormat& output, uint8_t* out) {
   const bool wide = output.bits_per_sample == 16;
   const bool mono = output.channels == 1;
   for (uint32_t n = 0; n < frames; ++n) {

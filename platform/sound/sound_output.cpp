@@ -84,9 +84,8 @@ void CatchUp() {
     return;
   }
   const uint32_t rate = g_sound.output.samples_per_sec;
-  const uint64_t due = static_cast<uint64_t>(
-      static_cast<unsigned __int128>(now - g_sound.stream_origin) * rate /
-      static_cast<uint64_t>(timer::PerfFrequency()));
+  const uint64_t due = static_cast<uint64_t>(static_cast<unsigned __int128>(now - g_sound.stream_origin) * rate /
+                                             static_cast<uint64_t>(timer::PerfFrequency()));
   if (due <= g_sound.frames_rendered) return;
   uint64_t owed = due - g_sound.frames_rendered;
   g_sound.frames_rendered = due;

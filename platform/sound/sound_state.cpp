@@ -9,8 +9,8 @@ SoundState g_sound;  // the module's one state table; see sound_state.h for each
 
 DeviceCaps DefaultDeviceCaps() {
   DeviceCaps caps;
-  caps.flags = kCapPrimaryMono | kCapPrimaryStereo | kCapPrimary8Bit | kCapPrimary16Bit |
-               kCapSecondaryMono | kCapSecondaryStereo | kCapSecondary8Bit | kCapSecondary16Bit;
+  caps.flags = kCapPrimaryMono | kCapPrimaryStereo | kCapPrimary8Bit | kCapPrimary16Bit | kCapSecondaryMono |
+               kCapSecondaryStereo | kCapSecondary8Bit | kCapSecondary16Bit;
   caps.min_secondary_rate = kMinFrequency;
   caps.max_secondary_rate = kMaxFrequency;
   return caps;

@@ -29,7 +29,7 @@ struct Buffer {
   int32_t gain_right = 1 << 16;
   bool playing = false;
   bool looping = false;
-  uint32_t locks = 0;           // locks not yet unlocked
+  uint32_t locks = 0;  // locks not yet unlocked
 };
 
 struct Device {
@@ -40,28 +40,28 @@ struct Device {
 enum class ActiveBackend { kSdl, kClockDriven, kManual };
 
 struct SoundState {
-  std::mutex mutex;                                         // guards everything below
+  std::mutex mutex;                                              // guards everything below
   std::unordered_map<Buffer*, std::unique_ptr<Buffer>> buffers;  // every live buffer
-  std::vector<Buffer*> playing;                             // the buffers the mixer visits
-  std::unique_ptr<Device> device;                           // the one device, or null
-  Buffer* primary = nullptr;                                // the primary buffer, or null
-  WaveFormat output{};                                      // output stream format
-  Backend backend_choice = Backend::kAuto;                  // for devices made from now on
-  ActiveBackend active = ActiveBackend::kManual;            // backend of the device
-  bool stream_running = false;                              // first Play seen since creation
-  int64_t stream_origin = 0;                                // clock-driven: counter at start
-  uint64_t frames_rendered = 0;                             // clock-driven: frames since origin
-  uint32_t sdl_device = 0;                                  // open SDL audio device, or 0
-  uint32_t sdl_start_pending = 0;                           // opened, to unpause unlocked
-  std::mutex sdl_mutex;  // SDL's open device: unpause versus close; never taken with `mutex`
-  DeviceCaps caps{};                                        // reported capabilities
-  std::vector<DeviceInfo> device_list;                      // reported devices
-  std::function<Result(Op)> failure_hook;                   // test injection, or empty
-  std::function<void(const CallRecord&)> recorder;          // test observer, or empty
-  std::vector<int32_t> mix_scratch;                         // stereo sums of one chunk
-  std::vector<uint8_t> out_scratch;                         // one chunk in output format
-  bool exit_handler_registered = false;                     // program-exit flush is set up
-  bool capture_tried = false;                               // NIGHTLOOM_AUDIO_OUT was looked at
+  std::vector<Buffer*> playing;                                  // the buffers the mixer visits
+  std::unique_ptr<Device> device;                                // the one device, or null
+  Buffer* primary = nullptr;                                     // the primary buffer, or null
+  WaveFormat output{};                                           // output stream format
+  Backend backend_choice = Backend::kAuto;                       // for devices made from now on
+  ActiveBackend active = ActiveBackend::kManual;                 // backend of the device
+  bool stream_running = false;                                   // first Play seen since creation
+  int64_t stream_origin = 0;                                     // clock-driven: counter at start
+  uint64_t frames_rendered = 0;                                  // clock-driven: frames since origin
+  uint32_t sdl_device = 0;                                       // open SDL audio device, or 0
+  uint32_t sdl_start_pending = 0;                                // opened, to unpause unlocked
+  std::mutex sdl_mutex;                             // SDL's open device: unpause versus close; never taken with `mutex`
+  DeviceCaps caps{};                                // reported capabilities
+  std::vector<DeviceInfo> device_list;              // reported devices
+  std::function<Result(Op)> failure_hook;           // test injection, or empty
+  std::function<void(const CallRecord&)> recorder;  // test observer, or empty
+  std::vector<int32_t> mix_scratch;                 // stereo sums of one chunk
+  std::vector<uint8_t> out_scratch;                 // one chunk in output format
+  bool exit_handler_registered = false;             // program-exit flush is set up
+  bool capture_tried = false;                       // NIGHTLOOM_AUDIO_OUT was looked at
 };
 
 extern SoundState g_sound;
@@ -92,8 +92,7 @@ void MixPlaying(std::span<int32_t> sums, uint32_t frames, uint32_t output_rate);
 // to the very state that mixing them would leave.
 void AdvancePlaying(uint64_t frames, uint32_t output_rate);
 // Writes stereo sums as frames of the output format.
-void WriteOutputFrames(std::span<const int32_t> sums, uint32_t frames, const WaveFormat& output,
-                       uint8_t* out);
+void WriteOutputFrames(std::span<const int32_t> sums, uint32_t frames, const WaveFormat& output, uint8_t* out);
 // Mixes, converts and hands the frames to the capture. Caller holds the lock.
 void RenderFrames(uint8_t* out, uint32_t frames);
 // Takes a buffer out of the playing list.

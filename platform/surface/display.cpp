@@ -10,26 +10,26 @@
 namespace plat::display {
 namespace {
 
-constexpr int kFallbackDesktopWidth = 1024;   // when SDL has no video to ask
+constexpr int kFallbackDesktopWidth = 1024;  // when SDL has no video to ask
 constexpr int kFallbackDesktopHeight = 768;
 constexpr int kStandardSizes[][2] = {{320, 240}, {640, 480}, {800, 600}, {1024, 768}};
 constexpr int kStandardBits[] = {8, 16, 32};
 constexpr int kStandardRefresh[] = {60, 75};
 
 struct DisplayState {
-  bool initialised = false;       // defaults filled in
-  int desktop_width = 0;          // desktop size in pixels
+  bool initialised = false;  // defaults filled in
+  int desktop_width = 0;     // desktop size in pixels
   int desktop_height = 0;
-  int desktop_bits = 32;          // desktop colour depth
-  Layout16 layout16 = Layout16::k565;  // how 16-bit pixels are laid out
-  std::vector<ModeSpec> modes;    // accepted modes
-  CurrentMode mode;               // the mode set by ApplyMode, when mode.changed
-  std::vector<ModeAttempt> attempts;  // every ApplyMode call since the last clear
+  int desktop_bits = 32;                       // desktop colour depth
+  Layout16 layout16 = Layout16::k565;          // how 16-bit pixels are laid out
+  std::vector<ModeSpec> modes;                 // accepted modes
+  CurrentMode mode;                            // the mode set by ApplyMode, when mode.changed
+  std::vector<ModeAttempt> attempts;           // every ApplyMode call since the last clear
   uint64_t video_total = kDefaultVideoMemory;  // video memory in bytes
-  uint64_t video_used = 0;        // taken by surfaces
+  uint64_t video_used = 0;                     // taken by surfaces
 };
 
-DisplayState g_display;                       // the one display
+DisplayState g_display;                             // the one display
 std::optional<std::pair<int, int>> g_real_desktop;  // the real desktop's size, asked once
 
 std::pair<int, int> RealDesktopSize() {
@@ -50,9 +50,8 @@ std::vector<ModeSpec> StandardModes(int desktop_w, int desktop_h) {
   std::vector<ModeSpec> modes;
   auto add = [&](int w, int h) {
     for (int bits : kStandardBits) {
-      bool present = std::any_of(modes.begin(), modes.end(), [&](const ModeSpec& m) {
-        return m.width == w && m.height == h && m.bits == bits;
-      });
+      bool present = std::any_of(modes.begin(), modes.end(),
+                                 [&](const ModeSpec& m) { return m.width == w && m.height == h && m.bits == bits; });
       if (!present) {
         modes.push_back({w, h, bits, {std::begin(kStandardRefresh), std::end(kStandardRefresh)}});
       }
@@ -126,8 +125,7 @@ bool AcceptsMode(int width, int height, int bits, int refresh) {
   for (const ModeSpec& m : State().modes) {
     if (m.width != width || m.height != height || m.bits != bits) continue;
     if (refresh == 0) return true;
-    return std::find(m.refresh_rates.begin(), m.refresh_rates.end(), refresh) !=
-           m.refresh_rates.end();
+    return std::find(m.refresh_rates.begin(), m.refresh_rates.end(), refresh) != m.refresh_rates.end();
   }
   return false;
 }

@@ -36,7 +36,7 @@ struct CurrentMode {
   int width = 0;
   int height = 0;
   int bits = 0;
-  int refresh = 0;   // as set; 0 = the default rate (also for the desktop)
+  int refresh = 0;       // as set; 0 = the default rate (also for the desktop)
   bool changed = false;  // a mode is set in place of the desktop
 };
 

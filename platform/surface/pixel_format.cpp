@@ -30,9 +30,17 @@ uint8_t Expand(const Channel& c, uint32_t pixel) {
 uint32_t ReadPixel(const uint8_t* p, int bytes) {
   switch (bytes) {
     case 1: return p[0];
-    case 2: { uint16_t v; std::memcpy(&v, p, 2); return v; }
+    case 2: {
+      uint16_t v;
+      std::memcpy(&v, p, 2);
+      return v;
+    }
     case 3: return p[0] | (p[1] << 8) | (p[2] << 16);
-    default: { uint32_t v; std::memcpy(&v, p, 4); return v; }
+    default: {
+      uint32_t v;
+      std::memcpy(&v, p, 4);
+      return v;
+    }
   }
 }
 
@@ -41,8 +49,8 @@ uint32_t ReadPixel(const uint8_t* p, int bytes) {
 bool IsSurfaceFormat(const PixelFormat& format) {
   if (format.fourcc != 0) return false;
   if (format.bit_count == 8) {
-    return format.palettised && format.red_mask == 0 && format.green_mask == 0 &&
-           format.blue_mask == 0 && format.alpha_mask == 0;
+    return format.palettised && format.red_mask == 0 && format.green_mask == 0 && format.blue_mask == 0 &&
+           format.alpha_mask == 0;
   }
   if (format.palettised) return false;
   if (format.bit_count != 16 && format.bit_count != 32) return false;
@@ -56,8 +64,7 @@ bool IsSurfaceFormat(const PixelFormat& format) {
   return true;
 }
 
-void PixelToRgb(const PixelFormat& format, uint32_t pixel, const PaletteEntry* palette,
-                uint8_t rgb[3]) {
+void PixelToRgb(const PixelFormat& format, uint32_t pixel, const PaletteEntry* palette, uint8_t rgb[3]) {
   if (format.palettised) {
     uint8_t i = static_cast<uint8_t>(pixel);
     if (palette != nullptr) {
@@ -74,15 +81,13 @@ void PixelToRgb(const PixelFormat& format, uint32_t pixel, const PaletteEntry* p
   rgb[2] = Expand(ChannelOf(format.blue_mask), pixel);
 }
 
-void RowToRgb(const PixelFormat& format, const uint8_t* row, int width,
-              const PaletteEntry* palette, uint8_t* rgb_out) {
+void RowToRgb(const PixelFormat& format, const uint8_t* row, int width, const PaletteEntry* palette, uint8_t* rgb_out) {
   const int bytes = BytesPerPixel(format);
   if (format.palettised) {
     for (int x = 0; x < width; ++x) PixelToRgb(format, row[x], palette, rgb_out + 3 * x);
     return;
   }
-  const Channel ch[3] = {ChannelOf(format.red_mask), ChannelOf(format.green_mask),
-                         ChannelOf(format.blue_mask)};
+  const Channel ch[3] = {ChannelOf(format.red_mask), ChannelOf(format.green_mask), ChannelOf(format.blue_mask)};
   // Channels of up to 8 bits go through a table; wider ones are worked out per pixel.
   std::array<std::array<uint8_t, 256>, 3> table{};
   bool small[3];
@@ -96,9 +101,12 @@ void RowToRgb(const PixelFormat& format, const uint8_t* row, int width,
     uint32_t p = ReadPixel(row + x * bytes, bytes);
     for (int c = 0; c < 3; ++c) {
       uint8_t v;
-      if (ch[c].max == 0) v = 0;
-      else if (small[c]) v = table[c][(p & ch[c].mask) >> ch[c].shift];
-      else v = Expand(ch[c], p);
+      if (ch[c].max == 0)
+        v = 0;
+      else if (small[c])
+        v = table[c][(p & ch[c].mask) >> ch[c].shift];
+      else
+        v = Expand(ch[c], p);
       rgb_out[3 * x + c] = v;
     }
   }

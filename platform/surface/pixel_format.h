@@ -12,8 +12,8 @@
 namespace plat {
 
 struct PixelFormat {
-  uint8_t bit_count = 0;   // 8, 16, 24 or 32
-  bool palettised = false; // 8-bit indices into a palette; the masks are then 0
+  uint8_t bit_count = 0;    // 8, 16, 24 or 32
+  bool palettised = false;  // 8-bit indices into a palette; the masks are then 0
   uint32_t red_mask = 0;
   uint32_t green_mask = 0;
   uint32_t blue_mask = 0;
@@ -51,11 +51,9 @@ bool IsSurfaceFormat(const PixelFormat& format);
 // Red, green and blue bytes of a raw pixel. Each channel field v of width w becomes
 // v * 255 / (2^w - 1), truncated; a missing channel is 0. A palettised pixel takes its
 // palette entry, or the grey (i, i, i) when there is no palette.
-void PixelToRgb(const PixelFormat& format, uint32_t pixel, const PaletteEntry* palette,
-                uint8_t rgb[3]);
+void PixelToRgb(const PixelFormat& format, uint32_t pixel, const PaletteEntry* palette, uint8_t rgb[3]);
 
 // Converts one row of width pixels to packed R, G, B bytes (3 x width), by the same rule.
-void RowToRgb(const PixelFormat& format, const uint8_t* row, int width,
-              const PaletteEntry* palette, uint8_t* rgb_out);
+void RowToRgb(const PixelFormat& format, const uint8_t* row, int width, const PaletteEntry* palette, uint8_t* rgb_out);
 
 }  // namespace plat

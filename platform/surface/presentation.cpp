@@ -4,8 +4,8 @@
 
 #include <algorithm>
 #include <array>
-#include <cstring>
 #include <cstdlib>
+#include <cstring>
 #include <filesystem>
 #include <string_view>
 
@@ -20,22 +20,22 @@ struct ScreenState {
   SDL_Texture* texture = nullptr;    // the picture's size
   int texture_width = 0;
   int texture_height = 0;
-  uint32_t texture_format = 0;       // an SDL pixel format
-  bool renderer_failed = false;      // reported once; frames are then only counted
-  bool made_full_screen = false;     // we switched the window to full-screen desktop
+  uint32_t texture_format = 0;    // an SDL pixel format
+  bool renderer_failed = false;   // reported once; frames are then only counted
+  bool made_full_screen = false;  // we switched the window to full-screen desktop
 };
 
 struct HarnessState {
-  bool loaded = false;               // settings read (or set)
+  bool loaded = false;  // settings read (or set)
   HarnessSettings settings;
   std::function<void()> close_request;  // the window module's "close the window"
-  bool close_requested = false;      // the callback has been called
-  bool capture_failed = false;       // a write failure has been reported
+  bool close_requested = false;         // the callback has been called
+  bool capture_failed = false;          // a write failure has been reported
 };
 
-ScreenState g_screen;          // the SDL side of presentation
-HarnessState g_harness;        // capture and exit settings and their progress
-uint64_t g_frames = 0;         // frames presented since start or reset
+ScreenState g_screen;            // the SDL side of presentation
+HarnessState g_harness;          // capture and exit settings and their progress
+uint64_t g_frames = 0;           // frames presented since start or reset
 std::vector<uint8_t> g_rgb;      // the captured frame (or one converted row) as RGB
 std::vector<uint8_t> g_staging;  // a view that cannot go to the texture straight
 
@@ -68,12 +68,11 @@ HarnessSettings ReadEnvironment() {
   if (const char* dir = std::getenv("NIGHTLOOM_CAPTURE"); dir != nullptr && *dir != '\0') {
     s.capture_dir = dir;
   }
-  if (const char* frames = std::getenv("NIGHTLOOM_CAPTURE_FRAMES");
-      frames != nullptr && *frames != '\0') {
+  if (const char* frames = std::getenv("NIGHTLOOM_CAPTURE_FRAMES"); frames != nullptr && *frames != '\0') {
     s.capture_frames = ParseFrameList(frames);
     if (!s.capture_frames) {
-      Report(std::string("NIGHTLOOM_CAPTURE_FRAMES: not a frame list (like 1,50,100-120): ") +
-             frames + "; no frame is captured");
+      Report(std::string("NIGHTLOOM_CAPTURE_FRAMES: not a frame list (like 1,50,100-120): ") + frames +
+             "; no frame is captured");
       s.capture_frames = FrameList{};
     }
   }
@@ -105,8 +104,7 @@ void DestroyScreenObjects() {
 
 void FollowFullScreen(bool full_screen) {
   const uint32_t flags = SDL_GetWindowFlags(g_screen.window);
-  const bool is_desktop_full =
-      (flags & SDL_WINDOW_FULLSCREEN_DESKTOP) == SDL_WINDOW_FULLSCREEN_DESKTOP;
+  const bool is_desktop_full = (flags & SDL_WINDOW_FULLSCREEN_DESKTOP) == SDL_WINDOW_FULLSCREEN_DESKTOP;
   if (full_screen && !is_desktop_full) {
     if (SDL_SetWindowFullscreen(g_screen.window, SDL_WINDOW_FULLSCREEN_DESKTOP) == 0) {
       g_screen.made_full_screen = true;
@@ -133,8 +131,9 @@ uint32_t NativeTextureFormat(const PixelFormat& f) {
 const uint32_t* PaletteTable(const PaletteEntry* palette) {
   std::array<PaletteEntry, kPaletteSize> now{};
   for (int i = 0; i < kPaletteSize; ++i) {
-    now[i] = palette != nullptr ? palette[i]
-                                : PaletteEntry{static_cast<uint8_t>(i), static_cast<uint8_t>(i), static_cast<uint8_t>(i), 0};
+    now[i] = palette != nullptr
+                 ? palette[i]
+                 : PaletteEntry{static_cast<uint8_t>(i), static_cast<uint8_t>(i), static_cast<uint8_t>(i), 0};
   }
   if (!g_palette.valid || now != g_palette.colours) {
     g_palette.colours = now;
@@ -154,7 +153,8 @@ void Upload(const Picture& p, uint32_t native) {
   const int w = p.view_width, h = p.view_height;
   const bool inside = p.view_x >= 0 && p.view_y >= 0 && p.view_x + w <= p.width && p.view_y + h <= p.height;
   if (native != 0 && inside) {
-    const uint8_t* first = p.pixels + static_cast<ptrdiff_t>(p.view_y) * p.pitch + static_cast<ptrdiff_t>(p.view_x) * bpp;
+    const uint8_t* first =
+        p.pixels + static_cast<ptrdiff_t>(p.view_y) * p.pitch + static_cast<ptrdiff_t>(p.view_x) * bpp;
     SDL_UpdateTexture(g_screen.texture, nullptr, first, p.pitch);
     return;
   }
@@ -234,8 +234,7 @@ void Capture(const HarnessSettings& s, const Picture& picture) {
   std::error_code ec;
   std::filesystem::create_directories(*s.capture_dir, ec);
   const std::string path = FrameFileName(*s.capture_dir, g_frames);
-  if (!WriteRgbPng(path, picture.view_width, picture.view_height, g_rgb) &&
-      !g_harness.capture_failed) {
+  if (!WriteRgbPng(path, picture.view_width, picture.view_height, g_rgb) && !g_harness.capture_failed) {
     Report("NIGHTLOOM_CAPTURE: cannot write " + path);
     g_harness.capture_failed = true;
   }
@@ -264,16 +263,14 @@ void PresentPicture(const Picture& picture) {
   HarnessState& harness = Harness();
   const HarnessSettings& s = harness.settings;
   const bool has_view = picture.view_width > 0 && picture.view_height > 0;
-  const bool capture = has_view && s.capture_dir &&
-                       (!s.capture_frames || s.capture_frames->Contains(g_frames));
+  const bool capture = has_view && s.capture_dir && (!s.capture_frames || s.capture_frames->Contains(g_frames));
   const bool show = has_view && g_screen.window != nullptr && !g_screen.renderer_failed;
   if (show) Show(picture);
   if (capture) {
     ConvertInto(picture);
     Capture(s, picture);
   }
-  if (s.exit_after && g_frames >= *s.exit_after && !harness.close_requested &&
-      harness.close_request) {
+  if (s.exit_after && g_frames >= *s.exit_after && !harness.close_requested && harness.close_request) {
     harness.close_requested = true;
     harness.close_request();
   }
@@ -288,9 +285,7 @@ void SetPresentationWindow(SDL_Window* window) {
   g_screen.window = window;
 }
 
-void SetCloseRequestCallback(std::function<void()> callback) {
-  g_harness.close_request = std::move(callback);
-}
+void SetCloseRequestCallback(std::function<void()> callback) { g_harness.close_request = std::move(callback); }
 
 void SetHarnessSettings(HarnessSettings settings) {
   g_harness.settings = std::move(settings);

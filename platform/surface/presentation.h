@@ -50,9 +50,9 @@ struct Picture {
 };
 
 struct HarnessSettings {
-  std::optional<std::string> capture_dir;     // NIGHTLOOM_CAPTURE
-  std::optional<FrameList> capture_frames;    // NIGHTLOOM_CAPTURE_FRAMES; none: every frame
-  std::optional<uint64_t> exit_after;         // NIGHTLOOM_EXIT_AFTER
+  std::optional<std::string> capture_dir;   // NIGHTLOOM_CAPTURE
+  std::optional<FrameList> capture_frames;  // NIGHTLOOM_CAPTURE_FRAMES; none: every frame
+  std::optional<uint64_t> exit_after;       // NIGHTLOOM_EXIT_AFTER
 };
 
 struct ViewRect {

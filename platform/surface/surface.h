@@ -59,16 +59,16 @@ enum class Result : int32_t {
   kInvalidParams = -100,
   kInvalidRect,
   kUnsupportedFormat,
-  kUnsupported,            // stretching, overlays, colour-key ranges
-  kNotInitialized,         // the device was created but not initialised
-  kNoCooperativeLevel,     // surfaces need a cooperative level first
-  kNoExclusiveMode,        // display modes and flip chains need full-screen exclusive
+  kUnsupported,              // stretching, overlays, colour-key ranges
+  kNotInitialized,           // the device was created but not initialised
+  kNoCooperativeLevel,       // surfaces need a cooperative level first
+  kNoExclusiveMode,          // display modes and flip chains need full-screen exclusive
   kExclusiveModeAlreadySet,  // another device holds the display
   kModeRefused,
   kPrimaryExists,
   kOutOfVideoMemory,
   kOutOfMemory,
-  kSurfaceBusy,            // locked, or its device context is out
+  kSurfaceBusy,  // locked, or its device context is out
   kNotLocked,
   kNoDc,
   kNoColorKey,
@@ -99,10 +99,10 @@ struct Rect {
 // Surface capabilities. Created surfaces report kCapsVideoMemory or kCapsSystemMemory as
 // placed, and back buffers of a chain kCapsBackBuffer.
 constexpr uint32_t kCapsPrimary = 0x0001;
-constexpr uint32_t kCapsFlip = 0x0002;        // with kCapsComplex: a flip chain
+constexpr uint32_t kCapsFlip = 0x0002;  // with kCapsComplex: a flip chain
 constexpr uint32_t kCapsComplex = 0x0004;
 constexpr uint32_t kCapsBackBuffer = 0x0008;
-constexpr uint32_t kCapsOverlay = 0x0020;     // refused: no overlay hardware
+constexpr uint32_t kCapsOverlay = 0x0020;  // refused: no overlay hardware
 constexpr uint32_t kCapsOffscreenPlain = 0x0040;
 constexpr uint32_t kCapsSystemMemory = 0x0800;
 constexpr uint32_t kCapsTexture = 0x1000;
@@ -120,9 +120,9 @@ constexpr int kMaxSurfaceSide = 16384;
 
 // Blt flags.
 constexpr uint32_t kBltWait = 0x01;
-constexpr uint32_t kBltColorFill = 0x02;   // fill the destination with fill_value
-constexpr uint32_t kBltDepthFill = 0x04;   // the same, for depth buffers
-constexpr uint32_t kBltSourceKey = 0x08;   // skip source pixels equal to its colour key
+constexpr uint32_t kBltColorFill = 0x02;  // fill the destination with fill_value
+constexpr uint32_t kBltDepthFill = 0x04;  // the same, for depth buffers
+constexpr uint32_t kBltSourceKey = 0x08;  // skip source pixels equal to its colour key
 
 // BltFast flags.
 constexpr uint32_t kFastNoColorKey = 0x00;
@@ -233,8 +233,7 @@ Result Unlock(Surface* surface);
 
 // Colour or depth fill (src null), or a copy of src_rect (null: all of src) to dst_rect
 // (null: all of dst); the two must be the same size.
-Result Blt(Surface* dst, const Rect* dst_rect, Surface* src, const Rect* src_rect,
-           uint32_t flags, uint32_t fill_value);
+Result Blt(Surface* dst, const Rect* dst_rect, Surface* src, const Rect* src_rect, uint32_t flags, uint32_t fill_value);
 // A copy of src_rect (null: all of src) to (x, y); no clipping.
 Result BltFast(Surface* dst, int x, int y, Surface* src, const Rect* src_rect, uint32_t flags);
 // Every back buffer moves one place towards the front; the front goes to the back. Then
@@ -273,12 +272,10 @@ Result ReleaseDC(Surface* surface);
 // 8-bit source copies only to its own format. A SurfaceDc without a surface is a memory
 // context with a bitmap in it, filled in by the caller (24-bit formats allowed; a
 // negative pitch runs the rows upwards).
-Result CopyBetweenDcs(const SurfaceDc& dst, int x, int y, int w, int h, const SurfaceDc& src,
-                      int sx, int sy);
+Result CopyBetweenDcs(const SurfaceDc& dst, int x, int y, int w, int h, const SurfaceDc& src, int sx, int sy);
 
 // ---- Palettes (8-bit surfaces) ----
-Result CreatePalette(Device* device, std::span<const PaletteEntry, kPaletteSize> entries,
-                     Palette** out);
+Result CreatePalette(Device* device, std::span<const PaletteEntry, kPaletteSize> entries, Palette** out);
 void ReleasePalette(Palette* palette);
 Result SetPaletteEntries(Palette* palette, int start, std::span<const PaletteEntry> entries);
 Result GetPaletteEntries(const Palette* palette, int start, std::span<PaletteEntry> out);
@@ -323,8 +320,8 @@ struct Counters {
   uint64_t flips = 0;
   uint32_t last_flip_flags = 0;
   uint64_t vertical_blank_waits = 0;
-  uint64_t blits = 0;        // Blt copies
-  uint64_t fills = 0;        // Blt colour and depth fills
+  uint64_t blits = 0;  // Blt copies
+  uint64_t fills = 0;  // Blt colour and depth fills
   uint64_t fast_blits = 0;
   uint64_t locks = 0;
   uint64_t dc_copies = 0;

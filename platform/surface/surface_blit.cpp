@@ -10,8 +10,7 @@ namespace {
 Rect Whole(const Surface* s) { return {0, 0, s->width, s->height}; }
 
 uint8_t* PixelAt(Surface* s, int x, int y) {
-  return s->memory.data() + static_cast<ptrdiff_t>(y) * s->pitch +
-         static_cast<ptrdiff_t>(x) * BytesPerPixel(s->format);
+  return s->memory.data() + static_cast<ptrdiff_t>(y) * s->pitch + static_cast<ptrdiff_t>(x) * BytesPerPixel(s->format);
 }
 
 // Cuts r down to the w x h surface.
@@ -34,8 +33,8 @@ Result Fill(Surface* dst, const Rect* dst_rect, uint32_t value) {
   } else if (!RectInside(area, dst->width, dst->height)) {
     return Result::kInvalidRect;
   }
-  FillPixels(PixelAt(dst, area.left, area.top), dst->pitch, area.right - area.left,
-             area.bottom - area.top, BytesPerPixel(dst->format), value);
+  FillPixels(PixelAt(dst, area.left, area.top), dst->pitch, area.right - area.left, area.bottom - area.top,
+             BytesPerPixel(dst->format), value);
   ++g_counters.fills;
   return Result::kOk;
 }
@@ -54,15 +53,15 @@ Result CheckCopy(Surface* dst, Surface* src, const Rect& src_area, bool keyed) {
 // Copies the source rectangle to (x, y), both already inside their surfaces.
 void Copy(Surface* dst, int x, int y, Surface* src, const Rect& src_area, bool keyed) {
   const uint32_t key = src->key.low;
-  CopyPixels(PixelAt(dst, x, y), dst->pitch, PixelAt(src, src_area.left, src_area.top),
-             src->pitch, src_area.right - src_area.left, src_area.bottom - src_area.top,
-             BytesPerPixel(dst->format), keyed ? &key : nullptr);
+  CopyPixels(PixelAt(dst, x, y), dst->pitch, PixelAt(src, src_area.left, src_area.top), src->pitch,
+             src_area.right - src_area.left, src_area.bottom - src_area.top, BytesPerPixel(dst->format),
+             keyed ? &key : nullptr);
 }
 
 }  // namespace
 
-Result Blt(Surface* dst, const Rect* dst_rect, Surface* src, const Rect* src_rect,
-           uint32_t flags, uint32_t fill_value) {
+Result Blt(Surface* dst, const Rect* dst_rect, Surface* src, const Rect* src_rect, uint32_t flags,
+           uint32_t fill_value) {
   if (dst == nullptr) return Result::kInvalidParams;
   Result r;
   if (TakeInjectedFailure(Operation::kBlt, &r)) return r;
@@ -139,9 +138,7 @@ Result ShowPrimary(Surface* primary, const Rect& view) {
   return Result::kOk;
 }
 
-Result GetBltStatus(const Surface* surface) {
-  return surface == nullptr ? Result::kInvalidParams : Result::kOk;
-}
+Result GetBltStatus(const Surface* surface) { return surface == nullptr ? Result::kInvalidParams : Result::kOk; }
 
 Result SetColorKey(Surface* surface, const ColorKey* key) {
   if (surface == nullptr) return Result::kInvalidParams;

@@ -25,9 +25,7 @@ Result SetClipperWindow(Clipper* clipper, WindowRef window) {
   return Result::kOk;
 }
 
-WindowRef GetClipperWindow(const Clipper* clipper) {
-  return clipper != nullptr ? clipper->window : 0;
-}
+WindowRef GetClipperWindow(const Clipper* clipper) { return clipper != nullptr ? clipper->window : 0; }
 
 Result SetClipper(Surface* surface, Clipper* clipper) {
   if (surface == nullptr) return Result::kInvalidParams;
@@ -38,8 +36,6 @@ Result SetClipper(Surface* surface, Clipper* clipper) {
   return Result::kOk;
 }
 
-Clipper* GetClipper(const Surface* surface) {
-  return surface != nullptr ? surface->clipper : nullptr;
-}
+Clipper* GetClipper(const Surface* surface) { return surface != nullptr ? surface->clipper : nullptr; }
 
 }  // namespace plat::surface

@@ -38,8 +38,7 @@ void Store(uint8_t* p, P v) {
 // a later address of the same memory needs; rows and pixels are kept in address order, so
 // no source pixel is overwritten before it is read.
 template <typename P, bool Keyed, bool Backward>
-void CopyLoop(uint8_t* dst, int32_t dst_pitch, const uint8_t* src, int32_t src_pitch, int w,
-              int h, P key) {
+void CopyLoop(uint8_t* dst, int32_t dst_pitch, const uint8_t* src, int32_t src_pitch, int w, int h, P key) {
   for (int row = 0; row < h; ++row) {
     const int y = Backward ? h - 1 - row : row;
     uint8_t* d = dst + static_cast<ptrdiff_t>(y) * dst_pitch;
@@ -168,7 +167,8 @@ NL_VECTOR_BODY void ShortRowsBody(uint8_t* dst, int32_t dst_pitch, const uint8_t
   } else if (row >= static_cast<size_t>(kNarrow)) {
     ShortRows<kNarrow>(dst, dst_pitch, src, src_pitch, row, h);
   } else {
-    for (int y = 0; y < h; ++y) std::memcpy(dst + static_cast<ptrdiff_t>(y) * dst_pitch, src + static_cast<ptrdiff_t>(y) * src_pitch, row);
+    for (int y = 0; y < h; ++y)
+      std::memcpy(dst + static_cast<ptrdiff_t>(y) * dst_pitch, src + static_cast<ptrdiff_t>(y) * src_pitch, row);
   }
 }
 
@@ -181,8 +181,7 @@ NL_WIDE_VECTOR_TARGET void CopyShortRowsWide(uint8_t* dst, int32_t dst_pitch, co
   ShortRowsBody<kWide>(dst, dst_pitch, src, src_pitch, row, h);
 }
 
-bool Overlap(const uint8_t* a, int32_t a_pitch, const uint8_t* b, int32_t b_pitch, int w_bytes,
-             int h) {
+bool Overlap(const uint8_t* a, int32_t a_pitch, const uint8_t* b, int32_t b_pitch, int w_bytes, int h) {
   const uintptr_t a0 = reinterpret_cast<uintptr_t>(a);
   const uintptr_t b0 = reinterpret_cast<uintptr_t>(b);
   const uintptr_t a1 = a0 + static_cast<uintptr_t>(h - 1) * a_pitch + w_bytes;
@@ -191,8 +190,7 @@ bool Overlap(const uint8_t* a, int32_t a_pitch, const uint8_t* b, int32_t b_pitc
 }
 
 template <typename P>
-void CopyAs(uint8_t* dst, int32_t dst_pitch, const uint8_t* src, int32_t src_pitch, int w, int h,
-            const uint32_t* key) {
+void CopyAs(uint8_t* dst, int32_t dst_pitch, const uint8_t* src, int32_t src_pitch, int w, int h, const uint32_t* key) {
   const bool backward = reinterpret_cast<uintptr_t>(dst) > reinterpret_cast<uintptr_t>(src);
   const P k = key != nullptr ? static_cast<P>(*key) : P{};
   const size_t row = static_cast<size_t>(w) * sizeof(P);
@@ -216,8 +214,10 @@ void CopyAs(uint8_t* dst, int32_t dst_pitch, const uint8_t* src, int32_t src_pit
     else
       KeyedDisjoint<P>(dst, dst_pitch, src, src_pitch, w, h, k);
   } else {
-    if (backward) CopyLoop<P, true, true>(dst, dst_pitch, src, src_pitch, w, h, k);
-    else CopyLoop<P, true, false>(dst, dst_pitch, src, src_pitch, w, h, k);
+    if (backward)
+      CopyLoop<P, true, true>(dst, dst_pitch, src, src_pitch, w, h, k);
+    else
+      CopyLoop<P, true, false>(dst, dst_pitch, src, src_pitch, w, h, k);
   }
 }
 
@@ -285,8 +285,8 @@ void FillAs(uint8_t* dst, int32_t pitch, int w, int h, uint32_t value) {
 
 }  // namespace
 
-void CopyPixels(uint8_t* dst, int32_t dst_pitch, const uint8_t* src, int32_t src_pitch, int w,
-                int h, int bytes_per_pixel, const uint32_t* key) {
+void CopyPixels(uint8_t* dst, int32_t dst_pitch, const uint8_t* src, int32_t src_pitch, int w, int h,
+                int bytes_per_pixel, const uint32_t* key) {
   if (w <= 0 || h <= 0) return;
   switch (bytes_per_pixel) {
     case 1: CopyAs<uint8_t>(dst, dst_pitch, src, src_pitch, w, h, key); break;

@@ -10,8 +10,8 @@ namespace plat::surface {
 // Copies w x h pixels. dst and src may be rectangles of the same memory that overlap in
 // any direction. With key non-null, source pixels equal to *key (truncated to the pixel
 // size) are left out.
-void CopyPixels(uint8_t* dst, int32_t dst_pitch, const uint8_t* src, int32_t src_pitch, int w,
-                int h, int bytes_per_pixel, const uint32_t* key);
+void CopyPixels(uint8_t* dst, int32_t dst_pitch, const uint8_t* src, int32_t src_pitch, int w, int h,
+                int bytes_per_pixel, const uint32_t* key);
 
 // Sets w x h pixels to value (truncated to the pixel size).
 void FillPixels(uint8_t* dst, int32_t pitch, int w, int h, int bytes_per_pixel, uint32_t value);

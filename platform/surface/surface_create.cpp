@@ -24,8 +24,8 @@ Placement PlacementOf(uint32_t caps) {
 
 // A new record with its memory, or null with *result set. charge: whether video memory
 // placement takes from the display's video memory (the primary is the display itself).
-Surface* MakeSurface(Device* device, uint32_t caps, int w, int h, const PixelFormat& format,
-                     Placement placement, bool charge, Result* result) {
+Surface* MakeSurface(Device* device, uint32_t caps, int w, int h, const PixelFormat& format, Placement placement,
+                     bool charge, Result* result) {
   const int32_t pitch = PitchFor(w, format);
   const uint64_t bytes = static_cast<uint64_t>(pitch) * static_cast<uint64_t>(h);
   bool video = placement != Placement::kSystem;
@@ -50,8 +50,7 @@ Surface* MakeSurface(Device* device, uint32_t caps, int w, int h, const PixelFor
   }
   Surface* s = g_surfaces.Add();
   s->device = device;
-  s->caps = (caps & ~(kCapsVideoMemory | kCapsSystemMemory)) |
-            (video ? kCapsVideoMemory : kCapsSystemMemory);
+  s->caps = (caps & ~(kCapsVideoMemory | kCapsSystemMemory)) | (video ? kCapsVideoMemory : kCapsSystemMemory);
   s->width = w;
   s->height = h;
   s->pitch = pitch;
@@ -97,19 +96,17 @@ Result CreatePrimary(Device* device, const SurfaceDesc& desc, Surface** out) {
   const display::CurrentMode mode = display::Current();
 
   Result r = Result::kOk;
-  Surface* head = MakeSurface(device, desc.caps, mode.width, mode.height, format,
-                              Placement::kVideo, false, &r);
+  Surface* head = MakeSurface(device, desc.caps, mode.width, mode.height, format, Placement::kVideo, false, &r);
   if (head == nullptr) return r;
   head->refs = 1;
   device->primary = head;
   if (chain) {
     head->chain_head = head;
     head->chain.push_back(head);
-    const uint32_t back_caps = (desc.caps & ~(kCapsPrimary | kCapsFlip | kCapsComplex)) |
-                               kCapsBackBuffer | kCapsFlip | kCapsComplex;
+    const uint32_t back_caps =
+        (desc.caps & ~(kCapsPrimary | kCapsFlip | kCapsComplex)) | kCapsBackBuffer | kCapsFlip | kCapsComplex;
     for (int i = 0; i < desc.back_buffer_count; ++i) {
-      Surface* back = MakeSurface(device, back_caps, mode.width, mode.height, format,
-                                  Placement::kVideo, true, &r);
+      Surface* back = MakeSurface(device, back_caps, mode.width, mode.height, format, Placement::kVideo, true, &r);
       if (back == nullptr) {
         head->refs = 0;
         Destroy(head);
@@ -126,15 +123,13 @@ Result CreatePrimary(Device* device, const SurfaceDesc& desc, Surface** out) {
 Result CreateOffscreen(Device* device, const SurfaceDesc& desc, Surface** out) {
   if (desc.caps & (kCapsFlip | kCapsComplex)) return Result::kInvalidParams;
   if (desc.back_buffer_count != 0) return Result::kInvalidParams;
-  if (desc.width < 1 || desc.height < 1 || desc.width > kMaxSurfaceSide ||
-      desc.height > kMaxSurfaceSide) {
+  if (desc.width < 1 || desc.height < 1 || desc.width > kMaxSurfaceSide || desc.height > kMaxSurfaceSide) {
     return Result::kInvalidParams;
   }
   const PixelFormat format = desc.format.bit_count != 0 ? desc.format : display::CurrentFormat();
   if (!IsSurfaceFormat(format)) return Result::kUnsupportedFormat;
   Result r = Result::kOk;
-  Surface* s = MakeSurface(device, desc.caps, desc.width, desc.height, format,
-                           PlacementOf(desc.caps), true, &r);
+  Surface* s = MakeSurface(device, desc.caps, desc.width, desc.height, format, PlacementOf(desc.caps), true, &r);
   if (s == nullptr) return r;
   s->refs = 1;
   *out = s;
@@ -218,8 +213,7 @@ Result EnumAttachedSurfaces(Surface* surface, const std::function<bool(Surface*)
 }
 
 Result AddAttachedSurface(Surface* surface, Surface* attached) {
-  if (surface == nullptr || attached == nullptr || surface == attached ||
-      surface->device != attached->device) {
+  if (surface == nullptr || attached == nullptr || surface == attached || surface->device != attached->device) {
     return Result::kInvalidParams;
   }
   for (Surface* a : surface->attached) {

@@ -104,9 +104,7 @@ Result SetCooperativeLevel(Device* device, WindowRef window, uint32_t level) {
   return Result::kOk;
 }
 
-uint32_t GetCooperativeLevel(const Device* device) {
-  return device != nullptr ? device->level : 0;
-}
+uint32_t GetCooperativeLevel(const Device* device) { return device != nullptr ? device->level : 0; }
 
 Result SetDisplayMode(Device* device, int width, int height, int bits, int refresh) {
   if (Result r = Usable(device); r != Result::kOk) return r;

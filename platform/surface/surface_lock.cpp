@@ -160,11 +160,9 @@ Result ReleaseDC(Surface* surface) {
   return Result::kOk;
 }
 
-Result CopyBetweenDcs(const SurfaceDc& dst, int x, int y, int w, int h, const SurfaceDc& src,
-                      int sx, int sy) {
+Result CopyBetweenDcs(const SurfaceDc& dst, int x, int y, int w, int h, const SurfaceDc& src, int sx, int sy) {
   if (dst.bits == nullptr || src.bits == nullptr) return Result::kInvalidParams;
-  if ((dst.surface != nullptr && !dst.surface->dc_out) ||
-      (src.surface != nullptr && !src.surface->dc_out)) {
+  if ((dst.surface != nullptr && !dst.surface->dc_out) || (src.surface != nullptr && !src.surface->dc_out)) {
     return Result::kNoDc;
   }
   const bool same = dst.format == src.format;
@@ -173,10 +171,26 @@ Result CopyBetweenDcs(const SurfaceDc& dst, int x, int y, int w, int h, const Su
     return Result::kUnsupportedFormat;
   }
   // Clipped against both surfaces, moving the other side along.
-  if (sx < 0) { x -= sx; w += sx; sx = 0; }
-  if (sy < 0) { y -= sy; h += sy; sy = 0; }
-  if (x < 0) { sx -= x; w += x; x = 0; }
-  if (y < 0) { sy -= y; h += y; y = 0; }
+  if (sx < 0) {
+    x -= sx;
+    w += sx;
+    sx = 0;
+  }
+  if (sy < 0) {
+    y -= sy;
+    h += sy;
+    sy = 0;
+  }
+  if (x < 0) {
+    sx -= x;
+    w += x;
+    x = 0;
+  }
+  if (y < 0) {
+    sy -= y;
+    h += y;
+    y = 0;
+  }
   w = std::min({w, src.width - sx, dst.width - x});
   h = std::min({h, src.height - sy, dst.height - y});
   if (w <= 0 || h <= 0) return Result::kOk;

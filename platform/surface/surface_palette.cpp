@@ -6,14 +6,11 @@
 namespace plat::surface {
 namespace {
 
-bool RangeOk(int start, size_t count) {
-  return start >= 0 && static_cast<size_t>(start) + count <= kPaletteSize;
-}
+bool RangeOk(int start, size_t count) { return start >= 0 && static_cast<size_t>(start) + count <= kPaletteSize; }
 
 }  // namespace
 
-Result CreatePalette(Device* device, std::span<const PaletteEntry, kPaletteSize> entries,
-                     Palette** out) {
+Result CreatePalette(Device* device, std::span<const PaletteEntry, kPaletteSize> entries, Palette** out) {
   if (device == nullptr || out == nullptr) return Result::kInvalidParams;
   *out = nullptr;
   if (device->released) return Result::kNoDevice;
@@ -53,8 +50,6 @@ Result SetPalette(Surface* surface, Palette* palette) {
   return Result::kOk;
 }
 
-Palette* GetPalette(const Surface* surface) {
-  return surface != nullptr ? surface->palette : nullptr;
-}
+Palette* GetPalette(const Surface* surface) { return surface != nullptr ? surface->palette : nullptr; }
 
 }  // namespace plat::surface

@@ -7,12 +7,12 @@
 
 namespace plat::surface {
 
-Table<Device> g_devices;     // every device not yet freed
-Table<Surface> g_surfaces;   // every surface, back buffers included
-Table<Palette> g_palettes;   // every palette
-Table<Clipper> g_clippers;   // every clipper
+Table<Device> g_devices;                                                         // every device not yet freed
+Table<Surface> g_surfaces;                                                       // every surface, back buffers included
+Table<Palette> g_palettes;                                                       // every palette
+Table<Clipper> g_clippers;                                                       // every clipper
 std::array<InjectedFailure, static_cast<size_t>(Operation::kCount)> g_failures;  // by operation
-Counters g_counters;         // calls seen since the last reset
+Counters g_counters;                                                             // calls seen since the last reset
 
 std::vector<Surface*> ChainOf(Surface* s) {
   if (s->chain_head == nullptr) return {s};
@@ -47,9 +47,7 @@ void PresentPrimary(const Surface* primary, const Rect& view) {
   presentation::PresentPicture(picture);
 }
 
-void InjectFailure(Operation op, Result result, int times) {
-  g_failures[static_cast<size_t>(op)] = {result, times};
-}
+void InjectFailure(Operation op, Result result, int times) { g_failures[static_cast<size_t>(op)] = {result, times}; }
 
 void ClearInjectedFailures() { g_failures.fill({}); }
 

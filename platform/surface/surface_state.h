@@ -30,37 +30,37 @@ struct CacheLineAllocator {
 using SurfaceMemory = std::vector<uint8_t, CacheLineAllocator<uint8_t>>;
 
 struct Device {
-  size_t slot = 0;            // place in the device table
-  bool initialized = false;   // InitializeDevice ran
-  bool released = false;      // ReleaseDevice ran; kept while surfaces remain
-  uint32_t level = 0;         // cooperative level, 0 until set
-  WindowRef window = 0; // window given with the level
-  bool exclusive = false;     // holds the display (full screen, exclusive)
-  bool mode_set = false;      // this device changed the display mode
-  int surfaces = 0;           // surfaces made on it that still exist
-  Surface* primary = nullptr; // its primary, if any
+  size_t slot = 0;             // place in the device table
+  bool initialized = false;    // InitializeDevice ran
+  bool released = false;       // ReleaseDevice ran; kept while surfaces remain
+  uint32_t level = 0;          // cooperative level, 0 until set
+  WindowRef window = 0;        // window given with the level
+  bool exclusive = false;      // holds the display (full screen, exclusive)
+  bool mode_set = false;       // this device changed the display mode
+  int surfaces = 0;            // surfaces made on it that still exist
+  Surface* primary = nullptr;  // its primary, if any
 };
 
 struct Surface {
-  size_t slot = 0;                // place in the surface table
+  size_t slot = 0;  // place in the surface table
   Device* device = nullptr;
-  uint32_t caps = 0;              // as reported: placement and back-buffer bits included
+  uint32_t caps = 0;  // as reported: placement and back-buffer bits included
   int width = 0;
   int height = 0;
   int32_t pitch = 0;
   PixelFormat format{};
-  SurfaceMemory memory;           // pitch x height bytes; swapped along the chain by Flip
-  uint64_t video_bytes = 0;       // video memory taken for it
+  SurfaceMemory memory;      // pitch x height bytes; swapped along the chain by Flip
+  uint64_t video_bytes = 0;  // video memory taken for it
   bool lost = false;
   bool locked = false;
   bool dc_out = false;
   bool has_key = false;
   ColorKey key{};
-  Palette* palette = nullptr;     // holds a reference
-  Clipper* clipper = nullptr;     // holds a reference
-  Surface* chain_head = nullptr;  // the primary of its flip chain; null outside chains
-  std::vector<Surface*> chain;    // head only: the members, front first
-  std::vector<Surface*> attached; // attached by AddAttachedSurface, a reference each
+  Palette* palette = nullptr;      // holds a reference
+  Clipper* clipper = nullptr;      // holds a reference
+  Surface* chain_head = nullptr;   // the primary of its flip chain; null outside chains
+  std::vector<Surface*> chain;     // head only: the members, front first
+  std::vector<Surface*> attached;  // attached by AddAttachedSurface, a reference each
   int refs = 0;
 };
 
@@ -108,10 +108,10 @@ struct InjectedFailure {
 };
 
 // The module's state; each table is owned by surface_state.cpp.
-extern Table<Device> g_devices;                 // every device not yet freed
-extern Table<Surface> g_surfaces;               // every surface, back buffers included
-extern Table<Palette> g_palettes;               // every palette
-extern Table<Clipper> g_clippers;               // every clipper
+extern Table<Device> g_devices;    // every device not yet freed
+extern Table<Surface> g_surfaces;  // every surface, back buffers included
+extern Table<Palette> g_palettes;  // every palette
+extern Table<Clipper> g_clippers;  // every clipper
 extern std::array<InjectedFailure, static_cast<size_t>(Operation::kCount)> g_failures;
 extern Counters g_counters;
 

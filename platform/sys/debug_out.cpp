@@ -8,8 +8,8 @@
 namespace plat {
 namespace {
 
-bool g_enabled = true;                               // output switched on
-std::function<void(std::string_view)> g_sink;        // test observer, or empty
+bool g_enabled = true;                         // output switched on
+std::function<void(std::string_view)> g_sink;  // test observer, or empty
 
 }  // namespace
 

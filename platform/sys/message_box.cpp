@@ -32,15 +32,12 @@ void ShowMessageBox(std::string_view text, std::string_view caption) {
   std::string utf8_text = Cp932ToUtf8(text);
   std::string utf8_caption = Cp932ToUtf8(caption);
   if (DisplayAvailable() &&
-      SDL_ShowSimpleMessageBox(SDL_MESSAGEBOX_ERROR, utf8_caption.c_str(), utf8_text.c_str(),
-                               nullptr) == 0) {
+      SDL_ShowSimpleMessageBox(SDL_MESSAGEBOX_ERROR, utf8_caption.c_str(), utf8_text.c_str(), nullptr) == 0) {
     return;
   }
   std::fprintf(stderr, "[%s] %s\n", utf8_caption.c_str(), utf8_text.c_str());
 }
 
-void SetMessageBoxHook(std::function<void(std::string_view, std::string_view)> hook) {
-  g_hook = std::move(hook);
-}
+void SetMessageBoxHook(std::function<void(std::string_view, std::string_view)> hook) { g_hook = std::move(hook); }
 
 }  // namespace plat

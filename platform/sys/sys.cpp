@@ -16,11 +16,11 @@
 namespace plat::sys {
 namespace {
 
-std::optional<OsVersion> g_os;                  // test override of GetOsVersion
-std::optional<CpuInfo> g_cpu;                   // test override of GetCpuInfo
-std::optional<MemoryStatus> g_memory;           // test override of GetMemoryStatus
-std::optional<DirectXProbeAnswers> g_directx;   // test override of ProbeDirectX
-std::optional<uint64_t> g_tsc_ticks_per_us;     // test override of ReadTimeStampCounter
+std::optional<OsVersion> g_os;                 // test override of GetOsVersion
+std::optional<CpuInfo> g_cpu;                  // test override of GetCpuInfo
+std::optional<MemoryStatus> g_memory;          // test override of GetMemoryStatus
+std::optional<DirectXProbeAnswers> g_directx;  // test override of ProbeDirectX
+std::optional<uint64_t> g_tsc_ticks_per_us;    // test override of ReadTimeStampCounter
 
 OsVersion RealOsVersion() {
   OsVersion v;

@@ -23,7 +23,7 @@ struct OsVersion {
 
 struct CpuInfo {
   bool has_cpuid = false;
-  uint32_t max_function = 0;  // highest standard CPUID function
+  uint32_t max_function = 0;               // highest standard CPUID function
   std::array<uint32_t, 3> vendor_words{};  // EBX, EDX, ECX of function 0
   uint32_t features_edx = 0;               // function 1, EDX
   uint32_t max_extended = 0;               // highest extended function (0x8000000N)
@@ -41,16 +41,16 @@ inline constexpr MemoryStatus kVirtualClockMemory{8ull << 30, 6ull << 30};
 
 // Steps of the DirectX generation probe, in the order they are asked.
 enum DirectXProbeStep {
-  kProbeDDrawLibrary,      // the drawing library loads
-  kProbeDDrawCreate,       // its device can be created
-  kProbeDDraw2,            // the second interface generation
-  kProbeInputLibrary,      // the input library with its creator
-  kProbeSurface3,          // a primary surface answering the third surface generation
-  kProbeSurface4,          // the same surface answering the fourth
-  kProbeMusic,             // the music object
-  kProbeDDraw7,            // the seventh generation device
-  kProbeD3D8Library,       // the eighth generation 3-D library
-  kProbeNatHelper,         // the 8.1 networking helper
+  kProbeDDrawLibrary,  // the drawing library loads
+  kProbeDDrawCreate,   // its device can be created
+  kProbeDDraw2,        // the second interface generation
+  kProbeInputLibrary,  // the input library with its creator
+  kProbeSurface3,      // a primary surface answering the third surface generation
+  kProbeSurface4,      // the same surface answering the fourth
+  kProbeMusic,         // the music object
+  kProbeDDraw7,        // the seventh generation device
+  kProbeD3D8Library,   // the eighth generation 3-D library
+  kProbeNatHelper,     // the 8.1 networking helper
   kDirectXProbeSteps
 };
 using DirectXProbeAnswers = std::array<bool, kDirectXProbeSteps>;

@@ -9,9 +9,7 @@
 namespace plat {
 
 // True for a byte that starts a double-byte character of code page 932.
-constexpr bool IsSjisLeadByte(uint8_t b) {
-  return (b >= 0x81 && b <= 0x9F) || (b >= 0xE0 && b <= 0xFC);
-}
+constexpr bool IsSjisLeadByte(uint8_t b) { return (b >= 0x81 && b <= 0x9F) || (b >= 0xE0 && b <= 0xFC); }
 
 // Unconvertible sequences become '?'; the rest of the text still converts.
 std::string Cp932ToUtf8(std::string_view cp932);

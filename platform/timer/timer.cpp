@@ -9,13 +9,12 @@
 #include <mutex>
 #include <thread>
 
-
 namespace plat::timer {
 namespace {
 
-std::atomic<bool> g_virtual{false};     // virtual clock in use
-std::atomic<uint64_t> g_virtual_us{0};  // virtual time in microseconds
-std::once_flag g_env_once;              // NIGHTLOOM_CLOCK read once
+std::atomic<bool> g_virtual{false};               // virtual clock in use
+std::atomic<uint64_t> g_virtual_us{0};            // virtual time in microseconds
+std::once_flag g_env_once;                        // NIGHTLOOM_CLOCK read once
 std::atomic<VirtualClockMover> g_mover{nullptr};  // periodic timer's virtual mode, or null
 
 constexpr uint32_t kMaxPauseMs = 10;  // longest real-clock pause of PauseUntil

@@ -29,19 +29,19 @@ struct Event {
 };
 
 struct PeriodicState {
-  std::mutex mutex;                        // guards everything below
-  std::condition_variable changed;         // events changed, or a callback returned
-  std::map<uint32_t, Event> events;        // running events by id
-  uint32_t next_id = 1;                    // ids are never reused
-  uint32_t in_flight = 0;                  // id whose callback runs now, or 0
-  std::thread::id in_flight_thread;        // the thread running it
-  std::thread service;                     // runs real events; started on first need
-  bool quit = false;                       // the service thread must end
-  std::map<uint32_t, int> periods;         // begun periods: ms -> count
-  std::vector<PeriodCall> period_calls;    // every begin and end, for tests
-  TimerCaps caps = kDefaultCaps;           // reported capabilities
-  bool caps_fail = false;                  // GetDevCaps fails (tests)
-  bool moving = false;                     // a virtual move runs callbacks now
+  std::mutex mutex;                      // guards everything below
+  std::condition_variable changed;       // events changed, or a callback returned
+  std::map<uint32_t, Event> events;      // running events by id
+  uint32_t next_id = 1;                  // ids are never reused
+  uint32_t in_flight = 0;                // id whose callback runs now, or 0
+  std::thread::id in_flight_thread;      // the thread running it
+  std::thread service;                   // runs real events; started on first need
+  bool quit = false;                     // the service thread must end
+  std::map<uint32_t, int> periods;       // begun periods: ms -> count
+  std::vector<PeriodCall> period_calls;  // every begin and end, for tests
+  TimerCaps caps = kDefaultCaps;         // reported capabilities
+  bool caps_fail = false;                // GetDevCaps fails (tests)
+  bool moving = false;                   // a virtual move runs callbacks now
 };
 
 PeriodicState& State();

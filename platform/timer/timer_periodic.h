@@ -35,8 +35,7 @@ struct TimerCaps {
 inline constexpr uint32_t kEventOneShot = 0;
 inline constexpr uint32_t kEventPeriodic = 1;
 
-using EventCallback = void (*)(uint32_t id, uint32_t message, uintptr_t user, uintptr_t reserved1,
-                               uintptr_t reserved2);
+using EventCallback = void (*)(uint32_t id, uint32_t message, uintptr_t user, uintptr_t reserved1, uintptr_t reserved2);
 
 // False when a test made the query fail.
 bool GetDevCaps(TimerCaps* caps);
@@ -44,8 +43,7 @@ bool GetDevCaps(TimerCaps* caps);
 bool BeginPeriod(uint32_t ms);
 bool EndPeriod(uint32_t ms);
 // The id, or 0 when refused. `resolution_ms` is accepted and not needed.
-uint32_t SetEvent(uint32_t delay_ms, uint32_t resolution_ms, EventCallback callback, uintptr_t user,
-                  uint32_t kind);
+uint32_t SetEvent(uint32_t delay_ms, uint32_t resolution_ms, EventCallback callback, uintptr_t user, uint32_t kind);
 bool KillEvent(uint32_t id);
 
 // --- Test hooks -----------------------------------------------------------------------

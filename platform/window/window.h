@@ -76,27 +76,27 @@ inline constexpr int kMaxRegions = 64;  // region objects alive at once
 // Messages (the values of the system the game was written for).
 inline constexpr uint32_t kWmCreate = 0x0001;
 inline constexpr uint32_t kWmDestroy = 0x0002;
-inline constexpr uint32_t kWmMove = 0x0003;          // lParam: client x | y << 16 (signed words)
-inline constexpr uint32_t kWmSize = 0x0005;          // wParam kSize*, lParam: client width | height << 16
-inline constexpr uint32_t kWmActivate = 0x0006;      // low word of wParam: 1 active, 0 inactive
+inline constexpr uint32_t kWmMove = 0x0003;      // lParam: client x | y << 16 (signed words)
+inline constexpr uint32_t kWmSize = 0x0005;      // wParam kSize*, lParam: client width | height << 16
+inline constexpr uint32_t kWmActivate = 0x0006;  // low word of wParam: 1 active, 0 inactive
 inline constexpr uint32_t kWmPaint = 0x000F;
 inline constexpr uint32_t kWmClose = 0x0010;
-inline constexpr uint32_t kWmQuit = 0x0012;          // wParam: exit code
-inline constexpr uint32_t kWmActivateApp = 0x001C;   // wParam: 1 active, 0 inactive
-inline constexpr uint32_t kWmSetCursor = 0x0020;     // wParam: window, lParam: hit code | message << 16
-inline constexpr uint32_t kWmDisplayChange = 0x007E; // wParam: bits, lParam: width | height << 16
-inline constexpr uint32_t kWmKeyDown = 0x0100;       // wParam: virtual key
+inline constexpr uint32_t kWmQuit = 0x0012;           // wParam: exit code
+inline constexpr uint32_t kWmActivateApp = 0x001C;    // wParam: 1 active, 0 inactive
+inline constexpr uint32_t kWmSetCursor = 0x0020;      // wParam: window, lParam: hit code | message << 16
+inline constexpr uint32_t kWmDisplayChange = 0x007E;  // wParam: bits, lParam: width | height << 16
+inline constexpr uint32_t kWmKeyDown = 0x0100;        // wParam: virtual key
 inline constexpr uint32_t kWmKeyUp = 0x0101;
-inline constexpr uint32_t kWmChar = 0x0102;          // wParam: one CP932 byte
+inline constexpr uint32_t kWmChar = 0x0102;  // wParam: one CP932 byte
 inline constexpr uint32_t kWmSysCommand = 0x0112;
-inline constexpr uint32_t kWmMouseMove = 0x0200;     // lParam: client x | y << 16
+inline constexpr uint32_t kWmMouseMove = 0x0200;  // lParam: client x | y << 16
 inline constexpr uint32_t kWmLButtonDown = 0x0201;
 inline constexpr uint32_t kWmLButtonUp = 0x0202;
 inline constexpr uint32_t kWmRButtonDown = 0x0204;
 inline constexpr uint32_t kWmRButtonUp = 0x0205;
 inline constexpr uint32_t kWmMButtonDown = 0x0207;
 inline constexpr uint32_t kWmMButtonUp = 0x0208;
-inline constexpr uint32_t kWmMoving = 0x0216;        // lParam: Rect* proposed outer rectangle
+inline constexpr uint32_t kWmMoving = 0x0216;  // lParam: Rect* proposed outer rectangle
 
 inline constexpr uintptr_t kSizeRestored = 0;
 inline constexpr uintptr_t kSizeMaximized = 2;
@@ -135,10 +135,9 @@ inline constexpr int32_t kFrameCaption = 18;
 inline constexpr int32_t kFrameMenu = 19;
 
 // Virtual-key codes the translation produces besides letters ('A'-'Z') and digits.
-inline constexpr uint32_t kVkBack = 0x08, kVkTab = 0x09, kVkReturn = 0x0D, kVkShift = 0x10,
-                          kVkControl = 0x11, kVkMenu = 0x12, kVkEscape = 0x1B, kVkSpace = 0x20,
-                          kVkPrior = 0x21, kVkNext = 0x22, kVkEnd = 0x23, kVkHome = 0x24,
-                          kVkLeft = 0x25, kVkUp = 0x26, kVkRight = 0x27, kVkDown = 0x28,
+inline constexpr uint32_t kVkBack = 0x08, kVkTab = 0x09, kVkReturn = 0x0D, kVkShift = 0x10, kVkControl = 0x11,
+                          kVkMenu = 0x12, kVkEscape = 0x1B, kVkSpace = 0x20, kVkPrior = 0x21, kVkNext = 0x22,
+                          kVkEnd = 0x23, kVkHome = 0x24, kVkLeft = 0x25, kVkUp = 0x26, kVkRight = 0x27, kVkDown = 0x28,
                           kVkInsert = 0x2D, kVkDelete = 0x2E, kVkF1 = 0x70, kVkF12 = 0x7B;
 
 // COM results.

@@ -20,7 +20,8 @@ uint32_t VirtualKeyOf(SDL_Keycode key) {
   switch (key) {
     case SDLK_BACKSPACE: return kVkBack;
     case SDLK_TAB: return kVkTab;
-    case SDLK_RETURN: case SDLK_KP_ENTER: return kVkReturn;
+    case SDLK_RETURN:
+    case SDLK_KP_ENTER: return kVkReturn;
     case SDLK_ESCAPE: return kVkEscape;
     case SDLK_SPACE: return kVkSpace;
     case SDLK_PAGEUP: return kVkPrior;
@@ -33,9 +34,12 @@ uint32_t VirtualKeyOf(SDL_Keycode key) {
     case SDLK_DOWN: return kVkDown;
     case SDLK_INSERT: return kVkInsert;
     case SDLK_DELETE: return kVkDelete;
-    case SDLK_LSHIFT: case SDLK_RSHIFT: return kVkShift;
-    case SDLK_LCTRL: case SDLK_RCTRL: return kVkControl;
-    case SDLK_LALT: case SDLK_RALT: return kVkMenu;
+    case SDLK_LSHIFT:
+    case SDLK_RSHIFT: return kVkShift;
+    case SDLK_LCTRL:
+    case SDLK_RCTRL: return kVkControl;
+    case SDLK_LALT:
+    case SDLK_RALT: return kVkMenu;
     default: return 0;
   }
 }
@@ -86,21 +90,15 @@ void TranslateWindowEvent(const SDL_WindowEvent& e) {
 
 void Translate(const SDL_Event& e) {
   switch (e.type) {
-    case SDL_QUIT:
-      UserCloseAll();
-      break;
-    case SDL_WINDOWEVENT:
-      TranslateWindowEvent(e.window);
-      break;
+    case SDL_QUIT: UserCloseAll(); break;
+    case SDL_WINDOWEVENT: TranslateWindowEvent(e.window); break;
     case SDL_KEYDOWN:
     case SDL_KEYUP: {
       uint32_t vk = VirtualKeyOf(e.key.keysym.sym);
       if (vk != 0) UserKey(internal::WindowOfSdlId(e.key.windowID), vk, e.type == SDL_KEYDOWN);
       break;
     }
-    case SDL_TEXTINPUT:
-      UserText(internal::WindowOfSdlId(e.text.windowID), e.text.text);
-      break;
+    case SDL_TEXTINPUT: UserText(internal::WindowOfSdlId(e.text.windowID), e.text.text); break;
     case SDL_MOUSEMOTION:
       UserMouse(internal::WindowOfSdlId(e.motion.windowID), kWmMouseMove, e.motion.x, e.motion.y);
       break;
@@ -110,8 +108,7 @@ void Translate(const SDL_Event& e) {
       if (m != 0) UserMouse(internal::WindowOfSdlId(e.button.windowID), m, e.button.x, e.button.y);
       break;
     }
-    default:
-      break;
+    default: break;
   }
 }
 
@@ -165,7 +162,8 @@ void UserText(WindowHandle window, std::string_view utf8) {
 
 void UserMouse(WindowHandle window, uint32_t mouse_message, int32_t x, int32_t y) {
   if (!IsWindow(window)) return;
-  PostMessage(window, kWmSetCursor, window, PackWords(static_cast<int32_t>(kHitClient), static_cast<int32_t>(mouse_message)));
+  PostMessage(window, kWmSetCursor, window,
+              PackWords(static_cast<int32_t>(kHitClient), static_cast<int32_t>(mouse_message)));
   PostMessage(window, mouse_message, 0, PackWords(x, y));
 }
 

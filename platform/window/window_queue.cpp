@@ -33,9 +33,7 @@ bool PostMessage(WindowHandle window, uint32_t id, uintptr_t wparam, intptr_t lp
   return true;
 }
 
-void PostQuitMessage(int exit_code) {
-  g_queue.push_back(Message{0, kWmQuit, static_cast<uintptr_t>(exit_code), 0});
-}
+void PostQuitMessage(int exit_code) { g_queue.push_back(Message{0, kWmQuit, static_cast<uintptr_t>(exit_code), 0}); }
 
 intptr_t SendMessage(WindowHandle window, uint32_t id, uintptr_t wparam, intptr_t lparam) {
   WindowProc proc = internal::ProcOf(window);
@@ -74,15 +72,12 @@ intptr_t DispatchMessage(const Message& message) {
 
 intptr_t DefWindowProc(WindowHandle window, uint32_t id, uintptr_t, intptr_t lparam) {
   switch (id) {
-    case kWmClose:
-      DestroyWindow(window);
-      return 0;
+    case kWmClose: DestroyWindow(window); return 0;
     case kWmSetCursor:
       // The class cursor over the client area, the arrow anywhere else.
       SetCursor((lparam & 0xFFFF) == kHitClient ? internal::ClassCursorOf(window) : Cursor::Arrow);
       return 1;
-    default:
-      return 0;
+    default: return 0;
   }
 }
 

@@ -35,12 +35,12 @@ struct WindowRecord {
   Cursor class_cursor = Cursor::Arrow;
   std::string title;  // CP932
   uint32_t style = 0, ex_style = 0;
-  Rect outer;                   // desktop coordinates
-  Rect reported_client;         // client area as the last kWmMove / kWmSize told it
-  bool visible = false;         // shown (kWsVisible set, or brought to the foreground)
+  Rect outer;            // desktop coordinates
+  Rect reported_client;  // client area as the last kWmMove / kWmSize told it
+  bool visible = false;  // shown (kWsVisible set, or brought to the foreground)
   bool topmost = false;
   bool ime_enabled = true;
-  bool destroying = false;      // kWmDestroy is being handled
+  bool destroying = false;  // kWmDestroy is being handled
   std::vector<Rect> region;
   SDL_Window* sdl = nullptr;
   // What the SDL window shows now, so only changes reach SDL.
@@ -277,8 +277,8 @@ WindowHandle CreateWindow(const WindowCreate& create) {
   }
   if (slot == nullptr || !internal::EnsureVideo()) return 0;
   std::string title = Cp932ToUtf8(create.title);
-  SDL_Window* sdl = SDL_CreateWindow(title.c_str(), SDL_WINDOWPOS_UNDEFINED, SDL_WINDOWPOS_UNDEFINED, 1, 1,
-                                     SDL_WINDOW_HIDDEN);
+  SDL_Window* sdl =
+      SDL_CreateWindow(title.c_str(), SDL_WINDOWPOS_UNDEFINED, SDL_WINDOWPOS_UNDEFINED, 1, 1, SDL_WINDOW_HIDDEN);
   if (sdl == nullptr) return 0;
   SDL_StartTextInput();
   WindowRecord& w = *slot;

@@ -344,8 +344,9 @@ TEST_F(NlConfigScreenTest, ControlsAreDrawnAtTheirPlacesAndNowhereElse) {
   EXPECT_EQ(std::vector<int>({hints.min_width, hints.min_height, hints.max_width, hints.max_height}),
             std::vector<int>({208, 498, 208, 498}));
   const std::vector<long> state = CardinalProperty(d, form->id, "_NET_WM_STATE", XA_ATOM);
-  EXPECT_NE(std::find(state.begin(), state.end(), static_cast<long>(XInternAtom(d, "_NET_WM_STATE_SKIP_TASKBAR", False))),
-            state.end());
+  EXPECT_NE(
+      std::find(state.begin(), state.end(), static_cast<long>(XInternAtom(d, "_NET_WM_STATE_SKIP_TASKBAR", False))),
+      state.end());
   const std::vector<long> type = CardinalProperty(d, form->id, "_NET_WM_WINDOW_TYPE", XA_ATOM);
   ASSERT_FALSE(type.empty());
   EXPECT_EQ(type[0], static_cast<long>(XInternAtom(d, "_NET_WM_WINDOW_TYPE_DIALOG", False)));
@@ -407,7 +408,9 @@ TEST_F(NlConfigScreenTest, HintBoxShowsTheHintOfTheBoxLastUnderThePointer) {
   ASSERT_TRUE(form);
   Display* d = display();
   const Rect text1 = Inset(kControls[kText1].px, 2);
-  auto at = [&](const Rect& r) { return std::pair{form->on_screen.left + CentreX(r), form->on_screen.top + CentreY(r)}; };
+  auto at = [&](const Rect& r) {
+    return std::pair{form->on_screen.left + CentreX(r), form->on_screen.top + CentreY(r)};
+  };
   auto hint_of = [&](const Picture& screen) { return Crop(Crop(screen, form->on_screen), text1); };
   const Picture empty = hint_of(FormDrawn(*form));
   const Rgb face = empty.At(0, 0);
@@ -439,9 +442,7 @@ TEST_F(NlConfigScreenTest, DoubleSizeWarningCancelKeepsTheDialogOkWrites) {
   std::optional<FoundWindow> form = WaitForForm();
   ASSERT_TRUE(form);
   Display* d = display();
-  auto click = [&](const Rect& r) {
-    Click(d, form->on_screen.left + CentreX(r), form->on_screen.top + CentreY(r));
-  };
+  auto click = [&](const Rect& r) { Click(d, form->on_screen.left + CentreX(r), form->on_screen.top + CentreY(r)); };
   FormDrawn(*form);
   click(kControls[2].px);  // grey box 2 becomes ticked
   SettledScreen(d);

@@ -176,8 +176,10 @@ TEST_F(SettingsFileTest, LimitsThatAreStillAccepted) {
     std::string header;
     int entry, value;
   } cases[] = {
-      {"the int's lowest", ToolForm("h", Entries({0, 0, 0, 0, 0, 0, 0, 0, 0, INT32_MIN, INT32_MAX})), "h", 9, INT32_MIN},
-      {"the int's highest", ToolForm("h", Entries({0, 0, 0, 0, 0, 0, 0, 0, 0, INT32_MIN, INT32_MAX})), "h", 10, INT32_MAX},
+      {"the int's lowest", ToolForm("h", Entries({0, 0, 0, 0, 0, 0, 0, 0, 0, INT32_MIN, INT32_MAX})), "h", 9,
+       INT32_MIN},
+      {"the int's highest", ToolForm("h", Entries({0, 0, 0, 0, 0, 0, 0, 0, 0, INT32_MIN, INT32_MAX})), "h", 10,
+       INT32_MAX},
       {"a header of 255 characters", ToolForm(std::string(255, 'H'), Entries({1})), std::string(255, 'H'), 0, 1},
       {"blank lines before the header", "\r\n\r\n" + ToolForm("h", Entries({0, 1})), "h", 1, 1},
       {"no line end after the last entry", ToolForm("h", Entries({1})).substr(0, 3 + 256 * 5 - 2), "h", 0, 1},
@@ -225,7 +227,8 @@ TEST_F(SettingsFileTest, WriteThatFailsHalfwayKeepsTheOldFile) {
 TEST_F(SettingsFileTest, SavingRefusesWhatCouldNotBeReadBack) {
   nlconfig::Settings settings;
   settings.ConfigHeader = "h";
-  for (auto [header, entry, value] : {std::tuple{"two words", 0, 0}, {"", 0, 0}, {"h", 4, 3}, {"h", 8, 10}, {"h", 7, 65536}}) {
+  for (auto [header, entry, value] :
+       {std::tuple{"two words", 0, 0}, {"", 0, 0}, {"h", 4, 3}, {"h", 8, 10}, {"h", 7, 65536}}) {
     nlconfig::Settings s = settings;
     s.ConfigHeader = header;
     s.GameConfig[entry] = value;
@@ -284,8 +287,8 @@ TEST_F(SettingsFileTest, DoubleSizeBoxAsksFirstAndCancelWritesNothing) {
     std::string error;
     const auto result = form.Command1_Click([&] { return asked = true, c.answer; }, error);
     EXPECT_EQ(asked, c.asked) << c.box4;
-    EXPECT_EQ(result, c.written ? nlconfig::SettingsForm::ClickResult::kWritten
-                                : nlconfig::SettingsForm::ClickResult::kStayed)
+    EXPECT_EQ(result,
+              c.written ? nlconfig::SettingsForm::ClickResult::kWritten : nlconfig::SettingsForm::ClickResult::kStayed)
         << c.box4;
     EXPECT_EQ(Read(), c.written ? ToolForm("h", Entries({0, 0, 0, 0, c.box4, 0, 0, 1})) : old) << c.box4;
     if (!c.written) {
@@ -305,10 +308,15 @@ TEST_F(SettingsFileTest, HintFollowsTheBoxUnderThePointerAndTheLastOneStays) {
   const char* hints[8] = {
       "Windowモードで起動することは想定していません。\r\nそのため、うまく起動しないこともございます。ご了承ください。",
       "画像が鮮明になります。マシンパワーとメモリに余裕があるとき、使用してください。",
-      "ビデオボードの3Dアクセラレータを使用して描画します。\r\n描画速度の向上が望めますが、これを使用することで、描画結果がずれたり色合いが変わったりすることがあります。",
-      "アプリケーション起動時に、【画面の】画像メモリをビデオメモリに割り当てません。\r\n3D機能を使用するとき併用するとパフォーマンスが低下します。",
-      "画面サイズが倍になります。\r\n一度スクリーン領域に書き込んだものを読み込んで倍に引き伸ばすため、相当のマシンパワーを必要とします。\r\n全画面表示する場合はまったく意味がございません。\r\n尚、会話後や画面切り替え時に画面が確実に乱れます。",
-      "アプリケーション実行中にスクリーンセーバーと画面の省電力モードが起動しないようにしません。\r\nゲーム中にスクリーンセーバーが立ち上がってもいい場合は使用してください。",
+      "ビデオボードの3Dアクセラレータを使用して描画します。\r\n描画速度の向上が望めますが、これを使用することで、描画結"
+      "果がずれたり色合いが変わったりすることがあります。",
+      "アプリケーション起動時に、【画面の】画像メモリをビデオメモリに割り当てません。\r\n3D機能を使用するとき併用すると"
+      "パフォーマンスが低下します。",
+      "画面サイズが倍になります。\r\n一度スクリーン領域に書き込んだものを読み込んで倍に引き伸ばすため、相当のマシンパワ"
+      "ーを必要とします。\r\n全画面表示する場合はまったく意味がございません。\r\n尚、会話後や画面切り替え時に画面が確実"
+      "に乱れます。",
+      "アプリケーション実行中にスクリーンセーバーと画面の省電力モードが起動しないようにしません。\r\nゲーム中にスクリー"
+      "ンセーバーが立ち上がってもいい場合は使用してください。",
       "この機能は都合により廃止しました。",
       "アプリケーションログ(AppLog.txt)を出力しないようにします。",
   };

@@ -35,11 +35,10 @@ struct KeyEvent {
   const char* name;  // the input script's name for it
 };
 constexpr KeyEvent kPlay[] = {
-    {60, true, SDL_SCANCODE_X, "X"},  {61, false, SDL_SCANCODE_X, "X"},
-    {70, true, SDL_SCANCODE_UP, "Up"}, {71, false, SDL_SCANCODE_UP, "Up"},
-    {80, true, SDL_SCANCODE_X, "X"},  {81, false, SDL_SCANCODE_X, "X"},
-    {90, true, SDL_SCANCODE_X, "X"},  {90, true, SDL_SCANCODE_W, "W"},
-    {92, false, SDL_SCANCODE_X, "X"}, {92, false, SDL_SCANCODE_W, "W"},
+    {60, true, SDL_SCANCODE_X, "X"},    {61, false, SDL_SCANCODE_X, "X"}, {70, true, SDL_SCANCODE_UP, "Up"},
+    {71, false, SDL_SCANCODE_UP, "Up"}, {80, true, SDL_SCANCODE_X, "X"},  {81, false, SDL_SCANCODE_X, "X"},
+    {90, true, SDL_SCANCODE_X, "X"},    {90, true, SDL_SCANCODE_W, "W"},  {92, false, SDL_SCANCODE_X, "X"},
+    {92, false, SDL_SCANCODE_W, "W"},
 };
 constexpr int kExitAfter = 200;
 // The title, its menu, the cursor moved, the prologue, the wipe, the town.

@@ -25,8 +25,8 @@ std::vector<uint8_t> Samples(size_t n) {
 
 class DrumVoiceTest : public MusicFixture {
  protected:
-  std::string WriteDrum(const std::string& name, const ps::WaveFormat& format,
-                        const std::vector<uint8_t>& samples, uint32_t size_field) {
+  std::string WriteDrum(const std::string& name, const ps::WaveFormat& format, const std::vector<uint8_t>& samples,
+                        uint32_t size_field) {
     EXPECT_TRUE(nltest::WriteFileBytes(dir_.File(name), DrumFile(format, samples, size_field)));
     return name;
   }
@@ -128,7 +128,9 @@ TEST_F(DrumVoiceTest, AFileThatCannotBeReadShowsTheHandleBox) {
     ASSERT_EQ(::seteuid(65534), 0);
   }
   const int loaded = LoadDrumSample("locked.wav", 2);
-  if (drop) { ASSERT_EQ(::seteuid(0), 0); }
+  if (drop) {
+    ASSERT_EQ(::seteuid(0), 0);
+  }
   EXPECT_EQ(loaded, 0);
   ASSERT_EQ(boxes_.size(), 1u);
   EXPECT_EQ(boxes_[0].text, "ファイルハンドル取得失敗");
@@ -151,8 +153,8 @@ TEST_F(DrumVoiceTest, PlainWavHeaderLoadsWithAWrongLength) {
     return s;
   };
   const auto fmt = ps::WriteWaveFormat(ps::PcmFormat(22050, 1, 8));
-  std::string f = "RIFF" + u32(236) + "WAVE" + "fmt " + u32(16) + std::string(fmt.begin(), fmt.begin() + 16) +
-                  "data" + u32(200) + std::string(200, '\x90');
+  std::string f = "RIFF" + u32(236) + "WAVE" + "fmt " + u32(16) + std::string(fmt.begin(), fmt.begin() + 16) + "data" +
+                  u32(200) + std::string(200, '\x90');
   ASSERT_TRUE(nltest::WriteFileBytes(dir_.File("plain.wav"), f));
   ASSERT_EQ(LoadDrumSample("plain.wav", 0), 1);
   // Bytes 54..57 are samples (0x90909090), cut to the 186 bytes behind offset 58.

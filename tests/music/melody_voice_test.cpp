@@ -113,7 +113,7 @@ TEST_F(MelodyVoiceTest, LoopingVoiceStateMachineInCallOrder) {
   expect_calls(on, "new note");
   EXPECT_EQ(SoundingKey[2], 45);
 
-  PlayMelodyNote(45, kNoteOn, 2, 1000);  // same key: the other pair member, no new rate
+  PlayMelodyNote(45, kNoteOn, 2, 1000);               // same key: the other pair member, no new rate
   EXPECT_EQ(Status(B(2, 3, 0)), ps::kStatusPlaying);  // runs out without looping
   expect_calls({play(B(2, 3, 0)), play(B(2, 3, 1))}, "same key");
   EXPECT_EQ(BufferToggle[2], 1);

@@ -114,8 +114,7 @@ class MusicFixture : public ::testing::Test {
 
 // A drum file in the fixed layout the drum loader reads: "RIFF", "WAVE", an 18-byte
 // "fmt " body, one 12-byte "fact" chunk, then "data" and its size at 54.
-inline std::string DrumFile(const ps::WaveFormat& format, const std::vector<uint8_t>& samples,
-                            uint32_t size_field) {
+inline std::string DrumFile(const ps::WaveFormat& format, const std::vector<uint8_t>& samples, uint32_t size_field) {
   auto u32 = [](uint32_t v) {
     std::string s(4, '\0');
     for (int i = 0; i < 4; ++i) s[i] = static_cast<char>(v >> (8 * i));

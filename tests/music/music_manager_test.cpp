@@ -256,7 +256,7 @@ TEST_F(MusicManagerTest, ReleaseTwiceAndAManagerOutlivingTheDevice) {
     late.PlayMusic(1);
     Ticks(3);
     ps::ResetSoundForTests();  // the device and every buffer are gone first
-  }  // its destructor stops and releases without touching a freed buffer
+  }                            // its destructor stops and releases without touching a freed buffer
   // It stopped the song's timer (its period ended, no tick moves the song) and left no buffer.
   const auto calls = plat::timer::PeriodCallsForTests();
   ASSERT_FALSE(calls.empty());
@@ -316,7 +316,8 @@ TEST(MusicExitTest, AProgramThatExitsWhilePlayingStopsTheMusicCleanly) {
         ps::Buffer* primary = nullptr;
         ps::BufferDesc desc;
         desc.flags = ps::kBufferPrimary;
-        if (ps::CreateDevice(&device) != ps::Result::kOk || ps::CreateBuffer(device, desc, &primary) != ps::Result::kOk ||
+        if (ps::CreateDevice(&device) != ps::Result::kOk ||
+            ps::CreateBuffer(device, desc, &primary) != ps::Result::kOk ||
             ps::PlayBuffer(primary, ps::kPlayLooping) != ps::Result::kOk) {
           std::_Exit(5);
         }

@@ -50,8 +50,8 @@ bool Decode(const std::string& b, FileSong* song) {
     FileTrack track{u16(r), u8(r + 2), u8(r + 3), {}};
     const int n = u16(r + 4);
     for (int i = 0; i < n; ++i) {
-      track.notes.push_back({s32(at + 4 * i), u8(at + 4 * n + i), u8(at + 5 * n + i),
-                             u8(at + 6 * n + i), u8(at + 7 * n + i)});
+      track.notes.push_back(
+          {s32(at + 4 * i), u8(at + 4 * n + i), u8(at + 5 * n + i), u8(at + 6 * n + i), u8(at + 7 * n + i)});
     }
     at += 8 * static_cast<size_t>(n);
     song->tracks.push_back(track);
@@ -114,14 +114,14 @@ TEST_F(MusicToolsTest, SongWriterTurnsAScoreIntoItsNotes) {
 
 TEST_F(MusicToolsTest, SongWriterRefusesScoresThatMakeNoPlayableSong) {
   const char* scores[] = {
-      "track 0\n  at 0: C3/0 D3/1\n",           // two notes on one tick
+      "track 0\n  at 0: C3/0 D3/1\n",                  // two notes on one tick
       "repeat 0 8000\ntrack 0\n  at 0 x4096: C3/1\n",  // more than 4096 with the marker
-      "track 0\n  at 0: C8/1\n",                // above key 95
-      "track 8\n  at 0: k125/1\n",              // a drum rate the device refuses
-      "track 8 wave 12\n",                      // no such drum
-      "track 0 wave 100\n",                     // no such waveform
-      "  at 0: C3/1\n",                         // notes before a track
-      "track 0\n  at 0: v=255 C3/1\n",          // volume 255 means none
+      "track 0\n  at 0: C8/1\n",                       // above key 95
+      "track 8\n  at 0: k125/1\n",                     // a drum rate the device refuses
+      "track 8 wave 12\n",                             // no such drum
+      "track 0 wave 100\n",                            // no such waveform
+      "  at 0: C3/1\n",                                // notes before a track
+      "track 0\n  at 0: v=255 C3/1\n",                 // volume 255 means none
       "track 0 pan 13\n",
       "tempo 5\n",
   };
@@ -170,7 +170,8 @@ TEST_F(MusicToolsTest, EveryDrumSampleLoads) {
     EXPECT_EQ(bytes.substr(12, 4), "fmt ");
     EXPECT_EQ(bytes.substr(50, 4), "data");
     const uint32_t size = static_cast<uint8_t>(bytes[54]) | (static_cast<uint8_t>(bytes[55]) << 8) |
-                          (static_cast<uint8_t>(bytes[56]) << 16) | (static_cast<uint32_t>(static_cast<uint8_t>(bytes[57])) << 24);
+                          (static_cast<uint8_t>(bytes[56]) << 16) |
+                          (static_cast<uint32_t>(static_cast<uint8_t>(bytes[57])) << 24);
     EXPECT_EQ(size, bytes.size() - 58) << name;
     ASSERT_EQ(LoadDrumSample(name, 0), 1) << name;
     EXPECT_EQ(Contents(DrumBuffers[0]).size(), size) << name;
@@ -201,7 +202,9 @@ TEST_F(MusicToolsTest, DemoSongsLoadWithTheirDrums) {
     ASSERT_EQ(OrgSong.LoadOrgSong(path), 1) << path;
     EXPECT_TRUE(boxes_.empty()) << path << ": " << (boxes_.empty() ? "" : boxes_[0].text);
     for (int t = kFirstDrumTrack; t < kTrackCount; ++t) {
-      if (OrgSong.tracks[t].firstNote != nullptr) { EXPECT_NE(DrumBuffers[t - 8], nullptr) << path << t; }
+      if (OrgSong.tracks[t].firstNote != nullptr) {
+        EXPECT_NE(DrumBuffers[t - 8], nullptr) << path << t;
+      }
     }
     ++songs;
   }

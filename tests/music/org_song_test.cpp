@@ -91,9 +91,9 @@ TEST_F(OrgSongTest, BothVersionsRoundTripWithOneShotOnlyInVersionTwo) {
 TEST_F(OrgSongTest, HandWrittenVersionOneFileLoads) {
   std::string f("Org-01", 6);
   f += std::string("\x50\x00\x04\x04\x00\x00\x00\x00\x20\x00\x00\x00", 12);  // 80 ms, 0..32
-  f += std::string("\xE8\x03\x05\x01\x01\x00", 6);                            // track 0
+  f += std::string("\xE8\x03\x05\x01\x01\x00", 6);                           // track 0
   for (int t = 1; t < 8; ++t) f += std::string("\xE8\x03\x00\x00\x00\x00", 6);
-  f += std::string("\xE8\x03\x00\x00\x01\x00", 6);                            // track 8
+  f += std::string("\xE8\x03\x00\x00\x01\x00", 6);  // track 8
   for (int t = 9; t < 16; ++t) f += std::string("\xE8\x03\x00\x00\x00\x00", 6);
   f += std::string("\x02\x00\x00\x00\x2D\x03\x64\x06", 8);
   f += std::string("\x00\x00\x00\x00\x1E\x00\xFF\xFF", 8);
@@ -132,8 +132,10 @@ TEST_F(OrgSongTest, SeekSetsEachTracksNextNote) {
     SongNote* track5;
   };
   const Row rows[] = {
-      {-10, &t0[0], &t5[0]}, {-4, &t0[0], &t5[0]},  {-3, &t0[0], nullptr}, {0, &t0[0], nullptr},
-      {1, &t0[1], nullptr},  {8, &t0[1], nullptr},   {9, &t0[2], nullptr},  {16, &t0[2], nullptr},
+      {-10, &t0[0], &t5[0]},  {-4, &t0[0], &t5[0]},
+      {-3, &t0[0], nullptr},  {0, &t0[0], nullptr},
+      {1, &t0[1], nullptr},   {8, &t0[1], nullptr},
+      {9, &t0[2], nullptr},   {16, &t0[2], nullptr},
       {17, nullptr, nullptr}, {std::numeric_limits<int32_t>::min(), &t0[0], &t5[0]},
   };
   for (const Row& r : rows) {

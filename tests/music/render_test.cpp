@@ -49,15 +49,16 @@ class RenderTest : public ::testing::Test {
   // Renders the song for `ms` and reads the 44-byte-header WAV back.
   Stereo Render(const SongSpec& spec, int ms, const std::string& out = "out.wav") {
     EXPECT_TRUE(nltest::WriteFileBytes(dir_.File("Org/song.org"), SongBytes(spec)));
-    const std::string command = "cd " + dir_.path() + " && " + NL_ORG_RENDER_PATH + " --ms " +
-                                std::to_string(ms) + " Org/song.org " + out;
+    const std::string command =
+        "cd " + dir_.path() + " && " + NL_ORG_RENDER_PATH + " --ms " + std::to_string(ms) + " Org/song.org " + out;
     EXPECT_EQ(std::system(command.c_str()), 0);
     const std::string wav = nltest::ReadFileBytes(dir_.File(out));
     Stereo s;
     EXPECT_GT(wav.size(), 44u);
     for (size_t at = 44; at + 4 <= wav.size(); at += 4) {
       s.left.push_back(static_cast<int16_t>(static_cast<uint8_t>(wav[at]) | (static_cast<uint8_t>(wav[at + 1]) << 8)));
-      s.right.push_back(static_cast<int16_t>(static_cast<uint8_t>(wav[at + 2]) | (static_cast<uint8_t>(wav[at + 3]) << 8)));
+      s.right.push_back(
+          static_cast<int16_t>(static_cast<uint8_t>(wav[at + 2]) | (static_cast<uint8_t>(wav[at + 3]) << 8)));
     }
     EXPECT_EQ(s.left.size(), static_cast<size_t>(ms) * kRate / 1000);
     return s;

@@ -53,9 +53,7 @@ class SongTickTest : public MusicFixture {
     }
     return plays;
   }
-  ps::Buffer* Sounding(int track) {
-    return MelodyBuffers[track][SoundingKey[track] / 12][BufferToggle[track]];
-  }
+  ps::Buffer* Sounding(int track) { return MelodyBuffers[track][SoundingKey[track] / 12][BufferToggle[track]]; }
 };
 
 TEST_F(SongTickTest, MelodyNoteOfLengthLEndsAtTickTPlusL) {
@@ -64,9 +62,9 @@ TEST_F(SongTickTest, MelodyNoteOfLengthLEndsAtTickTPlusL) {
   spec.tracks[0].notes = {{2, 45, 3, 100, 6}, {10, 50, 0, 255, 255}, {20, 255, 0, 255, 255}};
   Load(spec);
   const std::map<int, std::vector<int64_t>> expected{
-      {2, {ps::kPlayLooping}},       // on
-      {5, {0}},                      // off: 2 + 3
-      {10, {ps::kPlayLooping, 0}},   // length 0: on and off in one tick
+      {2, {ps::kPlayLooping}},      // on
+      {5, {0}},                     // off: 2 + 3
+      {10, {ps::kPlayLooping, 0}},  // length 0: on and off in one tick
   };
   for (int tick = 0; tick < 14; ++tick) {
     auto it = expected.find(tick);
@@ -104,7 +102,7 @@ TEST_F(SongTickTest, VolumesFollowTheMasterVolumeWhileANoteLiesAhead) {
   Load(spec);
   MusicMasterVolume = 64;
   PlaySongTick(OrgSong);
-  EXPECT_EQ(Volume(Sounding(0)), 50 * 8 - 2040);  // 100 x 64 / 127 = 50
+  EXPECT_EQ(Volume(Sounding(0)), 50 * 8 - 2040);      // 100 x 64 / 127 = 50
   EXPECT_EQ(Volume(DrumBuffers[0]), 128 * 8 - 2040);  // 254 x 64 / 127 = 128
   MusicMasterVolume = 127;
   PlaySongTick(OrgSong);
@@ -142,7 +140,7 @@ TEST_F(SongTickTest, PositionWrapsFromTheRepeatEndToTheRepeatStart) {
   };
   const Case cases[] = {
       {2, 5, {1, 2, 3, 4, 2, 3, 4, 2}, {2, 5}},
-      {3, 4, {1, 2, 3, 3, 3, 3}, {3, 4, 5}},   // end at start + 1: the start sounds every tick
+      {3, 4, {1, 2, 3, 3, 3, 3}, {3, 4, 5}},  // end at start + 1: the start sounds every tick
       {3, 3, {1, 2, 3, 3, 3}, {3, 4}},
   };
   for (const Case& c : cases) {

@@ -74,13 +74,16 @@ TEST(ImaAdpcm, HandWorkedBlocks) {
     std::vector<uint8_t> block;
     std::vector<int16_t> expected;
   } rows[] = {
-      {"mono: steps 7, 16, 34, 31, 28 ...", 1,
+      {"mono: steps 7, 16, 34, 31, 28 ...",
+       1,
        {0, 0, 0, 0, 0xF7, 0x80, 0x00, 0x00},
        {0, 11, -19, -15, -18, -15, -12, -10, -8}},
-      {"stereo: headers then 4-byte groups per channel, interleaved out", 2,
+      {"stereo: headers then 4-byte groups per channel, interleaved out",
+       2,
        {0, 0, 0, 0, 100, 0, 0, 0, 0xF7, 0x80, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00},
        {0, 100, 11, 100, -19, 100, -15, 100, -18, 100, -15, 100, -12, 100, -10, 100, -8, 100}},
-      {"clamped at both ends; a step index beyond the table counts as 88", 1,
+      {"clamped at both ends; a step index beyond the table counts as 88",
+       1,
        {0xFF, 0x7F, 200, 0, 0xF7, 0x0F, 0x00, 0x00},
        {32767, 32767, -28669, -32768, -28673, -24949, -21564, -18487, -15689}},
   };
@@ -103,7 +106,7 @@ TEST(ImaAdpcm, LengthsOfWholeAndCutShortBlocks) {
       {1, 3, 100, 0, 3 * 505 + 1 + 24 * 8, 868},             // header sample + 24 groups
       {1, 0, 3, 0, 0, 0},                                    // not even a header
       {2, 2, 0, codec::kConvertBlockAlign, 2 * 505, 1024},
-      {2, 2, 8 + 8 + 7, 0, 2 * 505 + 1 + 8, 1024 + 23},      // one whole group of both channels
+      {2, 2, 8 + 8 + 7, 0, 2 * 505 + 1 + 8, 1024 + 23},  // one whole group of both channels
   };
   for (const Row& row : rows) {
     SCOPED_TRACE(testing::Message() << row.channels << " ch, " << row.blocks << " blocks + " << row.tail_bytes);
@@ -176,8 +179,8 @@ TEST(ImaAdpcm, RefusesRecordsItCannotTrust) {
   // Only the suggested format opens.
   const auto good = AdpcmRecord(2, 512);
   codec::Stream* s = nullptr;
-  for (const sound::WaveFormat& dest : {sound::PcmFormat(22050, 2, 8), sound::PcmFormat(44100, 2, 16),
-                                        sound::PcmFormat(22050, 1, 16)}) {
+  for (const sound::WaveFormat& dest :
+       {sound::PcmFormat(22050, 2, 8), sound::PcmFormat(44100, 2, 16), sound::PcmFormat(22050, 1, 16)}) {
     EXPECT_EQ(codec::OpenStream(&s, good, dest), Result::kNotPossible);
     EXPECT_EQ(s, nullptr);
   }

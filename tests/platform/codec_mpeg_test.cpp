@@ -64,8 +64,7 @@ Decoded Decode(const std::vector<uint8_t>& record, const std::vector<uint8_t>& d
   if ((d.result = codec::SuggestFormat(record, &pcm, codec::kSuggestFormatTag)) != Result::kOk) return d;
   codec::Stream* s = nullptr;
   if ((d.result = codec::OpenStream(&s, record, pcm)) != Result::kOk) return d;
-  EXPECT_EQ(codec::StreamSize(s, static_cast<uint32_t>(data.size()), &d.bound, codec::kSizeFromSource),
-            Result::kOk);
+  EXPECT_EQ(codec::StreamSize(s, static_cast<uint32_t>(data.size()), &d.bound, codec::kSizeFromSource), Result::kOk);
   std::vector<uint8_t> out(d.bound);
   codec::StreamHeader h;
   h.source = data;
@@ -125,7 +124,9 @@ TEST(MpegDecode, ToneEncodedByLame) {
   sound::WaveFormat pcm = sound::PcmFormat(kRate, 1, 16);
   auto fmt = sound::WriteWaveFormat(pcm);
   std::string wav = "RIFF";
-  auto put32 = [&](uint32_t v) { for (int i = 0; i < 4; ++i) wav += static_cast<char>(v >> (8 * i)); };
+  auto put32 = [&](uint32_t v) {
+    for (int i = 0; i < 4; ++i) wav += static_cast<char>(v >> (8 * i));
+  };
   put32(36 + kFrames * 2);
   wav += "WAVEfmt ";
   put32(16);

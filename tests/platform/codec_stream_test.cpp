@@ -12,8 +12,8 @@ using plat::codec::Result;
 namespace codec = plat::codec;
 namespace sound = plat::sound;
 
-std::vector<uint8_t> Record(uint16_t tag, uint16_t channels, uint32_t rate, uint16_t bits,
-                            std::vector<uint8_t> extra, int claimed_extra = -1) {
+std::vector<uint8_t> Record(uint16_t tag, uint16_t channels, uint32_t rate, uint16_t bits, std::vector<uint8_t> extra,
+                            int claimed_extra = -1) {
   sound::WaveFormat f;
   f.format_tag = tag;
   f.channels = channels;
@@ -40,7 +40,8 @@ TEST(CodecStream, RefusesWhatItCannotConvert) {
       {"PCM needs no conversion", Record(sound::kFormatPcm, 2, 44100, 16, {}), Result::kNotPossible},
       {"another codec", Record(0x0002, 2, 44100, 4, std::vector<uint8_t>(32)), Result::kNotPossible},
       {"MPEG 2.5 rate", Record(sound::kFormatMpegLayer3, 1, 11025, 0, std::vector<uint8_t>(12)), Result::kNotPossible},
-      {"MPEG with 3 channels", Record(sound::kFormatMpegLayer3, 3, 44100, 0, std::vector<uint8_t>(12)), Result::kNotPossible},
+      {"MPEG with 3 channels", Record(sound::kFormatMpegLayer3, 3, 44100, 0, std::vector<uint8_t>(12)),
+       Result::kNotPossible},
       {"record without its extra-size field", short_record, Result::kInvalidParam},
       {"extra bytes announced but missing", Record(sound::kFormatMpegLayer3, 2, 44100, 0, std::vector<uint8_t>(4), 12),
        Result::kInvalidParam},
@@ -92,9 +93,8 @@ TEST(CodecStream, InjectedBusyKeepsTheHeaderPreparedUntilATryGetsThrough) {
   codec::StreamHeader h;
   ASSERT_EQ(codec::PrepareHeader(s, &h), Result::kOk);
   int busy_left = 2;
-  codec::SetFailureHook([&](codec::Op op) {
-    return op == codec::Op::kUnprepare && busy_left-- > 0 ? Result::kBusy : Result::kOk;
-  });
+  codec::SetFailureHook(
+      [&](codec::Op op) { return op == codec::Op::kUnprepare && busy_left-- > 0 ? Result::kBusy : Result::kOk; });
   EXPECT_EQ(codec::UnprepareHeader(s, &h), Result::kBusy);
   EXPECT_EQ(codec::UnprepareHeader(s, &h), Result::kBusy);
   EXPECT_EQ(h.status, codec::kHeaderPrepared);

@@ -64,7 +64,8 @@ TEST_F(D3DDeviceTest, TextureSidesFollowTheLimitsOfTheDeviceInUse) {
     int w, h;
     pd::Result want;
   } cases[] = {
-      {64, 64, pd::Result::kOk},          {1024, 1024, pd::Result::kOk},
+      {64, 64, pd::Result::kOk},
+      {1024, 1024, pd::Result::kOk},
       {2048, 2048, pd::Result::kTextureSize},  // taller than 1024
       {48, 48, pd::Result::kTextureSize},      // not a power of two
       {64, 32, pd::Result::kTextureSize},      // not square
@@ -160,9 +161,9 @@ TEST_F(D3DDeviceTest, InjectedFailuresMatchTheirStateAndTheJournalRecordsEveryCa
   std::vector<std::string> lines;
   for (const pd::JournalEntry& e : pd::Journal()) lines.push_back(pd::Describe(e));
   const std::vector<std::string> want = {
-      "SetTextureStageState(0, kAddress, 3)",   "SetTextureStageState(0, kMagFilter, 2)",
+      "SetTextureStageState(0, kAddress, 3)",         "SetTextureStageState(0, kMagFilter, 2)",
       "SetTextureStageState(0, kAddress, 1) -> -200", "SetTextureStageState(0, kAddress, 1)",
-      "SetRenderState(kAlphaBlendEnable, 1)",   "SetTextureStageState(1, kColorOp, 4) -> -200"};
+      "SetRenderState(kAlphaBlendEnable, 1)",         "SetTextureStageState(1, kColorOp, 4) -> -200"};
   EXPECT_EQ(lines, want);
 
   pd::InjectFailure(pd::Call::kQueryDirect3D, pd::Result::kOutOfMemory);

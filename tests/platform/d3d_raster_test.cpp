@@ -82,17 +82,17 @@ class D3DRasterTest : public ::testing::Test {
 };
 
 TEST_F(D3DRasterTest, ATriangleCoversTheCentresInsideAndItsTopAndLeftEdges) {
-  ASSERT_EQ(Draw(pd::PrimitiveType::kTriangleList, {{0, 0, 0, 1, 0xFFFF0000, 0, 0},
-                                                    {4, 0, 0, 1, 0xFF00FF00, 0, 0},
-                                                    {0, 4, 0, 1, 0xFF0000FF, 0, 0}}),
+  ASSERT_EQ(Draw(pd::PrimitiveType::kTriangleList,
+                 {{0, 0, 0, 1, 0xFFFF0000, 0, 0}, {4, 0, 0, 1, 0xFF00FF00, 0, 0}, {0, 4, 0, 1, 0xFF0000FF, 0, 0}}),
             pd::Result::kOk);
   // Flat: the first vertex's red. The edge x + y = 4 is a right edge: its centres stay out.
   EXPECT_EQ(Picture(0xFF0000), (std::vector<std::string>{"####....", "###.....", "##......", "#.......", "........",
-                                                          "........", "........", "........"}));
+                                                         "........", "........", "........"}));
 }
 
 TEST_F(D3DRasterTest, CullingDropsOneWindingAndAStripKeepsItsFacing) {
-  const std::vector<V> ccw = {{0, 0, 0, 1, 0xFFFFFFFF, 0, 0}, {0, 4, 0, 1, 0xFFFFFFFF, 0, 0}, {4, 0, 0, 1, 0xFFFFFFFF, 0, 0}};
+  const std::vector<V> ccw = {
+      {0, 0, 0, 1, 0xFFFFFFFF, 0, 0}, {0, 4, 0, 1, 0xFFFFFFFF, 0, 0}, {4, 0, 0, 1, 0xFFFFFFFF, 0, 0}};
   ASSERT_EQ(Draw(pd::PrimitiveType::kTriangleList, ccw), pd::Result::kOk);
   EXPECT_EQ(Pixel(0, 0), 0u);  // counter-clockwise: culled by default
   pd::SetRenderState(d_, pd::RenderState::kCullMode, pd::kCullNone);
@@ -110,7 +110,7 @@ TEST_F(D3DRasterTest, CullingDropsOneWindingAndAStripKeepsItsFacing) {
                  {{2, 2, 0, 1, c, 0, 0}, {6, 2, 0, 1, c, 0, 0}, {2, 6, 0, 1, c, 0, 0}, {6, 6, 0, 1, c, 0, 0}}),
             pd::Result::kOk);
   EXPECT_EQ(Picture(0x0A0A0A), (std::vector<std::string>{"........", "........", "..####..", "..####..", "..####..",
-                                                          "..####..", "........", "........"}));
+                                                         "..####..", "........", "........"}));
 }
 
 TEST_F(D3DRasterTest, TexturesAreSampledClampedAndKeyedAndWhiteWhenNoneIsBound) {
@@ -134,12 +134,13 @@ TEST_F(D3DRasterTest, TexturesAreSampledClampedAndKeyedAndWhiteWhenNoneIsBound) 
   Fill(0x404040);
   const uint32_t w = 0xFFFFFFFF;
   // u and v run 0..1 over 0..4 (and past 1 beyond, clamped): centre x samples texel x / 2.
-  const std::vector<V> quad = {{0, 0, 0, 1, w, 0, 0}, {8, 0, 0, 1, w, 2, 0}, {0, 8, 0, 1, w, 0, 2}, {8, 8, 0, 1, w, 2, 2}};
+  const std::vector<V> quad = {
+      {0, 0, 0, 1, w, 0, 0}, {8, 0, 0, 1, w, 2, 0}, {0, 8, 0, 1, w, 0, 2}, {8, 8, 0, 1, w, 2, 2}};
   ASSERT_EQ(Draw(pd::PrimitiveType::kTriangleStrip, quad), pd::Result::kOk);
   EXPECT_EQ(Pixel(1, 1), 0xFF0000u);
   EXPECT_EQ(Pixel(3, 0), 0x00FF00u);
-  EXPECT_EQ(Pixel(7, 7), 0xFFFFFFu);  // clamped to the last texel
-  EXPECT_EQ(Pixel(0, 3), 0x0000FFu);  // the key is off
+  EXPECT_EQ(Pixel(7, 7), 0xFFFFFFu);                            // clamped to the last texel
+  EXPECT_EQ(Pixel(0, 3), 0x0000FFu);                            // the key is off
   pd::SetRenderState(d_, pd::RenderState::kColorKeyEnable, 5);  // any non-zero value
   Fill(0x404040);
   ASSERT_EQ(Draw(pd::PrimitiveType::kTriangleStrip, quad), pd::Result::kOk);
@@ -149,9 +150,10 @@ TEST_F(D3DRasterTest, TexturesAreSampledClampedAndKeyedAndWhiteWhenNoneIsBound) 
   // SELECTARG2 over DIFFUSE ignores the texture.
   pd::SetTextureStageState(d_, 0, pd::StageState::kColorOp, pd::kOpSelectArg2);
   const uint32_t grey = 0xFF808080;
-  ASSERT_EQ(Draw(pd::PrimitiveType::kTriangleStrip, {{0, 0, 0, 1, grey, 0, 0}, {8, 0, 0, 1, grey, 2, 0},
-                                                     {0, 8, 0, 1, grey, 0, 2}, {8, 8, 0, 1, grey, 2, 2}}),
-            pd::Result::kOk);
+  ASSERT_EQ(
+      Draw(pd::PrimitiveType::kTriangleStrip,
+           {{0, 0, 0, 1, grey, 0, 0}, {8, 0, 0, 1, grey, 2, 0}, {0, 8, 0, 1, grey, 0, 2}, {8, 8, 0, 1, grey, 2, 2}}),
+      pd::Result::kOk);
   EXPECT_EQ(Pixel(1, 1), 0x808080u);
 }
 
@@ -214,14 +216,14 @@ TEST_F(D3DRasterTest, TheViewportClipsAndLinesLeaveOutTheirLastPixel) {
                  {{0, 0, 0, 1, c, 0, 0}, {8, 0, 0, 1, c, 0, 0}, {0, 8, 0, 1, c, 0, 0}, {8, 8, 0, 1, c, 0, 0}}),
             pd::Result::kOk);
   EXPECT_EQ(Picture(0xFFFFFF), (std::vector<std::string>{"........", "..###...", "..###...", "........", "........",
-                                                          "........", "........", "........"}));
+                                                         "........", "........", "........"}));
   Fill(0);
   ASSERT_EQ(pd::SetViewport(d_, {0, 0, 8, 8, 0.0f, 1.0f}), pd::Result::kOk);
-  ASSERT_EQ(Draw(pd::PrimitiveType::kLineList, {{0, 0, 0, 1, c, 0, 0}, {4, 0, 0, 1, c, 0, 0},
-                                                {7, 7, 0, 1, c, 0, 0}, {4, 4, 0, 1, c, 0, 0}}),
+  ASSERT_EQ(Draw(pd::PrimitiveType::kLineList,
+                 {{0, 0, 0, 1, c, 0, 0}, {4, 0, 0, 1, c, 0, 0}, {7, 7, 0, 1, c, 0, 0}, {4, 4, 0, 1, c, 0, 0}}),
             pd::Result::kOk);
   EXPECT_EQ(Picture(0xFFFFFF), (std::vector<std::string>{"####....", "........", "........", "........", "........",
-                                                          ".....#..", "......#.", ".......#"}));
+                                                         ".....#..", "......#.", ".......#"}));
   // Outside a scene nothing is drawn.
   ASSERT_EQ(pd::EndScene(d_), pd::Result::kOk);
   EXPECT_EQ(Draw(pd::PrimitiveType::kPointList, {{1, 1, 0, 1, c, 0, 0}}), pd::Result::kInvalidState);
@@ -232,34 +234,39 @@ TEST_F(D3DRasterTest, LinesAndPointsFarBeyondTheTargetDrawTheirVisiblePartOnly) 
   const float far = 1e10f;
   // Ends far outside the int range: the part across the target is drawn, row 2 whole and
   // column 5 from its top; the walk covers the target only, not the ten billion pixels.
-  ASSERT_EQ(Draw(pd::PrimitiveType::kLineList, {{-far, 2, 0, 1, c, 0, 0}, {far, 2, 0, 1, c, 0, 0},
-                                                {5, -far, 0, 1, c, 0, 0}, {5, 6, 0, 1, c, 0, 0},
-                                                {0, 7, 0, 1, c, 0, 0}, {2e8f, 7, 0, 1, c, 0, 0}}),
+  ASSERT_EQ(Draw(pd::PrimitiveType::kLineList, {{-far, 2, 0, 1, c, 0, 0},
+                                                {far, 2, 0, 1, c, 0, 0},
+                                                {5, -far, 0, 1, c, 0, 0},
+                                                {5, 6, 0, 1, c, 0, 0},
+                                                {0, 7, 0, 1, c, 0, 0},
+                                                {2e8f, 7, 0, 1, c, 0, 0}}),
             pd::Result::kOk);
   EXPECT_EQ(Picture(0xFFFFFF), (std::vector<std::string>{".....#..", ".....#..", "########", ".....#..", ".....#..",
-                                                          ".....#..", "........", "########"}));
+                                                         ".....#..", "........", "########"}));
   // A point beyond the int range is outside the target, not wrapped into it.
   Fill(0);
-  ASSERT_EQ(Draw(pd::PrimitiveType::kPointList, {{-far, 3, 0, 1, c, 0, 0}, {3, far, 0, 1, c, 0, 0}}),
-            pd::Result::kOk);
+  ASSERT_EQ(Draw(pd::PrimitiveType::kPointList, {{-far, 3, 0, 1, c, 0, 0}, {3, far, 0, 1, c, 0, 0}}), pd::Result::kOk);
   EXPECT_EQ(Picture(0xFFFFFF), std::vector<std::string>(8, "........"));
 }
 
 TEST_F(D3DRasterTest, PrimitivesWithACornerThatIsNotANumberDrawNothing) {
   const uint32_t c = 0xFFFFFFFF;
   const float nan = std::nanf("");
-  ASSERT_EQ(Draw(pd::PrimitiveType::kLineList, {{nan, 2, 0, 1, c, 0, 0}, {4, 2, 0, 1, c, 0, 0},
-                                                {0, 3, 0, 1, c, 0, 0}, {4, nan, 0, 1, c, 0, 0}}),
+  ASSERT_EQ(Draw(pd::PrimitiveType::kLineList,
+                 {{nan, 2, 0, 1, c, 0, 0}, {4, 2, 0, 1, c, 0, 0}, {0, 3, 0, 1, c, 0, 0}, {4, nan, 0, 1, c, 0, 0}}),
             pd::Result::kOk);
   ASSERT_EQ(Draw(pd::PrimitiveType::kPointList, {{nan, 1, 0, 1, c, 0, 0}, {1, nan, 0, 1, c, 0, 0}}), pd::Result::kOk);
-  ASSERT_EQ(Draw(pd::PrimitiveType::kTriangleList, {{0, 0, 0, 1, c, 0, 0}, {nan, 0, 0, 1, c, 0, 0}, {0, 8, 0, 1, c, 0, 0},
-                                                    {-1, -1, 0, 1, c, 0, 0}, {1e30f, -1, 0, 1, c, 0, 0},
+  ASSERT_EQ(Draw(pd::PrimitiveType::kTriangleList, {{0, 0, 0, 1, c, 0, 0},
+                                                    {nan, 0, 0, 1, c, 0, 0},
+                                                    {0, 8, 0, 1, c, 0, 0},
+                                                    {-1, -1, 0, 1, c, 0, 0},
+                                                    {1e30f, -1, 0, 1, c, 0, 0},
                                                     {-1, 1.5f, 0, 1, c, 0, 0}}),
             pd::Result::kOk);
   // The last triangle is real, reaching far beyond the int range: it covers the top two
   // rows as far as the target goes.
   EXPECT_EQ(Picture(0xFFFFFF), (std::vector<std::string>{"########", "########", "........", "........", "........",
-                                                          "........", "........", "........"}));
+                                                         "........", "........", "........"}));
 }
 
 }  // namespace
@@ -281,8 +288,7 @@ pd::Matrix Identity() {
 
 TEST_F(D3DRasterTest, IndicesPickTheVerticesAndOneBeyondTheListIsRefused) {
   const uint32_t c = 0x00FF00;
-  const std::vector<V> v = {{0, 0, 0, 1, c, 0, 0}, {4, 0, 0, 1, c, 0, 0}, {0, 4, 0, 1, c, 0, 0},
-                            {4, 4, 0, 1, c, 0, 0}};
+  const std::vector<V> v = {{0, 0, 0, 1, c, 0, 0}, {4, 0, 0, 1, c, 0, 0}, {0, 4, 0, 1, c, 0, 0}, {4, 4, 0, 1, c, 0, 0}};
   // The lower-right half only: vertices 1, 3, 2.
   const std::array<uint16_t, 3> half = {1, 3, 2};
   ASSERT_EQ(pd::DrawIndexedPrimitive(d_, pd::PrimitiveType::kTriangleList, kFvf, v.data(), 4, half.data(), 3, 0),
@@ -306,8 +312,10 @@ TEST_F(D3DRasterTest, UntransformedVerticesGoThroughTheTransformsOntoTheViewport
   pd::SetTransform(d_, pd::TransformState::kProjection, Identity());
   const uint32_t c = 0xFF0000;
   // Screen corners (0, 0), (4, 0), (0, 4), (4, 4).
-  const std::vector<V3> v = {{0.0f, 0.5f, 0, 0, 0, 1, c, 0, 0}, {0.5f, 0.5f, 0, 0, 0, 1, c, 0, 0},
-                             {0.0f, 0.0f, 0, 0, 0, 1, c, 0, 0}, {0.5f, 0.0f, 0, 0, 0, 1, c, 0, 0}};
+  const std::vector<V3> v = {{0.0f, 0.5f, 0, 0, 0, 1, c, 0, 0},
+                             {0.5f, 0.5f, 0, 0, 0, 1, c, 0, 0},
+                             {0.0f, 0.0f, 0, 0, 0, 1, c, 0, 0},
+                             {0.5f, 0.0f, 0, 0, 0, 1, c, 0, 0}};
   ASSERT_EQ(pd::DrawPrimitive(d_, pd::PrimitiveType::kTriangleStrip, kFvf3, v.data(), 4, 0), pd::Result::kOk);
   EXPECT_EQ(Picture(c), (std::vector<std::string>{"####....", "####....", "####....", "####....", "........",
                                                   "........", "........", "........"}));

@@ -16,13 +16,15 @@ class FakeDisplay : public ::testing::Test {
 };
 
 TEST_F(FakeDisplay, DefaultModesAcceptTheStandardSizesDepthsAndRates) {
-  struct Row { int w, h, bits, refresh; bool accepted; };
+  struct Row {
+    int w, h, bits, refresh;
+    bool accepted;
+  };
   const Row rows[] = {
-      {320, 240, 16, 0, true},   {320, 240, 32, 60, true}, {640, 480, 16, 75, true},
-      {640, 480, 8, 0, true},    {800, 600, 32, 0, true},  {1024, 768, 16, 60, true},
-      {640, 480, 16, 85, false},  // rate not offered
-      {640, 480, 24, 0, false},   // 24 bits never
-      {640, 400, 16, 0, false},   // size not offered
+      {320, 240, 16, 0, true},  {320, 240, 32, 60, true},  {640, 480, 16, 75, true},  {640, 480, 8, 0, true},
+      {800, 600, 32, 0, true},  {1024, 768, 16, 60, true}, {640, 480, 16, 85, false},  // rate not offered
+      {640, 480, 24, 0, false},                                                        // 24 bits never
+      {640, 400, 16, 0, false},                                                        // size not offered
   };
   for (const Row& r : rows) {
     EXPECT_EQ(pd::AcceptsMode(r.w, r.h, r.bits, r.refresh), r.accepted)

@@ -29,18 +29,17 @@ TEST_F(FsTest, GamePathsResolveToTheFilesOnDisk) {
     std::string host_path;  // relative to the test directory
   };
   const Case cases[] = {
-      {"img\\chara\\hero.png", "Img/Chara/Hero.PNG"},   // backslashes and case
-      {"IMG/CHARA/HERO.png", "Img/Chara/Hero.PNG"},     // forward slashes work too
-      {"img\\\\chara\\hero.png", "Img/Chara/Hero.PNG"}, // doubled separators collapse
-      {"exact.txt", "exact.txt"},                       // the exact name wins
+      {"img\\chara\\hero.png", "Img/Chara/Hero.PNG"},    // backslashes and case
+      {"IMG/CHARA/HERO.png", "Img/Chara/Hero.PNG"},      // forward slashes work too
+      {"img\\\\chara\\hero.png", "Img/Chara/Hero.PNG"},  // doubled separators collapse
+      {"exact.txt", "exact.txt"},                        // the exact name wins
       {"EXACT.txt", "EXACT.txt"},
-      {"Exact.TXT", "EXACT.txt"},                       // first match in byte order
-      {"img\\new.dat", "Img/new.dat"},                  // a new name stays as given
-      {"nothere\\Sub\\x.dat", "nothere/Sub/x.dat"},     // below a missing folder too
+      {"Exact.TXT", "EXACT.txt"},                    // first match in byte order
+      {"img\\new.dat", "Img/new.dat"},               // a new name stays as given
+      {"nothere\\Sub\\x.dat", "nothere/Sub/x.dat"},  // below a missing folder too
   };
   for (const Case& c : cases) {
-    EXPECT_EQ(plat::fs::HostPath(dir_.path() + "\\" + c.game_path), dir_.File(c.host_path))
-        << c.game_path;
+    EXPECT_EQ(plat::fs::HostPath(dir_.path() + "\\" + c.game_path), dir_.File(c.host_path)) << c.game_path;
   }
 }
 

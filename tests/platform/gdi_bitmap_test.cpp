@@ -43,12 +43,18 @@ TEST(GdiBitmap, EveryLayoutIsDrawnIntoATwentyFourBitSection) {
   fields565.masks[1] = 0x07E0;
   fields565.masks[2] = 0x001F;
   const Case cases[] = {
-      {"1 bit, first pixel in the high bit", with_palette(Layout(3, -1, 1)), {0b10100000, 0, 0, 0},
+      {"1 bit, first pixel in the high bit",
+       with_palette(Layout(3, -1, 1)),
+       {0b10100000, 0, 0, 0},
        {0x30, 0x20, 0x10, 0, 0, 0, 0x30, 0x20, 0x10}},
       {"4 bits", with_palette(Layout(2, -1, 4)), {0x23, 0, 0, 0}, {0x40, 0x80, 0xFF, 0xFF, 0, 0}},
-      {"8 bits, an index past the table is black", with_palette(Layout(2, -1, 8)), {2, 200, 0, 0},
+      {"8 bits, an index past the table is black",
+       with_palette(Layout(2, -1, 8)),
+       {2, 200, 0, 0},
        {0x40, 0x80, 0xFF, 0, 0, 0}},
-      {"16 bits 5:5:5, channels scaled to the full range", Layout(2, -1, 16), {0xFF, 0x7F, 0x10, 0x42},
+      {"16 bits 5:5:5, channels scaled to the full range",
+       Layout(2, -1, 16),
+       {0xFF, 0x7F, 0x10, 0x42},
        {255, 255, 255, 132, 132, 132}},
       {"16 bits 5:6:5 fields", fields565, {0x08, 0xFC, 0x1F, 0x00}, {66, 130, 255, 255, 0, 0}},
       {"24 bits bottom-up: the last stored row is the top", Layout(1, 2, 24), {1, 2, 3, 0, 4, 5, 6, 0}, {4, 5, 6}},

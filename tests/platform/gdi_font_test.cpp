@@ -16,8 +16,7 @@ struct FontDeleter {
 };
 using FontPtr = std::unique_ptr<Font, FontDeleter>;
 
-FontPtr MakeFont(int height, int weight = 400, int quality = kNonAntialiasedQuality,
-                 const char* face = nullptr) {
+FontPtr MakeFont(int height, int weight = 400, int quality = kNonAntialiasedQuality, const char* face = nullptr) {
   return FontPtr(CreateFont(height, weight, kShiftJisCharset, quality, face));
 }
 
@@ -29,10 +28,10 @@ int Width(const Font* f, std::string_view text) {
 
 // Shift-JIS bytes of the characters used below.
 constexpr char kA[] = "A";
-constexpr char kHiraganaA[] = "\x82\xA0";  // あ
-constexpr char kKanji[] = "\x8A\xBF";      // 漢
-constexpr char kHalfKana[] = "\xB1";       // ｱ
-constexpr char kPrivateUse[] = "\xF0\x40"; // a user-defined character no face holds
+constexpr char kHiraganaA[] = "\x82\xA0";   // あ
+constexpr char kKanji[] = "\x8A\xBF";       // 漢
+constexpr char kHalfKana[] = "\xB1";        // ｱ
+constexpr char kPrivateUse[] = "\xF0\x40";  // a user-defined character no face holds
 
 TEST(GdiFont, MetricsAddUpAndTheDefaultFaceIsFixedPitch) {
   for (int height : {12, 16, 24, 32}) {
@@ -65,8 +64,8 @@ TEST(GdiFont, MetricsAddUpAndTheDefaultFaceIsFixedPitch) {
 
 // Thickened strokes may overhang the cell by one pixel on a side.
 TEST(GdiFont, GlyphBoxesLieInsideTheCharacterCell) {
-  const char* const chars[] = {kA, "g", "j", kHiraganaA, kKanji, kHalfKana,
-                               "\x81\x75", "\x81\x5B", "\x81\xA1"};  // 「 ー □
+  const char* const chars[] = {kA,        "g",        "j",        kHiraganaA, kKanji,
+                               kHalfKana, "\x81\x75", "\x81\x5B", "\x81\xA1"};  // 「 ー □
   for (int height : {12, 16, 24}) {
     for (int weight : {400, 700}) {
       FontPtr f = MakeFont(height, weight);
@@ -74,8 +73,7 @@ TEST(GdiFont, GlyphBoxesLieInsideTheCharacterCell) {
       GetTextMetrics(f.get(), &m);
       const int slack = weight >= kBoldWeight ? 1 : 0;
       for (const char* c : chars) {
-        SCOPED_TRACE(testing::Message() << "height " << height << " weight " << weight << " char "
-                                        << c);
+        SCOPED_TRACE(testing::Message() << "height " << height << " weight " << weight << " char " << c);
         const auto* b = reinterpret_cast<const uint8_t*>(c);
         const uint32_t code = std::strlen(c) == 2 ? b[0] * 256u + b[1] : b[0];
         GlyphMetrics g;
@@ -270,8 +268,7 @@ TEST(GdiFont, MissingCharactersAndLoneLeadBytesAreEmptyGlyphs) {
 
 TEST(GdiFont, FaceNamesMapToAJapaneseFace) {
   // DejaVu Sans holds no kana: it gives the default face.
-  const char* const names[] = {nullptr, "", "IPAGothic", "ＭＳ ゴシック", "No Such Face",
-                               "DejaVu Sans"};
+  const char* const names[] = {nullptr, "", "IPAGothic", "ＭＳ ゴシック", "No Such Face", "DejaVu Sans"};
   for (const char* name : names) {
     SCOPED_TRACE(name == nullptr ? "null" : name);
     FontPtr f = MakeFont(16, 400, kNonAntialiasedQuality, name);
@@ -289,10 +286,14 @@ TEST(GdiFont, RefusesBadArguments) {
   };
   const std::string long_name(32, 'x');
   const Case cases[] = {
-      {0, 400, kShiftJisCharset, 0, nullptr},     {-16, 400, kShiftJisCharset, 0, nullptr},
-      {1025, 400, kShiftJisCharset, 0, nullptr},  {16, -1, kShiftJisCharset, 0, nullptr},
-      {16, 1001, kShiftJisCharset, 0, nullptr},   {16, 400, 0, 0, nullptr},
-      {16, 400, kShiftJisCharset, 5, nullptr},    {16, 400, kShiftJisCharset, -1, nullptr},
+      {0, 400, kShiftJisCharset, 0, nullptr},
+      {-16, 400, kShiftJisCharset, 0, nullptr},
+      {1025, 400, kShiftJisCharset, 0, nullptr},
+      {16, -1, kShiftJisCharset, 0, nullptr},
+      {16, 1001, kShiftJisCharset, 0, nullptr},
+      {16, 400, 0, 0, nullptr},
+      {16, 400, kShiftJisCharset, 5, nullptr},
+      {16, 400, kShiftJisCharset, -1, nullptr},
       {16, 400, kShiftJisCharset, 0, long_name.c_str()},
   };
   for (const Case& c : cases) {
@@ -311,7 +312,7 @@ TEST(GdiFont, RefusesBadArguments) {
   EXPECT_EQ(GetGlyphOutlineGray4(f.get(), 0x41, nullptr, {}), -1);
   std::vector<uint8_t> bits(64);
   const Dib bad[] = {
-      {nullptr, 8, 8, 8, 8}, {bits.data(), 0, 8, 8, 8}, {bits.data(), 8, 8, 8, 4},
+      {nullptr, 8, 8, 8, 8},     {bits.data(), 0, 8, 8, 8},  {bits.data(), 8, 8, 8, 4},
       {bits.data(), 9, 7, 8, 8}, {bits.data(), 17, 8, 2, 1},
   };
   for (const Dib& d : bad) {

@@ -63,13 +63,14 @@ class InputScriptTest : public ::testing::Test {
 };
 
 TEST_F(InputScriptTest, KeysAreDownFromTheFrameTheScriptNames) {
-  ASSERT_TRUE(pi::SetInputScript("# taps and holds\n"
-                                 "3 down Z x   # two keys at once\n"
-                                 "5 up z\n"
-                                 "4 down 0x39\n"
-                                 "4 up X\n"
-                                 "6 down Space\n"  // already down: stays down
-                                 "6 up space\n"));  // same frame: the later line wins
+  ASSERT_TRUE(
+      pi::SetInputScript("# taps and holds\n"
+                         "3 down Z x   # two keys at once\n"
+                         "5 up z\n"
+                         "4 down 0x39\n"
+                         "4 up X\n"
+                         "6 down Space\n"   // already down: stays down
+                         "6 up space\n"));  // same frame: the later line wins
   Start();
   pi::SetFakeKey(pi::kKeyA, true);  // the device's own keys stay
   struct Frame {
@@ -168,8 +169,9 @@ TEST_F(InputScriptTest, TheVariableNamesTheFileReadAtTheFirstObject) {
 // The lock is the keyboard's state, switched by each press of its key as a real key
 // press switches it; a held key switches it once.
 TEST_F(InputScriptTest, EachScriptedScrollLockPressSwitchesTheLock) {
-  ASSERT_TRUE(pi::SetInputScript("2 down ScrollLock\n3 up ScrollLock\n4 down ScrollLock\n"
-                                 "5 down ScrollLock\n6 up ScrollLock\n7 down 0x46\n"));
+  ASSERT_TRUE(
+      pi::SetInputScript("2 down ScrollLock\n3 up ScrollLock\n4 down ScrollLock\n"
+                         "5 down ScrollLock\n6 up ScrollLock\n7 down 0x46\n"));
   // Frames 1..7, then the same script over a keyboard whose lock is already on.
   const bool want[] = {false, true, true, false, false, false, true};
   for (bool system_lock : {false, true}) {

@@ -28,11 +28,11 @@ TEST(NumericTest, DoublesTruncateTowardZeroAndHoldToTheIntRange) {
       {-inf, kMin},
       {1e300, kMax},
       {-1e300, kMin},
-      {2147483648.0, kMax},           // 2^31, one past the top
-      {2147483647.5, kMax},           // the top and a half truncates to the top
+      {2147483648.0, kMax},  // 2^31, one past the top
+      {2147483647.5, kMax},  // the top and a half truncates to the top
       {2147483647.0, kMax},
       {2147483646.75, 2147483646},
-      {-2147483648.0, kMin},          // -2^31 is the bottom itself
+      {-2147483648.0, kMin},  // -2^31 is the bottom itself
       {-2147483648.5, kMin},
       {-2147483649.0, kMin},
       {-2147483647.75, -2147483647},  // toward zero, not down

@@ -6,8 +6,8 @@
 #include <array>
 #include <cstdlib>
 #include <cstring>
-#include <optional>
 #include <filesystem>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -74,8 +74,7 @@ void ExpectQuadrants(const Png& png) {
       const uint8_t* w = want[(y < 120 ? 0 : 2) + (x < 160 ? 0 : 1)];
       const uint8_t* got = &png.rgb[(y * 320 + x) * 3];
       ASSERT_TRUE(got[0] == w[0] && got[1] == w[1] && got[2] == w[2])
-          << "at " << x << "," << y << ": " << int{got[0]} << " " << int{got[1]} << " "
-          << int{got[2]};
+          << "at " << x << "," << y << ": " << int{got[0]} << " " << int{got[1]} << " " << int{got[2]};
     }
   }
 }
@@ -166,10 +165,10 @@ TEST_F(PresentationTest, AWindowPartlyOffTheDesktopIsCapturedWhole) {
     const uint8_t* p = &png->rgb[(y * 320 + x) * 3];
     return std::array<int, 3>{p[0], p[1], p[2]};
   };
-  EXPECT_EQ(at(19, 0), (std::array<int, 3>{0, 0, 0}));       // off the desktop
+  EXPECT_EQ(at(19, 0), (std::array<int, 3>{0, 0, 0}));  // off the desktop
   EXPECT_EQ(at(20, 0), (std::array<int, 3>{255, 0, 0}));
   EXPECT_EQ(at(319, 199), (std::array<int, 3>{8, 4, 8}));
-  EXPECT_EQ(at(319, 200), (std::array<int, 3>{0, 0, 0}));    // below the desktop
+  EXPECT_EQ(at(319, 200), (std::array<int, 3>{0, 0, 0}));  // below the desktop
 }
 
 TEST_F(PresentationTest, AFlipIsCapturedAsTheWholeScreen) {
@@ -236,7 +235,10 @@ TEST_F(PresentationTest, ExitAfterAsksForTheWindowToCloseOnce) {
   pp::SetHarnessSettings(s);
   int asked = 0;
   uint64_t at_frame = 0;
-  pp::SetCloseRequestCallback([&] { ++asked; at_frame = pp::PresentedFrames(); });
+  pp::SetCloseRequestCallback([&] {
+    ++asked;
+    at_frame = pp::PresentedFrames();
+  });
   ps::Surface* primary = Primary();
   ps::Surface* back = Offscreen(4, 4);
   for (int i = 0; i < 6; ++i) Present(primary, back);
@@ -281,7 +283,10 @@ TEST_F(PresentationTest, TheVariablesAreReadFromTheEnvironment) {
 }
 
 TEST_F(PresentationTest, BadVariablesAreReportedAndDoNothing) {
-  struct Row { const char* frames; const char* exit_after; };
+  struct Row {
+    const char* frames;
+    const char* exit_after;
+  };
   const Row rows[] = {{"1-", "0"}, {"x", "12a"}, {"5,", "-3"}};
   for (const Row& r : rows) {
     setenv("NIGHTLOOM_CAPTURE", (dir_.path() + "/frames").c_str(), 1);
@@ -330,7 +335,9 @@ TEST_F(PresentationTest, TheWindowShowsEachScreenFormatsColours) {
   };
   // (Full 6-bit green is left out: the window's own expansion may give it as 254.)
   const Case cases[] = {
-      {"5:6:5", 16, {0xF800, 0, 0x001F, 0xF81F, 0, 0xF81F, 0x001F, 0xF800},
+      {"5:6:5",
+       16,
+       {0xF800, 0, 0x001F, 0xF81F, 0, 0xF81F, 0x001F, 0xF800},
        {0xFF0000, 0, 0x0000FF, 0xFF00FF, 0, 0xFF00FF, 0x0000FF, 0xFF0000}},
       {"XRGB", 32, {0xFF0000, 0x00FF00, 0x0000FF, 0xFFFFFF, 0, 0xFF00FF, 0x00FFFF, 0xFFFF00}, want},
       {"palette", 8, {1, 2, 3, 4, 0, 5, 6, 7}, want},
@@ -376,8 +383,7 @@ TEST_F(PresentationTest, TheSdlWindowShowsThePictureAndFollowsFullScreen) {
   ASSERT_NE(window, nullptr) << SDL_GetError();
   pp::SetPresentationWindow(window);
   auto full = [&] {
-    return (SDL_GetWindowFlags(window) & SDL_WINDOW_FULLSCREEN_DESKTOP) ==
-           SDL_WINDOW_FULLSCREEN_DESKTOP;
+    return (SDL_GetWindowFlags(window) & SDL_WINDOW_FULLSCREEN_DESKTOP) == SDL_WINDOW_FULLSCREEN_DESKTOP;
   };
 
   ps::Surface* primary = Primary();

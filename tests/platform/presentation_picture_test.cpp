@@ -69,7 +69,10 @@ TEST(PresentedPicture, AViewReachingOutsideThePrimaryIsBlackThere) {
 }
 
 TEST(PresentedPicture, FitKeepsTheAspectAndCentres) {
-  struct Row { int pw, ph, ow, oh; pp::ViewRect want; };
+  struct Row {
+    int pw, ph, ow, oh;
+    pp::ViewRect want;
+  };
   const Row rows[] = {
       {320, 240, 640, 480, {0, 0, 640, 480}},
       {320, 240, 1920, 1080, {240, 0, 1440, 1080}},
@@ -95,8 +98,8 @@ TEST(CaptureFrameList, ParsesNumbersAndRangesAndNothingElse) {
   for (uint64_t f : {0, 2, 49, 99, 121}) EXPECT_FALSE(list->Contains(f)) << f;
   EXPECT_EQ(pp::ParseFrameList("7-7")->ranges, (Ranges{{7, 7}}));
 
-  const char* bad[] = {"", "0", "3-2", "1,,2", "1,", ",1", " 1", "1 ", "a", "1-", "-4",
-                       "2-x", "99999999999999999999999"};
+  const char* bad[] = {
+      "", "0", "3-2", "1,,2", "1,", ",1", " 1", "1 ", "a", "1-", "-4", "2-x", "99999999999999999999999"};
   for (const char* text : bad) EXPECT_FALSE(pp::ParseFrameList(text)) << '"' << text << '"';
 }
 

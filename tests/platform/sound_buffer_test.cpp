@@ -12,8 +12,8 @@ namespace {
 
 using namespace plat::sound;
 
-constexpr uint32_t kAllControls = kBufferCtrlFrequency | kBufferCtrlPan | kBufferCtrlVolume |
-                                  kBufferStatic | kBufferGlobalFocus;
+constexpr uint32_t kAllControls =
+    kBufferCtrlFrequency | kBufferCtrlPan | kBufferCtrlVolume | kBufferStatic | kBufferGlobalFocus;
 
 class SoundBufferTest : public ::testing::Test {
  protected:
@@ -95,7 +95,10 @@ TEST_F(SoundBufferTest, ReportsTheCapabilitiesATestSets) {
 
 TEST_F(SoundBufferTest, EnumeratesTheListUntilTheCallbackStops) {
   std::vector<std::string> seen;
-  EnumerateDevices([&](const DeviceInfo& d) { seen.push_back(d.module); return true; });
+  EnumerateDevices([&](const DeviceInfo& d) {
+    seen.push_back(d.module);
+    return true;
+  });
   EXPECT_EQ(seen.size(), 1u);
 
   SetDeviceListForTests({{{}, "one", "m1"}, {{}, "two", "m2"}, {{}, "three", "m3"}});
@@ -124,12 +127,10 @@ TEST_F(SoundBufferTest, PrimaryFormatFollowsTheCapabilities) {
     WaveFormat format;
     Result expected;
   } rows[] = {
-      {PcmFormat(22050, 1, 16), Result::kOk},
-      {PcmFormat(11025, 1, 8), Result::kOk},
+      {PcmFormat(22050, 1, 16), Result::kOk},        {PcmFormat(11025, 1, 8), Result::kOk},
       {PcmFormat(22050, 2, 16), Result::kBadFormat},  // no stereo primary
       {PcmFormat(44100, 1, 16), Result::kBadFormat},  // above the device's rates
-      {PcmFormat(22050, 1, 24), Result::kBadFormat},
-      {PcmFormat(99, 1, 16), Result::kBadFormat},
+      {PcmFormat(22050, 1, 24), Result::kBadFormat}, {PcmFormat(99, 1, 16), Result::kBadFormat},
   };
   WaveFormat adpcm = PcmFormat(22050, 1, 16);
   adpcm.format_tag = kFormatImaAdpcm;
@@ -304,8 +305,11 @@ TEST_F(SoundBufferTest, PositionsRoundDownToAFrame) {
     uint32_t position;
     Result expected;
     uint32_t cursor;
-  } rows[] = {{0, Result::kOk, 0}, {7, Result::kOk, 4}, {39, Result::kOk, 36},
-              {40, Result::kInvalidParam, 36}, {1000, Result::kInvalidParam, 36}};
+  } rows[] = {{0, Result::kOk, 0},
+              {7, Result::kOk, 4},
+              {39, Result::kOk, 36},
+              {40, Result::kInvalidParam, 36},
+              {1000, Result::kInvalidParam, 36}};
   for (const Row& row : rows) {
     SCOPED_TRACE(row.position);
     EXPECT_EQ(SetBufferPosition(b, row.position), row.expected);
@@ -325,9 +329,12 @@ TEST_F(SoundBufferTest, ControlsRefuseValuesOutOfRangeAndKeepTheOldOne) {
     uint32_t hz;
     Result expected;
     uint32_t after;
-  } frequencies[] = {{100, Result::kOk, 100},         {99, Result::kInvalidParam, 100},
-                     {100000, Result::kOk, 100000},   {100001, Result::kInvalidParam, 100000},
-                     {0, Result::kInvalidParam, 100000}, {48100, Result::kOk, 48100}};
+  } frequencies[] = {{100, Result::kOk, 100},
+                     {99, Result::kInvalidParam, 100},
+                     {100000, Result::kOk, 100000},
+                     {100001, Result::kInvalidParam, 100000},
+                     {0, Result::kInvalidParam, 100000},
+                     {48100, Result::kOk, 48100}};
   for (const auto& row : frequencies) {
     SCOPED_TRACE(row.hz);
     EXPECT_EQ(SetBufferFrequency(b, row.hz), row.expected);
@@ -338,11 +345,15 @@ TEST_F(SoundBufferTest, ControlsRefuseValuesOutOfRangeAndKeepTheOldOne) {
     int32_t value;
     Result expected;
     int32_t after;
-  } volumes[] = {{-2040, Result::kOk, -2040}, {1, Result::kInvalidParam, -2040},
-                 {-10000, Result::kOk, -10000}, {-10001, Result::kInvalidParam, -10000},
+  } volumes[] = {{-2040, Result::kOk, -2040},
+                 {1, Result::kInvalidParam, -2040},
+                 {-10000, Result::kOk, -10000},
+                 {-10001, Result::kInvalidParam, -10000},
                  {0, Result::kOk, 0}},
-    pans[] = {{-2560, Result::kOk, -2560}, {10001, Result::kInvalidParam, -2560},
-              {10000, Result::kOk, 10000}, {-10001, Result::kInvalidParam, 10000},
+    pans[] = {{-2560, Result::kOk, -2560},
+              {10001, Result::kInvalidParam, -2560},
+              {10000, Result::kOk, 10000},
+              {-10001, Result::kInvalidParam, 10000},
               {-10000, Result::kOk, -10000}};
   for (const auto& row : volumes) {
     SCOPED_TRACE(row.value);

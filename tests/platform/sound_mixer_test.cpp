@@ -74,24 +74,60 @@ TEST_F(SoundMixerTest, HandWorkedSamples) {
     std::vector<int> left, right;  // right empty: as left
   } rows[] = {
       {"16-bit mono at half rate: midpoints, wrap to the first frame",
-       PcmFormat(22050, 1, 16), Pcm16({0, 1000, -2000, 3000}), 22050, true, 0, 0,
-       {0, 500, 1000, -500, -2000, 500, 3000, 1500, 0, 500}, {}},
+       PcmFormat(22050, 1, 16),
+       Pcm16({0, 1000, -2000, 3000}),
+       22050,
+       true,
+       0,
+       0,
+       {0, 500, 1000, -500, -2000, 500, 3000, 1500, 0, 500},
+       {}},
       {"8-bit mono once: centred on 128, silent after the end",
-       PcmFormat(22050, 1, 8), {128, 192, 64}, kOutRate, false, 0, 0,
-       {0, 16384, -16384, 0, 0}, {}},
+       PcmFormat(22050, 1, 8),
+       {128, 192, 64},
+       kOutRate,
+       false,
+       0,
+       0,
+       {0, 16384, -16384, 0, 0},
+       {}},
       {"16-bit stereo at a quarter rate",
-       PcmFormat(11025, 2, 16), Pcm16({100, -100, 300, 500}), 11025, true, 0, 0,
+       PcmFormat(11025, 2, 16),
+       Pcm16({100, -100, 300, 500}),
+       11025,
+       true,
+       0,
+       0,
        {100, 150, 200, 250, 300, 250, 200, 150, 100},
        {-100, 50, 200, 350, 500, 350, 200, 50, -100}},
       {"8-bit stereo channels kept apart",
-       PcmFormat(kOutRate, 2, 8), {0, 255, 255, 0}, kOutRate, true, 0, 0,
-       {-32768, 32512, -32768}, {32512, -32768, 32512}},
-      {"-6 dB: Q16 gain 32846, products rounded toward zero", PcmFormat(kOutRate, 1, 16),
-       Pcm16({10000, -10000}), kOutRate, true, -600, 0, {5011, -5011, 5011}, {}},
-      {"pan right 10 dB: left gain 20724", PcmFormat(kOutRate, 1, 16), Pcm16({10000}), kOutRate,
-       true, 0, 1000, {3162, 3162}, {10000, 10000}},
-      {"pan left 10 dB", PcmFormat(kOutRate, 1, 16), Pcm16({10000}), kOutRate, true, 0, -1000,
-       {10000}, {3162}},
+       PcmFormat(kOutRate, 2, 8),
+       {0, 255, 255, 0},
+       kOutRate,
+       true,
+       0,
+       0,
+       {-32768, 32512, -32768},
+       {32512, -32768, 32512}},
+      {"-6 dB: Q16 gain 32846, products rounded toward zero",
+       PcmFormat(kOutRate, 1, 16),
+       Pcm16({10000, -10000}),
+       kOutRate,
+       true,
+       -600,
+       0,
+       {5011, -5011, 5011},
+       {}},
+      {"pan right 10 dB: left gain 20724",
+       PcmFormat(kOutRate, 1, 16),
+       Pcm16({10000}),
+       kOutRate,
+       true,
+       0,
+       1000,
+       {3162, 3162},
+       {10000, 10000}},
+      {"pan left 10 dB", PcmFormat(kOutRate, 1, 16), Pcm16({10000}), kOutRate, true, 0, -1000, {10000}, {3162}},
   };
   for (const Row& row : rows) {
     SCOPED_TRACE(row.what);
@@ -130,9 +166,9 @@ TEST_F(SoundMixerTest, EightBitAndMonoOutput) {
     std::vector<uint8_t> data;
     uint8_t expected;
   } rows[] = {
-      {PcmFormat(kOutRate, 1, 16), Pcm16({1000}), 131},       // (1000 >> 8) + 128
-      {PcmFormat(kOutRate, 1, 16), Pcm16({-1000}), 124},      // the shift floors
-      {PcmFormat(kOutRate, 2, 16), Pcm16({1000, 3000}), 135}, // mono is the mean
+      {PcmFormat(kOutRate, 1, 16), Pcm16({1000}), 131},        // (1000 >> 8) + 128
+      {PcmFormat(kOutRate, 1, 16), Pcm16({-1000}), 124},       // the shift floors
+      {PcmFormat(kOutRate, 2, 16), Pcm16({1000, 3000}), 135},  // mono is the mean
       {PcmFormat(kOutRate, 1, 8), {128}, 128},
   };
   for (const Row& row : rows) {
@@ -189,18 +225,15 @@ TEST_F(SoundMixerTest, MatchesASlowReferenceAtAwkwardRatesAndGains) {
     bool loop;
     int32_t volume, pan;
   } rows[] = {
-      {1, 8, 37, 30001, true, -1234, 567},
-      {2, 8, 50, 8000, false, 0, -3000},
-      {1, 16, 8, 100000, true, -2040, 2560},   // a melody cycle: many wraps per frame
-      {2, 16, 1000, 16317, false, -10000, 10000},
-      {1, 16, 3, 100, true, -1, -1},           // far below the output rate
+      {1, 8, 37, 30001, true, -1234, 567},        {2, 8, 50, 8000, false, 0, -3000},
+      {1, 16, 8, 100000, true, -2040, 2560},  // a melody cycle: many wraps per frame
+      {2, 16, 1000, 16317, false, -10000, 10000}, {1, 16, 3, 100, true, -1, -1},  // far below the output rate
       {2, 16, 300, 63232, true, -700, 0},
   };
   std::mt19937 rng(12345);
   for (const Row& row : rows) {
     SCOPED_TRACE(testing::Message() << row.channels << "ch " << row.bits << "bit " << row.hz << " Hz");
-    ReferenceBuffer ref{std::vector<std::vector<int32_t>>(row.channels), row.hz, row.loop,
-                        row.volume, row.pan};
+    ReferenceBuffer ref{std::vector<std::vector<int32_t>>(row.channels), row.hz, row.loop, row.volume, row.pan};
     std::vector<uint8_t> data;
     for (uint32_t n = 0; n < row.frames; ++n) {
       for (uint16_t c = 0; c < row.channels; ++c) {
@@ -251,9 +284,15 @@ TEST_F(SoundMixerTest, FullAttenuationIsSilence) {
     PlayBuffer(b, 0);
     const std::vector<int16_t> out = Render(static_cast<uint32_t>(wave.size()));
     for (size_t n = 0; n < wave.size(); ++n) {
-      if (c.left_silent) { EXPECT_EQ(out[2 * n], 0) << n; }
-      if (c.right_silent) { EXPECT_EQ(out[2 * n + 1], 0) << n; }
-      if (!c.left_silent) { EXPECT_EQ(out[2 * n], wave[n]) << n; }
+      if (c.left_silent) {
+        EXPECT_EQ(out[2 * n], 0) << n;
+      }
+      if (c.right_silent) {
+        EXPECT_EQ(out[2 * n + 1], 0) << n;
+      }
+      if (!c.left_silent) {
+        EXPECT_EQ(out[2 * n], wave[n]) << n;
+      }
     }
     ReleaseBuffer(b);
   }
@@ -272,7 +311,7 @@ TEST_F(SoundMixerTest, ToneComesOutAtTheSetPitchAndLevel) {
   Buffer* b = Load(PcmFormat(22050, 1, 16), data);
   ASSERT_EQ(SetBufferFrequency(b, 33075), Result::kOk);  // x 1.5: 1500 Hz
   ASSERT_EQ(SetBufferVolume(b, -600), Result::kOk);
-  ASSERT_EQ(SetBufferPan(b, 300), Result::kOk);          // left 3 dB further down
+  ASSERT_EQ(SetBufferPan(b, 300), Result::kOk);  // left 3 dB further down
   PlayBuffer(b, kPlayLooping);
   std::vector<int16_t> out = Render(kOutRate);
 

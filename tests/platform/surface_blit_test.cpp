@@ -14,7 +14,11 @@ using ps::Result;
 constexpr uint32_t kChain = ps::kCapsFlip | ps::kCapsComplex;
 
 TEST_F(SurfaceTest, ColourFillStoresTheValueCutToThePixelSize) {
-  struct Row { plat::PixelFormat format; uint32_t fill; uint32_t stored; };
+  struct Row {
+    plat::PixelFormat format;
+    uint32_t fill;
+    uint32_t stored;
+  };
   const Row rows[] = {
       {plat::kFormatPalette8, 0x12345678, 0x78},
       {plat::kFormatRgb565, 0x12345678, 0x5678},
@@ -24,8 +28,7 @@ TEST_F(SurfaceTest, ColourFillStoresTheValueCutToThePixelSize) {
     ps::Surface* s = Offscreen(3, 3, r.format);
     Paint(s, [](int, int) { return 0x11u; });
     const ps::Rect middle{1, 1, 2, 3};
-    ASSERT_EQ(ps::Blt(s, &middle, nullptr, nullptr, ps::kBltColorFill | ps::kBltWait, r.fill),
-              Result::kOk);
+    ASSERT_EQ(ps::Blt(s, &middle, nullptr, nullptr, ps::kBltColorFill | ps::kBltWait, r.fill), Result::kOk);
     const uint32_t o = 0x11, f = r.stored;
     EXPECT_EQ(Pixels(s), (std::vector<uint32_t>{o, o, o, o, f, o, o, f, o}));
     ASSERT_EQ(ps::Blt(s, nullptr, nullptr, nullptr, ps::kBltDepthFill, 0), Result::kOk);
@@ -58,22 +61,25 @@ TEST_F(SurfaceTest, FastBlitCopiesTheRectangleToThePoint) {
   const ps::Rect r{1, 0, 3, 2};  // 2 x 2 from (1, 0)
   ASSERT_EQ(ps::BltFast(dst, 2, 1, src, &r, ps::kFastNoColorKey | ps::kFastWait), Result::kOk);
   const uint32_t k = 0x5555;
-  EXPECT_EQ(Pixels(dst), (std::vector<uint32_t>{k, k, k, k,          //
+  EXPECT_EQ(Pixels(dst), (std::vector<uint32_t>{k, k, k, k,            //
                                                 k, k, 0xA001, 0xA002,  //
                                                 k, k, 0xA011, 0xA012}));
   EXPECT_EQ(ps::GetCounters().fast_blits, 1u);
 }
 
 TEST_F(SurfaceTest, KeyedBlitsLeaveOutSourcePixelsEqualToTheRawKey) {
-  struct Row { plat::PixelFormat format; uint32_t key; uint32_t src[4]; uint32_t want[4]; };
+  struct Row {
+    plat::PixelFormat format;
+    uint32_t key;
+    uint32_t src[4];
+    uint32_t want[4];
+  };
   const uint32_t d = 0x77;  // what the destination held
   const Row rows[] = {
       {plat::kFormatPalette8, 5, {5, 6, 5, 0}, {d, 6, d, 0}},
       {plat::kFormatRgb565, 0xF81F, {0xF81F, 0xF81E, 0x001F, 0xF81F}, {d, 0xF81E, 0x001F, d}},
       // Every byte counts: the top byte of a 32-bit pixel too.
-      {plat::kFormatXrgb8888, 0x00FF00FF,
-       {0x00FF00FF, 0xFFFF00FF, 0x00FF00FE, 0},
-       {d, 0xFFFF00FF, 0x00FF00FE, 0}},
+      {plat::kFormatXrgb8888, 0x00FF00FF, {0x00FF00FF, 0xFFFF00FF, 0x00FF00FE, 0}, {d, 0xFFFF00FF, 0x00FF00FE, 0}},
   };
   for (const Row& r : rows) {
     ps::Surface* src = Offscreen(4, 1, r.format);
@@ -114,20 +120,28 @@ TEST_F(SurfaceTest, ColourKeysAreSingleValues) {
 // onto others of it. The expected picture is the original with each destination pixel
 // replaced by the original value at its source position (unless that value is the key).
 TEST_F(SurfaceTest, OverlappingCopiesWithinOneSurfaceWorkInEveryDirection) {
-  struct Row { const char* what; int x, y; ps::Rect from; bool keyed; };
+  struct Row {
+    const char* what;
+    int x, y;
+    ps::Rect from;
+    bool keyed;
+  };
   const Row rows[] = {
-      {"down right", 1, 1, {0, 0, 4, 3}, false}, {"up left", 0, 0, {2, 1, 6, 4}, false},
-      {"right in a row", 2, 0, {0, 0, 4, 2}, false}, {"left in a row", 0, 2, {2, 2, 6, 4}, false},
-      {"down", 1, 1, {1, 0, 5, 3}, false},      {"up right", 2, 0, {0, 1, 4, 4}, false},
-      {"down right keyed", 1, 1, {0, 0, 4, 3}, true}, {"up left keyed", 0, 0, {2, 1, 6, 4}, true},
+      {"down right", 1, 1, {0, 0, 4, 3}, false},
+      {"up left", 0, 0, {2, 1, 6, 4}, false},
+      {"right in a row", 2, 0, {0, 0, 4, 2}, false},
+      {"left in a row", 0, 2, {2, 2, 6, 4}, false},
+      {"down", 1, 1, {1, 0, 5, 3}, false},
+      {"up right", 2, 0, {0, 1, 4, 4}, false},
+      {"down right keyed", 1, 1, {0, 0, 4, 3}, true},
+      {"up left keyed", 0, 0, {2, 1, 6, 4}, true},
       {"right in a row keyed", 1, 1, {0, 1, 5, 2}, true},
       {"left in a row keyed", 0, 1, {1, 1, 6, 2}, true},
   };
   const uint32_t kKey = 13;  // pixel (2, 1)
   for (const Row& r : rows) {
     for (int bpp_format = 0; bpp_format < 3; ++bpp_format) {
-      const plat::PixelFormat formats[] = {plat::kFormatPalette8, plat::kFormatRgb565,
-                                           plat::kFormatXrgb8888};
+      const plat::PixelFormat formats[] = {plat::kFormatPalette8, plat::kFormatRgb565, plat::kFormatXrgb8888};
       ps::Surface* s = Offscreen(6, 4, formats[bpp_format]);
       auto original = [](int x, int y) { return static_cast<uint32_t>(10 * y + x + 1); };
       Paint(s, original);
@@ -143,8 +157,7 @@ TEST_F(SurfaceTest, OverlappingCopiesWithinOneSurfaceWorkInEveryDirection) {
           want[(r.y + y - r.from.top) * 6 + (r.x + x - r.from.left)] = v;
         }
       }
-      ASSERT_EQ(ps::BltFast(s, r.x, r.y, s, &r.from,
-                            r.keyed ? ps::kFastSourceColorKey : ps::kFastNoColorKey),
+      ASSERT_EQ(ps::BltFast(s, r.x, r.y, s, &r.from, r.keyed ? ps::kFastSourceColorKey : ps::kFastNoColorKey),
                 Result::kOk);
       EXPECT_EQ(Pixels(s), want) << r.what << " " << int{formats[bpp_format].bit_count};
       ps::ReleaseSurface(s);
@@ -156,17 +169,20 @@ TEST_F(SurfaceTest, BadRectanglesAreRefusedAndNothingIsCopied) {
   ps::Surface* src = Offscreen(4, 4, plat::kFormatRgb565);
   ps::Surface* dst = Offscreen(4, 4, plat::kFormatRgb565);
   Paint(src, [](int, int) { return 0x1234u; });
-  struct Row { const char* what; int x, y; ps::Rect from; };
+  struct Row {
+    const char* what;
+    int x, y;
+    ps::Rect from;
+  };
   const Row rows[] = {
-      {"source past the right", 0, 0, {2, 0, 5, 2}}, {"source above", 0, 0, {0, -1, 2, 2}},
-      {"source empty", 0, 0, {1, 1, 1, 3}},          {"source reversed", 0, 0, {3, 0, 1, 2}},
+      {"source past the right", 0, 0, {2, 0, 5, 2}},  {"source above", 0, 0, {0, -1, 2, 2}},
+      {"source empty", 0, 0, {1, 1, 1, 3}},           {"source reversed", 0, 0, {3, 0, 1, 2}},
       {"target past the bottom", 0, 3, {0, 0, 2, 2}}, {"target left of 0", -1, 0, {0, 0, 2, 2}},
       {"target past the right", 3, 0, {0, 0, 2, 1}},
   };
   for (const Row& r : rows) {
     EXPECT_EQ(ps::BltFast(dst, r.x, r.y, src, &r.from, 0), Result::kInvalidRect) << r.what;
-    const ps::Rect to{r.x, r.y, r.x + (r.from.right - r.from.left),
-                      r.y + (r.from.bottom - r.from.top)};
+    const ps::Rect to{r.x, r.y, r.x + (r.from.right - r.from.left), r.y + (r.from.bottom - r.from.top)};
     EXPECT_NE(ps::Blt(dst, &to, src, &r.from, 0, 0), Result::kOk) << r.what;
   }
   EXPECT_EQ(Pixels(dst), std::vector<uint32_t>(16, 0));
@@ -200,11 +216,13 @@ TEST_F(SurfaceTest, FlipMovesEveryBufferOnePlaceTowardsTheFront) {
   for (int backs = 1; backs <= 2; ++backs) {
     ps::Surface* p = Primary(kChain, backs);
     std::vector<ps::Surface*> chain{p};
-    ps::EnumAttachedSurfaces(p, [&](ps::Surface* s) { chain.push_back(s); return true; });
+    ps::EnumAttachedSurfaces(p, [&](ps::Surface* s) {
+      chain.push_back(s);
+      return true;
+    });
     ASSERT_EQ(chain.size(), static_cast<size_t>(backs + 1));
     for (size_t i = 0; i < chain.size(); ++i) {
-      ASSERT_EQ(ps::Blt(chain[i], nullptr, nullptr, nullptr, ps::kBltColorFill, 0xA0 + i),
-                Result::kOk);
+      ASSERT_EQ(ps::Blt(chain[i], nullptr, nullptr, nullptr, ps::kBltColorFill, 0xA0 + i), Result::kOk);
     }
     ASSERT_EQ(ps::Flip(p, ps::kFlipWait | ps::kFlipNoVSync), Result::kOk);
     for (size_t i = 0; i < chain.size(); ++i) {

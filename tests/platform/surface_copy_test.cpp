@@ -29,8 +29,8 @@ void WritePixel(uint8_t* p, int bytes, uint32_t v) {
 // The copy as the contract says it: every source pixel is read before any is written (so
 // overlapping rectangles copy what the source held), and a keyed copy leaves out the
 // pixels equal to the key cut to the pixel's bytes.
-void SlowCopy(uint8_t* dst, int32_t dst_pitch, const uint8_t* src, int32_t src_pitch, int w, int h,
-              int bytes, const uint32_t* key) {
+void SlowCopy(uint8_t* dst, int32_t dst_pitch, const uint8_t* src, int32_t src_pitch, int w, int h, int bytes,
+              const uint32_t* key) {
   std::vector<uint32_t> held;
   for (int y = 0; y < h; ++y)
     for (int x = 0; x < w; ++x) held.push_back(ReadPixel(src + y * src_pitch + x * bytes, bytes));
@@ -61,8 +61,8 @@ TEST(SurfaceCopyLoops, HandWorkedCopiesAndColourKeys) {
   struct Row {
     const char* what;
     int bytes;
-    bool column;        // pixels are rows of one pixel each
-    bool same_buffer;   // source and destination in `buffer`
+    bool column;                             // pixels are rows of one pixel each
+    bool same_buffer;                        // source and destination in `buffer`
     std::initializer_list<uint32_t> source;  // unused within one buffer
     std::initializer_list<uint32_t> buffer;  // the destination (and source) before
     int from, to, count;                     // pixel indices in the source and the destination
@@ -71,17 +71,66 @@ TEST(SurfaceCopyLoops, HandWorkedCopiesAndColourKeys) {
     std::initializer_list<uint32_t> expected;
   };
   const Row rows[] = {
-      {"16 bits: the key's upper bytes are ignored; its byte-swapped value is no key", 2, false, false,
-       {0x0001, 0x1234, 0x0100, 0x0001}, {0xEEEE, 0xEEEE, 0xEEEE, 0xEEEE}, 0, 0, 4, true, 0xAB000001,
+      {"16 bits: the key's upper bytes are ignored; its byte-swapped value is no key",
+       2,
+       false,
+       false,
+       {0x0001, 0x1234, 0x0100, 0x0001},
+       {0xEEEE, 0xEEEE, 0xEEEE, 0xEEEE},
+       0,
+       0,
+       4,
+       true,
+       0xAB000001,
        {0xEEEE, 0x1234, 0x0100, 0xEEEE}},
-      {"32 bits: the top byte is part of the pixel", 4, false, false, {0x00FF00FF, 0xFFFF00FF, 0x00FF00FE},
-       {0x11111111, 0x22222222, 0x33333333}, 0, 0, 3, true, 0x00FF00FF, {0x11111111, 0xFFFF00FF, 0x00FF00FE}},
-      {"8 bits: the key cut to its low byte", 1, false, false, {0xFF, 0x01, 0xFF, 0x00}, {0xEE, 0xEE, 0xEE, 0xEE},
-       0, 0, 4, true, 0x1FF, {0xEE, 0x01, 0xEE, 0x00}},
-      {"without a key every pixel, the key value too", 2, false, false, {0x0000, 0x0005}, {0xEEEE, 0xEEEE},
-       0, 0, 2, false, 0, {0x0000, 0x0005}},
-      {"one pixel right within a row: the source as it was", 2, false, true, {}, {1, 2, 0, 4, 5}, 0, 1, 4, true,
-       0, {1, 1, 2, 4, 4}},
+      {"32 bits: the top byte is part of the pixel",
+       4,
+       false,
+       false,
+       {0x00FF00FF, 0xFFFF00FF, 0x00FF00FE},
+       {0x11111111, 0x22222222, 0x33333333},
+       0,
+       0,
+       3,
+       true,
+       0x00FF00FF,
+       {0x11111111, 0xFFFF00FF, 0x00FF00FE}},
+      {"8 bits: the key cut to its low byte",
+       1,
+       false,
+       false,
+       {0xFF, 0x01, 0xFF, 0x00},
+       {0xEE, 0xEE, 0xEE, 0xEE},
+       0,
+       0,
+       4,
+       true,
+       0x1FF,
+       {0xEE, 0x01, 0xEE, 0x00}},
+      {"without a key every pixel, the key value too",
+       2,
+       false,
+       false,
+       {0x0000, 0x0005},
+       {0xEEEE, 0xEEEE},
+       0,
+       0,
+       2,
+       false,
+       0,
+       {0x0000, 0x0005}},
+      {"one pixel right within a row: the source as it was",
+       2,
+       false,
+       true,
+       {},
+       {1, 2, 0, 4, 5},
+       0,
+       1,
+       4,
+       true,
+       0,
+       {1, 1, 2, 4, 4}},
       {"one pixel left within a row", 2, false, true, {}, {1, 2, 0, 4, 5}, 1, 0, 4, true, 0, {2, 2, 4, 5, 5}},
       {"one row down within a column, unkeyed", 1, true, true, {}, {1, 0, 3, 4}, 0, 1, 3, false, 0, {1, 1, 0, 3}},
       {"one row down within a column, keyed", 1, true, true, {}, {1, 0, 3, 4}, 0, 1, 3, true, 0, {1, 1, 3, 3}},
@@ -201,7 +250,8 @@ TEST(SurfaceCopyLoops, LongRowsInEachVectorWidth) {
         std::vector<uint8_t> fast = RandomBytes(rng, static_cast<size_t>(dst_skip + dst_pitch * h + 8)), slow = fast;
         ps::CopyPixels(fast.data() + dst_skip, dst_pitch, src.data() + src_skip, src_pitch, w, h, bpp,
                        keyed ? &key : nullptr);
-        SlowCopy(slow.data() + dst_skip, dst_pitch, src.data() + src_skip, src_pitch, w, h, bpp, keyed ? &key : nullptr);
+        SlowCopy(slow.data() + dst_skip, dst_pitch, src.data() + src_skip, src_pitch, w, h, bpp,
+                 keyed ? &key : nullptr);
         ASSERT_EQ(fast, slow) << "copy: bpp " << bpp << " trial " << trial << " w " << w << " h " << h;
 
         const uint32_t value = rng();

@@ -37,12 +37,16 @@ TEST_F(SurfaceTest, FlipChainsNeedFullScreenAndOneOrTwoBackBuffers) {
   ps::Surface* s = nullptr;
   EXPECT_EQ(ps::CreateSurface(device_, d, &s), Result::kNoExclusiveMode);
   GoFullScreen(640, 480, 16);
-  struct Row { uint32_t caps; int backs; Result result; };
+  struct Row {
+    uint32_t caps;
+    int backs;
+    Result result;
+  };
   const Row rows[] = {
       {kChain, 0, Result::kInvalidParams},
       {kChain, 3, Result::kInvalidParams},
-      {ps::kCapsPrimary | ps::kCapsFlip, 1, Result::kInvalidParams},   // not complex
-      {ps::kCapsPrimary, 1, Result::kInvalidParams},                   // count without chain
+      {ps::kCapsPrimary | ps::kCapsFlip, 1, Result::kInvalidParams},  // not complex
+      {ps::kCapsPrimary, 1, Result::kInvalidParams},                  // count without chain
       {kChain | ps::kCapsSystemMemory, 1, Result::kInvalidParams},
       {ps::kCapsOffscreenPlain | ps::kCapsFlip | ps::kCapsComplex, 1, Result::kInvalidParams},
   };
@@ -60,7 +64,10 @@ TEST_F(SurfaceTest, FlipChainsNeedFullScreenAndOneOrTwoBackBuffers) {
 }
 
 TEST_F(SurfaceTest, OffscreenSurfacesTakeTheDisplayFormatOrTheirOwn) {
-  struct Row { plat::PixelFormat asked; Result result; };
+  struct Row {
+    plat::PixelFormat asked;
+    Result result;
+  };
   const plat::PixelFormat argb4444{16, false, 0x0F00, 0x00F0, 0x000F, 0xF000, 0};
   const plat::PixelFormat depth16{16, false, 0, 0, 0, 0, 0};
   const plat::PixelFormat overlapping{16, false, 0xF800, 0x0FE0, 0x001F, 0, 0};
@@ -68,11 +75,15 @@ TEST_F(SurfaceTest, OffscreenSurfacesTakeTheDisplayFormatOrTheirOwn) {
   const plat::PixelFormat fourcc{16, false, 0, 0, 0, 0, 0x32595559};
   const plat::PixelFormat indexed16{16, true, 0, 0, 0, 0, 0};
   const Row rows[] = {
-      {plat::kFormatRgb555, Result::kOk},      {argb4444, Result::kOk},
-      {depth16, Result::kOk},                  {plat::kFormatPalette8, Result::kOk},
+      {plat::kFormatRgb555, Result::kOk},
+      {argb4444, Result::kOk},
+      {depth16, Result::kOk},
+      {plat::kFormatPalette8, Result::kOk},
       {plat::kFormatRgb888, Result::kUnsupportedFormat},
-      {overlapping, Result::kUnsupportedFormat}, {too_wide, Result::kUnsupportedFormat},
-      {fourcc, Result::kUnsupportedFormat},    {indexed16, Result::kUnsupportedFormat},
+      {overlapping, Result::kUnsupportedFormat},
+      {too_wide, Result::kUnsupportedFormat},
+      {fourcc, Result::kUnsupportedFormat},
+      {indexed16, Result::kUnsupportedFormat},
   };
   for (const Row& r : rows) {
     ps::SurfaceDesc d{ps::kCapsOffscreenPlain, 5, 3};
@@ -96,11 +107,14 @@ TEST_F(SurfaceTest, SizesArePositiveAndBounded) {
 }
 
 TEST_F(SurfaceTest, PitchIsTheRowRoundedUpToSixteenBytes) {
-  struct Row { int width; plat::PixelFormat format; int32_t pitch; };
+  struct Row {
+    int width;
+    plat::PixelFormat format;
+    int32_t pitch;
+  };
   const Row rows[] = {
-      {1, plat::kFormatPalette8, 16}, {16, plat::kFormatPalette8, 16},
-      {17, plat::kFormatPalette8, 32}, {3, plat::kFormatRgb565, 16},
-      {320, plat::kFormatRgb565, 640}, {5, plat::kFormatXrgb8888, 32},
+      {1, plat::kFormatPalette8, 16}, {16, plat::kFormatPalette8, 16}, {17, plat::kFormatPalette8, 32},
+      {3, plat::kFormatRgb565, 16},   {320, plat::kFormatRgb565, 640}, {5, plat::kFormatXrgb8888, 32},
   };
   for (const Row& r : rows) {
     ps::SurfaceInfo info = ps::GetSurfaceInfo(Offscreen(r.width, 2, r.format));
@@ -109,7 +123,10 @@ TEST_F(SurfaceTest, PitchIsTheRowRoundedUpToSixteenBytes) {
 }
 
 TEST_F(SurfaceTest, MemoryPlacementIsReportedInTheCaps) {
-  struct Row { uint32_t caps; uint32_t placed; };
+  struct Row {
+    uint32_t caps;
+    uint32_t placed;
+  };
   const Row rows[] = {
       {ps::kCapsOffscreenPlain | ps::kCapsSystemMemory, ps::kCapsSystemMemory},
       {ps::kCapsOffscreenPlain | ps::kCapsVideoMemory | ps::kCaps3DDevice, ps::kCapsVideoMemory},
@@ -140,7 +157,10 @@ TEST_F(SurfaceTest, BackBuffersAreReachedFromThePrimaryAndCounted) {
   EXPECT_EQ(ps::GetAttachedSurface(second, ps::kCapsBackBuffer, &none), Result::kNotFound);
 
   std::vector<ps::Surface*> seen;
-  ps::EnumAttachedSurfaces(p, [&](ps::Surface* s) { seen.push_back(s); return true; });
+  ps::EnumAttachedSurfaces(p, [&](ps::Surface* s) {
+    seen.push_back(s);
+    return true;
+  });
   EXPECT_EQ(seen, (std::vector<ps::Surface*>{back, second}));
 
   // The chain lives while any member is held.
@@ -154,8 +174,7 @@ TEST_F(SurfaceTest, BackBuffersAreReachedFromThePrimaryAndCounted) {
 
 TEST_F(SurfaceTest, AttachedSurfacesAreHeldByTheirHolder) {
   ps::Surface* back = Offscreen(16, 16, {}, ps::kCapsOffscreenPlain | ps::kCaps3DDevice);
-  ps::Surface* z = Offscreen(16, 16, {16, false, 0, 0, 0, 0, 0},
-                             ps::kCapsZBuffer | ps::kCapsVideoMemory);
+  ps::Surface* z = Offscreen(16, 16, {16, false, 0, 0, 0, 0, 0}, ps::kCapsZBuffer | ps::kCapsVideoMemory);
   ASSERT_EQ(ps::AddAttachedSurface(back, z), Result::kOk);
   EXPECT_EQ(ps::AddAttachedSurface(back, z), Result::kAlreadyAttached);
   EXPECT_EQ(ps::AddAttachedSurface(back, back), Result::kInvalidParams);

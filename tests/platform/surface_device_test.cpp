@@ -56,8 +56,7 @@ TEST_F(SurfaceTest, OneDeviceAtATimeHoldsTheDisplayExclusively) {
   ASSERT_EQ(ps::SetCooperativeLevel(device_, 0, kExclusive), Result::kOk);
   EXPECT_EQ(ps::SetCooperativeLevel(device_, 0, kExclusive), Result::kOk);
   EXPECT_EQ(ps::SetCooperativeLevel(other, 0, kExclusive), Result::kExclusiveModeAlreadySet);
-  EXPECT_EQ(ps::SetCooperativeLevel(other, 0, ps::kCooperativeExclusive),
-            Result::kInvalidParams);
+  EXPECT_EQ(ps::SetCooperativeLevel(other, 0, ps::kCooperativeExclusive), Result::kInvalidParams);
   ASSERT_EQ(ps::SetCooperativeLevel(device_, 0, ps::kCooperativeNormal), Result::kOk);
   EXPECT_EQ(ps::SetCooperativeLevel(other, 0, kExclusive), Result::kOk);
 }
@@ -84,12 +83,14 @@ TEST_F(SurfaceTest, DisplayModesNeedExclusiveUseAndFollowTheFakeDisplay) {
 }
 
 TEST_F(SurfaceTest, DisplayModeReportsTheDesktopFormatOfEachDepth) {
-  struct Row { int bits; pd::Layout16 layout; plat::PixelFormat format; };
+  struct Row {
+    int bits;
+    pd::Layout16 layout;
+    plat::PixelFormat format;
+  };
   const Row rows[] = {
-      {8, pd::Layout16::k565, plat::kFormatPalette8},
-      {16, pd::Layout16::k565, plat::kFormatRgb565},
-      {16, pd::Layout16::k555, plat::kFormatRgb555},
-      {24, pd::Layout16::k565, plat::kFormatRgb888},
+      {8, pd::Layout16::k565, plat::kFormatPalette8},  {16, pd::Layout16::k565, plat::kFormatRgb565},
+      {16, pd::Layout16::k555, plat::kFormatRgb555},   {24, pd::Layout16::k565, plat::kFormatRgb888},
       {32, pd::Layout16::k565, plat::kFormatXrgb8888},
   };
   for (const Row& r : rows) {
@@ -174,8 +175,7 @@ TEST_F(SurfaceTest, VideoMemoryIsCountedForBackBuffersAndOffscreenSurfaces) {
   EXPECT_EQ(ps::CreateSurface(device_, big, &s), Result::kOutOfVideoMemory);
   big.caps = ps::kCapsOffscreenPlain | ps::kCaps3DDevice;
   ASSERT_EQ(ps::CreateSurface(device_, big, &s), Result::kOk);
-  EXPECT_EQ(ps::GetSurfaceInfo(s).caps & (ps::kCapsVideoMemory | ps::kCapsSystemMemory),
-            ps::kCapsSystemMemory);
+  EXPECT_EQ(ps::GetSurfaceInfo(s).caps & (ps::kCapsVideoMemory | ps::kCapsSystemMemory), ps::kCapsSystemMemory);
 
   ps::ReleaseSurface(chain);
   ASSERT_EQ(ps::GetAvailableVideoMemory(device_, &vm), Result::kOk);

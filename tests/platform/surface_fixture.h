@@ -40,8 +40,7 @@ class SurfaceTest : public ::testing::Test {
   }
 
   void GoFullScreen(int w, int h, int bits) {
-    ASSERT_EQ(ps::SetCooperativeLevel(device_, 0,
-                                      ps::kCooperativeFullScreen | ps::kCooperativeExclusive),
+    ASSERT_EQ(ps::SetCooperativeLevel(device_, 0, ps::kCooperativeFullScreen | ps::kCooperativeExclusive),
               ps::Result::kOk);
     ASSERT_EQ(ps::SetDisplayMode(device_, w, h, bits, 0), ps::Result::kOk);
   }

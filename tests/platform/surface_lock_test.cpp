@@ -50,8 +50,7 @@ TEST_F(SurfaceTest, ASecondLockIsRefusedAndTheFirstStaysValid) {
 
 TEST_F(SurfaceTest, LockRefusesRectanglesOutsideTheSurface) {
   ps::Surface* s = Offscreen(8, 8, plat::kFormatRgb565);
-  const ps::Rect bad[] = {{-1, 0, 4, 4}, {0, -1, 4, 4}, {4, 4, 9, 8}, {4, 4, 8, 9},
-                          {3, 3, 3, 5},  {5, 3, 4, 5}};
+  const ps::Rect bad[] = {{-1, 0, 4, 4}, {0, -1, 4, 4}, {4, 4, 9, 8}, {4, 4, 8, 9}, {3, 3, 3, 5}, {5, 3, 4, 5}};
   for (const ps::Rect& r : bad) {
     ps::LockedRect l;
     EXPECT_EQ(ps::Lock(s, &r, 0, &l), Result::kInvalidRect) << r.left << "," << r.top;
@@ -105,10 +104,7 @@ TEST_F(SurfaceTest, DeviceContextCopiesClipToBothSurfaces) {
   ps::ReleaseDC(src);
   ps::ReleaseDC(dst);
   const std::vector<uint32_t> want = {
-      0, 0, 0, 0, 0x301,
-      0, 0, 0, 0, 0,
-      0, 0, 0, 0, 0,
-      0, 0, 0, 0, 0,
+      0, 0, 0, 0, 0x301, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0,
   };
   EXPECT_EQ(nltest::Pixels(dst), want);
   EXPECT_EQ(ps::CopyBetweenDcs(d, 0, 0, 1, 1, s, 0, 0), Result::kNoDc);
@@ -116,13 +112,18 @@ TEST_F(SurfaceTest, DeviceContextCopiesClipToBothSurfaces) {
 
 TEST_F(SurfaceTest, DeviceContextCopiesConvertBetweenRgbFormats) {
   const plat::PixelFormat argb4444{16, false, 0x0F00, 0x00F0, 0x000F, 0xF000, 0};
-  struct Row { plat::PixelFormat from; uint32_t pixel; plat::PixelFormat to; uint32_t want; };
+  struct Row {
+    plat::PixelFormat from;
+    uint32_t pixel;
+    plat::PixelFormat to;
+    uint32_t want;
+  };
   const Row rows[] = {
-      {plat::kFormatRgb565, 0xFFFF, argb4444, 0x0FFF},  // alpha stays 0
-      {plat::kFormatRgb565, 0x8410, argb4444, 0x0888},  // 16, 32, 16 -> 8, 8, 8
+      {plat::kFormatRgb565, 0xFFFF, argb4444, 0x0FFF},                   // alpha stays 0
+      {plat::kFormatRgb565, 0x8410, argb4444, 0x0888},                   // 16, 32, 16 -> 8, 8, 8
       {plat::kFormatXrgb8888, 0xFF123456, plat::kFormatRgb565, 0x11AA},  // 2, 13, 10
       {plat::kFormatRgb565, 0xF800, plat::kFormatXrgb8888, 0x00F80000},  // 31 << 3
-      {plat::kFormatRgb555, 0x03E0, plat::kFormatRgb565, 0x07C0},  // green 31 -> 62
+      {plat::kFormatRgb555, 0x03E0, plat::kFormatRgb565, 0x07C0},        // green 31 -> 62
   };
   for (const Row& r : rows) {
     ps::Surface* src = Offscreen(1, 1, r.from);
@@ -170,7 +171,7 @@ TEST_F(SurfaceTest, RgbOntoAnEightBitContextTakesThePaletteEntryNearestInColour)
   ramp[10] = ramp[11] = {200, 0, 0, 0};
   ramp[12] = {0, 0, 250, 0};
   MemoryPicture picture{{
-      0, 0, 0, /**/ 0, 0, 0, /**/ 0, 0, 0, /**/ 0, 0, 0,            // bottom row: black
+      0, 0, 0,   /**/ 0,   0, 0, /**/ 0,  0,   0,   /**/ 0, 0, 0,  // bottom row: black
       0, 0, 210, /**/ 255, 0, 0, /**/ 99, 101, 100, /**/ 0, 0, 0,  // top: red, blue, grey
   }};
   // By hand: red (210, 0, 0) is 100 from entry 10 and, on the plain ramp, nearest grey 70
@@ -195,8 +196,12 @@ TEST_F(SurfaceTest, RgbOntoAnEightBitContextTakesThePaletteEntryNearestInColour)
     ASSERT_EQ(ps::CreatePalette(device_, ramp, &pal), Result::kOk);
     ps::Surface* primary = Primary();
     ps::Surface* s = Offscreen(3, 2, plat::kFormatPalette8);
-    if (c.own_palette) { ASSERT_EQ(ps::SetPalette(s, pal), Result::kOk); }
-    if (c.primary_palette) { ASSERT_EQ(ps::SetPalette(primary, pal), Result::kOk); }
+    if (c.own_palette) {
+      ASSERT_EQ(ps::SetPalette(s, pal), Result::kOk);
+    }
+    if (c.primary_palette) {
+      ASSERT_EQ(ps::SetPalette(primary, pal), Result::kOk);
+    }
     ps::SurfaceDc d;
     ASSERT_EQ(ps::GetDC(s, &d), Result::kOk);
     ASSERT_EQ(ps::CopyBetweenDcs(d, 0, 0, 3, 2, picture.Dc(), 0, 0), Result::kOk) << c.name;

@@ -22,7 +22,10 @@ TEST_F(SurfaceTest, ALostSurfaceFailsUntilRestoredAndComesBackCleared) {
 
   ps::LockedRect l;
   ps::SurfaceDc dc;
-  struct Row { const char* what; std::function<Result()> call; };
+  struct Row {
+    const char* what;
+    std::function<Result()> call;
+  };
   const Row rows[] = {
       {"lock", [&] { return ps::Lock(lost, nullptr, ps::kLockWait, &l); }},
       {"device context", [&] { return ps::GetDC(lost, &dc); }},

@@ -23,8 +23,10 @@ TEST(TextEncoding, ConvertsBetweenShiftJisAndUtf8) {
 }
 
 TEST(TextEncoding, BadBytesBecomeQuestionMarksAndTheRestConverts) {
-  EXPECT_EQ(plat::Cp932ToUtf8("a\x82"), "a?");        // lone lead byte at the end
-  EXPECT_EQ(plat::Utf8ToCp932("a\xFF" "b"), "a?b");   // not UTF-8
+  EXPECT_EQ(plat::Cp932ToUtf8("a\x82"), "a?");  // lone lead byte at the end
+  EXPECT_EQ(plat::Utf8ToCp932("a\xFF"
+                              "b"),
+            "a?b");  // not UTF-8
 }
 
 }  // namespace

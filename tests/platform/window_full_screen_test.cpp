@@ -110,9 +110,7 @@ class WindowFullScreenTest : public ::testing::Test {
     c.proc = Proc;
     ASSERT_TRUE(pw::RegisterClass(c));
   }
-  void TearDown() override {
-    pw::ResetWindowStandIn();
-  }
+  void TearDown() override { pw::ResetWindowStandIn(); }
 
   // The X window behind the SDL one (SDL makes it again for its renderer).
   Window XWindowOf(pw::WindowHandle window) {

@@ -105,8 +105,8 @@ TEST_F(WindowQueueTest, ScriptedUserActionsBecomeMessages) {
   // Text arrives as CP932 bytes ("あ" is 0x82 0xA0). Escape's character, queued behind
   // the close, went with the window.
   EXPECT_EQ(g_seen, (std::vector<std::string>{Msg(pw::kWmKeyDown, 0x1B), Msg(pw::kWmKeyDown, 'A'),
-                                              Msg(pw::kWmChar, 'a'), Msg(pw::kWmChar, 0x82),
-                                              Msg(pw::kWmChar, 0xA0), Msg(pw::kWmClose), Msg(pw::kWmDestroy)}));
+                                              Msg(pw::kWmChar, 'a'), Msg(pw::kWmChar, 0x82), Msg(pw::kWmChar, 0xA0),
+                                              Msg(pw::kWmClose), Msg(pw::kWmDestroy)}));
   EXPECT_FALSE(pw::IsWindow(g_window));
 }
 

@@ -13,7 +13,8 @@ namespace playtest {
 // A table of the data tree as the game reads it: words, up to the "---" marker skipped, then
 // rows of a number, `names` words and `values` numbers. Rows by their number, or (when
 // `by_order`) by their place from 0, as the item table's are.
-inline std::map<int, std::vector<int>> TableRows(const std::string& text, int names, int values, bool by_order = false) {
+inline std::map<int, std::vector<int>> TableRows(const std::string& text, int names, int values,
+                                                 bool by_order = false) {
   std::map<int, std::vector<int>> rows;
   std::istringstream words(text);
   std::string w;

@@ -82,7 +82,8 @@ std::string ToneSong(int key) {
 
 // Power of one frequency in the channels' sum over [from_s, to_s) (Goertzel).
 double PowerAt(const Wav& wav, double from_s, double to_s, double hz) {
-  const size_t first = size_t(from_s * wav.rate), last = std::min(size_t(to_s * wav.rate), wav.samples.size() / wav.channels);
+  const size_t first = size_t(from_s * wav.rate),
+               last = std::min(size_t(to_s * wav.rate), wav.samples.size() / wav.channels);
   const double w = 2 * std::numbers::pi * hz / wav.rate, c = 2 * std::cos(w);
   double s1 = 0, s2 = 0;
   for (size_t i = first; i < last; ++i) {
@@ -204,7 +205,8 @@ class PlaythroughTest : public ::testing::Test {
       run.RemoveLog();
       return std::make_pair(status, log);
     };
-    std::tie(p.first_status, p.first_log) = start("new_game.input", FirstFrames().c_str(), "first", "first.wav", first_limit);
+    std::tie(p.first_status, p.first_log) =
+        start("new_game.input", FirstFrames().c_str(), "first", "first.wav", first_limit);
     if (first_limit != kWholeFirstRun) return p;
     std::error_code missing;  // a run that went astray saved nothing
     std::filesystem::copy_file(data + "/save/data00.dat.ico", dir_.File(name + "/slot1-after-first.ico"), missing);
@@ -309,8 +311,8 @@ TEST_F(PlaythroughTest, TitleToSaveAndBackAsAPlayerGetsItTheSameEachTime) {
   if (after_fight > 0) {
     const auto after_battle = Frame("a", "first", after_fight);
     ASSERT_TRUE(after_battle) << after_fight;
-    EXPECT_GT(CountNear(*after_battle, kFieldGround), kViewPixels / 5) << "the field after the fight, frame "
-                                                                           << after_fight;
+    EXPECT_GT(CountNear(*after_battle, kFieldGround), kViewPixels / 5)
+        << "the field after the fight, frame " << after_fight;
   }
   for (const auto* page : {&*menu, &*equipment}) {
     EXPECT_LT(CountNear(*page, kTownGround), kViewPixels / 10) << "the menu's pages hide the town";
@@ -400,7 +402,8 @@ TEST_F(PlaythroughTest, TitleToSaveAndBackAsAPlayerGetsItTheSameEachTime) {
   EXPECT_EQ(slot2->layout.substr(kMembersAt, kScalarsAt - kMembersAt),
             slot1->layout.substr(kMembersAt, kScalarsAt - kMembersAt))
       << "members, equipment, bag, stock and materials came back with the load";
-  EXPECT_EQ(slot2->layout.substr(kFlagsAt, kFlagsBytes), slot1->layout.substr(kFlagsAt, kFlagsBytes)) << "the flags came back";
+  EXPECT_EQ(slot2->layout.substr(kFlagsAt, kFlagsBytes), slot1->layout.substr(kFlagsAt, kFlagsBytes))
+      << "the flags came back";
   EXPECT_EQ(slot2->Scalar(0), slot1->Scalar(0));
   EXPECT_EQ(slot2->Scalar(7), 2u) << "the load kept the save count";
   EXPECT_EQ(slot2->Position(), (std::array<uint32_t, 3>{34, 130, 143})) << "in the field by the gate";
@@ -479,10 +482,11 @@ TEST_F(PlaythroughTest, OnTheRealClockTheFramesKeepTheirPace) {
   for (double g : frame_ms) sum += g;
   const double mean = sum / double(frame_ms.size()), median = sorted[sorted.size() / 2];
   const double p95 = sorted[sorted.size() * 95 / 100], longest = sorted.back(), shortest = sorted.front();
-  std::printf("%s start: frames 1-%zu over %.1f s; ms a frame (over %d): mean %.2f, median %.2f, 95%% %.2f, "
-              "shortest %.2f, longest %.2f\n",
-              start, 1 + (at.size() - 1) * kEvery, (at.back() - at.front()) / 1000, kEvery, mean, median, p95,
-              shortest, longest);
+  std::printf(
+      "%s start: frames 1-%zu over %.1f s; ms a frame (over %d): mean %.2f, median %.2f, 95%% %.2f, "
+      "shortest %.2f, longest %.2f\n",
+      start, 1 + (at.size() - 1) * kEvery, (at.back() - at.front()) / 1000, kEvery, mean, median, p95, shortest,
+      longest);
   RecordProperty(std::string(start) + "_mean_ms", std::to_string(mean));
   RecordProperty(std::string(start) + "_median_ms", std::to_string(median));
   // A picture written late makes the next gap short, so single gaps may dip below 35 ms.

@@ -8,11 +8,11 @@
 #include <unistd.h>
 
 #include <algorithm>
-#include <limits>
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
 #include <iterator>
+#include <limits>
 #include <string>
 #include <vector>
 
@@ -71,8 +71,9 @@ Counts CountHandles() {
   Counts c;
   c.graphs = vexal::GraphTable.Count;
   c.bmp_data = vexal::BmpDataTable.Count;
-  c.sounds = static_cast<int>(std::count_if(vexal::SoundHandleTable.Records.begin(), vexal::SoundHandleTable.Records.end(),
-                                            [](const vexal::SoundRecord& r) { return r.InUse != 0; }));
+  c.sounds =
+      static_cast<int>(std::count_if(vexal::SoundHandleTable.Records.begin(), vexal::SoundHandleTable.Records.end(),
+                                     [](const vexal::SoundRecord& r) { return r.InUse != 0; }));
   for (int h = 0; h < vexal::kFontHandleCount; ++h) c.fonts += vexal::CheckFontHandle(h);
   c.sound_buffers = static_cast<int>(plat::sound::LiveBufferCount());
   for (int v = 0; v < game::kSoundVoices; ++v) {
@@ -188,9 +189,8 @@ TEST(SoakTest, WanderingAndBattlesHoldNoMoreMemoryOrHandlesOverTime) {
   // the last quarter may not rise above that over the first quarter. Resident memory at
   // the windows' ends may not rise by more than allocator noise.
   std::vector<Window> after;
-  std::copy_if(windows.begin(), windows.end(), std::back_inserter(after), [&](const Window& w) {
-    return w.frame - kSampleEvery >= std::max(first_battle_end, frames / 2);
-  });
+  std::copy_if(windows.begin(), windows.end(), std::back_inserter(after),
+               [&](const Window& w) { return w.frame - kSampleEvery >= std::max(first_battle_end, frames / 2); });
   ASSERT_GE(after.size(), 4u) << "too few windows after the warm-up";
   // The floors come from the windows with frames in the field: a long fight may fill one.
   std::vector<Window> floors;
@@ -202,7 +202,8 @@ TEST(SoakTest, WanderingAndBattlesHoldNoMoreMemoryOrHandlesOverTime) {
     int first_floor = kNoFloor, last_floor = kNoFloor;
     for (size_t i = 0; i < quarter; ++i) first_floor = std::min(first_floor, floors[i].low.*t.count);
     for (size_t i = last; i < floors.size(); ++i) last_floor = std::min(last_floor, floors[i].low.*t.count);
-    std::printf("%-14s lowest %d in the measured half's first quarter, %d in its last\n", t.name, first_floor, last_floor);
+    std::printf("%-14s lowest %d in the measured half's first quarter, %d in its last\n", t.name, first_floor,
+                last_floor);
     EXPECT_LE(last_floor, first_floor) << t.name << " grew";
   }
   long first_rss = 0, last_rss = 0;
@@ -210,7 +211,8 @@ TEST(SoakTest, WanderingAndBattlesHoldNoMoreMemoryOrHandlesOverTime) {
     long& half = i < after.size() / 2 ? first_rss : last_rss;
     half = std::max(half, after[i].rss_kb);
   }
-  std::printf("rss            up to %ld KiB in the measured half's first half, %ld KiB in its second\n", first_rss, last_rss);
+  std::printf("rss            up to %ld KiB in the measured half's first half, %ld KiB in its second\n", first_rss,
+              last_rss);
   EXPECT_LE(last_rss - first_rss, kRssSlackKb) << "resident memory grew";
 }
 

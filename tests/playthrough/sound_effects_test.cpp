@@ -113,7 +113,6 @@ std::map<int, std::string> SoundRows(const std::string& data) {
   return rows;
 }
 
-
 // Where something starts in the difference: the first loud sample of a 2.5 ms block
 // that is above the quiet level and three times as loud as any of the 10 ms before it
 // (an effect may start while another one fades).
@@ -195,7 +194,8 @@ std::map<int, int> SongPeaks(const std::string& data, const nltest::TempDir& dir
     std::replace(song.begin(), song.end(), '\\', '/');
     const int entry = std::atoi(line.c_str());
     const std::string out = dir.File("song" + std::to_string(entry) + ".wav");
-    const std::string command = "cd '" + data + "' && '" + NL_ORG_RENDER_PATH + "' --ms 45000 '" + song + "' '" + out + "'";
+    const std::string command =
+        "cd '" + data + "' && '" + NL_ORG_RENDER_PATH + "' --ms 45000 '" + song + "' '" + out + "'";
     EXPECT_EQ(std::system(command.c_str()), 0) << command;
     const auto wav = nltest::ReadPcm16Wav(nltest::ReadFileBytes(out));
     EXPECT_TRUE(wav) << song;
@@ -308,8 +308,8 @@ TEST(SoundEffects, ThePlayThroughHearsEachEffectWhereItHappens) {
   const int last_frame = int(nltest::LastCapturedFrame(dir.File("with/frames")));
   ASSERT_GT(last_frame, 0);
   auto frame_at = [&](long ms) { return nltest::FrameAt(log, ms, last_frame); };
-  const int fight_begins = frame_at(fights[0].begins_ms), fight_won = frame_at(nltest::LogTime(log, "battle: won").first),
-            fight_ends = frame_at(fights[0].ends_ms);
+  const int fight_begins = frame_at(fights[0].begins_ms),
+            fight_won = frame_at(nltest::LogTime(log, "battle: won").first), fight_ends = frame_at(fights[0].ends_ms);
 
   // Every named file decodes.
   const auto rows = SoundRows(dir.File("with/data"));
@@ -338,8 +338,7 @@ TEST(SoundEffects, ThePlayThroughHearsEachEffectWhereItHappens) {
   ASSERT_GE(lead, 0);
   ASSERT_LT(lead, 1.0);
   const size_t quiet_until = onsets.front() > rate / 100 ? onsets.front() - rate / 100 : 0;
-  EXPECT_EQ(std::count_if(difference.begin(), difference.begin() + long(quiet_until),
-                          [](int32_t v) { return v != 0; }),
+  EXPECT_EQ(std::count_if(difference.begin(), difference.begin() + long(quiet_until), [](int32_t v) { return v != 0; }),
             0)
       << "before the first effect both runs are the same, sample for sample";
 
@@ -365,8 +364,8 @@ TEST(SoundEffects, ThePlayThroughHearsEachEffectWhereItHappens) {
     ASSERT_FALSE(effects[h.row].empty()) << h.what;
     // The sound is told by its first 150 ms: the next sound of a fight (a blow, the
     // fanfare) may start over the tail of one that falls away.
-    const std::vector<double> head(effects[h.row].begin(),
-                                   effects[h.row].begin() + long(std::min<size_t>(effects[h.row].size(), rate * 3 / 20)));
+    const std::vector<double> head(
+        effects[h.row].begin(), effects[h.row].begin() + long(std::min<size_t>(effects[h.row].size(), rate * 3 / 20)));
     const double from_s = (h.from * kFrameMs - kFrameMs) / 1000.0 - lead,
                  to_s = (h.to * kFrameMs + kFrameMs) / 1000.0 - lead;
     double best = -1;
@@ -389,9 +388,8 @@ TEST(SoundEffects, ThePlayThroughHearsEachEffectWhereItHappens) {
     }
     const double song_rms = Rms(without->left, loudest, window);
     EXPECT_GT(effect_rms, 0.5 * song_rms) << h.what << ": effect " << effect_rms << ", song " << song_rms;
-    std::printf("%-40s row %2d at %7.3f s (frame %4.0f), match %.3f, effect rms %5.0f, song rms %5.0f\n", h.what,
-                h.row, double(where) / rate, (double(where) / rate + lead) * 1000 / kFrameMs, best, effect_rms,
-                song_rms);
+    std::printf("%-40s row %2d at %7.3f s (frame %4.0f), match %.3f, effect rms %5.0f, song rms %5.0f\n", h.what, h.row,
+                double(where) / rate, (double(where) / rate + lead) * 1000 / kFrameMs, best, effect_rms, song_rms);
   }
 }
 

@@ -171,15 +171,14 @@ class StoryPlayer {
         Tap(n, selected < want ? "Down" : selected > want ? "Up" : "X");
         return true;
       }
-      case game::kPhaseTarget:
-        Tap(n, herb_for_ >= 0 && b.target != herb_for_ ? "Right" : "X");
-        return true;
-      case game::kPhaseAppear: case game::kPhaseResult: case game::kPhaseVictory: case game::kPhaseGrowthMessage:
-      case game::kPhaseDefeat: case game::kPhaseContinue:
-        Tap(n, "X");
-        return true;
-      default:
-        return false;
+      case game::kPhaseTarget: Tap(n, herb_for_ >= 0 && b.target != herb_for_ ? "Right" : "X"); return true;
+      case game::kPhaseAppear:
+      case game::kPhaseResult:
+      case game::kPhaseVictory:
+      case game::kPhaseGrowthMessage:
+      case game::kPhaseDefeat:
+      case game::kPhaseContinue: Tap(n, "X"); return true;
+      default: return false;
     }
   }
 
@@ -245,7 +244,8 @@ FirstStart PlayFirstStart(const std::string& data, const nltest::TempDir& dir) {
   auto capture = [&](long from, long to) {
     if (from > 0) captured.ranges.emplace_back(uint64_t(from), uint64_t(std::max(from, to)));
   };
-  for (long f : {kTalkFrame, kChestFrame, kShopFrame, kAineFrame, kCardFrame, kThoughtsFrame, kSpringFrame, kFieldFrame})
+  for (long f :
+       {kTalkFrame, kChestFrame, kShopFrame, kAineFrame, kCardFrame, kThoughtsFrame, kSpringFrame, kFieldFrame})
     capture(f, f);
   auto settings = [&] {
     plat::presentation::HarnessSettings s;
@@ -266,7 +266,8 @@ FirstStart PlayFirstStart(const std::string& data, const nltest::TempDir& dir) {
     player.AfterFrame(n);
     bool recapture = false;
     // Below the shadow, the next decide talks to it: its line comes within a few frames.
-    const bool below = game::GameMode == game::MODE_FIELD && game::TheGameData().Scalars[game::kScalarCurrentMap] == 34 &&
+    const bool below = game::GameMode == game::MODE_FIELD &&
+                       game::TheGameData().Scalars[game::kScalarCurrentMap] == 34 &&
                        game::TheField.PlayerTileX() == 130 && game::TheField.PlayerTileY() == 127;
     if (below && !at_shadow && out.below_shadow < 0) {
       out.below_shadow = n + 1;
@@ -396,8 +397,8 @@ TEST(StoryTest, FromANewGameTheShadowIsBeatenByPlayAndStaysGoneAfterTheLoad) {
              spring = Frame(first_dir, kSpringFrame), field = Frame(first_dir, kFieldFrame),
              wandering = Frame(first_dir, first_fight), shadow_line = Frame(first_dir, line_frame),
              shadow = Frame(first_dir, shadow_fight), stock = Frame(first_dir, first.frames.at("stock")),
-             save_list = Frame(first_dir, first.frames.at("save list")),
-             loaded = second.Frame(kLoadedFrame), stepped = second.Frame(kSteppedFrame);
+             save_list = Frame(first_dir, first.frames.at("save list")), loaded = second.Frame(kLoadedFrame),
+             stepped = second.Frame(kSteppedFrame);
   ASSERT_TRUE(talk && chest && shop && aine && card && thoughts && spring && field && wandering && shadow_line &&
               shadow && stock && save_list && loaded && stepped);
   // A bust is 200 x 272 pixels, most of it below the window's top: well over 2000 of her

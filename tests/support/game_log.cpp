@@ -59,19 +59,22 @@ std::vector<LoggedFight> Fights(const std::string& log) {
     const long ms = std::strtol(line.c_str(), nullptr, 10);
     int a = 0, b = 0, c = 0, d = 0, e = 0, f = 0, g = 0, h = 0, map = 0;
     long m = 0;
-    if (size_t at = line.find("encounter: map "); at != std::string::npos &&
-        std::sscanf(line.c_str() + at, "encounter: map %d at (%d, %d)", &map, &a, &b) == 3) {
+    if (size_t at = line.find("encounter: map ");
+        at != std::string::npos && std::sscanf(line.c_str() + at, "encounter: map %d at (%d, %d)", &map, &a, &b) == 3) {
       met = std::pair{a, b};
-    } else if (size_t at = line.find("battle: begins, enemies "); at != std::string::npos &&
-               std::sscanf(line.c_str() + at, "battle: begins, enemies %d %d %d %d %d %d %d %d", &a, &b, &c, &d, &e,
-                           &f, &g, &h) == 8) {
+    } else if (size_t at = line.find("battle: begins, enemies ");
+               at != std::string::npos &&
+               std::sscanf(line.c_str() + at, "battle: begins, enemies %d %d %d %d %d %d %d %d", &a, &b, &c, &d, &e, &f,
+                           &g, &h) == 8) {
       fights.push_back({{a, b, c, d, e, f, g, h}, met, ms});
       met.reset();
-    } else if (size_t at = line.find("battle: won, "); at != std::string::npos && !fights.empty() &&
+    } else if (size_t at = line.find("battle: won, ");
+               at != std::string::npos && !fights.empty() &&
                std::sscanf(line.c_str() + at, "battle: won, %d R found", &a) == 1) {
       fights.back().won = true;
       fights.back().found = a;
-    } else if (size_t at = line.find("battle: ends, money "); at != std::string::npos && !fights.empty() &&
+    } else if (size_t at = line.find("battle: ends, money ");
+               at != std::string::npos && !fights.empty() &&
                std::sscanf(line.c_str() + at, "battle: ends, money %ld", &m) == 1) {
       fights.back().ends_ms = ms;
       fights.back().money_after = m;

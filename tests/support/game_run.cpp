@@ -19,9 +19,9 @@ namespace {
 
 // The harness's variables: each run sets those it asks for and no others, so that what a
 // test sets in its own process for an in-process game does not reach the program.
-constexpr const char* kHarnessVariables[] = {"NIGHTLOOM_CAPTURE",    "NIGHTLOOM_CAPTURE_FRAMES", "NIGHTLOOM_EXIT_AFTER",
-                                             "NIGHTLOOM_INPUT",      "NIGHTLOOM_AUDIO_OUT",      "NIGHTLOOM_CLOCK",
-                                             "NIGHTLOOM_INSTANCE_LOCK"};
+constexpr const char* kHarnessVariables[] = {
+    "NIGHTLOOM_CAPTURE",   "NIGHTLOOM_CAPTURE_FRAMES", "NIGHTLOOM_EXIT_AFTER",   "NIGHTLOOM_INPUT",
+    "NIGHTLOOM_AUDIO_OUT", "NIGHTLOOM_CLOCK",          "NIGHTLOOM_INSTANCE_LOCK"};
 
 int StatusOf(int status) { return WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status); }
 
@@ -82,7 +82,8 @@ GameRun::~GameRun() { Kill(); }
 bool GameRun::CopyDemoWorld() const {
   std::error_code ec;
   std::filesystem::copy(DemoDataDir(), data_,
-                        std::filesystem::copy_options::recursive | std::filesystem::copy_options::overwrite_existing, ec);
+                        std::filesystem::copy_options::recursive | std::filesystem::copy_options::overwrite_existing,
+                        ec);
   return !ec;
 }
 

@@ -8,13 +8,13 @@ namespace nltest {
 namespace {
 
 // The format's 89 quantiser steps, and how each code moves the step index.
-constexpr int kSteps[89] = {
-    7,     8,     9,     10,    11,    12,    13,    14,    16,    17,    19,    21,    23,    25,    28,
-    31,    34,    37,    41,    45,    50,    55,    60,    66,    73,    80,    88,    97,    107,   118,
-    130,   143,   157,   173,   190,   209,   230,   253,   279,   307,   337,   371,   408,   449,   494,
-    544,   598,   658,   724,   796,   876,   963,   1060,  1166,  1282,  1411,  1552,  1707,  1878,  2066,
-    2272,  2499,  2749,  3024,  3327,  3660,  4026,  4428,  4871,  5358,  5894,  6484,  7132,  7845,  8630,
-    9493,  10442, 11487, 12635, 13899, 15289, 16818, 18500, 20350, 22385, 24623, 27086, 29794, 32767};
+constexpr int kSteps[89] = {7,     8,     9,     10,    11,    12,    13,    14,    16,    17,    19,   21,    23,
+                            25,    28,    31,    34,    37,    41,    45,    50,    55,    60,    66,   73,    80,
+                            88,    97,    107,   118,   130,   143,   157,   173,   190,   209,   230,  253,   279,
+                            307,   337,   371,   408,   449,   494,   544,   598,   658,   724,   796,  876,   963,
+                            1060,  1166,  1282,  1411,  1552,  1707,  1878,  2066,  2272,  2499,  2749, 3024,  3327,
+                            3660,  4026,  4428,  4871,  5358,  5894,  6484,  7132,  7845,  8630,  9493, 10442, 11487,
+                            12635, 13899, 15289, 16818, 18500, 20350, 22385, 24623, 27086, 29794, 32767};
 constexpr int kIndexMoves[8] = {-1, -1, -1, -1, 2, 4, 6, 8};
 
 // One 4-bit code: the step's eighth, plus a quarter, a half and the whole step for the
@@ -36,7 +36,9 @@ std::vector<int16_t> DecodeImaAdpcmBlocks(std::string_view data, int channels, s
   const size_t header = 4 * size_t(channels);
   if (channels < 1 || block_bytes <= header) return out;
   // Sample n > 0 of channel c is nibble (n - 1) % 8 of that channel's 4 bytes in group (n - 1) / 8.
-  const auto byte_of = [&](size_t n, int c) { return header + ((n - 1) / 8 * size_t(channels) + size_t(c)) * 4 + (n - 1) % 8 / 2; };
+  const auto byte_of = [&](size_t n, int c) {
+    return header + ((n - 1) / 8 * size_t(channels) + size_t(c)) * 4 + (n - 1) % 8 / 2;
+  };
   for (size_t at = 0; at + header <= data.size(); at += block_bytes) {
     const std::string_view block = data.substr(at, std::min(block_bytes, data.size() - at));
     std::vector<int> sample(static_cast<size_t>(channels)), index(static_cast<size_t>(channels));

@@ -60,11 +60,11 @@ inline constexpr size_t kIconBytes = 766;
 // The slot list, save\nightloom.sav: 16 summaries of 130 bytes.
 inline constexpr int kSlots = 16;
 inline constexpr size_t kSummaryBytes = 130;
-inline constexpr size_t kSummaryLeaderAt = 0;    // u16 member id, 0xFFFF for an empty slot
-inline constexpr size_t kSummaryValuesAt = 2;    // u32 x 4: HP, max HP, PP, max PP
-inline constexpr size_t kSummarySecondsAt = 18;  // u32 play seconds
-inline constexpr size_t kSummaryPlaceAt = 22;    // 64 bytes, Shift-JIS
-inline constexpr size_t kSummaryDateAt = 86;     // 36 glyph codes
+inline constexpr size_t kSummaryLeaderAt = 0;      // u16 member id, 0xFFFF for an empty slot
+inline constexpr size_t kSummaryValuesAt = 2;      // u32 x 4: HP, max HP, PP, max PP
+inline constexpr size_t kSummarySecondsAt = 18;    // u32 play seconds
+inline constexpr size_t kSummaryPlaceAt = 22;      // 64 bytes, Shift-JIS
+inline constexpr size_t kSummaryDateAt = 86;       // 36 glyph codes
 inline constexpr size_t kSummaryGraphicsAt = 122;  // u16 x 4
 static_assert(kSummaryGraphicsAt + 4 * 2 == kSummaryBytes);
 
@@ -83,8 +83,8 @@ struct SavedGame {
   int MaterialCount(int n) const;
   uint32_t HarvestTime(int n) const;
   uint32_t Scalar(int n) const;
-  std::array<int, 4> MapMark(int n) const;             // area, x, y, map
-  std::array<uint32_t, 3> JumpPoint(int n) const;      // area, x, y
+  std::array<int, 4> MapMark(int n) const;         // area, x, y, map
+  std::array<uint32_t, 3> JumpPoint(int n) const;  // area, x, y
   std::array<uint32_t, 3> Position() const { return JumpPoint(save_layout::kSavedPositionPoint); }
   bool Flag(int n) const;
   // The count of an item over the bag's first 64 slots.
@@ -100,8 +100,8 @@ std::optional<SavedGame> ReadSave(const std::string& file);
 struct SlotList {
   std::string bytes;
 
-  int Leader(int slot) const;               // 0xFFFF for an empty slot
-  uint32_t Value(int slot, int n) const;    // HP, max HP, PP, max PP
+  int Leader(int slot) const;             // 0xFFFF for an empty slot
+  uint32_t Value(int slot, int n) const;  // HP, max HP, PP, max PP
   uint32_t PlaySeconds(int slot) const;
 };
 // nullopt unless the file holds the 16 summaries.

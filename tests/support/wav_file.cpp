@@ -13,8 +13,13 @@ std::optional<WavChunks> ReadWavChunks(std::string_view s) {
     const std::string_view id = s.substr(at, 4), chunk = s.substr(body, size);
     if (id == "fmt ") {
       if (size < 16) return std::nullopt;
-      out = WavChunks{uint16_t(ReadLe(chunk, 0, 2)),  uint16_t(ReadLe(chunk, 2, 2)), uint16_t(ReadLe(chunk, 12, 2)),
-                      uint16_t(ReadLe(chunk, 14, 2)), ReadLe(chunk, 4, 4),           chunk, {}};
+      out = WavChunks{uint16_t(ReadLe(chunk, 0, 2)),
+                      uint16_t(ReadLe(chunk, 2, 2)),
+                      uint16_t(ReadLe(chunk, 12, 2)),
+                      uint16_t(ReadLe(chunk, 14, 2)),
+                      ReadLe(chunk, 4, 4),
+                      chunk,
+                      {}};
     } else if (id == "data" && out) {
       out->data = chunk;
       return out;

@@ -13,8 +13,8 @@ namespace nltest {
 // A RIFF WAVE file's format chunk, as its first 16 bytes say, and its data chunk.
 struct WavChunks {
   uint16_t format_tag = 0, channels = 0, block_align = 0, bits = 0;  // bits a sample
-  uint32_t rate = 0;                                                  // frames a second
-  std::string_view format, data;  // the whole format chunk, the data
+  uint32_t rate = 0;                                                 // frames a second
+  std::string_view format, data;                                     // the whole format chunk, the data
 };
 // nullopt unless the bytes are a RIFF WAVE whose chunks are whole up to the first data
 // chunk after a format chunk of 16 bytes or more (chunks are padded to even sizes).

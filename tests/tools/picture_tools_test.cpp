@@ -10,9 +10,9 @@
 #include <string>
 #include <vector>
 
+#include "game/codec/lz_codec.h"
 #include "tests/support/png_file.h"
 #include "tests/support/temp_dir.h"
-#include "game/codec/lz_codec.h"
 #include "tools/picture/picture_file.h"
 
 namespace {
@@ -44,11 +44,11 @@ TEST(PictureFile, BmpIsBottomUpBgrWithPaddedRows) {
   p.At(0, 0) = {1, 2, 3}, p.At(1, 0) = {4, 5, 6};  // top row
   p.At(0, 1) = {7, 8, 9}, p.At(1, 1) = {10, 11, 12};
   const std::vector<uint8_t> want = {
-      'B', 'M', 70, 0, 0, 0, 0, 0, 0, 0, 54, 0, 0, 0,                            // file header
-      40, 0, 0, 0, 2, 0, 0, 0, 2, 0, 0, 0, 1, 0, 24, 0, 0, 0, 0, 0, 16, 0, 0, 0,  // info header
-      0x13, 0x0B, 0, 0, 0x13, 0x0B, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0,                 // 72 dpi, no palette
-      9, 8, 7, 12, 11, 10, 0, 0,                                                  // bottom row first
-      3, 2, 1, 6, 5, 4, 0, 0,
+      'B',  'M',  70, 0,  0,    0,    0, 0, 0, 0, 54, 0, 0, 0,                                  // file header
+      40,   0,    0,  0,  2,    0,    0, 0, 2, 0, 0,  0, 1, 0, 24, 0, 0, 0, 0, 0, 16, 0, 0, 0,  // info header
+      0x13, 0x0B, 0,  0,  0x13, 0x0B, 0, 0, 0, 0, 0,  0, 0, 0, 0,  0,                           // 72 dpi, no palette
+      9,    8,    7,  12, 11,   10,   0, 0,                                                     // bottom row first
+      3,    2,    1,  6,  5,    4,    0, 0,
   };
   EXPECT_EQ(nltools::EncodeBmp(p), want);
 }
@@ -75,8 +75,11 @@ TEST(FramePicturesTool, WritesTheFramesPicturesForTheGamesRules) {
   const struct {
     const char* name;
     int w, h;
-  } files[] = {{"wakuwaku7.bmp", 16, 16}, {"wakuyoko.bmp", 320, 5}, {"wakutate.bmp", 5, 240},
-               {"wna.bmp", 320, 240},     {"wac.bmp", 320, 240}};
+  } files[] = {{"wakuwaku7.bmp", 16, 16},
+               {"wakuyoko.bmp", 320, 5},
+               {"wakutate.bmp", 5, 240},
+               {"wna.bmp", 320, 240},
+               {"wac.bmp", 320, 240}};
   std::vector<Picture> pictures;
   for (const auto& f : files) {
     pictures.push_back(ReadBmp(nltest::ReadFileBytes(dir.File(f.name))));
@@ -208,7 +211,8 @@ TEST(BattlePicturesTool, TheShadowFightsInTheHoodedLookOfItsFieldFigure) {
     }
     EXPECT_EQ(colours, field_colours) << "the field figure's colours, no others";
     ASSERT_EQ(eye_rows.size(), 18u) << "two eyes of 3 x 3";
-    EXPECT_EQ(*std::max_element(eye_rows.begin(), eye_rows.end()) - *std::min_element(eye_rows.begin(), eye_rows.end()), 2);
+    EXPECT_EQ(*std::max_element(eye_rows.begin(), eye_rows.end()) - *std::min_element(eye_rows.begin(), eye_rows.end()),
+              2);
     EXPECT_LT(eye_rows.front(), 40) << "in the hood, above the cloak";
     std::sort(eye_columns.begin(), eye_columns.end());
     eye_columns.erase(std::unique(eye_columns.begin(), eye_columns.end()), eye_columns.end());
@@ -240,15 +244,18 @@ TEST(IdCardPictureTool, EachCardHasTheColourOfItsName) {
       {"red", [](int r, int g, int b) { return r > g + 80 && r > b + 80; }},
       {"yellow", [](int r, int g, int b) { return r > 180 && g > 180 && b < 120; }},
       {"blue", [](int r, int g, int b) { return b > r + 80 && b > g + 60; }},
-      {"silver", [](int r, int g, int b) { return std::min({r, g, b}) > 150 && std::max({r, g, b}) - std::min({r, g, b}) < 30; }},
+      {"silver",
+       [](int r, int g, int b) {
+         return std::min({r, g, b}) > 150 && std::max({r, g, b}) - std::min({r, g, b}) < 30;
+       }},
       {"gold", [](int r, int g, int b) { return r > 180 && g > 120 && g < r && b < g - 60; }},
   };
   for (int card = 0; card < 6; ++card) {
     // (2, 2) of a card lies in its body, below the hole's row.
     const size_t at = (size_t(2) * 42 + size_t(card * 6 + 2)) * 3;
     const int r = cards->rgb[at], g = cards->rgb[at + 1], b = cards->rgb[at + 2];
-    EXPECT_TRUE(hues[card].reads(r, g, b)) << "card " << card << " should be " << hues[card].name << ": " << r << ","
-                                           << g << "," << b;
+    EXPECT_TRUE(hues[card].reads(r, g, b))
+        << "card " << card << " should be " << hues[card].name << ": " << r << "," << g << "," << b;
   }
 }
 

@@ -49,7 +49,8 @@ std::optional<Sound> ReadWaveByHand(const std::string& path) {
   if (!wav) return std::nullopt;
   Sound out{wav->format_tag, wav->channels, wav->bits, wav->rate, {}};
   if (out.tag == 1)
-    for (size_t i = 0; i + 1 < wav->data.size(); i += 2) out.samples.push_back(int16_t(nltest::ReadLe(wav->data, i, 2)));
+    for (size_t i = 0; i + 1 < wav->data.size(); i += 2)
+      out.samples.push_back(int16_t(nltest::ReadLe(wav->data, i, 2)));
   return out;
 }
 
@@ -78,14 +79,16 @@ bool LameInstalled() { return access("/usr/bin/lame", X_OK) == 0; }
 
 TEST(SoundEffects, TheListHasALineForEveryRowUpToTheLastAndGapsNameNoFile) {
   nltest::TempDir dir;
-  ASSERT_EQ(RunTool(dir, "0 tick pcm square 1000 flat 0.05 0.5\n"
-                         "2 buzz adpcm saw 200 flat 0.1 0.5  # a comment\n"
-                         "\n"
-                         "5 long_name_here pcm sine 440-880/660 notes 0.1 0.5\n",
+  ASSERT_EQ(RunTool(dir,
+                    "0 tick pcm square 1000 flat 0.05 0.5\n"
+                    "2 buzz adpcm saw 200 flat 0.1 0.5  # a comment\n"
+                    "\n"
+                    "5 long_name_here pcm sine 440-880/660 notes 0.1 0.5\n",
                     nullptr),
             0);
-  EXPECT_EQ(nltest::ReadFileBytes(dir.File("sound.csv")),
-            "0,wav\\tick.wav,tick\n1,-,-\n2,wav\\buzz.wav,buzz\n3,-,-\n4,-,-\n5,wav\\long_name_here.wav,long_name_here\n");
+  EXPECT_EQ(
+      nltest::ReadFileBytes(dir.File("sound.csv")),
+      "0,wav\\tick.wav,tick\n1,-,-\n2,wav\\buzz.wav,buzz\n3,-,-\n4,-,-\n5,wav\\long_name_here.wav,long_name_here\n");
 
   // Read as the game's list is described: "%d,%[^,]%s" a row, the name up to 31 bytes.
   std::FILE* list = std::fopen(dir.File("sound.csv").c_str(), "r");
@@ -100,8 +103,8 @@ TEST(SoundEffects, TheListHasALineForEveryRowUpToTheLastAndGapsNameNoFile) {
   }
   EXPECT_EQ(std::fgetc(list), EOF) << "every line read";
   std::fclose(list);
-  EXPECT_EQ(names, (std::vector<std::string>{"wav\\tick.wav", "-", "wav\\buzz.wav", "-", "-",
-                                             "wav\\long_name_here.wav"}));
+  EXPECT_EQ(names,
+            (std::vector<std::string>{"wav\\tick.wav", "-", "wav\\buzz.wav", "-", "-", "wav\\long_name_here.wav"}));
 }
 
 TEST(SoundEffects, ASquareHoldsItsLevelAndPitchAtTheGamesRate) {
@@ -129,9 +132,8 @@ TEST(SoundEffects, ASquareHoldsItsLevelAndPitchAtTheGamesRate) {
 
 TEST(SoundEffects, TheAdpcmFileLoadsInTheGameAsTheSameSoundAsItsPcmTwin) {
   nltest::TempDir dir;
-  ASSERT_EQ(RunTool(dir, "0 plain pcm sine 440-880 swell 0.5 0.3\n1 packed adpcm sine 440-880 swell 0.5 0.3\n",
-                    nullptr),
-            0);
+  ASSERT_EQ(
+      RunTool(dir, "0 plain pcm sine 440-880 swell 0.5 0.3\n1 packed adpcm sine 440-880 swell 0.5 0.3\n", nullptr), 0);
   const auto plain = ReadWaveByHand(dir.File("plain.wav"));
   const auto packed = nltest::DecodeImaAdpcmWav(nltest::ReadFileBytes(dir.File("packed.wav")));
   ASSERT_TRUE(plain && packed);

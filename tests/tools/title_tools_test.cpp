@@ -36,7 +36,8 @@ TEST(WipePictures, StagesGrowFromNineToZeroWhichShowsAllAndTheCatchPictureHasNoH
         ASSERT_TRUE(blue == 0 || blue == 255);
         shown += blue != 0;
         if (later) {
-          ASSERT_TRUE(blue != 0 || IsBlack(*later, x, y)) << "stage " << s << " hides what stage " << s + 1 << " showed";
+          ASSERT_TRUE(blue != 0 || IsBlack(*later, x, y))
+              << "stage " << s << " hides what stage " << s + 1 << " showed";
         }
       }
     }

@@ -144,12 +144,14 @@ bool ReadWorldNumbers() {
   int shadow_block = -1;
   for (const Command& c : Commands(Unstored("map\\field.scr", false))) {
     const auto& v = c.values;
-    if (v[0] == kEncounterCode && v.size() > 2 && c.block == 0) world.encounter_mean = v[1], world.encounter_spread = v[2];
+    if (v[0] == kEncounterCode && v.size() > 2 && c.block == 0)
+      world.encounter_mean = v[1], world.encounter_spread = v[2];
     if (v[0] == kBattleCode) shadow_block = c.block;
   }
   const std::string map = Unstored("map\\" + std::string(d.MapList[kFieldMap].data()), true);
   game::MapFileImage image;
-  if (map.empty() || !game::ParseMapFile(std::span(reinterpret_cast<const uint8_t*>(map.data()), map.size()), image).empty())
+  if (map.empty() ||
+      !game::ParseMapFile(std::span(reinterpret_cast<const uint8_t*>(map.data()), map.size()), image).empty())
     return false;
   for (int e = 1; e < game::kMapEventCount; ++e) {
     const game::MapEventPage& page = image.events[e][0];

@@ -106,13 +106,14 @@ std::string ParseMapSource(std::string_view source, game::MapFileImage& map) {
       }
       map.events[event][0][game::kPageX] = uint16_t(b);
       map.events[event][0][game::kPageY] = uint16_t(c);
-    } else if (key == "page" && event >= 0 && !args.empty() && ToInt(args[0], a) && a >= 0 && a < game::kEventPageCount) {
+    } else if (key == "page" && event >= 0 && !args.empty() && ToInt(args[0], a) && a >= 0 &&
+               a < game::kEventPageCount) {
       game::MapEventPage& p = map.events[event][a];
       static const std::map<std::string, int> kWords = {
-          {"fixed", game::kPageFixed},   {"graphic", game::kPageGraphic}, {"dir", game::kPageDirection},
-          {"period", game::kPagePeriod}, {"move", game::kPageMoveType},   {"chance", game::kPageWalkChance},
+          {"fixed", game::kPageFixed},        {"graphic", game::kPageGraphic},   {"dir", game::kPageDirection},
+          {"period", game::kPagePeriod},      {"move", game::kPageMoveType},     {"chance", game::kPageWalkChance},
           {"nocoll", game::kPageNoCollision}, {"second", game::kPageSecondPass}, {"blink", game::kPageBlink},
-          {"word16", game::kPageWord16}, {"act", game::kPageActivation}, {"block", game::kPageBlock}};
+          {"word16", game::kPageWord16},      {"act", game::kPageActivation},    {"block", game::kPageBlock}};
       for (size_t i = 1; i < args.size(); ++i) {
         const size_t eq = args[i].find('=');
         if (eq == std::string::npos) return fail("expected key=value: " + args[i]);

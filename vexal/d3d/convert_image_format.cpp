@@ -21,8 +21,8 @@ uint32_t ReadPixel(const uint8_t* p) {
   if constexpr (Bytes == 2) return static_cast<uint32_t>(p[0] | (p[1] << 8));
   if constexpr (Bytes == 3) return static_cast<uint32_t>(p[0] | (p[1] << 8) | (p[2] << 16));
   if constexpr (Bytes == 4)
-    return static_cast<uint32_t>(p[0]) | (static_cast<uint32_t>(p[1]) << 8) |
-           (static_cast<uint32_t>(p[2]) << 16) | (static_cast<uint32_t>(p[3]) << 24);
+    return static_cast<uint32_t>(p[0]) | (static_cast<uint32_t>(p[1]) << 8) | (static_cast<uint32_t>(p[2]) << 16) |
+           (static_cast<uint32_t>(p[3]) << 24);
 }
 
 template <int Bytes>
@@ -58,16 +58,15 @@ struct ConversionPlan {
   uint32_t opaqueAlpha;    // destination alpha for a source without one
   uint32_t srcMask[4];     // red, green, blue, alpha
   int srcShift[4];
-  int widthDiff[4];        // source width - destination width, per channel
+  int widthDiff[4];  // source width - destination width, per channel
   int dstShift[4];
-  uint32_t alphaMask;      // the alpha source's red channel
+  uint32_t alphaMask;  // the alpha source's red channel
   int alphaShift;
   int srcBytes, dstBytes, alphaBytes;
 };
 
-ConversionPlan MakePlan(const ColorFormatRecord* d, const ColorFormatRecord* s,
-                        const void* alphaBits, const ColorFormatRecord* a, int keyToAlpha,
-                        int alphaOnly) {
+ConversionPlan MakePlan(const ColorFormatRecord* d, const ColorFormatRecord* s, const void* alphaBits,
+                        const ColorFormatRecord* a, int keyToAlpha, int alphaOnly) {
   ConversionPlan p{};
   const bool dstAlpha = d->AlphaMask != 0;
   const bool srcAlpha = s->AlphaMask != 0;
@@ -76,8 +75,8 @@ ConversionPlan MakePlan(const ColorFormatRecord* d, const ColorFormatRecord* s,
   // The flag only keeps such a picture off the raw copy; it changes no pixel.
   const bool key = keyToAlpha != 0 && dstAlpha && !useAlpha;
   p.rawCopy = !key && !p.alphaFromSeparate && alphaOnly == 0 && s->ColorBits == d->ColorBits &&
-              s->RedMask == d->RedMask && s->GreenMask == d->GreenMask &&
-              s->BlueMask == d->BlueMask && s->AlphaMask == d->AlphaMask;
+              s->RedMask == d->RedMask && s->GreenMask == d->GreenMask && s->BlueMask == d->BlueMask &&
+              s->AlphaMask == d->AlphaMask;
   p.alphaFromSource = !p.alphaFromSeparate && srcAlpha && dstAlpha;
   p.alphaOnly = alphaOnly != 0;
   p.opaqueAlpha = ShiftRight(d->AlphaMask, d->AlphaShift);
@@ -135,9 +134,9 @@ uint32_t ConvertPixel(const ConversionPlan& p, uint32_t s, uint32_t q) {
 }
 
 struct Span2D {
-  uint8_t* dst;             // first destination pixel of the first row (leftmost)
-  const uint8_t* src;       // first source pixel of the first row
-  const uint8_t* alpha;     // same place in the alpha source, or null
+  uint8_t* dst;          // first destination pixel of the first row (leftmost)
+  const uint8_t* src;    // first source pixel of the first row
+  const uint8_t* alpha;  // same place in the alpha source, or null
   ptrdiff_t dstPitch, srcPitch, alphaPitch;
   int32_t w, h;
   bool mirror;
@@ -185,8 +184,7 @@ void CopyRowsMirrored(const Span2D& r) {
 void CopyRows(const Span2D& r, int bytes) {
   if (!r.mirror) {
     const size_t rowBytes = static_cast<size_t>(r.w) * bytes;
-    for (int32_t y = 0; y < r.h; ++y)
-      std::memcpy(r.dst + y * r.dstPitch, r.src + y * r.srcPitch, rowBytes);
+    for (int32_t y = 0; y < r.h; ++y) std::memcpy(r.dst + y * r.dstPitch, r.src + y * r.srcPitch, rowBytes);
     return;
   }
   switch (bytes) {
@@ -199,16 +197,13 @@ void CopyRows(const Span2D& r, int bytes) {
 
 }  // namespace
 
-int ConvertImageFormat(void* destBits, int32_t destPitch, const ColorFormatRecord* destFormat,
-                       const void* srcBits, int32_t srcPitch, const ColorFormatRecord* srcFormat,
-                       const void* alphaBits, int32_t alphaPitch,
-                       const ColorFormatRecord* alphaFormat, int32_t destX, int32_t destY,
-                       const Rect* srcRect, int mirror, int keyToAlpha, uint32_t /*transparentColor*/,
-                       uint32_t /*option*/, int alphaOnly) {
+int ConvertImageFormat(void* destBits, int32_t destPitch, const ColorFormatRecord* destFormat, const void* srcBits,
+                       int32_t srcPitch, const ColorFormatRecord* srcFormat, const void* alphaBits, int32_t alphaPitch,
+                       const ColorFormatRecord* alphaFormat, int32_t destX, int32_t destY, const Rect* srcRect,
+                       int mirror, int keyToAlpha, uint32_t /*transparentColor*/, uint32_t /*option*/, int alphaOnly) {
   if (!ValidPixelSize(destFormat) || !ValidPixelSize(srcFormat)) return -1;
   if (alphaBits != nullptr && alphaFormat != nullptr && !ValidPixelSize(alphaFormat)) return -1;
-  const ConversionPlan plan =
-      MakePlan(destFormat, srcFormat, alphaBits, alphaFormat, keyToAlpha, alphaOnly);
+  const ConversionPlan plan = MakePlan(destFormat, srcFormat, alphaBits, alphaFormat, keyToAlpha, alphaOnly);
   const int32_t w = srcRect->right - srcRect->left;
   const int32_t h = srcRect->bottom - srcRect->top;
   if (w <= 0 || h <= 0) return 0;
@@ -225,8 +220,7 @@ int ConvertImageFormat(void* destBits, int32_t destPitch, const ColorFormatRecor
   r.src = static_cast<const uint8_t*>(srcBits) + static_cast<ptrdiff_t>(srcRect->top) * srcPitch +
           static_cast<ptrdiff_t>(srcRect->left) * plan.srcBytes;
   if (plan.alphaFromSeparate)
-    r.alpha = static_cast<const uint8_t*>(alphaBits) +
-              static_cast<ptrdiff_t>(srcRect->top) * alphaPitch +
+    r.alpha = static_cast<const uint8_t*>(alphaBits) + static_cast<ptrdiff_t>(srcRect->top) * alphaPitch +
               static_cast<ptrdiff_t>(srcRect->left) * plan.alphaBytes;
 
   if (plan.rawCopy) {

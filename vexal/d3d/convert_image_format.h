@@ -28,11 +28,9 @@ namespace vexal {
 //   blue as 0. keyToAlpha and transparentColor change no pixel; option is always 0.
 // An empty rectangle writes nothing. 0; -1 only for a layout whose colour bits are not
 // 8, 16, 24 or 32.
-int ConvertImageFormat(void* destBits, int32_t destPitch, const ColorFormatRecord* destFormat,
-                       const void* srcBits, int32_t srcPitch, const ColorFormatRecord* srcFormat,
-                       const void* alphaBits, int32_t alphaPitch,
-                       const ColorFormatRecord* alphaFormat, int32_t destX, int32_t destY,
-                       const Rect* srcRect, int mirror, int keyToAlpha, uint32_t transparentColor,
-                       uint32_t option, int alphaOnly);
+int ConvertImageFormat(void* destBits, int32_t destPitch, const ColorFormatRecord* destFormat, const void* srcBits,
+                       int32_t srcPitch, const ColorFormatRecord* srcFormat, const void* alphaBits, int32_t alphaPitch,
+                       const ColorFormatRecord* alphaFormat, int32_t destX, int32_t destY, const Rect* srcRect,
+                       int mirror, int keyToAlpha, uint32_t transparentColor, uint32_t option, int alphaOnly);
 
 }  // namespace vexal

@@ -38,8 +38,8 @@ int ConvertImageToTextureFormat(void* destBits, int32_t destPitch, ColorFormatRe
   const int sb = S.ColorBits / 8, db = D.ColorBits / 8;
   const bool alphaFromBitmap = alphaBits != nullptr && D.AlphaWidth != 0;
   const bool keyToAlpha = S.AlphaWidth == 0 && alphaBits == nullptr;
-  const bool sameRgb = S.ColorBits == D.ColorBits && S.RedMask == D.RedMask && S.GreenMask == D.GreenMask &&
-                       S.BlueMask == D.BlueMask;
+  const bool sameRgb =
+      S.ColorBits == D.ColorBits && S.RedMask == D.RedMask && S.GreenMask == D.GreenMask && S.BlueMask == D.BlueMask;
   auto srcRow = [&](int j) {
     return static_cast<const uint8_t*>(srcBits) + static_cast<ptrdiff_t>(r.top + j) * srcPitch +
            static_cast<ptrdiff_t>(r.left) * sb;
@@ -53,17 +53,17 @@ int ConvertImageToTextureFormat(void* destBits, int32_t destPitch, ColorFormatRe
            static_cast<ptrdiff_t>(destX) * db;
   };
 
-  if (!alphaFromBitmap && !keyToAlpha && sameRgb && S.BytesPerPixel == D.BytesPerPixel &&
-      S.RedShift == D.RedShift && S.GreenShift == D.GreenShift && S.BlueShift == D.BlueShift &&
-      S.RedWidth == D.RedWidth && S.GreenWidth == D.GreenWidth && S.BlueWidth == D.BlueWidth) {
+  if (!alphaFromBitmap && !keyToAlpha && sameRgb && S.BytesPerPixel == D.BytesPerPixel && S.RedShift == D.RedShift &&
+      S.GreenShift == D.GreenShift && S.BlueShift == D.BlueShift && S.RedWidth == D.RedWidth &&
+      S.GreenWidth == D.GreenWidth && S.BlueWidth == D.BlueWidth) {
     for (int j = 0; j < h; ++j) std::memcpy(destRow(j), srcRow(j), static_cast<size_t>(w) * static_cast<size_t>(sb));
     return 0;
   }
 
   if (D.AlphaWidth != 0 && (alphaFromBitmap || keyToAlpha) && sameRgb && (D.ColorBits == 16 || D.ColorBits == 32)) {
     const uint32_t trans = D3DDrawState != nullptr ? D3DDrawState->TransColor : 0;
-    const uint32_t key = GetColorMatch8(&D, static_cast<int>((trans >> 16) & 0xFF), static_cast<int>((trans >> 8) & 0xFF),
-                                        static_cast<int>(trans & 0xFF));
+    const uint32_t key = GetColorMatch8(&D, static_cast<int>((trans >> 16) & 0xFF),
+                                        static_cast<int>((trans >> 8) & 0xFF), static_cast<int>(trans & 0xFF));
     for (int j = 0; j < h; ++j) {
       const uint8_t* s = srcRow(j);
       uint8_t* d = destRow(j);

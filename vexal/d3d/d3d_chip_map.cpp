@@ -79,7 +79,8 @@ int G_D3D_DrawChipMap(int x, int y, int columns, int rows, const uint32_t* map, 
   // allocation is reported and returned, never thrown.
   const std::unique_ptr<TexVertex[]> buffer(new (std::nothrow) TexVertex[static_cast<size_t>(columns) * 6]);
   if (buffer == nullptr) return LogWrite("メモリの確保に失敗しました in G_D3D_DrawChipMap \n");
-  const std::unique_ptr<const TextureRecord*[]> records(new (std::nothrow) const TextureRecord*[static_cast<size_t>(count)]);
+  const std::unique_ptr<const TextureRecord*[]> records(new (std::nothrow)
+                                                            const TextureRecord*[static_cast<size_t>(count)]);
   if (records == nullptr) {
     return LogWrite("テクスチャーデータアドレス配列用メモリの確保に失敗しました in G_D3D_DrawChipMap \n");
   }

@@ -248,8 +248,8 @@ struct OvalWalk {
   bool wide;
   int64_t sx, sy = 0, d1, d2, acc = 0;
   OvalWalk(int64_t rx_, int64_t ry_)
-      : rx(rx_), ry(ry_), k(rx_ >= ry_ ? rx_ * rx_ / ry_ : ry_ * ry_ / rx_), wide(rx_ >= ry_), sx(rx_),
-        d1(3 - 2 * rx_), d2(3 - 4 * rx_) {}
+      : rx(rx_), ry(ry_), k(rx_ >= ry_ ? rx_ * rx_ / ry_ : ry_ * ry_ / rx_), wide(rx_ >= ry_), sx(rx_), d1(3 - 2 * rx_),
+        d2(3 - 4 * rx_) {}
   // One step; whether it moved.
   bool Step() {
     const int64_t ox = sx, oy = sy;

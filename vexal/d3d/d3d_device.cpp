@@ -23,21 +23,21 @@ namespace pd = plat::d3d;
 namespace ps = plat::surface;
 
 std::array<D3DDeviceRecord, kD3DDeviceMax> D3DDeviceTable;  // devices and their cached states
-pd::Direct3D* D3DObject = nullptr;                           // the Direct3D object, or null
-int D3DCurrentDevice = 0;                                    // record every draw uses
-int D3DMainDevice = -1;                                      // record InitDirect3D made
-int D3DInitialised = 0;                                      // a start-up succeeded and no shut-down followed
-pd::DeviceDesc D3DDeviceCaps;                                // the chosen device's description
-int MinTextureSize = 0;                                      // smallest texture side used
-int MaxTextureSize = 0;                                      // largest texture side used
-int ZBufferRequested = 0;                                    // make a depth buffer at the next start
-pd::PixelFormatDesc ZBufferFormat;                           // the chosen depth format
-ps::Surface* ZBufferSurface = nullptr;                       // the depth buffer, or null
-int D3DTargetIsFront = 0;                                    // the front screen is the draw target
-int D3DTargetUnusable = 0;                                   // Direct3D cannot draw on the draw target
-DrawStateBlock* D3DDrawState = nullptr;                      // the graphics core's draw state
-std::array<ps::Surface*, 2> D3DStringTextures{};             // the string drawing's work textures
-uint32_t D3DColorKeySwitch = 0;                              // colour-key state the draws keep
+pd::Direct3D* D3DObject = nullptr;                          // the Direct3D object, or null
+int D3DCurrentDevice = 0;                                   // record every draw uses
+int D3DMainDevice = -1;                                     // record InitDirect3D made
+int D3DInitialised = 0;                                     // a start-up succeeded and no shut-down followed
+pd::DeviceDesc D3DDeviceCaps;                               // the chosen device's description
+int MinTextureSize = 0;                                     // smallest texture side used
+int MaxTextureSize = 0;                                     // largest texture side used
+int ZBufferRequested = 0;                                   // make a depth buffer at the next start
+pd::PixelFormatDesc ZBufferFormat;                          // the chosen depth format
+ps::Surface* ZBufferSurface = nullptr;                      // the depth buffer, or null
+int D3DTargetIsFront = 0;                                   // the front screen is the draw target
+int D3DTargetUnusable = 0;                                  // Direct3D cannot draw on the draw target
+DrawStateBlock* D3DDrawState = nullptr;                     // the graphics core's draw state
+std::array<ps::Surface*, 2> D3DStringTextures{};            // the string drawing's work textures
+uint32_t D3DColorKeySwitch = 0;                             // colour-key state the draws keep
 
 namespace {
 
@@ -178,8 +178,7 @@ void LogTextureFormats() {
     const ColorFormatRecord& c = t[static_cast<size_t>(e)].Color;
     LogWriteFmt("\t\t BIT:%u  ALPHA:%u  RED:%u  GREEN:%u  BLUE:%u ", c.ColorBits, c.AlphaWidth, c.RedWidth,
                 c.GreenWidth, c.BlueWidth);
-    LogWriteFmt("\t\t ALPHA:%08x RED:%08x GREEN:%08x BLUE:%08x \n", c.AlphaMask, c.RedMask, c.GreenMask,
-                c.BlueMask);
+    LogWriteFmt("\t\t ALPHA:%08x RED:%08x GREEN:%08x BLUE:%08x \n", c.AlphaMask, c.RedMask, c.GreenMask, c.BlueMask);
   }
   LogIndentOut();
 }
@@ -199,8 +198,7 @@ int InitDirect3DCore() {
   ZBufferRequested = requested;
 
   LogWrite("Ｄｉｒｅｃｔ３Ｄオブジェクトを取得します\n");
-  if (GetDirectDrawObject() == nullptr ||
-      pd::QueryDirect3D(GetDirectDrawObject(), &D3DObject) != pd::Result::kOk) {
+  if (GetDirectDrawObject() == nullptr || pd::QueryDirect3D(GetDirectDrawObject(), &D3DObject) != pd::Result::kOk) {
     D3DObject = nullptr;
     LogWrite("Direct3Dオブジェクトの作成に失敗しました\n");
     return -1;
@@ -217,9 +215,9 @@ int InitDirect3DCore() {
   }
 
   found = 0;
-  if (pd::EnumZBufferFormats(D3DObject, pd::kHardwareDevice, [&](const pd::PixelFormatDesc& f) {
-        return D3DEnumZBufferCallback(f, &found);
-      }) != pd::Result::kOk ||
+  if (pd::EnumZBufferFormats(D3DObject, pd::kHardwareDevice,
+                             [&](const pd::PixelFormatDesc& f) { return D3DEnumZBufferCallback(f, &found); }) !=
+          pd::Result::kOk ||
       found == 0) {
     return FailAfterDevice("使用可能なＺバッファが見つかりませんでした\n");
   }
@@ -239,9 +237,9 @@ int InitDirect3DCore() {
   }
 
   found = 0;
-  if (pd::EnumTextureFormats(rec.Device, [&](const pd::PixelFormatDesc& f) {
-        return D3DEnumTextureFormatCallback(f, &found);
-      }) != pd::Result::kOk ||
+  if (pd::EnumTextureFormats(rec.Device,
+                             [&](const pd::PixelFormatDesc& f) { return D3DEnumTextureFormatCallback(f, &found); }) !=
+          pd::Result::kOk ||
       found == 0) {
     return FailAfterDevice("使用可能なテクスチャフォーマットが見つかりませんでした\n");
   }
@@ -410,8 +408,7 @@ int RestoreDirect3D() {
     LogWrite("Ｄｉｒｅｃｔ３Ｄオブジェクトは既に取得されていますn");
     return 0;
   }
-  if (GetDirectDrawObject() == nullptr ||
-      pd::QueryDirect3D(GetDirectDrawObject(), &D3DObject) != pd::Result::kOk) {
+  if (GetDirectDrawObject() == nullptr || pd::QueryDirect3D(GetDirectDrawObject(), &D3DObject) != pd::Result::kOk) {
     D3DObject = nullptr;
     LogWrite("Direct3Dオブジェクトの作成に失敗しました\n");
     return -1;

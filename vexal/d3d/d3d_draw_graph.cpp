@@ -267,8 +267,7 @@ int G_D3D_DrawRotaGraph(int x, int y, double scale, double angle, GraphRecord* g
   return 0;
 }
 
-int G_D3D_DrawModiGraph(int x1, int y1, int x2, int y2, int x3, int y3, int x4, int y4, GraphRecord* graph,
-                        int trans) {
+int G_D3D_DrawModiGraph(int x1, int y1, int x2, int y2, int x3, int y3, int x4, int y4, GraphRecord* graph, int trans) {
   if (x1 == x3 && x2 == x4 && y1 == y2 && y3 == y4) return G_D3D_DrawExtendGraph(x1, y1, x4, y4, graph, trans);
   auto f = [](int v) { return static_cast<float>(v); };
   return G_D3D_DrawModiGraphFloat(f(x1), f(y1), f(x2), f(y2), f(x3), f(y3), f(x4), f(y4), graph, trans);

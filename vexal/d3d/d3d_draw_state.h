@@ -25,13 +25,13 @@ int D3DSetStageDefaults(int handle);
 int D3DSetZEnable(int flag, int handle);
 int D3DSetTextureAddress(int mode, int handle);
 
-int D3DSetDrawMode(int mode);                         // 9
-int D3DSetBlendMode(int mode, int param);             // 10
-int D3DSetDrawArea(const Rect* area);                 // 12
-int D3DSetDrawTarget(int screen);                     // 24
+int D3DSetDrawMode(int mode);                                 // 9
+int D3DSetBlendMode(int mode, int param);                     // 10
+int D3DSetDrawArea(const Rect* area);                         // 12
+int D3DSetDrawTarget(int screen);                             // 24
 int D3DGetGraphColorDesc(ColorFormatRecord* out, int alpha);  // 25
-int D3DClearDrawTarget();                             // 26
-int D3DSyncDrawTarget(int masked);                    // 37
+int D3DClearDrawTarget();                                     // 26
+int D3DSyncDrawTarget(int masked);                            // 37
 
 // The blocks the opaque fixed-function slots take.
 struct D3DLightArgs {

@@ -73,7 +73,8 @@ int G_D3D_DrawIndexedPrimitive(const void* block) {
   if (rec == nullptr) return early;
   if (a->vertices != nullptr && a->vertexCount > 0 && a->indexCount > 0) {
     pd::DrawIndexedPrimitive(rec->Device, static_cast<pd::PrimitiveType>(a->primType), kFvfTexVertex, a->vertices,
-                             static_cast<uint32_t>(a->vertexCount), a->indices, static_cast<uint32_t>(a->indexCount), 0);
+                             static_cast<uint32_t>(a->vertexCount), a->indices, static_cast<uint32_t>(a->indexCount),
+                             0);
   }
   EndSceneAfterDraw();
   return 0;
@@ -101,7 +102,8 @@ int G_D3D_DrawIndexedPrimitive3D(const void* block) {
   if (rec == nullptr) return early;
   if (a->vertices != nullptr && a->vertexCount > 0 && a->indexCount > 0) {
     pd::DrawIndexedPrimitive(rec->Device, static_cast<pd::PrimitiveType>(a->primType), kFvfVertex3D, a->vertices,
-                             static_cast<uint32_t>(a->vertexCount), a->indices, static_cast<uint32_t>(a->indexCount), 0);
+                             static_cast<uint32_t>(a->vertexCount), a->indices, static_cast<uint32_t>(a->indexCount),
+                             0);
   }
   EndSceneAfterDraw();
   return 0;

@@ -75,8 +75,7 @@ void LogLoadFailure(pd::Result r, const TextureRecord& t, const ps::Rect& loaded
   LogWriteFmt("hr:%d  W:%d  H:%d  FullMode:%d  Point x:%d y:%d   Rect top:%d bottom:%d left:%d right:%d",
               static_cast<int>(r), sw, sh, IsWindowMode() == 1 ? 0 : 1, loaded.left, loaded.top, loaded.top,
               loaded.bottom, loaded.left, loaded.right);
-  LogWriteFmt("AlphaValid:%d  AlphaTestValid:%d  ColorBitDepth:%d", t.AlphaValid, t.AlphaTestValid,
-              t.ColorBitDepth);
+  LogWriteFmt("AlphaValid:%d  AlphaTestValid:%d  ColorBitDepth:%d", t.AlphaValid, t.AlphaTestValid, t.ColorBitDepth);
   LogWriteFmt(
       "ScreenColor:%d  SizeX:%d  SizeY:%d  DrawPointX:%d  DrawPointY:%d  WndRect.left:%d  WndRect.top:%d  left:%d  "
       "top:%d",

@@ -129,7 +129,8 @@ int G_D3D_DrawFillBox(int x1, int y1, int x2, int y2, uint32_t color) {
   OrderCorners(x1, y1, x2, y2);
   std::array<Pt, 4> p{{At(x1, y1), At(x2, y1), At(x1, y2), At(x2, y2)}};
   auto f = [](double v) { return static_cast<float>(v); };
-  const float c1 = (f(p[2].y) - f(p[0].y)) * (f(p[1].x) - f(p[0].x)) - (f(p[1].y) - f(p[0].y)) * (f(p[2].x) - f(p[0].x));
+  const float c1 =
+      (f(p[2].y) - f(p[0].y)) * (f(p[1].x) - f(p[0].x)) - (f(p[1].y) - f(p[0].y)) * (f(p[2].x) - f(p[0].x));
   if (c1 <= 0.0f) {
     const float c2 =
         (f(p[1].y) - f(p[3].y)) * (f(p[2].x) - f(p[3].x)) - (f(p[2].y) - f(p[3].y)) * (f(p[1].x) - f(p[3].x));

@@ -159,9 +159,8 @@ int D3DDrawString(int x, int y, const char* text, uint32_t color, int font, uint
   const int length = static_cast<int>(std::strlen(text));
   int target_width = 0;
   GetGraphDimensions(D3DDrawState->DrawScreen, &target_width, nullptr);
-  const StringTextureGeometry g =
-      ChooseStringTextureSize(f->Cell, length, target_width, MinTextureSize, MaxTextureSize,
-                              (D3DDeviceCaps.texture_caps & pd::kTextureSquareOnly) != 0);
+  const StringTextureGeometry g = ChooseStringTextureSize(f->Cell, length, target_width, MinTextureSize, MaxTextureSize,
+                                                          (D3DDeviceCaps.texture_caps & pd::kTextureSquareOnly) != 0);
   // A cell wider or higher than the texture makes no strip: no progress would be made.
   if (g.n == 0 || g.m == 0 || g.texH > MaxTextureSize) return software();
   std::vector<Quad> quads;
@@ -206,8 +205,8 @@ int D3DDrawString(int x, int y, const char* text, uint32_t color, int font, uint
       strip[bytes] = '\0';
       pos += bytes;
       const int top = strips * f->Cell;
-      const int drawn = FontCacheStringDrawToHandle(1, 0, top, strip.data(), texel, work, nullptr, 0, &clip,
-                                                    kTextBits, 0, font, edge_texel, -1, 0, nullptr);
+      const int drawn = FontCacheStringDrawToHandle(1, 0, top, strip.data(), texel, work, nullptr, 0, &clip, kTextBits,
+                                                    0, font, edge_texel, -1, 0, nullptr);
       // What lies beyond the texture was clipped away; the next strip still starts after it.
       const int w = std::clamp(drawn, 0, g.texW);
       widest = std::max(widest, w);
@@ -215,10 +214,9 @@ int D3DDrawString(int x, int y, const char* text, uint32_t color, int font, uint
       const float y0 = static_cast<float>(y) - 0.5f + oy, y1 = y0 + static_cast<float>(f->Cell);
       const float v0 = static_cast<float>(top) / fh, v1 = static_cast<float>(top + f->Cell) / fh;
       const float u1 = static_cast<float>(w) / fw;
-      quads[static_cast<size_t>(strips)] = {TexVertex{x0, y0, 0.0f, 1.0f, diffuse, 0.0f, v0},
-                                            TexVertex{x1, y0, 0.0f, 1.0f, diffuse, u1, v0},
-                                            TexVertex{x0, y1, 0.0f, 1.0f, diffuse, 0.0f, v1},
-                                            TexVertex{x1, y1, 0.0f, 1.0f, diffuse, u1, v1}};
+      quads[static_cast<size_t>(strips)] = {
+          TexVertex{x0, y0, 0.0f, 1.0f, diffuse, 0.0f, v0}, TexVertex{x1, y0, 0.0f, 1.0f, diffuse, u1, v0},
+          TexVertex{x0, y1, 0.0f, 1.0f, diffuse, 0.0f, v1}, TexVertex{x1, y1, 0.0f, 1.0f, diffuse, u1, v1}};
       x_run += std::max(drawn, 0);
     }
     if (widest > 0) {

@@ -74,15 +74,9 @@ int D3DSetBlendState(int mode, int param, int handle) {
       rec->TextureAlpha = 0;
       rec->BlendParam = -1;
       return 0;
-    case kBlendAlpha:
-      SendBlend(rec, mode, pd::kBlendInvSrcAlpha, pd::kBlendSrcAlpha);
-      break;
-    case kBlendAdd:
-      SendBlend(rec, mode, pd::kBlendOne, pd::kBlendSrcAlpha);
-      break;
-    case kBlendInvert:
-      SendBlend(rec, mode, pd::kBlendZero, pd::kBlendInvDestColor);
-      break;
+    case kBlendAlpha: SendBlend(rec, mode, pd::kBlendInvSrcAlpha, pd::kBlendSrcAlpha); break;
+    case kBlendAdd: SendBlend(rec, mode, pd::kBlendOne, pd::kBlendSrcAlpha); break;
+    case kBlendInvert: SendBlend(rec, mode, pd::kBlendZero, pd::kBlendInvDestColor); break;
     case kBlendAddStep:
       if (rec->BlendMode == kBlendAddStep && rec->Force == 0) return 0;
       Render(rec, pd::RenderState::kAlphaBlendEnable, 1);
@@ -90,10 +84,8 @@ int D3DSetBlendState(int mode, int param, int handle) {
       Render(rec, pd::RenderState::kSrcBlend, pd::kBlendSrcAlpha);
       rec->BlendMode = mode;
       return 0;
-    case kBlendTextureAlpha:
-      return SetTextureAlpha(rec, param);
-    default:
-      return 0;
+    case kBlendTextureAlpha: return SetTextureAlpha(rec, param);
+    default: return 0;
   }
   rec->BlendMode = mode;
   rec->BlendParam = param;

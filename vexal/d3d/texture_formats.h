@@ -24,8 +24,8 @@ struct TextureFormat {
 };
 
 extern std::array<TextureFormat, kTexFormatCount> TextureFormatTable;
-extern int TextureBitDepth;   // 16 or 32 for new textures; 0 until set
-extern int ImageConvOption;   // handed to the converters; always 0
+extern int TextureBitDepth;  // 16 or 32 for new textures; 0 until set
+extern int ImageConvOption;  // handed to the converters; always 0
 
 // Enumeration callback: sorts one offered format into the table; found becomes 1 when
 // normal 16 was taken. Always goes on.

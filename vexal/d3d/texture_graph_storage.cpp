@@ -100,7 +100,8 @@ void PlaceCellsAtTheirSources(GraphRecord** graphs, int count, int share, std::p
     t->texOffsetX = static_cast<uint16_t>(offX);
     t->texOffsetY = static_cast<uint16_t>(offY);
     const float uL = static_cast<float>(offX) / t->texWidth, uR = static_cast<float>(offX + t->usedWidth) / t->texWidth;
-    const float vT = static_cast<float>(offY) / t->texHeight, vB = static_cast<float>(offY + t->usedHeight) / t->texHeight;
+    const float vT = static_cast<float>(offY) / t->texHeight,
+                vB = static_cast<float>(offY + t->usedHeight) / t->texHeight;
     t->vertices[0].u = t->vertices[2].u = uL;
     t->vertices[1].u = t->vertices[3].u = uR;
     t->vertices[0].v = t->vertices[1].v = vT;
@@ -196,7 +197,8 @@ int D3DCreateDivGraphStorage(GraphRecord** graphs, int allNum, int xNum, int yNu
     const float uL = static_cast<float>(c * width) / texW, uR = static_cast<float>((c + 1) * width) / texW;
     const float vT = static_cast<float>(r * height) / texH, vB = static_cast<float>(r * height + height) / texH;
     // In graph pixels like every other piece: the draws apply the half-pixel offset once.
-    t->vertices = {TexVertex{0.0f, 0.0f, 0.0f, 1.0f, 0xFFFFFFFF, uL, vT}, TexVertex{w, 0.0f, 0.0f, 1.0f, 0xFFFFFFFF, uR, vT},
+    t->vertices = {TexVertex{0.0f, 0.0f, 0.0f, 1.0f, 0xFFFFFFFF, uL, vT},
+                   TexVertex{w, 0.0f, 0.0f, 1.0f, 0xFFFFFFFF, uR, vT},
                    TexVertex{0.0f, h, 0.0f, 1.0f, 0xFFFFFFFF, uL, vB}, TexVertex{w, h, 0.0f, 1.0f, 0xFFFFFFFF, uR, vB}};
     SetUpperLeftFlags(t, width, height);
     graphs[k]->Pieces[0] = static_cast<uint32_t>(slot);

@@ -31,9 +31,9 @@ void SetVertices(TextureRecord* rec) {
   const float tw = rec->texWidth, th = rec->texHeight;
   const float uL = rec->texOffsetX / tw, uR = (rec->texOffsetX + w) / tw;
   const float vT = rec->texOffsetY / th, vB = (rec->texOffsetY + h) / th;
-  rec->vertices = {TexVertex{x, y, 0.0f, 1.0f, kOpaqueWhite, uL, vT}, TexVertex{x + w, y, 0.0f, 1.0f, kOpaqueWhite, uR, vT},
-                   TexVertex{x, y + h, 0.0f, 1.0f, kOpaqueWhite, uL, vB},
-                   TexVertex{x + w, y + h, 0.0f, 1.0f, kOpaqueWhite, uR, vB}};
+  rec->vertices = {
+      TexVertex{x, y, 0.0f, 1.0f, kOpaqueWhite, uL, vT}, TexVertex{x + w, y, 0.0f, 1.0f, kOpaqueWhite, uR, vT},
+      TexVertex{x, y + h, 0.0f, 1.0f, kOpaqueWhite, uL, vB}, TexVertex{x + w, y + h, 0.0f, 1.0f, kOpaqueWhite, uR, vB}};
 }
 
 }  // namespace
@@ -76,15 +76,14 @@ void SetUpperLeftFlags(TextureRecord* rec, int graphWidth, int graphHeight) {
 
 ps::Result SetTextureColorKey(ps::Surface* surface, const TextureRecord& rec) {
   const ColorFormatRecord* format = GetTextureColorFormat(rec.AlphaValid, rec.AlphaTestValid, rec.ColorBitDepth);
-  const uint32_t key = GetColorMatch8(format, static_cast<int>((rec.transColor >> 16) & 0xFF),
-                                      static_cast<int>((rec.transColor >> 8) & 0xFF),
-                                      static_cast<int>(rec.transColor & 0xFF));
+  const uint32_t key =
+      GetColorMatch8(format, static_cast<int>((rec.transColor >> 16) & 0xFF),
+                     static_cast<int>((rec.transColor >> 8) & 0xFF), static_cast<int>(rec.transColor & 0xFF));
   const ps::ColorKey k{key, key};
   return ps::SetColorKey(surface, &k);
 }
 
-int CreateTextureSurface(ps::Device* dd, ps::Surface** out, const pd::PixelFormatDesc* format, int width,
-                         int height) {
+int CreateTextureSurface(ps::Device* dd, ps::Surface** out, const pd::PixelFormatDesc* format, int width, int height) {
   pd::TextureDesc desc;
   desc.width = width;
   desc.height = height;

@@ -29,21 +29,21 @@ struct TexVertex {
 };
 
 struct TextureRecord {
-  uint16_t posX, posY;              // the piece's corner inside its graph
-  uint16_t texWidth, texHeight;     // the texture surface's sides
-  uint16_t texOffsetX, texOffsetY;  // where the piece's pixels start inside the texture
-  uint16_t srcX, srcY;              // the piece in the coordinates of the graph it was made from
-  uint16_t usedWidth, usedHeight;   // the graph area the piece shows
-  std::array<TexVertex, 4> vertices;        // top-left, top-right, bottom-left, bottom-right
-  std::array<uint8_t, 4> upperLeftFlags;    // per vertex: in the graph's upper-left triangle
-  plat::surface::Surface* surface;  // shared between the records of one surface-table record
-  uint32_t transColor;              // 0x00RRGGBB in force when the record was made
+  uint16_t posX, posY;                    // the piece's corner inside its graph
+  uint16_t texWidth, texHeight;           // the texture surface's sides
+  uint16_t texOffsetX, texOffsetY;        // where the piece's pixels start inside the texture
+  uint16_t srcX, srcY;                    // the piece in the coordinates of the graph it was made from
+  uint16_t usedWidth, usedHeight;         // the graph area the piece shows
+  std::array<TexVertex, 4> vertices;      // top-left, top-right, bottom-left, bottom-right
+  std::array<uint8_t, 4> upperLeftFlags;  // per vertex: in the graph's upper-left triangle
+  plat::surface::Surface* surface;        // shared between the records of one surface-table record
+  uint32_t transColor;                    // 0x00RRGGBB in force when the record was made
   int32_t graphHandle;
-  uint8_t ColorBitDepth;            // 1: 32-bit formats
-  uint8_t AlphaValid;               // alpha formats
-  uint8_t AlphaTestValid;           // key 16 format; 0 for every record made here
-  int32_t shareIndex;               // surface-table record counting the users of surface
-  uint8_t restorePending;           // the surface was dropped with the device
+  uint8_t ColorBitDepth;   // 1: 32-bit formats
+  uint8_t AlphaValid;      // alpha formats
+  uint8_t AlphaTestValid;  // key 16 format; 0 for every record made here
+  int32_t shareIndex;      // surface-table record counting the users of surface
+  uint8_t restorePending;  // the surface was dropped with the device
 };
 
 struct TexDataTableRecord {

@@ -122,14 +122,15 @@ int TransferImageToTexture(const ColorFormatRecord* bitmapFormat, const void* bi
   } else {
     const bool keyToAlpha = color->AlphaWidth != 0 && alphaImage == nullptr && image->ColorFormat.AlphaWidth == 0;
     ConvertImageFormat(locked.bits, locked.pitch, color, image->Pixels, image->Pitch, &image->ColorFormat,
-                       alphaImage != nullptr ? alphaImage->Pixels : nullptr, alphaImage != nullptr ? alphaImage->Pitch : 0,
+                       alphaImage != nullptr ? alphaImage->Pixels : nullptr,
+                       alphaImage != nullptr ? alphaImage->Pitch : 0,
                        alphaImage != nullptr ? &alphaImage->ColorFormat : nullptr, dx, dy, &src, 0, keyToAlpha ? 1 : 0,
                        rec->transColor, static_cast<uint32_t>(ImageConvOption), 0);
   }
   ps::Unlock(work);
   ps::Restore(rec->surface);
-  const ps::Rect loaded = divided ? ps::Rect{0, 0, rec->texWidth, rec->texHeight}
-                                  : ps::Rect{dx, dy, dx + fitW, dy + fitH};
+  const ps::Rect loaded =
+      divided ? ps::Rect{0, 0, rec->texWidth, rec->texHeight} : ps::Rect{dx, dy, dx + fitW, dy + fitH};
   if (pd::Load(device->Device, rec->surface, loaded.left, loaded.top, work, &loaded, 0) != pd::Result::kOk) {
     ps::ReleaseSurface(work);
     FatalErrorExit("作業用テクスチャサーフェスから描画用テクスチャサーフェスへの画像転送に失敗しました");

@@ -19,21 +19,21 @@
 namespace vexal {
 namespace {
 
-constexpr int kChannels = 3;       // red, green, blue
-constexpr int kMaxField = 255;     // widest channel the rows cover
-constexpr int kCoarseSteps = 16;   // sixteenths
+constexpr int kChannels = 3;      // red, green, blue
+constexpr int kMaxField = 255;    // widest channel the rows cover
+constexpr int kCoarseSteps = 16;  // sixteenths
 constexpr int kOpaqueAlpha = 255;
 
 // What one pixel computes, chosen once per call.
 enum class Rule {
-  Copy,        // s'
-  CopyAlpha,   // a = 255: s'; else Lerp(a)
-  Mix,         // S_c[s_c] + D[d_c] (table blend, or its sixteenths)
-  MixAlpha,    // a = 255: Mix; else Lerp((a * m) >> 8)
-  Weighted,    // Weighted((a * m) >> 8)
-  Add,         // min(max, d + t)
-  Subtract,    // max(0, d - t)
-  Xor,         // s ^ d
+  Copy,       // s'
+  CopyAlpha,  // a = 255: s'; else Lerp(a)
+  Mix,        // S_c[s_c] + D[d_c] (table blend, or its sixteenths)
+  MixAlpha,   // a = 255: Mix; else Lerp((a * m) >> 8)
+  Weighted,   // Weighted((a * m) >> 8)
+  Add,        // min(max, d + t)
+  Subtract,   // max(0, d - t)
+  Xor,        // s ^ d
 };
 
 struct Layout32 {
@@ -71,11 +71,11 @@ struct Rows {
   int WeightMul;          // m of the alpha weights
   uint32_t Key;
   // The arithmetic loops of Mix without brightness.
-  bool CoarseMix;            // sixteenths: the shift masks below; else the parameters
-  int SourceParam;           // p
-  int DestParam;             // 256 - p
-  uint32_t SourceShift[4];   // mask of v >> 1, 2, 3, 4 within each channel, or 0 when k lacks that bit
-  uint32_t DestShift[4];     // the same for 16 - k
+  bool CoarseMix;           // sixteenths: the shift masks below; else the parameters
+  int SourceParam;          // p
+  int DestParam;            // 256 - p
+  uint32_t SourceShift[4];  // mask of v >> 1, 2, 3, 4 within each channel, or 0 when k lacks that bit
+  uint32_t DestShift[4];    // the same for 16 - k
 };
 
 // Pixel pointers that may be read and written over the surfaces' byte buffers.
@@ -188,7 +188,8 @@ struct Mix32FineLoop {
         plat::sys::LoadVector(&dv, dread + x * 4);
         const W s16 = reinterpret_cast<W>(sv), d16 = reinterpret_cast<W>(dv);
         const W low = (((s16 & 0xFF) * sp) >> 8) + (((d16 & 0xFF) * dp) >> 8);
-        const V green = reinterpret_cast<V>(((s16 >> 8) * sp) & 0xFF00) + reinterpret_cast<V>(((d16 >> 8) * dp) & 0xFF00);
+        const V green =
+            reinterpret_cast<V>(((s16 >> 8) * sp) & 0xFF00) + reinterpret_cast<V>(((d16 >> 8) * dp) & 0xFF00);
         V v = reinterpret_cast<V>(low) | (green & kGreen);
         if constexpr (Keyed) v = sv == keys ? dv : v;
         plat::sys::StoreVector(out + x * 4, v);
@@ -250,7 +251,7 @@ struct CopyAlphaLoop {
 template <class L, Rule R, bool Keyed, bool HasAlpha, bool Bright>
 void BlitLoop(const L& layout, const Rows& rows, const BlitPixels& px) {
   using Pixel = typename L::Pixel;
-  const Rows& local = rows;  // on the caller's stack, filled for this call
+  const Rows& local = rows;                         // on the caller's stack, filled for this call
   const Pixel key = static_cast<Pixel>(local.Key);  // fits: see Draw
   if constexpr (R == Rule::Copy && !Keyed && !HasAlpha && !Bright) {
     // memmove: a graph drawn onto itself may overlap its own rows.
@@ -292,8 +293,7 @@ void BlitLoop(const L& layout, const Rows& rows, const BlitPixels& px) {
         if constexpr (Bright) {
           uint32_t packed = 0;
           for (int c = 0; c < kChannels; ++c)
-            packed |= static_cast<uint32_t>(local.Bright[c][Field(layout, s, c)])
-                      << layout.Shift[c];
+            packed |= static_cast<uint32_t>(local.Bright[c][Field(layout, s, c)]) << layout.Shift[c];
           out = static_cast<Pixel>(packed);
         }
         if constexpr (Keyed) {
@@ -330,8 +330,7 @@ void BlitLoop(const L& layout, const Rows& rows, const BlitPixels& px) {
       auto copy = [&]() -> uint32_t {
         if constexpr (!Bright) return s;
         uint32_t packed = 0;
-        for (int c = 0; c < kChannels; ++c)
-          packed |= static_cast<uint32_t>(brightened(c)) << layout.Shift[c];
+        for (int c = 0; c < kChannels; ++c) packed |= static_cast<uint32_t>(brightened(c)) << layout.Shift[c];
         return packed;
       };
       auto lerp = [&](int w) {
@@ -393,8 +392,7 @@ void PickBright(const L& layout, const Rows& rows, const BlitPixels& px, bool br
 }
 
 template <class L, Rule R>
-void PickFlags(const L& layout, const Rows& rows, const BlitPixels& px, bool keyed,
-               bool bright) {
+void PickFlags(const L& layout, const Rows& rows, const BlitPixels& px, bool keyed, bool bright) {
   const bool alpha = px.Alpha != nullptr;
   if (keyed) {
     if (alpha)
@@ -410,8 +408,7 @@ void PickFlags(const L& layout, const Rows& rows, const BlitPixels& px, bool key
 }
 
 template <class L>
-void PickRule(const L& layout, Rule rule, const Rows& rows, const BlitPixels& px, bool keyed,
-              bool bright) {
+void PickRule(const L& layout, Rule rule, const Rows& rows, const BlitPixels& px, bool keyed, bool bright) {
   switch (rule) {
     case Rule::Copy: return PickFlags<L, Rule::Copy>(layout, rows, px, keyed, bright);
     case Rule::CopyAlpha: return PickFlags<L, Rule::CopyAlpha>(layout, rows, px, keyed, bright);
@@ -457,8 +454,7 @@ bool ChooseRule(const BlitSettings& st, bool alpha, bool full, int colorBits, Ru
 
 // out[v] = Sixteenths(k, in[v]) (in null: v itself) for v = 0 .. top, without a branch.
 void FillSixteenthsRow(int k, const uint8_t* in, int top, uint8_t* out) {
-  const int m16 = -((k >> 4) & 1), m8 = -((k >> 3) & 1), m4 = -((k >> 2) & 1), m2 = -((k >> 1) & 1),
-            m1 = -(k & 1);
+  const int m16 = -((k >> 4) & 1), m8 = -((k >> 3) & 1), m4 = -((k >> 2) & 1), m2 = -((k >> 1) & 1), m1 = -(k & 1);
   for (int v = 0; v <= top; ++v) {
     const int x = in != nullptr ? in[v] : v;
     out[v] = static_cast<uint8_t>((x & m16) + ((x >> 1) & m8) + ((x >> 2) & m4) + ((x >> 3) & m2) + ((x >> 4) & m1));

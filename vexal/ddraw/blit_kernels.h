@@ -17,11 +17,11 @@ inline constexpr int kXorBlendMode = 7;                  // 16-bit colour only
 struct BlitSettings {
   const ColorFormatRecord* Format = nullptr;  // the screen's pixel format
   int32_t BlendMode = 0;
-  int32_t BlendParam = 255;              // p, 0-255
+  int32_t BlendParam = 255;               // p, 0-255
   uint32_t Brightness = kFullBrightness;  // red, green, blue in the three upper bytes
-  bool Coarse = false;                   // CoarseBlendFlag: blend in sixteenths
-  bool Keyed = false;                    // the piece is drawn with its colour key
-  uint32_t KeyValue = 0;                 // the key in the screen's pixel format
+  bool Coarse = false;                    // CoarseBlendFlag: blend in sixteenths
+  bool Keyed = false;                     // the piece is drawn with its colour key
+  uint32_t KeyValue = 0;                  // the key in the screen's pixel format
 };
 
 // Where the pixels are: w x h of each, rows `Pitch` bytes apart.

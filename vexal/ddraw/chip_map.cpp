@@ -31,7 +31,8 @@ int G_DDraw_DrawChipMap(int x, int y, int columns, int rows, const uint32_t* map
       if (cx != SaturatedCoordinate(cx) || cy != SaturatedCoordinate(cy)) continue;
       G_DDraw_DrawGraph(static_cast<int>(cx), static_cast<int>(cy), static_cast<int>(g->Pieces[0]), trans);
     }
-    if (r + 1 < rows) map += static_cast<ptrdiff_t>(row_stride) - columns;  // the map may be a window into a wider array
+    if (r + 1 < rows)
+      map += static_cast<ptrdiff_t>(row_stride) - columns;  // the map may be a window into a wider array
   }
   return 0;
 }

@@ -193,8 +193,7 @@ int SoftwareDraw(ps::Surface* dest, bool dest_is_mask, const BmpDataRecord& piec
   BlitPixels pixels;
   pixels.Source = s.bits;
   pixels.SourcePitch = s.pitch;
-  if (alpha)
-    pixels.Alpha = piece.AlphaPlane.get() + static_cast<ptrdiff_t>(p.sy) * piece.AlphaPitch + p.sx;
+  if (alpha) pixels.Alpha = piece.AlphaPlane.get() + static_cast<ptrdiff_t>(p.sy) * piece.AlphaPitch + p.sx;
   pixels.AlphaPitch = piece.AlphaPitch;
   pixels.DestRead = w.bits;
   pixels.DestReadPitch = w.pitch;

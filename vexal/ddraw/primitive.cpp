@@ -29,10 +29,9 @@ namespace w = warp;
 
 constexpr int kMargin = 2;  // around the triangles' bounding box, as the quadrilateral draw keeps
 constexpr int kFarMargin = 4;
-constexpr w::WarpLocks::Messages kLockMessages{
-    "転送先サーフェスのロックに失敗しました in G_DDraw_DrawModiGraph ",
-    "転送元サーフェス１のロックに失敗しました in G_DDraw_DrawModiGraph ",
-    "転送元サーフェス２のロックに失敗しました in G_DDraw_DrawModiGraph "};
+constexpr w::WarpLocks::Messages kLockMessages{"転送先サーフェスのロックに失敗しました in G_DDraw_DrawModiGraph ",
+                                               "転送元サーフェス１のロックに失敗しました in G_DDraw_DrawModiGraph ",
+                                               "転送元サーフェス２のロックに失敗しました in G_DDraw_DrawModiGraph "};
 
 ColorValue VertexColor(const PrimitiveVertex& v) {
   return MakeColorValue(static_cast<int>((v.diffuse >> 16) & 0xFF), static_cast<int>((v.diffuse >> 8) & 0xFF),
@@ -146,11 +145,8 @@ int G_DDraw_DrawPrimitive(const PrimitiveVertex* vertices, int count, int type, 
       }
       case kPrimitiveTriangleList:
       case kPrimitiveTriangleStrip:
-      case kPrimitiveTriangleFan:
-        DrawTriangles(vertices, PrimitiveTriangles(count, type), graph, trans);
-        return 0;
-      default:
-        return 0;
+      case kPrimitiveTriangleFan: DrawTriangles(vertices, PrimitiveTriangles(count, type), graph, trans); return 0;
+      default: return 0;
     }
   } catch (const std::bad_alloc&) {
     return -1;  // no room for the records

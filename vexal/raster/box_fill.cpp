@@ -48,8 +48,8 @@ int G_DDraw_DrawFillBox(int x1, int y1, int x2, int y2, uint32_t color) {
   }
   ShapeFormat format;
   if (!ScreenShapeFormat(&format)) return 0;
-  const ShapeKernel kernel = PrepareShapeKernel(ShapeFamily::kBoxRow, format, DrawState.BlendMode,
-                                                DrawState.BlendParam, DDrawState.CoarseBlendFlag != 0, color_value);
+  const ShapeKernel kernel = PrepareShapeKernel(ShapeFamily::kBoxRow, format, DrawState.BlendMode, DrawState.BlendParam,
+                                                DDrawState.CoarseBlendFlag != 0, color_value);
   if (kernel.Kind == ShapeKernelKind::kStore) {
     ColorFill(dest, box, kernel.Color);
     return 0;

@@ -60,19 +60,17 @@ int G_DDraw_DrawPixel(const PointRecord* points, int count) {
 }
 
 int G_DDraw_DrawLineSet(const LineSegmentRecord* segments, int count) {
-  return WithLockedStore(ps::kLockWriteOnly, kLineLockFailed,
-                         [&](const ShapeCanvas& canvas, const Rect& area, const ShapeFormat& format) {
-                           for (int i = 0; segments != nullptr && i < count; ++i) {
-                             const LineSegmentRecord& s = segments[i];
-                             LineEnds ends;
-                             if (!ClipLine(s.x1, s.y1, s.x2, s.y2, area, &ends)) continue;
-                             WithStoreOf(format, s.color, [&](auto op) {
-                               WalkLine(ends, [&](int x, int y) {
-                                 shape_ops::PutPixel(op, canvas.Dest(x, y), canvas.Src(x, y));
-                               });
-                             });
-                           }
-                         });
+  return WithLockedStore(
+      ps::kLockWriteOnly, kLineLockFailed, [&](const ShapeCanvas& canvas, const Rect& area, const ShapeFormat& format) {
+        for (int i = 0; segments != nullptr && i < count; ++i) {
+          const LineSegmentRecord& s = segments[i];
+          LineEnds ends;
+          if (!ClipLine(s.x1, s.y1, s.x2, s.y2, area, &ends)) continue;
+          WithStoreOf(format, s.color, [&](auto op) {
+            WalkLine(ends, [&](int x, int y) { shape_ops::PutPixel(op, canvas.Dest(x, y), canvas.Src(x, y)); });
+          });
+        }
+      });
 }
 
 }  // namespace vexal

@@ -20,12 +20,11 @@ using plat::numeric::TruncSaturated32;
 
 namespace w = warp;
 
-constexpr int kMargin = 2;      // the bounding box reaches this far left of and above the corners
-constexpr int kFarMargin = 4;   // and this far right of and below them
-constexpr w::WarpLocks::Messages kLockMessages{
-    "転送先サーフェスのロックに失敗しました in G_DDraw_DrawModiGraph ",
-    "転送元サーフェス１のロックに失敗しました in G_DDraw_DrawModiGraph ",
-    "転送元サーフェス２のロックに失敗しました in G_DDraw_DrawModiGraph "};
+constexpr int kMargin = 2;     // the bounding box reaches this far left of and above the corners
+constexpr int kFarMargin = 4;  // and this far right of and below them
+constexpr w::WarpLocks::Messages kLockMessages{"転送先サーフェスのロックに失敗しました in G_DDraw_DrawModiGraph ",
+                                               "転送元サーフェス１のロックに失敗しました in G_DDraw_DrawModiGraph ",
+                                               "転送元サーフェス２のロックに失敗しました in G_DDraw_DrawModiGraph "};
 
 int32_t Clamp(int64_t v, int32_t lo, int32_t hi) { return static_cast<int32_t>(std::clamp<int64_t>(v, lo, hi)); }
 

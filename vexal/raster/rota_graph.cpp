@@ -33,19 +33,18 @@ constexpr int64_t kOne = int64_t{1} << kFracBits;
 constexpr double kOneDouble = 262144.0;
 constexpr int kMargin = 2;     // the box reaches this far left of and above the corners
 constexpr int kFarMargin = 4;  // and this far right of and below them
-constexpr w::WarpLocks::Messages kLockMessages{
-    "転送先サーフェスのロックに失敗しました in G_DDraw_DrawRotaGraph ",
-    "転送元サーフェス１のロックに失敗しました in G_DDraw_DrawRotaGraph ",
-    "転送元サーフェス２のロックに失敗しました in G_DDraw_DrawPloly "};
+constexpr w::WarpLocks::Messages kLockMessages{"転送先サーフェスのロックに失敗しました in G_DDraw_DrawRotaGraph ",
+                                               "転送元サーフェス１のロックに失敗しました in G_DDraw_DrawRotaGraph ",
+                                               "転送元サーフェス２のロックに失敗しました in G_DDraw_DrawPloly "};
 
 int32_t Clamp(int64_t v, int32_t lo, int32_t hi) { return static_cast<int32_t>(std::clamp<int64_t>(v, lo, hi)); }
 
 struct Scan {
-  Rect Box;            // draw coordinates, clipped
-  int64_t U0, V0;      // texel position of the box's first pixel, 14.18
-  int64_t DuX, DvX;    // per pixel
-  int64_t DuY, DvY;    // per row
-  uint8_t* Dest;       // pixel (0, 0) of the draw target
+  Rect Box;          // draw coordinates, clipped
+  int64_t U0, V0;    // texel position of the box's first pixel, 14.18
+  int64_t DuX, DvX;  // per pixel
+  int64_t DuY, DvY;  // per row
+  uint8_t* Dest;     // pixel (0, 0) of the draw target
   ptrdiff_t DestPitch;
   const uint8_t* Old;  // the blend source, laid out like the draw target
   ptrdiff_t OldPitch;
@@ -85,11 +84,15 @@ struct RotaWalker {
   template <class K>
   void Run(const K& kernel) {
     if (T.Keyed) {
-      if (S.Alpha != nullptr) RunWith<K, true, true>(kernel);
-      else RunWith<K, true, false>(kernel);
+      if (S.Alpha != nullptr)
+        RunWith<K, true, true>(kernel);
+      else
+        RunWith<K, true, false>(kernel);
     } else {
-      if (S.Alpha != nullptr) RunWith<K, false, true>(kernel);
-      else RunWith<K, false, false>(kernel);
+      if (S.Alpha != nullptr)
+        RunWith<K, false, true>(kernel);
+      else
+        RunWith<K, false, false>(kernel);
     }
   }
 
@@ -156,8 +159,10 @@ int G_DDraw_DrawRotaGraph(int x, int y, double ex_rate, double angle, GraphRecor
   // A factor of 0 has no inverse to scan with.
   if (ex_rate == 0.0) return -1;
   const Rect& area = DrawState.DrawArea;
-  const int64_t min_x = pix(*std::min_element(corner_x, corner_x + 4)), max_x = pix(*std::max_element(corner_x, corner_x + 4));
-  const int64_t min_y = pix(*std::min_element(corner_y, corner_y + 4)), max_y = pix(*std::max_element(corner_y, corner_y + 4));
+  const int64_t min_x = pix(*std::min_element(corner_x, corner_x + 4)),
+                max_x = pix(*std::max_element(corner_x, corner_x + 4));
+  const int64_t min_y = pix(*std::min_element(corner_y, corner_y + 4)),
+                max_y = pix(*std::max_element(corner_y, corner_y + 4));
   Scan s{};
   s.Box = {Clamp(min_x - kMargin, area.left, area.right), Clamp(min_y - kMargin, area.top, area.bottom),
            Clamp(max_x + kFarMargin, area.left, area.right), Clamp(max_y + kFarMargin, area.top, area.bottom)};

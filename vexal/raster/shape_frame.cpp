@@ -36,7 +36,9 @@ uint32_t PrepareShapeColor(uint32_t color) {
   return MakeColorValue(Brighten(red, bright >> 8), Brighten(green, bright >> 16), Brighten(blue, bright >> 24));
 }
 
-bool ScreenShapeFormat(ShapeFormat* out) { return DescribeShapeFormat(GetScreenColorBits(), *GetPixelFormatPtr(), out); }
+bool ScreenShapeFormat(ShapeFormat* out) {
+  return DescribeShapeFormat(GetScreenColorBits(), *GetPixelFormatPtr(), out);
+}
 
 Rect ShapeClipArea(ps::Surface* dest) {
   Rect area = DrawState.DrawArea;
@@ -55,8 +57,8 @@ bool ShapeNeedsReadBack(bool dest_is_mask) {
   return DrawState.TargetInVideoMemory != 0 || (dest_is_mask && DrawState.MaskInVideoMemory != 0);
 }
 
-ShapeLock::ShapeLock(ps::Surface* dest, uint32_t lock_flags, bool read_back, const Rect& box,
-                     const char* dest_failed, const char* source_failed)
+ShapeLock::ShapeLock(ps::Surface* dest, uint32_t lock_flags, bool read_back, const Rect& box, const char* dest_failed,
+                     const char* source_failed)
     : dest_(dest) {
   ps::Surface* work = DDrawState.Work1;
   if (read_back && work != nullptr && box.left >= 0 && box.top >= 0) {

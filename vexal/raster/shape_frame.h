@@ -50,8 +50,8 @@ struct ShapeCanvas {
 // program with the message given (the work surface's after the destination is unlocked).
 class ShapeLock {
  public:
-  ShapeLock(plat::surface::Surface* dest, uint32_t lock_flags, bool read_back, const Rect& box,
-            const char* dest_failed, const char* source_failed);
+  ShapeLock(plat::surface::Surface* dest, uint32_t lock_flags, bool read_back, const Rect& box, const char* dest_failed,
+            const char* source_failed);
   ~ShapeLock();
   ShapeLock(const ShapeLock&) = delete;
   ShapeLock& operator=(const ShapeLock&) = delete;

@@ -246,8 +246,7 @@ void WithShapeOp(const ShapeKernel& k, F&& f) {
   const ShapeFormat& fm = k.Format;
   const bool wide = fm.Layout == ShapeLayout::k32;
   switch (k.Kind) {
-    case ShapeKernelKind::kNone:
-      return;
+    case ShapeKernelKind::kNone: return;
     case ShapeKernelKind::kStore:
       if (fm.Layout == ShapeLayout::k8) return f(Store<uint8_t>{static_cast<uint8_t>(k.Color)});
       if (wide) return f(Store<uint32_t>{k.Color});
@@ -278,8 +277,7 @@ void WithShapeOp(const ShapeKernel& k, F&& f) {
     case ShapeKernelKind::kSubtract:
       if (wide) return f(Subtract<uint32_t>{fm.Carry, k.Constant, fm.Spread});
       return f(Subtract<uint16_t>{fm.Carry, k.Constant, fm.Spread});
-    case ShapeKernelKind::kAddHalved:
-      return f(Halved<true>{k.HalfMask, k.HalfCarry, k.HalfLow, k.Constant, k.LowTerm});
+    case ShapeKernelKind::kAddHalved: return f(Halved<true>{k.HalfMask, k.HalfCarry, k.HalfLow, k.Constant, k.LowTerm});
     case ShapeKernelKind::kSubtractHalved:
       return f(Halved<false>{k.HalfMask, k.HalfCarry, k.HalfLow, k.Constant, k.LowTerm});
     case ShapeKernelKind::kAlphaChannels:
@@ -377,8 +375,8 @@ inline void PutRun(const Op& op, uint8_t* dst, const uint8_t* src, int n) {
 
 // A box of rows, in the widest vectors the processor has.
 template <class Op>
-inline void PutRows(const Op& op, uint8_t* dst, ptrdiff_t dst_pitch, const uint8_t* src, ptrdiff_t src_pitch,
-                    int n, int rows) {
+inline void PutRows(const Op& op, uint8_t* dst, ptrdiff_t dst_pitch, const uint8_t* src, ptrdiff_t src_pitch, int n,
+                    int rows) {
   plat::sys::RunVectorLoop<RowLoop<Op>>(&op, dst, dst_pitch, src, src_pitch, n, rows);
 }
 

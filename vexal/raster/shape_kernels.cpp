@@ -22,12 +22,10 @@ constexpr uint32_t kCoarse555[4] = {0x3DEF3DEF, 0x1CE71CE7, 0x0C630C63, 0x042104
 constexpr uint32_t kHalf565[3] = {0x7BEF, 0x8410, 0x0821};
 constexpr uint32_t kHalf555[3] = {0x3DEF, 0x4210, 0x0421};
 
-int Channel(const ShapeFormat& f, uint32_t pixel, int c) {
-  return static_cast<int>((pixel & f.Mask[c]) >> f.Shift[c]);
-}
+int Channel(const ShapeFormat& f, uint32_t pixel, int c) { return static_cast<int>((pixel & f.Mask[c]) >> f.Shift[c]); }
 
-void SetFixed(ShapeFormat* f, ShapeLayout layout, int bytes, const uint32_t (&masks)[3], uint32_t carry,
-              uint32_t lanes, uint32_t low, int spread, const uint32_t (&coarse)[4]) {
+void SetFixed(ShapeFormat* f, ShapeLayout layout, int bytes, const uint32_t (&masks)[3], uint32_t carry, uint32_t lanes,
+              uint32_t low, int spread, const uint32_t (&coarse)[4]) {
   f->Layout = layout;
   f->Bytes = bytes;
   for (int c = 0; c < kShapeChannels; ++c) {
@@ -117,7 +115,9 @@ ShapeKernel PrepareShapeKernel(ShapeFamily family, const ShapeFormat& format, in
   ShapeKernel k;
   k.Format = format;
   k.Param = p;
-  k.Color = format.Layout == ShapeLayout::k32 ? color : format.Layout == ShapeLayout::k8 ? (color & 0xFF) : (color & 0xFFFF);
+  k.Color = format.Layout == ShapeLayout::k32  ? color
+            : format.Layout == ShapeLayout::k8 ? (color & 0xFF)
+                                               : (color & 0xFFFF);
   auto done = [&](ShapeKernelKind kind) {
     k.Kind = kind;
     return k;
@@ -152,7 +152,8 @@ ShapeKernel PrepareShapeKernel(ShapeFamily family, const ShapeFormat& format, in
       for (int i = 0; i < 4; ++i) k.OldShiftMask[i] = (old_level & (8 >> i)) ? format.Coarse[i] : 0;
       return done(ShapeKernelKind::kAlphaCoarse);
     }
-    for (int c = 0; c < kShapeChannels; ++c) k.Term[c] = static_cast<uint32_t>(BlendMulTable[p][Channel(format, k.Color, c)]);
+    for (int c = 0; c < kShapeChannels; ++c)
+      k.Term[c] = static_cast<uint32_t>(BlendMulTable[p][Channel(format, k.Color, c)]);
     for (int v = 0; v < kShapeTableSize; ++v) k.Weight[v] = static_cast<uint32_t>(BlendMulTable[kMaxParam - p][v]);
     return done(ShapeKernelKind::kAlphaTable);
   }

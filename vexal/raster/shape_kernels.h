@@ -23,13 +23,13 @@ enum class ShapeLayout : uint8_t { k32, k565, k555, kOther16, k8 };
 enum class ShapeFamily : uint8_t { kRound, kSpan, kBoxRow, kPoint };
 
 enum class ShapeKernelKind : uint8_t {
-  kNone,           // the call draws nothing
-  kStore,          // the colour
-  kAlphaTable,     // W(s_c) + P(c_c) per channel
-  kAlphaCoarse,    // sixteenths: H(s, 16 - L) + H(c, L)
-  kAdd,            // packed add with carry bits
-  kSubtract,       // packed subtract with borrow bits
-  kAddHalved,      // 16-bit coarse box rows
+  kNone,         // the call draws nothing
+  kStore,        // the colour
+  kAlphaTable,   // W(s_c) + P(c_c) per channel
+  kAlphaCoarse,  // sixteenths: H(s, 16 - L) + H(c, L)
+  kAdd,          // packed add with carry bits
+  kSubtract,     // packed subtract with borrow bits
+  kAddHalved,    // 16-bit coarse box rows
   kSubtractHalved,
   kAlphaChannels,  // channel by channel: (s_c * p + d_c * (255 - p)) >> 8
   kAddChannels,    // ((d_c << 8) + s_c * p) >> 8, saturated
@@ -46,10 +46,10 @@ struct ShapeFormat {
   uint32_t Mask[kShapeChannels] = {};
   int Shift[kShapeChannels] = {};
   int Width[kShapeChannels] = {};
-  uint32_t Carry = 0;    // F: the bit just above each channel
-  uint32_t Lanes = 0;    // A: the channel bits less F
-  uint32_t LowBits = 0;  // O: the lowest bit of the channels that share one with a carry
-  int Spread = 0;        // n
+  uint32_t Carry = 0;       // F: the bit just above each channel
+  uint32_t Lanes = 0;       // A: the channel bits less F
+  uint32_t LowBits = 0;     // O: the lowest bit of the channels that share one with a carry
+  int Spread = 0;           // n
   uint32_t Coarse[4] = {};  // q8, q4, q2, q1 (none for other masks)
   // False for 16-bit masks with a channel wider than 8 bits or none at all: the rows have
   // 256 entries, so such a layout only stores.

@@ -51,8 +51,8 @@ int DrawRoundShape(plat::surface::Surface* dest, bool dest_is_mask, const Rect& 
                    uint32_t color, const RoundMessages& messages, Walk&& walk) {
   ShapeFormat format;
   const bool drawable = ScreenShapeFormat(&format);
-  const ShapeKernel kernel = PrepareShapeKernel(ShapeFamily::kRound, format, DrawState.BlendMode,
-                                                DrawState.BlendParam, DDrawState.CoarseBlendFlag != 0, color);
+  const ShapeKernel kernel = PrepareShapeKernel(ShapeFamily::kRound, format, DrawState.BlendMode, DrawState.BlendParam,
+                                                DDrawState.CoarseBlendFlag != 0, color);
   ShapeLock lock(dest, plat::surface::kLockWait, ShapeNeedsReadBack(dest_is_mask), box, messages.dest_lock,
                  messages.source_lock);
   std::unique_ptr<uint8_t[]> rows;

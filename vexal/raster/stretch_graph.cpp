@@ -41,10 +41,9 @@ namespace w = warp;
 constexpr int64_t kOne = 0x10000;            // 1.0 in 16.16
 constexpr int64_t kMaxSide = 0x10000;        // sides this long wrap the 16.16 scale
 constexpr int64_t kMaxScale = 0x80000000LL;  // a factor of 32768 overflows the signed error terms
-constexpr w::WarpLocks::Messages kLockMessages{
-    "転送先サーフェスのロックに失敗しました in G_DDraw_DrawExtendGraph ",
-    "転送元サーフェス１のロックに失敗しました in G_DDraw_DrawExtendGraph ",
-    "転送元サーフェス２のロックに失敗しました in G_DDraw_DrawExtendGraph "};
+constexpr w::WarpLocks::Messages kLockMessages{"転送先サーフェスのロックに失敗しました in G_DDraw_DrawExtendGraph ",
+                                               "転送元サーフェス１のロックに失敗しました in G_DDraw_DrawExtendGraph ",
+                                               "転送元サーフェス２のロックに失敗しました in G_DDraw_DrawExtendGraph "};
 
 struct ColumnRun {
   int Column;  // in the source block
@@ -96,7 +95,7 @@ struct Pixels {
   ptrdiff_t SourcePitch;
   const uint8_t* Alpha;  // alpha of the block's texel (0, 0); null without a plane
   ptrdiff_t AlphaPitch;
-  int Width, Height;     // clipped
+  int Width, Height;  // clipped
   const std::vector<ColumnRun>* Runs;
   const std::vector<int>* Rows;  // source block row of each destination row
 };
@@ -220,8 +219,7 @@ int G_DDraw_DrawExtendGraph(int x1, int y1, int x2, int y2, GraphRecord* graph, 
   w::WarpPlan plan;
   bool plain = bits == 8;
   if (!plain) {
-    const w::WarpRequest rq =
-        w::RequestFromDrawState(w::HasAlphaPlane(pc), false, trans != 0, w::PieceKeyValue(pc));
+    const w::WarpRequest rq = w::RequestFromDrawState(w::HasAlphaPlane(pc), false, trans != 0, w::PieceKeyValue(pc));
     if (!w::PlanWarp(rq, &plan)) return 0;
     plain = plan.Rule == w::Op::Copy && !plan.Alpha && !plan.Bright;
   }
@@ -235,7 +233,7 @@ int G_DDraw_DrawExtendGraph(int x1, int y1, int x2, int y2, GraphRecord* graph, 
   w::ps::Surface* work1 = nullptr;
   if (!plain && w::ReadBackWanted(plan.Alpha, dest_is_mask)) {
     const w::ps::Rect from{static_cast<int>(ox + cl), static_cast<int>(oy + ct), static_cast<int>(ox + cr),
-                        static_cast<int>(oy + cb)};
+                           static_cast<int>(oy + cb)};
     if (w::CopyToWork(DDrawState.Work1, dest, from, 0, 0)) work1 = DDrawState.Work1;
   }
   w::ps::Surface* source = pc.Surface;

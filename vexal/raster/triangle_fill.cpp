@@ -20,10 +20,9 @@ namespace vexal {
 namespace {
 
 // The lock failures keep the oval's name, as callers of the library see them.
-constexpr warp::WarpLocks::Messages kLockMessages{
-    "転送先サーフェスのロックに失敗しました in G_DDraw_DrawOval ",
-    "転送元サーフェスのロックに失敗しました in G_DDraw_DrawOval",
-    "転送元サーフェスのロックに失敗しました in G_DDraw_DrawOval"};
+constexpr warp::WarpLocks::Messages kLockMessages{"転送先サーフェスのロックに失敗しました in G_DDraw_DrawOval ",
+                                                  "転送元サーフェスのロックに失敗しました in G_DDraw_DrawOval",
+                                                  "転送元サーフェスのロックに失敗しました in G_DDraw_DrawOval"};
 
 // The pixel the rasteriser gives a coordinate: the pixel centre truncated toward zero, so
 // a negative coordinate lands one pixel to the right of (below) itself.
@@ -37,7 +36,8 @@ Rect DrawnBox(const int (&x)[3], const int (&y)[3], const Rect& area) {
   std::sort(std::begin(ys), std::end(ys));
   const int64_t top = RasterPixel(ys[0]);
   int64_t last = top + (static_cast<int64_t>(ys[2]) - ys[0]) - 1;
-  if (ys[0] < ys[1] && ys[1] < ys[2]) last = std::max(last, RasterPixel(ys[1]) + (static_cast<int64_t>(ys[2]) - ys[1]) - 1);
+  if (ys[0] < ys[1] && ys[1] < ys[2])
+    last = std::max(last, RasterPixel(ys[1]) + (static_cast<int64_t>(ys[2]) - ys[1]) - 1);
   const auto [min_x, max_x] = std::minmax({x[0], x[1], x[2]});
   return ClampedBox(RasterPixel(min_x), top, RasterPixel(max_x) + 1, last + 1, area);
 }

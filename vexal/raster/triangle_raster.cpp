@@ -135,8 +135,10 @@ void Walk(const Setup& s, const Rect& area, Span&& span) {
       left = std::max<int64_t>(left, area.left);
       if (left < area.right && right >= left) {
         const int64_t end = std::min<int64_t>(right + 1, area.right);
-        const uint32_t u = s.U0 + static_cast<uint32_t>(left - s.Ax) * s.DuDx + static_cast<uint32_t>(y - s.Ay) * s.DuDy;
-        const uint32_t v = s.V0 + static_cast<uint32_t>(left - s.Ax) * s.DvDx + static_cast<uint32_t>(y - s.Ay) * s.DvDy;
+        const uint32_t u =
+            s.U0 + static_cast<uint32_t>(left - s.Ax) * s.DuDx + static_cast<uint32_t>(y - s.Ay) * s.DuDy;
+        const uint32_t v =
+            s.V0 + static_cast<uint32_t>(left - s.Ax) * s.DvDx + static_cast<uint32_t>(y - s.Ay) * s.DvDy;
         span(static_cast<int>(y), static_cast<int>(left), static_cast<int>(end), u, v);
       }
       lx += l.Step;
@@ -271,7 +273,7 @@ int G_DDraw_RasterTriangle(const RasterVertex* vertices, const GraphRecord* grap
     return 0;
   }
   const w::WarpRequest rq = w::RequestFromDrawState(px.Alpha != nullptr, !textured, textured && trans == 1,
-                                                     textured ? w::PieceKeyValue(*piece.Piece) : 0);
+                                                    textured ? w::PieceKeyValue(*piece.Piece) : 0);
   w::WarpPlan plan;
   if (!w::PlanWarp(rq, &plan)) return 0;
   if (textured) {

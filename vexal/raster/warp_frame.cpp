@@ -70,8 +70,7 @@ bool CopyToWork(ps::Surface* work, ps::Surface* from, const ps::Rect& rect, int 
 void WarpLocks::Lock(ps::Surface* dest, ps::Surface* source, const ps::Rect& source_rect, ps::Surface* work1,
                      const Messages& messages) {
   ps::LockedRect d, s, w;
-  if (ps::Lock(dest, nullptr, ps::kLockWait | ps::kLockWriteOnly, &d) != ps::Result::kOk)
-    FatalErrorExit(messages.Dest);
+  if (ps::Lock(dest, nullptr, ps::kLockWait | ps::kLockWriteOnly, &d) != ps::Result::kOk) FatalErrorExit(messages.Dest);
   dest_ = dest;
   DestBits = d.bits;
   DestPitch = d.pitch;

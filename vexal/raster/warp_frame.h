@@ -65,7 +65,7 @@ class WarpLocks {
   int32_t DestPitch = 0;
   const uint8_t* SourceBits = nullptr;  // texel (0, 0) of source_rect
   int32_t SourcePitch = 0;
-  const uint8_t* WorkBits = nullptr;    // pixel (0, 0) of work1; null when not locked
+  const uint8_t* WorkBits = nullptr;  // pixel (0, 0) of work1; null when not locked
   int32_t WorkPitch = 0;
 
  private:

@@ -97,7 +97,7 @@ struct WarpTables {
   uint8_t Dst[kRowSize];                // d -> its share: row 255 - p, or 16 - L sixteenths
   int Param = 0;                        // p, for the alpha weight a * p >> 8
   bool Keyed = false;
-  uint32_t Key = 0;                     // in the pixel's width
+  uint32_t Key = 0;  // in the pixel's width
 };
 
 // The plan of one call: nothing drawn, or the kernel to run.
@@ -118,8 +118,8 @@ struct WarpRequest {
   int BlendParam = 255;
   uint32_t Bright = 0xFFFFFFFF;  // as the draw state keeps it: 0xFF, red, green, blue from the low end
   bool Coarse = false;
-  bool Alpha = false;            // the piece has an alpha plane
-  bool Flat = false;             // one colour instead of a graph
+  bool Alpha = false;  // the piece has an alpha plane
+  bool Flat = false;   // one colour instead of a graph
   bool Keyed = false;
   uint32_t Key = 0;
 };
@@ -138,11 +138,11 @@ struct Kernel {
   const WarpTables& T;
 
   struct Source {
-    uint32_t Raw;        // s
-    uint32_t Out;        // s' packed (s itself without brightness)
-    int C[kChannels];    // s' per channel
+    uint32_t Raw;          // s
+    uint32_t Out;          // s' packed (s itself without brightness)
+    int C[kChannels];      // s' per channel
     int Share[kChannels];  // Src[s'] per channel
-    uint32_t Packed;     // Src[s'] packed
+    uint32_t Packed;       // Src[s'] packed
   };
 
   Source Prepare(uint32_t s) const {

@@ -14,8 +14,8 @@ namespace {
 using game::TheBattle;
 
 int CountCalls(std::string_view prefix) {
-  return static_cast<int>(std::count_if(Calls.begin(), Calls.end(),
-                                        [&](const std::string& c) { return c.rfind(prefix, 0) == 0; }));
+  return static_cast<int>(
+      std::count_if(Calls.begin(), Calls.end(), [&](const std::string& c) { return c.rfind(prefix, 0) == 0; }));
 }
 
 TEST_F(BattleTest, EffectListIsReadAfterTheMarkerWithClampedEntries) {
@@ -42,7 +42,7 @@ TEST_F(BattleTest, EffectListIsReadAfterTheMarkerWithClampedEntries) {
   EXPECT_STREQ(fx.Def(2).name.data(), "hit.png");
 
   EXPECT_EQ(fx.Def(6).rows, 16);
-  EXPECT_EQ(fx.Def(6).across, 0);   // 8 frames over 22 rows
+  EXPECT_EQ(fx.Def(6).across, 0);  // 8 frames over 22 rows
 
   // As many cells as frames are loaded, from the grid as written, and all are freed.
   fx.RequestEffect(2);
@@ -133,8 +133,8 @@ TEST_F(BattleTest, HitEffectKindsShowTheNumberAndEndAtTheirFrames) {
   struct Case {
     int kind, popup, end;
   };
-  const Case cases[] = {{0, 2, 4},   {1, 14, 15},  {5, 14, 15},  {2, 6, 7},   {3, 8, 9},
-                        {4, 90, 111}, {11, 12, 15}, {12, 12, 15}, {7, 6, 7},   {300, 6, 7}};
+  const Case cases[] = {{0, 2, 4},    {1, 14, 15},  {5, 14, 15},  {2, 6, 7}, {3, 8, 9},
+                        {4, 90, 111}, {11, 12, 15}, {12, 12, 15}, {7, 6, 7}, {300, 6, 7}};
   SetMember(0, 30, {1, 1, 1, 1});
   SetEnemy(1, "A", 5, {0, 0, 0, 0}, 0);
   for (const Case& c : cases) {
@@ -186,15 +186,39 @@ TEST_F(BattleTest, ResultNumbersFlyBounceAndFade) {
   };
   const Flight flights[] = {
       // 3 digits: x = 88 - 27 / 2; from 219 at -7.
-      {"number", 123, false, false, false, {75, 84, 93}, {501, 502, 503},
+      {"number",
+       123,
+       false,
+       false,
+       false,
+       {75, 84, 93},
+       {501, 502, 503},
        {212, 206, 202, 200, 199, 199, 201, 205, 210, 214, 214, 214}},
-      {"healing", 40, true, false, false, {79, 88}, {514, 510},
+      {"healing",
+       40,
+       true,
+       false,
+       false,
+       {79, 88},
+       {514, 510},
        {212, 206, 202, 200, 199, 199, 201, 205, 210, 214, 214, 214}},
       // 4 places: x = 70; from the ground at -4.
-      {"failed", 0, false, true, false, {72, 88}, {520, 521},
+      {"failed",
+       0,
+       false,
+       true,
+       false,
+       {72, 88},
+       {520, 521},
        {210, 207, 206, 207, 209, 212, 214, 214, 214, 214, 214, 214}},
       // From 50 above the ground at +7; the bounce at 214 turns 14.5 into -7.25.
-      {"killed", 0, false, false, true, {72, 88}, {522, 523},
+      {"killed",
+       0,
+       false,
+       false,
+       true,
+       {72, 88},
+       {522, 523},
        {171, 179, 189, 201, 214, 206, 201, 196, 194, 192, 193, 194}},
   };
   for (const Flight& f : flights) {

@@ -13,8 +13,8 @@
 
 namespace battletest {
 
-inline std::deque<int32_t> Script;   // handed out first, each cut to the draw's max
-inline int32_t Fallback = 0;         // then this, cut to the max
+inline std::deque<int32_t> Script;      // handed out first, each cut to the draw's max
+inline int32_t Fallback = 0;            // then this, cut to the max
 inline std::vector<std::string> Calls;  // recorded drawing calls
 inline std::vector<int> Music;
 inline bool Decide = false, Cancel = false, Down = false, Up = false, Left = false, Right = false;
@@ -44,16 +44,16 @@ inline game::BattleDrawCalls RecordingCalls() {
     Rec("bright " + std::to_string(r) + " " + std::to_string(g) + " " + std::to_string(b));
   };
   c.frame_box = [](int x1, int y1, int x2, int y2, int s) {
-    Rec("box " + std::to_string(x1) + " " + std::to_string(y1) + " " + std::to_string(x2) + " " +
-        std::to_string(y2) + " " + std::to_string(s));
+    Rec("box " + std::to_string(x1) + " " + std::to_string(y1) + " " + std::to_string(x2) + " " + std::to_string(y2) +
+        " " + std::to_string(s));
   };
   c.glyphs = [](int x, int y, int w, int l, std::span<const uint8_t>) {
     Rec("glyphs " + std::to_string(x) + " " + std::to_string(y) + " " + std::to_string(w) + " " + std::to_string(l));
   };
   c.text = [](int x, int y, std::string_view) { Rec("text " + std::to_string(x) + " " + std::to_string(y)); };
   c.number = [](int x, int y, int v, int w, int m) {
-    Rec("number " + std::to_string(x) + " " + std::to_string(y) + " " + std::to_string(v) + " " +
-        std::to_string(w) + " " + std::to_string(m));
+    Rec("number " + std::to_string(x) + " " + std::to_string(y) + " " + std::to_string(v) + " " + std::to_string(w) +
+        " " + std::to_string(m));
   };
   c.circle = [](int x, int y, int r, uint32_t, int) {
     Rec("circle " + std::to_string(x) + " " + std::to_string(y) + " " + std::to_string(r));
@@ -139,8 +139,8 @@ class BattleTest : public datatest::DataTest {
     for (int s = 0; s < 4; ++s) m[6 + s] = m[10 + s] = stats[s];
   }
   // Item id: kind, target type, helpful, raise, multiplier, mode, stat, hits, effect kind.
-  void SetAction(int id, int kind, int range, int helpful, int raise, int mult, int mode, int stat = 0,
-                 int hits = 1, int effect = 2) {
+  void SetAction(int id, int kind, int range, int helpful, int raise, int mult, int mode, int stat = 0, int hits = 1,
+                 int effect = 2) {
     auto& v = D().Items[id].values;
     v[game::kItemKind] = kind;
     v[game::kItemRange] = range;

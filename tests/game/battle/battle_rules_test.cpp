@@ -113,9 +113,9 @@ TEST_F(BattleTest, EnemySkillSlotFollowsTheRootTable) {
     int slot;
   };
   const Case cases[] = {
-      {11, {0}, 10},       {11, {121}, 0},  {11, {99}, 1},  {11, {100}, 0},
-      {1, {99, 121}, 0},   {3, {0, 64}, 2}, {3, {1, 81}, 1},  // 10 - 1 = 9 is refused
-      {0, {}, 0},  // every draw gives slot 10; after 100 the slot is 0
+      {11, {0}, 10},     {11, {121}, 0},  {11, {99}, 1},   {11, {100}, 0},
+      {1, {99, 121}, 0}, {3, {0, 64}, 2}, {3, {1, 81}, 1},  // 10 - 1 = 9 is refused
+      {0, {}, 0},                                           // every draw gives slot 10; after 100 the slot is 0
   };
   for (const Case& c : cases) {
     game::Combatant& e = TheBattle.fighters[4];
@@ -203,11 +203,11 @@ TEST_F(BattleTest, CommandIsUsableByKindSignedCountAndCost) {
     bool usable;
   };
   const Case cases[] = {
-      {1, 1, 0, true},         {1, 0, 0, false},       {103, 0xFFC0, 0, false},  // a worn weapon
-      {1, 0xFFE0, 0, false},   {51, 0xFFC0, 0, true},  {51, 0, 0, true},
-      {301, 0xFFC0, 0, true},  {300, 0, 0, true},      {301, 0xFFC0, 11, false},  // PP 10
-      {4, 5, 0, false},        {201, 5, 0, false},     {299, 5, 0, false},
-      {200, 5, 0, true},       {1, 0x7FFF, 0, true},   {1, 0x8000, 0, false},
+      {1, 1, 0, true},        {1, 0, 0, false},      {103, 0xFFC0, 0, false},  // a worn weapon
+      {1, 0xFFE0, 0, false},  {51, 0xFFC0, 0, true}, {51, 0, 0, true},
+      {301, 0xFFC0, 0, true}, {300, 0, 0, true},     {301, 0xFFC0, 11, false},  // PP 10
+      {4, 5, 0, false},       {201, 5, 0, false},    {299, 5, 0, false},
+      {200, 5, 0, true},      {1, 0x7FFF, 0, true},  {1, 0x8000, 0, false},
   };
   SetMember(0, 30, {1, 1, 1, 1});
   SetEnemy(1, "A", 5, {0, 0, 0, 0}, 0);
@@ -243,15 +243,13 @@ TEST_F(BattleTest, TargetMovesAndTurnsSidesByTypeAndKey) {
     int want_target, want_side;
   };
   const Case cases[] = {
-      {0, 1, -1, kRight, 2, -1},  {0, 2, -1, kRight, 1, -1},  // wraps past the empty slots
-      {0, 1, -1, kLeft, 2, -1},   {0, 2, -1, kDown, 1, 1},    {0, 1, 1, kRight, 3, 1},
-      {0, 3, 1, kRight, 1, 1},    {0, 3, 1, kUp, 1, -1},      {0, 2, -1, kUp, 1, -1},
-      {1, 3, 1, kUp, 1, -1},      {1, 1, 1, kLeft, 3, 1},     {1, 2, -1, kDown, 1, 1},
-      {2, -1, -1, kDown, -1, 1},  {2, -1, 1, kUp, -1, -1},    {2, -1, -1, kRight, -1, -1},
-      {3, -1, 1, kUp, -1, -1},    {3, -1, -1, kDown, -1, 1},  {3, -1, 1, kLeft, -1, 1},
-      {4, 1, -1, kDown, 1, -1},   {4, 1, -1, kRight, 2, -1},  {5, 1, 1, kUp, 1, 1},
-      {6, -1, -1, kDown, -1, -1}, {7, -1, 1, kUp, -1, 1},     {8, -1, 0, kUp, -1, 0},
-      {10, 1, 1, kRight, 1, 1},   {10, 1, 1, kUp, 1, 1},
+      {0, 1, -1, kRight, 2, -1}, {0, 2, -1, kRight, 1, -1},  // wraps past the empty slots
+      {0, 1, -1, kLeft, 2, -1},  {0, 2, -1, kDown, 1, 1},   {0, 1, 1, kRight, 3, 1},    {0, 3, 1, kRight, 1, 1},
+      {0, 3, 1, kUp, 1, -1},     {0, 2, -1, kUp, 1, -1},    {1, 3, 1, kUp, 1, -1},      {1, 1, 1, kLeft, 3, 1},
+      {1, 2, -1, kDown, 1, 1},   {2, -1, -1, kDown, -1, 1}, {2, -1, 1, kUp, -1, -1},    {2, -1, -1, kRight, -1, -1},
+      {3, -1, 1, kUp, -1, -1},   {3, -1, -1, kDown, -1, 1}, {3, -1, 1, kLeft, -1, 1},   {4, 1, -1, kDown, 1, -1},
+      {4, 1, -1, kRight, 2, -1}, {5, 1, 1, kUp, 1, 1},      {6, -1, -1, kDown, -1, -1}, {7, -1, 1, kUp, -1, 1},
+      {8, -1, 0, kUp, -1, 0},    {10, 1, 1, kRight, 1, 1},  {10, 1, 1, kUp, 1, 1},
   };
   for (int k : {0, 2}) D().Members[k].fill(0);
   SetMember(1, 30, {1, 1, 1, 1});
@@ -290,7 +288,7 @@ TEST_F(BattleTest, DamageFollowsModeHelpfulnessTargetAndEsp) {
       {0, 4, 1, 1, 0, 20, 40, 30, false, false, false, false, false, 0},  // defence x 3
       {0, 4, 1, 2, 0, 20, 40, 30, false, false, false, false, false, 0},  // no defence, no bonus
       {0, 4, 1, 3, 0, 20, 40, 28, false, false, false, true, false, 0},
-      {0, 0, 1, 0, 1, 20, 30, 36, true, false, false, false, false, 0},   // spirit 3 + 33
+      {0, 0, 1, 0, 1, 20, 30, 36, true, false, false, false, false, 0},  // spirit 3 + 33
       // M = (3/32768 + 1) x 3; q = trunc(6 M) % 65535 = 18; trunc(M - 0.09) = 2; + 3
       {0, 4, 301, 0, 0, 0, 40, 5, false, false, false, false, false, 0},
       // (0 - 3 + 10 + 3) x 1 + 20 - 5 = 25
@@ -400,7 +398,7 @@ TEST_F(BattleTest, ActionMessageNamesTheTargetBySideAndHelpfulness) {
   struct Case {
     const char* name;
     int actor, target, side, helpful, mode;
-    bool first_down;  // member 0 is down: the party is named after member 1
+    bool first_down;            // member 0 is down: the party is named after member 1
     std::vector<uint8_t> tail;  // after the actor's name, "は_" and the item's name
   };
   const Case cases[] = {
@@ -495,7 +493,7 @@ TEST_F(BattleTest, ExtremeValuesSaturateInsteadOfOverflowing) {
       {"raise at the top, random and defence", 0, 4, 0, 0, kMax, 1, 1, kMax - 5},
       {"defence x 5 at the top", 0, 4, 0, 0, 20, 1, kMax, 0},
       {"factor x stat at the bottom", 0, 4, 0, 0, 0, kMin, 1, 0},
-      {"healing at the top", 0, 0, 0, 1, kMax, 1, 1, kMax},             // 3 x 1 + max
+      {"healing at the top", 0, 0, 0, 1, kMax, 1, 1, kMax},  // 3 x 1 + max
       {"instant kill against a huge defence fails", 0, 4, 4, 0, 20, 1, kMax, 0},
       {"enemy's blow: HP growth points stop at the top", 4, 0, 0, 0, kMax, 1, 2, kMax - 10},
   };
@@ -524,8 +522,8 @@ TEST_F(BattleTest, ExtremeValuesSaturateInsteadOfOverflowing) {
     int want_hp, want_pp;
   };
   const Apply applies[] = {
-      {0, 10, 5, kMax, true, false, 30, 5},   // healed to max HP 30
-      {0, 10, 5, kMax, true, true, 10, 10},   // PP to max PP 10
+      {0, 10, 5, kMax, true, false, 30, 5},      // healed to max HP 30
+      {0, 10, 5, kMax, true, true, 10, 10},      // PP to max PP 10
       {0, 20, -5, kMax, false, true, 20, kMin},  // PP -5 - max
   };
   for (const Apply& a : applies) {
@@ -568,7 +566,6 @@ TEST_F(BattleTest, GrowthOfAHugeMaximumHpDoesNotOverflow) {
   EXPECT_EQ(m.block[game::kMemberHpPoints], 0);
   EXPECT_EQ(m.block[game::kMemberBaseMaxHp], base + 37417);
 }
-
 
 // Turn keys of speeds at the ends of the range: speed + the draw saturates at the top,
 // and a key is never put behind the empty entries (-32768), so even the slowest

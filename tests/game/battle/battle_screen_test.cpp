@@ -36,14 +36,14 @@ TEST_F(BattleScreenTest, MemberPoseFollowsStateInOrder) {
   };
   // Member 0 at (66, 174); cell = pose x 5 + member id.
   const Case cases[] = {
-      {5, -1, 40, 0, 0, 0, "graph 66 174 500 1"},   // standing
-      {5, -1, 40, 1, 0, 0, "graph 66 174 515 1"},   // down
-      {5, -1, 10, 0, 0, 0, "graph 66 174 520 1"},   // HP at most max / 4: weak
-      {5, -1, 40, 0, 1, 0, "graph 66 174 520 1"},   // an ailment: weak
-      {3, 0, 40, 0, 0, 0, "graph 66 169 505 1"},    // acting, 5 higher
-      {1, 0, 10, 0, 0, 0, "graph 66 169 500 1"},    // the weak actor choosing stands lifted
+      {5, -1, 40, 0, 0, 0, "graph 66 174 500 1"},  // standing
+      {5, -1, 40, 1, 0, 0, "graph 66 174 515 1"},  // down
+      {5, -1, 10, 0, 0, 0, "graph 66 174 520 1"},  // HP at most max / 4: weak
+      {5, -1, 40, 0, 1, 0, "graph 66 174 520 1"},  // an ailment: weak
+      {3, 0, 40, 0, 0, 0, "graph 66 169 505 1"},   // acting, 5 higher
+      {1, 0, 10, 0, 0, 0, "graph 66 169 500 1"},   // the weak actor choosing stands lifted
       {2, 0, 40, 0, 0, 0, "graph 66 169 500 1"},
-      {3, 0, 40, 0, 0, 7, "graph 66 174 510 1"},    // hit: s = 7 x 8 / 40 = 1, draw 1 - 1 = 0
+      {3, 0, 40, 0, 0, 7, "graph 66 174 510 1"},  // hit: s = 7 x 8 / 40 = 1, draw 1 - 1 = 0
   };
   for (const Case& c : cases) {
     game::Combatant& m = TheBattle.fighters[0];
@@ -68,11 +68,10 @@ TEST_F(BattleScreenTest, HitShakeStaysWithinTenPixels) {
   };
   const Case cases[] = {
       // y = 174 + RandomUpTo(2s) - s
-      {2000000000, 40, 20, 184},  // s = 10 however large the blow (value x 8 in 64 bits)
-      {2000000000, 40, 0, 164},
-      {5, 0, 20, 184},            // HP 0: s = 10
-      {1, 40, 0, 174},            // s = 0
-      {15, 40, 0, 171},           // s = 3
+      {2000000000, 40, 20, 184},                   // s = 10 however large the blow (value x 8 in 64 bits)
+      {2000000000, 40, 0, 164},  {5, 0, 20, 184},  // HP 0: s = 10
+      {1, 40, 0, 174},                             // s = 0
+      {15, 40, 0, 171},                            // s = 3
   };
   for (const Case& c : cases) {
     TheBattle.phase = 3;
@@ -103,7 +102,7 @@ TEST_F(BattleScreenTest, FallenEnemyFadesForThirtyFrames) {
 
 TEST_F(BattleScreenTest, CommandBoxShowsRowsCountsAndTheHand) {
   game::GameData& d = D();
-  d.Items[1].values[game::kItemKind] = 4;   // greyed
+  d.Items[1].values[game::kItemKind] = 4;  // greyed
   d.Items[2].values[game::kItemKind] = 1;
   d.Items[3].values[game::kItemKind] = 1;
   game::Combatant& m = TheBattle.fighters[0];
@@ -120,7 +119,7 @@ TEST_F(BattleScreenTest, CommandBoxShowsRowsCountsAndTheHand) {
   EXPECT_TRUE(has("box 45 4 153 80 0"));
   EXPECT_TRUE(has("box 153 4 275 80 1"));
   EXPECT_TRUE(has("number 246 16 3 2 9999"));
-  EXPECT_TRUE(has("text 254 32"));   // the dash count
+  EXPECT_TRUE(has("text 254 32"));  // the dash count
   EXPECT_TRUE(has("number 246 48 12 2 9999"));
   EXPECT_TRUE(has("bright 128 128 128"));
   EXPECT_TRUE(has("number 63 26 40 4 0"));
@@ -145,9 +144,8 @@ TEST_F(BattleScreenTest, ContinuePromptShowsTheFieldItsMessageWindowAndTheChoice
   TheBattle.continue_choice = 2;
   TheBattle.DrawBattleScreen();
   TheBattle.DrawBattleCursor();
-  const std::vector<std::string> tail = {"field",          "message window", "box 200 100 278 164 0",
-                                         "text 216 112",   "text 216 128",   "text 216 144",
-                                         "hand 212 144 0 0"};
+  const std::vector<std::string> tail = {"field",        "message window", "box 200 100 278 164 0", "text 216 112",
+                                         "text 216 128", "text 216 144",   "hand 212 144 0 0"};
   ASSERT_GE(Calls.size(), tail.size());
   EXPECT_EQ(std::vector<std::string>(Calls.end() - ptrdiff_t(tail.size()), Calls.end()), tail);
   EXPECT_EQ(std::count_if(Calls.begin(), Calls.end(), [](const std::string& c) { return c.rfind("box", 0) == 0; }), 1)

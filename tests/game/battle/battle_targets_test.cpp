@@ -21,23 +21,30 @@ TEST_F(BattleTest, EachTargetRangeAimsAtItsSideForMembersAndEnemies) {
   };
   const Case cases[] = {
       // A member chooses: the first present one of a side is the default.
-      {game::kTargetOneFoe, 0, {}, 1, -1},   // enemy slot 0 fell: slot 1, present though down
-      {game::kTargetOneAlly, 0, {}, 1, 1},    // member 0 absent; member 1 is present though down
-      {game::kTargetAllFoes, 0, {}, -1, -1},  {game::kTargetAllAllies, 0, {}, -1, 1},
-      {game::kTargetOneFoeOnly, 0, {}, 1, -1},   {game::kTargetOneAllyOnly, 0, {}, 1, 1},
-      {game::kTargetAllFoesOnly, 0, {}, -1, -1},  {game::kTargetAllAlliesOnly, 0, {}, -1, 1},
-      {game::kTargetEveryone, 0, {}, -1, 0},   {game::kTargetEveryoneToo, 0, {}, -1, 0},
-      {game::kTargetSelf, 0, {}, 2, 1},   // the actor itself
-      {11, 0, {}, 7, 7},   // no such range: unchanged
+      {game::kTargetOneFoe, 0, {}, 1, -1},  // enemy slot 0 fell: slot 1, present though down
+      {game::kTargetOneAlly, 0, {}, 1, 1},  // member 0 absent; member 1 is present though down
+      {game::kTargetAllFoes, 0, {}, -1, -1},
+      {game::kTargetAllAllies, 0, {}, -1, 1},
+      {game::kTargetOneFoeOnly, 0, {}, 1, -1},
+      {game::kTargetOneAllyOnly, 0, {}, 1, 1},
+      {game::kTargetAllFoesOnly, 0, {}, -1, -1},
+      {game::kTargetAllAlliesOnly, 0, {}, -1, 1},
+      {game::kTargetEveryone, 0, {}, -1, 0},
+      {game::kTargetEveryoneToo, 0, {}, -1, 0},
+      {game::kTargetSelf, 0, {}, 2, 1},  // the actor itself
+      {11, 0, {}, 7, 7},                 // no such range: unchanged
       // An enemy acts: the able members are 2 and 3 (index 0, 1), the present enemies
       // slots 1 and 2, down or not; a second draw below 15 takes index 0.
       {game::kTargetOneFoe, 1, {1, 50}, 3, 1},
       {game::kTargetOneFoeOnly, 1, {1, 14}, 2, 1},
       {game::kTargetOneAlly, 1, {0, 99}, 1, -1},
       {game::kTargetOneAllyOnly, 1, {1, 15}, 2, -1},
-      {game::kTargetAllFoes, 1, {}, -1, 1},   {game::kTargetAllFoesOnly, 1, {}, -1, 1},
-      {game::kTargetAllAllies, 1, {}, -1, -1},  {game::kTargetAllAlliesOnly, 1, {}, -1, -1},
-      {game::kTargetEveryone, 1, {}, -1, 0},   {game::kTargetEveryoneToo, 1, {}, -1, 0},
+      {game::kTargetAllFoes, 1, {}, -1, 1},
+      {game::kTargetAllFoesOnly, 1, {}, -1, 1},
+      {game::kTargetAllAllies, 1, {}, -1, -1},
+      {game::kTargetAllAlliesOnly, 1, {}, -1, -1},
+      {game::kTargetEveryone, 1, {}, -1, 0},
+      {game::kTargetEveryoneToo, 1, {}, -1, 0},
       {game::kTargetSelf, 1, {}, 2, -1},  // its own slot, 6 - 4
       {11, 1, {}, 7, 7},
   };

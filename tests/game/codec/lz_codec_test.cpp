@@ -164,7 +164,9 @@ std::string RunOfAsPacked(int length) {
   BitString b(static_cast<uint32_t>(length));
   b.Literal('a');
   b.Literal('a');
-  const struct { int code, width; } phrases[] = {
+  const struct {
+    int code, width;
+  } phrases[] = {
       {256, 1},  // a^2 (1 phrase in the table)
       {257, 2},  // a^3 (2)
       {259, 3},  // a^5 (4)
@@ -178,7 +180,7 @@ std::string RunOfAsPacked(int length) {
   for (auto p : phrases) b.Phrase(p.code, p.width);
   if (length == 300) {
     b.Phrase(322, 7);  // a^68, the rest (99 phrases)
-  } else {  // 400
+  } else {             // 400
     b.Phrase(354, 7);  // a^100, the cap (99 phrases); it adds nothing
     b.Phrase(322, 7);  // a^68, the rest
   }
@@ -210,8 +212,8 @@ TEST(PackFile, PacksHandWorkedInputsExactlyAndBack) {
 }
 
 std::string LowEntropyBytes(size_t size) {
-  static const char* const kWords[] = {"the ", "night ", "loom ", "weaves ", "a ", "dark ",
-                                       "thread", ".\r\n", "of ", "silver ", "and ", "ash "};
+  static const char* const kWords[] = {"the ",   "night ", "loom ", "weaves ", "a ",   "dark ",
+                                       "thread", ".\r\n",  "of ",   "silver ", "and ", "ash "};
   std::mt19937 gen(11);
   std::string s;
   while (s.size() < size) {
@@ -287,12 +289,16 @@ TEST(PackFile, UnpackerRejectsMalformedInputAndStaysWithinTheAnnouncedLength) {
       {"stream ends early", std::string("\x05\x00\x00\x00\x30\x98\x8C\x60", 8), 1, "abc"},
       {"first code is a phrase", stream(1, [](BitString& b) { b.Phrase(256, 1); }), 1, ""},
       {"phrase not made yet",
-       stream(3, [](BitString& b) { b.Literal('a'); b.Literal('b'); b.Phrase(257, 1); }), 1,
-       "ab"},
+       stream(3,
+              [](BitString& b) {
+                b.Literal('a');
+                b.Literal('b');
+                b.Phrase(257, 1);
+              }),
+       1, "ab"},
       {"phrase runs past the length: cut there", stream(3, aa_then_phrase), 0, "aaa"},
       {"phrase fills the length", stream(4, aa_then_phrase), 0, "aaaa"},
-      {"bits after the length ignored",
-       std::string("\x03\x00\x00\x00\x30\x98\x8C\x60\xFF\xFF", 10), 0, "abc"},
+      {"bits after the length ignored", std::string("\x03\x00\x00\x00\x30\x98\x8C\x60\xFF\xFF", 10), 0, "abc"},
   };
   nltest::TempDir dir;
   for (const auto& c : cases) {

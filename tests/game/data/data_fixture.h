@@ -22,9 +22,9 @@
 namespace datatest {
 
 inline std::vector<int> Sounds;
-inline std::vector<std::string> Popups;       // Shift-JIS, as shown
-inline std::deque<int32_t> ScriptedRandom;    // handed out first; then vexal's numbers
-inline std::vector<int32_t> RandomMaxima;     // the max of every draw, in order
+inline std::vector<std::string> Popups;     // Shift-JIS, as shown
+inline std::deque<int32_t> ScriptedRandom;  // handed out first; then vexal's numbers
+inline std::vector<int32_t> RandomMaxima;   // the max of every draw, in order
 inline bool UseScriptedRandom = false;
 inline std::vector<std::string> PictureLoads;  // "file all across down w h" of each load
 

@@ -17,26 +17,60 @@ TEST_F(DataTest, BuildEncounterFollowsTheRollsGroupSizeAndKinds) {
     int members;
     uint32_t money, map;
     std::vector<uint32_t> row;
-    std::vector<int32_t> draws;     // size, r, kinds, then five candidates
-    std::vector<int32_t> maxima;    // what each draw was asked for
+    std::vector<int32_t> draws;   // size, r, kinds, then five candidates
+    std::vector<int32_t> maxima;  // what each draw was asked for
     std::vector<uint32_t> expected;
   } cases[] = {
-      {"lone and poor: a single enemy", 1, 250, 34, {7, 8, 9}, {2, 50, 0, 2, 0, 1, 1, 1},
-       {2, 100, 0, 2, 2, 2, 2, 2}, {9}},
-      {"lone with money: three of a kind", 1, 300, 34, {7, 8, 9}, {2, 50, 0, 2, 0, 1, 1, 1},
-       {2, 100, 2, 2, 2, 2, 2, 2}, {9, 9, 9}},
-      {"r < 35: as many as the party", 2, 0, 34, {7, 8}, {0, 34, 1, 1, 0, 0, 0, 0},
-       {3, 100, 1, 1, 1, 1, 1, 1}, {8, 7}},
-      {"r = 35: the rolled size", 2, 0, 34, {7, 8, 9}, {2, 35, 1, 0, 1, 2, 0, 0},
-       {3, 100, 2, 2, 2, 2, 2, 2}, {7, 8, 8}},
-      {"a size of 6 is capped at 5", 4, 0, 34, {1, 2, 3, 4, 5}, {5, 99, 4, 0, 1, 2, 3, 4},
-       {5, 100, 4, 4, 4, 4, 4, 4}, {1, 2, 3, 4, 5}},
-      {"five of two kinds", 4, 0, 34, {1, 2, 3, 4, 5}, {4, 99, 1, 0, 1, 2, 3, 4},
-       {5, 100, 4, 4, 4, 4, 4, 4}, {1, 2, 4, 2, 3}},
-      {"four of three kinds", 3, 0, 34, {1, 2, 3, 4}, {3, 99, 2, 0, 1, 2, 3, 0},
-       {4, 100, 3, 3, 3, 3, 3, 3}, {1, 2, 2, 3}},
-      {"map 53: enemy 38 alone", 1, 1000, 53, {7}, {0, 50, 2, 0, 0, 0, 0, 0},
-       {2, 100, 4, 0, 0, 0, 0, 0}, {38}},
+      {"lone and poor: a single enemy",
+       1,
+       250,
+       34,
+       {7, 8, 9},
+       {2, 50, 0, 2, 0, 1, 1, 1},
+       {2, 100, 0, 2, 2, 2, 2, 2},
+       {9}},
+      {"lone with money: three of a kind",
+       1,
+       300,
+       34,
+       {7, 8, 9},
+       {2, 50, 0, 2, 0, 1, 1, 1},
+       {2, 100, 2, 2, 2, 2, 2, 2},
+       {9, 9, 9}},
+      {"r < 35: as many as the party", 2, 0, 34, {7, 8}, {0, 34, 1, 1, 0, 0, 0, 0}, {3, 100, 1, 1, 1, 1, 1, 1}, {8, 7}},
+      {"r = 35: the rolled size",
+       2,
+       0,
+       34,
+       {7, 8, 9},
+       {2, 35, 1, 0, 1, 2, 0, 0},
+       {3, 100, 2, 2, 2, 2, 2, 2},
+       {7, 8, 8}},
+      {"a size of 6 is capped at 5",
+       4,
+       0,
+       34,
+       {1, 2, 3, 4, 5},
+       {5, 99, 4, 0, 1, 2, 3, 4},
+       {5, 100, 4, 4, 4, 4, 4, 4},
+       {1, 2, 3, 4, 5}},
+      {"five of two kinds",
+       4,
+       0,
+       34,
+       {1, 2, 3, 4, 5},
+       {4, 99, 1, 0, 1, 2, 3, 4},
+       {5, 100, 4, 4, 4, 4, 4, 4},
+       {1, 2, 4, 2, 3}},
+      {"four of three kinds",
+       3,
+       0,
+       34,
+       {1, 2, 3, 4},
+       {3, 99, 2, 0, 1, 2, 3, 0},
+       {4, 100, 3, 3, 3, 3, 3, 3},
+       {1, 2, 2, 3}},
+      {"map 53: enemy 38 alone", 1, 1000, 53, {7}, {0, 50, 2, 0, 0, 0, 0, 0}, {2, 100, 4, 0, 0, 0, 0, 0}, {38}},
       {"an empty row: nobody", 2, 0, 34, {}, {1, 50, 0}, {3, 100, 1}, {}},
   };
   for (const auto& c : cases) {
@@ -92,7 +126,7 @@ TEST_F(DataTest, RollGaussValueStaysBetweenFourAndTheCounterLimit) {
     uint32_t low, high;
   } cases[] = {
       {0, 0, 4, 4},
-      {static_cast<uint32_t>(-1000), 0, 4, 4},       // a negative mean
+      {static_cast<uint32_t>(-1000), 0, 4, 4},  // a negative mean
       {100, 0, 100, 100},
       {INT32_MAX, static_cast<uint32_t>(INT32_MAX), 4, INT32_MAX},
   };

@@ -36,9 +36,7 @@ std::array<uint8_t, kNameCodes> Codes16(std::string_view sjis) {
 }
 
 TEST_F(DataTest, ItemRecordsAreNumberedByOrderAndTheirUsesClamped) {
-  const struct {
-    int on_file, stored;
-  } cases[] = {{-5, -64}, {-1, -64}, {0, 0}, {998, 998}, {999, -32}, {1500, -32}};
+  const struct { int on_file, stored; } cases[] = {{-5, -64}, {-1, -64}, {0, 0}, {998, 998}, {999, -32}, {1500, -32}};
   std::string file = "# items\nheader words ---\n" + ItemLine(7, 0);
   for (const auto& c : cases) file += ItemLine(c.on_file, 1);
   WriteText(dir_.File("system/backup.txt"), file);
@@ -66,8 +64,8 @@ TEST_F(DataTest, ItemNamesKeepSixteenGlyphsAndLongerOnesAreCut) {
 }
 
 TEST_F(DataTest, AWordThatIsNotANumberEndsTheReadOfThatFile) {
-  WriteText(dir_.File("system/backup.txt"), "---\n" + ItemLine(0, 0) + ItemLine(3, 1) +
-                                                "0 name text 5 x" + Values(62, 0) + "\n" + ItemLine(4, 1));
+  WriteText(dir_.File("system/backup.txt"),
+            "---\n" + ItemLine(0, 0) + ItemLine(3, 1) + "0 name text 5 x" + Values(62, 0) + "\n" + ItemLine(4, 1));
   WriteText(dir_.File("ene/enemy.txt"), "---\n1 a" + Values(64, 1) + "\n2 b 7 oops\n3 c" + Values(64, 3) + "\n");
   WriteText(dir_.File("ene/party.txt"), "---\n5 1 2 0" + Values(21, 0) + "\n6 x\n7 3" + Values(23, 0) + "\n");
   GameData& d = Data();
@@ -86,10 +84,10 @@ TEST_F(DataTest, RowsOutsideTheirTablesAreSkipped) {
   WriteText(dir_.File("system/maplist.txt"),
             "3 town.map まち\n-1 bad.map x\n512 bad.map x\n1 "
             "a_name_that_is_much_longer_than_forty_seven_bytes_of_room.map y\n");
-  WriteText(dir_.File("ene/enemy.txt"), "words ---\n800 big" + Values(64, 9) + "\n-2 neg" + Values(64, 9) +
-                                            "\n799 last" + Values(64, 4) + "\n");
-  WriteText(dir_.File("ene/party.txt"), "---\n512" + Values(24, 1) + "\n34 1 2 800" + Values(21, 0) +
-                                            "\n33 1 2 3" + Values(21, 0) + "\n");
+  WriteText(dir_.File("ene/enemy.txt"),
+            "words ---\n800 big" + Values(64, 9) + "\n-2 neg" + Values(64, 9) + "\n799 last" + Values(64, 4) + "\n");
+  WriteText(dir_.File("ene/party.txt"),
+            "---\n512" + Values(24, 1) + "\n34 1 2 800" + Values(21, 0) + "\n33 1 2 3" + Values(21, 0) + "\n");
   WriteText(dir_.File("system/concoction.txt"), "780 0 1 2\n100 0 32 1\n101 2 1 0\n102 255 255 255\n");
   vexal::ResetAppState();
   vexal::AppState.StartDirectory = dir_.path();
@@ -110,7 +108,8 @@ TEST_F(DataTest, RowsOutsideTheirTablesAreSkipped) {
     EXPECT_TRUE(digits > at && log[digits] == ':') << "an unstamped line at byte " << at << " of\n" << log;
   }
   EXPECT_STREQ(d.MapList[3].data(), "town.map");
-  EXPECT_EQ(std::string(d.MapList[1].data()), std::string("a_name_that_is_much_longer_than_forty_seven_bytes_of_room.map").substr(0, 47));
+  EXPECT_EQ(std::string(d.MapList[1].data()),
+            std::string("a_name_that_is_much_longer_than_forty_seven_bytes_of_room.map").substr(0, 47));
   EXPECT_EQ(d.MapList[0][0], 0);
   EXPECT_EQ(d.Enemies[799].values[kEnemySpriteValue], 4);
   EXPECT_EQ(d.EncounterGroups[34][0], 0u);  // an enemy number past the table

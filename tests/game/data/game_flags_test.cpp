@@ -30,8 +30,7 @@ TEST(GameFlags, EachFlagIsOneBitOfItsLittleEndianWord) {
     size_t byte;
     unsigned char value;
   } cases[] = {
-      {0, 0, 0x01},    {7, 0, 0x80},     {8, 1, 0x01},      {31, 3, 0x80},
-      {32, 4, 0x01},   {33, 4, 0x02},    {5119, 639, 0x80},
+      {0, 0, 0x01}, {7, 0, 0x80}, {8, 1, 0x01}, {31, 3, 0x80}, {32, 4, 0x01}, {33, 4, 0x02}, {5119, 639, 0x80},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.flag);
@@ -79,11 +78,11 @@ TEST(GameFlags, PageFlagTestsReadTheWordAsSigned) {
     uint16_t word;
     int holds;
   } cases[] = {
-      {5, 1},       {6, 0},       // set / not set
-      {0xFFFB, 0},  {0xFFF9, 1},  // -5: flag 5 must be clear; -7: flag 7 is
-      {5119, 1},    {0xEC01, 0},  // -5119
-      {0x8000, 1},  {6000, 0},    // beyond the table: never set
-      {0, 1},                     // end of the list
+      {5, 1},      {6, 0},       // set / not set
+      {0xFFFB, 0}, {0xFFF9, 1},  // -5: flag 5 must be clear; -7: flag 7 is
+      {5119, 1},   {0xEC01, 0},  // -5119
+      {0x8000, 1}, {6000, 0},    // beyond the table: never set
+      {0, 1},                    // end of the list
   };
   for (const auto& c : cases) EXPECT_EQ(flags.FlagTestHolds(c.word), c.holds) << c.word;
 }

@@ -181,12 +181,12 @@ TEST_F(PartyTest, SellPriceIsThreeQuartersByUsesLeft) {
     uint16_t count;
     int64_t expected;
   } cases[] = {
-      {101, kUsesLevelled, 7, 50},           // levelled: half
-      {100, 10, 10, 75},                     // full: three quarters
-      {100, 10, 5, 37},                      // 75 x 5 / 10
-      {80, kUsesUnlimited, 0xFFC0, 60},      // -64 / -64
-      {2000000000, 998, 998, 1500000000},    // needs 64 bits
-      {100, 0, 3, -1},                       // nothing to divide by: not for sale
+      {101, kUsesLevelled, 7, 50},         // levelled: half
+      {100, 10, 10, 75},                   // full: three quarters
+      {100, 10, 5, 37},                    // 75 x 5 / 10
+      {80, kUsesUnlimited, 0xFFC0, 60},    // -64 / -64
+      {2000000000, 998, 998, 1500000000},  // needs 64 bits
+      {100, 0, 3, -1},                     // nothing to divide by: not for sale
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.price);
@@ -318,8 +318,8 @@ TEST_F(PartyTest, DerivedStatsSaturateAtTheEndsOfTheirWords) {
     int worn;  // how many of the item are worn
     int32_t want;
   } cases[] = {
-      {10, 3, 2, 16},           {kTop, 3, 1, kTop},         {kTop - 1, 1, 2, kTop},
-      {kBottom, -5, 1, kBottom}, {kTop, kBottom, 1, -1},     {kTop, kBottom, 2, kBottom},
+      {10, 3, 2, 16},         {kTop, 3, 1, kTop},          {kTop - 1, 1, 2, kTop}, {kBottom, -5, 1, kBottom},
+      {kTop, kBottom, 1, -1}, {kTop, kBottom, 2, kBottom},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(testing::Message() << c.base << " + " << c.worn << " x " << c.bonus);

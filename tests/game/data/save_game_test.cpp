@@ -2,8 +2,8 @@
 
 #include <cstdio>
 #include <cstdlib>
-#include <memory>
 #include <filesystem>
+#include <memory>
 #include <string>
 #include <tuple>
 #include <vector>
@@ -99,7 +99,9 @@ class SaveTest : public DataTest {
     std::vector<uint8_t> layout = BuildSaveLayout(d, no_noise, 0);
     return {layout.begin() + layout_at::kMembersAt, layout.end()};
   }
-  std::string Slot(int n) { return ReadFileBytes(dir_.File("save/data" + std::string(n < 10 ? "0" : "") + std::to_string(n) + ".dat.ico")); }
+  std::string Slot(int n) {
+    return ReadFileBytes(dir_.File("save/data" + std::string(n < 10 ? "0" : "") + std::to_string(n) + ".dat.ico"));
+  }
   void ExpectNoTemporaryFiles() {
     for (const char* f : {"save/HaKr8w.drv", "system/dsound.drv", "save/nightloom.sav.new", "save/data03.dat.ico.new",
                           "map/u8wh4kf.map"}) {
@@ -120,16 +122,16 @@ TEST_F(SaveTest, TheLayoutPlacesEachPartAtItsOffset) {
   EXPECT_EQ(u32(kNoiseAt), 0x11223344u);
   EXPECT_EQ(u32(kLayoutBytes), 0x11223344u);
   EXPECT_EQ(u32(kLayoutBytes + 4), 5u);
-  EXPECT_EQ(u32(MemberWordAt(2, 0)), 1u);           // member 2 present
-  EXPECT_EQ(layout[StatusAt(3, 5)], 9);             // status
+  EXPECT_EQ(u32(MemberWordAt(2, 0)), 1u);              // member 2 present
+  EXPECT_EQ(layout[StatusAt(3, 5)], 9);                // status
   EXPECT_EQ(u32(StackAt(kBagAt, 0)), 30u | 2u << 16);  // bag stack 0
-  EXPECT_EQ(u32(HarvestTimeAt(100)), 77u);          // harvest time
-  EXPECT_EQ(u32(ScalarAt(0)), 1234u);               // money
-  EXPECT_EQ(u32(MapMarkAt(1500)), 1u | 2u << 16);   // map mark
-  EXPECT_EQ(u32(JumpPointAt(4)), 33u);              // long-jump point 4
+  EXPECT_EQ(u32(HarvestTimeAt(100)), 77u);             // harvest time
+  EXPECT_EQ(u32(ScalarAt(0)), 1234u);                  // money
+  EXPECT_EQ(u32(MapMarkAt(1500)), 1u | 2u << 16);      // map mark
+  EXPECT_EQ(u32(JumpPointAt(4)), 33u);                 // long-jump point 4
   EXPECT_EQ(layout[kFlagsAt], 1 << 5);
-  EXPECT_EQ(layout[kFlagsAt + 50], 1);              // flag 400
-  EXPECT_EQ(layout[kFlagsAt + 639], 0x80);          // flag 5119
+  EXPECT_EQ(layout[kFlagsAt + 50], 1);      // flag 400
+  EXPECT_EQ(layout[kFlagsAt + 639], 0x80);  // flag 5119
 }
 
 TEST_F(SaveTest, ALoadOnTheSameMapRestoresTheStateAndTheFlagsByteForByte) {

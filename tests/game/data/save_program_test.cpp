@@ -30,8 +30,7 @@ using nltest::Rgb;
 
 // Decide shows the title's menu (the hand on CONTINUE when a slot is used), decide opens
 // the load list, decide loads the first slot.
-constexpr char kContinueInput[] =
-    "60 down X\n61 up X\n80 down X\n81 up X\n100 down X\n101 up X\n";
+constexpr char kContinueInput[] = "60 down X\n61 up X\n80 down X\n81 up X\n100 down X\n101 up X\n";
 constexpr Rgb kTownGround{40, 36, 72};
 
 class SaveProgramTest : public datatest::DataTest {
@@ -42,7 +41,7 @@ class SaveProgramTest : public datatest::DataTest {
     ASSERT_TRUE(run_.CopyDemoWorld());
     ResetGameData();
     ResetField();
-    WireField();  // saves are held to the field's own map check
+    WireField();                // saves are held to the field's own map check
     Data().LoadGameDatabase();  // a new game read from the copy, with its map list
     TheSaveIconPack.LoadSaveIcons();
     datatest::WriteText(dir_.File("continue.input"), kContinueInput);
@@ -118,8 +117,7 @@ TEST_F(SaveProgramTest, ASaveTheGameCannotUseIsRefusedWithThePopUp) {
       {"ESP level 100", [](GameData& d) { d.Members[2][kMemberEspLevel] = 100; },
        "load: slot 0 refused: a damaged save"},
       // The demo's map list names no map for areas 0 and 511.
-      {"map 0", [](GameData& d) { d.Scalars[kScalarCurrentMap] = 0; },
-       "load: slot 0 refused: map 0 cannot be entered"},
+      {"map 0", [](GameData& d) { d.Scalars[kScalarCurrentMap] = 0; }, "load: slot 0 refused: map 0 cannot be entered"},
       {"map 511", [](GameData& d) { d.Scalars[kScalarCurrentMap] = 511; },
        "load: slot 0 refused: map 511 cannot be entered"},
   };

@@ -42,8 +42,8 @@ TEST(SoundCapture, AnEffectPlayedUnderTheVirtualClockIsWrittenResampled) {
   std::vector<int16_t> source;
   for (int i = 0; i < 300; ++i) source.push_back(static_cast<int16_t>(1000 + 37 * i - (i % 7) * 211));
   const uint32_t source_rate = 22050;
-  ASSERT_TRUE(nltest::WriteFileBytes(dir.File("wav/tone.wav"),
-                                     soundtest::AsString(soundtest::PcmWav16(source, source_rate))));
+  ASSERT_TRUE(
+      nltest::WriteFileBytes(dir.File("wav/tone.wav"), soundtest::AsString(soundtest::PcmWav16(source, source_rate))));
   ASSERT_TRUE(nltest::WriteFileBytes(dir.File("wav/sound.csv"), "0,wav\\tone.wav,x\n"));
   const std::string out_path = dir.File("out.wav");
   ASSERT_EQ(::setenv("NIGHTLOOM_AUDIO_OUT", out_path.c_str(), 1), 0);

@@ -49,7 +49,7 @@ TEST_F(SoundTableTest, CsvRowsAreLinesWithANameField) {
   game::SoundTable t;
   t.LoadSoundTable();
   const std::vector<std::string> want = {"wav\\a.wav", "wav\\b.wav", "", "", "exactly thirty-one bytes name..",
-                                         "%[^", "-"};
+                                         "%[^",        "-"};
   for (size_t row = 0; row < want.size(); ++row) EXPECT_EQ(t.RowName(row), want[row]) << "row " << row;
   EXPECT_EQ(t.VoiceHandle(0), 0x20000);
   EXPECT_EQ(t.VoiceRow(1), 1);

@@ -9,9 +9,9 @@
 #include <time.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
-#include <algorithm>
 #include <filesystem>
 #include <functional>
 #include <map>
@@ -268,7 +268,9 @@ class Game {
   size_t LineCount(const std::string& message) const { return size_t(nltest::CountLines(Log(), message)); }
   // The number of the last frame captured, 0 before the first.
   int LastFrame() const { return int(run_.LastFrame()); }
-  bool WaitForFrame(int n, int64_t limit) const { return WaitUntil([&] { return LastFrame() >= n; }, limit); }
+  bool WaitForFrame(int n, int64_t limit) const {
+    return WaitUntil([&] { return LastFrame() >= n; }, limit);
+  }
   // A captured frame, read again until it is whole.
   std::optional<nltest::Png> Frame(int n) const {
     std::optional<nltest::Png> png;
@@ -313,8 +315,7 @@ class OnDesktop : public ::testing::Test {
   Window StartGame(Game& game, int frames) {
     game.Start(desktop_->name());
     Window w = 0;
-    EXPECT_TRUE(WaitUntil([&] { return (w = desktop_->GameWindow()) != 0 && game.LastFrame() >= frames; },
-                          kStartTime))
+    EXPECT_TRUE(WaitUntil([&] { return (w = desktop_->GameWindow()) != 0 && game.LastFrame() >= frames; }, kStartTime))
         << "the game's window and its frame " << frames;
     return w;
   }
@@ -350,8 +351,8 @@ class DesktopTest : public OnDesktop, public ::testing::WithParamInterface<Manag
   void SetUp() override { Up(GetParam().framing); }
 };
 
-INSTANTIATE_TEST_SUITE_P(Managers, DesktopTest,
-                         ::testing::Values(Manager{"Bare", false}, Manager{"Twm", true}), Describe);
+INSTANTIATE_TEST_SUITE_P(Managers, DesktopTest, ::testing::Values(Manager{"Bare", false}, Manager{"Twm", true}),
+                         Describe);
 
 // In window mode a move while another program has the focus is handled inside the pump
 // that reads it, and waits there for the application to be active again: that wait must
@@ -503,8 +504,8 @@ class FullScreenPlaceTest : public OnDesktop, public ::testing::WithParamInterfa
   }
 };
 
-INSTANTIATE_TEST_SUITE_P(Managers, FullScreenPlaceTest,
-                         ::testing::Values(Manager{"Bare", false}, Manager{"Twm", true}), Describe);
+INSTANTIATE_TEST_SUITE_P(Managers, FullScreenPlaceTest, ::testing::Values(Manager{"Bare", false}, Manager{"Twm", true}),
+                         Describe);
 
 // Full screen covers the display from its corner, with or without a manager's frame, and
 // again after the device came back from a focus change. The picture is looked at while

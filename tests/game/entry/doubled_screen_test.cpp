@@ -39,7 +39,9 @@ class DoubledScreenTest : public ::testing::Test {
   nltest::GameRun run_;
 };
 
-const uint8_t* PixelAt(const nltest::Png& png, int x, int y) { return &png.rgb[(static_cast<size_t>(y) * png.width + x) * 3]; }
+const uint8_t* PixelAt(const nltest::Png& png, int x, int y) {
+  return &png.rgb[(static_cast<size_t>(y) * png.width + x) * 3];
+}
 
 TEST_F(DoubledScreenTest, FramesAre640By480AndTheGameFramesArePixelDoubled) {
   EXPECT_EQ(Run(9), 0);

@@ -118,8 +118,7 @@ TEST_F(GameProgramTest, BootLogLinesAreDrawnInTheBitmapFontAndThenTheGameClearsT
   const std::string tail = "_BYTES_FREE";
   const int digits = glyphs - static_cast<int>(tail.size());
   ASSERT_GE(digits, 1);
-  const std::vector<uint8_t> tail_line =
-      Rows(ExpectedFrame({"", "", "", "", std::string(digits, '_') + tail}), 64, 72);
+  const std::vector<uint8_t> tail_line = Rows(ExpectedFrame({"", "", "", "", std::string(digits, '_') + tail}), 64, 72);
   for (int y = 0; y < 8; ++y) {
     const auto row = [&](const std::vector<uint8_t>& rgb) {
       return std::vector<uint8_t>(rgb.begin() + (y * 320 + digits * 8) * 3, rgb.begin() + (y + 1) * 320 * 3);
@@ -287,8 +286,8 @@ bool ShowsTheTitleMenu(const nltest::Png& frame) {
 
 TEST_F(TitleProgramTest, CancellingTheLoadListOfContinueBringsBackTheTitleMenuOnContinue) {
   // Decide opens the menu, decide on CONTINUE opens the load list, cancel (C) leaves it.
-  ASSERT_TRUE(nltest::WriteFileBytes(DataFile("input.txt"),
-                                     "20 down X\n21 up X\n25 down X\n26 up X\n35 down C\n36 up C\n"));
+  ASSERT_TRUE(
+      nltest::WriteFileBytes(DataFile("input.txt"), "20 down X\n21 up X\n25 down X\n26 up X\n35 down C\n36 up C\n"));
   EXPECT_EQ(Run("input.txt", 50), 0);
   std::optional<nltest::Png> before = Frame(24);
   ASSERT_TRUE(before);
@@ -345,11 +344,10 @@ TEST_F(TitleProgramTest, AClosedWindowEndsTheKeyDialogsWaitAndTheGame) {
 }
 
 TEST_F(TitleProgramTest, AScriptedPlayerAnswersTheKeyDialogAndTheTitleComesBack) {
-  ASSERT_TRUE(nltest::WriteFileBytes(DataFile("input.txt"),
-                                     std::string(kToKeyCast) +
-                                         "40 down D\n41 up D\n45 down S\n46 up S\n50 down A\n51 up A\n"
-                                         "55 down C\n56 up C\n60 down X\n61 up X\n65 down Z\n66 up Z\n"
-                                         "70 down Tab\n71 up Tab\n"));
+  ASSERT_TRUE(nltest::WriteFileBytes(
+      DataFile("input.txt"), std::string(kToKeyCast) + "40 down D\n41 up D\n45 down S\n46 up S\n50 down A\n51 up A\n"
+                                                       "55 down C\n56 up C\n60 down X\n61 up X\n65 down Z\n66 up Z\n"
+                                                       "70 down Tab\n71 up Tab\n"));
   EXPECT_EQ(Run("input.txt", 100), 0);
   const std::string file = nltest::ReadFileBytes(DataFile("keycast.ini"));
   ASSERT_EQ(file.size(), 136u);

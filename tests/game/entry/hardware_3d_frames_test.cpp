@@ -42,8 +42,8 @@
 
 #include <algorithm>
 #include <array>
-#include <cstdint>
 #include <atomic>
+#include <cstdint>
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
@@ -64,7 +64,7 @@ constexpr int kTitle = 60;
 // The title, up to the new game's wipe into the town (the title's taps end at frame 92).
 // This number follows the play-through's input.
 constexpr int kTitleFrames = 99;
-constexpr int kFrameMs = 35;    // a frame of the virtual clock
+constexpr int kFrameMs = 35;  // a frame of the virtual clock
 // Full screen presents its boot log's first picture this many times more than the window
 // while it sets its mode; every later frame comes that many frames on.
 constexpr int kFullScreenLead = 3;
@@ -191,8 +191,8 @@ std::vector<FightFrames> FindFights(const std::string& log, int last_frame) {
   const int after = last_frame + 1;
   for (const auto& [begins, ends] : times) {
     if (end < ends || (end - begins) % kFrameMs != 0 || (end - ends) % kFrameMs != 0) return {};
-    fights.push_back({after - static_cast<int>((end - begins) / kFrameMs) + 1,
-                      after - static_cast<int>((end - ends) / kFrameMs)});
+    fights.push_back(
+        {after - static_cast<int>((end - begins) / kFrameMs) + 1, after - static_cast<int>((end - ends) / kFrameMs)});
   }
   return fights;
 }
@@ -261,8 +261,7 @@ std::string Span(const Channels& low, const Channels& high) {
 // kind the frame may belong to (the title's frames are known from the taps; whether a later
 // one is the fight's is known only when the game has ended).
 void CompareFrame(int n, const nltest::Png& d3d, const nltest::Png& soft, const StepTable& d3d_steps,
-                  const StepTable& soft_steps, const std::array<Bound, kKinds>& bounds, bool title,
-                  KindResults* out) {
+                  const StepTable& soft_steps, const std::array<Bound, kKinds>& bounds, bool title, KindResults* out) {
   auto compared = [&](int kind) { return (kind == kTitleKind) == title; };
   char where[64];
   std::snprintf(where, sizeof where, "frame %d", n);
@@ -327,8 +326,8 @@ void CompareFrame(int n, const nltest::Png& d3d, const nltest::Png& soft, const 
                     Span(b.low, b.high).c_str(), e.x0, e.y0, e.x1, e.y1);
       r.failures.push_back(text);
     } else if (e.outside_box_bound > 0) {
-      std::snprintf(text, sizeof text, "%s: %ld pixels beyond %s steps in (%d,%d)-(%d,%d)", where,
-                    e.outside_box_bound, Span(b.box_low, b.box_high).c_str(), e.x0, e.y0, e.x1, e.y1);
+      std::snprintf(text, sizeof text, "%s: %ld pixels beyond %s steps in (%d,%d)-(%d,%d)", where, e.outside_box_bound,
+                    Span(b.box_low, b.box_high).c_str(), e.x0, e.y0, e.x1, e.y1);
       r.failures.push_back(text);
     }
   }
@@ -354,12 +353,7 @@ class FrameComparer {
   // title_end: the title's last frame, of the software run.
   FrameComparer(const PlayedGame& d3d, const PlayedGame& soft, const StepTable& d3d_steps, const StepTable& soft_steps,
                 const std::array<Bound, kKinds>& bounds, int title_end, int lead = 0)
-      : d3d_(d3d),
-        soft_(soft),
-        d3d_steps_(d3d_steps),
-        soft_steps_(soft_steps),
-        bounds_(bounds),
-        title_end_(title_end),
+      : d3d_(d3d), soft_(soft), d3d_steps_(d3d_steps), soft_steps_(soft_steps), bounds_(bounds), title_end_(title_end),
         lead_(lead) {
     const unsigned threads = std::clamp(std::thread::hardware_concurrency(), 1u, 4u);
     for (unsigned t = 0; t < threads; ++t) pool_.emplace_back([this] { Work(); });
@@ -446,10 +440,11 @@ void CheckStretches(const std::string& what, const FrameComparer& comparer, cons
       ADD_FAILURE() << what << " " << s.name << ": " << r.failures[i];
     }
     const Bound& b = bounds[s.kind];
-    std::printf("%s %s, frames %d-%d: largest steps apart r %d g %d b %d (d3d - software %d..%d); "
-                "%ld pixels beyond %s (frames %s), %ld more than 4 steps apart\n",
-                what.c_str(), s.name.c_str(), s.first, s.last, r.largest[0], r.largest[1], r.largest[2], r.lowest, r.highest,
-                r.pixels_beyond, Span(b.low, b.high).c_str(), Ranges(r.box_frames).c_str(), r.pixels_over_4);
+    std::printf(
+        "%s %s, frames %d-%d: largest steps apart r %d g %d b %d (d3d - software %d..%d); "
+        "%ld pixels beyond %s (frames %s), %ld more than 4 steps apart\n",
+        what.c_str(), s.name.c_str(), s.first, s.last, r.largest[0], r.largest[1], r.largest[2], r.lowest, r.highest,
+        r.pixels_beyond, Span(b.low, b.high).c_str(), Ranges(r.box_frames).c_str(), r.pixels_over_4);
   }
 }
 
@@ -461,8 +456,8 @@ std::vector<Stretch> Stretches(int title_end, const std::vector<FightFrames>& fi
   int field_from = title_end + 1;
   for (size_t i = 0; i < fights.size(); ++i) {
     const std::string n = std::to_string(i + 1);
-    stretches.push_back({i == 0 ? "town and field" : "field before fight " + n, field_from, fights[i].first - 1,
-                         kFieldKind});
+    stretches.push_back(
+        {i == 0 ? "town and field" : "field before fight " + n, field_from, fights[i].first - 1, kFieldKind});
     stretches.push_back({"fight " + n, fights[i].first, fights[i].last, kFightKind});
     field_from = fights[i].last + 1;
   }
@@ -473,8 +468,7 @@ std::vector<Stretch> Stretches(int title_end, const std::vector<FightFrames>& fi
 // The play-through at one depth on both rows, side by side, its frames compared as they come.
 struct RowRuns {
   RowRuns(const Depth& d, const std::string& all, const std::string& input)
-      : depth(d),
-        soft(false, d, false, kMostFrames, all, input.c_str()),
+      : depth(d), soft(false, d, false, kMostFrames, all, input.c_str()),
         d3d(true, d, false, kMostFrames, all, input.c_str()),
         comparer(d3d, soft, StepTable(d), StepTable(d), KindBounds(d), kTitleFrames + Lead(d)) {}
   static int Lead(const Depth& d) { return d.full_screen ? kFullScreenLead : 0; }
@@ -560,7 +554,8 @@ class Hardware3DFramesTest : public ::testing::Test {
     // same moments of the virtual clock and `lead` frames on, and as many frames after them.
     const std::string log = runs.d3d.Log(), window_log = window->d3d.Log();
     const int window_frames = window->soft.CapturedFrames();
-    ASSERT_EQ(runs.soft.CapturedFrames(), window_frames + lead) << "the full-screen game does not replay the window game";
+    ASSERT_EQ(runs.soft.CapturedFrames(), window_frames + lead)
+        << "the full-screen game does not replay the window game";
     ASSERT_EQ(fights.size(), window_fights.size());
     for (size_t i = 0; i < fights.size(); ++i) {
       ASSERT_EQ(fights[i].first, window_fights[i].first + lead);
@@ -583,9 +578,7 @@ class Hardware3DFramesTest : public ::testing::Test {
 
 TEST_F(Hardware3DFramesTest, AtSixteenBitsTheDirect3DRowMatchesTheSoftwareRowFrameByFrame) { PlayThrough(kDepth16); }
 
-TEST_F(Hardware3DFramesTest, AtThirtyTwoBitsTheDirect3DRowMatchesTheSoftwareRowFrameByFrame) {
-  PlayThrough(kDepth32);
-}
+TEST_F(Hardware3DFramesTest, AtThirtyTwoBitsTheDirect3DRowMatchesTheSoftwareRowFrameByFrame) { PlayThrough(kDepth32); }
 
 TEST(Hardware3DDoubledScreenTest, TheDoubledScreenStretchesTheDirect3DPicture) {
   ASSERT_EQ(access(nltest::GameProgram().c_str(), X_OK), 0) << nltest::GameProgram() << " is not built";

@@ -29,9 +29,9 @@ namespace {
 
 using drawtest::Calls;
 
-std::vector<int> sounds;  // sound-effect rows played
-int dialogs = 0;          // key dialogs opened
-int wipes = 0;            // wipes played
+std::vector<int> sounds;          // sound-effect rows played
+int dialogs = 0;                  // key dialogs opened
+int wipes = 0;                    // wipes played
 std::vector<std::string> popups;  // pop-ups shown, Shift-JIS
 
 // Names map n "name" in the map list; with a map, writes it packed as map\name.
@@ -46,9 +46,9 @@ void PutFirstMap(const std::string& name, const game::MapFileImage* map) {
   ASSERT_EQ(game::PackFile("plain.bin", "map\\" + name, game::kPackFileModePack), game::kPackFileOk);
 }
 
-constexpr int kUp = game::kButtonUp, kDown = game::kButtonDown, kLeft = game::kButtonLeft,
-              kRight = game::kButtonRight, kDecide = game::kButtonDecide, kCancel = game::kButtonCancel,
-              kSkip = game::kPrologueSkipButton, kJuke = game::kJukeBoxButton;
+constexpr int kUp = game::kButtonUp, kDown = game::kButtonDown, kLeft = game::kButtonLeft, kRight = game::kButtonRight,
+              kDecide = game::kButtonDecide, kCancel = game::kButtonCancel, kSkip = game::kPrologueSkipButton,
+              kJuke = game::kJukeBoxButton;
 
 // This frame's buttons: held, newly pressed (also held) and giving a repeat pulse.
 void Keys(std::initializer_list<int> held, std::initializer_list<int> pressed = {},
@@ -140,9 +140,7 @@ TEST_F(TitleTest, DecideOrCancelOpensTheMenuAndCancelInTheMenuGoesBack) {
 
 TEST_F(TitleTest, TheMenuCursorMovesOnRepeatsAndStopsAtTheEnds) {
   ToMenu();
-  const struct {
-    int button, cursor;
-  } steps[] = {{kDown, 2}, {kDown, 2}, {kUp, 1}, {kUp, 0}, {kUp, 0}, {kDown, 1}};
+  const struct { int button, cursor; } steps[] = {{kDown, 2}, {kDown, 2}, {kUp, 1}, {kUp, 0}, {kUp, 0}, {kDown, 1}};
   for (const auto& s : steps) {
     Update({s.button}, {}, {s.button});
     EXPECT_EQ(title_->Cursor(), s.cursor);
@@ -387,9 +385,8 @@ class TitlePictureTest : public TitleTest {
   void SetUp() override {
     WriteTitlePictures();
     TitleTest::SetUp();
-    drawtest::GraphNames = {{title_->BackgroundGraph(), "back"},
-                            {title_->LogoGraph(), "logo"},
-                            {title_->BandGraph(), "band"}};
+    drawtest::GraphNames = {
+        {title_->BackgroundGraph(), "back"}, {title_->LogoGraph(), "logo"}, {title_->BandGraph(), "band"}};
     ASSERT_NE(title_->BandGraph(), -1);
     Record();
   }
@@ -428,13 +425,13 @@ TEST_F(TitlePictureTest, TheBackgroundDriftsAndFadesInTheTitleGlowsAndTheBandRis
   EXPECT_EQ(GraphDrawsOfFrame(768), (Lines{fill, "back 0,-18 blend 0,0", "logo 0,50 blend 2,255"}));
   EXPECT_EQ(GraphDrawsOfFrame(2900), (Lines{fill, "back 0,0 blend 0,0", "logo 0,50 blend 2,255"}));
   // After frame 2900 the band: y1 = 100 - (t - 2900) / 2, and half seen at y2 = 100 - (t - 2899) / 2.
-  EXPECT_EQ(GraphDrawsOfFrame(2901), (Lines{fill, "back 0,0 blend 0,0", "logo 0,50 blend 2,255",
-                                            "band 0,100 blend 0,0", "band 0,99 blend 1,128"}));
+  EXPECT_EQ(GraphDrawsOfFrame(2901), (Lines{fill, "back 0,0 blend 0,0", "logo 0,50 blend 2,255", "band 0,100 blend 0,0",
+                                            "band 0,99 blend 1,128"}));
   EXPECT_EQ(GraphDrawsOfFrame(2902),
             (Lines{fill, "back 0,0 blend 0,0", "logo 0,50 blend 2,255", "band 0,99 blend 0,0"}));
   // Frame 3241: p = 3361 mod 480 = 1, g = 16; the band at 100 - 170 held to 0.
-  EXPECT_EQ(GraphDrawsOfFrame(3241), (Lines{fill, "back 0,0 blend 0,0", "logo 0,50 blend 2,255",
-                                            "logo 0,50 blend 2,16", "band 0,0 blend 0,0"}));
+  EXPECT_EQ(GraphDrawsOfFrame(3241),
+            (Lines{fill, "back 0,0 blend 0,0", "logo 0,50 blend 2,255", "logo 0,50 blend 2,16", "band 0,0 blend 0,0"}));
 }
 
 TEST_F(TitlePictureTest, ThePrologueVeilThickensAsTheTextRises) {

@@ -30,8 +30,11 @@ TEST_F(DemoMapsTest, PackedMapsMatchTheirSources) {
   for (const char* name : {"town", "field"}) {
     SCOPED_TRACE(name);
     game::MapFileImage source;
-    ASSERT_EQ(nltool::ParseMapSource(nltest::ReadFileBytes(std::string(NL_DEMO_SOURCE_DIR) + "/map/" + name + ".txt"), source), "");
-    ASSERT_EQ(game::PackFile(std::string("map\\") + name + ".map", "unpacked.bin", game::kPackFileModeUnpack), game::kPackFileOk);
+    ASSERT_EQ(nltool::ParseMapSource(nltest::ReadFileBytes(std::string(NL_DEMO_SOURCE_DIR) + "/map/" + name + ".txt"),
+                                     source),
+              "");
+    ASSERT_EQ(game::PackFile(std::string("map\\") + name + ".map", "unpacked.bin", game::kPackFileModeUnpack),
+              game::kPackFileOk);
     const std::string bytes = nltest::ReadFileBytes(dir_.File("unpacked.bin"));
     ASSERT_EQ(bytes.size(), game::kMapFileBytes);
     game::MapFileImage packed;
@@ -72,7 +75,6 @@ TEST_F(DemoMapsTest, TownAndFieldHoldWhatTheGameNeeds) {
   EXPECT_EQ(TheField.ChipAt(130, 143).Attributes[game::kChipBlocks], 0);
   EXPECT_EQ(std::string_view(TheField.MapScriptText.get()).substr(0, 12), "*0\r\n@122,20,");
 }
-
 
 // The message box holds 4 lines of 25 glyph places (the window's text width); a line that
 // would pass it wraps, and the wrap must fall on a blank or an explicit line break, never

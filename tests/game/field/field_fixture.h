@@ -40,10 +40,13 @@ class FieldTest : public datatest::DataTest {
   }
   // Packs bytes as map\<name>.
   void WritePackedMap(const std::string& name, const std::vector<uint8_t>& bytes) {
-    ASSERT_TRUE(nltest::WriteFileBytes(dir_.File("plain.bin"), std::string_view(reinterpret_cast<const char*>(bytes.data()), bytes.size())));
+    ASSERT_TRUE(nltest::WriteFileBytes(dir_.File("plain.bin"),
+                                       std::string_view(reinterpret_cast<const char*>(bytes.data()), bytes.size())));
     ASSERT_EQ(game::PackFile("plain.bin", "map\\" + name, game::kPackFileModePack), game::kPackFileOk);
   }
-  void WriteMap(const std::string& name, const game::MapFileImage& m) { WritePackedMap(name, game::SerializeMapFile(m)); }
+  void WriteMap(const std::string& name, const game::MapFileImage& m) {
+    WritePackedMap(name, game::SerializeMapFile(m));
+  }
   void WriteScript(const std::string& name, std::string_view text) {
     ASSERT_TRUE(nltest::WriteFileBytes(dir_.File("plain.txt"), text));
     ASSERT_EQ(game::XorCopyFile("plain.txt", "map\\" + name), 0);

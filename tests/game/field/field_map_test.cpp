@@ -116,9 +116,11 @@ TEST_F(FieldTest, DamagedMapsAreRefusedWhole) {
       {"chip 512 in plane 1", [](game::MapFileImage& m) { m.Cell(1, 3, 3) = 512; }},
       {"start x 256", [](game::MapFileImage& m) { PutEvent(m, 2, 256, 3); }},
       {"start y 300", [](game::MapFileImage& m) { PutEvent(m, 2, 3, 300); }},
-      {"walking area 256", [](game::MapFileImage& m) { PutEvent(m, 2, 3, 3), m.events[2][1][game::kPageAreaHighX] = 256; }},
+      {"walking area 256",
+       [](game::MapFileImage& m) { PutEvent(m, 2, 3, 3), m.events[2][1][game::kPageAreaHighX] = 256; }},
       {"character graphic 64", [](game::MapFileImage& m) { PutEvent(m, 2, 3, 3, 64); }},
-      {"chip-event graphic 512", [](game::MapFileImage& m) { PutEvent(m, 2, 3, 3, 512), m.events[2][0][game::kPageFixed] = 1; }},
+      {"chip-event graphic 512",
+       [](game::MapFileImage& m) { PutEvent(m, 2, 3, 3, 512), m.events[2][0][game::kPageFixed] = 1; }},
       {"direction 4", [](game::MapFileImage& m) { PutEvent(m, 2, 3, 3), m.events[2][3][game::kPageDirection] = 4; }},
       {"period index 6", [](game::MapFileImage& m) { PutEvent(m, 2, 3, 3), m.events[2][0][game::kPagePeriod] = 6; }},
       {"walk chance 5", [](game::MapFileImage& m) { PutEvent(m, 2, 3, 3), m.events[2][0][game::kPageWalkChance] = 5; }},
@@ -151,7 +153,6 @@ TEST_F(FieldTest, DamagedMapsAreRefusedWhole) {
   std::vector<uint8_t> short_file = game::SerializeMapFile(ok);
   short_file.pop_back();
   EXPECT_FALSE(game::ParseMapFile(short_file, out).empty());
-
 }
 
 // A map the field cannot read is not entered, and nothing of the map in place is lost:
@@ -242,7 +243,8 @@ TEST_F(FieldTest, MapLoadsItsChipSetAndScript) {
   std::strcpy(s.ImageName.data(), "town.png");
   s.Records[3].Attributes[game::kChipBlocks] = 1;
   const std::vector<uint8_t> chips = game::SerializeChipSet(s);
-  ASSERT_TRUE(nltest::WriteFileBytes(dir_.File("map/t.chp"), std::string_view(reinterpret_cast<const char*>(chips.data()), chips.size())));
+  ASSERT_TRUE(nltest::WriteFileBytes(dir_.File("map/t.chp"),
+                                     std::string_view(reinterpret_cast<const char*>(chips.data()), chips.size())));
   WriteScript("t.scr", "*0\r\n@11\r\n");
   WriteMap("a.map", NewMap());
   NameMap(1, "a.map");

@@ -111,20 +111,12 @@ TEST_F(MoveTest, TheWalkingHeadingTurnsByOneOrIsLost) {
   const struct {
     int heading, direction, last, want;
   } cases[] = {
-      {18, 2, -1, -1},  // facing down, walking right: 18 units apart
-      {0, 0, -1, 23},   // right, walking down
-      {1, 0, -1, -1},
-      {23, 2, -1, -1},  // 23 units from right the short way round
-      {12, 0, -1, 13},
-      {18, 0, -1, 18},
-      {24 - 1, 0, -1, 22},
-      {3, 1, -1, 4},
-      {9, 1, -1, 8},
-      {13, 1, -1, -1},
-      {6, 2, -1, 5},
-      {-1, 1, -1, -1},
-      {-1, 1, 1, 6},    // walking on upward
-      {18, 2, 2, 0},    // lost, then walking on to the right
+      {18, 2, -1, -1},                   // facing down, walking right: 18 units apart
+      {0, 0, -1, 23},                    // right, walking down
+      {1, 0, -1, -1},  {23, 2, -1, -1},  // 23 units from right the short way round
+      {12, 0, -1, 13}, {18, 0, -1, 18}, {24 - 1, 0, -1, 22}, {3, 1, -1, 4}, {9, 1, -1, 8},
+      {13, 1, -1, -1}, {6, 2, -1, 5},   {-1, 1, -1, -1},     {-1, 1, 1, 6},  // walking on upward
+      {18, 2, 2, 0},                                                         // lost, then walking on to the right
   };
   const int buttons[4] = {game::kButtonDown, game::kButtonUp, game::kButtonRight, game::kButtonLeft};
   for (const auto& c : cases) {
@@ -148,7 +140,7 @@ TEST_F(MoveTest, EventsWithTheSecondPassFlagAreDrawnAfterAllOthers) {
   PutEvent(m, 2, 50, 51);     // a character
   PutEvent(m, 3, 51, 52, 6);  // a chip event
   m.events[3][0][game::kPageFixed] = 1;
-  PutEvent(m, 4, 49, 47);     // a character of the second pass
+  PutEvent(m, 4, 49, 47);  // a character of the second pass
   m.events[4][0][game::kPageSecondPass] = 1;
   Place(48, 48, 0);
   EXPECT_EQ(TheField.DrawOrder(48, 48), (std::vector<int>{3, 0, 2, 1, 4}));
@@ -268,8 +260,10 @@ TEST_F(MoveTest, TheEspButtonUsesTheLeadersPower) {
     int leader, direction;
     bool script, jumped, telepathy;
     std::vector<int> sounds;
-  } kCases[] = {{0, 1, true, false, false, {}},   {1, 2, false, true, false, {20}},
-                {2, 2, false, false, false, {}},  {3, 2, false, false, true, {21}}};
+  } kCases[] = {{0, 1, true, false, false, {}},
+                {1, 2, false, true, false, {20}},
+                {2, 2, false, false, false, {}},
+                {3, 2, false, false, true, {21}}};
   for (const auto& c : kCases) {
     SCOPED_TRACE(testing::Message() << "leader " << c.leader);
     Place(50, 50, c.direction);
@@ -329,8 +323,8 @@ TEST_F(MoveTest, AJumpLandsOnTheFirstFreeCellBeyondTheBlockedOnesWithinRange) {
     int level;          // the leader's ESP level: range 2 to 5
     int landing;        // cells jumped, 0 = no jump
   } kCases[] = {
-      {"#.", 1, 2},         {"##.", 1, 0},      {"##.", 2, 3},    {".#.", 5, 0},
-      {"p.", 1, 2},         {"#####.", 9, 0},   {"####.", 9, 5},  {"#########", 9, 0},
+      {"#.", 1, 2}, {"##.", 1, 0},    {"##.", 2, 3},   {".#.", 5, 0},
+      {"p.", 1, 2}, {"#####.", 9, 0}, {"####.", 9, 5}, {"#########", 9, 0},
   };
   for (const auto& c : kCases) {
     SCOPED_TRACE(testing::Message() << c.ahead << " level " << c.level);
@@ -396,8 +390,8 @@ TEST_F(MoveTest, MapMarksComeFromTheWholeRingEvenPastItsEnd) {
   auto& data = Data();
   data.Scalars[game::kScalarCurrentMap] = 7;
   data.MapMarks[0] = {game::kMapMarkEnd, 0, 0, 0};
-  data.MapMarks[1] = {7, 3, 4, 1};     // older than the end marker: the ring wrapped
-  data.MapMarks[2] = {8, 5, 5, 0};     // another map
+  data.MapMarks[1] = {7, 3, 4, 1};  // older than the end marker: the ring wrapped
+  data.MapMarks[2] = {8, 5, 5, 0};  // another map
   data.MapMarks[2047] = {7, 9, 10, 0};
   TheField.LoadMapMarks();
   EXPECT_EQ(TheField.MapMarks[0].X, 3);

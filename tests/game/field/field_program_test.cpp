@@ -137,8 +137,7 @@ TEST_F(FieldProgramTest, AFreeEventSlotWithAnOutOfRangePeriodRefusesTheTown) {
     m.events[9][0][game::kPagePeriod] = 20;
   });
   ASSERT_EQ(Run("walk_town.input", "200", 200), 0) << "no sanitizer report, no abnormal exit";
-  EXPECT_NE(Log().find("map town.map refused: free event slot 9: animation period index above 5"),
-            std::string::npos);
+  EXPECT_NE(Log().find("map town.map refused: free event slot 9: animation period index above 5"), std::string::npos);
 }
 
 // The HP a heal line of the log gives member m: before and after.

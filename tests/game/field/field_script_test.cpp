@@ -220,9 +220,13 @@ TEST_F(ScriptTest, EachCommandHasItsEffectAndRunsOnAsTheTableSays) {
   const Case cases[] = {
       {"@0", kNextFrame, nothing, nothing},
       {"m\r\n@19", kSameFrame, nothing,
-       [](game::GameData&) { EXPECT_EQ(Shown, (std::vector<std::string>{"m", "m", "n"})); }},
+       [](game::GameData&) {
+         EXPECT_EQ(Shown, (std::vector<std::string>{"m", "m", "n"}));
+       }},
       {"@40,10,20,30,40", kSameFrame, nothing,
-       [](game::GameData&) { EXPECT_EQ(TheField.ScriptParams, (std::array<int32_t, 4>{10, 20, 30, 40})); }},
+       [](game::GameData&) {
+         EXPECT_EQ(TheField.ScriptParams, (std::array<int32_t, 4>{10, 20, 30, 40}));
+       }},
       {"@50,1,0", kSameFrame, nothing, nothing},
       {"@51,1", kSameFrame, nothing, nothing},
       {"@65", kNextFrame, [](game::GameData&) { TheField.Conversation = 1; },
@@ -243,8 +247,7 @@ TEST_F(ScriptTest, EachCommandHasItsEffectAndRunsOnAsTheTableSays) {
        }},
       {"@100,5,1", kEnds, [](game::GameData&) { game::TheGameFlags.SetGameFlag(5, 1); }, nothing},
       {"@100,5,0", kSameFrame, [](game::GameData&) { game::TheGameFlags.SetGameFlag(5, 1); }, nothing},
-      {"@101,2,0", kEnds, nothing,
-       [](game::GameData&) { EXPECT_EQ(Shown.size(), 1u) << "the card is needed"; }},
+      {"@101,2,0", kEnds, nothing, [](game::GameData&) { EXPECT_EQ(Shown.size(), 1u) << "the card is needed"; }},
       {"@101,2,1", kSameFrame, nothing, nothing},
       {"@102,0,5", kEnds, [](game::GameData& d) { d.Members[0][game::kMemberEspLevel] = 4; },
        [](game::GameData&) {
@@ -274,9 +277,7 @@ TEST_F(ScriptTest, EachCommandHasItsEffectAndRunsOnAsTheTableSays) {
     TheEventScript.RunEventScript();
     const bool n_shown = !Shown.empty() && Shown.back() == "n";
     switch (c.next) {
-      case kSameFrame:
-        EXPECT_TRUE(n_shown) << "the next line in the same frame";
-        break;
+      case kSameFrame: EXPECT_TRUE(n_shown) << "the next line in the same frame"; break;
       case kNextFrame:
         EXPECT_FALSE(n_shown);
         c.check(Data());
@@ -313,8 +314,8 @@ TEST_F(ScriptTest, AScriptedBattleTakesTheBattleValuesAndHoldsTheScript) {
 // its own, and nothing a player could see changes.
 TEST_F(ScriptTest, OutOfRangeParametersAreIgnored) {
   const char* lines[] = {
-      "@85,7",             // card 7: there are seven, 0-6
-      "@31,1,4,0",         // direction 4
+      "@85,7",      // card 7: there are seven, 0-6
+      "@31,1,4,0",  // direction 4
       "@31,1,9,0",
       "@31,1,0,6",         // speed index 6
       "@31,600,0,0",       // no event 600
@@ -374,10 +375,10 @@ TEST_F(ScriptTest, AWarpToAMapTheFieldCannotEnterIsRefused) {
     int map, x, y;
     bool refused;
   } cases[] = {
-      {"@20,2,3,3,0,0", 1, 20, 20, true},   // a damaged file
-      {"@20,3,3,3,0,0", 1, 20, 20, true},   // no file
-      {"@20,5,3,3,0,0", 1, 20, 20, true},   // no name in the list
-      {"@20,-1,3,4,0,0", 1, 3, 4, false},   // the map in place
+      {"@20,2,3,3,0,0", 1, 20, 20, true},  // a damaged file
+      {"@20,3,3,3,0,0", 1, 20, 20, true},  // no file
+      {"@20,5,3,3,0,0", 1, 20, 20, true},  // no name in the list
+      {"@20,-1,3,4,0,0", 1, 3, 4, false},  // the map in place
       {"@20,4,5,6,2,0", 4, 5, 6, false},
   };
   for (const auto& c : cases) {
@@ -404,8 +405,7 @@ TEST_F(ScriptTest, ANegativeSpeedIndexStepsAtTheActorsMovementType) {
     const char* line;
     int move_type, dx;
   } cases[] = {
-      {"@31,1,2,-1", 2, 2}, {"@31,1,2,-2", 2, 2}, {"@31,1,2,-9", 2, 2}, {"@31,1,2,-2", 5, 1},
-      {"@31,1,2,0", 5, 4},
+      {"@31,1,2,-1", 2, 2}, {"@31,1,2,-2", 2, 2}, {"@31,1,2,-9", 2, 2}, {"@31,1,2,-2", 5, 1}, {"@31,1,2,0", 5, 4},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(testing::Message() << c.line << " movement type " << c.move_type);

@@ -98,14 +98,14 @@ TEST_F(FrameLoopTest, TheEndOfTheMessageQueueEndsTheGame) {
 std::vector<std::string> doubling;  // the doubling's copy and stretched draw, recorded
 int RecordCopy(int x1, int y1, int x2, int y2, vexal::GraphRecord* graph, int flag) {
   doubling.push_back("copy " + std::to_string(x1) + "," + std::to_string(y1) + "," + std::to_string(x2) + "," +
-                     std::to_string(y2) + " into " + std::to_string(vexal::GetGraphHandleFromRecord(graph)) +
-                     " flag " + std::to_string(flag));
+                     std::to_string(y2) + " into " + std::to_string(vexal::GetGraphHandleFromRecord(graph)) + " flag " +
+                     std::to_string(flag));
   return 0;
 }
 int RecordExtend(int x1, int y1, int x2, int y2, vexal::GraphRecord* graph, int trans) {
   doubling.push_back("extend " + std::to_string(x1) + "," + std::to_string(y1) + "," + std::to_string(x2) + "," +
-                     std::to_string(y2) + " of " + std::to_string(vexal::GetGraphHandleFromRecord(graph)) +
-                     " trans " + std::to_string(trans));
+                     std::to_string(y2) + " of " + std::to_string(vexal::GetGraphHandleFromRecord(graph)) + " trans " +
+                     std::to_string(trans));
   return 0;
 }
 

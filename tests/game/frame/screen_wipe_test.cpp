@@ -119,8 +119,8 @@ TEST_F(ScreenWipeTest, TheBreakSlidesTheQuartersToTheCornersOverThirtyThreeFrame
   // trunc(120 t^2 - 120) with t = c / 30.
   const struct {
     int c, ox, oy;
-  } expected[] = {{33, 0, 0},      {32, 0, 0},      {31, 0, 0},      {30, 0, 0},       {29, -10, -7},
-                  {24, -57, -43},  {20, -88, -66},  {15, -120, -90}, {10, -142, -106}, {1, -159, -119}};
+  } expected[] = {{33, 0, 0},     {32, 0, 0},     {31, 0, 0},      {30, 0, 0},       {29, -10, -7},
+                  {24, -57, -43}, {20, -88, -66}, {15, -120, -90}, {10, -142, -106}, {1, -159, -119}};
   std::vector<std::vector<std::string>> frames;
   for (int i = 0; i < 34; ++i) {
     Calls.clear();
@@ -129,9 +129,9 @@ TEST_F(ScreenWipeTest, TheBreakSlidesTheQuartersToTheCornersOverThirtyThreeFrame
   }
   for (const auto& e : expected) {
     const auto at = [](int x, int y) { return std::to_string(x) + "," + std::to_string(y) + " blend 0,0"; };
-    EXPECT_EQ(frames[33 - e.c], (std::vector<std::string>{"q0 " + at(e.ox, e.oy), "q1 " + at(160 - e.ox, e.oy),
-                                                          "q2 " + at(e.ox, 120 - e.oy),
-                                                          "q3 " + at(160 - e.ox, 120 - e.oy)}))
+    EXPECT_EQ(frames[33 - e.c],
+              (std::vector<std::string>{"q0 " + at(e.ox, e.oy), "q1 " + at(160 - e.ox, e.oy),
+                                        "q2 " + at(e.ox, 120 - e.oy), "q3 " + at(160 - e.ox, 120 - e.oy)}))
         << "c = " << e.c;
   }
   EXPECT_TRUE(frames[33].empty()) << "over after 33 frames";

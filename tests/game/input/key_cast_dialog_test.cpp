@@ -99,7 +99,7 @@ TEST_F(KeyCastDialogTest, AssignsSixButtonsRefusingABitAlreadyTakenAndWritesTheF
   game::KeyCast kc;
   Play(kc, {{"○", Take(Key(pi::kKeyZ))},
             {"×", {Key(pi::kKeyX), Keys(pi::kKeyZ, pi::kKeyX), 20}},  // Z again, with X: Z is the lowest, refused
-            {"□", Take(Button(2))},                                  // joypad button 2: bit 0x40
+            {"□", Take(Button(2))},                                   // joypad button 2: bit 0x40
             {"△", {Key(pi::kKeyA), Key(pi::kKeyX), 10}},              // X, taken by ×
             {"Ｒ", Take(Key(pi::kKeyS))},
             {"Ｌ", Take(Key(pi::kKeyD))}});
@@ -132,14 +132,16 @@ TEST_F(KeyCastDialogTest, PromptsAndTheAcceptedKeyAreShownOnTheLog) {
   ASSERT_GE(screens.size(), 2u);
   const std::string prompt =
       "キーキャストの設定をします。○,×,□,△,Ｒ,Ｌボタンの順に設定します。"
-      "使用できるキーはZXCASDQWです。ゲーム中で【○ボタン】として当てるキーまたはジョイパッドのボタンを押してください。>";
+      "使用できるキーはZXCASDQWです。ゲーム中で【○ボタン】として当てるキーまたはジョイパッドのボタンを押してください。"
+      ">";
   EXPECT_EQ(screens[0], prompt);
   EXPECT_EQ(screens[1], prompt + "1(Z)OK.");
 }
 
 TEST_F(KeyCastDialogTest, QuitEndsEveryWaitAndStillWritesTheFile) {
   game::KeyCast kc;
-  Play(kc, {{"○", Take(Key(pi::kKeyW))}, {"×", Take(Key(pi::kKeyQ))}, {"□", Take(Key(pi::kKeyD))}, {"△", Take(nullptr)}},
+  Play(kc,
+       {{"○", Take(Key(pi::kKeyW))}, {"×", Take(Key(pi::kKeyQ))}, {"□", Take(Key(pi::kKeyD))}, {"△", Take(nullptr)}},
        "△");
   const std::array<uint32_t, 16> expected = {8, 1, 4, 2, 0x800, 0x400, 0x200, 16, 2048, 1024, 0, 0, 0, 0, 0, 0};
   EXPECT_EQ(kc.button_masks, expected);

@@ -31,22 +31,27 @@ TEST_F(KeyCastFileTest, StartReadsTheMasksTheFileHoldsWholeAndKeepsTheDirections
     std::optional<std::string> file;  // none: no file
     std::array<uint32_t, 16> masks;
   };
-  const std::string full = MaskBytes({16, 16, 16, 16, 0x10, 0x20, 0x40, 0x80, 0x100, 0x200, 0x400, 0x800,
-                                      7, 0xFFFFFFFF, 0, 0x12345678});
+  const std::string full =
+      MaskBytes({16, 16, 16, 16, 0x10, 0x20, 0x40, 0x80, 0x100, 0x200, 0x400, 0x800, 7, 0xFFFFFFFF, 0, 0x12345678});
   const Case cases[] = {
       {"missing", std::nullopt, {8, 1, 4, 2, 32, 64, 128, 16, 2048, 1024, 0, 0, 0, 0, 0, 0}},
       {"empty", std::string(), {8, 1, 4, 2, 32, 64, 128, 16, 2048, 1024, 0, 0, 0, 0, 0, 0}},
-      {"full: button 0 mapped to 16 still gives 8", full,
+      {"full: button 0 mapped to 16 still gives 8",
+       full,
        {8, 1, 4, 2, 0x10, 0x20, 0x40, 0x80, 0x100, 0x200, 0x400, 0x800, 7, 0xFFFFFFFF, 0, 0x12345678}},
-      {"full with the note", full + std::string(72, 'n'),
+      {"full with the note",
+       full + std::string(72, 'n'),
        {8, 1, 4, 2, 0x10, 0x20, 0x40, 0x80, 0x100, 0x200, 0x400, 0x800, 7, 0xFFFFFFFF, 0, 0x12345678}},
       // 22 bytes: five masks whole, the sixth torn; the torn one keeps its default.
-      {"short", MaskBytes({1, 1, 1, 1, 0x800, 0x400}).substr(0, 22),
+      {"short",
+       MaskBytes({1, 1, 1, 1, 0x800, 0x400}).substr(0, 22),
        {8, 1, 4, 2, 0x800, 64, 128, 16, 2048, 1024, 0, 0, 0, 0, 0, 0}},
   };
   for (const Case& c : cases) {
     std::remove(IniPath().c_str());
-    if (c.file) { ASSERT_TRUE(nltest::WriteFileBytes(IniPath(), *c.file)); }
+    if (c.file) {
+      ASSERT_TRUE(nltest::WriteFileBytes(IniPath(), *c.file));
+    }
     game::KeyCast kc;
     EXPECT_EQ(kc.button_masks, c.masks) << c.name;
   }
@@ -60,8 +65,8 @@ TEST_F(KeyCastFileTest, WrittenFileIs136BytesOfMasksAndTheCp932Note) {
   std::string bytes = nltest::ReadFileBytes(IniPath());
   ASSERT_EQ(bytes.size(), 136u);
   EXPECT_EQ(bytes.substr(0, 64), MaskBytes({8, 1, 4, 2, 0x800, 64, 128, 16, 2048, 1024, 0, 0, 0, 0, 0, 0xA1B2C3D4}));
-  const std::string note =
-      plat::Utf8ToCp932(reinterpret_cast<const char*>(u8"\nこのファイルを消去しますと、キーキャストの設定がデフォルトに戻ります。"));
+  const std::string note = plat::Utf8ToCp932(
+      reinterpret_cast<const char*>(u8"\nこのファイルを消去しますと、キーキャストの設定がデフォルトに戻ります。"));
   EXPECT_EQ(bytes.substr(64), note + '\0');
   EXPECT_EQ(bytes.substr(64, 3), "\n\x82\xB1");  // line feed, then "こ" in Shift-JIS
 

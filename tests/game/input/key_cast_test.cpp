@@ -47,18 +47,28 @@ TEST_F(KeyCastTest, KeysAndButtonsRepeatOnTheirOwnTiming) {
 
   // Keys: the press, 13 frames later, then every 2 frames.
   const std::vector<int> key_pulses = {0, 13, 15, 17, 19, 21};
-  EXPECT_EQ(PulseFrames(kc, hold_space, [&] { return kc.key_pulse[space] != 0; }, 22), key_pulses);
-  EXPECT_EQ(PulseFrames(kc, hold_space, [&] { return kc.IsKeyPressed(space); }, 22), std::vector<int>{0});
-  EXPECT_EQ(PulseFrames(kc, hold_space, [&] { return kc.IsKeyHeld(space); }, 3), (std::vector<int>{0, 1, 2}));
+  EXPECT_EQ(PulseFrames(
+                kc, hold_space, [&] { return kc.key_pulse[space] != 0; }, 22),
+            key_pulses);
+  EXPECT_EQ(PulseFrames(
+                kc, hold_space, [&] { return kc.IsKeyPressed(space); }, 22),
+            std::vector<int>{0});
+  EXPECT_EQ(PulseFrames(
+                kc, hold_space, [&] { return kc.IsKeyHeld(space); }, 3),
+            (std::vector<int>{0, 1, 2}));
 
   // Buttons: the press, 13 frames later, the next frame, then every 2 frames; the same
   // from the keyboard key and the joypad button of the decide bit.
   const std::vector<int> button_pulses = {0, 13, 14, 16, 18, 20};
   for (const auto& hold : {std::function<void(bool)>(hold_x), std::function<void(bool)>(hold_button_1)}) {
-    EXPECT_EQ(PulseFrames(kc, hold, [&] { return kc.IsButtonRepeat(game::kButtonDecide); }, 21), button_pulses);
-    EXPECT_EQ(PulseFrames(kc, hold, [&] { return kc.IsButtonPressed(game::kButtonDecide); }, 21),
+    EXPECT_EQ(PulseFrames(
+                  kc, hold, [&] { return kc.IsButtonRepeat(game::kButtonDecide); }, 21),
+              button_pulses);
+    EXPECT_EQ(PulseFrames(
+                  kc, hold, [&] { return kc.IsButtonPressed(game::kButtonDecide); }, 21),
               std::vector<int>{0});
-    EXPECT_EQ(PulseFrames(kc, hold, [&] { return kc.IsButtonDown(game::kButtonDecide); }, 3),
+    EXPECT_EQ(PulseFrames(
+                  kc, hold, [&] { return kc.IsButtonDown(game::kButtonDecide); }, 3),
               (std::vector<int>{0, 1, 2}));
   }
   // Released: nothing is left of it.
@@ -98,9 +108,8 @@ TEST_F(KeyCastTest, DefaultMasksBindTheButtonsToTheirKeys) {
     int button;
   };
   const Case cases[] = {
-      {pi::kKeyUp, 0},      {pi::kKeyNumpad8, 0}, {pi::kKeyDown, 1}, {pi::kKeyRight, 2}, {pi::kKeyLeft, 3},
-      {pi::kKeyX, 4},       {pi::kKeyC, 5},       {pi::kKeyA, 6},    {pi::kKeyZ, 7},     {pi::kKeyW, 8},
-      {pi::kKeyQ, 9},
+      {pi::kKeyUp, 0}, {pi::kKeyNumpad8, 0}, {pi::kKeyDown, 1}, {pi::kKeyRight, 2}, {pi::kKeyLeft, 3}, {pi::kKeyX, 4},
+      {pi::kKeyC, 5},  {pi::kKeyA, 6},       {pi::kKeyZ, 7},    {pi::kKeyW, 8},     {pi::kKeyQ, 9},
   };
   for (const Case& c : cases) {
     pi::SetFakeKey(c.key, true);

@@ -35,7 +35,8 @@ std::map<std::string, Library> ReadLayers() {
   std::map<std::string, Library> libraries;
   std::ifstream in(NL_LAYERS_FILE);
   const std::string root = fs::path(NL_SOURCE_DIR).lexically_normal().string() + "/";
-  for (std::string name, sources, links; std::getline(in, name) && std::getline(in, sources) && std::getline(in, links);) {
+  for (std::string name, sources, links;
+       std::getline(in, name) && std::getline(in, sources) && std::getline(in, links);) {
     Library& l = libraries[name];
     for (const std::string& s : SplitList(sources)) {
       const std::string path = fs::path(s).lexically_normal().string();

@@ -22,7 +22,6 @@ namespace {
 
 using namespace game;
 
-
 // The help line as the Shift-JIS it was set from.
 std::array<uint8_t, kMenuHelpBytes> HelpCodes(std::string_view sjis) {
   std::array<uint8_t, kMenuHelpBytes> codes{};
@@ -164,8 +163,7 @@ TEST_F(MenuRules, TheEspItemStopsAtTheHighestLevelASaveKeeps) {
     menu().UseItemEffect(0);
     EXPECT_EQ(Data().Members[0][kMemberEspLevel], c.want_level);
     EXPECT_EQ(Data().ItemBag[0].count, c.used ? 2 : 3);
-    EXPECT_EQ(menu().help_line,
-              HelpCodes(c.used ? "ESPレベルが＿あがった!" : "そのひとには＿こうかがない"));
+    EXPECT_EQ(menu().help_line, HelpCodes(c.used ? "ESPレベルが＿あがった!" : "そのひとには＿こうかがない"));
   }
 }
 
@@ -256,7 +254,7 @@ TEST_F(MenuRules, HealsAndThePpCostSaturate) {
 
 TEST_F(MenuRules, WholePartyItemShowsTheLastPresentMembersMessage) {
   AddMember(0, 0, 10, 50);
-  AddMember(2, 2, 50, 50);  // full: the last present member, nothing to heal
+  AddMember(2, 2, 50, 50);                        // full: the last present member, nothing to heal
   GiveItem(kFieldUseHealHp, 25, kTargetAllFoes);  // any whole-side range: the party
   menu().BeginUseItem(-1, 0, 5);
   EXPECT_EQ(menu().target, -1);
@@ -290,7 +288,7 @@ TEST_F(MenuRules, UsingAnItemLeavesMarkerCountsAlone) {
     uint16_t count, want;
   };
   const Case cases[] = {
-      {true, 0xFFC0, 0xFFC0}, {true, 0xFFE0, 0xFFE0}, {true, 0x8000, 0x8000}, {true, 3, 2},
+      {true, 0xFFC0, 0xFFC0}, {true, 0xFFE0, 0xFFE0},  {true, 0x8000, 0x8000},  {true, 3, 2},
       {true, 0x7FFF, 0x7FFE}, {false, 0xFFE0, 0xFFE0}, {false, 0xFFC0, 0xFFC0}, {false, 1, 0},
   };
   for (const Case& c : cases) {
@@ -330,10 +328,10 @@ TEST_F(MenuRules, UseItemAmountFollowsTheRandomFactorAndTheEspTerm) {
   // User (member 0): attack 7, defence 11, spirit 20. Target (member 1): spirit 6, HP 1 of 999.
   const Case cases[] = {
       {"bag ignores the user", 1, 0, 2, 10, -1, 16384, 11},
-      {"factor 2.5 on attack", 1, 0, 2, 10, 0, 16384, 1 + 17 + 10},        // 7 x 2.5 = 17.5
-      {"factor 1.0 is 0", 1, 0, 0, 10, 0, 32768, 11},                       // 1 + 10
+      {"factor 2.5 on attack", 1, 0, 2, 10, 0, 16384, 1 + 17 + 10},  // 7 x 2.5 = 17.5
+      {"factor 1.0 is 0", 1, 0, 0, 10, 0, 32768, 11},                // 1 + 10
       {"factor 0.99 is 0", 1, 1, 0, 10, 0, 32767, 11},
-      {"factor 1.25 on defence", 1, 1, 1, 3, 0, 8192, 1 + 13 + 3},          // 11 x 1.25 = 13.75
+      {"factor 1.25 on defence", 1, 1, 1, 3, 0, 8192, 1 + 13 + 3},  // 11 x 1.25 = 13.75
       {"esp uses spirit and the target's", 301, 0, 2, 4, 0, 0, 1 + 40 + 4 + 12},
       {"kind 300 is no esp", 300, 0, 2, 4, 0, 0, 1 + 14 + 4},
       {"big base", 1, 0, 0, 999999, -1, 0, 999},
@@ -478,11 +476,13 @@ TEST_F(MenuRules, CloseMenuRebuildsThePassGridAfterAnOwnershipFlagTurnsAPage) {
 }
 
 TEST_F(MenuRules, BagCursorBounds) {
-  struct Move { int from, key, want; };
+  struct Move {
+    int from, key, want;
+  };
   const Move moves[] = {
-      {0, kMenuUp, 0}, {1, kMenuUp, 0}, {5, kMenuUp, 3}, {5, kMenuDown, 7}, {62, kMenuDown, 63},
-      {63, kMenuRight, 63}, {0, kMenuLeft, 0}, {10, kMenuPageDown, 32}, {41, kMenuPageDown, 63},
-      {42, kMenuPageDown, 63}, {21, kMenuPageUp, 0}, {30, kMenuPageUp, 8},
+      {0, kMenuUp, 0},         {1, kMenuUp, 0},         {5, kMenuUp, 3},      {5, kMenuDown, 7},
+      {62, kMenuDown, 63},     {63, kMenuRight, 63},    {0, kMenuLeft, 0},    {10, kMenuPageDown, 32},
+      {41, kMenuPageDown, 63}, {42, kMenuPageDown, 63}, {21, kMenuPageUp, 0}, {30, kMenuPageUp, 8},
   };
   for (const Move& m : moves) {
     SCOPED_TRACE(std::to_string(m.from) + " key " + std::to_string(m.key));
@@ -525,7 +525,11 @@ TEST_F(MenuRules, JumpPointCursorStopsAtTheMaximum) {
 }
 
 TEST_F(MenuRules, JumpGatingByFlagBits) {
-  struct Gate { uint32_t flags; int mode; bool allowed; };
+  struct Gate {
+    uint32_t flags;
+    int mode;
+    bool allowed;
+  };
   const Gate gates[] = {{0, 0, true}, {2, 0, false}, {0, 1, false}, {1, 1, true}, {3, 1, true}, {3, 0, false}};
   for (const Gate& g : gates) {
     SCOPED_TRACE(std::to_string(g.flags) + " mode " + std::to_string(g.mode));
@@ -561,7 +565,8 @@ TEST_F(MenuRules, TeleportToAPointTheFieldCannotEnterIsRefused) {
   std::filesystem::create_directories("map");
   MapFileImage town;
   const std::vector<uint8_t> bytes = SerializeMapFile(town);
-  ASSERT_TRUE(nltest::WriteFileBytes("plain.bin", std::string_view(reinterpret_cast<const char*>(bytes.data()), bytes.size())));
+  ASSERT_TRUE(
+      nltest::WriteFileBytes("plain.bin", std::string_view(reinterpret_cast<const char*>(bytes.data()), bytes.size())));
   ASSERT_EQ(PackFile("plain.bin", "map\\town.map", kPackFileModePack), kPackFileOk);
   const auto name_map = [&](int n, std::string_view name) {
     Data().MapList[n].fill(0);
@@ -574,12 +579,9 @@ TEST_F(MenuRules, TeleportToAPointTheFieldCannotEnterIsRefused) {
     const char* what;
     LongJumpPoint point;
   } cases[] = {
-      {"a map with no file", {40, 3, 3, {}}},
-      {"a map with no name", {41, 3, 3, {}}},
-      {"an area past the list", {512, 3, 3, {}}},
-      {"a tile off the map", {34, 0xFFFF, 0xFFFF, {}}},
-      {"a column off the map", {34, 256, 3, {}}},
-      {"a row off the map", {34, 3, 256, {}}},
+      {"a map with no file", {40, 3, 3, {}}},     {"a map with no name", {41, 3, 3, {}}},
+      {"an area past the list", {512, 3, 3, {}}}, {"a tile off the map", {34, 0xFFFF, 0xFFFF, {}}},
+      {"a column off the map", {34, 256, 3, {}}}, {"a row off the map", {34, 3, 256, {}}},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.what);
@@ -700,7 +702,7 @@ TEST_F(MenuRules, BuyAndSellTakeTwoSteps) {
   Step(Press(kMenuDecide));
   EXPECT_EQ(menu().first_pick, 1);
   EXPECT_EQ(Data().Scalars[kScalarMoney], 250u);  // only asked
-  Step(Press(kMenuDown));                          // the cursor holds while asking
+  Step(Press(kMenuDown));                         // the cursor holds while asking
   EXPECT_EQ(menu().goods_cursor, 1);
   Step(Press(kMenuDecide));
   EXPECT_EQ(Data().Scalars[kScalarMoney], 150u);

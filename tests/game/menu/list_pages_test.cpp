@@ -109,7 +109,8 @@ class ListPagesTest : public windowtest::WindowTest {
   }
   static uint32_t Pixel(int x, int y) {
     plat::surface::LockedRect l;
-    EXPECT_EQ(plat::surface::Lock(vexal::GetBackSurface(), nullptr, plat::surface::kLockWait | plat::surface::kLockReadOnly, &l),
+    EXPECT_EQ(plat::surface::Lock(vexal::GetBackSurface(), nullptr,
+                                  plat::surface::kLockWait | plat::surface::kLockReadOnly, &l),
               plat::surface::Result::kOk);
     uint32_t v = 0;
     std::memcpy(&v, l.bits + y * l.pitch + x * 4, 4);

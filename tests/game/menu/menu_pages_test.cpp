@@ -171,14 +171,14 @@ TEST_F(MenuPagesTest, MainPageShowsMembersValuesAndCounters) {
   ThePlayTimer.StartPlayTimer(3 * 3600 + 7 * 60 + 5);
   menu().DrawMenuPages();
 
-  ExpectText(56, 28, "みなみ");                 // member 0 at y 38: name 10 above
+  ExpectText(56, 28, "みなみ");  // member 0 at y 38: name 10 above
   ExpectText(84, 40, "HP");
   ExpectText(100, 40, "99999/99999");
   ExpectText(84, 52, "PP");
-  ExpectText(116, 52, "12/");                  // 4 digits: "  12/  40"
+  ExpectText(116, 52, "12/");  // 4 digits: "  12/  40"
   ExpectText(156, 52, "40");
   EXPECT_TRUE(CellsAt(76, 0, 215).empty()) << "member 1 is absent";
-  ExpectText(56, 124, "みさ");                  // member 2 at y 134
+  ExpectText(56, 124, "みさ");  // member 2 at y 134
   ExpectText(112, 124, "マヒ_くらやみ_");
   ExpectText(132, 136, "7/");
   ExpectText(232, 12, "のうりょく");
@@ -206,20 +206,18 @@ TEST_F(MenuPagesTest, BoxesAreHighlitWhereTheyTakeTheKeys) {
     int page, state, x, y;
     nltools::Rgb want;
   } cases[] = {
-      {kMenuPageMain, 0, 250, 100, highlit},  // the command box (216,1)-(280,140)
-      {kMenuPageMain, 1, 250, 100, quiet},
-      {kMenuPageMain, 1, 250, 160, quiet},    // the page box below it
-      {kMenuPageBag, 3, 100, 150, highlit},   // the list box (44,26)-(276,216)
-      {kMenuPageBag, 15, 100, 150, quiet},
-      {kMenuPageBag, 3, 44, 26, corner},      // its corners
-      {kMenuPageBag, 3, 276, 216, corner},
-      {kMenuPageBag, 3, 150, 220, quiet},     // the page box below the list box
+      {kMenuPageMain, 0, 250, 100, highlit},                                        // the command box (216,1)-(280,140)
+      {kMenuPageMain, 1, 250, 100, quiet},    {kMenuPageMain, 1, 250, 160, quiet},  // the page box below it
+      {kMenuPageBag, 3, 100, 150, highlit},                                         // the list box (44,26)-(276,216)
+      {kMenuPageBag, 15, 100, 150, quiet},    {kMenuPageBag, 3, 44, 26, corner},    // its corners
+      {kMenuPageBag, 3, 276, 216, corner},    {kMenuPageBag, 3, 150, 220, quiet},   // the page box below the list box
       {kMenuPageStock, 9, 100, 150, highlit},
   };
   for (const auto& c : cases) {
     menu().page = c.page, menu().state = c.state;
     menu().DrawMenuPages();
-    EXPECT_EQ(ScreenPixel(c.x, c.y), c.want) << "page " << c.page << " state " << c.state << " at " << c.x << "," << c.y;
+    EXPECT_EQ(ScreenPixel(c.x, c.y), c.want)
+        << "page " << c.page << " state " << c.state << " at " << c.x << "," << c.y;
   }
   // The bag's scroll marker (270, 28 + 3 s)-(281, 88 + 3 s): its lower corner.
   menu().page = kMenuPageBag, menu().state = kMenuStateBag, menu().bag_scroll = 20;
@@ -274,7 +272,7 @@ TEST_F(MenuPagesTest, BagNamesAreGreenWhereAnItemCanBeUsed) {
         << "the 11th glyph of the name lies under the count";
     ExpectText(57, 52, "ABCDEFGHIJ");
     EXPECT_EQ(CellsAt(52, 137, 240), (std::vector<int>{GlyphCells("K")[0], GlyphCells("9")[0], GlyphCells("9")[0],
-                                                     GlyphCells("9")[0], GlyphCells("9")[0]}))
+                                                       GlyphCells("9")[0], GlyphCells("9")[0]}))
         << "11 glyphs of the name, the count at most 9999";
   }
 }
@@ -336,9 +334,9 @@ TEST_F(MenuPagesTest, MemberPageShowsValuesAndSlots) {
     ExpectText(248, 100, "8");
     ExpectText(46, 124, "やくそう", state == 2 ? kGreen : kWhite);  // slot 0
     ExpectText(126, 124, "3");
-    ExpectText(162, 140, "ABCDEFGHIJ");                              // slot 7: a worn ability, no count
+    ExpectText(162, 140, "ABCDEFGHIJ");  // slot 7: a worn ability, no count
     EXPECT_TRUE(CellsAt(140, 242, 319).empty());
-    ExpectText(242, 188, "-");                                       // slot 10
+    ExpectText(242, 188, "-");  // slot 10
   }
 }
 
@@ -449,7 +447,7 @@ TEST_F(MenuPagesTest, MemberPicturesByCondition) {
       "34/2 60,38 blend 0,0 white",
       "35/4 62,88 blend 1,128 black",  // standing, facing away
       "35/4 60,86 blend 0,0 white",
-      "36/4 60,134 blend 0,0 blue",    // down: no shadow
+      "36/4 60,134 blend 0,0 blue",  // down: no shadow
   };
   EXPECT_EQ(draws, want);
 
@@ -474,7 +472,9 @@ TEST_F(MenuPagesTest, HandPointsAtEachStatesCursor) {
   const Case cases[] = {
       {"command", 0, [](FieldMenu& f) { f.main_cursor = 2; }, {"hand 209,42 blend 0,0 white"}},
       {"member", 4, [](FieldMenu& f) { f.member_cursor = 2; }, {"hand 33,122 blend 0,0 white"}},
-      {"order, first pick", 11, [](FieldMenu& f) { f.member_cursor = 1, f.first_pick = 2; },
+      {"order, first pick",
+       11,
+       [](FieldMenu& f) { f.member_cursor = 1, f.first_pick = 2; },
        {"hand 40,124 blend 1,244 white", "hand 33,74 blend 0,0 white"}},
       {"slot", 5, [](FieldMenu& f) { f.member_cursor = 2, f.slot_cursor[2] = 7; }, {"hand 139,138 blend 0,0 white"}},
       {"bag", 3, [](FieldMenu& f) { f.bag_cursor = 25, f.bag_scroll = 20; }, {"hand 150,66 blend 0,0 white"}},
@@ -484,7 +484,10 @@ TEST_F(MenuPagesTest, HandPointsAtEachStatesCursor) {
       {"sub-command", 15, [](FieldMenu& f) { f.sub_command = 2; }, {"hand 209,10 blend 0,0 white"}},
       {"one target", 50, [](FieldMenu& f) { f.target = 2; }, {"hand 105,140 blend 0,0 white"}},
       // The whole party: a still hand at every present member.
-      {"whole party", 50, [](FieldMenu& f) { f.target = -1; }, {"hand 104,44 blend 0,0 white", "hand 104,140 blend 0,0 white"}},
+      {"whole party",
+       50,
+       [](FieldMenu& f) { f.target = -1; },
+       {"hand 104,44 blend 0,0 white", "hand 104,140 blend 0,0 white"}},
       {"item result", 51, [](FieldMenu&) {}, {}},
   };
   for (const Case& c : cases) {
@@ -511,7 +514,7 @@ TEST_F(MenuPagesTest, ButtonSevenDescribesTheItemUnderTheCursor) {
   const struct {
     int state;
     const char* name;  // "" for no panel
-  } cases[] = {{2, "ABCDEFGHIJKL"}, {3, "やくそう"}, {6, "やくそう"}, {9, "ABCDEFGHIJKL"},
+  } cases[] = {{2, "ABCDEFGHIJKL"},  {3, "やくそう"},  {6, "やくそう"}, {9, "ABCDEFGHIJKL"},
                {33, "ABCDEFGHIJKL"}, {32, "やくそう"}, {0, ""}};
   for (const auto& c : cases) {
     SCOPED_TRACE(c.state);

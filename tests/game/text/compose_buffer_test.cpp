@@ -34,8 +34,7 @@ TEST(ComposeBuffer, BuildsAMessageFromPieces) {
   font.ComposeAddSjis("が");
   font.ComposeAddNumber(-35);
   font.ComposeAddNumber(0);
-  EXPECT_EQ(Composed(font),
-            (std::vector<int>{81, 89, 49, 50, 48, 1, 61, 58, 105, 164, 51, 53, 48}));
+  EXPECT_EQ(Composed(font), (std::vector<int>{81, 89, 49, 50, 48, 1, 61, 58, 105, 164, 51, 53, 48}));
 
   std::array<uint8_t, 4> small;
   small.fill(0xEE);
@@ -54,20 +53,24 @@ TEST(ComposeBuffer, AppendsStopAtTheBound) {
     void (*append)(BitmapFont&);
     std::vector<int> tail;  // codes after them
   } cases[] = {
-      {"codes are cut", 509,
-       [](BitmapFont& f) { f.ComposeAddCodes(std::vector<uint8_t>{75, 75, 75}); }, {75, 75}},
+      {"codes are cut",
+       509,
+       [](BitmapFont& f) {
+         f.ComposeAddCodes(std::vector<uint8_t>{75, 75, 75});
+       },
+       {75, 75}},
       {"text is cut", 509, [](BitmapFont& f) { f.ComposeAddSjis("BBB"); }, {75, 75}},
-      {"a mark is not parted from its kana", 510, [](BitmapFont& f) { f.ComposeAddSjis("がB"); },
-       {}},
-      {"a number goes in whole or not at all", 508,
-       [](BitmapFont& f) { f.ComposeAddNumber(12345); }, {}},
-      {"a number that just fits", 508, [](BitmapFont& f) { f.ComposeAddNumber(123); },
-       {49, 50, 51}},
-      {"a full buffer takes nothing", 511, [](BitmapFont& f) {
+      {"a mark is not parted from its kana", 510, [](BitmapFont& f) { f.ComposeAddSjis("がB"); }, {}},
+      {"a number goes in whole or not at all", 508, [](BitmapFont& f) { f.ComposeAddNumber(12345); }, {}},
+      {"a number that just fits", 508, [](BitmapFont& f) { f.ComposeAddNumber(123); }, {49, 50, 51}},
+      {"a full buffer takes nothing",
+       511,
+       [](BitmapFont& f) {
          f.ComposeAddSjis("B");
          f.ComposeAddCodes(std::vector<uint8_t>{75});
          f.ComposeAddNumber(1);
-       }, {}},
+       },
+       {}},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.what);

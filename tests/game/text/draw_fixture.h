@@ -28,7 +28,7 @@
 
 namespace drawtest {
 
-inline std::vector<std::string> Calls;        // recorded draws, in order
+inline std::vector<std::string> Calls;         // recorded draws, in order
 inline std::map<int, std::string> GraphNames;  // handle -> name, for the record
 inline vexal::DrawBackendRows RecordingRows;   // the real rows with the draws recording
 

@@ -69,8 +69,14 @@ TEST(FontSheetTool, WritesTheSheetTheGameReads) {
     int size;
     uint32_t value;
   } fields[] = {
-      {2, 4, 54 + 208 * 3 * 64}, {10, 4, 54}, {14, 4, 40}, {18, 4, 208}, {22, 4, 64},
-      {26, 2, 1},                {28, 2, 24}, {30, 4, 0},
+      {2, 4, 54 + 208 * 3 * 64},
+      {10, 4, 54},
+      {14, 4, 40},
+      {18, 4, 208},
+      {22, 4, 64},
+      {26, 2, 1},
+      {28, 2, 24},
+      {30, 4, 0},
   };
   for (const auto& f : fields) EXPECT_EQ(Le(bytes, f.at, f.size), f.value) << "offset " << f.at;
 
@@ -87,9 +93,8 @@ TEST(FontSheetTool, WritesTheSheetTheGameReads) {
   EXPECT_EQ(sheet.Cell(77), blank) << "code 125, the blank";
   EXPECT_EQ(sheet.Cell(181), blank) << "the cell no code reaches";
   // Full-width "Ａ" (code 74) as the face draws it.
-  EXPECT_EQ(sheet.Cell(26), (std::vector<std::string>{"...#....", "..#.#...", "..#.#...",
-                                                      ".#...#..", ".#####..", "#.....#.",
-                                                      "#.....#.", "........"}));
+  EXPECT_EQ(sheet.Cell(26), (std::vector<std::string>{"...#....", "..#.#...", "..#.#...", ".#...#..", ".#####..",
+                                                      "#.....#.", "#.....#.", "........"}));
   // Upright glyphs in their own cells: ink above a free bottom row.
   const int glyphs[] = {0 /* 0 */, 52 /* あ */, 130 /* ア */, 125 /* 離 */, 195 /* 膿 */};
   for (int cell : glyphs) {

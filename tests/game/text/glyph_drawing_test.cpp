@@ -48,44 +48,81 @@ TEST_F(GlyphDrawing, WrapsHangsAndIndents) {
     std::vector<uint8_t> codes;
     std::vector<Drawn> expected;
   } cases[] = {
-      {"a line holds width + 1 glyphs", 2, 9, {74, 74, 74, 74},
+      {"a line holds width + 1 glyphs",
+       2,
+       9,
+       {74, 74, 74, 74},
        At({{100, 50, A}, {108, 50, A}, {116, 50, A}, {100, 66, A}})},
-      {"one full stop hangs, a second wraps", 2, 9, {74, 74, 74, 61, 61, 75},
-       At({{100, 50, A}, {108, 50, A}, {116, 50, A}, {124, 50, kFullStopCell},
-           {100, 66, kFullStopCell}, {108, 66, B}})},
-      {"a comma hangs", 2, 9, {74, 74, 74, 60, 75},
+      {"one full stop hangs, a second wraps",
+       2,
+       9,
+       {74, 74, 74, 61, 61, 75},
+       At({{100, 50, A},
+           {108, 50, A},
+           {116, 50, A},
+           {124, 50, kFullStopCell},
+           {100, 66, kFullStopCell},
+           {108, 66, B}})},
+      {"a comma hangs",
+       2,
+       9,
+       {74, 74, 74, 60, 75},
        At({{100, 50, A}, {108, 50, A}, {116, 50, A}, {124, 50, 12}, {100, 66, B}})},
-      {"a single-byte comma hangs", 2, 9, {74, 74, 74, 69, 75},
+      {"a single-byte comma hangs",
+       2,
+       9,
+       {74, 74, 74, 69, 75},
        At({{100, 50, A}, {108, 50, A}, {116, 50, A}, {124, 50, 21}, {100, 66, B}})},
-      {"a single-byte full stop hangs", 2, 9, {74, 74, 74, 70, 75},
+      {"a single-byte full stop hangs",
+       2,
+       9,
+       {74, 74, 74, 70, 75},
        At({{100, 50, A}, {108, 50, A}, {116, 50, A}, {124, 50, 22}, {100, 66, B}})},
-      {"other glyphs do not hang", 2, 9, {74, 74, 74, 62},
+      {"other glyphs do not hang",
+       2,
+       9,
+       {74, 74, 74, 62},
        At({{100, 50, A}, {108, 50, A}, {116, 50, A}, {100, 66, 14}})},
-      {"a blank inside a line advances", 50, 9, {74, 1, 1, 75},
-       At({{100, 50, A}, {124, 50, B}})},
+      {"a blank inside a line advances", 50, 9, {74, 1, 1, 75}, At({{100, 50, A}, {124, 50, B}})},
       {"a blank at the text's start is not drawn", 50, 9, {1, 74}, At({{100, 50, A}})},
-      {"a blank at a wrapped line's start is not drawn", 1, 9, {74, 74, 1, 75},
+      {"a blank at a wrapped line's start is not drawn",
+       1,
+       9,
+       {74, 74, 1, 75},
        At({{100, 50, A}, {108, 50, A}, {100, 66, B}})},
-      {"an opening quote indents the wrapped lines", 3, 9, {66, 74, 74, 74, 1, 75, 75, 75, 75},
-       At({{100, 50, kQuoteCell}, {108, 50, A}, {116, 50, A}, {124, 50, A}, {108, 66, B},
-           {116, 66, B}, {124, 66, B}, {108, 82, B}})},
-      {"a line break starts a line", 50, 9, {74, 5, 75, 5, 5, 76},
-       At({{100, 50, A}, {100, 66, B}, {100, 98, C}})},
-      {"a line break after a quote keeps the indent", 50, 9, {66, 5, 74},
-       At({{100, 50, kQuoteCell}, {108, 66, A}})},
-      {"the line limit stops the text", 50, 2, {74, 5, 75, 5, 76},
-       At({{100, 50, A}, {100, 66, B}})},
+      {"an opening quote indents the wrapped lines",
+       3,
+       9,
+       {66, 74, 74, 74, 1, 75, 75, 75, 75},
+       At({{100, 50, kQuoteCell},
+           {108, 50, A},
+           {116, 50, A},
+           {124, 50, A},
+           {108, 66, B},
+           {116, 66, B},
+           {124, 66, B},
+           {108, 82, B}})},
+      {"a line break starts a line", 50, 9, {74, 5, 75, 5, 5, 76}, At({{100, 50, A}, {100, 66, B}, {100, 98, C}})},
+      {"a line break after a quote keeps the indent", 50, 9, {66, 5, 74}, At({{100, 50, kQuoteCell}, {108, 66, A}})},
+      {"the line limit stops the text", 50, 2, {74, 5, 75, 5, 76}, At({{100, 50, A}, {100, 66, B}})},
       {"one line, cut at the wrap", 1, 1, {74, 74, 74}, At({{100, 50, A}, {108, 50, A}})},
-      {"voicing marks sit over the next glyph", 50, 9, {58, 105, 59, 126},
+      {"voicing marks sit over the next glyph",
+       50,
+       9,
+       {58, 105, 59, 126},
        At({{102, 42, 10}, {100, 50, 57}, {110, 42, 11}, {108, 50, 78}})},
-      {"the raised kanji sits right over the next glyph", 50, 9, {242, 74},
-       At({{100, 42, 195}, {100, 50, A}})},
-      {"a mark after a wrap sits on the new line", 1, 9, {74, 74, 58, 105},
+      {"the raised kanji sits right over the next glyph", 50, 9, {242, 74}, At({{100, 42, 195}, {100, 50, A}})},
+      {"a mark after a wrap sits on the new line",
+       1,
+       9,
+       {74, 74, 58, 105},
        At({{100, 50, A}, {108, 50, A}, {102, 58, 10}, {100, 66, 57}})},
-      {"codes 229 and up skip cell 181; 255 has no cell", 50, 9, {228, 229, 254, 255, 48},
+      {"codes 229 and up skip cell 181; 255 has no cell",
+       50,
+       9,
+       {228, 229, 254, 255, 48},
        At({{100, 50, 180}, {108, 50, 182}, {116, 50, 207}, {132, 50, 0}})},
-      {"codes below 48 draw nothing and do not advance", 50, 9, {2, 3, 4, 47, 74},
-       At({{100, 50, A}})},
+      {"codes below 48 draw nothing and do not advance", 50, 9, {2, 3, 4, 47, 74}, At({{100, 50, A}})},
       {"a 0 ends the codes", 50, 9, {74, 0, 75}, At({{100, 50, A}})},
   };
   BitmapFont font;
@@ -130,8 +167,8 @@ TEST_F(GlyphDrawing, NumbersAreClampedAlignedAndPadded) {
   };
   BitmapFont font;
   for (const auto& c : cases) {
-    SCOPED_TRACE(testing::Message() << c.value << " width " << c.width << " max " << c.max
-                                    << " min " << c.min << " pad " << c.zeroPad);
+    SCOPED_TRACE(testing::Message() << c.value << " width " << c.width << " max " << c.max << " min " << c.min
+                                    << " pad " << c.zeroPad);
     drawn.clear();
     font.DrawNumber(40, 20, c.value, c.width, c.max, c.min, c.zeroPad);
     std::vector<Drawn> expected;
@@ -145,8 +182,7 @@ TEST_F(GlyphDrawing, NumbersAreClampedAlignedAndPadded) {
 std::vector<std::string> tried;
 std::vector<std::string> missing;
 std::vector<std::array<int, 6>> loadArguments;
-int FakeLoader(const char* file, int allNum, int xNum, int yNum, int w, int h, int* handles,
-               int notUse3D) {
+int FakeLoader(const char* file, int allNum, int xNum, int yNum, int w, int h, int* handles, int notUse3D) {
   tried.push_back(file);
   loadArguments.push_back({allNum, xNum, yNum, w, h, notUse3D});
   for (const std::string& m : missing) {

@@ -39,8 +39,7 @@ class HandCursorTest : public drawtest::DrawTest {
 TEST_F(HandCursorTest, TheHandBouncesRightAndFallsBackInEighthsOfAPixel) {
   // Offset and speed by hand: the first bounce starts at speed -8 from rest and reaches
   // -20 (3 pixels); every later one starts at -6 and reaches -12 (2 pixels).
-  const int xs[] = {101, 102, 103, 103, 103, 103, 102, 101, 100, 100,
-                    101, 102, 102, 102, 102, 101, 100, 100, 101, 102};
+  const int xs[] = {101, 102, 103, 103, 103, 103, 102, 101, 100, 100, 101, 102, 102, 102, 102, 101, 100, 100, 101, 102};
   for (size_t i = 0; i < std::size(xs); ++i) EXPECT_EQ(Draw(0, 0), At(xs[i], 166)) << "draw " << i + 1;
 }
 

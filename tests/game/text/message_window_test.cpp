@@ -23,9 +23,7 @@ struct Glyph {
   int x, y, cell;
 };
 std::vector<Glyph> glyphs;
-void RecordGlyph(int x, int y, int cell, int) {
-  glyphs.push_back({plat::presentation::PresentedFrames(), x, y, cell});
-}
+void RecordGlyph(int x, int y, int cell, int) { glyphs.push_back({plat::presentation::PresentedFrames(), x, y, cell}); }
 
 int field_redraws = 0;
 
@@ -66,8 +64,8 @@ TEST_F(MessageWindowTest, InlineMessageDrawsFourLinesOverTheBoxDrawnTwice) {
   game::TheMessageWindow.ShowMessage(1);
   std::vector<std::pair<int, int>> at;
   for (const Glyph& g : glyphs) at.emplace_back(g.y, g.cell);
-  EXPECT_EQ(at, (std::vector<std::pair<int, int>>{{170, kCellA}, {186, kCellA + 1}, {202, kCellA + 2},
-                                                  {218, kCellA + 3}}))
+  EXPECT_EQ(at,
+            (std::vector<std::pair<int, int>>{{170, kCellA}, {186, kCellA + 1}, {202, kCellA + 2}, {218, kCellA + 3}}))
       << "the fifth line is cut";
   for (const Glyph& g : glyphs) EXPECT_EQ(g.x, 54);
   std::vector<std::string> blends, backgrounds;

@@ -34,7 +34,7 @@
 
 namespace windowtest {
 
-inline std::vector<std::string> Calls;        // recorded draws and blend changes, in order
+inline std::vector<std::string> Calls;         // recorded draws and blend changes, in order
 inline std::map<int, std::string> GraphNames;  // handle -> name, for the record
 inline vexal::DrawBackendRows RecordingRows;   // the real rows with two slots recording
 
@@ -86,8 +86,11 @@ class WindowTest : public apptest::LibraryTest {
     game::ScreenCopyGraph = vexal::CreateBlankGraph(320, 240);
     game::TheWindowFrame.LoadWindowFrame();
     const game::WindowFrame& f = game::TheWindowFrame;
-    GraphNames = {{game::ScreenCopyGraph, "copy"}, {f.HorizontalGraph(), "across"}, {f.VerticalGraph(), "down"},
-                  {f.BackgroundGraph(0), "back0"}, {f.BackgroundGraph(1), "back1"}};
+    GraphNames = {{game::ScreenCopyGraph, "copy"},
+                  {f.HorizontalGraph(), "across"},
+                  {f.VerticalGraph(), "down"},
+                  {f.BackgroundGraph(0), "back0"},
+                  {f.BackgroundGraph(1), "back1"}};
     for (int i = 0; i < 4; ++i) GraphNames[f.CornerGraphs()[i]] = "corner" + std::to_string(i);
     game::FrameClock = vexal::GetTimeMs();
   }
@@ -113,8 +116,11 @@ class WindowTest : public apptest::LibraryTest {
     const struct {
       const char* name;
       int w, h;
-    } files[] = {{"wakuwaku7.bmp", 16, 16}, {"wakuyoko.bmp", 320, 5}, {"wakutate.bmp", 5, 240},
-                 {"wna.bmp", 320, 240},     {"wac.bmp", 320, 240}};
+    } files[] = {{"wakuwaku7.bmp", 16, 16},
+                 {"wakuyoko.bmp", 320, 5},
+                 {"wakutate.bmp", 5, 240},
+                 {"wna.bmp", 320, 240},
+                 {"wac.bmp", 320, 240}};
     for (const auto& f : files) {
       ASSERT_TRUE(nltools::WriteBmp(dir_.File(std::string("system/") + f.name), nltools::Picture(f.w, f.h, blue)));
     }

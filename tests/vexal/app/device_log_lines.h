@@ -22,8 +22,7 @@ inline const std::vector<std::string> kDeviceShutDownLines = {
 
 // lines with the device shut-down lines put in after the first `before` of them.
 inline std::vector<std::string> WithDeviceShutDown(std::vector<std::string> lines, size_t before) {
-  lines.insert(lines.begin() + static_cast<long>(before), kDeviceShutDownLines.begin(),
-               kDeviceShutDownLines.end());
+  lines.insert(lines.begin() + static_cast<long>(before), kDeviceShutDownLines.begin(), kDeviceShutDownLines.end());
   return lines;
 }
 

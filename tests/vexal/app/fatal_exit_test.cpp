@@ -40,11 +40,10 @@ TEST_F(FatalExitTest, AfterStartUpShutsDownInOrderAndEndsWithMinusOne) {
       },
       ::testing::ExitedWithCode(255), "");
   EXPECT_EQ(LogLinesFrom("テスト用の致命的エラー"),
-            apptest::WithDeviceShutDown({"テスト用の致命的エラー", "ウインドウを閉じようとしています",
-                                         "ウインドウが破棄されようとしています",
-                                         "ソフトを終了する準備が整いました", "ＣＯＭを終了... 完了",
-                                         "ソフトをエラー終了します"},
-                                        1));
+            apptest::WithDeviceShutDown(
+                {"テスト用の致命的エラー", "ウインドウを閉じようとしています", "ウインドウが破棄されようとしています",
+                 "ソフトを終了する準備が整いました", "ＣＯＭを終了... 完了", "ソフトをエラー終了します"},
+                1));
   EXPECT_TRUE(LogEndsWith("ソフトをエラー終了します"));
 }
 

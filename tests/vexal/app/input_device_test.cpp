@@ -39,21 +39,13 @@ TEST_F(InputDeviceTest, StartLogsEachStepAndOpensTheJoypadsInOrder) {
   Lines from = LogLinesFrom("DirectInput関係初期化処理");
   ASSERT_GE(from.size(), 15u);
   EXPECT_EQ(Lines(from.begin(), from.begin() + 15),
-            (Lines{"DirectInput関係初期化処理",
-                   "\tDirectInputオブジェクトの取得中... 成功",
-                   "\t\t引き続き初期化処理... 初期化成功",
-                   "\tジョイパッドの初期化... ",
-                   "\t入力装置を見つけました",
-                   "\t\tデバイスの登録名:pad one",
-                   "\t\tデバイスの製品登録名:pad one",
-                   "\tジョイパッドの追加は正常に終了しました",
-                   "\t入力装置を見つけました",
-                   "\t\tデバイスの登録名:pad two",
-                   "\t\tデバイスの製品登録名:pad two",
-                   "\tジョイパッドの追加は正常に終了しました",
-                   "\tジョイパッドの初期化は正常に終了しました",
-                   "\tキーボードデバイスの初期化... 初期化成功",
-                   "DirectInput 関連の初期化は正常に終了しました"}));
+            (Lines{"DirectInput関係初期化処理", "\tDirectInputオブジェクトの取得中... 成功",
+                   "\t\t引き続き初期化処理... 初期化成功", "\tジョイパッドの初期化... ", "\t入力装置を見つけました",
+                   "\t\tデバイスの登録名:pad one", "\t\tデバイスの製品登録名:pad one",
+                   "\tジョイパッドの追加は正常に終了しました", "\t入力装置を見つけました",
+                   "\t\tデバイスの登録名:pad two", "\t\tデバイスの製品登録名:pad two",
+                   "\tジョイパッドの追加は正常に終了しました", "\tジョイパッドの初期化は正常に終了しました",
+                   "\tキーボードデバイスの初期化... 初期化成功", "DirectInput 関連の初期化は正常に終了しました"}));
   EXPECT_NE(InputState.InputObject, 0u);
   EXPECT_NE(InputState.KeyboardDevice, 0u);
   EXPECT_EQ(InputState.PadCount, 2);
@@ -120,7 +112,9 @@ TEST_F(InputDeviceTest, JoypadFailingAStepIsReleasedAndSkipped) {
     pi::SetCallObserver(nullptr);
     EXPECT_EQ(InputState.PadCount, c.pads) << c.line;
     EXPECT_EQ(PadName(c.pads - 1), "good") << c.line;
-    if (c.line != nullptr) { EXPECT_TRUE(Logged(c.line)) << c.line; }
+    if (c.line != nullptr) {
+      EXPECT_TRUE(Logged(c.line)) << c.line;
+    }
     bool created = c.call != pi::Call::CreateDevice;
     bool released = c.pads == 1 && created;
     EXPECT_EQ(std::count(calls_.begin(), calls_.end(), "ReleaseDevice " + std::to_string(bad)), released ? 1 : 0)

@@ -67,12 +67,12 @@ TEST_F(InputReadTest, KeysAndJoypadButtonsShareTheBits) {
     int bit;
   };
   const KeyCase keys[] = {
-      {pi::kKeyNumpad2, 0x1}, {pi::kKeyDown, 0x1},  {pi::kKeyNumpad4, 0x2}, {pi::kKeyLeft, 0x2},
-      {pi::kKeyNumpad6, 0x4}, {pi::kKeyRight, 0x4}, {pi::kKeyNumpad8, 0x8}, {pi::kKeyUp, 0x8},
-      {pi::kKeyZ, 0x10},      {pi::kKeyX, 0x20},    {pi::kKeyC, 0x40},      {pi::kKeyA, 0x80},
-      {pi::kKeyS, 0x100},     {pi::kKeyD, 0x200},   {pi::kKeyQ, 0x400},     {pi::kKeyW, 0x800},
-      {pi::kKeyEscape, 0x1000}, {pi::kKeySpace, 0x2000},
-      {pi::kKeyEnter, 0},     {pi::kKeyF10, 0},     {pi::kKeyF12, 0},       {pi::kKeyTab, 0},
+      {pi::kKeyNumpad2, 0x1},   {pi::kKeyDown, 0x1},     {pi::kKeyNumpad4, 0x2}, {pi::kKeyLeft, 0x2},
+      {pi::kKeyNumpad6, 0x4},   {pi::kKeyRight, 0x4},    {pi::kKeyNumpad8, 0x8}, {pi::kKeyUp, 0x8},
+      {pi::kKeyZ, 0x10},        {pi::kKeyX, 0x20},       {pi::kKeyC, 0x40},      {pi::kKeyA, 0x80},
+      {pi::kKeyS, 0x100},       {pi::kKeyD, 0x200},      {pi::kKeyQ, 0x400},     {pi::kKeyW, 0x800},
+      {pi::kKeyEscape, 0x1000}, {pi::kKeySpace, 0x2000}, {pi::kKeyEnter, 0},     {pi::kKeyF10, 0},
+      {pi::kKeyF12, 0},         {pi::kKeyTab, 0},
   };
   for (const KeyCase& k : keys) {
     pi::SetFakeKey(k.key, true);
@@ -99,8 +99,8 @@ TEST_F(InputReadTest, JoypadAxesOutsideTheDeadZoneSetDirections) {
   };
   const int32_t p20 = 32767 * 20 / 100, p30 = 32767 * 30 / 100;
   const Case cases[] = {
-      {0, 0, 0},       {p20, 0, 0},       {-p20, -p20, 0},    {p30, 0, 0x4},     {-p30, 0, 0x2},
-      {0, p30, 0x1},   {0, -p30, 0x8},    {32767, 32767, 0x5}, {-32768, -32768, 0xA},
+      {0, 0, 0},     {p20, 0, 0},    {-p20, -p20, 0},     {p30, 0, 0x4},         {-p30, 0, 0x2},
+      {0, p30, 0x1}, {0, -p30, 0x8}, {32767, 32767, 0x5}, {-32768, -32768, 0xA},
   };
   for (const Case& c : cases) {
     pi::SetFakeJoypadAxes(pad, c.x, c.y);
@@ -125,7 +125,10 @@ TEST_F(InputReadTest, F10AndF12ComeFromTheWindowProcedureFlags) {
     uint8_t f10, f12;
   };
   const Case cases[] = {
-      {vexal::kMsgF10, 1, 1, 0}, {vexal::kMsgF12, 1, 1, 1}, {vexal::kMsgF10, 0, 0, 1}, {vexal::kMsgF12, 2, 0, 0},
+      {vexal::kMsgF10, 1, 1, 0},
+      {vexal::kMsgF12, 1, 1, 1},
+      {vexal::kMsgF10, 0, 0, 1},
+      {vexal::kMsgF12, 2, 0, 0},
   };
   for (const Case& c : cases) {
     pw::SendMessage(AppState.MainWindow, c.message, c.wparam, 0);
@@ -172,7 +175,9 @@ TEST_F(InputReadTest, LostKeyboardIsAcquiredAgainOrReadsAsNoKey) {
     std::array<uint8_t, 256> keys = AllKeys(&result);
     EXPECT_EQ(result, 0) << c.name;
     EXPECT_EQ(keys[pi::kKeyX], c.readable ? 1 : 0) << c.name;
-    if (!c.readable) { EXPECT_TRUE(AllZero(keys)) << c.name; }
+    if (!c.readable) {
+      EXPECT_TRUE(AllZero(keys)) << c.name;
+    }
     if (c.lose) pi::LoseDevice(pi::kSysKeyboard);
     EXPECT_EQ(vexal::ReadPadState(0x1000), c.readable ? 0x20 : 0) << c.name;
   }

@@ -106,8 +106,8 @@ int MoveWhileInactiveThen(const std::function<void(pw::WindowHandle)>& last, int
   const pw::WindowHandle w = AppState.MainWindow;
   std::vector<std::function<void()>> actions = {
       [w] { pw::UserFocus(w, false); },
-      [w] { pw::UserMove(w, AppState.ClientRect[0] + 40, AppState.ClientRect[1] + 30); },
-      [w] { pw::UserText(w, "a"); }, [w, &last] { last(w); }};
+      [w] { pw::UserMove(w, AppState.ClientRect[0] + 40, AppState.ClientRect[1] + 30); }, [w] { pw::UserText(w, "a"); },
+      [w, &last] { last(w); }};
   size_t next = 0;
   pw::SetEventSource([&] {
     ++*polls;

@@ -59,7 +59,8 @@ Bytes Frames(int n, uint8_t b2 = 0x90) {
   return b;
 }
 Bytes Id3v2(uint8_t version, uint8_t flags, int body, bool footer) {
-  Bytes b = {'I', 'D', '3', version, 0, flags, 0, 0, static_cast<uint8_t>(body >> 7), static_cast<uint8_t>(body & 0x7F)};
+  Bytes b = {
+      'I', 'D', '3', version, 0, flags, 0, 0, static_cast<uint8_t>(body >> 7), static_cast<uint8_t>(body & 0x7F)};
   b.insert(b.end(), body, 0xFF);  // 0xFF bytes in a tag must not be taken for a sync
   if (footer) b.insert(b.end(), {'3', 'D', 'I', version, 0, flags, 0, 0, 0, 0});
   return b;
@@ -132,8 +133,8 @@ TEST(Mp3ProbeTest, LameToneDecodesToSixteenBitPcmOfItsLength) {
   std::vector<int16_t> tone(kSamples);
   for (int i = 0; i < kSamples; ++i) tone[i] = static_cast<int16_t>(8000 * std::sin(2 * M_PI * 440 * i / 44100.0));
   nltest::WriteFileBytes(dir.File("tone.wav"), AsString(PcmWav16(tone, 44100)));
-  const std::string command = "lame --quiet -m m -b 64 --add-id3v2 --tt tone '" + dir.File("tone.wav") + "' '" +
-                              dir.File("tone.mp3") + "'";
+  const std::string command =
+      "lame --quiet -m m -b 64 --add-id3v2 --tt tone '" + dir.File("tone.wav") + "' '" + dir.File("tone.mp3") + "'";
   ASSERT_EQ(std::system(command.c_str()), 0);
 
   std::FILE* file = plat::fs::OpenFile(dir.File("tone.mp3"), "rb");
@@ -147,7 +148,8 @@ TEST(Mp3ProbeTest, LameToneDecodesToSixteenBitPcmOfItsLength) {
   ASSERT_EQ(pcm.size(), static_cast<size_t>(kSamples * 2));
   // A lossy copy of the tone: the peak lies near the source's.
   int peak = 0;
-  for (int i = 0; i < kSamples; ++i) peak = std::max(peak, std::abs(static_cast<int16_t>(pcm[2 * i] | (pcm[2 * i + 1] << 8))));
+  for (int i = 0; i < kSamples; ++i)
+    peak = std::max(peak, std::abs(static_cast<int16_t>(pcm[2 * i] | (pcm[2 * i + 1] << 8))));
   EXPECT_GT(peak, 6000);
   EXPECT_LT(peak, 10000);
 }

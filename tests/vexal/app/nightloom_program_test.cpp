@@ -105,7 +105,9 @@ TEST_F(ProgramTest, UnderTheHarnessItCapturesItsFramesAndEndsItself) {
     ASSERT_TRUE(png) << frame;
     EXPECT_EQ(png->width, 320) << frame;
     EXPECT_EQ(png->height, 240) << frame;
-    if (frame <= 6) { EXPECT_EQ(png->rgb, std::vector<uint8_t>(320 * 240 * 3, 0)) << frame; }
+    if (frame <= 6) {
+      EXPECT_EQ(png->rgb, std::vector<uint8_t>(320 * 240 * 3, 0)) << frame;
+    }
   }
   EXPECT_FALSE(first_.Frame(9));
   std::string log = LogMessages(first_.Log());

@@ -70,8 +70,12 @@ TEST(Random, DrawIsTheHighHalfOfOutputTimesRange) {
     int32_t expected;
   };
   const Case cases[] = {
-      {0xFFFFFFFFu, 0, 0},          {0x7FFFFFFFu, 1, 0},           {0x80000000u, 1, 1},
-      {0xFFFFFFFFu, 99, 99},        {0x00000000u, 99, 0},          {0x80000000u, 2147483647, 1073741824},
+      {0xFFFFFFFFu, 0, 0},
+      {0x7FFFFFFFu, 1, 0},
+      {0x80000000u, 1, 1},
+      {0xFFFFFFFFu, 99, 99},
+      {0x00000000u, 99, 0},
+      {0x80000000u, 2147483647, 1073741824},
       {0xFFFFFFFFu, 2147483647, 2147483647},
   };
   for (const Case& c : cases) {

@@ -73,7 +73,9 @@ TEST_F(ScreenLogTest, ALoneLeadByteAtTheEndIsOneCharacter) {
   vexal::ScreenLogAddText("ab\x82");
   EXPECT_EQ(vexal::ScreenLogLine(0), "ab\x82");
   vexal::ScreenLogAddText("c");
-  EXPECT_EQ(vexal::ScreenLogLine(0), "ab\x82" "c");
+  EXPECT_EQ(vexal::ScreenLogLine(0),
+            "ab\x82"
+            "c");
 }
 
 }  // namespace

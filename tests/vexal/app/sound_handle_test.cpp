@@ -200,7 +200,8 @@ TEST_F(SoundHandleTest, ASilentBufferFailureIsLoggedAndTheDeviceStarts) {
 }
 
 TEST_F(SoundHandleTest, ADeviceThatFailsLeavesTheProgramSilent) {
-  ps::SetFailureHook([](ps::Op op) { return op == ps::Op::kSetCooperativeLevel ? ps::Result::kFailed : ps::Result::kOk; });
+  ps::SetFailureHook(
+      [](ps::Op op) { return op == ps::Op::kSetCooperativeLevel ? ps::Result::kFailed : ps::Result::kOk; });
   EXPECT_EQ(vexal::InitDirectSound(), -1);
   ps::SetFailureHook(nullptr);
   EXPECT_EQ(vexal::GetDirectSoundObject(), nullptr);

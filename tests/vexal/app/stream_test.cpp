@@ -55,10 +55,9 @@ TEST(MemStream, SeeksClampToTheBlock) {
     int32_t expected;
   };
   const Case cases[] = {
-      {5, -5, SEEK_SET, 0},  {5, 3, SEEK_SET, 3},     {5, 99, SEEK_SET, 10},
-      {5, 2, SEEK_CUR, 7},   {5, -9, SEEK_CUR, 0},    {5, 9, SEEK_CUR, 10},
-      {5, -3, SEEK_END, 7},  {5, 4, SEEK_END, 10},    {5, -20, SEEK_END, 0},
-      {5, 4, 7, 4},  // an unknown origin counts from the start
+      {5, -5, SEEK_SET, 0},  {5, 3, SEEK_SET, 3},  {5, 99, SEEK_SET, 10}, {5, 2, SEEK_CUR, 7},
+      {5, -9, SEEK_CUR, 0},  {5, 9, SEEK_CUR, 10}, {5, -3, SEEK_END, 7},  {5, 4, SEEK_END, 10},
+      {5, -20, SEEK_END, 0}, {5, 4, 7, 4},  // an unknown origin counts from the start
   };
   for (const Case& c : cases) {
     vexal::MemStreamSeek(s.get(), c.start, SEEK_SET);
@@ -109,9 +108,9 @@ TEST(StreamFuncTable, FileAndMemoryGiveTheSameResults) {
     int32_t b;  // count, or origin
   };
   const Step steps[] = {
-      {Step::kRead, 4, 3},   {Step::kSeek, 5, SEEK_CUR}, {Step::kRead, 1, 10},
-      {Step::kSeek, -6, SEEK_END}, {Step::kRead, 2, 3}, {Step::kRead, 1, 1},
-      {Step::kSeek, 0, SEEK_SET}, {Step::kRead, 37, 1}, {Step::kRead, 1, 1},
+      {Step::kRead, 4, 3},         {Step::kSeek, 5, SEEK_CUR}, {Step::kRead, 1, 10},
+      {Step::kSeek, -6, SEEK_END}, {Step::kRead, 2, 3},        {Step::kRead, 1, 1},
+      {Step::kSeek, 0, SEEK_SET},  {Step::kRead, 37, 1},       {Step::kRead, 1, 1},
   };
   struct Side {
     const vexal::StreamFuncTable* table;

@@ -22,7 +22,7 @@ plat::sys::CpuInfo TestCpu() {
   c.has_cpuid = true;
   c.max_function = 1;
   c.vendor_words = {0x756E6547, 0x49656E69, 0x6C65746E};  // "Genu" "ineI" "ntel"
-  c.features_edx = (1u << 4) | (1u << 23);                 // time-stamp counter, MMX
+  c.features_edx = (1u << 4) | (1u << 23);                // time-stamp counter, MMX
   c.max_extended = 0x80000004u;
   c.brand = "Test CPU 9000";
   return c;
@@ -86,7 +86,9 @@ TEST_F(SystemReportTest, NamesEachOperatingSystem) {
       {{OsPlatform::Windows9x, 4, 10, 2222, "", "A"}, "ＯＳ  Windows98SE ( Build 2222 A )", 2},
       {{OsPlatform::Windows9x, 4, 90, 3000, "", " "}, "ＯＳ  WindowsMe ( Build 3000   )", 3},
       {{OsPlatform::WindowsNT, 3, 51, 1057, "", ""}, "ＯＳ  WindowsNT 3.51 ( Build 1057  )", 0x104},
-      {{OsPlatform::WindowsNT, 4, 0, 1381, "", "Service Pack 6"}, "ＯＳ  WindowsNT 4.0 ( Build 1381 Service Pack 6 )", 0x105},
+      {{OsPlatform::WindowsNT, 4, 0, 1381, "", "Service Pack 6"},
+       "ＯＳ  WindowsNT 4.0 ( Build 1381 Service Pack 6 )",
+       0x105},
       {{OsPlatform::WindowsNT, 5, 0, 2195, "", ""}, "ＯＳ  Windows2000 ( Build 2195  )", 0x106},
       {{OsPlatform::WindowsNT, 6, 0, 6000, "", ""}, "ＯＳ  Windows ( Build 6000  )", -7},  // code unchanged
       {{OsPlatform::Other, 6, 1, 0, "Linux", "6.1.0-18-amd64"}, "ＯＳ  Linux ( Build 0 6.1.0-18-amd64 )", -7},

@@ -72,22 +72,37 @@ struct EditCase {
 TEST(TextInput, EditingTable) {
   const EditCase cases[] = {
       {"plain", "abc", 10, 0, 0, 0, "abc", 3, 0, 0},
-      {"insert after moving left", "abc\x1D\x1D" "X", 10, 0, 0, 0, "aXbc", 2, 0, 0},
+      {"insert after moving left",
+       "abc\x1D\x1D"
+       "X",
+       10, 0, 0, 0, "aXbc", 2, 0, 0},
       {"backspace takes a double-byte character", "aあb\x1D\x08", 10, 0, 0, 0, "ab", 1, 0, 0},
       {"delete takes a double-byte character", "あい\x1D\x1D\x10", 10, 0, 0, 0, "い", 0, 0, 0},
       {"right steps over a double-byte character", "あb\x1D\x1D\x1C", 10, 0, 0, 0, "あb", 2, 0, 0},
       // 0x9F is the trail of "亜" although it is in the lead-byte range.
       {"a trail byte is not a lead byte", "亜亜a\x08", 10, 0, 0, 0, "亜亜", 4, 0, 0},
-      {"edges do nothing", "\x08\x1D\x10" "ab\x1C\x10", 10, 0, 0, 0, "ab", 2, 0, 0},
-      {"tab and up and down are ignored", "a\x09\x1E\x1F" "b", 10, 0, 0, 0, "ab", 2, 0, 0},
+      {"edges do nothing",
+       "\x08\x1D\x10"
+       "ab\x1C\x10",
+       10, 0, 0, 0, "ab", 2, 0, 0},
+      {"tab and up and down are ignored",
+       "a\x09\x1E\x1F"
+       "b",
+       10, 0, 0, 0, "ab", 2, 0, 0},
       {"enter finishes", "ab\r", 10, 0, 0, 0, "ab", 2, 1, 0},
       {"escape cancels when allowed", "ab\x1B", 10, 1, 0, 0, "ab", 2, 1, 1},
-      {"escape is ignored otherwise", "a\x1B" "b", 10, 0, 0, 0, "ab", 2, 0, 0},
+      {"escape is ignored otherwise",
+       "a\x1B"
+       "b",
+       10, 0, 0, 0, "ab", 2, 0, 0},
       {"digits only, except in front", "a1b2", 10, 0, 0, 1, "a12", 3, 0, 0},
       {"single-byte only", "aあb", 10, 0, 1, 0, "ab", 2, 0, 0},
       {"full: the character before the cursor makes room", "abcd", 3, 0, 0, 0, "abd", 3, 0, 0},
       {"full: a double-byte character takes two", "abcあ", 3, 0, 0, 0, "aあ", 3, 0, 0},
-      {"full at position 0: dropped", "ab\x1D\x1D" "x", 2, 0, 0, 0, "ab", 0, 0, 0},
+      {"full at position 0: dropped",
+       "ab\x1D\x1D"
+       "x",
+       2, 0, 0, 0, "ab", 0, 0, 0},
       {"too long for an empty text: dropped", "あ", 1, 0, 0, 0, "", 0, 0, 0},
   };
   for (const EditCase& c : cases) {

@@ -50,11 +50,11 @@ TEST(WavHeaderTest, ChunkWalkTable) {
       {"no data chunk", Riff({Chunk("fmt ", kFmt16), Chunk("LIST", {1, 2, 3, 4})}), -1, 0, 0},
       {"chunk header cut short", cut_header, -1, 0, 0},
       {"data size past the end", Riff({Chunk("fmt ", kFmt16), Chunk("data", kBody, 1000)}), 6, 18, 44},
-      {"fmt of 14 bytes", Riff({Chunk("fmt ", Bytes(kFmt16.begin(), kFmt16.begin() + 14)), Chunk("data", kBody)}), -1, 0,
-       0},
+      {"fmt of 14 bytes", Riff({Chunk("fmt ", Bytes(kFmt16.begin(), kFmt16.begin() + 14)), Chunk("data", kBody)}), -1,
+       0, 0},
       {"fmt size past the end", Riff({Chunk("fmt ", kFmt16, 100)}), -1, 0, 0},
-      {"chunk size past the end", Riff({Chunk("fmt ", kFmt16), Chunk("LIST", {1, 2}, 0xFFFFFFF0), Chunk("data", kBody)}),
-       -1, 0, 0},
+      {"chunk size past the end",
+       Riff({Chunk("fmt ", kFmt16), Chunk("LIST", {1, 2}, 0xFFFFFFF0), Chunk("data", kBody)}), -1, 0, 0},
       {"RIFF but not WAVE", not_wave, -1, 0, 0},
       {"empty data", Riff({Chunk("fmt ", kFmt16), Chunk("data", {})}), 0, 18, 44},
   };
@@ -79,9 +79,8 @@ TEST(WavHeaderTest, ChunkWalkTable) {
 TEST(WavHeaderTest, PcmPassesThroughWithItsOwnFormat) {
   Bytes file = Riff({Chunk("fmt ", PcmFormatRecord(2, 11025, 8)), Chunk("LIST", {0}), Chunk("data", kBody, 1000)});
   std::vector<uint8_t> pcm, format;
-  int32_t size = OnStream(file, [&](const vexal::SoundSource& s, vexal::MemStream*) {
-    return vexal::ConvertSoundToPcm(s, &pcm, &format);
-  });
+  int32_t size = OnStream(
+      file, [&](const vexal::SoundSource& s, vexal::MemStream*) { return vexal::ConvertSoundToPcm(s, &pcm, &format); });
   EXPECT_EQ(size, 6);
   EXPECT_EQ(pcm, kBody);
   Bytes want = PcmFormatRecord(2, 11025, 8, true);
@@ -104,7 +103,13 @@ TEST(WavHeaderTest, UnplayableFormatsAreRefused) {
       {"24 bits", PcmFormatRecord(1, 22050, 24), kBody},
       {"three channels", PcmFormatRecord(3, 22050, 8), kBody},
       {"compressed, no channels", compressed_no_channels, kBody},
-      {"an unknown codec", [] { Bytes f = PcmFormatRecord(1, 8000, 8); f[0] = 0x31; return f; }(), kBody},
+      {"an unknown codec",
+       [] {
+         Bytes f = PcmFormatRecord(1, 8000, 8);
+         f[0] = 0x31;
+         return f;
+       }(),
+       kBody},
   };
   for (Case& c : cases) {
     SCOPED_TRACE(c.name);
@@ -154,9 +159,8 @@ TEST(WavHeaderTest, ImaAdpcmBecomesSixteenBitPcm) {
   }
   Bytes file = Riff({Chunk("fmt ", fmt), Chunk("data", data)});
   std::vector<uint8_t> pcm, format;
-  int32_t size = OnStream(file, [&](const vexal::SoundSource& s, vexal::MemStream*) {
-    return vexal::ConvertSoundToPcm(s, &pcm, &format);
-  });
+  int32_t size = OnStream(
+      file, [&](const vexal::SoundSource& s, vexal::MemStream*) { return vexal::ConvertSoundToPcm(s, &pcm, &format); });
   ASSERT_EQ(size, 130 * 2);
   ASSERT_EQ(pcm.size(), 260u);
   EXPECT_EQ(format, PcmFormatRecord(1, 8000, 16, true));

@@ -54,8 +54,8 @@ class WindowProcTest : public apptest::LibraryTest {
     for (size_t end = log.find('\n'); end != std::string::npos; end = log.find('\n', start)) {
       std::string line = log.substr(start, end - start);
       line = line.substr(line.find(':') + 1);
-      lines.push_back(line.substr(line.find_first_not_of('\t') == std::string::npos ? line.size()
-                                                                                     : line.find_first_not_of('\t')));
+      lines.push_back(
+          line.substr(line.find_first_not_of('\t') == std::string::npos ? line.size() : line.find_first_not_of('\t')));
       start = end + 1;
     }
     return lines;

@@ -30,11 +30,19 @@ struct RegionCase {
 
 TEST(BuildRegionFromImage, RunsOfOpaquePixelsBecomeRectangles) {
   const RegionCase cases[] = {
-      {"24-bit: a pixel with only its third byte zero is opaque", 3, 2, 12, 3,
+      {"24-bit: a pixel with only its third byte zero is opaque",
+       3,
+       2,
+       12,
+       3,
        {1, 1, 0, 0, 0, 0, 0, 0, 5, 0, 0, 0,  //
         9, 9, 9, 0, 9, 0, 0, 0, 9, 0, 0, 0},
        {{0, 0, 1, 1}, {2, 0, 3, 1}, {0, 1, 3, 2}}},
-      {"8-bit, runs closing at the row end and padding ignored", 5, 2, 8, 1,
+      {"8-bit, runs closing at the row end and padding ignored",
+       5,
+       2,
+       8,
+       1,
        {0, 7, 7, 0, 7, 0xFF, 0xFF, 0xFF,  //
         0, 0, 0, 0, 0, 0xFF, 0xFF, 0xFF},
        {{1, 0, 3, 1}, {4, 0, 5, 1}}},
@@ -62,16 +70,16 @@ std::string TwoPixelBmp(uint32_t first, uint32_t second) {
   b += "BM";
   put(14 + 40 + 8, 4);
   put(0, 4);
-  put(14 + 40, 4);                      // bfOffBits
-  put(40, 4);                           // biSize
-  put(2, 4);                            // width
-  put(1, 4);                            // height
-  put(1, 2);                            // planes
-  put(24, 2);                           // bits
+  put(14 + 40, 4);                        // bfOffBits
+  put(40, 4);                             // biSize
+  put(2, 4);                              // width
+  put(1, 4);                              // height
+  put(1, 2);                              // planes
+  put(24, 2);                             // bits
   for (int i = 0; i < 6; ++i) put(0, 4);  // compression .. biClrImportant
   put(first, 3);
   put(second, 3);
-  put(0, 2);                            // row padding
+  put(0, 2);  // row padding
   return b;
 }
 

@@ -35,11 +35,10 @@ uint32_t Get(const Bytes& b, size_t at, int bytes) {
   return v;
 }
 
-int Convert(Bytes& dst, int32_t dstPitch, const ColorFormatRecord& d, const Bytes& src,
-            int32_t srcPitch, const ColorFormatRecord& s, const Rect& r, int mirror,
-            int32_t dx = 0, int32_t dy = 0) {
-  return vexal::ConvertImageFormat(dst.data(), dstPitch, &d, src.data(), srcPitch, &s, nullptr, 0,
-                                   nullptr, dx, dy, &r, mirror, 0, 0, 0, 0);
+int Convert(Bytes& dst, int32_t dstPitch, const ColorFormatRecord& d, const Bytes& src, int32_t srcPitch,
+            const ColorFormatRecord& s, const Rect& r, int mirror, int32_t dx = 0, int32_t dy = 0) {
+  return vexal::ConvertImageFormat(dst.data(), dstPitch, &d, src.data(), srcPitch, &s, nullptr, 0, nullptr, dx, dy, &r,
+                                   mirror, 0, 0, 0, 0);
 }
 
 TEST(ConvertImageFormat, SinglePixelsConvertAsWorkedOutByHand) {
@@ -122,8 +121,10 @@ TEST(ConvertImageFormat, EmptyRectanglesWriteNothing) {
     ColorFormatRecord src, dst;
     int mirror;
   };
-  const Path paths[] = {
-      {"copy", k24, k24, 0}, {"mirrored copy", k24, k24, 1}, {"convert", k24, k565, 0}, {"mirrored convert", k24, k8888, 1}};
+  const Path paths[] = {{"copy", k24, k24, 0},
+                        {"mirrored copy", k24, k24, 1},
+                        {"convert", k24, k565, 0},
+                        {"mirrored convert", k24, k8888, 1}};
   const Bytes src(64, 0x55);
   for (const Path& p : paths)
     for (const Rect& r : rects) {
@@ -138,8 +139,8 @@ TEST(ConvertImageFormat, AlphaComesFromASeparatePictureOrAlone) {
   const Bytes alpha = {0x9C, 0x01};                        // their alpha, 8-bit
   Bytes dst(8, 0);
   const Rect r{0, 0, 2, 1};
-  ASSERT_EQ(vexal::ConvertImageFormat(dst.data(), 8, &k8888, src.data(), 6, &k24, alpha.data(), 2,
-                                      &kGrey, 0, 0, &r, 0, 0, 0, 0, 0),
+  ASSERT_EQ(vexal::ConvertImageFormat(dst.data(), 8, &k8888, src.data(), 6, &k24, alpha.data(), 2, &kGrey, 0, 0, &r, 0,
+                                      0, 0, 0, 0),
             0);
   EXPECT_EQ(Get(dst, 0, 4), 0x9CFF8040u);
   EXPECT_EQ(Get(dst, 4, 4), 0x01302010u);
@@ -147,8 +148,8 @@ TEST(ConvertImageFormat, AlphaComesFromASeparatePictureOrAlone) {
   // The alpha plane of a picture: alpha-only into one byte a pixel.
   const Bytes argb = {0x40, 0x80, 0xFF, 0xA5, 0x10, 0x20, 0x30, 0x5A};
   Bytes plane(2, 0xEE);
-  ASSERT_EQ(vexal::ConvertImageFormat(plane.data(), 2, &kGrey, argb.data(), 8, &k8888, nullptr, 0,
-                                      nullptr, 0, 0, &r, 0, 0, 0, 0, 1),
+  ASSERT_EQ(vexal::ConvertImageFormat(plane.data(), 2, &kGrey, argb.data(), 8, &k8888, nullptr, 0, nullptr, 0, 0, &r, 0,
+                                      0, 0, 0, 1),
             0);
   EXPECT_EQ(plane, (Bytes{0xA5, 0x5A}));
 }
@@ -174,8 +175,8 @@ void SlowConvert(Bytes& dst, int32_t dstPitch, const ColorFormatRecord& d, const
     for (int32_t x = r.left; x < r.right; ++x) {
       const int32_t i = x - r.left;
       const size_t in = static_cast<size_t>(y) * srcPitch + static_cast<size_t>(x) * sb;
-      const size_t out = static_cast<size_t>(dy + y - r.top) * dstPitch +
-                         static_cast<size_t>(dx + (mirror == 1 ? w - 1 - i : i)) * db;
+      const size_t out =
+          static_cast<size_t>(dy + y - r.top) * dstPitch + static_cast<size_t>(dx + (mirror == 1 ? w - 1 - i : i)) * db;
       if (raw) {
         for (int k = 0; k < sb; ++k) dst[out + k] = src[in + k];
         continue;
@@ -211,8 +212,8 @@ TEST(ConvertImageFormat, EveryPairOfLayoutsMatchesTheSlowConversion) {
         const int mirror = variant & 1;
         const bool separate = (variant & 2) != 0;
         SCOPED_TRACE(std::to_string(s.ColorBits) + "/" + std::to_string(s.AlphaWidth) + " -> " +
-                     std::to_string(d.ColorBits) + "/" + std::to_string(d.AlphaWidth) +
-                     (mirror ? " mirrored" : "") + (separate ? " separate alpha" : ""));
+                     std::to_string(d.ColorBits) + "/" + std::to_string(d.AlphaWidth) + (mirror ? " mirrored" : "") +
+                     (separate ? " separate alpha" : ""));
         const int32_t srcPitch = 5 * 4 + 3, dstPitch = 7 * 4 + 1, alphaPitch = 5 * 2 + 1;
         Bytes src(srcPitch * 4), alpha(alphaPitch * 4);
         for (auto& b : src) b = static_cast<uint8_t>(rng());
@@ -222,9 +223,8 @@ TEST(ConvertImageFormat, EveryPairOfLayoutsMatchesTheSlowConversion) {
         Bytes fast(dstPitch * 5, 0xEE), slow(dstPitch * 5, 0xEE);
         for (int alphaOnly : {0, 1}) {
           const void* a = separate ? alpha.data() : nullptr;
-          ASSERT_EQ(vexal::ConvertImageFormat(fast.data(), dstPitch, &d, src.data(), srcPitch, &s, a,
-                                              alphaPitch, &alphaFormat, 2, 1, &r, mirror, 0, 0, 0,
-                                              alphaOnly),
+          ASSERT_EQ(vexal::ConvertImageFormat(fast.data(), dstPitch, &d, src.data(), srcPitch, &s, a, alphaPitch,
+                                              &alphaFormat, 2, 1, &r, mirror, 0, 0, 0, alphaOnly),
                     0);
           SlowConvert(slow, dstPitch, d, src, srcPitch, s, separate ? &alpha : nullptr, alphaPitch, alphaFormat, 2, 1,
                       r, mirror, alphaOnly);

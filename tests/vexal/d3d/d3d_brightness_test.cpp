@@ -108,8 +108,7 @@ TEST_F(BrightnessTest, AStringIsColouredByTheBrightnessInItsOwnChannels) {
   ASSERT_EQ(vexal::SetBlendModeParam(2, 255), 0);
   const int font = vexal::GetDefaultFontHandle();
   pd::RecordJournal(true);
-  ASSERT_EQ(vexal::DrawStringToHandle(0, 0, "\x81\xa1\x81\xa1", vexal::MakeColorValue(255, 255, 255), font, 0, 0),
-            0);
+  ASSERT_EQ(vexal::DrawStringToHandle(0, 0, "\x81\xa1\x81\xa1", vexal::MakeColorValue(255, 255, 255), font, 0, 0), 0);
   EXPECT_GT(DeviceDraws(), 0);
   // The middle of the first full-width filled square.
   const int cell = vexal::GetFontManageDataToHandle(font)->Cell;

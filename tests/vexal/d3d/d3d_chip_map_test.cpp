@@ -61,22 +61,21 @@ class ChipMapTest : public Direct3DTest {
 
 TEST_F(ChipMapTest, ASharedTextureMapIsOneListPerRowAndSkipsEmptyAndUnknownCells) {
   std::vector<vexal::GraphRecord*> cells = Prepare();
-  const std::vector<uint32_t> map = {0,      kEmpty, 2,      99,      // one empty, one beyond the chips
-                                     3,      4,      5,      kEmpty,
-                                     kEmpty, kEmpty, kEmpty, kEmpty};  // nothing to send
+  const std::vector<uint32_t> map = {0, kEmpty, 2, 99,  // one empty, one beyond the chips
+                                     3, 4,      5, kEmpty, kEmpty, kEmpty, kEmpty, kEmpty};  // nothing to send
   pd::RecordJournal(true);
   ASSERT_EQ(vexal::G_D3D_DrawChipMap(40, 40, 4, 3, map.data(), 4, 16, cells.data(), 0), 0);
   EXPECT_EQ(DrawCounts(), (std::vector<uint32_t>{12, 18}));
   // Cells land on whole pixels at the map's own place, with no half-pixel shift.
   const auto got = d3dtest::Screen(39, 39, 14, 10);
-  EXPECT_EQ(got[1][1], 1);    // chip 0 at (40, 40)
+  EXPECT_EQ(got[1][1], 1);  // chip 0 at (40, 40)
   EXPECT_EQ(got[1][0], 0);
-  EXPECT_EQ(got[4][4], 1);    // its last pixel (43, 43)
-  EXPECT_EQ(got[1][5], 0);    // the empty cell
-  EXPECT_EQ(got[1][9], 3);    // chip 2
-  EXPECT_EQ(got[5][1], 4);    // chip 3, row 1
-  EXPECT_EQ(got[8][12], 6);   // chip 5's last pixel (51, 47)
-  EXPECT_EQ(got[9][1], 0);    // row 2 is empty
+  EXPECT_EQ(got[4][4], 1);   // its last pixel (43, 43)
+  EXPECT_EQ(got[1][5], 0);   // the empty cell
+  EXPECT_EQ(got[1][9], 3);   // chip 2
+  EXPECT_EQ(got[5][1], 4);   // chip 3, row 1
+  EXPECT_EQ(got[8][12], 6);  // chip 5's last pixel (51, 47)
+  EXPECT_EQ(got[9][1], 0);   // row 2 is empty
 
   pd::RecordJournal(true);
   EXPECT_EQ(vexal::G_D3D_DrawChipMap(0, 0, 4, 3, map.data(), 4, 0, cells.data(), 0), 0);

@@ -40,11 +40,11 @@ TEST_F(Direct3DTest, StartUpChoosesTheHardwareDeviceAndLogsItsLimitsAndFormats) 
   EXPECT_EQ(pd::GetTextureStageState(Current().Device, pd::StageState::kAlphaOp), pd::kOpSelectArg2);
   EXPECT_EQ(vexal::MinTextureSize, 32);
   EXPECT_EQ(vexal::MaxTextureSize, 256);
-  for (const char* line : {"Direct3D 関連の初期化を行います", "３Ｄデバイスを作成します... ３Ｄデバイスの作成に成功しました",
-                           "テクスチャ最大幅:256 最小幅:32 ",
-                           "描画制限: D3DPTEXTURECAPS_POW2 = 1  D3DPTEXTURECAPS_SQUAREONLY = 0 ",
-                           "通常グラフィック用", "アルファチャンネル付きグラフィック用",
-                           "Direct3D 関連の初期化は正常に終了しました", "３Ｄグラフィック描画機能を使用します"}) {
+  for (const char* line :
+       {"Direct3D 関連の初期化を行います", "３Ｄデバイスを作成します... ３Ｄデバイスの作成に成功しました",
+        "テクスチャ最大幅:256 最小幅:32 ", "描画制限: D3DPTEXTURECAPS_POW2 = 1  D3DPTEXTURECAPS_SQUAREONLY = 0 ",
+        "通常グラフィック用", "アルファチャンネル付きグラフィック用", "Direct3D 関連の初期化は正常に終了しました",
+        "３Ｄグラフィック描画機能を使用します"}) {
     EXPECT_EQ(LinesWith(line).size(), 1u) << line;
   }
   // The 32-bit alpha format as the log reports it.
@@ -61,7 +61,10 @@ TEST_F(Direct3DTest, TextureLimitsComeFromTheSmallerSideWithAFloorAndADefault) {
     uint32_t min_w, min_h, max_w, max_h;
     int want_min, want_max;
   } cases[] = {
-      {1, 1, 2048, 2048, 32, 2048}, {0, 0, 0, 0, 32, 256}, {64, 16, 2048, 1024, 32, 1024}, {64, 128, 512, 0, 64, 256},
+      {1, 1, 2048, 2048, 32, 2048},
+      {0, 0, 0, 0, 32, 256},
+      {64, 16, 2048, 1024, 32, 1024},
+      {64, 128, 512, 0, 64, 256},
   };
   Start3D();
   for (const Case& c : cases) {
@@ -351,10 +354,11 @@ TEST_F(Direct3DTest, TexturesLeftOnAHalfRestoredRecordGoWithTheObject) {
   // A texture that came to the record somehow while it had no device.
   vexal::TextureRecord* t = vexal::GetTexData(static_cast<int>(g->Pieces[0]));
   const int surfaces = ps::LiveSurfaceCount();
-  ASSERT_EQ(vexal::CreateTextureSurface(vexal::GetDirectDrawObject(), &t->surface,
-                                        vexal::GetTexturePixelFormat(t->AlphaValid, t->AlphaTestValid, t->ColorBitDepth),
-                                        t->texWidth, t->texHeight),
-            0);
+  ASSERT_EQ(
+      vexal::CreateTextureSurface(vexal::GetDirectDrawObject(), &t->surface,
+                                  vexal::GetTexturePixelFormat(t->AlphaValid, t->AlphaTestValid, t->ColorBitDepth),
+                                  t->texWidth, t->texHeight),
+      0);
   ASSERT_EQ(vexal::ReleaseDirect3D(), 0);
   EXPECT_EQ(t->surface, nullptr);
   EXPECT_EQ(ps::LiveSurfaceCount(), surfaces);

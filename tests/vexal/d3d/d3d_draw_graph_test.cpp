@@ -67,9 +67,9 @@ TEST_F(GraphDrawTest, APlainDrawLandsOnWholePixelsAndStopsAtTheDrawAreaEdge) {
   ASSERT_EQ(vexal::D3DDrawGraph(8, 10, g, 0), 0);
   // Columns 0 and 1 fall left of the area; 2 and 3 land on x = 10 and 11.
   EXPECT_EQ(Screen(7, 9, 6, 4), (std::vector<std::vector<int>>{{0, 0, 0, 0, 0, 0},
-                                                                {0, 0, 0, TexelId(2, 0), TexelId(3, 0), 0},
-                                                                {0, 0, 0, TexelId(2, 1), TexelId(3, 1), 0},
-                                                                {0, 0, 0, 0, 0, 0}}));
+                                                               {0, 0, 0, TexelId(2, 0), TexelId(3, 0), 0},
+                                                               {0, 0, 0, TexelId(2, 1), TexelId(3, 1), 0},
+                                                               {0, 0, 0, 0, 0, 0}}));
   // Wholly right of the area: the piece collapses onto the edge and shows nothing.
   pd::RecordJournal(true);
   ASSERT_EQ(vexal::D3DDrawGraph(150, 20, g, 0), 0);
@@ -164,10 +164,8 @@ TEST_F(GraphDrawTest, ACellOfADividedTextureLandsWhereAGraphOfItsOwnWould) {
     }
   }
   ps::Unlock(t->surface);
-  const std::vector<std::vector<int>> want = {{0, 0, 0, 0},
-                                              {0, TexelId(2, 0), TexelId(3, 0), 0},
-                                              {0, TexelId(2, 1), TexelId(3, 1), 0},
-                                              {0, 0, 0, 0}};
+  const std::vector<std::vector<int>> want = {
+      {0, 0, 0, 0}, {0, TexelId(2, 0), TexelId(3, 0), 0}, {0, TexelId(2, 1), TexelId(3, 1), 0}, {0, 0, 0, 0}};
   ASSERT_EQ(vexal::D3DDrawGraph(20, 30, cells[1], 0), 0);
   EXPECT_EQ(Screen(19, 29, 4, 4), want);
   // Stretched to its own size and through the free quadrilateral, the same pixels.
@@ -175,7 +173,8 @@ TEST_F(GraphDrawTest, ACellOfADividedTextureLandsWhereAGraphOfItsOwnWould) {
     vexal::EndPending3DScene();
     ps::LockedRect back;
     ASSERT_EQ(ps::Lock(vexal::GetBackSurface(), nullptr, ps::kLockWait, &back), ps::Result::kOk);
-    for (int y = 0; y < back.height; ++y) std::memset(back.bits + static_cast<ptrdiff_t>(y) * back.pitch, 0, back.pitch);
+    for (int y = 0; y < back.height; ++y)
+      std::memset(back.bits + static_cast<ptrdiff_t>(y) * back.pitch, 0, back.pitch);
     ps::Unlock(vexal::GetBackSurface());
     if (way == 0) {
       ASSERT_EQ(vexal::G_D3D_DrawExtendGraph(20, 30, 22, 32, cells[1], 0), 0);

@@ -23,7 +23,8 @@ namespace pd = plat::d3d;
 namespace ps = plat::surface;
 
 int Count(const std::vector<std::string>& lines, const std::string& prefix) {
-  return static_cast<int>(std::count_if(lines.begin(), lines.end(), [&](const std::string& l) { return l.starts_with(prefix); }));
+  return static_cast<int>(
+      std::count_if(lines.begin(), lines.end(), [&](const std::string& l) { return l.starts_with(prefix); }));
 }
 
 // One draw as every row-1 draw frames it.

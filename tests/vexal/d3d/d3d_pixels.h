@@ -3,12 +3,12 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstddef>
 #include <cstdint>
-#include <algorithm>
 #include <cstring>
-#include <string>
 #include <set>
+#include <string>
 #include <utility>
 #include <vector>
 
@@ -45,7 +45,8 @@ inline std::vector<std::vector<int>> Screen(int x0, int y0, int w, int h) {
   EXPECT_EQ(ps::Lock(s, nullptr, ps::kLockWait | ps::kLockReadOnly, &l), ps::Result::kOk);
   std::vector<std::vector<int>> out(static_cast<size_t>(h), std::vector<int>(static_cast<size_t>(w)));
   for (int y = 0; y < h; ++y) {
-    for (int x = 0; x < w; ++x) out[static_cast<size_t>(y)][static_cast<size_t>(x)] = Decompose(l.format, Read(l, x0 + x, y0 + y));
+    for (int x = 0; x < w; ++x)
+      out[static_cast<size_t>(y)][static_cast<size_t>(x)] = Decompose(l.format, Read(l, x0 + x, y0 + y));
   }
   ps::Unlock(s);
   return out;
@@ -57,7 +58,8 @@ inline void ClearScreen() {
   ps::LockedRect l;
   ASSERT_EQ(ps::Lock(s, nullptr, ps::kLockWait, &l), ps::Result::kOk);
   for (int y = 0; y < l.height; ++y) {
-    std::memset(l.bits + static_cast<ptrdiff_t>(y) * l.pitch, 0, static_cast<size_t>(l.width * (l.format.bit_count / 8)));
+    std::memset(l.bits + static_cast<ptrdiff_t>(y) * l.pitch, 0,
+                static_cast<size_t>(l.width * (l.format.bit_count / 8)));
   }
   ps::Unlock(s);
 }

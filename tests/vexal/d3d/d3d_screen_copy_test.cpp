@@ -113,12 +113,12 @@ TEST_F(ScreenCopyTest, RefusedRectanglesCopyNothing) {
     int x1, y1, x2, y2, result;
   };
   const Case cases[] = {
-      {5, 5, 5, 50, -1},       // no width
-      {5, 5, 50, 4, -1},       // upside down
-      {-1, 0, 10, 10, -1},     // left of the screen
-      {0, 0, 65, 10, -1},      // wider than the graph
-      {0, 481, 10, 490, -1},   // below the screen
-      {640, 0, 650, 10, 0},    // on the right edge: accepted, nothing to copy
+      {5, 5, 5, 50, -1},      // no width
+      {5, 5, 50, 4, -1},      // upside down
+      {-1, 0, 10, 10, -1},    // left of the screen
+      {0, 0, 65, 10, -1},     // wider than the graph
+      {0, 481, 10, 490, -1},  // below the screen
+      {640, 0, 650, 10, 0},   // on the right edge: accepted, nothing to copy
   };
   pd::RecordJournal(true);
   for (const Case& c : cases) {
@@ -168,9 +168,9 @@ TEST_F(ScreenCopyTest, AFailingLoadIsLoggedAndTriedAgainUntilItsHundredthFailure
             std::string::npos)
       << first[0];
   EXPECT_EQ(LinesWith("AlphaValid:0  AlphaTestValid:0  ColorBitDepth:").size(), 3u);
-  EXPECT_EQ(LinesWith("SizeX:32  SizeY:32  DrawPointX:0  DrawPointY:0  WndRect.left:0  WndRect.top:0  left:0  top:0")
-                .size(),
-            3u);
+  EXPECT_EQ(
+      LinesWith("SizeX:32  SizeY:32  DrawPointX:0  DrawPointY:0  WndRect.left:0  WndRect.top:0  left:0  top:0").size(),
+      3u);
 
   pd::InjectFailure(pd::Call::kLoad, pd::Result::kSurfaceLost, 100);
   EXPECT_DEATH(vexal::D3DCopyScreenToGraph(0, 0, 32, 32, g, 1), "");

@@ -55,7 +55,6 @@ class ShapeTest : public Direct3DTest {
   static Grid Blank(int w, int h) { return Grid(static_cast<size_t>(h), std::vector<int>(static_cast<size_t>(w), 0)); }
 };
 
-
 TEST_F(ShapeTest, BoxesCoverTheirRectangleWhicheverCornerComesFirstAndOutlinesTheirBorder) {
   Prepare();
   const uint32_t white = vexal::MakeColorValue(255, 255, 255);
@@ -72,11 +71,8 @@ TEST_F(ShapeTest, BoxesCoverTheirRectangleWhicheverCornerComesFirstAndOutlinesTh
 
   // A 4 x 3 outline covers its ten border pixels and nothing else.
   ASSERT_EQ(vexal::G_D3D_DrawBoxOutline(60, 60, 64, 63, white), 0);
-  EXPECT_EQ(Screen(59, 59, 6, 5), (Grid{{0, 0, 0, 0, 0, 0},
-                                        {0, 7, 7, 7, 7, 0},
-                                        {0, 7, 0, 0, 7, 0},
-                                        {0, 7, 7, 7, 7, 0},
-                                        {0, 0, 0, 0, 0, 0}}));
+  EXPECT_EQ(Screen(59, 59, 6, 5),
+            (Grid{{0, 0, 0, 0, 0, 0}, {0, 7, 7, 7, 7, 0}, {0, 7, 0, 0, 7, 0}, {0, 7, 7, 7, 7, 0}, {0, 0, 0, 0, 0, 0}}));
 }
 
 TEST_F(ShapeTest, LinesAreClippedToTheDrawAreaOrDroppedBeforeAnySceneOpens) {
@@ -87,12 +83,12 @@ TEST_F(ShapeTest, LinesAreClippedToTheDrawAreaOrDroppedBeforeAnySceneOpens) {
     int x1, y1, x2, y2;
     bool draws;
   } cases[] = {
-      {-10, 5, -2, 8, false},   // wholly left
-      {5, 30, 9, 40, false},    // wholly below
-      {7, 7, 7, 7, false},      // a point
-      {-5, 3, 10, 3, true},     // horizontal, cut at the left
-      {5, -10, 5, 5, true},     // vertical, cut at the top
-      {3, 20, 15, 20, true},    // on the row y = bottom: sent, the viewport shows nothing
+      {-10, 5, -2, 8, false},  // wholly left
+      {5, 30, 9, 40, false},   // wholly below
+      {7, 7, 7, 7, false},     // a point
+      {-5, 3, 10, 3, true},    // horizontal, cut at the left
+      {5, -10, 5, 5, true},    // vertical, cut at the top
+      {3, 20, 15, 20, true},   // on the row y = bottom: sent, the viewport shows nothing
   };
   for (const Case& c : cases) {
     vexal::EndPending3DScene();

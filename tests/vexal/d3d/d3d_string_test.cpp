@@ -66,9 +66,15 @@ TEST(StringStripTest, StripsKeepDoubleByteCharactersWhole) {
   };
   const Case cases[] = {
       {std::string(40, 'a'), 32, {32, 8}},
-      {"abc\x82\xa0" "d", 4, {3, 3}},      // the lead byte would be the 4th: it starts the next strip
-      {"ab\x82\xa0" "cd", 4, {4, 2}},      // the pair fills the strip exactly
-      {"abc\x82", 8, {4}},                 // a lead byte at the end goes alone
+      {"abc\x82\xa0"
+       "d",
+       4,
+       {3, 3}},  // the lead byte would be the 4th: it starts the next strip
+      {"ab\x82\xa0"
+       "cd",
+       4,
+       {4, 2}},             // the pair fills the strip exactly
+      {"abc\x82", 8, {4}},  // a lead byte at the end goes alone
       {"\x82\xa0\x82\xa0\x82\xa0", 2, {2, 2, 2}},
   };
   for (const Case& c : cases) {
@@ -99,7 +105,8 @@ class StringDrawTest : public Direct3DTest {
     const uint32_t v = d3dtest::Compose(l.format, id);
     const int bytes = l.format.bit_count / 8;
     for (int y = 0; y < l.height; ++y) {
-      for (int x = 0; x < l.width; ++x) std::memcpy(l.bits + static_cast<ptrdiff_t>(y) * l.pitch + x * bytes, &v, bytes);
+      for (int x = 0; x < l.width; ++x)
+        std::memcpy(l.bits + static_cast<ptrdiff_t>(y) * l.pitch + x * bytes, &v, bytes);
     }
     ps::Unlock(s);
   }
@@ -167,7 +174,9 @@ TEST_F(StringDrawTest, ALongStringDrawsInStripsSideBySideAsTheSoftwareRoadDrawsI
   // One byte short of a strip, then a double-byte character that must move to the next.
   const int n = 256 / Cell();
   std::string text(static_cast<size_t>(2 * n - 1), 'W');
-  text += "\x82\xa0" "Hi! 0123456789 \x88\xa2 abcdefghijklmnopqrstuvwxyz";
+  text +=
+      "\x82\xa0"
+      "Hi! 0123456789 \x88\xa2 abcdefghijklmnopqrstuvwxyz";
   Fill(0);
   ASSERT_EQ(vexal::SetBlendModeParam(0, 0), 0);
   pd::RecordJournal(true);

@@ -21,7 +21,8 @@ class Hardware3DProgramTest : public ::testing::Test {
     ASSERT_TRUE(run.WriteSettings({1, 1, hardware_3d ? 1 : 0}));
     nltools::Picture sheet(208, 64);
     for (int y = 0; y < 64; ++y) {
-      for (int x = 0; x < 208; ++x) sheet.At(x, y) = (x + y) % 3 == 0 ? nltools::Rgb{250, 250, 250} : nltools::Rgb{0, 0, 0};
+      for (int x = 0; x < 208; ++x)
+        sheet.At(x, y) = (x + y) % 3 == 0 ? nltools::Rgb{250, 250, 250} : nltools::Rgb{0, 0, 0};
     }
     ASSERT_TRUE(nltools::WriteBmp(run.DataFile("system/letter.bmp"), sheet));
     run.Capture();

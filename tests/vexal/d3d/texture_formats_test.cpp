@@ -45,20 +45,27 @@ TEST_F(Direct3DTest, TheDeviceFormatsFillTheTableByScreenAlphaMaskAndFallBacks) 
   } cases[] = {
       {"5:6:5 screen", plat::kFormatRgb565, {pd::kTexX1R5G5B5, pd::kTexR5G6B5}, 1, 0xF800, 0xF800, 0, 0, 0},
       {"5:5:5 screen", plat::kFormatRgb555, {pd::kTexX1R5G5B5, pd::kTexR5G6B5}, 1, 0x7C00, 0x7C00, 0, 0, 0},
-      {"the default offer",
+      {"the default offer", plat::kFormatRgb565, pd::DefaultProfile().texture_formats, 1, 0xF800, 0xFF0000, 0xF000,
+       0xFF000000, 0x8000},
+      {"no 32-bit format",
        plat::kFormatRgb565,
-       pd::DefaultProfile().texture_formats,
+       {pd::kTexR5G6B5, pd::kTexA4R4G4B4},
        1,
        0xF800,
-       0xFF0000,
+       0xF800,
        0xF000,
-       0xFF000000,
-       0x8000},
-      {"no 32-bit format", plat::kFormatRgb565, {pd::kTexR5G6B5, pd::kTexA4R4G4B4}, 1, 0xF800, 0xF800, 0xF000, 0xF000,
+       0xF000,
        0},
       {"32-bit only", plat::kFormatRgb565, {pd::kTexX8R8G8B8, pd::kTexA8R8G8B8}, 0, 0, 0xFF0000, 0, 0xFF000000, 0},
-      {"alpha in 0xFF0000 is never taken", plat::kFormatRgb565, {pd::kTexR5G6B5, kA8R8G8B8Odd}, 1, 0xF800, 0xF800, 0,
-       0, 0},
+      {"alpha in 0xFF0000 is never taken",
+       plat::kFormatRgb565,
+       {pd::kTexR5G6B5, kA8R8G8B8Odd},
+       1,
+       0xF800,
+       0xF800,
+       0,
+       0,
+       0},
   };
   for (const Case& c : cases) {
     SetScreen(c.screen);
@@ -103,29 +110,37 @@ TEST_F(Direct3DTest, TheStateCacheSendsOnlyWhatChanged) {
   };
   const std::string en = "SetRenderState(kAlphaBlendEnable, ";
   const std::vector<Step> steps = {
-      {"alpha 128", [&] { return vexal::D3DSetBlendState(1, 128, h); },
+      {"alpha 128",
+       [&] { return vexal::D3DSetBlendState(1, 128, h); },
        {en + "1)", "SetRenderState(kDestBlend, 6)", "SetRenderState(kSrcBlend, 5)"}},
       {"alpha 128 again", [&] { return vexal::D3DSetBlendState(1, 128, h); }, {}},
       {"alpha 64", [&] { return vexal::D3DSetBlendState(1, 64, h); }, {}},
-      {"add 255 after alpha", [&] { return vexal::D3DSetBlendState(2, 255, h); },
+      {"add 255 after alpha",
+       [&] { return vexal::D3DSetBlendState(2, 255, h); },
        {"SetRenderState(kDestBlend, 2)", "SetRenderState(kSrcBlend, 5)"}},
-      {"add step", [&] { return vexal::D3DSetBlendState(4, 9, h); },
+      {"add step",
+       [&] { return vexal::D3DSetBlendState(4, 9, h); },
        {en + "1)", "SetRenderState(kDestBlend, 2)", "SetRenderState(kSrcBlend, 5)"}},
-      {"invert after the add step", [&] { return vexal::D3DSetBlendState(3, 9, h); },
+      {"invert after the add step",
+       [&] { return vexal::D3DSetBlendState(3, 9, h); },
        {"SetRenderState(kDestBlend, 1)", "SetRenderState(kSrcBlend, 10)"}},
-      {"none", [&] { return vexal::D3DSetBlendState(0, 77, h); },
+      {"none",
+       [&] { return vexal::D3DSetBlendState(0, 77, h); },
        {en + "0)", "SetTextureStageState(0, kAlphaOp, 2)", "SetTextureStageState(0, kAlphaArg1, 0)"}},
       {"none again", [&] { return vexal::D3DSetBlendState(0, 77, h); }, {}},
-      {"texture alpha on from none", [&] { return vexal::D3DSetBlendState(6, 1, h); },
+      {"texture alpha on from none",
+       [&] { return vexal::D3DSetBlendState(6, 1, h); },
        {"SetRenderState(kSrcBlend, 5)", en + "1)", "SetRenderState(kDestBlend, 6)",
         "SetTextureStageState(0, kAlphaArg1, 2)", "SetTextureStageState(0, kAlphaArg2, 0)",
         "SetTextureStageState(0, kAlphaOp, 4)"}},
-      {"texture alpha off", [&] { return vexal::D3DSetBlendState(6, 0, h); },
+      {"texture alpha off",
+       [&] { return vexal::D3DSetBlendState(6, 0, h); },
        {"SetRenderState(kSrcBlend, 5)", "SetTextureStageState(0, kAlphaArg1, 0)",
         "SetTextureStageState(0, kAlphaArg2, 0)", "SetTextureStageState(0, kAlphaOp, 3)"}},
       {"mode 5", [&] { return vexal::D3DSetBlendState(5, 1, h); }, {}},
       {"filter 2", [&] { return vexal::D3DSetTextureFilter(2, h) == -1 ? 0 : 1; }, {}},
-      {"filter 1", [&] { return vexal::D3DSetTextureFilter(1, h); },
+      {"filter 1",
+       [&] { return vexal::D3DSetTextureFilter(1, h); },
        {"SetTextureStageState(0, kMagFilter, 2)", "SetTextureStageState(0, kMinFilter, 2)"}},
       {"filter 1 again", [&] { return vexal::D3DSetTextureFilter(1, h); }, {}},
       {"filter 1 forced",
@@ -142,8 +157,12 @@ TEST_F(Direct3DTest, TheStateCacheSendsOnlyWhatChanged) {
     pd::RecordJournal(true);
     EXPECT_EQ(s.call(), 0) << s.name;
     EXPECT_EQ(d3dtest::JournalLines(), s.sent) << s.name;
-    if (std::string(s.name) == "add step") { EXPECT_EQ(Current().BlendParam, 255) << "the step keeps the parameter"; }
-    if (std::string(s.name) == "none") { EXPECT_EQ(Current().BlendParam, -1); }
+    if (std::string(s.name) == "add step") {
+      EXPECT_EQ(Current().BlendParam, 255) << "the step keeps the parameter";
+    }
+    if (std::string(s.name) == "none") {
+      EXPECT_EQ(Current().BlendParam, -1);
+    }
     if (std::string(s.name) == "texture alpha on from none") {
       EXPECT_EQ(Current().BlendMode, 1);
       EXPECT_EQ(Current().BlendParam, 256);

@@ -11,8 +11,8 @@
 #include "tests/vexal/d3d/d3d_fixture.h"
 #include "vexal/d3d/texture_formats.h"
 #include "vexal/d3d/texture_transfer.h"
-#include "vexal/graphics/graphs/graph_load.h"
 #include "vexal/graphics/drawing/d3d_row.h"
+#include "vexal/graphics/graphs/graph_load.h"
 #include "vexal/graphics/screen/surface_table.h"
 
 namespace {
@@ -47,8 +47,13 @@ TEST(SplitTextureSizeTest, SidesCoverTheSizeWithPowersOfTwo) {
   struct Case {
     int size;
     std::vector<int> sides;
-  } cases[] = {{240, {256}}, {256, {256}}, {320, {256, 64}}, {200, {128, 64, 32}},
-               {300, {256, 32, 32}}, {1000, {256, 256, 256, 256}}, {8, {32}}};
+  } cases[] = {{240, {256}},
+               {256, {256}},
+               {320, {256, 64}},
+               {200, {128, 64, 32}},
+               {300, {256, 32, 32}},
+               {1000, {256, 256, 256, 256}},
+               {8, {32}}};
   for (const Case& c : cases) {
     std::vector<int> sides(vexal::kSplitSidesMax, 0);
     const int n = vexal::SplitTextureSize(c.size, sides.data());
@@ -255,13 +260,12 @@ TEST_F(Direct3DTest, ADerivedGraphOutsideItsParentIsRefusedAndNothingIsWrittenTh
     int result;
   };
   const Case cases[] = {
-      {0, 48, 32, 32, parent, -1},    // 16 rows below the parent
-      {48, 0, 32, 32, parent, -1},    // 16 columns right of it
-      {-1, 0, 8, 8, parent, -1},      {0, -1, 8, 8, parent, -1},
-      {0, 0, 0, 8, parent, -1},       {0, 0, 8, 0, parent, -1},
-      {32, 32, 32, 32, parent, 0},    // exactly the bottom-right quarter
-      {0, 0, 64, 64, parent, 0},      // the whole parent
-      {200, 200, 121, 40, wide, -1},  // beyond the right edge of a two-piece parent
+      {0, 48, 32, 32, parent, -1},  // 16 rows below the parent
+      {48, 0, 32, 32, parent, -1},  // 16 columns right of it
+      {-1, 0, 8, 8, parent, -1},     {0, -1, 8, 8, parent, -1},   {0, 0, 0, 8, parent, -1},
+      {0, 0, 8, 0, parent, -1},      {32, 32, 32, 32, parent, 0},  // exactly the bottom-right quarter
+      {0, 0, 64, 64, parent, 0},                                   // the whole parent
+      {200, 200, 121, 40, wide, -1},                               // beyond the right edge of a two-piece parent
       {200, 200, 120, 40, wide, 0},
   };
   std::vector<uint8_t> bytes;

@@ -42,7 +42,7 @@ ColorFormatRecord MakeFormat(int bits, uint32_t red, uint32_t green, uint32_t bl
 const ColorFormatRecord kXrgb32 = MakeFormat(32, 0xFF0000, 0xFF00, 0xFF);
 const ColorFormatRecord k565 = MakeFormat(16, 0xF800, 0x07E0, 0x001F);
 const ColorFormatRecord k555 = MakeFormat(16, 0x7C00, 0x03E0, 0x001F);
-const ColorFormatRecord kBgr565 = MakeFormat(16, 0x001F, 0x07E0, 0xF800);  // red lowest
+const ColorFormatRecord kBgr565 = MakeFormat(16, 0x001F, 0x07E0, 0xF800);   // red lowest
 const ColorFormatRecord kWideRed = MakeFormat(16, 0xFF80, 0x0070, 0x000F);  // 9-bit red
 
 uint32_t White(const ColorFormatRecord& f) { return f.RedMask | f.GreenMask | f.BlueMask; }
@@ -95,52 +95,37 @@ constexpr uint32_t kDim = 0xFE800000;  // brightness 254, 128, 0
 
 TEST_F(BlitTest, PixelsWorkedOutByHand) {
   const HandCase cases[] = {
-      {"table blend white on white 32", &kXrgb32, 1, 128, kFull, false, false, 0, 0xFFFFFFFF,
-       0x00FFFFFF, -1, 0x00FEFEFE},
-      {"table blend white on white 565", &k565, 1, 128, kFull, false, false, 0, 0xFFFF, 0xFFFF,
-       -1, 0xF7DE},
-      {"add saturates each channel alone", &kXrgb32, 2, 255, kFull, true, false, 0, 0xAA01FF01,
-       0x00FF0001, -1, 0x00FFFF02},
-      {"add scaled by p", &kXrgb32, 2, 128, kFull, false, false, 0, 0x00FF8002, 0x00010203, -1,
-       0x00804204},
-      {"subtract floors at zero", &kXrgb32, 3, 255, kFull, true, false, 0, 0x00201010,
-       0x00102030, -1, 0x00001020},
-      {"add on 5:5:5 clears the spare bit", &k555, 2, 255, kFull, true, false, 0, 0x8421,
-       0x7C1F, -1, 0x7C3F},
-      {"opaque alpha copies the top byte", &kXrgb32, 0, 0, kFull, false, false, 0, 0xAB123456,
-       0x00000000, 255, 0xAB123456},
-      {"alpha 0 keeps the destination", &kXrgb32, 0, 0, kFull, false, false, 0, 0xAB123456,
-       0x11223344, 0, 0x11223344},
-      {"lerp rounds down both ways", &kXrgb32, 0, 0, kFull, false, false, 0, 0x00FF0000,
-       0x0000FF00, 128, 0x007F7F00},
+      {"table blend white on white 32", &kXrgb32, 1, 128, kFull, false, false, 0, 0xFFFFFFFF, 0x00FFFFFF, -1,
+       0x00FEFEFE},
+      {"table blend white on white 565", &k565, 1, 128, kFull, false, false, 0, 0xFFFF, 0xFFFF, -1, 0xF7DE},
+      {"add saturates each channel alone", &kXrgb32, 2, 255, kFull, true, false, 0, 0xAA01FF01, 0x00FF0001, -1,
+       0x00FFFF02},
+      {"add scaled by p", &kXrgb32, 2, 128, kFull, false, false, 0, 0x00FF8002, 0x00010203, -1, 0x00804204},
+      {"subtract floors at zero", &kXrgb32, 3, 255, kFull, true, false, 0, 0x00201010, 0x00102030, -1, 0x00001020},
+      {"add on 5:5:5 clears the spare bit", &k555, 2, 255, kFull, true, false, 0, 0x8421, 0x7C1F, -1, 0x7C3F},
+      {"opaque alpha copies the top byte", &kXrgb32, 0, 0, kFull, false, false, 0, 0xAB123456, 0x00000000, 255,
+       0xAB123456},
+      {"alpha 0 keeps the destination", &kXrgb32, 0, 0, kFull, false, false, 0, 0xAB123456, 0x11223344, 0, 0x11223344},
+      {"lerp rounds down both ways", &kXrgb32, 0, 0, kFull, false, false, 0, 0x00FF0000, 0x0000FF00, 128, 0x007F7F00},
       {"fine brightness", &kXrgb32, 0, 0, kDim, false, false, 0, 0xFFFFFFFF, 0, -1, 0x00FD7F00},
-      {"coarse brightness", &kXrgb32, 0, 0, kDim, true, false, 0, 0xFFFFFFFF, 0, -1,
-       0x00EC7F00},
-      {"p 0 draws nothing", &kXrgb32, 1, 0, kFull, false, false, 0, 0x00FFFFFF, 0x00123456, -1,
-       0x00123456},
-      {"coarse p 14 draws nothing", &kXrgb32, 1, 14, kFull, true, false, 0, 0x00FFFFFF,
-       0x00123456, -1, 0x00123456},
-      {"coarse p 255 copies", &kXrgb32, 1, 255, kFull, true, false, 0, 0xAB123456, 0x00FFFFFF,
-       -1, 0xAB123456},
-      {"coarse half, opaque", &kXrgb32, 1, 127, kFull, true, false, 0, 0x00FFFFFF, 0x00030303,
-       255, 0x00808080},
-      {"coarse half, alpha 100", &kXrgb32, 1, 127, kFull, true, false, 0, 0x00FFFFFF,
-       0x00030303, 100, 0x00343434},
-      {"coarse quarter of the source", &kXrgb32, 1, 63, kFull, true, false, 0, 0xFFFFFFFF,
-       0x00000000, -1, 0x003F3F3F},
-      {"coarse three quarters of the destination", &kXrgb32, 1, 63, kFull, true, false, 0,
-       0x00000000, 0x00FFFFFF, -1, 0x00BEBEBE},
+      {"coarse brightness", &kXrgb32, 0, 0, kDim, true, false, 0, 0xFFFFFFFF, 0, -1, 0x00EC7F00},
+      {"p 0 draws nothing", &kXrgb32, 1, 0, kFull, false, false, 0, 0x00FFFFFF, 0x00123456, -1, 0x00123456},
+      {"coarse p 14 draws nothing", &kXrgb32, 1, 14, kFull, true, false, 0, 0x00FFFFFF, 0x00123456, -1, 0x00123456},
+      {"coarse p 255 copies", &kXrgb32, 1, 255, kFull, true, false, 0, 0xAB123456, 0x00FFFFFF, -1, 0xAB123456},
+      {"coarse half, opaque", &kXrgb32, 1, 127, kFull, true, false, 0, 0x00FFFFFF, 0x00030303, 255, 0x00808080},
+      {"coarse half, alpha 100", &kXrgb32, 1, 127, kFull, true, false, 0, 0x00FFFFFF, 0x00030303, 100, 0x00343434},
+      {"coarse quarter of the source", &kXrgb32, 1, 63, kFull, true, false, 0, 0xFFFFFFFF, 0x00000000, -1, 0x003F3F3F},
+      {"coarse three quarters of the destination", &kXrgb32, 1, 63, kFull, true, false, 0, 0x00000000, 0x00FFFFFF, -1,
+       0x00BEBEBE},
       {"xor in 16-bit", &k565, 7, 0, kFull, false, false, 0, 0x1234, 0xFFFF, -1, 0xEDCB},
-      {"16-bit mode 4 draws nothing", &k565, 4, 128, kFull, false, false, 0, 0x1234, 0x5678, -1,
-       0x5678},
-      {"32-bit mode 7 draws nothing", &kXrgb32, 7, 128, kFull, false, false, 0, 0x1234,
-       0x5678, -1, 0x5678},
-      {"a channel wider than 8 bits draws nothing", &kWideRed, 1, 128, kFull, false, false, 0,
-       0xFFFF, 0x1234, -1, 0x1234},
-      {"key of white skips white", &kXrgb32, 1, 128, kFull, false, true, 0x00FFFFFF,
-       0x00FFFFFF, 0x00000000, -1, 0x00000000},
-      {"key compares the raw pixel", &kXrgb32, 0, 0, kDim, false, true, 0x00FFFFFF, 0x01FFFFFF,
-       0x00000000, -1, 0x00FD7F00},
+      {"16-bit mode 4 draws nothing", &k565, 4, 128, kFull, false, false, 0, 0x1234, 0x5678, -1, 0x5678},
+      {"32-bit mode 7 draws nothing", &kXrgb32, 7, 128, kFull, false, false, 0, 0x1234, 0x5678, -1, 0x5678},
+      {"a channel wider than 8 bits draws nothing", &kWideRed, 1, 128, kFull, false, false, 0, 0xFFFF, 0x1234, -1,
+       0x1234},
+      {"key of white skips white", &kXrgb32, 1, 128, kFull, false, true, 0x00FFFFFF, 0x00FFFFFF, 0x00000000, -1,
+       0x00000000},
+      {"key compares the raw pixel", &kXrgb32, 0, 0, kDim, false, true, 0x00FFFFFF, 0x01FFFFFF, 0x00000000, -1,
+       0x00FD7F00},
   };
   for (const HandCase& c : cases) {
     BlitSettings st;
@@ -152,8 +137,7 @@ TEST_F(BlitTest, PixelsWorkedOutByHand) {
     st.Keyed = c.keyed;
     st.KeyValue = c.key;
     EXPECT_EQ(DrawOne(BlitPiecePixels, st, c.s, c.d, c.alpha), c.expected) << c.name;
-    EXPECT_EQ(DrawOne(nltest::ReferenceBlit, st, c.s, c.d, c.alpha), c.expected)
-        << c.name << " (reference)";
+    EXPECT_EQ(DrawOne(nltest::ReferenceBlit, st, c.s, c.d, c.alpha), c.expected) << c.name << " (reference)";
   }
 }
 
@@ -166,8 +150,8 @@ TEST_F(BlitTest, SplitChannelMasksDrawNothing) {
     uint32_t brightness;
     int alpha;
   };
-  const Case cases[] = {{1, 128, kFull, -1}, {2, 255, kFull, -1}, {3, 200, kFull, -1},
-                        {0, 0, kDim, -1},    {0, 0, kFull, 128}};
+  const Case cases[] = {
+      {1, 128, kFull, -1}, {2, 255, kFull, -1}, {3, 200, kFull, -1}, {0, 0, kDim, -1}, {0, 0, kFull, 128}};
   for (const Case& c : cases) {
     BlitSettings st;
     st.Format = &split;
@@ -185,8 +169,7 @@ struct Surface {
   ptrdiff_t pitch;
   std::vector<uint8_t> data;
   Surface(int bytesPerPixel, int w, int h)
-      : bytes(bytesPerPixel), width(w), height(h),
-        pitch(static_cast<ptrdiff_t>(w + 2 * kBand + 1) * bytesPerPixel),
+      : bytes(bytesPerPixel), width(w), height(h), pitch(static_cast<ptrdiff_t>(w + 2 * kBand + 1) * bytesPerPixel),
         data(static_cast<size_t>(pitch) * (h + 2 * kBand)) {}
   uint8_t* Origin() { return data.data() + kBand * pitch + kBand * bytes; }
   void Put(int x, int y, uint32_t v) { std::memcpy(Origin() + y * pitch + x * bytes, &v, bytes); }
@@ -266,18 +249,15 @@ void SweepAgainstTheReference(const ColorFormatRecord& f, int width, int height)
               };
               BlitPiecePixels(st, pixelsFor(real));
               nltest::ReferenceBlit(st, pixelsFor(ref));
-              const std::string where = "mode " + std::to_string(mode) + " p " +
-                                        std::to_string(p) + " brightness " + std::to_string(b) +
-                                        " coarse " + std::to_string(coarse) + " alpha " +
-                                        std::to_string(withAlpha) + " key " +
-                                        std::to_string(key);
+              const std::string where = "mode " + std::to_string(mode) + " p " + std::to_string(p) + " brightness " +
+                                        std::to_string(b) + " coarse " + std::to_string(coarse) + " alpha " +
+                                        std::to_string(withAlpha) + " key " + std::to_string(key);
               ASSERT_EQ(real.data, ref.data) << where;
               // Nothing outside the rectangle moves.
               for (int y = -Surface::kBand; y < kH + Surface::kBand; ++y)
                 for (int x = -Surface::kBand; x < kW + Surface::kBand + 1; ++x) {
                   if (x >= 0 && x < kW && y >= 0 && y < kH) continue;
-                  const ptrdiff_t at = (y + Surface::kBand) * dst.pitch +
-                                       (x + Surface::kBand) * bytes;
+                  const ptrdiff_t at = (y + Surface::kBand) * dst.pitch + (x + Surface::kBand) * bytes;
                   ASSERT_EQ(std::memcmp(&real.data[at], &before[at], bytes), 0)
                       << where << " canary at " << x << "," << y;
                 }
@@ -292,10 +272,8 @@ TEST_P(BlitSweep, LongRowsInEachVectorWidth) {
 }
 
 INSTANTIATE_TEST_SUITE_P(Formats, BlitSweep,
-                         ::testing::Values(SweepFormat{"Xrgb32", &kXrgb32},
-                                           SweepFormat{"Rgb565", &k565},
-                                           SweepFormat{"Rgb555", &k555},
-                                           SweepFormat{"Bgr565", &kBgr565}),
+                         ::testing::Values(SweepFormat{"Xrgb32", &kXrgb32}, SweepFormat{"Rgb565", &k565},
+                                           SweepFormat{"Rgb555", &k555}, SweepFormat{"Bgr565", &kBgr565}),
                          [](const auto& info) { return std::string(info.param.name); });
 
 // src drawn over the row `out` (read and written in place), one row of pixels.
@@ -415,8 +393,7 @@ TEST_F(BlitTest, WorkCopyReadsLikeTheDestination) {
     // The work copy sits at (0, 0) of a surface with another pitch.
     const ptrdiff_t workPitch = (kW + 3) * bytes;
     std::vector<uint8_t> work(workPitch * kH);
-    for (int y = 0; y < kH; ++y)
-      std::memcpy(&work[y * workPitch], direct.Origin() + y * direct.pitch, kW * bytes);
+    for (int y = 0; y < kH; ++y) std::memcpy(&work[y * workPitch], direct.Origin() + y * direct.pitch, kW * bytes);
     Surface copied = direct;
     BlitSettings st;
     st.Format = f;
@@ -451,8 +428,7 @@ TEST_F(BlitTest, Mode1AtFullParameterIsAPlainCopy) {
     for (uint8_t& b : dst.data) b = static_cast<uint8_t>(rng());
     Surface expected = dst;
     for (int y = 0; y < kH; ++y)
-      std::memcpy(expected.Origin() + y * expected.pitch, src.Origin() + y * src.pitch,
-                  kW * bytes);
+      std::memcpy(expected.Origin() + y * expected.pitch, src.Origin() + y * src.pitch, kW * bytes);
     BlitSettings st;
     st.Format = f;
     st.BlendMode = 1;

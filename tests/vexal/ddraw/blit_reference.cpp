@@ -31,14 +31,12 @@ int Sixteenths(int k, int v) {
 
 class OnePixel {
  public:
-  OnePixel(const vexal::BlitSettings& st, const Channel* ch, uint32_t s, uint32_t d,
-           bool hasAlpha, int a)
+  OnePixel(const vexal::BlitSettings& st, const Channel* ch, uint32_t s, uint32_t d, bool hasAlpha, int a)
       : st_(st), ch_(ch), s_(s), d_(d), hasAlpha_(hasAlpha), a_(a) {
     full_ = st.Brightness == vexal::kFullBrightness;
     p_ = st.BlendParam;
     q_ = (p_ + 1) & ~15;
-    const int b[3] = {static_cast<int>(st.Brightness >> 24) & 255,
-                      static_cast<int>(st.Brightness >> 16) & 255,
+    const int b[3] = {static_cast<int>(st.Brightness >> 24) & 255, static_cast<int>(st.Brightness >> 16) & 255,
                       static_cast<int>(st.Brightness >> 8) & 255};
     for (int c = 0; c < 3; ++c) {
       sc_[c] = static_cast<int>(s >> ch[c].Shift) & ch[c].Max;

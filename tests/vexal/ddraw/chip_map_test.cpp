@@ -21,8 +21,8 @@ TEST_F(ChipMap, DrawsEachCellFromItsEntry) {
   auto b = Graph(4, 3, -1);
   vexal::GraphRecord* graphs[] = {&a->record, &b->record};
   // Two rows of three cells read from a map five entries wide.
-  const uint32_t map[] = {0, 1, 0xFFFFFFFF, 7, 7,  //
-                          1, 0xFFFFFFFF, 0, 7, 7};
+  const uint32_t map[] = {0, 1,          0xFFFFFFFF, 7, 7,  //
+                          1, 0xFFFFFFFF, 0,          7, 7};
   FillBack();
   const Picture before = Read(vexal::DDrawState.Back);
   EXPECT_EQ(vexal::G_DDraw_DrawChipMap(10, 20, 3, 2, map, 5, 2, graphs, 0), 0);
@@ -77,8 +77,11 @@ TEST_F(ChipMap, FarCellsDrawNothing) {
   const Picture before = Read(vexal::DDrawState.Back);
   const struct {
     int x, y, columns, rows;
-  } far_maps[] = {{INT_MAX - 20, 0, 3, 1}, {0, INT_MAX - 20, 1, 3}, {INT_MAX - 20, INT_MAX - 20, 3, 2},
-                  {INT_MAX, 0, 2, 1},      {INT_MIN, 0, 3, 2}};
+  } far_maps[] = {{INT_MAX - 20, 0, 3, 1},
+                  {0, INT_MAX - 20, 1, 3},
+                  {INT_MAX - 20, INT_MAX - 20, 3, 2},
+                  {INT_MAX, 0, 2, 1},
+                  {INT_MIN, 0, 3, 2}};
   for (const auto& m : far_maps) {
     EXPECT_EQ(vexal::G_DDraw_DrawChipMap(m.x, m.y, m.columns, m.rows, map, m.columns, 1, graphs, 0), 0) << m.x;
     EXPECT_TRUE(Read(vexal::DDrawState.Back) == before) << m.x << "," << m.y;

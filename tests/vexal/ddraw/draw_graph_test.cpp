@@ -210,16 +210,17 @@ TEST_P(DrawGraphFormats, ClipsToTheDrawAreaMovedByTheTargetOrigin) {
   DrawState.DrawArea = {30, 20, 70, 50};
   DrawState.TargetRect = {7, 5, 7 + 100, 5 + 80};
   FillDestination(DDrawState.Back);
-  const int positions[][2] = {{40, 30}, {25, 30}, {65, 30}, {40, 15}, {40, 45}, {22, 14}, {66, 46},
+  const int positions[][2] = {{40, 30}, {25, 30}, {65, 30}, {40, 15}, {40, 45},     {22, 14}, {66, 46},
                               {18, 30}, {70, 30}, {40, 10}, {40, 50}, {-500, -500}, {30, 20}, {58, 40}};
-  const Look looks[] = {{0, 255, vexal::kBrightNone, false, true}, {1, 128, vexal::kBrightNone, false, true},
+  const Look looks[] = {{0, 255, vexal::kBrightNone, false, true},
+                        {1, 128, vexal::kBrightNone, false, true},
                         {1, 100, vexal::MakeBrightValue(254, 128, 0), true, false}};
   for (const auto& pos : positions)
     for (const Look& look : looks)
       for (int index : {opaque, piece}) {
         DrawAndCheck(DDrawState.Back, index, pos[0], pos[1], look, f.magenta,
-                     std::string(f.name) + " at " + std::to_string(pos[0]) + "," + std::to_string(pos[1]) +
-                         " mode " + std::to_string(look.mode) + " piece " + std::to_string(index));
+                     std::string(f.name) + " at " + std::to_string(pos[0]) + "," + std::to_string(pos[1]) + " mode " +
+                         std::to_string(look.mode) + " piece " + std::to_string(index));
       }
 }
 
@@ -247,8 +248,8 @@ TEST_P(DrawGraphFormats, EveryPathMatchesTheReference) {
               DrawAndCheck(DDrawState.Back, index, (n * 7) % 300, (n * 5) % 220, look,
                            index == unkeyed ? f.white : f.magenta,
                            std::string(f.name) + " mode " + std::to_string(mode) + " p " + std::to_string(param) +
-                               " bright " + std::to_string(bright) + " coarse " + std::to_string(coarse) +
-                               " trans " + std::to_string(trans) + " piece " + std::to_string(index));
+                               " bright " + std::to_string(bright) + " coarse " + std::to_string(coarse) + " trans " +
+                               std::to_string(trans) + " piece " + std::to_string(index));
             }
           }
 }

@@ -46,10 +46,15 @@ TEST_F(Primitives, SegmentsAndTrianglesPerType) {
     std::vector<int> indices;
   };
   const TriangleCase triangle_cases[] = {
-      {3, 4, {0, 1, 2}},       {5, 4, {0, 1, 2}},          {7, 4, {0, 1, 2, 3, 4, 5}},
-      {2, 5, {}},              {5, 5, {0, 1, 2, 1, 2, 3, 2, 3, 4}},
-      {3, 6, {0, 1, 2}},       {5, 6, {0, 1, 2, 0, 2, 3, 0, 3, 4}},
-      {2, 6, {}},              {-4, 4, {}},
+      {3, 4, {0, 1, 2}},
+      {5, 4, {0, 1, 2}},
+      {7, 4, {0, 1, 2, 3, 4, 5}},
+      {2, 5, {}},
+      {5, 5, {0, 1, 2, 1, 2, 3, 2, 3, 4}},
+      {3, 6, {0, 1, 2}},
+      {5, 6, {0, 1, 2, 0, 2, 3, 0, 3, 4}},
+      {2, 6, {}},
+      {-4, 4, {}},
   };
   for (const TriangleCase& c : triangle_cases)
     EXPECT_EQ(vexal::PrimitiveTriangles(c.count, c.type), c.indices) << c.count << " " << c.type;
@@ -63,12 +68,12 @@ TEST_F(Primitives, TrianglesDrawThroughTheRasteriser) {
   Picture before = Read(vexal::DDrawState.Back);
   before.at(12, 12) = before.at(22, 12) = before.at(32, 12) = 0x00ABCDEF;
   Write(vexal::DDrawState.Back, before);
-  const std::vector<PrimitiveVertex> strip = {Vertex(10, 10), Vertex(10, 20), Vertex(20, 10), Vertex(20, 20),
-                                              Vertex(30, 10), Vertex(30, 20)};
+  const std::vector<PrimitiveVertex> strip = {Vertex(10, 10), Vertex(10, 20), Vertex(20, 10),
+                                              Vertex(20, 20), Vertex(30, 10), Vertex(30, 20)};
   EXPECT_EQ(vexal::G_DDraw_DrawPrimitive(strip.data(), 4, 5, nullptr, 0), 0);
   Picture after = Read(vexal::DDrawState.Back);
-  EXPECT_EQ(after.at(12, 12), 0u);   // first triangle
-  EXPECT_EQ(after.at(18, 18), 0u);   // second triangle
+  EXPECT_EQ(after.at(12, 12), 0u);           // first triangle
+  EXPECT_EQ(after.at(18, 18), 0u);           // second triangle
   EXPECT_EQ(after.at(22, 12), 0x00ABCDEFu);  // no third
   // Types 0 and 7, and no vertices: nothing, 0.
   for (int type : {0, 7}) EXPECT_EQ(vexal::G_DDraw_DrawPrimitive(strip.data(), 6, type, nullptr, 0), 0);

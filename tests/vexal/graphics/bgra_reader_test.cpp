@@ -17,8 +17,7 @@ struct FreeImage {
 
 int ReadMemory(const Bytes& file, vexal::GraphImage* image) {
   Bytes exact(file);
-  return vexal::LoadBgraToDib(exact.data(), static_cast<uint32_t>(exact.size()), 1, 0, image,
-                              nullptr, nullptr);
+  return vexal::LoadBgraToDib(exact.data(), static_cast<uint32_t>(exact.size()), 1, 0, image, nullptr, nullptr);
 }
 
 TEST(BgraReader, BothDepthsGive32BitPixelsWithAlpha) {
@@ -28,12 +27,13 @@ TEST(BgraReader, BothDepthsGive32BitPixelsWithAlpha) {
     Bytes pixels;  // 2 x 2
   };
   const Case cases[] = {
-      {"8 bits", vexal::kBgraDepth8,
+      {"8 bits",
+       vexal::kBgraDepth8,
        {0x01, 0x02, 0x03, 0x04, 0x11, 0x12, 0x13, 0x14, 0x21, 0x22, 0x23, 0x24, 0x31, 0x32, 0x33, 0x34}},
       // Little-endian u16 channels: the high byte is the second of each pair.
-      {"16 bits", vexal::kBgraDepth16,
-       {0xFF, 0x01, 0x00, 0x02, 0xCD, 0x03, 0x00, 0x04, 0x00, 0x11, 0x00, 0x12, 0x00, 0x13, 0x00, 0x14,
-        0x00, 0x21, 0x00, 0x22, 0x00, 0x23, 0x00, 0x24, 0x00, 0x31, 0x00, 0x32, 0x00, 0x33, 0x00, 0x34}},
+      {"16 bits", vexal::kBgraDepth16, {0xFF, 0x01, 0x00, 0x02, 0xCD, 0x03, 0x00, 0x04, 0x00, 0x11, 0x00,
+                                        0x12, 0x00, 0x13, 0x00, 0x14, 0x00, 0x21, 0x00, 0x22, 0x00, 0x23,
+                                        0x00, 0x24, 0x00, 0x31, 0x00, 0x32, 0x00, 0x33, 0x00, 0x34}},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
@@ -69,11 +69,13 @@ TEST(BgraReader, BadFilesAreRefused) {
       {"depth", set32(4, 0x08080800)},
       {"width 0", set32(8, 0)},
       {"height 0", set32(12, 0)},
-      {"size wraps in 32 bits", [](Bytes& b) {
+      {"size wraps in 32 bits",
+       [](Bytes& b) {
          nltest::PutLe32(b, 8, 0x40000000);
          nltest::PutLe32(b, 12, 0x40000000);
        }},
-      {"sides in range, block too large", [](Bytes& b) {
+      {"sides in range, block too large",
+       [](Bytes& b) {
          nltest::PutLe32(b, 8, 30000);
          nltest::PutLe32(b, 12, 30000);
        }},
@@ -95,9 +97,7 @@ TEST(BgraReader, ABitmapDropsTheAlpha) {
   Bytes file = nltest::WriteBgra(vexal::kBgraDepth8, 1, 1, {0x10, 0x20, 0x30, 0x40});
   vexal::BitmapInfo* info = nullptr;
   uint8_t* bits = nullptr;
-  ASSERT_EQ(vexal::LoadBgraToDib(file.data(), static_cast<uint32_t>(file.size()), 1, 1, nullptr,
-                                 &info, &bits),
-            0);
+  ASSERT_EQ(vexal::LoadBgraToDib(file.data(), static_cast<uint32_t>(file.size()), 1, 1, nullptr, &info, &bits), 0);
   EXPECT_EQ(info->bmiHeader.biBitCount, 24);
   EXPECT_EQ(info->bmiHeader.biHeight, -1);
   EXPECT_EQ(Bytes(bits, bits + 4), (Bytes{0x10, 0x20, 0x30, 0}));

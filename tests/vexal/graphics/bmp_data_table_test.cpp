@@ -32,7 +32,8 @@ TEST_F(BmpDataTableTest, WithoutTheDeviceNothingIsMade) {
   Start(1);
   vexal::EndDirectDraw();
   EXPECT_EQ(Add(), -1);
-  EXPECT_EQ(LinesWith("Ｖｅｘａｌライブラリが"), std::vector<std::string>{"Ｖｅｘａｌライブラリが初期化されていません"});
+  EXPECT_EQ(LinesWith("Ｖｅｘａｌライブラリが"),
+            std::vector<std::string>{"Ｖｅｘａｌライブラリが初期化されていません"});
   EXPECT_EQ(vexal::BmpDataTable.Count, 0);
 }
 

@@ -12,8 +12,7 @@ using nltest::BmpSpec;
 using nltest::Bytes;
 
 // Eight colours every layout holds exactly (each channel 0 or 255).
-constexpr uint32_t kColours[8] = {0x000000, 0xFFFFFF, 0xFF0000, 0x00FF00,
-                                  0x0000FF, 0xFFFF00, 0x00FFFF, 0xFF00FF};
+constexpr uint32_t kColours[8] = {0x000000, 0xFFFFFF, 0xFF0000, 0x00FF00, 0x0000FF, 0xFFFF00, 0x00FFFF, 0xFF00FF};
 constexpr int kWidth = 9;  // odd, and more than a byte of 1-bit pixels
 constexpr int kHeight = 3;
 
@@ -33,8 +32,7 @@ struct FreeImage {
 
 int ReadMemory(const Bytes& file, vexal::GraphImage* image) {
   Bytes exact(file);  // exactly the file's size, so a read past it is caught
-  return vexal::LoadBmpToDib(exact.data(), static_cast<uint32_t>(exact.size()), 1, 0, image,
-                             nullptr, nullptr);
+  return vexal::LoadBmpToDib(exact.data(), static_cast<uint32_t>(exact.size()), 1, 0, image, nullptr, nullptr);
 }
 
 struct LayoutCase {
@@ -101,8 +99,7 @@ TEST(BmpReader, EveryLayoutGivesTheSameTopRowFirstPicture) {
     EXPECT_EQ(out.image.Pitch, 28);  // 27 bytes raised to a multiple of 4
     for (int y = 0; y < kHeight; ++y)
       for (int x = 0; x < kWidth; ++x)
-        ASSERT_EQ(nltest::PixelAt(out.image, x, y), kColours[ColourIndex(x, y, used)])
-            << "x " << x << " y " << y;
+        ASSERT_EQ(nltest::PixelAt(out.image, x, y), kColours[ColourIndex(x, y, used)]) << "x " << x << " y " << y;
   }
 }
 
@@ -194,7 +191,8 @@ TEST(BmpReader, HostileHeadersAreRefused) {
       {"height INT_MIN", set32(22, 0x80000000u)},
       {"height huge", set32(22, 0x7FFFFFFF)},
       {"height huge top-down", set32(22, static_cast<uint32_t>(-0x7FFFFFFF))},
-      {"sides in range, bits too many", [](Bytes& b) {
+      {"sides in range, bits too many",
+       [](Bytes& b) {
          nltest::PutLe32(b, 18, 30000);
          nltest::PutLe32(b, 22, 30000);
        }},
@@ -234,9 +232,7 @@ TEST(BmpReader, ABitmapIsHandedOutAsATopDown24BitInfo) {
   Bytes file = nltest::WriteBmp(spec);
   vexal::BitmapInfo* info = nullptr;
   uint8_t* bits = nullptr;
-  ASSERT_EQ(vexal::LoadBmpToDib(file.data(), static_cast<uint32_t>(file.size()), 1, 1, nullptr,
-                                &info, &bits),
-            0);
+  ASSERT_EQ(vexal::LoadBmpToDib(file.data(), static_cast<uint32_t>(file.size()), 1, 1, nullptr, &info, &bits), 0);
   EXPECT_EQ(info->bmiHeader.biSize, 40u);
   EXPECT_EQ(info->bmiHeader.biWidth, 3);
   EXPECT_EQ(info->bmiHeader.biHeight, -2);

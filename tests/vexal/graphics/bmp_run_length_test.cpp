@@ -34,9 +34,8 @@ constexpr int kBlack = -1;  // a pixel the stream passes over
 
 // Colour-table entries (0x00RRGGBB); entry 0 is not black, so a pixel passed over (black)
 // and a run of index 0 differ.
-const std::vector<uint32_t> kPalette = {0x102030, 0xFF0000, 0x00FF00, 0x0000FF, 0xFFFF00, 0x00FFFF, 0xFF00FF,
-                                        0x808080, 0x400000, 0x004000, 0x000040, 0x404000, 0x004040, 0x400040,
-                                        0xC0C0C0, 0xFFFFFF};
+const std::vector<uint32_t> kPalette = {0x102030, 0xFF0000, 0x00FF00, 0x0000FF, 0xFFFF00, 0x00FFFF, 0xFF00FF, 0x808080,
+                                        0x400000, 0x004000, 0x000040, 0x404000, 0x004040, 0x400040, 0xC0C0C0, 0xFFFFFF};
 
 // A bitmap file: the two headers, the colour table, the stream. biSizeImage is the
 // stream's length unless given.
@@ -88,10 +87,10 @@ struct Expected {
 //   row 2:      2 of index 3 from x = 3; end of row
 //   top row:    4 as they stand (1, 2, 3, 4), no padding; end of bitmap (x = 4 stays black)
 const Bytes kStream8 = {2, 1, 0, 3, 2, 3, 4, 0, 0, 0, 1, 2, 0, 2, 2, 1, 2, 3, 0, 0, 0, 4, 1, 2, 3, 4, 0, 1};
-const Expected kPicture8{5, 4, {1, 2, 3, 4, kBlack,                      // top
-                                kBlack, kBlack, kBlack, 3, 3,            //
-                                2, kBlack, kBlack, kBlack, kBlack,       //
-                                1, 1, 2, 3, 4}};                         // bottom
+const Expected kPicture8{5, 4, {1,      2,      3,      4,      kBlack,  // top
+                                kBlack, kBlack, kBlack, 3,      3,       //
+                                2,      kBlack, kBlack, kBlack, kBlack,  //
+                                1,      1,      2,      3,      4}};     // bottom
 
 // 7 x 3 at 4 bits:
 //   bottom row: 5 from 0x12 (1, 2, 1, 2, 1); 2 from 0x34 (3, 4); end of row
@@ -99,9 +98,9 @@ const Expected kPicture8{5, 4, {1, 2, 3, 4, kBlack,                      // top
 //               1 up, to (6, top row)
 //   top row:    1 from 0x60 (6); end of bitmap
 const Bytes kStream4 = {5, 0x12, 2, 0x34, 0, 0, 0, 5, 0x12, 0x34, 0x50, 0, 0, 2, 1, 1, 1, 0x60, 0, 1};
-const Expected kPicture4{7, 3, {kBlack, kBlack, kBlack, kBlack, kBlack, kBlack, 6,  // top
-                                1, 2, 3, 4, 5, kBlack, kBlack,                      //
-                                1, 2, 1, 2, 1, 3, 4}};                              // bottom
+const Expected kPicture4{7, 3, {kBlack, kBlack, kBlack, kBlack, kBlack, kBlack, 6,       // top
+                                1,      2,      3,      4,      5,      kBlack, kBlack,  //
+                                1,      2,      1,      2,      1,      3,      4}};     // bottom
 
 struct FreeImage {
   vexal::GraphImage image{};
@@ -138,8 +137,8 @@ const Coded kCoded[] = {{"RLE8", kRle8, &kStream8, &kPicture8}, {"RLE4", kRle4, 
 
 int LoadFromMemory(const Bytes& file, int want_dib, vexal::GraphImage* image, vexal::BitmapInfo** info,
                    uint8_t** bits) {
-  return vexal::LoadImageByLoaderList("", file.data(), static_cast<uint32_t>(file.size()), 1, want_dib, 0, image,
-                                      info, bits);
+  return vexal::LoadImageByLoaderList("", file.data(), static_cast<uint32_t>(file.size()), 1, want_dib, 0, image, info,
+                                      bits);
 }
 
 TEST(BmpRunLength, CodedFilesGiveTheirPicturesAsImagesAndAsBitmaps) {
@@ -196,10 +195,20 @@ TEST(BmpRunLength, RunsPastTheRowEndAreClippedToThePicture) {
        2,
        {0, 3, 1, 2, 3, 0, 0, 3, 4, 5, 6, 0, 0, 0, 0, 4, 7, 8, 9, 10, 0, 0, 0, 1},
        {7, 8, 9, 10, k_, 1, 2, 3, 4, 5}},
-      {"a run wholly past the row end", kRle8, 5, 2, {5, 1, 2, 2, 0, 0, 1, 3, 0, 1}, {3, k_, k_, k_, k_, 1, 1, 1, 1, 1}},
+      {"a run wholly past the row end",
+       kRle8,
+       5,
+       2,
+       {5, 1, 2, 2, 0, 0, 1, 3, 0, 1},
+       {3, k_, k_, k_, k_, 1, 1, 1, 1, 1}},
       // After a clipped run a move straight up starts at the row's end: the next run there
       // is dropped too.
-      {"a move up from the row's end", kRle8, 5, 2, {7, 1, 0, 2, 0, 1, 1, 4, 0, 1}, {k_, k_, k_, k_, k_, 1, 1, 1, 1, 1}},
+      {"a move up from the row's end",
+       kRle8,
+       5,
+       2,
+       {7, 1, 0, 2, 0, 1, 1, 4, 0, 1},
+       {k_, k_, k_, k_, k_, 1, 1, 1, 1, 1}},
       // A 1 x 1 picture and a 7-wide row coded to 4 and 8 bytes.
       {"1 x 1 coded to 4 pixels", kRle8, 1, 1, {4, 5, 0, 0, 0, 1}, {5}},
       {"7 wide coded to 8 pixels", kRle8, 7, 1, {2, 1, 6, 2, 0, 0, 0, 1}, {1, 1, 2, 2, 2, 2, 2}},
@@ -298,9 +307,8 @@ TEST(BmpRunLength, InMemoryCodedBitmapsAreDrawnInto24Bits) {
     EXPECT_EQ(vexal::DibToGraphImage(InfoCopy(unsized).get(), bits, &none.image, 0), -1);
     const Bytes bad_stream = {0, 2, 0, 4, 0, 1};
     const Bytes bad = RleFile(c.picture->width, c.picture->height, c.compression, bad_stream);
-    EXPECT_EQ(vexal::DibToGraphImage(InfoCopy(bad).get(), bad.data() + (bad.size() - bad_stream.size()),
-                                     &none.image, 0),
-              -1);
+    EXPECT_EQ(
+        vexal::DibToGraphImage(InfoCopy(bad).get(), bad.data() + (bad.size() - bad_stream.size()), &none.image, 0), -1);
     EXPECT_EQ(none.image.Pixels, nullptr);
   }
 }
@@ -352,7 +360,6 @@ TEST_F(RunLengthGraphTest, CodedFilesLoadAsGraphsAndBitmapSections) {
   EXPECT_EQ(vexal::LoadGraph("img\\bad.bmp"), -1);
   EXPECT_EQ(vexal::CreateDIBGraph("img\\bad.bmp", nullptr, 0, 0, 0, nullptr), nullptr);
 }
-
 
 // Files from another encoder. ImageMagick writes 8-bit run-length files (whatever the
 // colour count, it codes nothing at 4 bits) and codes each row to its padded width; it
@@ -478,8 +485,7 @@ bool ImageMagickAt(const std::string& arguments) {
 // The first pixel where got differs from ImageMagick's decode, as a failure.
 void ExpectDecode(const RgbPicture& want, const std::function<uint32_t(int, int)>& got, const std::string& what) {
   for (int y = 0; y < want.height; ++y)
-    for (int x = 0; x < want.width; ++x)
-      ASSERT_EQ(got(x, y), want.At(x, y)) << what << " at " << x << "," << y;
+    for (int x = 0; x < want.width; ++x) ASSERT_EQ(got(x, y), want.At(x, y)) << what << " at " << x << "," << y;
 }
 
 TEST_F(RunLengthGraphTest, FilesImageMagickWritesAndReadsLoadOnEveryPathAsItDecodesThem) {
@@ -493,8 +499,8 @@ TEST_F(RunLengthGraphTest, FilesImageMagickWritesAndReadsLoadOnEveryPathAsItDeco
       const char* name;
       int colors;
     };
-    for (const Variant v : {Variant{"RLE8 of 16 colours", 16}, Variant{"RLE8 of 256 colours", 256},
-                            Variant{"RLE4 coded here", 0}}) {
+    for (const Variant v :
+         {Variant{"RLE8 of 16 colours", 16}, Variant{"RLE8 of 256 colours", 256}, Variant{"RLE4 coded here", 0}}) {
       const std::string what = std::string(v.name) + ", " + std::to_string(width) + " wide";
       const std::string bmp = dir_.File("img/coded.bmp");
       if (v.colors > 0) {
@@ -520,8 +526,8 @@ TEST_F(RunLengthGraphTest, FilesImageMagickWritesAndReadsLoadOnEveryPathAsItDeco
       for (int y = 0; y < height; ++y) {
         for (int x = 0; x < width; ++x) {
           const uint32_t c = PatternColor(PatternIndex(x, y, v.colors > 0 ? v.colors : 16));
-          made.rgb.insert(made.rgb.end(), {static_cast<uint8_t>(c >> 16), static_cast<uint8_t>(c >> 8),
-                                           static_cast<uint8_t>(c)});
+          made.rgb.insert(made.rgb.end(),
+                          {static_cast<uint8_t>(c >> 16), static_cast<uint8_t>(c >> 8), static_cast<uint8_t>(c)});
         }
       }
       if (decoded_right) {
@@ -539,17 +545,20 @@ TEST_F(RunLengthGraphTest, FilesImageMagickWritesAndReadsLoadOnEveryPathAsItDeco
       const uint32_t offset = file[10] | file[11] << 8 | file[12] << 16 | static_cast<uint32_t>(file[13]) << 24;
       ASSERT_LT(offset, file.size()) << what;
       const uint8_t* stream = file.data() + offset;
-      EXPECT_EQ(BottomRowCodedPixels(stream, bits_per_pixel == 4), coded) << what << ": rows coded to their padded width";
+      EXPECT_EQ(BottomRowCodedPixels(stream, bits_per_pixel == 4), coded)
+          << what << ": rows coded to their padded width";
 
       // The readers, from memory, as a picture and as a bitmap.
       FreeImage image;
       ASSERT_EQ(LoadFromMemory(file, 0, &image.image, nullptr, nullptr), 0) << what;
-      ExpectDecode(want, [&](int x, int y) { return nltest::PixelAt(image.image, x, y); }, what);
+      ExpectDecode(
+          want, [&](int x, int y) { return nltest::PixelAt(image.image, x, y); }, what);
       vexal::BitmapInfo* info = nullptr;
       uint8_t* bits = nullptr;
       ASSERT_EQ(LoadFromMemory(file, 1, nullptr, &info, &bits), 0) << what;
       const vexal::GraphImage dib = DibAsImage(info, bits);
-      ExpectDecode(want, [&](int x, int y) { return nltest::PixelAt(dib, x, y); }, what + " as a bitmap");
+      ExpectDecode(
+          want, [&](int x, int y) { return nltest::PixelAt(dib, x, y); }, what + " as a bitmap");
       std::free(info);
       std::free(bits);
 
@@ -558,7 +567,8 @@ TEST_F(RunLengthGraphTest, FilesImageMagickWritesAndReadsLoadOnEveryPathAsItDeco
       ASSERT_EQ(vexal::LoadDivGraph("img\\coded.bmp", 1, 1, 1, width, height, &graphs[1]), 0) << what;
       for (const int g : graphs) {
         ASSERT_NE(g, -1) << what;
-        ExpectDecode(want, [&](int x, int y) { return graphtest::GraphPixel(g, x, y); }, what + " as a graph");
+        ExpectDecode(
+            want, [&](int x, int y) { return graphtest::GraphPixel(g, x, y); }, what + " as a graph");
         EXPECT_EQ(vexal::DeleteGraphHandle(g, 0), 0);
       }
 
@@ -568,12 +578,14 @@ TEST_F(RunLengthGraphTest, FilesImageMagickWritesAndReadsLoadOnEveryPathAsItDeco
         vexal::DibHandle section = from_file ? vexal::CreateDIBGraph("img\\coded.bmp", nullptr, 0, 0, 0, nullptr)
                                              : vexal::CreateDIBInFormat(in_memory.get(), stream, 0, nullptr);
         ASSERT_NE(section, nullptr) << what << (from_file ? " from the file" : " from memory");
-        ExpectDecode(want, [&](int x, int y) { return SectionPixel(section, x, y); }, what + " as a section");
+        ExpectDecode(
+            want, [&](int x, int y) { return SectionPixel(section, x, y); }, what + " as a section");
         EXPECT_EQ(vexal::DeleteDibSection(section), 0);
       }
       FreeImage converted;
       ASSERT_EQ(vexal::DibToGraphImage(in_memory.get(), stream, &converted.image, 0), 1) << what;
-      ExpectDecode(want, [&](int x, int y) { return nltest::PixelAt(converted.image, x, y); }, what + " converted");
+      ExpectDecode(
+          want, [&](int x, int y) { return nltest::PixelAt(converted.image, x, y); }, what + " converted");
 
       // Mask data, as the screen wipe loads its stages: the blue byte of each pixel.
       const int mask = vexal::LoadMaskData("img\\coded.bmp");

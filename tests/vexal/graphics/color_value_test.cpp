@@ -60,9 +60,8 @@ TEST_F(ColorValueTest, FormatsAreDescribedByTheirMasks) {
   for (const Case& c : cases) {
     vexal::ColorFormatRecord r = Describe(c.format);
     const auto fields = [](const vexal::ColorFormatRecord& f) {
-      return std::tuple(f.ColorBits, f.BytesPerPixel, f.RedWidth, f.GreenWidth, f.BlueWidth, f.AlphaWidth,
-                        f.RedShift, f.GreenShift, f.BlueShift, f.AlphaShift, f.RedMask, f.GreenMask, f.BlueMask,
-                        f.AlphaMask);
+      return std::tuple(f.ColorBits, f.BytesPerPixel, f.RedWidth, f.GreenWidth, f.BlueWidth, f.AlphaWidth, f.RedShift,
+                        f.GreenShift, f.BlueShift, f.AlphaShift, f.RedMask, f.GreenMask, f.BlueMask, f.AlphaMask);
     };
     EXPECT_EQ(fields(r), fields(c.expected)) << c.name;
   }
@@ -78,7 +77,7 @@ TEST_F(ColorValueTest, ColourValuesAndBackOnRgbScreens) {
     const char* name;
     plat::PixelFormat format;
     int r, g, b;
-    uint32_t value;     // MakeColorValue(r, g, b)
+    uint32_t value;              // MakeColorValue(r, g, b)
     int back_r, back_g, back_b;  // GetColorRGB(value)
   };
   const Case cases[] = {
@@ -119,9 +118,10 @@ TEST_F(ColorValueTest, EightBitScreensUseTheNearestPaletteEntry) {
     uint32_t index;
   };
   // The palette's fixed entries, exactly and from nearby.
-  const Case named[] = {{0, 0, 0, 0},         {255, 255, 255, 255}, {0, 0, 139, 16},  {125, 102, 79, 128},
+  const Case named[] = {{0, 0, 0, 0},         {255, 255, 255, 255}, {0, 0, 139, 16}, {125, 102, 79, 128},
                         {253, 254, 239, 254}, {0, 0, 140, 16},      {1, 0, 0, 0}};
-  for (const Case& c : named) EXPECT_EQ(vexal::MakeColorValue(c.r, c.g, c.b), c.index) << c.r << "," << c.g << "," << c.b;
+  for (const Case& c : named)
+    EXPECT_EQ(vexal::MakeColorValue(c.r, c.g, c.b), c.index) << c.r << "," << c.g << "," << c.b;
   int r = -1, g = -1, b = -1;
   EXPECT_EQ(vexal::GetColorRGB(16, &r, &g, &b), 0);
   EXPECT_EQ(std::tuple(r, g, b), std::tuple(0, 0, 139));

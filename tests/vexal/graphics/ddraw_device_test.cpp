@@ -73,7 +73,8 @@ TEST_F(DDrawDeviceTest, FullScreenStartAndEnd) {
   EXPECT_EQ(ps::LiveDeviceCount(), 0);
   EXPECT_EQ(vexal::GetDirectDrawObject(), nullptr);
   EXPECT_FALSE(DDrawState.Initialised);
-  EXPECT_EQ(LinesWith("画面モードを元に戻す"), (std::vector<std::string>{"画面モードを元に戻す処理は正常に終了しました"}));
+  EXPECT_EQ(LinesWith("画面モードを元に戻す"),
+            (std::vector<std::string>{"画面モードを元に戻す処理は正常に終了しました"}));
 }
 
 TEST_F(DDrawDeviceTest, AWindowShowsTheDesktopsPixels) {
@@ -196,7 +197,8 @@ TEST_F(DDrawDeviceTest, BmpDataSurfaceSetUp) {
   vexal::BmpDataRecord parent, share;
   ASSERT_EQ(vexal::CreateBmpDataSurface(5, 3, 0, 0, 1, 0x00FF0000, 32, 1, &parent, dd, 0, nullptr, 0, 0), 0);
   EXPECT_EQ(parent.AlphaPitch, 5);
-  EXPECT_EQ(std::vector<uint8_t>(parent.AlphaPlane.get(), parent.AlphaPlane.get() + 15), std::vector<uint8_t>(15, 0xFF));
+  EXPECT_EQ(std::vector<uint8_t>(parent.AlphaPlane.get(), parent.AlphaPlane.get() + 15),
+            std::vector<uint8_t>(15, 0xFF));
   ps::ColorKey key;
   ps::GetColorKey(parent.Surface, &key);
   EXPECT_EQ(key.low, 0x00FF0000u);
@@ -240,7 +242,7 @@ TEST_F(DDrawDeviceTest, OffscreenSurfacesFallBackToSystemMemoryOnce) {
 TEST_F(DDrawDeviceTest, FailuresThatEndTheProgram) {
   struct Case {
     const char* name;
-    bool started;      // the library runs before the failure is injected
+    bool started;  // the library runs before the failure is injected
     ps::Operation operation;
     int desktop_bits;
     std::function<void()> then;  // what meets the failure (default: the start-up)

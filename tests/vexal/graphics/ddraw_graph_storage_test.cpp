@@ -168,7 +168,6 @@ TEST_F(DDrawStorageTest, AnImageGoesIntoThePiecesInTheScreensFormat) {
   EXPECT_EQ(Pixel(wp->Surface, 2, 0), 0u);
   EXPECT_EQ(Pixel(wp->Surface, 0, 2), 0u);
   EXPECT_EQ(std::vector<uint8_t>(wp->AlphaPlane.get(), wp->AlphaPlane.get() + 9), std::vector<uint8_t>(9, 0xFF));
-
 }
 
 TEST_F(DDrawStorageTest, OnAnEightBitScreenEachPixelTakesItsPaletteEntry) {
@@ -257,8 +256,8 @@ TEST_F(DDrawStorageTest, RestoringAllBringsBackEveryOwnerOfALostPiece) {
   vexal::GraphRecord* a = Graph(4, 4);
   vexal::GraphRecord* b = Graph(4, 4);
   // A second piece of a, and a record that belongs to no graph.
-  const int extra = vexal::AddBmpData(2, 2, 0, 0, static_cast<uint32_t>(vexal::GetGraphHandleFromRecord(a)), 0,
-                                      nullptr, 0, 0, 0);
+  const int extra =
+      vexal::AddBmpData(2, 2, 0, 0, static_cast<uint32_t>(vexal::GetGraphHandleFromRecord(a)), 0, nullptr, 0, 0, 0);
   a->Pieces[1] = static_cast<uint32_t>(extra);
   a->PieceCount = 2;
   const int loose = vexal::AddBmpData(2, 2, 0, 0, static_cast<uint32_t>(-1), 0, nullptr, 0, 0, 0);

@@ -29,9 +29,7 @@ InfoWithTable Info(int32_t width, int32_t height, int bits, uint32_t compression
   return i;
 }
 
-const vexal::BitmapInfo* AsInfo(const InfoWithTable& i) {
-  return reinterpret_cast<const vexal::BitmapInfo*>(&i);
-}
+const vexal::BitmapInfo* AsInfo(const InfoWithTable& i) { return reinterpret_cast<const vexal::BitmapInfo*>(&i); }
 
 TEST(DibToGraphImage, TopDownDirectLayoutsAreDescribedInPlace) {
   struct Case {
@@ -85,10 +83,16 @@ TEST(DibToGraphImage, OtherLayoutsAreDrawnInto24Bits) {
     uint32_t expected[4];
   };
   const Case cases[] = {
-      {"bottom-up 24-bit", 2, 24, {1, 2, 3, 4, 5, 6, 0, 0, 7, 8, 9, 10, 11, 12, 0, 0},
+      {"bottom-up 24-bit",
+       2,
+       24,
+       {1, 2, 3, 4, 5, 6, 0, 0, 7, 8, 9, 10, 11, 12, 0, 0},
        {0x090807, 0x0C0B0A, 0x030201, 0x060504}},
       {"8-bit palette", -2, 8, {0, 1, 0, 0, 1, 1, 0, 0}, {0xAABBCC, 0x112233, 0x112233, 0x112233}},
-      {"32-bit plain", -2, 32, {1, 2, 3, 0xFF, 4, 5, 6, 0xFF, 7, 8, 9, 0xFF, 10, 11, 12, 0xFF},
+      {"32-bit plain",
+       -2,
+       32,
+       {1, 2, 3, 0xFF, 4, 5, 6, 0xFF, 7, 8, 9, 0xFF, 10, 11, 12, 0xFF},
        {0x030201, 0x060504, 0x090807, 0x0C0B0A}},
   };
   for (const Case& c : cases) {
@@ -101,8 +105,7 @@ TEST(DibToGraphImage, OtherLayoutsAreDrawnInto24Bits) {
     ASSERT_EQ(vexal::DibToGraphImage(AsInfo(info), c.data.data(), &image, 0), 1);
     EXPECT_EQ(image.ColorFormat.ColorBits, 24);
     EXPECT_EQ(image.Pitch, 8);
-    for (int i = 0; i < 4; ++i)
-      EXPECT_EQ(nltest::PixelAt(image, i % 2, i / 2), c.expected[i]) << "pixel " << i;
+    for (int i = 0; i < 4; ++i) EXPECT_EQ(nltest::PixelAt(image, i % 2, i / 2), c.expected[i]) << "pixel " << i;
     std::free(image.Pixels);
   }
 }
@@ -110,7 +113,7 @@ TEST(DibToGraphImage, OtherLayoutsAreDrawnInto24Bits) {
 TEST(DibToGraphImage, UnreadableLayoutsFail) {
   std::vector<uint8_t> bits(64);
   const InfoWithTable cases[] = {
-      Info(2, -2, 8, vexal::kBiRle8), Info(2, -2, 4, vexal::kBiRle4), Info(2, 0, 24, vexal::kBiRgb),
+      Info(2, -2, 8, vexal::kBiRle8), Info(2, -2, 4, vexal::kBiRle4),      Info(2, 0, 24, vexal::kBiRgb),
       Info(0, 2, 24, vexal::kBiRgb),  Info(2, -2, 8, vexal::kBiBitfields), Info(2, 2, 12, vexal::kBiRgb),
   };
   for (const InfoWithTable& info : cases) {
@@ -151,8 +154,7 @@ TEST(GraphImageToDib, SharesOnlyA24BitPictureWithBitmapRows) {
     if (c.bits == 24) {
       vexal::SetPixelFormat24(&image.ColorFormat);
     } else {
-      image.ColorFormat = vexal::ColorFormatRecord{32, 4, 8, 8, 8, 8, 16, 8, 0, 24,
-                                                   0xFF0000, 0xFF00, 0xFF, 0xFF000000};
+      image.ColorFormat = vexal::ColorFormatRecord{32, 4, 8, 8, 8, 8, 16, 8, 0, 24, 0xFF0000, 0xFF00, 0xFF, 0xFF000000};
     }
     image.Pixels = c.pixels;
     image.Pitch = c.pitch;

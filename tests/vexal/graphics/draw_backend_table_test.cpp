@@ -33,7 +33,8 @@ TEST_F(DrawBackendTableTest, WithoutADeviceOnlyTheNoOpAndAlwaysZeroSlotsSucceed)
   // everything else needs the device. Row 1: Direct3D is unavailable: its no-op slots, the
   // divided storage and the blend mode (which answer 0 in every case), the draw target (0
   // without a device) and a colour description with nowhere to write succeed.
-  const std::set<int> row0_zero = {9, 10, 11, 12, 18, 20, 21, 22, 25, 28, 32, 37, 38, 39, 40, 41, 42, 43, 44, 45, 46, 47};
+  const std::set<int> row0_zero = {9,  10, 11, 12, 18, 20, 21, 22, 25, 28, 32,
+                                   37, 38, 39, 40, 41, 42, 43, 44, 45, 46, 47};
   const std::set<int> row1_zero = {2, 10, 11, 24, 25, 38, 39};
   const auto row0 = vexal::DrawBackendSlotCalls(DrawBackendTable[0]);
   const auto row1 = vexal::DrawBackendSlotCalls(DrawBackendTable[1]);

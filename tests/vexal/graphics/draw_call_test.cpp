@@ -28,8 +28,7 @@ namespace {
 using graphicstest::Args;
 using graphicstest::Calls;
 using graphicstest::Record;
-vexal::Rect AreaAtDraw{};        // the draw area while the last graph draw ran
-
+vexal::Rect AreaAtDraw{};  // the draw area while the last graph draw ran
 
 template <int Row>
 int Graph(int x, int y, vexal::GraphRecord*, int trans) {
@@ -133,9 +132,9 @@ TEST_F(DrawCallTest, EachDrawIsBracketedByTheMaskStepsWhileMaskedDrawingIsOn) {
       vexal::DrawState.MaskedDrawing = masked;
       Calls.clear();
       c.draw(graph_);
-      const std::vector<std::string> want =
-          masked != 0 ? std::vector<std::string>{"0:38 " + c.mask, c.slot, "0:39 " + c.mask}
-                      : std::vector<std::string>{c.slot};
+      const std::vector<std::string> want = masked != 0
+                                                ? std::vector<std::string>{"0:38 " + c.mask, c.slot, "0:39 " + c.mask}
+                                                : std::vector<std::string>{c.slot};
       EXPECT_EQ(Calls, want) << c.name << ", masked " << masked;
     }
   }
@@ -284,9 +283,8 @@ TEST_F(DrawCallTest, SubtractingOnDirect3DWhitensTheAreaAroundTheDraw) {
   f.RedShift = 16, f.GreenShift = 8, f.BlueShift = 0;
   EXPECT_EQ(vexal::DrawGraph(5, 6, graph_, 1), 8);
   // White is 0xFFFFFF on the 32-bit screen; the fills run without brightness.
-  EXPECT_EQ(Calls, (std::vector<std::string>{"1:27 5,6,45,36,16777215,-1", "1:10 4,100", "0:10 4,100",
-                                             "1:13 5,6,1", "1:10 3,100", "0:10 3,100",
-                                             "1:27 5,6,45,36,16777215,-1"}));
+  EXPECT_EQ(Calls, (std::vector<std::string>{"1:27 5,6,45,36,16777215,-1", "1:10 4,100", "0:10 4,100", "1:13 5,6,1",
+                                             "1:10 3,100", "0:10 3,100", "1:27 5,6,45,36,16777215,-1"}));
   EXPECT_EQ(static_cast<int>(vexal::DrawState.Bright), bright);
   EXPECT_EQ(vexal::DrawState.BlendMode, 3);
   // Row 0 subtracts by itself.

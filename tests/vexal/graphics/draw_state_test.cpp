@@ -22,8 +22,7 @@ namespace {
 using graphicstest::Args;
 using graphicstest::Calls;
 using graphicstest::Record;
-int RefusedTarget = 0;           // row 0 refuses this target; -1: every target
-
+int RefusedTarget = 0;  // row 0 refuses this target; -1: every target
 
 template <int Row>
 int Blend(int mode, int param) {
@@ -93,11 +92,11 @@ TEST_F(DrawStateTest, DrawAreaIsSortedClampedAndAnEmptyOneStopsEveryDraw) {
     bool empty;
   };
   const Case cases[] = {
-      {{300, 200, 100, 50}, {100, 50, 300, 200}, false},   // inverted corners
-      {{-10, -20, 400, 500}, {0, 0, 320, 240}, false},     // beyond the screen
-      {{10, 10, 10, 50}, {10, 10, 10, 50}, true},          // no width
-      {{500, 5, 600, 9}, {320, 5, 320, 9}, true},          // wholly right of the screen
-      {{0, 0, 5, 5}, {0, 0, 5, 5}, false},                 // a later area clears it
+      {{300, 200, 100, 50}, {100, 50, 300, 200}, false},  // inverted corners
+      {{-10, -20, 400, 500}, {0, 0, 320, 240}, false},    // beyond the screen
+      {{10, 10, 10, 50}, {10, 10, 10, 50}, true},         // no width
+      {{500, 5, 600, 9}, {320, 5, 320, 9}, true},         // wholly right of the screen
+      {{0, 0, 5, 5}, {0, 0, 5, 5}, false},                // a later area clears it
   };
   for (const Case& c : cases) {
     Calls.clear();
@@ -190,8 +189,8 @@ TEST_F(DrawStateTest, DrawTargetPutsMaskedDrawingBackOnEveryExit) {
   EXPECT_EQ(vexal::SetDrawTarget(vexal::kFrontScreen), 0);
   EXPECT_EQ(vexal::GetDrawTarget(), vexal::kFrontScreen);
   EXPECT_EQ(vexal::GetMaskTargetFlag(), 1);
-  EXPECT_EQ(Calls, (std::vector<std::string>{"0:37 0", "1:37 0", "1:24 -4", "0:24 -4", "1:12 1,2,3,4",
-                                             "0:12 1,2,3,4", "0:37 1", "1:37 1"}));
+  EXPECT_EQ(Calls, (std::vector<std::string>{"0:37 0", "1:37 0", "1:24 -4", "0:24 -4", "1:12 1,2,3,4", "0:12 1,2,3,4",
+                                             "0:37 1", "1:37 1"}));
 
   // Refused by both rows: the old target again, the flag back.
   RefusedTarget = vexal::kBackScreen;

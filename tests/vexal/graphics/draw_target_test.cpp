@@ -102,8 +102,8 @@ TEST_F(DrawTargetTest, EachTargetBecomesTheDrawSurfaceWithItsClipperAndMemoryPla
     const char* name;
     int target;
     ps::Surface* surface;
-    bool front_clipped;         // the window's clipper sits on the front screen
-    uint32_t in_video_memory;   // the draw state's field
+    bool front_clipped;        // the window's clipper sits on the front screen
+    uint32_t in_video_memory;  // the draw state's field
   };
   const Case cases[] = {
       {"front", vexal::kFrontScreen, DDrawState.Primary, false, ps::kCapsVideoMemory},
@@ -174,7 +174,8 @@ TEST_F(DrawTargetTest, AfterAWindowMoveDrawsToTheFrontLandAtTheNewClientArea) {
   ASSERT_EQ(vexal::DrawGraph(1, 1, graph, 0), 0);
   Picture expected = before;
   for (int y = 0; y < 2; ++y) {
-    for (int x = 0; x < 4; ++x) expected.pixels[static_cast<size_t>((201 + y) * expected.width + 301 + x)] = PaintValue(3, x, y);
+    for (int x = 0; x < 4; ++x)
+      expected.pixels[static_cast<size_t>((201 + y) * expected.width + 301 + x)] = PaintValue(3, x, y);
   }
   const Picture after = Pixels(DDrawState.Primary);
   for (int y = 0; y < after.height; ++y) {
@@ -282,8 +283,7 @@ TEST_F(DrawTargetTest, ClearingFillsExactlyTheTargetWithZero) {
     Paint(DDrawState.Primary, 1);
     Paint(DDrawState.Back, 2);
     Paint(Surface(graph), 3);
-    const Picture primary = Pixels(DDrawState.Primary), back = Pixels(DDrawState.Back),
-                  piece = Pixels(Surface(graph));
+    const Picture primary = Pixels(DDrawState.Primary), back = Pixels(DDrawState.Back), piece = Pixels(Surface(graph));
     EXPECT_EQ(vexal::ClearDrawTarget(), 0) << c.name;
     for (const auto& [s, was] : {std::pair{DDrawState.Primary, &primary}, std::pair{DDrawState.Back, &back},
                                  std::pair{Surface(graph), &piece}}) {
@@ -318,11 +318,21 @@ TEST_F(DrawTargetTest, ScreenCopyValidation) {
     int result;
   };
   const Case cases[] = {
-      {{0, 0, 8, 4}, 0},     {{0, 0, 9, 4}, -1},    // one column wider than the graph
-      {{0, 0, 8, 5}, -1},    {{8, 4, 16, 8}, 0},    {{-1, 0, 7, 4}, -1},  {{0, -1, 8, 3}, -1},
-      {{3, 0, 3, 4}, -1},    {{0, 2, 8, 2}, -1},    {{5, 0, 4, 4}, -1},   {{0, 0, 1, 1}, 0},
-      {{16, 0, 17, 1}, 0},   // at the screen's edge: accepted, nothing to copy
-      {{17, 0, 18, 1}, -1},  {{0, 8, 1, 9}, 0},     {{0, 9, 1, 10}, -1},
+      {{0, 0, 8, 4}, 0},
+      {{0, 0, 9, 4}, -1},  // one column wider than the graph
+      {{0, 0, 8, 5}, -1},
+      {{8, 4, 16, 8}, 0},
+      {{-1, 0, 7, 4}, -1},
+      {{0, -1, 8, 3}, -1},
+      {{3, 0, 3, 4}, -1},
+      {{0, 2, 8, 2}, -1},
+      {{5, 0, 4, 4}, -1},
+      {{0, 0, 1, 1}, 0},
+      {{16, 0, 17, 1}, 0},  // at the screen's edge:
+                            // accepted, nothing to copy
+      {{17, 0, 18, 1}, -1},
+      {{0, 8, 1, 9}, 0},
+      {{0, 9, 1, 10}, -1},
   };
   for (const Case& c : cases) {
     const auto [x1, y1, x2, y2] = c.rect;
@@ -336,8 +346,8 @@ TEST_F(DrawTargetTest, ScreenCopyValidation) {
 
 // The graph after a copy from (x1, y1): each pixel takes the source pixel at its place
 // moved by (x1, y1) where the source area has one, else keeps its own.
-Picture CopyReference(const Picture& graph, const Picture& source, int origin_x, int origin_y, int area_w,
-                      int area_h, int x1, int y1) {
+Picture CopyReference(const Picture& graph, const Picture& source, int origin_x, int origin_y, int area_w, int area_h,
+                      int x1, int y1) {
   Picture out = graph;
   for (int y = 0; y < graph.height; ++y) {
     for (int x = 0; x < graph.width; ++x) {
@@ -360,7 +370,7 @@ TEST_F(DrawTargetTest, ScreenCopyTakesThePixelsFromTheTargetAtTheGraphsPlaces) {
     const char* name;
     int target;
     int into;
-    int gdi;       // copies into system memory go through device contexts
+    int gdi;  // copies into system memory go through device contexts
     int flag;
     int x1, y1;
     int origin_x, origin_y, area_w, area_h;  // where the reference reads
@@ -372,8 +382,7 @@ TEST_F(DrawTargetTest, ScreenCopyTakesThePixelsFromTheTargetAtTheGraphsPlaces) {
       {"front through the origin", vexal::kFrontScreen, graph, 0, 1, 1, 1, 100, 50, kScreenW, kScreenH},
       {"front in desktop coordinates", vexal::kFrontScreen, graph, 0, 0, 101, 51, 0, 0, kDesktopW, 768},
       {"system memory", vexal::kBackScreen, system_graph, 0, 1, 3, 2, 0, 0, kScreenW, kScreenH},
-      {"system memory through device contexts", vexal::kBackScreen, system_graph, 1, 1, 3, 2, 0, 0, kScreenW,
-       kScreenH},
+      {"system memory through device contexts", vexal::kBackScreen, system_graph, 1, 1, 3, 2, 0, 0, kScreenW, kScreenH},
   };
   for (const Case& c : cases) {
     ASSERT_EQ(vexal::SetDrawTarget(c.target), 0) << c.name;

@@ -62,10 +62,10 @@ TEST_F(FontTest, ACapturedFrameShowsJapaneseTextAndTheOnScreenLog) {
     }
     return n;
   };
-  EXPECT_GT(count(0, 32, 255, 255, 255), 50);     // the log's two lines in white
-  EXPECT_GT(count(120, 144, 255, 224, 96), 100);  // the plain string in its colour
-  EXPECT_GT(count(160, 186, 255, 255, 255), 100); // the edged string's full-coverage glyph pixels
-  EXPECT_GT(count(160, 186, 200, 32, 32), 20);    // and its edge
+  EXPECT_GT(count(0, 32, 255, 255, 255), 50);      // the log's two lines in white
+  EXPECT_GT(count(120, 144, 255, 224, 96), 100);   // the plain string in its colour
+  EXPECT_GT(count(160, 186, 255, 255, 255), 100);  // the edged string's full-coverage glyph pixels
+  EXPECT_GT(count(160, 186, 200, 32, 32), 20);     // and its edge
 }
 
 }  // namespace

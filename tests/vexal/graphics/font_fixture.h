@@ -39,7 +39,8 @@ class FontTest : public screentest::ScreenTest {
     surfaces_.push_back(s);
     ps::LockedRect l;
     ps::Lock(s, nullptr, ps::kLockWait, &l);
-    for (int y = 0; y < h; ++y) std::memset(l.bits + y * l.pitch, fill, static_cast<size_t>(l.width * format.bit_count / 8));
+    for (int y = 0; y < h; ++y)
+      std::memset(l.bits + y * l.pitch, fill, static_cast<size_t>(l.width * format.bit_count / 8));
     ps::Unlock(s);
     return s;
   }

@@ -33,7 +33,8 @@ class GlyphCacheTest : public FontTest {
     return vexal::GetFontManageDataToHandle(handle_);
   }
   void Add(const std::string& bytes) {
-    uint8_t record[3] = {static_cast<uint8_t>(bytes[0]), bytes.size() > 1 ? static_cast<uint8_t>(bytes[1]) : uint8_t{0}, 0};
+    uint8_t record[3] = {static_cast<uint8_t>(bytes[0]), bytes.size() > 1 ? static_cast<uint8_t>(bytes[1]) : uint8_t{0},
+                         0};
     ASSERT_NE(vexal::FontCacheCharAddToHandle(1, record, handle_), nullptr);
   }
   int handle_ = -1;
@@ -121,7 +122,8 @@ TEST_F(GlyphCacheTest, PlainAndEdgedCellsHoldTheTextOutputAndItsEdge) {
       for (int y = 0; y < f->Cell; ++y) {
         for (int x = 0; x < f->Cell; ++x) {
           auto glyph = [&](int gx, int gy) {
-            return gx >= 0 && gy >= 0 && gx < f->Cell && gy < f->Cell && ref[static_cast<size_t>(gy * f->Cell + gx)] != 0;
+            return gx >= 0 && gy >= 0 && gx < f->Cell && gy < f->Cell &&
+                   ref[static_cast<size_t>(gy * f->Cell + gx)] != 0;
           };
           int want = glyph(x, y) ? (type == 0 ? 1 : 3) : 0;
           if (type == 1 && want == 0 &&
@@ -146,9 +148,11 @@ TEST_F(GlyphCacheTest, AntialiasedCellsHoldTheOutlineAndItsGreyEdge) {
     vexal::FontRecord* f = Font(type);
     for (const std::string ch : {"W", "g", "\x8a\xbf"}) {
       Add(ch);
-      const int index = f->Lookup[static_cast<size_t>(static_cast<uint8_t>(ch[0]) | (ch.size() > 1 ? static_cast<uint8_t>(ch[1]) << 8 : 0))];
+      const int index = f->Lookup[static_cast<size_t>(static_cast<uint8_t>(ch[0]) |
+                                                      (ch.size() > 1 ? static_cast<uint8_t>(ch[1]) << 8 : 0))];
       const vexal::FontCacheEntry& entry = f->Entries[static_cast<size_t>(index)];
-      const uint32_t code = ch.size() > 1 ? static_cast<uint8_t>(ch[0]) * 256u + static_cast<uint8_t>(ch[1]) : static_cast<uint8_t>(ch[0]);
+      const uint32_t code = ch.size() > 1 ? static_cast<uint8_t>(ch[0]) * 256u + static_cast<uint8_t>(ch[1])
+                                          : static_cast<uint8_t>(ch[0]);
       pg::GlyphMetrics gm;
       std::vector<uint8_t> levels(static_cast<size_t>(pg::GetGlyphOutlineGray4(f->Font, code, &gm, {})));
       pg::GetGlyphOutlineGray4(f->Font, code, &gm, levels);
@@ -172,7 +176,8 @@ TEST_F(GlyphCacheTest, AntialiasedCellsHoldTheOutlineAndItsGreyEdge) {
           if (type != 3) continue;
           int edge = 0;
           if (level(x, y) < 16) {
-            for (const auto& [dx, dy] : {std::pair{-1, 0}, {1, 0}, {0, -1}, {0, 1}}) edge = std::max(edge, level(x + dx, y + dy));
+            for (const auto& [dx, dy] : {std::pair{-1, 0}, {1, 0}, {0, -1}, {0, 1}})
+              edge = std::max(edge, level(x + dx, y + dy));
           }
           ASSERT_EQ(CacheValue(f, entry.Cell, x, y, 1), coverage(edge)) << ch << " edge " << x << "," << y;
         }
@@ -203,7 +208,9 @@ TEST_F(GlyphCacheTest, AGlyphWritesOnlyIntoItsOwnCell) {
       }
     }
     EXPECT_TRUE(f->CacheBits == before) << "type " << type;
-    if (type >= 2) { EXPECT_EQ(f->DibWidth, 2 * f->Cell) << "the small anti-aliased font has two columns"; }
+    if (type >= 2) {
+      EXPECT_EQ(f->DibWidth, 2 * f->Cell) << "the small anti-aliased font has two columns";
+    }
   }
 }
 

@@ -89,8 +89,8 @@ class StringDrawTest : public FontTest {
     EXPECT_GE(h, 0);
     return h;
   }
-  int Draw(int handle, ps::Surface* s, int bits, int x, int y, const std::string& text, uint32_t color,
-           uint32_t edge, const vexal::Rect* clip, int transparent = 1, uint8_t* mask = nullptr, int mask_pitch = 0,
+  int Draw(int handle, ps::Surface* s, int bits, int x, int y, const std::string& text, uint32_t color, uint32_t edge,
+           const vexal::Rect* clip, int transparent = 1, uint8_t* mask = nullptr, int mask_pitch = 0,
            int vertical = 0) {
     return vexal::FontCacheStringDrawToHandle(1, x, y, text.c_str(), color, s, mask, mask_pitch, clip, bits,
                                               transparent, handle, edge, -1, vertical, nullptr);
@@ -175,7 +175,9 @@ TEST_P(EveryTypeTest, DrawsItsCellsAtThePensWithinClipAndSurface) {
           for (int v = 0; v < e.Cy; ++v) {
             for (int u = 0; u < e.Cx; ++u) {
               const int x = pen + u, y = Y + v;
-              if (x < clip.left || x >= std::min<int>(clip.right, W) || y < clip.top || y >= std::min<int>(clip.bottom, H)) continue;
+              if (x < clip.left || x >= std::min<int>(clip.right, W) || y < clip.top ||
+                  y >= std::min<int>(clip.bottom, H))
+                continue;
               uint8_t bytes[4];
               std::memcpy(bytes, &want[y * W + x], 4);
               vexal::FontPutPixel(type, screen_bits, format, static_cast<uint8_t>(CacheValue(f, e.Cell, u, v)),
@@ -213,7 +215,8 @@ TEST_F(StringDrawTest, AnEmptyStringDrawsNothingAndAFailedLockEndsTheProgram) {
   const int h = Font(0);
   ps::Surface* s = MakeSurface(8, 8, plat::kFormatXrgb8888);
   EXPECT_EQ(Draw(h, s, 32, 0, 0, "", 0xFFFFFF, 0, nullptr), 0);
-  EXPECT_EQ(vexal::FontCacheStringDrawToHandle(1, 0, 0, nullptr, 0, s, nullptr, 0, nullptr, 32, 1, h, 0, -1, 0, nullptr), 0);
+  EXPECT_EQ(
+      vexal::FontCacheStringDrawToHandle(1, 0, 0, nullptr, 0, s, nullptr, 0, nullptr, 32, 1, h, 0, -1, 0, nullptr), 0);
   ps::InjectFailure(ps::Operation::kLock, ps::Result::kSurfaceLost);
   EXPECT_EXIT(Draw(h, s, 32, 0, 0, "a", 0xFFFFFF, 0, nullptr), ::testing::ExitedWithCode(255), "");
 }

@@ -27,9 +27,9 @@ TEST(FontCacheGeometry, CellsEntriesAndBitmapFollowTheWidestCharacter) {
     vexal::FontCacheGeometry want;  // cell, entries, width, height, cells per column
   };
   const Case cases[] = {
-      {16, 0, {26, 484, 26, 12584, 484}},   // 327680 / 676
-      {16, 1, {28, 417, 28, 11676, 417}},   // edged: 2 more
-      {15, 0, {26, 484, 26, 12584, 484}},   // an odd width is raised to even first
+      {16, 0, {26, 484, 26, 12584, 484}},  // 327680 / 676
+      {16, 1, {28, 417, 28, 11676, 417}},  // edged: 2 more
+      {15, 0, {26, 484, 26, 12584, 484}},  // an odd width is raised to even first
       {15, 3, {28, 417, 28, 11676, 417}},
       // 327680 / 144 = 2275, capped at 2024; 24288 rows are too many for one bitmap.
       {2, 0, {12, 1365, 12, 16380, 1365}},  // plain: cut to whole cells under 16384 rows
@@ -61,9 +61,9 @@ TEST_F(FontTest, AFontGetsTheLayoutOfItsFaceAndAScreenSizedTextCacheWhenFirstNee
   ASSERT_GE(cell, 20) << m.max_char_width;
   const int entries = std::min(327680 / (cell * cell), 2024);
   const int pitch = (cell + 3) / 4 * 4;  // one byte a pixel, rows of whole 4 bytes
-  EXPECT_EQ(std::tuple(f->Cell, f->EntryCount, f->DibWidth, f->DibHeight, f->CellsPerColumn, f->CacheBitCount,
-                       f->CachePitch),
-            std::tuple(cell, entries, cell, cell * entries, entries, 8, pitch))
+  EXPECT_EQ(
+      std::tuple(f->Cell, f->EntryCount, f->DibWidth, f->DibHeight, f->CellsPerColumn, f->CacheBitCount, f->CachePitch),
+      std::tuple(cell, entries, cell, cell * entries, entries, 8, pitch))
       << "widest " << m.max_char_width;
   EXPECT_EQ(std::tuple(f->Size, f->Thickness, f->Name), std::tuple(16, vexal::kDefaultFontThickness, std::string()));
   EXPECT_EQ(f->Entries[static_cast<size_t>(f->EntryCount)].Cell, -1);  // the end mark
@@ -71,8 +71,7 @@ TEST_F(FontTest, AFontGetsTheLayoutOfItsFaceAndAScreenSizedTextCacheWhenFirstNee
   const int records = vexal::BmpDataTable.Count;
   const vexal::BmpDataRecord* cache = vexal::GetFontTextCache(f);
   ASSERT_NE(cache, nullptr);
-  EXPECT_EQ(std::tuple(cache->Width, cache->Height, cache->MaskFlag, cache->InVideoMemory),
-            std::tuple(640, 480, 1, 0));
+  EXPECT_EQ(std::tuple(cache->Width, cache->Height, cache->MaskFlag, cache->InVideoMemory), std::tuple(640, 480, 1, 0));
   EXPECT_EQ(vexal::GetFontTextCache(f), cache);  // made once
   EXPECT_EQ(vexal::BmpDataTable.Count, records + 1);
   vexal::DeleteFontHandle(h);
@@ -113,7 +112,8 @@ TEST_F(FontTest, ARefusedFontLeavesItsSlotFreeAndTheTableFullIsFatal) {
   EXPECT_EQ(LinesWith("指定のフォント"), std::vector<std::string>{"指定のフォントの作成に失敗しました"});
   pg::test::RefuseFontCreations(2);
   EXPECT_EQ(vexal::CreateFontHandle(nullptr, 16, 6, 0, -1), -1);
-  EXPECT_EQ(LinesWith("フォントの作成に失敗"), (std::vector<std::string>{"指定のフォントの作成に失敗しました", "フォントの作成に失敗しました"}));
+  EXPECT_EQ(LinesWith("フォントの作成に失敗"),
+            (std::vector<std::string>{"指定のフォントの作成に失敗しました", "フォントの作成に失敗しました"}));
   EXPECT_EQ(vexal::CreateFontHandle(nullptr, 16, 6, 0, -1), 2);  // the slot was not lost
 
   pg::test::RefuseFontCreations(1);  // the first character set only: the second is tried
@@ -144,11 +144,7 @@ TEST_F(FontTest, ABadHandleEndsTheCallsThatTakeOne) {
 
 TEST_F(FontTest, TheLogNamesABadHandleBeforeTheProgramEnds) {
   Start(1);
-  EXPECT_EXIT(
-      {
-        vexal::GetFontManageDataToHandle(12);
-      },
-      ::testing::ExitedWithCode(255), "");
+  EXPECT_EXIT({ vexal::GetFontManageDataToHandle(12); }, ::testing::ExitedWithCode(255), "");
   const std::vector<std::string> lines = LinesWith("FontHanle");
   ASSERT_EQ(lines.size(), 1u);
   EXPECT_EQ(lines[0], "in GetFontManageDataToHandle  FontHanle =12   ");

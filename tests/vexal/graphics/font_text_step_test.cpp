@@ -174,8 +174,8 @@ TEST_F(TextStepTest, TheOnScreenLogDrawsEachLineOfItsRowsInWhiteWithABlackEdge) 
   const vexal::Rect all{0, 0, kW, 40};
   ASSERT_EQ(vexal::ScreenLogLine(0), "cd");
   for (const auto& [row, text] : {std::pair{0, "cd"}, {1, "ef"}}) {
-    vexal::FontCacheStringDrawToHandle(1, 0, 16 * row, text, 0x00FFFFFF, ref, nullptr, 0, &all, 32, 1, font, 0, -1,
-                                       0, nullptr);
+    vexal::FontCacheStringDrawToHandle(1, 0, 16 * row, text, 0x00FFFFFF, ref, nullptr, 0, &all, 32, 1, font, 0, -1, 0,
+                                       nullptr);
   }
   int white = 0;
   for (int y = 0; y < 40; ++y) {

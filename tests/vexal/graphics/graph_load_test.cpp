@@ -52,9 +52,9 @@ TEST(AlphaCompanionName, UnderscoreAGoesBeforeTheFirstDotOfTheName) {
       {"noext", "noext_a"},
       {"a.b.png", "a_a.b.png"},
       {".png", "_a.png"},
-      {"..\\img\\a.png", "..\\img\\a_a.png"},       // folders keep their dots
+      {"..\\img\\a.png", "..\\img\\a_a.png"},  // folders keep their dots
       {"old.v1\\noext", "old.v1\\noext_a"},
-      {"\x95\x5C.png", "\x95\x5C_a.png"},            // 0x5C as a second byte is no separator
+      {"\x95\x5C.png", "\x95\x5C_a.png"},  // 0x5C as a second byte is no separator
       {"", "_a"},
   };
   for (const auto& [file, companion] : cases) EXPECT_EQ(vexal::AlphaCompanionName(file), companion) << file;
@@ -125,7 +125,9 @@ TEST_F(GraphLoadTest, TheAlphaCompanionGivesTheGraphItsAlphaOnlyWhenTheSizesAgre
   nltest::PngSpec rgba;
   rgba.width = 2;
   rgba.colorType = 6;
-  rgba.samples = [](int x, int) { return std::vector<uint16_t>{10, 20, 30, static_cast<uint16_t>(x == 0 ? 0x11 : 0xEE)}; };
+  rgba.samples = [](int x, int) {
+    return std::vector<uint16_t>{10, 20, 30, static_cast<uint16_t>(x == 0 ? 0x11 : 0xEE)};
+  };
   nltest::WriteFile(dir_.File("img/c.png"), nltest::WritePng(rgba));
   nltest::PngSpec rgb = rgba;
   rgb.colorType = 2;
@@ -259,7 +261,8 @@ TEST_F(GraphLoadTest, ReloadingPutsANewPictureIntoTheSamePieces) {
   }
 
   EXPECT_EQ(vexal::ReloadDivGraph("img\\small.bmp", 4, 2, 2, 4, 2, h, 0), -1);
-  EXPECT_EQ(LinesWith("指定のサイズで分割できません").back(), "指定のサイズで分割できません img\\small.bmp in ReloadDivGraph");
+  EXPECT_EQ(LinesWith("指定のサイズで分割できません").back(),
+            "指定のサイズで分割できません img\\small.bmp in ReloadDivGraph");
   EXPECT_EQ(vexal::ReloadDivGraph("img\\gone.bmp", 4, 2, 2, 4, 2, h, 0), -1);
   EXPECT_EQ(LinesWith("リロード").back(), "右記のグラフィックファイルのリロードに失敗しました：img\\gone.bmp");
   EXPECT_EQ(GraphPixel(h[0], 0, 0), 0x333333u);  // untouched by the refused reloads

@@ -16,7 +16,7 @@
 
 namespace {
 
-std::vector<std::string> Calls;       // "row:slot" per call
+std::vector<std::string> Calls;              // "row:slot" per call
 std::vector<vexal::DrawStateBlock*> Blocks;  // what slot 0 was given
 int Row1BindResult = -1;
 
@@ -74,14 +74,15 @@ TEST_F(GraphManageTest, StartBindsBothRowsEmptiesTheTableAndDrawsToTheFrontScree
   EXPECT_EQ(vexal::GraphTable.EndIndex, 0);
   EXPECT_EQ(vexal::GetGraphRecord(0x10000), nullptr);
   EXPECT_EQ(vexal::GraphTable.Direct3DAvailable, 0u);
-  EXPECT_EQ(vexal::GraphTable.Direct3DForbidden, 0u);   // emptied with the table
+  EXPECT_EQ(vexal::GraphTable.Direct3DForbidden, 0u);    // emptied with the table
   EXPECT_EQ(vexal::GraphTable.RestoreHandler, Handler);  // but the handler stays
   EXPECT_EQ(vexal::GetDrawTarget(), vexal::kFrontScreen);
   int area[4];
   vexal::GetDrawClipArea(area);
   EXPECT_EQ(std::vector<int>(area, area + 4), (std::vector<int>{0, 0, 640, 480}));
   EXPECT_EQ(vexal::GetMaskTargetFlag(), 1);
-  EXPECT_EQ(LinesWith("３Ｄグラフィック描画機能"), std::vector<std::string>(2, "３Ｄグラフィック描画機能は使用しません"));
+  EXPECT_EQ(LinesWith("３Ｄグラフィック描画機能"),
+            std::vector<std::string>(2, "３Ｄグラフィック描画機能は使用しません"));
 
   // Running already: nothing happens.
   Calls.clear();
@@ -117,7 +118,8 @@ TEST_F(GraphManageTest, WithoutDirect3DTheScreenIsMadeAgainWithout3DSurfaces) {
     vexal::SetNoDirect3DFlag(c.no_direct3d);
     vexal::SetUse3DSurfaces(c.no_3d_surfaces == 0 ? 1 : 0);
     Start(1);
-    EXPECT_EQ(LinesWith("画面モード変更処理は正常に終了しました").size(), static_cast<size_t>(c.mode_changes)) << c.name;
+    EXPECT_EQ(LinesWith("画面モード変更処理は正常に終了しました").size(), static_cast<size_t>(c.mode_changes))
+        << c.name;
     EXPECT_EQ(vexal::GetNo3DSurfaceFlag(), c.no_3d_after) << c.name;
     EXPECT_EQ(vexal::DDrawState.CoarseBlendFlag, c.coarse_after) << c.name;
     const uint32_t caps = plat::surface::GetSurfaceInfo(vexal::GetBackSurface()).caps;

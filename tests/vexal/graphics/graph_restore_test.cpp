@@ -171,7 +171,8 @@ TEST_F(GraphRestoreTest, ABlankGraphGetsTheScreenCopyItHeldBack) {
   for (int y = 0; y < 6; ++y)
     for (int x = 0; x < 8; ++x) EXPECT_EQ(GraphPixel(inside, x, y), SheetColor(2 + x, 3 + y)) << x << "," << y;
   for (int y = 0; y < 4; ++y)
-    for (int x = 0; x < 6; ++x) EXPECT_EQ(GraphPixel(edge, x, y), x < 4 ? SheetColor(right - 4 + x, y) : 0u) << x << "," << y;
+    for (int x = 0; x < 6; ++x)
+      EXPECT_EQ(GraphPixel(edge, x, y), x < 4 ? SheetColor(right - 4 + x, y) : 0u) << x << "," << y;
   EXPECT_EQ(vexal::GetGraphRecord(inside)->NeedsRestore, 0);
   EXPECT_EQ(GraphPixel(drawn_on, 1, 1), 0u);
   EXPECT_EQ(vexal::GetGraphRecord(drawn_on)->NeedsRestore, 1);

@@ -77,7 +77,9 @@ Bytes WriteBmp(const BmpSpec& s) {
     for (int x = 0; x < s.width; ++x) {
       const uint32_t v = s.pixel(x, y);
       switch (s.bits) {
-        case 1: case 4: case 8: {
+        case 1:
+        case 4:
+        case 8: {
           const int perByte = 8 / s.bits;
           row[x / perByte] |= static_cast<uint8_t>(v << ((perByte - 1 - x % perByte) * s.bits));
           break;
@@ -105,8 +107,8 @@ Bytes WritePng(const PngSpec& s) {
                PNG_FILTER_TYPE_DEFAULT);
   std::vector<png_color> palette;
   for (uint32_t e : s.palette)
-    palette.push_back(png_color{static_cast<png_byte>(e >> 16), static_cast<png_byte>(e >> 8),
-                                static_cast<png_byte>(e)});
+    palette.push_back(
+        png_color{static_cast<png_byte>(e >> 16), static_cast<png_byte>(e >> 8), static_cast<png_byte>(e)});
   if (!palette.empty()) png_set_PLTE(png, info, palette.data(), static_cast<int>(palette.size()));
   std::vector<png_byte> alpha(s.paletteAlpha.begin(), s.paletteAlpha.end());
   png_color_16 grey{};
@@ -117,8 +119,7 @@ Bytes WritePng(const PngSpec& s) {
   }
   png_write_info(png, info);
 
-  const int channels = s.colorType == 0 || s.colorType == 3 ? 1 : s.colorType == 4 ? 2
-                       : s.colorType == 2 ? 3 : 4;
+  const int channels = s.colorType == 0 || s.colorType == 3 ? 1 : s.colorType == 4 ? 2 : s.colorType == 2 ? 3 : 4;
   const size_t rowBytes = (static_cast<size_t>(s.width) * channels * s.bitDepth + 7) / 8;
   std::vector<Bytes> rows(s.height, Bytes(rowBytes, 0));
   for (uint32_t y = 0; y < s.height; ++y) {

@@ -84,16 +84,16 @@ TEST(LoadImageByLoaderList, MemoryAndMirrorAndBitmapFormsAgree) {
       auto expected = [&](int x, int y, bool alpha) { return Expected(mirror ? 2 - x : x, y, alpha); };
       Bytes memory(s.file);
       FreeImage out;
-      ASSERT_EQ(vexal::LoadImageByLoaderList("", memory.data(), static_cast<uint32_t>(memory.size()), 1,
-                                             0, mirror, &out.image, nullptr, nullptr),
+      ASSERT_EQ(vexal::LoadImageByLoaderList("", memory.data(), static_cast<uint32_t>(memory.size()), 1, 0, mirror,
+                                             &out.image, nullptr, nullptr),
                 0);
       for (int y = 0; y < 2; ++y)
         for (int x = 0; x < 3; ++x) EXPECT_EQ(nltest::PixelAt(out.image, x, y), expected(x, y, s.alpha));
 
       vexal::BitmapInfo* info = nullptr;
       uint8_t* bits = nullptr;
-      ASSERT_EQ(vexal::LoadImageByLoaderList("", memory.data(), static_cast<uint32_t>(memory.size()), 1,
-                                             1, mirror, nullptr, &info, &bits),
+      ASSERT_EQ(vexal::LoadImageByLoaderList("", memory.data(), static_cast<uint32_t>(memory.size()), 1, 1, mirror,
+                                             nullptr, &info, &bits),
                 0);
       EXPECT_EQ(info->bmiHeader.biBitCount, 24);
       EXPECT_EQ(info->bmiHeader.biWidth, 3);
@@ -125,18 +125,15 @@ TEST(LoadImageByLoaderList, FilesOfNoKnownFormatFail) {
     SCOPED_TRACE(c.name);
     nltest::WriteFile(dir.File("x.bin"), c.content);
     FreeImage out;
-    EXPECT_EQ(vexal::LoadImageByLoaderList(dir.File("x.bin"), nullptr, 0, 0, 0, 0, &out.image, nullptr,
-                                           nullptr),
-              -1);
+    EXPECT_EQ(vexal::LoadImageByLoaderList(dir.File("x.bin"), nullptr, 0, 0, 0, 0, &out.image, nullptr, nullptr), -1);
     Bytes memory = c.content;
     memory.push_back(0);  // a block of one byte at least
-    EXPECT_EQ(vexal::LoadImageByLoaderList("", memory.data(), static_cast<uint32_t>(c.content.size()), 1,
-                                           0, 0, &out.image, nullptr, nullptr),
+    EXPECT_EQ(vexal::LoadImageByLoaderList("", memory.data(), static_cast<uint32_t>(c.content.size()), 1, 0, 0,
+                                           &out.image, nullptr, nullptr),
               -1);
   }
   FreeImage out;
-  EXPECT_EQ(vexal::LoadImageByLoaderList(dir.File("missing.png"), nullptr, 0, 0, 0, 0, &out.image,
-                                         nullptr, nullptr),
+  EXPECT_EQ(vexal::LoadImageByLoaderList(dir.File("missing.png"), nullptr, 0, 0, 0, 0, &out.image, nullptr, nullptr),
             -1);
 }
 
@@ -145,9 +142,9 @@ TEST(LoadImageByLoaderList, GameNamesUseBackslashesAndAnyCase) {
   std::filesystem::create_directory(dir.File("img"));
   nltest::WriteFile(dir.File("img/Pic.bmp"), SmallBmp());
   FreeImage out;
-  ASSERT_EQ(vexal::LoadImageByLoaderList(dir.path() + "\\IMG\\pic.BMP", nullptr, 0, 0, 0, 0, &out.image,
-                                         nullptr, nullptr),
-            0);
+  ASSERT_EQ(
+      vexal::LoadImageByLoaderList(dir.path() + "\\IMG\\pic.BMP", nullptr, 0, 0, 0, 0, &out.image, nullptr, nullptr),
+      0);
   EXPECT_EQ(nltest::PixelAt(out.image, 1, 1), Expected(1, 1, false));
 }
 

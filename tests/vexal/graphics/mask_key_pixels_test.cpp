@@ -25,7 +25,7 @@ void KeyPixelByPixel(uint8_t* pixels, int32_t pixel_pitch, const uint8_t* mask, 
 TEST(MaskKeyPixelsTest, KeysExactlyThePixelsUnderZeroBytes) {
   // 7 x 2 pixels of 2 bytes in rows of 16 bytes; the mask rows are 8 bytes apart and
   // their eighth byte (outside the rectangle) is 0, which must not key the padding.
-  const uint8_t mask[16] = {0, 0xFF, 0, 0, 0, 0, 1, 0,   //
+  const uint8_t mask[16] = {0,    0xFF, 0,    0,    0, 0,    1,    0,  //
                             0xFF, 0xFF, 0xFF, 0xFF, 0, 0xFF, 0xFF, 0};
   std::vector<uint8_t> pixels(32, 0xAB);
   vexal::KeyUnmaskedPixels(pixels.data(), 16, mask, 8, 7, 2, 2);
@@ -51,10 +51,9 @@ TEST(MaskKeyPixelsTest, MatchesThePixelByPixelLoopAtEveryDepthWidthAndOffset) {
         std::vector<uint8_t> fast(pitch * height), slow;
         for (uint8_t& p : fast) p = static_cast<uint8_t>(random() | 1);
         slow = fast;
-        vexal::KeyUnmaskedPixels(fast.data() + offset * bytes, pitch, mask.data() + offset, mask_pitch, width,
-                                 height, bytes);
-        KeyPixelByPixel(slow.data() + offset * bytes, pitch, mask.data() + offset, mask_pitch, width, height,
-                        bytes);
+        vexal::KeyUnmaskedPixels(fast.data() + offset * bytes, pitch, mask.data() + offset, mask_pitch, width, height,
+                                 bytes);
+        KeyPixelByPixel(slow.data() + offset * bytes, pitch, mask.data() + offset, mask_pitch, width, height, bytes);
         ASSERT_EQ(fast, slow) << "bytes " << bytes << " width " << width << " offset " << offset;
       }
     }

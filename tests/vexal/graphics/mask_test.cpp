@@ -110,21 +110,22 @@ TEST_P(MaskDepthTest, DrawsShowOnlyWhereTheMaskAllowsAndNeverInColourZero) {
   Fill(back, kOld);
   ASSERT_EQ(vexal::GetMaskSurface(), nullptr);
   ASSERT_EQ(vexal::DrawFillBox(10, 10, 20, 20, kNew), 0);
-  ExpectPixels(back, 0, 0, 48, 48, [&](int x, int y) { return inside(x, y, 10, 10, 20, 20) ? kNew : kOld; },
-               "no mask");
+  ExpectPixels(
+      back, 0, 0, 48, 48, [&](int x, int y) { return inside(x, y, 10, 10, 20, 20) ? kNew : kOld; }, "no mask");
 
   // A new buffer is all 0: nothing a draw does shows.
   ASSERT_EQ(vexal::CreateMaskBuffer(), 0);
   Fill(back, kOld);
   ASSERT_EQ(vexal::DrawFillBox(0, 0, 40, 40, kNew), 0);
-  ExpectPixels(back, 0, 0, 48, 48, [&](int, int) { return kOld; }, "all-0 mask");
+  ExpectPixels(
+      back, 0, 0, 48, 48, [&](int, int) { return kOld; }, "all-0 mask");
 
   // All 0xFF: as without a mask, except that colour 0 leaves the old picture.
   ASSERT_EQ(vexal::FillMaskBuffer(1), 0);
   ASSERT_EQ(vexal::DrawFillBox(0, 0, 40, 40, kNew), 0);
   ASSERT_EQ(vexal::DrawFillBox(5, 5, 8, 8, 0), 0);
-  ExpectPixels(back, 0, 0, 48, 48, [&](int x, int y) { return inside(x, y, 0, 0, 40, 40) ? kNew : kOld; },
-               "all-0xFF mask");
+  ExpectPixels(
+      back, 0, 0, 48, 48, [&](int x, int y) { return inside(x, y, 0, 0, 40, 40) ? kNew : kOld; }, "all-0xFF mask");
 
   // A stamp whose left half shows: only that part of the box is drawn.
   ASSERT_EQ(vexal::FillMaskBuffer(0), 0);
@@ -133,8 +134,8 @@ TEST_P(MaskDepthTest, DrawsShowOnlyWhereTheMaskAllowsAndNeverInColourZero) {
   ASSERT_EQ(vexal::PutMaskData(16, 16, stamp, vexal::kPutMaskAll), 0);
   Fill(back, kOld);
   ASSERT_EQ(vexal::DrawFillBox(0, 0, 40, 40, kNew), 0);
-  ExpectPixels(back, 0, 0, 48, 48, [&](int x, int y) { return inside(x, y, 16, 16, 20, 24) ? kNew : kOld; },
-               "stamped mask");
+  ExpectPixels(
+      back, 0, 0, 48, 48, [&](int x, int y) { return inside(x, y, 16, 16, 20, 24) ? kNew : kOld; }, "stamped mask");
 
   // Masked drawing off: the mask surface is bypassed again.
   ASSERT_EQ(vexal::SetMaskTargetFlag(0), 0);
@@ -174,14 +175,17 @@ TEST_P(MaskDepthTest, StringsUnderTheMaskAreTheUnmaskedStringWhereTheMaskShows) 
   ASSERT_EQ(vexal::CreateMaskBuffer(), 0);
   ASSERT_EQ(vexal::FillMaskBuffer(1), 0);
   draw();
-  ExpectPixels(back, 0, 0, kW, kH, [&](int x, int y) { return shown(x, y, true); }, "all-0xFF mask");
+  ExpectPixels(
+      back, 0, 0, kW, kH, [&](int x, int y) { return shown(x, y, true); }, "all-0xFF mask");
   ASSERT_EQ(vexal::FillMaskBuffer(0), 0);
   SetMaskBytes(0, 0, 40, 480, 0xFF);
   draw();
-  ExpectPixels(back, 0, 0, kW, kH, [&](int x, int y) { return shown(x, y, x < 40); }, "left part shown");
+  ExpectPixels(
+      back, 0, 0, kW, kH, [&](int x, int y) { return shown(x, y, x < 40); }, "left part shown");
   ASSERT_EQ(vexal::FillMaskBuffer(0), 0);
   draw();
-  ExpectPixels(back, 0, 0, kW, kH, [&](int, int) { return kOld; }, "all-0 mask");
+  ExpectPixels(
+      back, 0, 0, kW, kH, [&](int, int) { return kOld; }, "all-0 mask");
 }
 
 TEST_P(MaskDepthTest, GraphsUnderAStampedMaskAreTheUnmaskedGraphWhereItShows) {
@@ -244,7 +248,9 @@ TEST_F(MaskTest, TheFrontScreenInAWindowIsReadAndWrittenAtTheClientCorner) {
   SetMaskBytes(10, 10, 20, 20, 0xFF);
   // Choosing the front screen again while masked keeps the mask surface's origin.
   for (const bool again : {false, true}) {
-    if (again) { ASSERT_EQ(vexal::SetDrawTarget(vexal::kFrontScreen), 0); }
+    if (again) {
+      ASSERT_EQ(vexal::SetDrawTarget(vexal::kFrontScreen), 0);
+    }
     Fill(front, 0x00445566);
     ASSERT_EQ(vexal::DrawFillBox(0, 0, 40, 40, 0x00FEDCBA), 0);
     ExpectPixels(
@@ -265,17 +271,19 @@ TEST_F(MaskTest, StepsStayInsideTheScreenWhenTheDrawAreaIsLarger) {
   DrawState.DrawArea = {0, 0, 1000, 900};
   SetMaskBytes(620, 440, 640, 480, 0xFF);
   EXPECT_EQ(vexal::MaskPostDraw({600, 430, 1000, 900}, back), 0);
-  ExpectPixels(mask, 590, 420, 640, 480,
-               [](int x, int y) {
-                 const bool shown = x >= 620 && y >= 440;
-                 return x >= 600 && y >= 430 && !shown ? 0u : 0x00777777u;
-               },
-               "mask surface");
-  ExpectPixels(back, 590, 420, 640, 480,
-               [](int x, int y) { return x >= 620 && y >= 440 ? 0x00777777u : 0x00101010u; }, "back");
+  ExpectPixels(
+      mask, 590, 420, 640, 480,
+      [](int x, int y) {
+        const bool shown = x >= 620 && y >= 440;
+        return x >= 600 && y >= 430 && !shown ? 0u : 0x00777777u;
+      },
+      "mask surface");
+  ExpectPixels(
+      back, 590, 420, 640, 480, [](int x, int y) { return x >= 620 && y >= 440 ? 0x00777777u : 0x00101010u; }, "back");
   EXPECT_EQ(vexal::MaskPreDraw({600, 430, 1000, 900}, back), 0);
-  ExpectPixels(mask, 600, 430, 640, 480, [](int x, int y) { return x >= 620 && y >= 440 ? 0x00777777u : 0x00101010u; },
-               "mask surface after the pre-step");
+  ExpectPixels(
+      mask, 600, 430, 640, 480, [](int x, int y) { return x >= 620 && y >= 440 ? 0x00777777u : 0x00101010u; },
+      "mask surface after the pre-step");
 }
 
 TEST_F(MaskTest, PutMaskDataWritesByModeTheVisiblePartAlignedAsIfUnclipped) {
@@ -295,27 +303,58 @@ TEST_F(MaskTest, PutMaskDataWritesByModeTheVisiblePartAlignedAsIfUnclipped) {
   };
   const Case cases[] = {
       // At (8, 9) only data columns 2-3 of rows 1-2 are inside the draw area.
-      {0, 8, 9, {{0x11, 0x11, 0x11, 0x11, 0x11, 0x11}, {0x11, 0x11, 0x11, 0x11, 0x11, 0x11},
-                 {0x11, 0x11, 0x11, 0x7F, 0x11, 0x11}, {0x11, 0x11, 0x11, 0x00, 0x03, 0x11}}},
-      {1, 8, 9, {{0x11, 0x11, 0x11, 0x11, 0x11, 0x11}, {0x11, 0x11, 0x11, 0x11, 0x11, 0x11},
-                 {0x11, 0x11, 0x11, 0x7F, 0xFF, 0x11}, {0x11, 0x11, 0x11, 0x11, 0x03, 0x11}}},
-      {2, 8, 9, {{0x11, 0x11, 0x11, 0x11, 0x11, 0x11}, {0x11, 0x11, 0x11, 0x11, 0x11, 0x11},
-                 {0x11, 0x11, 0x11, 0x7F, 0xFF, 0x11}, {0x11, 0x11, 0x11, 0x00, 0x03, 0x11}}},
-      {3, 8, 9, {{0x11, 0x11, 0x11, 0x11, 0x11, 0x11}, {0x11, 0x11, 0x11, 0x11, 0x11, 0x11},
-                 {0x11, 0x11, 0x11, 0x11, 0x11, 0x11}, {0x11, 0x11, 0x11, 0x11, 0x11, 0x11}}},
+      {0,
+       8,
+       9,
+       {{0x11, 0x11, 0x11, 0x11, 0x11, 0x11},
+        {0x11, 0x11, 0x11, 0x11, 0x11, 0x11},
+        {0x11, 0x11, 0x11, 0x7F, 0x11, 0x11},
+        {0x11, 0x11, 0x11, 0x00, 0x03, 0x11}}},
+      {1,
+       8,
+       9,
+       {{0x11, 0x11, 0x11, 0x11, 0x11, 0x11},
+        {0x11, 0x11, 0x11, 0x11, 0x11, 0x11},
+        {0x11, 0x11, 0x11, 0x7F, 0xFF, 0x11},
+        {0x11, 0x11, 0x11, 0x11, 0x03, 0x11}}},
+      {2,
+       8,
+       9,
+       {{0x11, 0x11, 0x11, 0x11, 0x11, 0x11},
+        {0x11, 0x11, 0x11, 0x11, 0x11, 0x11},
+        {0x11, 0x11, 0x11, 0x7F, 0xFF, 0x11},
+        {0x11, 0x11, 0x11, 0x00, 0x03, 0x11}}},
+      {3,
+       8,
+       9,
+       {{0x11, 0x11, 0x11, 0x11, 0x11, 0x11},
+        {0x11, 0x11, 0x11, 0x11, 0x11, 0x11},
+        {0x11, 0x11, 0x11, 0x11, 0x11, 0x11},
+        {0x11, 0x11, 0x11, 0x11, 0x11, 0x11}}},
       // At (98, 98) only columns 0-1 of rows 0-1.
-      {2, 98, 98, {{0x11, 0x11, 0x11, 0x11, 0x11, 0x11}, {0x11, 0x00, 0xFF, 0x11, 0x11, 0x11},
-                   {0x11, 0xFF, 0x00, 0x11, 0x11, 0x11}, {0x11, 0x11, 0x11, 0x11, 0x11, 0x11}}},
+      {2,
+       98,
+       98,
+       {{0x11, 0x11, 0x11, 0x11, 0x11, 0x11},
+        {0x11, 0x00, 0xFF, 0x11, 0x11, 0x11},
+        {0x11, 0xFF, 0x00, 0x11, 0x11, 0x11},
+        {0x11, 0x11, 0x11, 0x11, 0x11, 0x11}}},
       // Wholly inside: every byte but 0xFF.
-      {0, 40, 40, {{0x11, 0x11, 0x11, 0x11, 0x11, 0x11}, {0x11, 0x00, 0x11, 0x80, 0x01, 0x11},
-                   {0x11, 0x11, 0x00, 0x7F, 0x11, 0x11}, {0x11, 0x02, 0x11, 0x00, 0x03, 0x11}}},
+      {0,
+       40,
+       40,
+       {{0x11, 0x11, 0x11, 0x11, 0x11, 0x11},
+        {0x11, 0x00, 0x11, 0x80, 0x01, 0x11},
+        {0x11, 0x11, 0x00, 0x7F, 0x11, 0x11},
+        {0x11, 0x02, 0x11, 0x00, 0x03, 0x11}}},
   };
   for (const Case& c : cases) {
     std::memset(MaskState.Buffer.data(), 0x11, MaskState.Buffer.size());
     ASSERT_EQ(vexal::PutMaskData(c.x, c.y, data, c.mode), 0);
     for (int row = 0; row < 4; ++row) {
       std::vector<int> got;
-      for (int col = 0; col < 6; ++col) got.push_back(MaskState.Buffer[(c.y - 1 + row) * MaskState.Pitch + c.x - 1 + col]);
+      for (int col = 0; col < 6; ++col)
+        got.push_back(MaskState.Buffer[(c.y - 1 + row) * MaskState.Pitch + c.x - 1 + col]);
       EXPECT_EQ(got, c.want[row]) << "mode " << c.mode << " at " << c.x << "," << c.y << " row " << row;
     }
     // Nothing changed beyond the bytes looked at.

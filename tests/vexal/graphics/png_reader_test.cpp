@@ -23,14 +23,13 @@ struct FreeImage {
 
 int ReadMemory(const Bytes& file, vexal::GraphImage* image) {
   Bytes exact(file);
-  return vexal::LoadPngToDib(exact.data(), static_cast<uint32_t>(exact.size()), 1, 0, image,
-                             nullptr, nullptr);
+  return vexal::LoadPngToDib(exact.data(), static_cast<uint32_t>(exact.size()), 1, 0, image, nullptr, nullptr);
 }
 
 struct PngCase {
   const char* name;
   PngSpec spec;
-  int bits;    // of the picture read
+  int bits;  // of the picture read
   int pitch;
   std::vector<uint32_t> expected;  // row by row, as PixelAt reads them
 };
@@ -49,16 +48,25 @@ std::vector<PngCase> Cases() {
   std::vector<PngCase> cases;
   cases.push_back({"RGB",
                    spec(PNG_COLOR_TYPE_RGB, 8,
-                        [](int x, int y) { return Samples{uint16_t(10 * x), uint16_t(100 + y), 200}; }),
-                   24, 9, {0x0064C8, 0x0A64C8, 0x1464C8, 0x0065C8, 0x0A65C8, 0x1465C8}});
+                        [](int x, int y) {
+                          return Samples{uint16_t(10 * x), uint16_t(100 + y), 200};
+                        }),
+                   24,
+                   9,
+                   {0x0064C8, 0x0A64C8, 0x1464C8, 0x0065C8, 0x0A65C8, 0x1465C8}});
   cases.push_back({"RGBA",
                    spec(PNG_COLOR_TYPE_RGBA, 8,
-                        [](int x, int y) { return Samples{0x11, 0x22, uint16_t(0x33 + x), uint16_t(0x80 * y)}; }),
-                   32, 12, {0x00112233, 0x00112234, 0x00112235, 0x80112233, 0x80112234, 0x80112235}});
+                        [](int x, int y) {
+                          return Samples{0x11, 0x22, uint16_t(0x33 + x), uint16_t(0x80 * y)};
+                        }),
+                   32,
+                   12,
+                   {0x00112233, 0x00112234, 0x00112235, 0x80112233, 0x80112234, 0x80112235}});
   PngCase palette{"palette with tRNS",
-                  spec(PNG_COLOR_TYPE_PALETTE, 4,
-                       [](int x, int y) { return Samples{uint16_t((x + y) % 3)}; }),
-                  32, 12, {}};
+                  spec(PNG_COLOR_TYPE_PALETTE, 4, [](int x, int y) { return Samples{uint16_t((x + y) % 3)}; }),
+                  32,
+                  12,
+                  {}};
   palette.spec.palette = {0xFF0000, 0x00FF00, 0x0000FF};
   palette.spec.paletteAlpha = {0x00, 0x80};  // the third entry stays opaque
   palette.expected = {0x00FF0000, 0x8000FF00, 0xFF0000FF, 0x8000FF00, 0xFF0000FF, 0x00FF0000};
@@ -72,27 +80,45 @@ std::vector<PngCase> Cases() {
   cases.push_back(opaquePalette);
   cases.push_back({"grey",
                    spec(PNG_COLOR_TYPE_GRAY, 8, [](int x, int y) { return Samples{uint16_t(x * 100 + y)}; }),
-                   8, 3, {0, 100, 200, 1, 101, 201}});
+                   8,
+                   3,
+                   {0, 100, 200, 1, 101, 201}});
   cases.push_back({"grey 1-bit",
                    spec(PNG_COLOR_TYPE_GRAY, 1, [](int x, int y) { return Samples{uint16_t((x + y) % 2)}; }),
-                   8, 3, {0, 255, 0, 255, 0, 255}});
+                   8,
+                   3,
+                   {0, 255, 0, 255, 0, 255}});
   cases.push_back({"grey with alpha",
                    spec(PNG_COLOR_TYPE_GRAY_ALPHA, 8,
-                        [](int x, int y) { return Samples{uint16_t(0x40 * x), uint16_t(0xF0 + y)}; }),
-                   32, 12, {0xF0000000, 0xF0404040, 0xF0808080, 0xF1000000, 0xF1404040, 0xF1808080}});
+                        [](int x, int y) {
+                          return Samples{uint16_t(0x40 * x), uint16_t(0xF0 + y)};
+                        }),
+                   32,
+                   12,
+                   {0xF0000000, 0xF0404040, 0xF0808080, 0xF1000000, 0xF1404040, 0xF1808080}});
   PngCase greyKey{"grey with tRNS",
                   spec(PNG_COLOR_TYPE_GRAY, 8, [](int x, int) { return Samples{uint16_t(0x20 * x)}; }),
-                  32, 12, {0x00000000, 0xFF202020, 0xFF404040, 0x00000000, 0xFF202020, 0xFF404040}};
+                  32,
+                  12,
+                  {0x00000000, 0xFF202020, 0xFF404040, 0x00000000, 0xFF202020, 0xFF404040}};
   greyKey.spec.trnsGrey = 0;
   cases.push_back(greyKey);
   cases.push_back({"RGB 16-bit",
                    spec(PNG_COLOR_TYPE_RGB, 16,
-                        [](int x, int y) { return Samples{0xABCD, uint16_t(0x12FF + x), uint16_t(0x0100 * y)}; }),
-                   24, 9, {0xAB1200, 0xAB1300, 0xAB1300, 0xAB1201, 0xAB1301, 0xAB1301}});
+                        [](int x, int y) {
+                          return Samples{0xABCD, uint16_t(0x12FF + x), uint16_t(0x0100 * y)};
+                        }),
+                   24,
+                   9,
+                   {0xAB1200, 0xAB1300, 0xAB1300, 0xAB1201, 0xAB1301, 0xAB1301}});
   cases.push_back({"RGBA 16-bit",
                    spec(PNG_COLOR_TYPE_RGBA, 16,
-                        [](int x, int) { return Samples{0xFF00, 0x00FF, uint16_t(0x8000 + x), 0x7FFF}; }),
-                   32, 12, {0x7FFF0080, 0x7FFF0080, 0x7FFF0080, 0x7FFF0080, 0x7FFF0080, 0x7FFF0080}});
+                        [](int x, int) {
+                          return Samples{0xFF00, 0x00FF, uint16_t(0x8000 + x), 0x7FFF};
+                        }),
+                   32,
+                   12,
+                   {0x7FFF0080, 0x7FFF0080, 0x7FFF0080, 0x7FFF0080, 0x7FFF0080, 0x7FFF0080}});
   PngCase interlaced = cases[0];
   interlaced.name = "RGB interlaced";
   interlaced.spec.interlace = true;
@@ -124,9 +150,7 @@ TEST(PngReader, ABitmapDropsTheAlphaAndPadsItsRows) {
     Bytes file = nltest::WritePng(c.spec);
     vexal::BitmapInfo* info = nullptr;
     uint8_t* bits = nullptr;
-    ASSERT_EQ(vexal::LoadPngToDib(file.data(), static_cast<uint32_t>(file.size()), 1, 1, nullptr,
-                                  &info, &bits),
-              0);
+    ASSERT_EQ(vexal::LoadPngToDib(file.data(), static_cast<uint32_t>(file.size()), 1, 1, nullptr, &info, &bits), 0);
     EXPECT_EQ(info->bmiHeader.biBitCount, 24);
     EXPECT_EQ(info->bmiHeader.biHeight, -2);
     for (int y = 0; y < 2; ++y) {

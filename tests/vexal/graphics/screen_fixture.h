@@ -71,7 +71,8 @@ class ScreenTest : public apptest::LibraryTest {
   }
   static std::vector<Attempt> Attempts() {
     std::vector<Attempt> out;
-    for (const pd::ModeAttempt& a : pd::ModeAttempts()) out.emplace_back(a.width, a.height, a.bits, a.refresh, a.accepted);
+    for (const pd::ModeAttempt& a : pd::ModeAttempts())
+      out.emplace_back(a.width, a.height, a.bits, a.refresh, a.accepted);
     return out;
   }
   // The lines of the log that contain text, in order.

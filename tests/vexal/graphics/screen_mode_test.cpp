@@ -29,7 +29,7 @@ class ScreenModeTest : public screentest::ScreenTest {};
 TEST_F(ScreenModeTest, RequestOutcomesInFullScreen) {
   struct Case {
     const char* name;
-    Mode from;                                      // set first, with every standard mode accepted
+    Mode from;                                       // set first, with every standard mode accepted
     std::optional<std::vector<pd::ModeSpec>> modes;  // then accepted for the request
     Mode request;
     int result;
@@ -37,21 +37,55 @@ TEST_F(ScreenModeTest, RequestOutcomesInFullScreen) {
     std::vector<Attempt> attempts;
   };
   const Case cases[] = {
-      {"exact mode", {640, 480, 16, 0}, std::nullopt, {800, 600, 32, 75}, 0, {800, 600, 32, 75},
+      {"exact mode",
+       {640, 480, 16, 0},
+       std::nullopt,
+       {800, 600, 32, 75},
+       0,
+       {800, 600, 32, 75},
        {{800, 600, 32, 75, true}}},
-      {"refresh rate refused", {640, 480, 16, 0}, std::vector<pd::ModeSpec>{{800, 600, 32, {60}}},
-       {800, 600, 32, 85}, -1, {800, 600, 32, 0}, {{800, 600, 32, 85, false}, {800, 600, 32, 0, true}}},
-      {"previous mode kept", {800, 600, 32, 0}, std::nullopt, {1280, 1024, 32, 60}, -1, {800, 600, 32, 0},
+      {"refresh rate refused",
+       {640, 480, 16, 0},
+       std::vector<pd::ModeSpec>{{800, 600, 32, {60}}},
+       {800, 600, 32, 85},
+       -1,
+       {800, 600, 32, 0},
+       {{800, 600, 32, 85, false}, {800, 600, 32, 0, true}}},
+      {"previous mode kept",
+       {800, 600, 32, 0},
+       std::nullopt,
+       {1280, 1024, 32, 60},
+       -1,
+       {800, 600, 32, 0},
        {{1280, 1024, 32, 60, false}, {1280, 1024, 32, 0, false}, {800, 600, 32, 0, true}}},
-      {"fall back to 640 x 480 x 16", {800, 600, 32, 0}, std::vector<pd::ModeSpec>{{640, 480, 16, {}}},
-       {1280, 1024, 32, 60}, -2, {640, 480, 16, 0},
+      {"fall back to 640 x 480 x 16",
+       {800, 600, 32, 0},
+       std::vector<pd::ModeSpec>{{640, 480, 16, {}}},
+       {1280, 1024, 32, 60},
+       -2,
+       {640, 480, 16, 0},
        {{1280, 1024, 32, 60, false}, {1280, 1024, 32, 0, false}, {800, 600, 32, 0, false}, {640, 480, 16, 0, true}}},
-      {"the previous mode is the fall-back mode", {640, 480, 16, 0}, std::nullopt, {1280, 1024, 32, 60}, -1,
-       {640, 480, 16, 0}, {{1280, 1024, 32, 60, false}, {1280, 1024, 32, 0, false}, {640, 480, 16, 0, true}}},
-      {"previous mode kept with its refresh", {800, 600, 32, 75}, std::nullopt, {1280, 1024, 32, 60}, -1,
-       {800, 600, 32, 75}, {{1280, 1024, 32, 60, false}, {1280, 1024, 32, 0, false}, {800, 600, 32, 0, true}}},
-      {"the previous mode is 640 x 480 x 16 at a refresh", {640, 480, 16, 60}, std::nullopt, {1280, 1024, 32, 60}, -1,
-       {640, 480, 16, 60}, {{1280, 1024, 32, 60, false}, {1280, 1024, 32, 0, false}, {640, 480, 16, 0, true}}},
+      {"the previous mode is the fall-back mode",
+       {640, 480, 16, 0},
+       std::nullopt,
+       {1280, 1024, 32, 60},
+       -1,
+       {640, 480, 16, 0},
+       {{1280, 1024, 32, 60, false}, {1280, 1024, 32, 0, false}, {640, 480, 16, 0, true}}},
+      {"previous mode kept with its refresh",
+       {800, 600, 32, 75},
+       std::nullopt,
+       {1280, 1024, 32, 60},
+       -1,
+       {800, 600, 32, 75},
+       {{1280, 1024, 32, 60, false}, {1280, 1024, 32, 0, false}, {800, 600, 32, 0, true}}},
+      {"the previous mode is 640 x 480 x 16 at a refresh",
+       {640, 480, 16, 60},
+       std::nullopt,
+       {1280, 1024, 32, 60},
+       -1,
+       {640, 480, 16, 60},
+       {{1280, 1024, 32, 60, false}, {1280, 1024, 32, 0, false}, {640, 480, 16, 0, true}}},
       {"everything kept", {640, 480, 16, 0}, std::nullopt, {-1, -1, -1, -1}, 0, {640, 480, 16, 0}, {}},
   };
   Start(0);
@@ -118,9 +152,17 @@ TEST_F(ScreenModeTest, FirstModeFallBacks) {
   // refused mode goes straight to 640 x 480 x 16.
   const Case cases[] = {
       {"full screen", 0, 32, screentest::StandardModes(), {320, 240, 32, 0}, {{320, 240, 32, 0, true}}},
-      {"full screen on a 24-bit desktop", 0, 24, screentest::StandardModes(), {320, 240, 32, 0},
+      {"full screen on a 24-bit desktop",
+       0,
+       24,
+       screentest::StandardModes(),
+       {320, 240, 32, 0},
        {{320, 240, 32, 0, true}}},
-      {"full screen, mode refused", 0, 32, {{640, 480, 16, {}}}, {640, 480, 16, 0},
+      {"full screen, mode refused",
+       0,
+       32,
+       {{640, 480, 16, {}}},
+       {640, 480, 16, 0},
        {{320, 240, 32, 0, false}, {320, 240, 32, 0, false}, {640, 480, 16, 0, true}}},
       {"window on a 16-bit desktop", 1, 16, screentest::StandardModes(), {320, 240, 16, 0}, {}},
   };
@@ -184,8 +226,8 @@ TEST_F(ScreenModeTest, ModeChangeOfTheDeviceAlone) {
     pd::SetDesktop(1024, 768, c.desktop_bits);
     int bits_out = -1, changed = 0;
     uint32_t level = 0;
-    EXPECT_EQ(vexal::ChangeScreenModeDD(device, 1024, 768, 640, 480, c.bits, &bits_out, &level, c.window_mode,
-                                        &changed, window),
+    EXPECT_EQ(vexal::ChangeScreenModeDD(device, 1024, 768, 640, 480, c.bits, &bits_out, &level, c.window_mode, &changed,
+                                        window),
               c.result)
         << c.name;
     EXPECT_EQ(bits_out, c.bits_out) << c.name;
@@ -203,8 +245,8 @@ TEST_F(ScreenModeTest, TheFlipChainGetsTwoBackBuffersWithEnoughVideoMemory) {
   };
   // 8 screens of 640 x 480 x 2 bytes = 4,915,200 bytes; at least 8 MB is needed as well.
   const Case cases[] = {
-      {12ull << 20, 640, 480, 16, 2}, {4ull << 20, 640, 480, 16, 1},       {0x800000, 640, 480, 16, 2},
-      {0x7FFFFF, 640, 480, 16, 1},    {25165824, 1024, 768, 32, 2},      {25165823, 1024, 768, 32, 1},
+      {12ull << 20, 640, 480, 16, 2}, {4ull << 20, 640, 480, 16, 1}, {0x800000, 640, 480, 16, 2},
+      {0x7FFFFF, 640, 480, 16, 1},    {25165824, 1024, 768, 32, 2},  {25165823, 1024, 768, 32, 1},
   };
   for (const Case& c : cases) {
     EXPECT_EQ(vexal::FlipChainBackBufferCount(c.memory, c.width, c.height, c.bits), c.buffers) << c.memory;

@@ -35,23 +35,43 @@ TEST_P(QuadGraph, CornersAndTheirSwaps) {
   // right; top and bottom exchanged, texel row 5 falls on y 20 and the bottom row y 25 is
   // never walked, so 4 rows show.
   const Case cases[] = {
-      {"1:1", {10, 20, 16, 20, 10, 25, 16, 25}, 10, 15, 20, 24, [](int x, int) { return x - 10; },
+      {"1:1",
+       {10, 20, 16, 20, 10, 25, 16, 25},
+       10,
+       15,
+       20,
+       24,
+       [](int x, int) { return x - 10; },
        [](int, int y) { return y - 20; }},
-      {"left-right", {16, 20, 10, 20, 16, 25, 10, 25}, 11, 16, 20, 24, [](int x, int) { return 16 - x; },
+      {"left-right",
+       {16, 20, 10, 20, 16, 25, 10, 25},
+       11,
+       16,
+       20,
+       24,
+       [](int x, int) { return 16 - x; },
        [](int, int y) { return y - 20; }},
-      {"top-bottom", {10, 25, 16, 25, 10, 20, 16, 20}, 10, 15, 21, 24, [](int x, int) { return x - 10; },
+      {"top-bottom",
+       {10, 25, 16, 25, 10, 20, 16, 20},
+       10,
+       15,
+       21,
+       24,
+       [](int x, int) { return x - 10; },
        [](int, int y) { return 25 - y; }},
   };
   for (const Case& c : cases) {
     FillBack();
     const Picture before = Read(vexal::DDrawState.Back);
-    EXPECT_EQ(vexal::G_DDraw_DrawModiGraph(c.c[0], c.c[1], c.c[2], c.c[3], c.c[4], c.c[5], c.c[6], c.c[7], &g->record, 0), 0);
+    EXPECT_EQ(
+        vexal::G_DDraw_DrawModiGraph(c.c[0], c.c[1], c.c[2], c.c[3], c.c[4], c.c[5], c.c[6], c.c[7], &g->record, 0), 0);
     EXPECT_TRUE(Read(vexal::DDrawState.Back) == Place(before, *g, c.x0, c.x1, c.y0, c.y1, c.u, c.v)) << c.name;
   }
   // Float corners truncate toward zero.
   FillBack();
   const Picture before = Read(vexal::DDrawState.Back);
-  EXPECT_EQ(vexal::G_DDraw_DrawModiGraphFloat(10.9f, 20.2f, 16.99f, 20.0f, 10.5f, 25.7f, 16.1f, 25.0f, &g->record, 0), 0);
+  EXPECT_EQ(vexal::G_DDraw_DrawModiGraphFloat(10.9f, 20.2f, 16.99f, 20.0f, 10.5f, 25.7f, 16.1f, 25.0f, &g->record, 0),
+            0);
   EXPECT_TRUE(Read(vexal::DDrawState.Back) == Place(before, *g, 10, 15, 20, 24, cases[0].u, cases[0].v));
 }
 

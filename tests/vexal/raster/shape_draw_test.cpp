@@ -155,8 +155,8 @@ class ShapeDrawFormats : public ShapeDrawTest, public ::testing::WithParamInterf
     if (!(after == expected)) {
       for (int py = 0; py < after.h; ++py)
         for (int px = 0; px < after.w; ++px)
-          ASSERT_EQ(after.at(px, py), expected.at(px, py)) << what << " at " << px << "," << py << std::hex
-                                                          << " was " << before.at(px, py) << " colour " << c.color;
+          ASSERT_EQ(after.at(px, py), expected.at(px, py))
+              << what << " at " << px << "," << py << std::hex << " was " << before.at(px, py) << " colour " << c.color;
     }
   }
 
@@ -273,7 +273,7 @@ TEST_P(ShapeDrawFormats, ShapesAcrossEachEdgeMatchTheReferenceInEveryMode) {
     };
     for (const bool fill : {false, true}) {
       add(Kind::kCircle, 3, 0, 0, 0, 8, 0, fill);
-      add(Kind::kOval, 2, 5, 0, 0, 9, 4, fill);   // wide
+      add(Kind::kOval, 2, 5, 0, 0, 9, 4, fill);    // wide
       add(Kind::kOval, 4, -5, 0, 0, 2, 11, fill);  // tall: the tips pass ry
       add(Kind::kOval, 5, 9, 0, 0, 1, 7, fill);
     }
@@ -298,7 +298,8 @@ TEST_P(ShapeDrawFormats, ShapesAcrossEachEdgeMatchTheReferenceInEveryMode) {
   }
 }
 
-INSTANTIATE_TEST_SUITE_P(Screens, ShapeDrawFormats, ::testing::Values(&kXrgb32, &k565, &k555, &kBgr16, &kIndex8, &kWide16, &kNoRed16),
+INSTANTIATE_TEST_SUITE_P(Screens, ShapeDrawFormats,
+                         ::testing::Values(&kXrgb32, &k565, &k555, &kBgr16, &kIndex8, &kWide16, &kNoRed16),
                          [](const auto& info) { return std::string("Rgb") + info.param->name; });
 
 }  // namespace shapetest

@@ -61,7 +61,8 @@ TEST_F(ShapeFrameTest, ResultsOfUnusableTargetsMissingDeviceAndZeroRadii) {
   EXPECT_TRUE(Back() == before);
 
   vexal::LibraryEnd();
-  EXPECT_EQ(results(), (std::vector<int>{-1, -1, -1, -1, -1, -1, -1, -1, 0, -1}));  // the outline leaves it to the line set
+  EXPECT_EQ(results(),
+            (std::vector<int>{-1, -1, -1, -1, -1, -1, -1, -1, 0, -1}));  // the outline leaves it to the line set
 }
 
 // Under add, a pixel named more than once is added once per write when the old pixels
@@ -189,11 +190,17 @@ TEST_F(ShapeFrameTest, AClippedCircleFillsExactlyTheAreaItCovers) {
       for (int x = 0; x < p.w; ++x) {
         const bool inside = x >= 25 && x < 40 && y >= 20 && y < 30;
         if (p.at(x, y) != 0) ++written;
-        if (!inside) { ASSERT_EQ(p.at(x, y), 0u) << x << "," << y; }
-        if (fill && inside) { ASSERT_EQ(p.at(x, y), 0x7FFFu) << x << "," << y; }
+        if (!inside) {
+          ASSERT_EQ(p.at(x, y), 0u) << x << "," << y;
+        }
+        if (fill && inside) {
+          ASSERT_EQ(p.at(x, y), 0x7FFFu) << x << "," << y;
+        }
       }
     // The outline keeps only its points inside the area (the rim's right-hand arc).
-    if (!fill) { EXPECT_GT(written, 0); }
+    if (!fill) {
+      EXPECT_GT(written, 0);
+    }
   }
 }
 
@@ -273,7 +280,7 @@ TEST_F(ShapeFrameTest, PointAndLineSetsAndTheTriangleOutlineStoreTheirColours) {
   Apply({1, 128, vexal::MakeBrightValue(0, 0, 0)});
   Clear();
   const vexal::PointRecord points[] = {{10, 10, 0xAB123456, 0}, {99, 79, 0x00FFFFFF, 0}, {100, 20, 1, 0},
-                                       {20, 80, 2, 0},           {9, 20, 3, 0},          {20, 9, 4, 0}};
+                                       {20, 80, 2, 0},          {9, 20, 3, 0},           {20, 9, 4, 0}};
   EXPECT_EQ(vexal::G_DDraw_DrawPixel(points, 6), 0);
   const vexal::LineSegmentRecord segments[] = {{10, 20, 20, 25, 0x00ABCDEF, 0}};
   EXPECT_EQ(vexal::G_DDraw_DrawLineSet(segments, 1), 0);
@@ -301,20 +308,31 @@ TEST_F(ShapeFrameTest, AFailedLockIsFatalWithItsMessage) {
     int (*draw)();
   };
   const Case cases[] = {
-      {"転送先サーフェスのロックに失敗しました in G_DDraw_DrawCircle ", false, [] { return vexal::G_DDraw_DrawCircle(9, 9, 3, 0, 1); }},
-      {"転送元サーフェスのロックに失敗しました in G_DDraw_DrawCircle", true, [] { return vexal::G_DDraw_DrawCircle(9, 9, 3, 0, 0); }},
-      {"転送先サーフェスのロックに失敗しました in G_DDraw_DrawOval ", false, [] { return vexal::G_DDraw_DrawOval(9, 9, 3, 2, 0, 1); }},
-      {"転送元サーフェスのロックに失敗しました in G_DDraw_DrawOval", true, [] { return vexal::G_DDraw_DrawOval(9, 9, -3, 2, 0, 0); }},
-      {"転送先サーフェスのロックに失敗しました in G_DDraw_DrawFillBox ", false, [] { return vexal::G_DDraw_DrawFillBox(0, 0, 5, 5, 0); }},
-      {"転送元サーフェスのロックに失敗しました in G_DDraw_DrawFillBox", true, [] { return vexal::G_DDraw_DrawFillBox(0, 0, 5, 5, 0); }},
-      {"転送先サーフェスのロックに失敗しました in G_DDraw_DrawLine ", false, [] { return vexal::G_DDraw_DrawLine(0, 0, 5, 5, 0); }},
-      {"転送元サーフェスのロックに失敗しました in G_DDraw_DrawLine", true, [] { return vexal::G_DDraw_DrawBoxOutline(0, 0, 5, 5, 0); }},
-      {"転送先サーフェスのロックに失敗しました in G_DDraw_DestPixel ", false, [] { return vexal::G_DDraw_DestPixel(1, 1, 0); }},
-      {"転送先サーフェスのロックに失敗しました in G_DDraw_DrawPixel ", false, [] {
+      {"転送先サーフェスのロックに失敗しました in G_DDraw_DrawCircle ", false,
+       [] { return vexal::G_DDraw_DrawCircle(9, 9, 3, 0, 1); }},
+      {"転送元サーフェスのロックに失敗しました in G_DDraw_DrawCircle", true,
+       [] { return vexal::G_DDraw_DrawCircle(9, 9, 3, 0, 0); }},
+      {"転送先サーフェスのロックに失敗しました in G_DDraw_DrawOval ", false,
+       [] { return vexal::G_DDraw_DrawOval(9, 9, 3, 2, 0, 1); }},
+      {"転送元サーフェスのロックに失敗しました in G_DDraw_DrawOval", true,
+       [] { return vexal::G_DDraw_DrawOval(9, 9, -3, 2, 0, 0); }},
+      {"転送先サーフェスのロックに失敗しました in G_DDraw_DrawFillBox ", false,
+       [] { return vexal::G_DDraw_DrawFillBox(0, 0, 5, 5, 0); }},
+      {"転送元サーフェスのロックに失敗しました in G_DDraw_DrawFillBox", true,
+       [] { return vexal::G_DDraw_DrawFillBox(0, 0, 5, 5, 0); }},
+      {"転送先サーフェスのロックに失敗しました in G_DDraw_DrawLine ", false,
+       [] { return vexal::G_DDraw_DrawLine(0, 0, 5, 5, 0); }},
+      {"転送元サーフェスのロックに失敗しました in G_DDraw_DrawLine", true,
+       [] { return vexal::G_DDraw_DrawBoxOutline(0, 0, 5, 5, 0); }},
+      {"転送先サーフェスのロックに失敗しました in G_DDraw_DestPixel ", false,
+       [] { return vexal::G_DDraw_DestPixel(1, 1, 0); }},
+      {"転送先サーフェスのロックに失敗しました in G_DDraw_DrawPixel ", false,
+       [] {
          const vexal::PointRecord p{1, 1, 0, 0};
          return vexal::G_DDraw_DrawPixel(&p, 1);
        }},
-      {"転送先サーフェスのロックに失敗しました in G_DDraw_DrawLine ", false, [] {
+      {"転送先サーフェスのロックに失敗しました in G_DDraw_DrawLine ", false,
+       [] {
          const vexal::LineSegmentRecord s{0, 0, 5, 5, 0, 0};
          return vexal::G_DDraw_DrawTriangle(0, 0, 5, 0, 0, 5, 0, 0) + vexal::G_DDraw_DrawLineSet(&s, 1);
        }},
@@ -403,7 +421,8 @@ TEST_F(ShapeFrameTest, ASceneOfEveryShapeInEachMode) {
   }
   const Picture p = Back();
   std::vector<uint8_t> rgb;
-  for (uint32_t v : p.px) rgb.insert(rgb.end(), {static_cast<uint8_t>(v >> 16), static_cast<uint8_t>(v >> 8), static_cast<uint8_t>(v)});
+  for (uint32_t v : p.px)
+    rgb.insert(rgb.end(), {static_cast<uint8_t>(v >> 16), static_cast<uint8_t>(v >> 8), static_cast<uint8_t>(v)});
   const char* out = std::getenv("NL_SHAPE_SCENE");
   EXPECT_TRUE(plat::presentation::WriteRgbPng(out != nullptr ? out : "shape_scene.png", p.w, p.h, rgb));
   for (int y = 0; y < p.h; ++y)

@@ -113,11 +113,45 @@ TEST(OvalWalkTest, OrdersOfPointsAndRuns) {
   };
   const Case cases[] = {
       {1, 1, {{-1, 0}, {1, 0}, {0, -1}, {0, 1}}},
-      {2, 2, {{-2, 0}, {2, 0}, {-2, 1}, {2, 1}, {-2, -1}, {2, -1}, {-1, 2}, {1, 2}, {-1, -2}, {1, -2}, {0, -2}, {0, 2}}},
-      {4, 1, {{-4, 0}, {4, 0}, {-3, 0}, {3, 0}, {-3, 0}, {3, 0}, {-2, 0}, {2, 0}, {-2, 0}, {2, 0}, {-1, 0}, {1, 0},
-              {-1, 0}, {1, 0}, {0, -1}, {0, 1}}},
-      {3, 2, {{-3, 0}, {3, 0}, {-3, 1}, {3, 1}, {-3, -1}, {3, -1}, {-2, 1}, {2, 1}, {-2, -1}, {2, -1}, {-1, 2}, {1, 2},
-              {-1, -2}, {1, -2}, {0, -2}, {0, 2}}},
+      {2,
+       2,
+       {{-2, 0}, {2, 0}, {-2, 1}, {2, 1}, {-2, -1}, {2, -1}, {-1, 2}, {1, 2}, {-1, -2}, {1, -2}, {0, -2}, {0, 2}}},
+      {4,
+       1,
+       {{-4, 0},
+        {4, 0},
+        {-3, 0},
+        {3, 0},
+        {-3, 0},
+        {3, 0},
+        {-2, 0},
+        {2, 0},
+        {-2, 0},
+        {2, 0},
+        {-1, 0},
+        {1, 0},
+        {-1, 0},
+        {1, 0},
+        {0, -1},
+        {0, 1}}},
+      {3,
+       2,
+       {{-3, 0},
+        {3, 0},
+        {-3, 1},
+        {3, 1},
+        {-3, -1},
+        {3, -1},
+        {-2, 1},
+        {2, 1},
+        {-2, -1},
+        {2, -1},
+        {-1, 2},
+        {1, 2},
+        {-1, -2},
+        {1, -2},
+        {0, -2},
+        {0, 2}}},
   };
   for (const Case& c : cases) EXPECT_EQ(Oval(c.rx, c.ry, false).points, c.outline) << c.rx << "x" << c.ry;
 
@@ -155,7 +189,8 @@ TEST(OvalWalkTest, HeightsWidthsAndRepeatedPixels) {
     EXPECT_EQ(outline.points.back(), (Point{0, t.final_j}));
     for (const auto& [p, n] : outline.Writes()) EXPECT_EQ(n, 1) << "tall outlines write no pixel twice";
   }
-  EXPECT_EQ(widths(1, 3), (std::map<int64_t, int64_t>{{-4, 1}, {-3, 1}, {-2, 1}, {-1, 1}, {0, 1}, {1, 1}, {2, 1}, {3, 1}, {4, 1}}));
+  EXPECT_EQ(widths(1, 3),
+            (std::map<int64_t, int64_t>{{-4, 1}, {-3, 1}, {-2, 1}, {-1, 1}, {0, 1}, {1, 1}, {2, 1}, {3, 1}, {4, 1}}));
   // Wide outlines write centre-row pixels twice while j is 0.
   struct Twice {
     int64_t rx, ry;
@@ -185,7 +220,8 @@ std::vector<Point> Walk(int x1, int y1, int x2, int y2, vexal::Rect area = {-100
   // The box holds every pixel and is the smallest that does.
   const vexal::Rect box = vexal::LineWalkBox(ends);
   int64_t l = INT64_MAX, t = INT64_MAX, r = INT64_MIN, b = INT64_MIN;
-  for (const auto& [x, y] : pixels) l = std::min(l, x), t = std::min(t, y), r = std::max(r, x + 1), b = std::max(b, y + 1);
+  for (const auto& [x, y] : pixels)
+    l = std::min(l, x), t = std::min(t, y), r = std::max(r, x + 1), b = std::max(b, y + 1);
   EXPECT_EQ((std::vector<int64_t>{box.left, box.top, box.right, box.bottom}), (std::vector<int64_t>{l, t, r, b}));
   return pixels;
 }

@@ -249,9 +249,10 @@ TEST_F(ShapeKernelTest, LoopBodiesMatchTheReference) {
                   uint32_t s = 0, got = 0;
                   std::memcpy(&s, old.data() + (offset + i) * f->Bytes, f->Bytes);
                   std::memcpy(&got, out.data() + (offset + i) * f->Bytes, f->Bytes);
-                  const uint32_t want =
-                      (what == shaperef::Pen::kNothing ? s : what == shaperef::Pen::kStore ? pen.Stored() : pen.Blend(s)) &
-                      field;
+                  const uint32_t want = (what == shaperef::Pen::kNothing ? s
+                                         : what == shaperef::Pen::kStore ? pen.Stored()
+                                                                         : pen.Blend(s)) &
+                                        field;
                   ASSERT_EQ(got, want) << "bytes " << f->Bytes << " family " << static_cast<int>(family) << " mode "
                                        << mode << " p" << p << " coarse " << coarse << " pixel " << i;
                 }
@@ -292,9 +293,8 @@ std::string RowOffThePen(const vexal::ShapeKernel& k, const shaperef::Pen& pen, 
       std::vector<uint8_t> row((old.size() + 1) * bytes);
       uint8_t* first = row.data() + offset * bytes;
       for (size_t i = 0; i < old.size(); ++i) std::memcpy(first + i * bytes, &old[i], bytes);
-      vexal::shape_ops::WithShapeOp(k, [&](auto op) {
-        vexal::shape_ops::PutRows(op, first, 0, first, 0, static_cast<int>(old.size()), 1);
-      });
+      vexal::shape_ops::WithShapeOp(
+          k, [&](auto op) { vexal::shape_ops::PutRows(op, first, 0, first, 0, static_cast<int>(old.size()), 1); });
       for (size_t i = 0; i < old.size() && off.empty(); ++i) {
         uint32_t got = 0;
         std::memcpy(&got, first + i * bytes, bytes);
@@ -389,7 +389,8 @@ TEST_F(ShapeKernelTest, HalvedPairsOfEveryPixelAndColour) {
     for (const int mode : {2, 3})
       for (int i = 0; i < l.colours; ++i) {
         const uint32_t colour = l.colour(static_cast<uint32_t>(i));
-        const vexal::ShapeKernel k = vexal::PrepareShapeKernel(ShapeFamily::kBoxRow, *l.format, mode, 255, true, colour);
+        const vexal::ShapeKernel k =
+            vexal::PrepareShapeKernel(ShapeFamily::kBoxRow, *l.format, mode, 255, true, colour);
         ASSERT_EQ(k.Kind, mode == 2 ? ShapeKernelKind::kAddHalved : ShapeKernelKind::kSubtractHalved);
         for (const std::vector<uint32_t>& old : orders)
           ASSERT_EQ(RowOffThePen(k, BoxPen(l.format, mode, 255, true, colour), old, {0, 1}), "")
@@ -450,11 +451,12 @@ TEST_F(ShapeKernelTest, BoxRowsInEachVectorWidth) {
                     uint32_t s = 0, got = 0;
                     std::memcpy(&s, old.data() + at, f->Bytes);
                     std::memcpy(&got, out.data() + at, f->Bytes);
-                    const uint32_t want =
-                        (what == shaperef::Pen::kNothing ? s : what == shaperef::Pen::kStore ? pen.Stored() : pen.Blend(s)) &
-                        field;
-                    ASSERT_EQ(got, want) << "bytes " << f->Bytes << " mode " << mode << " p" << p << " coarse " << coarse
-                                         << " offset " << offset << " row " << y << " pixel " << i;
+                    const uint32_t want = (what == shaperef::Pen::kNothing ? s
+                                           : what == shaperef::Pen::kStore ? pen.Stored()
+                                                                           : pen.Blend(s)) &
+                                          field;
+                    ASSERT_EQ(got, want) << "bytes " << f->Bytes << " mode " << mode << " p" << p << " coarse "
+                                         << coarse << " offset " << offset << " row " << y << " pixel " << i;
                   }
               }
           }

@@ -37,9 +37,12 @@ struct Layout {
     }
     if (bits == 32) return l;
     const uint32_t m[3] = {f.RedMask & 0xFFFF, f.GreenMask & 0xFFFF, f.BlueMask & 0xFFFF};
-    if (m[0] == 0xF800 && m[1] == 0x07E0 && m[2] == 0x001F) l.kind = k565;
-    else if (m[0] == 0x7C00 && m[1] == 0x03E0 && m[2] == 0x001F) l.kind = k555;
-    else l.kind = kOther;
+    if (m[0] == 0xF800 && m[1] == 0x07E0 && m[2] == 0x001F)
+      l.kind = k565;
+    else if (m[0] == 0x7C00 && m[1] == 0x03E0 && m[2] == 0x001F)
+      l.kind = k555;
+    else
+      l.kind = kOther;
     for (int c = 0; c < 3; ++c) {
       l.mask[c] = m[c];
       l.shift[c] = 0;
@@ -330,14 +333,22 @@ class Canvas {
     if (l_ > std::max(x1, x2) || t_ > std::max(y1, y2) || r_ <= std::min(x1, x2) || b_ <= std::min(y1, y2)) return;
     const auto Y = [&](int64_t x) { return Trunc(static_cast<double>(x) * ky + by); };
     const auto X = [&](int64_t y) { return Trunc(static_cast<double>(y) * kx + bx); };
-    if (x1 < l_) x1 = l_, y1 = Y(x1);
-    else if (x1 >= r_) x1 = r_ - 1, y1 = Y(x1);
-    if (x2 < l_) x2 = l_ - 1, y2 = Y(x2);
-    else if (x2 >= r_) x2 = r_, y2 = Y(x2);
-    if (y1 < t_) y1 = t_, x1 = X(y1);
-    else if (y1 >= b_) y1 = b_ - 1, x1 = X(y1);
-    if (y2 < t_) y2 = t_ - 1, x2 = X(y2);
-    else if (y2 >= b_) y2 = b_, x2 = X(y2);
+    if (x1 < l_)
+      x1 = l_, y1 = Y(x1);
+    else if (x1 >= r_)
+      x1 = r_ - 1, y1 = Y(x1);
+    if (x2 < l_)
+      x2 = l_ - 1, y2 = Y(x2);
+    else if (x2 >= r_)
+      x2 = r_, y2 = Y(x2);
+    if (y1 < t_)
+      y1 = t_, x1 = X(y1);
+    else if (y1 >= b_)
+      y1 = b_ - 1, x1 = X(y1);
+    if (y2 < t_)
+      y2 = t_ - 1, x2 = X(y2);
+    else if (y2 >= b_)
+      y2 = b_, x2 = X(y2);
     const auto clamp = [](int64_t v, int64_t lo, int64_t hi) { return v < lo ? lo : v > hi ? hi : v; };
     x1 = clamp(x1, l_, r_ - 1);
     x2 = clamp(x2, l_ - 1, r_);
@@ -350,10 +361,16 @@ class Canvas {
     int64_t x = x1, y = y1, e = 0;
     for (int64_t i = 0; i < major; ++i) {
       Write(x, y);
-      if (x_major) x += sx; else y += sy;
+      if (x_major)
+        x += sx;
+      else
+        y += sy;
       e += minor;
       if (e >= major) {
-        if (x_major) y += sy; else x += sx;
+        if (x_major)
+          y += sy;
+        else
+          x += sx;
         e -= major;
       }
     }

@@ -60,10 +60,10 @@ TEST_P(StretchGraph, ScalesMirrorsAndClipsLikeTheUnclippedDraw) {
   };
   // Halving (even columns and rows), 7 -> 5, 5 -> 13, each straight and mirrored.
   const Case cases[] = {
-      {g16.get(), 40, 50, 48, 54}, {g7.get(), 40, 50, 45, 55},  {g5.get(), 40, 50, 53, 63},
-      {g7.get(), 45, 55, 40, 50},  {g5.get(), 53, 50, 40, 63},  {g5.get(), 40, 63, 53, 50},
+      {g16.get(), 40, 50, 48, 54}, {g7.get(), 40, 50, 45, 55}, {g5.get(), 40, 50, 53, 63},
+      {g7.get(), 45, 55, 40, 50},  {g5.get(), 53, 50, 40, 63}, {g5.get(), 40, 63, 53, 50},
       {g16.get(), 48, 50, 40, 54}, {g7.get(), 40, 50, 47, 57},  // 7 -> 7 unmirrored goes to the blitter
-      {g7.get(), 47, 50, 40, 57},                              // 7 -> 7 mirrored: every column once
+      {g7.get(), 47, 50, 40, 57},                               // 7 -> 7 mirrored: every column once
   };
   const vexal::Rect areas[] = {{0, 0, 320, 240}, {43, 0, 320, 240}, {0, 53, 320, 240}, {41, 51, 46, 58}};
   for (const Case& c : cases)
@@ -109,10 +109,17 @@ TEST_P(StretchGraph, RefusesWhatItCannotStep) {
     int x1, y1, x2, y2;
   };
   const Case cases[] = {
-      {&g->record, 10, 10, 10, 20},       {&g->record, 10, 10, 20, 10},        {&empty, 0, 0, 8, 8},
-      {nullptr, 0, 0, 8, 8},              {&g->record, 0, 0, 65536, 8},        {&g->record, 0, 0, 8, -65536},
-      {&one->record, 0, 0, 32768, 2},     {&one->record, 0, 0, 2, 40000},      {&g->record, 400, 0, 480, 8},
-      {&g->record, -100, -100, -10, -10}, {&g->record, INT32_MIN, 0, INT32_MAX, 8},
+      {&g->record, 10, 10, 10, 20},
+      {&g->record, 10, 10, 20, 10},
+      {&empty, 0, 0, 8, 8},
+      {nullptr, 0, 0, 8, 8},
+      {&g->record, 0, 0, 65536, 8},
+      {&g->record, 0, 0, 8, -65536},
+      {&one->record, 0, 0, 32768, 2},
+      {&one->record, 0, 0, 2, 40000},
+      {&g->record, 400, 0, 480, 8},
+      {&g->record, -100, -100, -10, -10},
+      {&g->record, INT32_MIN, 0, INT32_MAX, 8},
   };
   for (const Case& c : cases)
     EXPECT_EQ(vexal::G_DDraw_DrawExtendGraph(c.x1, c.y1, c.x2, c.y2, c.graph, 0), -1) << c.x1 << "," << c.x2;

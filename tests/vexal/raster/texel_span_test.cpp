@@ -10,8 +10,8 @@
 namespace {
 
 // The steps of [first, last) whose texel lies in the picture must be one run; returns it.
-void BruteForce(int64_t position, int64_t step, int64_t texels, int bits, int64_t first, int64_t last,
-                int64_t* from, int64_t* to) {
+void BruteForce(int64_t position, int64_t step, int64_t texels, int bits, int64_t first, int64_t last, int64_t* from,
+                int64_t* to) {
   *from = *to = first;
   bool seen = false, left = false;
   for (int64_t k = first; k < last; ++k) {
@@ -57,7 +57,8 @@ TEST(TexelSpan, RandomRowsOfTheScanMatchThePixelTest) {
     const int64_t texels = 1 + static_cast<int64_t>(rng() % 300);
     const int64_t n = static_cast<int64_t>(rng() % 2000);
     const int64_t reach = (texels + 4) << kBits;
-    const int64_t position = static_cast<int64_t>(rng() % (4 * reach)) - 2 * reach + static_cast<int64_t>(rng() % 3) - 1;
+    const int64_t position =
+        static_cast<int64_t>(rng() % (4 * reach)) - 2 * reach + static_cast<int64_t>(rng() % 3) - 1;
     const int64_t step = static_cast<int64_t>(rng() % (1 << (kBits + 2))) - (1 << (kBits + 1));
     Check(position, rng() % 17 == 0 ? 0 : step, texels, kBits, 0, n);
   }

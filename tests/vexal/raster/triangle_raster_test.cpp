@@ -53,17 +53,23 @@ TEST_F(TriangleCoverage, RowsAndColumnsOfTheEdgeWalk) {
   vexal::DrawState.DrawArea = {-kOrigin, -kOrigin, kSide - kOrigin, kSide - kOrigin};
   const std::vector<CoverageCase> cases = {
       // Row r spans 0 .. 10 - r; row 10 (the bottom vertex's) is left out.
-      {"right angle", {{0, 0, 0, 0}, {10, 0, 0, 0}, {0, 10, 0, 0}}, 0,
+      {"right angle",
+       {{0, 0, 0, 0}, {10, 0, 0, 0}, {0, 10, 0, 0}},
+       0,
        {{0, 0, 10}, {1, 0, 9}, {2, 0, 8}, {3, 0, 7}, {4, 0, 6}, {5, 0, 5}, {6, 0, 4}, {7, 0, 3}, {8, 0, 2}, {9, 0, 1}}},
       // Two rows apart: two rows; the right edge steps two columns a row from x 0.5.
       {"two rows", {{0, 0, 0, 0}, {0, 2, 0, 0}, {4, 2, 0, 0}}, 0, {{0, 0, 0}, {1, 0, 2}}},
       // The same vertices in another order and winding give the same pixels.
       {"two rows reordered", {{4, 2, 0, 0}, {0, 0, 0, 0}, {0, 2, 0, 0}}, 0, {{0, 0, 0}, {1, 0, 2}}},
       // x = -1 is -0.5 in 14.18, whose pixel is 0: the column x = -1 is never drawn.
-      {"vertex at x -1", {{-1, 0, 0, 0}, {9, 0, 0, 0}, {-1, 10, 0, 0}}, 0,
+      {"vertex at x -1",
+       {{-1, 0, 0, 0}, {9, 0, 0, 0}, {-1, 10, 0, 0}},
+       0,
        {{0, 0, 9}, {1, 0, 8}, {2, 0, 7}, {3, 0, 6}, {4, 0, 5}, {5, 0, 4}, {6, 0, 3}, {7, 0, 2}, {8, 0, 1}, {9, 0, 0}}},
       // The middle vertex on the right: the lower part starts one unit right of it.
-      {"middle on the right", {{0, 0, 0, 0}, {4, 2, 0, 0}, {0, 4, 0, 0}}, 0,
+      {"middle on the right",
+       {{0, 0, 0, 0}, {4, 2, 0, 0}, {0, 4, 0, 0}},
+       0,
        {{0, 0, 0}, {1, 0, 2}, {2, 0, 4}, {3, 0, 2}}},
       {"collinear", {{0, 0, 0, 0}, {5, 5, 0, 0}, {10, 10, 0, 0}}, -1, {}},
       {"one row", {{0, 3, 0, 0}, {5, 3, 0, 0}, {9, 3, 0, 0}}, -1, {}},
@@ -150,7 +156,8 @@ TEST_F(TriangleCoverage, PaletteScreensSkipIndexZeroForAnyTrans) {
     ps::Unlock(vexal::DDrawState.Back);
     Picture expected = before;
     for (int r = 0; r < 8; ++r)
-      for (int c = 0; c <= std::min(7, 8 - r); ++c) Expect(&expected, 10 + c, 20 + r, *g, c, r, Look{0, 255, vexal::kBrightNone, false, trans}, false, before);
+      for (int c = 0; c <= std::min(7, 8 - r); ++c)
+        Expect(&expected, 10 + c, 20 + r, *g, c, r, Look{0, 255, vexal::kBrightNone, false, trans}, false, before);
     EXPECT_TRUE(Read(vexal::DDrawState.Back) == expected) << "trans " << trans;
   }
 }

@@ -35,8 +35,9 @@ inline std::vector<Row> Covered(const Triangle& t) {
   std::vector<Row> out;
   for (int k = 0; k < rows_all; ++k) {
     const int64_t left = Units(t.top.x) + (Units(t.bottom.x) - Units(t.top.x)) * k / rows_all;
-    const int64_t right = k < rows1 ? Units(t.top.x) + (Units(t.mid.x) - Units(t.top.x)) * k / rows1
-                                    : Units(t.mid.x) + 1 + (Units(t.bottom.x) - Units(t.mid.x) - 1) * (k - rows1) / rows2;
+    const int64_t right = k < rows1
+                              ? Units(t.top.x) + (Units(t.mid.x) - Units(t.top.x)) * k / rows1
+                              : Units(t.mid.x) + 1 + (Units(t.bottom.x) - Units(t.mid.x) - 1) * (k - rows1) / rows2;
     out.push_back({Pixel(Units(t.top.y)) + k, Pixel(left), Pixel(right)});
   }
   return out;
@@ -51,7 +52,7 @@ inline uint32_t Blend(uint32_t d, uint32_t color, const Look& look) {
     uint32_t ch = Channel(color, shift);
     if (look.bright != vexal::kBrightNone) {
       const uint32_t b = Channel(look.bright, shift == 16 ? 8 : shift == 8 ? 16 : 24);
-      ch = ch * b / 255;  // the frame's colour preparation
+      ch = ch * b / 255;   // the frame's colour preparation
       ch = (ch * b) >> 8;  // the rasteriser's
     }
     c |= ch << shift;

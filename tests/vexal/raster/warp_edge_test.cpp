@@ -24,15 +24,15 @@ using warpref::Texel;
 enum class Warp { kQuad, kQuadMirrored, kQuadFlipped, kTurn, kTurnMirrored, kStretch, kStretchMirrored, kFill, kList };
 
 const char* Name(Warp w) {
-  const char* names[] = {"quad", "quad mirrored", "quad flipped", "turn", "turn mirrored",
-                         "stretch", "stretch mirrored", "triangle", "primitive list"};
+  const char* names[] = {"quad",    "quad mirrored",    "quad flipped", "turn",          "turn mirrored",
+                         "stretch", "stretch mirrored", "triangle",     "primitive list"};
   return names[static_cast<int>(w)];
 }
 
-constexpr int kOx = 6, kOy = 4;                        // the target origin
-constexpr vexal::Rect kArea{12, 9, 300, 228};          // draw coordinates
-constexpr int kReach = 8;                              // each warp lies within this of its centre
-constexpr double kRate = 1.25, kAngle = 0.4;           // the turn's
+constexpr int kOx = 6, kOy = 4;                                        // the target origin
+constexpr vexal::Rect kArea{12, 9, 300, 228};                          // draw coordinates
+constexpr int kReach = 8;                                              // each warp lies within this of its centre
+constexpr double kRate = 1.25, kAngle = 0.4;                           // the turn's
 constexpr uint32_t kDim = 0xFF | 200u << 8 | 120u << 16 | 255u << 24;  // a brightness
 
 class WarpEdges : public WarpTest, public ::testing::WithParamInterface<const Screen*> {
@@ -106,8 +106,8 @@ class WarpEdges : public WarpTest, public ::testing::WithParamInterface<const Sc
 
   // The screen as the draw should leave it: each texel through the rule, over the old pixel
   // as the call began (a read-back copy) or as it stands (the destination read in place).
-  Picture Expected(Warp w, const Picture& before, const std::vector<Texel>& texels, const TestGraph& g,
-                   uint32_t color, const Look& look, bool copy) const {
+  Picture Expected(Warp w, const Picture& before, const std::vector<Texel>& texels, const TestGraph& g, uint32_t color,
+                   const Look& look, bool copy) const {
     Picture out = before;
     const bool flat = w == Warp::kFill;
     const bool alpha = !flat && !g.alpha.empty();
@@ -153,11 +153,16 @@ TEST_P(WarpEdges, EveryWarpAcrossEachEdgeMatchesTheReference) {
   };
   const int mx = (a.left + a.right) / 2, my = (a.top + a.bottom) / 2;
   const Place places[] = {
-      {"on the left edge", a.left, my},          {"inside the left edge", a.left + kReach, my + 20},
-      {"on the right edge", a.right - 1, my},    {"inside the right edge", a.right - 1 - kReach, my + 20},
-      {"on the top edge", mx, a.top},            {"inside the top edge", mx + 30, a.top + kReach},
-      {"on the bottom edge", mx, a.bottom - 1},  {"inside the bottom edge", mx + 30, a.bottom - 1 - kReach},
-      {"at the top-left corner", a.left, a.top}, {"at the bottom-right corner", a.right - 1, a.bottom - 1},
+      {"on the left edge", a.left, my},
+      {"inside the left edge", a.left + kReach, my + 20},
+      {"on the right edge", a.right - 1, my},
+      {"inside the right edge", a.right - 1 - kReach, my + 20},
+      {"on the top edge", mx, a.top},
+      {"inside the top edge", mx + 30, a.top + kReach},
+      {"on the bottom edge", mx, a.bottom - 1},
+      {"inside the bottom edge", mx + 30, a.bottom - 1 - kReach},
+      {"at the top-left corner", a.left, a.top},
+      {"at the bottom-right corner", a.right - 1, a.bottom - 1},
   };
   uint32_t noise = 0x51ED;
   FillBack();

@@ -86,8 +86,8 @@ std::optional<uint32_t> ReferencePixel(Layout layout, const Look& look, bool alp
 struct TestGraph {
   int index = -1;
   vexal::GraphRecord record;
-  Picture pixels;                 // the piece's w x h texels
-  std::vector<uint8_t> alpha;     // w x h alpha bytes, empty without a plane
+  Picture pixels;              // the piece's w x h texels
+  std::vector<uint8_t> alpha;  // w x h alpha bytes, empty without a plane
   vexal::BmpDataRecord* piece = nullptr;
 };
 

@@ -166,7 +166,7 @@ inline Turned TurnedCorners(int x, int y, double rate, double angle, int w, int 
 
 // The mirrored turn: the quadrilateral of corners 3, 0, 2, 1 in pixels.
 inline std::vector<Texel> MirroredTurnTexels(int x, int y, double rate, double angle, int w, int h,
-                                              const vexal::Rect& area) {
+                                             const vexal::Rect& area) {
   const Turned t = TurnedCorners(x, y, rate, angle, w, h);
   auto px = [&](int i) { return static_cast<int>(PixelOf(t.corner_x[i])); };
   auto py = [&](int i) { return static_cast<int>(PixelOf(t.corner_y[i])); };

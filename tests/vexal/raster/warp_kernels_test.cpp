@@ -37,7 +37,7 @@ std::vector<Look> Looks() {
 
 // The box each walker draws its 16 x 16 pixels into.
 nltest::Area Box(Walker w) {
-  return w == Walker::kTriangle ? nltest::Area{5, 7, 21, 23}
+  return w == Walker::kTriangle  ? nltest::Area{5, 7, 21, 23}
          : w == Walker::kStretch ? nltest::Area{3, 5, 19, 21}
                                  : nltest::Area{92, 52, 108, 68};
 }
@@ -70,7 +70,8 @@ class WarpKernels : public WarpTest, public ::testing::WithParamInterface<std::t
       ps::Unlock(g.piece->Surface);
       ps::Unlock(vexal::DDrawState.Back);
       for (int r = 0; r < 16; ++r)
-        for (int c = 0; c <= std::min(15, 16 - r); ++c) Expect(expected, 5 + c, 7 + r, g, c, r, look, look.trans == 1, before);
+        for (int c = 0; c <= std::min(15, 16 - r); ++c)
+          Expect(expected, 5 + c, 7 + r, g, c, r, look, look.trans == 1, before);
     } else if (walker == Walker::kStretch) {
       EXPECT_EQ(vexal::G_DDraw_DrawExtendGraph(3, 5, 19, 21, &g.record, look.trans), 0);
       const bool keyed = plain ? (look.trans & 1) != 0 : look.trans != 0;
@@ -91,7 +92,8 @@ TEST_P(WarpKernels, EveryRuleMatchesTheReference) {
   FillBack();
   for (bool with_alpha : {false, true}) {
     const int size = walker == Walker::kStretch ? 8 : 16;
-    auto g = Graph(size, size, 0xFF00FF, with_alpha ? std::vector<uint8_t>{0, 1, 77, 200, 255} : std::vector<uint8_t>{});
+    auto g =
+        Graph(size, size, 0xFF00FF, with_alpha ? std::vector<uint8_t>{0, 1, 77, 200, 255} : std::vector<uint8_t>{});
     for (const Look& look : Looks()) {
       // The reads back of a video-memory target must give the same pixels, and the work
       // surfaces hold noise, not an earlier copy of the same place.

@@ -11,7 +11,7 @@ struct Fields {
   int max[3];
   uint32_t keep, carry, low;  // packed add and subtract
   int spread;
-  uint32_t half;  // mask of the average
+  uint32_t half;            // mask of the average
   bool own_widths = false;  // each carry spreads over its own channel's width
   int width[3] = {};
 };

@@ -26,7 +26,8 @@ TEST_P(WarpSweep, NeverWritesOutsideTheArea) {
   FillBack();
   const Picture before = Read(vexal::DDrawState.Back);
   std::mt19937 rng(rastertest::LayoutSeed(GetParam()->name));  // each layout its own calls
-  const int kExtremes[] = {INT_MIN, INT_MIN + 1, -100000, -8193, -1, 0, 1, 8192, 65535, 65536, 100000, INT_MAX - 1, INT_MAX};
+  const int kExtremes[] = {INT_MIN, INT_MIN + 1, -100000, -8193,  -1,          0,      1,
+                           8192,    65535,       65536,   100000, INT_MAX - 1, INT_MAX};
   auto coordinate = [&]() -> int {
     switch (rng() % 3) {
       case 0: return kExtremes[rng() % std::size(kExtremes)];
@@ -34,10 +35,21 @@ TEST_P(WarpSweep, NeverWritesOutsideTheArea) {
       default: return static_cast<int>(rng());
     }
   };
-  const double kRates[] = {0.0, -0.0, 1e-300, 1e-9, 0.001, 0.5, 1.0, 3.7, -2.0, 1e6, 1e300,
-                           std::numeric_limits<double>::infinity(), std::numeric_limits<double>::quiet_NaN()};
-  const double kAngles[] = {0.0, 0.3, -2.0, 1e10, 1e300, std::numeric_limits<double>::infinity(),
-                            std::numeric_limits<double>::quiet_NaN()};
+  const double kRates[] = {0.0,
+                           -0.0,
+                           1e-300,
+                           1e-9,
+                           0.001,
+                           0.5,
+                           1.0,
+                           3.7,
+                           -2.0,
+                           1e6,
+                           1e300,
+                           std::numeric_limits<double>::infinity(),
+                           std::numeric_limits<double>::quiet_NaN()};
+  const double kAngles[] = {
+      0.0, 0.3, -2.0, 1e10, 1e300, std::numeric_limits<double>::infinity(), std::numeric_limits<double>::quiet_NaN()};
   for (int i = 0; i < 400; ++i) {
     const Look look{static_cast<int>(rng() % 4), static_cast<int>(rng() % 256),
                     rng() % 2 ? vexal::kBrightNone : vexal::MakeBrightValue(rng() % 256, rng() % 256, rng() % 256),
@@ -46,8 +58,8 @@ TEST_P(WarpSweep, NeverWritesOutsideTheArea) {
     vexal::DrawState.TargetInVideoMemory = rng() % 2;
     switch (i % 4) {
       case 0:
-        vexal::G_DDraw_DrawModiGraph(coordinate(), coordinate(), coordinate(), coordinate(), coordinate(),
-                                     coordinate(), coordinate(), coordinate(), &g->record, look.trans);
+        vexal::G_DDraw_DrawModiGraph(coordinate(), coordinate(), coordinate(), coordinate(), coordinate(), coordinate(),
+                                     coordinate(), coordinate(), &g->record, look.trans);
         break;
       case 1:
         vexal::G_DDraw_DrawExtendGraph(coordinate(), coordinate(), coordinate(), coordinate(), &g->record, look.trans);
@@ -60,8 +72,13 @@ TEST_P(WarpSweep, NeverWritesOutsideTheArea) {
       default: {
         vexal::PrimitiveVertex v[5];
         for (auto& p : v)
-          p = {static_cast<float>(coordinate()), static_cast<float>(coordinate()), 0, 1, static_cast<uint32_t>(rng()),
-               static_cast<float>(rng() % 5) - 2.0f, static_cast<float>(rng() % 5) - 2.0f};
+          p = {static_cast<float>(coordinate()),
+               static_cast<float>(coordinate()),
+               0,
+               1,
+               static_cast<uint32_t>(rng()),
+               static_cast<float>(rng() % 5) - 2.0f,
+               static_cast<float>(rng() % 5) - 2.0f};
         vexal::G_DDraw_DrawPrimitive(v, 5, 4 + static_cast<int>(rng() % 3), rng() % 2 ? &g->record : nullptr,
                                      look.trans);
       }

@@ -32,13 +32,13 @@ inline constexpr int32_t kPadAxisMax = 1000;
 inline constexpr uint32_t kPadAxisDeadZone = 2500;
 
 struct InputStateRecord {
-  plat::input::ObjectHandle InputObject = 0;     // 0 while input is not started
-  plat::input::DeviceHandle KeyboardDevice = 0;  // the system keyboard
-  int32_t PadCount = 0;                          // joypads opened, 0 to kMaxJoypads
+  plat::input::ObjectHandle InputObject = 0;                      // 0 while input is not started
+  plat::input::DeviceHandle KeyboardDevice = 0;                   // the system keyboard
+  int32_t PadCount = 0;                                           // joypads opened, 0 to kMaxJoypads
   std::array<plat::input::DeviceHandle, kPadSlots> PadDevices{};  // in enumeration order
-  int32_t F10Down = 0;                           // 1 while F10 is held (window procedure)
-  int32_t F12Down = 0;                           // 1 while F12 is held (window procedure)
-  int32_t Started = 0;                           // 1 from a successful start to the end
+  int32_t F10Down = 0;                                            // 1 while F10 is held (window procedure)
+  int32_t F12Down = 0;                                            // 1 while F12 is held (window procedure)
+  int32_t Started = 0;                                            // 1 from a successful start to the end
 };
 extern InputStateRecord InputState;
 

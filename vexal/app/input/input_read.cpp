@@ -21,12 +21,24 @@ struct KeyBit {
 
 // The keys that share the pad-state bits.
 constexpr KeyBit kKeyBits[] = {
-    {pi::kKeyNumpad2, kPadDown},  {pi::kKeyDown, kPadDown},   {pi::kKeyNumpad4, kPadLeft},
-    {pi::kKeyLeft, kPadLeft},     {pi::kKeyNumpad6, kPadRight}, {pi::kKeyRight, kPadRight},
-    {pi::kKeyNumpad8, kPadUp},    {pi::kKeyUp, kPadUp},       {pi::kKeyZ, 0x10},
-    {pi::kKeyX, 0x20},            {pi::kKeyC, 0x40},          {pi::kKeyA, 0x80},
-    {pi::kKeyS, 0x100},           {pi::kKeyD, 0x200},         {pi::kKeyQ, 0x400},
-    {pi::kKeyW, 0x800},           {pi::kKeyEscape, 0x1000},   {pi::kKeySpace, 0x2000},
+    {pi::kKeyNumpad2, kPadDown},
+    {pi::kKeyDown, kPadDown},
+    {pi::kKeyNumpad4, kPadLeft},
+    {pi::kKeyLeft, kPadLeft},
+    {pi::kKeyNumpad6, kPadRight},
+    {pi::kKeyRight, kPadRight},
+    {pi::kKeyNumpad8, kPadUp},
+    {pi::kKeyUp, kPadUp},
+    {pi::kKeyZ, 0x10},
+    {pi::kKeyX, 0x20},
+    {pi::kKeyC, 0x40},
+    {pi::kKeyA, 0x80},
+    {pi::kKeyS, 0x100},
+    {pi::kKeyD, 0x200},
+    {pi::kKeyQ, 0x400},
+    {pi::kKeyW, 0x800},
+    {pi::kKeyEscape, 0x1000},
+    {pi::kKeySpace, 0x2000},
 };
 
 bool IsDown(uint8_t state_byte) { return (state_byte & pi::kDown) != 0; }

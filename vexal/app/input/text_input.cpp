@@ -17,9 +17,8 @@ struct CursorKey {
 
 // Keys stored in the ring as cursor codes; the zero key ends the table.
 constexpr CursorKey kCursorKeyTable[] = {
-    {plat::window::kVkDelete, kCodeDelete}, {plat::window::kVkLeft, kCodeLeft},
-    {plat::window::kVkRight, kCodeRight},   {plat::window::kVkUp, kCodeUp},
-    {plat::window::kVkDown, kCodeDown},     {0, 0},
+    {plat::window::kVkDelete, kCodeDelete}, {plat::window::kVkLeft, kCodeLeft}, {plat::window::kVkRight, kCodeRight},
+    {plat::window::kVkUp, kCodeUp},         {plat::window::kVkDown, kCodeDown}, {0, 0},
 };
 
 constexpr uint8_t kBackspace = 0x08, kTab = 0x09, kEnter = 0x0D, kEscape = 0x1B;
@@ -84,9 +83,7 @@ void ApplyChar(TextInputRecord& r, const char* c, int n) {
     case kCodeLeft:
       if (r.Cursor >= 1) r.Cursor -= CharSizeBefore(r);
       break;
-    case kEnter:
-      r.Finished = 1;
-      break;
+    case kEnter: r.Finished = 1; break;
     case kEscape:
       if (r.CancelAllowed) {
         r.Cancelled = 1;
@@ -95,10 +92,8 @@ void ApplyChar(TextInputRecord& r, const char* c, int n) {
       break;
     case kTab:
     case kCodeUp:
-    case kCodeDown:
-      break;
-    default:
-      Insert(r, c, n);
+    case kCodeDown: break;
+    default: Insert(r, c, n);
   }
 }
 
@@ -108,9 +103,8 @@ TextInputStateRecord TextInputState;  // the library's one text-input state
 
 void InitTextInput() {
   TextInputState = TextInputStateRecord{};
-  static constexpr int kColours[kTextInputColours][3] = {
-      {255, 255, 255}, {255, 255, 255}, {255, 255, 0}, {0, 255, 255},
-      {255, 255, 255}, {255, 50, 50},   {255, 255, 20}};
+  static constexpr int kColours[kTextInputColours][3] = {{255, 255, 255}, {255, 255, 255}, {255, 255, 0}, {0, 255, 255},
+                                                         {255, 255, 255}, {255, 50, 50},   {255, 255, 20}};
   for (int i = 0; i < kTextInputColours; ++i) {
     TextInputState.Colours[i] = MakeColorValue(kColours[i][0], kColours[i][1], kColours[i][2]);
   }

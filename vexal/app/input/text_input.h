@@ -9,8 +9,8 @@
 
 namespace vexal {
 
-inline constexpr int kCharRingSize = 1025;     // bytes of the ring; it holds at most 1024
-inline constexpr int kTextInputSlots = 20;     // text-input handles 0 .. 19
+inline constexpr int kCharRingSize = 1025;  // bytes of the ring; it holds at most 1024
+inline constexpr int kTextInputSlots = 20;  // text-input handles 0 .. 19
 inline constexpr int kImeCompositionBytes = 1024;
 inline constexpr int kTextInputColours = 7;
 
@@ -22,16 +22,16 @@ inline constexpr uint8_t kCodeUp = 0x1E;
 inline constexpr uint8_t kCodeDown = 0x1F;
 
 struct TextInputRecord {
-  int32_t InUse = 0;           // slot taken
-  int32_t Finished = 0;        // input ended (Enter or cancel)
-  int32_t Cancelled = 0;       // ended by Escape
-  int32_t Length = 0;          // bytes in the text
-  int32_t Maximum = 0;         // largest length allowed
-  int32_t Cursor = 0;          // byte position of the cursor, 0 .. Length
+  int32_t InUse = 0;               // slot taken
+  int32_t Finished = 0;            // input ended (Enter or cancel)
+  int32_t Cancelled = 0;           // ended by Escape
+  int32_t Length = 0;              // bytes in the text
+  int32_t Maximum = 0;             // largest length allowed
+  int32_t Cursor = 0;              // byte position of the cursor, 0 .. Length
   std::unique_ptr<char[]> Buffer;  // Maximum + 2 bytes, zero-terminated text
-  int32_t CancelAllowed = 0;   // Escape may end the input
-  int32_t SingleByteOnly = 0;  // double-byte characters are refused
-  int32_t DigitsOnly = 0;      // only '0' to '9', except at cursor position 0
+  int32_t CancelAllowed = 0;       // Escape may end the input
+  int32_t SingleByteOnly = 0;      // double-byte characters are refused
+  int32_t DigitsOnly = 0;          // only '0' to '9', except at cursor position 0
 };
 
 struct TextInputStateRecord {
@@ -39,12 +39,12 @@ struct TextInputStateRecord {
   int32_t RingRead = 0;                                 // next byte to take
   int32_t RingWrite = 0;                                // next byte to store
   std::array<TextInputRecord, kTextInputSlots> Records;
-  int32_t ActiveHandle = -1;                            // handle receiving input, -1 none
-  int32_t ImeEnabled = 0;                               // IME switched on for the main window
-  std::unique_ptr<char[]> CandidateList;                // IME candidate list, or null
-  std::array<char, kImeCompositionBytes> Composition{}; // IME composition text
-  int32_t Composing = 0;                                // a composition is running
-  std::array<uint32_t, kTextInputColours> Colours{};    // colours 1 .. 7 (nothing draws with them)
+  int32_t ActiveHandle = -1;                             // handle receiving input, -1 none
+  int32_t ImeEnabled = 0;                                // IME switched on for the main window
+  std::unique_ptr<char[]> CandidateList;                 // IME candidate list, or null
+  std::array<char, kImeCompositionBytes> Composition{};  // IME composition text
+  int32_t Composing = 0;                                 // a composition is running
+  std::array<uint32_t, kTextInputColours> Colours{};     // colours 1 .. 7 (nothing draws with them)
 };
 
 extern TextInputStateRecord TextInputState;

@@ -22,7 +22,7 @@ struct FreeDeleter {
 };
 using LineBuffer = std::unique_ptr<char, FreeDeleter>;
 
-constexpr int kScreenLogFontSize = 16;       // pixels
+constexpr int kScreenLogFontSize = 16;      // pixels
 constexpr int kScreenLogFontThickness = 4;  // weight / 100
 constexpr int kScreenLogFontType = 1;       // edged
 constexpr int kCharWidthWithoutFont = 8;    // pixels a byte while the log has no font
@@ -30,15 +30,15 @@ constexpr int kCharWidthWithoutFont = 8;    // pixels a byte while the log has n
 int FontCharWidth(const char* bytes, int byte_count);
 
 struct ScreenLogState {
-  int ScreenLogFont = -1;                               // font handle, -1 until one is made
-  int ScreenLogLineHeight = kScreenLogLineHeight;       // pixels
-  int ScreenLogTabWidth = kScreenLogTabWidth;           // spaces per tab
+  int ScreenLogFont = -1;                                      // font handle, -1 until one is made
+  int ScreenLogLineHeight = kScreenLogLineHeight;              // pixels
+  int ScreenLogTabWidth = kScreenLogTabWidth;                  // spaces per tab
   std::array<LineBuffer, kScreenLogLineSlots> ScreenLogLines;  // zero-filled buffers or null
-  int ScreenLogCurrentLine = 0;                         // line being filled
-  int ScreenLogCharCount = 0;                           // bytes in the current line
-  int ScreenLogLineWidth = 0;                           // pixels in the current line
-  int ScreenLogUsed = 0;                                // set by ScreenLogPrintf
-  ScreenLogCharWidthFunc CharWidth = FontCharWidth;     // measure of one character
+  int ScreenLogCurrentLine = 0;                                // line being filled
+  int ScreenLogCharCount = 0;                                  // bytes in the current line
+  int ScreenLogLineWidth = 0;                                  // pixels in the current line
+  int ScreenLogUsed = 0;                                       // set by ScreenLogPrintf
+  ScreenLogCharWidthFunc CharWidth = FontCharWidth;            // measure of one character
 };
 
 ScreenLogState ScreenLog;  // the one on-screen log
@@ -80,10 +80,7 @@ void NewLine() {
 
 // Adds the character at text[i]; returns the bytes it took (1 or 2).
 int AddChar(std::string_view text, size_t i) {
-  int bytes = plat::IsSjisLeadByte(static_cast<uint8_t>(text[i])) && i + 1 < text.size() &&
-                      text[i + 1] != '\0'
-                  ? 2
-                  : 1;
+  int bytes = plat::IsSjisLeadByte(static_cast<uint8_t>(text[i])) && i + 1 < text.size() && text[i + 1] != '\0' ? 2 : 1;
   int width = ScreenLog.CharWidth(text.data() + i, bytes);
   int screen_w = 0;
   GetScreenSize(&screen_w, nullptr);
@@ -129,14 +126,16 @@ int ScreenLogAddText(std::string_view text) {
   }
   for (size_t i = 0; i < text.size() && text[i] != '\0'; ++i) {
     switch (static_cast<uint8_t>(text[i])) {
-      case 0x07: case 0x08: case 0x0B: case 0x0C: case 0x0D: case '?':
-        break;
+      case 0x07:
+      case 0x08:
+      case 0x0B:
+      case 0x0C:
+      case 0x0D:
+      case '?': break;
       case '\t':
         for (int s = 0; s < ScreenLog.ScreenLogTabWidth; ++s) AddChar(" ", 0);
         break;
-      case '\n':
-        NewLine();
-        break;
+      case '\n': NewLine(); break;
       default:
         if (AddChar(text, i) == 2) ++i;
     }
@@ -172,9 +171,7 @@ std::string_view ScreenLogLine(int i) {
 
 int ScreenLogCurrentLineIndex() { return ScreenLog.ScreenLogCurrentLine; }
 
-void SetScreenLogCharWidthFunc(ScreenLogCharWidthFunc f) {
-  ScreenLog.CharWidth = f != nullptr ? f : FontCharWidth;
-}
+void SetScreenLogCharWidthFunc(ScreenLogCharWidthFunc f) { ScreenLog.CharWidth = f != nullptr ? f : FontCharWidth; }
 
 int ScreenLogFontHandle() { return ScreenLog.ScreenLogFont; }
 

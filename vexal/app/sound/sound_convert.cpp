@@ -16,8 +16,8 @@ namespace ps = plat::sound;
 namespace pc = plat::codec;
 
 // Converts `source` (format record `record`) to PCM. false on any failure.
-bool ConvertThroughCodec(std::span<const uint8_t> record, std::span<const uint8_t> source,
-                         std::vector<uint8_t>* pcm, ps::WaveFormat* dest) {
+bool ConvertThroughCodec(std::span<const uint8_t> record, std::span<const uint8_t> source, std::vector<uint8_t>* pcm,
+                         ps::WaveFormat* dest) {
   *dest = ps::WaveFormat{};
   dest->format_tag = ps::kFormatPcm;
   if (pc::SuggestFormat(record, dest, pc::kSuggestFormatTag) != pc::Result::kOk) return false;

@@ -21,19 +21,19 @@ struct SoundSource {
 // Size of the record made for an MPEG file, and its fixed fields.
 inline constexpr int kMp3FormatBytes = 30;
 inline constexpr uint16_t kMp3FormatExtraBytes = 12;
-inline constexpr uint16_t kMp3FormatId = 1;          // MPEG, ISO padding
+inline constexpr uint16_t kMp3FormatId = 1;  // MPEG, ISO padding
 inline constexpr uint16_t kMp3CodecDelay = 1393;
-inline constexpr int kId3v2HeaderBytes = 10;         // and the footer of a v2.4 tag
+inline constexpr int kId3v2HeaderBytes = 10;  // and the footer of a v2.4 tag
 inline constexpr int kId3v1Bytes = 128;
 
 // One MPEG audio frame header, as the probe reads it.
 struct Mp3FrameHeader {
-  int mpeg1;         // 1 MPEG-1, 0 MPEG-2
-  int layer;         // 1, 2 or 3
+  int mpeg1;  // 1 MPEG-1, 0 MPEG-2
+  int layer;  // 1, 2 or 3
   int kbps;
-  int sample_rate;   // Hz
-  int padding;       // 0 or 1
-  int channels;      // 1 or 2
+  int sample_rate;  // Hz
+  int padding;      // 0 or 1
+  int channels;     // 1 or 2
 };
 
 // Decodes header bytes 1..3 (byte 0 is the 0xFF of the sync). false for a reserved layer,
@@ -55,7 +55,6 @@ int32_t ProbeMp3(const SoundSource& source, std::vector<uint8_t>* format);
 bool IsUsablePcm(const plat::sound::WaveFormat& format, size_t bytes);
 // The whole sound as PCM the sound buffers can play: its bytes and its format record.
 // Size of the data, or -1 (both outputs then empty).
-int32_t ConvertSoundToPcm(const SoundSource& source, std::vector<uint8_t>* pcm,
-                          std::vector<uint8_t>* format);
+int32_t ConvertSoundToPcm(const SoundSource& source, std::vector<uint8_t>* pcm, std::vector<uint8_t>* format);
 
 }  // namespace vexal

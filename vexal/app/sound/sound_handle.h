@@ -9,10 +9,10 @@
 
 namespace vexal {
 
-inline constexpr int kSoundSlots = 512;              // sounds that can exist at once
-inline constexpr int kSoundHandleTag = 0x20000;      // handle = tag | slot
-inline constexpr int kMaxSoundBuffers = 10;          // buffers of one sound
-inline constexpr int kSoundFileNameBytes = 256;      // the name field, terminator included
+inline constexpr int kSoundSlots = 512;          // sounds that can exist at once
+inline constexpr int kSoundHandleTag = 0x20000;  // handle = tag | slot
+inline constexpr int kMaxSoundBuffers = 10;      // buffers of one sound
+inline constexpr int kSoundFileNameBytes = 256;  // the name field, terminator included
 // Buffer flags of a sound, and the fall-back without frequency control and global focus.
 inline constexpr uint32_t kSoundBufferFlags = plat::sound::kBufferCtrlVolume | plat::sound::kBufferCtrlPan |
                                               plat::sound::kBufferCtrlFrequency | plat::sound::kBufferStatic |
@@ -26,10 +26,10 @@ inline constexpr int kSoundPlayBack = 1;    // play once and return at once
 inline constexpr int kSoundPlayLoop = 3;    // loop until stopped
 
 struct SoundRecord {
-  int32_t InUse = 0;                                                // the slot holds a sound
-  char SoundFileName[kSoundFileNameBytes] = {};                     // as loaded, cut to 255 bytes
+  int32_t InUse = 0;                                                  // the slot holds a sound
+  char SoundFileName[kSoundFileNameBytes] = {};                       // as loaded, cut to 255 bytes
   std::array<plat::sound::Buffer*, kMaxSoundBuffers> SoundBuffers{};  // each holds the whole sound
-  int32_t SoundBufferCount = 0;                                     // buffers made, 1..10
+  int32_t SoundBufferCount = 0;                                       // buffers made, 1..10
 };
 
 struct SoundHandleTableRecord {

@@ -13,7 +13,7 @@ using plat::numeric::LoadLe32;
 
 namespace {
 
-constexpr int kChunkHeaderBytes = 8;     // 4-byte id, 4-byte little-endian size
+constexpr int kChunkHeaderBytes = 8;      // 4-byte id, 4-byte little-endian size
 constexpr uint32_t kFormatMinBytes = 16;  // a format record without its extra-size field
 constexpr size_t kFormatRecordBytes = 18;
 

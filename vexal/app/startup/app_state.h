@@ -19,32 +19,32 @@ inline constexpr size_t kWindowTitleMax = 255;
 
 struct AppStateRecord {
   // Window.
-  uintptr_t Instance = 0;                        // module handle; one module here, so 1 once started
-  plat::window::WindowHandle MainWindow = 0;     // the one main window; 0 before creation
-  plat::window::RegionHandle WindowRegion = 0;   // shape of the window; 0 = none
-  std::array<int32_t, 4> ClientRect{};           // client area on the desktop: left, top, right, bottom
-  int32_t WindowMode = 0;       // 1 window mode, 0 full screen; may be set before start-up
-  int32_t ModeChanging = 0;     // a window-mode change is running
-  int32_t DisplayChanged = 0;   // a desktop change was seen during a window-mode change
-  int32_t QuitFlag = 0;         // the window was destroyed or the quit message seen
-  int32_t ClosingFlag = 0;      // the library itself asked the window to close
-  int32_t WindowDestroyed = 0;  // the window's destruction was handled
-  int32_t ActiveFlag = 0;       // 1: the application is active
-  int32_t RestorePending = 0;   // full-screen surfaces must be rebuilt on re-activation
-  int32_t ScreenRebuilding = 0; // a screen rebuild is running (its waits pump messages)
-  int32_t RebuildAgain = 0;     // a desktop change came during a rebuild: 1 rebuild once more
-  int32_t CursorVisible = 0;    // the window-mode style (visible cursor) is applied
+  uintptr_t Instance = 0;                       // module handle; one module here, so 1 once started
+  plat::window::WindowHandle MainWindow = 0;    // the one main window; 0 before creation
+  plat::window::RegionHandle WindowRegion = 0;  // shape of the window; 0 = none
+  std::array<int32_t, 4> ClientRect{};          // client area on the desktop: left, top, right, bottom
+  int32_t WindowMode = 0;                       // 1 window mode, 0 full screen; may be set before start-up
+  int32_t ModeChanging = 0;                     // a window-mode change is running
+  int32_t DisplayChanged = 0;                   // a desktop change was seen during a window-mode change
+  int32_t QuitFlag = 0;                         // the window was destroyed or the quit message seen
+  int32_t ClosingFlag = 0;                      // the library itself asked the window to close
+  int32_t WindowDestroyed = 0;                  // the window's destruction was handled
+  int32_t ActiveFlag = 0;                       // 1: the application is active
+  int32_t RestorePending = 0;                   // full-screen surfaces must be rebuilt on re-activation
+  int32_t ScreenRebuilding = 0;                 // a screen rebuild is running (its waits pump messages)
+  int32_t RebuildAgain = 0;                     // a desktop change came during a rebuild: 1 rebuild once more
+  int32_t CursorVisible = 0;                    // the window-mode style (visible cursor) is applied
 
   // Timer choice (system/timing.cpp).
-  int32_t UsePerfCounter = 0;   // 1: microsecond time comes from the performance counter
-  int64_t PerfFrequency = 0;    // performance-counter ticks per second
+  int32_t UsePerfCounter = 0;  // 1: microsecond time comes from the performance counter
+  int64_t PerfFrequency = 0;   // performance-counter ticks per second
 
   // Desktop at window creation.
   int32_t DesktopWidth = 0;
   int32_t DesktopHeight = 0;
   int32_t DesktopColourBits = 0;
 
-  int32_t ComInitialised = 0;   // COM was started here and not yet ended
+  int32_t ComInitialised = 0;  // COM was started here and not yet ended
 
   // Log state (log/log_file.cpp).
   int32_t LogDisabled = 0;      // 1: no logging at all
@@ -60,7 +60,7 @@ struct AppStateRecord {
   std::string StartDirectory;
   // Window title (CP932, at most kWindowTitleMax bytes); empty means "Vexal".
   std::string WindowTitle;
-  int32_t StyleApplied = 0;     // the window-mode style was applied once after creation
+  int32_t StyleApplied = 0;  // the window-mode style was applied once after creation
 
   // System report results (system/system_report.cpp).
   int32_t OsCode = 0;                 // Windows generation code, unchanged elsewhere

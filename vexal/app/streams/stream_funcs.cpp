@@ -23,8 +23,7 @@ size_t FileWrite(const void* buffer, size_t element_size, size_t count, void* st
 int FileEof(void* stream) { return std::feof(AsFile(stream)); }
 
 constexpr StreamFuncTable kFileStreamFuncs = {FileTell, FileSeek, FileRead, FileWrite, FileEof};
-constexpr StreamFuncTable kMemStreamFuncs = {MemStreamTell, MemStreamSeek, MemStreamRead,
-                                             MemStreamWrite, MemStreamEof};
+constexpr StreamFuncTable kMemStreamFuncs = {MemStreamTell, MemStreamSeek, MemStreamRead, MemStreamWrite, MemStreamEof};
 
 }  // namespace
 

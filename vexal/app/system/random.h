@@ -7,7 +7,7 @@
 
 namespace vexal {
 
-inline constexpr int kMtWordCount = 624;     // N of the generator
+inline constexpr int kMtWordCount = 624;          // N of the generator
 inline constexpr uint32_t kMtDefaultSeed = 4357;  // seed used when nothing seeded it
 
 // Integer in 0 .. max inclusive (max >= 0).

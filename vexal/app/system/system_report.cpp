@@ -22,8 +22,8 @@ constexpr int32_t kOsWin32s = 0, kOsWin95 = 1, kOsWin98 = 2, kOsWinMe = 3;
 constexpr int32_t kOsNt351 = 0x104, kOsNt4 = 0x105, kOsWin2000 = 0x106, kOsWinXp = 0x107;
 
 // The version each probe step proves, in probing order.
-constexpr uint32_t kProbeVersions[plat::sys::kDirectXProbeSteps] = {
-    0x000000, 0x010000, 0x020000, 0x030000, 0x050000, 0x060000, 0x060100, 0x070000, 0x080000, 0x080100};
+constexpr uint32_t kProbeVersions[plat::sys::kDirectXProbeSteps] = {0x000000, 0x010000, 0x020000, 0x030000, 0x050000,
+                                                                    0x060000, 0x060100, 0x070000, 0x080000, 0x080100};
 
 void LogOperatingSystem() {
   plat::sys::OsVersion os = plat::sys::GetOsVersion();

@@ -20,7 +20,7 @@ namespace {
 
 namespace pw = plat::window;
 
-constexpr uint32_t kSettleMs = 200;    // messages are pumped this long after creation
+constexpr uint32_t kSettleMs = 200;  // messages are pumped this long after creation
 constexpr double kBytesPerMegabyte = 1048576.0;
 
 }  // namespace
@@ -37,7 +37,8 @@ int CreateMainWindow() {
   LogWrite("２重起動はされていませんでした\n");
 
   plat::sys::MemoryStatus memory = plat::sys::GetMemoryStatus();
-  LogWriteFmt("メモリ総量:%.2fMB  空きメモリ領域:%.2fMB ", static_cast<double>(memory.total_physical) / kBytesPerMegabyte,
+  LogWriteFmt("メモリ総量:%.2fMB  空きメモリ領域:%.2fMB ",
+              static_cast<double>(memory.total_physical) / kBytesPerMegabyte,
               static_cast<double>(memory.available_physical) / kBytesPerMegabyte);
 
   pw::DesktopMode desktop = pw::GetDesktopMode();

@@ -34,8 +34,8 @@ void ApplyWindowModeStyle(int32_t w, int32_t h) {
     int32_t dx = -c[0], dy = -c[1];
     pw::Rect outer;
     pw::GetWindowRect(AppState.MainWindow, &outer);
-    pw::SetWindowPos(AppState.MainWindow, pw::ZOrder::Top, outer.left + dx, outer.top + dy,
-                     outer.right - outer.left, outer.bottom - outer.top, pw::kSwpNoZOrder);
+    pw::SetWindowPos(AppState.MainWindow, pw::ZOrder::Top, outer.left + dx, outer.top + dy, outer.right - outer.left,
+                     outer.bottom - outer.top, pw::kSwpNoZOrder);
     AppState.ClientRect = {c[0] + dx, c[1] + dy, c[2] + dx, c[3] + dy};
   }
   if (AppState.CursorVisible == 0) {
@@ -68,8 +68,8 @@ pw::Rect WindowModeRect(int32_t w, int32_t h) {
   pw::Rect r{0, 0, w, h};
   pw::AdjustWindowRectEx(&r, kWindowModeStyle, true, kWindowModeExStyle);
   int32_t dx = (AppState.DesktopWidth - w) / 2, dy = (AppState.DesktopHeight - h) / 2;
-  return pw::Rect{r.left - kWindowModeMargin + dx, r.top - kWindowModeMargin + dy,
-                  r.right + kWindowModeMargin + dx, r.bottom + kWindowModeMargin + dy};
+  return pw::Rect{r.left - kWindowModeMargin + dx, r.top - kWindowModeMargin + dy, r.right + kWindowModeMargin + dx,
+                  r.bottom + kWindowModeMargin + dy};
 }
 
 void FitClientArea(pw::WindowHandle window, int32_t w, int32_t h) {

@@ -9,8 +9,8 @@
 
 namespace vexal {
 
-inline constexpr uint32_t kWindowModeStyle = plat::window::kWsPopup | plat::window::kWsCaption |
-                                             plat::window::kWsSysMenu | plat::window::kWsMinimizeBox;
+inline constexpr uint32_t kWindowModeStyle =
+    plat::window::kWsPopup | plat::window::kWsCaption | plat::window::kWsSysMenu | plat::window::kWsMinimizeBox;
 inline constexpr uint32_t kWindowModeExStyle = plat::window::kWsExWindowEdge | plat::window::kWsExClientEdge;
 inline constexpr uint32_t kFullScreenStyle = plat::window::kWsPopup;
 inline constexpr uint32_t kFullScreenExStyle = plat::window::kWsExTopmost;

@@ -151,14 +151,9 @@ intptr_t MainWindowProc(pw::WindowHandle window, uint32_t message, uintptr_t wpa
     case pw::kWmMove:
       if (AppState.WindowMode && !AppState.ModeChanging) OnClientAreaChanged(lparam);
       break;
-    case pw::kWmSize:
-      OnSize(window, wparam);
-      break;
-    case pw::kWmActivate:
-      OnActivate(static_cast<int32_t>(wparam & 0xFFFF));
-      break;
-    case pw::kWmPaint:
-      break;
+    case pw::kWmSize: OnSize(window, wparam); break;
+    case pw::kWmActivate: OnActivate(static_cast<int32_t>(wparam & 0xFFFF)); break;
+    case pw::kWmPaint: break;
     case pw::kWmSetCursor:
       // Handled here while the cursor is hidden: the default processing would show the
       // class cursor again.
@@ -180,15 +175,9 @@ intptr_t MainWindowProc(pw::WindowHandle window, uint32_t message, uintptr_t wpa
       // A full-screen window stays where it is.
       if (!AppState.WindowMode && lparam != 0) pw::GetWindowRect(window, reinterpret_cast<pw::Rect*>(lparam));
       break;
-    case pw::kWmDisplayChange:
-      OnDisplayChange(wparam, lparam);
-      break;
-    case pw::kWmKeyDown:
-      StoreInputKey(static_cast<uint32_t>(wparam));
-      break;
-    case pw::kWmChar:
-      StoreInputChar(static_cast<uint8_t>(wparam & 0xFF));
-      break;
+    case pw::kWmDisplayChange: OnDisplayChange(wparam, lparam); break;
+    case pw::kWmKeyDown: StoreInputKey(static_cast<uint32_t>(wparam)); break;
+    case pw::kWmChar: StoreInputChar(static_cast<uint8_t>(wparam & 0xFF)); break;
     case pw::kWmSysCommand:
     case kMsgF10:
       if (wparam == 1) {
@@ -204,11 +193,8 @@ intptr_t MainWindowProc(pw::WindowHandle window, uint32_t message, uintptr_t wpa
         SetF12Up();
       }
       break;
-    case kMsgMciNotify:
-      HandleMciNotify();
-      break;
-    default:
-      break;
+    case kMsgMciNotify: HandleMciNotify(); break;
+    default: break;
   }
   return pw::DefWindowProc(window, message, wparam, lparam);
 }

@@ -20,10 +20,10 @@
 
 namespace vexal {
 
-struct DrawStateBlock;      // the draw state both rows read, bound through slot 0
-struct PointRecord;         // x, y, colour, alpha of one point of a point set
-struct LineSegmentRecord;   // ends, colour, alpha of one segment of a line set
-struct PrimitiveVertex;     // x, y, z, rhw, diffuse, u, v of a primitive list
+struct DrawStateBlock;     // the draw state both rows read, bound through slot 0
+struct PointRecord;        // x, y, colour, alpha of one point of a point set
+struct LineSegmentRecord;  // ends, colour, alpha of one segment of a line set
+struct PrimitiveVertex;    // x, y, z, rhw, diffuse, u, v of a primitive list
 
 inline constexpr int kDrawBackendRowCount = 2;
 inline constexpr int kDrawBackendSlotCount = 48;
@@ -34,71 +34,71 @@ inline constexpr int kD3DRow = 1;
 using OpaqueSlot = int (*)(const void* args);
 
 struct DrawBackendRow {
-  int (*SetDrawStateBlock)(DrawStateBlock* block);                                   // 0
-  int (*CreateGraphStorage)(GraphRecord* graph);                                     // 1
+  int (*SetDrawStateBlock)(DrawStateBlock* block);  // 0
+  int (*CreateGraphStorage)(GraphRecord* graph);    // 1
   // the cells, their count, cells per row and per column, the cell size
   int (*CreateDivGraphStorage)(GraphRecord** graphs, int count, int x_count, int y_count, int width,
-                               int height);                                          // 2
+                               int height);  // 2
   int (*CreateDerivedGraphStorage)(GraphRecord* graph, int x, int y, int width, int height,
-                                   GraphRecord* parent);                             // 3
-  int (*DeleteGraphStorage)(GraphRecord* graph);                                     // 4
+                                   GraphRecord* parent);  // 3
+  int (*DeleteGraphStorage)(GraphRecord* graph);          // 4
   // format, the two bitmaps of a kind-1 picture, place in the picture, kind, the picture
   // and its alpha picture
-  int (*SetGraphImage)(const ColorFormatRecord* format, const void* bitmap, const void* alpha_bitmap,
-                       int x, int y, GraphRecord* graph, int kind, const GraphImage* picture,
-                       const GraphImage* alpha);                                     // 5
+  int (*SetGraphImage)(const ColorFormatRecord* format, const void* bitmap, const void* alpha_bitmap, int x, int y,
+                       GraphRecord* graph, int kind, const GraphImage* picture,
+                       const GraphImage* alpha);  // 5
   int (*BltBmpToDivGraph)(const ColorFormatRecord* format, const void* bitmap, const void* alpha_bitmap,
                           GraphRecord** graphs, int count, int kind, const GraphImage* picture,
-                          const GraphImage* alpha);                                  // 6
-  int (*RestoreLostSurfaces)(GraphRecord* graph);                                    // 7
-  int (*RestoreAllLostGraphs)();                                                     // 8
-  int (*SetDrawMode)(int mode);                                                      // 9
-  int (*SetBlendMode)(int mode, int param);                                          // 10
-  int (*SetDrawBright)(int red, int green, int blue);                                // 11
-  int (*SetDrawArea)(const Rect* area);                                              // 12
-  int (*DrawGraph)(int x, int y, GraphRecord* graph, int trans);                     // 13
+                          const GraphImage* alpha);                                       // 6
+  int (*RestoreLostSurfaces)(GraphRecord* graph);                                         // 7
+  int (*RestoreAllLostGraphs)();                                                          // 8
+  int (*SetDrawMode)(int mode);                                                           // 9
+  int (*SetBlendMode)(int mode, int param);                                               // 10
+  int (*SetDrawBright)(int red, int green, int blue);                                     // 11
+  int (*SetDrawArea)(const Rect* area);                                                   // 12
+  int (*DrawGraph)(int x, int y, GraphRecord* graph, int trans);                          // 13
   int (*DrawExtendGraph)(int x1, int y1, int x2, int y2, GraphRecord* graph, int trans);  // 14
   int (*DrawRotaGraph)(int x, int y, double scale, double angle, GraphRecord* graph, int trans,
-                       int corner);                                                  // 15
-  int (*DrawModiGraph)(int x1, int y1, int x2, int y2, int x3, int y3, int x4, int y4,
-                       GraphRecord* graph, int trans);                               // 16
-  int (*DrawModiGraphFloat)(float x1, float y1, float x2, float y2, float x3, float y3, float x4,
-                            float y4, GraphRecord* graph, int trans);                // 17
+                       int corner);  // 15
+  int (*DrawModiGraph)(int x1, int y1, int x2, int y2, int x3, int y3, int x4, int y4, GraphRecord* graph,
+                       int trans);  // 16
+  int (*DrawModiGraphFloat)(float x1, float y1, float x2, float y2, float x3, float y3, float x4, float y4,
+                            GraphRecord* graph, int trans);  // 17
   // origin, columns, rows, cell map, entries per map row, an unread value, cell graphs
-  int (*DrawChipMap)(int x, int y, int columns, int rows, const uint32_t* map, int row_stride,
-                     int unused, GraphRecord** graphs, int trans);                   // 18
+  int (*DrawChipMap)(int x, int y, int columns, int rows, const uint32_t* map, int row_stride, int unused,
+                     GraphRecord** graphs, int trans);  // 18
   int (*DrawPrimitive)(const PrimitiveVertex* vertices, int count, int type, GraphRecord* graph,
-                       int trans);                                                   // 19
-  OpaqueSlot DrawIndexedPrimitive;                                                   // 20
-  OpaqueSlot DrawPrimitive3D;                                                        // 21
-  OpaqueSlot DrawIndexedPrimitive3D;                                                 // 22
+                       int trans);                                                                // 19
+  OpaqueSlot DrawIndexedPrimitive;                                                                // 20
+  OpaqueSlot DrawPrimitive3D;                                                                     // 21
+  OpaqueSlot DrawIndexedPrimitive3D;                                                              // 22
   int (*CopyScreenToGraph)(int x1, int y1, int x2, int y2, GraphRecord* graph, int screen_size);  // 23
-  int (*SetDrawTarget)(int target);                                                  // 24
-  int (*GetGraphColorDesc)(ColorFormatRecord* out, int alpha);                       // 25
-  int (*ClearDrawTarget)();                                                          // 26
-  int (*DrawFillBox)(int x1, int y1, int x2, int y2, uint32_t color);                // 27
-  int (*DrawLine)(int x1, int y1, int x2, int y2, uint32_t color);                   // 28
-  int (*DrawBoxOutline)(int x1, int y1, int x2, int y2, uint32_t color);             // 29
-  int (*DrawCircle)(int x, int y, int r, uint32_t color, int fill);                  // 30
-  int (*DrawOval)(int x, int y, int rx, int ry, uint32_t color, int fill);           // 31
+  int (*SetDrawTarget)(int target);                                                               // 24
+  int (*GetGraphColorDesc)(ColorFormatRecord* out, int alpha);                                    // 25
+  int (*ClearDrawTarget)();                                                                       // 26
+  int (*DrawFillBox)(int x1, int y1, int x2, int y2, uint32_t color);                             // 27
+  int (*DrawLine)(int x1, int y1, int x2, int y2, uint32_t color);                                // 28
+  int (*DrawBoxOutline)(int x1, int y1, int x2, int y2, uint32_t color);                          // 29
+  int (*DrawCircle)(int x, int y, int r, uint32_t color, int fill);                               // 30
+  int (*DrawOval)(int x, int y, int rx, int ry, uint32_t color, int fill);                        // 31
   int (*DrawTriangle)(int x1, int y1, int x2, int y2, int x3, int y3, uint32_t color, int fill);  // 32
-  int (*DestPixel)(int x, int y, uint32_t color);                                    // 33
-  int (*DrawPixelSet)(const PointRecord* points, int count);                         // 34
-  int (*DrawLineSet)(const LineSegmentRecord* segments, int count);                  // 35
+  int (*DestPixel)(int x, int y, uint32_t color);                                                 // 33
+  int (*DrawPixelSet)(const PointRecord* points, int count);                                      // 34
+  int (*DrawLineSet)(const LineSegmentRecord* segments, int count);                               // 35
   // place, Shift-JIS text, colour, font handle, edge colour, value for the font cache
   int (*DrawString)(int x, int y, const char* text, uint32_t color, int font, uint32_t edge_color,
-                    int extra);                                                      // 36
-  int (*SyncDrawTarget)(int masked);                                                 // 37
-  int (*MaskPreDraw)(Rect area);                                                     // 38
-  int (*MaskPostDraw)(Rect area);                                                    // 39
-  OpaqueSlot SetWorldTransform;                                                      // 40
-  OpaqueSlot SetViewTransform;                                                       // 41
-  OpaqueSlot SetProjectionTransform;                                                 // 42
-  OpaqueSlot SetLight;                                                               // 43
-  OpaqueSlot EnableLight;                                                            // 44
-  OpaqueSlot SetMaterial;                                                            // 45
-  OpaqueSlot SetCullMode;                                                            // 46
-  OpaqueSlot SetLighting;                                                            // 47
+                    int extra);       // 36
+  int (*SyncDrawTarget)(int masked);  // 37
+  int (*MaskPreDraw)(Rect area);      // 38
+  int (*MaskPostDraw)(Rect area);     // 39
+  OpaqueSlot SetWorldTransform;       // 40
+  OpaqueSlot SetViewTransform;        // 41
+  OpaqueSlot SetProjectionTransform;  // 42
+  OpaqueSlot SetLight;                // 43
+  OpaqueSlot EnableLight;             // 44
+  OpaqueSlot SetMaterial;             // 45
+  OpaqueSlot SetCullMode;             // 46
+  OpaqueSlot SetLighting;             // 47
 };
 
 using DrawBackendRows = std::array<DrawBackendRow, kDrawBackendRowCount>;

@@ -64,9 +64,8 @@ template <class Draw>
 int RunDraw(int row, const Rect& mask, Draw&& draw) {
   const DrawBackendRow& ddraw = GetDrawBackendRow(kDDrawRow);
   if (DrawState.MaskedDrawing != 0) ddraw.MaskPreDraw(mask);
-  const int result = row == kD3DRow && DrawState.BlendMode == kBlendSubtract
-                         ? DrawSubtracted(mask, draw)
-                         : draw(GetDrawBackendRow(row));
+  const int result = row == kD3DRow && DrawState.BlendMode == kBlendSubtract ? DrawSubtracted(mask, draw)
+                                                                             : draw(GetDrawBackendRow(row));
   if (DrawState.MaskedDrawing != 0) ddraw.MaskPostDraw(mask);
   return result;
 }
@@ -283,8 +282,7 @@ int DrawPixel(int x, int y, ColorValue color) {
                  [&](const DrawBackendRow& row) { return row.DestPixel(x, y, color); });
 }
 
-int DrawStringToHandle(int x, int y, const char* text, ColorValue color, int font, ColorValue edge_color,
-                       int flag) {
+int DrawStringToHandle(int x, int y, const char* text, ColorValue color, int font, ColorValue edge_color, int flag) {
   if (DrawsNothing()) return 0;
   if (font < 0 || font >= kFontHandleMax || CheckFontHandle(font) == 0) {
     LogWrite("フォントハンドル値が異常です終了します\n");
@@ -294,9 +292,8 @@ int DrawStringToHandle(int x, int y, const char* text, ColorValue color, int fon
   }
   WaitActiveAndRestore();
   const Rect mask = SaturatedRect(x, y, DrawState.DrawArea.right, int64_t{y} + StringMaskHeight(font));
-  return RunDraw(StringRow(), mask, [&](const DrawBackendRow& row) {
-    return row.DrawString(x, y, text, color, font, edge_color, flag);
-  });
+  return RunDraw(StringRow(), mask,
+                 [&](const DrawBackendRow& row) { return row.DrawString(x, y, text, color, font, edge_color, flag); });
 }
 
 }  // namespace vexal

@@ -12,8 +12,8 @@
 
 namespace vexal {
 
-inline constexpr int kFontHandleMax = 20;     // font handles are 0..19
-inline constexpr int kStringMaskMargin = 3;   // rows below the font height the mask covers
+inline constexpr int kFontHandleMax = 20;    // font handles are 0..19
+inline constexpr int kStringMaskMargin = 3;  // rows below the font height the mask covers
 
 // ---- State ----
 
@@ -50,7 +50,6 @@ int DrawBoxOutline(int x1, int y1, int x2, int y2, ColorValue color);
 int DrawCircle(int x, int y, int r, ColorValue color, int fill);
 int DrawPixel(int x, int y, ColorValue color);
 // A bad font handle ends the program.
-int DrawStringToHandle(int x, int y, const char* text, ColorValue color, int font, ColorValue edge_color,
-                       int flag);
+int DrawStringToHandle(int x, int y, const char* text, ColorValue color, int font, ColorValue edge_color, int flag);
 
 }  // namespace vexal

@@ -19,22 +19,22 @@ inline constexpr int kBlendPassOnly = 6;              // blend mode passed to th
 inline constexpr int kBlendParamMax = 255;
 
 struct DrawStateBlock {
-  int32_t DrawScreen = -4;              // -4 front, -2 back, or a graph handle
-  uint32_t TargetInVideoMemory = 0;     // written by row 0's draw-target slot
-  Rect TargetRect{};                    // client rectangle while drawing to the front in window mode
-  Rect DrawArea{};                      // clip of every draw; right and bottom exclusive
-  int32_t TargetWidth = 0;              // size of the draw screen
+  int32_t DrawScreen = -4;           // -4 front, -2 back, or a graph handle
+  uint32_t TargetInVideoMemory = 0;  // written by row 0's draw-target slot
+  Rect TargetRect{};                 // client rectangle while drawing to the front in window mode
+  Rect DrawArea{};                   // clip of every draw; right and bottom exclusive
+  int32_t TargetWidth = 0;           // size of the draw screen
   int32_t TargetHeight = 0;
-  int32_t Reserved = 0;                 // zeroed at start only
-  int32_t BlendMode = 0;                // 0 none
-  int32_t BlendParam = 0;               // 0..255
-  uint32_t Bright = kBrightNone;        // bytes 0xFF, red, green, blue from the low end
-  uint32_t MaskedDrawing = 1;           // every draw is wrapped in the mask steps
-  uint32_t MaskInVideoMemory = 0;       // written by the mask code
-  uint32_t NewGraphAlpha = 0;           // alpha flag new blank graphs get
-  uint32_t Suspended = 0;               // every drawing call returns 0 at once
-  uint32_t EmptyDrawArea = 0;           // the draw area has no pixels: draws return 0 at once
-  uint32_t TransColor = 0;              // transparent colour 0x00RRGGBB; black by default
+  int32_t Reserved = 0;            // zeroed at start only
+  int32_t BlendMode = 0;           // 0 none
+  int32_t BlendParam = 0;          // 0..255
+  uint32_t Bright = kBrightNone;   // bytes 0xFF, red, green, blue from the low end
+  uint32_t MaskedDrawing = 1;      // every draw is wrapped in the mask steps
+  uint32_t MaskInVideoMemory = 0;  // written by the mask code
+  uint32_t NewGraphAlpha = 0;      // alpha flag new blank graphs get
+  uint32_t Suspended = 0;          // every drawing call returns 0 at once
+  uint32_t EmptyDrawArea = 0;      // the draw area has no pixels: draws return 0 at once
+  uint32_t TransColor = 0;         // transparent colour 0x00RRGGBB; black by default
 };
 
 extern DrawStateBlock DrawState;

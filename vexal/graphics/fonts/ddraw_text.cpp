@@ -12,9 +12,9 @@
 #include "vexal/graphics/drawing/draw_target.h"
 #include "vexal/graphics/fonts/ddraw_text.h"
 #include "vexal/graphics/fonts/font_cache.h"
-#include "vexal/graphics/pictures/clip_rect.h"
 #include "vexal/graphics/graphs/bmp_data_table.h"
 #include "vexal/graphics/mask/mask.h"
+#include "vexal/graphics/pictures/clip_rect.h"
 #include "vexal/graphics/screen/color_value.h"
 #include "vexal/graphics/screen/ddraw_state.h"
 #include "vexal/graphics/screen/screen_access.h"
@@ -58,8 +58,7 @@ ColorValue PickTextKeyColor(ColorValue color, ColorValue edge_color) {
   return key;
 }
 
-int DDrawStringByWorkDC(int x, int y, const char* text, uint32_t color, int font, uint32_t edge_color,
-                        int vertical) {
+int DDrawStringByWorkDC(int x, int y, const char* text, uint32_t color, int font, uint32_t edge_color, int vertical) {
   if (DDrawTargetUnusable != 0) return -1;
   if (GetGraphSuspendFlag() != 0) return 0;
   EndPending3DScene();
@@ -74,8 +73,9 @@ int DDrawStringByWorkDC(int x, int y, const char* text, uint32_t color, int font
     GetDrawTargetOrigin(&ox, &oy);
     const Rect& a = DrawState.DrawArea;
     const Rect clip{a.left + ox, a.top + oy, a.right + ox, a.bottom + oy};
-    return FontCacheStringDrawToHandle(1, SaturatedCoordinate(int64_t{x} + ox), SaturatedCoordinate(int64_t{y} + oy), text, color, Destination(), nullptr, 0, &clip, bits, 1, font,
-                                       edge_color, -1, vertical, nullptr) == -1
+    return FontCacheStringDrawToHandle(1, SaturatedCoordinate(int64_t{x} + ox), SaturatedCoordinate(int64_t{y} + oy),
+                                       text, color, Destination(), nullptr, 0, &clip, bits, 1, font, edge_color, -1,
+                                       vertical, nullptr) == -1
                ? -1
                : 0;
   }

@@ -2,9 +2,9 @@
 // the character's own cell, so a tall glyph or its edge ring never reaches a neighbour.
 #include <algorithm>
 #include <cstring>
+#include <new>
 #include <span>
 #include <string_view>
-#include <new>
 #include <vector>
 
 #include "vexal/app/startup/fatal_exit.h"
@@ -17,8 +17,8 @@ namespace {
 
 namespace pg = plat::gdi;
 
-constexpr uint8_t kType1Glyph = 3;      // cache value of a type-1 glyph pixel
-constexpr uint8_t kType1EdgeBit = 1;    // ORed into the neighbours of a glyph pixel
+constexpr uint8_t kType1Glyph = 3;    // cache value of a type-1 glyph pixel
+constexpr uint8_t kType1EdgeBit = 1;  // ORed into the neighbours of a glyph pixel
 constexpr uint8_t kType1GlyphBit = 2;
 constexpr uint8_t kGlyphIndex = 1;      // text colour of the other types' text output
 constexpr uint8_t kGrayLevelFull = 16;  // top level of a grey outline
@@ -93,7 +93,9 @@ void RenderOutline(FontRecord& f, uint8_t* cell_bits, uint32_t code, int e, int*
   *cx = std::min(*cx, f.Cell);
 
   const CellView cell{cell_bits, f.CachePitch, f.Cell, f.CacheBitCount / 8};
-  auto level = [&](int i, int j) { return static_cast<int>(levels[static_cast<size_t>(j) * src_pitch + static_cast<size_t>(i)]); };
+  auto level = [&](int i, int j) {
+    return static_cast<int>(levels[static_cast<size_t>(j) * src_pitch + static_cast<size_t>(i)]);
+  };
   if (f.Type == kFontTypeAntialias) {
     for (int j = 0; j < bby; ++j) {
       for (int i = 0; i < bbx; ++i) {
@@ -134,7 +136,8 @@ FontCacheEntry* FontCacheCharAddToHandle(int count, const uint8_t* chars, int ha
   FontRecord* f = FindFontRecord(handle);
   if (f == nullptr) {
     const std::string first = chars != nullptr && count > 0
-                                  ? std::string(reinterpret_cast<const char*>(chars), strnlen(reinterpret_cast<const char*>(chars), kFontCharRecordBytes))
+                                  ? std::string(reinterpret_cast<const char*>(chars),
+                                                strnlen(reinterpret_cast<const char*>(chars), kFontCharRecordBytes))
                                   : std::string();
     FontHandleFatal("\tin FontCacheCharAddToHandle  AddNum = %d   CharData = %s  FontHandle = %d  ", count,
                     first.c_str(), handle);

@@ -168,9 +168,9 @@ struct CellDraw {
   const uint8_t* Cell;  // the cell's top-left byte
   int CachePitch;
   int U, V, W, H;
-  uint8_t* Dest;        // destination pixel of (U, V)
+  uint8_t* Dest;  // destination pixel of (U, V)
   int DestPitch;
-  uint8_t* Mask;        // mask byte of (U, V), or null
+  uint8_t* Mask;  // mask byte of (U, V), or null
   int MaskPitch;
 };
 
@@ -288,16 +288,17 @@ int FontCacheStringDrawToHandle(int draw, int x, int y, const char* text, ColorV
     ClipRect(&dst, &bounds);
     if (bits != 0 && dst.right > dst.left && dst.bottom > dst.top) {
       const int bytes = bits / 8;
-      CellDraw d{f->CellBits(e->Cell),
-                 f->CachePitch,
-                 dst.left - glyph_rect.left,
-                 dst.top - glyph_rect.top,
-                 dst.right - dst.left,
-                 dst.bottom - dst.top,
-                 locked.bits + static_cast<ptrdiff_t>(dst.top) * locked.pitch + static_cast<ptrdiff_t>(dst.left) * bytes,
-                 locked.pitch,
-                 mask != nullptr ? mask + static_cast<ptrdiff_t>(dst.top) * mask_pitch + dst.left : nullptr,
-                 mask_pitch};
+      CellDraw d{
+          f->CellBits(e->Cell),
+          f->CachePitch,
+          dst.left - glyph_rect.left,
+          dst.top - glyph_rect.top,
+          dst.right - dst.left,
+          dst.bottom - dst.top,
+          locked.bits + static_cast<ptrdiff_t>(dst.top) * locked.pitch + static_cast<ptrdiff_t>(dst.left) * bytes,
+          locked.pitch,
+          mask != nullptr ? mask + static_cast<ptrdiff_t>(dst.top) * mask_pitch + dst.left : nullptr,
+          mask_pitch};
       DrawCell(bits, f->Type, d, format, color, edge_color, transparent);
     }
     if (vertical == 0) {
@@ -313,8 +314,8 @@ int FontCacheStringDrawToHandle(int draw, int x, int y, const char* text, ColorV
 }
 
 int MeasureFontString(const char* text, int length, int handle, int vertical) {
-  return FontCacheStringDrawToHandle(0, 0, 0, text, 0, nullptr, nullptr, 0, nullptr, 0, 0, handle, 0, length,
-                                     vertical, nullptr);
+  return FontCacheStringDrawToHandle(0, 0, 0, text, 0, nullptr, nullptr, 0, nullptr, 0, 0, handle, 0, length, vertical,
+                                     nullptr);
 }
 
 }  // namespace vexal

@@ -3,10 +3,10 @@
 #include "vexal/graphics/fonts/font_table.h"
 
 #include <algorithm>
-#include <memory>
-#include <new>
 #include <cstdarg>
 #include <cstdio>
+#include <memory>
+#include <new>
 
 #include "vexal/app/log/log_file.h"
 #include "vexal/app/startup/fatal_exit.h"
@@ -83,14 +83,16 @@ void FreeRecord(int handle) {
 uint8_t* FontRecord::CellBits(int cell) {
   const int column = cell / CellsPerColumn;
   const int row = cell % CellsPerColumn;
-  const size_t x_bytes = static_cast<size_t>(column) * static_cast<size_t>(Cell) * static_cast<size_t>(CacheBitCount) / 8;
-  return CacheBits.data() + static_cast<size_t>(row) * static_cast<size_t>(Cell) * static_cast<size_t>(CachePitch) + x_bytes;
+  const size_t x_bytes =
+      static_cast<size_t>(column) * static_cast<size_t>(Cell) * static_cast<size_t>(CacheBitCount) / 8;
+  return CacheBits.data() + static_cast<size_t>(row) * static_cast<size_t>(Cell) * static_cast<size_t>(CachePitch) +
+         x_bytes;
 }
 
 FontCacheGeometry ComputeFontCacheGeometry(int max_char_width, int type) {
   FontCacheGeometry g;
-  g.Cell = max_char_width + (max_char_width & 1) + ((type & kFontTypeEdge) != 0 ? kFontEdgeCellGrowth : 0) +
-           kFontCellMargin;
+  g.Cell =
+      max_char_width + (max_char_width & 1) + ((type & kFontTypeEdge) != 0 ? kFontEdgeCellGrowth : 0) + kFontCellMargin;
   // A cell larger than the area still gets one entry, or the cache could hold nothing.
   g.EntryCount = std::clamp(kFontCacheArea / (g.Cell * g.Cell), 1, kFontCacheEntryMax);
   g.DibWidth = g.Cell;

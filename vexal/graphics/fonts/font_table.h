@@ -17,16 +17,16 @@ namespace vexal {
 
 struct BmpDataRecord;
 
-inline constexpr int kFontHandleCount = 20;        // font handles are 0..19
-inline constexpr int kFontCacheEntryMax = 2024;    // entries one cache may use
-inline constexpr int kFontCacheArea = 327680;      // pixels of cells a cache aims at
+inline constexpr int kFontHandleCount = 20;      // font handles are 0..19
+inline constexpr int kFontCacheEntryMax = 2024;  // entries one cache may use
+inline constexpr int kFontCacheArea = 327680;    // pixels of cells a cache aims at
 inline constexpr int kFontCacheMaxDibHeight = 16384;
-inline constexpr int kFontLookupSize = 65536;      // one cell per 16-bit character code
-inline constexpr int kDefaultFontSize = 16;        // pixels
-inline constexpr int kDefaultFontThickness = 6;    // weight / 100
-inline constexpr int kFontCellMargin = 10;         // cell = widest character + this (+ edge)
-inline constexpr int kFontEdgeCellGrowth = 2;      // edged cells and glyphs are 2 pixels larger
-inline constexpr size_t kFontNameMax = 255;        // bytes of a face name
+inline constexpr int kFontLookupSize = 65536;    // one cell per 16-bit character code
+inline constexpr int kDefaultFontSize = 16;      // pixels
+inline constexpr int kDefaultFontThickness = 6;  // weight / 100
+inline constexpr int kFontCellMargin = 10;       // cell = widest character + this (+ edge)
+inline constexpr int kFontEdgeCellGrowth = 2;    // edged cells and glyphs are 2 pixels larger
+inline constexpr size_t kFontNameMax = 255;      // bytes of a face name
 
 // Font types: bit 0 draws an edge round each glyph, bit 1 anti-aliases.
 inline constexpr int kFontTypeEdge = 1;
@@ -35,40 +35,40 @@ inline constexpr int kFontTypeMax = 3;
 
 // One cache entry: cell Cell of the cache bitmap and the glyph drawn into it.
 struct FontCacheEntry {
-  uint8_t Used = 0;        // holds a character
-  int32_t Cell = -1;       // its cell; -1 marks the entry after the last usable one
-  int32_t Cx = 0;          // drawn size of the glyph (text extent, widened for edges)
+  uint8_t Used = 0;   // holds a character
+  int32_t Cell = -1;  // its cell; -1 marks the entry after the last usable one
+  int32_t Cx = 0;     // drawn size of the glyph (text extent, widened for edges)
   int32_t Cy = 0;
-  int32_t Code = -1;       // the character code whose lookup cell points here, -1 for none
+  int32_t Code = -1;  // the character code whose lookup cell points here, -1 for none
 };
 
 // Where the cells lie in the cache bitmap.
 struct FontCacheGeometry {
-  int Cell = 0;            // side of a square cell in pixels
-  int EntryCount = 0;      // usable entries
-  int DibWidth = 0;        // pixels
+  int Cell = 0;        // side of a square cell in pixels
+  int EntryCount = 0;  // usable entries
+  int DibWidth = 0;    // pixels
   int DibHeight = 0;
   int CellsPerColumn = 0;
 };
 
 struct FontRecord {
   std::array<FontCacheEntry, kFontCacheEntryMax + 1> Entries{};  // entry i owns cell i
-  std::array<int16_t, kFontLookupSize> Lookup{};  // entry of each character code, -1 for none
-  int NextEntry = 0;                 // round-robin place of the next entry to (re)use
-  int EntryCount = 0;                // usable entries
-  std::vector<uint8_t> CacheBits;    // the cache bitmap, top row first
-  int CachePitch = 0;                // bytes per bitmap row, a multiple of 4
-  int CacheBitCount = 0;             // 1 (type 0), 8 (types 1, 2) or 16 (type 3)
-  std::string Name;                  // face name, empty for the default face
+  std::array<int16_t, kFontLookupSize> Lookup{};                 // entry of each character code, -1 for none
+  int NextEntry = 0;                                             // round-robin place of the next entry to (re)use
+  int EntryCount = 0;                                            // usable entries
+  std::vector<uint8_t> CacheBits;                                // the cache bitmap, top row first
+  int CachePitch = 0;                                            // bytes per bitmap row, a multiple of 4
+  int CacheBitCount = 0;                                         // 1 (type 0), 8 (types 1, 2) or 16 (type 3)
+  std::string Name;                                              // face name, empty for the default face
   int Thickness = kDefaultFontThickness;
-  int Size = kDefaultFontSize;       // character height in pixels
+  int Size = kDefaultFontSize;  // character height in pixels
   int Cell = 0;
-  plat::gdi::Font* Font = nullptr;   // owned
-  int Type = 0;                      // 0..3, see kFontType*
+  plat::gdi::Font* Font = nullptr;  // owned
+  int Type = 0;                     // 0..3, see kFontType*
   int DibWidth = 0;
   int DibHeight = 0;
   int CellsPerColumn = 0;
-  int TextCache = -1;                // BMP data index of the screen-sized drawing surface, -1 until needed
+  int TextCache = -1;                        // BMP data index of the screen-sized drawing surface, -1 until needed
   BmpDataRecord* TextCacheRecord = nullptr;  // the record made there, to tell it from a later one
 
   FontRecord() = default;

@@ -53,16 +53,16 @@ int SetKey(const BmpDataRecord* r) {
 void PutAlpha(BmpDataRecord* r, const GraphImage& picture, const GraphImage* alpha, const Rect& src, int dx, int dy) {
   const ColorFormatRecord plane = AlphaPlaneFormat();
   if (picture.ColorFormat.AlphaMask != 0) {
-    ConvertImageFormat(r->AlphaPlane.get(), r->AlphaPitch, &plane, picture.Pixels, picture.Pitch,
-                       &picture.ColorFormat, nullptr, 0, nullptr, dx, dy, &src, 0, 0, 0, 0, 1);
+    ConvertImageFormat(r->AlphaPlane.get(), r->AlphaPitch, &plane, picture.Pixels, picture.Pitch, &picture.ColorFormat,
+                       nullptr, 0, nullptr, dx, dy, &src, 0, 0, 0, 0, 1);
   } else if (alpha != nullptr && alpha->Width >= src.right && alpha->Height >= src.bottom) {
     // The alpha picture's red channel read as alpha.
     ColorFormatRecord as_alpha = alpha->ColorFormat;
     as_alpha.AlphaWidth = as_alpha.RedWidth;
     as_alpha.AlphaShift = as_alpha.RedShift;
     as_alpha.AlphaMask = as_alpha.RedMask;
-    ConvertImageFormat(r->AlphaPlane.get(), r->AlphaPitch, &plane, alpha->Pixels, alpha->Pitch, &as_alpha, nullptr,
-                       0, nullptr, dx, dy, &src, 0, 0, 0, 0, 1);
+    ConvertImageFormat(r->AlphaPlane.get(), r->AlphaPitch, &plane, alpha->Pixels, alpha->Pitch, &as_alpha, nullptr, 0,
+                       nullptr, dx, dy, &src, 0, 0, 0, 0, 1);
   } else {
     FillAlpha(r);
   }
@@ -74,9 +74,7 @@ struct BitmapView {
   int32_t stride = 0;
   const uint8_t* pixels = nullptr;
   bool bottom_up = false;
-  const uint8_t* Row(int y) const {
-    return pixels + static_cast<ptrdiff_t>(bottom_up ? height - 1 - y : y) * stride;
-  }
+  const uint8_t* Row(int y) const { return pixels + static_cast<ptrdiff_t>(bottom_up ? height - 1 - y : y) * stride; }
 };
 
 bool ViewBitmap(const void* bitmap, int bits, BitmapView* out) {

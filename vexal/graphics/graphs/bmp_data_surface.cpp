@@ -24,9 +24,8 @@ int CreateKeyedGraphSurface(ps::Device* device, int width, int height, uint32_t 
                             uint8_t* in_video_memory) {
   const bool system = DDrawState.NoVideoMemory || width > DDrawState.ScreenWidth || DDrawState.No3DSurfaces;
   CreateOffscreenSurface(device, out, in_video_memory, system ? kSystemMemory : kVideoMemory, width, height);
-  const uint32_t value = DDrawState.ScreenColorBits == 8
-                             ? 0
-                             : MakeColorValue((key >> 16) & 0xFF, (key >> 8) & 0xFF, key & 0xFF);
+  const uint32_t value =
+      DDrawState.ScreenColorBits == 8 ? 0 : MakeColorValue((key >> 16) & 0xFF, (key >> 8) & 0xFF, key & 0xFF);
   const ps::ColorKey color_key{value, value};
   if (ps::SetColorKey(*out, &color_key) != ps::Result::kOk) {
     FatalErrorExit("サーフェイスのカラーキーの設定に失敗しました");

@@ -17,8 +17,7 @@ namespace vexal {
 // missing record, parent or device; a surface or colour key that cannot be set is fatal.
 int CreateBmpDataSurface(int width, int height, uint16_t graph_x, uint16_t graph_y, uint32_t owner_graph,
                          uint32_t color_key, int color_bits, uint8_t mask_flag, BmpDataRecord* record,
-                         plat::surface::Device* device, int share, const BmpDataRecord* parent, int x,
-                         int y);
+                         plat::surface::Device* device, int share, const BmpDataRecord* parent, int x, int y);
 
 // A width x height surface for graph pixels with a source colour key of key (0x00RRGGBB;
 // index 0 on an 8-bit screen), by the memory rule above. 0; failures are fatal.

@@ -151,9 +151,7 @@ int UnlockGraphSurface(int screen) {
   return 0;
 }
 
-void ResetBmpDataTable() {
-  SetBmpDataTableForTests({});
-}
+void ResetBmpDataTable() { SetBmpDataTableForTests({}); }
 
 void SetBmpDataTableForTests(std::span<BmpDataRecord*> records) {
   for (size_t i = 0; i < BmpDataTable.Slots.size(); ++i) {

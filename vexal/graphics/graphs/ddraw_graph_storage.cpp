@@ -23,8 +23,8 @@ bool NoDevice() { return GetDirectDrawObject() == nullptr; }
 // One piece for the whole graph; the piece count stays as it was when none can be made.
 int CreateOnePiece(GraphRecord* graph) {
   const int handle = GetGraphHandleFromRecord(graph);
-  const int piece = AddBmpData(graph->Width, graph->Height, 0, 0, static_cast<uint32_t>(handle), 0, nullptr, 0, 0,
-                               graph->Alpha);
+  const int piece =
+      AddBmpData(graph->Width, graph->Height, 0, 0, static_cast<uint32_t>(handle), 0, nullptr, 0, 0, graph->Alpha);
   if (piece == -1) return -1;
   graph->PieceCount = 1;
   graph->Pieces[0] = static_cast<uint32_t>(piece);

@@ -3,8 +3,8 @@
 
 #include <cstdint>
 #include <cstdlib>
-#include <string>
 #include <new>
+#include <string>
 #include <vector>
 
 #include "platform/fs/fs.h"
@@ -39,9 +39,7 @@ struct LoadedPair {
   }
   const GraphImage* Alpha() const { return hasAlpha ? &alpha : nullptr; }
   // The companion must cover the picture exactly.
-  bool SizesMatch() const {
-    return !hasAlpha || (alpha.Width == picture.Width && alpha.Height == picture.Height);
-  }
+  bool SizesMatch() const { return !hasAlpha || (alpha.Width == picture.Width && alpha.Height == picture.Height); }
   // -1, 0 or 1 as LoadGraphImageFiles.
   int Load(std::string_view file, int mirror) {
     const int r = LoadGraphImageFiles(file, &picture, &alpha, mirror);
@@ -51,13 +49,10 @@ struct LoadedPair {
 };
 
 // The graph carries alpha when the picture has an alpha channel or a companion.
-uint8_t AlphaFlag(const LoadedPair& pair) {
-  return pair.picture.ColorFormat.AlphaWidth != 0 || pair.hasAlpha ? 1 : 0;
-}
+uint8_t AlphaFlag(const LoadedPair& pair) { return pair.picture.ColorFormat.AlphaWidth != 0 || pair.hasAlpha ? 1 : 0; }
 
 bool DivisionCountsValid(int allNum, int xNum, int yNum, int w, int h) {
-  return allNum >= 1 && xNum >= 1 && yNum >= 1 && w >= 1 && h >= 1 &&
-         int64_t{allNum} <= int64_t{xNum} * int64_t{yNum};
+  return allNum >= 1 && xNum >= 1 && yNum >= 1 && w >= 1 && h >= 1 && int64_t{allNum} <= int64_t{xNum} * int64_t{yNum};
 }
 
 bool PictureCoversDivision(const GraphImage& picture, int xNum, int yNum, int w, int h) {
@@ -92,7 +87,8 @@ std::string AlphaCompanionName(std::string_view file) {
 int LoadGraphImageFiles(std::string_view file, GraphImage* picture, GraphImage* alpha, int mirror) {
   if (LoadImageByLoaderList(file, nullptr, 0, 0, 0, mirror, picture, nullptr, nullptr) != 0) return -1;
   if (alpha == nullptr) return 1;
-  return LoadImageByLoaderList(AlphaCompanionName(file), nullptr, 0, 0, 0, mirror, alpha, nullptr, nullptr) == 0 ? 0 : 1;
+  return LoadImageByLoaderList(AlphaCompanionName(file), nullptr, 0, 0, 0, mirror, alpha, nullptr, nullptr) == 0 ? 0
+                                                                                                                 : 1;
 }
 
 int LoadGraph(std::string_view file) { return LoadGraphCore(file, 1, 0); }
@@ -123,8 +119,7 @@ int LoadDivGraph(std::string_view file, int allNum, int xNum, int yNum, int w, i
   return LoadDivGraphCore(file, allNum, xNum, yNum, w, h, handles, 1, 0);
 }
 
-int LoadDivGraphFlag(std::string_view file, int allNum, int xNum, int yNum, int w, int h, int* handles,
-                     int notUse3D) {
+int LoadDivGraphFlag(std::string_view file, int allNum, int xNum, int yNum, int w, int h, int* handles, int notUse3D) {
   return LoadDivGraphCore(file, allNum, xNum, yNum, w, h, handles, notUse3D == 0 ? 1 : 0, 0);
 }
 
@@ -138,14 +133,14 @@ int LoadDivGraphCore(std::string_view file, int allNum, int xNum, int yNum, int 
   if (pair.Load(file, mirror) == -1 || !pair.SizesMatch()) return LoadFailed(name);
   const int result = CreateDXDivGraph(&pair.picture, pair.Alpha(), allNum, xNum, yNum, w, h, handles, want3D);
   if (result != -1) {
-    BltBmpToDivGraph(nullptr, nullptr, nullptr, file, 0, &pair.picture, pair.Alpha(), allNum, xNum, yNum, w, h,
-                     handles, mirror);
+    BltBmpToDivGraph(nullptr, nullptr, nullptr, file, 0, &pair.picture, pair.Alpha(), allNum, xNum, yNum, w, h, handles,
+                     mirror);
   }
   return result;
 }
 
-int CreateDXDivGraph(const GraphImage* picture, const GraphImage* alpha, int allNum, int xNum, int yNum, int w,
-                     int h, int* handles, int want3D) {
+int CreateDXDivGraph(const GraphImage* picture, const GraphImage* alpha, int allNum, int xNum, int yNum, int w, int h,
+                     int* handles, int want3D) {
   EndPending3DScene();
   WaitActiveAndRestore();
   if (picture == nullptr || handles == nullptr) return -1;
@@ -161,8 +156,7 @@ int CreateDXDivGraph(const GraphImage* picture, const GraphImage* alpha, int all
   }
   const uint8_t alphaFlag = picture->ColorFormat.AlphaWidth != 0 || alpha != nullptr ? 1 : 0;
   for (int i = 0; i < allNum; ++i) {
-    handles[i] = AddGraphHandle(static_cast<uint16_t>(w), static_cast<uint16_t>(h), want3D, 1, &records[i],
-                                alphaFlag);
+    handles[i] = AddGraphHandle(static_cast<uint16_t>(w), static_cast<uint16_t>(h), want3D, 1, &records[i], alphaFlag);
   }
   if (records[0] == nullptr) return 0;  // suspended meanwhile: nothing was made
   if (GetDrawBackendRow(records[0]->Row).CreateDivGraphStorage(records.data(), allNum, xNum, yNum, w, h) == -1) {
@@ -171,9 +165,8 @@ int CreateDXDivGraph(const GraphImage* picture, const GraphImage* alpha, int all
   return 0;
 }
 
-int SetGraphImage(const ColorFormatRecord* format, const void* bitmap, const void* alphaBitmap,
-                  std::string_view file, int kind, const GraphImage* picture, const GraphImage* alpha, int x, int y,
-                  int handle, int mirror) {
+int SetGraphImage(const ColorFormatRecord* format, const void* bitmap, const void* alphaBitmap, std::string_view file,
+                  int kind, const GraphImage* picture, const GraphImage* alpha, int x, int y, int handle, int mirror) {
   if (GetGraphSuspendFlag() != 0) return 0;
   GraphRecord* record = GetGraphRecord(handle);
   if (record == nullptr) return -1;
@@ -248,8 +241,8 @@ int ReloadDivGraph(std::string_view file, int allNum, int xNum, int yNum, int w,
   if (!PictureCoversDivision(pair.picture, xNum, yNum, w, h) || !pair.SizesMatch()) {
     return LogWriteFmt("指定のサイズで分割できません %s in ReloadDivGraph\n", name.c_str());
   }
-  BltBmpToDivGraph(nullptr, nullptr, nullptr, file, 0, &pair.picture, pair.Alpha(), allNum, xNum, yNum, w, h,
-                   handles, mirror);
+  BltBmpToDivGraph(nullptr, nullptr, nullptr, file, 0, &pair.picture, pair.Alpha(), allNum, xNum, yNum, w, h, handles,
+                   mirror);
   return 0;
 }
 

@@ -42,29 +42,26 @@ int LoadGraphCore(std::string_view file, int want3D, int mirror);
 // size differs. 0 while suspended, making nothing.
 int LoadDivGraph(std::string_view file, int allNum, int xNum, int yNum, int w, int h, int* handles);
 // As LoadDivGraph; notUse3D non-zero keeps the pieces off the Direct3D row.
-int LoadDivGraphFlag(std::string_view file, int allNum, int xNum, int yNum, int w, int h, int* handles,
-                     int notUse3D);
+int LoadDivGraphFlag(std::string_view file, int allNum, int xNum, int yNum, int w, int h, int* handles, int notUse3D);
 int LoadDivGraphCore(std::string_view file, int allNum, int xNum, int yNum, int w, int h, int* handles, int want3D,
                      int mirror);
 
 // New pictures from a file into the pieces of a divided graph made before, cut the same
 // way. 0, or -1 when handles[0] is not a graph, the file cannot be loaded or is too small
 // for the division (logged). 0 while suspended.
-int ReloadDivGraph(std::string_view file, int allNum, int xNum, int yNum, int w, int h, const int* handles,
-                   int mirror);
+int ReloadDivGraph(std::string_view file, int allNum, int xNum, int yNum, int w, int h, const int* handles, int mirror);
 
 // Makes the graphs and storage of a division of picture (see LoadDivGraph) into handles.
 // 0, or -1 as LoadDivGraph says; a row that cannot make the storage ends the program.
-int CreateDXDivGraph(const GraphImage* picture, const GraphImage* alpha, int allNum, int xNum, int yNum, int w,
-                     int h, int* handles, int want3D);
+int CreateDXDivGraph(const GraphImage* picture, const GraphImage* alpha, int allNum, int xNum, int yNum, int w, int h,
+                     int* handles, int want3D);
 
 // Puts a picture (kind 0) or a pair of bitmaps in `format` (kind 1: bitmap, alphaBitmap;
 // format null means the 24-bit format) into a graph from (x, y) of the picture, and
 // records the file, directory, place and mirror flag for reloading. The row's result;
 // -1 for a bad handle; 0 while suspended.
-int SetGraphImage(const ColorFormatRecord* format, const void* bitmap, const void* alphaBitmap,
-                  std::string_view file, int kind, const GraphImage* picture, const GraphImage* alpha, int x, int y,
-                  int handle, int mirror);
+int SetGraphImage(const ColorFormatRecord* format, const void* bitmap, const void* alphaBitmap, std::string_view file,
+                  int kind, const GraphImage* picture, const GraphImage* alpha, int x, int y, int handle, int mirror);
 
 // The same for the pieces of a division: piece i takes its cell (mirrored: the cells of a
 // row counted from the right). The row's result; -1 for a bad handle or division; 0

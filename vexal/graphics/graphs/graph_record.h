@@ -29,23 +29,23 @@ struct KeptScreenCopy {
 };
 
 struct GraphRecord {
-  uint8_t Row = 0;          // backend row: 0 DirectDraw, 1 Direct3D
-  uint8_t Alpha = 0;        // the graph carries an alpha channel
-  uint8_t Mirror = 0;       // loaded left-right reversed; kept for reloading
+  uint8_t Row = 0;                                // backend row: 0 DirectDraw, 1 Direct3D
+  uint8_t Alpha = 0;                              // the graph carries an alpha channel
+  uint8_t Mirror = 0;                             // loaded left-right reversed; kept for reloading
   std::array<uint32_t, kGraphPieceMax> Pieces{};  // BMP data handles (row 0) or textures (row 1)
-  uint8_t PieceCount = 0;   // used entries of Pieces, written by the backend
-  std::string FileName;     // "" when not loaded from a file
-  std::string Directory;    // current directory at load time
-  uint16_t SourceX = 0;     // place of this graph inside the loaded picture
+  uint8_t PieceCount = 0;                         // used entries of Pieces, written by the backend
+  std::string FileName;                           // "" when not loaded from a file
+  std::string Directory;                          // current directory at load time
+  uint16_t SourceX = 0;                           // place of this graph inside the loaded picture
   uint16_t SourceY = 0;
   uint16_t Width = 0;
   uint16_t Height = 0;
   ColorFormatRecord ColorFormat{};  // pixel format of the storage, filled by the backend
-  int32_t Link = -1;        // nothing reads it
-  uint8_t PieceFlag = 0;    // one piece of a divided graph
-  uint8_t NeedsRestore = 0; // to be loaded again by the restore handler
-  uint8_t NotRestorable = 0;  // its file name is too long to load it again from
-  KeptScreenCopy ScreenCopy;  // a blank graph's picture, kept by CopyScreenToGraph
+  int32_t Link = -1;                // nothing reads it
+  uint8_t PieceFlag = 0;            // one piece of a divided graph
+  uint8_t NeedsRestore = 0;         // to be loaded again by the restore handler
+  uint8_t NotRestorable = 0;        // its file name is too long to load it again from
+  KeptScreenCopy ScreenCopy;        // a blank graph's picture, kept by CopyScreenToGraph
 };
 
 // Records where a graph was loaded from. A name longer than kGraphFileNameMax is kept for

@@ -119,8 +119,8 @@ int RestoreGraphFromFiles() {
     }
     const int handle = static_cast<int>(kGraphHandleTag | static_cast<uint32_t>(i));
     const std::string file = r->FileName;  // the record's own name is written over
-    SetGraphImage(nullptr, nullptr, nullptr, file, 0, &current.picture,
-                  current.hasAlpha ? &current.alpha : nullptr, r->SourceX, r->SourceY, handle, r->Mirror);
+    SetGraphImage(nullptr, nullptr, nullptr, file, 0, &current.picture, current.hasAlpha ? &current.alpha : nullptr,
+                  r->SourceX, r->SourceY, handle, r->Mirror);
     r->NeedsRestore = 0;
   }
   current.Free();

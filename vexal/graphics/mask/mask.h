@@ -36,13 +36,13 @@ inline constexpr uint8_t kMaskShow = 0xFF;
 
 struct MaskStateRecord {
   plat::surface::Surface* Surface = nullptr;  // screen-sized off-screen surface; null when not made
-  std::vector<uint8_t> Buffer;                 // Pitch x Height bytes; empty when not made
-  int32_t Pitch = 0;                           // Width rounded up to kMaskRowAlign
-  int32_t Width = 0;                           // screen size when the buffer was made
+  std::vector<uint8_t> Buffer;                // Pitch x Height bytes; empty when not made
+  int32_t Pitch = 0;                          // Width rounded up to kMaskRowAlign
+  int32_t Width = 0;                          // screen size when the buffer was made
   int32_t Height = 0;
-  int32_t SurfaceWidth = 0;                    // screen size when the surface was made
+  int32_t SurfaceWidth = 0;  // screen size when the surface was made
   int32_t SurfaceHeight = 0;
-  int32_t Created = 0;                         // CreateMaskBuffer ran since graph management started
+  int32_t Created = 0;  // CreateMaskBuffer ran since graph management started
 };
 
 extern MaskStateRecord MaskState;

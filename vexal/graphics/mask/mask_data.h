@@ -25,7 +25,7 @@ struct MaskDataRecord {
   int32_t Pitch = 0;           // Width rounded up to 4
   int32_t Width = 0;
   int32_t Height = 0;
-  int32_t Used = 0;            // the record is taken
+  int32_t Used = 0;  // the record is taken
 };
 
 extern std::array<MaskDataRecord, kMaskDataMax> MaskDataTable;

@@ -16,8 +16,8 @@ constexpr int kBgraHeaderSize = 16;
 
 }  // namespace
 
-int LoadBgraToDib(void* source, uint32_t size, int sourceKind, int wantDib, GraphImage* image,
-                  BitmapInfo** outInfo, uint8_t** outBits) {
+int LoadBgraToDib(void* source, uint32_t size, int sourceKind, int wantDib, GraphImage* image, BitmapInfo** outInfo,
+                  uint8_t** outBits) {
   ImageSource src(source, size, sourceKind);
   if (!src.ok()) return -1;
   uint8_t header[kBgraHeaderSize];

@@ -109,8 +109,8 @@ int HandOut(int32_t width, int32_t rows, int64_t pitch24, Block bits, int wantDi
 
 }  // namespace
 
-int LoadBmpToDib(void* source, uint32_t size, int sourceKind, int wantDib, GraphImage* image,
-                 BitmapInfo** outInfo, uint8_t** outBits) {
+int LoadBmpToDib(void* source, uint32_t size, int sourceKind, int wantDib, GraphImage* image, BitmapInfo** outInfo,
+                 uint8_t** outBits) {
   ImageSource src(source, size, sourceKind);
   if (!src.ok()) return -1;
 

@@ -53,8 +53,7 @@ const uint8_t* SourceRow(const DibLayout& l, const uint8_t* bits, int32_t y) {
 }
 
 template <int Bits>
-void DrawPaletteRows(const DibLayout& l, const uint8_t* bits, uint8_t* out, int64_t outPitch,
-                     int32_t rows) {
+void DrawPaletteRows(const DibLayout& l, const uint8_t* bits, uint8_t* out, int64_t outPitch, int32_t rows) {
   constexpr int kPerByte = 8 / Bits;
   constexpr uint32_t kIndexMask = (1u << Bits) - 1;
   for (int32_t y = 0; y < rows; ++y) {
@@ -72,8 +71,8 @@ void DrawPaletteRows(const DibLayout& l, const uint8_t* bits, uint8_t* out, int6
 }
 
 template <int Bytes>
-void DrawMaskedRows(const DibLayout& l, const uint32_t* masks, const uint8_t* bits, uint8_t* out,
-                    int64_t outPitch, int32_t rows) {
+void DrawMaskedRows(const DibLayout& l, const uint32_t* masks, const uint8_t* bits, uint8_t* out, int64_t outPitch,
+                    int32_t rows) {
   const ChannelScale r(masks[0]), g(masks[1]), b(masks[2]);
   for (int32_t y = 0; y < rows; ++y) {
     const uint8_t* s = SourceRow(l, bits, y);
@@ -88,8 +87,7 @@ void DrawMaskedRows(const DibLayout& l, const uint32_t* masks, const uint8_t* bi
   }
 }
 
-void Copy24Rows(const DibLayout& l, const uint8_t* bits, uint8_t* out, int64_t outPitch,
-                int32_t rows) {
+void Copy24Rows(const DibLayout& l, const uint8_t* bits, uint8_t* out, int64_t outPitch, int32_t rows) {
   for (int32_t y = 0; y < rows; ++y)
     std::memcpy(out + y * outPitch, SourceRow(l, bits, y), static_cast<size_t>(l.width) * 3);
 }
@@ -224,8 +222,7 @@ int DibToGraphImage(const BitmapInfo* info, const uint8_t* bits, GraphImage* ima
   }
   const int64_t pitch = DibRowBytes(width, 24);
   auto* block = static_cast<uint8_t*>(std::malloc(static_cast<size_t>(pitch * height)));
-  if (block == nullptr)
-    return LogWrite("２４ビットカラー化したグラフィックを格納するメモリ領域の確保に失敗しました\n");
+  if (block == nullptr) return LogWrite("２４ビットカラー化したグラフィックを格納するメモリ領域の確保に失敗しました\n");
   if (!DrawDibTo24(layout, bits, block)) {
     std::free(block);
     return -1;
@@ -257,9 +254,8 @@ int GraphImageToDib(const GraphImage* image, BitmapInfo* info, uint8_t** outBits
     ColorFormatRecord format24;
     SetPixelFormat24(&format24);
     const Rect whole{0, 0, image->Width, image->Height};
-    if (ConvertImageFormat(block, static_cast<int32_t>(stride), &format24, image->Pixels,
-                           image->Pitch, &image->ColorFormat, nullptr, 0, nullptr, 0, 0, &whole,
-                           0, 0, 0, 0, 0) != 0) {
+    if (ConvertImageFormat(block, static_cast<int32_t>(stride), &format24, image->Pixels, image->Pitch,
+                           &image->ColorFormat, nullptr, 0, nullptr, 0, 0, &whole, 0, 0, 0, 0, 0) != 0) {
       std::free(block);
       return -1;
     }

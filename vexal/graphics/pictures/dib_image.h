@@ -52,9 +52,7 @@ struct BitmapInfo {
 static_assert(sizeof(BitmapInfo) == 44);
 
 // Bytes per row of a bitmap `width` pixels wide at `bitCount` bits (width >= 0).
-constexpr int64_t DibRowBytes(int64_t width, int bitCount) {
-  return ((bitCount * width + 31) / 32) * 4;
-}
+constexpr int64_t DibRowBytes(int64_t width, int bitCount) { return ((bitCount * width + 31) / 32) * 4; }
 
 // Everything needed to read a bitmap's bits, taken out of its info.
 struct DibLayout {
@@ -101,8 +99,7 @@ bool DrawDibTo24(const DibLayout& layout, const uint8_t* bits, uint8_t* out);
 // the result is 1. Every other layout is drawn into a new 24-bit block (result 1).
 // -1 for a layout or size the library cannot read, a refused run-length stream, or no
 // memory.
-int DibToGraphImage(const BitmapInfo* info, const uint8_t* bits, GraphImage* image,
-                    int copyFlag);
+int DibToGraphImage(const BitmapInfo* info, const uint8_t* bits, GraphImage* image, int copyFlag);
 
 // A top-down 24-bit bitmap of a picture. The caller gives the 44-byte info. The 24-bit
 // picture whose pitch is already the bitmap's row length hands out its own pixels

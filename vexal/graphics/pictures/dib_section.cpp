@@ -19,8 +19,8 @@ namespace {
 namespace pg = plat::gdi;
 
 struct DibEntry {
-  DibSection view;           // what the handle points at
-  pg::Bitmap* bitmap;        // the section behind it
+  DibSection view;     // what the handle points at
+  pg::Bitmap* bitmap;  // the section behind it
 };
 
 std::vector<std::unique_ptr<DibEntry>> DibEntries;  // every bitmap handed out and not deleted
@@ -46,8 +46,8 @@ void UseMasks(pg::BitmapLayout* l, const ColorFormatRecord& format) {
 
 // The picture drawn into a new section of `layout`, handed out. Null when the section
 // cannot be made (logged with failMessage).
-DibHandle MakeSection(const pg::BitmapLayout& layout, const pg::BitmapLayout& source, const uint8_t* bits,
-                      int mirror, const char* failMessage) {
+DibHandle MakeSection(const pg::BitmapLayout& layout, const pg::BitmapLayout& source, const uint8_t* bits, int mirror,
+                      const char* failMessage) {
   pg::Bitmap* bitmap = pg::CreateDibSection(layout);
   if (bitmap == nullptr) {
     LogWrite(failMessage);
@@ -102,8 +102,8 @@ DibHandle CreateDIBGraph(const char* file, const void* memory, int memorySize, i
   BitmapInfo* info = nullptr;
   uint8_t* bits = nullptr;
   if (sourceIsMemory == 1 && memorySize < 0) return nullptr;
-  if (LoadImageByLoaderList(file != nullptr ? file : "", memory, static_cast<uint32_t>(memorySize), sourceIsMemory,
-                            1, 0, nullptr, &info, &bits) != 0) {
+  if (LoadImageByLoaderList(file != nullptr ? file : "", memory, static_cast<uint32_t>(memorySize), sourceIsMemory, 1,
+                            0, nullptr, &info, &bits) != 0) {
     return nullptr;
   }
   DibLayout picture;

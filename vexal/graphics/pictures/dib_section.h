@@ -15,7 +15,7 @@ namespace vexal {
 struct DibSection {
   int32_t width = 0, height = 0;  // height < 0: rows top-down; > 0: bottom-up
   int32_t bits_per_pixel = 0;
-  uint8_t* pixels = nullptr;      // rows of (width x bits / 8) bytes raised to a multiple of 4
+  uint8_t* pixels = nullptr;  // rows of (width x bits / 8) bytes raised to a multiple of 4
 };
 using DibHandle = const DibSection*;
 

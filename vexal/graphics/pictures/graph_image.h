@@ -21,8 +21,8 @@ inline constexpr int64_t kMaxImageBytes = int64_t{1} << 28;
 // True when a picture of width x height pixels with rows of rowBytes bytes is within the
 // limits above (every argument is taken as given: nothing here can wrap).
 constexpr bool ImageSizeAllowed(int64_t width, int64_t height, int64_t rowBytes) {
-  return width >= 1 && height >= 1 && width <= kMaxImageSide && height <= kMaxImageSide &&
-         rowBytes >= 1 && rowBytes <= kMaxImageBytes && rowBytes * height <= kMaxImageBytes;
+  return width >= 1 && height >= 1 && width <= kMaxImageSide && height <= kMaxImageSide && rowBytes >= 1 &&
+         rowBytes <= kMaxImageBytes && rowBytes * height <= kMaxImageBytes;
 }
 
 struct GraphImage {

@@ -22,9 +22,8 @@ bool MirrorImage(GraphImage* picture) {
   auto* block = static_cast<uint8_t*>(std::malloc(bytes));
   if (block == nullptr) return false;
   const Rect whole{0, 0, picture->Width, picture->Height};
-  if (ConvertImageFormat(block, picture->Pitch, &picture->ColorFormat, picture->Pixels,
-                         picture->Pitch, &picture->ColorFormat, nullptr, 0, nullptr, 0, 0, &whole,
-                         1, 0, 0, 0, 0) != 0) {
+  if (ConvertImageFormat(block, picture->Pitch, &picture->ColorFormat, picture->Pixels, picture->Pitch,
+                         &picture->ColorFormat, nullptr, 0, nullptr, 0, 0, &whole, 1, 0, 0, 0, 0) != 0) {
     std::free(block);
     return false;
   }
@@ -35,9 +34,8 @@ bool MirrorImage(GraphImage* picture) {
 
 }  // namespace
 
-int LoadImageByLoaderList(std::string_view fileName, const void* memory, uint32_t memorySize,
-                          int sourceIsMemory, int wantDib, int mirror, GraphImage* image,
-                          BitmapInfo** outInfo, uint8_t** outBits) {
+int LoadImageByLoaderList(std::string_view fileName, const void* memory, uint32_t memorySize, int sourceIsMemory,
+                          int wantDib, int mirror, GraphImage* image, BitmapInfo** outInfo, uint8_t** outBits) {
   std::FILE* file = nullptr;
   void* source;
   uint32_t size = 0;

@@ -20,26 +20,26 @@
 
 namespace vexal {
 
-using ImageReader = int (*)(void* source, uint32_t size, int sourceKind, int wantDib,
-                            GraphImage* image, BitmapInfo** outInfo, uint8_t** outBits);
+using ImageReader = int (*)(void* source, uint32_t size, int sourceKind, int wantDib, GraphImage* image,
+                            BitmapInfo** outInfo, uint8_t** outBits);
 
 // Windows bitmaps: 1, 4 and 8 bits with a colour table, 16 bits (5:5:5 or bit fields),
 // 24 and 32 bits; info headers of 40, 108 or 124 bytes; either row order. Always a
 // 24-bit picture. Run-length coding is refused.
-int LoadBmpToDib(void* source, uint32_t size, int sourceKind, int wantDib, GraphImage* image,
-                 BitmapInfo** outInfo, uint8_t** outBits);
+int LoadBmpToDib(void* source, uint32_t size, int sourceKind, int wantDib, GraphImage* image, BitmapInfo** outInfo,
+                 uint8_t** outBits);
 
 // PNG through libpng, 8 bits per channel: grey pictures come as 8-bit grey, colour ones
 // as 24 bits, and any picture with transparency (an alpha channel or a tRNS chunk,
 // grey ones too) as 32 bits with alpha. For a bitmap (wantDib 1) the alpha is dropped.
-int LoadPngToDib(void* source, uint32_t size, int sourceKind, int wantDib, GraphImage* image,
-                 BitmapInfo** outInfo, uint8_t** outBits);
+int LoadPngToDib(void* source, uint32_t size, int sourceKind, int wantDib, GraphImage* image, BitmapInfo** outInfo,
+                 uint8_t** outBits);
 
 // The raw "BGRA" format: a 16-byte header (the tag "BGRA", depth code 0x08080808 or
 // 0x10101010, width, height, little-endian) and the rows top first. Always 32 bits with
 // alpha; 16-bit channels keep their high byte.
-int LoadBgraToDib(void* source, uint32_t size, int sourceKind, int wantDib, GraphImage* image,
-                  BitmapInfo** outInfo, uint8_t** outBits);
+int LoadBgraToDib(void* source, uint32_t size, int sourceKind, int wantDib, GraphImage* image, BitmapInfo** outInfo,
+                  uint8_t** outBits);
 
 // BGRA header values.
 inline constexpr uint32_t kBgraDepth8 = 0x08080808u;
@@ -52,8 +52,7 @@ extern const ImageReader ImageLoaderList[4];
 // memorySize bytes at memory, by the first reader that takes it (a file is rewound
 // between readers). With mirror 1 the picture comes reversed left to right. wantDib 0
 // fills *image; wantDib 1 fills *outInfo and *outBits as a reader does. 0 or -1.
-int LoadImageByLoaderList(std::string_view fileName, const void* memory, uint32_t memorySize,
-                          int sourceIsMemory, int wantDib, int mirror, GraphImage* image,
-                          BitmapInfo** outInfo, uint8_t** outBits);
+int LoadImageByLoaderList(std::string_view fileName, const void* memory, uint32_t memorySize, int sourceIsMemory,
+                          int wantDib, int mirror, GraphImage* image, BitmapInfo** outInfo, uint8_t** outBits);
 
 }  // namespace vexal

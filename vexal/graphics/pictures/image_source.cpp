@@ -37,8 +37,7 @@ bool ImageSource::SeekTo(int64_t offset) {
 }
 
 void SetPixelFormat32Alpha(ColorFormatRecord* f) {
-  *f = ColorFormatRecord{32, 4, 8, 8, 8, 8, 16, 8, 0, 24,
-                         0x00FF0000u, 0x0000FF00u, 0x000000FFu, 0xFF000000u};
+  *f = ColorFormatRecord{32, 4, 8, 8, 8, 8, 16, 8, 0, 24, 0x00FF0000u, 0x0000FF00u, 0x000000FFu, 0xFF000000u};
 }
 
 }  // namespace vexal

@@ -37,14 +37,12 @@ void PngReadCallback(png_structp png, png_bytep buffer, size_t length) {
 bool DecodePng(PngDecode& d) {
   if (setjmp(png_jmpbuf(d.png))) return false;
   png_set_read_fn(d.png, d.source, PngReadCallback);
-  png_set_user_limits(d.png, static_cast<png_uint_32>(kMaxImageSide),
-                      static_cast<png_uint_32>(kMaxImageSide));
+  png_set_user_limits(d.png, static_cast<png_uint_32>(kMaxImageSide), static_cast<png_uint_32>(kMaxImageSide));
   png_set_sig_bytes(d.png, kPngSignatureSize);
   png_read_info(d.png, d.info);
   png_uint_32 width = 0, height = 0;
   int bitDepth = 0, colorType = 0, interlace = 0;
-  png_get_IHDR(d.png, d.info, &width, &height, &bitDepth, &colorType, &interlace, nullptr,
-               nullptr);
+  png_get_IHDR(d.png, d.info, &width, &height, &bitDepth, &colorType, &interlace, nullptr, nullptr);
   const bool trns = png_get_valid(d.png, d.info, PNG_INFO_tRNS) != 0;
 
   png_set_strip_16(d.png);
@@ -56,8 +54,7 @@ bool DecodePng(PngDecode& d) {
   if (trns) png_set_expand(d.png);
   // Grey with transparency becomes colour, so it arrives as 32 bits with alpha like
   // every other transparent picture rather than as two bytes a pixel.
-  if (colorType == PNG_COLOR_TYPE_GRAY_ALPHA || (colorType == PNG_COLOR_TYPE_GRAY && trns))
-    png_set_gray_to_rgb(d.png);
+  if (colorType == PNG_COLOR_TYPE_GRAY_ALPHA || (colorType == PNG_COLOR_TYPE_GRAY && trns)) png_set_gray_to_rgb(d.png);
   png_set_bgr(d.png);
   png_set_interlace_handling(d.png);
   png_read_update_info(d.png, d.info);
@@ -82,8 +79,8 @@ bool DecodePng(PngDecode& d) {
 
 }  // namespace
 
-int LoadPngToDib(void* source, uint32_t size, int sourceKind, int wantDib, GraphImage* image,
-                 BitmapInfo** outInfo, uint8_t** outBits) {
+int LoadPngToDib(void* source, uint32_t size, int sourceKind, int wantDib, GraphImage* image, BitmapInfo** outInfo,
+                 uint8_t** outBits) {
   ImageSource src(source, size, sourceKind);
   if (!src.ok()) return -1;
   // The signature is checked first, so the pictures of the other readers pass by

@@ -53,9 +53,8 @@ uint32_t ConvertColorByFormat(const ColorFormatRecord* d, const ColorFormatRecor
   const uint32_t r = Rescale((c & s->RedMask) >> s->RedShift, s->RedWidth, d->RedWidth);
   const uint32_t g = Rescale((c & s->GreenMask) >> s->GreenShift, s->GreenWidth, d->GreenWidth);
   const uint32_t b = Rescale((c & s->BlueMask) >> s->BlueShift, s->BlueWidth, d->BlueWidth);
-  const uint32_t a = s->AlphaWidth == 0
-                         ? d->AlphaMask >> d->AlphaShift
-                         : Rescale((c & s->AlphaMask) >> s->AlphaShift, s->AlphaWidth, d->AlphaWidth);
+  const uint32_t a = s->AlphaWidth == 0 ? d->AlphaMask >> d->AlphaShift
+                                        : Rescale((c & s->AlphaMask) >> s->AlphaShift, s->AlphaWidth, d->AlphaWidth);
   return (r << d->RedShift) | (g << d->GreenShift) | (b << d->BlueShift) | (a << d->AlphaShift);
 }
 

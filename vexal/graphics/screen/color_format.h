@@ -9,8 +9,8 @@
 namespace vexal {
 
 struct ColorFormatRecord {
-  uint8_t ColorBits;      // 8, 16, 24 or 32
-  uint8_t BytesPerPixel;  // ColorBits / 8
+  uint8_t ColorBits;                                    // 8, 16, 24 or 32
+  uint8_t BytesPerPixel;                                // ColorBits / 8
   uint8_t RedWidth, GreenWidth, BlueWidth, AlphaWidth;  // bits per channel; 0 = absent
   uint8_t RedShift, GreenShift, BlueShift, AlphaShift;  // lowest bit of each channel
   uint32_t RedMask, GreenMask, BlueMask, AlphaMask;
@@ -28,7 +28,6 @@ int MakeColorFormat(const plat::PixelFormat* source, ColorFormatRecord* out);
 
 // A pixel of the source format in the destination format: each channel shifted to the
 // destination's width (added low bits 0); a source without alpha gives full alpha.
-uint32_t ConvertColorByFormat(const ColorFormatRecord* dest, const ColorFormatRecord* source,
-                              uint32_t pixel);
+uint32_t ConvertColorByFormat(const ColorFormatRecord* dest, const ColorFormatRecord* source, uint32_t pixel);
 
 }  // namespace vexal

@@ -38,7 +38,8 @@ struct OverlayFormat {
 
 constexpr uint32_t FourCc(char a, char b, char c, char d) {
   return static_cast<uint32_t>(static_cast<uint8_t>(a)) | (static_cast<uint32_t>(static_cast<uint8_t>(b)) << 8) |
-         (static_cast<uint32_t>(static_cast<uint8_t>(c)) << 16) | (static_cast<uint32_t>(static_cast<uint8_t>(d)) << 24);
+         (static_cast<uint32_t>(static_cast<uint8_t>(c)) << 16) |
+         (static_cast<uint32_t>(static_cast<uint8_t>(d)) << 24);
 }
 
 const OverlayFormat kOverlayFormats[] = {
@@ -232,15 +233,16 @@ int CreateDirectDrawObject(ps::Device** out) {
   }
   ps::VideoMemory memory;
   ps::GetAvailableVideoMemory(device, &memory);
-  LogWriteFmt("ビデオメモリ総量:%.2fMB ビデオメモリ空き容量:%.2fMB", static_cast<double>(memory.total) * kBytesPerMegabyte,
+  LogWriteFmt("ビデオメモリ総量:%.2fMB ビデオメモリ空き容量:%.2fMB",
+              static_cast<double>(memory.total) * kBytesPerMegabyte,
               static_cast<double>(memory.free) * kBytesPerMegabyte);
   LogIndentOut();
   *out = device;
   return 0;
 }
 
-int CreateOffscreenSurface(ps::Device* device, ps::Surface** out, uint8_t* in_video_memory, int memory_kind,
-                           int width, int height) {
+int CreateOffscreenSurface(ps::Device* device, ps::Surface** out, uint8_t* in_video_memory, int memory_kind, int width,
+                           int height) {
   constexpr uint32_t kSystem = ps::kCapsOffscreenPlain | ps::kCapsSystemMemory;
   constexpr uint32_t kVideo = ps::kCapsOffscreenPlain | ps::kCaps3DDevice | ps::kCapsVideoMemory;
   ps::SurfaceDesc desc;
@@ -341,9 +343,9 @@ int RecreateDirectDraw() {
   }
   int32_t desktop_width = 0, desktop_height = 0;
   GetDesktopMode(&desktop_width, &desktop_height, nullptr);
-  ChangeScreenModeDD(DDrawState.Object, desktop_width, desktop_height, DDrawState.ScreenWidth,
-                     DDrawState.ScreenHeight, DDrawState.ScreenColorBits, nullptr, &DDrawState.CooperativeLevel,
-                     IsWindowMode(), &DDrawState.DisplayModeChanged, GetMainWindow());
+  ChangeScreenModeDD(DDrawState.Object, desktop_width, desktop_height, DDrawState.ScreenWidth, DDrawState.ScreenHeight,
+                     DDrawState.ScreenColorBits, nullptr, &DDrawState.CooperativeLevel, IsWindowMode(),
+                     &DDrawState.DisplayModeChanged, GetMainWindow());
   // A window shows the desktop's pixels: after a desktop change of depth the surfaces made
   // from here on have the new format, and colour values must be made for it.
   ReadScreenFormat();

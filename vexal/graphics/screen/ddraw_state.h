@@ -32,28 +32,28 @@ struct ScreenDescriptionRecord {
 };
 
 struct DDrawStateRecord {
-  plat::surface::Device* Object = nullptr;         // null until InitDirectDraw; every call checks it first
-  plat::surface::Clipper* Clipper = nullptr;       // bound to the main window; for the draw-target code
-  plat::surface::Surface* Primary = nullptr;       // the visible screen
-  plat::surface::Surface* Back = nullptr;          // the screen that is drawn on and presented
-  plat::surface::Surface* Work1 = nullptr;         // screen-sized system-memory scratch, source key 0
-  plat::surface::Surface* Work2 = nullptr;         // a second one
-  plat::surface::Palette* PaletteObject = nullptr; // only on 8-bit screens
-  plat::surface::Surface* DrawSurface = nullptr;   // the current draw surface (set by the draw-target code)
+  plat::surface::Device* Object = nullptr;          // null until InitDirectDraw; every call checks it first
+  plat::surface::Clipper* Clipper = nullptr;        // bound to the main window; for the draw-target code
+  plat::surface::Surface* Primary = nullptr;        // the visible screen
+  plat::surface::Surface* Back = nullptr;           // the screen that is drawn on and presented
+  plat::surface::Surface* Work1 = nullptr;          // screen-sized system-memory scratch, source key 0
+  plat::surface::Surface* Work2 = nullptr;          // a second one
+  plat::surface::Palette* PaletteObject = nullptr;  // only on 8-bit screens
+  plat::surface::Surface* DrawSurface = nullptr;    // the current draw surface (set by the draw-target code)
 
-  int32_t ScreenWidth = 0;       // 0: not chosen yet
+  int32_t ScreenWidth = 0;  // 0: not chosen yet
   int32_t ScreenHeight = 0;
   int32_t ScreenColorBits = 0;
-  int32_t RefreshRate = 0;       // 0: the driver's default
-  uint32_t CooperativeLevel = 0; // kCooperativeNormal or kCooperativeFullScreenExclusive
+  int32_t RefreshRate = 0;         // 0: the driver's default
+  uint32_t CooperativeLevel = 0;   // kCooperativeNormal or kCooperativeFullScreenExclusive
   int32_t DisplayModeChanged = 0;  // this library changed the display mode and has not restored it
 
-  int32_t VSyncWait = 0;         // presentation waits for the vertical blank
-  int32_t No3DSurfaces = 0;      // main surfaces without 3-D caps; full screen without a flip chain
-  int32_t NoVideoMemory = 0;     // graph surfaces in system memory
-  int32_t NoDirect3D = 0;        // no Direct3D device at a mode change
-  int32_t CoarseBlendFlag = 0;   // the software drawers blend in sixteenths
-  bool Initialised = false;      // InitDirectDraw finished, EndDirectDraw not yet
+  int32_t VSyncWait = 0;        // presentation waits for the vertical blank
+  int32_t No3DSurfaces = 0;     // main surfaces without 3-D caps; full screen without a flip chain
+  int32_t NoVideoMemory = 0;    // graph surfaces in system memory
+  int32_t NoDirect3D = 0;       // no Direct3D device at a mode change
+  int32_t CoarseBlendFlag = 0;  // the software drawers blend in sixteenths
+  bool Initialised = false;     // InitDirectDraw finished, EndDirectDraw not yet
 
   // Flags of the software drawers, set by InitDirectDraw.
   int32_t EndSceneBeforeDraw = 0;  // end a pending Direct3D scene before touching a surface

@@ -34,9 +34,9 @@ void CreateWindowModeSurfaces() {
   ps::SurfaceDesc primary;
   primary.caps = ps::kCapsPrimary | (DDrawState.No3DSurfaces ? 0u : ps::kCaps3DDevice);
   DDrawState.Primary = CreateOrDie(primary, "プライマリサーフェスの作成に失敗しました");
-  DDrawState.Back = CreateOrDie(
-      ScreenSized(DDrawState.No3DSurfaces ? kOffscreenSystem : ps::kCapsOffscreenPlain | ps::kCaps3DDevice),
-      "バックサーフェスの作成に失敗しました");
+  DDrawState.Back =
+      CreateOrDie(ScreenSized(DDrawState.No3DSurfaces ? kOffscreenSystem : ps::kCapsOffscreenPlain | ps::kCaps3DDevice),
+                  "バックサーフェスの作成に失敗しました");
   Fill(DDrawState.Back);
 }
 
@@ -45,8 +45,8 @@ void CreateFlipChain() {
   ps::GetAvailableVideoMemory(DDrawState.Object, &memory);
   ps::SurfaceDesc chain;
   chain.caps = ps::kCapsPrimary | ps::kCapsFlip | ps::kCapsComplex | ps::kCaps3DDevice;
-  chain.back_buffer_count = FlipChainBackBufferCount(memory.total, DDrawState.ScreenWidth,
-                                                     DDrawState.ScreenHeight, DDrawState.ScreenColorBits);
+  chain.back_buffer_count = FlipChainBackBufferCount(memory.total, DDrawState.ScreenWidth, DDrawState.ScreenHeight,
+                                                     DDrawState.ScreenColorBits);
   DDrawState.Primary = CreateOrDie(chain, "プライマリサーフェスの作成に失敗しました");
   if (ps::GetAttachedSurface(DDrawState.Primary, ps::kCapsBackBuffer, &DDrawState.Back) != ps::Result::kOk) {
     DDrawState.Back = nullptr;

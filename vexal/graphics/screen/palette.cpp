@@ -22,7 +22,7 @@ struct FixedEntry {
   plat::PaletteEntry colour;
 };
 constexpr FixedEntry kFixedEntries[] = {
-    {0, {0, 0, 0, 0}},       {16, {0, 0, 139, 0}},       {128, {125, 102, 79, 0}},
+    {0, {0, 0, 0, 0}},         {16, {0, 0, 139, 0}},      {128, {125, 102, 79, 0}},
     {254, {253, 254, 239, 0}}, {255, {255, 255, 255, 0}},
 };
 
@@ -76,8 +76,7 @@ constexpr PaletteTable MakeBuiltInPalette() {
 constinit const PaletteTable kBuiltInPalette = MakeBuiltInPalette();
 
 int CreatePalette8() {
-  if (DDrawState.Object == nullptr || DDrawState.PaletteObject != nullptr ||
-      DDrawState.ScreenColorBits != 8) {
+  if (DDrawState.Object == nullptr || DDrawState.PaletteObject != nullptr || DDrawState.ScreenColorBits != 8) {
     return 0;
   }
   PaletteTable& table = DDrawState.Screen.Palette;
@@ -90,9 +89,8 @@ int CreatePalette8() {
   if (IsWindowMode()) {
     ps::SetPalette(DDrawState.Back, DDrawState.PaletteObject);
   } else if (DDrawState.Primary != nullptr) {
-    ps::EnumAttachedSurfaces(DDrawState.Primary, [](ps::Surface* s) {
-      return SetPaletteToSurface(s, DDrawState.PaletteObject) != 0;
-    });
+    ps::EnumAttachedSurfaces(DDrawState.Primary,
+                             [](ps::Surface* s) { return SetPaletteToSurface(s, DDrawState.PaletteObject) != 0; });
   }
   return 0;
 }

@@ -25,8 +25,7 @@ plat::surface::Surface* GetBackSurface() { return DDrawState.Back; }
 plat::surface::Device* GetDirectDrawObject() { return DDrawState.Object; }
 
 int IsDrawingToFront() {
-  return IsWindowMode() && DDrawState.DrawSurface != nullptr && DDrawState.DrawSurface == DDrawState.Primary ? 1
-                                                                                                            : 0;
+  return IsWindowMode() && DDrawState.DrawSurface != nullptr && DDrawState.DrawSurface == DDrawState.Primary ? 1 : 0;
 }
 
 int IsDisplayModeChanged() { return DDrawState.DisplayModeChanged; }

@@ -18,9 +18,9 @@ struct SurfaceManageRecord {
   plat::surface::Surface* Surface = nullptr;      // the one surface of a BMP data record, when re-made
   uint16_t Width = 0;                             // size in pixels
   uint16_t Height = 0;
-  uint16_t Count = 0;                             // slot count at creation; then the reference count
-  uint8_t Flag = 0;                               // the creator's flag, stored unchanged
-  uint32_t RestoredMark = 0;                      // set once its surface was released or re-made
+  uint16_t Count = 0;         // slot count at creation; then the reference count
+  uint8_t Flag = 0;           // the creator's flag, stored unchanged
+  uint32_t RestoredMark = 0;  // set once its surface was released or re-made
 };
 
 struct SurfaceTableRecord {

@@ -104,8 +104,7 @@ TEST_P(DemoBalanceTest, EveryGroupTheFieldDrawsIsWonNineTimesInTen) {
   }
 }
 
-INSTANTIATE_TEST_SUITE_P(Parties, DemoBalanceTest,
-                         ::testing::Values(PartyPlan{{0, 1}, 0}, PartyPlan{{0, 1, 3}, 0}),
+INSTANTIATE_TEST_SUITE_P(Parties, DemoBalanceTest, ::testing::Values(PartyPlan{{0, 1}, 0}, PartyPlan{{0, 1, 3}, 0}),
                          [](const auto& info) { return std::to_string(info.param.members.size()) + "Members"; });
 
 }  // namespace

@@ -88,8 +88,8 @@ TEST_F(BattleProgramTest, FieldEncounterIsFoughtToTheEndAndTheFieldComesBack) {
   EXPECT_EQ(data.Scalars[game::kScalarMoney], money + 24);
   EXPECT_TRUE(std::filesystem::exists(nltest::FramePath(capture_, 1)));
   if (const char* keep = std::getenv("NL_BATTLE_FRAMES"); keep != nullptr) {
-    std::filesystem::copy(capture_, keep, std::filesystem::copy_options::overwrite_existing |
-                                              std::filesystem::copy_options::recursive);
+    std::filesystem::copy(capture_, keep,
+                          std::filesystem::copy_options::overwrite_existing | std::filesystem::copy_options::recursive);
   }
   game::ShutdownGame();
 }

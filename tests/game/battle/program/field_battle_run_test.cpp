@@ -38,8 +38,8 @@ using nltest::Rgb;
 constexpr int kTickMs = 50;
 constexpr int kRampFirstKey = 48, kRampBeats = 48, kRampBeatTicks = 4;
 constexpr int kBattleKey = 45, kBattleBeatTicks = 2;
-constexpr int kFrames = 2000;          // presented frames of a run
-constexpr int kFieldWalkFrom = 430;    // the field is entered shortly before
+constexpr int kFrames = 2000;        // presented frames of a run
+constexpr int kFieldWalkFrom = 430;  // the field is entered shortly before
 // Frames captured on either side of the fight the log tells of: the field before and after.
 constexpr int kAroundFight = 20;
 
@@ -49,8 +49,8 @@ std::string Song(int beats, int beat_ticks, int first_key, int key_step) {
   spec.repeat_start = 0;
   spec.repeat_end = beats * beat_ticks;
   for (int b = 0; b < beats; ++b) {
-    spec.tracks[0].notes.push_back({b * beat_ticks, uint8_t(first_key + key_step * b),
-                                    uint8_t(beat_ticks / 2 + beat_ticks / 4), 200, 6});
+    spec.tracks[0].notes.push_back(
+        {b * beat_ticks, uint8_t(first_key + key_step * b), uint8_t(beat_ticks / 2 + beat_ticks / 4), 200, 6});
   }
   return musictest::SongBytes(spec);
 }
@@ -160,7 +160,6 @@ std::vector<Note> Notes(const Mono& wav) {
 // A ramp note's level in 1/100 dB for the master volume m: its track volume 200 scaled by
 // m / 127 (integers), then volume x 8 - 2040.
 double RampLevelDb(int m) { return ((200 * m / 127) * 8 - 2040) / 100.0; }
-
 
 constexpr int kFadeNotes = 10;  // notes after the resume looked at: 2 s, past the fade's 1.5 s
 
@@ -303,7 +302,8 @@ class FieldBattleRunTest : public ::testing::Test {
   void SetUp() override {
     ASSERT_EQ(access(nltest::GameProgram().c_str(), X_OK), 0) << nltest::GameProgram() << " is not built";
     ASSERT_TRUE(run_.CopyDemoWorld());
-    ASSERT_TRUE(nltest::WriteFileBytes(run_.DataFile("Org/field.org"), Song(kRampBeats, kRampBeatTicks, kRampFirstKey, 1)));
+    ASSERT_TRUE(
+        nltest::WriteFileBytes(run_.DataFile("Org/field.org"), Song(kRampBeats, kRampBeatTicks, kRampFirstKey, 1)));
     ASSERT_TRUE(nltest::WriteFileBytes(run_.DataFile("Org/battle.org"), Song(8, kBattleBeatTicks, kBattleKey, 0)));
     ASSERT_TRUE(nltest::WriteFileBytes(run_.DataFile("Org/title.org"), SilentSong()));
     ASSERT_TRUE(nltest::WriteFileBytes(run_.DataFile("Org/town.org"), SilentSong()));
@@ -322,8 +322,9 @@ class FieldBattleRunTest : public ::testing::Test {
     std::filesystem::copy_file(run_.DataFile("AppLog.txt"), run_.File(name + ".log"),
                                std::filesystem::copy_options::overwrite_existing);
     if (const char* keep = std::getenv("NL_BATTLE_RUN_KEEP"); keep != nullptr) {
-      std::filesystem::copy(run_.File(""), keep, std::filesystem::copy_options::overwrite_existing |
-                                                     std::filesystem::copy_options::recursive);
+      std::filesystem::copy(
+          run_.File(""), keep,
+          std::filesystem::copy_options::overwrite_existing | std::filesystem::copy_options::recursive);
     }
     return status;
   }
@@ -364,8 +365,8 @@ TEST_F(FieldBattleRunTest, AnEncounterIsWonAndTheFieldAndItsSongComeBack) {
     EXPECT_TRUE(Stamped(log, start)) << line;
     const size_t next = log.find('\n', at) + 1;
     ASSERT_NE(next, 0u) << line << ": the line is not closed";
-    EXPECT_TRUE(next == log.size() || Stamped(log, next)) << "after " << line << ": \""
-                                                          << log.substr(next, log.find('\n', next) - next) << "\"";
+    EXPECT_TRUE(next == log.size() || Stamped(log, next))
+        << "after " << line << ": \"" << log.substr(next, log.find('\n', next) - next) << "\"";
   }
 
   // The fight's frames from the log, and the field's around them, captured by a second run
@@ -437,8 +438,8 @@ TEST_F(FieldBattleRunTest, AnEncounterIsWonAndTheFieldAndItsSongComeBack) {
   ASSERT_LT(resumed + 2, notes.end()) << "the field's song did not come back";
   // The saved position is the tick after the last one played: the interrupted note had
   // begun, so the first note sounded again is the next one.
-  EXPECT_EQ(resumed->key, key_before + 1)
-      << "resumed at key " << resumed->key << " after key " << key_before << " (its start is key " << kRampFirstKey << ")";
+  EXPECT_EQ(resumed->key, key_before + 1) << "resumed at key " << resumed->key << " after key " << key_before
+                                          << " (its start is key " << kRampFirstKey << ")";
   for (auto n = resumed + 1; n != resumed + 3; ++n) {
     EXPECT_EQ(n->start_ms - (n - 1)->start_ms, kRampBeatTicks * kTickMs);
   }

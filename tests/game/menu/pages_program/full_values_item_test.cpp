@@ -44,7 +44,7 @@ class FullValuesItemTest : public datatest::DataTest {
     ASSERT_TRUE(menutest::UseSolidCellFont(dir_.path()));
     ResetGameData();
     ResetField();
-    WireField();  // the save is held to the field's own map check
+    WireField();                // the save is held to the field's own map check
     Data().LoadGameDatabase();  // the map list the save checks the town against
     TheSaveIconPack.LoadSaveIcons();
     datatest::WriteText(dir_.File("use.input"), kInput);

@@ -12,8 +12,8 @@
 #include <unistd.h>
 
 #include <cstdint>
-#include <cstdlib>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <filesystem>
 #include <optional>
@@ -42,7 +42,7 @@ bool SameArea(const nltest::Png& a, const nltest::Png& b, int x0, int y0, int w,
 struct Party {
   uint32_t money = 0;
   int32_t hp = 0, max_hp = 0;
-  uint16_t bag[3][2] = {};  // id, count of stacks 0-2
+  uint16_t bag[3][2] = {};     // id, count of stacks 0-2
   uint16_t materials[5] = {};  // counts of materials 0-4
 };
 

@@ -62,12 +62,12 @@ TEST_F(ItemInfoPanelTest, ShowsLabelsValuesAndSignsAndSkipsValuesOutsideItsTable
   GameData& d = TheGameData();
   auto& v = d.Items[7].values;
   v[kItemKind] = 104;
-  v[kItemRange] = 99;        // no such range label
-  v[kItemDependsOn] = 7;     // no such stat
+  v[kItemRange] = 99;     // no such range label
+  v[kItemDependsOn] = 7;  // no such stat
   v[kItemMultiplier] = 2;
-  v[kItemRaise] = 600000;    // MAXIMIZE
-  v[kItemHits] = 0;          // shown as 1
-  v[kItemPpCost] = 0;        // not shown
+  v[kItemRaise] = 600000;  // MAXIMIZE
+  v[kItemHits] = 0;        // shown as 1
+  v[kItemPpCost] = 0;      // not shown
   v[kItemAttackBonus] = -3;
   v[kItemAttackBonus + 1] = 0;
   v[kItemAttackBonus + 2] = 5;
