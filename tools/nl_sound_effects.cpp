@@ -21,6 +21,7 @@
 #include <string_view>
 #include <vector>
 
+#include "platform/codec/ima_adpcm_steps.h"
 #include "platform/sound/sound.h"
 
 namespace {
@@ -277,14 +278,9 @@ std::string PcmWave(const std::vector<int16_t>& samples, uint32_t rate) {
 
 // IMA ADPCM, mono: each block is the first sample, the step index and a zero byte, then
 // the other samples as nibbles, low nibble first.
-constexpr std::array<int32_t, 89> kImaSteps = {
-    7,    8,     9,     10,    11,    12,    13,    14,    16,    17,    19,    21,    23,    25,   28,
-    31,   34,    37,    41,    45,    50,    55,    60,    66,    73,    80,    88,    97,    107,  118,
-    130,  143,   157,   173,   190,   209,   230,   253,   279,   307,   337,   371,   408,   449,  494,
-    544,  598,   658,   724,   796,   876,   963,   1060,  1166,  1282,  1411,  1552,  1707,  1878, 2066,
-    2272, 2499,  2749,  3024,  3327,  3660,  4026,  4428,  4871,  5358,  5894,  6484,  7132,  7845, 8630,
-    9493, 10442, 11487, 12635, 13899, 15289, 16818, 18500, 20350, 22385, 24623, 27086, 29794, 32767};
-constexpr std::array<int, 8> kImaIndexStep = {-1, -1, -1, -1, 2, 4, 6, 8};
+using plat::codec::kImaIndexStep;
+using plat::codec::kImaMaxStepIndex;
+using plat::codec::kImaStepTable;
 
 struct ImaState {
   int32_t predictor = 0;
@@ -293,7 +289,7 @@ struct ImaState {
 
 // The nibble nearest to `sample` from the state, which it then advances as a decoder would.
 uint8_t EncodeNibble(ImaState& c, int32_t sample) {
-  const int32_t step = kImaSteps[c.index];
+  const int32_t step = kImaStepTable[c.index];
   int32_t diff = sample - c.predictor;
   uint8_t nibble = 0;
   if (diff < 0) {
@@ -305,7 +301,7 @@ uint8_t EncodeNibble(ImaState& c, int32_t sample) {
   if (diff >= step >> 1) nibble |= 2, diff -= step >> 1, delta += step >> 1;
   if (diff >= step >> 2) nibble |= 1, delta += step >> 2;
   c.predictor = std::clamp(c.predictor + ((nibble & 8) != 0 ? -delta : delta), -32768, 32767);
-  c.index = std::clamp(c.index + kImaIndexStep[nibble & 7], 0, 88);
+  c.index = std::clamp(c.index + kImaIndexStep[nibble & 7], 0, kImaMaxStepIndex);
   return nibble;
 }
 

@@ -5,20 +5,11 @@
 #include <array>
 
 #include "platform/codec/codec_decoder.h"
+#include "platform/codec/ima_adpcm_steps.h"
 #include "platform/numeric/little_endian.h"
 
 namespace plat::codec {
 namespace {
-
-constexpr int kMaxStepIndex = 88;
-constexpr std::array<int32_t, kMaxStepIndex + 1> kStepTable = {
-    7,    8,     9,     10,    11,    12,    13,    14,    16,    17,    19,    21,    23,    25,   28,
-    31,   34,    37,    41,    45,    50,    55,    60,    66,    73,    80,    88,    97,    107,  118,
-    130,  143,   157,   173,   190,   209,   230,   253,   279,   307,   337,   371,   408,   449,  494,
-    544,  598,   658,   724,   796,   876,   963,   1060,  1166,  1282,  1411,  1552,  1707,  1878, 2066,
-    2272, 2499,  2749,  3024,  3327,  3660,  4026,  4428,  4871,  5358,  5894,  6484,  7132,  7845, 8630,
-    9493, 10442, 11487, 12635, 13899, 15289, 16818, 18500, 20350, 22385, 24623, 27086, 29794, 32767};
-constexpr std::array<int, 8> kIndexStep = {-1, -1, -1, -1, 2, 4, 6, 8};
 
 constexpr uint32_t kHeaderBytesPerChannel = 4;
 constexpr uint32_t kGroupBytes = 4;       // one channel's share of a group
@@ -30,14 +21,14 @@ struct ChannelState {
 };
 
 int16_t DecodeNibble(ChannelState& c, uint8_t nibble) {
-  const int32_t step = kStepTable[c.index];
+  const int32_t step = kImaStepTable[c.index];
   int32_t diff = step >> 3;
   if ((nibble & 4) != 0) diff += step;
   if ((nibble & 2) != 0) diff += step >> 1;
   if ((nibble & 1) != 0) diff += step >> 2;
   c.predictor += (nibble & 8) != 0 ? -diff : diff;
   c.predictor = std::clamp(c.predictor, -32768, 32767);
-  c.index = std::clamp(c.index + kIndexStep[nibble & 7], 0, kMaxStepIndex);
+  c.index = std::clamp(c.index + kImaIndexStep[nibble & 7], 0, kImaMaxStepIndex);
   return static_cast<int16_t>(c.predictor);
 }
 
@@ -96,7 +87,7 @@ class ImaAdpcmDecoder final : public Decoder {
       const uint8_t* hdr = block + c * kHeaderBytesPerChannel;
       state[c].predictor = static_cast<int16_t>(numeric::LoadLe16(hdr));
       // A step index beyond the table is damaged data; the nearest entry keeps it safe.
-      state[c].index = std::min<int>(hdr[2], kMaxStepIndex);
+      state[c].index = std::min<int>(hdr[2], kImaMaxStepIndex);
       PutSample(out, c, static_cast<int16_t>(state[c].predictor));
     }
     const uint8_t* data = block + kHeaderBytesPerChannel * channels_;
