@@ -251,6 +251,39 @@ TEST_F(WindowProcTest, DesktopChangeInWindowMode) {
   }
 }
 
+// In window mode and in the background, a desktop change rebuilds the screen, and the
+// rebuild's waits pump until the application is active: a second desktop change read
+// there is rebuilt once the first rebuild is done, never inside it.
+TEST_F(WindowProcTest, ADesktopChangeDuringARebuildIsRebuiltAfterIt) {
+  Start(1);
+  const pw::WindowHandle w = AppState.MainWindow;
+  pw::SendMessage(w, pw::kWmActivate, 0, 0);
+  ASSERT_EQ(AppState.ActiveFlag, 0);
+  const auto desktop_to = [](int bits) {
+    return [bits] {
+      plat::display::SetDesktop(1280, 1024, bits);
+      pw::DesktopChanged(bits, 1280, 1024);
+    };
+  };
+  const std::vector<std::function<void()>> actions = {desktop_to(16), desktop_to(32), [w] { pw::UserFocus(w, true); }};
+  size_t next = 0;
+  // Each action is taken before it is done: a poll inside it reads on from the next.
+  pw::SetEventSource([&] {
+    if (next < actions.size()) actions[next++]();
+  });
+  const std::vector<std::string> steps = Steps([] { vexal::PumpMessages(); });
+  pw::SetEventSource(nullptr);
+  EXPECT_EQ(next, actions.size());
+  // The second rebuild finds the input device ended by the first: it logs no end of it.
+  std::vector<std::string> twice = Rebuild(false), again = Rebuild(false);
+  again.erase(std::find(again.begin(), again.end(), "EndDirectInput"));
+  twice.insert(twice.end(), again.begin(), again.end());
+  EXPECT_EQ(steps, twice);
+  EXPECT_EQ(AppState.ActiveFlag, 1);
+  EXPECT_EQ(vexal::GetScreenColorBits(), 32) << "the second rebuild follows the last desktop";
+  EXPECT_EQ(plat::surface::LiveDeviceCount(), 1);
+}
+
 TEST_F(WindowProcTest, KeysCharactersAndPrivateMessages) {
   Start(1);
   pw::WindowHandle w = AppState.MainWindow;
