@@ -386,10 +386,13 @@ TEST_F(ScriptTest, AWarpToAMapTheFieldCannotEnterIsRefused) {
     Script(std::string("*1\r\n") + c.line + "\r\nafter\r\n");
     Shown.clear();
     datatest::Sounds.clear();
+    const uint32_t clock = game::FrameClock;
     TheEventScript.StartEventScript(1, -1, 0);
     RunFrames(10);
     EXPECT_FALSE(TheEventScript.Running());
     EXPECT_TRUE(Shown.empty()) << "the block ends at the warp";
+    // The wipe runs frames of its own; a refused warp runs none.
+    EXPECT_EQ(game::FrameClock == clock, c.refused) << "a wipe played or not";
     EXPECT_EQ(datatest::Sounds, c.refused ? std::vector<int>{4} : std::vector<int>{});
     EXPECT_EQ(Data().Scalars[game::kScalarCurrentMap], uint32_t(c.map));
     EXPECT_EQ(TheField.LoadedMapName(), c.map == 1 ? "a.map" : "b.map");
