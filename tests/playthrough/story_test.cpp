@@ -8,7 +8,9 @@
 // a fight lasts, and the fight is fought from what the battle screen shows: the fixed
 // attack on the first enemy, and a herb from the actor's slots on a member who is below
 // half of its HP. So whatever the game draws, the fights are won by play, not by a lucky
-// seed; the fights and what they pay are read from the log and the data tree's tables.
+// seed; the fights and what they pay are read from the log and the data tree's tables, and
+// the growth points each member's action gives and the stats each victory raises are held
+// to the growth rules.
 // story_continue.input then starts the real program again, continues from the load list,
 // steps off the cell where the shadow stood and back onto it, and saves in slot 2.
 #include <gtest/gtest.h>
@@ -16,6 +18,7 @@
 
 #include <algorithm>
 #include <array>
+#include <cmath>
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
@@ -228,7 +231,95 @@ struct FirstStart {
   std::map<std::string, long> frames;  // the frames checked, by name
   long below_shadow = -1;              // the frame after the party first stood below the shadow
   long last_frame = 0;
+  std::vector<std::string> growth_faults;  // members whose stats after a won fight break the growth rule
+  int stats_raised = 0;                    // stat points the fights' growth gave
+  int blows = 0, helps = 0;                // the members' actions whose growth points were held to the rule
 };
+
+// A member's action as the player decided it: the fight just before it was paid.
+struct DecidedAction {
+  int actor = -1, target = 0, side = 1, item = 0;
+  std::array<game::Combatant, game::kCombatants> fighters;
+};
+
+// The growth points one member's action gives, held to the rule. A blow (harmful, not aimed
+// at the party's side) on stat s, which is the item's stat (spirit for an ESP), adds
+// trunc(sqrt(E)) + 2 + E - A, at least -5, then + 5, E being the target's stat s (with all
+// enemies aimed at, the greatest of theirs) and A the actor's: on top of that a draw of 0-5,
+// perhaps 10 and perhaps 100 more, and 0-8 more again for a member whose modifier (the
+// speed points) is 1; a member whose modifier is -1 gets nothing. A blow that leaves s's
+// points above 199 has exercised s. A helpful action adds 7 to spirit's points (nothing
+// when aimed at the enemies' side). No other points change.
+void CheckActionGrowth(const DecidedAction& d, const std::map<int, std::vector<int>>& items, size_t fight,
+                       FirstStart* out) {
+  const std::string where = "fight " + std::to_string(fight) + ", member " + std::to_string(d.actor) + ", item " +
+                            std::to_string(d.item) + ": ";
+  if (!items.count(d.item)) {
+    out->growth_faults.push_back(where + "not in the item table");
+    return;
+  }
+  const std::vector<int>& item = items.at(d.item);
+  const game::Combatant &before = d.fighters[size_t(d.actor)], &after = game::TheBattle.fighters[size_t(d.actor)];
+  const int s = item[game::kItemKind] > 300 ? 3 : std::clamp(item[game::kItemDependsOn], 0, 3);
+  const int32_t modifier = before.Word(game::kMemberGrowthModifier);
+  std::array<std::set<int64_t>, 4> gains{{{0}, {0}, {0}, {0}}};
+  const bool blow = item[game::kItemHelpful] == 0 && d.side != 1;
+  if (blow) {
+    ++out->blows;
+    int64_t e = 0;
+    if (d.target == -1) {
+      for (int i = 0; i < game::kBattleEnemies; ++i)
+        e = std::max<int64_t>(e, d.fighters[size_t(game::kBattleMembers + i)].Word(game::kMemberAttack + s));
+    } else {
+      e = d.fighters[size_t(game::kBattleMembers + std::clamp(d.target, 0, game::kBattleEnemies - 1))].Word(
+          game::kMemberAttack + s);
+    }
+    const int64_t root = e > 0 ? int64_t(std::sqrt(double(e))) : 0;
+    const int64_t least = std::max<int64_t>(root + 2 + e - before.Word(game::kMemberAttack + s), -5) + 5;
+    if (modifier != -1) {
+      gains[size_t(s)].clear();
+      for (int draw = 0; draw <= 5 + (modifier == 1 ? 8 : 0); ++draw)
+        for (int ten : {0, 10})
+          for (int hundred : {0, 100}) gains[size_t(s)].insert(least + draw + ten + hundred);
+    }
+  } else if (item[game::kItemHelpful] == 1) {
+    ++out->helps;
+    gains[3] = {modifier == -1 || d.side == -1 ? 0 : 7};
+  }
+  for (int t = 0; t < 4; ++t) {
+    const int64_t got = int64_t{after.Word(game::kMemberGrowthPoints + t)} - before.Word(game::kMemberGrowthPoints + t);
+    if (!gains[size_t(t)].count(got))
+      out->growth_faults.push_back(where + "stat " + std::to_string(t) + "'s points grew by " + std::to_string(got) +
+                                   ", from " + std::to_string(*gains[size_t(t)].begin()) + " to " +
+                                   std::to_string(*gains[size_t(t)].rbegin()) + " by the rule");
+  }
+  if (blow && after.Word(game::kMemberGrowthPoints + s) > 199 && !after.exercised[size_t(s)])
+    out->growth_faults.push_back(where + "stat " + std::to_string(s) + " above 199 points, not exercised");
+}
+
+// A won fight's growth of the four stats, held against the party the victory left: a
+// member present and neither down, ill nor paralysed gains a point of base stat s, for 100
+// of its growth points, when the fight exercised s and it holds 100 or more; every other
+// base stat and its points stay as they were. The party is the game's own after the fight.
+void CheckStatGrowth(const std::array<game::Combatant, game::kBattleMembers>& victory, size_t fight, FirstStart* out) {
+  for (int k = 0; k < game::kBattleMembers; ++k) {
+    const game::Combatant& c = victory[static_cast<size_t>(k)];
+    if (c.Kind() == game::kKindGone) continue;
+    const bool grows = !c.status[game::kStatusDown] && !c.status[game::kStatusIll] && !c.status[game::kStatusParalysed];
+    const game::PartyMember& after = game::TheGameData().Members[static_cast<size_t>(k)];
+    for (int s = 0; s < 4; ++s) {
+      const int32_t points = c.Word(game::kMemberGrowthPoints + s), base = c.Word(game::kMemberBaseAttack + s);
+      const int raised = grows && c.exercised[static_cast<size_t>(s)] && points >= 100 ? 1 : 0;
+      out->stats_raised += raised;
+      const int32_t got_base = after[game::kMemberBaseAttack + s], got_points = after[game::kMemberGrowthPoints + s];
+      if (got_base == base + raised && got_points == points - 100 * raised) continue;
+      out->growth_faults.push_back("fight " + std::to_string(fight) + ", member " + std::to_string(k) + ", stat " +
+                                   std::to_string(s) + ": base " + std::to_string(base) + " -> " +
+                                   std::to_string(got_base) + ", points " + std::to_string(points) + " -> " +
+                                   std::to_string(got_points));
+    }
+  }
+}
 
 FirstStart PlayFirstStart(const std::string& data, const nltest::TempDir& dir) {
   FirstStart out;
@@ -260,10 +351,28 @@ FirstStart PlayFirstStart(const std::string& data, const nltest::TempDir& dir) {
 
   size_t fights_seen = 0;
   bool at_shadow = false;
+  std::optional<std::array<game::Combatant, game::kBattleMembers>> victory;  // the party before its growth
+  std::optional<DecidedAction> decided;  // a member's action chosen, not yet paid when the frame ended
+  const auto items = playtest::TableRows(nltest::ReadFileBytes(data + "/system/backup.txt"), 2, 64, true);
   while (playtest::RunGameFrame()) {
     const long n = long(plat::presentation::PresentedFrames());
     if (n >= kMostFrames) break;
     player.AfterFrame(n);
+    if (game::GameMode == game::MODE_BATTLE) {
+      // The points an action gives are added when it is paid, in the frame that decides
+      // its target; the stats grow in the frame that closes the victory's message.
+      const game::Battle& b = game::TheBattle;
+      const bool choosing = (b.phase == game::kPhaseTarget || b.phase == game::kPhasePay) && b.actor >= 0 &&
+                            b.actor < game::kBattleMembers;
+      if (decided && !choosing && !(b.phase == game::kPhaseCommand && b.actor == decided->actor))
+        CheckActionGrowth(*decided, items, player.Fights().size(), &out);
+      decided.reset();
+      if (choosing) decided = DecidedAction{b.actor, b.target, b.side, b.ActingItem(), b.fighters};
+      if (b.phase == game::kPhaseVictory) {
+        victory.emplace();
+        std::copy_n(b.fighters.begin(), game::kBattleMembers, victory->begin());
+      }
+    }
     bool recapture = false;
     // Below the shadow, the next decide talks to it: its line comes within a few frames.
     const bool below = game::GameMode == game::MODE_FIELD &&
@@ -280,8 +389,14 @@ FirstStart PlayFirstStart(const std::string& data, const nltest::TempDir& dir) {
       fights_seen = fights.size();
     }
     if (!fights.empty() && fights.back().second == n + 1) {
-      // A fight has ended: the field after it, the closing words after the shadow's, and
-      // the frames of the script beyond it, where they now fall.
+      // A fight has ended: its growth, the field after it, the closing words after the
+      // shadow's, and the frames of the script beyond it, where they now fall.
+      if (victory) {
+        CheckStatGrowth(*victory, fights.size(), &out);
+      } else {
+        out.growth_faults.push_back("fight " + std::to_string(fights.size()) + " ended without a victory");
+      }
+      victory.reset();
       capture(n + 1, n + 150);
       capture(player.RealFrame(kStockFrame), player.RealFrame(kStockFrame));
       capture(player.RealFrame(kSaveListFrame), player.RealFrame(kSaveListFrame));
@@ -347,6 +462,8 @@ TEST(StoryTest, FromANewGameTheShadowIsBeatenByPlayAndStaysGoneAfterTheLoad) {
     EXPECT_EQ(f.money_after, purse);
   }
   EXPECT_FALSE(Logged(first.log, "battle: the party fell"));
+  for (const std::string& fault : first.growth_faults) ADD_FAILURE() << "growth: " << fault;
+  EXPECT_GT(first.blows, 0) << "no member's blow had its growth points held to the rule";
   EXPECT_TRUE(Logged(first.log, "treasure: flag 305 set, kind 0, 321")) << "the shadow's light";
   for (const std::string* log : {&first.log, &second_log}) {
     EXPECT_TRUE(Logged(*log, "ＣＯＭを終了... 完了"));
@@ -449,9 +566,11 @@ TEST(StoryTest, FromANewGameTheShadowIsBeatenByPlayAndStaysGoneAfterTheLoad) {
   }
   EXPECT_GT(CountNear(*chest, kChestOpenInside), 0) << "the chest stands open";
   for (const auto* page : {&*shop, &*stock, &*save_list}) EXPECT_GT(CountWindowBlue(*page), kViewPixels * 3 / 10);
-  std::printf("the first start: %ld frames, %zu fights (the first from frame %ld, the shadow's from %ld to %ld)\n",
-              first.last_frame, first.fights.size(), first.fights.front().first, first.fights.back().first,
-              first.fights.back().second);
+  std::printf(
+      "the first start: %ld frames, %zu fights (the first from frame %ld, the shadow's from %ld to %ld), %d blows "
+      "and %d helpful actions paid growth points, %d stat points grown\n",
+      first.last_frame, first.fights.size(), first.fights.front().first, first.fights.back().first,
+      first.fights.back().second, first.blows, first.helps, first.stats_raised);
 }
 
 }  // namespace
