@@ -9,8 +9,8 @@
 // attack on the first enemy, and a herb from the actor's slots on a member who is below
 // half of its HP. So whatever the game draws, the fights are won by play, not by a lucky
 // seed; the fights and what they pay are read from the log and the data tree's tables, and
-// the growth points each member's action gives and the stats each victory raises are held
-// to the growth rules.
+// the growth points each member's action gives and what each victory grows (stats, max HP
+// and PP) are held to the growth rules.
 // story_continue.input then starts the real program again, continues from the load list,
 // steps off the cell where the shadow stood and back onto it, and saves in slot 2.
 #include <gtest/gtest.h>
@@ -231,8 +231,9 @@ struct FirstStart {
   std::map<std::string, long> frames;  // the frames checked, by name
   long below_shadow = -1;              // the frame after the party first stood below the shadow
   long last_frame = 0;
-  std::vector<std::string> growth_faults;  // members whose stats after a won fight break the growth rule
+  std::vector<std::string> growth_faults;  // what broke the growth rules, a line each
   int stats_raised = 0;                    // stat points the fights' growth gave
+  int hp_pp_gains = 0;                     // max HP and max PP the fights' growth bought
   int blows = 0, helps = 0;                // the members' actions whose growth points were held to the rule
 };
 
@@ -297,27 +298,57 @@ void CheckActionGrowth(const DecidedAction& d, const std::map<int, std::vector<i
     out->growth_faults.push_back(where + "stat " + std::to_string(s) + " above 199 points, not exercised");
 }
 
-// A won fight's growth of the four stats, held against the party the victory left: a
-// member present and neither down, ill nor paralysed gains a point of base stat s, for 100
-// of its growth points, when the fight exercised s and it holds 100 or more; every other
-// base stat and its points stay as they were. The party is the game's own after the fight.
-void CheckStatGrowth(const std::array<game::Combatant, game::kBattleMembers>& victory, size_t fight, FirstStart* out) {
+// A won fight's growth, held against the party the victory left. A member present and
+// neither down, ill nor paralysed gains a point of base stat s, for 100 of its growth
+// points, when the fight exercised s and it holds 100 or more. Its HP points, at 1.3 times
+// its max HP or more, may buy (a draw) trunc(sqrt(max HP x 7 / 8)) + 1 to 3 base max HP,
+// and are then (points - 2 x max HP, at least 0) halved. Its PP points gain the least j
+// from 1 with 1 + 2 + ... + j at least the fight's ESP uses (none above 4950 uses); at its
+// max PP or more they buy 3 or 4 base max PP for a fifth of the max PP each. Nothing else
+// of those moves. The party is the game's own after the fight.
+void CheckVictoryGrowth(const std::array<game::Combatant, game::kBattleMembers>& victory, size_t fight,
+                        FirstStart* out) {
   for (int k = 0; k < game::kBattleMembers; ++k) {
     const game::Combatant& c = victory[static_cast<size_t>(k)];
     if (c.Kind() == game::kKindGone) continue;
     const bool grows = !c.status[game::kStatusDown] && !c.status[game::kStatusIll] && !c.status[game::kStatusParalysed];
     const game::PartyMember& after = game::TheGameData().Members[static_cast<size_t>(k)];
+    auto fault = [&](const std::string& what, int base_word, int points_word) {
+      out->growth_faults.push_back("fight " + std::to_string(fight) + ", member " + std::to_string(k) + ", " + what +
+                                   ": base " + std::to_string(c.Word(base_word)) + " -> " +
+                                   std::to_string(after[base_word]) + ", points " +
+                                   std::to_string(c.Word(points_word)) + " -> " + std::to_string(after[points_word]));
+    };
     for (int s = 0; s < 4; ++s) {
       const int32_t points = c.Word(game::kMemberGrowthPoints + s), base = c.Word(game::kMemberBaseAttack + s);
       const int raised = grows && c.exercised[static_cast<size_t>(s)] && points >= 100 ? 1 : 0;
       out->stats_raised += raised;
       const int32_t got_base = after[game::kMemberBaseAttack + s], got_points = after[game::kMemberGrowthPoints + s];
-      if (got_base == base + raised && got_points == points - 100 * raised) continue;
-      out->growth_faults.push_back("fight " + std::to_string(fight) + ", member " + std::to_string(k) + ", stat " +
-                                   std::to_string(s) + ": base " + std::to_string(base) + " -> " +
-                                   std::to_string(got_base) + ", points " + std::to_string(points) + " -> " +
-                                   std::to_string(got_points));
+      if (got_base != base + raised || got_points != points - 100 * raised)
+        fault("stat " + std::to_string(s), game::kMemberBaseAttack + s, game::kMemberGrowthPoints + s);
     }
+    const int64_t max_hp = c.Word(game::kMemberMaxHp), hp_points = c.Word(game::kMemberHpPoints);
+    const int64_t hp_gain = int64_t{after[game::kMemberBaseMaxHp]} - c.Word(game::kMemberBaseMaxHp);
+    const int64_t root = max_hp > 0 ? int64_t(std::sqrt(double(max_hp * 7 / 8))) : 0;
+    const bool hp_kept = hp_gain == 0 && after[game::kMemberHpPoints] == hp_points;
+    const bool hp_bought = grows && hp_points * 10 >= max_hp * 13 && hp_gain >= root + 1 && hp_gain <= root + 3 &&
+                           after[game::kMemberHpPoints] == std::max<int64_t>(hp_points - 2 * max_hp, 0) / 2;
+    if (!hp_kept && !hp_bought) fault("max HP", game::kMemberBaseMaxHp, game::kMemberHpPoints);
+    out->hp_pp_gains += hp_bought ? 1 : 0;
+    int64_t pp_points = c.Word(game::kMemberPpPoints);
+    if (grows && c.esp_uses <= 4950) {
+      int64_t j = 1;
+      while (j * (j + 1) / 2 < c.esp_uses) ++j;
+      pp_points += j;
+    }
+    const int64_t max_pp = c.Word(game::kMemberMaxPp);
+    const int64_t pp_gain = int64_t{after[game::kMemberBaseMaxPp]} - c.Word(game::kMemberBaseMaxPp);
+    const bool pp_bought = grows && pp_points >= max_pp;
+    const bool pp_right =
+        pp_bought ? (pp_gain == 3 || pp_gain == 4) && after[game::kMemberPpPoints] == pp_points - pp_gain * max_pp / 5
+                  : pp_gain == 0 && after[game::kMemberPpPoints] == pp_points;
+    if (!pp_right) fault("max PP", game::kMemberBaseMaxPp, game::kMemberPpPoints);
+    out->hp_pp_gains += pp_bought ? 1 : 0;
   }
 }
 
@@ -392,7 +423,7 @@ FirstStart PlayFirstStart(const std::string& data, const nltest::TempDir& dir) {
       // A fight has ended: its growth, the field after it, the closing words after the
       // shadow's, and the frames of the script beyond it, where they now fall.
       if (victory) {
-        CheckStatGrowth(*victory, fights.size(), &out);
+        CheckVictoryGrowth(*victory, fights.size(), &out);
       } else {
         out.growth_faults.push_back("fight " + std::to_string(fights.size()) + " ended without a victory");
       }
@@ -568,9 +599,9 @@ TEST(StoryTest, FromANewGameTheShadowIsBeatenByPlayAndStaysGoneAfterTheLoad) {
   for (const auto* page : {&*shop, &*stock, &*save_list}) EXPECT_GT(CountWindowBlue(*page), kViewPixels * 3 / 10);
   std::printf(
       "the first start: %ld frames, %zu fights (the first from frame %ld, the shadow's from %ld to %ld), %d blows "
-      "and %d helpful actions paid growth points, %d stat points grown\n",
+      "and %d helpful actions paid growth points, %d stat points grown, %d max HP and PP gains\n",
       first.last_frame, first.fights.size(), first.fights.front().first, first.fights.back().first,
-      first.fights.back().second, first.blows, first.helps, first.stats_raised);
+      first.fights.back().second, first.blows, first.helps, first.stats_raised, first.hp_pp_gains);
 }
 
 }  // namespace
