@@ -23,6 +23,7 @@ constexpr int kChannels = 3;      // red, green, blue
 constexpr int kMaxField = 255;    // widest channel the rows cover
 constexpr int kCoarseSteps = 16;  // sixteenths
 constexpr int kOpaqueAlpha = 255;
+constexpr int kHalfParam = 128;  // the half blend: p = 256 - p
 
 // What one pixel computes, chosen once per call.
 enum class Rule {
@@ -260,16 +261,19 @@ void BlitLoop(const L& layout, const Rows& rows, const BlitPixels& px) {
                    static_cast<size_t>(px.Width) * sizeof(Pixel));
     return;
   }
-  if constexpr (R == Rule::Mix && !HasAlpha && !Bright && L::kPackedXrgb) {
-    if (!local.CoarseMix) {
-      plat::sys::RunVectorLoop<Mix32FineLoop<Keyed>>(&local, &px);
-      return;
-    }
-  }
   if constexpr (R == Rule::Mix && !HasAlpha && !Bright) {
+    // At p = 128 the fine shares (v * 128) >> 8 are v >> 1, the half loop's one term each, and
+    // FillRows sets its masks from p whether coarse or not: one shift and mask per share.
+    const bool fine_half = L::kPackedXrgb && !local.CoarseMix && local.SourceParam == kHalfParam;
+    if constexpr (L::kPackedXrgb) {
+      if (!local.CoarseMix && !fine_half) {
+        plat::sys::RunVectorLoop<Mix32FineLoop<Keyed>>(&local, &px);
+        return;
+      }
+    }
     const bool halves = local.SourceShift[1] == 0 && local.SourceShift[2] == 0 && local.SourceShift[3] == 0 &&
                         local.DestShift[1] == 0 && local.DestShift[2] == 0 && local.DestShift[3] == 0;
-    if (local.CoarseMix && halves)
+    if ((local.CoarseMix || fine_half) && halves)
       plat::sys::RunVectorLoop<MixLoop<L, Keyed, true, true>>(&layout, &local, &px);
     else if (local.CoarseMix)
       plat::sys::RunVectorLoop<MixLoop<L, Keyed, true>>(&layout, &local, &px);
