@@ -227,6 +227,12 @@ Result CreateSurface(Device* device, const SurfaceDesc& desc, Surface** out);
 void AddSurfaceRef(Surface* surface);
 void ReleaseSurface(Surface* surface);
 SurfaceInfo GetSurfaceInfo(const Surface* surface);
+// The width and height of GetSurfaceInfo alone (0 x 0 for a null surface).
+struct SurfaceSize {
+  int width = 0;
+  int height = 0;
+};
+SurfaceSize GetSurfaceSize(const Surface* surface);
 
 Result Lock(Surface* surface, const Rect* rect, uint32_t flags, LockedRect* out);
 Result Unlock(Surface* surface);
@@ -236,6 +242,10 @@ Result Unlock(Surface* surface);
 Result Blt(Surface* dst, const Rect* dst_rect, Surface* src, const Rect* src_rect, uint32_t flags, uint32_t fill_value);
 // A copy of src_rect (null: all of src) to (x, y); no clipping.
 Result BltFast(Surface* dst, int x, int y, Surface* src, const Rect* src_rect, uint32_t flags);
+// BltFast for a caller that has itself checked that dst and src are not null, that
+// src_rect is not empty and lies inside src, and that the rectangle of its size at (x, y)
+// lies inside dst: every other check, result and count is BltFast's.
+Result BltFastInside(Surface* dst, int x, int y, Surface* src, const Rect& src_rect, uint32_t flags);
 // Every back buffer moves one place towards the front; the front goes to the back. Then
 // the whole primary is presented.
 Result Flip(Surface* primary, uint32_t flags);

@@ -1,5 +1,7 @@
 // Blits, fills and flips, and the colour key that blits leave out.
 #include <algorithm>
+#include <cstddef>
+#include <cstring>
 
 #include "platform/surface/surface_copy.h"
 #include "platform/surface/surface_state.h"
@@ -39,12 +41,39 @@ Result Fill(Surface* dst, const Rect* dst_rect, uint32_t value) {
   return Result::kOk;
 }
 
+// a == b read as four words: the fields fill bytes 0 and 1 and 4 to 23 (the two bytes
+// between are padding, whose values are not kept), and a bool is held as 0 or 1.
+bool SameFormat(const PixelFormat& a, const PixelFormat& b) {
+  static_assert(sizeof(PixelFormat) == 24 && offsetof(PixelFormat, palettised) == 1 &&
+                offsetof(PixelFormat, red_mask) == 4 && offsetof(PixelFormat, fourcc) == 20);
+  const auto* pa = reinterpret_cast<const uint8_t*>(&a);
+  const auto* pb = reinterpret_cast<const uint8_t*>(&b);
+  uint16_t a0, b0;
+  uint64_t a1, b1, a2, b2;
+  uint32_t a3, b3;
+  std::memcpy(&a0, pa, 2);
+  std::memcpy(&b0, pb, 2);
+  std::memcpy(&a1, pa + 4, 8);
+  std::memcpy(&b1, pb + 4, 8);
+  std::memcpy(&a2, pa + 12, 8);
+  std::memcpy(&b2, pb + 12, 8);
+  std::memcpy(&a3, pa + 20, 4);
+  std::memcpy(&b3, pb + 20, 4);
+  return ((a0 ^ b0) | (a1 ^ b1) | (a2 ^ b2) | (a3 ^ b3)) == 0;
+}
+
+// Both surfaces usable and of one format.
+__attribute__((always_inline)) inline Result CheckPair(const Surface* dst, const Surface* src) {
+  if (Result r = UsableState(dst); r != Result::kOk) return r;
+  if (Result r = UsableState(src); r != Result::kOk) return r;
+  if (!SameFormat(dst->format, src->format)) return Result::kUnsupportedFormat;
+  return Result::kOk;
+}
+
 // Checks shared by both blits: both usable, one format, the source rectangle inside, and
 // the key present when asked for.
 Result CheckCopy(Surface* dst, Surface* src, const Rect& src_area, bool keyed) {
-  if (Result r = UsableState(dst); r != Result::kOk) return r;
-  if (Result r = UsableState(src); r != Result::kOk) return r;
-  if (!(dst->format == src->format)) return Result::kUnsupportedFormat;
+  if (Result r = CheckPair(dst, src); r != Result::kOk) return r;
   if (!RectInside(src_area, src->width, src->height)) return Result::kInvalidRect;
   if (keyed && !src->has_key) return Result::kNoColorKey;
   return Result::kOk;
@@ -108,6 +137,26 @@ Result BltFast(Surface* dst, int x, int y, Surface* src, const Rect* src_rect, u
   const Rect da{x, y, x + (sa.right - sa.left), y + (sa.bottom - sa.top)};
   if (!RectInside(da, dst->width, dst->height)) return Result::kInvalidRect;
   Copy(dst, x, y, src, sa, keyed);
+  ++g_counters.fast_blits;
+  return Result::kOk;
+}
+
+Result BltFastInside(Surface* dst, int x, int y, Surface* src, const Rect& src_rect, uint32_t flags) {
+  Result r;
+  if (TakeInjectedFailure(Operation::kBltFast, &r)) return r;
+  if (dst->clipper != nullptr) return Result::kCantClipFastBlit;
+  if (r = CheckPair(dst, src); r != Result::kOk) return r;
+  const bool keyed = (flags & kFastSourceColorKey) != 0;
+  if (keyed && !src->has_key) return Result::kNoColorKey;
+  uint8_t* to = PixelAt(dst, x, y);
+  const uint8_t* from = PixelAt(src, src_rect.left, src_rect.top);
+  const int w = src_rect.right - src_rect.left, h = src_rect.bottom - src_rect.top;
+  const int bytes = BytesPerPixel(dst->format);
+  if (keyed) {
+    CopyKeyedPixels(to, dst->pitch, from, src->pitch, w, h, bytes, src->key.low);
+  } else {
+    CopyPixels(to, dst->pitch, from, src->pitch, w, h, bytes, nullptr);
+  }
   ++g_counters.fast_blits;
   return Result::kOk;
 }

@@ -189,6 +189,30 @@ bool Overlap(const uint8_t* a, int32_t a_pitch, const uint8_t* b, int32_t b_pitc
   return a0 < b1 && b0 < a1;
 }
 
+// The keyed loops for rectangles that share bytes, walked in the direction that reads each
+// source pixel before it is overwritten.
+template <typename P>
+[[gnu::noinline]] void KeyedOverlapping(uint8_t* dst, int32_t dst_pitch, const uint8_t* src, int32_t src_pitch, int w,
+                                        int h, P key) {
+  if (reinterpret_cast<uintptr_t>(dst) > reinterpret_cast<uintptr_t>(src))
+    CopyLoop<P, true, true>(dst, dst_pitch, src, src_pitch, w, h, key);
+  else
+    CopyLoop<P, true, false>(dst, dst_pitch, src, src_pitch, w, h, key);
+}
+
+template <typename P>
+__attribute__((always_inline)) inline void CopyKeyedAs(uint8_t* dst, int32_t dst_pitch, const uint8_t* src,
+                                                       int32_t src_pitch, int w, int h, P key) {
+  const size_t row = static_cast<size_t>(w) * sizeof(P);
+  if (Overlap(dst, dst_pitch, src, src_pitch, static_cast<int>(row), h)) {
+    KeyedOverlapping<P>(dst, dst_pitch, src, src_pitch, w, h, key);
+  } else if (sys::UseWideVectors()) {
+    KeyedDisjointWide<P>(dst, dst_pitch, src, src_pitch, w, h, key);
+  } else {
+    KeyedDisjoint<P>(dst, dst_pitch, src, src_pitch, w, h, key);
+  }
+}
+
 template <typename P>
 void CopyAs(uint8_t* dst, int32_t dst_pitch, const uint8_t* src, int32_t src_pitch, int w, int h, const uint32_t* key) {
   const bool backward = reinterpret_cast<uintptr_t>(dst) > reinterpret_cast<uintptr_t>(src);
@@ -208,16 +232,8 @@ void CopyAs(uint8_t* dst, int32_t dst_pitch, const uint8_t* src, int32_t src_pit
     } else {
       CopyLoop<P, false, false>(dst, dst_pitch, src, src_pitch, w, h, k);
     }
-  } else if (!Overlap(dst, dst_pitch, src, src_pitch, static_cast<int>(row), h)) {
-    if (sys::UseWideVectors())
-      KeyedDisjointWide<P>(dst, dst_pitch, src, src_pitch, w, h, k);
-    else
-      KeyedDisjoint<P>(dst, dst_pitch, src, src_pitch, w, h, k);
   } else {
-    if (backward)
-      CopyLoop<P, true, true>(dst, dst_pitch, src, src_pitch, w, h, k);
-    else
-      CopyLoop<P, true, false>(dst, dst_pitch, src, src_pitch, w, h, k);
+    CopyKeyedAs<P>(dst, dst_pitch, src, src_pitch, w, h, k);
   }
 }
 
@@ -292,6 +308,16 @@ void CopyPixels(uint8_t* dst, int32_t dst_pitch, const uint8_t* src, int32_t src
     case 1: CopyAs<uint8_t>(dst, dst_pitch, src, src_pitch, w, h, key); break;
     case 2: CopyAs<uint16_t>(dst, dst_pitch, src, src_pitch, w, h, key); break;
     case 4: CopyAs<uint32_t>(dst, dst_pitch, src, src_pitch, w, h, key); break;
+    default: break;
+  }
+}
+
+void CopyKeyedPixels(uint8_t* dst, int32_t dst_pitch, const uint8_t* src, int32_t src_pitch, int w, int h,
+                     int bytes_per_pixel, uint32_t key) {
+  switch (bytes_per_pixel) {
+    case 1: CopyKeyedAs<uint8_t>(dst, dst_pitch, src, src_pitch, w, h, static_cast<uint8_t>(key)); break;
+    case 2: CopyKeyedAs<uint16_t>(dst, dst_pitch, src, src_pitch, w, h, static_cast<uint16_t>(key)); break;
+    case 4: CopyKeyedAs<uint32_t>(dst, dst_pitch, src, src_pitch, w, h, key); break;
     default: break;
   }
 }

@@ -13,6 +13,10 @@ namespace plat::surface {
 void CopyPixels(uint8_t* dst, int32_t dst_pitch, const uint8_t* src, int32_t src_pitch, int w, int h,
                 int bytes_per_pixel, const uint32_t* key);
 
+// CopyPixels with a key, for w and h above 0.
+void CopyKeyedPixels(uint8_t* dst, int32_t dst_pitch, const uint8_t* src, int32_t src_pitch, int w, int h,
+                     int bytes_per_pixel, uint32_t key);
+
 // Sets w x h pixels to value (truncated to the pixel size).
 void FillPixels(uint8_t* dst, int32_t pitch, int w, int h, int bytes_per_pixel, uint32_t value);
 

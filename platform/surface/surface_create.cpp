@@ -173,6 +173,11 @@ SurfaceInfo GetSurfaceInfo(const Surface* surface) {
   return {surface->caps, surface->width, surface->height, surface->pitch, surface->format};
 }
 
+SurfaceSize GetSurfaceSize(const Surface* surface) {
+  if (surface == nullptr) return {};
+  return {surface->width, surface->height};
+}
+
 Result GetAttachedSurface(Surface* surface, uint32_t caps, Surface** out) {
   if (surface == nullptr || out == nullptr) return Result::kInvalidParams;
   *out = nullptr;

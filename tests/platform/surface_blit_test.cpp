@@ -1,5 +1,9 @@
 #include <gtest/gtest.h>
 
+#include <functional>
+#include <iterator>
+#include <vector>
+
 #include "surface_fixture.h"
 
 namespace {
@@ -192,6 +196,119 @@ TEST_F(SurfaceTest, BadRectanglesAreRefusedAndNothingIsCopied) {
   ps::Surface* other = Offscreen(4, 4, plat::kFormatRgb555);
   EXPECT_EQ(ps::BltFast(other, 0, 0, src, nullptr, 0), Result::kUnsupportedFormat);
   EXPECT_EQ(ps::Blt(other, nullptr, src, nullptr, 0, 0), Result::kUnsupportedFormat);
+}
+
+// The entry for callers that have put both rectangles inside themselves answers every
+// other case as BltFast does: the same result, in the same order of precedence, the same
+// pixels and the same count.
+TEST_F(SurfaceTest, TheFastBlitForRectanglesKeptInsideAnswersAsTheFastBlit) {
+  const uint32_t d = 0x7777, k = 0xF81F;
+  struct Row {
+    const char* what;
+    bool keyed;
+    plat::PixelFormat dst_format;
+    std::function<void(ps::Surface* dst, ps::Surface* src)> setup;
+    Result want;
+    std::vector<uint32_t> pixels;  // of the destination afterwards, when it can be read
+  };
+  const plat::PixelFormat f = plat::kFormatRgb565, other = plat::kFormatRgb555;
+  const std::vector<uint32_t> untouched(8, d);
+  ps::LockedRect l;
+  ps::SurfaceDc dc;
+  ps::Clipper* clipper = nullptr;
+  ASSERT_EQ(ps::CreateClipper(device_, &clipper), Result::kOk);
+  auto none = [](ps::Surface*, ps::Surface*) {};
+  auto drop_key = [](ps::Surface*, ps::Surface* src) { ps::SetColorKey(src, nullptr); };
+  const Row rows[] = {
+      {"plain", false, f, none, Result::kOk, {d, d, 0xA001, 0xA002, d, d, k, 0xA012}},
+      {"keyed", true, f, none, Result::kOk, {d, d, 0xA001, 0xA002, d, d, d, 0xA012}},
+      {"no key", true, f, drop_key, Result::kNoColorKey, untouched},
+      {"another format and no key", true, other, drop_key, Result::kUnsupportedFormat, untouched},
+      {"destination lost",
+       false,
+       f,
+       [](ps::Surface* dst, ps::Surface*) { ps::MarkSurfaceLost(dst); },
+       Result::kSurfaceLost,
+       {}},
+      {"source lost, another format", false, other, [](ps::Surface*, ps::Surface* src) { ps::MarkSurfaceLost(src); },
+       Result::kSurfaceLost, untouched},
+      {"destination locked, source lost", false, f,
+       [&](ps::Surface* dst, ps::Surface* src) {
+         ps::Lock(dst, nullptr, ps::kLockWait, &l);
+         ps::MarkSurfaceLost(src);
+       },
+       Result::kSurfaceBusy, untouched},
+      {"source's device context out", false, f, [&](ps::Surface*, ps::Surface* src) { ps::GetDC(src, &dc); },
+       Result::kSurfaceBusy, untouched},
+      {"clipper on a lost destination",
+       false,
+       f,
+       [&](ps::Surface* dst, ps::Surface*) {
+         ps::SetClipper(dst, clipper);
+         ps::MarkSurfaceLost(dst);
+       },
+       Result::kCantClipFastBlit,
+       {}},
+      {"failure injected before a clipper", false, f,
+       [&](ps::Surface* dst, ps::Surface*) {
+         ps::SetClipper(dst, clipper);
+         ps::InjectFailure(ps::Operation::kBltFast, Result::kOutOfMemory);
+       },
+       Result::kOutOfMemory, untouched},
+  };
+  for (const Row& r : rows) {
+    for (int inside = 0; inside < 2; ++inside) {
+      ps::Surface* src = Offscreen(4, 2, plat::kFormatRgb565);
+      ps::Surface* dst = Offscreen(4, 2, r.dst_format);
+      Paint(src, [&](int x, int y) { return x == 1 && y == 1 ? k : static_cast<uint32_t>(0xA000 + y * 0x10 + x); });
+      Paint(dst, [&](int, int) { return d; });
+      const ps::ColorKey key{k, k};
+      ASSERT_EQ(ps::SetColorKey(src, &key), Result::kOk);
+      r.setup(dst, src);
+      const uint64_t before = ps::GetCounters().fast_blits;
+      const ps::Rect from{1, 0, 3, 2};
+      const uint32_t flags = r.keyed ? ps::kFastSourceColorKey : ps::kFastNoColorKey;
+      const Result got =
+          inside ? ps::BltFastInside(dst, 2, 0, src, from, flags) : ps::BltFast(dst, 2, 0, src, &from, flags);
+      EXPECT_EQ(got, r.want) << r.what << (inside ? " (inside)" : "");
+      EXPECT_EQ(ps::GetCounters().fast_blits - before, r.want == Result::kOk ? 1u : 0u) << r.what;
+      ps::Unlock(dst);
+      ps::ReleaseDC(src);
+      ps::SetClipper(dst, nullptr);
+      if (!r.pixels.empty()) {
+        EXPECT_EQ(Pixels(dst), r.pixels) << r.what << (inside ? " (inside)" : "");
+      }
+      ps::ReleaseSurface(src);
+      ps::ReleaseSurface(dst);
+    }
+  }
+}
+
+// Surfaces whose formats differ in any one field are refused by both fast blits, either
+// way round.
+TEST_F(SurfaceTest, FastBlitsRefuseFormatsThatDifferInAnyField) {
+  const plat::PixelFormat rgb565{16, false, 0xF800, 0x07E0, 0x001F, 0, 0};
+  const plat::PixelFormat wide565{32, false, 0xF800, 0x07E0, 0x001F, 0, 0};
+  const plat::PixelFormat pairs[][2] = {
+      {rgb565, {16, false, 0xF000, 0x07E0, 0x001F, 0, 0}},            // red
+      {rgb565, {16, false, 0xF800, 0x03E0, 0x001F, 0, 0}},            // green
+      {rgb565, {16, false, 0xF800, 0x07E0, 0x000F, 0, 0}},            // blue
+      {wide565, {32, false, 0xF800, 0x07E0, 0x001F, 0xFF000000, 0}},  // alpha
+      {rgb565, wide565},                                              // bit count
+      {rgb565, plat::kFormatPalette8},                                // bit count and palette
+  };
+  const ps::Rect all{0, 0, 2, 1};
+  for (size_t i = 0; i < std::size(pairs); ++i) {
+    ps::Surface* a = Offscreen(2, 1, pairs[i][0]);
+    ps::Surface* b = Offscreen(2, 1, pairs[i][1]);
+    ps::Surface* like_a = Offscreen(2, 1, pairs[i][0]);
+    ASSERT_TRUE(a != nullptr && b != nullptr && like_a != nullptr) << i;
+    EXPECT_EQ(ps::BltFast(like_a, 0, 0, a, &all, 0), Result::kOk) << i;
+    EXPECT_EQ(ps::BltFastInside(like_a, 0, 0, a, all, 0), Result::kOk) << i;
+    EXPECT_EQ(ps::BltFast(b, 0, 0, a, &all, 0), Result::kUnsupportedFormat) << i;
+    EXPECT_EQ(ps::BltFastInside(b, 0, 0, a, all, 0), Result::kUnsupportedFormat) << i;
+    EXPECT_EQ(ps::BltFastInside(a, 0, 0, b, all, 0), Result::kUnsupportedFormat) << i;
+  }
 }
 
 TEST_F(SurfaceTest, BlitOntoASurfaceWithAClipperIsCutToIt) {

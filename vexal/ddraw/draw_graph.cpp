@@ -68,7 +68,10 @@ ps::Surface* Destination(bool* is_mask) {
 // rectangle is also kept inside both surfaces, so that no lock or blit can reach past
 // them whatever the area says.
 bool Place(int x, int y, const BmpDataRecord& piece, ps::Surface* dest, Placement* out) {
-  Rect r = SaturatedRect(x, y, int64_t{x} + piece.Width, int64_t{y} + piece.Height);
+  // Read first, so that no call falls between the sums below.
+  const ps::SurfaceSize di = ps::GetSurfaceSize(dest), si = ps::GetSurfaceSize(piece.Surface);
+  // x and y are ints already: only the far edges need holding to the int range.
+  Rect r{x, y, SaturatedCoordinate(int64_t{x} + piece.Width), SaturatedCoordinate(int64_t{y} + piece.Height)};
   ClipRect(&r, &DrawState.DrawArea);
   if (r.bottom <= r.top || r.right <= r.left) return false;
   // ClipRect only moves edges inwards, so the cut from the left and top is never negative.
@@ -84,7 +87,6 @@ bool Place(int x, int y, const BmpDataRecord& piece, ps::Surface* dest, Placemen
     }
     *size = std::min(*size, limit - *at);
   };
-  const ps::SurfaceInfo di = ps::GetSurfaceInfo(dest), si = ps::GetSurfaceInfo(piece.Surface);
   keep_inside(&dx, &sx, &w, di.width);
   keep_inside(&dy, &sy, &h, di.height);
   keep_inside(&sx, &dx, &w, si.width);
@@ -128,7 +130,9 @@ int PlainCopy(ps::Surface* dest, bool dest_is_mask, const BmpDataRecord& piece, 
       return 0;
     }
   }
-  ps::BltFast(dest, p.dx, p.dy, piece.Surface, &src, trans ? ps::kFastSourceColorKey : ps::kFastNoColorKey);
+  // Place kept both rectangles inside their surfaces, non-empty, and G_DDraw_DrawGraph
+  // turned away null surfaces.
+  ps::BltFastInside(dest, p.dx, p.dy, piece.Surface, src, trans ? ps::kFastSourceColorKey : ps::kFastNoColorKey);
   return 0;
 }
 
