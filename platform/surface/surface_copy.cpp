@@ -250,6 +250,13 @@ NL_VECTOR_BODY void FillRowVectors(uint8_t* d, size_t n, P value) {
   const size_t skip = (Bytes - (reinterpret_cast<uintptr_t>(d) & (Bytes - 1))) & (Bytes - 1);
   LoadVector(&turned, pattern + skip % sizeof(P));
   size_t i = skip;
+  // Four stores a turn: a long fill is held by the loop's own instructions, not the stores.
+  for (; i + 4 * Bytes <= n; i += 4 * Bytes) {
+    StoreVector(d + i, turned);
+    StoreVector(d + i + Bytes, turned);
+    StoreVector(d + i + 2 * Bytes, turned);
+    StoreVector(d + i + 3 * Bytes, turned);
+  }
   for (; i + Bytes <= n; i += Bytes) StoreVector(d + i, turned);
   if (i < n) StoreVector(d + n - Bytes, first);  // n is whole pixels: the phase of the first
 }
