@@ -81,10 +81,15 @@ Result CheckCopy(Surface* dst, Surface* src, const Rect& src_area, bool keyed) {
 
 // Copies the source rectangle to (x, y), both already inside their surfaces.
 void Copy(Surface* dst, int x, int y, Surface* src, const Rect& src_area, bool keyed) {
-  const uint32_t key = src->key.low;
-  CopyPixels(PixelAt(dst, x, y), dst->pitch, PixelAt(src, src_area.left, src_area.top), src->pitch,
-             src_area.right - src_area.left, src_area.bottom - src_area.top, BytesPerPixel(dst->format),
-             keyed ? &key : nullptr);
+  uint8_t* to = PixelAt(dst, x, y);
+  const uint8_t* from = PixelAt(src, src_area.left, src_area.top);
+  const int w = src_area.right - src_area.left, h = src_area.bottom - src_area.top;
+  const int bytes = BytesPerPixel(dst->format);
+  if (keyed && w > 0 && h > 0) {
+    CopyKeyedPixels(to, dst->pitch, from, src->pitch, w, h, bytes, src->key.low);
+  } else {
+    CopyPixels(to, dst->pitch, from, src->pitch, w, h, bytes, nullptr);
+  }
 }
 
 }  // namespace
@@ -148,15 +153,7 @@ Result BltFastInside(Surface* dst, int x, int y, Surface* src, const Rect& src_r
   if (r = CheckPair(dst, src); r != Result::kOk) return r;
   const bool keyed = (flags & kFastSourceColorKey) != 0;
   if (keyed && !src->has_key) return Result::kNoColorKey;
-  uint8_t* to = PixelAt(dst, x, y);
-  const uint8_t* from = PixelAt(src, src_rect.left, src_rect.top);
-  const int w = src_rect.right - src_rect.left, h = src_rect.bottom - src_rect.top;
-  const int bytes = BytesPerPixel(dst->format);
-  if (keyed) {
-    CopyKeyedPixels(to, dst->pitch, from, src->pitch, w, h, bytes, src->key.low);
-  } else {
-    CopyPixels(to, dst->pitch, from, src->pitch, w, h, bytes, nullptr);
-  }
+  Copy(dst, x, y, src, src_rect, keyed);
   ++g_counters.fast_blits;
   return Result::kOk;
 }
